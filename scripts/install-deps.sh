@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the player needs to build, run and test.
+# Safe to run again: only packages that are missing are installed.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  g++ cmake ninja-build pkg-config git
+  # Qt 6 Widgets and OpenGL widgets
+  qt6-base-dev libqt6opengl6-dev libgl-dev libglx-mesa0 libgl1-mesa-dri
+  # playback: libmpv, MIDI synthesis with a General MIDI soundfont
+  libmpv-dev libfluidsynth-dev timgm6mb-soundfont
+  # SWF movies: zlib and LZMA decompression
+  zlib1g-dev liblzma-dev
+  # fonts for the widgets, also when tests draw offscreen
+  fonts-dejavu-core fontconfig
+  # headless display and screenshots
+  xvfb xauth x11-apps imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  as_root=(sudo)
+fi
+
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,120 @@
+#include "media/controlbar.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStyle>
+#include <QToolButton>
+
+#include <cmath>
+
+namespace sky {
+
+namespace {
+
+// The seek slider counts tenths of a second.
+constexpr double kSliderUnitsPerSecond = 10.0;
+
+QToolButton *makeButton(QWidget *parent, QStyle::StandardPixmap icon, const QString &tip)
+{
+    auto *button = new QToolButton(parent);
+    button->setIcon(parent->style()->standardIcon(icon));
+    button->setToolTip(tip);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+} // namespace
+
+ControlBar::ControlBar(QWidget *parent)
+    : QWidget(parent)
+    , m_playPause(makeButton(this, QStyle::SP_MediaPlay, tr("Play")))
+    , m_stop(makeButton(this, QStyle::SP_MediaStop, tr("Stop")))
+    , m_seek(new QSlider(Qt::Horizontal, this))
+    , m_time(new QLabel(this))
+    , m_mute(makeButton(this, QStyle::SP_MediaVolume, tr("Mute")))
+    , m_volume(new QSlider(Qt::Horizontal, this))
+{
+    setAutoFillBackground(true);
+    m_seek->setRange(0, 0);
+    m_seek->setFocusPolicy(Qt::NoFocus);
+    // While the handle is dragged, the seek happens once, on release.
+    m_seek->setTracking(false);
+    m_mute->setCheckable(true);
+    m_volume->setRange(0, 100);
+    m_volume->setValue(100);
+    m_volume->setFocusPolicy(Qt::NoFocus);
+    m_volume->setMaximumWidth(80);
+    m_volume->setToolTip(tr("Volume"));
+    setTimes(0, 0);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 1, 2, 1);
+    layout->setSpacing(2);
+    layout->addWidget(m_playPause);
+    layout->addWidget(m_stop);
+    layout->addWidget(m_seek, 1);
+    layout->addWidget(m_time);
+    layout->addWidget(m_mute);
+    layout->addWidget(m_volume);
+
+    connect(m_playPause, &QToolButton::clicked, this, &ControlBar::playPauseClicked);
+    connect(m_stop, &QToolButton::clicked, this, &ControlBar::stopClicked);
+    connect(m_seek, &QSlider::valueChanged, this, &ControlBar::seekSliderChanged);
+    connect(m_volume, &QSlider::valueChanged, this, &ControlBar::volumeRequested);
+    connect(m_mute, &QToolButton::toggled, this, &ControlBar::muteRequested);
+}
+
+void ControlBar::setPlaying(bool playing)
+{
+    if (playing == m_playing)
+        return;
+    m_playing = playing;
+    m_playPause->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    m_playPause->setToolTip(playing ? tr("Pause") : tr("Play"));
+}
+
+void ControlBar::setTimes(double position, double duration)
+{
+    const bool known = duration > 0;
+    m_time->setText(formatTime(position) + QStringLiteral(" / ")
+                    + (known ? formatTime(duration) : QStringLiteral("--:--")));
+    if (m_seek->isSliderDown())
+        return;
+    const QSignalBlocker quiet(m_seek);
+    m_seek->setRange(0, known ? int(std::lround(duration * kSliderUnitsPerSecond)) : 0);
+    m_seek->setValue(int(std::lround(position * kSliderUnitsPerSecond)));
+}
+
+void ControlBar::setVolume(int percent)
+{
+    const QSignalBlocker quiet(m_volume);
+    m_volume->setValue(percent);
+}
+
+void ControlBar::setMuted(bool muted)
+{
+    const QSignalBlocker quiet(m_mute);
+    m_mute->setChecked(muted);
+    m_mute->setIcon(style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+}
+
+QString ControlBar::formatTime(double seconds)
+{
+    const qint64 total = std::isfinite(seconds) && seconds > 0 ? qint64(seconds) : 0;
+    const qint64 h = total / 3600;
+    const qint64 m = total / 60 % 60;
+    const qint64 s = total % 60;
+    if (h > 0)
+        return QStringLiteral("%1:%2:%3").arg(h).arg(m, 2, 10, QChar(u'0')).arg(s, 2, 10, QChar(u'0'));
+    return QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QChar(u'0'));
+}
+
+void ControlBar::seekSliderChanged(int value)
+{
+    Q_EMIT seekRequested(value / kSliderUnitsPerSecond);
+}
+
+} // namespace sky

@@ -1,0 +1,210 @@
+#include "media/mpvcore.h"
+
+#include <mpv/client.h>
+
+#include <QMetaObject>
+#include <QtDebug>
+
+#include <clocale>
+#include <vector>
+
+namespace sky {
+
+namespace {
+
+// Options every player of this program needs: no terminal, no user config,
+// no key bindings or on-screen controller of mpv's own (the control bar and
+// the window handle input), and the end of an item keeps the file open so
+// that "ended" can be told apart from "closed".
+const char *const kDefaults[][2] = {
+    {"terminal", "no"},
+    {"config", "no"},
+    {"input-default-bindings", "no"},
+    {"input-vo-keyboard", "no"},
+    {"input-cursor", "no"},
+    {"osc", "no"},
+    {"load-scripts", "no"},
+    {"ytdl", "no"},
+    {"force-window", "no"},
+    {"idle", "yes"},
+    {"keep-open", "yes"},
+    // MPEG program streams land where asked only with this.
+    {"hr-seek-demuxer-offset", "1"},
+    {"audio-client-name", "skyvantrix"},
+};
+
+QVariant nodeValue(const mpv_node &node)
+{
+    switch (node.format) {
+    case MPV_FORMAT_FLAG: return bool(node.u.flag);
+    case MPV_FORMAT_INT64: return qint64(node.u.int64);
+    case MPV_FORMAT_DOUBLE: return node.u.double_;
+    case MPV_FORMAT_STRING: return QString::fromUtf8(node.u.string);
+    default: return {};
+    }
+}
+
+QVariant propertyValue(const mpv_event_property &p)
+{
+    if (!p.data)
+        return {};
+    switch (p.format) {
+    case MPV_FORMAT_FLAG: return bool(*static_cast<int *>(p.data));
+    case MPV_FORMAT_INT64: return qint64(*static_cast<int64_t *>(p.data));
+    case MPV_FORMAT_DOUBLE: return *static_cast<double *>(p.data);
+    case MPV_FORMAT_STRING: return QString::fromUtf8(*static_cast<char **>(p.data));
+    default: return {};
+    }
+}
+
+qint64 replyEntryId(const mpv_event &event)
+{
+    if (event.event_id != MPV_EVENT_COMMAND_REPLY || event.error < 0)
+        return -1;
+    const auto *reply = static_cast<mpv_event_command *>(event.data);
+    if (reply->result.format != MPV_FORMAT_NODE_MAP)
+        return -1;
+    const mpv_node_list *map = reply->result.u.list;
+    for (int i = 0; i < map->num; ++i) {
+        if (qstrcmp(map->keys[i], "playlist_entry_id") == 0)
+            return nodeValue(map->values[i]).toLongLong();
+    }
+    return -1;
+}
+
+} // namespace
+
+MpvCore::MpvCore(const QStringList &options, QObject *parent)
+    : QObject(parent)
+{
+    // libmpv parses numbers with the C library and refuses to start under a
+    // locale whose decimal separator is not a dot; the application object
+    // has set the user's locale by now.
+    std::setlocale(LC_NUMERIC, "C");
+
+    m_handle = mpv_create();
+    if (!m_handle) {
+        qWarning("media: libmpv could not be created");
+        return;
+    }
+    for (const auto &option : kDefaults)
+        mpv_set_option_string(m_handle, option[0], option[1]);
+    for (const QString &option : options) {
+        const qsizetype eq = option.indexOf(u'=');
+        const QByteArray name = option.left(eq).toUtf8();
+        const QByteArray value = eq < 0 ? QByteArray("yes") : option.mid(eq + 1).toUtf8();
+        if (mpv_set_option_string(m_handle, name.constData(), value.constData()) < 0)
+            qWarning("media: libmpv rejected the option %s", name.constData());
+    }
+    if (mpv_initialize(m_handle) < 0) {
+        qWarning("media: libmpv could not be initialised");
+        mpv_terminate_destroy(m_handle);
+        m_handle = nullptr;
+        return;
+    }
+    mpv_set_wakeup_callback(m_handle, &MpvCore::wakeUp, this);
+}
+
+MpvCore::~MpvCore()
+{
+    if (!m_handle)
+        return;
+    // No wake-up may reach this object once it is gone; the player's
+    // threads are joined by mpv_terminate_destroy().
+    mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
+    mpv_terminate_destroy(m_handle);
+}
+
+void MpvCore::command(const QStringList &args, quint64 replyId)
+{
+    if (!m_handle)
+        return;
+    std::vector<QByteArray> utf8;
+    utf8.reserve(args.size());
+    for (const QString &arg : args)
+        utf8.push_back(arg.toUtf8());
+    std::vector<const char *> argv;
+    for (const QByteArray &arg : utf8)
+        argv.push_back(arg.constData());
+    argv.push_back(nullptr);
+    mpv_command_async(m_handle, replyId, argv.data());
+}
+
+void MpvCore::setProperty(const char *name, const QVariant &value)
+{
+    if (!m_handle)
+        return;
+    switch (value.typeId()) {
+    case QMetaType::Bool: {
+        int flag = value.toBool() ? 1 : 0;
+        mpv_set_property_async(m_handle, 0, name, MPV_FORMAT_FLAG, &flag);
+        break;
+    }
+    case QMetaType::Double: {
+        double number = value.toDouble();
+        mpv_set_property_async(m_handle, 0, name, MPV_FORMAT_DOUBLE, &number);
+        break;
+    }
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        const char *data = text.constData();
+        mpv_set_property_async(m_handle, 0, name, MPV_FORMAT_STRING, &data);
+        break;
+    }
+    }
+}
+
+void MpvCore::observe(const char *name, int format)
+{
+    if (m_handle)
+        mpv_observe_property(m_handle, 0, name, mpv_format(format));
+}
+
+void MpvCore::wakeUp(void *self)
+{
+    // Called on one of libmpv's threads: only hand over to the event loop,
+    // and only once until the queue has been drained.
+    auto *core = static_cast<MpvCore *>(self);
+    if (!core->m_drainQueued.exchange(true))
+        QMetaObject::invokeMethod(core, &MpvCore::drainEvents, Qt::QueuedConnection);
+}
+
+void MpvCore::drainEvents()
+{
+    m_drainQueued = false;
+    while (m_handle) {
+        const mpv_event *event = mpv_wait_event(m_handle, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        dispatch(*event);
+    }
+}
+
+void MpvCore::dispatch(const mpv_event &event)
+{
+    switch (event.event_id) {
+    case MPV_EVENT_COMMAND_REPLY:
+        Q_EMIT commandReplied(event.reply_userdata, event.error >= 0, replyEntryId(event));
+        break;
+    case MPV_EVENT_START_FILE:
+        Q_EMIT fileStarted(static_cast<mpv_event_start_file *>(event.data)->playlist_entry_id);
+        break;
+    case MPV_EVENT_FILE_LOADED:
+        Q_EMIT fileLoaded();
+        break;
+    case MPV_EVENT_END_FILE: {
+        const auto *end = static_cast<mpv_event_end_file *>(event.data);
+        Q_EMIT fileEnded(end->playlist_entry_id, end->reason);
+        break;
+    }
+    case MPV_EVENT_PROPERTY_CHANGE: {
+        const auto *p = static_cast<mpv_event_property *>(event.data);
+        Q_EMIT propertyChanged(QByteArray(p->name), propertyValue(*p));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+} // namespace sky

@@ -1,0 +1,445 @@
+#include "media/mpvengine.h"
+
+#include "media/controlbar.h"
+#include "media/fullscreenswitcher.h"
+#include "media/mediaaddress.h"
+#include "media/midirenderer.h"
+#include "media/mpvcore.h"
+#include "media/mpvvideowidget.h"
+
+#include <mpv/client.h>
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+namespace sky {
+
+namespace {
+
+// Entry id meaning "whatever libmpv starts next is ours" (after a playlist
+// redirect, or when libmpv did not say which entry a load created).
+constexpr qint64 kNextStartedEntry = -2;
+constexpr qint64 kNoEntry = -1;
+constexpr long kFullScreen = 3;
+
+bool displayAvailable()
+{
+    const QString platform = QGuiApplication::platformName();
+    return !platform.isEmpty() && platform != QLatin1String("offscreen")
+        && platform != QLatin1String("minimal");
+}
+
+} // namespace
+
+MpvEngine::MpvEngine(QWidget *viewParent, const MpvEngineOptions &options)
+    : m_midi(std::make_unique<MidiRenderer>())
+{
+    const bool withVideo = options.videoView && displayAvailable();
+    QStringList mpvOptions{withVideo ? QStringLiteral("vo=libmpv") : QStringLiteral("vo=null")};
+    mpvOptions += options.mpvOptions;
+    m_core = std::make_unique<MpvCore>(mpvOptions);
+
+    connect(m_core.get(), &MpvCore::commandReplied, this, &MpvEngine::onCommandReplied);
+    connect(m_core.get(), &MpvCore::fileStarted, this, &MpvEngine::onFileStarted);
+    connect(m_core.get(), &MpvCore::fileLoaded, this, &MpvEngine::onFileLoaded);
+    connect(m_core.get(), &MpvCore::fileEnded, this, &MpvEngine::onFileEnded);
+    connect(m_core.get(), &MpvCore::propertyChanged, this, &MpvEngine::onPropertyChanged);
+    connect(m_midi.get(), &MidiRenderer::finished, this, &MpvEngine::onMidiRendered);
+    observeProperties();
+    buildView(viewParent, withVideo && m_core->isValid());
+}
+
+MpvEngine::~MpvEngine()
+{
+    m_midi.reset();
+    if (m_fullScreen)
+        m_fullScreen->leave();
+    // The video view holds libmpv's render context, which has to go before
+    // the player; the owner of the window may have deleted the view already.
+    delete m_view;
+    m_core.reset();
+}
+
+void MpvEngine::buildView(QWidget *parent, bool withVideo)
+{
+    m_view = new QWidget(parent);
+    m_view->setObjectName(QStringLiteral("MediaPlayerView"));
+    m_view->setFocusPolicy(Qt::ClickFocus);
+    QPalette black = m_view->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    m_view->setPalette(black);
+    m_view->setAutoFillBackground(true);
+
+    if (withVideo) {
+        auto *video = new MpvVideoWidget(m_core->handle(), m_view);
+        // A new render context starts without video; pick the track again.
+        connect(video, &MpvVideoWidget::renderContextRecreated, this,
+                [this] { m_core->setProperty("vid", QStringLiteral("auto")); });
+        m_videoArea = video;
+    } else {
+        m_videoArea = new QWidget(m_view);
+    }
+    m_videoArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_videoArea->installEventFilter(this);
+
+    m_bar = new ControlBar(m_view);
+    m_bar->setPalette(QPalette());
+    connect(m_bar, &ControlBar::playPauseClicked, this, &MpvEngine::togglePause);
+    connect(m_bar, &ControlBar::stopClicked, this, &MpvEngine::stop);
+    connect(m_bar, &ControlBar::seekRequested, this, &MpvEngine::setCurrentPosition);
+    connect(m_bar, &ControlBar::volumeRequested, this,
+            [this](int percent) { m_core->setProperty("volume", double(percent)); });
+    connect(m_bar, &ControlBar::muteRequested, this,
+            [this](bool muted) { m_core->setProperty("mute", muted); });
+
+    auto *layout = new QVBoxLayout(m_view);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_videoArea, 1);
+    layout->addWidget(m_bar);
+
+    m_fullScreen = new FullScreenSwitcher(m_view, m_view);
+    // Full screen shows the picture alone.
+    connect(m_fullScreen, &FullScreenSwitcher::activeChanged, m_bar,
+            [this](bool active) { m_bar->setVisible(!active); });
+}
+
+void MpvEngine::observeProperties()
+{
+    m_core->observe("pause", MPV_FORMAT_FLAG);
+    m_core->observe("eof-reached", MPV_FORMAT_FLAG);
+    m_core->observe("time-pos", MPV_FORMAT_DOUBLE);
+    m_core->observe("duration", MPV_FORMAT_DOUBLE);
+    m_core->observe("volume", MPV_FORMAT_DOUBLE);
+    m_core->observe("mute", MPV_FORMAT_FLAG);
+    m_core->observe("vid", MPV_FORMAT_INT64);
+    m_core->observe("current-tracks/video/image", MPV_FORMAT_FLAG);
+}
+
+void MpvEngine::setFileName(const QString &address)
+{
+    m_fileName = address;
+    m_midi->cancelAll();
+    m_pendingSeek.reset();
+    m_position = 0;
+    m_duration = 0;
+    m_ended = false;
+    m_stopped = false;
+    m_fullScreenWanted = m_displaySize == kFullScreen;
+
+    const MediaSource source = resolveMediaAddress(address, cdromDevice());
+    switch (source.kind) {
+    case MediaSource::Kind::None:
+        closeItem();
+        break;
+    case MediaSource::Kind::Midi:
+        // The previous item stops at once; the synthesised file plays when
+        // it is ready, and until then the item counts as playing.
+        m_core->command({QStringLiteral("stop")});
+        m_entryId = kNoEntry;
+        m_midiJob = m_midi->start(source.url);
+        setPhase(Phase::Rendering);
+        break;
+    case MediaSource::Kind::Player:
+        load(source);
+        break;
+    }
+    updateBar();
+}
+
+void MpvEngine::open(const QString &address)
+{
+    setFileName(address);
+}
+
+void MpvEngine::load(const MediaSource &source)
+{
+    QStringList args{QStringLiteral("loadfile"), source.url, QStringLiteral("replace")};
+    if (!source.options.isEmpty())
+        args << source.options.join(u',');
+    setPaused(false);
+    m_entryId = kNoEntry;
+    m_core->command(args, ++m_loadRequest);
+    setPhase(Phase::Loading);
+}
+
+void MpvEngine::closeItem()
+{
+    m_core->command({QStringLiteral("stop")});
+    m_entryId = kNoEntry;
+    m_hasVideo = false;
+    setPhase(Phase::Closed);
+}
+
+void MpvEngine::setPhase(Phase phase)
+{
+    m_phase = phase;
+    if (phase != Phase::Open) {
+        m_fullScreen->leave();
+        if (phase == Phase::Closed)
+            m_fullScreenWanted = false;
+    }
+    notifyState();
+}
+
+double MpvEngine::currentPosition() const
+{
+    if (m_pendingSeek)
+        return *m_pendingSeek;
+    return m_phase == Phase::Open ? m_position : 0.0;
+}
+
+void MpvEngine::setCurrentPosition(double seconds)
+{
+    if (!std::isfinite(seconds))
+        return;
+    seconds = std::max(0.0, seconds);
+    switch (m_phase) {
+    case Phase::Closed:
+        break;
+    case Phase::Rendering:
+    case Phase::Loading:
+        m_pendingSeek = seconds;
+        break;
+    case Phase::Open:
+        seekTo(seconds);
+        break;
+    }
+    updateBar();
+}
+
+void MpvEngine::seekTo(double seconds)
+{
+    m_core->command({QStringLiteral("seek"), QString::number(seconds, 'f', 3),
+                     QStringLiteral("absolute+exact")});
+    m_position = seconds;
+}
+
+void MpvEngine::setDisplaySize(long size)
+{
+    if (size == m_displaySize)
+        return;
+    m_displaySize = size;
+    m_fullScreenWanted = size == kFullScreen;
+    if (m_fullScreenWanted)
+        enterFullScreenIfWanted();
+    else
+        m_fullScreen->leave();
+}
+
+long MpvEngine::playState() const
+{
+    switch (m_phase) {
+    case Phase::Closed:
+        return Closed;
+    case Phase::Rendering:
+    case Phase::Loading:
+        return Playing;
+    case Phase::Open:
+        break;
+    }
+    if (m_ended || m_stopped)
+        return Stopped;
+    return m_paused ? Paused : Playing;
+}
+
+void MpvEngine::stop()
+{
+    if (m_phase != Phase::Open) {
+        if (m_phase != Phase::Closed)
+            closeItem();
+        return;
+    }
+    setPaused(true);
+    seekTo(0);
+    m_stopped = true;
+    m_fullScreen->leave();
+    notifyState();
+    updateBar();
+}
+
+void MpvEngine::togglePause()
+{
+    switch (m_phase) {
+    case Phase::Closed:
+        if (!m_fileName.isEmpty())
+            setFileName(m_fileName);
+        return;
+    case Phase::Rendering:
+    case Phase::Loading:
+        return;
+    case Phase::Open:
+        break;
+    }
+    if (m_ended || m_stopped) {
+        if (m_ended)
+            seekTo(0);
+        m_ended = false;
+        m_stopped = false;
+        setPaused(false);
+    } else {
+        setPaused(!m_paused);
+    }
+    notifyState();
+}
+
+void MpvEngine::setPaused(bool paused)
+{
+    m_paused = paused;
+    m_core->setProperty("pause", paused);
+}
+
+bool MpvEngine::isFullScreen() const
+{
+    return m_fullScreen && m_fullScreen->isActive();
+}
+
+void MpvEngine::enterFullScreenIfWanted()
+{
+    if (m_fullScreenWanted && m_phase == Phase::Open && !m_ended && !m_stopped && m_hasVideo
+        && !m_videoIsPicture && m_view && m_view->isVisible()) {
+        m_fullScreenWanted = false;
+        m_fullScreen->enter();
+    }
+}
+
+void MpvEngine::toggleFullScreen()
+{
+    if (m_fullScreen->isActive())
+        m_fullScreen->leave();
+    else if (m_phase == Phase::Open && m_hasVideo)
+        m_fullScreen->enter();
+}
+
+bool MpvEngine::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_videoArea && event->type() == QEvent::MouseButtonDblClick) {
+        toggleFullScreen();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void MpvEngine::itemFinished()
+{
+    m_ended = true;
+    m_fullScreen->leave();
+    notifyState();
+}
+
+void MpvEngine::notifyState()
+{
+    const long state = playState();
+    if (m_bar)
+        m_bar->setPlaying(state == Playing);
+    if (state != m_lastNotifiedState) {
+        m_lastNotifiedState = state;
+        Q_EMIT playStateChanged(state);
+    }
+}
+
+void MpvEngine::updateBar()
+{
+    if (m_bar)
+        m_bar->setTimes(currentPosition(), m_phase == Phase::Open ? m_duration : 0.0);
+}
+
+void MpvEngine::onCommandReplied(quint64 replyId, bool ok, qint64 entryId)
+{
+    if (replyId == 0 || replyId != m_loadRequest || m_phase != Phase::Loading)
+        return;
+    if (!ok) {
+        closeItem();
+        return;
+    }
+    m_entryId = entryId >= 0 ? entryId : kNextStartedEntry;
+    // The item may have started before this reply was handled.
+    if (m_entryId == kNextStartedEntry && m_startedEntry >= 0)
+        m_entryId = m_startedEntry;
+}
+
+void MpvEngine::onFileStarted(qint64 entryId)
+{
+    m_startedEntry = entryId;
+    if (m_entryId == kNextStartedEntry)
+        m_entryId = entryId;
+}
+
+void MpvEngine::onFileLoaded()
+{
+    if (m_phase != Phase::Loading || m_entryId < 0 || m_startedEntry != m_entryId)
+        return;
+    setPhase(Phase::Open);
+    if (m_pendingSeek) {
+        seekTo(*m_pendingSeek);
+        m_pendingSeek.reset();
+    }
+    enterFullScreenIfWanted();
+    updateBar();
+}
+
+void MpvEngine::onFileEnded(qint64 entryId, int reason)
+{
+    if (entryId != m_entryId || m_phase == Phase::Closed)
+        return;
+    if (reason == MPV_END_FILE_REASON_REDIRECT) {
+        // A playlist stood in for the item; its first entry plays next.
+        m_entryId = kNextStartedEntry;
+        return;
+    }
+    m_entryId = kNoEntry;
+    m_hasVideo = false;
+    setPhase(Phase::Closed);
+}
+
+void MpvEngine::onPropertyChanged(const QByteArray &name, const QVariant &value)
+{
+    if (name == "time-pos") {
+        if (m_phase == Phase::Open && value.isValid())
+            m_position = value.toDouble();
+        updateBar();
+    } else if (name == "duration") {
+        m_duration = value.isValid() ? value.toDouble() : 0.0;
+        updateBar();
+    } else if (name == "pause") {
+        m_paused = value.toBool();
+        notifyState();
+    } else if (name == "eof-reached") {
+        if (value.toBool() && m_phase == Phase::Open && !m_ended)
+            itemFinished();
+    } else if (name == "volume") {
+        if (m_bar && value.isValid())
+            m_bar->setVolume(int(std::lround(value.toDouble())));
+    } else if (name == "mute") {
+        if (m_bar)
+            m_bar->setMuted(value.toBool());
+    } else if (name == "vid") {
+        m_hasVideo = value.isValid();
+        enterFullScreenIfWanted();
+    } else if (name == "current-tracks/video/image") {
+        m_videoIsPicture = value.toBool();
+    }
+}
+
+void MpvEngine::onMidiRendered(quint64 job, const QString &wavPath)
+{
+    if (job != m_midiJob || m_phase != Phase::Rendering)
+        return;
+    if (wavPath.isEmpty())
+        closeItem();
+    else
+        load({MediaSource::Kind::Player, wavPath, {}});
+}
+
+std::unique_ptr<MediaEngine> createMpvEngine(QWidget *viewParent, const MpvEngineOptions &options)
+{
+    return std::make_unique<MpvEngine>(viewParent, options);
+}
+
+} // namespace sky

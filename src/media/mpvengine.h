@@ -1,0 +1,121 @@
+#pragma once
+
+#include "media/mediaengine.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class QWidget;
+
+namespace sky {
+
+class ControlBar;
+class FullScreenSwitcher;
+class MidiRenderer;
+class MpvCore;
+struct MediaSource;
+
+struct MpvEngineOptions
+{
+    // Extra libmpv options, "name=value", applied after the engine's own:
+    // "ao=null" for silent tests, "untimed=yes" with "ao-null-untimed=yes"
+    // to run items to their end as fast as they decode.
+    QStringList mpvOptions;
+    // Whether to draw video. Even when true, no OpenGL view is made on the
+    // "offscreen" and "minimal" platforms, which cannot show one; video is
+    // then decoded to mpv's null output.
+    bool videoView = true;
+};
+
+// The media engine on libmpv: plays files, CD tracks, synthesised MIDI and
+// the first entry of metafiles, in a view made of the video and a control
+// bar. All work with the player is asynchronous; what the getters return is
+// what the player last reported.
+class MpvEngine : public QObject, public MediaEngine
+{
+    Q_OBJECT
+
+public:
+    explicit MpvEngine(QWidget *viewParent = nullptr, const MpvEngineOptions &options = {});
+    ~MpvEngine() override;
+
+    void setFileName(const QString &address) override;
+    QString fileName() const override { return m_fileName; }
+    double currentPosition() const override;
+    void setCurrentPosition(double seconds) override;
+    void setDisplaySize(long size) override;
+    long displaySize() const override { return m_displaySize; }
+    long playState() const override;
+    void stop() override;
+    void open(const QString &address) override;
+    QWidget *view() override { return m_view; }
+
+    // Length of the open item in seconds, 0 while unknown.
+    double duration() const { return m_duration; }
+    bool isFullScreen() const;
+    // What a click on the control bar's play button does.
+    void togglePause();
+
+Q_SIGNALS:
+    // Emitted whenever playState() changes.
+    void playStateChanged(long state);
+
+private:
+    enum class Phase { Closed, Rendering, Loading, Open };
+
+    void buildView(QWidget *parent, bool withVideo);
+    void observeProperties();
+    void load(const MediaSource &source);
+    void closeItem();
+    void setPhase(Phase phase);
+    void setPaused(bool paused);
+    void seekTo(double seconds);
+    void itemFinished();
+    void enterFullScreenIfWanted();
+    void toggleFullScreen();
+    void notifyState();
+    void updateBar();
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+    void onCommandReplied(quint64 replyId, bool ok, qint64 entryId);
+    void onFileStarted(qint64 entryId);
+    void onFileLoaded();
+    void onFileEnded(qint64 entryId, int reason);
+    void onPropertyChanged(const QByteArray &name, const QVariant &value);
+    void onMidiRendered(quint64 job, const QString &wavPath);
+
+    std::unique_ptr<MpvCore> m_core;
+    std::unique_ptr<MidiRenderer> m_midi;
+    QPointer<QWidget> m_view;
+    QPointer<ControlBar> m_bar;
+    QPointer<QWidget> m_videoArea;
+    FullScreenSwitcher *m_fullScreen = nullptr;
+
+    QString m_fileName;
+    long m_displaySize = 4;
+    Phase m_phase = Phase::Closed;
+    quint64 m_loadRequest = 0;
+    quint64 m_midiJob = 0;
+    qint64 m_entryId = -1;      // the item being played, once libmpv named it
+    qint64 m_startedEntry = -1; // the item libmpv started last
+    bool m_paused = false;
+    bool m_ended = false;
+    bool m_stopped = false;
+    bool m_hasVideo = false;
+    bool m_videoIsPicture = false;
+    bool m_fullScreenWanted = false;
+    double m_position = 0;
+    double m_duration = 0;
+    std::optional<double> m_pendingSeek;
+    long m_lastNotifiedState = Closed;
+};
+
+// The engine the program uses; `viewParent` becomes the parent of view().
+std::unique_ptr<MediaEngine> createMpvEngine(QWidget *viewParent = nullptr,
+                                             const MpvEngineOptions &options = {});
+
+} // namespace sky

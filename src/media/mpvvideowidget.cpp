@@ -1,0 +1,87 @@
+#include "media/mpvvideowidget.h"
+
+#include <mpv/render_gl.h>
+
+#include <QMetaObject>
+#include <QOpenGLContext>
+#include <QtDebug>
+
+namespace sky {
+
+MpvVideoWidget::MpvVideoWidget(mpv_handle *mpv, QWidget *parent)
+    : QOpenGLWidget(parent)
+    , m_mpv(mpv)
+{
+    setMinimumSize(16, 16);
+}
+
+MpvVideoWidget::~MpvVideoWidget()
+{
+    // libmpv must free its GL objects in their own context, before the
+    // player itself is destroyed.
+    freeRenderContext();
+}
+
+void MpvVideoWidget::initializeGL()
+{
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
+            &MpvVideoWidget::freeRenderContext, Qt::DirectConnection);
+    if (!m_mpv || m_render)
+        return;
+
+    mpv_opengl_init_params gl{&MpvVideoWidget::procAddress, nullptr};
+    char apiType[] = MPV_RENDER_API_TYPE_OPENGL;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_API_TYPE, apiType},
+        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    if (mpv_render_context_create(&m_render, m_mpv, params) < 0) {
+        qWarning("media: the video renderer could not be created");
+        m_render = nullptr;
+        return;
+    }
+    mpv_render_context_set_update_callback(m_render, &MpvVideoWidget::frameReady, this);
+    if (++m_contextsCreated > 1)
+        Q_EMIT renderContextRecreated();
+}
+
+void MpvVideoWidget::paintGL()
+{
+    if (!m_render)
+        return;
+    const qreal ratio = devicePixelRatioF();
+    mpv_opengl_fbo fbo{int(defaultFramebufferObject()), int(width() * ratio), int(height() * ratio), 0};
+    int flipY = 0;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+        {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    mpv_render_context_render(m_render, params);
+}
+
+void *MpvVideoWidget::procAddress(void *, const char *name)
+{
+    QOpenGLContext *current = QOpenGLContext::currentContext();
+    return current ? reinterpret_cast<void *>(current->getProcAddress(name)) : nullptr;
+}
+
+void MpvVideoWidget::frameReady(void *self)
+{
+    // Called on a libmpv thread; the widget repaints on its own thread.
+    auto *widget = static_cast<MpvVideoWidget *>(self);
+    QMetaObject::invokeMethod(widget, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+}
+
+void MpvVideoWidget::freeRenderContext()
+{
+    if (!m_render)
+        return;
+    makeCurrent();
+    mpv_render_context_free(m_render);
+    m_render = nullptr;
+    doneCurrent();
+}
+
+} // namespace sky

@@ -68,7 +68,7 @@ void MidiRenderer::jobDone(quint64 job, const Rendered &result, bool ok)
         m_jobs.erase(it);
     }
     if (ok) {
-        if (m_last.wavPath != result.wavPath)
+        if (!m_last.wavPath.isEmpty() && m_last.wavPath != result.wavPath)
             QFile::remove(m_last.wavPath);
         m_last = result;
     }

@@ -62,6 +62,15 @@ QByteArray wavHeader(quint32 dataBytes)
     return header;
 }
 
+// The player itself reports the end some seconds after the last event; the
+// tick count tells it at once (a file without events has no ticks).
+bool playerDone(fluid_player_t *player)
+{
+    const int total = fluid_player_get_total_ticks(player);
+    return fluid_player_get_status(player) != FLUID_PLAYER_PLAYING
+        || (total > 0 && fluid_player_get_current_tick(player) >= total);
+}
+
 // Runs the player to its end, writing blocks of samples after the header.
 bool synthesise(fluid_synth_t *synth, fluid_player_t *player, QFile &out,
                 const std::atomic<bool> &cancel)
@@ -72,7 +81,7 @@ bool synthesise(fluid_synth_t *synth, fluid_player_t *player, QFile &out,
     while (tailLeft > 0 && frames < kMaxFrames) {
         if (cancel.load(std::memory_order_relaxed))
             return false;
-        if (fluid_player_get_status(player) != FLUID_PLAYER_PLAYING)
+        if (playerDone(player))
             tailLeft -= kBlockFrames;
         if (fluid_synth_write_s16(synth, kBlockFrames, block.data(), 0, kChannels,
                                   block.data(), 1, kChannels) != FLUID_OK)

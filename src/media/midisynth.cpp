@@ -77,12 +77,13 @@ bool synthesise(fluid_synth_t *synth, fluid_player_t *player, QFile &out,
 {
     std::array<qint16, kBlockFrames * kChannels> block{};
     qint64 frames = 0;
+    // fluid_is_midifile() looks at the first bytes only; a file the player
+    // cannot parse ends before it has any ticks.
+    bool parsed = false;
     qint64 tailLeft = kTailFrames;
     while (tailLeft > 0 && frames < kMaxFrames) {
         if (cancel.load(std::memory_order_relaxed))
             return false;
-        if (playerDone(player))
-            tailLeft -= kBlockFrames;
         if (fluid_synth_write_s16(synth, kBlockFrames, block.data(), 0, kChannels,
                                   block.data(), 1, kChannels) != FLUID_OK)
             return false;
@@ -90,9 +91,13 @@ bool synthesise(fluid_synth_t *synth, fluid_player_t *player, QFile &out,
         if (out.write(reinterpret_cast<const char *>(block.data()), bytes) != bytes)
             return false;
         frames += kBlockFrames;
+        if (playerDone(player))
+            tailLeft -= kBlockFrames;
+        else
+            parsed = true;
     }
     const auto dataBytes = quint32(frames * kChannels * 2);
-    return out.seek(0) && out.write(wavHeader(dataBytes)) == kHeaderBytes;
+    return parsed && out.seek(0) && out.write(wavHeader(dataBytes)) == kHeaderBytes;
 }
 
 } // namespace

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace sky {
+
+// A shared value that is used as a number but, once loaded from the
+// settings file, remembers the text of its line so that it is written back
+// exactly as it was read. A text that is no number counts as the start
+// value wherever the value is used. A value that was never set is empty: it
+// counts as 0 and is written as an empty line.
+class NumberOrText
+{
+public:
+    NumberOrText() = default;
+    NumberOrText(double startValue) : m_value(startValue), m_start(startValue), m_set(true) {}
+
+    NumberOrText &operator=(double value)
+    {
+        m_value = value;
+        m_text.reset();
+        m_set = true;
+        return *this;
+    }
+
+    double value() const { return m_value; }
+    operator double() const { return m_value; }
+    bool isEmpty() const { return !m_set; }
+
+    // Takes a line of the settings file.
+    void loadText(const QString &line);
+    // The line this value writes to the settings file.
+    QString settingsLine() const;
+
+private:
+    double m_value = 0;
+    double m_start = 0;
+    std::optional<QString> m_text;
+    bool m_set = false;
+};
+
+// A decimal number with blanks on either side; nothing when the text is no
+// number.
+std::optional<double> parseSettingsNumber(const QString &text);
+
+// A number as the settings file holds it: a leading blank when it is not
+// negative, a minus sign otherwise.
+QString formatSettingsNumber(double value);
+
+} // namespace sky

@@ -1,0 +1,55 @@
+#include "core/program.h"
+
+#include "core/settings_file.h"
+#include "core/splash.h"
+#include "mainwindow/form1.h"
+
+namespace sky {
+
+Program::Program(Services &services, MediaEngineFactory mediaFactory)
+    : m_services(services), m_mediaFactory(std::move(mediaFactory))
+{
+}
+
+Program::~Program() = default;
+
+QString Program::settingsPath()
+{
+    return settingsFilePath(m_services.environment);
+}
+
+Form1 &Program::form1()
+{
+    if (!m_form1)
+        m_form1 = std::make_unique<Form1>(*this);
+    return *m_form1;
+}
+
+frmSplash &Program::splash()
+{
+    if (!m_splash)
+        m_splash = std::make_unique<frmSplash>(*this);
+    return *m_splash;
+}
+
+void Program::start()
+{
+    Form1 &main = form1();
+    main.Load();
+    main.Show();
+}
+
+void Program::closeMainWindow()
+{
+    form1().Unload();
+}
+
+void Program::terminate()
+{
+    if (m_terminated)
+        return;
+    m_terminated = true;
+    form1().Form_Terminate();
+}
+
+} // namespace sky

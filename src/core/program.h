@@ -1,0 +1,59 @@
+#pragma once
+
+#include "core/module1.h"
+#include "media/mediaplayer_control.h"
+#include "platform/paths.h"
+#include "platform/services.h"
+
+#include <memory>
+
+namespace sky {
+
+class Form1;
+class frmSplash;
+
+// The application object: it owns the shared state and the one instance of
+// each window, creating a window on first use, and hands the services to
+// them.
+class Program
+{
+public:
+    Program(Services &services, MediaEngineFactory mediaFactory);
+    ~Program();
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
+
+    Module1 &module() { return m_module; }
+    Services &services() { return m_services; }
+    const MediaEngineFactory &mediaFactory() const { return m_mediaFactory; }
+    const PathRules &paths() const { return PathRules::native(); }
+    // Where "save.ata" is read and written.
+    QString settingsPath();
+
+    Form1 &form1();
+    frmSplash &splash();
+
+    // The start of the program: the main window is loaded and shown.
+    void start();
+    // Closes the main window as the user does (a logout or Ctrl+C).
+    void closeMainWindow();
+    // The main window's termination, once, when the program ends.
+    void terminate();
+
+    // Windows that other work brings. Until they exist, these do nothing.
+    // The skin manager is loaded and unloaded once at start-up so that it
+    // applies the skin settings just read.
+    void loadAndUnloadSkinManager() {}
+    void hideAndUnloadSkinManager() {}
+    void showTipOfTheDayModal() {}
+
+private:
+    Services &m_services;
+    MediaEngineFactory m_mediaFactory;
+    Module1 m_module;
+    std::unique_ptr<Form1> m_form1;
+    std::unique_ptr<frmSplash> m_splash;
+    bool m_terminated = false;
+};
+
+} // namespace sky

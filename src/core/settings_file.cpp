@@ -1,0 +1,176 @@
+#include "core/settings_file.h"
+
+#include "core/module1.h"
+#include "platform/services.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cmath>
+#include <limits>
+
+namespace sky {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// A 16-bit integer line: rounded to the nearest, ties to even; a text that
+// is no number or lies out of range keeps the start value.
+short toInt16(const QString &line, short startValue)
+{
+    const std::optional<double> number = parseSettingsNumber(line);
+    if (!number)
+        return startValue;
+    const double rounded = std::nearbyint(*number);
+    if (rounded < std::numeric_limits<short>::min() || rounded > std::numeric_limits<short>::max())
+        return startValue;
+    return static_cast<short>(rounded);
+}
+
+class LineReader
+{
+public:
+    explicit LineReader(QStringList lines) : m_lines(std::move(lines)) {}
+    bool next(QString &line)
+    {
+        if (m_at >= m_lines.size())
+            return false;
+        line = m_lines.at(m_at++);
+        return true;
+    }
+
+private:
+    QStringList m_lines;
+    qsizetype m_at = 0;
+};
+
+} // namespace
+
+QStringList splitTextLines(const QByteArray &content)
+{
+    QStringList lines;
+    const QString text = QString::fromUtf8(content);
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.append(text.mid(start));
+    return lines;
+}
+
+SettingsRead parseSettings(const QByteArray &content, Module1 &m)
+{
+    if (content.isEmpty())
+        return SettingsRead::Empty;
+    const Module1 start;
+    LineReader reader(splitTextLines(content));
+    QString line;
+    const auto text = [&](NumberOrText &value) {
+        if (!reader.next(line))
+            return false;
+        value.loadText(line);
+        return true;
+    };
+    const auto int16 = [&](short &value, short startValue) {
+        if (!reader.next(line))
+            return false;
+        value = toInt16(line, startValue);
+        return true;
+    };
+
+    bool complete = text(m.ScrollTitle) && text(m.ThemeOption) && text(m.VideoDisplaySize);
+    if (complete && (complete = reader.next(line)))
+        m.FixedButtonColour = line;
+    complete = complete && text(m.TimeInTitle) && text(m.StopColourChange)
+        && int16(m.AnimatePreview, start.AnimatePreview) && text(m.AutoSkinChange)
+        && int16(m.RandomSkin, start.RandomSkin) && text(m.SkinIntervalChoice);
+    if (complete && (complete = reader.next(line)))
+        m.SkinListColour = parseSettingsNumber(line).value_or(start.SkinListColour);
+    complete = complete && int16(m.SkinFitMode, start.SkinFitMode) && text(m.SkinInterval) && text(m.SkinTick)
+        && text(m.SkinDisplayMode) && text(m.SkinIndex) && text(m.SkinCount) && text(m.SaveSettings);
+    for (int i = 0; complete && i < kMaxSkins; ++i)
+        if ((complete = reader.next(line)))
+            m.SkinPath[static_cast<std::size_t>(i)] = line;
+    for (int i = 0; complete && i < kMaxSkins; ++i)
+        if ((complete = reader.next(line)))
+            m.SkinName[static_cast<std::size_t>(i)] = line;
+    complete = complete && text(m.ShowTipsAtStartup);
+    return complete ? SettingsRead::Loaded : SettingsRead::Truncated;
+}
+
+SettingsRead readSettingsFile(const QString &path, Module1 &module)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return SettingsRead::Missing;
+    return parseSettings(file.readAll(), module);
+}
+
+QByteArray settingsFileContent(const Module1 &m)
+{
+    QStringList lines;
+    lines.reserve(kSettingsLineCount);
+    lines << m.ScrollTitle.settingsLine() << m.ThemeOption.settingsLine() << m.VideoDisplaySize.settingsLine()
+          << m.FixedButtonColour << m.TimeInTitle.settingsLine() << m.StopColourChange.settingsLine()
+          << formatSettingsNumber(m.AnimatePreview) << m.AutoSkinChange.settingsLine()
+          << formatSettingsNumber(m.RandomSkin) << m.SkinIntervalChoice.settingsLine()
+          << formatSettingsNumber(m.SkinListColour) << formatSettingsNumber(m.SkinFitMode)
+          << m.SkinInterval.settingsLine() << m.SkinTick.settingsLine() << m.SkinDisplayMode.settingsLine()
+          << m.SkinIndex.settingsLine() << m.SkinCount.settingsLine() << m.SaveSettings.settingsLine();
+    for (int i = 0; i < kMaxSkins; ++i)
+        lines << m.SkinPath[static_cast<std::size_t>(i)];
+    for (int i = 0; i < kMaxSkins; ++i)
+        lines << m.SkinName[static_cast<std::size_t>(i)];
+    lines << m.ShowTipsAtStartup.settingsLine();
+    return (lines.join(kCrLf) + kCrLf).toUtf8();
+}
+
+namespace {
+
+bool replaceFile(const QString &path, const QByteArray &content)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(content) != content.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace
+
+bool writeSettingsFile(const QString &path, const Module1 &module)
+{
+    return replaceFile(path, settingsFileContent(module));
+}
+
+bool emptySettingsFile(const QString &path)
+{
+    return replaceFile(path, {});
+}
+
+QString settingsFilePath(Environment &environment)
+{
+    const QString name = QStringLiteral("save.ata");
+    const QString appFolder = environment.applicationFolder();
+    const QFileInfo folder(appFolder);
+    if (folder.isDir() && folder.isWritable())
+        return QDir(appFolder).filePath(name);
+    const QString dataFolder = environment.userDataFolder();
+    QDir().mkpath(dataFolder);
+    return QDir(dataFolder).filePath(name);
+}
+
+} // namespace sky

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace sky {
+
+struct Module1;
+class Environment;
+
+// The settings file "save.ata": 179 lines of text ended by CR LF, in a fixed
+// order (options, skin settings, 80 skin paths, 80 skin names, the tip flag).
+inline constexpr int kSettingsLineCount = 179;
+
+enum class SettingsRead {
+    Loaded,    // all 179 lines read
+    Empty,     // a file of zero bytes: every start value stays
+    Missing,   // the file cannot be opened
+    Truncated, // the file ends early: the values read so far stay
+};
+
+// Reads the settings into module over its current values.
+SettingsRead parseSettings(const QByteArray &content, Module1 &module);
+SettingsRead readSettingsFile(const QString &path, Module1 &module);
+
+QByteArray settingsFileContent(const Module1 &module);
+
+// Writes the file in full, or empties it, through a temporary file in the
+// same folder that is renamed over it, so that a failure never leaves a
+// half-written file. Returns false when the file could not be written.
+bool writeSettingsFile(const QString &path, const Module1 &module);
+bool emptySettingsFile(const QString &path);
+
+// Lines ended by CR LF, a lone LF or a lone CR; a last line without an end
+// counts too.
+QStringList splitTextLines(const QByteArray &content);
+
+// Where "save.ata" lives: beside the executable, or in the per-user data
+// folder when the executable's folder is not writable.
+QString settingsFilePath(Environment &environment);
+
+} // namespace sky

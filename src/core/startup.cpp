@@ -1,0 +1,138 @@
+#include "core/program.h"
+#include "core/settings_file.h"
+#include "mainwindow/form1.h"
+#include "platform/runtime_error.h"
+#include "playlist/playlist_format.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace sky {
+
+namespace {
+
+const QString kFirstStartMessage = QStringLiteral("Application is starting for the first time.");
+const QString kPlaylistFullMessage = QStringLiteral("Maximun files possible is 50");
+
+// The argument without the quotes a Windows-style command line puts around
+// a path (a shell has usually removed them already).
+QString withoutQuotes(QString argument)
+{
+    if (argument.startsWith(QLatin1Char('"')))
+        argument.remove(0, 1);
+    if (argument.endsWith(QLatin1Char('"')))
+        argument.chop(1);
+    return argument;
+}
+
+} // namespace
+
+void Form1::Form_Load()
+{
+    m = Module1();
+    MediaPlayer1.Open(QStringLiteral("wmpcd://0/8"));
+    MediaPlayer1.setDisplaySize(4);
+    try {
+        const SettingsRead read = readSettingsFile(m_program.settingsPath(), m);
+        if (read == SettingsRead::Missing || read == SettingsRead::Truncated)
+            throw RuntimeError(QStringLiteral("Settings file missing or incomplete"));
+        m_program.loadAndUnloadSkinManager();
+        if (m.ShowTipsAtStartup == 1)
+            m_program.showTipOfTheDayModal();
+        actOnCommandLine(services().environment.arguments());
+    } catch (const RuntimeError &) {
+        services().messageBox.show(kFirstStartMessage);
+    }
+}
+
+void Form1::actOnCommandLine(const QStringList &arguments)
+{
+    const QString argument = withoutQuotes(arguments.join(QLatin1Char(' ')));
+    if (argument.isEmpty())
+        return;
+    if (argument.endsWith(QStringLiteral("pla")))
+        loadCommandLinePlaylist(argument);
+    else if (!playNamedFile(argument))
+        playFirstListedFile();
+}
+
+void Form1::loadCommandLinePlaylist(const QString &path)
+{
+    Check2.setValue(1);
+    List1.setEnabled(true);
+    List1.Clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw RuntimeError(QStringLiteral("Playlist not found: ") + path);
+    const ParsedPlaylist playlist =
+        parsePlaylist(file.readAll(), PlaylistRules::Pla, QString(), paths(), kMaxPlaylistEntries);
+    file.close();
+    for (const PlaylistEntry &entry : playlist.entries)
+        appendPlaylistEntry(entry.address, entry.name);
+    m.PlaylistCount = List1.ListCount();
+    if (playlist.overLimit)
+        services().messageBox.show(kPlaylistFullMessage);
+}
+
+bool Form1::playNamedFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || !QDir::match(File1.Pattern().split(QLatin1Char(';')), info.fileName()))
+        return false;
+    const QString folder = info.absolutePath();
+    skipOnError([&] { Drive1.setDrive(folder); });
+    Dir1.setPath(folder);
+    File1.setPath(folder);
+    for (int i = 0; i < File1.ListCount(); ++i) {
+        if (File1.List(i) == info.fileName()) {
+            File1.setListIndex(i);
+            showMediaForPlayback();
+            playSelectedFile();
+            return true;
+        }
+    }
+    return false;
+}
+
+void Form1::playFirstListedFile()
+{
+    // With no file listed there is nothing to play.
+    if (File1.ListCount() == 0)
+        return;
+    File1.setListIndex(0);
+    showMediaForPlayback();
+    playSelectedFile();
+}
+
+void Form1::showMediaForPlayback()
+{
+    m.PlayerStopped = kFalse;
+    MediaPlayer1.setEnabled(true);
+    Command5.setVisible(true);
+    m.MediaPlayerShown = 1;
+    MediaPlayer1.setVisible(true);
+    Command10.setVisible(true);
+}
+
+void Form1::playSelectedFile()
+{
+    MediaPlayer1.setDisplaySize(static_cast<long>(m.VideoDisplaySize.value()));
+    MediaPlayer1.setFileName(paths().entryAddress(File1.Path(), File1.FileName()));
+}
+
+void Form1::Form_Unload()
+{
+    m_program.hideAndUnloadSkinManager();
+}
+
+void Form1::Form_Terminate()
+{
+    const QString path = m_program.settingsPath();
+    if (m.SaveSettings == 1)
+        writeSettingsFile(path, m);
+    else
+        emptySettingsFile(path);
+}
+
+} // namespace sky

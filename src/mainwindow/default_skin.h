@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QImage>
+
+namespace sky {
+
+// The skin the main window shows until the user chooses one: a picture the
+// size of the window's design, drawn here rather than shipped as a file.
+QImage defaultSkinPicture();
+
+} // namespace sky

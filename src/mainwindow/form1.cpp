@@ -1,0 +1,61 @@
+#include "mainwindow/form1.h"
+
+#include "core/program.h"
+
+namespace sky {
+
+Form1::Form1(Program &program)
+    : Form(QStringLiteral("Form1"), program.services()),
+      Image1(*this, QStringLiteral("Image1")),
+      Label4(*this, QStringLiteral("Label4")),
+      Label3(*this, QStringLiteral("Label3")),
+      Label2(*this, QStringLiteral("Label2")),
+      Check4(*this, QStringLiteral("Check4")),
+      Drive1(*this, QStringLiteral("Drive1")),
+      Command3(*this, QStringLiteral("Command3")),
+      Dir1(*this, QStringLiteral("Dir1")),
+      Command4(*this, QStringLiteral("Command4")),
+      File1(*this, QStringLiteral("File1")),
+      Command2(*this, QStringLiteral("Command2")),
+      Command11(*this, QStringLiteral("Command11")),
+      Command13(*this, QStringLiteral("Command13")),
+      Command1(*this, QStringLiteral("Command1")),
+      Command10(*this, QStringLiteral("Command10")),
+      Check1(*this, QStringLiteral("Check1")),
+      Check5(*this, QStringLiteral("Check5")),
+      Command14(*this, QStringLiteral("Command14")),
+      List1(*this, QStringLiteral("List1")),
+      Command6(*this, QStringLiteral("Command6")),
+      Command9(*this, QStringLiteral("Command9")),
+      Command7(*this, QStringLiteral("Command7")),
+      Command17(*this, QStringLiteral("Command17")),
+      Command18(*this, QStringLiteral("Command18")),
+      MediaPlayer1(*this, QStringLiteral("MediaPlayer1"), program.mediaFactory()),
+      Command5(*this, QStringLiteral("Command5")),
+      Command8(*this, QStringLiteral("Command8")),
+      Check2(*this, QStringLiteral("Check2")),
+      Check3(*this, QStringLiteral("Check3")),
+      Label5(*this, QStringLiteral("Label5")),
+      Label6(*this, QStringLiteral("Label6")),
+      Label1(*this, QStringLiteral("Label1")),
+      Command12(*this, QStringLiteral("Command12")),
+      Command15(*this, QStringLiteral("Command15")),
+      Text1(*this, QStringLiteral("Text1")),
+      Timer1(*this, QStringLiteral("Timer1")),
+      CommonDialog1(*this, QStringLiteral("CommonDialog1")),
+      m_program(program), m(program.module())
+{
+    wireEvents();
+}
+
+const PathRules &Form1::paths() const
+{
+    return m_program.paths();
+}
+
+void Form1::wireEvents()
+{
+    Check2.Click = [this] { Check2_Click(); };
+}
+
+} // namespace sky

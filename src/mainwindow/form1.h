@@ -1,0 +1,94 @@
+#pragma once
+
+#include "media/mediaplayer_control.h"
+#include "platform/buttons.h"
+#include "platform/common_dialog.h"
+#include "platform/file_controls.h"
+#include "platform/form.h"
+#include "platform/list_controls.h"
+#include "platform/paths.h"
+#include "platform/picture.h"
+#include "platform/simple_controls.h"
+
+namespace sky {
+
+class Program;
+struct Module1;
+
+// The main window: file browser, playlist, transport, the media control and
+// the skin picture behind them all.
+class Form1 : public Form
+{
+public:
+    explicit Form1(Program &program);
+
+    // Controls, back to front.
+    Image Image1;
+    Label Label4;
+    Label Label3;
+    Label Label2;
+    CheckBox Check4;
+    DriveListBox Drive1;
+    CommandButton Command3;
+    DirListBox Dir1;
+    CommandButton Command4;
+    FileListBox File1;
+    CommandButton Command2;
+    CommandButton Command11;
+    CommandButton Command13;
+    CommandButton Command1;
+    CommandButton Command10;
+    CheckBox Check1;
+    CheckBox Check5;
+    CommandButton Command14;
+    ListBox List1;
+    CommandButton Command6;
+    CommandButton Command9;
+    CommandButton Command7;
+    CommandButton Command17;
+    CommandButton Command18;
+    MediaPlayerControl MediaPlayer1;
+    CommandButton Command5;
+    CommandButton Command8;
+    CheckBox Check2;
+    CheckBox Check3;
+    Label Label5;
+    Label Label6;
+    Label Label1;
+    CommandButton Command12;
+    CommandButton Command15;
+    TextBox Text1;
+    Timer Timer1;
+    CommonDialog CommonDialog1;
+
+    // Start-up and shut-down.
+    void Form_Load() override;
+    void Form_Unload() override;
+    void Form_Terminate();
+
+    // Layout.
+    void Form_Resize() override;
+
+    // Playlist.
+    void Check2_Click();
+    // Appends an entry at PlaylistCount to the playlist and its list.
+    void appendPlaylistEntry(const QString &address, const QString &name);
+
+private:
+    void design() override;
+    void wireEvents();
+    void actOnCommandLine(const QStringList &arguments);
+    void loadCommandLinePlaylist(const QString &path);
+    bool playNamedFile(const QString &path);
+    void playFirstListedFile();
+    // Shows the media control and STOP and clears the stop state.
+    void showMediaForPlayback();
+    // Plays the file selected in File1 at the display size set.
+    void playSelectedFile();
+    const PathRules &paths() const;
+
+    Program &m_program;
+    Module1 &m;
+};
+
+} // namespace sky

@@ -1,0 +1,283 @@
+#include "platform/file_controls.h"
+
+#include "platform/form.h"
+#include "platform/runtime_error.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <QStyle>
+
+namespace sky {
+
+namespace {
+
+QString cleanFolder(const QString &path)
+{
+    return QDir::cleanPath(QDir::fromNativeSeparators(path));
+}
+
+bool sortsBefore(const QString &a, const QString &b)
+{
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+}
+
+} // namespace
+
+DriveListBox::DriveListBox(Form &form, const QString &name, Control *container)
+    : Control(form, name, new QComboBox, container)
+{
+    m_combo = static_cast<QComboBox *>(widget());
+    Refresh();
+    QObject::connect(m_combo, &QComboBox::activated, this, [this](int) { fire(Change); });
+}
+
+void DriveListBox::Refresh()
+{
+    m_volumes = form().services().environment.volumes();
+    const QSignalBlocker blocker(m_combo);
+    const QString current = Drive();
+    m_combo->clear();
+    for (const QString &volume : m_volumes)
+        m_combo->addItem(volume);
+    const int at = static_cast<int>(m_volumes.indexOf(current));
+    m_combo->setCurrentIndex(at >= 0 ? at : 0);
+}
+
+QString DriveListBox::Drive() const
+{
+    const int at = m_combo->currentIndex();
+    return at >= 0 && at < m_volumes.size() ? m_volumes.at(at) : QString();
+}
+
+void DriveListBox::setDrive(const QString &drive)
+{
+    // The volume that holds the path: the longest mount point it starts with.
+    const QString path = cleanFolder(drive);
+    int best = -1;
+    for (int i = 0; i < m_volumes.size(); ++i) {
+        const QString &volume = m_volumes.at(i);
+        const bool holds = path == volume || volume == QStringLiteral("/")
+            || path.startsWith(volume + QLatin1Char('/'));
+        if (holds && (best < 0 || volume.size() > m_volumes.at(best).size()))
+            best = i;
+    }
+    if (best < 0)
+        throw RuntimeError(QStringLiteral("Device unavailable"));
+    if (best == m_combo->currentIndex())
+        return;
+    {
+        const QSignalBlocker blocker(m_combo);
+        m_combo->setCurrentIndex(best);
+    }
+    fire(Change);
+}
+
+int DriveListBox::ListCount() const
+{
+    return static_cast<int>(m_volumes.size());
+}
+
+QString DriveListBox::List(int index) const
+{
+    return m_volumes.value(index);
+}
+
+DirListBox::DirListBox(Form &form, const QString &name, Control *container)
+    : Control(form, name, new QListWidget, container)
+{
+    m_list = static_cast<QListWidget *>(widget());
+    m_list->setUniformItemSizes(true);
+    watch(m_list->viewport());
+    QObject::connect(m_list, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
+        const QString target = item->data(Qt::UserRole).toString();
+        try {
+            setPath(target);
+        } catch (const RuntimeError &) {
+            // An unreadable folder is simply not opened.
+        }
+    });
+    QObject::connect(m_list, &QListWidget::itemClicked, this, [this] { fire(Click); });
+}
+
+void DirListBox::setPath(const QString &path)
+{
+    const QString folder = cleanFolder(QFileInfo(path).absoluteFilePath());
+    const QFileInfo info(folder);
+    if (!info.isDir() || !info.isReadable() || !QDir(folder).isReadable())
+        throw RuntimeError(QStringLiteral("Path not found"));
+    if (folder == m_path)
+        return;
+    m_path = folder;
+    fill();
+    fire(Change);
+}
+
+void DirListBox::fill()
+{
+    m_ancestors.clear();
+    for (QDir dir(m_path);; ) {
+        m_ancestors.prepend(dir.absolutePath());
+        if (dir.isRoot() || !dir.cdUp())
+            break;
+    }
+    m_subfolders.clear();
+    const QDir dir(m_path);
+    const QStringList names = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    for (const QString &folder : names)
+        m_subfolders.append(dir.filePath(folder));
+    std::sort(m_subfolders.begin(), m_subfolders.end(), sortsBefore);
+
+    const QSignalBlocker blocker(m_list);
+    m_list->clear();
+    const QIcon open = m_list->style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = m_list->style()->standardIcon(QStyle::SP_DirClosedIcon);
+    int depth = 0;
+    for (const QString &ancestor : std::as_const(m_ancestors)) {
+        const QString shown = depth == 0 ? ancestor : QFileInfo(ancestor).fileName();
+        auto *item = new QListWidgetItem(open, QString(depth * 2, QLatin1Char(' ')) + shown);
+        item->setData(Qt::UserRole, ancestor);
+        m_list->addItem(item);
+        ++depth;
+    }
+    for (const QString &sub : std::as_const(m_subfolders)) {
+        auto *item = new QListWidgetItem(closed, QString(depth * 2, QLatin1Char(' ')) + QFileInfo(sub).fileName());
+        item->setData(Qt::UserRole, sub);
+        m_list->addItem(item);
+    }
+    m_list->setCurrentRow(static_cast<int>(m_ancestors.size()) - 1);
+}
+
+int DirListBox::rowOf(int index) const
+{
+    return static_cast<int>(m_ancestors.size()) + index;
+}
+
+QString DirListBox::List(int index) const
+{
+    const QListWidgetItem *item = m_list->item(rowOf(index));
+    return item ? item->data(Qt::UserRole).toString() : QString();
+}
+
+int DirListBox::ListIndex() const
+{
+    return m_list->currentRow() - static_cast<int>(m_ancestors.size());
+}
+
+void DirListBox::setListIndex(int index)
+{
+    const int row = rowOf(index);
+    if (row < 0 || row >= m_list->count())
+        throw RuntimeError(QStringLiteral("Invalid property value"));
+    {
+        const QSignalBlocker blocker(m_list);
+        m_list->setCurrentRow(row);
+    }
+    fire(Click);
+}
+
+FileListBox::FileListBox(Form &form, const QString &name, Control *container)
+    : Control(form, name, new QListWidget, container), m_watcher(new QFileSystemWatcher(this))
+{
+    m_list = static_cast<QListWidget *>(widget());
+    m_list->setUniformItemSizes(true);
+    watch(m_list->viewport());
+    QObject::connect(m_list, &QListWidget::currentRowChanged, this, [this](int) {
+        if (!m_settingFromCode)
+            fire(Click);
+    });
+    QObject::connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { folderChanged(); });
+}
+
+void FileListBox::setPath(const QString &path)
+{
+    const QString folder = cleanFolder(QFileInfo(path).absoluteFilePath());
+    if (!QFileInfo(folder).isDir())
+        throw RuntimeError(QStringLiteral("Path not found"));
+    if (!m_path.isEmpty())
+        m_watcher->removePath(m_path);
+    m_path = folder;
+    m_watcher->addPath(m_path);
+    fill();
+}
+
+void FileListBox::setPattern(const QString &pattern)
+{
+    m_pattern = pattern;
+    if (!m_path.isEmpty())
+        fill();
+}
+
+void FileListBox::Refresh()
+{
+    if (!m_path.isEmpty())
+        fill();
+}
+
+void FileListBox::fill()
+{
+    QDir dir(m_path);
+    dir.setNameFilters(m_pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts));
+    dir.setFilter(QDir::Files);
+    dir.setSorting(QDir::Name | QDir::IgnoreCase);
+    const QStringList names = dir.entryList();
+    m_settingFromCode = true;
+    {
+        const QSignalBlocker blocker(m_list);
+        m_list->clear();
+        m_list->addItems(names);
+        m_list->setCurrentRow(-1);
+    }
+    m_settingFromCode = false;
+}
+
+void FileListBox::folderChanged()
+{
+    // Keep the selection on the same file when it is still there.
+    const QString selected = FileName();
+    fill();
+    if (selected.isEmpty())
+        return;
+    const auto found = m_list->findItems(selected, Qt::MatchExactly);
+    if (!found.isEmpty()) {
+        const QSignalBlocker blocker(m_list);
+        m_list->setCurrentItem(found.first());
+    }
+}
+
+QString FileListBox::FileName() const
+{
+    const QListWidgetItem *item = m_list->currentItem();
+    return item && m_list->currentRow() >= 0 ? item->text() : QString();
+}
+
+int FileListBox::ListCount() const
+{
+    return m_list->count();
+}
+
+QString FileListBox::List(int index) const
+{
+    const QListWidgetItem *item = m_list->item(index);
+    return item ? item->text() : QString();
+}
+
+int FileListBox::ListIndex() const
+{
+    return m_list->currentRow();
+}
+
+void FileListBox::setListIndex(int index)
+{
+    if (index < -1 || index >= m_list->count())
+        throw RuntimeError(QStringLiteral("Invalid property value"));
+    m_settingFromCode = true;
+    m_list->setCurrentRow(index);
+    m_settingFromCode = false;
+    fire(Click);
+}
+
+} // namespace sky

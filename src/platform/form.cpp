@@ -1,0 +1,308 @@
+#include "platform/form.h"
+
+#include "platform/colour.h"
+#include "platform/control.h"
+#include "platform/units.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace sky {
+
+namespace {
+
+// Frame of a window whose frame the window system has not reported yet:
+// 4-pixel borders and a 22-pixel title bar.
+constexpr float kDefaultFrameWidth = 8 * kTwipsPerPixel;
+constexpr float kDefaultFrameHeight = 30 * kTwipsPerPixel;
+// The outer height a minimised window reports.
+constexpr float kMinimizedHeight = 360;
+
+// The form that was active last, so that switching back from another
+// program does not count as an activation.
+Form *g_lastActive = nullptr;
+
+} // namespace
+
+FormWindow::FormWindow(Form &form) : m_form(form)
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+bool FormWindow::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        m_form.windowActivated();
+    else if (event->type() == QEvent::WindowStateChange)
+        m_form.windowResized();
+    return QWidget::event(event);
+}
+
+void FormWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_form.windowResized();
+}
+
+void FormWindow::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    m_form.windowCloseRequested();
+}
+
+void FormWindow::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        Q_EMIT hiddenOrClosed();
+}
+
+Form::Form(const QString &name, Services &services)
+    : m_name(name), m_services(services), m_window(new FormWindow(*this))
+{
+    m_window->setObjectName(name);
+    m_window->setAutoFillBackground(true);
+}
+
+Form::~Form()
+{
+    if (g_lastActive == this)
+        g_lastActive = nullptr;
+    delete m_window;
+}
+
+void Form::Load()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    m_shownOnce = false;
+    m_designing = true;
+    design();
+    m_designing = false;
+    for (Control *control : m_controls)
+        control->formLoaded();
+    Form_Load();
+}
+
+void Form::Show(bool modal)
+{
+    Load();
+    if (!m_loaded) // the load handler unloaded the window again
+        return;
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        raiseResize();
+    }
+    m_window->setWindowModality(modal ? Qt::ApplicationModal : Qt::NonModal);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    if (modal)
+        m_services.modal.run(*this);
+}
+
+void Form::Hide()
+{
+    Load();
+    m_window->hide();
+}
+
+void Form::Unload()
+{
+    if (!m_loaded)
+        return;
+    Form_Unload();
+    m_loaded = false;
+    for (Control *control : m_controls)
+        control->formUnloaded();
+    m_window->hide();
+    if (g_lastActive == this)
+        g_lastActive = nullptr;
+}
+
+bool Form::Visible() const
+{
+    return m_window->isVisible();
+}
+
+void Form::Refresh()
+{
+    m_window->update();
+}
+
+float Form::frameWidth() const
+{
+    const QRect frame = m_window->frameGeometry();
+    const QRect inner = m_window->geometry();
+    if (m_window->isVisible() && frame.width() > inner.width())
+        return pixelsToTwips(frame.width() - inner.width());
+    return kDefaultFrameWidth;
+}
+
+float Form::frameHeight() const
+{
+    const QRect frame = m_window->frameGeometry();
+    const QRect inner = m_window->geometry();
+    if (m_window->isVisible() && frame.height() > inner.height())
+        return pixelsToTwips(frame.height() - inner.height());
+    return kDefaultFrameHeight;
+}
+
+bool Form::isMinimized() const
+{
+    return m_window->windowState() & Qt::WindowMinimized;
+}
+
+float Form::Width() const
+{
+    return m_clientWidth + frameWidth();
+}
+
+float Form::Height() const
+{
+    return isMinimized() ? kMinimizedHeight : m_clientHeight + frameHeight();
+}
+
+void Form::setWidth(float twips)
+{
+    m_clientWidth = twips - frameWidth();
+    applySize();
+    raiseResize();
+}
+
+void Form::setHeight(float twips)
+{
+    m_clientHeight = twips - frameHeight();
+    applySize();
+    raiseResize();
+}
+
+float Form::Left() const
+{
+    return pixelsToTwips(m_window->frameGeometry().x());
+}
+
+float Form::Top() const
+{
+    return pixelsToTwips(m_window->frameGeometry().y());
+}
+
+float Form::ScaleWidth() const
+{
+    return isMinimized() ? 0.0f : m_clientWidth;
+}
+
+float Form::ScaleHeight() const
+{
+    return isMinimized() ? 0.0f : m_clientHeight;
+}
+
+void Form::setClientSize(float width, float height)
+{
+    m_clientWidth = width;
+    m_clientHeight = height;
+    applySize();
+}
+
+void Form::centreOnScreen()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize outer(twipsToPixels(Width()), twipsToPixels(Height()));
+    const int frameLeft = twipsToPixels(frameWidth() / 2);
+    const int frameTop = twipsToPixels(frameHeight()) - frameLeft;
+    m_window->move(area.x() + (area.width() - outer.width()) / 2 + frameLeft,
+                   area.y() + (area.height() - outer.height()) / 2 + frameTop);
+}
+
+void Form::applySize()
+{
+    const QSize pixels(std::max(1, twipsToPixels(m_clientWidth)),
+                       std::max(1, twipsToPixels(m_clientHeight)));
+    m_appliedPixels = pixels;
+    m_window->resize(pixels);
+}
+
+void Form::windowResized()
+{
+    // A size this form set itself has been handled already; a size the user
+    // or the window system chose becomes the new outer size.
+    const QSize pixels = m_window->size();
+    if (!m_loaded || isMinimized() || pixels == m_appliedPixels) {
+        if (m_loaded && isMinimized())
+            raiseResize();
+        return;
+    }
+    m_appliedPixels = pixels;
+    m_clientWidth = pixelsToTwips(pixels.width());
+    m_clientHeight = pixelsToTwips(pixels.height());
+    raiseResize();
+}
+
+void Form::raiseResize()
+{
+    if (m_loaded)
+        Form_Resize();
+}
+
+void Form::windowActivated()
+{
+    if (!m_loaded || g_lastActive == this)
+        return;
+    g_lastActive = this;
+    Form_Activate();
+}
+
+void Form::windowCloseRequested()
+{
+    Unload();
+}
+
+QString Form::Caption() const
+{
+    return m_window->windowTitle();
+}
+
+void Form::setCaption(const QString &caption)
+{
+    m_window->setWindowTitle(caption);
+}
+
+void Form::setBackColor(long colour)
+{
+    m_backColor = colour;
+    QPalette palette = m_window->palette();
+    palette.setColor(QPalette::Window, toQColor(colour));
+    m_window->setPalette(palette);
+}
+
+void Form::setBorder(Border border)
+{
+    Qt::WindowFlags flags = Qt::Window;
+    switch (border) {
+    case Border::Sizable:
+        break;
+    case Border::Fixed:
+        flags |= Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+            | Qt::CustomizeWindowHint;
+        break;
+    case Border::ToolWindow:
+        flags = Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint;
+        break;
+    case Border::None:
+        flags |= Qt::FramelessWindowHint;
+        break;
+    }
+    m_window->setWindowFlags(flags);
+}
+
+void Form::registerControl(Control *control)
+{
+    m_controls.push_back(control);
+}
+
+} // namespace sky

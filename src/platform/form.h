@@ -1,0 +1,120 @@
+#pragma once
+
+#include "platform/services.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <vector>
+
+namespace sky {
+
+class Control;
+class Form;
+
+// The top-level widget of a form. It passes the window system's events on
+// to its form.
+class FormWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit FormWindow(Form &form);
+
+Q_SIGNALS:
+    void hiddenOrClosed();
+
+protected:
+    bool event(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    Form &m_form;
+};
+
+// A window of the player with its named controls. There is one instance per
+// window, created on first use; unloading closes the window and resets it,
+// while the instance keeps its window-level variables for the next load.
+class Form
+{
+public:
+    enum class Border { Sizable, Fixed, ToolWindow, None };
+
+    Form(const QString &name, Services &services);
+    virtual ~Form();
+    Form(const Form &) = delete;
+    Form &operator=(const Form &) = delete;
+
+    const QString &name() const { return m_name; }
+    Services &services() { return m_services; }
+    QWidget *window() { return m_window; }
+
+    // Lifetime.
+    void Load();
+    void Show(bool modal = false);
+    void Hide();
+    void Unload();
+    bool isLoaded() const { return m_loaded; }
+    // True while design() runs: controls raise no events then.
+    bool isDesigning() const { return m_designing; }
+    bool Visible() const;
+    // Repaints the window.
+    void Refresh();
+
+    // Outer size (frame and title bar included) and position, in twips.
+    float Width() const;
+    float Height() const;
+    void setWidth(float twips);
+    void setHeight(float twips);
+    float Left() const;
+    float Top() const;
+    // The client area, in twips.
+    float ScaleWidth() const;
+    float ScaleHeight() const;
+    void setClientSize(float width, float height);
+    void centreOnScreen();
+    bool isMinimized() const;
+
+    QString Caption() const;
+    void setCaption(const QString &caption);
+    long BackColor() const { return m_backColor; }
+    void setBackColor(long colour);
+    void setBorder(Border border);
+
+    const std::vector<Control *> &Controls() const { return m_controls; }
+
+    // Called by the forms layer.
+    void registerControl(Control *control);
+    void windowResized();
+    void windowActivated();
+    void windowCloseRequested();
+
+protected:
+    // Puts every control into its state at design time; runs at each load.
+    virtual void design() {}
+    virtual void Form_Load() {}
+    virtual void Form_Activate() {}
+    virtual void Form_Resize() {}
+    virtual void Form_Unload() {}
+
+private:
+    void applySize();
+    void raiseResize();
+    float frameWidth() const;
+    float frameHeight() const;
+
+    QString m_name;
+    Services &m_services;
+    FormWindow *m_window;
+    std::vector<Control *> m_controls;
+    bool m_loaded = false;
+    bool m_shownOnce = false;
+    bool m_designing = false;
+    float m_clientWidth = 0;
+    float m_clientHeight = 0;
+    QSize m_appliedPixels;
+    long m_backColor = 0;
+};
+
+} // namespace sky

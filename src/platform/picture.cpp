@@ -1,0 +1,89 @@
+#include "platform/picture.h"
+
+#include "platform/runtime_error.h"
+#include "platform/units.h"
+
+#include <QImageReader>
+#include <QPainter>
+#include <QWidget>
+
+namespace sky {
+
+Picture Picture::load(const QString &path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    QImage image = reader.read();
+    if (image.isNull())
+        throw RuntimeError(QStringLiteral("Invalid picture: ") + path);
+    return Picture(std::move(image));
+}
+
+long Picture::Width() const
+{
+    return pixelsToHimetric(m_image.width());
+}
+
+long Picture::Height() const
+{
+    return pixelsToHimetric(m_image.height());
+}
+
+class Image::View : public QWidget
+{
+public:
+    const Picture *picture = nullptr;
+    bool stretch = false;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        if (!picture || picture->isNull())
+            return;
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        if (stretch)
+            painter.drawImage(rect(), picture->image());
+        else
+            painter.drawImage(QPoint(0, 0), picture->image());
+    }
+};
+
+Image::Image(Form &form, const QString &name, Control *container)
+    : Control(form, name, new View, container)
+{
+    m_view = static_cast<View *>(widget());
+    m_view->picture = &m_picture;
+}
+
+void Image::setPicture(const Picture &picture)
+{
+    m_picture = picture;
+    if (!m_stretch)
+        takeNaturalSize();
+    m_view->update();
+}
+
+void Image::setStretch(bool stretch)
+{
+    m_stretch = stretch;
+    m_view->stretch = stretch;
+    if (!stretch)
+        takeNaturalSize();
+    m_view->update();
+}
+
+void Image::takeNaturalSize()
+{
+    if (m_picture.isNull())
+        return;
+    setWidth(himetricToTwips(m_picture.Width()));
+    setHeight(himetricToTwips(m_picture.Height()));
+}
+
+void Image::sendToBack()
+{
+    m_view->lower();
+}
+
+} // namespace sky

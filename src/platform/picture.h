@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/control.h"
+
+#include <QImage>
+
+namespace sky {
+
+// A picture as the runtime loads it: its natural size is reported in
+// HIMETRIC units (0.01 mm).
+class Picture
+{
+public:
+    Picture() = default;
+    explicit Picture(QImage image) : m_image(std::move(image)) {}
+
+    // Loads a JPEG, BMP, GIF or PNG file; throws when it cannot be read.
+    static Picture load(const QString &path);
+
+    bool isNull() const { return m_image.isNull(); }
+    const QImage &image() const { return m_image; }
+    long Width() const;
+    long Height() const;
+
+private:
+    QImage m_image;
+};
+
+// A picture box that draws its picture at its natural size, or scaled to
+// the box when Stretch is on. With Stretch off, the box takes the picture's
+// natural size at once.
+class Image : public Control
+{
+public:
+    Image(Form &form, const QString &name, Control *container = nullptr);
+
+    const Picture &picture() const { return m_picture; }
+    void setPicture(const Picture &picture);
+    bool Stretch() const { return m_stretch; }
+    void setStretch(bool stretch);
+    // Draws behind every other control of the form.
+    void sendToBack();
+
+private:
+    class View;
+    void takeNaturalSize();
+
+    View *m_view;
+    Picture m_picture;
+    bool m_stretch = false;
+};
+
+} // namespace sky

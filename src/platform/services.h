@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <optional>
+
+namespace sky {
+
+class Form;
+
+inline const QString kAppTitle = QStringLiteral("SKYVANTRIX Media Player");
+
+// A message box with an OK button only and the application's title.
+class MessageBoxService
+{
+public:
+    virtual ~MessageBoxService() = default;
+    virtual void show(const QString &text) = 0;
+};
+
+// The common file dialog. Returns the chosen path, or nothing on Cancel.
+class FileDialogService
+{
+public:
+    enum class Mode { Open, Save };
+    struct Request
+    {
+        Mode mode = Mode::Open;
+        QString filter;      // "Text|*.pla|Other|*.m3u"
+        QString title;
+        QString initialDir;
+        QString fileName;
+    };
+
+    virtual ~FileDialogService() = default;
+    virtual std::optional<QString> choose(const Request &request) = 0;
+};
+
+// Uniform random numbers in [0, 1).
+class RandomSource
+{
+public:
+    virtual ~RandomSource() = default;
+    virtual double next() = 0;
+    virtual void reseedFromClock() = 0;
+};
+
+// The time of day as text in the system's time format.
+class Clock
+{
+public:
+    virtual ~Clock() = default;
+    virtual QString timeOfDay() = 0;
+};
+
+// What the program learns about the machine it runs on.
+class Environment
+{
+public:
+    virtual ~Environment() = default;
+    // The folder of the executable.
+    virtual QString applicationFolder() = 0;
+    // The per-user data folder, used when the application folder is not
+    // writable.
+    virtual QString userDataFolder() = 0;
+    // The program's arguments (the shell has removed any quotes).
+    virtual QStringList arguments() = 0;
+    // Mounted volumes, "/" first.
+    virtual QStringList volumes() = 0;
+};
+
+// A per-user key-value store, keyed by section and key.
+class UserSettings
+{
+public:
+    virtual ~UserSettings() = default;
+    virtual QVariant value(const QString &section, const QString &key, const QVariant &fallback) = 0;
+};
+
+// Runs a window modally: returns when the window is hidden or unloaded.
+class ModalLoop
+{
+public:
+    virtual ~ModalLoop() = default;
+    virtual void run(Form &form) = 0;
+};
+
+// The services a window reaches the outside world through.
+struct Services
+{
+    MessageBoxService &messageBox;
+    FileDialogService &fileDialog;
+    RandomSource &random;
+    Clock &clock;
+    Environment &environment;
+    UserSettings &userSettings;
+    ModalLoop &modal;
+};
+
+} // namespace sky

@@ -1,0 +1,221 @@
+#include "platform/simple_controls.h"
+
+#include "platform/colour.h"
+#include "platform/form.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTimer>
+
+namespace sky {
+
+QString symbolText(SymbolFont font, const QString &text)
+{
+    if (font == SymbolFont::None)
+        return text;
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        char16_t symbol = c.unicode();
+        if (font == SymbolFont::Wingdings) {
+            switch (c.unicode()) {
+            case u'n': symbol = u'\u25A0'; break; // black square
+            case u'l': symbol = u'\u25CF'; break; // black circle
+            case u'u': symbol = u'\u25C6'; break; // black diamond
+            case u'v': symbol = u'\u2756'; break; // diamond minus x
+            case u'\u00AB': symbol = u'\u2605'; break; // star
+            case u'J': symbol = u'\u263A'; break; // smiling face
+            case u'\u00FC': symbol = u'\u2714'; break; // check mark
+            default: break;
+            }
+        } else {
+            switch (c.unicode()) {
+            case u'3': symbol = u'\u25C0'; break; // play backwards
+            case u'4': symbol = u'\u25B6'; break; // play
+            case u'7': symbol = u'\u23EA'; break; // step back
+            case u'8': symbol = u'\u23E9'; break; // step forward
+            case u'9': symbol = u'\u23EE'; break; // to the start
+            case u':': symbol = u'\u23ED'; break; // to the end
+            case u';': symbol = u'\u23F8'; break; // pause
+            case u'<': symbol = u'\u23F9'; break; // stop
+            case u'r': symbol = u'\u2715'; break; // close
+            default: break;
+            }
+        }
+        shown.append(QChar(symbol));
+    }
+    return shown;
+}
+
+Label::Label(Form &form, const QString &name, Control *container)
+    : Control(form, name, new QLabel, container)
+{
+    m_label = static_cast<QLabel *>(widget());
+    m_label->setTextFormat(Qt::PlainText);
+    m_label->setWordWrap(true);
+    m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void Label::setCaption(const QString &caption)
+{
+    m_caption = caption;
+    m_label->setText(symbolText(m_symbolFont, caption));
+}
+
+void Label::setAlignment(int alignment)
+{
+    m_alignment = alignment;
+    Qt::Alignment horizontal = Qt::AlignLeft;
+    if (alignment == RightJustify)
+        horizontal = Qt::AlignRight;
+    else if (alignment == Center)
+        horizontal = Qt::AlignHCenter;
+    m_label->setAlignment(horizontal | Qt::AlignTop);
+}
+
+void Label::setSymbolFont(SymbolFont font, double points)
+{
+    m_symbolFont = font;
+    QFont f = m_label->font();
+    f.setPointSizeF(points);
+    m_label->setFont(f);
+    m_label->setWordWrap(false);
+    m_label->setText(symbolText(font, m_caption));
+}
+
+void Label::setOpaque(bool opaque)
+{
+    m_opaque = opaque;
+    m_label->setAutoFillBackground(opaque);
+}
+
+void Label::applyBackColor()
+{
+    QPalette palette = m_label->palette();
+    palette.setColor(QPalette::Window, toQColor(BackColor()));
+    m_label->setPalette(palette);
+    m_label->setAutoFillBackground(m_opaque);
+}
+
+Frame::Frame(Form &form, const QString &name, Control *container)
+    : Control(form, name, new QGroupBox, container)
+{
+    m_box = static_cast<QGroupBox *>(widget());
+}
+
+QString Frame::Caption() const
+{
+    return m_box->title();
+}
+
+void Frame::setCaption(const QString &caption)
+{
+    m_box->setTitle(caption);
+}
+
+class Shape::View : public QWidget
+{
+public:
+    QColor border = Qt::black;
+    QColor fill;
+    int borderWidth = 1;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        const int inset = borderWidth / 2;
+        const QRect box = rect().adjusted(inset, inset, -inset - (borderWidth % 2), -inset - (borderWidth % 2));
+        if (fill.isValid())
+            painter.fillRect(box, fill);
+        if (borderWidth > 0) {
+            painter.setPen(QPen(border, borderWidth));
+            painter.drawRect(box);
+        }
+    }
+};
+
+Shape::Shape(Form &form, const QString &name, Control *container)
+    : Control(form, name, new View, container)
+{
+    m_view = static_cast<View *>(widget());
+    m_view->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Shape::setBorderColor(long colour)
+{
+    m_borderColor = colour;
+    m_view->border = toQColor(colour);
+    m_view->update();
+}
+
+void Shape::setFillColor(long colour)
+{
+    m_view->fill = colour < 0 ? QColor() : toQColor(colour);
+    m_view->update();
+}
+
+void Shape::setBorderWidth(int pixels)
+{
+    m_view->borderWidth = pixels;
+    m_view->update();
+}
+
+TextBox::TextBox(Form &form, const QString &name, Control *container)
+    : Control(form, name, new QLineEdit, container)
+{
+    m_edit = static_cast<QLineEdit *>(widget());
+    QObject::connect(m_edit, &QLineEdit::textChanged, this, [this] { fire(Change); });
+}
+
+QString TextBox::Text() const
+{
+    return m_edit->text();
+}
+
+void TextBox::setText(const QString &text)
+{
+    m_edit->setText(text);
+    m_edit->setCursorPosition(0);
+}
+
+Timer::Timer(Form &form, const QString &name) : Control(form, name, nullptr), m_timer(new QTimer(this))
+{
+    QObject::connect(m_timer, &QTimer::timeout, this, [this] { fire(Tick); });
+}
+
+void Timer::setInterval(int milliseconds)
+{
+    m_interval = milliseconds;
+    update();
+}
+
+void Timer::setEnabled(bool enabled)
+{
+    Control::setEnabled(enabled);
+    update();
+}
+
+void Timer::formLoaded()
+{
+    m_formLoaded = true;
+    update();
+}
+
+void Timer::formUnloaded()
+{
+    m_formLoaded = false;
+    update();
+}
+
+void Timer::update()
+{
+    if (m_formLoaded && Enabled() && m_interval > 0)
+        m_timer->start(m_interval);
+    else
+        m_timer->stop();
+}
+
+} // namespace sky

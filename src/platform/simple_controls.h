@@ -1,0 +1,111 @@
+#pragma once
+
+#include "platform/control.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QTimer;
+
+namespace sky {
+
+// Captions drawn in a symbol font are shown as the matching Unicode symbols.
+enum class SymbolFont { None, Wingdings, Webdings };
+QString symbolText(SymbolFont font, const QString &text);
+
+class Label : public Control
+{
+public:
+    enum Alignment { LeftJustify = 0, RightJustify = 1, Center = 2 };
+
+    Label(Form &form, const QString &name, Control *container = nullptr);
+
+    // The caption as set; a symbol-font caption is shown as symbols.
+    QString Caption() const { return m_caption; }
+    void setCaption(const QString &caption);
+    int Alignment() const { return m_alignment; }
+    void setAlignment(int alignment);
+    void setSymbolFont(SymbolFont font, double points);
+    // An opaque label paints its back colour; a transparent one lets the
+    // window's picture show through.
+    void setOpaque(bool opaque);
+
+protected:
+    void applyBackColor() override;
+
+private:
+    QLabel *m_label;
+    QString m_caption;
+    int m_alignment = LeftJustify;
+    SymbolFont m_symbolFont = SymbolFont::None;
+    bool m_opaque = false;
+};
+
+class Frame : public Control
+{
+public:
+    Frame(Form &form, const QString &name, Control *container = nullptr);
+
+    QString Caption() const;
+    void setCaption(const QString &caption);
+
+private:
+    QGroupBox *m_box;
+};
+
+// A rectangle with a border and an optional fill.
+class Shape : public Control
+{
+public:
+    Shape(Form &form, const QString &name, Control *container = nullptr);
+
+    long BorderColor() const { return m_borderColor; }
+    void setBorderColor(long colour);
+    // -1 for a transparent inside.
+    void setFillColor(long colour);
+    void setBorderWidth(int pixels);
+
+private:
+    class View;
+    View *m_view;
+    long m_borderColor = 0;
+};
+
+class TextBox : public Control
+{
+public:
+    TextBox(Form &form, const QString &name, Control *container = nullptr);
+
+    QString Text() const;
+    // Replacing the text puts the caret at its start.
+    void setText(const QString &text);
+    Handler Change;
+
+private:
+    QLineEdit *m_edit;
+};
+
+// Raises Tick every Interval milliseconds while it is enabled and its form
+// is loaded.
+class Timer : public Control
+{
+public:
+    Timer(Form &form, const QString &name);
+
+    int Interval() const { return m_interval; }
+    void setInterval(int milliseconds);
+    void setEnabled(bool enabled) override;
+    Handler Tick;
+
+    void formLoaded() override;
+    void formUnloaded() override;
+
+private:
+    void update();
+
+    QTimer *m_timer;
+    int m_interval = 0;
+    bool m_formLoaded = false;
+};
+
+} // namespace sky

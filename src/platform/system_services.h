@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/services.h"
+
+#include <random>
+
+namespace sky {
+
+class QtMessageBox : public MessageBoxService
+{
+public:
+    void show(const QString &text) override;
+};
+
+class QtFileDialog : public FileDialogService
+{
+public:
+    std::optional<QString> choose(const Request &request) override;
+};
+
+// Turns "Text|*.a|Other|*.b" into the file dialog's "Text (*.a);;Other (*.b)".
+QString qtFileFilter(const QString &filter);
+
+class SystemRandom : public RandomSource
+{
+public:
+    SystemRandom();
+    double next() override;
+    void reseedFromClock() override;
+
+private:
+    std::mt19937_64 m_engine;
+};
+
+class SystemClock : public Clock
+{
+public:
+    QString timeOfDay() override;
+};
+
+class SystemEnvironment : public Environment
+{
+public:
+    QString applicationFolder() override;
+    QString userDataFolder() override;
+    QStringList arguments() override;
+    QStringList volumes() override;
+};
+
+class QtUserSettings : public UserSettings
+{
+public:
+    QVariant value(const QString &section, const QString &key, const QVariant &fallback) override;
+};
+
+class EventLoopModal : public ModalLoop
+{
+public:
+    void run(Form &form) override;
+};
+
+} // namespace sky

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "geometry.h"
+#include "shape.h"
+
+#include <QBrush>
+#include <QImage>
+
+namespace sky::swf {
+
+// The brush for a solid or gradient fill under a colour transform, in the
+// shape's own coordinates. Gradients span -16384..16384 twips in their
+// own space; linear-RGB interpolation is approximated with extra stops.
+QBrush gradientOrSolidBrush(const FillStyle &fill, const ColorTransform &color);
+
+// Applies a colour transform to a premultiplied image.
+QImage transformImage(const QImage &image, const ColorTransform &color);
+
+} // namespace sky::swf

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "geometry.h"
+#include "shape.h"
+#include "shapepaths.h"
+#include "timeline.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QPainterPath>
+
+#include <map>
+#include <variant>
+#include <vector>
+
+namespace sky::swf {
+
+struct ShapeCharacter {
+    CompiledShape shape;
+};
+
+// A shape between two key shapes; placed with a ratio 0..65535.
+struct MorphCharacter {
+    ShapeData start;
+    ShapeData end;
+    mutable std::map<int, CompiledShape> byRatio; // small cache
+    const CompiledShape &at(int ratio) const;
+};
+
+// Image data is decoded the first time it is drawn.
+struct BitmapCharacter {
+    int tagCode = 0;
+    QByteArray body;
+    mutable QImage image;
+    mutable bool decoded = false;
+};
+
+struct FontCharacter {
+    std::vector<QPainterPath> glyphs; // in font units
+    double emSize = 1024;             // units per em
+};
+
+struct TextGlyph {
+    quint16 fontId = 0;
+    int glyph = 0;
+    double height = 0; // twips
+    QPointF origin;    // twips, text space
+    QColor color;
+};
+
+struct TextCharacter {
+    Matrix matrix;
+    std::vector<TextGlyph> glyphs;
+};
+
+struct ButtonPart {
+    quint16 characterId = 0;
+    int depth = 0;
+    Matrix matrix;
+    ColorTransform color;
+    int blend = 0;
+};
+
+// A button shows the parts of its up state.
+struct ButtonCharacter {
+    std::vector<ButtonPart> upState;
+};
+
+struct SpriteCharacter {
+    Timeline timeline;
+};
+
+using Character = std::variant<ShapeCharacter, MorphCharacter, BitmapCharacter, FontCharacter, TextCharacter,
+                               ButtonCharacter, SpriteCharacter>;
+
+} // namespace sky::swf

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "characters.h"
+#include "timeline.h"
+
+namespace sky::swf {
+
+class BitReader;
+
+// PlaceObject (1), PlaceObject2 (2) and PlaceObject3 (3) tag bodies.
+DisplayOp readPlaceObject(BitReader &r, int version);
+// RemoveObject (1) and RemoveObject2 (2) tag bodies.
+DisplayOp readRemoveObject(BitReader &r, int version);
+
+// DefineButton (1) and DefineButton2 (2) after the id.
+ButtonCharacter readDefineButton(BitReader &r, int version);
+
+} // namespace sky::swf

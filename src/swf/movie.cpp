@@ -1,0 +1,237 @@
+#include "movie.h"
+
+#include "bitmaps.h"
+#include "bitreader.h"
+#include "displaytags.h"
+#include "morph.h"
+#include "swffile.h"
+#include "text.h"
+
+#include <QFile>
+
+namespace sky::swf {
+namespace {
+
+// Bounds on what a movie may make the engine hold, whatever its size claims.
+constexpr qint64 maxEdges = 8'000'000;
+constexpr qint64 maxDisplayOps = 2'000'000;
+constexpr int maxFrames = 65535;
+
+enum TagCode : int {
+    tagShowFrame = 1,
+    tagDefineShape = 2,
+    tagPlaceObject = 4,
+    tagRemoveObject = 5,
+    tagDefineBits = 6,
+    tagDefineButton = 7,
+    tagJpegTables = 8,
+    tagSetBackgroundColor = 9,
+    tagDefineFont = 10,
+    tagDefineText = 11,
+    tagDoAction = 12,
+    tagDefineBitsLossless = 20,
+    tagDefineBitsJpeg2 = 21,
+    tagDefineShape2 = 22,
+    tagPlaceObject2 = 26,
+    tagRemoveObject2 = 28,
+    tagDefineShape3 = 32,
+    tagDefineText2 = 33,
+    tagDefineButton2 = 34,
+    tagDefineBitsJpeg3 = 35,
+    tagDefineBitsLossless2 = 36,
+    tagDefineSprite = 39,
+    tagFrameLabel = 43,
+    tagDefineMorphShape = 46,
+    tagDefineFont2 = 48,
+    tagPlaceObject3 = 70,
+    tagDefineFont3 = 75,
+    tagDefineShape4 = 83,
+    tagDefineMorphShape2 = 84,
+    tagDefineBitsJpeg4 = 90,
+};
+
+} // namespace
+
+std::shared_ptr<const Movie> Movie::fromFile(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("cannot open %1: %2").arg(path, file.errorString());
+        return nullptr;
+    }
+    return fromData(file.read(maxMovieBytes), error);
+}
+
+std::shared_ptr<const Movie> Movie::fromData(const QByteArray &data, QString *error)
+{
+    SwfData swf;
+    try {
+        swf = decodeSwf(data);
+    } catch (const ParseError &e) {
+        if (error)
+            *error = QString::fromUtf8(e.what());
+        return nullptr;
+    }
+    std::shared_ptr<Movie> movie(new Movie);
+    movie->version_ = swf.version;
+    movie->stage_ = swf.stage;
+    movie->frameRate_ = swf.frameRate;
+    movie->headerFrames_ = swf.frameCount;
+    movie->edgeBudget_ = maxEdges;
+    movie->opBudget_ = maxDisplayOps;
+    const auto tags = readTags(swf.body, swf.tagsStart, swf.body.size());
+    movie->readTimeline(swf.body, tags, movie->root_, true);
+    return movie;
+}
+
+void Movie::readTimeline(const QByteArray &buffer, const std::vector<Tag> &tags, Timeline &timeline, bool root)
+{
+    Frame pending;
+    for (const Tag &tag : tags) {
+        if (int(timeline.frames.size()) >= maxFrames)
+            break;
+        BitReader r(buffer.constData() + tag.offset, tag.length);
+        try {
+            switch (tag.code) {
+            case tagShowFrame:
+                timeline.frames.push_back(std::move(pending));
+                pending = Frame();
+                break;
+            case tagPlaceObject:
+            case tagPlaceObject2:
+            case tagPlaceObject3:
+            case tagRemoveObject:
+            case tagRemoveObject2:
+                if (opBudget_-- <= 0)
+                    break;
+                pending.ops.push_back(tag.code == tagRemoveObject || tag.code == tagRemoveObject2
+                                          ? readRemoveObject(r, tag.code == tagRemoveObject ? 1 : 2)
+                                          : readPlaceObject(r, tag.code == tagPlaceObject    ? 1
+                                                               : tag.code == tagPlaceObject2 ? 2
+                                                                                             : 3));
+                break;
+            case tagDoAction:
+                for (FrameAction &action : readFrameActions(r.bytes(r.remaining())))
+                    pending.actions.push_back(std::move(action));
+                break;
+            case tagFrameLabel:
+                pending.label = r.string();
+                break;
+            case tagSetBackgroundColor:
+                if (root && !backgroundSet_) {
+                    background_ = r.rgb();
+                    backgroundSet_ = true;
+                }
+                break;
+            case tagDefineSprite:
+                if (root) {
+                    const quint16 id = r.u16();
+                    r.u16(); // frame count; the ShowFrame tags decide
+                    SpriteCharacter sprite;
+                    const auto inner = readTags(buffer, tag.offset + 4, tag.offset + tag.length);
+                    readTimeline(buffer, inner, sprite.timeline, false);
+                    dictionary_.insert_or_assign(id, std::move(sprite));
+                }
+                break;
+            default:
+                if (root)
+                    readDefinition(tag, buffer);
+                break;
+            }
+        } catch (const ParseError &) {
+            ++damagedTags_;
+        }
+    }
+    if (timeline.frames.empty())
+        timeline.frames.push_back(std::move(pending));
+    timeline.finish();
+}
+
+void Movie::readDefinition(const Tag &tag, const QByteArray &buffer)
+{
+    BitReader r(buffer.constData() + tag.offset, tag.length);
+    if (tag.code == tagJpegTables) {
+        jpegTables_ = r.bytes(r.remaining());
+        return;
+    }
+    switch (tag.code) {
+    case tagDefineShape:
+    case tagDefineShape2:
+    case tagDefineShape3:
+    case tagDefineShape4: {
+        const quint16 id = r.u16();
+        const int version = tag.code == tagDefineShape ? 1 : tag.code == tagDefineShape2 ? 2
+                          : tag.code == tagDefineShape3 ? 3 : 4;
+        dictionary_.insert_or_assign(id, ShapeCharacter{compileShape(readDefineShape(r, version, edgeBudget_))});
+        break;
+    }
+    case tagDefineMorphShape:
+    case tagDefineMorphShape2: {
+        const quint16 id = r.u16();
+        dictionary_.insert_or_assign(id, readDefineMorphShape(r, tag.code == tagDefineMorphShape ? 1 : 2, edgeBudget_));
+        break;
+    }
+    case tagDefineBits:
+    case tagDefineBitsJpeg2:
+    case tagDefineBitsJpeg3:
+    case tagDefineBitsJpeg4:
+    case tagDefineBitsLossless:
+    case tagDefineBitsLossless2: {
+        const quint16 id = r.u16();
+        BitmapCharacter bitmap;
+        bitmap.tagCode = tag.code;
+        bitmap.body = r.bytes(r.remaining());
+        dictionary_.insert_or_assign(id, std::move(bitmap));
+        break;
+    }
+    case tagDefineFont:
+    case tagDefineFont2:
+    case tagDefineFont3: {
+        const quint16 id = r.u16();
+        dictionary_.insert_or_assign(id, readDefineFont(r, tag.code, edgeBudget_));
+        break;
+    }
+    case tagDefineText:
+    case tagDefineText2: {
+        const quint16 id = r.u16();
+        dictionary_.insert_or_assign(id, readDefineText(r, tag.code == tagDefineText ? 1 : 2));
+        break;
+    }
+    case tagDefineButton:
+    case tagDefineButton2: {
+        const quint16 id = r.u16();
+        dictionary_.insert_or_assign(id, readDefineButton(r, tag.code == tagDefineButton ? 1 : 2));
+        break;
+    }
+    default: break;
+    }
+}
+
+QSize Movie::stageSize() const
+{
+    return QSize(qMax(1, int(stage_.width() / 20)), qMax(1, int(stage_.height() / 20)));
+}
+
+const Character *Movie::character(quint16 id) const
+{
+    const auto found = dictionary_.find(id);
+    return found == dictionary_.end() ? nullptr : &found->second;
+}
+
+QImage Movie::bitmap(quint16 id) const
+{
+    const auto *bitmap = std::get_if<BitmapCharacter>(character(id));
+    if (!bitmap)
+        return {};
+    if (!bitmap->decoded) {
+        bitmap->decoded = true;
+        if (bitmap->tagCode == tagDefineBitsLossless || bitmap->tagCode == tagDefineBitsLossless2)
+            bitmap->image = decodeBitsLossless(bitmap->body, bitmap->tagCode == tagDefineBitsLossless2);
+        else
+            bitmap->image = decodeBitsJpeg(bitmap->tagCode, bitmap->body, jpegTables_);
+    }
+    return bitmap->image;
+}
+
+} // namespace sky::swf

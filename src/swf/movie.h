@@ -1,0 +1,60 @@
+#pragma once
+
+#include "characters.h"
+#include "timeline.h"
+
+#include <QColor>
+#include <QImage>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+
+#include <map>
+#include <memory>
+
+namespace sky::swf {
+
+struct Tag;
+
+// A loaded SWF movie: header, character dictionary and main timeline.
+// Read-only once loaded (bitmaps and morph shapes are decoded on first use).
+class Movie {
+public:
+    // Reads a movie from memory or a file. Returns null and describes the
+    // problem in `error` when nothing of it can be used; damaged tags
+    // further in are skipped, so a damaged movie still shows what it can.
+    static std::shared_ptr<const Movie> fromData(const QByteArray &data, QString *error = nullptr);
+    static std::shared_ptr<const Movie> fromFile(const QString &path, QString *error = nullptr);
+
+    int version() const { return version_; }
+    QRectF stageRect() const { return stage_; } // twips
+    QSize stageSize() const;                    // whole pixels
+    double frameRate() const { return frameRate_; }
+    int headerFrameCount() const { return headerFrames_; }
+    QColor backgroundColor() const { return background_; }
+    int damagedTags() const { return damagedTags_; }
+
+    const Timeline &timeline() const { return root_; }
+    const Character *character(quint16 id) const;
+    QImage bitmap(quint16 id) const;
+
+private:
+    Movie() = default;
+    void readTimeline(const QByteArray &buffer, const std::vector<Tag> &tags, Timeline &timeline, bool root);
+    void readDefinition(const Tag &tag, const QByteArray &buffer);
+
+    int version_ = 0;
+    QRectF stage_;
+    double frameRate_ = 0;
+    int headerFrames_ = 0;
+    QColor background_ = QColor(255, 255, 255);
+    bool backgroundSet_ = false;
+    int damagedTags_ = 0;
+    qint64 edgeBudget_ = 0;
+    qint64 opBudget_ = 0;
+    QByteArray jpegTables_;
+    Timeline root_;
+    std::map<quint16, Character> dictionary_;
+};
+
+} // namespace sky::swf

@@ -1,0 +1,127 @@
+#include "movieplayer.h"
+
+#include <QPainter>
+
+namespace sky::swf {
+
+bool MoviePlayer::load(const QString &path)
+{
+    QString error;
+    auto movie = Movie::fromFile(path, &error);
+    if (!movie) {
+        error_ = error;
+        return false;
+    }
+    setMovie(std::move(movie));
+    return true;
+}
+
+bool MoviePlayer::loadData(const QByteArray &data)
+{
+    QString error;
+    auto movie = Movie::fromData(data, &error);
+    if (!movie) {
+        error_ = error;
+        return false;
+    }
+    setMovie(std::move(movie));
+    return true;
+}
+
+void MoviePlayer::setMovie(std::shared_ptr<const Movie> movie)
+{
+    movie_ = std::move(movie);
+    error_.clear();
+    live_.clear();
+    tick_ = 0;
+    playing_ = true;
+    frame_ = 0;
+    if (!movie_)
+        return;
+    enterFrame(1);
+    Playhead head{frame_, playing_};
+    movie_->timeline().runActions(head);
+    playing_ = head.playing;
+    if (head.frame != frame_)
+        enterFrame(head.frame);
+}
+
+int MoviePlayer::totalFrames() const { return movie_ ? movie_->timeline().frameCount() : 0; }
+
+void MoviePlayer::enterFrame(int n)
+{
+    const auto target = movie_->timeline().displayListAt(n);
+    std::map<int, LiveObject> next;
+    for (const auto &[depth, placement] : *target) {
+        LiveObject object{placement, tick_ - qMax(0, n - placement.placedFrame)};
+        const auto kept = live_.find(depth);
+        if (kept != live_.end() && kept->second.placement.characterId == placement.characterId
+            && kept->second.placement.placedFrame == placement.placedFrame)
+            object.placedTick = kept->second.placedTick;
+        next.emplace(depth, object);
+    }
+    live_ = std::move(next);
+    frame_ = n;
+}
+
+void MoviePlayer::tick()
+{
+    if (!movie_)
+        return;
+    ++tick_;
+    Playhead head{frame_, playing_};
+    movie_->timeline().advance(head);
+    playing_ = head.playing;
+    if (head.frame != frame_)
+        enterFrame(head.frame);
+}
+
+void MoviePlayer::gotoFrame(int n)
+{
+    if (!movie_)
+        return;
+    n = qBound(1, n, totalFrames());
+    live_.clear();
+    tick_ = n - 1;
+    enterFrame(n);
+}
+
+void MoviePlayer::back()
+{
+    stop();
+    if (frame_ > 1)
+        gotoFrame(frame_ - 1);
+}
+
+void MoviePlayer::forward()
+{
+    stop();
+    if (frame_ < totalFrames())
+        gotoFrame(frame_ + 1);
+}
+
+void MoviePlayer::draw(QPainter &painter, const QRectF &target, const RenderOptions &options) const
+{
+    if (!movie_)
+        return;
+    std::vector<StageObject> objects;
+    objects.reserve(live_.size());
+    for (const auto &[depth, object] : live_)
+        objects.push_back({depth, object.placement, tick_ - object.placedTick});
+    drawStage(painter, *movie_, objects, target, options);
+}
+
+QImage MoviePlayer::renderFrame(const RenderOptions &options) const
+{
+    if (!movie_)
+        return {};
+    const QSize size = movie_->stageSize();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    draw(painter, QRectF(QPointF(0, 0), QSizeF(size)), options);
+    painter.end();
+    return image;
+}
+
+} // namespace sky::swf

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "movie.h"
+#include "renderer.h"
+
+#include <QString>
+
+#include <map>
+#include <memory>
+
+class QPainter;
+
+namespace sky::swf {
+
+// Plays a movie: the main timeline's playhead, its display list and the
+// tick count that drives the sprites placed on it. Frames count from 1.
+//
+// A tick is one frame period: the playhead moves on when playing, the
+// frame's actions run (stop, play, go to), and every sprite advances.
+// gotoFrame() and the steps built on it rebuild the display list from the
+// nearest stored snapshot of the timeline, so they cost the same wherever
+// they land and show what playing from frame 1 would show there.
+class MoviePlayer {
+public:
+    // Loads a movie file; on failure the previous movie is kept and
+    // errorString() tells why. After loading, frame 1 is shown (its
+    // actions have run) and the movie is playing.
+    bool load(const QString &path);
+    bool loadData(const QByteArray &data);
+    void setMovie(std::shared_ptr<const Movie> movie);
+
+    const Movie *movie() const { return movie_.get(); }
+    bool isLoaded() const { return movie_ != nullptr; }
+    QString errorString() const { return error_; }
+
+    int totalFrames() const;
+    int currentFrame() const { return frame_; }
+    bool isPlaying() const { return playing_; }
+
+    void play() { playing_ = true; }
+    void stop() { playing_ = false; }
+    void tick();
+
+    // Shows frame n (clamped to 1..totalFrames) without running its actions;
+    // the play state is unchanged.
+    void gotoFrame(int n);
+    void rewind() { gotoFrame(1); }
+    // One frame back or forward, stopping the movie.
+    void back();
+    void forward();
+
+    // Draws the frame shown, scaled into `target` keeping the aspect ratio.
+    void draw(QPainter &painter, const QRectF &target, const RenderOptions &options = {}) const;
+    // The frame shown at the stage's size in pixels.
+    QImage renderFrame(const RenderOptions &options = {}) const;
+
+private:
+    struct LiveObject {
+        Placement placement;
+        qint64 placedTick = 0;
+    };
+
+    void enterFrame(int n);
+
+    std::shared_ptr<const Movie> movie_;
+    QString error_;
+    int frame_ = 0;
+    bool playing_ = false;
+    qint64 tick_ = 0;
+    std::map<int, LiveObject> live_;
+};
+
+} // namespace sky::swf

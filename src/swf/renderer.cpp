@@ -1,0 +1,294 @@
+#include "renderer.h"
+
+#include "brushes.h"
+#include "movie.h"
+
+#include <QPainter>
+
+#include <cmath>
+#include <functional>
+
+namespace sky::swf {
+namespace {
+
+constexpr int maxNesting = 24;
+constexpr int maxObjectsPerFrame = 200'000;
+
+QPainter::CompositionMode compositionFor(int blend)
+{
+    switch (blend) {
+    case 3: return QPainter::CompositionMode_Multiply;
+    case 4: return QPainter::CompositionMode_Screen;
+    case 5: return QPainter::CompositionMode_Lighten;
+    case 6: return QPainter::CompositionMode_Darken;
+    case 7: return QPainter::CompositionMode_Difference;
+    case 8: return QPainter::CompositionMode_Plus;
+    case 13: return QPainter::CompositionMode_Overlay;
+    case 14: return QPainter::CompositionMode_HardLight;
+    default: return QPainter::CompositionMode_SourceOver;
+    }
+}
+
+Qt::PenCapStyle capFor(Cap cap)
+{
+    return cap == Cap::None ? Qt::FlatCap : cap == Cap::Square ? Qt::SquareCap : Qt::RoundCap;
+}
+
+Qt::PenJoinStyle joinFor(Join join)
+{
+    return join == Join::Bevel ? Qt::BevelJoin : join == Join::Miter ? Qt::SvgMiterJoin : Qt::RoundJoin;
+}
+
+using AgeOf = std::function<qint64(int depth, const Placement &)>;
+
+class Renderer {
+public:
+    Renderer(QPainter &painter, const Movie &movie, const RenderOptions &options, double stageScale)
+        : painter_(painter), movie_(movie), options_(options), stageScale_(stageScale)
+    {
+    }
+
+    void drawList(const DisplayList &list, const AgeOf &ageOf, const QTransform &world, const ColorTransform &color,
+                  int level)
+    {
+        struct Mask {
+            int until;
+            QPainterPath area; // device coordinates
+        };
+        std::vector<Mask> masks;
+        for (const auto &[depth, placement] : list) {
+            while (!masks.empty() && depth > masks.back().until)
+                masks.pop_back();
+            const qint64 age = ageOf(depth, placement);
+            if (placement.clipDepth > 0) {
+                QPainterPath area = outline(placement, age, world, level);
+                if (!masks.empty())
+                    area = area.intersected(masks.back().area);
+                masks.push_back({placement.clipDepth, area});
+                continue;
+            }
+            if (masks.empty()) {
+                drawObject(placement, age, world, color, level);
+                continue;
+            }
+            painter_.save();
+            painter_.resetTransform();
+            painter_.setClipPath(masks.back().area, Qt::IntersectClip);
+            drawObject(placement, age, world, color, level);
+            painter_.restore();
+        }
+    }
+
+    void drawObject(const Placement &placement, qint64 age, const QTransform &parentWorld,
+                    const ColorTransform &parentColor, int level)
+    {
+        if (level > maxNesting || ++objectsDrawn_ > maxObjectsPerFrame)
+            return;
+        const QTransform world = placement.matrix.toTransform() * parentWorld;
+        const ColorTransform color = parentColor.after(placement.color);
+        const QPainter::CompositionMode mode = compositionFor(placement.blend);
+        if (mode == QPainter::CompositionMode_SourceOver) {
+            drawCharacter(placement.characterId, placement.ratio, age, world, color, level);
+            return;
+        }
+        // Blend the object as a whole against what lies below it.
+        QImage layer(painter_.device()->width(), painter_.device()->height(), QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        {
+            QPainter layerPainter(&layer);
+            layerPainter.setRenderHint(QPainter::Antialiasing, options_.antialias);
+            Renderer inner(layerPainter, movie_, options_, stageScale_);
+            inner.drawCharacter(placement.characterId, placement.ratio, age, world, color, level);
+        }
+        painter_.save();
+        painter_.resetTransform();
+        painter_.setCompositionMode(mode);
+        painter_.drawImage(0, 0, layer);
+        painter_.restore();
+    }
+
+    void drawCharacter(quint16 id, int ratio, qint64 age, const QTransform &world, const ColorTransform &color,
+                       int level)
+    {
+        const Character *character = movie_.character(id);
+        if (!character)
+            return;
+        if (const auto *shape = std::get_if<ShapeCharacter>(character)) {
+            drawShape(shape->shape, world, color);
+        } else if (const auto *morph = std::get_if<MorphCharacter>(character)) {
+            drawShape(morph->at(ratio), world, color);
+        } else if (const auto *text = std::get_if<TextCharacter>(character)) {
+            drawText(*text, world, color);
+        } else if (std::holds_alternative<BitmapCharacter>(*character)) {
+            painter_.setTransform(QTransform::fromScale(20, 20) * world);
+            painter_.drawImage(0, 0, transformImage(movie_.bitmap(id), color));
+        } else if (const auto *button = std::get_if<ButtonCharacter>(character)) {
+            DisplayList parts;
+            for (const ButtonPart &part : button->upState) {
+                Placement p;
+                p.characterId = part.characterId;
+                p.matrix = part.matrix;
+                p.color = part.color;
+                p.blend = part.blend;
+                parts.emplace(part.depth, p);
+            }
+            drawList(parts, [age](int, const Placement &) { return age; }, world, color, level + 1);
+        } else if (const auto *sprite = std::get_if<SpriteCharacter>(character)) {
+            const Timeline &timeline = sprite->timeline;
+            const auto list = timeline.displayListAt(timeline.frameAtAge(age));
+            drawList(*list, [&timeline, age](int depth, const Placement &p) { return timeline.childAge(age, depth, p); },
+                     world, color, level + 1);
+        }
+    }
+
+    // The area an object covers, in device coordinates, for masking.
+    QPainterPath outline(const Placement &placement, qint64 age, const QTransform &parentWorld, int level)
+    {
+        QPainterPath area;
+        area.setFillRule(Qt::WindingFill);
+        if (level > maxNesting || ++objectsDrawn_ > maxObjectsPerFrame)
+            return area;
+        const QTransform world = placement.matrix.toTransform() * parentWorld;
+        const Character *character = movie_.character(placement.characterId);
+        if (const auto *shape = std::get_if<ShapeCharacter>(character)) {
+            area.addPath(world.map(outlineOf(shape->shape)));
+        } else if (const auto *morph = std::get_if<MorphCharacter>(character)) {
+            area.addPath(world.map(outlineOf(morph->at(placement.ratio))));
+        } else if (const auto *text = std::get_if<TextCharacter>(character)) {
+            forEachGlyph(*text, [&](const QPainterPath &glyph, const QTransform &t, const QColor &) {
+                area.addPath((t * world).map(glyph));
+            });
+        } else if (const auto *sprite = std::get_if<SpriteCharacter>(character)) {
+            const Timeline &timeline = sprite->timeline;
+            for (const auto &[depth, child] : *timeline.displayListAt(timeline.frameAtAge(age)))
+                if (child.clipDepth == 0)
+                    area.addPath(outline(child, timeline.childAge(age, depth, child), world, level + 1));
+        }
+        return area;
+    }
+
+private:
+    void drawShape(const CompiledShape &shape, const QTransform &world, const ColorTransform &color)
+    {
+        painter_.setTransform(world);
+        for (const PathLayer &layer : shape.layers) {
+            painter_.setPen(Qt::NoPen);
+            for (const FilledPath &fill : layer.fills)
+                fillPath(fill.path, fill.style, world, color);
+            for (const StrokedPath &stroke : layer.strokes)
+                strokePath(stroke, world, color);
+        }
+    }
+
+    void fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color)
+    {
+        if (style.kind != FillKind::Bitmap) {
+            painter_.fillPath(path, gradientOrSolidBrush(style, color));
+            return;
+        }
+        const QImage image = transformImage(movie_.bitmap(style.bitmapId), color);
+        if (image.isNull()) {
+            painter_.fillPath(path, QColor(255, 0, 0));
+            return;
+        }
+        painter_.save();
+        painter_.setRenderHint(QPainter::SmoothPixmapTransform, style.smooth && options_.antialias);
+        if (style.repeat) {
+            QBrush brush(image);
+            brush.setTransform(style.matrix.toTransform());
+            painter_.fillPath(path, brush);
+        } else {
+            painter_.setClipPath(path, Qt::IntersectClip);
+            painter_.setTransform(style.matrix.toTransform() * world);
+            painter_.drawImage(0, 0, image);
+        }
+        painter_.restore();
+    }
+
+    void strokePath(const StrokedPath &stroke, const QTransform &world, const ColorTransform &color)
+    {
+        const LineStyle &style = stroke.style;
+        const double scale = std::sqrt(std::abs(world.determinant()));
+        double pixels = style.width * scale;
+        if (style.noHScale || style.noVScale)
+            pixels = style.width / 20.0 * stageScale_;
+        QPen pen;
+        if (style.hasFill && style.fill.kind != FillKind::Solid)
+            pen.setBrush(gradientOrSolidBrush(style.fill, color));
+        else
+            pen.setColor(color.apply(style.color));
+        pen.setCapStyle(capFor(style.startCap));
+        pen.setJoinStyle(joinFor(style.join));
+        pen.setMiterLimit(style.miterLimit);
+        if (pixels <= 1.0 || scale <= 0) {
+            pen.setWidthF(options_.antialias ? qMax(pixels, 1.0) : 1.0);
+            pen.setCosmetic(true);
+        } else {
+            pen.setWidthF(pixels / scale);
+        }
+        painter_.setPen(pen);
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawPath(stroke.path);
+        painter_.setPen(Qt::NoPen);
+    }
+
+    template<typename F> void forEachGlyph(const TextCharacter &text, F &&use)
+    {
+        const QTransform textMatrix = text.matrix.toTransform();
+        for (const TextGlyph &glyph : text.glyphs) {
+            const auto *font = std::get_if<FontCharacter>(movie_.character(glyph.fontId));
+            if (!font || glyph.glyph < 0 || glyph.glyph >= int(font->glyphs.size()))
+                continue;
+            const double scale = glyph.height / font->emSize;
+            const QTransform t = QTransform::fromScale(scale, scale)
+                               * QTransform::fromTranslate(glyph.origin.x(), glyph.origin.y()) * textMatrix;
+            use(font->glyphs[std::size_t(glyph.glyph)], t, glyph.color);
+        }
+    }
+
+    void drawText(const TextCharacter &text, const QTransform &world, const ColorTransform &color)
+    {
+        painter_.setPen(Qt::NoPen);
+        forEachGlyph(text, [&](const QPainterPath &glyph, const QTransform &t, const QColor &c) {
+            painter_.setTransform(t * world);
+            painter_.fillPath(glyph, color.apply(c));
+        });
+    }
+
+    QPainter &painter_;
+    const Movie &movie_;
+    const RenderOptions &options_;
+    double stageScale_;
+    int objectsDrawn_ = 0;
+};
+
+} // namespace
+
+void drawStage(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects, const QRectF &target,
+               const RenderOptions &options)
+{
+    const QRectF stage = movie.stageRect();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, options.antialias);
+    painter.fillRect(target, movie.backgroundColor());
+    if (stage.width() > 0 && stage.height() > 0 && !target.isEmpty()) {
+        const double scale = qMin(target.width() / stage.width(), target.height() / stage.height());
+        const QTransform world = QTransform::fromTranslate(-stage.center().x(), -stage.center().y())
+                               * QTransform::fromScale(scale, scale)
+                               * QTransform::fromTranslate(target.center().x(), target.center().y());
+        painter.setClipRect(target, Qt::IntersectClip);
+        const QTransform base = world * painter.transform();
+        DisplayList list;
+        std::map<int, qint64> ages;
+        for (const StageObject &object : objects) {
+            list.emplace(object.depth, object.placement);
+            ages.emplace(object.depth, object.age);
+        }
+        Renderer renderer(painter, movie, options, scale * 20);
+        renderer.drawList(list, [&ages](int depth, const Placement &) { return ages[depth]; }, base, ColorTransform(),
+                          0);
+    }
+    painter.restore();
+}
+
+} // namespace sky::swf

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "timeline.h"
+
+#include <QRectF>
+
+#include <vector>
+
+class QPainter;
+
+namespace sky::swf {
+
+class Movie;
+
+struct RenderOptions {
+    bool antialias = true; // false draws like the player's low quality
+};
+
+// An object of the main timeline and how many ticks its own timeline has
+// run since it was placed.
+struct StageObject {
+    int depth = 0;
+    Placement placement;
+    qint64 age = 0;
+};
+
+// Draws the stage (background, then the objects by depth) scaled to fit
+// `target` with its aspect ratio kept ("show all"), centred.
+void drawStage(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects, const QRectF &target,
+               const RenderOptions &options);
+
+} // namespace sky::swf

@@ -1,0 +1,112 @@
+#include "text.h"
+
+#include "bitreader.h"
+
+namespace sky::swf {
+namespace {
+
+constexpr int tagDefineFont = 10;
+constexpr int tagDefineFont3 = 75;
+
+QPainterPath readGlyph(const QByteArray &data, qsizetype from, qsizetype to, qint64 &edgeBudget)
+{
+    if (from < 0 || to > data.size() || from >= to)
+        return {};
+    BitReader r(data.constData() + from, to - from);
+    ShapeData shape;
+    shape.layers.emplace_back();
+    shape.layers.back().fills.emplace_back(); // glyphs fill with style 1
+    try {
+        readShapeRecords(r, 1, shape, edgeBudget);
+    } catch (const ParseError &) {
+        // keep the outline read so far
+    }
+    for (Edge &e : shape.layers.back().edges) {
+        if (e.fill0 == 0 && e.fill1 == 0)
+            e.fill1 = 1; // some encoders leave the style out
+    }
+    QPainterPath path = outlineOf(compileShape(shape));
+    path.setFillRule(Qt::WindingFill);
+    return path;
+}
+
+} // namespace
+
+FontCharacter readDefineFont(BitReader &r, int tagCode, qint64 &edgeBudget)
+{
+    FontCharacter font;
+    font.emSize = tagCode == tagDefineFont3 ? 20480 : 1024;
+    std::vector<qsizetype> offsets;
+    QByteArray table;
+    if (tagCode == tagDefineFont) {
+        // Offsets count from the start of the offset table, which is as
+        // long as the first offset says.
+        table = r.bytes(r.remaining());
+        BitReader t(table);
+        const int first = t.u16();
+        offsets.push_back(first);
+        for (int i = 1; i < first / 2; ++i)
+            offsets.push_back(t.u16());
+        offsets.push_back(table.size());
+    } else {
+        const quint8 flags = r.u8();
+        r.u8(); // language
+        r.skip(r.u8());
+        const int count = r.u16();
+        const bool wide = (flags & 0x08) != 0;
+        BitReader tableStart = r;
+        for (int i = 0; i <= count; ++i)
+            offsets.push_back(qsizetype(wide ? r.u32() : r.u16()));
+        table = tableStart.bytes(tableStart.remaining());
+    }
+    for (std::size_t i = 0; i + 1 < offsets.size(); ++i)
+        font.glyphs.push_back(readGlyph(table, offsets[i], offsets[i + 1], edgeBudget));
+    return font;
+}
+
+TextCharacter readDefineText(BitReader &r, int version)
+{
+    TextCharacter text;
+    r.rect();
+    text.matrix = r.matrix();
+    const int glyphBits = r.u8();
+    const int advanceBits = r.u8();
+    quint16 font = 0;
+    double height = 0;
+    QColor color(0, 0, 0);
+    QPointF pen;
+    try {
+        for (;;) {
+            const quint8 flags = r.u8();
+            if (flags == 0)
+                break;
+            if (flags & 0x08)
+                font = r.u16();
+            if (flags & 0x04)
+                color = version >= 2 ? r.rgba() : r.rgb();
+            if (flags & 0x01)
+                pen.setX(r.s16());
+            if (flags & 0x02)
+                pen.setY(r.s16());
+            if (flags & 0x08)
+                height = r.u16();
+            const int count = r.u8();
+            for (int i = 0; i < count; ++i) {
+                TextGlyph glyph;
+                glyph.fontId = font;
+                glyph.glyph = int(r.ubits(glyphBits));
+                glyph.height = height;
+                glyph.origin = pen;
+                glyph.color = color;
+                pen.rx() += r.sbits(advanceBits);
+                text.glyphs.push_back(glyph);
+            }
+            r.align();
+        }
+    } catch (const ParseError &) {
+        // draw the glyphs read so far
+    }
+    return text;
+}
+
+} // namespace sky::swf

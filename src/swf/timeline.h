@@ -1,0 +1,95 @@
+#pragma once
+
+#include "actions.h"
+#include "geometry.h"
+
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace sky::swf {
+
+// One PlaceObject/RemoveObject of any version, fields present as flagged.
+struct DisplayOp {
+    bool remove = false;
+    int depth = 0;
+    bool move = false;
+    bool hasCharacter = false, hasMatrix = false, hasColor = false, hasRatio = false;
+    bool hasClip = false, hasName = false, hasBlend = false;
+    quint16 characterId = 0;
+    Matrix matrix;
+    ColorTransform color;
+    int ratio = 0;
+    int clipDepth = 0;
+    QString name;
+    int blend = 0;
+};
+
+// An object on the display list at some frame.
+struct Placement {
+    quint16 characterId = 0;
+    Matrix matrix;
+    ColorTransform color;
+    int ratio = 0;
+    int clipDepth = 0;
+    QString name;
+    int blend = 0;
+    int placedFrame = 1; // frame whose tag put this character there
+};
+
+using DisplayList = std::map<int, Placement>; // by depth
+
+struct Frame {
+    std::vector<DisplayOp> ops;
+    std::vector<FrameAction> actions;
+    QString label;
+};
+
+// Where a timeline's playhead is; frames count from 1.
+struct Playhead {
+    int frame = 1;
+    bool playing = true;
+};
+
+// The frames of the main movie or of a sprite. The display list of any
+// frame is what tags 1..n build from an empty list; it is reached from the
+// nearest stored snapshot, so going to any frame costs about as much as
+// applying a bounded number of tags.
+class Timeline {
+public:
+    std::vector<Frame> frames;
+
+    // Call once all frames are added.
+    void finish();
+
+    int frameCount() const { return int(frames.size()); }
+    std::shared_ptr<const DisplayList> displayListAt(int frame) const;
+
+    // Runs the actions of the playhead's frame, following the jumps they
+    // ask for (a bounded number of times).
+    void runActions(Playhead &head) const;
+    // One tick: the next frame when playing (frame 1 after the last), then
+    // its actions.
+    void advance(Playhead &head) const;
+
+    // For a sprite started `age` ticks ago: the frame it shows, and the age
+    // of the object placed on it by `placement`.
+    int frameAtAge(qint64 age) const;
+    qint64 childAge(qint64 age, int depth, const Placement &placement) const;
+
+private:
+    void apply(DisplayList &list, const Frame &frame, int frameNumber) const;
+    void buildSequence() const;
+    qint64 sequenceIndex(qint64 age) const;
+
+    std::vector<std::pair<int, std::shared_ptr<const DisplayList>>> snapshots_;
+    std::map<int, bool> permanent_;
+    mutable std::shared_ptr<const DisplayList> cached_;
+    mutable int cachedFrame_ = 0;
+    mutable std::vector<int> sequence_; // frame shown at each age, then repeating
+    mutable qint64 cycleStart_ = 0;
+};
+
+} // namespace sky::swf

@@ -1,0 +1,56 @@
+#include "fakes.h"
+
+#include "platform/form.h"
+
+namespace sky::test {
+
+std::optional<QString> FakeFileDialog::choose(const Request &request)
+{
+    requests.push_back(request);
+    if (answers.empty())
+        return std::nullopt;
+    std::optional<QString> answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+double ScriptedRandom::next()
+{
+    if (!values.empty()) {
+        const double value = values.front();
+        values.pop_front();
+        return value;
+    }
+    return std::uniform_real_distribution<double>(0.0, 1.0)(m_engine);
+}
+
+QVariant FakeUserSettings::value(const QString &section, const QString &key, const QVariant &fallback)
+{
+    return values.value(section + QLatin1Char('/') + key, fallback);
+}
+
+void RecordingModal::run(Form &form)
+{
+    shown.append(form.name());
+}
+
+void FakeMediaEngine::setFileName(const QString &address)
+{
+    m_fileName = address;
+    assigned.append(address);
+    state = address.isEmpty() || address == QStringLiteral(".mp3") ? Closed : Playing;
+}
+
+void FakeMediaEngine::setCurrentPosition(double seconds)
+{
+    position = seconds;
+    seeks.push_back(seconds);
+}
+
+void FakeMediaEngine::stop()
+{
+    ++stops;
+    state = Stopped;
+}
+
+} // namespace sky::test

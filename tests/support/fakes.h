@@ -1,0 +1,106 @@
+#pragma once
+
+#include "media/mediaengine.h"
+#include "platform/services.h"
+
+#include <QMap>
+#include <QStringList>
+
+#include <deque>
+#include <random>
+#include <vector>
+
+namespace sky::test {
+
+class FakeMessageBox : public MessageBoxService
+{
+public:
+    void show(const QString &text) override { shown.append(text); }
+    QStringList shown;
+};
+
+class FakeFileDialog : public FileDialogService
+{
+public:
+    std::optional<QString> choose(const Request &request) override;
+    // Answers given in turn; Cancel when none is left.
+    std::deque<std::optional<QString>> answers;
+    std::vector<Request> requests;
+};
+
+// Gives the scripted values first, then a fixed-seed sequence.
+class ScriptedRandom : public RandomSource
+{
+public:
+    double next() override;
+    void reseedFromClock() override { ++reseeds; }
+    std::deque<double> values;
+    int reseeds = 0;
+
+private:
+    std::mt19937 m_engine{12345};
+};
+
+class FixedClock : public Clock
+{
+public:
+    QString timeOfDay() override { return time; }
+    QString time = QStringLiteral("12:34:56");
+};
+
+class FakeEnvironment : public Environment
+{
+public:
+    QString applicationFolder() override { return appFolder; }
+    QString userDataFolder() override { return dataFolder; }
+    QStringList arguments() override { return args; }
+    QStringList volumes() override { return mounted; }
+    QString appFolder;
+    QString dataFolder;
+    QStringList args;
+    QStringList mounted{QStringLiteral("/")};
+};
+
+class FakeUserSettings : public UserSettings
+{
+public:
+    QVariant value(const QString &section, const QString &key, const QVariant &fallback) override;
+    QMap<QString, QVariant> values; // "section/key"
+};
+
+// Shows a modal window without waiting for it.
+class RecordingModal : public ModalLoop
+{
+public:
+    void run(Form &form) override;
+    QStringList shown;
+};
+
+// An engine whose state the test sets.
+class FakeMediaEngine : public MediaEngine
+{
+public:
+    void setFileName(const QString &address) override;
+    QString fileName() const override { return m_fileName; }
+    double currentPosition() const override { return position; }
+    void setCurrentPosition(double seconds) override;
+    void setDisplaySize(long size) override { m_displaySize = size; }
+    long displaySize() const override { return m_displaySize; }
+    long playState() const override { return state; }
+    void stop() override;
+    void open(const QString &address) override { opened.append(address); }
+    QWidget *view() override { return nullptr; }
+
+    long state = Closed;
+    double position = 0;
+    QStringList assigned; // every address assigned, in order
+    QStringList opened;
+    std::vector<double> seeks;
+    int stops = 0;
+
+private:
+    QString m_fileName;
+    long m_displaySize = 4;
+};
+
+} // namespace sky::test

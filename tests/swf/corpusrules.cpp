@@ -1,0 +1,94 @@
+#include "corpusrules.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <cstdlib>
+
+CorpusCase readCorpusToml(const QString &text)
+{
+    CorpusCase result;
+    ReferenceImage *image = nullptr;
+    bool inChecks = false;
+    bool inPlayerOptions = false;
+    static const QRegularExpression tableRe(QStringLiteral(R"re(^\[(\[?)\s*image_comparisons\.(?:"([^"]+)"|([^.\]]+)))re"));
+    static const QRegularExpression keyRe(QStringLiteral(R"re(^([A-Za-z_]+)\s*=\s*(.+)$)re"));
+    static const QRegularExpression qualityRe(QStringLiteral(R"re(quality\s*=\s*"(\w+)")re"));
+    for (QString line : text.split(u'\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        if (line.startsWith(u'[')) {
+            const auto m = tableRe.match(line);
+            inPlayerOptions = line == u"[player_options]";
+            if (!m.hasMatch()) {
+                image = nullptr;
+                continue;
+            }
+            const QString name = m.captured(2).isEmpty() ? m.captured(3) : m.captured(2);
+            inChecks = !m.captured(1).isEmpty();
+            if (!image || image->name != name) {
+                result.images.push_back({name, -1, false, {}});
+                image = &result.images.back();
+            }
+            if (inChecks)
+                image->checks.push_back({});
+            continue;
+        }
+        const auto m = keyRe.match(line);
+        if (!m.hasMatch())
+            continue;
+        const QString key = m.captured(1);
+        const QString value = m.captured(2).trimmed();
+        if (inPlayerOptions && key == u"with_renderer") {
+            const auto q = qualityRe.match(value);
+            result.lowQuality = q.hasMatch() && q.captured(1) == u"low";
+        } else if (!image && key == u"num_frames") {
+            result.ticks = value.toInt();
+        } else if (image && key == u"trigger") {
+            image->tick = value.toInt();
+        } else if (image && key == u"known_failure") {
+            image->knownFailure = value == u"true";
+        } else if (image && (key == u"tolerance" || key == u"max_outliers")) {
+            if (image->checks.empty())
+                image->checks.push_back({});
+            ImageCheck &check = image->checks.back();
+            (key == u"tolerance" ? check.tolerance : check.maxOutliers) = value.toInt();
+        }
+    }
+    for (ReferenceImage &ref : result.images) {
+        if (ref.tick < 1)
+            ref.tick = result.ticks;
+        if (ref.checks.empty())
+            ref.checks.push_back({});
+    }
+    return result;
+}
+
+qint64 countOutliers(const QImage &actual, const QImage &expected, int tolerance)
+{
+    const QImage a = actual.convertToFormat(QImage::Format_ARGB32);
+    const QImage e = expected.convertToFormat(QImage::Format_ARGB32);
+    qint64 outliers = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto *pa = reinterpret_cast<const QRgb *>(a.constScanLine(y));
+        const auto *pe = reinterpret_cast<const QRgb *>(e.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            outliers += std::abs(qRed(pa[x]) - qRed(pe[x])) > tolerance;
+            outliers += std::abs(qGreen(pa[x]) - qGreen(pe[x])) > tolerance;
+            outliers += std::abs(qBlue(pa[x]) - qBlue(pe[x])) > tolerance;
+            outliers += std::abs(qAlpha(pa[x]) - qAlpha(pe[x])) > tolerance;
+        }
+    }
+    return outliers;
+}
+
+bool imageMatches(const QImage &actual, const QImage &expected, const std::vector<ImageCheck> &checks)
+{
+    if (actual.size() != expected.size())
+        return false;
+    for (const ImageCheck &check : checks)
+        if (countOutliers(actual, expected, check.tolerance) > check.maxOutliers)
+            return false;
+    return true;
+}

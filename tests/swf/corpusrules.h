@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <vector>
+
+// The reference images of one corpus movie and how they are compared.
+struct ImageCheck {
+    int tolerance = 0;
+    int maxOutliers = 0;
+};
+
+struct ReferenceImage {
+    QString name; // file is <name>.expected.png
+    int tick = 1;
+    bool knownFailure = false;
+    std::vector<ImageCheck> checks;
+};
+
+struct CorpusCase {
+    int ticks = 1;
+    bool lowQuality = false;
+    std::vector<ReferenceImage> images;
+};
+
+// Reads the parts of a test.toml the comparison needs.
+CorpusCase readCorpusToml(const QString &text);
+
+// Channels (R, G, B, A) that differ by more than the tolerance.
+qint64 countOutliers(const QImage &actual, const QImage &expected, int tolerance);
+
+// True when the sizes agree and every check is met.
+bool imageMatches(const QImage &actual, const QImage &expected, const std::vector<ImageCheck> &checks);

@@ -1,0 +1,97 @@
+// Renders the reference movies of the shared corpus and compares them with
+// the images taken from the original player.
+
+#include "corpusrules.h"
+
+#include "swf/movieplayer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace sky::swf;
+
+namespace {
+
+// Matches reached so far; raise it when the engine gets better.
+constexpr int minimumMatches = SKY_SWF_CORPUS_MINIMUM;
+
+QString corpusDir() { return QStringLiteral(SKY_SWF_CORPUS_DIR); }
+
+} // namespace
+
+class TestSwfCorpus : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void referencesMatch();
+    void otherMoviesDrawEveryFrame();
+};
+
+void TestSwfCorpus::referencesMatch()
+{
+    const QDir root(corpusDir() + QStringLiteral("/ruffle"));
+    if (!root.exists())
+        QSKIP("the SWF corpus is not beside the sources");
+    const QString only = qEnvironmentVariable("SKY_SWF_CORPUS_ONLY");
+    const QString dumpDir = qEnvironmentVariable("SKY_SWF_CORPUS_DUMP");
+    int counted = 0;
+    int matched = 0;
+    for (const QString &name : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (!only.isEmpty() && !name.contains(only))
+            continue;
+        const QDir dir(root.filePath(name));
+        QFile toml(dir.filePath(QStringLiteral("test.toml")));
+        QVERIFY(toml.open(QIODevice::ReadOnly));
+        CorpusCase test = readCorpusToml(QString::fromUtf8(toml.readAll()));
+        std::sort(test.images.begin(), test.images.end(),
+                  [](const ReferenceImage &a, const ReferenceImage &b) { return a.tick < b.tick; });
+        MoviePlayer player;
+        const bool loaded = player.load(dir.filePath(QStringLiteral("test.swf")));
+        int ticksRun = 1;
+        RenderOptions options;
+        options.antialias = !test.lowQuality;
+        for (const ReferenceImage &ref : test.images) {
+            for (; loaded && ticksRun < ref.tick; ++ticksRun)
+                player.tick();
+            const QImage expected(dir.filePath(ref.name + QStringLiteral(".expected.png")));
+            const QImage actual = player.renderFrame(options);
+            const bool ok = loaded && imageMatches(actual, expected, ref.checks);
+            if (!ref.knownFailure) {
+                ++counted;
+                matched += ok;
+            }
+            const qint64 outliers = actual.size() == expected.size()
+                                      ? countOutliers(actual, expected, ref.checks.front().tolerance)
+                                      : -1;
+            qInfo("%s %s/%s (tick %d, %lld outliers over tolerance %d)",
+                  ok ? "match   " : "MISMATCH", qPrintable(name), qPrintable(ref.name), ref.tick, outliers,
+                  ref.checks.front().tolerance);
+            if (!dumpDir.isEmpty())
+                actual.save(dumpDir + u'/' + name + u'.' + ref.name + QStringLiteral(".png"));
+        }
+    }
+    qInfo("%d of %d reference images match", matched, counted);
+    if (only.isEmpty())
+        QVERIFY2(matched >= minimumMatches, "fewer reference images match than before");
+}
+
+void TestSwfCorpus::otherMoviesDrawEveryFrame()
+{
+    const QDir other(corpusDir() + QStringLiteral("/other"));
+    if (!other.exists())
+        QSKIP("the SWF corpus is not beside the sources");
+    for (const QString &file : other.entryList({QStringLiteral("*.swf")}, QDir::Files, QDir::Name)) {
+        MoviePlayer player;
+        QVERIFY2(player.load(other.filePath(file)), qPrintable(file + u' ' + player.errorString()));
+        QCOMPARE(player.movie()->damagedTags(), 0);
+        for (int frame = 1; frame <= player.totalFrames(); ++frame) {
+            player.gotoFrame(frame);
+            QCOMPARE(player.currentFrame(), frame);
+            QVERIFY(!player.renderFrame().isNull());
+        }
+    }
+}
+
+QTEST_GUILESS_MAIN(TestSwfCorpus)
+#include "tst_swfcorpus.moc"

@@ -68,6 +68,8 @@ private Q_SLOTS:
         const QString midi = make(QStringLiteral("real.mid"), fixtures::midiBytes(2, 0.5));
 
         QVERIFY(!sky::renderMidiToWav(notMidi, wav, m_soundFont, go));
+        const QString header = make(QStringLiteral("header.mid"), "MThd and then nothing a MIDI file has");
+        QVERIFY(!sky::renderMidiToWav(header, wav, m_soundFont, go));
         QVERIFY(!sky::renderMidiToWav(make(QStringLiteral("empty.mid"), {}), wav, m_soundFont, go));
         QVERIFY(!sky::renderMidiToWav(midi, wav, QString(), go));
         QVERIFY(!sky::renderMidiToWav(midi, wav, m_dir.filePath(QStringLiteral("no.sf2")), go));

@@ -1,0 +1,331 @@
+#include "media/controlbar.h"
+#include "media/mediaaddress.h"
+#include "media/mpvengine.h"
+
+#include "mediafixtures.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLayout>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <clocale>
+#include <memory>
+
+using sky::MediaEngine;
+using sky::MpvEngine;
+
+namespace {
+
+constexpr int kLoadTimeoutMs = 15000;
+
+std::unique_ptr<MpvEngine> makeEngine(bool untimed, QWidget *parent = nullptr)
+{
+    sky::MpvEngineOptions options;
+    options.mpvOptions << QStringLiteral("ao=null");
+    if (untimed)
+        options.mpvOptions << QStringLiteral("untimed=yes") << QStringLiteral("ao-null-untimed=yes");
+    return std::make_unique<MpvEngine>(parent, options);
+}
+
+bool ended(const MediaEngine &engine)
+{
+    return engine.playState() == MediaEngine::Stopped || engine.playState() == MediaEngine::Closed;
+}
+
+int threadCount()
+{
+    return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
+
+} // namespace
+
+class MpvEngineTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    void write(const QString &name, const QByteArray &bytes)
+    {
+        QVERIFY2(fixtures::writeFile(path(name), bytes), qPrintable(name));
+    }
+    void ffmpeg(const QString &name, double seconds, bool video, const QStringList &args)
+    {
+        QVERIFY2(fixtures::ffmpegMake(path(name), seconds, video, args), qPrintable(name));
+    }
+
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        write(QStringLiteral("short.wav"), fixtures::wavBytes(2.0));
+        write(QStringLiteral("long.wav"), fixtures::wavBytes(30.0));
+        write(QStringLiteral("Müsik – 日本.wav"), fixtures::wavBytes(2.0));
+        write(QStringLiteral("tune.mid"), fixtures::midiBytes(4, 0.5));
+        write(QStringLiteral("list.wmx"), "<ASX><Entry><Ref href=\"short.wav\"/></Entry></ASX>");
+        write(QStringLiteral("list.wmp"), "<smil><body><seq><media src=\"clip.avi\"/></seq></body></smil>");
+
+        const QStringList mpeg{QStringLiteral("-c:v"), QStringLiteral("mpeg1video"),
+                               QStringLiteral("-c:a"), QStringLiteral("mp2"),
+                               QStringLiteral("-f"), QStringLiteral("mpeg")};
+        ffmpeg(QStringLiteral("song.mp3"), 3, false, {QStringLiteral("-c:a"), QStringLiteral("libmp3lame")});
+        ffmpeg(QStringLiteral("song.mp2"), 3, false, {QStringLiteral("-c:a"), QStringLiteral("mp2")});
+        // No encoder writes Layer I; a Layer II stream stands in under the name.
+        ffmpeg(QStringLiteral("song.mp1"), 3, false,
+               {QStringLiteral("-c:a"), QStringLiteral("mp2"), QStringLiteral("-f"), QStringLiteral("mp2")});
+        ffmpeg(QStringLiteral("clip.mpg"), 3, true, mpeg);
+        ffmpeg(QStringLiteral("clip.mpeg"), 3, true, mpeg);
+        ffmpeg(QStringLiteral("AVSEQ01.DAT"), 3, true, mpeg);
+        ffmpeg(QStringLiteral("clip.avi"), 3, true,
+               {QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-c:a"), QStringLiteral("mp2")});
+        ffmpeg(QStringLiteral("clip.wm"), 3, true,
+               {QStringLiteral("-c:v"), QStringLiteral("wmv2"), QStringLiteral("-c:a"), QStringLiteral("wmav2"),
+                QStringLiteral("-f"), QStringLiteral("asf")});
+        ffmpeg(QStringLiteral("seek.mpg"), 10, true, mpeg);
+    }
+
+    void everyListedFormatPlaysToItsEnd_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<double>("seconds");
+        for (const char *name : {"short.wav", "song.mp3", "song.mp2", "song.mp1", "clip.mpg", "clip.mpeg",
+                                 "AVSEQ01.DAT", "clip.avi", "clip.wm", "list.wmp"})
+            QTest::newRow(name) << QString::fromUtf8(name) << (QByteArray(name).contains("short") ? 2.0 : 3.0);
+        QTest::newRow("metafile") << QStringLiteral("list.wmx") << 2.0;
+        QTest::newRow("non-ASCII name") << QStringLiteral("Müsik – 日本.wav") << 2.0;
+        QTest::newRow("MIDI") << QStringLiteral("tune.mid") << 3.0; // two seconds of notes, one to fade
+    }
+
+    void everyListedFormatPlaysToItsEnd()
+    {
+        QFETCH(QString, name);
+        QFETCH(double, seconds);
+        auto engine = makeEngine(true);
+        engine->setFileName(path(name));
+        // Playing from the moment of the assignment, so that the main
+        // timer never takes a starting item for an ended one.
+        QCOMPARE(engine->playState(), MediaEngine::Playing);
+        QCOMPARE(engine->fileName(), path(name));
+
+        QTRY_VERIFY_WITH_TIMEOUT(ended(*engine), kLoadTimeoutMs);
+        QCOMPARE(engine->playState(), MediaEngine::Stopped);
+        QVERIFY2(qAbs(engine->duration() - seconds) < 0.3, qPrintable(QString::number(engine->duration())));
+    }
+
+    void badInputsEndWithoutError_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::newRow("missing") << path(QStringLiteral("nothere.mp3"));
+        QTest::newRow("stop address") << QStringLiteral(".mp3");
+        QTest::newRow("zero bytes") << path(QStringLiteral("empty.mp3"));
+        QTest::newRow("random bytes") << path(QStringLiteral("noise.avi"));
+        QTest::newRow("text as mp3") << path(QStringLiteral("readme.mp3"));
+        QTest::newRow("1 GB of zeros") << path(QStringLiteral("zeros.mpg"));
+        QTest::newRow("not MIDI") << path(QStringLiteral("fake.mid"));
+        QTest::newRow("empty metafile") << path(QStringLiteral("empty.wmx"));
+        if (sky::cdromDevice().isEmpty())
+            QTest::newRow("CD without drive") << QStringLiteral("wmpcd://0/8");
+    }
+
+    void badInputsEndWithoutError()
+    {
+        QFETCH(QString, address);
+        write(QStringLiteral("empty.mp3"), {});
+        write(QStringLiteral("empty.wmx"), {});
+        write(QStringLiteral("fake.mid"), "MThd but not really a MIDI file");
+        QByteArray noise(200000, '\0');
+        for (qsizetype i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 7919 + (i >> 3) * 104729) & 0xff);
+        write(QStringLiteral("noise.avi"), noise);
+        write(QStringLiteral("readme.mp3"), QByteArray("This is a plain text file.\n").repeated(2000));
+        QFile zeros(path(QStringLiteral("zeros.mpg")));
+        QVERIFY(zeros.open(QIODevice::WriteOnly) && zeros.resize(qint64(1) << 30));
+        zeros.close();
+
+        auto engine = makeEngine(true);
+        QElapsedTimer clock;
+        clock.start();
+        engine->open(address);
+        const qint64 callMs = clock.elapsed();
+        QTRY_VERIFY_WITH_TIMEOUT(ended(*engine), kLoadTimeoutMs);
+        qInfo("%s: open() returned after %lld ms, state %ld after %lld ms", QTest::currentDataTag(),
+              callMs, engine->playState(), clock.elapsed());
+
+        // The same engine goes on with the next item.
+        engine->setFileName(path(QStringLiteral("short.wav")));
+        QTRY_VERIFY_WITH_TIMEOUT(engine->duration() > 0 && ended(*engine), kLoadTimeoutMs);
+        QCOMPARE(engine->playState(), MediaEngine::Stopped);
+    }
+
+    void laterAssignmentsWin()
+    {
+        auto engine = makeEngine(true);
+        QSignalSpy states(engine.get(), &MpvEngine::playStateChanged);
+
+        // A file that fails in the player, replaced at once: its failure
+        // must not be taken for the end of the item that replaced it.
+        engine->setFileName(path(QStringLiteral("noise.avi")));
+        engine->setFileName(path(QStringLiteral("song.mp3")));
+        QTRY_VERIFY_WITH_TIMEOUT(ended(*engine), kLoadTimeoutMs);
+        QCOMPARE(engine->playState(), MediaEngine::Stopped);
+        QVERIFY(qAbs(engine->duration() - 3.0) < 0.3);
+        for (const QList<QVariant> &change : states)
+            QVERIFY(change.at(0).toLongLong() != MediaEngine::Closed);
+
+        // The file browser opens a file twice in a row; then a long item is
+        // replaced by a short one before it has loaded.
+        engine->setFileName(path(QStringLiteral("long.wav")));
+        engine->setFileName(path(QStringLiteral("clip.avi")));
+        engine->setFileName(path(QStringLiteral("clip.avi")));
+        QTRY_VERIFY_WITH_TIMEOUT(ended(*engine), kLoadTimeoutMs);
+        QCOMPARE(engine->playState(), MediaEngine::Stopped);
+        QVERIFY(qAbs(engine->duration() - 3.0) < 0.3);
+    }
+
+    void positionAndControlBar()
+    {
+        auto engine = makeEngine(false);
+        auto *bar = engine->view()->findChild<sky::ControlBar *>();
+        QVERIFY(bar);
+        const QList<QToolButton *> buttons = bar->findChildren<QToolButton *>();
+        QToolButton *playPause = buttons.at(0);
+        QToolButton *stop = buttons.at(1);
+        auto *seekSlider = bar->findChildren<QSlider *>().at(0);
+
+        engine->setFileName(path(QStringLiteral("long.wav")));
+        engine->setCurrentPosition(4.0); // before the file has loaded
+        QCOMPARE(engine->currentPosition(), 4.0);
+        QTRY_VERIFY_WITH_TIMEOUT(engine->duration() > 0, kLoadTimeoutMs);
+        QTRY_VERIFY(engine->currentPosition() >= 4.0 && engine->currentPosition() < 10.0);
+
+        engine->setCurrentPosition(20.0);
+        QCOMPARE(engine->currentPosition(), 20.0);
+        QTRY_VERIFY(engine->currentPosition() > 20.0);
+        QVERIFY(engine->currentPosition() < 26.0);
+
+        playPause->click();
+        QCOMPARE(engine->playState(), MediaEngine::Paused);
+        QTRY_VERIFY(engine->playState() == MediaEngine::Paused); // the player agrees
+        playPause->click();
+        QCOMPARE(engine->playState(), MediaEngine::Playing);
+
+        seekSlider->setValue(50); // tenths of a second
+        QTRY_VERIFY(engine->currentPosition() >= 5.0 && engine->currentPosition() < 11.0);
+
+        stop->click();
+        QCOMPARE(engine->playState(), MediaEngine::Stopped);
+        QCOMPARE(engine->currentPosition(), 0.0);
+        playPause->click();
+        QCOMPARE(engine->playState(), MediaEngine::Playing);
+
+        // What STOP does: an address that opens nothing, then Stop.
+        engine->setFileName(QStringLiteral(".mp3"));
+        QCOMPARE(engine->playState(), MediaEngine::Closed);
+        engine->stop();
+        QCOMPARE(engine->playState(), MediaEngine::Closed);
+        QCOMPARE(engine->fileName(), QStringLiteral(".mp3"));
+    }
+
+    void endedItemStaysEndedUntilReplay()
+    {
+        auto engine = makeEngine(true);
+        engine->setFileName(path(QStringLiteral("seek.mpg")));
+        QTRY_VERIFY_WITH_TIMEOUT(ended(*engine), kLoadTimeoutMs);
+        // Seeking an ended item (as A-to-B repeat may) does not restart it.
+        engine->setCurrentPosition(2.0);
+        QTRY_COMPARE(engine->currentPosition(), 2.0);
+        QCOMPARE(engine->playState(), MediaEngine::Stopped);
+        // The play button starts it again from the beginning.
+        engine->togglePause();
+        QCOMPARE(engine->playState(), MediaEngine::Playing);
+        QTRY_VERIFY_WITH_TIMEOUT(ended(*engine), kLoadTimeoutMs);
+    }
+
+    void fullScreenFollowsDisplaySize()
+    {
+        QWidget window;
+        window.resize(640, 480);
+        auto engine = makeEngine(false, &window);
+        QWidget *view = engine->view();
+        view->setGeometry(40, 30, 320, 240);
+        window.show();
+        const Qt::WindowFlags normalFlags = window.windowFlags();
+
+        engine->setDisplaySize(3);
+        engine->setFileName(path(QStringLiteral("long.wav")));
+        QTRY_VERIFY_WITH_TIMEOUT(engine->duration() > 0, kLoadTimeoutMs);
+        QVERIFY(!engine->isFullScreen()); // nothing to show
+
+        engine->setFileName(path(QStringLiteral("seek.mpg")));
+        QTRY_VERIFY_WITH_TIMEOUT(engine->isFullScreen(), kLoadTimeoutMs);
+        QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+        QTRY_COMPARE(view->geometry(), window.rect());
+        QVERIFY(!view->findChild<sky::ControlBar *>()->isVisible());
+
+        QTest::keyClick(view, Qt::Key_Escape);
+        QTRY_VERIFY(!engine->isFullScreen());
+        QCOMPARE(window.windowFlags(), normalFlags);
+        QCOMPARE(view->geometry(), QRect(40, 30, 320, 240));
+        // Asking again for the size already set changes nothing.
+        engine->setDisplaySize(3);
+        QVERIFY(!engine->isFullScreen());
+
+        QWidget *videoArea = view->layout()->itemAt(0)->widget();
+        QTest::mouseDClick(videoArea, Qt::LeftButton);
+        QVERIFY(engine->isFullScreen());
+        engine->setDisplaySize(4);
+        QVERIFY(!engine->isFullScreen());
+        QTest::mouseDClick(videoArea, Qt::LeftButton);
+        QVERIFY(engine->isFullScreen());
+        engine->stop();
+        QVERIFY(!engine->isFullScreen());
+    }
+
+    void midiCanBeSoughtWhileItRenders()
+    {
+        auto engine = makeEngine(false);
+        engine->setFileName(path(QStringLiteral("tune.mid")));
+        QCOMPARE(engine->playState(), MediaEngine::Playing);
+        engine->setCurrentPosition(1.5);
+        QCOMPARE(engine->currentPosition(), 1.5);
+        QTRY_VERIFY_WITH_TIMEOUT(engine->duration() > 0, kLoadTimeoutMs);
+        QVERIFY(engine->currentPosition() >= 1.5);
+        QTRY_VERIFY_WITH_TIMEOUT(ended(*engine), kLoadTimeoutMs);
+        QCOMPARE(engine->playState(), MediaEngine::Stopped);
+    }
+
+    void shutdownLeavesNoThreadBehind()
+    {
+        write(QStringLiteral("long.mid"), fixtures::midiBytes(600, 1.0));
+        makeEngine(false).reset(); // whatever the libraries start once stays
+        const int before = threadCount();
+        {
+            auto playing = makeEngine(false);
+            playing->setFileName(path(QStringLiteral("long.wav")));
+            QTRY_VERIFY_WITH_TIMEOUT(playing->duration() > 0, kLoadTimeoutMs);
+            auto rendering = makeEngine(false);
+            rendering->setFileName(path(QStringLiteral("long.mid")));
+            QVERIFY(threadCount() > before);
+        }
+        QCOMPARE(threadCount(), before);
+    }
+
+    void startsUnderAnyNumericLocale()
+    {
+        if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+            QSKIP("no German locale installed");
+        auto engine = makeEngine(true);
+        engine->setFileName(path(QStringLiteral("short.wav")));
+        QTRY_VERIFY_WITH_TIMEOUT(engine->duration() > 0 && ended(*engine), kLoadTimeoutMs);
+    }
+};
+
+QTEST_MAIN(MpvEngineTest)
+#include "tst_mpvengine.moc"

@@ -78,9 +78,12 @@ void MpvEngine::buildView(QWidget *parent, bool withVideo)
 
     if (withVideo) {
         auto *video = new MpvVideoWidget(m_core->handle(), m_view);
-        // A new render context starts without video; pick the track again.
-        connect(video, &MpvVideoWidget::renderContextRecreated, this,
-                [this] { m_core->setProperty("vid", QStringLiteral("auto")); });
+        // libmpv drops the video output with the old render context; taking
+        // the video track off and on again builds a new one.
+        connect(video, &MpvVideoWidget::renderContextRecreated, this, [this] {
+            m_core->setProperty("vid", QStringLiteral("no"));
+            m_core->setProperty("vid", QStringLiteral("auto"));
+        });
         m_videoArea = video;
     } else {
         m_videoArea = new QWidget(m_view);

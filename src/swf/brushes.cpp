@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QRadialGradient>
 
+#include <array>
 #include <cmath>
 
 namespace sky::swf {
@@ -54,7 +55,88 @@ QGradientStops stopsOf(const FillStyle &fill, const ColorTransform &color)
     return stops;
 }
 
+std::array<QRgb, 256> rampOf(const FillStyle &fill, const ColorTransform &color)
+{
+    std::array<QRgb, 256> ramp{};
+    std::vector<GradientStop> stops = fill.stops;
+    for (GradientStop &stop : stops)
+        stop.color = color.apply(stop.color);
+    if (stops.empty())
+        stops.push_back({0, QColor(0, 0, 0)});
+    std::size_t next = 0;
+    for (int i = 0; i < 256; ++i) {
+        while (next < stops.size() && stops[next].ratio < i)
+            ++next;
+        QColor c;
+        if (next == 0) {
+            c = stops.front().color;
+        } else if (next == stops.size()) {
+            c = stops.back().color;
+        } else {
+            const GradientStop &a = stops[next - 1];
+            const GradientStop &b = stops[next];
+            const double t = b.ratio > a.ratio ? (i - a.ratio) / (b.ratio - a.ratio) : 1.0;
+            c = fill.interpolation == 1 ? mixLinear(a.color, b.color, t) : lerpColor(a.color, b.color, t);
+        }
+        ramp[std::size_t(i)] = qPremultiply(c.rgba());
+    }
+    return ramp;
+}
+
+double spreadPosition(double t, int spread)
+{
+    if (spread == 1) {
+        t = std::fmod(std::abs(t), 2.0);
+        return t > 1 ? 2 - t : t;
+    }
+    if (spread == 2)
+        return t - std::floor(t);
+    return qBound(0.0, t, 1.0);
+}
+
+// Position 0..1 along a radial gradient whose focal point lies at
+// (focal, 0) of the unit circle.
+double radialPosition(double x, double y, double focal)
+{
+    if (focal == 0)
+        return std::sqrt(x * x + y * y);
+    // Distance from the focal point to p, over the distance from the
+    // focal point to the circle along the same ray.
+    const double dx = x - focal;
+    const double dy = y;
+    const double a = dx * dx + dy * dy;
+    if (a == 0)
+        return 0;
+    const double b = focal * dx;
+    const double c = focal * focal - 1;
+    const double s = (-b + std::sqrt(qMax(0.0, b * b - a * c))) / a;
+    return s > 0 ? 1 / s : 1;
+}
+
 } // namespace
+
+QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const QTransform &toDevice, const QRect &area)
+{
+    QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return image;
+    const std::array<QRgb, 256> ramp = rampOf(fill, color);
+    bool invertible = false;
+    const QTransform toGradient = (fill.matrix.toTransform() * toDevice).inverted(&invertible);
+    if (!invertible) {
+        image.fill(ramp.back());
+        return image;
+    }
+    for (int y = 0; y < area.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < area.width(); ++x) {
+            const QPointF g = toGradient.map(QPointF(area.x() + x + 0.5, area.y() + y + 0.5)) / gradientHalfSize;
+            const double t = fill.kind == FillKind::Linear ? (g.x() + 1) / 2 : radialPosition(g.x(), g.y(), fill.focal);
+            line[x] = ramp[std::size_t(qBound(0, int(std::lround(spreadPosition(t, fill.spread) * 255)), 255))];
+        }
+    }
+    return image;
+}
 
 QBrush gradientOrSolidBrush(const FillStyle &fill, const ColorTransform &color)
 {

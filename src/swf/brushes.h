@@ -13,6 +13,11 @@ namespace sky::swf {
 // own space; linear-RGB interpolation is approximated with extra stops.
 QBrush gradientOrSolidBrush(const FillStyle &fill, const ColorTransform &color);
 
+// The pixels of a gradient fill over `area` (device pixels), sampled at
+// pixel centres from a 256-entry colour ramp as the player does.
+// `toDevice` maps the fill's shape space to device pixels.
+QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const QTransform &toDevice, const QRect &area);
+
 // Applies a colour transform to a premultiplied image.
 QImage transformImage(const QImage &image, const ColorTransform &color);
 

@@ -183,7 +183,7 @@ private:
     void fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color)
     {
         if (style.kind != FillKind::Bitmap) {
-            painter_.fillPath(path, gradientOrSolidBrush(style, color));
+            painter_.fillPath(path, brushFor(style, color, world, path.boundingRect()));
             return;
         }
         const QImage image = transformImage(movie_.bitmap(style.bitmapId), color);
@@ -205,6 +205,20 @@ private:
         painter_.restore();
     }
 
+    // Solid colours, or gradients shaded in device pixels over `bounds`.
+    QBrush brushFor(const FillStyle &style, const ColorTransform &color, const QTransform &world, const QRectF &bounds)
+    {
+        if (style.kind == FillKind::Solid || style.kind == FillKind::Bitmap)
+            return gradientOrSolidBrush(style, color);
+        const QRect device(0, 0, painter_.device()->width(), painter_.device()->height());
+        const QRect area = world.mapRect(bounds).toAlignedRect().adjusted(-1, -1, 1, 1).intersected(device);
+        if (area.isEmpty())
+            return Qt::NoBrush;
+        QBrush brush(shadeGradient(style, color, world, area));
+        brush.setTransform(QTransform::fromTranslate(area.x(), area.y()) * world.inverted());
+        return brush;
+    }
+
     void strokePath(const StrokedPath &stroke, const QTransform &world, const ColorTransform &color)
     {
         const LineStyle &style = stroke.style;
@@ -213,8 +227,11 @@ private:
         if (style.noHScale || style.noVScale)
             pixels = style.width / 20.0 * stageScale_;
         QPen pen;
-        if (style.hasFill && style.fill.kind != FillKind::Solid)
-            pen.setBrush(gradientOrSolidBrush(style.fill, color));
+        if (style.hasFill && style.fill.kind != FillKind::Solid) {
+            const double margin = qMax(pixels, 1.0) / qMax(scale, 1e-9);
+            pen.setBrush(brushFor(style.fill, color, world,
+                                  stroke.path.boundingRect().adjusted(-margin, -margin, margin, margin)));
+        }
         else
             pen.setColor(color.apply(style.color));
         pen.setCapStyle(capFor(style.startCap));
@@ -277,7 +294,8 @@ void drawStage(QPainter &painter, const Movie &movie, const std::vector<StageObj
                                * QTransform::fromScale(scale, scale)
                                * QTransform::fromTranslate(target.center().x(), target.center().y());
         painter.setClipRect(target, Qt::IntersectClip);
-        const QTransform base = world * painter.transform();
+        const double nudge = qEnvironmentVariableIntValue("NUDGE") / 1000.0;
+        const QTransform base = world * painter.transform() * QTransform::fromTranslate(nudge, qEnvironmentVariableIntValue("NUDGEY") / 1000.0);
         DisplayList list;
         std::map<int, qint64> ages;
         for (const StageObject &object : objects) {

@@ -79,6 +79,15 @@ bool FullScreenSwitcher::eventFilter(QObject *watched, QEvent *event)
         if (m_window != m_widget && (watched == m_window || watched == m_widget))
             QMetaObject::invokeMethod(this, &FullScreenSwitcher::coverWindow, Qt::QueuedConnection);
         break;
+    case QEvent::Hide:
+        // Hidden by its owner: nothing left to show full screen. (Changing
+        // the window's flags hides it for a moment, which does not count.)
+        if (watched == m_widget)
+            QMetaObject::invokeMethod(this, [this] {
+                if (m_widget && m_widget->isHidden())
+                    leave();
+            }, Qt::QueuedConnection);
+        break;
     default:
         break;
     }

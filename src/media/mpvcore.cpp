@@ -27,7 +27,7 @@ const char *const kDefaults[][2] = {
     {"ytdl", "no"},
     {"force-window", "no"},
     {"idle", "yes"},
-    {"keep-open", "yes"},
+    {"keep-open", "always"},
     // MPEG program streams land where asked only with this.
     {"hr-seek-demuxer-offset", "1"},
     {"audio-client-name", "skyvantrix"},

@@ -286,6 +286,14 @@ private Q_SLOTS:
         QVERIFY(engine->isFullScreen());
         engine->stop();
         QVERIFY(!engine->isFullScreen());
+
+        // The window hides the control while it plays full screen.
+        engine->togglePause();
+        QTest::mouseDClick(videoArea, Qt::LeftButton);
+        QVERIFY(engine->isFullScreen());
+        view->hide();
+        QTRY_VERIFY(!engine->isFullScreen());
+        QVERIFY(!window.windowFlags().testFlag(Qt::FramelessWindowHint));
     }
 
     void midiCanBeSoughtWhileItRenders()
@@ -314,7 +322,7 @@ private Q_SLOTS:
             rendering->setFileName(path(QStringLiteral("long.mid")));
             QVERIFY(threadCount() > before);
         }
-        QCOMPARE(threadCount(), before);
+        QTRY_VERIFY(threadCount() <= before);
     }
 
     void startsUnderAnyNumericLocale()

@@ -1,0 +1,96 @@
+#include "media/controlbar.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QToolButton>
+#include <QtTest>
+
+#include <limits>
+
+using sky::ControlBar;
+
+class ControlBarTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void formatsTimes()
+    {
+        QCOMPARE(ControlBar::formatTime(0), QStringLiteral("0:00"));
+        QCOMPARE(ControlBar::formatTime(59.9), QStringLiteral("0:59"));
+        QCOMPARE(ControlBar::formatTime(61), QStringLiteral("1:01"));
+        QCOMPARE(ControlBar::formatTime(3600 + 62), QStringLiteral("1:01:02"));
+        QCOMPARE(ControlBar::formatTime(-3), QStringLiteral("0:00"));
+        QCOMPARE(ControlBar::formatTime(std::numeric_limits<double>::quiet_NaN()), QStringLiteral("0:00"));
+    }
+
+    void seekSliderFollowsThePlayerAndTheUser()
+    {
+        ControlBar bar;
+        QSignalSpy seeks(&bar, &ControlBar::seekRequested);
+        auto *slider = bar.findChildren<QSlider *>().at(0);
+        auto *time = bar.findChild<QLabel *>();
+
+        bar.setTimes(5, 0);
+        QCOMPARE(time->text(), QStringLiteral("0:05 / --:--"));
+        bar.setTimes(5.5, 60);
+        QCOMPARE(time->text(), QStringLiteral("0:05 / 1:00"));
+        QCOMPARE(slider->maximum(), 600);
+        QCOMPARE(slider->value(), 55);
+        QVERIFY(seeks.isEmpty()); // the player's own progress is no request
+
+        QTest::keyClick(slider, Qt::Key_Right);
+        QCOMPARE(seeks.count(), 1);
+        QCOMPARE(seeks.takeFirst().at(0).toDouble(), 5.6);
+
+        // While the handle is held, playback does not move it and nothing
+        // is sought until it is let go.
+        slider->setSliderDown(true);
+        slider->setSliderPosition(300);
+        bar.setTimes(7, 60);
+        QCOMPARE(slider->sliderPosition(), 300);
+        QVERIFY(seeks.isEmpty());
+        slider->setSliderDown(false);
+        QCOMPARE(seeks.count(), 1);
+        QCOMPARE(seeks.takeFirst().at(0).toDouble(), 30.0);
+    }
+
+    void buttonsAndVolume()
+    {
+        ControlBar bar;
+        QSignalSpy plays(&bar, &ControlBar::playPauseClicked);
+        QSignalSpy stops(&bar, &ControlBar::stopClicked);
+        QSignalSpy mutes(&bar, &ControlBar::muteRequested);
+        QSignalSpy volumes(&bar, &ControlBar::volumeRequested);
+        const QList<QToolButton *> buttons = bar.findChildren<QToolButton *>();
+        QToolButton *playPause = buttons.at(0);
+        QToolButton *mute = buttons.at(2);
+        auto *volume = bar.findChildren<QSlider *>().at(1);
+
+        QCOMPARE(playPause->toolTip(), QStringLiteral("Play"));
+        bar.setPlaying(true);
+        QCOMPARE(playPause->toolTip(), QStringLiteral("Pause"));
+        playPause->click();
+        buttons.at(1)->click();
+        QCOMPARE(plays.count(), 1);
+        QCOMPARE(stops.count(), 1);
+
+        mute->click();
+        QCOMPARE(mutes.count(), 1);
+        QCOMPARE(mutes.at(0).at(0).toBool(), true);
+        bar.setMuted(false); // the player's answer is shown, not sent back
+        QVERIFY(!mute->isChecked());
+        QCOMPARE(mutes.count(), 1);
+
+        volume->setValue(40);
+        QCOMPARE(volumes.count(), 1);
+        QCOMPARE(volumes.at(0).at(0).toInt(), 40);
+        bar.setVolume(70);
+        QCOMPARE(volume->value(), 70);
+        QCOMPARE(volumes.count(), 1);
+    }
+};
+
+QTEST_MAIN(ControlBarTest)
+#include "tst_controlbar.moc"

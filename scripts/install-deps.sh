@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev libqt6opengl6-dev libgl-dev libglx-mesa0 libgl1-mesa-dri
   # playback: libmpv, MIDI synthesis with a General MIDI soundfont
   libmpv-dev libfluidsynth-dev timgm6mb-soundfont
+  # the media tests make their MP3, MPEG, AVI and ASF files with it
+  ffmpeg
   # SWF movies: zlib and LZMA decompression
   zlib1g-dev liblzma-dev
   # fonts for the widgets, also when tests draw offscreen

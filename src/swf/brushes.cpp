@@ -55,33 +55,61 @@ QGradientStops stopsOf(const FillStyle &fill, const ColorTransform &color)
     return stops;
 }
 
-std::array<QRgb, 256> rampOf(const FillStyle &fill, const ColorTransform &color)
-{
-    std::array<QRgb, 256> ramp{};
-    std::vector<GradientStop> stops = fill.stops;
-    for (GradientStop &stop : stops)
-        stop.color = color.apply(stop.color);
-    if (stops.empty())
-        stops.push_back({0, QColor(0, 0, 0)});
-    std::size_t next = 0;
-    for (int i = 0; i < 256; ++i) {
-        while (next < stops.size() && stops[next].ratio < i)
+// The colours of a gradient along its 0..255 ratio axis.
+class Ramp {
+public:
+    Ramp(const FillStyle &fill, const ColorTransform &color) : linearRgb_(fill.interpolation == 1)
+    {
+        for (const GradientStop &stop : fill.stops)
+            stops_.push_back({stop.ratio, color.apply(stop.color)});
+        if (stops_.empty())
+            stops_.push_back({0, QColor(0, 0, 0)});
+        for (int i = 0; i < steps; ++i)
+            table_[std::size_t(i)] = evaluate(i * 255.0 / (steps - 1));
+    }
+
+    // `t` is 0..1 across the gradient, after padding, reflecting or
+    // repeating. The player spreads it over 256 ramp steps sampled half a
+    // step early.
+    QRgb at(double t) const
+    {
+        const double ratio = qBound(0.0, t * 256 - 0.5, 255.0);
+        return table_[std::size_t(std::lround(ratio / 255 * (steps - 1)))];
+    }
+
+private:
+    static constexpr int steps = 4096;
+
+    QRgb evaluate(double ratio) const
+    {
+        std::size_t next = 0;
+        while (next < stops_.size() && stops_[next].ratio < ratio)
             ++next;
         QColor c;
         if (next == 0) {
-            c = stops.front().color;
-        } else if (next == stops.size()) {
-            c = stops.back().color;
+            c = stops_.front().color;
+        } else if (next == stops_.size()) {
+            c = stops_.back().color;
         } else {
-            const GradientStop &a = stops[next - 1];
-            const GradientStop &b = stops[next];
-            const double t = b.ratio > a.ratio ? (i - a.ratio) / (b.ratio - a.ratio) : 1.0;
-            c = fill.interpolation == 1 ? mixLinear(a.color, b.color, t) : lerpColor(a.color, b.color, t);
+            const GradientStop &a = stops_[next - 1];
+            const GradientStop &b = stops_[next];
+            const double t = b.ratio > a.ratio ? (ratio - a.ratio) / (b.ratio - a.ratio) : 1.0;
+            c = linearRgb_ ? mixLinear(a.color, b.color, t) : floorMix(a.color, b.color, t);
         }
-        ramp[std::size_t(i)] = qPremultiply(c.rgba());
+        return qPremultiply(c.rgba());
     }
-    return ramp;
-}
+
+    static QColor floorMix(const QColor &a, const QColor &b, double t)
+    {
+        auto mix = [t](int x, int y) { return qBound(0, int(std::floor(x + (y - x) * t + 1e-9)), 255); };
+        return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()),
+                      mix(a.alpha(), b.alpha()));
+    }
+
+    bool linearRgb_;
+    std::vector<GradientStop> stops_;
+    std::array<QRgb, steps> table_{};
+};
 
 double spreadPosition(double t, int spread)
 {
@@ -120,11 +148,11 @@ QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const Q
     QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return image;
-    const std::array<QRgb, 256> ramp = rampOf(fill, color);
+    const Ramp ramp(fill, color);
     bool invertible = false;
     const QTransform toGradient = (fill.matrix.toTransform() * toDevice).inverted(&invertible);
     if (!invertible) {
-        image.fill(ramp.back());
+        image.fill(ramp.at(1));
         return image;
     }
     for (int y = 0; y < area.height(); ++y) {
@@ -132,7 +160,7 @@ QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const Q
         for (int x = 0; x < area.width(); ++x) {
             const QPointF g = toGradient.map(QPointF(area.x() + x + 0.5, area.y() + y + 0.5)) / gradientHalfSize;
             const double t = fill.kind == FillKind::Linear ? (g.x() + 1) / 2 : radialPosition(g.x(), g.y(), fill.focal);
-            line[x] = ramp[std::size_t(qBound(0, int(std::lround(spreadPosition(t, fill.spread) * 255)), 255))];
+            line[x] = ramp.at(spreadPosition(t, fill.spread));
         }
     }
     return image;

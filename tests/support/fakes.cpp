@@ -7,10 +7,11 @@ namespace sky::test {
 std::optional<QString> FakeFileDialog::choose(const Request &request)
 {
     requests.push_back(request);
-    if (answers.empty())
+    const QString answer = answers.empty() ? QString() : answers.front();
+    if (!answers.empty())
+        answers.pop_front();
+    if (answer.isNull())
         return std::nullopt;
-    std::optional<QString> answer = answers.front();
-    answers.pop_front();
     return answer;
 }
 

@@ -23,8 +23,8 @@ class FakeFileDialog : public FileDialogService
 {
 public:
     std::optional<QString> choose(const Request &request) override;
-    // Answers given in turn; Cancel when none is left.
-    std::deque<std::optional<QString>> answers;
+    // Answers given in turn; a null string, or none left, is Cancel.
+    std::deque<QString> answers;
     std::vector<Request> requests;
 };
 

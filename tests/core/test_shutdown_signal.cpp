@@ -1,0 +1,82 @@
+#include "core/module1.h"
+#include "core/settings_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace sky;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// True once the process has installed a handler for the signal.
+bool catches(qint64 pid, int signal)
+{
+    QFile status(u"/proc/%1/status"_s.arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1u;
+    return false;
+}
+
+} // namespace
+
+// The player, sent a logout's SIGTERM or a Ctrl+C, shuts down as when its
+// main window is closed: the settings file is written or emptied.
+class TestShutdownSignal : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void signalsCloseThePlayerCleanly_data();
+    void signalsCloseThePlayerCleanly();
+};
+
+void TestShutdownSignal::signalsCloseThePlayerCleanly_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("saveSettings");
+    QTest::newRow("SIGTERM, settings saved") << int(SIGTERM) << 1;
+    QTest::newRow("SIGINT, settings not saved") << int(SIGINT) << 0;
+}
+
+void TestShutdownSignal::signalsCloseThePlayerCleanly()
+{
+    QFETCH(int, signal);
+    QFETCH(int, saveSettings);
+    QTemporaryDir folder;
+    const QString player = QDir(folder.path()).filePath(u"skyvantrix"_s);
+    QVERIFY(QFile::copy(QString::fromUtf8(SKY_PLAYER_EXECUTABLE), player));
+
+    Module1 settings;
+    settings.SaveSettings = saveSettings;
+    settings.SkinPath[0] = u"/pictures/kept.jpg"_s;
+    const QString savePath = QDir(folder.path()).filePath(u"save.ata"_s);
+    QVERIFY(writeSettingsFile(savePath, settings));
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(folder.path());
+    process.start(player, {});
+    QVERIFY(process.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(catches(process.processId(), signal), 20000);
+    ::kill(static_cast<pid_t>(process.processId()), signal);
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+
+    QFile saved(savePath);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), saveSettings == 1 ? settingsFileContent(settings) : QByteArray());
+}
+
+QTEST_GUILESS_MAIN(TestShutdownSignal)
+#include "test_shutdown_signal.moc"

@@ -1,0 +1,156 @@
+#include "platform/buttons.h"
+#include "platform/file_controls.h"
+#include "platform/form.h"
+#include "platform/list_controls.h"
+#include "platform/picture.h"
+#include "platform/runtime_error.h"
+#include "platform/simple_controls.h"
+#include "test_rig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+using namespace sky;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A window with one control of each kind and a count of the events raised.
+class Sample : public Form
+{
+public:
+    explicit Sample(Services &services) : Form(u"Sample"_s, services)
+    {
+        for (Control *c : std::initializer_list<Control *>{&check, &optionA, &optionB, &list, &files, &combo})
+            c->Click = [this, c] { clicks.append(c->Name()); };
+    }
+    CheckBox check{*this, u"check"_s};
+    OptionButton optionA{*this, u"optionA"_s};
+    OptionButton optionB{*this, u"optionB"_s};
+    ListBox list{*this, u"list"_s};
+    FileListBox files{*this, u"files"_s};
+    ComboBox combo{*this, u"combo"_s, ComboBox::DropdownCombo};
+    Image image{*this, u"image"_s};
+    Timer timer{*this, u"timer"_s};
+    QStringList clicks;
+};
+
+void touch(const QDir &dir, const QString &name)
+{
+    QFile file(dir.filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+} // namespace
+
+class TestControls : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void valuesSetFromCodeRaiseClick();
+    void listBoxSelection();
+    void comboBoxTextThatNamesNoEntry();
+    void fileListFiltersAndSorts();
+    void imageTakesNaturalSizeWithoutStretch();
+
+private:
+    test::TestRig rig;
+};
+
+void TestControls::valuesSetFromCodeRaiseClick()
+{
+    Sample form(rig.services);
+    form.check.setValue(1);
+    form.check.setValue(1); // no change, no click
+    form.check.setValue(0);
+    QCOMPARE(form.clicks, QStringList({u"check"_s, u"check"_s}));
+    form.clicks.clear();
+
+    form.optionA.setValue(true);
+    form.optionA.setValue(true); // an option raises Click every time
+    form.optionB.setValue(true);
+    QCOMPARE(form.clicks, QStringList({u"optionA"_s, u"optionA"_s, u"optionB"_s}));
+    QVERIFY(!form.optionA.Value());
+    QVERIFY(form.optionB.Value());
+}
+
+void TestControls::listBoxSelection()
+{
+    Sample form(rig.services);
+    for (const char *name : {"a", "b", "c"})
+        form.list.AddItem(QString::fromLatin1(name));
+    QCOMPARE(form.list.ListIndex(), -1);
+    QVERIFY(form.clicks.isEmpty());
+    form.list.setListIndex(1);
+    form.list.setListIndex(1); // the same index raises Click again
+    QCOMPARE(form.clicks.size(), 2);
+    form.list.setList(1, u" #  b"_s);
+    QCOMPARE(form.list.List(1), u" #  b"_s);
+    // Removing a line leaves nothing selected, and raises no Click.
+    form.list.RemoveItem(1);
+    QCOMPARE(form.list.ListCount(), 2);
+    QCOMPARE(form.list.ListIndex(), -1);
+    QCOMPARE(form.clicks.size(), 2);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, form.list.setListIndex(2));
+    form.list.Clear();
+    QCOMPARE(form.list.ListCount(), 0);
+}
+
+void TestControls::comboBoxTextThatNamesNoEntry()
+{
+    Sample form(rig.services);
+    form.combo.AddItem(u"5 secs"_s);
+    form.combo.AddItem(u"30 secs"_s);
+    QCOMPARE(form.combo.ListIndex(), -1);
+    form.combo.setListIndex(1);
+    QCOMPARE(form.combo.Text(), u"30 secs"_s);
+    form.combo.setText(u"7 secs"_s);
+    QCOMPARE(form.combo.ListIndex(), -1);
+}
+
+void TestControls::fileListFiltersAndSorts()
+{
+    QTemporaryDir temp;
+    const QDir dir(temp.path());
+    for (const char *name : {"b.MP3", "a.wav", "C.mid", "notes.txt", ".hidden.mp3", "Track01.cda"})
+        touch(dir, QString::fromLatin1(name));
+    QVERIFY(dir.mkdir(u"sub.mp3"_s)); // folders are no files
+
+    Sample form(rig.services);
+    form.files.setPattern(u"*.mp3;*.wav;*.mid;*.cda"_s);
+    form.files.setPath(temp.path());
+    QStringList listed;
+    for (int i = 0; i < form.files.ListCount(); ++i)
+        listed.append(form.files.List(i));
+    QCOMPARE(listed, QStringList({u"a.wav"_s, u"b.MP3"_s, u"C.mid"_s, u"Track01.cda"_s}));
+    QCOMPARE(form.files.FileName(), QString());
+    form.files.setListIndex(2);
+    QCOMPARE(form.files.FileName(), u"C.mid"_s);
+    QCOMPARE(form.clicks, QStringList({u"files"_s}));
+
+    // A new file shows up and the selection stays on the same file.
+    touch(dir, u"0-first.mp3"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(form.files.ListCount(), 5, 5000);
+    QCOMPARE(form.files.FileName(), u"C.mid"_s);
+
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, form.files.setPath(dir.filePath(u"missing"_s)));
+}
+
+void TestControls::imageTakesNaturalSizeWithoutStretch()
+{
+    Sample form(rig.services);
+    QImage picture(40, 30, QImage::Format_RGB32);
+    form.image.Move(0, 0, 1000, 1000);
+    form.image.setStretch(true);
+    form.image.setPicture(Picture(picture));
+    QCOMPARE(form.image.Width(), 1000.0f); // stretched pictures keep the box
+    form.image.setStretch(false);
+    QCOMPARE(form.image.picture().Width(), 1058L); // HIMETRIC
+    QCOMPARE(qRound(form.image.Width()), 600);
+    QCOMPARE(qRound(form.image.Height()), 450);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, Picture::load(u"/no/such/picture.jpg"_s));
+}
+
+QTEST_MAIN(TestControls)
+#include "test_controls.moc"

@@ -1,0 +1,123 @@
+#include "platform/buttons.h"
+#include "platform/form.h"
+#include "platform/simple_controls.h"
+#include "test_rig.h"
+
+#include <QtTest>
+
+using namespace sky;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class Counter : public Form
+{
+public:
+    explicit Counter(Services &services) : Form(u"Counter"_s, services) {}
+
+    CheckBox box{*this, u"box"_s};
+    Label caption{*this, u"caption"_s};
+    Timer timer{*this, u"timer"_s};
+    int loads = 0;
+    int activations = 0;
+    int resizes = 0;
+    int windowLevelValue = 0; // survives unloading
+
+protected:
+    void design() override
+    {
+        setClientSize(3000, 1500);
+        caption.setCaption(u"design"_s);
+        box.setValue(0);
+        timer.setInterval(100);
+        timer.setEnabled(true);
+    }
+    void Form_Load() override { ++loads; }
+    void Form_Activate() override { ++activations; }
+    void Form_Resize() override
+    {
+        ++resizes;
+        if (Width() < 4000)
+            setWidth(4000); // raises Resize again before this run goes on
+    }
+};
+
+} // namespace
+
+class TestForm : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void lifetimeKeepsWindowLevelVariables();
+    void geometryIsExactInTwips();
+    void activationCountsOncePerSwitch();
+
+private:
+    test::TestRig rig;
+};
+
+void TestForm::lifetimeKeepsWindowLevelVariables()
+{
+    Counter form(rig.services);
+    int clicks = 0;
+    form.box.Click = [&] { ++clicks; };
+    QVERIFY(!form.isLoaded());
+    form.Show(true);
+    QCOMPARE(rig.modal.shown, QStringList({u"Counter"_s}));
+    QCOMPARE(form.loads, 1);
+    QCOMPARE(form.resizes, 2); // the first showing and the nested one
+    form.caption.setCaption(u"changed"_s);
+    form.box.setValue(1);
+    form.windowLevelValue = 7;
+
+    form.Unload();
+    QVERIFY(!form.isLoaded());
+    QVERIFY(!form.Visible());
+    form.Load();
+    QCOMPARE(form.loads, 2);
+    // Controls are back in their design-time state, without events raised
+    // on the way; the window's own variables are kept.
+    QCOMPARE(form.caption.Caption(), u"design"_s);
+    QCOMPARE(form.box.Value(), 0);
+    QCOMPARE(clicks, 1);
+    QCOMPARE(form.windowLevelValue, 7);
+    // Hide loads a window that is not loaded.
+    form.Unload();
+    form.Hide();
+    QVERIFY(form.isLoaded());
+}
+
+void TestForm::geometryIsExactInTwips()
+{
+    Counter form(rig.services);
+    form.Load();
+    QCOMPARE(form.ScaleWidth(), 3000.0f);
+    QCOMPARE(form.ScaleHeight(), 1500.0f);
+    // Sizes that are no whole number of pixels read back as they were set.
+    form.setHeight(7070);
+    QCOMPARE(form.Height(), 7070.0f);
+    form.setWidth(8900);
+    QCOMPARE(form.Width(), 8900.0f);
+    QCOMPARE(form.window()->width(), qRound((8900 - (form.Width() - form.ScaleWidth())) / 15));
+}
+
+void TestForm::activationCountsOncePerSwitch()
+{
+    Counter first(rig.services);
+    Counter second(rig.services);
+    first.Load();
+    second.Load();
+    first.windowActivated();
+    first.windowActivated(); // back from another program: no activation
+    QCOMPARE(first.activations, 1);
+    second.windowActivated();
+    first.windowActivated();
+    QCOMPARE(first.activations, 2);
+    first.Unload();
+    first.Load();
+    first.windowActivated();
+    QCOMPARE(first.activations, 3);
+}
+
+QTEST_MAIN(TestForm)
+#include "test_form.moc"

@@ -28,8 +28,13 @@ const char *const kDefaults[][2] = {
     {"force-window", "no"},
     {"idle", "yes"},
     {"keep-open", "always"},
+    // Without a usable sound device an item still plays, silently and with
+    // a running clock, instead of failing at once.
+    {"ao", "pipewire,pulse,alsa,null"},
     // MPEG program streams land where asked only with this.
     {"hr-seek-demuxer-offset", "1"},
+    // A network address that does not answer fails in seconds, not a minute.
+    {"network-timeout", "10"},
     {"audio-client-name", "skyvantrix"},
 };
 

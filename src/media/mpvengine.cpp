@@ -107,7 +107,8 @@ void MpvEngine::buildView(QWidget *parent, bool withVideo)
     layout->addWidget(m_videoArea, 1);
     layout->addWidget(m_bar);
 
-    m_fullScreen = new FullScreenSwitcher(m_view, m_view);
+    // Owned by the engine: the window may delete the view before it.
+    m_fullScreen = new FullScreenSwitcher(m_view, this);
     // Full screen shows the picture alone.
     connect(m_fullScreen, &FullScreenSwitcher::activeChanged, m_bar,
             [this](bool active) { m_bar->setVisible(!active); });
@@ -163,6 +164,10 @@ void MpvEngine::open(const QString &address)
 
 void MpvEngine::load(const MediaSource &source)
 {
+    if (!m_core->isValid()) {
+        closeItem();
+        return;
+    }
     QStringList args{QStringLiteral("loadfile"), source.url, QStringLiteral("replace")};
     if (!source.options.isEmpty())
         args << source.options.join(u',');

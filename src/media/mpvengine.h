@@ -5,11 +5,10 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QWidget>
 
 #include <memory>
 #include <optional>
-
-class QWidget;
 
 namespace sky {
 

@@ -309,6 +309,20 @@ private Q_SLOTS:
         QCOMPARE(engine->playState(), MediaEngine::Stopped);
     }
 
+    void outlivesItsView()
+    {
+        // The main window deletes the view with its other children, possibly
+        // before the engine goes.
+        auto window = std::make_unique<QWidget>();
+        auto engine = makeEngine(true, window.get());
+        window.reset();
+        QVERIFY(!engine->view());
+        engine->setDisplaySize(3);
+        engine->setFileName(path(QStringLiteral("clip.avi")));
+        QTRY_VERIFY_WITH_TIMEOUT(ended(*engine), kLoadTimeoutMs);
+        QCOMPARE(engine->playState(), MediaEngine::Stopped);
+    }
+
     void shutdownLeavesNoThreadBehind()
     {
         write(QStringLiteral("long.mid"), fixtures::midiBytes(600, 1.0));

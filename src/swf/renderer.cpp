@@ -182,13 +182,23 @@ private:
 
     void fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color)
     {
+        // Without antialiasing the player snaps outlines to twips and fills
+        // the pixels whose centre lies inside or on the outline.
+        const bool snap = !options_.antialias;
+        const QPainterPath area = snap ? snappedToTwips(world.map(path)) : path;
+        const auto place = [&](QBrush brush) {
+            if (snap)
+                brush.setTransform(brush.transform() * world);
+            return brush;
+        };
+        painter_.setTransform(snap ? QTransform() : world);
         if (style.kind != FillKind::Bitmap) {
-            painter_.fillPath(path, brushFor(style, color, world, path.boundingRect()));
+            painter_.fillPath(area, place(brushFor(style, color, world, path.boundingRect())));
             return;
         }
         const QImage image = transformImage(movie_.bitmap(style.bitmapId), color);
         if (image.isNull()) {
-            painter_.fillPath(path, QColor(255, 0, 0));
+            painter_.fillPath(area, QColor(255, 0, 0));
             return;
         }
         painter_.save();
@@ -196,13 +206,25 @@ private:
         if (style.repeat) {
             QBrush brush(image);
             brush.setTransform(style.matrix.toTransform());
-            painter_.fillPath(path, brush);
+            painter_.fillPath(area, place(brush));
         } else {
-            painter_.setClipPath(path, Qt::IntersectClip);
+            painter_.setClipPath(area, Qt::IntersectClip);
             painter_.setTransform(style.matrix.toTransform() * world);
             painter_.drawImage(0, 0, image);
         }
         painter_.restore();
+    }
+
+    static QPainterPath snappedToTwips(QPainterPath path)
+    {
+        // A hair less than Qt's 1/64 pixel, so that outlines on a pixel
+        // centre take that pixel in.
+        constexpr double shift = 1.0 / 64;
+        for (int i = 0; i < path.elementCount(); ++i) {
+            const QPainterPath::Element e = path.elementAt(i);
+            path.setElementPositionAt(i, std::round(e.x * 20) / 20 - shift, std::round(e.y * 20) / 20 - shift);
+        }
+        return path;
     }
 
     // Solid colours, or gradients shaded in device pixels over `bounds`.
@@ -222,6 +244,7 @@ private:
     void strokePath(const StrokedPath &stroke, const QTransform &world, const ColorTransform &color)
     {
         const LineStyle &style = stroke.style;
+        painter_.setTransform(world);
         const double scale = std::sqrt(std::abs(world.determinant()));
         double pixels = style.width * scale;
         if (style.noHScale || style.noVScale)
@@ -294,8 +317,7 @@ void drawStage(QPainter &painter, const Movie &movie, const std::vector<StageObj
                                * QTransform::fromScale(scale, scale)
                                * QTransform::fromTranslate(target.center().x(), target.center().y());
         painter.setClipRect(target, Qt::IntersectClip);
-        const double nudge = qEnvironmentVariableIntValue("NUDGE") / 1000.0;
-        const QTransform base = world * painter.transform() * QTransform::fromTranslate(nudge, qEnvironmentVariableIntValue("NUDGEY") / 1000.0);
+        const QTransform base = world * painter.transform();
         DisplayList list;
         std::map<int, qint64> ages;
         for (const StageObject &object : objects) {

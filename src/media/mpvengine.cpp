@@ -303,6 +303,11 @@ void MpvEngine::setPaused(bool paused)
     m_core->setProperty("pause", paused);
 }
 
+bool MpvEngine::isValid() const
+{
+    return m_core->isValid();
+}
+
 bool MpvEngine::isFullScreen() const
 {
     return m_fullScreen && m_fullScreen->isActive();
@@ -447,7 +452,10 @@ void MpvEngine::onMidiRendered(quint64 job, const QString &wavPath)
 
 std::unique_ptr<MediaEngine> createMpvEngine(QWidget *viewParent, const MpvEngineOptions &options)
 {
-    return std::make_unique<MpvEngine>(viewParent, options);
+    auto engine = std::make_unique<MpvEngine>(viewParent, options);
+    if (!engine->isValid())
+        return nullptr;
+    return engine;
 }
 
 } // namespace sky

@@ -53,6 +53,8 @@ public:
     void open(const QString &address) override;
     QWidget *view() override { return m_view; }
 
+    // False when libmpv could not be started; nothing will play.
+    bool isValid() const;
     // Length of the open item in seconds, 0 while unknown.
     double duration() const { return m_duration; }
     bool isFullScreen() const;
@@ -114,6 +116,7 @@ private:
 };
 
 // The engine the program uses; `viewParent` becomes the parent of view().
+// Null when libmpv cannot be started, so the caller can fall back.
 std::unique_ptr<MediaEngine> createMpvEngine(QWidget *viewParent = nullptr,
                                              const MpvEngineOptions &options = {});
 

@@ -13,6 +13,7 @@ namespace {
 
 constexpr int maxNesting = 24;
 constexpr int maxObjectsPerFrame = 200'000;
+constexpr qint64 maxSupersampledPixels = 64LL * 1024 * 1024;
 
 QPainter::CompositionMode compositionFor(int blend)
 {
@@ -43,8 +44,10 @@ using AgeOf = std::function<qint64(int depth, const Placement &)>;
 
 class Renderer {
 public:
-    Renderer(QPainter &painter, const Movie &movie, const RenderOptions &options, double stageScale)
-        : painter_(painter), movie_(movie), options_(options), stageScale_(stageScale)
+    // Draws without Qt's antialiasing, `samples` device pixels to one
+    // picture pixel; the caller averages them down for smooth edges.
+    Renderer(QPainter &painter, const Movie &movie, int samples, bool smoothBitmaps, double stageScale)
+        : painter_(painter), movie_(movie), samples_(samples), smoothBitmaps_(smoothBitmaps), stageScale_(stageScale)
     {
     }
 
@@ -96,8 +99,7 @@ public:
         layer.fill(Qt::transparent);
         {
             QPainter layerPainter(&layer);
-            layerPainter.setRenderHint(QPainter::Antialiasing, options_.antialias);
-            Renderer inner(layerPainter, movie_, options_, stageScale_);
+            Renderer inner(layerPainter, movie_, samples_, smoothBitmaps_, stageScale_);
             inner.drawCharacter(placement.characterId, placement.ratio, age, world, color, level);
         }
         painter_.save();
@@ -182,16 +184,14 @@ private:
 
     void fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color)
     {
-        // Without antialiasing the player snaps outlines to twips and fills
-        // the pixels whose centre lies inside or on the outline.
-        const bool snap = !options_.antialias;
-        const QPainterPath area = snap ? snappedToTwips(world.map(path)) : path;
+        // The player snaps outlines to twips and fills the pixels whose
+        // centre lies inside or on the outline.
+        const QPainterPath area = snappedToTwips(world.map(path), samples_);
         const auto place = [&](QBrush brush) {
-            if (snap)
-                brush.setTransform(brush.transform() * world);
+            brush.setTransform(brush.transform() * world);
             return brush;
         };
-        painter_.setTransform(snap ? QTransform() : world);
+        painter_.setTransform(QTransform());
         if (style.kind != FillKind::Bitmap) {
             painter_.fillPath(area, place(brushFor(style, color, world, path.boundingRect())));
             return;
@@ -202,7 +202,7 @@ private:
             return;
         }
         painter_.save();
-        painter_.setRenderHint(QPainter::SmoothPixmapTransform, style.smooth && options_.antialias);
+        painter_.setRenderHint(QPainter::SmoothPixmapTransform, style.smooth && smoothBitmaps_);
         if (style.repeat) {
             QBrush brush(image);
             brush.setTransform(style.matrix.toTransform());
@@ -215,14 +215,15 @@ private:
         painter_.restore();
     }
 
-    static QPainterPath snappedToTwips(QPainterPath path)
+    static QPainterPath snappedToTwips(QPainterPath path, int samples)
     {
+        const double grid = 20.0 / samples;
         // A hair less than Qt's 1/64 pixel, so that outlines on a pixel
         // centre take that pixel in.
         constexpr double shift = 1.0 / 64;
         for (int i = 0; i < path.elementCount(); ++i) {
             const QPainterPath::Element e = path.elementAt(i);
-            path.setElementPositionAt(i, std::round(e.x * 20) / 20 - shift, std::round(e.y * 20) / 20 - shift);
+            path.setElementPositionAt(i, std::round(e.x * grid) / grid - shift, std::round(e.y * grid) / grid - shift);
         }
         return path;
     }
@@ -248,7 +249,7 @@ private:
         const double scale = std::sqrt(std::abs(world.determinant()));
         double pixels = style.width * scale;
         if (style.noHScale || style.noVScale)
-            pixels = style.width / 20.0 * stageScale_;
+            pixels = style.width / 20.0 * stageScale_ * samples_;
         QPen pen;
         if (style.hasFill && style.fill.kind != FillKind::Solid) {
             const double margin = qMax(pixels, 1.0) / qMax(scale, 1e-9);
@@ -260,8 +261,8 @@ private:
         pen.setCapStyle(capFor(style.startCap));
         pen.setJoinStyle(joinFor(style.join));
         pen.setMiterLimit(style.miterLimit);
-        if (pixels <= 1.0 || scale <= 0) {
-            pen.setWidthF(options_.antialias ? qMax(pixels, 1.0) : 1.0);
+        if (pixels <= samples_ || scale <= 0) {
+            pen.setWidthF(samples_);
             pen.setCosmetic(true);
         } else {
             pen.setWidthF(pixels / scale);
@@ -297,37 +298,95 @@ private:
 
     QPainter &painter_;
     const Movie &movie_;
-    const RenderOptions &options_;
+    int samples_;
+    bool smoothBitmaps_;
     double stageScale_;
     int objectsDrawn_ = 0;
 };
+
+// Averages each square of `samples` x `samples` pixels into one.
+QImage downsample(const QImage &big, int samples)
+{
+    QImage small(big.width() / samples, big.height() / samples, QImage::Format_ARGB32_Premultiplied);
+    const int count = samples * samples;
+    std::vector<quint32> sums(std::size_t(small.width()) * 4);
+    for (int y = 0; y < small.height(); ++y) {
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int sy = 0; sy < samples; ++sy) {
+            const auto *line = reinterpret_cast<const QRgb *>(big.constScanLine(y * samples + sy));
+            for (int x = 0; x < small.width() * samples; ++x) {
+                quint32 *sum = &sums[std::size_t(x / samples) * 4];
+                sum[0] += qRed(line[x]);
+                sum[1] += qGreen(line[x]);
+                sum[2] += qBlue(line[x]);
+                sum[3] += qAlpha(line[x]);
+            }
+        }
+        auto *out = reinterpret_cast<QRgb *>(small.scanLine(y));
+        for (int x = 0; x < small.width(); ++x) {
+            const quint32 *sum = &sums[std::size_t(x) * 4];
+            out[x] = qRgba(int((sum[0] + count / 2) / count), int((sum[1] + count / 2) / count),
+                           int((sum[2] + count / 2) / count), int((sum[3] + count / 2) / count));
+        }
+    }
+    return small;
+}
+
+void drawObjects(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects,
+                 const QRectF &target, int samples, bool smoothBitmaps)
+{
+    const QRectF stage = movie.stageRect();
+    painter.fillRect(target, movie.backgroundColor());
+    if (stage.width() <= 0 || stage.height() <= 0 || target.isEmpty())
+        return;
+    const double scale = qMin(target.width() / stage.width(), target.height() / stage.height());
+    const QTransform world = QTransform::fromTranslate(-stage.center().x(), -stage.center().y())
+                           * QTransform::fromScale(scale, scale)
+                           * QTransform::fromTranslate(target.center().x(), target.center().y());
+    painter.setClipRect(target, Qt::IntersectClip);
+    const QTransform base = world * painter.transform();
+    DisplayList list;
+    std::map<int, qint64> ages;
+    for (const StageObject &object : objects) {
+        list.emplace(object.depth, object.placement);
+        ages.emplace(object.depth, object.age);
+    }
+    Renderer renderer(painter, movie, samples, smoothBitmaps, scale * 20);
+    renderer.drawList(list, [&ages](int depth, const Placement &) { return ages[depth]; }, base, ColorTransform(), 0);
+}
 
 } // namespace
 
 void drawStage(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects, const QRectF &target,
                const RenderOptions &options)
 {
-    const QRectF stage = movie.stageRect();
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, options.antialias);
-    painter.fillRect(target, movie.backgroundColor());
-    if (stage.width() > 0 && stage.height() > 0 && !target.isEmpty()) {
-        const double scale = qMin(target.width() / stage.width(), target.height() / stage.height());
-        const QTransform world = QTransform::fromTranslate(-stage.center().x(), -stage.center().y())
-                               * QTransform::fromScale(scale, scale)
-                               * QTransform::fromTranslate(target.center().x(), target.center().y());
-        painter.setClipRect(target, Qt::IntersectClip);
-        const QTransform base = world * painter.transform();
-        DisplayList list;
-        std::map<int, qint64> ages;
-        for (const StageObject &object : objects) {
-            list.emplace(object.depth, object.placement);
-            ages.emplace(object.depth, object.age);
-        }
-        Renderer renderer(painter, movie, options, scale * 20);
-        renderer.drawList(list, [&ages](int depth, const Placement &) { return ages[depth]; }, base, ColorTransform(),
-                          0);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    if (!options.antialias) {
+        drawObjects(painter, movie, objects, target, 1, false);
+        painter.restore();
+        return;
     }
+    // Smooth edges come from drawing at four times the size in each
+    // direction and averaging, as the player's high quality does.
+    constexpr int samples = 4;
+    const QRect device = painter.transform().mapRect(target).toAlignedRect().intersected(
+        QRect(0, 0, painter.device()->width(), painter.device()->height()));
+    if (device.isEmpty() || qint64(device.width()) * device.height() * samples * samples > maxSupersampledPixels) {
+        drawObjects(painter, movie, objects, target, 1, true);
+        painter.restore();
+        return;
+    }
+    QImage big(device.size() * samples, QImage::Format_ARGB32_Premultiplied);
+    big.fill(Qt::transparent);
+    {
+        QPainter bigPainter(&big);
+        bigPainter.setTransform(painter.transform() * QTransform::fromTranslate(-device.x(), -device.y())
+                                * QTransform::fromScale(samples, samples));
+        drawObjects(bigPainter, movie, objects, target, samples, true);
+    }
+    painter.resetTransform();
+    painter.drawImage(device.topLeft(), downsample(big, samples));
     painter.restore();
 }
 

@@ -61,12 +61,14 @@ void TestSwfCorpus::referencesMatch()
                 ++counted;
                 matched += ok;
             }
-            const qint64 outliers = actual.size() == expected.size()
-                                      ? countOutliers(actual, expected, ref.checks.front().tolerance)
-                                      : -1;
-            qInfo("%s %s/%s (tick %d, %lld outliers over tolerance %d)",
-                  ok ? "match   " : "MISMATCH", qPrintable(name), qPrintable(ref.name), ref.tick, outliers,
-                  ref.checks.front().tolerance);
+            QString detail;
+            for (const ImageCheck &check : ref.checks)
+                detail += QStringLiteral(" %1/%2@%3")
+                              .arg(actual.size() == expected.size() ? countOutliers(actual, expected, check.tolerance) : -1)
+                              .arg(check.maxOutliers)
+                              .arg(check.tolerance);
+            qInfo("%s %s/%s (tick %d, outliers/allowed@tolerance:%s)", ok ? "match   " : "MISMATCH", qPrintable(name),
+                  qPrintable(ref.name), ref.tick, qPrintable(detail));
             if (!dumpDir.isEmpty())
                 actual.save(dumpDir + u'/' + name + u'.' + ref.name + QStringLiteral(".png"));
         }

@@ -6,7 +6,6 @@
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
-
 #include <cmath>
 
 namespace sky {
@@ -79,8 +78,8 @@ void ControlBar::setPlaying(bool playing)
 void ControlBar::setTimes(double position, double duration)
 {
     const bool known = duration > 0;
-    m_time->setText(formatTime(position) + QStringLiteral(" / ")
-                    + (known ? formatTime(duration) : QStringLiteral("--:--")));
+    m_time->setText(
+        formatTime(position) + QStringLiteral(" / ") + (known ? formatTime(duration) : QStringLiteral("--:--")));
     if (m_seek->isSliderDown())
         return;
     const QSignalBlocker quiet(m_seek);

@@ -8,11 +8,8 @@
 
 namespace sky {
 
-FullScreenSwitcher::FullScreenSwitcher(QWidget *widget, QObject *parent)
-    : QObject(parent)
-    , m_widget(widget)
-{
-}
+FullScreenSwitcher::FullScreenSwitcher(QWidget *widget, QObject *parent) : QObject(parent), m_widget(widget)
+{ }
 
 void FullScreenSwitcher::enter()
 {
@@ -83,10 +80,13 @@ bool FullScreenSwitcher::eventFilter(QObject *watched, QEvent *event)
         // Hidden by its owner: nothing left to show full screen. (Changing
         // the window's flags hides it for a moment, which does not count.)
         if (watched == m_widget)
-            QMetaObject::invokeMethod(this, [this] {
-                if (m_widget && m_widget->isHidden())
-                    leave();
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (m_widget && m_widget->isHidden())
+                        leave();
+                },
+                Qt::QueuedConnection);
         break;
     default:
         break;

@@ -18,19 +18,18 @@ MediaSource cdTrack(int track, const QString &cdDevice)
     if (track < 1 || cdDevice.isEmpty())
         return {};
     // mpv reads the whole disc with one chapter per track.
-    return {MediaSource::Kind::Player, QStringLiteral("cdda://"),
-            {QStringLiteral("cdrom-device=") + cdDevice,
-             QStringLiteral("start=#%1").arg(track),
-             QStringLiteral("end=#%1").arg(track + 1)}};
+    return { MediaSource::Kind::Player, QStringLiteral("cdda://"),
+        { QStringLiteral("cdrom-device=") + cdDevice, QStringLiteral("start=#%1").arg(track),
+            QStringLiteral("end=#%1").arg(track + 1) } };
 }
 
 // "wmpcd://0/08" names track 8 of the first CD drive.
 MediaSource cdAddress(const QString &address, const QString &cdDevice)
 {
-    static const QRegularExpression pattern(QStringLiteral(R"(^wmpcd://\d+/(\d+)$)"),
-                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^wmpcd://\d+/(\d+)$)"), QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = pattern.match(address);
-    return match.hasMatch() ? cdTrack(match.captured(1).toInt(), cdDevice) : MediaSource{};
+    return match.hasMatch() ? cdTrack(match.captured(1).toInt(), cdDevice) : MediaSource {};
 }
 
 // "Track05.cda" stands for track 5 of the disc it was listed from.
@@ -38,7 +37,7 @@ MediaSource cdaFile(const QFileInfo &file, const QString &cdDevice)
 {
     static const QRegularExpression digits(QStringLiteral(R"((\d+)$)"));
     const QRegularExpressionMatch match = digits.match(file.completeBaseName());
-    return match.hasMatch() ? cdTrack(match.captured(1).toInt(), cdDevice) : MediaSource{};
+    return match.hasMatch() ? cdTrack(match.captured(1).toInt(), cdDevice) : MediaSource {};
 }
 
 QFileInfo existingFile(const QString &path)
@@ -52,8 +51,7 @@ QFileInfo existingFile(const QString &path)
 bool hasNetworkScheme(const QString &address)
 {
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+://"));
-    return scheme.match(address).hasMatch()
-        && !address.startsWith(QLatin1String("file://"), Qt::CaseInsensitive);
+    return scheme.match(address).hasMatch() && !address.startsWith(QLatin1String("file://"), Qt::CaseInsensitive);
 }
 
 MediaSource resolve(const QString &address, const QString &cdDevice, int depth)
@@ -64,21 +62,20 @@ MediaSource resolve(const QString &address, const QString &cdDevice, int depth)
     if (trimmed.startsWith(QLatin1String("wmpcd://"), Qt::CaseInsensitive))
         return cdAddress(trimmed, cdDevice);
     if (hasNetworkScheme(trimmed))
-        return {MediaSource::Kind::Player, trimmed, {}};
+        return { MediaSource::Kind::Player, trimmed, {} };
 
-    const QString path = trimmed.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)
-        ? QUrl(trimmed).toLocalFile() : trimmed;
+    const QString path
+        = trimmed.startsWith(QLatin1String("file://"), Qt::CaseInsensitive) ? QUrl(trimmed).toLocalFile() : trimmed;
     const QFileInfo file = existingFile(path);
     if (!file.isFile())
         return {};
 
     const QString suffix = file.suffix().toLower();
     if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi"))
-        return {MediaSource::Kind::Midi, file.absoluteFilePath(), {}};
+        return { MediaSource::Kind::Midi, file.absoluteFilePath(), {} };
     if (suffix == QLatin1String("cda"))
         return cdaFile(file, cdDevice);
-    if (suffix == QLatin1String("wmp") || suffix == QLatin1String("wmx")
-        || suffix == QLatin1String("asx")) {
+    if (suffix == QLatin1String("wmp") || suffix == QLatin1String("wmx") || suffix == QLatin1String("asx")) {
         if (depth >= kMaxMetafileDepth)
             return {};
         // A file that names nothing may still be media under a metafile's
@@ -87,14 +84,14 @@ MediaSource resolve(const QString &address, const QString &cdDevice, int depth)
         if (!entry.isEmpty())
             return resolve(entry, cdDevice, depth + 1);
     }
-    return {MediaSource::Kind::Player, file.absoluteFilePath(), {}};
+    return { MediaSource::Kind::Player, file.absoluteFilePath(), {} };
 }
 
 } // namespace
 
 QString cdromDevice()
 {
-    for (const char *candidate : {"/dev/cdrom", "/dev/sr0", "/dev/sr1"}) {
+    for (const char *candidate : { "/dev/cdrom", "/dev/sr0", "/dev/sr1" }) {
         const QString device = QString::fromLatin1(candidate);
         if (QFileInfo::exists(device))
             return QFileInfo(device).canonicalFilePath();

@@ -9,9 +9,9 @@ namespace sky {
 struct MediaSource
 {
     enum class Kind {
-        None,   // opens nothing: no such file, no CD drive, an empty metafile
+        None, // opens nothing: no such file, no CD drive, an empty metafile
         Player, // handed to libmpv as `url` with the per-file `options`
-        Midi,   // a MIDI file at `url`, synthesised before it can play
+        Midi, // a MIDI file at `url`, synthesised before it can play
     };
     Kind kind = Kind::None;
     QString url;

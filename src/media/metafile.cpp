@@ -13,11 +13,9 @@ namespace {
 // Metafiles in the wild are often not well-formed XML (tags closed in other
 // case, bare "&" in URLs), so the reference is found by pattern instead of
 // by an XML parser.
-const QRegularExpression kComment(QStringLiteral("<!--.*?-->"),
-                                  QRegularExpression::DotMatchesEverythingOption);
-const QRegularExpression kReference(
-    QStringLiteral(R"re(<\s*(?:ref|entryref|media)\b[^>]*?\b(?:href|src)\s*=\s*)re"
-                   R"re((?:"([^"]*)"|'([^']*)'|([^\s>]+)))re"),
+const QRegularExpression kComment(QStringLiteral("<!--.*?-->"), QRegularExpression::DotMatchesEverythingOption);
+const QRegularExpression kReference(QStringLiteral(R"re(<\s*(?:ref|entryref|media)\b[^>]*?\b(?:href|src)\s*=\s*)re"
+                                                   R"re((?:"([^"]*)"|'([^']*)'|([^\s>]+)))re"),
     QRegularExpression::CaseInsensitiveOption);
 
 constexpr qint64 kMaxMetafileBytes = 1 << 20;
@@ -46,8 +44,8 @@ bool isLocalRelative(const QString &reference)
 {
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
     static const QRegularExpression drive(QStringLiteral(R"(^[A-Za-z]:[\\/])"));
-    return !reference.startsWith(u'/') && !reference.startsWith(u'\\')
-        && !scheme.match(reference).hasMatch() && !drive.match(reference).hasMatch();
+    return !reference.startsWith(u'/') && !reference.startsWith(u'\\') && !scheme.match(reference).hasMatch()
+        && !drive.match(reference).hasMatch();
 }
 
 } // namespace

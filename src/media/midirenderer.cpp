@@ -9,10 +9,8 @@
 namespace sky {
 
 MidiRenderer::MidiRenderer(QObject *parent)
-    : QObject(parent)
-    , m_dir(QDir::tempPath() + QStringLiteral("/skyvantrix-midi-XXXXXX"))
-{
-}
+    : QObject(parent), m_dir(QDir::tempPath() + QStringLiteral("/skyvantrix-midi-XXXXXX"))
+{ }
 
 MidiRenderer::~MidiRenderer()
 {
@@ -26,18 +24,18 @@ quint64 MidiRenderer::start(const QString &midiPath)
     cancelAll();
     const quint64 job = ++m_lastJob;
     const QFileInfo info(midiPath);
-    Rendered wanted{info.absoluteFilePath(), info.size(), info.lastModified(), QString()};
+    Rendered wanted { info.absoluteFilePath(), info.size(), info.lastModified(), QString() };
 
-    if (!m_last.wavPath.isEmpty() && m_last.midiPath == wanted.midiPath
-        && m_last.size == wanted.size && m_last.modified == wanted.modified) {
+    if (!m_last.wavPath.isEmpty() && m_last.midiPath == wanted.midiPath && m_last.size == wanted.size
+        && m_last.modified == wanted.modified) {
         const QString wav = m_last.wavPath;
-        QMetaObject::invokeMethod(this, [this, job, wav] { Q_EMIT finished(job, wav); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, job, wav] { Q_EMIT finished(job, wav); }, Qt::QueuedConnection);
         return job;
     }
     if (!m_dir.isValid()) {
-        QMetaObject::invokeMethod(this, [this, job] { Q_EMIT finished(job, QString()); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, job] { Q_EMIT finished(job, QString()); }, Qt::QueuedConnection);
         return job;
     }
 
@@ -47,10 +45,10 @@ quint64 MidiRenderer::start(const QString &midiPath)
         const bool ok = renderMidiToWav(wanted.midiPath, wanted.wavPath, findSoundFont(), *cancel);
         // This object outlives the worker (its destructor joins), so the
         // queued call always finds it.
-        QMetaObject::invokeMethod(this, [this, job, wanted, ok] { jobDone(job, wanted, ok); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, job, wanted, ok] { jobDone(job, wanted, ok); }, Qt::QueuedConnection);
     });
-    m_jobs.emplace(job, Job{std::move(worker), cancel});
+    m_jobs.emplace(job, Job { std::move(worker), cancel });
     return job;
 }
 

@@ -4,7 +4,6 @@
 #include <QObject>
 #include <QString>
 #include <QTemporaryDir>
-
 #include <atomic>
 #include <map>
 #include <memory>

@@ -1,14 +1,12 @@
 #include "media/midisynth.h"
 
-#include <fluidsynth.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
-
 #include <array>
 #include <cstring>
+#include <fluidsynth.h>
 #include <memory>
 #include <mutex>
 
@@ -32,14 +30,23 @@ void quietFluidSynth()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        for (int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
+        for (int level : { FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG })
             fluid_set_log_function(level, nullptr, nullptr);
     });
 }
 
-struct SettingsDeleter { void operator()(fluid_settings_t *p) const { delete_fluid_settings(p); } };
-struct SynthDeleter { void operator()(fluid_synth_t *p) const { delete_fluid_synth(p); } };
-struct PlayerDeleter { void operator()(fluid_player_t *p) const { delete_fluid_player(p); } };
+struct SettingsDeleter
+{
+    void operator()(fluid_settings_t *p) const { delete_fluid_settings(p); }
+};
+struct SynthDeleter
+{
+    void operator()(fluid_synth_t *p) const { delete_fluid_synth(p); }
+};
+struct PlayerDeleter
+{
+    void operator()(fluid_player_t *p) const { delete_fluid_player(p); }
+};
 
 QByteArray wavHeader(quint32 dataBytes)
 {
@@ -72,10 +79,9 @@ bool playerDone(fluid_player_t *player)
 }
 
 // Runs the player to its end, writing blocks of samples after the header.
-bool synthesise(fluid_synth_t *synth, fluid_player_t *player, QFile &out,
-                const std::atomic<bool> &cancel)
+bool synthesise(fluid_synth_t *synth, fluid_player_t *player, QFile &out, const std::atomic<bool> &cancel)
 {
-    std::array<qint16, kBlockFrames * kChannels> block{};
+    std::array<qint16, kBlockFrames * kChannels> block {};
     qint64 frames = 0;
     // fluid_is_midifile() looks at the first bytes only; a file the player
     // cannot parse ends before it has any ticks.
@@ -84,8 +90,8 @@ bool synthesise(fluid_synth_t *synth, fluid_player_t *player, QFile &out,
     while (tailLeft > 0 && frames < kMaxFrames) {
         if (cancel.load(std::memory_order_relaxed))
             return false;
-        if (fluid_synth_write_s16(synth, kBlockFrames, block.data(), 0, kChannels,
-                                  block.data(), 1, kChannels) != FLUID_OK)
+        if (fluid_synth_write_s16(synth, kBlockFrames, block.data(), 0, kChannels, block.data(), 1, kChannels)
+            != FLUID_OK)
             return false;
         const auto bytes = qint64(sizeof(block));
         if (out.write(reinterpret_cast<const char *>(block.data()), bytes) != bytes)
@@ -107,12 +113,12 @@ QString findSoundFont()
     const QDir dir(kSoundFontDir);
     if (dir.exists(kPreferredSoundFont))
         return dir.filePath(kPreferredSoundFont);
-    const QFileInfoList others = dir.entryInfoList({QStringLiteral("*.sf2")}, QDir::Files, QDir::Name);
+    const QFileInfoList others = dir.entryInfoList({ QStringLiteral("*.sf2") }, QDir::Files, QDir::Name);
     return others.isEmpty() ? QString() : others.first().absoluteFilePath();
 }
 
-bool renderMidiToWav(const QString &midiPath, const QString &wavPath, const QString &soundFont,
-                     const std::atomic<bool> &cancel)
+bool renderMidiToWav(
+    const QString &midiPath, const QString &wavPath, const QString &soundFont, const std::atomic<bool> &cancel)
 {
     quietFluidSynth();
     const QByteArray midi = QFile::encodeName(midiPath);
@@ -139,8 +145,7 @@ bool renderMidiToWav(const QString &midiPath, const QString &wavPath, const QStr
     QFile out(wavPath);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    const bool ok = out.write(wavHeader(0)) == kHeaderBytes
-        && synthesise(synth.get(), player.get(), out, cancel);
+    const bool ok = out.write(wavHeader(0)) == kHeaderBytes && synthesise(synth.get(), player.get(), out, cancel);
     out.close();
     if (!ok)
         out.remove();

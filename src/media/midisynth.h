@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <atomic>
 
 namespace sky {
@@ -15,7 +14,7 @@ QString findSoundFont();
 // it gives up soon after `cancel` becomes true. Returns false (and leaves no
 // output) when the file is not MIDI, the soundfont does not load, writing
 // fails or the job was cancelled.
-bool renderMidiToWav(const QString &midiPath, const QString &wavPath, const QString &soundFont,
-                     const std::atomic<bool> &cancel);
+bool renderMidiToWav(
+    const QString &midiPath, const QString &wavPath, const QString &soundFont, const std::atomic<bool> &cancel);
 
 } // namespace sky

@@ -1,11 +1,9 @@
 #include "media/mpvcore.h"
 
-#include <mpv/client.h>
-
 #include <QMetaObject>
 #include <QtDebug>
-
 #include <clocale>
+#include <mpv/client.h>
 #include <vector>
 
 namespace sky {
@@ -17,35 +15,40 @@ namespace {
 // the window handle input), and the end of an item keeps the file open so
 // that "ended" can be told apart from "closed".
 const char *const kDefaults[][2] = {
-    {"terminal", "no"},
-    {"config", "no"},
-    {"input-default-bindings", "no"},
-    {"input-vo-keyboard", "no"},
-    {"input-cursor", "no"},
-    {"osc", "no"},
-    {"load-scripts", "no"},
-    {"ytdl", "no"},
-    {"force-window", "no"},
-    {"idle", "yes"},
-    {"keep-open", "always"},
+    { "terminal", "no" },
+    { "config", "no" },
+    { "input-default-bindings", "no" },
+    { "input-vo-keyboard", "no" },
+    { "input-cursor", "no" },
+    { "osc", "no" },
+    { "load-scripts", "no" },
+    { "ytdl", "no" },
+    { "force-window", "no" },
+    { "idle", "yes" },
+    { "keep-open", "always" },
     // Without a usable sound device an item still plays, silently and with
     // a running clock, instead of failing at once.
-    {"ao", "pipewire,pulse,alsa,null"},
+    { "ao", "pipewire,pulse,alsa,null" },
     // MPEG program streams land where asked only with this.
-    {"hr-seek-demuxer-offset", "1"},
+    { "hr-seek-demuxer-offset", "1" },
     // A network address that does not answer fails in seconds, not a minute.
-    {"network-timeout", "10"},
-    {"audio-client-name", "skyvantrix"},
+    { "network-timeout", "10" },
+    { "audio-client-name", "skyvantrix" },
 };
 
 QVariant nodeValue(const mpv_node &node)
 {
     switch (node.format) {
-    case MPV_FORMAT_FLAG: return bool(node.u.flag);
-    case MPV_FORMAT_INT64: return qint64(node.u.int64);
-    case MPV_FORMAT_DOUBLE: return node.u.double_;
-    case MPV_FORMAT_STRING: return QString::fromUtf8(node.u.string);
-    default: return {};
+    case MPV_FORMAT_FLAG:
+        return bool(node.u.flag);
+    case MPV_FORMAT_INT64:
+        return qint64(node.u.int64);
+    case MPV_FORMAT_DOUBLE:
+        return node.u.double_;
+    case MPV_FORMAT_STRING:
+        return QString::fromUtf8(node.u.string);
+    default:
+        return {};
     }
 }
 
@@ -54,11 +57,16 @@ QVariant propertyValue(const mpv_event_property &p)
     if (!p.data)
         return {};
     switch (p.format) {
-    case MPV_FORMAT_FLAG: return bool(*static_cast<int *>(p.data));
-    case MPV_FORMAT_INT64: return qint64(*static_cast<int64_t *>(p.data));
-    case MPV_FORMAT_DOUBLE: return *static_cast<double *>(p.data);
-    case MPV_FORMAT_STRING: return QString::fromUtf8(*static_cast<char **>(p.data));
-    default: return {};
+    case MPV_FORMAT_FLAG:
+        return bool(*static_cast<int *>(p.data));
+    case MPV_FORMAT_INT64:
+        return qint64(*static_cast<int64_t *>(p.data));
+    case MPV_FORMAT_DOUBLE:
+        return *static_cast<double *>(p.data);
+    case MPV_FORMAT_STRING:
+        return QString::fromUtf8(*static_cast<char **>(p.data));
+    default:
+        return {};
     }
 }
 
@@ -79,8 +87,7 @@ qint64 replyEntryId(const mpv_event &event)
 
 } // namespace
 
-MpvCore::MpvCore(const QStringList &options, QObject *parent)
-    : QObject(parent)
+MpvCore::MpvCore(const QStringList &options, QObject *parent) : QObject(parent)
 {
     // libmpv parses numbers with the C library and refuses to start under a
     // locale whose decimal separator is not a dot; the application object

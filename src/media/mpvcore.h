@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QStringList>
 #include <QVariant>
-
 #include <atomic>
 
 struct mpv_handle;
@@ -51,7 +50,7 @@ private:
     void dispatch(const mpv_event &event);
 
     mpv_handle *m_handle = nullptr;
-    std::atomic<bool> m_drainQueued{false};
+    std::atomic<bool> m_drainQueued { false };
 };
 
 } // namespace sky

@@ -7,16 +7,14 @@
 #include "media/mpvcore.h"
 #include "media/mpvvideowidget.h"
 
-#include <mpv/client.h>
-
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QVBoxLayout>
 #include <QWidget>
-
 #include <algorithm>
 #include <cmath>
+#include <mpv/client.h>
 
 namespace sky {
 
@@ -31,17 +29,15 @@ constexpr long kFullScreen = 3;
 bool displayAvailable()
 {
     const QString platform = QGuiApplication::platformName();
-    return !platform.isEmpty() && platform != QLatin1String("offscreen")
-        && platform != QLatin1String("minimal");
+    return !platform.isEmpty() && platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
 } // namespace
 
-MpvEngine::MpvEngine(QWidget *viewParent, const MpvEngineOptions &options)
-    : m_midi(std::make_unique<MidiRenderer>())
+MpvEngine::MpvEngine(QWidget *viewParent, const MpvEngineOptions &options) : m_midi(std::make_unique<MidiRenderer>())
 {
     const bool withVideo = options.videoView && displayAvailable();
-    QStringList mpvOptions{withVideo ? QStringLiteral("vo=libmpv") : QStringLiteral("vo=null")};
+    QStringList mpvOptions { withVideo ? QStringLiteral("vo=libmpv") : QStringLiteral("vo=null") };
     mpvOptions += options.mpvOptions;
     m_core = std::make_unique<MpvCore>(mpvOptions);
 
@@ -97,9 +93,8 @@ void MpvEngine::buildView(QWidget *parent, bool withVideo)
     connect(m_bar, &ControlBar::stopClicked, this, &MpvEngine::stop);
     connect(m_bar, &ControlBar::seekRequested, this, &MpvEngine::setCurrentPosition);
     connect(m_bar, &ControlBar::volumeRequested, this,
-            [this](int percent) { m_core->setProperty("volume", double(percent)); });
-    connect(m_bar, &ControlBar::muteRequested, this,
-            [this](bool muted) { m_core->setProperty("mute", muted); });
+        [this](int percent) { m_core->setProperty("volume", double(percent)); });
+    connect(m_bar, &ControlBar::muteRequested, this, [this](bool muted) { m_core->setProperty("mute", muted); });
 
     auto *layout = new QVBoxLayout(m_view);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -110,8 +105,8 @@ void MpvEngine::buildView(QWidget *parent, bool withVideo)
     // Owned by the engine: the window may delete the view before it.
     m_fullScreen = new FullScreenSwitcher(m_view, this);
     // Full screen shows the picture alone.
-    connect(m_fullScreen, &FullScreenSwitcher::activeChanged, m_bar,
-            [this](bool active) { m_bar->setVisible(!active); });
+    connect(
+        m_fullScreen, &FullScreenSwitcher::activeChanged, m_bar, [this](bool active) { m_bar->setVisible(!active); });
 }
 
 void MpvEngine::observeProperties()
@@ -145,7 +140,7 @@ void MpvEngine::setFileName(const QString &address)
     case MediaSource::Kind::Midi:
         // The previous item stops at once; the synthesised file plays when
         // it is ready, and until then the item counts as playing.
-        m_core->command({QStringLiteral("stop")});
+        m_core->command({ QStringLiteral("stop") });
         m_entryId = kNoEntry;
         m_midiJob = m_midi->start(source.url);
         setPhase(Phase::Rendering);
@@ -168,7 +163,7 @@ void MpvEngine::load(const MediaSource &source)
         closeItem();
         return;
     }
-    QStringList args{QStringLiteral("loadfile"), source.url, QStringLiteral("replace")};
+    QStringList args { QStringLiteral("loadfile"), source.url, QStringLiteral("replace") };
     if (!source.options.isEmpty())
         args << source.options.join(u',');
     setPaused(false);
@@ -179,7 +174,7 @@ void MpvEngine::load(const MediaSource &source)
 
 void MpvEngine::closeItem()
 {
-    m_core->command({QStringLiteral("stop")});
+    m_core->command({ QStringLiteral("stop") });
     m_entryId = kNoEntry;
     m_hasVideo = false;
     setPhase(Phase::Closed);
@@ -224,8 +219,7 @@ void MpvEngine::setCurrentPosition(double seconds)
 
 void MpvEngine::seekTo(double seconds)
 {
-    m_core->command({QStringLiteral("seek"), QString::number(seconds, 'f', 3),
-                     QStringLiteral("absolute+exact")});
+    m_core->command({ QStringLiteral("seek"), QString::number(seconds, 'f', 3), QStringLiteral("absolute+exact") });
     m_position = seconds;
 }
 
@@ -315,8 +309,8 @@ bool MpvEngine::isFullScreen() const
 
 void MpvEngine::enterFullScreenIfWanted()
 {
-    if (m_fullScreenWanted && m_phase == Phase::Open && !m_ended && !m_stopped && m_hasVideo
-        && !m_videoIsPicture && m_view && m_view->isVisible()) {
+    if (m_fullScreenWanted && m_phase == Phase::Open && !m_ended && !m_stopped && m_hasVideo && !m_videoIsPicture
+        && m_view && m_view->isVisible()) {
         m_fullScreenWanted = false;
         m_fullScreen->enter();
     }
@@ -447,7 +441,7 @@ void MpvEngine::onMidiRendered(quint64 job, const QString &wavPath)
     if (wavPath.isEmpty())
         closeItem();
     else
-        load({MediaSource::Kind::Player, wavPath, {}});
+        load({ MediaSource::Kind::Player, wavPath, {} });
 }
 
 std::unique_ptr<MediaEngine> createMpvEngine(QWidget *viewParent, const MpvEngineOptions &options)

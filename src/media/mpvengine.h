@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
-
 #include <memory>
 #include <optional>
 
@@ -101,7 +100,7 @@ private:
     Phase m_phase = Phase::Closed;
     quint64 m_loadRequest = 0;
     quint64 m_midiJob = 0;
-    qint64 m_entryId = -1;      // the item being played, once libmpv named it
+    qint64 m_entryId = -1; // the item being played, once libmpv named it
     qint64 m_startedEntry = -1; // the item libmpv started last
     bool m_paused = false;
     bool m_ended = false;
@@ -117,7 +116,6 @@ private:
 
 // The engine the program uses; `viewParent` becomes the parent of view().
 // Null when libmpv cannot be started, so the caller can fall back.
-std::unique_ptr<MediaEngine> createMpvEngine(QWidget *viewParent = nullptr,
-                                             const MpvEngineOptions &options = {});
+std::unique_ptr<MediaEngine> createMpvEngine(QWidget *viewParent = nullptr, const MpvEngineOptions &options = {});
 
 } // namespace sky

@@ -1,16 +1,13 @@
 #include "media/mpvvideowidget.h"
 
-#include <mpv/render_gl.h>
-
 #include <QMetaObject>
 #include <QOpenGLContext>
 #include <QtDebug>
+#include <mpv/render_gl.h>
 
 namespace sky {
 
-MpvVideoWidget::MpvVideoWidget(mpv_handle *mpv, QWidget *parent)
-    : QOpenGLWidget(parent)
-    , m_mpv(mpv)
+MpvVideoWidget::MpvVideoWidget(mpv_handle *mpv, QWidget *parent) : QOpenGLWidget(parent), m_mpv(mpv)
 {
     setMinimumSize(16, 16);
 }
@@ -24,17 +21,17 @@ MpvVideoWidget::~MpvVideoWidget()
 
 void MpvVideoWidget::initializeGL()
 {
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
-            &MpvVideoWidget::freeRenderContext, Qt::DirectConnection);
+    connect(
+        context(), &QOpenGLContext::aboutToBeDestroyed, this, &MpvVideoWidget::freeRenderContext, Qt::DirectConnection);
     if (!m_mpv || m_render)
         return;
 
-    mpv_opengl_init_params gl{&MpvVideoWidget::procAddress, nullptr};
+    mpv_opengl_init_params gl { &MpvVideoWidget::procAddress, nullptr };
     char apiType[] = MPV_RENDER_API_TYPE_OPENGL;
     mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_API_TYPE, apiType},
-        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
+        { MPV_RENDER_PARAM_API_TYPE, apiType },
+        { MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl },
+        { MPV_RENDER_PARAM_INVALID, nullptr },
     };
     if (mpv_render_context_create(&m_render, m_mpv, params) < 0) {
         qWarning("media: the video renderer could not be created");
@@ -51,12 +48,12 @@ void MpvVideoWidget::paintGL()
     if (!m_render)
         return;
     const qreal ratio = devicePixelRatioF();
-    mpv_opengl_fbo fbo{int(defaultFramebufferObject()), int(width() * ratio), int(height() * ratio), 0};
+    mpv_opengl_fbo fbo { int(defaultFramebufferObject()), int(width() * ratio), int(height() * ratio), 0 };
     int flipY = 0;
     mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
-        {MPV_RENDER_PARAM_FLIP_Y, &flipY},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
+        { MPV_RENDER_PARAM_OPENGL_FBO, &fbo },
+        { MPV_RENDER_PARAM_FLIP_Y, &flipY },
+        { MPV_RENDER_PARAM_INVALID, nullptr },
     };
     mpv_render_context_render(m_render, params);
 }

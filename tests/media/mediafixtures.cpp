@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QtEndian>
-
 #include <cmath>
 
 namespace fixtures {
@@ -94,9 +93,9 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 bool ffmpegMake(const QString &outPath, double seconds, bool withVideo, const QStringList &args)
 {
     const QString length = QString::number(seconds);
-    QStringList all{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-                    QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                    QStringLiteral("sine=frequency=440:sample_rate=44100:duration=") + length};
+    QStringList all { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
+        QStringLiteral("lavfi"), QStringLiteral("-i"),
+        QStringLiteral("sine=frequency=440:sample_rate=44100:duration=") + length };
     if (withVideo) {
         all << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
             << QStringLiteral("testsrc=size=160x120:rate=25:duration=") + length;
@@ -104,8 +103,7 @@ bool ffmpegMake(const QString &outPath, double seconds, bool withVideo, const QS
     all << args << outPath;
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"), all);
-    return ffmpeg.waitForFinished(60000) && ffmpeg.exitStatus() == QProcess::NormalExit
-        && ffmpeg.exitCode() == 0;
+    return ffmpeg.waitForFinished(60000) && ffmpeg.exitStatus() == QProcess::NormalExit && ffmpeg.exitCode() == 0;
 }
 
 } // namespace fixtures

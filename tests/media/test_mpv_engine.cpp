@@ -1,7 +1,6 @@
 #include "media/controlbar.h"
 #include "media/mediaaddress.h"
 #include "media/mpvengine.h"
-
 #include "mediafixtures.h"
 
 #include <QDir>
@@ -12,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
-
 #include <clocale>
 #include <memory>
 
@@ -72,22 +70,21 @@ private Q_SLOTS:
         write(QStringLiteral("list.wmx"), "<ASX><Entry><Ref href=\"short.wav\"/></Entry></ASX>");
         write(QStringLiteral("list.wmp"), "<smil><body><seq><media src=\"clip.avi\"/></seq></body></smil>");
 
-        const QStringList mpeg{QStringLiteral("-c:v"), QStringLiteral("mpeg1video"),
-                               QStringLiteral("-c:a"), QStringLiteral("mp2"),
-                               QStringLiteral("-f"), QStringLiteral("mpeg")};
-        ffmpeg(QStringLiteral("song.mp3"), 3, false, {QStringLiteral("-c:a"), QStringLiteral("libmp3lame")});
-        ffmpeg(QStringLiteral("song.mp2"), 3, false, {QStringLiteral("-c:a"), QStringLiteral("mp2")});
+        const QStringList mpeg { QStringLiteral("-c:v"), QStringLiteral("mpeg1video"), QStringLiteral("-c:a"),
+            QStringLiteral("mp2"), QStringLiteral("-f"), QStringLiteral("mpeg") };
+        ffmpeg(QStringLiteral("song.mp3"), 3, false, { QStringLiteral("-c:a"), QStringLiteral("libmp3lame") });
+        ffmpeg(QStringLiteral("song.mp2"), 3, false, { QStringLiteral("-c:a"), QStringLiteral("mp2") });
         // No encoder writes Layer I; a Layer II stream stands in under the name.
         ffmpeg(QStringLiteral("song.mp1"), 3, false,
-               {QStringLiteral("-c:a"), QStringLiteral("mp2"), QStringLiteral("-f"), QStringLiteral("mp2")});
+            { QStringLiteral("-c:a"), QStringLiteral("mp2"), QStringLiteral("-f"), QStringLiteral("mp2") });
         ffmpeg(QStringLiteral("clip.mpg"), 3, true, mpeg);
         ffmpeg(QStringLiteral("clip.mpeg"), 3, true, mpeg);
         ffmpeg(QStringLiteral("AVSEQ01.DAT"), 3, true, mpeg);
         ffmpeg(QStringLiteral("clip.avi"), 3, true,
-               {QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-c:a"), QStringLiteral("mp2")});
+            { QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-c:a"), QStringLiteral("mp2") });
         ffmpeg(QStringLiteral("clip.wm"), 3, true,
-               {QStringLiteral("-c:v"), QStringLiteral("wmv2"), QStringLiteral("-c:a"), QStringLiteral("wmav2"),
-                QStringLiteral("-f"), QStringLiteral("asf")});
+            { QStringLiteral("-c:v"), QStringLiteral("wmv2"), QStringLiteral("-c:a"), QStringLiteral("wmav2"),
+                QStringLiteral("-f"), QStringLiteral("asf") });
         ffmpeg(QStringLiteral("seek.mpg"), 10, true, mpeg);
     }
 
@@ -95,8 +92,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<double>("seconds");
-        for (const char *name : {"short.wav", "song.mp3", "song.mp2", "song.mp1", "clip.mpg", "clip.mpeg",
-                                 "AVSEQ01.DAT", "clip.avi", "clip.wm", "list.wmp"})
+        for (const char *name : { "short.wav", "song.mp3", "song.mp2", "song.mp1", "clip.mpg", "clip.mpeg",
+                 "AVSEQ01.DAT", "clip.avi", "clip.wm", "list.wmp" })
             QTest::newRow(name) << QString::fromUtf8(name) << (QByteArray(name).contains("short") ? 2.0 : 3.0);
         QTest::newRow("metafile") << QStringLiteral("list.wmx") << 2.0;
         QTest::newRow("non-ASCII name") << QStringLiteral("Müsik – 日本.wav") << 2.0;
@@ -155,8 +152,8 @@ private Q_SLOTS:
         engine->open(address);
         const qint64 callMs = clock.elapsed();
         QTRY_VERIFY_WITH_TIMEOUT(ended(*engine), kLoadTimeoutMs);
-        qInfo("%s: open() returned after %lld ms, state %ld after %lld ms", QTest::currentDataTag(),
-              callMs, engine->playState(), clock.elapsed());
+        qInfo("%s: open() returned after %lld ms, state %ld after %lld ms", QTest::currentDataTag(), callMs,
+            engine->playState(), clock.elapsed());
 
         // The same engine goes on with the next item.
         engine->setFileName(path(QStringLiteral("short.wav")));
@@ -350,4 +347,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(MpvEngineTest)
-#include "tst_mpvengine.moc"
+#include "test_mpv_engine.moc"

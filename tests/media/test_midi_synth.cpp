@@ -1,6 +1,5 @@
 #include "media/midirenderer.h"
 #include "media/midisynth.h"
-
 #include "mediafixtures.h"
 
 #include <QSignalSpy>
@@ -36,7 +35,7 @@ private Q_SLOTS:
     {
         const QString midi = make(QStringLiteral("tune.mid"), fixtures::midiBytes(4, 0.5));
         const QString wav = m_dir.filePath(QStringLiteral("tune.wav"));
-        std::atomic<bool> cancel{false};
+        std::atomic<bool> cancel { false };
         QVERIFY(sky::renderMidiToWav(midi, wav, m_soundFont, cancel));
 
         QFile out(wav);
@@ -62,8 +61,8 @@ private Q_SLOTS:
     void refusesWhatItCannotRender()
     {
         const QString wav = m_dir.filePath(QStringLiteral("never.wav"));
-        std::atomic<bool> go{false};
-        std::atomic<bool> cancelled{true};
+        std::atomic<bool> go { false };
+        std::atomic<bool> cancelled { true };
         const QString notMidi = make(QStringLiteral("fake.mid"), fixtures::wavBytes(0.5));
         const QString midi = make(QStringLiteral("real.mid"), fixtures::midiBytes(2, 0.5));
 
@@ -110,4 +109,4 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(MidiSynthTest)
-#include "tst_midisynth.moc"
+#include "test_midi_synth.moc"

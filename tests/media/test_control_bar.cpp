@@ -5,7 +5,6 @@
 #include <QSlider>
 #include <QToolButton>
 #include <QtTest>
-
 #include <limits>
 
 using sky::ControlBar;
@@ -93,4 +92,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(ControlBarTest)
-#include "tst_controlbar.moc"
+#include "test_control_bar.moc"

@@ -1,6 +1,5 @@
 #include "media/mediaaddress.h"
 #include "media/metafile.h"
-
 #include "mediafixtures.h"
 
 #include <QDir>
@@ -35,8 +34,8 @@ private Q_SLOTS:
         QCOMPARE(resolveMediaAddress(QString(), m_cd).kind, MediaSource::Kind::None);
         // What STOP assigns: a name that exists nowhere.
         QCOMPARE(resolveMediaAddress(QStringLiteral(".mp3"), m_cd).kind, MediaSource::Kind::None);
-        QCOMPARE(resolveMediaAddress(m_dir.filePath(QStringLiteral("missing.wav")), m_cd).kind,
-                 MediaSource::Kind::None);
+        QCOMPARE(
+            resolveMediaAddress(m_dir.filePath(QStringLiteral("missing.wav")), m_cd).kind, MediaSource::Kind::None);
         // A folder is not playable.
         QCOMPARE(resolveMediaAddress(m_dir.path(), m_cd).kind, MediaSource::Kind::None);
 
@@ -64,21 +63,19 @@ private Q_SLOTS:
         QVERIFY(track.options.contains(QStringLiteral("end=#9")));
 
         // No drive, no track 0, no number: nothing to open.
-        QCOMPARE(resolveMediaAddress(QStringLiteral("wmpcd://0/8"), QString()).kind,
-                 MediaSource::Kind::None);
+        QCOMPARE(resolveMediaAddress(QStringLiteral("wmpcd://0/8"), QString()).kind, MediaSource::Kind::None);
         QCOMPARE(resolveMediaAddress(QStringLiteral("wmpcd://0/00"), m_cd).kind, MediaSource::Kind::None);
         QCOMPARE(resolveMediaAddress(QStringLiteral("wmpcd://0/xy"), m_cd).kind, MediaSource::Kind::None);
 
         // A ".cda" file stands for its track on the disc.
         const MediaSource cda = resolveMediaAddress(make(QStringLiteral("TRACK07.CDA")), m_cd);
         QVERIFY(cda.options.contains(QStringLiteral("start=#7")));
-        QCOMPARE(resolveMediaAddress(make(QStringLiteral("Track05.cda")), QString()).kind,
-                 MediaSource::Kind::None);
+        QCOMPARE(resolveMediaAddress(make(QStringLiteral("Track05.cda")), QString()).kind, MediaSource::Kind::None);
     }
 
     void midiFiles()
     {
-        for (const QString &name : {QStringLiteral("a.mid"), QStringLiteral("b.MIDI")}) {
+        for (const QString &name : { QStringLiteral("a.mid"), QStringLiteral("b.MIDI") }) {
             const QString path = make(name);
             const MediaSource midi = resolveMediaAddress(path, m_cd);
             QCOMPARE(midi.kind, MediaSource::Kind::Midi);
@@ -92,26 +89,25 @@ private Q_SLOTS:
         // Real-world metafiles: mixed-case tags, a comment naming another
         // file first, a relative reference written with "\".
         const QString asx = make(QStringLiteral("list/play.wmx"),
-                                 "<ASX version=\"3.0\"><!-- <ref href=\"old.wav\"/> -->\n"
-                                 "<Entry><Title>x & y</Title><REF HREF = \"sub\\tune.wav\" />"
-                                 "<ref href=\"second.wav\"/></entry></asx>");
+            "<ASX version=\"3.0\"><!-- <ref href=\"old.wav\"/> -->\n"
+            "<Entry><Title>x & y</Title><REF HREF = \"sub\\tune.wav\" />"
+            "<ref href=\"second.wav\"/></entry></asx>");
         QCOMPARE(sky::firstMetafileEntry(asx), song);
         QCOMPARE(resolveMediaAddress(asx, m_cd).url, song);
 
         const QString playlist = make(QStringLiteral("list/smil.wmp"),
-                                      "<?wpl version=\"1.0\"?><smil><body><seq>"
-                                      "<media src='sub/tune.wav'/></seq></body></smil>");
+            "<?wpl version=\"1.0\"?><smil><body><seq>"
+            "<media src='sub/tune.wav'/></seq></body></smil>");
         QCOMPARE(resolveMediaAddress(playlist, m_cd).url, song);
 
-        const QString url = make(QStringLiteral("list/url.asx"),
-                                 "<asx><entry><ref href=\"http://h.invalid/a?x=1&amp;y=2\"/></entry></asx>");
+        const QString url = make(
+            QStringLiteral("list/url.asx"), "<asx><entry><ref href=\"http://h.invalid/a?x=1&amp;y=2\"/></entry></asx>");
         QCOMPARE(sky::firstMetafileEntry(url), QStringLiteral("http://h.invalid/a?x=1&y=2"));
         const QString drive = make(QStringLiteral("list/drive.wmx"), "<asx><ref href=\"C:\\m\\a.mp3\"/></asx>");
         QCOMPARE(sky::firstMetafileEntry(drive), QStringLiteral("C:\\m\\a.mp3"));
 
         // One metafile naming another.
-        const QString outer = make(QStringLiteral("outer.wmx"),
-                                   "<asx><entryref href=\"list/play.wmx\"/></asx>");
+        const QString outer = make(QStringLiteral("outer.wmx"), "<asx><entryref href=\"list/play.wmx\"/></asx>");
         QCOMPARE(resolveMediaAddress(outer, m_cd).url, song);
 
         // UTF-16 with a byte-order mark, as Windows tools write them.
@@ -135,4 +131,4 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(MediaAddressTest)
-#include "tst_mediaaddress.moc"
+#include "test_media_address.moc"

@@ -1,0 +1,278 @@
+#include "swfwriter.h"
+
+#include <lzma.h>
+#include <zlib.h>
+
+#include <cmath>
+
+namespace swftest {
+
+Bits &Bits::u8(int v)
+{
+    flush();
+    out_.append(char(v & 0xFF));
+    return *this;
+}
+
+Bits &Bits::u16(int v) { return u8(v).u8(v >> 8); }
+
+Bits &Bits::u32(quint32 v) { return u16(int(v & 0xFFFF)).u16(int(v >> 16)); }
+
+Bits &Bits::ub(int n, quint32 v)
+{
+    for (int i = n - 1; i >= 0; --i) {
+        acc_ = quint8((acc_ << 1) | ((v >> i) & 1));
+        if (++used_ == 8) {
+            out_.append(char(acc_));
+            acc_ = 0;
+            used_ = 0;
+        }
+    }
+    return *this;
+}
+
+Bits &Bits::sb(int n, qint32 v) { return ub(n, quint32(v) & (n == 32 ? 0xFFFFFFFFu : ((1u << n) - 1))); }
+
+Bits &Bits::flush()
+{
+    if (used_ > 0)
+        ub(8 - used_, 0);
+    return *this;
+}
+
+Bits &Bits::rgb(const QColor &c) { return u8(c.red()).u8(c.green()).u8(c.blue()); }
+
+Bits &Bits::rgba(const QColor &c) { return rgb(c).u8(c.alpha()); }
+
+Bits &Bits::bytes(const QByteArray &b)
+{
+    flush();
+    out_.append(b);
+    return *this;
+}
+
+Bits &Bits::rect(const QRect &t)
+{
+    flush();
+    ub(5, 20).sb(20, t.left()).sb(20, t.left() + t.width()).sb(20, t.top()).sb(20, t.top() + t.height());
+    return flush();
+}
+
+Bits &Bits::matrix(double sx, double sy, int tx, int ty)
+{
+    flush();
+    const bool scaled = sx != 1 || sy != 1;
+    ub(1, scaled);
+    if (scaled)
+        ub(5, 31).sb(31, qint32(std::lround(sx * 65536))).sb(31, qint32(std::lround(sy * 65536)));
+    ub(1, 0);
+    ub(5, 24).sb(24, tx).sb(24, ty);
+    return flush();
+}
+
+QByteArray Bits::data()
+{
+    flush();
+    return out_;
+}
+
+Edges &Edges::style(int fill0, int fill1, int line)
+{
+    bits_.ub(1, 0).ub(5, 0x0E).ub(4, quint32(fill0)).ub(4, quint32(fill1)).ub(4, quint32(line));
+    return *this;
+}
+
+Edges &Edges::moveTo(int x, int y)
+{
+    bits_.ub(1, 0).ub(5, 0x01).ub(5, 20).sb(20, x).sb(20, y);
+    return *this;
+}
+
+Edges &Edges::line(int dx, int dy)
+{
+    bits_.ub(1, 1).ub(1, 1).ub(4, 15).ub(1, 1).sb(17, dx).sb(17, dy);
+    return *this;
+}
+
+Edges &Edges::curve(int cdx, int cdy, int adx, int ady)
+{
+    bits_.ub(1, 1).ub(1, 0).ub(4, 15).sb(17, cdx).sb(17, cdy).sb(17, adx).sb(17, ady);
+    return *this;
+}
+
+Edges &Edges::rect(const QRect &t, int fill, int lineIndex)
+{
+    // Clockwise on screen (y down), so the inside is on the right: fill1.
+    style(0, fill, lineIndex).moveTo(t.left(), t.top());
+    return line(t.width(), 0).line(0, t.height()).line(-t.width(), 0).line(0, -t.height());
+}
+
+QByteArray Edges::end()
+{
+    bits_.ub(6, 0);
+    return Bits().ub(4, 4).ub(4, 4).data() + bits_.data();
+}
+
+QByteArray solidFill(const QColor &c, bool alpha)
+{
+    Bits b;
+    b.u8(0x00);
+    alpha ? b.rgba(c) : b.rgb(c);
+    return b.data();
+}
+
+QByteArray gradientFill(int type, double scale, int tx, int ty, const std::vector<std::pair<int, QColor>> &stops,
+                        int spread)
+{
+    Bits b;
+    b.u8(type).matrix(scale, scale, tx, ty).u8((spread << 6) | int(stops.size()));
+    for (const auto &[ratio, color] : stops)
+        b.u8(ratio).rgb(color);
+    return b.data();
+}
+
+QByteArray bitmapFill(int bitmapId, bool clipped, double scale, int tx, int ty)
+{
+    return Bits().u8(clipped ? 0x43 : 0x42).u16(bitmapId).matrix(scale, scale, tx, ty).data();
+}
+
+QByteArray lineStyle(int width, const QColor &c, bool alpha)
+{
+    Bits b;
+    b.u16(width);
+    alpha ? b.rgba(c) : b.rgb(c);
+    return b.data();
+}
+
+Movie::Movie(int version, int widthPx, int heightPx, double fps)
+    : version_(version), stage_(0, 0, widthPx * 20, heightPx * 20), fps_(fps)
+{
+}
+
+Movie &Movie::tag(int code, const QByteArray &body)
+{
+    Bits b;
+    if (body.size() < 0x3F)
+        b.u16((code << 6) | int(body.size()));
+    else
+        b.u16((code << 6) | 0x3F).u32(quint32(body.size()));
+    tags_ += b.data() + body;
+    if (code == 1)
+        ++frames_;
+    return *this;
+}
+
+Movie &Movie::background(const QColor &c) { return tag(9, Bits().rgb(c).data()); }
+
+Movie &Movie::shape(int id, int version, const QRect &bounds, const std::vector<QByteArray> &fills,
+                    const std::vector<QByteArray> &lines, const QByteArray &edges)
+{
+    Bits b;
+    b.u16(id).rect(bounds).u8(int(fills.size()));
+    for (const QByteArray &f : fills)
+        b.bytes(f);
+    b.u8(int(lines.size()));
+    for (const QByteArray &l : lines)
+        b.bytes(l);
+    b.bytes(edges);
+    return tag(version == 1 ? 2 : version == 2 ? 22 : 32, b.data());
+}
+
+Movie &Movie::place(int depth, int id, int tx, int ty)
+{
+    return tag(26, Bits().u8(0x06).u16(depth).u16(id).matrix(1, 1, tx, ty).data());
+}
+
+Movie &Movie::placeScaled(int depth, int id, double scale, int tx, int ty)
+{
+    return tag(26, Bits().u8(0x06).u16(depth).u16(id).matrix(scale, scale, tx, ty).data());
+}
+
+Movie &Movie::placeMask(int depth, int id, int clipDepth)
+{
+    return tag(26, Bits().u8(0x46).u16(depth).u16(id).matrix().u16(clipDepth).data());
+}
+
+Movie &Movie::placeRatio(int depth, int id, int ratio)
+{
+    return tag(26, Bits().u8(0x16).u16(depth).u16(id).matrix().u16(ratio).data());
+}
+
+Movie &Movie::move(int depth, int tx, int ty)
+{
+    return tag(26, Bits().u8(0x05).u16(depth).matrix(1, 1, tx, ty).data());
+}
+
+Movie &Movie::remove(int depth) { return tag(28, Bits().u16(depth).data()); }
+
+Movie &Movie::showFrame() { return tag(1, {}); }
+
+Movie &Movie::stopAction() { return tag(12, Bits().u8(0x07).u8(0).data()); }
+
+Movie &Movie::gotoAction(int frame) { return tag(12, Bits().u8(0x81).u16(2).u16(frame - 1).u8(0x06).u8(0).data()); }
+
+Movie &Movie::sprite(int id, const Movie &inner)
+{
+    return tag(39, Bits().u16(id).u16(inner.frames_).bytes(inner.tags_).u16(0).data());
+}
+
+Movie &Movie::bitmap(int id, int w, int h, const std::vector<QRgb> &pixels)
+{
+    QByteArray raw;
+    for (QRgb p : pixels)
+        raw += Bits().u8(qAlpha(p)).u8(qRed(p)).u8(qGreen(p)).u8(qBlue(p)).data();
+    uLongf size = compressBound(uLong(raw.size()));
+    QByteArray packed(qsizetype(size), '\0');
+    compress(reinterpret_cast<Bytef *>(packed.data()), &size, reinterpret_cast<const Bytef *>(raw.constData()),
+             uLong(raw.size()));
+    packed.resize(qsizetype(size));
+    return tag(36, Bits().u16(id).u8(5).u16(w).u16(h).bytes(packed).data());
+}
+
+QByteArray Movie::body() const
+{
+    return Bits().rect(stage_).u16(int(fps_ * 256)).u16(frames_).bytes(tags_).u16(0).data();
+}
+
+QByteArray Movie::fws() const
+{
+    const QByteArray b = body();
+    return QByteArray("FWS") + char(version_) + Bits().u32(quint32(b.size() + 8)).data() + b;
+}
+
+QByteArray Movie::cws() const
+{
+    const QByteArray b = body();
+    uLongf size = compressBound(uLong(b.size()));
+    QByteArray packed(qsizetype(size), '\0');
+    compress(reinterpret_cast<Bytef *>(packed.data()), &size, reinterpret_cast<const Bytef *>(b.constData()),
+             uLong(b.size()));
+    packed.resize(qsizetype(size));
+    return QByteArray("CWS") + char(version_) + Bits().u32(quint32(b.size() + 8)).data() + packed;
+}
+
+QByteArray Movie::zws() const
+{
+    const QByteArray b = body();
+    lzma_options_lzma options;
+    lzma_lzma_preset(&options, 6);
+    lzma_stream ls = LZMA_STREAM_INIT;
+    if (lzma_alone_encoder(&ls, &options) != LZMA_OK)
+        return {};
+    QByteArray packed(b.size() * 2 + 1024, '\0');
+    ls.next_in = reinterpret_cast<const uint8_t *>(b.constData());
+    ls.avail_in = size_t(b.size());
+    ls.next_out = reinterpret_cast<uint8_t *>(packed.data());
+    ls.avail_out = size_t(packed.size());
+    if (lzma_code(&ls, LZMA_FINISH) != LZMA_STREAM_END)
+        packed.clear();
+    packed.resize(qsizetype(ls.total_out));
+    lzma_end(&ls);
+    // .lzma = 5 property bytes, 8 size bytes, data; ZWS keeps the properties
+    // and the data, with the compressed length in front.
+    const QByteArray data = packed.mid(13);
+    return QByteArray("ZWS") + char(version_) + Bits().u32(quint32(b.size() + 8)).u32(quint32(data.size())).data()
+         + packed.left(5) + data;
+}
+
+} // namespace swftest

@@ -1,0 +1,95 @@
+#pragma once
+
+// Builds small SWF movies in memory for the engine's tests.
+
+#include <QByteArray>
+#include <QColor>
+#include <QRect>
+
+#include <vector>
+
+namespace swftest {
+
+// Writes little-endian bytes and most-significant-first bit fields.
+class Bits {
+public:
+    Bits &u8(int v);
+    Bits &u16(int v);
+    Bits &u32(quint32 v);
+    Bits &ub(int n, quint32 v);
+    Bits &sb(int n, qint32 v);
+    Bits &flush();
+    Bits &rgb(const QColor &c);
+    Bits &rgba(const QColor &c);
+    Bits &bytes(const QByteArray &b);
+    Bits &rect(const QRect &twips);
+    // A matrix with scale (1 when sx and sy are 1) and translation.
+    Bits &matrix(double sx = 1, double sy = 1, int tx = 0, int ty = 0);
+    QByteArray data();
+
+private:
+    QByteArray out_;
+    quint8 acc_ = 0;
+    int used_ = 0;
+};
+
+// Shape records: moves, straight and curved edges with style changes.
+class Edges {
+public:
+    Edges &style(int fill0, int fill1, int line);
+    Edges &moveTo(int x, int y);
+    Edges &line(int dx, int dy);
+    Edges &curve(int cdx, int cdy, int adx, int ady);
+    // A rectangle drawn clockwise (on screen) with `fill` on its inside.
+    Edges &rect(const QRect &twips, int fill, int line = 0);
+    QByteArray end(); // the records, with 4 fill and 4 line index bits
+
+private:
+    Bits bits_;
+};
+
+QByteArray solidFill(const QColor &c, bool alpha);
+// Gradient from -16384 to 16384 twips scaled by `scale` and moved to (tx, ty).
+QByteArray gradientFill(int type, double scale, int tx, int ty, const std::vector<std::pair<int, QColor>> &stops,
+                        int spread = 0);
+QByteArray bitmapFill(int bitmapId, bool clipped, double scale, int tx, int ty);
+QByteArray lineStyle(int width, const QColor &c, bool alpha);
+
+class Movie {
+public:
+    Movie(int version, int widthPx, int heightPx, double fps = 12);
+
+    Movie &tag(int code, const QByteArray &body);
+    Movie &background(const QColor &c);
+    // DefineShape of `version` (1 to 3) with one or more fill styles.
+    Movie &shape(int id, int version, const QRect &bounds, const std::vector<QByteArray> &fills,
+                 const std::vector<QByteArray> &lines, const QByteArray &edges);
+    Movie &place(int depth, int id, int tx = 0, int ty = 0);
+    Movie &placeScaled(int depth, int id, double scale, int tx, int ty);
+    Movie &placeMask(int depth, int id, int clipDepth);
+    Movie &placeRatio(int depth, int id, int ratio);
+    Movie &move(int depth, int tx, int ty);
+    Movie &remove(int depth);
+    Movie &showFrame();
+    Movie &stopAction();
+    Movie &gotoAction(int frame1Based);
+    Movie &sprite(int id, const Movie &inner); // inner's control tags
+    // A DefineBitsLossless2 image of w x h pixels, all `c`.
+    Movie &bitmap(int id, int w, int h, const std::vector<QRgb> &pixels);
+
+    QByteArray fws() const;
+    QByteArray cws() const;
+    QByteArray zws() const;
+    QByteArray tags() const { return tags_; }
+
+private:
+    QByteArray body() const;
+
+    int version_;
+    QRect stage_;
+    double fps_;
+    int frames_ = 0;
+    QByteArray tags_;
+};
+
+} // namespace swftest

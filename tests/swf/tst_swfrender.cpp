@@ -1,0 +1,193 @@
+// Drawing: fills, lines, bitmaps and masks land at the right pixels in the
+// right colours, and the stage is scaled to fit.
+
+#include "swfwriter.h"
+
+#include "swf/movieplayer.h"
+
+#include <QPainter>
+#include <QTest>
+
+using namespace sky::swf;
+using swftest::Edges;
+
+namespace {
+
+const QRect stageTwips(0, 0, 2000, 2000); // 100 x 100 pixels
+
+QImage render(const swftest::Movie &m, bool smooth = false)
+{
+    MoviePlayer player;
+    if (!player.loadData(m.fws()))
+        return {};
+    RenderOptions options;
+    options.antialias = smooth;
+    return player.renderFrame(options);
+}
+
+bool near(QRgb a, QRgb b, int tolerance)
+{
+    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance
+        && qAbs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+swftest::Movie stage()
+{
+    swftest::Movie m(8, 100, 100);
+    m.background(Qt::white);
+    return m;
+}
+
+} // namespace
+
+class TestSwfRender : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void solidFillsTakeTheSideTheirEdgesGive();
+    void gradientsRunFromFirstToLastStop();
+    void bitmapFillsRepeatAndScale();
+    void linesAreDrawnOverFillsWithTheirWidth();
+    void masksClipTheDepthsUpToTheirClipDepth();
+    void stageIsScaledToShowAll();
+};
+
+void TestSwfRender::solidFillsTakeTheSideTheirEdgesGive()
+{
+    // Left half red, right half blue; the shared edge runs downwards with
+    // blue on its left (fill0) and red on its right (fill1).
+    const QByteArray edges = Edges()
+                                 .style(0, 1, 0).moveTo(0, 0).line(1000, 0)
+                                 .style(0, 2, 0).line(1000, 0).line(0, 1000).line(-1000, 0)
+                                 .style(0, 1, 0).line(-1000, 0).line(0, -1000)
+                                 .style(2, 1, 0).moveTo(1000, 0).line(0, 1000)
+                                 .end();
+    swftest::Movie m = stage();
+    m.shape(1, 1, QRect(0, 0, 2000, 1000), {swftest::solidFill(Qt::red, false), swftest::solidFill(Qt::blue, false)},
+            {}, edges);
+    m.place(1, 1, 0, 400).showFrame();
+    const QImage image = render(m);
+    QCOMPARE(image.size(), QSize(100, 100));
+    QCOMPARE(image.pixel(10, 40), qRgb(255, 0, 0));
+    QCOMPARE(image.pixel(49, 40), qRgb(255, 0, 0));
+    QCOMPARE(image.pixel(50, 40), qRgb(0, 0, 255));
+    QCOMPARE(image.pixel(90, 60), qRgb(0, 0, 255));
+    // The matrix moved it 20 pixels down: above and below stay white.
+    QCOMPARE(image.pixel(10, 19), qRgb(255, 255, 255));
+    QCOMPARE(image.pixel(10, 20), qRgb(255, 0, 0));
+    QCOMPARE(image.pixel(10, 70), qRgb(255, 255, 255));
+
+    // DefineShape3 colours carry alpha.
+    swftest::Movie half = stage();
+    half.shape(1, 3, stageTwips, {swftest::solidFill(QColor(0, 0, 0, 128), true)}, {},
+               Edges().rect(stageTwips, 1).end());
+    half.place(1, 1).showFrame();
+    QVERIFY(near(render(half).pixel(50, 50), qRgb(127, 127, 127), 1));
+}
+
+void TestSwfRender::gradientsRunFromFirstToLastStop()
+{
+    // The gradient square scaled to the 100-pixel stage, centred.
+    const double scale = 2000.0 / 32768;
+    for (int type : {0x10, 0x12}) {
+        swftest::Movie m = stage();
+        m.shape(1, 2, stageTwips,
+                {swftest::gradientFill(type, scale, 1000, 1000, {{0, Qt::black}, {255, QColor(0, 255, 0)}})}, {},
+                Edges().rect(stageTwips, 1).end());
+        m.place(1, 1).showFrame();
+        const QImage image = render(m);
+        if (type == 0x10) {
+            QVERIFY(near(image.pixel(0, 50), qRgb(0, 0, 0), 4));
+            QVERIFY(near(image.pixel(50, 10), qRgb(0, 128, 0), 4));
+            QVERIFY(near(image.pixel(99, 90), qRgb(0, 255, 0), 4));
+        } else {
+            QVERIFY(near(image.pixel(50, 50), qRgb(0, 0, 0), 4));
+            QVERIFY(near(image.pixel(75, 50), qRgb(0, 128, 0), 4));
+            QVERIFY(near(image.pixel(1, 1), qRgb(0, 255, 0), 1)); // padded past the end
+        }
+    }
+}
+
+void TestSwfRender::bitmapFillsRepeatAndScale()
+{
+    // 2 x 2 bitmap, each of its pixels 10 stage pixels, repeated.
+    swftest::Movie m = stage();
+    m.bitmap(5, 2, 2, {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 0)});
+    m.shape(1, 2, stageTwips, {swftest::bitmapFill(5, false, 200, 0, 0)}, {}, Edges().rect(stageTwips, 1).end());
+    m.place(1, 1).showFrame();
+    const QImage image = render(m);
+    QCOMPARE(image.pixel(5, 5), qRgb(255, 0, 0));
+    QCOMPARE(image.pixel(15, 5), qRgb(0, 255, 0));
+    QCOMPARE(image.pixel(5, 15), qRgb(0, 0, 255));
+    QCOMPARE(image.pixel(15, 15), qRgb(255, 255, 0));
+    QCOMPARE(image.pixel(25, 25), qRgb(255, 0, 0)); // repeated
+    QCOMPARE(image.pixel(95, 85), qRgb(0, 255, 0));
+}
+
+void TestSwfRender::linesAreDrawnOverFillsWithTheirWidth()
+{
+    const QRect box(400, 400, 1200, 1200); // 20..80 pixels
+    swftest::Movie m = stage();
+    m.shape(1, 1, stageTwips, {swftest::solidFill(Qt::yellow, false)}, {swftest::lineStyle(200, Qt::black, false)},
+            Edges().rect(box, 1, 1).end());
+    m.place(1, 1).showFrame();
+    const QImage image = render(m);
+    // 10 pixels wide, centred on the outline at 20 and 80.
+    QCOMPARE(image.pixel(16, 50), qRgb(0, 0, 0));
+    QCOMPARE(image.pixel(24, 50), qRgb(0, 0, 0));
+    QCOMPARE(image.pixel(50, 83), qRgb(0, 0, 0));
+    QCOMPARE(image.pixel(13, 50), qRgb(255, 255, 255));
+    QCOMPARE(image.pixel(27, 50), qRgb(255, 255, 0));
+    QCOMPARE(image.pixel(50, 50), qRgb(255, 255, 0));
+
+    // A hairline (width 0) still shows as one pixel.
+    swftest::Movie thin = stage();
+    thin.shape(1, 1, stageTwips, {}, {swftest::lineStyle(0, Qt::red, false)},
+               Edges().style(0, 0, 1).moveTo(0, 1010).line(2000, 0).end());
+    thin.place(1, 1).showFrame();
+    const QImage hair = render(thin);
+    QCOMPARE(hair.pixel(50, 50), qRgb(255, 0, 0));
+    QCOMPARE(hair.pixel(50, 48), qRgb(255, 255, 255));
+}
+
+void TestSwfRender::masksClipTheDepthsUpToTheirClipDepth()
+{
+    swftest::Movie m = stage();
+    m.shape(1, 1, stageTwips, {swftest::solidFill(Qt::black, false)}, {},
+            Edges().rect(QRect(0, 0, 1000, 2000), 1).end()); // left half
+    m.shape(2, 1, stageTwips, {swftest::solidFill(Qt::red, false)}, {}, Edges().rect(stageTwips, 1).end());
+    m.shape(3, 1, stageTwips, {swftest::solidFill(Qt::green, false)}, {},
+            Edges().rect(QRect(0, 1500, 2000, 500), 1).end()); // bottom quarter
+    m.placeMask(1, 1, 2).place(2, 2).place(3, 3).showFrame();
+    const QImage image = render(m);
+    QCOMPARE(image.pixel(20, 20), qRgb(255, 0, 0));     // masked content
+    QCOMPARE(image.pixel(80, 20), qRgb(255, 255, 255)); // outside the mask
+    QCOMPARE(image.pixel(80, 90), qRgb(0, 255, 0));     // above the clip depth
+    QCOMPARE(image.pixel(20, 90), qRgb(0, 255, 0));
+}
+
+void TestSwfRender::stageIsScaledToShowAll()
+{
+    swftest::Movie m = stage();
+    m.shape(1, 1, stageTwips, {swftest::solidFill(Qt::red, false)}, {},
+            Edges().rect(QRect(0, 0, 1000, 1000), 1).end()); // top-left quarter
+    m.place(1, 1).showFrame();
+    MoviePlayer player;
+    QVERIFY(player.loadData(m.fws()));
+    // A 300 x 100 target: the square stage becomes 100 x 100, centred.
+    QImage target(300, 100, QImage::Format_ARGB32);
+    target.fill(Qt::black);
+    QPainter painter(&target);
+    player.draw(painter, target.rect(), RenderOptions{false});
+    painter.end();
+    QCOMPARE(target.pixel(110, 10), qRgb(255, 0, 0));
+    QCOMPARE(target.pixel(160, 10), qRgb(255, 255, 255));
+    QCOMPARE(target.pixel(110, 60), qRgb(255, 255, 255));
+    // High quality keeps the picture, with smoothed edges.
+    const QImage smooth = render(m, true);
+    QCOMPARE(smooth.pixel(20, 20), qRgb(255, 0, 0));
+    QCOMPARE(smooth.pixel(70, 70), qRgb(255, 255, 255));
+}
+
+QTEST_GUILESS_MAIN(TestSwfRender)
+#include "tst_swfrender.moc"

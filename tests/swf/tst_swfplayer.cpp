@@ -1,0 +1,243 @@
+// Playing: the display list across frames, ticks, frame actions, sprites
+// and stepping in both directions.
+
+#include "swfwriter.h"
+
+#include "swf/movieplayer.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace sky::swf;
+using swftest::Edges;
+
+namespace {
+
+const QRect stageTwips(0, 0, 2000, 2000); // 100 x 100 pixels
+
+// A 10 x 10 pixel square of the given colour at the origin.
+void square(swftest::Movie &m, int id, const QColor &c)
+{
+    m.shape(id, 1, QRect(0, 0, 200, 200), {swftest::solidFill(c, false)}, {}, Edges().rect(QRect(0, 0, 200, 200), 1).end());
+}
+
+QImage frameImage(const MoviePlayer &player) { return player.renderFrame(RenderOptions{false}); }
+
+// Frame 1: red square at (0,0); frame 2: moved to (50,0); frame 3: removed,
+// green square at depth 2; frame 4: nothing changes.
+swftest::Movie fourFrames()
+{
+    swftest::Movie m(8, 100, 100);
+    m.background(Qt::white);
+    square(m, 1, Qt::red);
+    square(m, 2, Qt::green);
+    m.place(1, 1).showFrame();
+    m.move(1, 1000, 0).showFrame();
+    m.remove(1).place(2, 2, 0, 1000).showFrame();
+    m.showFrame();
+    return m;
+}
+
+// Root of three frames; a sprite of four frames, placed on frame 2, moves
+// a blue square 10 pixels right each frame.
+swftest::Movie withSprite()
+{
+    swftest::Movie inner(8, 0, 0);
+    inner.place(1, 3).showFrame();
+    for (int i = 1; i < 4; ++i)
+        inner.move(1, 200 * i, 0).showFrame();
+    swftest::Movie m(8, 100, 100);
+    m.background(Qt::white);
+    square(m, 1, Qt::red);
+    square(m, 3, Qt::blue);
+    m.sprite(4, inner);
+    m.place(1, 1).showFrame();
+    m.place(2, 4, 0, 1000).showFrame();
+    m.move(1, 1000, 0).showFrame();
+    return m;
+}
+
+} // namespace
+
+class TestSwfPlayer : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void displayListFollowsTheFrames();
+    void ticksAdvanceAndLoop();
+    void frameActionsStopAndJump();
+    void spritesRunInStepWithTheirParent();
+    void steppingShowsWhatPlayingShows();
+    void realMoviesStepBothWays();
+};
+
+void TestSwfPlayer::displayListFollowsTheFrames()
+{
+    const auto movie = Movie::fromData(fourFrames().fws());
+    QVERIFY(movie);
+    const Timeline &timeline = movie->timeline();
+    QCOMPARE(timeline.frameCount(), 4);
+    QCOMPARE(timeline.displayListAt(1)->size(), std::size_t(1));
+    QCOMPARE(timeline.displayListAt(2)->at(1).matrix.tx, 1000.0);
+    QCOMPARE(timeline.displayListAt(2)->at(1).placedFrame, 1); // moved, not placed again
+    QVERIFY(!timeline.displayListAt(3)->count(1));
+    QCOMPARE(timeline.displayListAt(4)->at(2).characterId, quint16(2));
+    // Going back rebuilds from the start: frame 1 shows the square at 0.
+    QCOMPARE(timeline.displayListAt(1)->at(1).matrix.tx, 0.0);
+
+    MoviePlayer player;
+    QVERIFY(player.loadData(fourFrames().fws()));
+    QCOMPARE(frameImage(player).pixel(5, 5), qRgb(255, 0, 0));
+    player.gotoFrame(2);
+    QCOMPARE(frameImage(player).pixel(5, 5), qRgb(255, 255, 255));
+    QCOMPARE(frameImage(player).pixel(55, 5), qRgb(255, 0, 0));
+    player.gotoFrame(3);
+    QCOMPARE(frameImage(player).pixel(55, 5), qRgb(255, 255, 255));
+    QCOMPARE(frameImage(player).pixel(5, 55), qRgb(0, 255, 0));
+}
+
+void TestSwfPlayer::ticksAdvanceAndLoop()
+{
+    MoviePlayer player;
+    QCOMPARE(player.totalFrames(), 0);
+    player.tick(); // nothing loaded: nothing happens
+    QVERIFY(player.loadData(fourFrames().cws()));
+    QCOMPARE(player.currentFrame(), 1);
+    QVERIFY(player.isPlaying());
+    const int expected[] = {2, 3, 4, 1, 2};
+    for (int frame : expected) {
+        player.tick();
+        QCOMPARE(player.currentFrame(), frame);
+    }
+    // Looping back rebuilds frame 2 from frame 1.
+    QCOMPARE(frameImage(player).pixel(55, 5), qRgb(255, 0, 0));
+    QCOMPARE(frameImage(player).pixel(5, 55), qRgb(255, 255, 255));
+
+    player.stop();
+    player.tick();
+    QCOMPARE(player.currentFrame(), 2);
+    player.forward();
+    QCOMPARE(player.currentFrame(), 3);
+    player.back();
+    player.back();
+    player.back();
+    QCOMPARE(player.currentFrame(), 1);
+    QVERIFY(!player.isPlaying());
+    player.gotoFrame(99);
+    QCOMPARE(player.currentFrame(), 4);
+    player.gotoFrame(0);
+    QCOMPARE(player.currentFrame(), 1);
+    player.gotoFrame(3);
+    player.rewind();
+    QCOMPARE(player.currentFrame(), 1);
+}
+
+void TestSwfPlayer::frameActionsStopAndJump()
+{
+    swftest::Movie stops(8, 100, 100);
+    stops.showFrame().showFrame().stopAction().showFrame();
+    MoviePlayer player;
+    QVERIFY(player.loadData(stops.fws()));
+    for (int t = 0; t < 5; ++t)
+        player.tick();
+    QCOMPARE(player.currentFrame(), 3);
+    QVERIFY(!player.isPlaying());
+    player.play();
+    player.tick();
+    QCOMPARE(player.currentFrame(), 1);
+
+    // Frame 2 jumps back to frame 1 and plays on: 1, 2 -> 1, 2 -> 1 ...
+    swftest::Movie jumps(8, 100, 100);
+    jumps.showFrame().gotoAction(1).showFrame().showFrame();
+    QVERIFY(player.loadData(jumps.fws()));
+    for (int t = 0; t < 6; ++t) {
+        player.tick();
+        QCOMPARE(player.currentFrame(), 1);
+    }
+    // Stepping does not run actions.
+    player.gotoFrame(2);
+    QCOMPARE(player.currentFrame(), 2);
+    player.forward();
+    QCOMPARE(player.currentFrame(), 3);
+
+    // A stop on frame 1 holds the movie as loaded.
+    swftest::Movie held(8, 100, 100);
+    held.stopAction().showFrame().showFrame();
+    QVERIFY(player.loadData(held.fws()));
+    player.tick();
+    QCOMPARE(player.currentFrame(), 1);
+}
+
+void TestSwfPlayer::spritesRunInStepWithTheirParent()
+{
+    MoviePlayer player;
+    QVERIFY(player.loadData(withSprite().fws()));
+    // Sprite placed on frame 2 shows its frame 1, then 2, then 3, and keeps
+    // going while the root loops without it being placed again.
+    QCOMPARE(frameImage(player).pixel(5, 55), qRgb(255, 255, 255));
+    player.tick();
+    QCOMPARE(frameImage(player).pixel(5, 55), qRgb(0, 0, 255));
+    player.tick();
+    QCOMPARE(frameImage(player).pixel(5, 55), qRgb(255, 255, 255));
+    QCOMPARE(frameImage(player).pixel(15, 55), qRgb(0, 0, 255));
+    player.tick(); // root back to frame 1: the sprite is gone
+    QCOMPARE(player.currentFrame(), 1);
+    QCOMPARE(frameImage(player).pixel(15, 55), qRgb(255, 255, 255));
+    QCOMPARE(frameImage(player).pixel(25, 55), qRgb(255, 255, 255));
+    player.tick();
+    QCOMPARE(frameImage(player).pixel(5, 55), qRgb(0, 0, 255));
+}
+
+void TestSwfPlayer::steppingShowsWhatPlayingShows()
+{
+    const QByteArray data = withSprite().fws();
+    MoviePlayer played;
+    QVERIFY(played.loadData(data));
+    std::vector<QImage> byFrame;
+    for (int frame = 1; frame <= played.totalFrames(); ++frame) {
+        byFrame.push_back(frameImage(played));
+        played.tick();
+    }
+    MoviePlayer stepped;
+    QVERIFY(stepped.loadData(data));
+    QRandomGenerator random(11);
+    for (int i = 0; i < 20; ++i) {
+        const int frame = random.bounded(1, stepped.totalFrames() + 1);
+        stepped.gotoFrame(frame);
+        QCOMPARE(frameImage(stepped), byFrame[std::size_t(frame - 1)]);
+        if (frame > 1) {
+            stepped.back();
+            QCOMPARE(frameImage(stepped), byFrame[std::size_t(frame - 2)]);
+        }
+    }
+}
+
+void TestSwfPlayer::realMoviesStepBothWays()
+{
+    const QString path = QStringLiteral(SKY_SWF_CORPUS_DIR "/other/shumway__timeline_Simple.swf");
+    MoviePlayer player;
+    if (!player.load(path))
+        QSKIP("the SWF corpus is not beside the sources");
+    QCOMPARE(player.totalFrames(), 121);
+    QCOMPARE(player.movie()->frameRate(), 60.0);
+    std::vector<QImage> played;
+    for (int frame = 1; frame <= 40; ++frame) {
+        played.push_back(frameImage(player));
+        player.tick();
+    }
+    QVERIFY(played[0] != played[39]);
+    for (int frame = 40; frame >= 1; frame -= 3) {
+        player.gotoFrame(frame);
+        QCOMPARE(frameImage(player), played[std::size_t(frame - 1)]);
+    }
+
+    // A morph changes shape with the ratio it is placed at.
+    QVERIFY(player.load(QStringLiteral(SKY_SWF_CORPUS_DIR "/other/shumway__morph.swf")));
+    const QImage first = frameImage(player);
+    player.gotoFrame(25);
+    QVERIFY(frameImage(player) != first);
+}
+
+QTEST_GUILESS_MAIN(TestSwfPlayer)
+#include "tst_swfplayer.moc"

@@ -74,11 +74,13 @@ void MpvEngine::buildView(QWidget *parent, bool withVideo)
 
     if (withVideo) {
         auto *video = new MpvVideoWidget(m_core->handle(), m_view);
-        // libmpv drops the video output with the old render context; taking
-        // the video track off and on again builds a new one.
-        connect(video, &MpvVideoWidget::renderContextRecreated, this, [this] {
-            m_core->setProperty("vid", QStringLiteral("no"));
-            m_core->setProperty("vid", QStringLiteral("auto"));
+        // Video that started without a render context was dropped by libmpv;
+        // taking the video track off and on again brings it back.
+        connect(video, &MpvVideoWidget::renderContextCreated, this, [this] {
+            if (m_phase == Phase::Loading || m_phase == Phase::Open) {
+                m_core->setProperty("vid", QStringLiteral("no"));
+                m_core->setProperty("vid", QStringLiteral("auto"));
+            }
         });
         m_videoArea = video;
     } else {

@@ -39,8 +39,7 @@ void MpvVideoWidget::initializeGL()
         return;
     }
     mpv_render_context_set_update_callback(m_render, &MpvVideoWidget::frameReady, this);
-    if (++m_contextsCreated > 1)
-        Q_EMIT renderContextRecreated();
+    Q_EMIT renderContextCreated();
 }
 
 void MpvVideoWidget::paintGL()

@@ -13,8 +13,10 @@ namespace sky {
 //
 // Qt may throw the widget's GL context away (when the window around it is
 // recreated); the render context goes with it and is created again in the
-// new one, and renderContextRecreated() asks the owner to bring the video
-// back, since libmpv drops the video output when its render context goes.
+// new one. libmpv cannot show video while no render context exists (before
+// the widget is first shown, or between two contexts), so every new render
+// context is announced by renderContextCreated() for the owner to bring the
+// video of a playing item back.
 class MpvVideoWidget : public QOpenGLWidget
 {
     Q_OBJECT
@@ -24,7 +26,7 @@ public:
     ~MpvVideoWidget() override;
 
 Q_SIGNALS:
-    void renderContextRecreated();
+    void renderContextCreated();
 
 protected:
     void initializeGL() override;
@@ -37,7 +39,6 @@ private:
 
     mpv_handle *m_mpv;
     mpv_render_context *m_render = nullptr;
-    int m_contextsCreated = 0;
 };
 
 } // namespace sky

@@ -13,8 +13,8 @@ namespace sky::swf {
 namespace {
 
 // Bounds on what a movie may make the engine hold, whatever its size claims.
-constexpr qint64 maxEdges = 8'000'000;
-constexpr qint64 maxDisplayOps = 2'000'000;
+constexpr qint64 maxEdges = 2'000'000;
+constexpr qint64 maxDisplayOps = 1'000'000;
 constexpr int maxFrames = 65535;
 
 enum TagCode : int {

@@ -25,7 +25,7 @@ struct SwfData {
 };
 
 // Largest uncompressed movie accepted; larger claims are cut here.
-inline constexpr qsizetype maxMovieBytes = 256 * 1024 * 1024;
+inline constexpr qsizetype maxMovieBytes = 64 * 1024 * 1024;
 
 // Checks the signature, decompresses CWS (zlib) or ZWS (LZMA) bodies and
 // reads the header. A truncated compressed stream yields what it held.

@@ -1,0 +1,18 @@
+# Builds the libFuzzer target with clang in its own build folder and fuzzes
+# for SECONDS seconds, starting from the seed folders in SEEDS.
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "failed (${rc}): ${ARGN}")
+  endif()
+endfunction()
+
+run(${CMAKE_COMMAND} -S ${SOURCE} -B ${BUILD} -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    -DCMAKE_CXX_COMPILER=${CLANGXX})
+run(${CMAKE_COMMAND} --build ${BUILD} -j 2)
+file(REMOVE_RECURSE ${BUILD}/found)
+file(MAKE_DIRECTORY ${BUILD}/found)
+# New inputs go to the first folder; the seed folders are only read.
+run(${BUILD}/swf_fuzzer -max_total_time=${SECONDS} -timeout=20 -rss_limit_mb=2048 -print_final_stats=1
+    ${BUILD}/found ${SEEDS})

@@ -1,0 +1,25 @@
+#include "swf_fuzz_input.h"
+
+#include "swf/movieplayer.h"
+
+#include <QImage>
+#include <QPainter>
+
+void runSwfInput(const uint8_t *data, size_t size)
+{
+    sky::swf::MoviePlayer player;
+    if (!player.loadData(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size))))
+        return;
+    QImage canvas(48, 32, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&canvas);
+    const int frames = qMin(player.totalFrames(), 6);
+    for (int frame = frames; frame >= 1; --frame) {
+        player.gotoFrame(frame);
+        player.draw(painter, canvas.rect(), sky::swf::RenderOptions{frame % 2 == 0});
+    }
+    player.play();
+    for (int tick = 0; tick < 4; ++tick) {
+        player.tick();
+        player.draw(painter, QRectF(3, 2, 40, 20), sky::swf::RenderOptions{false});
+    }
+}

@@ -1,0 +1,17 @@
+// libFuzzer entry point over the SWF parser and renderer.
+
+#include "swf_fuzz_input.h"
+
+#include <QCoreApplication>
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    static QCoreApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    runSwfInput(data, size);
+    return 0;
+}

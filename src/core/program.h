@@ -45,7 +45,12 @@ public:
     // applies the skin settings just read.
     void loadAndUnloadSkinManager() {}
     void hideAndUnloadSkinManager() {}
+    void showSkinManager() {}
     void showTipOfTheDayModal() {}
+    void showPasswordPrompt() {}
+    void showHelpBrowser() {}
+    // Shows the Flash window modally; false when it cannot be created.
+    bool showFlashWindowModal() { return true; }
 
 private:
     Services &m_services;

@@ -55,7 +55,35 @@ const PathRules &Form1::paths() const
 
 void Form1::wireEvents()
 {
+    Command1.Click = [this] { Command1_Click(); };
+    Command10.Click = [this] { Command10_Click(); };
+    Check5.Click = [this] { Check5_Click(); };
+    Command14.Click = [this] { Command14_Click(); };
+    Command2.Click = [this] { Command2_Click(); };
+    Command11.Click = [this] { Command11_Click(); };
+    Command12.Click = [this] { Command12_Click(); };
+    Command13.Click = [this] { Command13_Click(); };
+    Command15.Click = [this] { Command15_Click(); };
+    Timer1.Tick = [this] { Timer1_Timer(); };
+
+    Command6.Click = [this] { Command6_Click(); };
+    Command9.Click = [this] { Command9_Click(); };
+    Command7.Click = [this] { Command7_Click(); };
     Check2.Click = [this] { Check2_Click(); };
+    Check3.Click = [this] { Check3_Click(); };
+    Command17.Click = [this] { Command17_Click(); };
+    Command18.Click = [this] { Command18_Click(); };
+    List1.Click = [this] { List1_Click(); };
+    List1.DblClick = [this] { List1_DblClick(); };
+    List1.KeyPress = [this](int &key) { List1_KeyPress(key); };
+
+    Drive1.Change = [this] { Drive1_Change(); };
+    Drive1.GotFocus = [this] { Drive1_GotFocus(); };
+    Dir1.Change = [this] { Dir1_Change(); };
+    Dir1.GotFocus = [this] { Dir1_GotFocus(); };
+    Dir1.KeyPress = [this](int &key) { Dir1_KeyPress(key); };
+    File1.DblClick = [this] { File1_DblClick(); };
+    File1.KeyPress = [this](int &key) { File1_KeyPress(key); };
 }
 
 } // namespace sky

@@ -66,15 +66,63 @@ public:
     void Form_Unload() override;
     void Form_Terminate();
 
+    // Transport and the buttons that open the other windows.
+    void Command1_Click();
+    void Command10_Click();
+    void Check5_Click();
+    void Command14_Click();
+    void Command2_Click();
+    void Command11_Click();
+    void Command12_Click();
+    void Command13_Click();
+    void Command15_Click();
+
+    // The main timer.
+    void Timer1_Timer();
+
     // Layout.
     void Form_Resize() override;
 
     // Playlist.
+    void Command6_Click();
+    void Command9_Click();
+    void Command7_Click();
     void Check2_Click();
-    // Appends an entry at PlaylistCount to the playlist and its list.
-    void appendPlaylistEntry(const QString &address, const QString &name);
+    void Check3_Click();
+    void Command17_Click();
+    void Command18_Click();
+    void List1_Click();
+    void List1_DblClick();
+    void List1_KeyPress(int &keyAscii);
+
+    // Media file browser.
+    void Drive1_Change();
+    void Drive1_GotFocus();
+    void Dir1_Change();
+    void Dir1_GotFocus();
+    void Dir1_KeyPress(int &keyAscii);
+    void File1_DblClick();
+    void File1_KeyPress(int &keyAscii);
 
 private:
+    // Appends an entry at PlaylistCount to the playlist and its list.
+    void appendPlaylistEntry(const QString &address, const QString &name);
+    // Adds the file selected in File1, or says that the playlist is full;
+    // false when it is full.
+    bool addSelectedFile();
+    // Writes every entry's name back into its line, which removes the marks
+    // of a shuffle cycle.
+    void resyncPlaylistLines();
+    void resetShuffleOrder();
+    void playEntry(int index);
+    void selectEntry(int index);
+    // The playlist part of the main timer's tick; true when it started an
+    // item.
+    bool advancePlaylist();
+    bool shuffleStep(bool withReset);
+    bool itemHasEnded();
+    void playBrowsedFile(bool showUnconditionally);
+
     void design() override;
     void wireEvents();
     void actOnCommandLine(const QStringList &arguments);

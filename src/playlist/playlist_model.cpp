@@ -3,6 +3,12 @@
 
 namespace sky {
 
+namespace {
+
+const QString kPlaylistFull = QStringLiteral("Maximun files possible is 50");
+
+} // namespace
+
 void Form1::appendPlaylistEntry(const QString &address, const QString &name)
 {
     const auto at = static_cast<std::size_t>(m.PlaylistCount);
@@ -11,6 +17,47 @@ void Form1::appendPlaylistEntry(const QString &address, const QString &name)
     m.PlaylistName[at] = name;
     List1.AddItem(name);
     ++m.PlaylistCount;
+}
+
+bool Form1::addSelectedFile()
+{
+    const QString name = File1.FileName();
+    if (name.isEmpty())
+        return true;
+    if (m.PlaylistCount >= kMaxPlaylistEntries) {
+        services().messageBox.show(kPlaylistFull);
+        return false;
+    }
+    appendPlaylistEntry(paths().entryAddress(File1.Path(), name), name);
+    return true;
+}
+
+void Form1::Command6_Click()
+{
+    if (addSelectedFile())
+        m.PlaylistName[static_cast<std::size_t>(m.PlaylistCount)] = QString();
+}
+
+void Form1::Command9_Click()
+{
+    for (int i = 0; i < File1.ListCount(); ++i) {
+        File1.setListIndex(i);
+        if (!addSelectedFile())
+            break;
+    }
+    m.PlaylistName[static_cast<std::size_t>(m.PlaylistCount)] = QString();
+}
+
+void Form1::Command7_Click()
+{
+    m.PlaylistIndex = 0;
+    m.PlaylistCount = 0;
+    m.LastShufflePick = -1;
+    List1.Clear();
+    resetShuffleOrder();
+    m.ShufflePicked = true;
+    for (int i = 0; i < kMaxPlaylistEntries; ++i)
+        m.PlaylistPath[static_cast<std::size_t>(i)] = QString();
 }
 
 void Form1::Check2_Click()
@@ -30,6 +77,30 @@ void Form1::Check2_Click()
         for (Control *control : playlistControls)
             control->setVisible(false);
     List1.setEnabled(false);
+}
+
+void Form1::Check3_Click()
+{
+    m.ShuffleOn = static_cast<short>(Check3.Value());
+    if (Check2.Value() == 1 && Check3.Value() == 0)
+        m.PlaylistIndex = static_cast<short>(m.LastShufflePick + 1);
+    if (Check2.Value() == 1 && Check3.Value() == 1)
+        m.LastShufflePick = m.PlaylistIndex - 1;
+    m.PlaylistRestart = 1;
+    resetShuffleOrder();
+    resyncPlaylistLines();
+    m.ShufflePicked = true;
+}
+
+void Form1::resetShuffleOrder()
+{
+    m.ShuffleOrder.fill(kFreeShuffleSlot);
+}
+
+void Form1::resyncPlaylistLines()
+{
+    for (int k = 0; k < List1.ListCount(); ++k)
+        List1.setList(k, m.PlaylistName[static_cast<std::size_t>(k)]);
 }
 
 } // namespace sky

@@ -39,7 +39,7 @@ void FakeMediaEngine::setFileName(const QString &address)
 {
     m_fileName = address;
     assigned.append(address);
-    state = address.isEmpty() || address == QStringLiteral(".mp3") ? Closed : Playing;
+    state = address.isEmpty() || address == QStringLiteral(".mp3") ? Closed : stateAfterAssign;
 }
 
 void FakeMediaEngine::setCurrentPosition(double seconds)

@@ -92,6 +92,9 @@ public:
     QWidget *view() override { return nullptr; }
 
     long state = Closed;
+    // The state an assignment leaves: an engine still opening the item may
+    // report it as ended for a moment.
+    long stateAfterAssign = Playing;
     double position = 0;
     QStringList assigned; // every address assigned, in order
     QStringList opened;

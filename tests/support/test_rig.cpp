@@ -18,6 +18,42 @@ TestRig::TestRig()
 
 TestRig::~TestRig() = default;
 
+Form1 &TestRig::startMainWindow()
+{
+    writeAppFile(QStringLiteral("save.ata"), QByteArray());
+    Form1 &main = program->form1();
+    main.Load();
+    return main;
+}
+
+void TestRig::loadPlaylist(const QStringList &addresses)
+{
+    QByteArray content;
+    for (const QString &address : addresses)
+        content += address.toUtf8() + "\r\n";
+    writeAppFile(QStringLiteral("rig.pla"), content);
+    fileDialog.answers.push_back(appPath(QStringLiteral("rig.pla")));
+    program->form1().Command18_Click();
+}
+
+QStringList TestRig::playlistLines()
+{
+    const ListBox &list = program->form1().List1;
+    QStringList lines;
+    for (int i = 0; i < list.ListCount(); ++i)
+        lines.append(list.List(i));
+    return lines;
+}
+
+void TestRig::createFiles(const QString &folder, const QStringList &names)
+{
+    for (const QString &name : names) {
+        QFile file(QDir(folder).filePath(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write("x");
+    }
+}
+
 QString TestRig::appPath(const QString &name) const
 {
     return QDir(folder.path()).filePath(name);

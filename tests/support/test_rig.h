@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/program.h"
+#include "mainwindow/form1.h"
 #include "fakes.h"
 
 #include <QTemporaryDir>
@@ -16,6 +17,14 @@ class TestRig
 public:
     TestRig();
     ~TestRig();
+
+    // Loads the main window over an empty settings file.
+    Form1 &startMainWindow();
+    // Fills the playlist through its Load button.
+    void loadPlaylist(const QStringList &addresses);
+    QStringList playlistLines();
+    // Creates empty files in a folder.
+    static void createFiles(const QString &folder, const QStringList &names);
 
     QString appPath(const QString &name) const;
     void writeAppFile(const QString &name, const QByteArray &content) const;

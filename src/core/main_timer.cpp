@@ -1,0 +1,143 @@
+#include "core/module1.h"
+#include "mainwindow/form1.h"
+#include "platform/runtime_error.h"
+#include "playlist/shuffle.h"
+
+namespace sky {
+
+namespace {
+
+// The used length of the playlist: the first empty slot among 0 to 49.
+int usedPlaylistLength(const Module1 &m)
+{
+    for (int i = 0; i < kMaxPlaylistEntries; ++i)
+        if (m.PlaylistPath[static_cast<std::size_t>(i)].isEmpty())
+            return i;
+    return kMaxPlaylistEntries;
+}
+
+const QString &entryPath(const Module1 &m, int index)
+{
+    static const QString none;
+    if (index < 0 || index > kMaxPlaylistEntries)
+        return none;
+    return m.PlaylistPath[static_cast<std::size_t>(index)];
+}
+
+} // namespace
+
+void Form1::Timer1_Timer()
+{
+    Label1.setCaption(List1.Visible() ? QStringLiteral("Total file(s) = %1").arg(List1.ListCount()) : QString());
+
+    const long state = MediaPlayer1.PlayState();
+    if (state == MediaEngine::Paused || state == MediaEngine::Playing) {
+        if (Check4.Value() == 0) {
+            m.CurrentFileName = paths().bareName(MediaPlayer1.FileName());
+            Label3.setCaption(m.CurrentFileName);
+            Label4.setCaption(m.CurrentFileName);
+        } else {
+            Label3.setCaption(QString());
+            Label4.setCaption(QString());
+        }
+    }
+
+    if (m.PlayerStopped != kTrue) {
+        if (Check1.Value() == 1 && Check2.Value() == 0 && MediaPlayer1.PlayState() == MediaEngine::Stopped)
+            playSelectedFile();
+        if (Check2.Value() == 1)
+            advancePlaylist();
+    }
+
+    Check5.setVisible(MediaPlayer1.Visible());
+    if (m.ABActive && MediaPlayer1.CurrentPosition() > m.PointB)
+        MediaPlayer1.setCurrentPosition(m.PointA);
+}
+
+bool Form1::itemHasEnded()
+{
+    const long state = MediaPlayer1.PlayState();
+    return state == MediaEngine::Stopped || state == MediaEngine::Closed;
+}
+
+void Form1::playEntry(int index)
+{
+    MediaPlayer1.setDisplaySize(static_cast<long>(m.VideoDisplaySize.value()));
+    MediaPlayer1.setFileName(entryPath(m, index));
+}
+
+void Form1::selectEntry(int index)
+{
+    // The list's own click handling runs as for a user's selection.
+    skipOnError([&] { List1.setListIndex(index); });
+}
+
+bool Form1::advancePlaylist()
+{
+    if (!Check4.Visible())
+        Command5.setVisible(true);
+    Command1.setEnabled(false);
+
+    bool started = false;
+    if (m.PlaylistRestart == 1 || Check1.Value() == 1) {
+        m.PlaylistRestart = 0;
+        if (itemHasEnded()) {
+            const int i = m.PlaylistIndex;
+            if (entryPath(m, i).isEmpty()) {
+                if (i >= usedPlaylistLength(m))
+                    m.PlaylistIndex = 0;
+            } else if (Check3.Value() != 1) {
+                playEntry(i);
+                selectEntry(i);
+                m.PlaylistIndex = static_cast<short>(i + 1);
+                started = true;
+            } else {
+                started = shuffleStep(true);
+            }
+        }
+    }
+    // One tick starts one item at most: the in-order block waits for the
+    // next tick when the block above has just started one.
+    if (!started && Check1.Value() == 0 && m.PlaylistIndex < usedPlaylistLength(m) && itemHasEnded()
+        && !entryPath(m, m.PlaylistIndex).isEmpty()) {
+        if (Check3.Value() != 1) {
+            playEntry(m.PlaylistIndex);
+            selectEntry(m.PlaylistIndex);
+            m.PlaylistIndex = static_cast<short>(m.PlaylistIndex + 1);
+            started = true;
+        } else {
+            started = shuffleStep(false);
+        }
+    }
+    return started;
+}
+
+bool Form1::shuffleStep(bool withReset)
+{
+    const int n = usedPlaylistLength(m);
+    const int f = firstFreeShuffleSlot(m.ShuffleOrder);
+    services().random.reseedFromClock();
+    const int d = static_cast<int>(2 * services().random.next());
+    const int k = static_cast<int>(n * services().random.next());
+    m.ShufflePicked = true;
+    if (f >= n) {
+        // Every entry has been played in this cycle.
+        m.ShufflePicked = false;
+        if (withReset) {
+            resetShuffleOrder();
+            resyncPlaylistLines();
+            m.ShufflePicked = true;
+        }
+        return false;
+    }
+    const std::optional<int> pick = pickShuffleEntry(m.ShuffleOrder, n, f, d, k);
+    if (!pick)
+        return false;
+    m.LastShufflePick = *pick;
+    List1.setList(*pick, QStringLiteral(" #  ") + m.PlaylistName[static_cast<std::size_t>(*pick)]);
+    selectEntry(*pick);
+    playEntry(*pick);
+    return true;
+}
+
+} // namespace sky

@@ -1,0 +1,74 @@
+#include "core/module1.h"
+#include "mainwindow/form1.h"
+#include "playlist/playlist_format.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace sky {
+
+namespace {
+
+void prepareDialog(CommonDialog &dialog, const QString &filter, const QString &title, const QString &initialDir)
+{
+    dialog.CancelError = true;
+    dialog.Filter = filter;
+    dialog.DialogTitle = title;
+    dialog.InitDir = initialDir;
+}
+
+} // namespace
+
+void Form1::Command17_Click()
+{
+    prepareDialog(CommonDialog1, QStringLiteral("Playlist Files (*.pla)|*.pla|Playlist Files(*.m3u)|*.m3u"),
+                  QStringLiteral(" Save Playlist "), services().environment.applicationFolder() + paths().separator());
+    try {
+        CommonDialog1.ShowSave();
+    } catch (const DialogCancelled &) {
+        return;
+    }
+    QStringList addresses;
+    for (int i = 0; i < kMaxPlaylistEntries && !m.PlaylistPath[static_cast<std::size_t>(i)].isEmpty(); ++i)
+        addresses.append(m.PlaylistPath[static_cast<std::size_t>(i)]);
+    // Written in full to a temporary file first, so that a failed save never
+    // destroys the playlist file that was there.
+    QSaveFile file(CommonDialog1.FileName);
+    if (file.open(QIODevice::WriteOnly) && file.write(playlistFileContent(addresses)) >= 0)
+        file.commit();
+}
+
+void Form1::Command18_Click()
+{
+    prepareDialog(CommonDialog1, QStringLiteral("Playlist Files (*.pla)|*.pla|Playlist Files (*.m3u)|*.m3u"),
+                  QStringLiteral(" Open Playlist "), services().environment.applicationFolder() + paths().separator());
+    try {
+        CommonDialog1.ShowOpen();
+    } catch (const DialogCancelled &) {
+        return;
+    }
+    const QString chosen = CommonDialog1.FileName;
+    // A file that cannot be read leaves the playlist as it was.
+    QFile file(chosen);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return;
+    file.close();
+
+    List1.Clear();
+    for (int i = 0; i < kMaxPlaylistEntries; ++i)
+        m.PlaylistPath[static_cast<std::size_t>(i)] = QString();
+    m.PlaylistCount = 0;
+    const PlaylistRules rules = rightChars(chosen, 3) == QStringLiteral("pla") ? PlaylistRules::Pla : PlaylistRules::M3u;
+    const ParsedPlaylist playlist =
+        parsePlaylist(content, rules, paths().drivePrefix(chosen), paths(), kMaxPlaylistEntries);
+    for (const PlaylistEntry &entry : playlist.entries)
+        appendPlaylistEntry(entry.address, entry.name);
+    m.PlaylistCount = List1.ListCount();
+    if (playlist.overLimit)
+        services().messageBox.show(QStringLiteral("Maximun files possible is 50"));
+}
+
+} // namespace sky

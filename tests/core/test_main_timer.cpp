@@ -1,0 +1,203 @@
+#include "core/module1.h"
+#include "test_rig.h"
+
+#include <QtTest>
+
+#include <set>
+
+using namespace sky;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QStringList kFour = {u"/m/a.mp3"_s, u"/m/b.mp3"_s, u"/m/c.mp3"_s, u"/m/d.mp3"_s};
+
+} // namespace
+
+// The main timer's playback: repeat, the playlist in order, repeated and
+// shuffled, and A to B.
+class TestMainTimer : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void singleFileRepeatWaitsForStopped();
+    void playlistInOrderThenStops();
+    void repeatStartsOverAfterAResetTick();
+    void emptySlotEndsTheList();
+    void oneItemPerTick();
+    void shuffleWithoutRepeatPlaysEachOnce();
+    void shuffleWithRepeatStartsNewCycles();
+    void namesAndCount();
+
+private:
+    // Lets the playing item end and runs one tick.
+    void endAndTick();
+
+    std::unique_ptr<test::TestRig> rig;
+    Form1 *main = nullptr;
+    Module1 *m = nullptr;
+    QTemporaryDir media;
+};
+
+void TestMainTimer::init()
+{
+    rig = std::make_unique<test::TestRig>();
+    main = &rig->startMainWindow();
+    m = &rig->program->module();
+}
+
+void TestMainTimer::endAndTick()
+{
+    rig->media->state = MediaEngine::Stopped;
+    main->Timer1_Timer();
+}
+
+void TestMainTimer::singleFileRepeatWaitsForStopped()
+{
+    test::TestRig::createFiles(media.path(), {u"a.mp3"_s});
+    main->File1.setPath(media.path());
+    main->File1.setListIndex(0);
+    main->Check1.setValue(1);
+    main->Command1_Click();
+    QCOMPARE(rig->media->assigned.size(), 1);
+    main->Timer1_Timer(); // still playing
+    rig->media->state = MediaEngine::Closed;
+    main->Timer1_Timer(); // closed is no end to repeat from
+    QCOMPARE(rig->media->assigned.size(), 1);
+    endAndTick();
+    QCOMPARE(rig->media->assigned, QStringList(2, media.filePath(u"a.mp3"_s)));
+    // Without Repeat an ended item stays ended; the name labels keep it.
+    main->Check1.setValue(0);
+    endAndTick();
+    QCOMPARE(rig->media->assigned.size(), 2);
+    QCOMPARE(main->Label3.Caption(), u"a.mp3"_s);
+}
+
+void TestMainTimer::playlistInOrderThenStops()
+{
+    rig->loadPlaylist(kFour.mid(0, 3));
+    main->Check2.setValue(1);
+    main->Timer1_Timer();
+    QCOMPARE(rig->media->assigned, QStringList({kFour[0]}));
+    QCOMPARE(main->List1.ListIndex(), 0);
+    QCOMPARE(m->PlaylistIndex, short(1));
+    QVERIFY(!main->Command1.Enabled());
+    main->Timer1_Timer(); // still playing: nothing new
+    endAndTick();
+    endAndTick();
+    endAndTick();
+    endAndTick();
+    QCOMPARE(rig->media->assigned, kFour.mid(0, 3));
+    QCOMPARE(m->PlaylistIndex, short(3));
+
+    // STOP ends playlist play: nothing starts again.
+    main->Command10_Click();
+    QCOMPARE(rig->media->assigned.constLast(), u".mp3"_s);
+    QCOMPARE(rig->media->stops, 1);
+    QCOMPARE(main->Check2.Value(), 0);
+    QVERIFY(main->Command1.Enabled());
+    QVERIFY(!main->List1.Enabled());
+    m->PlaylistIndex = 0;
+    endAndTick();
+    QCOMPARE(rig->media->assigned.size(), 4);
+}
+
+void TestMainTimer::repeatStartsOverAfterAResetTick()
+{
+    rig->loadPlaylist(kFour.mid(0, 3));
+    main->Check1.setValue(1);
+    main->Check2.setValue(1);
+    main->Timer1_Timer();
+    endAndTick();
+    endAndTick();
+    QCOMPARE(rig->media->assigned, kFour.mid(0, 3));
+    endAndTick(); // only resets the index
+    QCOMPARE(rig->media->assigned.size(), 3);
+    QCOMPARE(m->PlaylistIndex, short(0));
+    main->Timer1_Timer();
+    QCOMPARE(rig->media->assigned.constLast(), kFour[0]);
+}
+
+void TestMainTimer::emptySlotEndsTheList()
+{
+    rig->loadPlaylist(kFour);
+    m->PlaylistPath[2] = QString();
+    main->Check2.setValue(1);
+    for (int tick = 0; tick < 6; ++tick)
+        endAndTick();
+    QCOMPARE(rig->media->assigned, kFour.mid(0, 2));
+}
+
+void TestMainTimer::oneItemPerTick()
+{
+    // An engine that reports the new item as ended until it has opened it:
+    // the restart block and the in-order block must not both start one.
+    rig->media->stateAfterAssign = MediaEngine::Closed;
+    rig->loadPlaylist(kFour);
+    main->Check2.setValue(1);
+    main->Check3.setValue(1);
+    main->Check3.setValue(0); // leaves a restart pending
+    QCOMPARE(m->PlaylistRestart, 1);
+    main->Timer1_Timer();
+    QCOMPARE(rig->media->assigned, QStringList({kFour[0]}));
+    main->Timer1_Timer();
+    QCOMPARE(rig->media->assigned, kFour.mid(0, 2));
+}
+
+void TestMainTimer::shuffleWithoutRepeatPlaysEachOnce()
+{
+    rig->loadPlaylist(kFour);
+    main->Check2.setValue(1);
+    main->Check3.setValue(1);
+    for (int tick = 0; tick < 8; ++tick)
+        endAndTick();
+    QCOMPARE(rig->media->assigned.size(), 4);
+    const std::set<QString> played(rig->media->assigned.begin(), rig->media->assigned.end());
+    QCOMPARE(played.size(), std::size_t(4));
+    const QStringList marked = {u" #  a.mp3"_s, u" #  b.mp3"_s, u" #  c.mp3"_s, u" #  d.mp3"_s};
+    QCOMPARE(rig->playlistLines(), marked);
+    QCOMPARE(m->ShufflePicked, false);
+    QCOMPARE(kFour.indexOf(rig->media->assigned.constLast()), int(m->LastShufflePick));
+}
+
+void TestMainTimer::shuffleWithRepeatStartsNewCycles()
+{
+    rig->loadPlaylist(kFour);
+    main->Check1.setValue(1);
+    main->Check2.setValue(1);
+    main->Check3.setValue(1);
+    for (int tick = 0; tick < 4; ++tick)
+        endAndTick();
+    QCOMPARE(rig->media->assigned.size(), 4);
+    endAndTick(); // the fifth pick is due: the marks go, nothing plays
+    QCOMPARE(rig->media->assigned.size(), 4);
+    QCOMPARE(rig->playlistLines(), QStringList({u"a.mp3"_s, u"b.mp3"_s, u"c.mp3"_s, u"d.mp3"_s}));
+    QCOMPARE(m->ShufflePicked, true);
+    for (int tick = 0; tick < 4; ++tick)
+        endAndTick();
+    const QStringList second = rig->media->assigned.mid(4);
+    QCOMPARE(std::set<QString>(second.begin(), second.end()).size(), std::size_t(4));
+}
+
+void TestMainTimer::namesAndCount()
+{
+    rig->loadPlaylist({u"/music/Tränen.mp3"_s, u"wmpcd://0/05"_s});
+    main->Check2.setValue(1);
+    main->Timer1_Timer();
+    main->Timer1_Timer();
+    QCOMPARE(main->Label1.Caption(), u"Total file(s) = 2"_s);
+    QCOMPARE(main->Label3.Caption(), u"Tränen.mp3"_s);
+    QCOMPARE(main->Label4.Caption(), u"Tränen.mp3"_s);
+    QCOMPARE(m->CurrentFileName, u"Tränen.mp3"_s);
+    // With the picture viewer on, the names stay empty while playing.
+    main->Check4.setValue(1);
+    main->Timer1_Timer();
+    QCOMPARE(main->Label3.Caption(), QString());
+    main->List1.setVisible(false);
+    main->Timer1_Timer();
+    QCOMPARE(main->Label1.Caption(), QString());
+}
+
+QTEST_MAIN(TestMainTimer)
+#include "test_main_timer.moc"

@@ -48,7 +48,8 @@ void MpvVideoWidget::paintGL()
         return;
     const qreal ratio = devicePixelRatioF();
     mpv_opengl_fbo fbo { int(defaultFramebufferObject()), int(width() * ratio), int(height() * ratio), 0 };
-    int flipY = 0;
+    // The framebuffer has its origin at the bottom, as OpenGL counts.
+    int flipY = 1;
     mpv_render_param params[] = {
         { MPV_RENDER_PARAM_OPENGL_FBO, &fbo },
         { MPV_RENDER_PARAM_FLIP_Y, &flipY },

@@ -1,4 +1,5 @@
 #include "core/program.h"
+#include "media/mpvengine.h"
 #include "media/null_media_engine.h"
 #include "platform/shutdown_signals.h"
 #include "platform/system_services.h"
@@ -25,7 +26,12 @@ int main(int argc, char *argv[])
     sky::EventLoopModal modal;
     sky::Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal};
 
-    sky::Program program(services, [](QWidget *) { return std::make_unique<sky::NullMediaEngine>(); });
+    sky::Program program(services, [](QWidget *parent) -> std::unique_ptr<sky::MediaEngine> {
+        if (auto engine = sky::createMpvEngine(parent))
+            return engine;
+        // Without a player the window still works; nothing plays.
+        return std::make_unique<sky::NullMediaEngine>();
+    });
     sky::installShutdownSignals([&program] {
         program.closeMainWindow();
         QApplication::quit();

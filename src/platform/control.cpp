@@ -175,6 +175,11 @@ void Control::applyForeColor()
     palette.setColor(QPalette::WindowText, colour);
     palette.setColor(QPalette::ButtonText, colour);
     palette.setColor(QPalette::Text, colour);
+    // A disabled control shows its text greyed, whatever its colour.
+    const QColor greyed(128, 128, 128);
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, greyed);
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, greyed);
+    palette.setColor(QPalette::Disabled, QPalette::Text, greyed);
     m_widget->setPalette(palette);
 }
 

@@ -15,4 +15,5 @@ file(REMOVE_RECURSE ${BUILD}/found)
 file(MAKE_DIRECTORY ${BUILD}/found)
 # New inputs go to the first folder; the seed folders are only read.
 run(${BUILD}/swf_fuzzer -max_total_time=${SECONDS} -timeout=20 -rss_limit_mb=2048 -print_final_stats=1
+    -artifact_prefix=${BUILD}/
     ${BUILD}/found ${SEEDS})

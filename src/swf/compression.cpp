@@ -4,6 +4,12 @@
 #include <zlib.h>
 
 namespace sky::swf {
+namespace {
+
+// LZMA properties choose the dictionary size; refuse absurd ones.
+constexpr uint64_t maxDecoderMemory = 128 * 1024 * 1024;
+
+} // namespace
 
 QByteArray inflateZlib(const char *data, qsizetype size, qsizetype limit)
 {
@@ -39,7 +45,7 @@ QByteArray decodeLzma(const char *data, qsizetype size, qsizetype limit)
     input.append(data + 5, size - 5);
 
     lzma_stream ls = LZMA_STREAM_INIT;
-    if (lzma_alone_decoder(&ls, UINT64_MAX) != LZMA_OK)
+    if (lzma_alone_decoder(&ls, maxDecoderMemory) != LZMA_OK)
         return out;
     ls.next_in = reinterpret_cast<const uint8_t *>(input.constData());
     ls.avail_in = size_t(input.size());

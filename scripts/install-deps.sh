@@ -14,6 +14,8 @@ packages=(
   ffmpeg
   # SWF movies: zlib and LZMA decompression
   zlib1g-dev liblzma-dev
+  # fuzzing the SWF engine: clang with libFuzzer and the sanitizers
+  clang libclang-rt-14-dev
   # fonts for the widgets, also when tests draw offscreen
   fonts-dejavu-core fontconfig
   # headless display and screenshots

@@ -10,8 +10,9 @@ packages=(
   qt6-base-dev libqt6opengl6-dev libgl-dev libglx-mesa0 libgl1-mesa-dri
   # playback: libmpv, MIDI synthesis with a General MIDI soundfont
   libmpv-dev libfluidsynth-dev timgm6mb-soundfont
-  # the media tests make their MP3, MPEG, AVI and ASF files with it
-  ffmpeg
+  # the media tests make their MP3, MPEG, AVI and ASF files with it, and
+  # build a locale with a decimal comma from the locale sources
+  ffmpeg locales
   # SWF movies: zlib and LZMA decompression
   zlib1g-dev liblzma-dev
   # fuzzing the SWF engine: clang with libFuzzer and the sanitizers

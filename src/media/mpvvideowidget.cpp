@@ -10,6 +10,11 @@ namespace sky {
 MpvVideoWidget::MpvVideoWidget(mpv_handle *mpv, QWidget *parent) : QOpenGLWidget(parent), m_mpv(mpv)
 {
     setMinimumSize(16, 16);
+    // Lets libmpv time its frames to the display.
+    connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
+        if (m_render)
+            mpv_render_context_report_swap(m_render);
+    });
 }
 
 MpvVideoWidget::~MpvVideoWidget()

@@ -76,6 +76,16 @@ DisplayOp readPlaceObject(BitReader &r, int version)
         op.hasBlend = true;
         op.blend = r.u8();
     }
+    if (flags3 & 0x04)
+        r.u8(); // cache as bitmap
+    if (flags3 & 0x20) {
+        op.hasVisible = true;
+        op.visible = r.u8() != 0;
+    }
+    if (flags3 & 0x40) {
+        op.hasBackground = true;
+        op.background = r.rgba();
+    }
     return op;
 }
 

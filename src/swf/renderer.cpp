@@ -40,6 +40,21 @@ Qt::PenJoinStyle joinFor(Join join)
     return join == Join::Bevel ? Qt::BevelJoin : join == Join::Miter ? Qt::SvgMiterJoin : Qt::RoundJoin;
 }
 
+// The up state of a button as a display list.
+DisplayList partsOf(const ButtonCharacter &button)
+{
+    DisplayList parts;
+    for (const ButtonPart &part : button.upState) {
+        Placement p;
+        p.characterId = part.characterId;
+        p.matrix = part.matrix;
+        p.color = part.color;
+        p.blend = part.blend;
+        parts.emplace(part.depth, p);
+    }
+    return parts;
+}
+
 using AgeOf = std::function<qint64(int depth, const Placement &)>;
 
 class Renderer {
@@ -62,7 +77,19 @@ public:
         for (const auto &[depth, placement] : list) {
             while (!masks.empty() && depth > masks.back().until)
                 masks.pop_back();
+            if (!placement.visible)
+                continue;
             const qint64 age = ageOf(depth, placement);
+            if (placement.background.isValid() && placement.background.alpha() > 0) {
+                // A cached bitmap with an opaque background fills its pixel bounds.
+                painter_.save();
+                painter_.resetTransform();
+                const QRectF bounds = outline(placement, age, world, level).boundingRect();
+                painter_.fillRect(QRect(QPoint(qRound(bounds.left()), qRound(bounds.top())),
+                                        QPoint(qRound(bounds.right()) - 1, qRound(bounds.bottom()) - 1)),
+                                  placement.background);
+                painter_.restore();
+            }
             if (placement.clipDepth > 0) {
                 QPainterPath area = outline(placement, age, world, level);
                 if (!masks.empty())
@@ -125,16 +152,7 @@ public:
             painter_.setTransform(QTransform::fromScale(20, 20) * world);
             painter_.drawImage(0, 0, transformImage(movie_.bitmap(id), color));
         } else if (const auto *button = std::get_if<ButtonCharacter>(character)) {
-            DisplayList parts;
-            for (const ButtonPart &part : button->upState) {
-                Placement p;
-                p.characterId = part.characterId;
-                p.matrix = part.matrix;
-                p.color = part.color;
-                p.blend = part.blend;
-                parts.emplace(part.depth, p);
-            }
-            drawList(parts, [age](int, const Placement &) { return age; }, world, color, level + 1);
+            drawList(partsOf(*button), [age](int, const Placement &) { return age; }, world, color, level + 1);
         } else if (const auto *sprite = std::get_if<SpriteCharacter>(character)) {
             const Timeline &timeline = sprite->timeline;
             const auto list = timeline.displayListAt(timeline.frameAtAge(age));
@@ -160,6 +178,9 @@ public:
             forEachGlyph(*text, [&](const QPainterPath &glyph, const QTransform &t, const QColor &) {
                 area.addPath((t * world).map(glyph));
             });
+        } else if (const auto *button = std::get_if<ButtonCharacter>(character)) {
+            for (const auto &[depth, part] : partsOf(*button))
+                area.addPath(outline(part, age, world, level + 1));
         } else if (const auto *sprite = std::get_if<SpriteCharacter>(character)) {
             const Timeline &timeline = sprite->timeline;
             for (const auto &[depth, child] : *timeline.displayListAt(timeline.frameAtAge(age)))
@@ -215,17 +236,44 @@ private:
         painter_.restore();
     }
 
-    static QPainterPath snappedToTwips(QPainterPath path, int samples)
+    // Outlines in device pixels as the player rasterises them: points
+    // snapped to twips, curves cut into straight pieces.
+    static QPainterPath snappedToTwips(const QPainterPath &path, int samples)
     {
         const double grid = 20.0 / samples;
         // A hair less than Qt's 1/64 pixel, so that outlines on a pixel
         // centre take that pixel in.
         constexpr double shift = 1.0 / 64;
+        const auto snap = [grid](QPointF p) {
+            return QPointF(std::round(p.x() * grid) / grid - shift, std::round(p.y() * grid) / grid - shift);
+        };
+        const double tolerance = 0.1 * samples;
+        QPainterPath out;
+        out.setFillRule(path.fillRule());
+        QPointF at;
         for (int i = 0; i < path.elementCount(); ++i) {
             const QPainterPath::Element e = path.elementAt(i);
-            path.setElementPositionAt(i, std::round(e.x * grid) / grid - shift, std::round(e.y * grid) / grid - shift);
+            if (e.isMoveTo()) {
+                at = e;
+                out.moveTo(snap(at));
+            } else if (e.isLineTo()) {
+                at = e;
+                out.lineTo(snap(at));
+            } else if (e.isCurveTo() && i + 2 < path.elementCount()) {
+                // Qt keeps quadratics as cubics; recover the control point.
+                const QPointF control = (QPointF(e) * 3 - at) / 2;
+                const QPointF end = path.elementAt(i + 2);
+                const QPointF bulge = at - control * 2 + end;
+                const int pieces = qBound(1, int(std::ceil(std::sqrt(std::hypot(bulge.x(), bulge.y()) / 4 / tolerance))), 64);
+                for (int k = 1; k <= pieces; ++k) {
+                    const double t = double(k) / pieces;
+                    out.lineTo(snap(at * (1 - t) * (1 - t) + control * 2 * t * (1 - t) + end * t * t));
+                }
+                at = end;
+                i += 2;
+            }
         }
-        return path;
+        return out;
     }
 
     // Solid colours, or gradients shaded in device pixels over `bounds`.

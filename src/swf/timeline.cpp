@@ -20,6 +20,10 @@ void setFields(Placement &p, const DisplayOp &op)
         p.name = op.name;
     if (op.hasBlend)
         p.blend = op.blend;
+    if (op.hasVisible)
+        p.visible = op.visible;
+    if (op.hasBackground)
+        p.background = op.background;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "actions.h"
 #include "geometry.h"
 
+#include <QColor>
 #include <QString>
 
 #include <map>
@@ -17,7 +18,7 @@ struct DisplayOp {
     int depth = 0;
     bool move = false;
     bool hasCharacter = false, hasMatrix = false, hasColor = false, hasRatio = false;
-    bool hasClip = false, hasName = false, hasBlend = false;
+    bool hasClip = false, hasName = false, hasBlend = false, hasVisible = false, hasBackground = false;
     quint16 characterId = 0;
     Matrix matrix;
     ColorTransform color;
@@ -25,6 +26,8 @@ struct DisplayOp {
     int clipDepth = 0;
     QString name;
     int blend = 0;
+    bool visible = true;
+    QColor background; // cached-bitmap background, drawn when valid
 };
 
 // An object on the display list at some frame.
@@ -36,6 +39,8 @@ struct Placement {
     int clipDepth = 0;
     QString name;
     int blend = 0;
+    bool visible = true;
+    QColor background;
     int placedFrame = 1; // frame whose tag put this character there
 };
 

@@ -36,13 +36,13 @@ DisplayOp readPlaceObject(BitReader &r, int version)
     DisplayOp op;
     if (version == 1) {
         op.hasCharacter = true;
-        op.characterId = r.u16();
+        op.values.characterId = r.u16();
         op.depth = r.u16();
         op.hasMatrix = true;
-        op.matrix = r.matrix();
+        op.values.matrix = r.matrix();
         if (!r.atEnd()) {
             op.hasColor = true;
-            op.color = r.colorTransform(false);
+            op.values.color = r.colorTransform(false);
         }
         return op;
     }
@@ -59,32 +59,32 @@ DisplayOp readPlaceObject(BitReader &r, int version)
     if ((flags3 & 0x08) || ((flags3 & 0x10) && op.hasCharacter))
         r.string(); // class name
     if (op.hasCharacter)
-        op.characterId = r.u16();
+        op.values.characterId = r.u16();
     if (op.hasMatrix)
-        op.matrix = r.matrix();
+        op.values.matrix = r.matrix();
     if (op.hasColor)
-        op.color = r.colorTransform(true);
+        op.values.color = r.colorTransform(true);
     if (op.hasRatio)
-        op.ratio = r.u16();
+        op.values.ratio = r.u16();
     if (op.hasName)
-        op.name = r.string();
+        op.values.name = r.string();
     if (op.hasClip)
-        op.clipDepth = r.u16();
+        op.values.clipDepth = r.u16();
     if (flags3 & 0x01)
         skipFilterList(r);
     if (flags3 & 0x02) {
         op.hasBlend = true;
-        op.blend = r.u8();
+        op.values.blend = r.u8();
     }
     if (flags3 & 0x04)
         r.u8(); // cache as bitmap
     if (flags3 & 0x20) {
         op.hasVisible = true;
-        op.visible = r.u8() != 0;
+        op.values.visible = r.u8() != 0;
     }
     if (flags3 & 0x40) {
         op.hasBackground = true;
-        op.background = r.rgba();
+        op.values.background = r.rgba();
     }
     return op;
 }

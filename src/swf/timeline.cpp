@@ -9,21 +9,21 @@ constexpr std::size_t minOpsBetweenSnapshots = 64;
 void setFields(Placement &p, const DisplayOp &op)
 {
     if (op.hasMatrix)
-        p.matrix = op.matrix;
+        p.matrix = op.values.matrix;
     if (op.hasColor)
-        p.color = op.color;
+        p.color = op.values.color;
     if (op.hasRatio)
-        p.ratio = op.ratio;
+        p.ratio = op.values.ratio;
     if (op.hasClip)
-        p.clipDepth = op.clipDepth;
+        p.clipDepth = op.values.clipDepth;
     if (op.hasName)
-        p.name = op.name;
+        p.name = op.values.name;
     if (op.hasBlend)
-        p.blend = op.blend;
+        p.blend = op.values.blend;
     if (op.hasVisible)
-        p.visible = op.visible;
+        p.visible = op.values.visible;
     if (op.hasBackground)
-        p.background = op.background;
+        p.background = op.values.background;
 }
 
 } // namespace
@@ -39,14 +39,14 @@ void Timeline::apply(DisplayList &list, const Frame &frame, int frameNumber) con
         }
         if (op.move && it != list.end()) {
             Placement &p = it->second;
-            if (op.hasCharacter && op.characterId != p.characterId) {
-                p.characterId = op.characterId;
+            if (op.hasCharacter && op.values.characterId != p.characterId) {
+                p.characterId = op.values.characterId;
                 p.placedFrame = frameNumber;
             }
             setFields(p, op);
         } else if (op.hasCharacter) {
             Placement p;
-            p.characterId = op.characterId;
+            p.characterId = op.values.characterId;
             p.placedFrame = frameNumber;
             setFields(p, op);
             list[op.depth] = p;

@@ -12,24 +12,6 @@
 
 namespace sky::swf {
 
-// One PlaceObject/RemoveObject of any version, fields present as flagged.
-struct DisplayOp {
-    bool remove = false;
-    int depth = 0;
-    bool move = false;
-    bool hasCharacter = false, hasMatrix = false, hasColor = false, hasRatio = false;
-    bool hasClip = false, hasName = false, hasBlend = false, hasVisible = false, hasBackground = false;
-    quint16 characterId = 0;
-    Matrix matrix;
-    ColorTransform color;
-    int ratio = 0;
-    int clipDepth = 0;
-    QString name;
-    int blend = 0;
-    bool visible = true;
-    QColor background; // cached-bitmap background, drawn when valid
-};
-
 // An object on the display list at some frame.
 struct Placement {
     quint16 characterId = 0;
@@ -40,8 +22,19 @@ struct Placement {
     QString name;
     int blend = 0;
     bool visible = true;
-    QColor background;
+    QColor background;   // cached-bitmap background, drawn when valid
     int placedFrame = 1; // frame whose tag put this character there
+};
+
+// One PlaceObject/RemoveObject of any version: the fields it sets are
+// flagged, their values held in `values`.
+struct DisplayOp {
+    bool remove = false;
+    int depth = 0;
+    bool move = false;
+    bool hasCharacter = false, hasMatrix = false, hasColor = false, hasRatio = false;
+    bool hasClip = false, hasName = false, hasBlend = false, hasVisible = false, hasBackground = false;
+    Placement values;
 };
 
 using DisplayList = std::map<int, Placement>; // by depth

@@ -48,6 +48,7 @@ void Form1::Timer1_Timer()
         if (Check2.Value() == 1)
             advancePlaylist();
     }
+    runEffects();
 
     Check5.setVisible(MediaPlayer1.Visible());
     if (m.ABActive && MediaPlayer1.CurrentPosition() > m.PointB)

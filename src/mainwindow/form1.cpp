@@ -66,6 +66,14 @@ void Form1::wireEvents()
     Command15.Click = [this] { Command15_Click(); };
     Timer1.Tick = [this] { Timer1_Timer(); };
 
+    Command3.Click = [this] { Command3_Click(); };
+    Command4.Click = [this] { Command4_Click(); };
+    Command8.Click = [this] { Command8_Click(); };
+    Command5.Click = [this] { Command5_Click(); };
+    Check4.Click = [this] { Check4_Click(); };
+    for (Label *label : {&Label2, &Label3, &Label4})
+        label->DblClick = [this] { Label2_DblClick(); };
+
     Command6.Click = [this] { Command6_Click(); };
     Command9.Click = [this] { Command9_Click(); };
     Command7.Click = [this] { Command7_Click(); };

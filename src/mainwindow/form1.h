@@ -77,8 +77,17 @@ public:
     void Command13_Click();
     void Command15_Click();
 
-    // The main timer.
+    // The main timer, and the colour, title and skin effects of its tick.
     void Timer1_Timer();
+
+    // Skin and control groups.
+    void Form_Activate() override;
+    void Command3_Click();
+    void Command4_Click();
+    void Command8_Click();
+    void Command5_Click();
+    void Check4_Click();
+    void Label2_DblClick();
 
     // Layout.
     void Form_Resize() override;
@@ -121,6 +130,15 @@ private:
     bool advancePlaylist();
     bool shuffleStep(bool withReset);
     bool itemHasEnded();
+    void runEffects();
+    void cycleColours(int level);
+    void scrollTitle();
+    void changeSkinAutomatically();
+    // Every control that has a visibility.
+    void showEveryControl(bool visible);
+    // The media-player view of the one-button theme.
+    void showMediaPlayerView();
+    void colourBrowserLists(long drive, long lists);
     void playBrowsedFile(bool showUnconditionally);
 
     void design() override;

@@ -3,7 +3,6 @@
 #include <QLinearGradient>
 #include <QRadialGradient>
 
-#include <array>
 #include <cmath>
 
 namespace sky::swf {
@@ -55,32 +54,38 @@ QGradientStops stopsOf(const FillStyle &fill, const ColorTransform &color)
     return stops;
 }
 
-// The colours of a gradient along its 0..255 ratio axis.
+// The colours of a gradient along its 0..255 ratio axis, looked up as the
+// player does: for older movies continuously, half a ratio step early, with
+// colours rounded down; for newer ones from 256 steps with colours rounded
+// to nearest.
 class Ramp {
 public:
-    Ramp(const FillStyle &fill, const ColorTransform &color) : linearRgb_(fill.interpolation == 1)
+    Ramp(const FillStyle &fill, const ColorTransform &color, bool stepped)
+        : linearRgb_(fill.interpolation == 1), continuous_(!stepped)
     {
         for (const GradientStop &stop : fill.stops)
             stops_.push_back({stop.ratio, color.apply(stop.color)});
         if (stops_.empty())
             stops_.push_back({0, QColor(0, 0, 0)});
+        const int steps = continuous_ ? fineSteps : 256;
+        table_.resize(std::size_t(steps));
         for (int i = 0; i < steps; ++i)
-            table_[std::size_t(i)] = evaluate(i * 255.0 / (steps - 1));
+            table_[std::size_t(i)] = evaluate(i * 255.0 / (steps - 1), continuous_ ? 0.0 : 0.5);
     }
 
-    // `t` is 0..1 across the gradient, after padding, reflecting or
-    // repeating. The player spreads it over 256 ramp steps sampled half a
-    // step early.
+    // `t` is 0..1 across the gradient, after padding, reflecting or repeating.
     QRgb at(double t) const
     {
+        if (!continuous_)
+            return table_[std::size_t(qBound(0, int(std::floor(t * 256)), 255))];
         const double ratio = qBound(0.0, t * 256 - 0.5, 255.0);
-        return table_[std::size_t(std::lround(ratio / 255 * (steps - 1)))];
+        return table_[std::size_t(std::lround(ratio / 255 * (fineSteps - 1)))];
     }
 
 private:
-    static constexpr int steps = 4096;
+    static constexpr int fineSteps = 4096;
 
-    QRgb evaluate(double ratio) const
+    QRgb evaluate(double ratio, double rounding) const
     {
         std::size_t next = 0;
         while (next < stops_.size() && stops_[next].ratio < ratio)
@@ -94,21 +99,23 @@ private:
             const GradientStop &a = stops_[next - 1];
             const GradientStop &b = stops_[next];
             const double t = b.ratio > a.ratio ? (ratio - a.ratio) / (b.ratio - a.ratio) : 1.0;
-            c = linearRgb_ ? mixLinear(a.color, b.color, t) : floorMix(a.color, b.color, t);
+            if (linearRgb_) {
+                c = mixLinear(a.color, b.color, t);
+            } else {
+                auto mix = [t, rounding](int x, int y) {
+                    return qBound(0, int(std::floor(x + (y - x) * t + 1e-9 + rounding)), 255);
+                };
+                c = QColor(mix(a.color.red(), b.color.red()), mix(a.color.green(), b.color.green()),
+                           mix(a.color.blue(), b.color.blue()), mix(a.color.alpha(), b.color.alpha()));
+            }
         }
         return qPremultiply(c.rgba());
     }
 
-    static QColor floorMix(const QColor &a, const QColor &b, double t)
-    {
-        auto mix = [t](int x, int y) { return qBound(0, int(std::floor(x + (y - x) * t + 1e-9)), 255); };
-        return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()),
-                      mix(a.alpha(), b.alpha()));
-    }
-
     bool linearRgb_;
+    bool continuous_;
     std::vector<GradientStop> stops_;
-    std::array<QRgb, steps> table_{};
+    std::vector<QRgb> table_;
 };
 
 double spreadPosition(double t, int spread)
@@ -143,12 +150,13 @@ double radialPosition(double x, double y, double focal)
 
 } // namespace
 
-QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const QTransform &toDevice, const QRect &area)
+QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const QTransform &toDevice, const QRect &area,
+                     bool stepped)
 {
     QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return image;
-    const Ramp ramp(fill, color);
+    const Ramp ramp(fill, color, stepped);
     bool invertible = false;
     const QTransform toGradient = (fill.matrix.toTransform() * toDevice).inverted(&invertible);
     if (!invertible) {

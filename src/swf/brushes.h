@@ -14,9 +14,13 @@ namespace sky::swf {
 QBrush gradientOrSolidBrush(const FillStyle &fill, const ColorTransform &color);
 
 // The pixels of a gradient fill over `area` (device pixels), sampled at
-// pixel centres from a 256-entry colour ramp as the player does.
-// `toDevice` maps the fill's shape space to device pixels.
-QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const QTransform &toDevice, const QRect &area);
+// pixel centres. `toDevice` maps the fill's shape space to device pixels;
+// `stepped` picks the 256-step colour lookup of newer players.
+QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const QTransform &toDevice, const QRect &area,
+                     bool stepped);
+
+// Whether movies of this version get the 256-step gradient lookup.
+inline bool usesSteppedGradients(int swfVersion) { return swfVersion > 21; }
 
 // Applies a colour transform to a premultiplied image.
 QImage transformImage(const QImage &image, const ColorTransform &color);

@@ -19,8 +19,12 @@ QBrush gradientOrSolidBrush(const FillStyle &fill, const ColorTransform &color);
 QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const QTransform &toDevice, const QRect &area,
                      bool stepped);
 
-// Whether movies of this version get the 256-step gradient lookup.
-inline bool usesSteppedGradients(int swfVersion) { return swfVersion > 21; }
+// Whether a fill gets the 256-step gradient lookup: always in newer movies,
+// for padded radial gradients in older ones.
+inline bool usesSteppedGradients(int swfVersion, const FillStyle &fill)
+{
+    return swfVersion > 21 || (fill.kind != FillKind::Linear && fill.spread == 0);
+}
 
 // Applies a colour transform to a premultiplied image.
 QImage transformImage(const QImage &image, const ColorTransform &color);

@@ -285,7 +285,7 @@ private:
         const QRect area = world.mapRect(bounds).toAlignedRect().adjusted(-1, -1, 1, 1).intersected(device);
         if (area.isEmpty())
             return Qt::NoBrush;
-        QBrush brush(shadeGradient(style, color, world, area, usesSteppedGradients(movie_.version())));
+        QBrush brush(shadeGradient(style, color, world, area, usesSteppedGradients(movie_.version(), style)));
         brush.setTransform(QTransform::fromTranslate(area.x(), area.y()) * world.inverted());
         return brush;
     }

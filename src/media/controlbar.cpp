@@ -1,5 +1,6 @@
 #include "media/controlbar.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -36,6 +37,11 @@ ControlBar::ControlBar(QWidget *parent)
     , m_mute(makeButton(this, QStyle::SP_MediaVolume, tr("Mute")))
     , m_volume(new QSlider(Qt::Horizontal, this))
 {
+    // The bar keeps the desktop's colours whatever the window around it
+    // paints itself with.
+    QPalette own = QApplication::palette();
+    own.setResolveMask(~QPalette::ResolveMask(0));
+    setPalette(own);
     setAutoFillBackground(true);
     m_seek->setRange(0, 0);
     m_seek->setFocusPolicy(Qt::NoFocus);

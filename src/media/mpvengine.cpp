@@ -37,7 +37,10 @@ bool displayAvailable()
 MpvEngine::MpvEngine(QWidget *viewParent, const MpvEngineOptions &options) : m_midi(std::make_unique<MidiRenderer>())
 {
     const bool withVideo = options.videoView && displayAvailable();
+    // With a view, video stays off until its render context exists.
     QStringList mpvOptions { withVideo ? QStringLiteral("vo=libmpv") : QStringLiteral("vo=null") };
+    if (withVideo)
+        mpvOptions << QStringLiteral("vid=no");
     mpvOptions += options.mpvOptions;
     m_core = std::make_unique<MpvCore>(mpvOptions);
 
@@ -67,30 +70,29 @@ void MpvEngine::buildView(QWidget *parent, bool withVideo)
     m_view = new QWidget(parent);
     m_view->setObjectName(QStringLiteral("MediaPlayerView"));
     m_view->setFocusPolicy(Qt::ClickFocus);
-    QPalette black = m_view->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    m_view->setPalette(black);
-    m_view->setAutoFillBackground(true);
 
     if (withVideo) {
         auto *video = new MpvVideoWidget(m_core->handle(), m_view);
-        // Video that started without a render context was dropped by libmpv;
-        // taking the video track off and on again brings it back.
-        connect(video, &MpvVideoWidget::renderContextCreated, this, [this] {
-            if (m_phase == Phase::Loading || m_phase == Phase::Open) {
-                m_core->setProperty("vid", QStringLiteral("no"));
+        // libmpv fails an item whose video it cannot show, so video is only
+        // selected while there is a render context. Taking the track off and
+        // on again also brings back the video of an item that is playing.
+        connect(video, &MpvVideoWidget::renderContextChanged, this, [this](bool available) {
+            m_core->setProperty("vid", QStringLiteral("no"));
+            if (available)
                 m_core->setProperty("vid", QStringLiteral("auto"));
-            }
         });
         m_videoArea = video;
     } else {
         m_videoArea = new QWidget(m_view);
+        QPalette black = m_videoArea->palette();
+        black.setColor(QPalette::Window, Qt::black);
+        m_videoArea->setPalette(black);
+        m_videoArea->setAutoFillBackground(true);
     }
     m_videoArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_videoArea->installEventFilter(this);
 
     m_bar = new ControlBar(m_view);
-    m_bar->setPalette(QPalette());
     connect(m_bar, &ControlBar::playPauseClicked, this, &MpvEngine::togglePause);
     connect(m_bar, &ControlBar::stopClicked, this, &MpvEngine::stop);
     connect(m_bar, &ControlBar::seekRequested, this, &MpvEngine::setCurrentPosition);

@@ -44,7 +44,7 @@ void MpvVideoWidget::initializeGL()
         return;
     }
     mpv_render_context_set_update_callback(m_render, &MpvVideoWidget::frameReady, this);
-    Q_EMIT renderContextCreated();
+    Q_EMIT renderContextChanged(true);
 }
 
 void MpvVideoWidget::paintGL()
@@ -84,6 +84,7 @@ void MpvVideoWidget::freeRenderContext()
     mpv_render_context_free(m_render);
     m_render = nullptr;
     doneCurrent();
+    Q_EMIT renderContextChanged(false);
 }
 
 } // namespace sky

@@ -11,12 +11,11 @@ namespace sky {
 // the widget. Create it only where a real display exists: Qt cannot create
 // OpenGL widgets on the offscreen platform.
 //
-// Qt may throw the widget's GL context away (when the window around it is
-// recreated); the render context goes with it and is created again in the
-// new one. libmpv cannot show video while no render context exists (before
-// the widget is first shown, or between two contexts), so every new render
-// context is announced by renderContextCreated() for the owner to bring the
-// video of a playing item back.
+// libmpv can only show video while a render context exists, which is from
+// the widget's first showing on; Qt may also throw the widget's GL context
+// away (when the window around it is recreated), and the render context
+// goes with it until the new GL context is there. renderContextChanged()
+// tells the owner, who keeps libmpv from opening video meanwhile.
 class MpvVideoWidget : public QOpenGLWidget
 {
     Q_OBJECT
@@ -26,7 +25,7 @@ public:
     ~MpvVideoWidget() override;
 
 Q_SIGNALS:
-    void renderContextCreated();
+    void renderContextChanged(bool available);
 
 protected:
     void initializeGL() override;

@@ -19,11 +19,13 @@ QBrush gradientOrSolidBrush(const FillStyle &fill, const ColorTransform &color);
 QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const QTransform &toDevice, const QRect &area,
                      bool stepped);
 
-// Whether a fill gets the 256-step gradient lookup: always in newer movies,
-// for padded radial gradients in older ones.
+// Whether a fill gets the 256-step gradient lookup: padded radial ones, and
+// reflected or repeated ones in newer movies.
 inline bool usesSteppedGradients(int swfVersion, const FillStyle &fill)
 {
-    return swfVersion > 21 || (fill.kind != FillKind::Linear && fill.spread == 0);
+    if (fill.spread == 0)
+        return fill.kind != FillKind::Linear;
+    return swfVersion > 21;
 }
 
 // Applies a colour transform to a premultiplied image.

@@ -2,6 +2,7 @@
 
 #include "core/settings_file.h"
 #include "core/splash.h"
+#include "flash/form3.h"
 #include "mainwindow/form1.h"
 
 namespace sky {
@@ -23,6 +24,23 @@ Form1 &Program::form1()
     if (!m_form1)
         m_form1 = std::make_unique<Form1>(*this);
     return *m_form1;
+}
+
+Form3 &Program::form3()
+{
+    if (!m_form3)
+        m_form3 = std::make_unique<Form3>(*this);
+    return *m_form3;
+}
+
+bool Program::showFlashWindowModal()
+{
+    try {
+        form3().Show(true);
+    } catch (const std::exception &) {
+        return false;
+    }
+    return true;
 }
 
 frmSplash &Program::splash()

@@ -10,6 +10,7 @@
 namespace sky {
 
 class Form1;
+class Form3;
 class frmSplash;
 
 // The application object: it owns the shared state and the one instance of
@@ -31,6 +32,7 @@ public:
     QString settingsPath();
 
     Form1 &form1();
+    Form3 &form3();
     frmSplash &splash();
 
     // The start of the program: the main window is loaded and shown.
@@ -50,13 +52,14 @@ public:
     void showPasswordPrompt() {}
     void showHelpBrowser() {}
     // Shows the Flash window modally; false when it cannot be created.
-    bool showFlashWindowModal() { return true; }
+    bool showFlashWindowModal();
 
 private:
     Services &m_services;
     MediaEngineFactory m_mediaFactory;
     Module1 m_module;
     std::unique_ptr<Form1> m_form1;
+    std::unique_ptr<Form3> m_form3;
     std::unique_ptr<frmSplash> m_splash;
     bool m_terminated = false;
 };

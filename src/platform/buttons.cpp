@@ -7,22 +7,27 @@
 
 namespace sky {
 
+void ButtonCaption::set(const QString &caption)
+{
+    m_caption = caption;
+    m_button->setText(symbolText(m_font, caption));
+}
+
+void ButtonCaption::setSymbolFont(SymbolFont font, double points)
+{
+    m_font = font;
+    QFont f = m_button->font();
+    f.setPointSizeF(points);
+    m_button->setFont(f);
+    m_button->setText(symbolText(font, m_caption));
+}
+
 CommandButton::CommandButton(Form &form, const QString &name, Control *container)
-    : Control(form, name, new QPushButton, container)
+    : Control(form, name, new QPushButton, container), m_caption(static_cast<QAbstractButton *>(widget()))
 {
-    m_button = static_cast<QPushButton *>(widget());
-    m_button->setFocusPolicy(Qt::StrongFocus);
-    QObject::connect(m_button, &QPushButton::clicked, this, [this] { fire(Click); });
-}
-
-QString CommandButton::Caption() const
-{
-    return m_button->text();
-}
-
-void CommandButton::setCaption(const QString &caption)
-{
-    m_button->setText(caption);
+    auto *button = static_cast<QPushButton *>(widget());
+    button->setFocusPolicy(Qt::StrongFocus);
+    QObject::connect(button, &QPushButton::clicked, this, [this] { fire(Click); });
 }
 
 CheckBox::CheckBox(Form &form, const QString &name, Control *container)
@@ -61,22 +66,29 @@ void CheckBox::userToggled(bool checked)
     fire(Click);
 }
 
-OptionButton::OptionButton(Form &form, const QString &name, Control *container)
-    : Control(form, name, new QRadioButton, container)
+namespace {
+
+QAbstractButton *optionWidget(OptionButton::Look look)
 {
-    m_button = static_cast<QRadioButton *>(widget());
+    if (look == OptionButton::Look::Standard)
+        return new QRadioButton;
+    auto *button = new QPushButton;
+    button->setCheckable(true);
+    button->setAutoExclusive(true);
+    return button;
+}
+
+} // namespace
+
+OptionButton::OptionButton(Form &form, const QString &name, Control *container, Look look)
+    : Control(form, name, optionWidget(look), container), m_button(static_cast<QAbstractButton *>(widget())),
+      m_caption(m_button)
+{
     // A click on the option that is already selected raises Click again.
-    QObject::connect(m_button, &QRadioButton::clicked, this, [this] { fire(Click); });
-}
-
-QString OptionButton::Caption() const
-{
-    return m_button->text();
-}
-
-void OptionButton::setCaption(const QString &caption)
-{
-    m_button->setText(caption);
+    QObject::connect(m_button, &QAbstractButton::clicked, this, [this] {
+        m_button->setChecked(true);
+        fire(Click);
+    });
 }
 
 bool OptionButton::Value() const

@@ -1,12 +1,27 @@
 #pragma once
 
 #include "platform/control.h"
+#include "platform/symbols.h"
 
-class QPushButton;
+class QAbstractButton;
 class QCheckBox;
-class QRadioButton;
 
 namespace sky {
+
+// A caption as set, shown as symbols when it is drawn in a symbol font.
+class ButtonCaption
+{
+public:
+    explicit ButtonCaption(QAbstractButton *button) : m_button(button) {}
+    QString get() const { return m_caption; }
+    void set(const QString &caption);
+    void setSymbolFont(SymbolFont font, double points);
+
+private:
+    QAbstractButton *m_button;
+    QString m_caption;
+    SymbolFont m_font = SymbolFont::None;
+};
 
 // Captions keep "&" before the access-key letter.
 class CommandButton : public Control
@@ -14,11 +29,12 @@ class CommandButton : public Control
 public:
     CommandButton(Form &form, const QString &name, Control *container = nullptr);
 
-    QString Caption() const;
-    void setCaption(const QString &caption);
+    QString Caption() const { return m_caption.get(); }
+    void setCaption(const QString &caption) { m_caption.set(caption); }
+    void setSymbolFont(SymbolFont font, double points) { m_caption.setSymbolFont(font, points); }
 
 private:
-    QPushButton *m_button;
+    ButtonCaption m_caption;
 };
 
 // Values 0 (clear) and 1 (ticked). Setting the value from code raises Click
@@ -42,19 +58,23 @@ private:
 
 // One of a group of options in the same container. Selecting it from code
 // always raises Click, as does the user's click; the others of the group are
-// cleared.
+// cleared. A graphical option looks like a push button that stays down.
 class OptionButton : public Control
 {
 public:
-    OptionButton(Form &form, const QString &name, Control *container = nullptr);
+    enum class Look { Standard, Graphical };
 
-    QString Caption() const;
-    void setCaption(const QString &caption);
+    OptionButton(Form &form, const QString &name, Control *container = nullptr, Look look = Look::Standard);
+
+    QString Caption() const { return m_caption.get(); }
+    void setCaption(const QString &caption) { m_caption.set(caption); }
+    void setSymbolFont(SymbolFont font, double points) { m_caption.setSymbolFont(font, points); }
     bool Value() const;
     void setValue(bool selected);
 
 private:
-    QRadioButton *m_button;
+    QAbstractButton *m_button;
+    ButtonCaption m_caption;
 };
 
 } // namespace sky

@@ -11,44 +11,6 @@
 
 namespace sky {
 
-QString symbolText(SymbolFont font, const QString &text)
-{
-    if (font == SymbolFont::None)
-        return text;
-    QString shown;
-    shown.reserve(text.size());
-    for (const QChar c : text) {
-        char16_t symbol = c.unicode();
-        if (font == SymbolFont::Wingdings) {
-            switch (c.unicode()) {
-            case u'n': symbol = u'\u25A0'; break; // black square
-            case u'l': symbol = u'\u25CF'; break; // black circle
-            case u'u': symbol = u'\u25C6'; break; // black diamond
-            case u'v': symbol = u'\u2756'; break; // diamond minus x
-            case u'\u00AB': symbol = u'\u2605'; break; // star
-            case u'J': symbol = u'\u263A'; break; // smiling face
-            case u'\u00FC': symbol = u'\u2714'; break; // check mark
-            default: break;
-            }
-        } else {
-            switch (c.unicode()) {
-            case u'3': symbol = u'\u25C0'; break; // play backwards
-            case u'4': symbol = u'\u25B6'; break; // play
-            case u'7': symbol = u'\u23EA'; break; // step back
-            case u'8': symbol = u'\u23E9'; break; // step forward
-            case u'9': symbol = u'\u23EE'; break; // to the start
-            case u':': symbol = u'\u23ED'; break; // to the end
-            case u';': symbol = u'\u23F8'; break; // pause
-            case u'<': symbol = u'\u23F9'; break; // stop
-            case u'r': symbol = u'\u2715'; break; // close
-            default: break;
-            }
-        }
-        shown.append(QChar(symbol));
-    }
-    return shown;
-}
-
 Label::Label(Form &form, const QString &name, Control *container)
     : Control(form, name, new QLabel, container)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/control.h"
+#include "platform/symbols.h"
 
 class QGroupBox;
 class QLabel;
@@ -8,10 +9,6 @@ class QLineEdit;
 class QTimer;
 
 namespace sky {
-
-// Captions drawn in a symbol font are shown as the matching Unicode symbols.
-enum class SymbolFont { None, Wingdings, Webdings };
-QString symbolText(SymbolFont font, const QString &text);
 
 class Label : public Control
 {

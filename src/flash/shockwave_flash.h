@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/control.h"
+#include "swf/movieplayer.h"
+
+class QTimer;
+
+namespace sky {
+
+// ShockwaveFlash1: plays a SWF movie in its rectangle, scaled to show all of
+// it, at the movie's frame rate. Frames count from 1: CurrentFrame is 1 on
+// the first frame, and GotoFrame(n) shows frame n.
+class ShockwaveFlash : public Control
+{
+public:
+    ShockwaveFlash(Form &form, const QString &name, Control *container = nullptr);
+
+    // Assigning a path loads that movie; a file that is no movie leaves the
+    // movie that was there.
+    void setMovie(const QString &path);
+    QString Movie() const { return m_path; }
+    // Movies are always read from their file; the flag is kept for callers.
+    void setEmbedMovie(bool embed) { m_embed = embed; }
+    void setPlaying(bool playing);
+    bool Playing() const { return m_player.isPlaying(); }
+
+    void Play();
+    void Stop();
+    void Back();
+    void Forward();
+    void Rewind();
+    // Throw when no movie is loaded.
+    int TotalFrames() const;
+    void GotoFrame(int frame);
+    int CurrentFrame() const;
+
+    // One frame period of playing; the timer calls it at the frame rate.
+    void advance();
+    const swf::MoviePlayer &player() const { return m_player; }
+
+    void formUnloaded() override;
+
+private:
+    class View;
+    void requireMovie() const;
+    void updateTimer();
+
+    View *m_view;
+    QTimer *m_timer;
+    swf::MoviePlayer m_player;
+    QString m_path;
+    bool m_embed = false;
+};
+
+} // namespace sky

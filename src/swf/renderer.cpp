@@ -223,7 +223,12 @@ private:
             return;
         }
         painter_.save();
-        painter_.setRenderHint(QPainter::SmoothPixmapTransform, style.smooth && smoothBitmaps_);
+        // Smoothing only helps a bitmap that is scaled or turned.
+        const QTransform toPixels = style.matrix.toTransform() * world * QTransform::fromScale(1.0 / samples_, 1.0 / samples_);
+        const bool unscaled = toPixels.type() <= QTransform::TxTranslate
+                           || (qFuzzyCompare(toPixels.m11(), 1.0) && qFuzzyCompare(toPixels.m22(), 1.0)
+                               && qFuzzyIsNull(toPixels.m12()) && qFuzzyIsNull(toPixels.m21()));
+        painter_.setRenderHint(QPainter::SmoothPixmapTransform, style.smooth && smoothBitmaps_ && !unscaled);
         if (style.repeat) {
             QBrush brush(image);
             brush.setTransform(style.matrix.toTransform());

@@ -36,7 +36,7 @@ bool displayAvailable()
 
 MpvEngine::MpvEngine(QWidget *viewParent, const MpvEngineOptions &options) : m_midi(std::make_unique<MidiRenderer>())
 {
-    const bool withVideo = options.videoView && displayAvailable();
+    const bool withVideo = displayAvailable();
     // With a view, video stays off until its render context exists.
     QStringList mpvOptions { withVideo ? QStringLiteral("vo=libmpv") : QStringLiteral("vo=null") };
     if (withVideo)

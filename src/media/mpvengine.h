@@ -21,12 +21,10 @@ struct MpvEngineOptions
 {
     // Extra libmpv options, "name=value", applied after the engine's own:
     // "ao=null" for silent tests, "untimed=yes" with "ao-null-untimed=yes"
-    // to run items to their end as fast as they decode.
+    // to run items to their end as fast as they decode. Video is drawn in an
+    // OpenGL view except on the "offscreen" and "minimal" platforms, which
+    // cannot show one; there it is decoded to mpv's null output.
     QStringList mpvOptions;
-    // Whether to draw video. Even when true, no OpenGL view is made on the
-    // "offscreen" and "minimal" platforms, which cannot show one; video is
-    // then decoded to mpv's null output.
-    bool videoView = true;
 };
 
 // The media engine on libmpv: plays files, CD tracks, synthesised MIDI and

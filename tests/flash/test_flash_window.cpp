@@ -1,0 +1,194 @@
+#include "flash/form3.h"
+#include "test_rig.h"
+
+#include <QtTest>
+
+using namespace sky;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// An uncompressed movie of `frames` empty frames at 12 frames a second.
+QByteArray emptyMovie(int frames)
+{
+    QByteArray body;
+    body.append(char(0x00));                     // stage rectangle, no bits
+    body.append(char(0x00)).append(char(0x0C)); // 12.0 frames a second
+    body.append(char(frames & 0xFF)).append(char(frames >> 8));
+    body.append("\x43\x02\x20\x40\x80", 5);     // background colour
+    for (int i = 0; i < frames; ++i)
+        body.append("\x40\x00", 2); // ShowFrame
+    body.append("\x00\x00", 2);     // End
+    QByteArray movie("FWS\x08", 4);
+    const quint32 length = static_cast<quint32>(8 + body.size());
+    for (int shift = 0; shift < 32; shift += 8)
+        movie.append(char((length >> shift) & 0xFF));
+    return movie + body;
+}
+
+} // namespace
+
+// The Flash window: opening, stepping, going to a frame, backwards play,
+// zoom and pan.
+class TestFlashWindow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void openingAndStopMode();
+    void goToATypedFrame();
+    void backwardsPlayStopsOnTheFirstFrame();
+    void zoomAndPanStayWithinLimits();
+    void closeAndReopen();
+
+private:
+    void openMovie(int frames);
+
+    std::unique_ptr<test::TestRig> rig;
+    Form3 *flash = nullptr;
+};
+
+void TestFlashWindow::init()
+{
+    rig = std::make_unique<test::TestRig>();
+    Form1 &main = rig->startMainWindow();
+    main.Command11_Click();
+    flash = &rig->program->form3();
+    QCOMPARE(rig->modal.shown, QStringList({u"Form3"_s}));
+    QVERIFY(rig->messageBox.shown.isEmpty());
+}
+
+void TestFlashWindow::openMovie(int frames)
+{
+    rig->writeAppFile(u"movie.swf"_s, emptyMovie(frames));
+    rig->fileDialog.answers.push_back(rig->appPath(u"movie.swf"_s));
+    flash->Command7_Click();
+}
+
+void TestFlashWindow::openingAndStopMode()
+{
+    QVERIFY(flash->Option2.Value()); // loading selects play
+    QVERIFY(!flash->Command4.Enabled() && !flash->Command6.Enabled());
+    flash->Command7_Click(); // Cancel: nothing loaded, no error
+    QCOMPARE(rig->fileDialog.requests.back().filter, u"Flash Files|*.swf"_s);
+    QCOMPARE(rig->fileDialog.requests.back().title, u"Select your Flash file (SWF)"_s);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, flash->ShockwaveFlash1.TotalFrames());
+    flash->Option3.setValue(true); // stop without a movie ends quietly
+    QCOMPARE(flash->Command9.Caption(), QString());
+
+    // Opening in stop mode shows the first frame without playing.
+    openMovie(120);
+    QCOMPARE(flash->ShockwaveFlash1.CurrentFrame(), 1);
+    QVERIFY(!flash->ShockwaveFlash1.Playing());
+    flash->ShockwaveFlash1.advance();
+    QCOMPARE(flash->ShockwaveFlash1.CurrentFrame(), 1);
+    flash->Option3.setValue(true);
+    QCOMPARE(flash->Command9.Caption(), u"Goto Frame ( 1 To 120 )"_s);
+    QVERIFY(flash->Command8.Visible() && flash->Command9.Visible() && flash->Text1.Visible());
+    flash->Command4_Click();
+    flash->Command4_Click();
+    flash->Command6_Click();
+    QCOMPARE(flash->ShockwaveFlash1.CurrentFrame(), 2);
+    // Rewind goes to the start and back to stop mode.
+    flash->Command3_Click();
+    QCOMPARE(flash->ShockwaveFlash1.CurrentFrame(), 1);
+    QVERIFY(flash->Option3.Value() && flash->Command4.Enabled() && flash->Text1.Visible());
+    // Play moves on with the frame rate.
+    flash->Option2.setValue(true);
+    flash->ShockwaveFlash1.advance();
+    QCOMPARE(flash->ShockwaveFlash1.CurrentFrame(), 2);
+    QVERIFY(!flash->Text1.Visible());
+}
+
+void TestFlashWindow::goToATypedFrame()
+{
+    openMovie(10);
+    flash->Option3.setValue(true);
+    const auto go = [&](const QString &typed) {
+        flash->Text1.setText(typed);
+        int enter = 13;
+        flash->Text1_KeyPress(enter);
+    };
+    go(u"7"_s);
+    QCOMPARE(flash->ShockwaveFlash1.CurrentFrame(), 7);
+    go(u" 2.9 "_s);
+    QCOMPARE(flash->ShockwaveFlash1.CurrentFrame(), 2);
+    for (const QString &outside : {u"0"_s, u"-0.5"_s, u"11"_s}) {
+        go(outside);
+        QCOMPARE(flash->ShockwaveFlash1.CurrentFrame(), 2);
+    }
+    QVERIFY(rig->messageBox.shown.isEmpty());
+    flash->Text1.setText(u"10"_s);
+    flash->Command8_Click();
+    QCOMPARE(flash->ShockwaveFlash1.CurrentFrame(), 10);
+    go(u"abc"_s);
+    go(QString());
+    QCOMPARE(rig->messageBox.shown, QStringList(2, u" Please Enter integer values"_s));
+    QCOMPARE(flash->ShockwaveFlash1.CurrentFrame(), 10);
+}
+
+void TestFlashWindow::backwardsPlayStopsOnTheFirstFrame()
+{
+    openMovie(10);
+    flash->Option3.setValue(true);
+    flash->ShockwaveFlash1.GotoFrame(4);
+    flash->Option1.setValue(true);
+    QCOMPARE(flash->ReversePlay, short(1));
+    QVERIFY(!flash->Text1.Visible());
+    QList<int> frames;
+    for (int tick = 0; tick < 5; ++tick) {
+        flash->Timer1_Timer();
+        frames.append(flash->ShockwaveFlash1.CurrentFrame());
+    }
+    QCOMPARE(frames, QList<int>({3, 2, 1, 1, 1}));
+    QCOMPARE(flash->ReversePlay, short(0));
+    QVERIFY(flash->Option3.Value());
+    QVERIFY(flash->Text1.Visible()); // stop mode offers the go-to controls
+}
+
+void TestFlashWindow::zoomAndPanStayWithinLimits()
+{
+    flash->Check1.setValue(1);
+    ShockwaveFlash &movie = flash->ShockwaveFlash1;
+    QCOMPARE(movie.Top(), 0.0f);
+    QCOMPARE(movie.Left(), -6240.0f);
+    QCOMPARE(movie.Width(), 25100.0f);
+    QCOMPARE(movie.Height(), 12055.0f);
+    QVERIFY(flash->Frame1.Visible() && flash->Command2.Visible() && flash->Command5.Visible());
+
+    const auto hold = [&](CommandButton &button, int ticks) {
+        button.MouseDown(1, 0, 0, 0);
+        for (int tick = 0; tick < ticks; ++tick)
+            flash->Timer1_Timer();
+        button.MouseUp(1, 0, 0, 0);
+    };
+    hold(flash->Command5, 30); // down
+    QCOMPARE(movie.Top(), -3600.0f);
+    hold(flash->Command11, 30); // up
+    QCOMPARE(movie.Top(), 0.0f);
+    hold(flash->Command10, 30); // right
+    QCOMPARE(movie.Left(), -9240.0f);
+    hold(flash->Command2, 30); // left
+    QCOMPARE(movie.Left(), -4240.0f);
+    flash->Timer1_Timer(); // nothing held, nothing moves
+    QCOMPARE(movie.Left(), -4240.0f);
+
+    flash->Check1.setValue(0);
+    QCOMPARE(movie.Left(), 240.0f);
+    QCOMPARE(movie.Height(), 8055.0f);
+    QVERIFY(!flash->Frame1.Visible() && !flash->Command2.Visible());
+}
+
+void TestFlashWindow::closeAndReopen()
+{
+    flash->ReversePlay = 1;
+    flash->Command1_Click();
+    QVERIFY(!flash->isLoaded());
+    QVERIFY(!flash->Visible());
+    rig->program->form1().Command11_Click();
+    QCOMPARE(flash->ReversePlay, short(0));
+    QVERIFY(!flash->Check1.Value());
+}
+
+QTEST_MAIN(TestFlashWindow)
+#include "test_flash_window.moc"

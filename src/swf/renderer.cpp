@@ -13,6 +13,8 @@ namespace {
 
 constexpr int maxNesting = 24;
 constexpr int maxObjectsPerFrame = 200'000;
+constexpr qint64 maxMaskIntersectionWork = 1'000'000;
+constexpr qint64 maxShadedPixelsPerFrame = 64LL * 1024 * 1024;
 constexpr qint64 maxSupersampledPixels = 64LL * 1024 * 1024;
 
 QPainter::CompositionMode compositionFor(int blend)
@@ -61,8 +63,16 @@ class Renderer {
 public:
     // Draws without Qt's antialiasing, `samples` device pixels to one
     // picture pixel; the caller averages them down for smooth edges.
-    Renderer(QPainter &painter, const Movie &movie, int samples, bool smoothBitmaps, double stageScale)
-        : painter_(painter), movie_(movie), samples_(samples), smoothBitmaps_(smoothBitmaps), stageScale_(stageScale)
+    // Work done for one frame, shared by the renderers of its layers, so
+    // that a hostile movie cannot make a frame take unbounded time.
+    struct Budget {
+        int objects = 0;
+        qint64 shadedPixels = 0;
+    };
+
+    Renderer(QPainter &painter, const Movie &movie, int samples, bool smoothBitmaps, double stageScale, Budget &budget)
+        : painter_(painter), movie_(movie), samples_(samples), smoothBitmaps_(smoothBitmaps), stageScale_(stageScale),
+          budget_(budget)
     {
     }
 
@@ -92,7 +102,10 @@ public:
             }
             if (placement.clipDepth > 0) {
                 QPainterPath area = outline(placement, age, world, level);
-                if (!masks.empty())
+                // Nested masks: intersect, unless the outlines are too
+                // complex for that to stay quick; then the inner one rules.
+                if (!masks.empty()
+                    && qint64(area.elementCount()) * masks.back().area.elementCount() < maxMaskIntersectionWork)
                     area = area.intersected(masks.back().area);
                 masks.push_back({placement.clipDepth, area});
                 continue;
@@ -112,7 +125,7 @@ public:
     void drawObject(const Placement &placement, qint64 age, const QTransform &parentWorld,
                     const ColorTransform &parentColor, int level)
     {
-        if (level > maxNesting || ++objectsDrawn_ > maxObjectsPerFrame)
+        if (level > maxNesting || ++budget_.objects > maxObjectsPerFrame)
             return;
         const QTransform world = placement.matrix.toTransform() * parentWorld;
         const ColorTransform color = parentColor.after(placement.color);
@@ -126,7 +139,7 @@ public:
         layer.fill(Qt::transparent);
         {
             QPainter layerPainter(&layer);
-            Renderer inner(layerPainter, movie_, samples_, smoothBitmaps_, stageScale_);
+            Renderer inner(layerPainter, movie_, samples_, smoothBitmaps_, stageScale_, budget_);
             inner.drawCharacter(placement.characterId, placement.ratio, age, world, color, level);
         }
         painter_.save();
@@ -166,7 +179,7 @@ public:
     {
         QPainterPath area;
         area.setFillRule(Qt::WindingFill);
-        if (level > maxNesting || ++objectsDrawn_ > maxObjectsPerFrame)
+        if (level > maxNesting || ++budget_.objects > maxObjectsPerFrame)
             return area;
         const QTransform world = placement.matrix.toTransform() * parentWorld;
         const Character *character = movie_.character(placement.characterId);
@@ -290,6 +303,9 @@ private:
         const QRect area = world.mapRect(bounds).toAlignedRect().adjusted(-1, -1, 1, 1).intersected(device);
         if (area.isEmpty())
             return Qt::NoBrush;
+        budget_.shadedPixels += qint64(area.width()) * area.height();
+        if (budget_.shadedPixels > maxShadedPixelsPerFrame)
+            return gradientOrSolidBrush(style, color); // Qt's own gradients are quicker
         QBrush brush(shadeGradient(style, color, world, area, usesSteppedGradients(movie_.version(), style)));
         brush.setTransform(QTransform::fromTranslate(area.x(), area.y()) * world.inverted());
         return brush;
@@ -354,7 +370,7 @@ private:
     int samples_;
     bool smoothBitmaps_;
     double stageScale_;
-    int objectsDrawn_ = 0;
+    Budget &budget_;
 };
 
 // Averages each square of `samples` x `samples` pixels into one.
@@ -404,7 +420,8 @@ void drawObjects(QPainter &painter, const Movie &movie, const std::vector<StageO
         list.emplace(object.depth, object.placement);
         ages.emplace(object.depth, object.age);
     }
-    Renderer renderer(painter, movie, samples, smoothBitmaps, scale * 20);
+    Renderer::Budget budget;
+    Renderer renderer(painter, movie, samples, smoothBitmaps, scale * 20, budget);
     renderer.drawList(list, [&ages](int depth, const Placement &) { return ages[depth]; }, base, ColorTransform(), 0);
 }
 

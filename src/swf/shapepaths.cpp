@@ -26,15 +26,10 @@ Edge reversed(const Edge &e)
     return r;
 }
 
-QPainterPath fillPath(const std::vector<Edge> &edges, int fill, bool nonZero)
+// `parts` are the edges of one fill style, each turned so that the fill
+// lies on its right.
+QPainterPath fillPath(const std::vector<Edge> &parts, bool nonZero)
 {
-    std::vector<Edge> parts;
-    for (const Edge &e : edges) {
-        if (e.fill1 == fill)
-            parts.push_back(e);
-        if (e.fill0 == fill)
-            parts.push_back(reversed(e));
-    }
     std::multimap<PointKey, std::size_t> byStart;
     for (std::size_t i = 0; i < parts.size(); ++i)
         byStart.emplace(keyOf(parts[i].from), i);
@@ -69,14 +64,12 @@ QPainterPath fillPath(const std::vector<Edge> &edges, int fill, bool nonZero)
     return path;
 }
 
-QPainterPath strokePath(const std::vector<Edge> &edges, int line, bool closeLoops)
+QPainterPath strokePath(const std::vector<Edge> &edges, bool closeLoops)
 {
     QPainterPath path;
     QPointF subpathStart;
     bool open = false;
     for (const Edge &e : edges) {
-        if (e.line != line)
-            continue;
         if (!open || path.currentPosition() != e.from) {
             if (open && closeLoops && path.currentPosition() == subpathStart)
                 path.closeSubpath();
@@ -98,16 +91,32 @@ CompiledShape compileShape(const ShapeData &shape)
     CompiledShape out;
     out.bounds = shape.bounds;
     for (const ShapeLayer &layer : shape.layers) {
-        PathLayer compiled;
-        for (std::size_t f = 0; f < layer.fills.size(); ++f) {
-            QPainterPath path = fillPath(layer.edges, int(f + 1), shape.nonZero);
-            if (!path.isEmpty())
-                compiled.fills.push_back({layer.fills[f], std::move(path)});
+        // Sort the edges by style first, so that many styles stay cheap.
+        std::map<int, std::vector<Edge>> byFill;
+        std::map<int, std::vector<Edge>> byLine;
+        for (const Edge &e : layer.edges) {
+            if (e.fill1 > 0)
+                byFill[e.fill1].push_back(e);
+            if (e.fill0 > 0)
+                byFill[e.fill0].push_back(reversed(e));
+            if (e.line > 0)
+                byLine[e.line].push_back(e);
         }
-        for (std::size_t l = 0; l < layer.lines.size(); ++l) {
-            QPainterPath path = strokePath(layer.edges, int(l + 1), !layer.lines[l].noClose);
+        PathLayer compiled;
+        for (const auto &[fill, parts] : byFill) {
+            if (fill > int(layer.fills.size()))
+                continue;
+            QPainterPath path = fillPath(parts, shape.nonZero);
             if (!path.isEmpty())
-                compiled.strokes.push_back({layer.lines[l], std::move(path)});
+                compiled.fills.push_back({layer.fills[std::size_t(fill - 1)], std::move(path)});
+        }
+        for (const auto &[line, edges] : byLine) {
+            if (line > int(layer.lines.size()))
+                continue;
+            const LineStyle &style = layer.lines[std::size_t(line - 1)];
+            QPainterPath path = strokePath(edges, !style.noClose);
+            if (!path.isEmpty())
+                compiled.strokes.push_back({style, std::move(path)});
         }
         out.layers.push_back(std::move(compiled));
     }

@@ -55,9 +55,13 @@ void MpvVideoWidget::paintGL()
     mpv_opengl_fbo fbo { int(defaultFramebufferObject()), int(width() * ratio), int(height() * ratio), 0 };
     // The framebuffer has its origin at the bottom, as OpenGL counts.
     int flipY = 1;
+    // Painting runs on the user-interface thread, which must not wait for
+    // a frame's display time.
+    int block = 0;
     mpv_render_param params[] = {
         { MPV_RENDER_PARAM_OPENGL_FBO, &fbo },
         { MPV_RENDER_PARAM_FLIP_Y, &flipY },
+        { MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block },
         { MPV_RENDER_PARAM_INVALID, nullptr },
     };
     mpv_render_context_render(m_render, params);

@@ -229,6 +229,41 @@ Movie &Movie::bitmap(int id, int w, int h, const std::vector<QRgb> &pixels)
     return tag(36, Bits().u16(id).u8(5).u16(w).u16(h).bytes(packed).data());
 }
 
+Movie &Movie::font(int id, const std::vector<QByteArray> &glyphs)
+{
+    Bits offsets;
+    int at = int(glyphs.size()) * 2;
+    QByteArray shapes;
+    for (const QByteArray &g : glyphs) {
+        offsets.u16(at);
+        at += int(g.size());
+        shapes += g;
+    }
+    return tag(10, Bits().u16(id).bytes(offsets.data()).bytes(shapes).data());
+}
+
+Movie &Movie::text(int id, int fontId, int height, const QColor &c, int x, int y,
+                   const std::vector<std::pair<int, int>> &glyphsAndAdvances)
+{
+    Bits b;
+    b.u16(id).rect(QRect(0, 0, 2000, 2000)).matrix().u8(8).u8(16);
+    b.u8(0x8F).u16(fontId).rgb(c).u16(x).u16(y).u16(height).u8(int(glyphsAndAdvances.size()));
+    for (const auto &[glyph, advance] : glyphsAndAdvances)
+        b.ub(8, quint32(glyph)).sb(16, advance);
+    b.flush().u8(0);
+    return tag(11, b.data());
+}
+
+Movie &Movie::morph(int id, const QColor &from, const QColor &to, const QByteArray &startEdges,
+                    const QByteArray &endEdges)
+{
+    const QByteArray styles = Bits().u8(1).u8(0).rgba(from).rgba(to).u8(0).data();
+    Bits b;
+    b.u16(id).rect(QRect(0, 0, 2000, 2000)).rect(QRect(0, 0, 2000, 2000));
+    b.u32(quint32(styles.size() + startEdges.size())).bytes(styles).bytes(startEdges).bytes(endEdges);
+    return tag(46, b.data());
+}
+
 QByteArray Movie::body() const
 {
     return Bits().rect(stage_).u16(int(fps_ * 256)).u16(frames_).bytes(tags_).u16(0).data();

@@ -74,8 +74,17 @@ public:
     Movie &stopAction();
     Movie &gotoAction(int frame1Based);
     Movie &sprite(int id, const Movie &inner); // inner's control tags
-    // A DefineBitsLossless2 image of w x h pixels, all `c`.
+    // A DefineBitsLossless2 image of w x h pixels, row by row.
     Movie &bitmap(int id, int w, int h, const std::vector<QRgb> &pixels);
+    // DefineFont with the given glyph outlines (Edges().end() each), in a
+    // 1024-unit em square.
+    Movie &font(int id, const std::vector<QByteArray> &glyphs);
+    // DefineText: one run of glyphs starting at (x, y) twips.
+    Movie &text(int id, int fontId, int height, const QColor &c, int x, int y,
+                const std::vector<std::pair<int, int>> &glyphsAndAdvances);
+    // DefineMorphShape with one solid fill going from `from` to `to`.
+    Movie &morph(int id, const QColor &from, const QColor &to, const QByteArray &startEdges,
+                 const QByteArray &endEdges);
 
     QByteArray fws() const;
     QByteArray cws() const;

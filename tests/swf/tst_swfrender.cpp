@@ -49,6 +49,8 @@ private Q_SLOTS:
     void bitmapFillsRepeatAndScale();
     void linesAreDrawnOverFillsWithTheirWidth();
     void masksClipTheDepthsUpToTheirClipDepth();
+    void textDrawsFontGlyphsAtTheirHeight();
+    void morphShapesFollowTheirRatio();
     void stageIsScaledToShowAll();
 };
 
@@ -164,6 +166,40 @@ void TestSwfRender::masksClipTheDepthsUpToTheirClipDepth()
     QCOMPARE(image.pixel(80, 20), qRgb(255, 255, 255)); // outside the mask
     QCOMPARE(image.pixel(80, 90), qRgb(0, 255, 0));     // above the clip depth
     QCOMPARE(image.pixel(20, 90), qRgb(0, 255, 0));
+}
+
+void TestSwfRender::textDrawsFontGlyphsAtTheirHeight()
+{
+    // Glyph 0: a box filling the em square's left half; glyph 1: nothing.
+    const QByteArray box = Edges().style(0, 1, 0).moveTo(0, -1024).line(512, 0).line(0, 1024).line(-512, 0)
+                               .line(0, -1024).end();
+    swftest::Movie m = stage();
+    m.font(1, {box, Edges().end()});
+    // 400-twip (20-pixel) glyphs on the baseline y = 60 px, 20 px apart.
+    m.text(2, 1, 400, Qt::blue, 200, 1200, {{0, 400}, {1, 400}, {0, 400}});
+    m.place(1, 2).showFrame();
+    const QImage image = render(m);
+    QCOMPARE(image.pixel(15, 50), qRgb(0, 0, 255));    // first box: x 10..20, y 40..60
+    QCOMPARE(image.pixel(25, 50), qRgb(255, 255, 255)); // right half of the em
+    QCOMPARE(image.pixel(35, 50), qRgb(255, 255, 255)); // empty glyph
+    QCOMPARE(image.pixel(55, 45), qRgb(0, 0, 255));    // third glyph at x 50
+    QCOMPARE(image.pixel(55, 62), qRgb(255, 255, 255)); // below the baseline
+}
+
+void TestSwfRender::morphShapesFollowTheirRatio()
+{
+    // A red square at the left turning into a blue one at the right.
+    const QByteArray start = Edges().rect(QRect(0, 800, 400, 400), 1).end();
+    const QByteArray end = Edges().rect(QRect(1600, 800, 400, 400), 1).end();
+    for (const auto &[ratio, inside, colour] :
+         std::vector<std::tuple<int, int, QRgb>>{{0, 10, qRgb(255, 0, 0)}, {65535, 90, qRgb(0, 0, 255)}, {32768, 50, qRgb(127, 0, 128)}}) {
+        swftest::Movie m = stage();
+        m.morph(1, Qt::red, Qt::blue, start, end);
+        m.placeRatio(1, 1, ratio).showFrame();
+        const QImage image = render(m);
+        QVERIFY2(near(image.pixel(inside, 50), colour, 1), qPrintable(QString::number(ratio)));
+        QCOMPARE(image.pixel(100 - inside, 50), ratio == 32768 ? colour : qRgb(255, 255, 255));
+    }
 }
 
 void TestSwfRender::stageIsScaledToShowAll()

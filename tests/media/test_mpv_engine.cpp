@@ -210,7 +210,6 @@ private Q_SLOTS:
 
         playPause->click();
         QCOMPARE(engine->playState(), MediaEngine::Paused);
-        QTRY_VERIFY(engine->playState() == MediaEngine::Paused); // the player agrees
         playPause->click();
         QCOMPARE(engine->playState(), MediaEngine::Playing);
 

@@ -163,10 +163,13 @@ QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const Q
         image.fill(ramp.at(1));
         return image;
     }
+    // Gradient space moves by a fixed step from one pixel to the next.
+    const QTransform unit = toGradient * QTransform::fromScale(1 / gradientHalfSize, 1 / gradientHalfSize);
+    const QPointF step(unit.m11(), unit.m12());
     for (int y = 0; y < area.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < area.width(); ++x) {
-            const QPointF g = toGradient.map(QPointF(area.x() + x + 0.5, area.y() + y + 0.5)) / gradientHalfSize;
+        QPointF g = unit.map(QPointF(area.x() + 0.5, area.y() + y + 0.5));
+        for (int x = 0; x < area.width(); ++x, g += step) {
             const double t = fill.kind == FillKind::Linear ? (g.x() + 1) / 2 : radialPosition(g.x(), g.y(), fill.focal);
             line[x] = ramp.at(spreadPosition(t, fill.spread));
         }

@@ -373,29 +373,34 @@ private:
     Budget &budget_;
 };
 
-// Averages each square of `samples` x `samples` pixels into one.
-QImage downsample(const QImage &big, int samples)
+// Averages each square of `samples` x `samples` pixels into one. Two
+// channels are summed at once in the halves of a 32-bit word.
+template<int samples> QImage downsample(const QImage &big)
 {
+    static_assert(samples * samples * 255 < 65536);
     QImage small(big.width() / samples, big.height() / samples, QImage::Format_ARGB32_Premultiplied);
-    const int count = samples * samples;
-    std::vector<quint32> sums(std::size_t(small.width()) * 4);
-    for (int y = 0; y < small.height(); ++y) {
+    constexpr quint32 count = samples * samples;
+    const int width = small.width();
+    const int height = small.height();
+    std::vector<quint32> sums(std::size_t(width) * 2);
+    for (int y = 0; y < height; ++y) {
         std::fill(sums.begin(), sums.end(), 0);
         for (int sy = 0; sy < samples; ++sy) {
             const auto *line = reinterpret_cast<const QRgb *>(big.constScanLine(y * samples + sy));
-            for (int x = 0; x < small.width() * samples; ++x) {
-                quint32 *sum = &sums[std::size_t(x / samples) * 4];
-                sum[0] += qRed(line[x]);
-                sum[1] += qGreen(line[x]);
-                sum[2] += qBlue(line[x]);
-                sum[3] += qAlpha(line[x]);
+            quint32 *sum = sums.data();
+            for (int x = 0; x < width; ++x, sum += 2) {
+                for (int sx = 0; sx < samples; ++sx, ++line) {
+                    sum[0] += *line & 0x00FF00FF;        // red and blue
+                    sum[1] += (*line >> 8) & 0x00FF00FF; // alpha and green
+                }
             }
         }
         auto *out = reinterpret_cast<QRgb *>(small.scanLine(y));
-        for (int x = 0; x < small.width(); ++x) {
-            const quint32 *sum = &sums[std::size_t(x) * 4];
-            out[x] = qRgba(int((sum[0] + count / 2) / count), int((sum[1] + count / 2) / count),
-                           int((sum[2] + count / 2) / count), int((sum[3] + count / 2) / count));
+        const quint32 *sum = sums.data();
+        for (int x = 0; x < width; ++x, sum += 2) {
+            const auto average = [](quint32 lanes, int shift) { return ((lanes >> shift & 0xFFFF) + count / 2) / count; };
+            out[x] = (average(sum[1], 16) << 24) | (average(sum[0], 16) << 16) | (average(sum[1], 0) << 8)
+                   | average(sum[0], 0);
         }
     }
     return small;
@@ -456,7 +461,7 @@ void drawStage(QPainter &painter, const Movie &movie, const std::vector<StageObj
         drawObjects(bigPainter, movie, objects, target, samples, true);
     }
     painter.resetTransform();
-    painter.drawImage(device.topLeft(), downsample(big, samples));
+    painter.drawImage(device.topLeft(), downsample<samples>(big));
     painter.restore();
 }
 

@@ -5,6 +5,7 @@
 #include "platform/units.h"
 
 #include <QCloseEvent>
+#include <QPainter>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -37,6 +38,15 @@ bool FormWindow::event(QEvent *event)
     else if (event->type() == QEvent::WindowStateChange)
         m_form.windowResized();
     return QWidget::event(event);
+}
+
+void FormWindow::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    if (!picture.isNull()) {
+        QPainter painter(this);
+        painter.drawImage(QPoint(0, 0), picture);
+    }
 }
 
 void FormWindow::resizeEvent(QResizeEvent *event)
@@ -99,6 +109,9 @@ void Form::Show(bool modal)
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+    // The window is active from here on, as the runtime has it; the window
+    // system's own notice that follows is not counted twice.
+    windowActivated();
     if (modal)
         m_services.modal.run(*this);
 }
@@ -298,6 +311,12 @@ void Form::setBorder(Border border)
         break;
     }
     m_window->setWindowFlags(flags);
+}
+
+void Form::setPicture(const QImage &picture)
+{
+    m_window->picture = picture;
+    m_window->update();
 }
 
 void Form::registerControl(Control *control)

@@ -20,11 +20,14 @@ class FormWindow : public QWidget
 public:
     explicit FormWindow(Form &form);
 
+    QImage picture;
+
 Q_SIGNALS:
     void hiddenOrClosed();
 
 protected:
     bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
@@ -81,6 +84,8 @@ public:
     long BackColor() const { return m_backColor; }
     void setBackColor(long colour);
     void setBorder(Border border);
+    // A picture drawn from the client area's top-left corner.
+    void setPicture(const QImage &picture);
 
     const std::vector<Control *> &Controls() const { return m_controls; }
 

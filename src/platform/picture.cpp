@@ -9,10 +9,14 @@
 
 namespace sky {
 
-Picture Picture::load(const QString &path)
+Picture Picture::load(const QString &path, QSize fitWithin)
 {
     QImageReader reader(path);
     reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    if (fitWithin.isValid() && size.isValid()
+        && (size.width() > fitWithin.width() || size.height() > fitWithin.height()))
+        reader.setScaledSize(size.scaled(fitWithin, Qt::KeepAspectRatio));
     QImage image = reader.read();
     if (image.isNull())
         throw RuntimeError(QStringLiteral("Invalid picture: ") + path);

@@ -15,7 +15,9 @@ public:
     explicit Picture(QImage image) : m_image(std::move(image)) {}
 
     // Loads a JPEG, BMP, GIF or PNG file; throws when it cannot be read.
-    static Picture load(const QString &path);
+    // A preview that is always drawn scaled may ask for a picture no larger
+    // than `fitWithin`, which large photographs decode much faster to.
+    static Picture load(const QString &path, QSize fitWithin = {});
 
     bool isNull() const { return m_image.isNull(); }
     const QImage &image() const { return m_image; }

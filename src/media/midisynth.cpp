@@ -81,7 +81,7 @@ bool playerDone(fluid_player_t *player)
 // Runs the player to its end, writing blocks of samples after the header.
 bool synthesise(fluid_synth_t *synth, fluid_player_t *player, QFile &out, const std::atomic<bool> &cancel)
 {
-    std::array<qint16, kBlockFrames * kChannels> block {};
+    std::array<qint16, std::size_t(kBlockFrames) * kChannels> block {};
     qint64 frames = 0;
     // fluid_is_midifile() looks at the first bytes only; a file the player
     // cannot parse ends before it has any ticks.

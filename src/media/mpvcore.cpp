@@ -136,6 +136,7 @@ void MpvCore::command(const QStringList &args, quint64 replyId)
     for (const QString &arg : args)
         utf8.push_back(arg.toUtf8());
     std::vector<const char *> argv;
+    argv.reserve(utf8.size() + 1);
     for (const QByteArray &arg : utf8)
         argv.push_back(arg.constData());
     argv.push_back(nullptr);

@@ -76,8 +76,10 @@ DisplayOp readPlaceObject(BitReader &r, int version)
         op.hasBlend = true;
         op.values.blend = r.u8();
     }
-    if (flags3 & 0x04)
-        r.u8(); // cache as bitmap
+    if (flags3 & 0x04) {
+        op.hasCache = true;
+        op.values.cached = r.u8() != 0;
+    }
     if (flags3 & 0x20) {
         op.hasVisible = true;
         op.values.visible = r.u8() != 0;

@@ -127,7 +127,13 @@ public:
     {
         if (level > maxNesting || ++budget_.objects > maxObjectsPerFrame)
             return;
-        const QTransform world = placement.matrix.toTransform() * parentWorld;
+        QTransform world = placement.matrix.toTransform() * parentWorld;
+        if (placement.cached) {
+            // A cached bitmap lands on whole pixels.
+            world.setMatrix(world.m11(), world.m12(), world.m13(), world.m21(), world.m22(), world.m23(),
+                            std::round(world.dx() / samples_) * samples_, std::round(world.dy() / samples_) * samples_,
+                            world.m33());
+        }
         const ColorTransform color = parentColor.after(placement.color);
         const QPainter::CompositionMode mode = compositionFor(placement.blend);
         if (mode == QPainter::CompositionMode_SourceOver) {
@@ -265,7 +271,7 @@ private:
         const auto snap = [grid](QPointF p) {
             return QPointF(std::round(p.x() * grid) / grid - shift, std::round(p.y() * grid) / grid - shift);
         };
-        const double tolerance = 0.1 * samples;
+        const double tolerance = 0.05 * samples;
         QPainterPath out;
         out.setFillRule(path.fillRule());
         QPointF at;

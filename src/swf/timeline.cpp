@@ -24,6 +24,8 @@ void setFields(Placement &p, const DisplayOp &op)
         p.visible = op.values.visible;
     if (op.hasBackground)
         p.background = op.values.background;
+    if (op.hasCache)
+        p.cached = op.values.cached;
 }
 
 } // namespace

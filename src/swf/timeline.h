@@ -22,6 +22,7 @@ struct Placement {
     QString name;
     int blend = 0;
     bool visible = true;
+    bool cached = false; // drawn as a bitmap, on whole pixels
     QColor background;   // cached-bitmap background, drawn when valid
     int placedFrame = 1; // frame whose tag put this character there
 };
@@ -33,7 +34,8 @@ struct DisplayOp {
     int depth = 0;
     bool move = false;
     bool hasCharacter = false, hasMatrix = false, hasColor = false, hasRatio = false;
-    bool hasClip = false, hasName = false, hasBlend = false, hasVisible = false, hasBackground = false;
+    bool hasClip = false, hasName = false, hasBlend = false, hasVisible = false, hasBackground = false,
+         hasCache = false;
     Placement values;
 };
 

@@ -13,7 +13,6 @@ namespace {
 
 constexpr int maxNesting = 24;
 constexpr int maxObjectsPerFrame = 200'000;
-constexpr qint64 maxMaskIntersectionWork = 1'000'000;
 constexpr qint64 maxShadedPixelsPerFrame = 64LL * 1024 * 1024;
 constexpr qint64 maxSupersampledPixels = 64LL * 1024 * 1024;
 
@@ -79,14 +78,8 @@ public:
     void drawList(const DisplayList &list, const AgeOf &ageOf, const QTransform &world, const ColorTransform &color,
                   int level)
     {
-        struct Mask {
-            int until;
-            QPainterPath area; // device coordinates
-        };
-        std::vector<Mask> masks;
-        for (const auto &[depth, placement] : list) {
-            while (!masks.empty() && depth > masks.back().until)
-                masks.pop_back();
+        for (auto it = list.begin(); it != list.end(); ++it) {
+            const auto &[depth, placement] = *it;
             if (!placement.visible)
                 continue;
             const qint64 age = ageOf(depth, placement);
@@ -100,26 +93,54 @@ public:
                                   placement.background);
                 painter_.restore();
             }
-            if (placement.clipDepth > 0) {
-                QPainterPath area = outline(placement, age, world, level);
-                // Nested masks: intersect, unless the outlines are too
-                // complex for that to stay quick; then the inner one rules.
-                if (!masks.empty()
-                    && qint64(area.elementCount()) * masks.back().area.elementCount() < maxMaskIntersectionWork)
-                    area = area.intersected(masks.back().area);
-                masks.push_back({placement.clipDepth, area});
-                continue;
-            }
-            if (masks.empty()) {
+            if (placement.clipDepth <= 0) {
                 drawObject(placement, age, world, color, level);
                 continue;
             }
-            painter_.save();
-            painter_.resetTransform();
-            painter_.setClipPath(masks.back().area, Qt::IntersectClip);
-            drawObject(placement, age, world, color, level);
-            painter_.restore();
+            // The objects up to the clip depth show where the mask covers.
+            DisplayList masked;
+            auto next = std::next(it);
+            for (; next != list.end() && next->first <= placement.clipDepth; ++next)
+                masked.insert(*next);
+            drawMasked(placement, age, masked, ageOf, world, color, level);
+            it = std::prev(next);
         }
+    }
+
+    // Draws `content` into a layer, keeps the part the mask's shapes cover
+    // (drawn by the same rules as any fill) and puts the layer down.
+    void drawMasked(const Placement &mask, qint64 age, const DisplayList &content, const AgeOf &ageOf,
+                    const QTransform &world, const ColorTransform &color, int level)
+    {
+        if (content.empty() || level > maxNesting)
+            return;
+        const QSize size(painter_.device()->width(), painter_.device()->height());
+        QImage layer(size, QImage::Format_ARGB32_Premultiplied);
+        QImage stencil(size, QImage::Format_ARGB32_Premultiplied);
+        if (layer.isNull() || stencil.isNull())
+            return;
+        layer.fill(Qt::transparent);
+        stencil.fill(Qt::transparent);
+        {
+            QPainter stencilPainter(&stencil);
+            ColorTransform opaque;
+            opaque.mul[3] = 0;
+            opaque.add[3] = 255;
+            Renderer stencilRenderer = onto(stencilPainter);
+            stencilRenderer.outlinesOnly_ = true;
+            stencilRenderer.drawObject(mask, age, world, opaque, level);
+        }
+        {
+            QPainter layerPainter(&layer);
+            onto(layerPainter).drawList(content, ageOf, world, color, level);
+            layerPainter.resetTransform();
+            layerPainter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            layerPainter.drawImage(0, 0, stencil);
+        }
+        painter_.save();
+        painter_.resetTransform();
+        painter_.drawImage(0, 0, layer);
+        painter_.restore();
     }
 
     void drawObject(const Placement &placement, qint64 age, const QTransform &parentWorld,
@@ -145,8 +166,7 @@ public:
         layer.fill(Qt::transparent);
         {
             QPainter layerPainter(&layer);
-            Renderer inner(layerPainter, movie_, samples_, smoothBitmaps_, stageScale_, budget_);
-            inner.drawCharacter(placement.characterId, placement.ratio, age, world, color, level);
+            onto(layerPainter).drawCharacter(placement.characterId, placement.ratio, age, world, color, level);
         }
         painter_.save();
         painter_.resetTransform();
@@ -210,6 +230,14 @@ public:
     }
 
 private:
+    // A renderer with the same settings drawing onto another painter.
+    Renderer onto(QPainter &painter) const
+    {
+        Renderer other(painter, movie_, samples_, smoothBitmaps_, stageScale_, budget_);
+        other.outlinesOnly_ = outlinesOnly_;
+        return other;
+    }
+
     void drawShape(const CompiledShape &shape, const QTransform &world, const ColorTransform &color)
     {
         painter_.setTransform(world);
@@ -217,6 +245,8 @@ private:
             painter_.setPen(Qt::NoPen);
             for (const FilledPath &fill : layer.fills)
                 fillPath(fill.path, fill.style, world, color);
+            if (outlinesOnly_)
+                continue; // a mask is its fills
             for (const StrokedPath &stroke : layer.strokes)
                 strokePath(stroke, world, color);
         }
@@ -377,6 +407,7 @@ private:
     bool smoothBitmaps_;
     double stageScale_;
     Budget &budget_;
+    bool outlinesOnly_ = false;
 };
 
 // Averages each square of `samples` x `samples` pixels into one. Two

@@ -4,6 +4,7 @@
 #include "core/splash.h"
 #include "flash/form3.h"
 #include "mainwindow/form1.h"
+#include "skins/form2.h"
 
 namespace sky {
 
@@ -24,6 +25,30 @@ Form1 &Program::form1()
     if (!m_form1)
         m_form1 = std::make_unique<Form1>(*this);
     return *m_form1;
+}
+
+Form2 &Program::form2()
+{
+    if (!m_form2)
+        m_form2 = std::make_unique<Form2>(*this);
+    return *m_form2;
+}
+
+void Program::loadAndUnloadSkinManager()
+{
+    form2().Load();
+    form2().Unload();
+}
+
+void Program::hideAndUnloadSkinManager()
+{
+    form2().Hide();
+    form2().Unload();
+}
+
+void Program::showSkinManager()
+{
+    form2().Show();
 }
 
 Form3 &Program::form3()

@@ -10,6 +10,7 @@
 namespace sky {
 
 class Form1;
+class Form2;
 class Form3;
 class frmSplash;
 
@@ -32,6 +33,7 @@ public:
     QString settingsPath();
 
     Form1 &form1();
+    Form2 &form2();
     Form3 &form3();
     frmSplash &splash();
 
@@ -42,12 +44,13 @@ public:
     // The main window's termination, once, when the program ends.
     void terminate();
 
-    // Windows that other work brings. Until they exist, these do nothing.
     // The skin manager is loaded and unloaded once at start-up so that it
     // applies the skin settings just read.
-    void loadAndUnloadSkinManager() {}
-    void hideAndUnloadSkinManager() {}
-    void showSkinManager() {}
+    void loadAndUnloadSkinManager();
+    void hideAndUnloadSkinManager();
+    void showSkinManager();
+
+    // Windows that other work brings. Until they exist, these do nothing.
     void showTipOfTheDayModal() {}
     void showPasswordPrompt() {}
     void showHelpBrowser() {}
@@ -59,6 +62,7 @@ private:
     MediaEngineFactory m_mediaFactory;
     Module1 m_module;
     std::unique_ptr<Form1> m_form1;
+    std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<frmSplash> m_splash;
     bool m_terminated = false;

@@ -57,6 +57,9 @@ void TestShutdownSignal::signalsCloseThePlayerCleanly()
     Module1 settings;
     settings.SaveSettings = saveSettings;
     settings.SkinPath[0] = u"/pictures/kept.jpg"_s;
+    // The skin manager sets the display mode from the fitting mode at
+    // start-up; a file that agrees with it is written back unchanged.
+    settings.SkinDisplayMode = settings.SkinFitMode;
     const QString savePath = QDir(folder.path()).filePath(u"save.ata"_s);
     QVERIFY(writeSettingsFile(savePath, settings));
 

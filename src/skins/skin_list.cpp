@@ -1,0 +1,86 @@
+#include "core/module1.h"
+#include "skins/form2.h"
+#include "skins/skin_rules.h"
+
+namespace sky {
+
+namespace {
+
+constexpr int kEscape = 27;
+const QString kSkinsFull = QStringLiteral("Maximun skins possible is 80");
+
+} // namespace
+
+void Form2::appendSkin(const QString &path, const QString &text)
+{
+    const auto at = static_cast<std::size_t>(m.SkinCount.value());
+    m.SkinPath[at] = path;
+    m.SkinName[at] = text;
+    List1.AddItem(text);
+    m.SkinCount = m.SkinCount + 1;
+}
+
+void Form2::recolourList()
+{
+    const long colour = skinListColour(List1.ListCount());
+    List1.setBackColor(colour);
+    m.SkinListColour = static_cast<double>(colour);
+}
+
+void Form2::Command3_Click()
+{
+    if (File1.FileName().isEmpty())
+        return;
+    if (m.SkinCount < kMaxSkins)
+        appendSkin(selectedPath(), skinEntryText(File1.Path(), File1.FileName(), paths()));
+    else
+        services().messageBox.show(kSkinsFull);
+    recolourList();
+}
+
+void Form2::Command5_Click()
+{
+    m.AddAllBusy = 1;
+    const QString folder = File1.Path();
+    for (int i = 0; i < File1.ListCount(); ++i) {
+        File1.setListIndex(i);
+        if (m.SkinCount >= kMaxSkins) {
+            services().messageBox.show(kSkinsFull);
+            break;
+        }
+        appendSkin(paths().join(folder, File1.FileName()), skinEntryText(folder, File1.FileName(), paths()));
+    }
+    recolourList();
+    m.AddAllBusy = 0;
+}
+
+void Form2::Command4_Click()
+{
+    m.SkinCount = 0;
+    for (int i = 0; i < kMaxSkins; ++i)
+        m.SkinPath[static_cast<std::size_t>(i)] = QString();
+    List1.Clear();
+    recolourList();
+}
+
+void Form2::List1_KeyPress(int &keyAscii)
+{
+    const int k = List1.ListIndex();
+    if (keyAscii != kEscape || k < 0)
+        return;
+    for (int i = k; i < kMaxSkins; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        m.SkinPath[at] = m.SkinPath[at + 1];
+        m.SkinName[at] = m.SkinName[at + 1];
+    }
+    m.SkinPath[kMaxSkins] = QString();
+    m.SkinName[kMaxSkins] = QString();
+    List1.RemoveItem(k);
+    m.SkinCount = m.SkinCount - 1;
+    if (List1.ListCount() == k)
+        List1.setListIndex(k - 1);
+    else
+        List1.setListIndex(k);
+}
+
+} // namespace sky

@@ -38,6 +38,11 @@ struct BitmapCharacter {
 struct FontCharacter {
     std::vector<QPainterPath> glyphs; // in font units
     double emSize = 1024;             // units per em
+    std::vector<quint16> codes;       // character of each glyph, when given
+    std::vector<double> advances;     // font units, when the font has a layout
+    double ascent = 0, descent = 0;   // font units
+    QString name;
+    bool bold = false, italic = false;
 };
 
 struct TextGlyph {

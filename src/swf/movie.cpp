@@ -3,6 +3,7 @@
 #include "bitmaps.h"
 #include "bitreader.h"
 #include "displaytags.h"
+#include "edittext.h"
 #include "morph.h"
 #include "swffile.h"
 #include "text.h"
@@ -39,6 +40,7 @@ enum TagCode : int {
     tagDefineButton2 = 34,
     tagDefineBitsJpeg3 = 35,
     tagDefineBitsLossless2 = 36,
+    tagDefineEditText = 37,
     tagDefineSprite = 39,
     tagFrameLabel = 43,
     tagDefineMorphShape = 46,
@@ -189,13 +191,26 @@ void Movie::readDefinition(const Tag &tag, const QByteArray &buffer)
     case tagDefineFont2:
     case tagDefineFont3: {
         const quint16 id = r.u16();
-        dictionary_.insert_or_assign(id, readDefineFont(r, tag.code, edgeBudget_));
+        FontCharacter font = readDefineFont(r, tag.code, edgeBudget_);
+        fontNames_.try_emplace(std::make_tuple(font.name, font.bold, font.italic), id);
+        dictionary_.insert_or_assign(id, std::move(font));
         break;
     }
     case tagDefineText:
     case tagDefineText2: {
         const quint16 id = r.u16();
         dictionary_.insert_or_assign(id, readDefineText(r, tag.code == tagDefineText ? 1 : 2));
+        break;
+    }
+    case tagDefineEditText: {
+        const quint16 id = r.u16();
+        FontLookup fonts;
+        fonts.byId = [this](quint16 font) { return std::get_if<FontCharacter>(character(font)); };
+        fonts.byName = [this](const QString &name, bool bold, bool italic) -> quint16 {
+            const auto found = fontNames_.find(std::make_tuple(name, bold, italic));
+            return found == fontNames_.end() ? 0 : found->second;
+        };
+        dictionary_.insert_or_assign(id, readDefineEditText(r, fonts));
         break;
     }
     case tagDefineButton:

@@ -11,6 +11,7 @@
 
 #include <map>
 #include <memory>
+#include <tuple>
 
 namespace sky::swf {
 
@@ -55,6 +56,7 @@ private:
     QByteArray jpegTables_;
     Timeline root_;
     std::map<quint16, Character> dictionary_;
+    std::map<std::tuple<QString, bool, bool>, quint16> fontNames_; // first font of each name and style
 };
 
 } // namespace sky::swf

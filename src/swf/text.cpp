@@ -30,6 +30,28 @@ QPainterPath readGlyph(const QByteArray &data, qsizetype from, qsizetype to, qin
     return path;
 }
 
+// The code table after the glyphs, then ascent, descent, leading and the
+// advances when the font carries its layout. Missing parts stay empty.
+void readCodesAndLayout(FontCharacter &font, const QByteArray &table, qsizetype at, int count, quint8 flags)
+{
+    if (at < 0 || at > table.size())
+        return;
+    BitReader r(table.constData() + at, table.size() - at);
+    try {
+        for (int i = 0; i < count; ++i)
+            font.codes.push_back((flags & 0x04) ? r.u16() : r.u8());
+        if (flags & 0x80) {
+            font.ascent = r.u16();
+            font.descent = r.u16();
+            r.s16(); // leading
+            for (int i = 0; i < count; ++i)
+                font.advances.push_back(r.s16());
+        }
+    } catch (const ParseError &) {
+        // a font without codes or layout
+    }
+}
+
 } // namespace
 
 FontCharacter readDefineFont(BitReader &r, int tagCode, qint64 &edgeBudget)
@@ -50,14 +72,17 @@ FontCharacter readDefineFont(BitReader &r, int tagCode, qint64 &edgeBudget)
         offsets.push_back(table.size());
     } else {
         const quint8 flags = r.u8();
+        font.bold = flags & 0x01;
+        font.italic = flags & 0x02;
         r.u8(); // language
-        r.skip(r.u8());
+        font.name = QString::fromUtf8(r.bytes(r.u8())).remove(QChar(0));
         const int count = r.u16();
         const bool wide = (flags & 0x08) != 0;
         BitReader tableStart = r;
         for (int i = 0; i <= count; ++i)
             offsets.push_back(qsizetype(wide ? r.u32() : r.u16()));
         table = tableStart.bytes(tableStart.remaining());
+        readCodesAndLayout(font, table, offsets.back(), count, flags);
     }
     for (std::size_t i = 0; i + 1 < offsets.size(); ++i)
         font.glyphs.push_back(readGlyph(table, offsets[i], offsets[i + 1], edgeBudget));

@@ -1,0 +1,235 @@
+#include "edittext.h"
+
+#include "bitreader.h"
+
+#include <QHash>
+
+#include <cmath>
+
+namespace sky::swf {
+namespace {
+
+constexpr double gutter = 40; // twips between the border and the text
+
+struct Styled {
+    QChar ch;
+    QColor color;
+    quint16 font;
+};
+
+struct Style {
+    QColor color;
+    QString face;
+    bool bold = false, italic = false;
+};
+
+QString attribute(const QString &tag, const QString &name)
+{
+    const qsizetype at = tag.indexOf(name + QLatin1Char('='));
+    if (at < 0)
+        return {};
+    QString value = tag.mid(at + name.size() + 1);
+    const QChar quote = value.isEmpty() ? QChar() : value[0];
+    if (quote == u'"' || quote == u'\'')
+        return value.mid(1).section(quote, 0, 0);
+    return value.section(u' ', 0, 0);
+}
+
+QString entity(const QString &name)
+{
+    if (name == u"lt")
+        return QStringLiteral("<");
+    if (name == u"gt")
+        return QStringLiteral(">");
+    if (name == u"amp")
+        return QStringLiteral("&");
+    if (name == u"quot")
+        return QStringLiteral("\"");
+    if (name == u"apos")
+        return QStringLiteral("'");
+    if (name == u"nbsp")
+        return QString(QChar(0xA0));
+    if (name.startsWith(u'#')) {
+        bool ok = false;
+        const uint code = name.startsWith(u"#x") ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok);
+        if (ok && code > 0 && code < 0x10000)
+            return QString(QChar(char16_t(code)));
+    }
+    return QLatin1Char('&') + name + QLatin1Char(';');
+}
+
+// The characters of HTML text with the colour and font each is drawn in.
+std::vector<Styled> fromHtml(const QString &html, const Style &base, const FontLookup &fonts, quint16 baseFont)
+{
+    std::vector<Styled> out;
+    std::vector<Style> styles{base};
+    const auto fontOf = [&](const Style &style) {
+        const quint16 id = fonts.byName(style.face, style.bold, style.italic);
+        return id ? id : baseFont;
+    };
+    quint16 font = fontOf(base);
+    const auto push = [&](Style style) {
+        styles.push_back(std::move(style));
+        font = fontOf(styles.back());
+    };
+    for (qsizetype i = 0; i < html.size(); ++i) {
+        const QChar c = html[i];
+        if (c == u'<') {
+            const qsizetype end = html.indexOf(u'>', i);
+            if (end < 0)
+                break;
+            const QString tag = html.mid(i + 1, end - i - 1).trimmed();
+            const QString name = tag.section(u' ', 0, 0).toLower();
+            i = end;
+            Style style = styles.back();
+            if (name == u"br" || name == u"br/" || name == u"/p" || name == u"/li") {
+                out.push_back({u'\n', style.color, font});
+            } else if (name == u"font") {
+                const QColor color(attribute(tag, QStringLiteral("color")));
+                if (color.isValid())
+                    style.color = QColor(color.red(), color.green(), color.blue(), base.color.alpha());
+                const QString face = attribute(tag, QStringLiteral("face"));
+                if (!face.isEmpty())
+                    style.face = face;
+                push(style);
+            } else if (name == u"b" || name == u"i") {
+                (name == u"b" ? style.bold : style.italic) = true;
+                push(style);
+            } else if ((name == u"/font" || name == u"/b" || name == u"/i") && styles.size() > 1) {
+                styles.pop_back();
+                font = fontOf(styles.back());
+            }
+        } else if (c == u'&') {
+            const qsizetype end = html.indexOf(u';', i);
+            if (end < 0 || end - i > 10) {
+                out.push_back({c, styles.back().color, font});
+                continue;
+            }
+            for (QChar e : entity(html.mid(i + 1, end - i - 1)))
+                out.push_back({e, styles.back().color, font});
+            i = end;
+        } else {
+            out.push_back({c, styles.back().color, font});
+        }
+    }
+    if (!out.empty() && out.back().ch == u'\n')
+        out.pop_back();
+    return out;
+}
+
+} // namespace
+
+TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts)
+{
+    TextCharacter text;
+    const QRectF bounds = r.rect();
+    const int high = r.u8(); // the flags are bit fields, first byte first
+    const quint16 flags = quint16((high << 8) | r.u8());
+    const bool hasText = flags & 0x8000, wordWrap = flags & 0x4000, hasColor = flags & 0x0400;
+    const bool hasMaxLength = flags & 0x0200, hasFont = flags & 0x0100, hasFontClass = flags & 0x0080;
+    const bool hasLayout = flags & 0x0020, html = flags & 0x0002;
+    quint16 fontId = 0;
+    double height = 240;
+    if (hasFont)
+        fontId = r.u16();
+    if (hasFontClass)
+        r.string();
+    if (hasFont || hasFontClass)
+        height = r.u16();
+    const QColor color = hasColor ? r.rgba() : QColor(0, 0, 0);
+    if (hasMaxLength)
+        r.u16();
+    int align = 0;
+    double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;
+    if (hasLayout) {
+        align = r.u8();
+        leftMargin = r.u16();
+        rightMargin = r.u16();
+        indent = r.u16();
+        leading = r.s16();
+    }
+    r.string(); // variable name
+    const FontCharacter *font = fonts.byId(fontId);
+    if (!hasText || !font || font->codes.empty())
+        return text;
+    // The first font of this name and style stands for the others.
+    if (const quint16 first = fonts.byName(font->name, font->bold, font->italic); first && fonts.byId(first)) {
+        fontId = first;
+        font = fonts.byId(first);
+    }
+    const QString initial = r.string();
+    const std::vector<Styled> chars = html ? fromHtml(initial, {color, font->name, false, false}, fonts, fontId) : [&] {
+        std::vector<Styled> plain;
+        for (QChar c : initial)
+            plain.push_back({c == u'\r' ? QChar(u'\n') : c, color, fontId});
+        return plain;
+    }();
+
+    // Glyph indices by character, per font used.
+    std::map<quint16, QHash<char16_t, int>> glyphTables;
+    const auto glyphOf = [&](const Styled &c) {
+        auto [table, added] = glyphTables.try_emplace(c.font);
+        const FontCharacter *f = fonts.byId(c.font);
+        if (added && f)
+            for (std::size_t i = 0; i < f->codes.size(); ++i)
+                table->second.insert(f->codes[i], int(i));
+        return table->second.value(c.ch.unicode(), -1);
+    };
+    const auto advanceOf = [&](const Styled &c) {
+        const FontCharacter *f = fonts.byId(c.font);
+        const int glyph = glyphOf(c);
+        const double scale = f ? height / f->emSize : 0;
+        // Advances are whole twips.
+        if (glyph >= 0 && std::size_t(glyph) < f->advances.size())
+            return std::floor(f->advances[std::size_t(glyph)] * scale);
+        return glyph >= 0 && std::size_t(glyph) < f->glyphs.size()
+                 ? f->glyphs[std::size_t(glyph)].boundingRect().right() * scale
+                 : height / 2;
+    };
+    const double scale = height / font->emSize;
+    const double ascent = font->ascent > 0 ? font->ascent * scale : height * 0.8;
+    const double lineHeight = (font->ascent + font->descent > 0 ? (font->ascent + font->descent) * scale : height)
+                            + leading;
+    const double left = bounds.left() + gutter + leftMargin;
+    const double width = bounds.width() - 2 * gutter - leftMargin - rightMargin;
+
+    // Lay out line by line: a line ends at a line break or, when wrapping,
+    // before the word that would run past the right edge.
+    double y = bounds.top() + gutter + ascent;
+    std::size_t start = 0;
+    while (start < chars.size()) {
+        double x = start == 0 ? indent : 0;
+        std::size_t end = start, lastSpace = 0;
+        for (; end < chars.size() && chars[end].ch != u'\n'; ++end) {
+            const double advance = advanceOf(chars[end]);
+            if (wordWrap && x + advance > width && lastSpace > start) {
+                end = lastSpace;
+                break;
+            }
+            if (chars[end].ch == u' ')
+                lastSpace = end;
+            x += advance;
+        }
+        double lineWidth = 0;
+        for (std::size_t i = start; i < end; ++i)
+            lineWidth += advanceOf(chars[i]);
+        double pen = left + (start == 0 ? indent : 0);
+        if (align == 1)
+            pen = left + width - lineWidth;
+        else if (align == 2)
+            pen = left + (width - lineWidth) / 2;
+        for (std::size_t i = start; i < end; ++i) {
+            const int glyph = glyphOf(chars[i]);
+            if (glyph >= 0)
+                text.glyphs.push_back({chars[i].font, glyph, height, QPointF(pen, y), chars[i].color});
+            pen += advanceOf(chars[i]);
+        }
+        start = end < chars.size() && (chars[end].ch == u'\n' || chars[end].ch == u' ') ? end + 1 : end;
+        y += lineHeight;
+        if (y - ascent > bounds.bottom())
+            break;
+    }
+    return text;
+}
+
+} // namespace sky::swf

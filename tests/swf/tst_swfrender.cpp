@@ -184,6 +184,15 @@ void TestSwfRender::textDrawsFontGlyphsAtTheirHeight()
     QCOMPARE(image.pixel(35, 50), qRgb(255, 255, 255)); // empty glyph
     QCOMPARE(image.pixel(55, 45), qRgb(0, 0, 255));    // third glyph at x 50
     QCOMPARE(image.pixel(55, 62), qRgb(255, 255, 255)); // below the baseline
+
+    // A text field of a real movie: HTML text in an embedded font.
+    MoviePlayer player;
+    if (!player.load(QStringLiteral(SKY_SWF_CORPUS_DIR "/ruffle/from_shumway__acid__acid-text-escape/test.swf")))
+        QSKIP("the SWF corpus is not beside the sources");
+    const QImage field = player.renderFrame(RenderOptions{false});
+    QCOMPARE(field.pixel(55, 90), qRgb(255, 0, 0)); // the "&" of "&bg;"
+    QCOMPARE(field.pixel(30, 90), qRgb(255, 255, 255));
+    QCOMPARE(field.pixel(260, 200), qRgb(255, 0, 0)); // the K of the second field
 }
 
 void TestSwfRender::morphShapesFollowTheirRatio()

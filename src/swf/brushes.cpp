@@ -63,8 +63,12 @@ public:
     Ramp(const FillStyle &fill, const ColorTransform &color, bool stepped)
         : linearRgb_(fill.interpolation == 1), continuous_(!stepped)
     {
-        for (const GradientStop &stop : fill.stops)
-            stops_.push_back({stop.ratio, color.apply(stop.color)});
+        // Stops share no ratio: each takes at least the step after the one
+        // before, so every colour shows.
+        for (const GradientStop &stop : fill.stops) {
+            const double ratio = stops_.empty() ? stop.ratio : qMin(255.0, qMax(stop.ratio, stops_.back().ratio + 1));
+            stops_.push_back({ratio, color.apply(stop.color)});
+        }
         if (stops_.empty())
             stops_.push_back({0, QColor(0, 0, 0)});
         const int steps = continuous_ ? fineSteps : 256;
@@ -151,7 +155,7 @@ double radialPosition(double x, double y, double focal)
 } // namespace
 
 QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const QTransform &toDevice, const QRect &area,
-                     bool stepped)
+                     bool stepped, int pixelSize)
 {
     QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
@@ -163,15 +167,20 @@ QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const Q
         image.fill(ramp.at(1));
         return image;
     }
-    // Gradient space moves by a fixed step from one pixel to the next.
+    // Each picture pixel takes the colour at its centre, however many device
+    // pixels it covers. Gradient space moves by a fixed step per pixel.
     const QTransform unit = toGradient * QTransform::fromScale(1 / gradientHalfSize, 1 / gradientHalfSize);
-    const QPointF step(unit.m11(), unit.m12());
+    const QPointF step = QPointF(unit.m11(), unit.m12()) * pixelSize;
+    const auto centreOf = [pixelSize](int device) { return (std::floor(double(device) / pixelSize) + 0.5) * pixelSize; };
     for (int y = 0; y < area.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        QPointF g = unit.map(QPointF(area.x() + 0.5, area.y() + y + 0.5));
-        for (int x = 0; x < area.width(); ++x, g += step) {
+        QPointF g = unit.map(QPointF(centreOf(area.x()), centreOf(area.y() + y)));
+        int x = 0;
+        for (int column = int(std::floor(double(area.x()) / pixelSize)); x < area.width(); ++column, g += step) {
             const double t = fill.kind == FillKind::Linear ? (g.x() + 1) / 2 : radialPosition(g.x(), g.y(), fill.focal);
-            line[x] = ramp.at(spreadPosition(t, fill.spread));
+            const QRgb value = ramp.at(spreadPosition(t, fill.spread));
+            for (const int end = qMin(area.width(), (column + 1) * pixelSize - area.x()); x < end; ++x)
+                line[x] = value;
         }
     }
     return image;

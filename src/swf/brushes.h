@@ -13,11 +13,12 @@ namespace sky::swf {
 // own space; linear-RGB interpolation is approximated with extra stops.
 QBrush gradientOrSolidBrush(const FillStyle &fill, const ColorTransform &color);
 
-// The pixels of a gradient fill over `area` (device pixels), sampled at
-// pixel centres. `toDevice` maps the fill's shape space to device pixels;
-// `stepped` picks the 256-step colour lookup of newer players.
+// The pixels of a gradient fill over `area` (device pixels), each picture
+// pixel of `pixelSize` x `pixelSize` device pixels coloured from its centre.
+// `toDevice` maps the fill's shape space to device pixels; `stepped` picks
+// the 256-step colour lookup of newer players.
 QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const QTransform &toDevice, const QRect &area,
-                     bool stepped);
+                     bool stepped, int pixelSize = 1);
 
 // Whether a fill gets the 256-step gradient lookup: padded radial ones, and
 // reflected or repeated ones in newer movies.

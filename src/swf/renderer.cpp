@@ -342,7 +342,7 @@ private:
         budget_.shadedPixels += qint64(area.width()) * area.height();
         if (budget_.shadedPixels > maxShadedPixelsPerFrame)
             return gradientOrSolidBrush(style, color); // Qt's own gradients are quicker
-        QBrush brush(shadeGradient(style, color, world, area, usesSteppedGradients(movie_.version(), style)));
+        QBrush brush(shadeGradient(style, color, world, area, usesSteppedGradients(movie_.version(), style), samples_));
         brush.setTransform(QTransform::fromTranslate(area.x(), area.y()) * world.inverted());
         return brush;
     }

@@ -13,8 +13,6 @@ namespace sky {
 
 namespace {
 
-// Frame of a window whose frame the window system has not reported yet:
-// 4-pixel borders and a 22-pixel title bar.
 constexpr float kDefaultFrameWidth = 8 * kTwipsPerPixel;
 constexpr float kDefaultFrameHeight = 30 * kTwipsPerPixel;
 // The outer height a minimised window reports.
@@ -145,22 +143,25 @@ void Form::Refresh()
     m_window->update();
 }
 
+// The frame a window of this border style is counted with: borders of 4
+// pixels and a title bar of 22 (18 on a tool window). The outer size is the
+// client size and this frame, whatever the window system draws around it, so
+// that sizes set from code read back exactly.
 float Form::frameWidth() const
 {
-    const QRect frame = m_window->frameGeometry();
-    const QRect inner = m_window->geometry();
-    if (m_window->isVisible() && frame.width() > inner.width())
-        return pixelsToTwips(frame.width() - inner.width());
-    return kDefaultFrameWidth;
+    return m_border == Border::None ? 0.0f : kDefaultFrameWidth;
 }
 
 float Form::frameHeight() const
 {
-    const QRect frame = m_window->frameGeometry();
-    const QRect inner = m_window->geometry();
-    if (m_window->isVisible() && frame.height() > inner.height())
-        return pixelsToTwips(frame.height() - inner.height());
-    return kDefaultFrameHeight;
+    switch (m_border) {
+    case Border::None:
+        return 0.0f;
+    case Border::ToolWindow:
+        return kDefaultFrameHeight - 4 * kTwipsPerPixel;
+    default:
+        return kDefaultFrameHeight;
+    }
 }
 
 bool Form::isMinimized() const
@@ -295,6 +296,7 @@ void Form::setBackColor(long colour)
 
 void Form::setBorder(Border border)
 {
+    m_border = border;
     Qt::WindowFlags flags = Qt::Window;
     switch (border) {
     case Border::Sizable:

@@ -120,6 +120,7 @@ private:
     float m_clientHeight = 0;
     QSize m_appliedPixels;
     long m_backColor = 0;
+    Border m_border = Border::Sizable;
 };
 
 } // namespace sky

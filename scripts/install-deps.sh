@@ -18,7 +18,7 @@ packages=(
   # fuzzing the SWF engine: clang with libFuzzer and the sanitizers
   clang libclang-rt-14-dev
   # fonts for the widgets, also when tests draw offscreen
-  fonts-dejavu-core fontconfig
+  fonts-dejavu-core fonts-dejavu-extra fontconfig
   # headless display and screenshots
   xvfb xauth x11-apps imagemagick
 )

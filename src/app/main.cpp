@@ -15,7 +15,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(sky::kAppTitle);
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans Condensed"), 8));
 
     sky::QtMessageBox messageBox;
     sky::QtFileDialog fileDialog;

@@ -143,7 +143,7 @@ void Form2::design()
     Label6.setCaption(QStringLiteral("    u     l"));
     Label6.setForeColor(rgb(0, 0, 255));
     for (Label *letters : {&Label5, &Label6})
-        letters->setFont(QStringLiteral("DejaVu Sans Mono"), 8, true);
+        letters->setFont(QStringLiteral("DejaVu Sans"), 7);
 
     // The runtime's 5 ms timer ticks at the system clock's pace.
     Timer1.setInterval(16);

@@ -395,9 +395,10 @@ private:
     void drawText(const TextCharacter &text, const QTransform &world, const ColorTransform &color)
     {
         painter_.setPen(Qt::NoPen);
+        FillStyle solid;
         forEachGlyph(text, [&](const QPainterPath &glyph, const QTransform &t, const QColor &c) {
-            painter_.setTransform(t * world);
-            painter_.fillPath(glyph, color.apply(c));
+            solid.color = c;
+            fillPath(glyph, solid, t * world, color);
         });
     }
 

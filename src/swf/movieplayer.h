@@ -13,13 +13,21 @@ class QPainter;
 namespace sky::swf {
 
 // Plays a movie: the main timeline's playhead, its display list and the
-// tick count that drives the sprites placed on it. Frames count from 1.
+// tick count that drives the sprites placed on it. Frames count from 1:
+// currentFrame() is 1 on the first frame, and gotoFrame(n) takes the same
+// numbers.
 //
-// A tick is one frame period: the playhead moves on when playing, the
-// frame's actions run (stop, play, go to), and every sprite advances.
+// A tick is one frame period (movie()->frameRate() per second): the
+// playhead moves on when playing, the frame's actions run (stop, play, go
+// to), and every sprite advances. Sprites keep running on ticks while the
+// main timeline is stopped, as in the original player; a caller that wants
+// a still picture does not tick.
+//
 // gotoFrame() and the steps built on it rebuild the display list from the
 // nearest stored snapshot of the timeline, so they cost the same wherever
 // they land and show what playing from frame 1 would show there.
+//
+// Nothing here needs a window: draw() paints onto any QPainter.
 class MoviePlayer {
 public:
     // Loads a movie file; on failure the previous movie is kept and
@@ -49,7 +57,8 @@ public:
     void back();
     void forward();
 
-    // Draws the frame shown, scaled into `target` keeping the aspect ratio.
+    // Draws the frame shown, scaled into `target` keeping the aspect ratio
+    // ("show all"), centred, the rest of `target` in the background colour.
     void draw(QPainter &painter, const QRectF &target, const RenderOptions &options = {}) const;
     // The frame shown at the stage's size in pixels.
     QImage renderFrame(const RenderOptions &options = {}) const;

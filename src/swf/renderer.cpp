@@ -5,6 +5,7 @@
 #include "raster.h"
 
 #include <QPainter>
+#include <QPainterPathStroker>
 
 #include <cmath>
 #include <functional>
@@ -328,11 +329,21 @@ private:
         pen.setJoinStyle(joinFor(style.join));
         pen.setMiterLimit(style.miterLimit);
         if (pixels <= samples_ || scale <= 0) {
-            pen.setWidthF(samples_);
-            pen.setCosmetic(true);
-        } else {
-            pen.setWidthF(pixels / scale);
+            // Thin lines are a one-pixel band around the outline, filled by
+            // the same rules as shapes.
+            QPainterPathStroker stroker;
+            stroker.setWidth(samples_);
+            stroker.setCapStyle(Qt::FlatCap);
+            stroker.setJoinStyle(Qt::MiterJoin);
+            QPainterPath band = snappedToTwips(stroker.createStroke(world.map(stroke.path)), samples_);
+            band.setFillRule(Qt::WindingFill);
+            QBrush brush = pen.brush(); // from shape space to device space
+            brush.setTransform(brush.transform() * world);
+            painter_.setTransform(QTransform());
+            painter_.fillPath(band, brush);
+            return;
         }
+        pen.setWidthF(pixels / scale);
         painter_.setPen(pen);
         painter_.setBrush(Qt::NoBrush);
         painter_.drawPath(stroke.path);

@@ -4,6 +4,8 @@
 #include "core/splash.h"
 #include "flash/form3.h"
 #include "mainwindow/form1.h"
+#include "options/form4.h"
+#include "options/form5.h"
 #include "skins/form2.h"
 
 namespace sky {
@@ -66,6 +68,25 @@ bool Program::showFlashWindowModal()
         return false;
     }
     return true;
+}
+
+Form4 &Program::form4()
+{
+    if (!m_form4)
+        m_form4 = std::make_unique<Form4>(*this);
+    return *m_form4;
+}
+
+Form5 &Program::form5()
+{
+    if (!m_form5)
+        m_form5 = std::make_unique<Form5>(*this);
+    return *m_form5;
+}
+
+void Program::showPasswordPrompt()
+{
+    form4().Show();
 }
 
 frmSplash &Program::splash()

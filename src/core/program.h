@@ -12,6 +12,8 @@ namespace sky {
 class Form1;
 class Form2;
 class Form3;
+class Form4;
+class Form5;
 class frmSplash;
 
 // The application object: it owns the shared state and the one instance of
@@ -35,6 +37,8 @@ public:
     Form1 &form1();
     Form2 &form2();
     Form3 &form3();
+    Form4 &form4();
+    Form5 &form5();
     frmSplash &splash();
 
     // The start of the program: the main window is loaded and shown.
@@ -49,10 +53,10 @@ public:
     void loadAndUnloadSkinManager();
     void hideAndUnloadSkinManager();
     void showSkinManager();
+    void showPasswordPrompt();
 
     // Windows that other work brings. Until they exist, these do nothing.
     void showTipOfTheDayModal() {}
-    void showPasswordPrompt() {}
     void showHelpBrowser() {}
     // Shows the Flash window modally; false when it cannot be created.
     bool showFlashWindowModal();
@@ -64,6 +68,8 @@ private:
     std::unique_ptr<Form1> m_form1;
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;
+    std::unique_ptr<Form4> m_form4;
+    std::unique_ptr<Form5> m_form5;
     std::unique_ptr<frmSplash> m_splash;
     bool m_terminated = false;
 };

@@ -68,13 +68,21 @@ void CheckBox::userToggled(bool checked)
 
 namespace {
 
+const char *const kOptionProperty = "skyOption";
+
 QAbstractButton *optionWidget(OptionButton::Look look)
 {
-    if (look == OptionButton::Look::Standard)
-        return new QRadioButton;
-    auto *button = new QPushButton;
-    button->setCheckable(true);
-    button->setAutoExclusive(true);
+    QAbstractButton *button = nullptr;
+    if (look == OptionButton::Look::Standard) {
+        button = new QRadioButton;
+    } else {
+        button = new QPushButton;
+        button->setCheckable(true);
+    }
+    // The options of one container form a group; Qt's own grouping would
+    // also take in the options of frames inside that container.
+    button->setAutoExclusive(false);
+    button->setProperty(kOptionProperty, true);
     return button;
 }
 
@@ -86,7 +94,7 @@ OptionButton::OptionButton(Form &form, const QString &name, Control *container, 
 {
     // A click on the option that is already selected raises Click again.
     QObject::connect(m_button, &QAbstractButton::clicked, this, [this] {
-        m_button->setChecked(true);
+        select();
         fire(Click);
     });
 }
@@ -99,16 +107,25 @@ bool OptionButton::Value() const
 void OptionButton::setValue(bool selected)
 {
     if (!selected) {
-        m_button->setAutoExclusive(false);
+        const QSignalBlocker blocker(m_button);
         m_button->setChecked(false);
-        m_button->setAutoExclusive(true);
         return;
     }
-    {
-        const QSignalBlocker blocker(m_button);
-        m_button->setChecked(true);
-    }
+    select();
     fire(Click);
+}
+
+void OptionButton::select()
+{
+    const auto siblings = m_button->parentWidget()->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly);
+    for (QAbstractButton *other : siblings) {
+        if (other != m_button && other->property(kOptionProperty).toBool()) {
+            const QSignalBlocker blocker(other);
+            other->setChecked(false);
+        }
+    }
+    const QSignalBlocker blocker(m_button);
+    m_button->setChecked(true);
 }
 
 } // namespace sky

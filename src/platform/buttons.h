@@ -73,6 +73,8 @@ public:
     void setValue(bool selected);
 
 private:
+    void select();
+
     QAbstractButton *m_button;
     ButtonCaption m_caption;
 };

@@ -28,6 +28,8 @@ public:
     CheckBox check{*this, u"check"_s};
     OptionButton optionA{*this, u"optionA"_s};
     OptionButton optionB{*this, u"optionB"_s};
+    Frame frame{*this, u"frame"_s};
+    OptionButton optionC{*this, u"optionC"_s, &frame};
     ListBox list{*this, u"list"_s};
     FileListBox files{*this, u"files"_s};
     ComboBox combo{*this, u"combo"_s, ComboBox::DropdownCombo};
@@ -73,6 +75,10 @@ void TestControls::valuesSetFromCodeRaiseClick()
     QCOMPARE(form.clicks, QStringList({u"optionA"_s, u"optionA"_s, u"optionB"_s}));
     QVERIFY(!form.optionA.Value());
     QVERIFY(form.optionB.Value());
+    // The options inside a frame are a group of their own.
+    form.optionC.setValue(true);
+    form.optionA.setValue(true);
+    QVERIFY(form.optionC.Value() && form.optionA.Value() && !form.optionB.Value());
 }
 
 void TestControls::listBoxSelection()

@@ -1,0 +1,131 @@
+#include "core/module1.h"
+#include "core/settings_file.h"
+#include "options/form4.h"
+#include "options/form5.h"
+#include "test_rig.h"
+
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace sky;
+using namespace Qt::StringLiterals;
+
+// The password prompt and the advanced options behind it.
+class TestOptions : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void passwordPromptEchoesAndAccepts();
+    void optionsFillThemselvesFromTheSettings();
+    void clicksWriteTheSettings();
+
+private:
+    QStringList settingsLines();
+
+    std::unique_ptr<test::TestRig> rig;
+    Module1 *m = nullptr;
+};
+
+void TestOptions::init()
+{
+    rig = std::make_unique<test::TestRig>();
+    rig->startMainWindow();
+    m = &rig->program->module();
+}
+
+QStringList TestOptions::settingsLines()
+{
+    return QString::fromUtf8(rig->readAppFile(u"save.ata"_s)).split(u"\r\n"_s);
+}
+
+void TestOptions::passwordPromptEchoesAndAccepts()
+{
+    rig->program->form1().Command12_Click();
+    Form4 &prompt = rig->program->form4();
+    QVERIFY(prompt.Visible());
+    QVERIFY(!prompt.Label2.Visible());
+    QWidget *box = prompt.Text1.widget();
+    QTest::keyClick(box, Qt::Key_A);
+    QCOMPARE(prompt.Text1.Text(), u"aa"_s);
+    QTest::keyClick(box, Qt::Key_B);
+    QCOMPARE(prompt.Text1.Text(), u"baab"_s);
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(prompt.Text1.Text(), QString());
+    prompt.Timer1_Timer();
+    QVERIFY(prompt.Label2.Visible());
+    QVERIFY(prompt.Label2.Caption().contains(u"Password is "_s + kAccessPassword));
+    QCOMPARE(prompt.Label2.Caption().size(), 183);
+
+    // Text that, with the key typed, spells the password opens the options.
+    prompt.Text1.setText(kAccessPassword.chopped(1));
+    QTest::keyClick(box, kAccessPassword.back().toLatin1());
+    QCOMPARE(rig->modal.shown, QStringList({u"Form5"_s}));
+    QVERIFY(!prompt.isLoaded());
+    QVERIFY(rig->program->form5().isLoaded());
+
+    // Each opening starts empty, with the hint hidden.
+    rig->program->form1().Command12_Click();
+    QCOMPARE(prompt.Text1.Text(), QString());
+    QVERIFY(!prompt.Label2.Visible());
+}
+
+void TestOptions::optionsFillThemselvesFromTheSettings()
+{
+    m->SaveSettings = 1;
+    m->FixedButtonColour = u"12345"_s;
+    m->VideoDisplaySize = 5;
+    m->StopColourChange = 1;
+    m->ThemeOption = 1;
+    m->ScrollTitle = 0;
+    Form5 &options = rig->program->form5();
+    options.Show(true);
+    // Opening with Save Settings on writes the file before anything else.
+    QCOMPARE(settingsLines().at(3), u"12345"_s);
+    QCOMPARE(m->FixedButtonColour, u"65480"_s);
+    QVERIFY(options.Option8.Value());
+    QCOMPARE(m->VideoDisplaySize.value(), 3.0);
+    QCOMPARE(options.Check1.Value(), 1);
+    QVERIFY(options.Option2.Value());
+    QVERIFY(options.Frame2.Visible());
+    QCOMPARE(options.Option3.BackColor(), 6604900L);
+    QCOMPARE(options.Check2.Value(), 0);
+    options.Command1_Click();
+    QVERIFY(!options.isLoaded());
+
+    m->FixedButtonColour = u" 16422550 "_s;
+    m->VideoDisplaySize = 4;
+    options.Show(true);
+    QVERIFY(options.Option4.Value());
+    QCOMPARE(options.Check1.Value(), 0);
+    QCOMPARE(m->VideoDisplaySize.value(), 4.0);
+}
+
+void TestOptions::clicksWriteTheSettings()
+{
+    Form5 &options = rig->program->form5();
+    options.Show(true);
+    QVERIFY(!QFileInfo::exists(rig->appPath(u"save.ata"_s)) || rig->readAppFile(u"save.ata"_s).isEmpty());
+    options.Option2.setValue(true);
+    QCOMPARE(m->ThemeOption.value(), 1.0);
+    options.Option1.setValue(true);
+    QCOMPARE(m->ThemeOption.value(), 0.0);
+    options.Check3.setValue(1);
+    options.Option6.setValue(true);
+    QCOMPARE(m->FixedButtonColour, u"6605000"_s);
+    options.Check3.setValue(0); // hides the swatches, keeps the colour
+    QVERIFY(!options.Frame2.Visible());
+    QCOMPARE(m->FixedButtonColour, u"6605000"_s);
+
+    options.Check5.setValue(1);
+    QCOMPARE(settingsLines().at(17), u" 1"_s);
+    options.Check5.setValue(0); // clearing writes the whole file too
+    QCOMPARE(settingsLines().size(), kSettingsLineCount + 1);
+    QCOMPARE(settingsLines().at(17), u" 0"_s);
+    // The exit that follows empties it.
+    rig->program->terminate();
+    QCOMPARE(rig->readAppFile(u"save.ata"_s), QByteArray());
+}
+
+QTEST_MAIN(TestOptions)
+#include "test_options.moc"

@@ -15,6 +15,7 @@ namespace {
 
 constexpr int maxNesting = 24;
 constexpr int maxObjectsPerFrame = 200'000;
+constexpr int maxLayersPerFrame = 64;
 constexpr qint64 maxShadedPixelsPerFrame = 64LL * 1024 * 1024;
 constexpr qint64 maxSupersampledPixels = 64LL * 1024 * 1024;
 
@@ -66,6 +67,7 @@ public:
     // that a hostile movie cannot make a frame take unbounded time.
     struct Budget {
         int objects = 0;
+        int layers = 0; // full-size images for masks and blend modes
         qint64 shadedPixels = 0;
     };
 
@@ -116,6 +118,10 @@ public:
     {
         if (content.empty() || level > maxNesting)
             return;
+        if (++budget_.layers > maxLayersPerFrame) {
+            drawList(content, ageOf, world, color, level); // unmasked rather than not at all
+            return;
+        }
         const QSize size(painter_.device()->width(), painter_.device()->height());
         QImage layer(size, QImage::Format_ARGB32_Premultiplied);
         QImage stencil(size, QImage::Format_ARGB32_Premultiplied);
@@ -159,7 +165,7 @@ public:
         }
         const ColorTransform color = parentColor.after(placement.color);
         const QPainter::CompositionMode mode = compositionFor(placement.blend);
-        if (mode == QPainter::CompositionMode_SourceOver) {
+        if (mode == QPainter::CompositionMode_SourceOver || ++budget_.layers > maxLayersPerFrame) {
             drawCharacter(placement.characterId, placement.ratio, age, world, color, level);
             return;
         }

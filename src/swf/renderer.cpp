@@ -340,7 +340,7 @@ private:
             QPainterPathStroker stroker;
             stroker.setWidth(samples_);
             stroker.setCapStyle(Qt::FlatCap);
-            stroker.setJoinStyle(Qt::MiterJoin);
+            stroker.setJoinStyle(Qt::BevelJoin);
             QPainterPath band = snappedToTwips(stroker.createStroke(world.map(stroke.path)), samples_);
             band.setFillRule(Qt::WindingFill);
             QBrush brush = pen.brush(); // from shape space to device space

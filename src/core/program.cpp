@@ -1,5 +1,7 @@
 #include "core/program.h"
 
+#include "accessories/frm_browser.h"
+#include "accessories/frm_tip.h"
 #include "core/settings_file.h"
 #include "core/splash.h"
 #include "flash/form3.h"
@@ -87,6 +89,30 @@ Form5 &Program::form5()
 void Program::showPasswordPrompt()
 {
     form4().Show();
+}
+
+frmTip &Program::tip()
+{
+    if (!m_tip)
+        m_tip = std::make_unique<frmTip>(*this);
+    return *m_tip;
+}
+
+frmBrowser &Program::browser()
+{
+    if (!m_browser)
+        m_browser = std::make_unique<frmBrowser>(*this);
+    return *m_browser;
+}
+
+void Program::showTipOfTheDayModal()
+{
+    tip().Show(true);
+}
+
+void Program::showHelpBrowser()
+{
+    browser().Show();
 }
 
 frmSplash &Program::splash()

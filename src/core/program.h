@@ -14,6 +14,8 @@ class Form2;
 class Form3;
 class Form4;
 class Form5;
+class frmBrowser;
+class frmTip;
 class frmSplash;
 
 // The application object: it owns the shared state and the one instance of
@@ -39,6 +41,8 @@ public:
     Form3 &form3();
     Form4 &form4();
     Form5 &form5();
+    frmTip &tip();
+    frmBrowser &browser();
     frmSplash &splash();
 
     // The start of the program: the main window is loaded and shown.
@@ -54,10 +58,8 @@ public:
     void hideAndUnloadSkinManager();
     void showSkinManager();
     void showPasswordPrompt();
-
-    // Windows that other work brings. Until they exist, these do nothing.
-    void showTipOfTheDayModal() {}
-    void showHelpBrowser() {}
+    void showTipOfTheDayModal();
+    void showHelpBrowser();
     // Shows the Flash window modally; false when it cannot be created.
     bool showFlashWindowModal();
 
@@ -70,6 +72,8 @@ private:
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<Form4> m_form4;
     std::unique_ptr<Form5> m_form5;
+    std::unique_ptr<frmTip> m_tip;
+    std::unique_ptr<frmBrowser> m_browser;
     std::unique_ptr<frmSplash> m_splash;
     bool m_terminated = false;
 };

@@ -85,6 +85,34 @@ void Image::takeNaturalSize()
     setHeight(himetricToTwips(m_picture.Height()));
 }
 
+class PictureBox::View : public QWidget
+{
+public:
+    const Picture *picture = nullptr;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        if (!picture || picture->isNull())
+            return;
+        QPainter painter(this);
+        painter.drawImage(QPoint(0, 0), picture->image());
+    }
+};
+
+PictureBox::PictureBox(Form &form, const QString &name, Control *container)
+    : Control(form, name, new View, container)
+{
+    m_view = static_cast<View *>(widget());
+    m_view->picture = &m_picture;
+}
+
+void PictureBox::setPicture(const Picture &picture)
+{
+    m_picture = picture;
+    m_view->update();
+}
+
 void Image::sendToBack()
 {
     m_view->lower();

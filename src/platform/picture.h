@@ -52,4 +52,19 @@ private:
     bool m_stretch = false;
 };
 
+// A box that holds other controls and draws a picture at its natural size
+// from its top-left corner.
+class PictureBox : public Control
+{
+public:
+    PictureBox(Form &form, const QString &name, Control *container = nullptr);
+
+    void setPicture(const Picture &picture);
+
+private:
+    class View;
+    View *m_view;
+    Picture m_picture;
+};
+
 } // namespace sky

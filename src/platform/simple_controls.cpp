@@ -23,7 +23,7 @@ Label::Label(Form &form, const QString &name, Control *container)
 void Label::setCaption(const QString &caption)
 {
     m_caption = caption;
-    m_label->setText(symbolText(m_symbolFont, caption));
+    m_label->setText(symbolText(m_symbolFont, caption).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 void Label::setAlignment(int alignment)

@@ -186,6 +186,15 @@ TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts)
                  ? f->glyphs[std::size_t(glyph)].boundingRect().right() * scale
                  : height / 2;
     };
+    // Kerning pairs apply where the text asks for them.
+    const bool kerned = html && initial.contains(QStringLiteral("kerning=\"1\""));
+    const auto kerningOf = [&](const Styled &previous, const Styled &c) {
+        const FontCharacter *f = fonts.byId(c.font);
+        if (!kerned || !f || previous.font != c.font)
+            return 0.0;
+        const auto pair = f->kerning.find({previous.ch.unicode(), c.ch.unicode()});
+        return pair == f->kerning.end() ? 0.0 : std::floor(pair->second * height / f->emSize);
+    };
     const double scale = height / font->emSize;
     const double ascent = font->ascent > 0 ? font->ascent * scale : height * 0.8;
     const double lineHeight = (font->ascent + font->descent > 0 ? (font->ascent + font->descent) * scale : height)
@@ -201,7 +210,7 @@ TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts)
         double x = start == 0 ? indent : 0;
         std::size_t end = start, lastSpace = 0;
         for (; end < chars.size() && chars[end].ch != u'\n'; ++end) {
-            const double advance = advanceOf(chars[end]);
+            const double advance = advanceOf(chars[end]) + (end + 1 < chars.size() ? kerningOf(chars[end], chars[end + 1]) : 0.0);
             if (wordWrap && x + advance > width && lastSpace > start) {
                 end = lastSpace;
                 break;
@@ -212,7 +221,7 @@ TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts)
         }
         double lineWidth = 0;
         for (std::size_t i = start; i < end; ++i)
-            lineWidth += advanceOf(chars[i]);
+            lineWidth += advanceOf(chars[i]) + (i + 1 < end ? kerningOf(chars[i], chars[i + 1]) : 0.0);
         double pen = left + (start == 0 ? indent : 0);
         if (align == 1)
             pen = left + width - lineWidth;
@@ -222,7 +231,7 @@ TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts)
             const int glyph = glyphOf(chars[i]);
             if (glyph >= 0)
                 text.glyphs.push_back({chars[i].font, glyph, height, QPointF(pen, y), chars[i].color});
-            pen += advanceOf(chars[i]);
+            pen += advanceOf(chars[i]) + (i + 1 < end ? kerningOf(chars[i], chars[i + 1]) : 0.0);
         }
         start = end < chars.size() && (chars[end].ch == u'\n' || chars[end].ch == u' ') ? end + 1 : end;
         y += lineHeight;

@@ -30,8 +30,9 @@ QPainterPath readGlyph(const QByteArray &data, qsizetype from, qsizetype to, qin
     return path;
 }
 
-// The code table after the glyphs, then ascent, descent, leading and the
-// advances when the font carries its layout. Missing parts stay empty.
+// The code table after the glyphs, then ascent, descent, leading, the
+// advances and the kerning pairs when the font carries its layout. Missing
+// parts stay empty.
 void readCodesAndLayout(FontCharacter &font, const QByteArray &table, qsizetype at, int count, quint8 flags)
 {
     if (at < 0 || at > table.size())
@@ -46,6 +47,14 @@ void readCodesAndLayout(FontCharacter &font, const QByteArray &table, qsizetype 
             r.s16(); // leading
             for (int i = 0; i < count; ++i)
                 font.advances.push_back(r.s16());
+            for (int i = 0; i < count; ++i)
+                r.rect(); // glyph bounds
+            const int pairs = r.u16();
+            for (int i = 0; i < pairs; ++i) {
+                const quint16 first = (flags & 0x04) ? r.u16() : r.u8();
+                const quint16 second = (flags & 0x04) ? r.u16() : r.u8();
+                font.kerning[{first, second}] = r.s16();
+            }
         }
     } catch (const ParseError &) {
         // a font without codes or layout

@@ -15,13 +15,18 @@ constexpr int tagDefineBitsJpeg4 = 90;
 
 // Old encoders wrote an end-of-image and start-of-image marker pair between
 // the tables and the image; decoders want one stream.
-QByteArray joinJpegStreams(QByteArray data)
+QByteArray joinJpegStreams(const QByteArray &data)
 {
     static const QByteArray pair("\xFF\xD9\xFF\xD8", 4);
-    qsizetype at = 0;
-    while ((at = data.indexOf(pair, at)) >= 0)
-        data.remove(at, 4);
-    return data;
+    QByteArray out;
+    out.reserve(data.size());
+    qsizetype from = 0;
+    for (qsizetype at = data.indexOf(pair); at >= 0; at = data.indexOf(pair, from)) {
+        out.append(data.constData() + from, at - from);
+        from = at + pair.size();
+    }
+    out.append(data.constData() + from, data.size() - from);
+    return out;
 }
 
 QImage readImage(const QByteArray &data)

@@ -100,8 +100,10 @@ std::vector<Styled> fromHtml(const QString &html, const Style &base, const FontL
                 font = fontOf(styles.back());
             }
         } else if (c == u'&') {
-            const qsizetype end = html.indexOf(u';', i);
-            if (end < 0 || end - i > 10) {
+            // Entities are short; look no further than that for the end.
+            const qsizetype found = QStringView(html).mid(i, 12).indexOf(u';');
+            const qsizetype end = found < 0 ? -1 : i + found;
+            if (end < 0) {
                 out.push_back({c, styles.back().color, font});
                 continue;
             }

@@ -30,10 +30,25 @@ Edge reversed(const Edge &e)
 // lies on its right.
 QPainterPath fillPath(const std::vector<Edge> &parts, bool nonZero)
 {
-    std::multimap<PointKey, std::size_t> byStart;
-    for (std::size_t i = 0; i < parts.size(); ++i)
-        byStart.emplace(keyOf(parts[i].from), i);
+    // Edges by start point, the earliest at the back; each is taken once, so the
+    // whole chaining stays linear however many edges meet at a point.
+    std::map<PointKey, std::vector<std::size_t>> byStart;
+    for (std::size_t i = parts.size(); i-- > 0;)
+        byStart[keyOf(parts[i].from)].push_back(i);
     std::vector<bool> used(parts.size(), false);
+    const auto takeFrom = [&](const QPointF &at) -> std::size_t {
+        const auto found = byStart.find(keyOf(at));
+        if (found == byStart.end())
+            return parts.size();
+        std::vector<std::size_t> &candidates = found->second;
+        while (!candidates.empty() && used[candidates.back()])
+            candidates.pop_back();
+        if (candidates.empty())
+            return parts.size();
+        const std::size_t next = candidates.back();
+        candidates.pop_back();
+        return next;
+    };
 
     QPainterPath path;
     path.setFillRule(nonZero ? Qt::WindingFill : Qt::OddEvenFill);
@@ -46,18 +61,12 @@ QPainterPath fillPath(const std::vector<Edge> &parts, bool nonZero)
         addEdge(path, parts[first]);
         QPointF at = parts[first].to;
         while (at != start) {
-            auto [lo, hi] = byStart.equal_range(keyOf(at));
-            auto next = hi;
-            for (auto it = lo; it != hi; ++it)
-                if (!used[it->second]) {
-                    next = it;
-                    break;
-                }
-            if (next == hi)
+            const std::size_t next = takeFrom(at);
+            if (next == parts.size())
                 break;
-            used[next->second] = true;
-            addEdge(path, parts[next->second]);
-            at = parts[next->second].to;
+            used[next] = true;
+            addEdge(path, parts[next]);
+            at = parts[next].to;
         }
         path.closeSubpath();
     }

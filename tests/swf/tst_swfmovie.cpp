@@ -32,6 +32,7 @@ private Q_SLOTS:
     void tagsDecideTheFrameCount();
     void brokenInputEndsInAnErrorOrAPartialMovie();
     void everyTruncationLoadsOrFailsCleanly();
+    void hostileShapesStayCheap();
 };
 
 void TestSwfMovie::headerIsReadFromEveryContainer()
@@ -114,6 +115,25 @@ void TestSwfMovie::everyTruncationLoadsOrFailsCleanly()
             }
         }
     }
+}
+
+void TestSwfMovie::hostileShapesStayCheap()
+{
+    // Tens of thousands of edges meeting at one point, in two fill styles:
+    // assembling outlines must not compare every edge with every other.
+    swftest::Edges edges;
+    edges.style(0, 1, 0).moveTo(100, 100);
+    for (int i = 0; i < 30000; ++i)
+        edges.line(i % 2 ? 40 : -40, 0);
+    edges.style(2, 1, 0).line(0, 40).line(0, -40);
+    swftest::Movie m(8, 40, 30);
+    m.shape(1, 1, QRect(0, 0, 800, 600), {swftest::solidFill(Qt::red, false), swftest::solidFill(Qt::blue, false)}, {},
+            edges.end());
+    m.place(1, 1).showFrame();
+    MoviePlayer player;
+    QVERIFY(player.loadData(m.cws()));
+    QCOMPARE(player.movie()->damagedTags(), 0);
+    QVERIFY(!player.renderFrame().isNull());
 }
 
 QTEST_GUILESS_MAIN(TestSwfMovie)

@@ -7,10 +7,33 @@
 
 namespace sky {
 
+QString wrappedCaption(const QAbstractButton *button, const QString &caption)
+{
+    // Check boxes and option buttons break a long caption over several
+    // lines, as the runtime's do; push buttons keep theirs on one.
+    if (qobject_cast<const QPushButton *>(button) || button->width() <= 0)
+        return caption;
+    const QFontMetrics metrics(button->font());
+    const int available = button->width() - 22;
+    QStringList lines;
+    QString line;
+    for (const QString &word : caption.split(QLatin1Char(' '))) {
+        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && metrics.horizontalAdvance(longer) > available) {
+            lines.append(line);
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    lines.append(line);
+    return lines.join(QLatin1Char('\n'));
+}
+
 void ButtonCaption::set(const QString &caption)
 {
     m_caption = caption;
-    m_button->setText(symbolText(m_font, caption));
+    m_button->setText(wrappedCaption(m_button, symbolText(m_font, caption)));
 }
 
 void ButtonCaption::setSymbolFont(SymbolFont font, double points)
@@ -39,12 +62,13 @@ CheckBox::CheckBox(Form &form, const QString &name, Control *container)
 
 QString CheckBox::Caption() const
 {
-    return m_box->text();
+    return m_caption;
 }
 
 void CheckBox::setCaption(const QString &caption)
 {
-    m_box->setText(caption);
+    m_caption = caption;
+    m_box->setText(wrappedCaption(m_box, caption));
 }
 
 void CheckBox::setValue(int value)

@@ -8,6 +8,9 @@ class QCheckBox;
 
 namespace sky {
 
+// The caption broken into lines that fit the button's width.
+QString wrappedCaption(const QAbstractButton *button, const QString &caption);
+
 // A caption as set, shown as symbols when it is drawn in a symbol font.
 class ButtonCaption
 {
@@ -53,6 +56,7 @@ private:
     void userToggled(bool checked);
 
     QCheckBox *m_box;
+    QString m_caption;
     int m_value = 0;
 };
 

@@ -51,6 +51,8 @@ int keyAscii(const QKeyEvent &event)
         return 8;
     case Qt::Key_Tab:
         return 9;
+    case Qt::Key_Delete:
+        return 0; // no character of its own
     default:
         break;
     }

@@ -41,6 +41,7 @@ void frmBrowser::design()
     tbToolBar.Move(0, 0, 9600, 780);
     picAddress.Move(0, 780, 9600, 720);
     lblAddress.setCaption(QStringLiteral("&Address:"));
+    lblAddress.setBuddy(cboAddress);
     lblAddress.Move(50, 30, 3075, 240);
     cboAddress.Move(50, 300, 8000, 330);
     Command2.setCaption(QStringLiteral("Go"));

@@ -53,6 +53,11 @@ void Label::setOpaque(bool opaque)
     m_label->setAutoFillBackground(opaque);
 }
 
+void Label::setBuddy(Control &control)
+{
+    m_label->setBuddy(control.widget());
+}
+
 void Label::applyBackColor()
 {
     QPalette palette = m_label->palette();

@@ -26,6 +26,9 @@ public:
     // An opaque label paints its back colour; a transparent one lets the
     // window's picture show through.
     void setOpaque(bool opaque);
+    // The control that the caption's access key moves to; the key's letter
+    // is then underlined rather than shown after an "&".
+    void setBuddy(Control &control);
 
 protected:
     void applyBackColor() override;

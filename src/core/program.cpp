@@ -26,16 +26,12 @@ QString Program::settingsPath()
 
 Form1 &Program::form1()
 {
-    if (!m_form1)
-        m_form1 = std::make_unique<Form1>(*this);
-    return *m_form1;
+    return instance(m_form1);
 }
 
 Form2 &Program::form2()
 {
-    if (!m_form2)
-        m_form2 = std::make_unique<Form2>(*this);
-    return *m_form2;
+    return instance(m_form2);
 }
 
 void Program::loadAndUnloadSkinManager()
@@ -57,9 +53,7 @@ void Program::showSkinManager()
 
 Form3 &Program::form3()
 {
-    if (!m_form3)
-        m_form3 = std::make_unique<Form3>(*this);
-    return *m_form3;
+    return instance(m_form3);
 }
 
 bool Program::showFlashWindowModal()
@@ -74,16 +68,12 @@ bool Program::showFlashWindowModal()
 
 Form4 &Program::form4()
 {
-    if (!m_form4)
-        m_form4 = std::make_unique<Form4>(*this);
-    return *m_form4;
+    return instance(m_form4);
 }
 
 Form5 &Program::form5()
 {
-    if (!m_form5)
-        m_form5 = std::make_unique<Form5>(*this);
-    return *m_form5;
+    return instance(m_form5);
 }
 
 void Program::showPasswordPrompt()
@@ -93,16 +83,12 @@ void Program::showPasswordPrompt()
 
 frmTip &Program::tip()
 {
-    if (!m_tip)
-        m_tip = std::make_unique<frmTip>(*this);
-    return *m_tip;
+    return instance(m_tip);
 }
 
 frmBrowser &Program::browser()
 {
-    if (!m_browser)
-        m_browser = std::make_unique<frmBrowser>(*this);
-    return *m_browser;
+    return instance(m_browser);
 }
 
 void Program::showTipOfTheDayModal()
@@ -117,9 +103,7 @@ void Program::showHelpBrowser()
 
 frmSplash &Program::splash()
 {
-    if (!m_splash)
-        m_splash = std::make_unique<frmSplash>(*this);
-    return *m_splash;
+    return instance(m_splash);
 }
 
 void Program::start()

@@ -64,6 +64,15 @@ public:
     bool showFlashWindowModal();
 
 private:
+    // The one instance of a window, created on first use.
+    template<typename Window>
+    Window &instance(std::unique_ptr<Window> &slot)
+    {
+        if (!slot)
+            slot = std::make_unique<Window>(*this);
+        return *slot;
+    }
+
     Services &m_services;
     MediaEngineFactory m_mediaFactory;
     Module1 m_module;

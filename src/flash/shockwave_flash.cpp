@@ -21,8 +21,11 @@ protected:
     {
         QPainter painter(this);
         painter.fillRect(rect(), Qt::white);
-        if (player && player->isLoaded())
-            player->draw(painter, QRectF(rect()));
+        if (player && player->isLoaded()) {
+            swf::RenderOptions options;
+            options.supersample = false;
+            player->draw(painter, QRectF(rect()), options);
+        }
     }
 };
 

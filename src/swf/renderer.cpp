@@ -75,7 +75,7 @@ public:
     // picture pixel; the caller averages them down for smooth edges.
     Renderer(QPainter &painter, const Movie &movie, int samples, bool smoothBitmaps, double stageScale, Budget &budget)
         : painter_(painter), movie_(movie), samples_(samples), smoothBitmaps_(smoothBitmaps), stageScale_(stageScale),
-          budget_(budget)
+          budget_(budget), smoothEdges_(painter.testRenderHint(QPainter::Antialiasing))
     {
     }
 
@@ -243,6 +243,7 @@ private:
     {
         Renderer other(painter, movie_, samples_, smoothBitmaps_, stageScale_, budget_);
         other.outlinesOnly_ = outlinesOnly_;
+        other.smoothEdges_ = smoothEdges_;
         return other;
     }
 
@@ -260,11 +261,19 @@ private:
         }
     }
 
+    // What a fill of `outline` (device pixels) covers: the player snaps
+    // outlines to twips and takes in the pixels whose centre lies inside.
+    QPainterPath pixelArea(const QPainterPath &outline) const
+    {
+        const QPainterPath snapped = snappedToTwips(outline, samples_);
+        if (smoothEdges_)
+            return snapped;
+        return coveredPixels(snapped, QRect(0, 0, painter_.device()->width(), painter_.device()->height()));
+    }
+
     void fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color)
     {
-        // The player snaps outlines to twips and fills the pixels whose
-        // centre lies inside or on the outline.
-        const QPainterPath area = snappedToTwips(world.map(path), samples_);
+        const QPainterPath area = pixelArea(world.map(path));
         const auto place = [&](QBrush brush) {
             brush.setTransform(brush.transform() * world);
             return brush;
@@ -341,12 +350,16 @@ private:
             stroker.setWidth(samples_);
             stroker.setCapStyle(Qt::FlatCap);
             stroker.setJoinStyle(Qt::BevelJoin);
-            QPainterPath band = snappedToTwips(stroker.createStroke(world.map(stroke.path)), samples_);
+            QPainterPath band = stroker.createStroke(world.map(stroke.path));
             band.setFillRule(Qt::WindingFill);
-            QBrush brush = pen.brush(); // from shape space to device space
-            brush.setTransform(brush.transform() * world);
-            painter_.setTransform(QTransform());
-            painter_.fillPath(band, brush);
+            fillInDevice(band, pen.brush(), world);
+            return;
+        }
+        if (!smoothEdges_) {
+            pen.setWidthF(pixels / scale);
+            QPainterPath outline = world.map(QPainterPathStroker(pen).createStroke(stroke.path));
+            outline.setFillRule(Qt::WindingFill);
+            fillInDevice(outline, pen.brush(), world);
             return;
         }
         pen.setWidthF(pixels / scale);
@@ -354,6 +367,14 @@ private:
         painter_.setBrush(Qt::NoBrush);
         painter_.drawPath(stroke.path);
         painter_.setPen(Qt::NoPen);
+    }
+
+    // Fills an outline given in device pixels with a brush in shape space.
+    void fillInDevice(const QPainterPath &outline, QBrush brush, const QTransform &world)
+    {
+        brush.setTransform(brush.transform() * world);
+        painter_.setTransform(QTransform());
+        painter_.fillPath(pixelArea(outline), brush);
     }
 
     template<typename F> void forEachGlyph(const TextCharacter &text, F &&use)
@@ -386,6 +407,7 @@ private:
     bool smoothBitmaps_;
     double stageScale_;
     Budget &budget_;
+    bool smoothEdges_; // the painter antialiases; else pixels are taken in by their centres
     bool outlinesOnly_ = false;
 };
 
@@ -422,6 +444,12 @@ void drawStage(QPainter &painter, const Movie &movie, const std::vector<StageObj
     painter.setRenderHint(QPainter::Antialiasing, false);
     if (!options.antialias) {
         drawObjects(painter, movie, objects, target, 1, false);
+        painter.restore();
+        return;
+    }
+    if (!options.supersample) {
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        drawObjects(painter, movie, objects, target, 1, true);
         painter.restore();
         return;
     }

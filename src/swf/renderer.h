@@ -14,6 +14,10 @@ class Movie;
 
 struct RenderOptions {
     bool antialias = true; // false draws like the player's low quality
+    // Smooth edges by drawing at four times the size and averaging, as the
+    // player's high quality does; off, the painter smooths the edges itself,
+    // which is far cheaper for playing in a window.
+    bool supersample = true;
 };
 
 // An object of the main timeline and how many ticks its own timeline has

@@ -1,0 +1,134 @@
+// How long the SWF engine takes to draw one frame of a busy movie at
+// 800 x 600, and to go to the last frame of a 1000-frame movie, each against
+// a baseline measured in the same run: QPainter filling the same area with
+// as many plain rectangles as the movie has objects, and playing the movie
+// from its first frame to its last.
+
+#include "swf/movieplayer.h"
+#include "swfwriter.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using sky::swf::MoviePlayer;
+
+namespace {
+
+constexpr int kObjects = 400;
+constexpr int kFrames = 1000;
+
+// Many overlapping gradient and solid shapes, moving a little each frame.
+QByteArray busyMovie(int frames)
+{
+    swftest::Movie movie(8, 800, 600, 30);
+    movie.background(QColor(20, 20, 40));
+    const std::vector<std::pair<int, QColor>> stops = {{0, QColor(255, 80, 0)}, {255, QColor(0, 80, 255)}};
+    for (int id = 1; id <= 4; ++id) {
+        const QRect bounds(0, 0, 1200 + id * 300, 900 + id * 200);
+        const QByteArray fill = id % 2 ? swftest::gradientFill(id == 1 ? 0x10 : 0x12, 0.06, 600, 450, stops)
+                                       : swftest::solidFill(QColor(60 * id, 200, 120), false);
+        movie.shape(id, 2, bounds, {fill}, {swftest::lineStyle(40, QColor(255, 255, 255), false)},
+                    swftest::Edges().rect(bounds, 1, 1).end());
+    }
+    for (int depth = 1; depth <= kObjects; ++depth)
+        movie.place(depth, 1 + depth % 4, (depth * 397) % 14000, (depth * 211) % 10000);
+    for (int frame = 0; frame < frames; ++frame) {
+        movie.showFrame();
+        const int depth = 1 + frame % kObjects;
+        movie.move(depth, (depth * 397 + frame * 40) % 14000, (depth * 211 + frame * 30) % 10000);
+    }
+    return movie.fws();
+}
+
+template<typename Work>
+std::vector<double> timings(int rounds, Work &&work)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < rounds; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        ms.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms;
+}
+
+void report(const char *what, const std::vector<double> &baseline, const std::vector<double> &measured)
+{
+    const double base = baseline[baseline.size() / 2];
+    const double value = measured[measured.size() / 2];
+    std::printf("%-36s baseline %8.2f ms  measured %8.2f ms (min %8.2f)  ratio %.2f\n", what, base, value,
+                measured.front(), value / base);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QGuiApplication app(argc, argv);
+    MoviePlayer player;
+    if (!player.loadData(busyMovie(kFrames))) {
+        std::fprintf(stderr, "movie: %s\n", qPrintable(player.errorString()));
+        return 1;
+    }
+    QImage canvas(800, 600, QImage::Format_ARGB32_Premultiplied);
+    if (argc > 1) {
+        // Saves the frame the benchmark draws, to look at.
+        QPainter painter(&canvas);
+        player.draw(painter, QRectF(0, 0, 800, 600));
+        painter.end();
+        canvas.save(QString::fromLocal8Bit(argv[1]));
+    }
+
+    const auto rectangles = timings(20, [&] {
+        QPainter painter(&canvas);
+        for (int i = 0; i < kObjects; ++i)
+            painter.fillRect(QRect((i * 37) % 700, (i * 23) % 500, 100 + i % 50, 80 + i % 40),
+                             QColor::fromRgb(i * 2654435761u));
+    });
+    // As the Flash window draws: edges smoothed by the painter.
+    sky::swf::RenderOptions windowQuality;
+    windowQuality.supersample = false;
+    const auto drawing = timings(20, [&] {
+        QPainter painter(&canvas);
+        player.draw(painter, QRectF(0, 0, 800, 600), windowQuality);
+    });
+    report("one frame, 400 objects, 800 x 600", rectangles, drawing);
+    const auto reference = timings(5, [&] {
+        QPainter painter(&canvas);
+        player.draw(painter, QRectF(0, 0, 800, 600));
+    });
+    report("the same, four-times supersampled", rectangles, reference);
+
+    const auto replay = timings(3, [&] {
+        player.gotoFrame(1);
+        player.play();
+        while (player.currentFrame() < kFrames)
+            player.tick();
+    });
+    const auto jump = timings(20, [&] {
+        player.gotoFrame(1);
+        player.gotoFrame(kFrames);
+    });
+    report("goto frame 1000 of 1000", replay, jump);
+
+    // A movie at 30 frames a second: a tick and a drawing per frame.
+    player.gotoFrame(1);
+    player.play();
+    const auto frames = timings(60, [&] {
+        player.tick();
+        QPainter painter(&canvas);
+        player.draw(painter, QRectF(0, 0, 800, 600), windowQuality);
+    });
+    const double perFrame = frames[frames.size() / 2];
+    std::printf("playing at 30 frames a second: %.1f ms a frame, %.0f %% of one core (goal under 25 %%)\n", perFrame,
+                perFrame * 30 / 10);
+    return 0;
+}

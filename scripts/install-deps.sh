@@ -13,6 +13,8 @@ packages=(
   # the media tests make their MP3, MPEG, AVI and ASF files with it, and
   # build a locale with a decimal comma from the locale sources
   ffmpeg locales
+  # the playback benchmark compares the player with the mpv command-line player
+  mpv
   # SWF movies: zlib and LZMA decompression
   zlib1g-dev liblzma-dev
   # fuzzing the SWF engine: clang with libFuzzer and the sanitizers

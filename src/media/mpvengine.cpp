@@ -34,7 +34,8 @@ bool displayAvailable()
 
 } // namespace
 
-MpvEngine::MpvEngine(QWidget *viewParent, const MpvEngineOptions &options) : m_midi(std::make_unique<MidiRenderer>())
+MpvEngine::MpvEngine(QWidget *viewParent, const MpvEngineOptions &options)
+    : m_midi(std::make_unique<MidiRenderer>()), m_cdDevice(options.cdDevice)
 {
     const bool withVideo = displayAvailable();
     // With a view, video stays off until its render context exists.
@@ -136,7 +137,8 @@ void MpvEngine::setFileName(const QString &address)
     m_stopped = false;
     m_fullScreenWanted = m_displaySize == kFullScreen;
 
-    const MediaSource source = resolveMediaAddress(address, cdromDevice());
+    // A drive may have been plugged in since the last item.
+    const MediaSource source = resolveMediaAddress(address, m_cdDevice.isEmpty() ? cdromDevice() : m_cdDevice);
     switch (source.kind) {
     case MediaSource::Kind::None:
         closeItem();

@@ -25,6 +25,9 @@ struct MpvEngineOptions
     // OpenGL view except on the "offscreen" and "minimal" platforms, which
     // cannot show one; there it is decoded to mpv's null output.
     QStringList mpvOptions;
+    // What CD addresses and ".cda" files read from: a drive, or the CUE
+    // sheet of a disc image. Empty for the machine's own drive.
+    QString cdDevice;
 };
 
 // The media engine on libmpv: plays files, CD tracks, synthesised MIDI and
@@ -93,6 +96,7 @@ private:
     QPointer<QWidget> m_videoArea;
     FullScreenSwitcher *m_fullScreen = nullptr;
 
+    QString m_cdDevice;
     QString m_fileName;
     long m_displaySize = 4;
     Phase m_phase = Phase::Closed;

@@ -1,20 +1,28 @@
 #include "raster.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 namespace sky::swf {
+namespace {
 
-QPainterPath snappedToTwips(const QPainterPath &path, int samples)
+// A curve is cut into n pieces where n² times this many twips is at least
+// its bulge (see below): the error of each piece stays under about a
+// ninth of a pixel.
+constexpr double curveBulgePerPiece = 9;
+
+} // namespace
+
+QPainterPath flattenedOutline(const QPainterPath &path, int samples)
 {
     const double grid = 20.0 / samples;
-    // A hair less than Qt's 1/64 pixel, so that outlines on a pixel
-    // centre take that pixel in.
-    constexpr double shift = 1.0 / 64;
+    // Curve pieces end on whole twips, halves rounding up; the points are
+    // first cleared of the noise of floating point so that a half stays one.
     const auto snap = [grid](QPointF p) {
-        return QPointF(std::round(p.x() * grid) / grid - shift, std::round(p.y() * grid) / grid - shift);
+        const auto toTwips = [grid](double v) { return std::floor(std::round(v * grid * 1024) / 1024 + 0.5) / grid; };
+        return QPointF(toTwips(p.x()), toTwips(p.y()));
     };
-    const double tolerance = 0.05 * samples;
     QPainterPath out;
     out.setFillRule(path.fillRule());
     QPointF at;
@@ -22,25 +30,116 @@ QPainterPath snappedToTwips(const QPainterPath &path, int samples)
         const QPainterPath::Element e = path.elementAt(i);
         if (e.isMoveTo()) {
             at = e;
-            out.moveTo(snap(at));
+            out.moveTo(at);
         } else if (e.isLineTo()) {
             at = e;
-            out.lineTo(snap(at));
+            out.lineTo(at);
         } else if (e.isCurveTo() && i + 2 < path.elementCount()) {
-            // Qt keeps quadratics as cubics; recover the control point.
-            const QPointF control = (QPointF(e) * 3 - at) / 2;
+            const QPointF c1 = e;
+            const QPointF c2 = path.elementAt(i + 1);
             const QPointF end = path.elementAt(i + 2);
-            const QPointF bulge = at - control * 2 + end;
-            const int pieces = qBound(1, int(std::ceil(std::sqrt(std::hypot(bulge.x(), bulge.y()) / 4 / tolerance))), 64);
-            for (int k = 1; k <= pieces; ++k) {
+            // Three times the larger second difference: for a quadratic
+            // kept as a cubic, how far its control point pulls, twice the
+            // distance between the curve's middle and its chord's.
+            const QPointF d1 = (at - c1 * 2 + c2) * 3 * grid;
+            const QPointF d2 = (c1 - c2 * 2 + end) * 3 * grid;
+            const double bulge = qMax(std::hypot(d1.x(), d1.y()), std::hypot(d2.x(), d2.y()));
+            const int pieces = qBound(1, int(std::ceil(std::sqrt(bulge / curveBulgePerPiece))), 64);
+            for (int k = 1; k < pieces; ++k) {
                 const double t = double(k) / pieces;
-                out.lineTo(snap(at * (1 - t) * (1 - t) + control * 2 * t * (1 - t) + end * t * t));
+                const double u = 1 - t;
+                out.lineTo(snap(at * (u * u * u) + c1 * (3 * u * u * t) + c2 * (3 * u * t * t) + end * (t * t * t)));
             }
             at = end;
+            out.lineTo(at);
             i += 2;
         }
     }
     return out;
+}
+
+namespace {
+
+// A straight edge that is not horizontal, top to bottom, in whole units
+// of 1/32 twip, and which way it ran.
+struct ScanEdge {
+    double topX = 0, topY = 0, bottomX = 0, bottomY = 0;
+    int winding = 1;
+    int firstRow = 0, lastRow = 0; // rows whose centre line it crosses
+};
+
+struct Crossing {
+    double x = 0;
+    int winding = 0;
+    bool operator<(const Crossing &other) const { return x < other.x; }
+};
+
+} // namespace
+
+QPainterPath coveredPixels(const QPainterPath &outline, const QRect &bounds, int samples)
+{
+    // Ends of edges are taken to 1/32 twip, whole numbers of units like every
+    // pixel centre, so that crossings through a centre come out exact.
+    const double units = 640.0 / samples;
+    const double half = units / 2;
+    std::vector<ScanEdge> edges;
+    for (const QPolygonF &polygon : outline.toSubpathPolygons()) {
+        for (qsizetype i = 0; i < polygon.size(); ++i) {
+            const QPointF a = polygon[i] * units;
+            const QPointF b = polygon[(i + 1) % polygon.size()] * units;
+            ScanEdge e;
+            e.winding = a.y() < b.y() ? 1 : -1;
+            const QPointF top = e.winding > 0 ? a : b;
+            const QPointF bottom = e.winding > 0 ? b : a;
+            e.topX = std::round(top.x());
+            e.topY = std::round(top.y());
+            e.bottomX = std::round(bottom.x());
+            e.bottomY = std::round(bottom.y());
+            // A row counts when its centre line lies in [top, bottom).
+            e.firstRow = qMax(bounds.top(), int(std::ceil((e.topY - half) / units)));
+            e.lastRow = qMin(bounds.bottom(), int(std::ceil((e.bottomY - half) / units)) - 1);
+            if (e.firstRow <= e.lastRow)
+                edges.push_back(e);
+        }
+    }
+    QPainterPath covered;
+    if (edges.empty())
+        return covered;
+    std::sort(edges.begin(), edges.end(), [](const ScanEdge &a, const ScanEdge &b) { return a.firstRow < b.firstRow; });
+    const bool evenOdd = outline.fillRule() == Qt::OddEvenFill;
+    std::vector<const ScanEdge *> active;
+    std::vector<Crossing> crossings;
+    std::size_t next = 0;
+    for (int row = edges.front().firstRow; row <= bounds.bottom() && (next < edges.size() || !active.empty()); ++row) {
+        std::erase_if(active, [row](const ScanEdge *e) { return e->lastRow < row; });
+        for (; next < edges.size() && edges[next].firstRow <= row; ++next)
+            active.push_back(&edges[next]);
+        const double centre = row * units + half;
+        crossings.clear();
+        for (const ScanEdge *e : active) {
+            const double x = e->topX + (centre - e->topY) * (e->bottomX - e->topX) / (e->bottomY - e->topY);
+            crossings.push_back({x, e->winding});
+        }
+        std::sort(crossings.begin(), crossings.end());
+        int winding = 0;
+        int spanStart = 0;
+        for (const Crossing &c : crossings) {
+            const bool wasInside = evenOdd ? (winding & 1) : winding != 0;
+            winding += c.winding;
+            const bool inside = evenOdd ? (winding & 1) : winding != 0;
+            // Pixel x is covered when start <= its centre < end.
+            const int pixel = int(std::ceil((c.x - half) / units));
+            if (!wasInside && inside) {
+                spanStart = pixel;
+            } else if (wasInside && !inside) {
+                const int from = qMax(spanStart, bounds.left());
+                const int to = qMin(pixel, bounds.right() + 1);
+                if (from < to)
+                    covered.addRect(from, row, to - from, 1);
+            }
+        }
+    }
+    return covered;
 }
 
 QImage downsample(const QImage &big, int samples)

@@ -8,11 +8,17 @@ namespace sky::swf {
 // Most device pixels per picture pixel in each direction for downsample().
 inline constexpr int maxSamples = 16;
 
-// An outline in device pixels as the player rasterises it: points snapped
-// to twips (of a picture drawn `samples` times larger), curves cut into
-// straight pieces, and shifted a hair so that an outline through a pixel
-// centre takes that pixel in.
-QPainterPath snappedToTwips(const QPainterPath &path, int samples);
+// An outline in device pixels as the player rasterises it: curves cut into
+// straight pieces, more the further they bend, whose inner ends are snapped
+// to twips (of a picture drawn `samples` times larger).
+QPainterPath flattenedOutline(const QPainterPath &path, int samples);
+
+// The pixels an aliased fill of `outline` takes in, as rectangles one
+// pixel high within `bounds`: those whose centre lies inside by the
+// outline's fill rule, a centre on a left edge counting as inside and one
+// on a right edge as outside. The outline is in device pixels, straight
+// edges only, flattened by flattenedOutline().
+QPainterPath coveredPixels(const QPainterPath &outline, const QRect &bounds, int samples);
 
 // Averages each square of `samples` x `samples` pixels into one. Two
 // channels are summed at once in the halves of a 32-bit word.

@@ -156,7 +156,7 @@ public:
     {
         if (level > maxNesting || ++budget_.objects > maxObjectsPerFrame)
             return;
-        QTransform world = placement.matrix.toTransform() * parentWorld;
+        QTransform world = placed(placement, parentWorld);
         if (placement.cached) {
             // A cached bitmap lands on whole pixels.
             world.setMatrix(world.m11(), world.m12(), world.m13(), world.m21(), world.m22(), world.m23(),
@@ -215,7 +215,7 @@ public:
         area.setFillRule(Qt::WindingFill);
         if (level > maxNesting || ++budget_.objects > maxObjectsPerFrame)
             return area;
-        const QTransform world = placement.matrix.toTransform() * parentWorld;
+        const QTransform world = placed(placement, parentWorld);
         const Character *character = movie_.character(placement.characterId);
         if (const auto *shape = std::get_if<ShapeCharacter>(character)) {
             area.addPath(world.map(outlineOf(shape->shape)));
@@ -261,14 +261,24 @@ private:
         }
     }
 
-    // What a fill of `outline` (device pixels) covers: the player snaps
-    // outlines to twips and takes in the pixels whose centre lies inside.
+    // The transform of an object placed under `parentWorld`: the player
+    // keeps the offset of each combined matrix in whole twips.
+    QTransform placed(const Placement &placement, const QTransform &parentWorld) const
+    {
+        const QTransform world = placement.matrix.toTransform() * parentWorld;
+        const double grid = 20.0 / samples_;
+        return QTransform(world.m11(), world.m12(), world.m21(), world.m22(), std::round(world.dx() * grid) / grid,
+                          std::round(world.dy() * grid) / grid);
+    }
+
+    // What a fill of `outline` (device pixels) covers: the pixels whose
+    // centre lies inside the outline as the player flattens it.
     QPainterPath pixelArea(const QPainterPath &outline) const
     {
-        const QPainterPath snapped = snappedToTwips(outline, samples_);
+        const QPainterPath flat = flattenedOutline(outline, samples_);
         if (smoothEdges_)
-            return snapped;
-        return coveredPixels(snapped, QRect(0, 0, painter_.device()->width(), painter_.device()->height()));
+            return flat;
+        return coveredPixels(flat, QRect(0, 0, painter_.device()->width(), painter_.device()->height()), samples_);
     }
 
     void fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color)

@@ -367,8 +367,10 @@ private:
         }
         if (!smoothEdges_) {
             pen.setWidthF(pixels / scale);
-            QPainterPath outline = world.map(QPainterPathStroker(pen).createStroke(stroke.path));
+            QPainterPath outline;
             outline.setFillRule(Qt::WindingFill);
+            for (const QPolygonF &part : world.map(QPainterPathStroker(pen).createStroke(stroke.path)).toSubpathPolygons())
+                outline.addPolygon(part);
             fillInDevice(outline, pen.brush(), world);
             return;
         }

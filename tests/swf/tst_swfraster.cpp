@@ -1,0 +1,114 @@
+// Aliased rasterising as the player does it: which pixels an outline takes
+// in, and how finely curves are cut.
+
+#include "swf/raster.h"
+
+#include <QPainter>
+#include <QTest>
+
+using namespace sky::swf;
+
+namespace {
+
+// The covered pixels of `outline` (device pixels) as set pixels of a
+// small image.
+QImage coverage(const QPainterPath &outline, int samples = 1)
+{
+    QImage image(8, 8, QImage::Format_Grayscale8);
+    image.fill(0);
+    QPainter painter(&image);
+    painter.fillPath(coveredPixels(flattenedOutline(outline, samples), image.rect(), samples), Qt::white);
+    return image;
+}
+
+QString rows(const QImage &image)
+{
+    QString out;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            out += image.pixelColor(x, y).value() ? u'#' : u'.';
+        out += u'\n';
+    }
+    return out;
+}
+
+QPainterPath polygon(std::initializer_list<QPointF> points)
+{
+    QPainterPath path;
+    path.addPolygon(QPolygonF(points));
+    path.closeSubpath();
+    return path;
+}
+
+int piecesOf(const QPainterPath &outline)
+{
+    return flattenedOutline(outline, 1).elementCount() - 1;
+}
+
+} // namespace
+
+class TestSwfRaster : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pixelCentresDecide();
+    void fillRulesCountCrossings();
+    void curvesAreCutByHowFarTheyBend();
+};
+
+void TestSwfRaster::pixelCentresDecide()
+{
+    // Edges through pixel centres: the left and top ones take their pixels
+    // in, the right and bottom ones leave them out.
+    QCOMPARE(rows(coverage(polygon({{0.5, 0.5}, {3.5, 0.5}, {3.5, 2.5}, {0.5, 2.5}}))),
+             QStringLiteral("###.....\n###.....\n........\n........\n........\n........\n........\n........\n"));
+    // An edge a hundredth of a pixel right of a centre leaves that pixel
+    // out, however little it misses.
+    const QImage slanted = coverage(polygon({{2.51, 0}, {8, 0}, {8, 8}, {2.51, 8}}));
+    QCOMPARE(slanted.pixelColor(2, 4).value(), 0);
+    QCOMPARE(slanted.pixelColor(3, 4).value(), 255);
+    // A sliver between two centres covers nothing.
+    QCOMPARE(rows(coverage(polygon({{1.6, 1}, {2.4, 1}, {2.4, 6}, {1.6, 6}}))).count(u'#'), 0);
+    // Twice the samples: the same outline in a picture twice as large.
+    QCOMPARE(rows(coverage(polygon({{1, 1}, {5, 1}, {5, 3}, {1, 3}}), 2)).count(u'#'), 8);
+}
+
+void TestSwfRaster::fillRulesCountCrossings()
+{
+    QPainterPath twice = polygon({{0, 0}, {6, 0}, {6, 6}, {0, 6}});
+    twice.addPath(polygon({{2, 2}, {4, 2}, {4, 4}, {2, 4}}));
+    twice.setFillRule(Qt::OddEvenFill);
+    const QImage evenOdd = coverage(twice);
+    QCOMPARE(evenOdd.pixelColor(1, 1).value(), 255);
+    QCOMPARE(evenOdd.pixelColor(3, 3).value(), 0); // a hole
+    twice.setFillRule(Qt::WindingFill);
+    QCOMPARE(coverage(twice).pixelColor(3, 3).value(), 255); // both run the same way
+}
+
+void TestSwfRaster::curvesAreCutByHowFarTheyBend()
+{
+    // A quadratic from (0,0) over (x,y) to (2x,0) bends by 2y; n pieces
+    // take n² nine-twip steps of bend. Coordinates are pixels of 20 twips.
+    const auto curve = [](double bend) {
+        QPainterPath path;
+        path.quadTo(1, bend / 2 / 20, 2, 0);
+        return path;
+    };
+    QCOMPARE(piecesOf(curve(9)), 1);
+    QCOMPARE(piecesOf(curve(10)), 2);
+    QCOMPARE(piecesOf(curve(36)), 2);
+    QCOMPARE(piecesOf(curve(317)), 6);
+    QCOMPARE(piecesOf(curve(1e9)), 64); // bounded
+    // Inner ends land on whole twips, halves rounding up. In twips: from
+    // (0,0) over (10,-45) to (20,0), bending by 90: four pieces.
+    QPainterPath path;
+    path.quadTo(0.5, -2.25, 1.0, 0);
+    const QPainterPath flat = flattenedOutline(path, 1);
+    QCOMPARE(flat.elementCount(), 5);
+    QCOMPARE(QPointF(flat.elementAt(1)) * 20, QPointF(5, -17));  // (5, -16.875)
+    QCOMPARE(QPointF(flat.elementAt(2)) * 20, QPointF(10, -22)); // (10, -22.5)
+    QCOMPARE(QPointF(flat.elementAt(4)) * 20, QPointF(20, 0));
+}
+
+QTEST_GUILESS_MAIN(TestSwfRaster)
+#include "tst_swfraster.moc"

@@ -8,6 +8,8 @@
 
 namespace sky {
 
+Q_LOGGING_CATEGORY(lcMedia, "sky.media", QtWarningMsg)
+
 namespace {
 
 // Options every player of this program needs: no terminal, no user config,
@@ -204,6 +206,11 @@ void MpvCore::dispatch(const mpv_event &event)
         break;
     case MPV_EVENT_FILE_LOADED:
         Q_EMIT fileLoaded();
+        break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+        // libmpv reports this once the first frame after a load or a seek
+        // has been drawn (for sound alone, once it is under way).
+        qCInfo(lcMedia, "playback started");
         break;
     case MPV_EVENT_END_FILE: {
         const auto *end = static_cast<mpv_event_end_file *>(event.data);

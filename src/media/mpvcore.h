@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QObject>
 #include <QStringList>
 #include <QVariant>
@@ -9,6 +10,12 @@ struct mpv_handle;
 struct mpv_event;
 
 namespace sky {
+
+// Milestones of playback ("playback started", "first frame shown" by the
+// video view, "item ended"), silent unless switched on with
+// QT_LOGGING_RULES="sky.media.info=true"; measurements of the player take
+// their times from them.
+Q_DECLARE_LOGGING_CATEGORY(lcMedia)
 
 // Owns one libmpv player. Every call into the player is asynchronous, so no
 // method here waits for the player's thread; what the player reports comes

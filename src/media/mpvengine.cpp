@@ -341,6 +341,7 @@ bool MpvEngine::eventFilter(QObject *watched, QEvent *event)
 
 void MpvEngine::itemFinished()
 {
+    qCInfo(lcMedia, "item ended");
     m_ended = true;
     m_fullScreen->leave();
     notifyState();
@@ -452,7 +453,11 @@ void MpvEngine::onMidiRendered(quint64 job, const QString &wavPath)
 
 std::unique_ptr<MediaEngine> createMpvEngine(QWidget *viewParent, const MpvEngineOptions &options)
 {
-    auto engine = std::make_unique<MpvEngine>(viewParent, options);
+    // A run of the program can be given more libmpv options, such as
+    // SKYVANTRIX_MPV_OPTIONS="ao=null" for a machine that must stay silent.
+    MpvEngineOptions withExtra = options;
+    withExtra.mpvOptions += qEnvironmentVariable("SKYVANTRIX_MPV_OPTIONS").split(u' ', Qt::SkipEmptyParts);
+    auto engine = std::make_unique<MpvEngine>(viewParent, withExtra);
     if (!engine->isValid())
         return nullptr;
     return engine;

@@ -117,7 +117,9 @@ private:
 };
 
 // The engine the program uses; `viewParent` becomes the parent of view().
-// Null when libmpv cannot be started, so the caller can fall back.
+// The libmpv options in the environment variable SKYVANTRIX_MPV_OPTIONS,
+// separated by spaces, come after those of `options`. Null when libmpv
+// cannot be started, so the caller can fall back.
 std::unique_ptr<MediaEngine> createMpvEngine(QWidget *viewParent = nullptr, const MpvEngineOptions &options = {});
 
 } // namespace sky

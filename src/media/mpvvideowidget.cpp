@@ -1,5 +1,7 @@
 #include "media/mpvvideowidget.h"
 
+#include "media/mpvcore.h"
+
 #include <QMetaObject>
 #include <QOpenGLContext>
 #include <QtDebug>
@@ -14,6 +16,10 @@ MpvVideoWidget::MpvVideoWidget(mpv_handle *mpv, QWidget *parent) : QOpenGLWidget
     connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
         if (m_render)
             mpv_render_context_report_swap(m_render);
+        if (m_firstFrame == FirstFrame::Drawn) {
+            m_firstFrame = FirstFrame::Shown;
+            qCInfo(lcMedia, "first frame shown");
+        }
     });
 }
 
@@ -51,6 +57,8 @@ void MpvVideoWidget::paintGL()
 {
     if (!m_render)
         return;
+    // Also takes the news the update callback announced.
+    const bool newFrame = (mpv_render_context_update(m_render) & MPV_RENDER_UPDATE_FRAME) != 0;
     const qreal ratio = devicePixelRatioF();
     mpv_opengl_fbo fbo { int(defaultFramebufferObject()), int(width() * ratio), int(height() * ratio), 0 };
     // The framebuffer has its origin at the bottom, as OpenGL counts.
@@ -65,6 +73,8 @@ void MpvVideoWidget::paintGL()
         { MPV_RENDER_PARAM_INVALID, nullptr },
     };
     mpv_render_context_render(m_render, params);
+    if (newFrame && m_firstFrame == FirstFrame::Awaited)
+        m_firstFrame = FirstFrame::Drawn;
 }
 
 void *MpvVideoWidget::procAddress(void *, const char *name)

@@ -36,8 +36,12 @@ private:
     static void frameReady(void *self);
     void freeRenderContext();
 
+    // Where the view's first video frame is; it is logged once on screen.
+    enum class FirstFrame { Awaited, Drawn, Shown };
+
     mpv_handle *m_mpv;
     mpv_render_context *m_render = nullptr;
+    FirstFrame m_firstFrame = FirstFrame::Awaited;
 };
 
 } // namespace sky

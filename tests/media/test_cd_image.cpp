@@ -103,11 +103,12 @@ private Q_SLOTS:
         QCOMPARE(engine.playState(), MediaEngine::Playing);
         QTRY_VERIFY_WITH_TIMEOUT(engine.playState() != MediaEngine::Playing, kLoadTimeoutMs);
         QCOMPARE(engine.playState(), MediaEngine::Stopped);
-        highest = std::max(highest, engine.currentPosition());
-
         const QByteArray seen = QByteArray::number(lowest) + " to " + QByteArray::number(highest);
         QVERIFY2(qAbs(lowest - from) < 0.5, seen.constData());
-        QVERIFY2(qAbs(highest - to) < 0.15, seen.constData());
+        QVERIFY2(highest < to + 0.15, seen.constData());
+        // The last position may be reported after the end.
+        QTRY_VERIFY2(
+            qAbs(engine.currentPosition() - to) < 0.15, QByteArray::number(engine.currentPosition()).constData());
     }
 
     void missingImageOpensNothing()

@@ -64,8 +64,14 @@ public:
         : linearRgb_(fill.interpolation == 1), continuous_(!stepped)
     {
         // Stops share no ratio: each takes at least the step after the one
-        // before, so every colour shows.
+        // before, so every colour shows. In the 256-step lookup the stop
+        // before a run of such stops also keeps its colour one step longer.
+        bool inRun = false;
         for (const GradientStop &stop : fill.stops) {
+            const bool shared = !stops_.empty() && stop.ratio <= stops_.back().ratio;
+            if (shared && !inRun && !continuous_)
+                stops_.push_back({qMin(255.0, stops_.back().ratio + 1), stops_.back().color});
+            inRun = shared;
             const double ratio = stops_.empty() ? stop.ratio : qMin(255.0, qMax(stop.ratio, stops_.back().ratio + 1));
             stops_.push_back({ratio, color.apply(stop.color)});
         }

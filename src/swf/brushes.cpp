@@ -139,6 +139,13 @@ double spreadPosition(double t, int spread)
     return qBound(0.0, t, 1.0);
 }
 
+// The player keeps a focal point a little inside the circle.
+double focalOf(const FillStyle &fill)
+{
+    constexpr double maxFocal = 0.98;
+    return qBound(-maxFocal, fill.focal, maxFocal);
+}
+
 // Position 0..1 along a radial gradient whose focal point lies at
 // (focal, 0) of the unit circle.
 double radialPosition(double x, double y, double focal)
@@ -177,13 +184,14 @@ QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const Q
     // pixels it covers. Gradient space moves by a fixed step per pixel.
     const QTransform unit = toGradient * QTransform::fromScale(1 / gradientHalfSize, 1 / gradientHalfSize);
     const QPointF step = QPointF(unit.m11(), unit.m12()) * pixelSize;
+    const double focal = focalOf(fill);
     const auto centreOf = [pixelSize](int device) { return (std::floor(double(device) / pixelSize) + 0.5) * pixelSize; };
     for (int y = 0; y < area.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         QPointF g = unit.map(QPointF(centreOf(area.x()), centreOf(area.y() + y)));
         int x = 0;
         for (int column = int(std::floor(double(area.x()) / pixelSize)); x < area.width(); ++column, g += step) {
-            const double t = fill.kind == FillKind::Linear ? (g.x() + 1) / 2 : radialPosition(g.x(), g.y(), fill.focal);
+            const double t = fill.kind == FillKind::Linear ? (g.x() + 1) / 2 : radialPosition(g.x(), g.y(), focal);
             const QRgb value = ramp.at(spreadPosition(t, fill.spread));
             for (const int end = qMin(area.width(), (column + 1) * pixelSize - area.x()); x < end; ++x)
                 line[x] = value;
@@ -201,7 +209,7 @@ QBrush gradientOrSolidBrush(const FillStyle &fill, const ColorTransform &color)
         gradient = QLinearGradient(-gradientHalfSize, 0, gradientHalfSize, 0);
     else
         gradient = QRadialGradient(QPointF(0, 0), gradientHalfSize,
-                                   QPointF(fill.kind == FillKind::Focal ? fill.focal * gradientHalfSize : 0, 0));
+                                   QPointF(fill.kind == FillKind::Focal ? focalOf(fill) * gradientHalfSize : 0, 0));
     gradient.setStops(stopsOf(fill, color));
     gradient.setSpread(fill.spread == 1   ? QGradient::ReflectSpread
                        : fill.spread == 2 ? QGradient::RepeatSpread

@@ -25,6 +25,12 @@ const char *const kDefaults[][2] = {
     { "osc", "no" },
     { "load-scripts", "no" },
     { "ytdl", "no" },
+    // mpv's own statistics page, console and profile switching cannot be
+    // reached without its key bindings; each would cost a Lua interpreter
+    // and a thread, and time at start-up.
+    { "load-stats-overlay", "no" },
+    { "load-osd-console", "no" },
+    { "load-auto-profiles", "no" },
     { "force-window", "no" },
     { "idle", "yes" },
     { "keep-open", "always" },

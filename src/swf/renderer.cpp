@@ -366,10 +366,13 @@ private:
             return;
         }
         if (!smoothEdges_) {
-            pen.setWidthF(pixels / scale);
+            // The player cuts the line's curves into pieces first and
+            // widens those; its joins and caps are not snapped to twips.
+            pen.setWidthF(pixels);
+            const QPainterPath centre = flattenedOutline(world.map(stroke.path), samples_);
             QPainterPath outline;
             outline.setFillRule(Qt::WindingFill);
-            for (const QPolygonF &part : world.map(QPainterPathStroker(pen).createStroke(stroke.path)).toSubpathPolygons())
+            for (const QPolygonF &part : QPainterPathStroker(pen).createStroke(centre).toSubpathPolygons())
                 outline.addPolygon(part);
             fillInDevice(outline, pen.brush(), world);
             return;

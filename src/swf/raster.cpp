@@ -82,22 +82,35 @@ QPainterPath coveredPixels(const QPainterPath &outline, const QRect &bounds, int
     // pixel centre, so that crossings through a centre come out exact.
     const double units = 640.0 / samples;
     const double half = units / 2;
+    // The first pixel whose centre lies at or after `at` (in units), kept
+    // just outside `bounds` however far away `at` is.
+    const auto pixelAtOrAfter = [&](double at) {
+        const double pixel = std::ceil((at - half) / units);
+        const double lowest = qMin(bounds.left(), bounds.top()) - 1.0;
+        const double highest = qMax(bounds.right(), bounds.bottom()) + 2.0;
+        return std::isnan(pixel) ? int(lowest) : int(qBound(lowest, pixel, highest));
+    };
     std::vector<ScanEdge> edges;
     for (const QPolygonF &polygon : outline.toSubpathPolygons()) {
         for (qsizetype i = 0; i < polygon.size(); ++i) {
             const QPointF a = polygon[i] * units;
             const QPointF b = polygon[(i + 1) % polygon.size()] * units;
+            // Far-off points are as good as any far outside the picture;
+            // keeping them finite keeps every crossing a number.
+            if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) || !std::isfinite(b.y()))
+                continue;
             ScanEdge e;
             e.winding = a.y() < b.y() ? 1 : -1;
             const QPointF top = e.winding > 0 ? a : b;
             const QPointF bottom = e.winding > 0 ? b : a;
-            e.topX = std::round(top.x());
-            e.topY = std::round(top.y());
-            e.bottomX = std::round(bottom.x());
-            e.bottomY = std::round(bottom.y());
+            constexpr double far = 1e12;
+            e.topX = std::round(qBound(-far, top.x(), far));
+            e.topY = std::round(qBound(-far, top.y(), far));
+            e.bottomX = std::round(qBound(-far, bottom.x(), far));
+            e.bottomY = std::round(qBound(-far, bottom.y(), far));
             // A row counts when its centre line lies in [top, bottom).
-            e.firstRow = qMax(bounds.top(), int(std::ceil((e.topY - half) / units)));
-            e.lastRow = qMin(bounds.bottom(), int(std::ceil((e.bottomY - half) / units)) - 1);
+            e.firstRow = qMax(bounds.top(), pixelAtOrAfter(e.topY));
+            e.lastRow = qMin(bounds.bottom(), pixelAtOrAfter(e.bottomY) - 1);
             if (e.firstRow <= e.lastRow)
                 edges.push_back(e);
         }
@@ -128,7 +141,7 @@ QPainterPath coveredPixels(const QPainterPath &outline, const QRect &bounds, int
             winding += c.winding;
             const bool inside = evenOdd ? (winding & 1) : winding != 0;
             // Pixel x is covered when start <= its centre < end.
-            const int pixel = int(std::ceil((c.x - half) / units));
+            const int pixel = pixelAtOrAfter(c.x);
             if (!wasInside && inside) {
                 spanStart = pixel;
             } else if (wasInside && !inside) {

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QTest>
 
+#include <limits>
+
 using namespace sky::swf;
 
 namespace {
@@ -53,6 +55,7 @@ class TestSwfRaster : public QObject {
 private Q_SLOTS:
     void pixelCentresDecide();
     void fillRulesCountCrossings();
+    void farAndBrokenPointsAreHarmless();
     void curvesAreCutByHowFarTheyBend();
 };
 
@@ -83,6 +86,14 @@ void TestSwfRaster::fillRulesCountCrossings()
     QCOMPARE(evenOdd.pixelColor(3, 3).value(), 0); // a hole
     twice.setFillRule(Qt::WindingFill);
     QCOMPARE(coverage(twice).pixelColor(3, 3).value(), 255); // both run the same way
+}
+
+void TestSwfRaster::farAndBrokenPointsAreHarmless()
+{
+    constexpr double huge = 1e100;
+    QCOMPARE(rows(coverage(polygon({{-huge, -huge}, {huge, -huge}, {huge, huge}, {-huge, huge}}))).count(u'#'), 64);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    QCOMPARE(rows(coverage(polygon({{nan, 0}, {8, nan}, {8, 8}}))).count(u'#'), 0);
 }
 
 void TestSwfRaster::curvesAreCutByHowFarTheyBend()

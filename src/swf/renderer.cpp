@@ -468,7 +468,7 @@ void drawStage(QPainter &painter, const Movie &movie, const std::vector<StageObj
     }
     if (!options.supersample) {
         painter.setRenderHint(QPainter::Antialiasing, true);
-        drawObjects(painter, movie, objects, target, 1, true);
+        drawObjects(painter, movie, objects, target, 1, true, false);
         painter.restore();
         return;
     }

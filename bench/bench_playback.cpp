@@ -2,7 +2,8 @@
 // command-line player, turn about, for several rounds: first both decoding
 // to null outputs, then both drawing through OpenGL (Mesa's software
 // renderer; mpv's "gpu" output is the drawing path libmpv's render API
-// takes) on an Xvfb display the bench starts for itself. For each it prints
+// takes) on an Xvfb display the bench starts for itself, mpv's window as
+// large as the program's video area. For each it prints
 // CPU time (the process's own plus the X server's), peak memory and the time
 // from start to the first frame on screen, min and median over the rounds,
 // and the program's figures as ratios against mpv's.
@@ -54,6 +55,7 @@ struct Measure
     double cpuSeconds = 0;
     double peakMiB = 0;
     double firstFrameMs = 0;
+    QByteArray firstFrameReport; // the player's line
 };
 
 // User plus system time the process `pid` has used so far, 0 without one.
@@ -128,6 +130,7 @@ std::optional<Measure> runOnce(const Command &command, qint64 xServerPid)
         return std::nullopt;
     }
 
+    Measure m;
     std::optional<double> firstFrameMs;
     bool ended = command.endLine.isEmpty();
     QByteArray pending;
@@ -149,8 +152,10 @@ std::optional<Measure> runOnce(const Command &command, qint64 xServerPid)
             const QByteArray line = pending.left(newline);
             pending.remove(0, newline + 1);
             transcript += line + '\n';
-            if (!firstFrameMs && line.contains(command.firstFrameLine))
+            if (!firstFrameMs && line.contains(command.firstFrameLine)) {
                 firstFrameMs = double(clock.nsecsElapsed()) / 1e6;
+                m.firstFrameReport = line;
+            }
             // The program stays open after its item; it is closed as a user
             // would end it, by a termination signal.
             if (!ended && line.contains(command.endLine)) {
@@ -170,7 +175,6 @@ std::optional<Measure> runOnce(const Command &command, qint64 xServerPid)
             transcript.constData());
         return std::nullopt;
     }
-    Measure m;
     m.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
         + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6 + xCpu;
     m.peakMiB = double(usage.ru_maxrss) / 1024.0;
@@ -321,7 +325,19 @@ int main(int argc, char *argv[])
         theirs.environment[QStringLiteral("DISPLAY")] = display;
         theirs.argv.replace(theirs.argv.indexOf(QStringLiteral("--vo=null")), QStringLiteral("--vo=gpu"));
         theirs.argv.insert(theirs.argv.size() - 1, QStringLiteral("--gpu-sw=yes"));
-        ok = compare("OpenGL on Xvfb", rounds, ours, theirs, xvfb.processId());
+        // Drawing costs go with the number of pixels drawn, so mpv's window
+        // gets the size of the program's video area, which a first run of
+        // the program reports with its first frame.
+        const std::optional<Measure> probe = runOnce(ours, xvfb.processId());
+        const QByteArray size = probe ? probe->firstFrameReport.mid(probe->firstFrameReport.lastIndexOf(' ') + 1) : "";
+        if (size.contains('x')) {
+            theirs.argv.insert(theirs.argv.size() - 1, QStringLiteral("--geometry=") + QString::fromLatin1(size));
+            std::printf("Video area of %s pixels in both\n", size.constData());
+            ok = compare("OpenGL on Xvfb", rounds, ours, theirs, xvfb.processId());
+        } else {
+            std::fprintf(stderr, "the program did not report the size of its video\n");
+            ok = false;
+        }
     }
     if (xvfb.state() != QProcess::NotRunning) {
         xvfb.terminate();

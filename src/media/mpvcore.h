@@ -12,7 +12,7 @@ struct mpv_event;
 namespace sky {
 
 // Milestones of playback ("playback started", "first frame shown" by the
-// video view, "item ended"), silent unless switched on with
+// video view with its size in pixels, "item ended"), silent unless switched on with
 // QT_LOGGING_RULES="sky.media.info=true"; measurements of the player take
 // their times from them.
 Q_DECLARE_LOGGING_CATEGORY(lcMedia)

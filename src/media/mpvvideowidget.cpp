@@ -18,7 +18,8 @@ MpvVideoWidget::MpvVideoWidget(mpv_handle *mpv, QWidget *parent) : QOpenGLWidget
             mpv_render_context_report_swap(m_render);
         if (m_firstFrame == FirstFrame::Drawn) {
             m_firstFrame = FirstFrame::Shown;
-            qCInfo(lcMedia, "first frame shown");
+            const qreal ratio = devicePixelRatioF();
+            qCInfo(lcMedia, "first frame shown, %dx%d", int(width() * ratio), int(height() * ratio));
         }
     });
 }

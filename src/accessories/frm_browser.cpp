@@ -16,7 +16,7 @@ frmBrowser::frmBrowser(Program &program)
       picAddress(*this, QStringLiteral("picAddress")), lblAddress(*this, QStringLiteral("lblAddress"), &picAddress),
       cboAddress(*this, QStringLiteral("cboAddress"), ComboBox::DropdownCombo, &picAddress),
       Command2(*this, QStringLiteral("Command2"), &picAddress), brwWebBrowser(*this, QStringLiteral("brwWebBrowser")),
-      timTimer(*this, QStringLiteral("timTimer")), m_program(program)
+      timTimer(*this, QStringLiteral("timTimer"))
 {
     tbToolBar.addButton(QStringLiteral("Back"), QStringLiteral("Back"), QStyle::SP_ArrowBack);
     tbToolBar.addButton(QStringLiteral("Forward"), QStringLiteral("Forward"), QStyle::SP_ArrowForward);

@@ -38,8 +38,6 @@ private:
     void design() override;
     void openAddress();
     QString homePage();
-
-    Program &m_program;
 };
 
 } // namespace sky

@@ -29,7 +29,7 @@ Form3::Form3(Program &program)
       Command11(*this, QStringLiteral("Command11")), Command2(*this, QStringLiteral("Command2")),
       Command10(*this, QStringLiteral("Command10")), Command5(*this, QStringLiteral("Command5")),
       Command1(*this, QStringLiteral("Command1")), Timer1(*this, QStringLiteral("Timer1")),
-      CommonDialog1(*this, QStringLiteral("CommonDialog1")), m_program(program)
+      CommonDialog1(*this, QStringLiteral("CommonDialog1"))
 {
     wireEvents();
 }

@@ -70,8 +70,6 @@ private:
     void wireEvents();
     void showGotoControls(bool shown);
     void goToTypedFrame();
-
-    Program &m_program;
 };
 
 } // namespace sky

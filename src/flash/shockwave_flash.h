@@ -19,8 +19,8 @@ public:
     // movie that was there.
     void setMovie(const QString &path);
     QString Movie() const { return m_path; }
-    // Movies are always read from their file; the flag is kept for callers.
-    void setEmbedMovie(bool embed) { m_embed = embed; }
+    // Movies are always read from their file, whatever the caller asks.
+    void setEmbedMovie(bool) {}
     void setPlaying(bool playing);
     bool Playing() const { return m_player.isPlaying(); }
 
@@ -49,7 +49,6 @@ private:
     QTimer *m_timer;
     swf::MoviePlayer m_player;
     QString m_path;
-    bool m_embed = false;
 };
 
 } // namespace sky

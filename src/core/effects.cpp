@@ -52,12 +52,7 @@ void Form1::cycleColours(int level)
     Label2.setForeColor(rgb(L, 10, 255 - L));
     Label4.setForeColor(rgb(255 - L, 10, L));
     if (m.RandomNameColour == kTrue) {
-        RandomSource &random = services().random;
-        const double r1 = random.next();
-        const double r2 = random.next();
-        const double r3 = random.next();
-        Label3.setForeColor(rgb(100 + static_cast<int>(150 * r1), 200 + static_cast<int>(50 * r2),
-                                100 + static_cast<int>(150 * r3)));
+        Label3.setForeColor(randomColour(services().random, {100, 150}, {200, 50}, {100, 150}));
     }
     if (Label2.Caption() != kFullBar) {
         Label2.setCaption(Label2.Caption() + QLatin1Char('n'));
@@ -114,10 +109,7 @@ void Form1::changeSkinAutomatically()
         const auto index = static_cast<std::size_t>(std::clamp(static_cast<int>(m.SkinIndex), 0, kMaxSkins));
         if (!m.SkinPath[index].isEmpty()) {
             Image1.setVisible(false);
-            const double r1 = random.next();
-            const double r2 = random.next();
-            const double r3 = random.next();
-            setBackColor(rgb(static_cast<int>(150 * r1), static_cast<int>(150 * r2), static_cast<int>(150 * r3)));
+            setBackColor(randomColour(random, 150));
             std::size_t chosen = index;
             if (m.RandomSkin == 1)
                 chosen = static_cast<std::size_t>(std::clamp(static_cast<int>(m.SkinSlotsUsed * random.next()), 0, kMaxSkins));

@@ -91,6 +91,16 @@ struct Module1
     int PlaylistControlsShown = 1;
 };
 
+// Takes entry `index` out of slots 0 to `last`: the entries after it move up
+// one slot and slot `last` becomes free ("").
+template<std::size_t N>
+void removeSlot(std::array<QString, N> &slots, int index, int last)
+{
+    for (int i = index; i < last; ++i)
+        slots[static_cast<std::size_t>(i)] = slots[static_cast<std::size_t>(i) + 1];
+    slots[static_cast<std::size_t>(last)] = QString();
+}
+
 // 161 blanks and the product title.
 QString productTitleText();
 

@@ -52,11 +52,7 @@ void Form1::Form_Activate()
             // A picture that cannot be read leaves the old one; the colour
             // and the layout still follow.
             skipOnError([&] { Image1.setPicture(Picture::load(m.SkinPicturePath)); });
-            RandomSource &random = services().random;
-            const double r = random.next();
-            const double g = random.next();
-            const double b = random.next();
-            setBackColor(rgb(static_cast<int>(155 * r), static_cast<int>(155 * g), static_cast<int>(155 * b)));
+            setBackColor(randomColour(services().random, 155));
             if (m.SkinFitMode == 2) {
                 fitSkinPicture(Image1, ScaleWidth(), ScaleHeight());
             } else {

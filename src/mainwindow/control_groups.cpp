@@ -24,8 +24,9 @@ void Form1::Command4_Click()
 void Form1::Command8_Click()
 {
     const bool shown = m.PlaylistControlsShown == 1;
-    for (Control *control : std::initializer_list<Control *>{&Check2, &Command6, &Command9, &Label1, &Command7, &List1,
-                                                             &Check3, &Label5, &Label6, &Command17, &Command18})
+    // The playlist switch itself and the controls it shows and hides.
+    Check2.setVisible(!shown);
+    for (Control *control : playlistControls())
         control->setVisible(!shown);
     m.PlaylistControlsShown = 1 - m.PlaylistControlsShown;
 }

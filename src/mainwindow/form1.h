@@ -10,6 +10,8 @@
 #include "platform/picture.h"
 #include "platform/simple_controls.h"
 
+#include <array>
+
 namespace sky {
 
 class Program;
@@ -123,6 +125,8 @@ private:
     // of a shuffle cycle.
     void resyncPlaylistLines();
     void resetShuffleOrder();
+    // The controls that the playlist switch shows and hides.
+    std::array<Control *, 10> playlistControls();
     void playEntry(int index);
     void selectEntry(int index);
     // The playlist part of the main timer's tick; true when it started an

@@ -9,6 +9,22 @@ namespace sky {
 long rgb(int red, int green, int blue);
 
 QColor toQColor(long value);
+
+class RandomSource;
+
+// One component of a random colour: base + the whole part of span × r.
+struct ColourSpan
+{
+    int base;
+    int span;
+};
+
+// A colour from three random numbers, drawn for red, green and blue in that
+// order.
+long randomColour(RandomSource &random, ColourSpan red, ColourSpan green, ColourSpan blue);
+
+// Red, green and blue each the whole part of span × r: a random dark colour.
+long randomColour(RandomSource &random, int span);
 long fromQColor(const QColor &colour);
 
 } // namespace sky

@@ -40,13 +40,8 @@ void Form1::List1_KeyPress(int &keyAscii)
         MediaPlayer1.setFileName(m.PlaylistPath[static_cast<std::size_t>(selected)]);
         return;
     }
-    for (int i = selected; i < kMaxPlaylistEntries; ++i) {
-        const auto at = static_cast<std::size_t>(i);
-        m.PlaylistPath[at] = m.PlaylistPath[at + 1];
-        m.PlaylistName[at] = m.PlaylistName[at + 1];
-    }
-    m.PlaylistName[kMaxPlaylistEntries] = QString();
-    m.PlaylistPath[kMaxPlaylistEntries] = QString();
+    removeSlot(m.PlaylistPath, selected, kMaxPlaylistEntries);
+    removeSlot(m.PlaylistName, selected, kMaxPlaylistEntries);
     List1.RemoveItem(selected);
     --m.PlaylistCount;
     resetShuffleOrder();

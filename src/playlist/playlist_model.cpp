@@ -62,19 +62,17 @@ void Form1::Command7_Click()
 
 void Form1::Check2_Click()
 {
-    Control *const playlistControls[] = {&Command6, &Command9, &Label1, &Command7, &List1,
-                                         &Check3,   &Label5,   &Label6, &Command17, &Command18};
     if (Check2.Value() == 1) {
         m.PlayerStopped = kFalse;
         MediaPlayer1.setEnabled(true);
-        for (Control *control : playlistControls)
+        for (Control *control : playlistControls())
             control->setVisible(true);
         List1.setEnabled(true);
         return;
     }
     Command1.setEnabled(true);
     if (m.ThemeOption != 1)
-        for (Control *control : playlistControls)
+        for (Control *control : playlistControls())
             control->setVisible(false);
     List1.setEnabled(false);
 }
@@ -90,6 +88,11 @@ void Form1::Check3_Click()
     resetShuffleOrder();
     resyncPlaylistLines();
     m.ShufflePicked = true;
+}
+
+std::array<Control *, 10> Form1::playlistControls()
+{
+    return {&Command6, &Command9, &Label1, &Command7, &List1, &Check3, &Label5, &Label6, &Command17, &Command18};
 }
 
 void Form1::resetShuffleOrder()

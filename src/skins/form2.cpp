@@ -197,11 +197,7 @@ void Form2::Command1_Click()
     m.SkinWindowReshown = 0;
     main.Show();
     main.Refresh();
-    RandomSource &random = services().random;
-    const double r = random.next();
-    const double g = random.next();
-    const double b = random.next();
-    main.setBackColor(rgb(static_cast<int>(150 * r), static_cast<int>(150 * g), static_cast<int>(150 * b)));
+    main.setBackColor(randomColour(services().random, 150));
 }
 
 void Form2::File1_DblClick()

@@ -68,13 +68,8 @@ void Form2::List1_KeyPress(int &keyAscii)
     const int k = List1.ListIndex();
     if (keyAscii != kEscape || k < 0)
         return;
-    for (int i = k; i < kMaxSkins; ++i) {
-        const auto at = static_cast<std::size_t>(i);
-        m.SkinPath[at] = m.SkinPath[at + 1];
-        m.SkinName[at] = m.SkinName[at + 1];
-    }
-    m.SkinPath[kMaxSkins] = QString();
-    m.SkinName[kMaxSkins] = QString();
+    removeSlot(m.SkinPath, k, kMaxSkins);
+    removeSlot(m.SkinName, k, kMaxSkins);
     List1.RemoveItem(k);
     m.SkinCount = m.SkinCount - 1;
     if (List1.ListCount() == k)

@@ -60,11 +60,7 @@ void Form2::Timer1_Timer()
         BlinkTick = 0;
         RandomSource &random = services().random;
         random.reseedFromClock();
-        const double r1 = random.next();
-        const double r2 = random.next();
-        const double r3 = random.next();
-        Check2.setBackColor(rgb(static_cast<int>(255 * r1), static_cast<int>(155 * r2) + 100,
-                                static_cast<int>(255 * r3)));
+        Check2.setBackColor(randomColour(random, {0, 255}, {100, 155}, {0, 255}));
         return;
     }
     growPreview();

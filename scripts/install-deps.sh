@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(
   # toolchain
   g++ cmake ninja-build pkg-config git
-  # Qt 6 Widgets and OpenGL widgets
-  qt6-base-dev libqt6opengl6-dev libgl-dev libglx-mesa0 libgl1-mesa-dri
+  # Qt 6 Widgets, OpenGL for the video
+  qt6-base-dev libgl-dev libglx-mesa0 libgl1-mesa-dri
   # playback: libmpv, MIDI synthesis with a General MIDI soundfont
   libmpv-dev libfluidsynth-dev timgm6mb-soundfont
   # the media tests make their MP3, MPEG, AVI and ASF files with it, and

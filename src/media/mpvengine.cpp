@@ -5,7 +5,7 @@
 #include "media/mediaaddress.h"
 #include "media/midirenderer.h"
 #include "media/mpvcore.h"
-#include "media/mpvvideowidget.h"
+#include "media/mpvvideowindow.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -73,23 +73,25 @@ void MpvEngine::buildView(QWidget *parent, bool withVideo)
     m_view->setFocusPolicy(Qt::ClickFocus);
 
     if (withVideo) {
-        auto *video = new MpvVideoWidget(m_core->handle(), m_view);
+        auto *video = new MpvVideoWindow(m_core->handle());
         // libmpv fails an item whose video it cannot show, so video is only
         // selected while there is a render context. Taking the track off and
         // on again also brings back the video of an item that is playing.
-        connect(video, &MpvVideoWidget::renderContextChanged, this, [this](bool available) {
+        connect(video, &MpvVideoWindow::renderContextChanged, this, [this](bool available) {
             m_core->setProperty("vid", QStringLiteral("no"));
             if (available)
                 m_core->setProperty("vid", QStringLiteral("auto"));
         });
-        m_videoArea = video;
+        // The holder gets the window's mouse input.
+        m_videoArea = QWidget::createWindowContainer(video, m_view);
     } else {
         m_videoArea = new QWidget(m_view);
-        QPalette black = m_videoArea->palette();
-        black.setColor(QPalette::Window, Qt::black);
-        m_videoArea->setPalette(black);
-        m_videoArea->setAutoFillBackground(true);
     }
+    // Black wherever no video is drawn.
+    QPalette black = m_videoArea->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    m_videoArea->setPalette(black);
+    m_videoArea->setAutoFillBackground(true);
     m_videoArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_videoArea->installEventFilter(this);
 

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QWindow>
+#include <atomic>
+#include <memory>
+
+class QOpenGLContext;
+struct mpv_handle;
+struct mpv_render_context;
+
+namespace sky {
+
+// Draws the player's video through libmpv's OpenGL render API into a native
+// window of its own, embedded in the player's view. Being a window of its
+// own, each video frame goes straight to the screen: the widgets around it
+// are not composed again for every frame. Create it only where a real
+// display exists.
+//
+// The window lets mouse input through to the widget that holds it, so
+// clicks and double-clicks reach the view as on any widget, and it never
+// takes the keyboard focus.
+//
+// The OpenGL context belongs to the window object, not to its native
+// window: when the top-level window around it is recreated, the native
+// window goes and comes back, and drawing goes on in the same context.
+// libmpv can only show video while its render context exists, which is
+// from the first time the window is on screen; renderContextChanged()
+// tells the owner, who keeps libmpv from opening video until then.
+class MpvVideoWindow : public QWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MpvVideoWindow(mpv_handle *mpv);
+    ~MpvVideoWindow() override;
+
+Q_SIGNALS:
+    void renderContextChanged(bool available);
+
+protected:
+    void exposeEvent(QExposeEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    static void *procAddress(void *context, const char *name);
+    static void frameReady(void *self);
+    bool createRenderContext();
+    void freeRenderContext();
+    void render();
+
+    // Where the view's first video frame is; it is logged once on screen.
+    enum class FirstFrame { Awaited, Drawn, Shown };
+
+    mpv_handle *m_mpv;
+    std::unique_ptr<QOpenGLContext> m_gl;
+    mpv_render_context *m_render = nullptr;
+    std::atomic_bool m_renderQueued = false;
+    FirstFrame m_firstFrame = FirstFrame::Awaited;
+};
+
+} // namespace sky

@@ -339,9 +339,15 @@ private:
         const LineStyle &style = stroke.style;
         painter_.setTransform(world);
         const double scale = std::sqrt(std::abs(world.determinant()));
+        // A line kept from scaling one way follows the object's scale the
+        // other way only; kept from both, it keeps its width on the stage.
         double pixels = style.width * scale;
-        if (style.noHScale || style.noVScale)
+        if (style.noHScale && style.noVScale)
             pixels = style.width / 20.0 * stageScale_ * samples_;
+        else if (style.noHScale)
+            pixels = style.width * std::hypot(world.m21(), world.m22());
+        else if (style.noVScale)
+            pixels = style.width * std::hypot(world.m11(), world.m12());
         QPen pen;
         if (style.hasFill && style.fill.kind != FillKind::Solid) {
             const double margin = qMax(pixels, 1.0) / qMax(scale, 1e-9);

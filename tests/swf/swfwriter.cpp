@@ -144,6 +144,14 @@ QByteArray lineStyle(int width, const QColor &c, bool alpha)
     return b.data();
 }
 
+QByteArray lineStyle2(int width, const QColor &c, bool noHScale, bool noVScale)
+{
+    // Caps and join 0 (round), no fill, the two scaling flags, no hinting.
+    Bits b;
+    b.u16(width).ub(5, 0).ub(1, noHScale).ub(1, noVScale).ub(9, 0);
+    return b.rgba(c).data();
+}
+
 Movie::Movie(int version, int widthPx, int heightPx, double fps)
     : version_(version), stage_(0, 0, widthPx * 20, heightPx * 20), fps_(fps)
 {
@@ -168,14 +176,17 @@ Movie &Movie::shape(int id, int version, const QRect &bounds, const std::vector<
                     const std::vector<QByteArray> &lines, const QByteArray &edges)
 {
     Bits b;
-    b.u16(id).rect(bounds).u8(int(fills.size()));
+    b.u16(id).rect(bounds);
+    if (version == 4)
+        b.rect(bounds).u8(0); // edge bounds, flags
+    b.u8(int(fills.size()));
     for (const QByteArray &f : fills)
         b.bytes(f);
     b.u8(int(lines.size()));
     for (const QByteArray &l : lines)
         b.bytes(l);
     b.bytes(edges);
-    return tag(version == 1 ? 2 : version == 2 ? 22 : 32, b.data());
+    return tag(version == 1 ? 2 : version == 2 ? 22 : version == 3 ? 32 : 83, b.data());
 }
 
 Movie &Movie::place(int depth, int id, int tx, int ty)
@@ -185,7 +196,12 @@ Movie &Movie::place(int depth, int id, int tx, int ty)
 
 Movie &Movie::placeScaled(int depth, int id, double scale, int tx, int ty)
 {
-    return tag(26, Bits().u8(0x06).u16(depth).u16(id).matrix(scale, scale, tx, ty).data());
+    return placeScaled(depth, id, scale, scale, tx, ty);
+}
+
+Movie &Movie::placeScaled(int depth, int id, double sx, double sy, int tx, int ty)
+{
+    return tag(26, Bits().u8(0x06).u16(depth).u16(id).matrix(sx, sy, tx, ty).data());
 }
 
 Movie &Movie::placeMask(int depth, int id, int clipDepth)

@@ -54,6 +54,8 @@ QByteArray gradientFill(int type, double scale, int tx, int ty, const std::vecto
                         int spread = 0);
 QByteArray bitmapFill(int bitmapId, bool clipped, double scale, int tx, int ty);
 QByteArray lineStyle(int width, const QColor &c, bool alpha);
+// A LINESTYLE2 of DefineShape4 with round caps and joins, solid colour.
+QByteArray lineStyle2(int width, const QColor &c, bool noHScale, bool noVScale);
 
 class Movie {
 public:
@@ -61,11 +63,13 @@ public:
 
     Movie &tag(int code, const QByteArray &body);
     Movie &background(const QColor &c);
-    // DefineShape of `version` (1 to 3) with one or more fill styles.
+    // DefineShape of `version` (1 to 4) with one or more fill styles; the
+    // lines of version 4 are LINESTYLE2.
     Movie &shape(int id, int version, const QRect &bounds, const std::vector<QByteArray> &fills,
                  const std::vector<QByteArray> &lines, const QByteArray &edges);
     Movie &place(int depth, int id, int tx = 0, int ty = 0);
     Movie &placeScaled(int depth, int id, double scale, int tx, int ty);
+    Movie &placeScaled(int depth, int id, double sx, double sy, int tx, int ty);
     Movie &placeMask(int depth, int id, int clipDepth);
     Movie &placeRatio(int depth, int id, int ratio);
     Movie &move(int depth, int tx, int ty);

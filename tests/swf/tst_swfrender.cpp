@@ -150,6 +150,29 @@ void TestSwfRender::linesAreDrawnOverFillsWithTheirWidth()
     const QImage hair = render(thin);
     QCOMPARE(hair.pixel(50, 50), qRgb(255, 0, 0));
     QCOMPARE(hair.pixel(50, 48), qRgb(255, 255, 255));
+
+    // Lines kept from scaling one way take the object's scale the other
+    // way; kept from both, they keep their width. Horizontal 1-pixel lines
+    // on an object stretched 3 times across and 6 times down.
+    swftest::Movie flags = stage();
+    const std::vector<std::pair<bool, bool>> kept{{true, false}, {false, true}, {true, true}};
+    for (int i = 0; i < 3; ++i) {
+        flags.shape(i + 1, 4, QRect(0, 0, 500, 100),
+                    {}, {swftest::lineStyle2(20, Qt::black, kept[i].first, kept[i].second)},
+                    Edges().style(0, 0, 1).moveTo(0, 0).line(500, 0).end());
+        flags.placeScaled(i + 1, i + 1, 3, 6, 100, 400 + 500 * i);
+    }
+    flags.showFrame();
+    const QImage widths = render(flags);
+    const auto thickness = [&widths](int centreY) {
+        int rows = 0;
+        for (int y = centreY - 10; y <= centreY + 10; ++y)
+            rows += widths.pixel(40, y) == qRgb(0, 0, 0);
+        return rows;
+    };
+    QCOMPARE(thickness(20), 6);
+    QCOMPARE(thickness(45), 3);
+    QCOMPARE(thickness(70), 1);
 }
 
 void TestSwfRender::masksClipTheDepthsUpToTheirClipDepth()

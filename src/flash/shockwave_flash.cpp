@@ -2,6 +2,7 @@
 
 #include "platform/form.h"
 #include "platform/runtime_error.h"
+#include "swf/framecanvas.h"
 
 #include <QPainter>
 #include <QTimer>
@@ -20,13 +21,19 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        painter.fillRect(rect(), Qt::white);
-        if (player && player->isLoaded()) {
-            swf::RenderOptions options;
-            options.supersample = false;
-            player->draw(painter, QRectF(rect()), options);
+        if (!player || !player->isLoaded()) {
+            painter.fillRect(rect(), Qt::white);
+            return;
         }
+        // The frame is kept between paints and repainted where it changed.
+        swf::RenderOptions options;
+        options.supersample = false;
+        const double ratio = devicePixelRatioF();
+        painter.drawImage(QPointF(0, 0), m_canvas.paint(*player, (QSizeF(size()) * ratio).toSize(), ratio, options));
     }
+
+private:
+    swf::FrameCanvas m_canvas;
 };
 
 ShockwaveFlash::ShockwaveFlash(Form &form, const QString &name, Control *container)

@@ -70,6 +70,21 @@ struct ButtonPart {
 // A button shows the parts of its up state.
 struct ButtonCharacter {
     std::vector<ButtonPart> upState;
+
+    // The up state as a display list.
+    DisplayList upList() const
+    {
+        DisplayList parts;
+        for (const ButtonPart &part : upState) {
+            Placement p;
+            p.characterId = part.characterId;
+            p.matrix = part.matrix;
+            p.color = part.color;
+            p.blend = part.blend;
+            parts.emplace(part.depth, p);
+        }
+        return parts;
+    }
 };
 
 struct SpriteCharacter {

@@ -13,6 +13,7 @@ struct Matrix {
 
     QTransform toTransform() const { return QTransform(a, b, c, d, tx, ty); }
     static Matrix lerp(const Matrix &from, const Matrix &to, double t);
+    bool operator==(const Matrix &) const = default;
 };
 
 // Multiplies then adds per channel (R, G, B, A); adds are in 0..255 units.
@@ -25,6 +26,7 @@ struct ColorTransform {
     bool changesColour() const;
     // The transform that applies `inner` first, then this one.
     ColorTransform after(const ColorTransform &inner) const;
+    bool operator==(const ColorTransform &) const = default;
 };
 
 inline QColor lerpColor(const QColor &from, const QColor &to, double t)

@@ -102,13 +102,17 @@ void MoviePlayer::forward()
 
 void MoviePlayer::draw(QPainter &painter, const QRectF &target, const RenderOptions &options) const
 {
-    if (!movie_)
-        return;
+    if (movie_)
+        drawStage(painter, *movie_, stageObjects(), target, options);
+}
+
+std::vector<StageObject> MoviePlayer::stageObjects() const
+{
     std::vector<StageObject> objects;
     objects.reserve(live_.size());
     for (const auto &[depth, object] : live_)
         objects.push_back({depth, object.placement, tick_ - object.placedTick});
-    drawStage(painter, *movie_, objects, target, options);
+    return objects;
 }
 
 QImage MoviePlayer::renderFrame(const RenderOptions &options) const

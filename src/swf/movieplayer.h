@@ -38,6 +38,7 @@ public:
     void setMovie(std::shared_ptr<const Movie> movie);
 
     const Movie *movie() const { return movie_.get(); }
+    std::shared_ptr<const Movie> sharedMovie() const { return movie_; }
     bool isLoaded() const { return movie_ != nullptr; }
     QString errorString() const { return error_; }
 
@@ -62,6 +63,9 @@ public:
     void draw(QPainter &painter, const QRectF &target, const RenderOptions &options = {}) const;
     // The frame shown at the stage's size in pixels.
     QImage renderFrame(const RenderOptions &options = {}) const;
+    // The objects of the frame shown, by depth, with the ticks their own
+    // timelines have run.
+    std::vector<StageObject> stageObjects() const;
 
 private:
     struct LiveObject {

@@ -2,7 +2,9 @@
 
 #include "brushes.h"
 #include "movie.h"
+#include "objectbounds.h"
 #include "raster.h"
+#include "text.h"
 
 #include <QPainter>
 #include <QPainterPathStroker>
@@ -42,21 +44,6 @@ Qt::PenCapStyle capFor(Cap cap)
 Qt::PenJoinStyle joinFor(Join join)
 {
     return join == Join::Bevel ? Qt::BevelJoin : join == Join::Miter ? Qt::SvgMiterJoin : Qt::RoundJoin;
-}
-
-// The up state of a button as a display list.
-DisplayList partsOf(const ButtonCharacter &button)
-{
-    DisplayList parts;
-    for (const ButtonPart &part : button.upState) {
-        Placement p;
-        p.characterId = part.characterId;
-        p.matrix = part.matrix;
-        p.color = part.color;
-        p.blend = part.blend;
-        parts.emplace(part.depth, p);
-    }
-    return parts;
 }
 
 using AgeOf = std::function<qint64(int depth, const Placement &)>;
@@ -199,7 +186,7 @@ public:
             painter_.setTransform(QTransform::fromScale(20, 20) * world);
             painter_.drawImage(0, 0, transformImage(movie_.bitmap(id), color));
         } else if (const auto *button = std::get_if<ButtonCharacter>(character)) {
-            drawList(partsOf(*button), [age](int, const Placement &) { return age; }, world, color, level + 1);
+            drawList(button->upList(), [age](int, const Placement &) { return age; }, world, color, level + 1);
         } else if (const auto *sprite = std::get_if<SpriteCharacter>(character)) {
             const Timeline &timeline = sprite->timeline;
             const auto list = timeline.displayListAt(timeline.frameAtAge(age));
@@ -222,11 +209,10 @@ public:
         } else if (const auto *morph = std::get_if<MorphCharacter>(character)) {
             area.addPath(world.map(outlineOf(morph->at(placement.ratio))));
         } else if (const auto *text = std::get_if<TextCharacter>(character)) {
-            forEachGlyph(*text, [&](const QPainterPath &glyph, const QTransform &t, const QColor &) {
-                area.addPath((t * world).map(glyph));
-            });
+            for (const PlacedGlyph &glyph : placedGlyphs(movie_, *text))
+                area.addPath((glyph.transform * world).map(*glyph.outline));
         } else if (const auto *button = std::get_if<ButtonCharacter>(character)) {
-            for (const auto &[depth, part] : partsOf(*button))
+            for (const auto &[depth, part] : button->upList())
                 area.addPath(outline(part, age, world, level + 1));
         } else if (const auto *sprite = std::get_if<SpriteCharacter>(character)) {
             const Timeline &timeline = sprite->timeline;
@@ -339,15 +325,7 @@ private:
         const LineStyle &style = stroke.style;
         painter_.setTransform(world);
         const double scale = std::sqrt(std::abs(world.determinant()));
-        // A line kept from scaling one way follows the object's scale the
-        // other way only; kept from both, it keeps its width on the stage.
-        double pixels = style.width * scale;
-        if (style.noHScale && style.noVScale)
-            pixels = style.width / 20.0 * stageScale_ * samples_;
-        else if (style.noHScale)
-            pixels = style.width * std::hypot(world.m21(), world.m22());
-        else if (style.noVScale)
-            pixels = style.width * std::hypot(world.m11(), world.m12());
+        const double pixels = lineWidthOnDevice(style, world, stageScale_ * samples_);
         QPen pen;
         if (style.hasFill && style.fill.kind != FillKind::Solid) {
             const double margin = qMax(pixels, 1.0) / qMax(scale, 1e-9);
@@ -398,28 +376,14 @@ private:
         painter_.fillPath(pixelArea(outline), brush);
     }
 
-    template<typename F> void forEachGlyph(const TextCharacter &text, F &&use)
-    {
-        const QTransform textMatrix = text.matrix.toTransform();
-        for (const TextGlyph &glyph : text.glyphs) {
-            const auto *font = std::get_if<FontCharacter>(movie_.character(glyph.fontId));
-            if (!font || glyph.glyph < 0 || glyph.glyph >= int(font->glyphs.size()))
-                continue;
-            const double scale = glyph.height / font->emSize;
-            const QTransform t = QTransform::fromScale(scale, scale)
-                               * QTransform::fromTranslate(glyph.origin.x(), glyph.origin.y()) * textMatrix;
-            use(font->glyphs[std::size_t(glyph.glyph)], t, glyph.color);
-        }
-    }
-
     void drawText(const TextCharacter &text, const QTransform &world, const ColorTransform &color)
     {
         painter_.setPen(Qt::NoPen);
         FillStyle solid;
-        forEachGlyph(text, [&](const QPainterPath &glyph, const QTransform &t, const QColor &c) {
-            solid.color = c;
-            fillPath(glyph, solid, t * world, color);
-        });
+        for (const PlacedGlyph &glyph : placedGlyphs(movie_, text)) {
+            solid.color = glyph.color;
+            fillPath(*glyph.outline, solid, glyph.transform * world, color);
+        }
     }
 
     QPainter &painter_;
@@ -439,10 +403,7 @@ void drawObjects(QPainter &painter, const Movie &movie, const std::vector<StageO
     painter.fillRect(target, movie.backgroundColor());
     if (stage.width() <= 0 || stage.height() <= 0 || target.isEmpty())
         return;
-    const double scale = qMin(target.width() / stage.width(), target.height() / stage.height());
-    const QTransform world = QTransform::fromTranslate(-stage.center().x(), -stage.center().y())
-                           * QTransform::fromScale(scale, scale)
-                           * QTransform::fromTranslate(target.center().x(), target.center().y());
+    const QTransform world = stageTransform(movie, target);
     painter.setClipRect(target, Qt::IntersectClip);
     const QTransform base = world * painter.transform();
     DisplayList list;
@@ -456,11 +417,19 @@ void drawObjects(QPainter &painter, const Movie &movie, const std::vector<StageO
     // far quicker, and what a frame falls back to once its budget is spent.
     if (!shadeGradients)
         budget.shadedPixels = maxShadedPixelsPerFrame;
-    Renderer renderer(painter, movie, samples, smoothBitmaps, scale * 20, budget);
+    Renderer renderer(painter, movie, samples, smoothBitmaps, world.m11() * 20, budget);
     renderer.drawList(list, [&ages](int depth, const Placement &) { return ages[depth]; }, base, ColorTransform(), 0);
 }
 
 } // namespace
+
+QTransform stageTransform(const Movie &movie, const QRectF &target)
+{
+    const QRectF stage = movie.stageRect();
+    const double scale = qMin(target.width() / stage.width(), target.height() / stage.height());
+    return QTransform::fromTranslate(-stage.center().x(), -stage.center().y()) * QTransform::fromScale(scale, scale)
+         * QTransform::fromTranslate(target.center().x(), target.center().y());
+}
 
 void drawStage(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects, const QRectF &target,
                const RenderOptions &options)

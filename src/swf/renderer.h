@@ -3,6 +3,7 @@
 #include "timeline.h"
 
 #include <QRectF>
+#include <QTransform>
 
 #include <vector>
 
@@ -27,6 +28,10 @@ struct StageObject {
     Placement placement;
     qint64 age = 0;
 };
+
+// Twips of the stage to coordinates of `target`: scaled to fit with its
+// aspect ratio kept ("show all"), centred.
+QTransform stageTransform(const Movie &movie, const QRectF &target);
 
 // Draws the stage (background, then the objects by depth) scaled to fit
 // `target` with its aspect ratio kept ("show all"), centred.

@@ -1,6 +1,7 @@
 #include "text.h"
 
 #include "bitreader.h"
+#include "movie.h"
 
 namespace sky::swf {
 namespace {
@@ -141,6 +142,23 @@ TextCharacter readDefineText(BitReader &r, int version)
         // draw the glyphs read so far
     }
     return text;
+}
+
+std::vector<PlacedGlyph> placedGlyphs(const Movie &movie, const TextCharacter &text)
+{
+    std::vector<PlacedGlyph> out;
+    const QTransform textMatrix = text.matrix.toTransform();
+    for (const TextGlyph &glyph : text.glyphs) {
+        const auto *font = std::get_if<FontCharacter>(movie.character(glyph.fontId));
+        if (!font || glyph.glyph < 0 || glyph.glyph >= int(font->glyphs.size()))
+            continue;
+        const double scale = glyph.height / font->emSize;
+        out.push_back({&font->glyphs[std::size_t(glyph.glyph)],
+                       QTransform::fromScale(scale, scale) * QTransform::fromTranslate(glyph.origin.x(), glyph.origin.y())
+                           * textMatrix,
+                       glyph.color});
+    }
+    return out;
 }
 
 } // namespace sky::swf

@@ -25,6 +25,8 @@ struct Placement {
     bool cached = false; // drawn as a bitmap, on whole pixels
     QColor background;   // cached-bitmap background, drawn when valid
     int placedFrame = 1; // frame whose tag put this character there
+
+    bool operator==(const Placement &) const = default;
 };
 
 // One PlaceObject/RemoveObject of any version: the fields it sets are

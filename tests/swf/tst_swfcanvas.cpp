@@ -1,0 +1,161 @@
+// Frame by frame repainting: a frame brought up to date from the one before
+// looks like the frame drawn whole, and only changed areas are repainted.
+
+#include "swfwriter.h"
+
+#include "swf/framecanvas.h"
+
+#include <QDir>
+#include <QPainter>
+#include <QTest>
+
+using namespace sky::swf;
+using swftest::Edges;
+
+namespace {
+
+RenderOptions windowQuality()
+{
+    RenderOptions options;
+    options.supersample = false;
+    return options;
+}
+
+QImage drawnWhole(const MoviePlayer &player, const QSize &size, const RenderOptions &options)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    player.draw(painter, QRectF(QPointF(0, 0), size), options);
+    return image;
+}
+
+// The largest difference of any channel of any pixel.
+int largestDifference(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return 256;
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto *p = reinterpret_cast<const QRgb *>(a.constScanLine(y));
+        const auto *q = reinterpret_cast<const QRgb *>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x)
+            for (int shift = 0; shift < 32; shift += 8)
+                worst = qMax(worst, qAbs(int((p[x] >> shift) & 0xFF) - int((q[x] >> shift) & 0xFF)));
+    }
+    return worst;
+}
+
+// Overlapping outlined squares, gradient and solid, one of them a mask and
+// one a sprite that moves on its own; frame by frame one square moves, one
+// comes, one goes.
+QByteArray busyMovie(int frames)
+{
+    swftest::Movie m(8, 200, 150, 30);
+    m.background(QColor(20, 20, 40));
+    const std::vector<std::pair<int, QColor>> stops{{0, QColor(255, 80, 0)}, {255, QColor(0, 80, 255)}};
+    for (int id = 1; id <= 4; ++id) {
+        const QRect box(0, 0, 500 + id * 150, 400 + id * 100);
+        const QByteArray fill = id % 2 ? swftest::gradientFill(0x10, 0.03, 300, 200, stops)
+                                       : swftest::solidFill(QColor(60 * id, 200, 120), false);
+        m.shape(id, 2, box, {fill}, {swftest::lineStyle(30 * id, Qt::white, false)},
+                Edges().rect(box, 1, 1).moveTo(0, 0).curve(box.width() / 2, box.height(), box.width(), 0).end());
+    }
+    swftest::Movie inner(8, 0, 0);
+    inner.place(1, 1).showFrame();
+    for (int i = 1; i < 5; ++i)
+        inner.move(1, 150 * i, 70 * i).showFrame();
+    m.sprite(5, inner);
+    for (int depth = 1; depth <= 30; ++depth)
+        m.place(depth, 1 + depth % 4, (depth * 397) % 3500, (depth * 211) % 2600);
+    m.placeMask(31, 3, 33).place(32, 2, 600, 600).place(33, 5, 300, 300);
+    for (int frame = 0; frame < frames; ++frame) {
+        m.showFrame();
+        const int depth = 1 + frame % 30;
+        m.move(depth, (depth * 397 + frame * 90) % 3500, (depth * 211 + frame * 70) % 2600);
+        if (frame % 3 == 0)
+            m.remove(40 + frame - 3).place(40 + frame, 1 + frame % 4, frame * 80 % 3500, 1200);
+    }
+    return m.fws();
+}
+
+} // namespace
+
+class TestSwfCanvas : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void repaintedFramesLookLikeWholeOnes();
+    void onlyWhatChangedIsRepainted();
+};
+
+void TestSwfCanvas::repaintedFramesLookLikeWholeOnes()
+{
+    for (const RenderOptions &options : {windowQuality(), RenderOptions{false}}) {
+        MoviePlayer player;
+        QVERIFY(player.loadData(busyMovie(24)));
+        FrameCanvas canvas;
+        const QSize size(300, 200); // wider than the stage: a border of background
+        for (int frame = 1; frame <= 24; ++frame) {
+            const QImage &painted = canvas.paint(player, size, 1, options);
+            QVERIFY2(largestDifference(painted, drawnWhole(player, size, options)) <= 1,
+                     qPrintable(QStringLiteral("frame %1").arg(frame)));
+            player.tick();
+        }
+    }
+
+    // Real movies: sprites, morph shapes, masks, lines, text.
+    const QDir corpus(QStringLiteral(SKY_SWF_CORPUS_DIR));
+    for (const QString &name : {QStringLiteral("other/shumway__timeline_Timeline6.swf"),
+                                QStringLiteral("other/shumway__morph.swf"),
+                                QStringLiteral("ruffle/from_shumway__acid__acid-child/test.swf"),
+                                QStringLiteral("ruffle/visual__cache_as_bitmap__children_changed/test.swf")}) {
+        MoviePlayer player;
+        if (!player.load(corpus.filePath(name)))
+            QSKIP("the SWF corpus is not beside the sources");
+        FrameCanvas canvas;
+        const QSize size = player.movie()->stageSize();
+        for (int tick = 1; tick <= qMin(player.totalFrames() + 2, 60); ++tick) {
+            QVERIFY2(largestDifference(canvas.paint(player, size, 1, windowQuality()),
+                                       drawnWhole(player, size, windowQuality()))
+                         <= 1,
+                     qPrintable(QStringLiteral("%1 tick %2").arg(name).arg(tick)));
+            player.tick();
+        }
+    }
+}
+
+void TestSwfCanvas::onlyWhatChangedIsRepainted()
+{
+    MoviePlayer player;
+    QVERIFY(player.loadData(busyMovie(24)));
+    player.stop();
+    FrameCanvas canvas;
+    const QSize size(200, 150);
+    canvas.paint(player, size, 1, windowQuality());
+    QCOMPARE(canvas.repainted(), QRegion(0, 0, 200, 150));
+
+    // Stopped, only the sprite runs: its old and new place are repainted.
+    player.tick();
+    canvas.paint(player, size, 1, windowQuality());
+    const QRect sprite = canvas.repainted().boundingRect();
+    QVERIFY(!sprite.isEmpty());
+    QVERIFY2(sprite.width() * sprite.height() < 200 * 150 / 2, "more than the sprite repainted");
+
+    // Nothing changed: nothing repainted, and the picture is kept.
+    const QImage before = canvas.paint(player, size, 1, windowQuality()).copy();
+    QVERIFY(canvas.repainted().isEmpty());
+    QCOMPARE(canvas.paint(player, size, 1, windowQuality()), before);
+
+    // A new size or quality draws everything again, and so does another movie.
+    canvas.paint(player, QSize(100, 75), 1, windowQuality());
+    QCOMPARE(canvas.repainted(), QRegion(0, 0, 100, 75));
+    canvas.paint(player, QSize(100, 75), 1, RenderOptions{false});
+    QCOMPARE(canvas.repainted(), QRegion(0, 0, 100, 75));
+    MoviePlayer other;
+    QVERIFY(other.loadData(busyMovie(2)));
+    canvas.paint(other, QSize(100, 75), 1, RenderOptions{false});
+    QCOMPARE(canvas.repainted(), QRegion(0, 0, 100, 75));
+}
+
+QTEST_GUILESS_MAIN(TestSwfCanvas)
+#include "tst_swfcanvas.moc"

@@ -101,6 +101,12 @@ int main(int argc, char *argv[])
         player.draw(painter, QRectF(0, 0, 800, 600), windowQuality);
     });
     report("one frame, 400 objects, 800 x 600", rectangles, drawing);
+    // The window's first frame, or one after a jump: the whole frame.
+    const auto whole = timings(20, [&] {
+        sky::swf::FrameCanvas fresh;
+        fresh.paint(player, QSize(800, 600), 1, windowQuality);
+    });
+    report("the same, drawn whole by the window", rectangles, whole);
     const auto reference = timings(5, [&] {
         QPainter painter(&canvas);
         player.draw(painter, QRectF(0, 0, 800, 600));

@@ -361,11 +361,9 @@ private:
             fillInDevice(outline, pen.brush(), world);
             return;
         }
+        // Widened in shape space once, then filled wherever it is drawn.
         pen.setWidthF(pixels / scale);
-        painter_.setPen(pen);
-        painter_.setBrush(Qt::NoBrush);
-        painter_.drawPath(stroke.path);
-        painter_.setPen(Qt::NoPen);
+        painter_.fillPath(stroke.widened(pen), pen.brush());
     }
 
     // Fills an outline given in device pixels with a brush in shape space.

@@ -1,5 +1,7 @@
 #include "shapepaths.h"
 
+#include <QPainterPathStroker>
+
 #include <map>
 #include <utility>
 
@@ -145,6 +147,20 @@ QPainterPath outlineOf(const CompiledShape &shape)
     for (const QPainterPath *path : paths)
         all.addPath(*path);
     return all;
+}
+
+const QPainterPath &StrokedPath::widened(const QPen &pen) const
+{
+    if (pen.widthF() != widenedWidth_ || pen.capStyle() != widenedCap_ || pen.joinStyle() != widenedJoin_
+        || pen.miterLimit() != widenedMiter_) {
+        widened_ = QPainterPathStroker(pen).createStroke(path);
+        widened_.setFillRule(Qt::WindingFill);
+        widenedWidth_ = pen.widthF();
+        widenedCap_ = pen.capStyle();
+        widenedJoin_ = pen.joinStyle();
+        widenedMiter_ = pen.miterLimit();
+    }
+    return widened_;
 }
 
 } // namespace sky::swf

@@ -3,7 +3,9 @@
 #include "shape.h"
 
 #include <QPainterPath>
+#include <QPen>
 
+#include <utility>
 #include <vector>
 
 namespace sky::swf {
@@ -14,8 +16,21 @@ struct FilledPath {
 };
 
 struct StrokedPath {
+    StrokedPath(LineStyle lineStyle, QPainterPath centre) : style(std::move(lineStyle)), path(std::move(centre)) {}
+
     LineStyle style;
     QPainterPath path;
+
+    // The area the line covers when widened by `pen` in shape space; the
+    // last one asked for is kept, as a shape is mostly drawn with one pen.
+    const QPainterPath &widened(const QPen &pen) const;
+
+private:
+    mutable QPainterPath widened_;
+    mutable double widenedWidth_ = -1;
+    mutable Qt::PenCapStyle widenedCap_ = Qt::FlatCap;
+    mutable Qt::PenJoinStyle widenedJoin_ = Qt::BevelJoin;
+    mutable double widenedMiter_ = 0;
 };
 
 // One layer ready to draw: fills first, then strokes.

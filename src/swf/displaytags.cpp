@@ -56,7 +56,8 @@ DisplayOp readPlaceObject(BitReader &r, int version)
     op.hasRatio = flags & 0x10;
     op.hasName = flags & 0x20;
     op.hasClip = flags & 0x40;
-    if ((flags3 & 0x08) || ((flags3 & 0x10) && op.hasCharacter))
+    // Only its own flag brings a class name; a placed image (0x10) has none.
+    if (flags3 & 0x08)
         r.string(); // class name
     if (op.hasCharacter)
         op.values.characterId = r.u16();

@@ -95,6 +95,18 @@ void TestSwfPlayer::displayListFollowsTheFrames()
     player.gotoFrame(3);
     QCOMPARE(frameImage(player).pixel(55, 5), qRgb(255, 255, 255));
     QCOMPARE(frameImage(player).pixel(5, 55), qRgb(0, 255, 0));
+
+    // PlaceObject3 carries a class name only when its own flag says so;
+    // the image flag (placing a bitmap) brings none.
+    swftest::Movie third(8, 100, 100);
+    square(third, 1, Qt::red);
+    third.tag(70, swftest::Bits().u8(0x02).u8(0x10).u16(1).u16(1).data());
+    third.tag(70, swftest::Bits().u8(0x02).u8(0x08).u16(2).bytes(QByteArray("Box", 4)).u16(1).data());
+    third.showFrame();
+    const auto placed = Movie::fromData(third.fws());
+    QVERIFY(placed);
+    QCOMPARE(placed->timeline().displayListAt(1)->at(1).characterId, quint16(1));
+    QCOMPARE(placed->timeline().displayListAt(1)->at(2).characterId, quint16(1));
 }
 
 void TestSwfPlayer::ticksAdvanceAndLoop()

@@ -74,6 +74,7 @@ void MpvEngine::buildView(QWidget *parent, bool withVideo)
 
     if (withVideo) {
         auto *video = new MpvVideoWindow(m_core->handle());
+        m_video = video;
         // libmpv fails an item whose video it cannot show, so video is only
         // selected while there is a render context. Taking the track off and
         // on again also brings back the video of an item that is playing.
@@ -171,6 +172,10 @@ void MpvEngine::load(const MediaSource &source)
         closeItem();
         return;
     }
+    // Video can start decoding while the view is still on its way to the
+    // screen. A CD has only sound.
+    if (m_video && !source.url.startsWith(QLatin1String("cdda:")))
+        m_video->prepare();
     QStringList args { QStringLiteral("loadfile"), source.url, QStringLiteral("replace") };
     if (!source.options.isEmpty())
         args << source.options.join(u',');

@@ -15,6 +15,7 @@ class ControlBar;
 class FullScreenSwitcher;
 class MidiRenderer;
 class MpvCore;
+class MpvVideoWindow;
 struct MediaSource;
 
 struct MpvEngineOptions
@@ -94,6 +95,7 @@ private:
     QPointer<QWidget> m_view;
     QPointer<ControlBar> m_bar;
     QPointer<QWidget> m_videoArea;
+    QPointer<MpvVideoWindow> m_video; // none without a display
     FullScreenSwitcher *m_fullScreen = nullptr;
 
     QString m_cdDevice;

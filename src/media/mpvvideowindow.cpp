@@ -47,6 +47,12 @@ bool MpvVideoWindow::event(QEvent *event)
     return QWindow::event(event);
 }
 
+void MpvVideoWindow::prepare()
+{
+    if (!m_render)
+        createRenderContext();
+}
+
 bool MpvVideoWindow::createRenderContext()
 {
     if (!m_mpv)
@@ -59,7 +65,14 @@ bool MpvVideoWindow::createRenderContext()
             return false;
         }
     }
-    if (!m_gl->makeCurrent(this))
+    // Before the window is on screen, any surface of the same kind will do.
+    QOffscreenSurface offscreen;
+    const bool onScreen = isExposed();
+    if (!onScreen) {
+        offscreen.setFormat(m_gl->format());
+        offscreen.create();
+    }
+    if (!m_gl->makeCurrent(onScreen ? static_cast<QSurface *>(this) : &offscreen))
         return false;
 
     mpv_opengl_init_params gl { &MpvVideoWindow::procAddress, nullptr };
@@ -75,6 +88,8 @@ bool MpvVideoWindow::createRenderContext()
         return false;
     }
     mpv_render_context_set_update_callback(m_render, &MpvVideoWindow::frameReady, this);
+    if (!onScreen)
+        m_gl->doneCurrent();
     Q_EMIT renderContextChanged(true);
     return true;
 }
@@ -128,8 +143,8 @@ void MpvVideoWindow::freeRenderContext()
 {
     if (!m_render)
         return;
-    // The native window may be gone already; any surface of the same kind
-    // will do to free the GL objects in their context.
+    // The native window may be gone already, or not there yet; any surface
+    // of the same kind will do to free the GL objects in their context.
     QOffscreenSurface fallback;
     if (!handle()) {
         fallback.setFormat(m_gl->format());

@@ -23,9 +23,11 @@ namespace sky {
 // The OpenGL context belongs to the window object, not to its native
 // window: when the top-level window around it is recreated, the native
 // window goes and comes back, and drawing goes on in the same context.
-// libmpv can only show video while its render context exists, which is
-// from the first time the window is on screen; renderContextChanged()
-// tells the owner, who keeps libmpv from opening video until then.
+// libmpv can only show video while its render context exists;
+// renderContextChanged() tells the owner, who keeps libmpv from opening
+// video until then. The render context is made when the window is first on
+// screen, or earlier by prepare(), so that libmpv can decode the first
+// frame while the window is still being shown.
 class MpvVideoWindow : public QWindow
 {
     Q_OBJECT
@@ -33,6 +35,9 @@ class MpvVideoWindow : public QWindow
 public:
     explicit MpvVideoWindow(mpv_handle *mpv);
     ~MpvVideoWindow() override;
+
+    // Makes the render context now if there is none yet.
+    void prepare();
 
 Q_SIGNALS:
     void renderContextChanged(bool available);

@@ -43,6 +43,12 @@ QImage readImage(const QByteArray &data)
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
+// Lossless2 colours are stored premultiplied; clamp bad ones to valid values.
+QRgb premultiplied(int a, int r, int g, int b)
+{
+    return qRgba(qMin(r, a), qMin(g, a), qMin(b, a), a);
+}
+
 void applyAlpha(QImage &image, const QByteArray &alpha)
 {
     if (alpha.size() < qsizetype(image.width()) * image.height())
@@ -53,16 +59,9 @@ void applyAlpha(QImage &image, const QByteArray &alpha)
         for (int x = 0; x < image.width(); ++x) {
             const int alphaValue = *a++;
             const QRgb p = line[x];
-            line[x] = qRgba(qRed(p) * alphaValue / 255, qGreen(p) * alphaValue / 255,
-                            qBlue(p) * alphaValue / 255, alphaValue);
+            line[x] = premultiplied(alphaValue, qRed(p), qGreen(p), qBlue(p));
         }
     }
-}
-
-// Lossless2 colours are stored premultiplied; clamp bad ones to valid values.
-QRgb premultiplied(int a, int r, int g, int b)
-{
-    return qRgba(qMin(r, a), qMin(g, a), qMin(b, a), a);
 }
 
 } // namespace

@@ -291,13 +291,18 @@ private:
                            || (qFuzzyCompare(toPixels.m11(), 1.0) && qFuzzyCompare(toPixels.m22(), 1.0)
                                && qFuzzyIsNull(toPixels.m12()) && qFuzzyIsNull(toPixels.m21()));
         painter_.setRenderHint(QPainter::SmoothPixmapTransform, style.smooth && smoothBitmaps_ && !unscaled);
+        // A bitmap shown at its own size lands on whole pixels.
+        QTransform placed = style.matrix.toTransform() * world;
+        if (unscaled)
+            placed.setMatrix(placed.m11(), placed.m12(), 0, placed.m21(), placed.m22(), 0,
+                             std::round(placed.dx() / samples_) * samples_, std::round(placed.dy() / samples_) * samples_, 1);
         if (style.repeat) {
             QBrush brush(image);
-            brush.setTransform(style.matrix.toTransform());
-            painter_.fillPath(area, place(brush));
+            brush.setTransform(placed);
+            painter_.fillPath(area, brush);
         } else {
             painter_.setClipPath(area, Qt::IntersectClip);
-            painter_.setTransform(style.matrix.toTransform() * world);
+            painter_.setTransform(placed);
             painter_.drawImage(0, 0, image);
         }
         painter_.restore();

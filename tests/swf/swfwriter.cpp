@@ -6,6 +6,19 @@
 #include <cmath>
 
 namespace swftest {
+namespace {
+
+QByteArray zlibPacked(const QByteArray &raw)
+{
+    uLongf size = compressBound(uLong(raw.size()));
+    QByteArray packed(qsizetype(size), '\0');
+    compress(reinterpret_cast<Bytef *>(packed.data()), &size, reinterpret_cast<const Bytef *>(raw.constData()),
+             uLong(raw.size()));
+    packed.resize(qsizetype(size));
+    return packed;
+}
+
+} // namespace
 
 Bits &Bits::u8(int v)
 {
@@ -237,12 +250,12 @@ Movie &Movie::bitmap(int id, int w, int h, const std::vector<QRgb> &pixels)
     QByteArray raw;
     for (QRgb p : pixels)
         raw += Bits().u8(qAlpha(p)).u8(qRed(p)).u8(qGreen(p)).u8(qBlue(p)).data();
-    uLongf size = compressBound(uLong(raw.size()));
-    QByteArray packed(qsizetype(size), '\0');
-    compress(reinterpret_cast<Bytef *>(packed.data()), &size, reinterpret_cast<const Bytef *>(raw.constData()),
-             uLong(raw.size()));
-    packed.resize(qsizetype(size));
-    return tag(36, Bits().u16(id).u8(5).u16(w).u16(h).bytes(packed).data());
+    return tag(36, Bits().u16(id).u8(5).u16(w).u16(h).bytes(zlibPacked(raw)).data());
+}
+
+Movie &Movie::jpegWithAlpha(int id, const QByteArray &jpeg, const QByteArray &alpha)
+{
+    return tag(35, Bits().u16(id).u32(quint32(jpeg.size())).bytes(jpeg).bytes(zlibPacked(alpha)).data());
 }
 
 Movie &Movie::font(int id, const std::vector<QByteArray> &glyphs)
@@ -294,12 +307,7 @@ QByteArray Movie::fws() const
 QByteArray Movie::cws() const
 {
     const QByteArray b = body();
-    uLongf size = compressBound(uLong(b.size()));
-    QByteArray packed(qsizetype(size), '\0');
-    compress(reinterpret_cast<Bytef *>(packed.data()), &size, reinterpret_cast<const Bytef *>(b.constData()),
-             uLong(b.size()));
-    packed.resize(qsizetype(size));
-    return QByteArray("CWS") + char(version_) + Bits().u32(quint32(b.size() + 8)).data() + packed;
+    return QByteArray("CWS") + char(version_) + Bits().u32(quint32(b.size() + 8)).data() + zlibPacked(b);
 }
 
 QByteArray Movie::zws() const

@@ -80,6 +80,8 @@ public:
     Movie &sprite(int id, const Movie &inner); // inner's control tags
     // A DefineBitsLossless2 image of w x h pixels, row by row.
     Movie &bitmap(int id, int w, int h, const std::vector<QRgb> &pixels);
+    // A DefineBitsJPEG3: JPEG data and one alpha byte a pixel.
+    Movie &jpegWithAlpha(int id, const QByteArray &jpeg, const QByteArray &alpha);
     // DefineFont with the given glyph outlines (Edges().end() each), in a
     // 1024-unit em square.
     Movie &font(int id, const std::vector<QByteArray> &glyphs);

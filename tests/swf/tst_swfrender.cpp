@@ -5,6 +5,7 @@
 
 #include "swf/movieplayer.h"
 
+#include <QBuffer>
 #include <QPainter>
 #include <QTest>
 
@@ -124,6 +125,37 @@ void TestSwfRender::bitmapFillsRepeatAndScale()
     QCOMPARE(image.pixel(15, 15), qRgb(255, 255, 0));
     QCOMPARE(image.pixel(25, 25), qRgb(255, 0, 0)); // repeated
     QCOMPARE(image.pixel(95, 85), qRgb(0, 255, 0));
+
+    // A bitmap at its own size lands on whole pixels wherever it is put:
+    // a 4 x 4 one moved 2.25 pixels shows its pixels whole.
+    swftest::Movie shifted = stage();
+    std::vector<QRgb> checks;
+    for (int i = 0; i < 16; ++i)
+        checks.push_back((i + i / 4) % 2 ? qRgb(0, 0, 0) : qRgb(255, 0, 0));
+    shifted.bitmap(5, 4, 4, checks);
+    shifted.shape(1, 2, stageTwips, {swftest::bitmapFill(5, false, 20, 45, 45)}, {}, Edges().rect(stageTwips, 1).end());
+    shifted.place(1, 1).showFrame();
+    for (const bool smooth : {false, true}) {
+        const QImage moved = render(shifted, smooth);
+        QCOMPARE(moved.pixel(2, 2), qRgb(255, 0, 0));
+        QCOMPARE(moved.pixel(3, 2), qRgb(0, 0, 0));
+        QCOMPARE(moved.pixel(3, 3), qRgb(255, 0, 0));
+    }
+
+    // The colours of a JPEG with an alpha plane are already multiplied by
+    // it: grey 200 at alpha 100 over black shows as 100.
+    QImage grey(8, 8, QImage::Format_RGB32);
+    grey.fill(qRgb(200, 200, 200));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(grey.save(&buffer, "JPG", 100));
+    swftest::Movie faded(8, 100, 100);
+    faded.background(Qt::black);
+    faded.jpegWithAlpha(5, jpeg, QByteArray(64, char(100)));
+    faded.shape(1, 2, stageTwips, {swftest::bitmapFill(5, false, 200, 0, 0)}, {}, Edges().rect(stageTwips, 1).end());
+    faded.place(1, 1).showFrame();
+    QVERIFY(near(render(faded).pixel(40, 40), qRgb(100, 100, 100), 3));
 }
 
 void TestSwfRender::linesAreDrawnOverFillsWithTheirWidth()

@@ -43,7 +43,8 @@ QImage readImage(const QByteArray &data)
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-// Lossless2 colours are stored premultiplied; clamp bad ones to valid values.
+// Lossless2 colours, and those of a JPEG with an alpha plane, are stored
+// premultiplied; clamp bad ones to valid values.
 QRgb premultiplied(int a, int r, int g, int b)
 {
     return qRgba(qMin(r, a), qMin(g, a), qMin(b, a), a);

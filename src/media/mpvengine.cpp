@@ -442,6 +442,8 @@ void MpvEngine::onPropertyChanged(const QByteArray &name, const QVariant &value)
             m_bar->setMuted(value.toBool());
     } else if (name == "vid") {
         m_hasVideo = value.isValid();
+        if (m_video)
+            m_video->setShowsVideo(m_hasVideo);
         enterFullScreenIfWanted();
     } else if (name == "current-tracks/video/image") {
         m_videoIsPicture = value.toBool();

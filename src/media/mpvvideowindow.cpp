@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QPlatformSurfaceEvent>
 #include <QtDebug>
 #include <mpv/render_gl.h>
@@ -114,11 +115,18 @@ void MpvVideoWindow::render()
         { MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block },
         { MPV_RENDER_PARAM_INVALID, nullptr },
     };
-    mpv_render_context_render(m_render, params);
+    if (m_showsVideo) {
+        mpv_render_context_render(m_render, params);
+    } else {
+        // libmpv would go on showing the last frame of the item before.
+        QOpenGLFunctions *gl = m_gl->functions();
+        gl->glClearColor(0, 0, 0, 1);
+        gl->glClear(GL_COLOR_BUFFER_BIT);
+    }
     m_gl->swapBuffers(this);
     // Lets libmpv time its frames to the display.
     mpv_render_context_report_swap(m_render);
-    if (newFrame && m_firstFrame == FirstFrame::Awaited) {
+    if (newFrame && m_showsVideo && m_firstFrame == FirstFrame::Awaited) {
         m_firstFrame = FirstFrame::Shown;
         qCInfo(lcMedia, "first frame shown, %dx%d", fbo.w, fbo.h);
     }
@@ -132,11 +140,24 @@ void *MpvVideoWindow::procAddress(void *, const char *name)
 
 void MpvVideoWindow::frameReady(void *self)
 {
-    // Called on a libmpv thread; the window draws on its own thread, once
-    // for any number of announcements made before it gets there.
-    auto *window = static_cast<MpvVideoWindow *>(self);
-    if (!window->m_renderQueued.exchange(true))
-        QMetaObject::invokeMethod(window, &MpvVideoWindow::render, Qt::QueuedConnection);
+    // Called on a libmpv thread.
+    static_cast<MpvVideoWindow *>(self)->requestRender();
+}
+
+void MpvVideoWindow::setShowsVideo(bool shows)
+{
+    if (shows == m_showsVideo)
+        return;
+    m_showsVideo = shows;
+    requestRender();
+}
+
+void MpvVideoWindow::requestRender()
+{
+    // Any thread may ask; the window draws on its own thread, once for any
+    // number of requests made before it gets there.
+    if (!m_renderQueued.exchange(true))
+        QMetaObject::invokeMethod(this, &MpvVideoWindow::render, Qt::QueuedConnection);
 }
 
 void MpvVideoWindow::freeRenderContext()

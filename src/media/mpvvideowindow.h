@@ -38,6 +38,8 @@ public:
 
     // Makes the render context now if there is none yet.
     void prepare();
+    // Whether the item has video; without, the window is black.
+    void setShowsVideo(bool shows);
 
 Q_SIGNALS:
     void renderContextChanged(bool available);
@@ -49,6 +51,7 @@ protected:
 private:
     static void *procAddress(void *context, const char *name);
     static void frameReady(void *self);
+    void requestRender();
     bool createRenderContext();
     void freeRenderContext();
     void render();
@@ -60,6 +63,7 @@ private:
     std::unique_ptr<QOpenGLContext> m_gl;
     mpv_render_context *m_render = nullptr;
     std::atomic_bool m_renderQueued = false;
+    bool m_showsVideo = false;
     FirstFrame m_firstFrame = FirstFrame::Awaited;
 };
 

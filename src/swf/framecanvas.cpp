@@ -1,7 +1,5 @@
 #include "framecanvas.h"
 
-#include "objectbounds.h"
-
 #include <QPainter>
 #include <QSemaphore>
 #include <QThread>
@@ -41,24 +39,6 @@ void drawOnPoolThread(const std::function<void()> &draw)
 
 } // namespace
 
-std::map<int, FrameCanvas::Drawn> FrameCanvas::layout(const Movie &movie, const std::vector<StageObject> &objects) const
-{
-    const QTransform world = stageTransform(movie, QRectF(QPointF(0, 0), image_.size()));
-    std::map<int, Drawn> out;
-    for (const StageObject &object : objects) {
-        // An object that looks as before covers what it covered.
-        const auto before = drawn_.find(object.depth);
-        if (before != drawn_.end() && before->second.object.placement == object.placement
-            && looksTheSame(movie, object.placement.characterId, before->second.object.age, object.age)) {
-            out.emplace(object.depth, Drawn{object, before->second.bounds, true});
-            continue;
-        }
-        const QRectF area = deviceBounds(movie, object.placement, object.age, world, world.m11() * 20);
-        out.emplace(object.depth, Drawn{object, area.toAlignedRect(), false});
-    }
-    return out;
-}
-
 const QImage &FrameCanvas::paint(const MoviePlayer &player, const QSize &size, double pixelRatio,
                                  const RenderOptions &options)
 {
@@ -72,48 +52,60 @@ const QImage &FrameCanvas::paint(const MoviePlayer &player, const QSize &size, d
         image_.setDevicePixelRatio(pixelRatio);
         drawn_.clear();
     }
-    if (!movie_ || image_.isNull()) {
-        repainted_ = QRegion();
+    repainted_ = QRegion();
+    if (!movie_ || image_.isNull())
         return image_;
-    }
-    const std::map<int, Drawn> now = layout(*movie_, player.stageObjects());
+    const std::vector<StageObject> objects = player.stageObjects();
+    const QTransform world = stageTransform(*movie_, QRectF(QPointF(0, 0), image_.size()));
+    DrawnParts now;
+    for (const StageObject &object : objects)
+        collectParts(*movie_, object.depth, object.placement, object.age, world, drawn_, now);
     if (fresh) {
         repainted_ = QRegion(image_.rect());
     } else {
-        // Where objects were that went or changed, and where the changed
-        // and new ones are now.
-        repainted_ = QRegion();
-        for (const auto &[depth, old] : drawn_) {
-            const auto found = now.find(depth);
-            if (found == now.end() || !found->second.unchanged)
-                repainted_ += old.bounds;
+        // Where parts were that went or changed, and where the changed and
+        // new ones are now.
+        auto old = drawn_.begin();
+        for (const auto &[path, part] : now) {
+            for (; old != drawn_.end() && old->first < path; ++old)
+                repainted_ += old->second.bounds;
+            if (old != drawn_.end() && old->first == path) {
+                if (!old->second.looksLike(part)) {
+                    repainted_ += old->second.bounds;
+                    repainted_ += part.bounds;
+                }
+                ++old;
+            } else {
+                repainted_ += part.bounds;
+            }
         }
-        for (const auto &[depth, drawn] : now)
-            if (!drawn.unchanged)
-                repainted_ += drawn.bounds;
+        for (; old != drawn_.end(); ++old)
+            repainted_ += old->second.bounds;
         repainted_ &= image_.rect();
     }
+    drawn_ = std::move(now);
     if (!repainted_.isEmpty())
-        repaint(*movie_, now);
-    drawn_ = now;
+        repaint(*movie_, objects);
     return image_;
 }
 
-void FrameCanvas::repaint(const Movie &movie, const std::map<int, Drawn> &now)
+void FrameCanvas::repaint(const Movie &movie, const std::vector<StageObject> &objects)
 {
-    // Objects wholly outside the area are left out; so is a mask outside
-    // it together with everything it clips.
-    std::vector<StageObject> objects;
+    // Objects with no part in the area are left out; so is a mask with
+    // none, together with everything it clips.
+    std::map<int, QRect> reach;
+    for (const auto &[path, part] : drawn_)
+        reach[path.front()] |= part.bounds;
+    std::vector<StageObject> inside;
     int skipUpTo = 0;
-    for (const auto &[depth, drawn] : now) {
-        const bool inside = repainted_.intersects(drawn.bounds);
-        if (depth <= skipUpTo)
+    for (const StageObject &object : objects) {
+        if (object.depth <= skipUpTo)
             continue;
-        if (!inside) {
-            skipUpTo = qMax(skipUpTo, drawn.object.placement.clipDepth);
+        if (!repainted_.intersects(reach[object.depth])) {
+            skipUpTo = qMax(skipUpTo, object.placement.clipDepth);
             continue;
         }
-        objects.push_back(drawn.object);
+        inside.push_back(object);
     }
     // Drawn in device pixels whatever the ratio.
     const double ratio = image_.devicePixelRatio();
@@ -121,7 +113,7 @@ void FrameCanvas::repaint(const Movie &movie, const std::map<int, Drawn> &now)
     drawOnPoolThread([&] {
         QPainter painter(&image_);
         painter.setClipRegion(repainted_);
-        drawStage(painter, movie, objects, QRectF(image_.rect()), options_);
+        drawStage(painter, movie, inside, QRectF(image_.rect()), options_);
     });
     image_.setDevicePixelRatio(ratio);
 }

@@ -1,20 +1,20 @@
 #pragma once
 
 #include "movieplayer.h"
+#include "objectbounds.h"
 
 #include <QImage>
 #include <QRegion>
 
-#include <map>
 #include <memory>
 
 namespace sky::swf {
 
 // The frames of a playing movie as one image kept from frame to frame.
-// Each paint repaints only where objects changed, moved, came or went
-// since the previous one, and nothing when none did; the picture is the
-// one a full drawing of the frame gives. A new movie, size, pixel ratio or
-// quality repaints everything.
+// Each paint repaints only where something drawn changed, moved, came or
+// went since the previous one, however deep in sprites, and nothing when
+// nothing did; the picture is the one a full drawing of the frame gives.
+// A new movie, size, pixel ratio or quality repaints everything.
 class FrameCanvas {
 public:
     // The frame `player` shows, drawn with MoviePlayer::draw() into
@@ -25,19 +25,12 @@ public:
     const QRegion &repainted() const { return repainted_; }
 
 private:
-    struct Drawn {
-        StageObject object;
-        QRect bounds;           // device pixels
-        bool unchanged = false; // looks as in the previous paint
-    };
-
-    std::map<int, Drawn> layout(const Movie &movie, const std::vector<StageObject> &objects) const;
-    void repaint(const Movie &movie, const std::map<int, Drawn> &now);
+    void repaint(const Movie &movie, const std::vector<StageObject> &objects);
 
     std::shared_ptr<const Movie> movie_;
     RenderOptions options_;
     QImage image_;
-    std::map<int, Drawn> drawn_;
+    DrawnParts drawn_;
     QRegion repainted_;
 };
 

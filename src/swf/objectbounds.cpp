@@ -30,77 +30,72 @@ QRectF shapeBounds(const CompiledShape &shape, const QTransform &world, double s
     return area;
 }
 
-QRectF listBounds(const Movie &movie, const DisplayList &list, const auto &ageOf, const QTransform &world,
-                  double stageScale, int level);
-
-QRectF boundsAt(const Movie &movie, const Placement &placement, qint64 age, const QTransform &parentWorld,
-                double stageScale, int level)
-{
-    if (level > maxNesting)
-        return {};
-    const QTransform world = placement.matrix.toTransform() * parentWorld;
-    const Character *character = movie.character(placement.characterId);
-    if (const auto *shape = std::get_if<ShapeCharacter>(character))
-        return shapeBounds(shape->shape, world, stageScale);
-    if (const auto *morph = std::get_if<MorphCharacter>(character))
-        return shapeBounds(morph->at(placement.ratio), world, stageScale);
-    if (const auto *text = std::get_if<TextCharacter>(character)) {
-        QRectF area;
-        for (const PlacedGlyph &glyph : placedGlyphs(movie, *text))
-            area |= (glyph.transform * world).mapRect(glyph.outline->controlPointRect());
-        return area;
-    }
-    if (character && std::holds_alternative<BitmapCharacter>(*character)) {
-        const QImage image = movie.bitmap(placement.characterId);
-        return world.mapRect(QRectF(0, 0, image.width() * 20.0, image.height() * 20.0));
-    }
-    if (const auto *button = std::get_if<ButtonCharacter>(character))
-        return listBounds(movie, button->upList(), [age](int, const Placement &) { return age; }, world, stageScale,
-                          level + 1);
-    if (const auto *sprite = std::get_if<SpriteCharacter>(character)) {
-        const Timeline &timeline = sprite->timeline;
-        return listBounds(movie, *timeline.displayListAt(timeline.frameAtAge(age)),
-                          [&timeline, age](int depth, const Placement &p) { return timeline.childAge(age, depth, p); },
-                          world, stageScale, level + 1);
-    }
-    return {};
-}
-
-QRectF listBounds(const Movie &movie, const DisplayList &list, const auto &ageOf, const QTransform &world,
-                  double stageScale, int level)
+// The device area a part may paint.
+QRect partBounds(const Movie &movie, const Character *character, const DrawnPart &part, double stageScale)
 {
     QRectF area;
-    for (const auto &[depth, child] : list)
-        area |= boundsAt(movie, child, ageOf(depth, child), world, stageScale, level);
-    return area;
+    if (const auto *shape = std::get_if<ShapeCharacter>(character)) {
+        area = shapeBounds(shape->shape, part.world, stageScale);
+    } else if (const auto *morph = std::get_if<MorphCharacter>(character)) {
+        area = shapeBounds(morph->at(part.ratio), part.world, stageScale);
+    } else if (const auto *text = std::get_if<TextCharacter>(character)) {
+        for (const PlacedGlyph &glyph : placedGlyphs(movie, *text))
+            area |= (glyph.transform * part.world).mapRect(glyph.outline->controlPointRect());
+    } else if (std::holds_alternative<BitmapCharacter>(*character)) {
+        const QImage image = movie.bitmap(part.characterId);
+        area = part.world.mapRect(QRectF(0, 0, image.width() * 20.0, image.height() * 20.0));
+    }
+    if (area.isEmpty())
+        return {};
+    return area.adjusted(-edgeMargin, -edgeMargin, edgeMargin, edgeMargin).toAlignedRect();
 }
 
-bool sameAt(const Movie &movie, quint16 id, qint64 ageA, qint64 ageB, int level)
-{
-    if (ageA == ageB)
-        return true;
-    if (level > maxNesting)
-        return false;
-    const Character *character = movie.character(id);
-    if (const auto *button = std::get_if<ButtonCharacter>(character)) {
-        for (const ButtonPart &part : button->upState)
-            if (!sameAt(movie, part.characterId, ageA, ageB, level + 1))
-                return false;
-        return true;
+struct Collector {
+    const Movie &movie;
+    double stageScale;
+    const DrawnParts &before;
+    DrawnParts &out;
+    std::vector<int> path;
+
+    void add(const Placement &placement, qint64 age, const QTransform &parentWorld, const ColorTransform &parentColor,
+             std::vector<int> context)
+    {
+        if (path.size() > maxNesting)
+            return;
+        const Character *character = movie.character(placement.characterId);
+        if (!character)
+            return;
+        context.insert(context.end(), {placement.blend, placement.clipDepth, placement.visible, placement.cached,
+                                       int(placement.background.isValid() ? placement.background.rgba() : 0)});
+        const QTransform world = placement.matrix.toTransform() * parentWorld;
+        const ColorTransform color = parentColor.after(placement.color);
+        if (const auto *button = std::get_if<ButtonCharacter>(character)) {
+            addList(button->upList(), [age](int, const Placement &) { return age; }, world, color, context);
+        } else if (const auto *sprite = std::get_if<SpriteCharacter>(character)) {
+            const Timeline &timeline = sprite->timeline;
+            addList(*timeline.displayListAt(timeline.frameAtAge(age)),
+                    [&timeline, age](int depth, const Placement &p) { return timeline.childAge(age, depth, p); }, world,
+                    color, context);
+        } else if (!std::holds_alternative<FontCharacter>(*character)) {
+            DrawnPart part{placement.characterId, placement.ratio, world, color, std::move(context), {}};
+            const auto kept = before.find(path);
+            part.bounds = kept != before.end() && kept->second.looksLike(part)
+                            ? kept->second.bounds
+                            : partBounds(movie, character, part, stageScale);
+            out.insert_or_assign(path, std::move(part));
+        }
     }
-    const auto *sprite = std::get_if<SpriteCharacter>(character);
-    if (!sprite)
-        return true;
-    const Timeline &timeline = sprite->timeline;
-    const int frame = timeline.frameAtAge(ageA);
-    if (frame != timeline.frameAtAge(ageB))
-        return false;
-    for (const auto &[depth, child] : *timeline.displayListAt(frame))
-        if (!sameAt(movie, child.characterId, timeline.childAge(ageA, depth, child),
-                    timeline.childAge(ageB, depth, child), level + 1))
-            return false;
-    return true;
-}
+
+    void addList(const DisplayList &list, const auto &ageOf, const QTransform &world, const ColorTransform &color,
+                 const std::vector<int> &context)
+    {
+        for (const auto &[depth, child] : list) {
+            path.push_back(depth);
+            add(child, ageOf(depth, child), world, color, context);
+            path.pop_back();
+        }
+    }
+};
 
 } // namespace
 
@@ -117,16 +112,11 @@ double lineWidthOnDevice(const LineStyle &style, const QTransform &world, double
     return style.width * std::sqrt(std::abs(world.determinant()));
 }
 
-QRectF deviceBounds(const Movie &movie, const Placement &placement, qint64 age, const QTransform &parentWorld,
-                    double stageScale)
+void collectParts(const Movie &movie, int depth, const Placement &placement, qint64 age, const QTransform &stageWorld,
+                  const DrawnParts &before, DrawnParts &out)
 {
-    const QRectF area = boundsAt(movie, placement, age, parentWorld, stageScale, 0);
-    return area.isEmpty() ? area : area.adjusted(-edgeMargin, -edgeMargin, edgeMargin, edgeMargin);
-}
-
-bool looksTheSame(const Movie &movie, quint16 characterId, qint64 ageA, qint64 ageB)
-{
-    return sameAt(movie, characterId, ageA, ageB, 0);
+    Collector collector{movie, stageWorld.m11() * 20, before, out, {depth}};
+    collector.add(placement, age, stageWorld, ColorTransform(), {});
 }
 
 } // namespace sky::swf

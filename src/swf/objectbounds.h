@@ -2,8 +2,11 @@
 
 #include "movie.h"
 
-#include <QRectF>
+#include <QRect>
 #include <QTransform>
+
+#include <map>
+#include <vector>
 
 namespace sky::swf {
 
@@ -12,14 +15,32 @@ namespace sky::swf {
 // pixels per stage pixel.
 double lineWidthOnDevice(const LineStyle &style, const QTransform &world, double stageScale);
 
-// The device area an object placed under `parentWorld` may paint, its
-// lines, joins and smoothed edges included. Never smaller than what is
-// drawn; may be larger.
-QRectF deviceBounds(const Movie &movie, const Placement &placement, qint64 age, const QTransform &parentWorld,
-                    double stageScale);
+// One thing a placed object draws (a shape, morph shape, text or bitmap,
+// however deep in sprites and buttons) with all that decides its look.
+struct DrawnPart {
+    quint16 characterId = 0;
+    int ratio = 0;
+    QTransform world;     // character twips to device pixels
+    ColorTransform color; // its own and its parents' applied
+    // Blend mode, clip depth, visibility and caching of the part and of
+    // each parent, which change how it is put down.
+    std::vector<int> context;
+    QRect bounds; // device pixels it may paint, smoothed edges included
 
-// True when a character placed `ageA` and `ageB` ticks ago shows the same:
-// every sprite in it, however deep, is on the same frame.
-bool looksTheSame(const Movie &movie, quint16 characterId, qint64 ageA, qint64 ageB);
+    bool looksLike(const DrawnPart &other) const
+    {
+        return characterId == other.characterId && ratio == other.ratio && world == other.world
+            && color == other.color && context == other.context;
+    }
+};
+
+// Parts keyed by the depths leading to them from the stage.
+using DrawnParts = std::map<std::vector<int>, DrawnPart>;
+
+// Adds the parts of an object placed on the stage at `depth`, its own
+// timeline `age` ticks old; `stageWorld` takes stage twips to device
+// pixels. Bounds of parts that look as in `before` are taken from there.
+void collectParts(const Movie &movie, int depth, const Placement &placement, qint64 age, const QTransform &stageWorld,
+                  const DrawnParts &before, DrawnParts &out);
 
 } // namespace sky::swf

@@ -7,6 +7,7 @@
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
+#include <algorithm>
 #include <cmath>
 
 namespace sky {
@@ -89,8 +90,16 @@ void ControlBar::setTimes(double position, double duration)
     if (m_seek->isSliderDown())
         return;
     const QSignalBlocker quiet(m_seek);
-    m_seek->setRange(0, known ? int(std::lround(duration * kSliderUnitsPerSecond)) : 0);
-    m_seek->setValue(int(std::lround(position * kSliderUnitsPerSecond)));
+    const int end = known ? int(std::lround(duration * kSliderUnitsPerSecond)) : 0;
+    const int value = std::clamp(int(std::lround(position * kSliderUnitsPerSecond)), 0, end);
+    // The handle moves a pixel every so many steps: the slider is only
+    // drawn again when it does.
+    const int span = m_seek->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, m_seek);
+    const auto pixel = [&](int v) { return QStyle::sliderPositionFromValue(0, end, v, m_seek->width() - span); };
+    if (end == m_seek->maximum() && pixel(value) == pixel(m_seek->value()))
+        return;
+    m_seek->setRange(0, end);
+    m_seek->setValue(value);
 }
 
 void ControlBar::setVolume(int percent)

@@ -37,6 +37,9 @@ private Q_SLOTS:
         QCOMPARE(time->text(), QStringLiteral("0:05 / 1:00"));
         QCOMPARE(slider->maximum(), 600);
         QCOMPARE(slider->value(), 55);
+        bar.setTimes(30, 60);
+        QCOMPARE(slider->value(), 300);
+        bar.setTimes(5.5, 60);
         QVERIFY(seeks.isEmpty()); // the player's own progress is no request
 
         QTest::keyClick(slider, Qt::Key_Right);

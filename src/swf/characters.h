@@ -65,6 +65,7 @@ struct ButtonPart {
     Matrix matrix;
     ColorTransform color;
     int blend = 0;
+    std::vector<Filter> filters;
 };
 
 // A button shows the parts of its up state.
@@ -81,6 +82,7 @@ struct ButtonCharacter {
             p.matrix = part.matrix;
             p.color = part.color;
             p.blend = part.blend;
+            p.filters = part.filters;
             parts.emplace(part.depth, p);
         }
         return parts;

@@ -3,33 +3,6 @@
 #include "bitreader.h"
 
 namespace sky::swf {
-namespace {
-
-// Filters are not drawn, but their records must be stepped over.
-void skipFilterList(BitReader &r)
-{
-    const int count = r.u8();
-    for (int i = 0; i < count; ++i) {
-        switch (r.u8()) {
-        case 0: r.skip(23); break; // drop shadow
-        case 1: r.skip(9); break;  // blur
-        case 2: r.skip(15); break; // glow
-        case 3: r.skip(27); break; // bevel
-        case 4:
-        case 7: r.skip(qsizetype(r.u8()) * 5 + 19); break; // gradient glow, gradient bevel
-        case 5: {                                          // convolution
-            const int columns = r.u8();
-            const int rows = r.u8();
-            r.skip(8 + qsizetype(columns) * rows * 4 + 5);
-            break;
-        }
-        case 6: r.skip(80); break; // colour matrix
-        default: throw ParseError("unknown filter");
-        }
-    }
-}
-
-} // namespace
 
 DisplayOp readPlaceObject(BitReader &r, int version)
 {
@@ -71,8 +44,10 @@ DisplayOp readPlaceObject(BitReader &r, int version)
         op.values.name = r.string();
     if (op.hasClip)
         op.values.clipDepth = r.u16();
-    if (flags3 & 0x01)
-        skipFilterList(r);
+    if (flags3 & 0x01) {
+        op.hasFilters = true;
+        op.values.filters = readFilterList(r);
+    }
     if (flags3 & 0x02) {
         op.hasBlend = true;
         op.values.blend = r.u8();
@@ -120,7 +95,7 @@ ButtonCharacter readDefineButton(BitReader &r, int version)
         if (version >= 2) {
             part.color = r.colorTransform(true);
             if (flags & 0x10)
-                skipFilterList(r);
+                part.filters = readFilterList(r);
             if (flags & 0x20)
                 part.blend = r.u8();
         }

@@ -47,7 +47,11 @@ QRect partBounds(const Movie &movie, const Character *character, const DrawnPart
     }
     if (area.isEmpty())
         return {};
-    return area.adjusted(-edgeMargin, -edgeMargin, edgeMargin, edgeMargin).toAlignedRect();
+    // Blurs spread by half their width each pass; shadows move.
+    double reach = edgeMargin;
+    for (const Filter &filter : part.filters)
+        reach += (qMax(filter.blurX, filter.blurY) / 2 * filter.passes + std::abs(filter.distance) + 1) * stageScale;
+    return area.adjusted(-reach, -reach, reach, reach).toAlignedRect();
 }
 
 struct Collector {
@@ -58,7 +62,7 @@ struct Collector {
     std::vector<int> path;
 
     void add(const Placement &placement, qint64 age, const QTransform &parentWorld, const ColorTransform &parentColor,
-             std::vector<int> context)
+             std::vector<int> context, std::vector<Filter> filters)
     {
         if (path.size() > maxNesting)
             return;
@@ -67,17 +71,18 @@ struct Collector {
             return;
         context.insert(context.end(), {placement.blend, placement.clipDepth, placement.visible, placement.cached,
                                        int(placement.background.isValid() ? placement.background.rgba() : 0)});
+        filters.insert(filters.end(), placement.filters.begin(), placement.filters.end());
         const QTransform world = placement.matrix.toTransform() * parentWorld;
         const ColorTransform color = parentColor.after(placement.color);
         if (const auto *button = std::get_if<ButtonCharacter>(character)) {
-            addList(button->upList(), [age](int, const Placement &) { return age; }, world, color, context);
+            addList(button->upList(), [age](int, const Placement &) { return age; }, world, color, context, filters);
         } else if (const auto *sprite = std::get_if<SpriteCharacter>(character)) {
             const Timeline &timeline = sprite->timeline;
             addList(*timeline.displayListAt(timeline.frameAtAge(age)),
                     [&timeline, age](int depth, const Placement &p) { return timeline.childAge(age, depth, p); }, world,
-                    color, context);
+                    color, context, filters);
         } else if (!std::holds_alternative<FontCharacter>(*character)) {
-            DrawnPart part{placement.characterId, placement.ratio, world, color, std::move(context), {}};
+            DrawnPart part{placement.characterId, placement.ratio, world, color, std::move(context), std::move(filters), {}};
             const auto kept = before.find(path);
             part.bounds = kept != before.end() && kept->second.looksLike(part)
                             ? kept->second.bounds
@@ -87,11 +92,11 @@ struct Collector {
     }
 
     void addList(const DisplayList &list, const auto &ageOf, const QTransform &world, const ColorTransform &color,
-                 const std::vector<int> &context)
+                 const std::vector<int> &context, const std::vector<Filter> &filters)
     {
         for (const auto &[depth, child] : list) {
             path.push_back(depth);
-            add(child, ageOf(depth, child), world, color, context);
+            add(child, ageOf(depth, child), world, color, context, filters);
             path.pop_back();
         }
     }
@@ -116,7 +121,7 @@ void collectParts(const Movie &movie, int depth, const Placement &placement, qin
                   const DrawnParts &before, DrawnParts &out)
 {
     Collector collector{movie, stageWorld.m11() * 20, before, out, {depth}};
-    collector.add(placement, age, stageWorld, ColorTransform(), {});
+    collector.add(placement, age, stageWorld, ColorTransform(), {}, {});
 }
 
 } // namespace sky::swf

@@ -23,14 +23,15 @@ struct DrawnPart {
     QTransform world;     // character twips to device pixels
     ColorTransform color; // its own and its parents' applied
     // Blend mode, clip depth, visibility and caching of the part and of
-    // each parent, which change how it is put down.
+    // each parent, and their filters, which change how it is put down.
     std::vector<int> context;
-    QRect bounds; // device pixels it may paint, smoothed edges included
+    std::vector<Filter> filters;
+    QRect bounds; // device pixels it may paint, smoothed edges and filters included
 
     bool looksLike(const DrawnPart &other) const
     {
         return characterId == other.characterId && ratio == other.ratio && world == other.world
-            && color == other.color && context == other.context;
+            && color == other.color && context == other.context && filters == other.filters;
     }
 };
 

@@ -20,6 +20,22 @@ constexpr int maxObjectsPerFrame = 200'000;
 constexpr int maxLayersPerFrame = 64;
 constexpr qint64 maxShadedPixelsPerFrame = 64LL * 1024 * 1024;
 constexpr qint64 maxSupersampledPixels = 64LL * 1024 * 1024;
+constexpr int maxEdgeExtension = 256; // bitmap pixels a clipped bitmap is carried past its edges
+
+// `image` grown to `cover` (in its own pixels) by repeating its edge pixels.
+QImage extendedEdges(const QImage &image, const QRect &cover)
+{
+    QImage out(cover.size(), QImage::Format_ARGB32_Premultiplied);
+    const QImage source = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < cover.height(); ++y) {
+        const int sy = qBound(0, cover.y() + y, source.height() - 1);
+        const auto *from = reinterpret_cast<const QRgb *>(source.constScanLine(sy));
+        auto *to = reinterpret_cast<QRgb *>(out.scanLine(y));
+        for (int x = 0; x < cover.width(); ++x)
+            to[x] = from[qBound(0, cover.x() + x, source.width() - 1)];
+    }
+    return out;
+}
 
 QPainter::CompositionMode compositionFor(int blend)
 {
@@ -152,17 +168,21 @@ public:
         }
         const ColorTransform color = parentColor.after(placement.color);
         const QPainter::CompositionMode mode = compositionFor(placement.blend);
-        if (mode == QPainter::CompositionMode_SourceOver || ++budget_.layers > maxLayersPerFrame) {
+        const bool filtered = !placement.filters.empty() && !outlinesOnly_;
+        if ((mode == QPainter::CompositionMode_SourceOver && !filtered) || ++budget_.layers > maxLayersPerFrame) {
             drawCharacter(placement.characterId, placement.ratio, age, world, color, level);
             return;
         }
-        // Blend the object as a whole against what lies below it.
+        // Filter the object, and blend it, as a whole against what lies
+        // below it.
         QImage layer(painter_.device()->width(), painter_.device()->height(), QImage::Format_ARGB32_Premultiplied);
         layer.fill(Qt::transparent);
         {
             QPainter layerPainter(&layer);
             onto(layerPainter).drawCharacter(placement.characterId, placement.ratio, age, world, color, level);
         }
+        if (filtered)
+            layer = applyFilters(layer, placement.filters, samples_, stageScale_);
         painter_.save();
         painter_.resetTransform();
         painter_.setCompositionMode(mode);
@@ -301,9 +321,13 @@ private:
             brush.setTransform(placed);
             painter_.fillPath(area, brush);
         } else {
+            // Past its edges a clipped bitmap goes on in its edge pixels.
+            const QRect reach = placed.inverted().mapRect(area.boundingRect()).toAlignedRect().intersected(
+                image.rect().adjusted(-maxEdgeExtension, -maxEdgeExtension, maxEdgeExtension, maxEdgeExtension));
+            const QRect cover = reach.united(image.rect());
             painter_.setClipPath(area, Qt::IntersectClip);
             painter_.setTransform(placed);
-            painter_.drawImage(0, 0, image);
+            painter_.drawImage(cover.topLeft(), cover == image.rect() ? image : extendedEdges(image, cover));
         }
         painter_.restore();
     }

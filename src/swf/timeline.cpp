@@ -26,6 +26,8 @@ void setFields(Placement &p, const DisplayOp &op)
         p.background = op.values.background;
     if (op.hasCache)
         p.cached = op.values.cached;
+    if (op.hasFilters)
+        p.filters = op.values.filters;
 }
 
 } // namespace

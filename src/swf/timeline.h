@@ -1,6 +1,7 @@
 #pragma once
 
 #include "actions.h"
+#include "filters.h"
 #include "geometry.h"
 
 #include <QColor>
@@ -24,6 +25,7 @@ struct Placement {
     bool visible = true;
     bool cached = false; // drawn as a bitmap, on whole pixels
     QColor background;   // cached-bitmap background, drawn when valid
+    std::vector<Filter> filters;
     int placedFrame = 1; // frame whose tag put this character there
 
     bool operator==(const Placement &) const = default;
@@ -37,7 +39,7 @@ struct DisplayOp {
     bool move = false;
     bool hasCharacter = false, hasMatrix = false, hasColor = false, hasRatio = false;
     bool hasClip = false, hasName = false, hasBlend = false, hasVisible = false, hasBackground = false,
-         hasCache = false;
+         hasCache = false, hasFilters = false;
     Placement values;
 };
 

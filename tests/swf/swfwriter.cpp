@@ -165,6 +165,27 @@ QByteArray lineStyle2(int width, const QColor &c, bool noHScale, bool noVScale)
     return b.rgba(c).data();
 }
 
+QByteArray glowFilter(const QColor &c, double blur, double strength, int passes, bool knockout)
+{
+    const quint32 size = quint32(std::lround(blur * 65536));
+    return Bits().u8(2).rgba(c).u32(size).u32(size).u16(int(std::lround(strength * 256)))
+        .u8((knockout ? 0x40 : 0) | 0x20 | passes).data();
+}
+
+QByteArray dropShadowFilter(const QColor &c, double blur, double angle, double distance, double strength, int passes)
+{
+    const quint32 size = quint32(std::lround(blur * 65536));
+    return Bits().u8(0).rgba(c).u32(size).u32(size).u32(quint32(qint32(std::lround(angle * 65536))))
+        .u32(quint32(qint32(std::lround(distance * 65536)))).u16(int(std::lround(strength * 256))).u8(0x20 | passes)
+        .data();
+}
+
+QByteArray blurFilter(double blurX, double blurY, int passes)
+{
+    return Bits().u8(1).u32(quint32(std::lround(blurX * 65536))).u32(quint32(std::lround(blurY * 65536)))
+        .u8(passes << 3).data();
+}
+
 Movie::Movie(int version, int widthPx, int heightPx, double fps)
     : version_(version), stage_(0, 0, widthPx * 20, heightPx * 20), fps_(fps)
 {
@@ -215,6 +236,15 @@ Movie &Movie::placeScaled(int depth, int id, double scale, int tx, int ty)
 Movie &Movie::placeScaled(int depth, int id, double sx, double sy, int tx, int ty)
 {
     return tag(26, Bits().u8(0x06).u16(depth).u16(id).matrix(sx, sy, tx, ty).data());
+}
+
+Movie &Movie::placeFiltered(int depth, int id, int tx, int ty, const std::vector<QByteArray> &filters)
+{
+    Bits b;
+    b.u8(0x06).u8(0x01).u16(depth).u16(id).matrix(1, 1, tx, ty).u8(int(filters.size()));
+    for (const QByteArray &f : filters)
+        b.bytes(f);
+    return tag(70, b.data());
 }
 
 Movie &Movie::placeMask(int depth, int id, int clipDepth)

@@ -57,6 +57,11 @@ QByteArray lineStyle(int width, const QColor &c, bool alpha);
 // A LINESTYLE2 of DefineShape4 with round caps and joins, solid colour.
 QByteArray lineStyle2(int width, const QColor &c, bool noHScale, bool noVScale);
 
+// Filter records for placeFiltered(); sizes in pixels, angles in radians.
+QByteArray glowFilter(const QColor &c, double blur, double strength, int passes, bool knockout = false);
+QByteArray dropShadowFilter(const QColor &c, double blur, double angle, double distance, double strength, int passes);
+QByteArray blurFilter(double blurX, double blurY, int passes);
+
 class Movie {
 public:
     Movie(int version, int widthPx, int heightPx, double fps = 12);
@@ -71,6 +76,8 @@ public:
     Movie &placeScaled(int depth, int id, double scale, int tx, int ty);
     Movie &placeScaled(int depth, int id, double sx, double sy, int tx, int ty);
     Movie &placeMask(int depth, int id, int clipDepth);
+    // PlaceObject3 with the given filter records.
+    Movie &placeFiltered(int depth, int id, int tx, int ty, const std::vector<QByteArray> &filters);
     Movie &placeRatio(int depth, int id, int ratio);
     Movie &move(int depth, int tx, int ty);
     Movie &remove(int depth);

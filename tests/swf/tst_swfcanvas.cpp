@@ -47,7 +47,8 @@ int largestDifference(const QImage &a, const QImage &b)
 
 // Overlapping outlined squares, gradient and solid, one of them a mask and
 // one a sprite that moves on its own; frame by frame one square moves, one
-// comes, one goes, and now and then one changes its blend mode or shows.
+// comes, one goes, and now and then one changes its blend mode or shows;
+// one with a blurred shadow moves every frame.
 QByteArray busyMovie(int frames)
 {
     swftest::Movie m(8, 200, 150, 30);
@@ -68,10 +69,12 @@ QByteArray busyMovie(int frames)
     for (int depth = 1; depth <= 30; ++depth)
         m.place(depth, 1 + depth % 4, (depth * 397) % 3500, (depth * 211) % 2600);
     m.placeMask(31, 3, 33).place(32, 2, 600, 600).place(33, 5, 300, 300);
+    m.placeFiltered(34, 4, 1000, 1000, {swftest::dropShadowFilter(Qt::black, 6, 0.8, 60, 1, 2)});
     for (int frame = 0; frame < frames; ++frame) {
         m.showFrame();
         const int depth = 1 + frame % 30;
         m.move(depth, (depth * 397 + frame * 90) % 3500, (depth * 211 + frame * 70) % 2600);
+        m.move(34, 1000 + frame * 60, 1000 - frame * 25);
         if (frame % 3 == 0)
             m.remove(40 + frame - 3).place(40 + frame, 1 + frame % 4, frame * 80 % 3500, 1200);
         // Standing still, a square changes how it is put down: blended,

@@ -1,7 +1,7 @@
 // Drawing: fills, lines, bitmaps and masks land at the right pixels in the
 // right colours, and the stage is scaled to fit.
 
-#include "swfwriter.h"
+#include "rendercheck.h"
 
 #include "swf/movieplayer.h"
 
@@ -11,26 +11,12 @@
 
 using namespace sky::swf;
 using swftest::Edges;
+using swftest::near;
+using swftest::render;
 
 namespace {
 
 const QRect stageTwips(0, 0, 2000, 2000); // 100 x 100 pixels
-
-QImage render(const swftest::Movie &m, bool smooth = false)
-{
-    MoviePlayer player;
-    if (!player.loadData(m.fws()))
-        return {};
-    RenderOptions options;
-    options.antialias = smooth;
-    return player.renderFrame(options);
-}
-
-bool near(QRgb a, QRgb b, int tolerance)
-{
-    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance
-        && qAbs(qBlue(a) - qBlue(b)) <= tolerance;
-}
 
 swftest::Movie stage()
 {

@@ -112,6 +112,17 @@ void TestSwfRender::bitmapFillsRepeatAndScale()
     QCOMPARE(image.pixel(25, 25), qRgb(255, 0, 0)); // repeated
     QCOMPARE(image.pixel(95, 85), qRgb(0, 255, 0));
 
+    // Clipped, past its edges it goes on in its edge pixels.
+    swftest::Movie clipped = stage();
+    clipped.bitmap(5, 2, 2, {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 0)});
+    clipped.shape(1, 2, stageTwips, {swftest::bitmapFill(5, true, 200, 0, 0)}, {}, Edges().rect(stageTwips, 1).end());
+    clipped.place(1, 1).showFrame();
+    const QImage edges = render(clipped);
+    QCOMPARE(edges.pixel(5, 5), qRgb(255, 0, 0));
+    QCOMPARE(edges.pixel(60, 5), qRgb(0, 255, 0));
+    QCOMPARE(edges.pixel(5, 60), qRgb(0, 0, 255));
+    QCOMPARE(edges.pixel(90, 90), qRgb(255, 255, 0));
+
     // A bitmap at its own size lands on whole pixels wherever it is put:
     // a 4 x 4 one moved 2.25 pixels shows its pixels whole.
     swftest::Movie shifted = stage();

@@ -7,10 +7,13 @@
 namespace sky::swf {
 namespace {
 
-// A curve is cut into n pieces where n² times this many twips is at least
-// its bulge (see below): the error of each piece stays under about a
-// ninth of a pixel.
+// A curve is cut into the fewest n pieces for which n² times this many
+// twips is at least its bulge (see below) plus the slack: the error of
+// each piece stays under about a ninth of a pixel. The slack is the
+// player's: a curve bending 30 twips takes two pieces, one bending 33
+// three.
 constexpr double curveBulgePerPiece = 9;
+constexpr double curveBulgeSlack = 4;
 
 } // namespace
 
@@ -44,7 +47,7 @@ QPainterPath flattenedOutline(const QPainterPath &path, int samples)
             const QPointF d1 = (at - c1 * 2 + c2) * 3 * grid;
             const QPointF d2 = (c1 - c2 * 2 + end) * 3 * grid;
             const double bulge = qMax(std::hypot(d1.x(), d1.y()), std::hypot(d2.x(), d2.y()));
-            const int pieces = qBound(1, int(std::ceil(std::sqrt(bulge / curveBulgePerPiece))), 64);
+            const int pieces = qBound(1, int(std::ceil(std::sqrt((bulge + curveBulgeSlack) / curveBulgePerPiece))), 64);
             for (int k = 1; k < pieces; ++k) {
                 const double t = double(k) / pieces;
                 const double u = 1 - t;

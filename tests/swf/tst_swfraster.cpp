@@ -99,15 +99,17 @@ void TestSwfRaster::farAndBrokenPointsAreHarmless()
 void TestSwfRaster::curvesAreCutByHowFarTheyBend()
 {
     // A quadratic from (0,0) over (x,y) to (2x,0) bends by 2y; n pieces
-    // take n² nine-twip steps of bend. Coordinates are pixels of 20 twips.
+    // take n² nine-twip steps of bend, less four twips. Coordinates are
+    // pixels of 20 twips.
     const auto curve = [](double bend) {
         QPainterPath path;
         path.quadTo(1, bend / 2 / 20, 2, 0);
         return path;
     };
-    QCOMPARE(piecesOf(curve(9)), 1);
-    QCOMPARE(piecesOf(curve(10)), 2);
-    QCOMPARE(piecesOf(curve(36)), 2);
+    QCOMPARE(piecesOf(curve(5)), 1);
+    QCOMPARE(piecesOf(curve(6)), 2);
+    QCOMPARE(piecesOf(curve(30.5)), 2);
+    QCOMPARE(piecesOf(curve(33)), 3);
     QCOMPARE(piecesOf(curve(317)), 6);
     QCOMPARE(piecesOf(curve(1e9)), 64); // bounded
     // Inner ends land on whole twips, halves rounding up. In twips: from

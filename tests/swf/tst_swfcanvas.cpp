@@ -114,12 +114,15 @@ void TestSwfCanvas::repaintedFramesLookLikeWholeOnes()
         }
     }
 
-    // Real movies: sprites, morph shapes, masks, lines, text.
+    // Real movies: sprites, morph shapes, masks, lines, text, blend modes,
+    // filters.
     const QDir corpus(QStringLiteral(SKY_SWF_CORPUS_DIR));
     for (const QString &name : {QStringLiteral("other/shumway__timeline_Timeline6.swf"),
                                 QStringLiteral("other/shumway__morph.swf"),
                                 QStringLiteral("ruffle/from_shumway__acid__acid-child/test.swf"),
-                                QStringLiteral("ruffle/visual__cache_as_bitmap__children_changed/test.swf")}) {
+                                QStringLiteral("ruffle/visual__cache_as_bitmap__children_changed/test.swf"),
+                                QStringLiteral("ruffle/visual__blend_modes__hardlight/test.swf"),
+                                QStringLiteral("ruffle/from_shumway__bitmapbuttons/test.swf")}) {
         MoviePlayer player;
         if (!player.load(corpus.filePath(name)))
             QSKIP("the SWF corpus is not beside the sources");

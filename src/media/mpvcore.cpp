@@ -1,5 +1,7 @@
 #include "media/mpvcore.h"
 
+#include "media/libmpv.h"
+
 #include <QMetaObject>
 #include <QtDebug>
 #include <clocale>
@@ -95,34 +97,36 @@ qint64 replyEntryId(const mpv_event &event)
 
 } // namespace
 
-MpvCore::MpvCore(const QStringList &options, QObject *parent) : QObject(parent)
+MpvCore::MpvCore(const QStringList &options, QObject *parent) : QObject(parent), m_mpv(libMpv())
 {
     // libmpv parses numbers with the C library and refuses to start under a
     // locale whose decimal separator is not a dot; the application object
     // has set the user's locale by now.
     std::setlocale(LC_NUMERIC, "C");
 
-    m_handle = mpv_create();
+    if (!m_mpv)
+        return;
+    m_handle = m_mpv->create();
     if (!m_handle) {
         qWarning("media: libmpv could not be created");
         return;
     }
     for (const auto &option : kDefaults)
-        mpv_set_option_string(m_handle, option[0], option[1]);
+        m_mpv->set_option_string(m_handle, option[0], option[1]);
     for (const QString &option : options) {
         const qsizetype eq = option.indexOf(u'=');
         const QByteArray name = option.left(eq).toUtf8();
         const QByteArray value = eq < 0 ? QByteArray("yes") : option.mid(eq + 1).toUtf8();
-        if (mpv_set_option_string(m_handle, name.constData(), value.constData()) < 0)
+        if (m_mpv->set_option_string(m_handle, name.constData(), value.constData()) < 0)
             qWarning("media: libmpv rejected the option %s", name.constData());
     }
-    if (mpv_initialize(m_handle) < 0) {
+    if (m_mpv->initialize(m_handle) < 0) {
         qWarning("media: libmpv could not be initialised");
-        mpv_terminate_destroy(m_handle);
+        m_mpv->terminate_destroy(m_handle);
         m_handle = nullptr;
         return;
     }
-    mpv_set_wakeup_callback(m_handle, &MpvCore::wakeUp, this);
+    m_mpv->set_wakeup_callback(m_handle, &MpvCore::wakeUp, this);
 }
 
 MpvCore::~MpvCore()
@@ -130,9 +134,9 @@ MpvCore::~MpvCore()
     if (!m_handle)
         return;
     // No wake-up may reach this object once it is gone; the player's
-    // threads are joined by mpv_terminate_destroy().
-    mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
-    mpv_terminate_destroy(m_handle);
+    // threads are joined by m_mpv->terminate_destroy().
+    m_mpv->set_wakeup_callback(m_handle, nullptr, nullptr);
+    m_mpv->terminate_destroy(m_handle);
 }
 
 void MpvCore::command(const QStringList &args, quint64 replyId)
@@ -148,7 +152,7 @@ void MpvCore::command(const QStringList &args, quint64 replyId)
     for (const QByteArray &arg : utf8)
         argv.push_back(arg.constData());
     argv.push_back(nullptr);
-    mpv_command_async(m_handle, replyId, argv.data());
+    m_mpv->command_async(m_handle, replyId, argv.data());
 }
 
 void MpvCore::setProperty(const char *name, const QVariant &value)
@@ -158,18 +162,18 @@ void MpvCore::setProperty(const char *name, const QVariant &value)
     switch (value.typeId()) {
     case QMetaType::Bool: {
         int flag = value.toBool() ? 1 : 0;
-        mpv_set_property_async(m_handle, 0, name, MPV_FORMAT_FLAG, &flag);
+        m_mpv->set_property_async(m_handle, 0, name, MPV_FORMAT_FLAG, &flag);
         break;
     }
     case QMetaType::Double: {
         double number = value.toDouble();
-        mpv_set_property_async(m_handle, 0, name, MPV_FORMAT_DOUBLE, &number);
+        m_mpv->set_property_async(m_handle, 0, name, MPV_FORMAT_DOUBLE, &number);
         break;
     }
     default: {
         const QByteArray text = value.toString().toUtf8();
         const char *data = text.constData();
-        mpv_set_property_async(m_handle, 0, name, MPV_FORMAT_STRING, &data);
+        m_mpv->set_property_async(m_handle, 0, name, MPV_FORMAT_STRING, &data);
         break;
     }
     }
@@ -178,7 +182,7 @@ void MpvCore::setProperty(const char *name, const QVariant &value)
 void MpvCore::observe(const char *name, int format)
 {
     if (m_handle)
-        mpv_observe_property(m_handle, 0, name, mpv_format(format));
+        m_mpv->observe_property(m_handle, 0, name, mpv_format(format));
 }
 
 void MpvCore::wakeUp(void *self)
@@ -194,7 +198,7 @@ void MpvCore::drainEvents()
 {
     m_drainQueued = false;
     while (m_handle) {
-        const mpv_event *event = mpv_wait_event(m_handle, 0);
+        const mpv_event *event = m_mpv->wait_event(m_handle, 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
         dispatch(*event);

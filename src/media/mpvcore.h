@@ -11,6 +11,8 @@ struct mpv_event;
 
 namespace sky {
 
+struct LibMpv;
+
 // Milestones of playback ("playback started", "first frame shown" by the
 // video view with its size in pixels, "item ended"), silent unless switched on with
 // QT_LOGGING_RULES="sky.media.info=true"; measurements of the player take
@@ -56,6 +58,7 @@ private:
     void drainEvents();
     void dispatch(const mpv_event &event);
 
+    const LibMpv *m_mpv; // none without a usable libmpv
     mpv_handle *m_handle = nullptr;
     std::atomic<bool> m_drainQueued { false };
 };

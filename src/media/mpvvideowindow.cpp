@@ -1,5 +1,6 @@
 #include "media/mpvvideowindow.h"
 
+#include "media/libmpv.h"
 #include "media/mpvcore.h"
 
 #include <QEvent>
@@ -9,7 +10,6 @@
 #include <QOpenGLFunctions>
 #include <QPlatformSurfaceEvent>
 #include <QtDebug>
-#include <mpv/render_gl.h>
 
 namespace sky {
 
@@ -83,12 +83,12 @@ bool MpvVideoWindow::createRenderContext()
         { MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl },
         { MPV_RENDER_PARAM_INVALID, nullptr },
     };
-    if (mpv_render_context_create(&m_render, m_mpv, params) < 0) {
+    if (libMpv()->render_context_create(&m_render, m_mpv, params) < 0) {
         qWarning("media: the video renderer could not be created");
         m_render = nullptr;
         return false;
     }
-    mpv_render_context_set_update_callback(m_render, &MpvVideoWindow::frameReady, this);
+    libMpv()->render_context_set_update_callback(m_render, &MpvVideoWindow::frameReady, this);
     if (!onScreen)
         m_gl->doneCurrent();
     Q_EMIT renderContextChanged(true);
@@ -101,7 +101,7 @@ void MpvVideoWindow::render()
     if (!m_render || !isExposed() || !m_gl->makeCurrent(this))
         return;
     // Also takes the news the update callback announced.
-    const bool newFrame = (mpv_render_context_update(m_render) & MPV_RENDER_UPDATE_FRAME) != 0;
+    const bool newFrame = (libMpv()->render_context_update(m_render) & MPV_RENDER_UPDATE_FRAME) != 0;
     const qreal ratio = devicePixelRatio();
     mpv_opengl_fbo fbo { int(m_gl->defaultFramebufferObject()), int(width() * ratio), int(height() * ratio), 0 };
     // The framebuffer has its origin at the bottom, as OpenGL counts.
@@ -116,7 +116,7 @@ void MpvVideoWindow::render()
         { MPV_RENDER_PARAM_INVALID, nullptr },
     };
     if (m_showsVideo) {
-        mpv_render_context_render(m_render, params);
+        libMpv()->render_context_render(m_render, params);
     } else {
         // libmpv would go on showing the last frame of the item before.
         QOpenGLFunctions *gl = m_gl->functions();
@@ -125,7 +125,7 @@ void MpvVideoWindow::render()
     }
     m_gl->swapBuffers(this);
     // Lets libmpv time its frames to the display.
-    mpv_render_context_report_swap(m_render);
+    libMpv()->render_context_report_swap(m_render);
     if (newFrame && m_showsVideo && m_firstFrame == FirstFrame::Awaited) {
         m_firstFrame = FirstFrame::Shown;
         qCInfo(lcMedia, "first frame shown, %dx%d", fbo.w, fbo.h);
@@ -172,7 +172,7 @@ void MpvVideoWindow::freeRenderContext()
         fallback.create();
     }
     m_gl->makeCurrent(handle() ? static_cast<QSurface *>(this) : &fallback);
-    mpv_render_context_free(m_render);
+    libMpv()->render_context_free(m_render);
     m_render = nullptr;
     m_gl->doneCurrent();
     Q_EMIT renderContextChanged(false);

@@ -4,7 +4,6 @@
 #include "raster.h"
 
 #include <QPainter>
-
 #include <cmath>
 
 namespace sky::swf {
@@ -66,9 +65,11 @@ QImage effectOf(const QImage &small, const Filter &filter, double stageScale)
     }
     blur(alpha, width, height, filter.blurX * stageScale, filter.blurY * stageScale, filter.passes);
     const int dx = filter.kind == Filter::Kind::DropShadow
-                     ? int(std::lround(std::cos(filter.angle) * filter.distance * stageScale)) : 0;
+        ? int(std::lround(std::cos(filter.angle) * filter.distance * stageScale))
+        : 0;
     const int dy = filter.kind == Filter::Kind::DropShadow
-                     ? int(std::lround(std::sin(filter.angle) * filter.distance * stageScale)) : 0;
+        ? int(std::lround(std::sin(filter.angle) * filter.distance * stageScale))
+        : 0;
     QImage effect(width, height, QImage::Format_ARGB32_Premultiplied);
     effect.fill(Qt::transparent);
     const QColor c = filter.color;
@@ -83,7 +84,7 @@ QImage effectOf(const QImage &small, const Filter &filter, double stageScale)
                 continue;
             const double a = qMin(1.0, double(alpha[std::size_t(sy) * width + sx]) * filter.strength) * c.alphaF();
             line[x] = qRgba(int(std::lround(c.red() * a)), int(std::lround(c.green() * a)),
-                            int(std::lround(c.blue() * a)), int(std::lround(255 * a)));
+                int(std::lround(c.blue() * a)), int(std::lround(255 * a)));
         }
     }
     return effect;
@@ -151,17 +152,24 @@ std::vector<Filter> readFilterList(BitReader &r)
             f.passes = qBound(1, int(r.u8() >> 3), maxPasses);
             filters.push_back(f);
             continue;
-        case 3: r.skip(27); continue; // bevel
+        case 3:
+            r.skip(27);
+            continue; // bevel
         case 4:
-        case 7: r.skip(qsizetype(r.u8()) * 5 + 19); continue; // gradient glow, gradient bevel
-        case 5: {                                             // convolution
+        case 7:
+            r.skip(qsizetype(r.u8()) * 5 + 19);
+            continue; // gradient glow, gradient bevel
+        case 5: { // convolution
             const int columns = r.u8();
             const int rows = r.u8();
             r.skip(8 + qsizetype(columns) * rows * 4 + 5);
             continue;
         }
-        case 6: r.skip(80); continue; // colour matrix
-        default: throw ParseError("unknown filter");
+        case 6:
+            r.skip(80);
+            continue; // colour matrix
+        default:
+            throw ParseError("unknown filter");
         }
         const int flags = r.u8();
         f.inner = flags & 0x80;
@@ -191,8 +199,8 @@ QImage applyFilters(const QImage &layer, const std::vector<Filter> &filters, int
             continue; // inner glows and shadows are not drawn
         QImage result = upscaled(effectOf(small, filter, stageScale));
         QPainter painter(&result);
-        painter.setCompositionMode(filter.knockout ? QPainter::CompositionMode_DestinationOut
-                                                   : QPainter::CompositionMode_SourceOver);
+        painter.setCompositionMode(
+            filter.knockout ? QPainter::CompositionMode_DestinationOut : QPainter::CompositionMode_SourceOver);
         if (filter.knockout || !filter.onlyEffect)
             painter.drawImage(0, 0, picture);
         painter.end();

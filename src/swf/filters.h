@@ -2,7 +2,6 @@
 
 #include <QColor>
 #include <QImage>
-
 #include <vector>
 
 namespace sky::swf {
@@ -11,7 +10,8 @@ class BitReader;
 
 // A drop shadow, blur or glow put on a placed object. Sizes are in stage
 // pixels. The other kinds of filter are read past and not drawn.
-struct Filter {
+struct Filter
+{
     enum class Kind { DropShadow, Blur, Glow };
     Kind kind = Kind::Blur;
     QColor color;

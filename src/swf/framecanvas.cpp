@@ -4,7 +4,6 @@
 #include <QSemaphore>
 #include <QThread>
 #include <QThreadPool>
-
 #include <functional>
 
 namespace sky::swf {
@@ -39,12 +38,12 @@ void drawOnPoolThread(const std::function<void()> &draw)
 
 } // namespace
 
-const QImage &FrameCanvas::paint(const MoviePlayer &player, const QSize &size, double pixelRatio,
-                                 const RenderOptions &options)
+const QImage &FrameCanvas::paint(
+    const MoviePlayer &player, const QSize &size, double pixelRatio, const RenderOptions &options)
 {
     const std::shared_ptr<const Movie> movie = player.sharedMovie();
     const bool fresh = movie != movie_ || size != image_.size() || pixelRatio != image_.devicePixelRatio()
-                    || !sameOptions(options, options_);
+        || !sameOptions(options, options_);
     if (fresh) {
         movie_ = movie;
         options_ = options;

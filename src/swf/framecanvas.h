@@ -5,7 +5,6 @@
 
 #include <QImage>
 #include <QRegion>
-
 #include <memory>
 
 namespace sky::swf {
@@ -15,12 +14,13 @@ namespace sky::swf {
 // went since the previous one, however deep in sprites, and nothing when
 // nothing did; the picture is the one a full drawing of the frame gives.
 // A new movie, size, pixel ratio or quality repaints everything.
-class FrameCanvas {
+class FrameCanvas
+{
 public:
     // The frame `player` shows, drawn with MoviePlayer::draw() into
     // `size` device pixels (the image carries `pixelRatio`).
-    const QImage &paint(const MoviePlayer &player, const QSize &size, double pixelRatio = 1,
-                        const RenderOptions &options = {});
+    const QImage &paint(
+        const MoviePlayer &player, const QSize &size, double pixelRatio = 1, const RenderOptions &options = {});
     // The device pixels the last paint() drew again.
     const QRegion &repainted() const { return repainted_; }
 

@@ -54,7 +54,8 @@ QRect partBounds(const Movie &movie, const Character *character, const DrawnPart
     return area.adjusted(-reach, -reach, reach, reach).toAlignedRect();
 }
 
-struct Collector {
+struct Collector
+{
     const Movie &movie;
     double stageScale;
     const DrawnParts &before;
@@ -62,37 +63,41 @@ struct Collector {
     std::vector<int> path;
 
     void add(const Placement &placement, qint64 age, const QTransform &parentWorld, const ColorTransform &parentColor,
-             std::vector<int> context, std::vector<Filter> filters)
+        std::vector<int> context, std::vector<Filter> filters)
     {
         if (path.size() > maxNesting)
             return;
         const Character *character = movie.character(placement.characterId);
         if (!character)
             return;
-        context.insert(context.end(), {placement.blend, placement.clipDepth, placement.visible, placement.cached,
-                                       int(placement.background.isValid() ? placement.background.rgba() : 0)});
+        context.insert(context.end(),
+            { placement.blend, placement.clipDepth, placement.visible, placement.cached,
+                int(placement.background.isValid() ? placement.background.rgba() : 0) });
         filters.insert(filters.end(), placement.filters.begin(), placement.filters.end());
         const QTransform world = placement.matrix.toTransform() * parentWorld;
         const ColorTransform color = parentColor.after(placement.color);
         if (const auto *button = std::get_if<ButtonCharacter>(character)) {
-            addList(button->upList(), [age](int, const Placement &) { return age; }, world, color, context, filters);
+            addList(
+                button->upList(), [age](int, const Placement &) { return age; }, world, color, context, filters);
         } else if (const auto *sprite = std::get_if<SpriteCharacter>(character)) {
             const Timeline &timeline = sprite->timeline;
-            addList(*timeline.displayListAt(timeline.frameAtAge(age)),
-                    [&timeline, age](int depth, const Placement &p) { return timeline.childAge(age, depth, p); }, world,
-                    color, context, filters);
+            addList(
+                *timeline.displayListAt(timeline.frameAtAge(age)),
+                [&timeline, age](int depth, const Placement &p) { return timeline.childAge(age, depth, p); }, world,
+                color, context, filters);
         } else if (!std::holds_alternative<FontCharacter>(*character)) {
-            DrawnPart part{placement.characterId, placement.ratio, world, color, std::move(context), std::move(filters), {}};
+            DrawnPart part { placement.characterId, placement.ratio, world, color, std::move(context),
+                std::move(filters), {} };
             const auto kept = before.find(path);
             part.bounds = kept != before.end() && kept->second.looksLike(part)
-                            ? kept->second.bounds
-                            : partBounds(movie, character, part, stageScale);
+                ? kept->second.bounds
+                : partBounds(movie, character, part, stageScale);
             out.insert_or_assign(path, std::move(part));
         }
     }
 
     void addList(const DisplayList &list, const auto &ageOf, const QTransform &world, const ColorTransform &color,
-                 const std::vector<int> &context, const std::vector<Filter> &filters)
+        const std::vector<int> &context, const std::vector<Filter> &filters)
     {
         for (const auto &[depth, child] : list) {
             path.push_back(depth);
@@ -118,9 +123,9 @@ double lineWidthOnDevice(const LineStyle &style, const QTransform &world, double
 }
 
 void collectParts(const Movie &movie, int depth, const Placement &placement, qint64 age, const QTransform &stageWorld,
-                  const DrawnParts &before, DrawnParts &out)
+    const DrawnParts &before, DrawnParts &out)
 {
-    Collector collector{movie, stageWorld.m11() * 20, before, out, {depth}};
+    Collector collector { movie, stageWorld.m11() * 20, before, out, { depth } };
     collector.add(placement, age, stageWorld, ColorTransform(), {}, {});
 }
 

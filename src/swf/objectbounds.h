@@ -4,7 +4,6 @@
 
 #include <QRect>
 #include <QTransform>
-
 #include <map>
 #include <vector>
 
@@ -17,10 +16,11 @@ double lineWidthOnDevice(const LineStyle &style, const QTransform &world, double
 
 // One thing a placed object draws (a shape, morph shape, text or bitmap,
 // however deep in sprites and buttons) with all that decides its look.
-struct DrawnPart {
+struct DrawnPart
+{
     quint16 characterId = 0;
     int ratio = 0;
-    QTransform world;     // character twips to device pixels
+    QTransform world; // character twips to device pixels
     ColorTransform color; // its own and its parents' applied
     // Blend mode, clip depth, visibility and caching of the part and of
     // each parent, and their filters, which change how it is put down.
@@ -30,8 +30,8 @@ struct DrawnPart {
 
     bool looksLike(const DrawnPart &other) const
     {
-        return characterId == other.characterId && ratio == other.ratio && world == other.world
-            && color == other.color && context == other.context && filters == other.filters;
+        return characterId == other.characterId && ratio == other.ratio && world == other.world && color == other.color
+            && context == other.context && filters == other.filters;
     }
 };
 
@@ -42,6 +42,6 @@ using DrawnParts = std::map<std::vector<int>, DrawnPart>;
 // timeline `age` ticks old; `stageWorld` takes stage twips to device
 // pixels. Bounds of parts that look as in `before` are taken from there.
 void collectParts(const Movie &movie, int depth, const Placement &placement, qint64 age, const QTransform &stageWorld,
-                  const DrawnParts &before, DrawnParts &out);
+    const DrawnParts &before, DrawnParts &out);
 
 } // namespace sky::swf

@@ -3,9 +3,8 @@
 // Drawing a test movie's first frame and comparing colours, for the
 // engine's drawing tests.
 
-#include "swfwriter.h"
-
 #include "swf/movieplayer.h"
+#include "swfwriter.h"
 
 #include <QImage>
 

@@ -1,9 +1,8 @@
 // Frame by frame repainting: a frame brought up to date from the one before
 // looks like the frame drawn whole, and only changed areas are repainted.
 
-#include "swfwriter.h"
-
 #include "swf/framecanvas.h"
+#include "swfwriter.h"
 
 #include <QDir>
 #include <QPainter>
@@ -53,13 +52,13 @@ QByteArray busyMovie(int frames)
 {
     swftest::Movie m(8, 200, 150, 30);
     m.background(QColor(20, 20, 40));
-    const std::vector<std::pair<int, QColor>> stops{{0, QColor(255, 80, 0)}, {255, QColor(0, 80, 255)}};
+    const std::vector<std::pair<int, QColor>> stops { { 0, QColor(255, 80, 0) }, { 255, QColor(0, 80, 255) } };
     for (int id = 1; id <= 4; ++id) {
         const QRect box(0, 0, 500 + id * 150, 400 + id * 100);
         const QByteArray fill = id % 2 ? swftest::gradientFill(0x10, 0.03, 300, 200, stops)
                                        : swftest::solidFill(QColor(60 * id, 200, 120), false);
-        m.shape(id, 2, box, {fill}, {swftest::lineStyle(30 * id, Qt::white, false)},
-                Edges().rect(box, 1, 1).moveTo(0, 0).curve(box.width() / 2, box.height(), box.width(), 0).end());
+        m.shape(id, 2, box, { fill }, { swftest::lineStyle(30 * id, Qt::white, false) },
+            Edges().rect(box, 1, 1).moveTo(0, 0).curve(box.width() / 2, box.height(), box.width(), 0).end());
     }
     swftest::Movie inner(8, 0, 0);
     inner.place(1, 1).place(2, 4, 0, 2000).showFrame(); // the second stays put
@@ -69,7 +68,7 @@ QByteArray busyMovie(int frames)
     for (int depth = 1; depth <= 30; ++depth)
         m.place(depth, 1 + depth % 4, (depth * 397) % 3500, (depth * 211) % 2600);
     m.placeMask(31, 3, 33).place(32, 2, 600, 600).place(33, 5, 300, 300);
-    m.placeFiltered(34, 4, 1000, 1000, {swftest::dropShadowFilter(Qt::black, 6, 0.8, 60, 1, 2)});
+    m.placeFiltered(34, 4, 1000, 1000, { swftest::dropShadowFilter(Qt::black, 6, 0.8, 60, 1, 2) });
     for (int frame = 0; frame < frames; ++frame) {
         m.showFrame();
         const int depth = 1 + frame % 30;
@@ -91,7 +90,8 @@ QByteArray busyMovie(int frames)
 
 } // namespace
 
-class TestSwfCanvas : public QObject {
+class TestSwfCanvas : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -101,7 +101,7 @@ private Q_SLOTS:
 
 void TestSwfCanvas::repaintedFramesLookLikeWholeOnes()
 {
-    for (const RenderOptions &options : {windowQuality(), RenderOptions{false}}) {
+    for (const RenderOptions &options : { windowQuality(), RenderOptions { false } }) {
         MoviePlayer player;
         QVERIFY(player.loadData(busyMovie(24)));
         FrameCanvas canvas;
@@ -109,7 +109,7 @@ void TestSwfCanvas::repaintedFramesLookLikeWholeOnes()
         for (int frame = 1; frame <= 24; ++frame) {
             const QImage &painted = canvas.paint(player, size, 1, options);
             QVERIFY2(largestDifference(painted, drawnWhole(player, size, options)) <= 1,
-                     qPrintable(QStringLiteral("frame %1").arg(frame)));
+                qPrintable(QStringLiteral("frame %1").arg(frame)));
             player.tick();
         }
     }
@@ -117,22 +117,22 @@ void TestSwfCanvas::repaintedFramesLookLikeWholeOnes()
     // Real movies: sprites, morph shapes, masks, lines, text, blend modes,
     // filters.
     const QDir corpus(QStringLiteral(SKY_SWF_CORPUS_DIR));
-    for (const QString &name : {QStringLiteral("other/shumway__timeline_Timeline6.swf"),
-                                QStringLiteral("other/shumway__morph.swf"),
-                                QStringLiteral("ruffle/from_shumway__acid__acid-child/test.swf"),
-                                QStringLiteral("ruffle/visual__cache_as_bitmap__children_changed/test.swf"),
-                                QStringLiteral("ruffle/visual__blend_modes__hardlight/test.swf"),
-                                QStringLiteral("ruffle/from_shumway__bitmapbuttons/test.swf")}) {
+    for (const QString &name :
+        { QStringLiteral("other/shumway__timeline_Timeline6.swf"), QStringLiteral("other/shumway__morph.swf"),
+            QStringLiteral("ruffle/from_shumway__acid__acid-child/test.swf"),
+            QStringLiteral("ruffle/visual__cache_as_bitmap__children_changed/test.swf"),
+            QStringLiteral("ruffle/visual__blend_modes__hardlight/test.swf"),
+            QStringLiteral("ruffle/from_shumway__bitmapbuttons/test.swf") }) {
         MoviePlayer player;
         if (!player.load(corpus.filePath(name)))
             QSKIP("the SWF corpus is not beside the sources");
         FrameCanvas canvas;
         const QSize size = player.movie()->stageSize();
         for (int tick = 1; tick <= qMin(player.totalFrames() + 2, 60); ++tick) {
-            QVERIFY2(largestDifference(canvas.paint(player, size, 1, windowQuality()),
-                                       drawnWhole(player, size, windowQuality()))
-                         <= 1,
-                     qPrintable(QStringLiteral("%1 tick %2").arg(name).arg(tick)));
+            QVERIFY2(largestDifference(
+                         canvas.paint(player, size, 1, windowQuality()), drawnWhole(player, size, windowQuality()))
+                    <= 1,
+                qPrintable(QStringLiteral("%1 tick %2").arg(name).arg(tick)));
             player.tick();
         }
     }
@@ -164,11 +164,11 @@ void TestSwfCanvas::onlyWhatChangedIsRepainted()
     // A new size or quality draws everything again, and so does another movie.
     canvas.paint(player, QSize(100, 75), 1, windowQuality());
     QCOMPARE(canvas.repainted(), QRegion(0, 0, 100, 75));
-    canvas.paint(player, QSize(100, 75), 1, RenderOptions{false});
+    canvas.paint(player, QSize(100, 75), 1, RenderOptions { false });
     QCOMPARE(canvas.repainted(), QRegion(0, 0, 100, 75));
     MoviePlayer other;
     QVERIFY(other.loadData(busyMovie(2)));
-    canvas.paint(other, QSize(100, 75), 1, RenderOptions{false});
+    canvas.paint(other, QSize(100, 75), 1, RenderOptions { false });
     QCOMPARE(canvas.repainted(), QRegion(0, 0, 100, 75));
 }
 

@@ -17,14 +17,15 @@ QImage filtered(const QRect &shapeTwips, const std::vector<QByteArray> &filters,
 {
     swftest::Movie m(8, 100, 100);
     m.background(Qt::black);
-    m.shape(1, 1, stageTwips, {swftest::solidFill(Qt::white, false)}, {}, Edges().rect(shapeTwips, 1).end());
+    m.shape(1, 1, stageTwips, { swftest::solidFill(Qt::white, false) }, {}, Edges().rect(shapeTwips, 1).end());
     m.placeFiltered(1, 1, 0, 0, filters).showFrame();
     return swftest::render(m, smooth);
 }
 
 } // namespace
 
-class TestSwfFilters : public QObject {
+class TestSwfFilters : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -40,8 +41,8 @@ void TestSwfFilters::glowsSpreadLikeThePlayersBoxBlur()
     // 1.5, seven away nothing.
     const QRect line(400, 1000, 1200, 20); // y = 50
     const QByteArray glow = swftest::glowFilter(QColor(0, 0x99, 0xFF), 5, 1.5, 3);
-    for (const bool smooth : {false, true}) {
-        const QImage image = filtered(line, {glow}, smooth);
+    for (const bool smooth : { false, true }) {
+        const QImage image = filtered(line, { glow }, smooth);
         QCOMPARE(image.pixel(50, 50), qRgb(255, 255, 255));
         QVERIFY2(near(image.pixel(50, 51), qRgb(0, 33, 55), 1), qPrintable(QString::number(image.pixel(50, 51), 16)));
         QVERIFY(near(image.pixel(50, 49), qRgb(0, 33, 55), 1));
@@ -51,7 +52,7 @@ void TestSwfFilters::glowsSpreadLikeThePlayersBoxBlur()
     }
 
     // Knocked out, the glow shows only around where the shape was.
-    const QImage knocked = filtered(QRect(400, 400, 400, 400), {swftest::glowFilter(Qt::red, 5, 2, 1, true)});
+    const QImage knocked = filtered(QRect(400, 400, 400, 400), { swftest::glowFilter(Qt::red, 5, 2, 1, true) });
     QCOMPARE(knocked.pixel(30, 30), qRgb(0, 0, 0));
     QCOMPARE(qGreen(knocked.pixel(41, 30)), 0);
     QVERIFY(qRed(knocked.pixel(41, 30)) > 100);
@@ -61,7 +62,7 @@ void TestSwfFilters::shadowsMoveAndBlursSoften()
 {
     // An unblurred red shadow 10 pixels to the right of a 10-pixel square
     // at 20..30, under the square.
-    const QImage shadow = filtered(QRect(400, 400, 200, 200), {swftest::dropShadowFilter(Qt::red, 1, 0, 10, 1, 1)});
+    const QImage shadow = filtered(QRect(400, 400, 200, 200), { swftest::dropShadowFilter(Qt::red, 1, 0, 10, 1, 1) });
     QCOMPARE(shadow.pixel(25, 25), qRgb(255, 255, 255));
     QCOMPARE(shadow.pixel(35, 25), qRgb(255, 0, 0));
     QCOMPARE(shadow.pixel(45, 25), qRgb(0, 0, 0));
@@ -69,7 +70,7 @@ void TestSwfFilters::shadowsMoveAndBlursSoften()
 
     // Blurred 9 pixels across, the square's edge turns grey, its middle
     // stays white, and only across does it spread.
-    const QImage blurred = filtered(QRect(400, 400, 400, 400), {swftest::blurFilter(9, 1, 1)});
+    const QImage blurred = filtered(QRect(400, 400, 400, 400), { swftest::blurFilter(9, 1, 1) });
     QCOMPARE(blurred.pixel(30, 30), qRgb(255, 255, 255));
     QVERIFY(qRed(blurred.pixel(41, 30)) > 0 && qRed(blurred.pixel(41, 30)) < 255);
     QCOMPARE(blurred.pixel(30, 41), qRgb(0, 0, 0));
@@ -80,7 +81,7 @@ void TestSwfFilters::filterRecordsAreReadPastTheOnesNotDrawn()
 {
     // A bevel (not drawn) before a glow: the glow is still read and drawn.
     const QByteArray bevel = QByteArray(1, char(3)) + QByteArray(27, '\0');
-    const QImage image = filtered(QRect(400, 400, 400, 400), {bevel, swftest::glowFilter(Qt::green, 3, 1, 1)});
+    const QImage image = filtered(QRect(400, 400, 400, 400), { bevel, swftest::glowFilter(Qt::green, 3, 1, 1) });
     QCOMPARE(image.pixel(30, 30), qRgb(255, 255, 255));
     QVERIFY(qGreen(image.pixel(40, 30)) > 0);
     QCOMPARE(qRed(image.pixel(40, 30)), 0);

@@ -19,6 +19,7 @@ constexpr int maxNesting = 24;
 constexpr int maxObjectsPerFrame = 200'000;
 constexpr int maxLayersPerFrame = 64;
 constexpr qint64 maxShadedPixelsPerFrame = 64LL * 1024 * 1024;
+constexpr qint64 maxFilteredPixelsPerFrame = 32LL * 1024 * 1024;
 constexpr qint64 maxSupersampledPixels = 64LL * 1024 * 1024;
 constexpr int maxEdgeExtension = 256; // bitmap pixels a clipped bitmap is carried past its edges
 
@@ -72,6 +73,7 @@ public:
         int objects = 0;
         int layers = 0; // full-size images for masks and blend modes
         qint64 shadedPixels = 0;
+        qint64 filteredPixels = 0; // picture pixels times blur passes
     };
 
     // Draws without Qt's antialiasing, `samples` device pixels to one
@@ -168,7 +170,7 @@ public:
         }
         const ColorTransform color = parentColor.after(placement.color);
         const QPainter::CompositionMode mode = compositionFor(placement.blend);
-        const bool filtered = !placement.filters.empty() && !outlinesOnly_;
+        const bool filtered = !placement.filters.empty() && !outlinesOnly_ && withinFilterBudget(placement.filters);
         if ((mode == QPainter::CompositionMode_SourceOver && !filtered) || ++budget_.layers > maxLayersPerFrame) {
             drawCharacter(placement.characterId, placement.ratio, age, world, color, level);
             return;
@@ -244,6 +246,16 @@ public:
     }
 
 private:
+    // Counts the work of `filters` on a whole picture; false once a frame
+    // has spent its share, when the object is drawn unfiltered.
+    bool withinFilterBudget(const std::vector<Filter> &filters)
+    {
+        const qint64 picture = qint64(painter_.device()->width()) * painter_.device()->height() / (samples_ * samples_);
+        for (const Filter &filter : filters)
+            budget_.filteredPixels += picture * filter.passes;
+        return budget_.filteredPixels <= maxFilteredPixelsPerFrame;
+    }
+
     // A renderer with the same settings drawing onto another painter.
     Renderer onto(QPainter &painter) const
     {

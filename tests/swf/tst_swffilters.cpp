@@ -32,6 +32,7 @@ private Q_SLOTS:
     void glowsSpreadLikeThePlayersBoxBlur();
     void shadowsMoveAndBlursSoften();
     void filterRecordsAreReadPastTheOnesNotDrawn();
+    void filterWorkPerFrameIsBounded();
 };
 
 void TestSwfFilters::glowsSpreadLikeThePlayersBoxBlur()
@@ -85,6 +86,24 @@ void TestSwfFilters::filterRecordsAreReadPastTheOnesNotDrawn()
     QCOMPARE(image.pixel(30, 30), qRgb(255, 255, 255));
     QVERIFY(qGreen(image.pixel(40, 30)) > 0);
     QCOMPARE(qRed(image.pixel(40, 30)), 0);
+}
+
+void TestSwfFilters::filterWorkPerFrameIsBounded()
+{
+    // Glows blurred fifteen times over a large picture: the first are
+    // drawn, those past the frame's share of work come without a glow.
+    swftest::Movie m(8, 800, 800);
+    m.background(Qt::black);
+    m.shape(1, 1, stageTwips, {swftest::solidFill(Qt::white, false)}, {},
+            Edges().rect(QRect(0, 0, 100, 100), 1).end());
+    const QByteArray glow = swftest::glowFilter(Qt::red, 3, 1, 15);
+    for (int depth = 1; depth <= 10; ++depth)
+        m.placeFiltered(depth, 1, depth * 1000, 1000, {glow});
+    m.showFrame();
+    const QImage image = swftest::render(m);
+    QVERIFY(qRed(image.pixel(56, 52)) > 0); // the first square's glow
+    QCOMPARE(image.pixel(502, 52), qRgb(255, 255, 255));
+    QCOMPARE(image.pixel(506, 52), qRgb(0, 0, 0)); // none beside the tenth
 }
 
 QTEST_GUILESS_MAIN(TestSwfFilters)

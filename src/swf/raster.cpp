@@ -64,7 +64,7 @@ QPainterPath flattenedOutline(const QPainterPath &path, int samples)
 namespace {
 
 // A straight edge that is not horizontal, top to bottom, in whole units
-// of 1/32 twip, and which way it ran.
+// of 1/256 pixel, and which way it ran.
 struct ScanEdge {
     double topX = 0, topY = 0, bottomX = 0, bottomY = 0;
     int winding = 1;
@@ -81,9 +81,10 @@ struct Crossing {
 
 QPainterPath coveredPixels(const QPainterPath &outline, const QRect &bounds, int samples)
 {
-    // Ends of edges are taken to 1/32 twip, whole numbers of units like every
-    // pixel centre, so that crossings through a centre come out exact.
-    const double units = 640.0 / samples;
+    // Ends of edges are taken to 1/256 of a pixel, halves rounding up, as
+    // the player keeps them; every pixel centre is a whole number of these
+    // units, so crossings through a centre come out exact.
+    const double units = 256.0 / samples;
     const double half = units / 2;
     // The first pixel whose centre lies at or after `at` (in units), kept
     // just outside `bounds` however far away `at` is.
@@ -107,10 +108,11 @@ QPainterPath coveredPixels(const QPainterPath &outline, const QRect &bounds, int
             const QPointF top = e.winding > 0 ? a : b;
             const QPointF bottom = e.winding > 0 ? b : a;
             constexpr double far = 1e12;
-            e.topX = std::round(qBound(-far, top.x(), far));
-            e.topY = std::round(qBound(-far, top.y(), far));
-            e.bottomX = std::round(qBound(-far, bottom.x(), far));
-            e.bottomY = std::round(qBound(-far, bottom.y(), far));
+            const auto unit = [far](double v) { return std::floor(qBound(-far, v, far) + 0.5); };
+            e.topX = unit(top.x());
+            e.topY = unit(top.y());
+            e.bottomX = unit(bottom.x());
+            e.bottomY = unit(bottom.y());
             // A row counts when its centre line lies in [top, bottom).
             e.firstRow = qMax(bounds.top(), pixelAtOrAfter(e.topY));
             e.lastRow = qMin(bounds.bottom(), pixelAtOrAfter(e.bottomY) - 1);

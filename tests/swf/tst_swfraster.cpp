@@ -70,6 +70,17 @@ void TestSwfRaster::pixelCentresDecide()
     const QImage slanted = coverage(polygon({{2.51, 0}, {8, 0}, {8, 8}, {2.51, 8}}));
     QCOMPARE(slanted.pixelColor(2, 4).value(), 0);
     QCOMPARE(slanted.pixelColor(3, 4).value(), 255);
+    // Ends of edges are taken to 1/256 of a pixel first: edges a 1/1024
+    // pixel right of centres run through them.
+    const double off = 1.0 / 1024;
+    QCOMPARE(rows(coverage(polygon({{2.5 + off, 0}, {6.5 + off, 0}, {6.5 + off, 1}, {2.5 + off, 1}}))).left(8),
+             QStringLiteral("..####.."));
+    // A slanted edge that misses the centre of (5, 3) on its inner side by
+    // 1/4000 pixel, and by more than that on the outer side once its ends
+    // are taken to the grid.
+    const QImage grid = coverage(polygon({{5.85, 1.15}, {8, 1.15}, {8, 21.95}, {2.75, 21.95}}));
+    QCOMPARE(grid.pixelColor(5, 3).value(), 0);
+    QCOMPARE(grid.pixelColor(6, 3).value(), 255);
     // A sliver between two centres covers nothing.
     QCOMPARE(rows(coverage(polygon({{1.6, 1}, {2.4, 1}, {2.4, 6}, {1.6, 6}}))).count(u'#'), 0);
     // Twice the samples: the same outline in a picture twice as large.

@@ -85,8 +85,14 @@ void ControlBar::setPlaying(bool playing)
 void ControlBar::setTimes(double position, double duration)
 {
     const bool known = duration > 0;
-    m_time->setText(
-        formatTime(position) + QStringLiteral(" / ") + (known ? formatTime(duration) : QStringLiteral("--:--")));
+    // The player reports its position with every frame; the text changes
+    // once a second.
+    const std::pair<qint64, qint64> shown { wholeSeconds(position), known ? wholeSeconds(duration) : -1 };
+    if (shown != m_shownSeconds) {
+        m_shownSeconds = shown;
+        m_time->setText(
+            formatTime(position) + QStringLiteral(" / ") + (known ? formatTime(duration) : QStringLiteral("--:--")));
+    }
     if (m_seek->isSliderDown())
         return;
     const QSignalBlocker quiet(m_seek);
@@ -115,9 +121,14 @@ void ControlBar::setMuted(bool muted)
     m_mute->setIcon(style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
 }
 
+qint64 ControlBar::wholeSeconds(double seconds)
+{
+    return std::isfinite(seconds) && seconds > 0 ? qint64(seconds) : 0;
+}
+
 QString ControlBar::formatTime(double seconds)
 {
-    const qint64 total = std::isfinite(seconds) && seconds > 0 ? qint64(seconds) : 0;
+    const qint64 total = wholeSeconds(seconds);
     const qint64 h = total / 3600;
     const qint64 m = total / 60 % 60;
     const qint64 s = total % 60;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <utility>
 
 class QLabel;
 class QSlider;
@@ -35,6 +36,7 @@ Q_SIGNALS:
     void muteRequested(bool muted);
 
 private:
+    static qint64 wholeSeconds(double seconds);
     void seekSliderChanged(int value);
 
     QToolButton *m_playPause;
@@ -44,6 +46,7 @@ private:
     QToolButton *m_mute;
     QSlider *m_volume;
     bool m_playing = false;
+    std::pair<qint64, qint64> m_shownSeconds { -1, -2 }; // position, length (-1: unknown)
 };
 
 } // namespace sky

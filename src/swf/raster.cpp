@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 namespace sky::swf {
@@ -17,12 +18,14 @@ constexpr double curveBulgeSlack = 4;
 
 } // namespace
 
-QPainterPath flattenedOutline(const QPainterPath &path, int samples)
+QPainterPath flattenedOutline(const QPainterPath &path, int samples, bool onTwips)
 {
     const double grid = 20.0 / samples;
     // Curve pieces end on whole twips, halves rounding up; the points are
     // first cleared of the noise of floating point so that a half stays one.
-    const auto snap = [grid](QPointF p) {
+    const auto snap = [grid, onTwips](QPointF p) {
+        if (!onTwips)
+            return p;
         const auto toTwips = [grid](double v) { return std::floor(std::round(v * grid * 1024) / 1024 + 0.5) / grid; };
         return QPointF(toTwips(p.x()), toTwips(p.y()));
     };
@@ -56,6 +59,38 @@ QPainterPath flattenedOutline(const QPainterPath &path, int samples)
             at = end;
             out.lineTo(at);
             i += 2;
+        }
+    }
+    return out;
+}
+
+QPainterPath roundEnds(const QPainterPath &centre, double radius, bool joins, bool caps)
+{
+    // One disc about the origin: each arc's control point lies where the
+    // tangents at its ends meet.
+    constexpr int arcs = 8;
+    constexpr int piecesPerArc = 8;
+    QPolygonF disc;
+    const double step = 2 * std::numbers::pi / arcs;
+    const double reach = radius / std::cos(step / 2);
+    for (int a = 0; a < arcs; ++a) {
+        const QPointF from(radius * std::cos(a * step), radius * std::sin(a * step));
+        const QPointF control(reach * std::cos((a + 0.5) * step), reach * std::sin((a + 0.5) * step));
+        const QPointF to(radius * std::cos((a + 1) * step), radius * std::sin((a + 1) * step));
+        for (int k = 0; k < piecesPerArc; ++k) {
+            const double t = double(k) / piecesPerArc;
+            const double u = 1 - t;
+            disc << from * (u * u) + control * (2 * u * t) + to * (t * t);
+        }
+    }
+    QPainterPath out;
+    out.setFillRule(Qt::WindingFill);
+    for (const QPolygonF &part : centre.toSubpathPolygons()) {
+        const bool closed = part.size() > 2 && part.isClosed();
+        for (qsizetype i = 0; i < part.size() - (closed ? 1 : 0); ++i) {
+            const bool end = !closed && (i == 0 || i == part.size() - 1);
+            if (end ? caps : joins)
+                out.addPolygon(disc.translated(part[i]));
         }
     }
     return out;

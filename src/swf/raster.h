@@ -10,8 +10,15 @@ inline constexpr int maxSamples = 16;
 
 // An outline in device pixels as the player rasterises it: curves cut into
 // straight pieces, more the further they bend, whose inner ends are snapped
-// to twips (of a picture drawn `samples` times larger).
-QPainterPath flattenedOutline(const QPainterPath &path, int samples);
+// to twips (of a picture drawn `samples` times larger) when `onTwips`.
+QPainterPath flattenedOutline(const QPainterPath &path, int samples, bool onTwips = true);
+
+// The round joins and caps of a line along the straight pieces of `centre`:
+// discs of `radius` around its inner points (`joins`) and around the ends
+// of its open subpaths (`caps`). Each disc is a circle of eight quadratic
+// arcs starting on the x axis, as the player draws circles, a little
+// outside the true circle between its anchors.
+QPainterPath roundEnds(const QPainterPath &centre, double radius, bool joins, bool caps);
 
 // The pixels an aliased fill of `outline` takes in, as rectangles one
 // pixel high within `bounds`: those whose centre lies inside by the

@@ -391,15 +391,25 @@ private:
             return;
         }
         if (!smoothEdges_) {
-            // The player cuts the line's curves into pieces first and
-            // widens those; its joins and caps are not snapped to twips.
+            // The player cuts the line's curves into pieces, unsnapped, and
+            // widens those; round joins and caps are discs of its own.
             pen.setWidthF(pixels);
-            const QPainterPath centre = flattenedOutline(world.map(stroke.path), samples_);
+            const bool roundJoins = style.join == Join::Round;
+            const bool roundCaps = style.startCap == Cap::Round;
+            if (roundJoins)
+                pen.setJoinStyle(Qt::BevelJoin);
+            if (roundCaps)
+                pen.setCapStyle(Qt::FlatCap);
+            const QPainterPath centre = flattenedOutline(world.map(stroke.path), samples_, false);
             QPainterPath outline;
             outline.setFillRule(Qt::WindingFill);
             for (const QPolygonF &part : QPainterPathStroker(pen).createStroke(centre).toSubpathPolygons())
                 outline.addPolygon(part);
-            fillInDevice(outline, pen.brush(), world);
+            QPainterPath area = pixelArea(outline);
+            if (roundJoins || roundCaps)
+                area.addPath(pixelArea(roundEnds(centre, pixels / 2, roundJoins, roundCaps)));
+            area.setFillRule(Qt::WindingFill); // pixel rows of both, once each
+            fillPixels(area, pen.brush(), world);
             return;
         }
         // Widened in shape space once, then filled wherever it is drawn.
@@ -408,11 +418,17 @@ private:
     }
 
     // Fills an outline given in device pixels with a brush in shape space.
-    void fillInDevice(const QPainterPath &outline, QBrush brush, const QTransform &world)
+    void fillInDevice(const QPainterPath &outline, const QBrush &brush, const QTransform &world)
+    {
+        fillPixels(pixelArea(outline), brush, world);
+    }
+
+    // Fills what pixelArea() gave with a brush in shape space.
+    void fillPixels(const QPainterPath &area, QBrush brush, const QTransform &world)
     {
         brush.setTransform(brush.transform() * world);
         painter_.setTransform(QTransform());
-        painter_.fillPath(pixelArea(outline), brush);
+        painter_.fillPath(area, brush);
     }
 
     void drawText(const TextCharacter &text, const QTransform &world, const ColorTransform &color)

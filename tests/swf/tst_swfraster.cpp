@@ -6,7 +6,9 @@
 #include <QPainter>
 #include <QTest>
 
+#include <cmath>
 #include <limits>
+#include <numbers>
 
 using namespace sky::swf;
 
@@ -57,6 +59,7 @@ private Q_SLOTS:
     void fillRulesCountCrossings();
     void farAndBrokenPointsAreHarmless();
     void curvesAreCutByHowFarTheyBend();
+    void roundEndsAreDiscsOfQuadraticArcs();
 };
 
 void TestSwfRaster::pixelCentresDecide()
@@ -132,6 +135,34 @@ void TestSwfRaster::curvesAreCutByHowFarTheyBend()
     QCOMPARE(QPointF(flat.elementAt(1)) * 20, QPointF(5, -17));  // (5, -16.875)
     QCOMPARE(QPointF(flat.elementAt(2)) * 20, QPointF(10, -22)); // (10, -22.5)
     QCOMPARE(QPointF(flat.elementAt(4)) * 20, QPointF(20, 0));
+    // The centre lines of lines keep their points on the curve.
+    QCOMPARE(QPointF(flattenedOutline(path, 1, false).elementAt(1)) * 20, QPointF(5, -16.875));
+}
+
+void TestSwfRaster::roundEndsAreDiscsOfQuadraticArcs()
+{
+    QPainterPath line;
+    line.moveTo(0, 0);
+    line.lineTo(10, 0);
+    line.lineTo(10, 10);
+    const auto within = [](const QPainterPath &discs, QPointF at) { return discs.contains(at); };
+    const QPainterPath joins = roundEnds(line, 2, true, false);
+    QVERIFY(within(joins, {10, 0}));
+    QVERIFY(!within(joins, {0, 0}) && !within(joins, {10, 10}));
+    const QPainterPath caps = roundEnds(line, 2, false, true);
+    QVERIFY(within(caps, {0, 0}) && within(caps, {10, 10}));
+    QVERIFY(!within(caps, {10, 0}));
+    // Between anchors an arc runs outside the circle, at them on it.
+    const double outside = 2.004;
+    const double diagonal = std::numbers::pi / 8;
+    QVERIFY(within(joins, QPointF(10, 0) + outside * QPointF(std::cos(diagonal), std::sin(diagonal))));
+    QVERIFY(!within(joins, QPointF(10 + outside, 0)));
+    // A closed outline joins at every corner, its first one too.
+    QPainterPath square;
+    square.addRect(0, 0, 10, 10);
+    const QPainterPath corners = roundEnds(square, 2, true, false);
+    for (const QPointF corner : {QPointF(0, 0), QPointF(10, 0), QPointF(10, 10), QPointF(0, 10)})
+        QVERIFY(within(corners, corner));
 }
 
 QTEST_GUILESS_MAIN(TestSwfRaster)

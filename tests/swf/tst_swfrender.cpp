@@ -164,12 +164,21 @@ void TestSwfRender::linesAreDrawnOverFillsWithTheirWidth()
     QCOMPARE(image.pixel(27, 50), qRgb(255, 255, 0));
     QCOMPARE(image.pixel(50, 50), qRgb(255, 255, 0));
 
+    // Round caps are discs of quadratic arcs, a little outside the true
+    // circle between their anchors: the centre of (50, 50) lies 200.4 twips
+    // from the end of a line 400 wide, 22.6 degrees off its direction.
+    const auto oneLine = [](int width, const QColor &colour, const QByteArray &edges) {
+        swftest::Movie line = stage();
+        line.shape(1, 1, stageTwips, {}, {swftest::lineStyle(width, colour, false)}, edges);
+        line.place(1, 1).showFrame();
+        return render(line);
+    };
+    const QImage cap = oneLine(400, Qt::black, Edges().style(0, 0, 1).moveTo(25, 933).line(800, 0).end());
+    QCOMPARE(cap.pixel(50, 50), qRgb(0, 0, 0));
+    QCOMPARE(cap.pixel(51, 50), qRgb(255, 255, 255));
+
     // A hairline (width 0) still shows as one pixel.
-    swftest::Movie thin = stage();
-    thin.shape(1, 1, stageTwips, {}, {swftest::lineStyle(0, Qt::red, false)},
-               Edges().style(0, 0, 1).moveTo(0, 1010).line(2000, 0).end());
-    thin.place(1, 1).showFrame();
-    const QImage hair = render(thin);
+    const QImage hair = oneLine(0, Qt::red, Edges().style(0, 0, 1).moveTo(0, 1010).line(2000, 0).end());
     QCOMPARE(hair.pixel(50, 50), qRgb(255, 0, 0));
     QCOMPARE(hair.pixel(50, 48), qRgb(255, 255, 255));
 

@@ -66,14 +66,9 @@ bool MpvVideoWindow::createRenderContext()
             return false;
         }
     }
-    // Before the window is on screen, any surface of the same kind will do.
-    QOffscreenSurface offscreen;
+    QOffscreenSurface spare;
     const bool onScreen = isExposed();
-    if (!onScreen) {
-        offscreen.setFormat(m_gl->format());
-        offscreen.create();
-    }
-    if (!m_gl->makeCurrent(onScreen ? static_cast<QSurface *>(this) : &offscreen))
+    if (!makeCurrent(spare, onScreen))
         return false;
 
     mpv_opengl_init_params gl { &MpvVideoWindow::procAddress, nullptr };
@@ -93,6 +88,16 @@ bool MpvVideoWindow::createRenderContext()
         m_gl->doneCurrent();
     Q_EMIT renderContextChanged(true);
     return true;
+}
+
+bool MpvVideoWindow::makeCurrent(QOffscreenSurface &spare, bool onWindow)
+{
+    // GL objects can be made and freed on any surface of the same kind.
+    if (!onWindow) {
+        spare.setFormat(m_gl->format());
+        spare.create();
+    }
+    return m_gl->makeCurrent(onWindow ? static_cast<QSurface *>(this) : &spare);
 }
 
 void MpvVideoWindow::render()
@@ -164,14 +169,9 @@ void MpvVideoWindow::freeRenderContext()
 {
     if (!m_render)
         return;
-    // The native window may be gone already, or not there yet; any surface
-    // of the same kind will do to free the GL objects in their context.
-    QOffscreenSurface fallback;
-    if (!handle()) {
-        fallback.setFormat(m_gl->format());
-        fallback.create();
-    }
-    m_gl->makeCurrent(handle() ? static_cast<QSurface *>(this) : &fallback);
+    // The native window may be gone already, or not be there yet.
+    QOffscreenSurface spare;
+    makeCurrent(spare, handle() != nullptr);
     libMpv()->render_context_free(m_render);
     m_render = nullptr;
     m_gl->doneCurrent();

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <memory>
 
+class QOffscreenSurface;
 class QOpenGLContext;
 struct mpv_handle;
 struct mpv_render_context;
@@ -53,6 +54,8 @@ private:
     static void frameReady(void *self);
     void requestRender();
     bool createRenderContext();
+    // Makes the context current on this window, or else on `spare`.
+    bool makeCurrent(QOffscreenSurface &spare, bool onWindow);
     void freeRenderContext();
     void render();
 

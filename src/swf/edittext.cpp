@@ -23,6 +23,14 @@ struct Style {
     bool bold = false, italic = false;
 };
 
+// The colour a text field's glyphs come out in: the player keeps each
+// channel as a multiplier in 1/256 steps, rounded down, applied to white.
+QColor fieldColor(const QColor &color)
+{
+    const auto channel = [](int c) { return 255 * (c * 256 / 255) / 256; };
+    return QColor(channel(color.red()), channel(color.green()), channel(color.blue()), color.alpha());
+}
+
 QString attribute(const QString &tag, const QString &name)
 {
     const qsizetype at = tag.indexOf(name + QLatin1Char('='));
@@ -232,7 +240,7 @@ TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts)
         for (std::size_t i = start; i < end; ++i) {
             const int glyph = glyphOf(chars[i]);
             if (glyph >= 0)
-                text.glyphs.push_back({chars[i].font, glyph, height, QPointF(pen, y), chars[i].color});
+                text.glyphs.push_back({chars[i].font, glyph, height, QPointF(pen, y), fieldColor(chars[i].color)});
             pen += advanceOf(chars[i]) + (i + 1 < end ? kerningOf(chars[i], chars[i + 1]) : 0.0);
         }
         start = end < chars.size() && (chars[end].ch == u'\n' || chars[end].ch == u' ') ? end + 1 : end;

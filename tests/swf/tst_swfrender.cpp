@@ -3,6 +3,8 @@
 
 #include "rendercheck.h"
 
+#include "swf/bitreader.h"
+#include "swf/edittext.h"
 #include "swf/movieplayer.h"
 
 #include <QBuffer>
@@ -247,6 +249,30 @@ void TestSwfRender::textDrawsFontGlyphsAtTheirHeight()
     QCOMPARE(field.pixel(55, 90), qRgb(255, 0, 0)); // the "&" of "&bg;"
     QCOMPARE(field.pixel(30, 90), qRgb(255, 255, 255));
     QCOMPARE(field.pixel(260, 200), qRgb(255, 0, 0)); // the K of the second field
+
+    // A text field's colours, its own and those of its HTML, are kept as
+    // multipliers in 1/256 steps, rounded down, which darkens most a little.
+    FontCharacter font;
+    font.codes = {u'A'};
+    font.glyphs = {QPainterPath()};
+    const FontLookup fonts{[&font](quint16 id) { return id == 1 ? &font : nullptr; },
+                           [](const QString &, bool, bool) { return quint16(1); }};
+    const QByteArray body = swftest::Bits()
+                                .rect(stageTwips)
+                                .u8(0x85) // text, colour, font
+                                .u8(0x02) // HTML
+                                .u16(1)
+                                .u16(240)
+                                .rgba(QColor(0xff, 0x99, 0xcc))
+                                .u8(0) // no variable
+                                .bytes("A<font color=\"#336699\">A</font>")
+                                .u8(0)
+                                .data();
+    BitReader reader(body);
+    const TextCharacter text = readDefineEditText(reader, fonts);
+    QCOMPARE(text.glyphs.size(), 2u);
+    QCOMPARE(text.glyphs[0].color, QColor(255, 152, 203));
+    QCOMPARE(text.glyphs[1].color, QColor(50, 101, 152));
 }
 
 void TestSwfRender::morphShapesFollowTheirRatio()

@@ -44,6 +44,9 @@ const char *const kDefaults[][2] = {
     // A network address that does not answer fails in seconds, not a minute.
     { "network-timeout", "10" },
     { "audio-client-name", "skyvantrix" },
+    // Video is decoded in software, so the video view need not probe the
+    // hardware decoders' OpenGL interop (CUDA, VA-API, VDPAU) when it starts.
+    { "gpu-hwdec-interop", "no" },
 };
 
 QVariant nodeValue(const mpv_node &node)

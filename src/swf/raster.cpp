@@ -15,16 +15,28 @@ namespace {
 // three.
 constexpr double curveBulgePerPiece = 9;
 constexpr double curveBulgeSlack = 4;
+// n pieces of a curve bending b stray from it by b / 4n²; glyphs keep that
+// under 1/8192 pixel, close enough to their curves to draw as the player's.
+constexpr double glyphStrayTwips = 20.0 / 8192;
+constexpr int maxPieces = 64;
+
+int piecesFor(double bulge, Cut cut)
+{
+    const double pieces = cut == Cut::Glyph ? std::sqrt(bulge / (4 * glyphStrayTwips))
+                                            : std::sqrt((bulge + curveBulgeSlack) / curveBulgePerPiece);
+    return qBound(1, int(std::ceil(pieces)), maxPieces);
+}
 
 } // namespace
 
-QPainterPath flattenedOutline(const QPainterPath &path, int samples, bool onTwips)
+QPainterPath flattenedOutline(const QPainterPath &path, int samples, Cut cut)
 {
     const double grid = 20.0 / samples;
-    // Curve pieces end on whole twips, halves rounding up; the points are
-    // first cleared of the noise of floating point so that a half stays one.
-    const auto snap = [grid, onTwips](QPointF p) {
-        if (!onTwips)
+    // A shape's curve pieces end on whole twips, halves rounding up; the
+    // points are first cleared of the noise of floating point so that a half
+    // stays one.
+    const auto snap = [grid, cut](QPointF p) {
+        if (cut != Cut::Shape)
             return p;
         const auto toTwips = [grid](double v) { return std::floor(std::round(v * grid * 1024) / 1024 + 0.5) / grid; };
         return QPointF(toTwips(p.x()), toTwips(p.y()));
@@ -50,7 +62,7 @@ QPainterPath flattenedOutline(const QPainterPath &path, int samples, bool onTwip
             const QPointF d1 = (at - c1 * 2 + c2) * 3 * grid;
             const QPointF d2 = (c1 - c2 * 2 + end) * 3 * grid;
             const double bulge = qMax(std::hypot(d1.x(), d1.y()), std::hypot(d2.x(), d2.y()));
-            const int pieces = qBound(1, int(std::ceil(std::sqrt((bulge + curveBulgeSlack) / curveBulgePerPiece))), 64);
+            const int pieces = piecesFor(bulge, cut);
             for (int k = 1; k < pieces; ++k) {
                 const double t = double(k) / pieces;
                 const double u = 1 - t;

@@ -8,10 +8,17 @@ namespace sky::swf {
 // Most device pixels per picture pixel in each direction for downsample().
 inline constexpr int maxSamples = 16;
 
-// An outline in device pixels as the player rasterises it: curves cut into
-// straight pieces, more the further they bend, whose inner ends are snapped
-// to twips (of a picture drawn `samples` times larger) when `onTwips`.
-QPainterPath flattenedOutline(const QPainterPath &path, int samples, bool onTwips = true);
+// How flattenedOutline() cuts curves into straight pieces.
+enum class Cut {
+    Shape, // more pieces the further a curve bends, inner ends on whole twips
+    Line,  // as many pieces, their ends left on the curve: centre lines of lines
+    Glyph, // so many that they stray from the curve by under 1/8192 pixel
+};
+
+// An outline in device pixels as the player rasterises it, its curves cut
+// into straight pieces; twips are those of a picture drawn `samples` times
+// larger.
+QPainterPath flattenedOutline(const QPainterPath &path, int samples, Cut cut = Cut::Shape);
 
 // The round joins and caps of a line along the straight pieces of `centre`:
 // discs of `radius` around its inner points (`joins`) and around the ends

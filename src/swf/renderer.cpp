@@ -291,17 +291,20 @@ private:
 
     // What a fill of `outline` (device pixels) covers: the pixels whose
     // centre lies inside the outline as the player flattens it.
-    QPainterPath pixelArea(const QPainterPath &outline) const
+    QPainterPath pixelArea(const QPainterPath &outline, Cut cut = Cut::Shape) const
     {
-        const QPainterPath flat = flattenedOutline(outline, samples_);
+        if (smoothEdges_ && cut == Cut::Glyph)
+            return outline; // as good as the painter's own curves
+        const QPainterPath flat = flattenedOutline(outline, samples_, cut);
         if (smoothEdges_)
             return flat;
         return coveredPixels(flat, QRect(0, 0, painter_.device()->width(), painter_.device()->height()), samples_);
     }
 
-    void fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color)
+    void fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color,
+                  Cut cut = Cut::Shape)
     {
-        const QPainterPath area = pixelArea(world.map(path));
+        const QPainterPath area = pixelArea(world.map(path), cut);
         const auto place = [&](QBrush brush) {
             brush.setTransform(brush.transform() * world);
             return brush;
@@ -400,7 +403,7 @@ private:
                 pen.setJoinStyle(Qt::BevelJoin);
             if (roundCaps)
                 pen.setCapStyle(Qt::FlatCap);
-            const QPainterPath centre = flattenedOutline(world.map(stroke.path), samples_, false);
+            const QPainterPath centre = flattenedOutline(world.map(stroke.path), samples_, Cut::Line);
             QPainterPath outline;
             outline.setFillRule(Qt::WindingFill);
             for (const QPolygonF &part : QPainterPathStroker(pen).createStroke(centre).toSubpathPolygons())
@@ -437,7 +440,7 @@ private:
         FillStyle solid;
         for (const PlacedGlyph &glyph : placedGlyphs(movie_, text)) {
             solid.color = glyph.color;
-            fillPath(*glyph.outline, solid, glyph.transform * world, color);
+            fillPath(*glyph.outline, solid, glyph.transform * world, color, Cut::Glyph);
         }
     }
 

@@ -44,9 +44,9 @@ QPainterPath polygon(std::initializer_list<QPointF> points)
     return path;
 }
 
-int piecesOf(const QPainterPath &outline)
+int piecesOf(const QPainterPath &outline, Cut cut = Cut::Shape)
 {
-    return flattenedOutline(outline, 1).elementCount() - 1;
+    return flattenedOutline(outline, 1, cut).elementCount() - 1;
 }
 
 } // namespace
@@ -126,6 +126,11 @@ void TestSwfRaster::curvesAreCutByHowFarTheyBend()
     QCOMPARE(piecesOf(curve(33)), 3);
     QCOMPARE(piecesOf(curve(317)), 6);
     QCOMPARE(piecesOf(curve(1e9)), 64); // bounded
+    // Glyphs' curves stray from the curve by under 1/8192 pixel, a bend of
+    // b twips over n pieces by b / 4n².
+    QCOMPARE(piecesOf(curve(30), Cut::Glyph), 56);
+    QCOMPARE(piecesOf(curve(0.5), Cut::Glyph), 8);
+    QCOMPARE(piecesOf(curve(1e9), Cut::Glyph), 64);
     // Inner ends land on whole twips, halves rounding up. In twips: from
     // (0,0) over (10,-45) to (20,0), bending by 90: four pieces.
     QPainterPath path;
@@ -136,7 +141,7 @@ void TestSwfRaster::curvesAreCutByHowFarTheyBend()
     QCOMPARE(QPointF(flat.elementAt(2)) * 20, QPointF(10, -22)); // (10, -22.5)
     QCOMPARE(QPointF(flat.elementAt(4)) * 20, QPointF(20, 0));
     // The centre lines of lines keep their points on the curve.
-    QCOMPARE(QPointF(flattenedOutline(path, 1, false).elementAt(1)) * 20, QPointF(5, -16.875));
+    QCOMPARE(QPointF(flattenedOutline(path, 1, Cut::Line).elementAt(1)) * 20, QPointF(5, -16.875));
 }
 
 void TestSwfRaster::roundEndsAreDiscsOfQuadraticArcs()

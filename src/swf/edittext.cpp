@@ -206,7 +206,9 @@ TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts)
         return pair == f->kerning.end() ? 0.0 : std::floor(pair->second * height / f->emSize);
     };
     const double scale = height / font->emSize;
-    const double ascent = font->ascent > 0 ? font->ascent * scale : height * 0.8;
+    // The first baseline lies whole twips below the top: the ascent at this
+    // height, rounded down.
+    const double ascent = std::floor(font->ascent > 0 ? font->ascent * scale : height * 0.8);
     const double lineHeight = (font->ascent + font->descent > 0 ? (font->ascent + font->descent) * scale : height)
                             + leading;
     const double left = bounds.left() + gutter + leftMargin;

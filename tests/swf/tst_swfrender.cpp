@@ -252,9 +252,12 @@ void TestSwfRender::textDrawsFontGlyphsAtTheirHeight()
 
     // A text field's colours, its own and those of its HTML, are kept as
     // multipliers in 1/256 steps, rounded down, which darkens most a little.
+    // Its first baseline lies whole twips below the top: 40 twips of
+    // gutter and the ascent, 900 / 1024 of 240 twips, rounded down.
     FontCharacter font;
     font.codes = {u'A'};
     font.glyphs = {QPainterPath()};
+    font.ascent = 900;
     const FontLookup fonts{[&font](quint16 id) { return id == 1 ? &font : nullptr; },
                            [](const QString &, bool, bool) { return quint16(1); }};
     const QByteArray body = swftest::Bits()
@@ -273,6 +276,7 @@ void TestSwfRender::textDrawsFontGlyphsAtTheirHeight()
     QCOMPARE(text.glyphs.size(), 2u);
     QCOMPARE(text.glyphs[0].color, QColor(255, 152, 203));
     QCOMPARE(text.glyphs[1].color, QColor(50, 101, 152));
+    QCOMPARE(text.glyphs[0].origin.y(), 250.0);
 }
 
 void TestSwfRender::morphShapesFollowTheirRatio()

@@ -76,15 +76,17 @@ QPainterPath flattenedOutline(const QPainterPath &path, int samples, Cut cut)
     return out;
 }
 
-QPainterPath roundEnds(const QPainterPath &centre, double radius, bool joins, bool caps)
+QPainterPath roundEnds(const QPainterPath &centre, double radius, int samples, bool joins, bool caps)
 {
     // One disc about the origin: each arc's control point lies where the
-    // tangents at its ends meet.
+    // tangents at its ends meet, and its pieces stray from it by under 1/64
+    // pixel.
     constexpr int arcs = 8;
-    constexpr int piecesPerArc = 8;
-    QPolygonF disc;
     const double step = 2 * std::numbers::pi / arcs;
     const double reach = radius / std::cos(step / 2);
+    const double bulge = 2 * (reach - radius * std::cos(step / 2)) / samples; // pixels
+    const int piecesPerArc = qBound(1, int(std::ceil(std::sqrt(bulge * 64 / 4))), maxPieces);
+    QPolygonF disc;
     for (int a = 0; a < arcs; ++a) {
         const QPointF from(radius * std::cos(a * step), radius * std::sin(a * step));
         const QPointF control(reach * std::cos((a + 0.5) * step), reach * std::sin((a + 0.5) * step));

@@ -20,12 +20,13 @@ enum class Cut {
 // larger.
 QPainterPath flattenedOutline(const QPainterPath &path, int samples, Cut cut = Cut::Shape);
 
-// The round joins and caps of a line along the straight pieces of `centre`:
-// discs of `radius` around its inner points (`joins`) and around the ends
-// of its open subpaths (`caps`). Each disc is a circle of eight quadratic
-// arcs starting on the x axis, as the player draws circles, a little
-// outside the true circle between its anchors.
-QPainterPath roundEnds(const QPainterPath &centre, double radius, bool joins, bool caps);
+// The round joins and caps of a line along the straight pieces of `centre`
+// (device pixels, `samples` to a picture pixel): discs of `radius` around
+// its inner points (`joins`) and around the ends of its open subpaths
+// (`caps`). Each disc is a circle of eight quadratic arcs starting on the x
+// axis, as the player draws circles, a little outside the true circle
+// between its anchors.
+QPainterPath roundEnds(const QPainterPath &centre, double radius, int samples, bool joins, bool caps);
 
 // The pixels an aliased fill of `outline` takes in, as rectangles one
 // pixel high within `bounds`: those whose centre lies inside by the

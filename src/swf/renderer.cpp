@@ -410,7 +410,7 @@ private:
                 outline.addPolygon(part);
             QPainterPath area = pixelArea(outline);
             if (roundJoins || roundCaps)
-                area.addPath(pixelArea(roundEnds(centre, pixels / 2, roundJoins, roundCaps)));
+                area.addPath(pixelArea(roundEnds(centre, pixels / 2, samples_, roundJoins, roundCaps)));
             area.setFillRule(Qt::WindingFill); // pixel rows of both, once each
             fillPixels(area, pen.brush(), world);
             return;

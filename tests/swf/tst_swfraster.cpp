@@ -151,10 +151,10 @@ void TestSwfRaster::roundEndsAreDiscsOfQuadraticArcs()
     line.lineTo(10, 0);
     line.lineTo(10, 10);
     const auto within = [](const QPainterPath &discs, QPointF at) { return discs.contains(at); };
-    const QPainterPath joins = roundEnds(line, 2, true, false);
+    const QPainterPath joins = roundEnds(line, 2, 1, true, false);
     QVERIFY(within(joins, {10, 0}));
     QVERIFY(!within(joins, {0, 0}) && !within(joins, {10, 10}));
-    const QPainterPath caps = roundEnds(line, 2, false, true);
+    const QPainterPath caps = roundEnds(line, 2, 1, false, true);
     QVERIFY(within(caps, {0, 0}) && within(caps, {10, 10}));
     QVERIFY(!within(caps, {10, 0}));
     // Between anchors an arc runs outside the circle, at them on it.
@@ -165,7 +165,7 @@ void TestSwfRaster::roundEndsAreDiscsOfQuadraticArcs()
     // A closed outline joins at every corner, its first one too.
     QPainterPath square;
     square.addRect(0, 0, 10, 10);
-    const QPainterPath corners = roundEnds(square, 2, true, false);
+    const QPainterPath corners = roundEnds(square, 2, 1, true, false);
     for (const QPointF corner : {QPointF(0, 0), QPointF(10, 0), QPointF(10, 10), QPointF(0, 10)})
         QVERIFY(within(corners, corner));
 }

@@ -3,28 +3,55 @@
 #include "skins/form2.h"
 
 #include <QDir>
-#include <QLinearGradient>
-#include <QPainter>
 
 namespace sky {
 
+namespace {
+
+// `from` at the top of a column of `height` rows to `to` at its bottom.
+QRgb verticalBlend(QColor from, QColor to, int row, int height)
+{
+    const double t = (row + 0.5) / height;
+    const auto mix = [t](int a, int b) { return int(a + (b - a) * t + 0.5); };
+    return qRgb(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()));
+}
+
+// `pixel` seen through white of the given opacity (0 to 255).
+QRgb underWhite(QRgb pixel, int alpha)
+{
+    const auto lift = [alpha](int c) { return c + ((255 - c) * alpha + 127) / 255; };
+    return qRgb(lift(qRed(pixel)), lift(qGreen(pixel)), lift(qBlue(pixel)));
+}
+
+QImage drawSkinManagerBackground()
+{
+    constexpr int width = 600, height = 373, split = 317, divider = 312;
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+        const QRgb left = verticalBlend(QColor(40, 60, 120), QColor(90, 40, 110), y, height);
+        const QRgb right = verticalBlend(QColor(30, 90, 90), QColor(20, 50, 80), y, height);
+        for (int x = 0; x < width; ++x) {
+            QRgb pixel = x < split ? left : right;
+            // Faint scan lines every fourth row, and a bright divider
+            // between the two panes.
+            if (y % 4 == 0)
+                pixel = underWhite(pixel, 40);
+            if ((x == divider || x == divider + 1) && y >= 8 && y < 366)
+                pixel = underWhite(pixel, 120);
+            row[x] = pixel;
+        }
+    }
+    return image;
+}
+
+} // namespace
+
 QImage skinManagerBackground()
 {
-    QImage image(600, 373, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient left(0, 0, 0, 373);
-    left.setColorAt(0, QColor(40, 60, 120));
-    left.setColorAt(1, QColor(90, 40, 110));
-    painter.fillRect(QRect(0, 0, 317, 373), left);
-    QLinearGradient right(0, 0, 0, 373);
-    right.setColorAt(0, QColor(30, 90, 90));
-    right.setColorAt(1, QColor(20, 50, 80));
-    painter.fillRect(QRect(317, 0, 283, 373), right);
-    painter.setPen(QPen(QColor(255, 255, 255, 40), 1));
-    for (int y = 0; y < 373; y += 4)
-        painter.drawLine(0, y, 600, y);
-    painter.setPen(QPen(QColor(255, 255, 255, 120), 2));
-    painter.drawLine(313, 8, 313, 365);
+    // The window is built at every start and end of the program; its
+    // picture is drawn once.
+    static const QImage image = drawSkinManagerBackground();
     return image;
 }
 

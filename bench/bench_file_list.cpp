@@ -2,12 +2,12 @@
 // loads a 50-entry playlist, each against a baseline measured in the same
 // run: a bare listing of the same folder, and a bare read of the same file.
 
+#include "best_of.h"
 #include "core/module1.h"
 #include "test_rig.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -16,19 +16,6 @@
 using namespace sky;
 
 namespace {
-
-template<typename Work>
-double bestOf(int runs, Work &&work)
-{
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, static_cast<double>(timer.nsecsElapsed()));
-    }
-    return best;
-}
 
 void report(const char *what, double baseline, double measured)
 {

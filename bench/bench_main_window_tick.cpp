@@ -5,35 +5,15 @@
 // Painting goes to the offscreen platform's backing store, as on screen
 // minus the copy to the display.
 
+#include "best_of.h"
 #include "test_rig.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QWidget>
 
-#include <algorithm>
 #include <cstdio>
-#include <vector>
 
 using namespace sky;
-
-namespace {
-
-template<typename Work>
-double bestMicroseconds(int rounds, int repeats, Work &&work)
-{
-    std::vector<double> us;
-    for (int r = 0; r < rounds; ++r) {
-        QElapsedTimer timer;
-        timer.start();
-        for (int i = 0; i < repeats; ++i)
-            work();
-        us.push_back(double(timer.nsecsElapsed()) / 1e3 / repeats);
-    }
-    return *std::min_element(us.begin(), us.end());
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -54,8 +34,14 @@ int main(int argc, char *argv[])
     const auto repaintAll = [&] { main.window()->repaint(); };
     tick();
     repaintAll();
-    const double tickUs = bestMicroseconds(5, 200, tick);
-    const double fullUs = bestMicroseconds(5, 50, repaintAll);
+    const auto repeated = [](int times, const auto &work) {
+        return [times, &work] {
+            for (int i = 0; i < times; ++i)
+                work();
+        };
+    };
+    const double tickUs = bestOf(5, repeated(200, tick)) / 1e3 / 200;
+    const double fullUs = bestOf(5, repeated(50, repaintAll)) / 1e3 / 50;
     std::printf("main-timer tick with its repainting: %.1f us; whole-window repaint: %.1f us; ratio %.3f\n", tickUs,
         fullUs, tickUs / fullUs);
     std::printf("at 10 ticks a second: %.2f%% of one core\n", tickUs * 10 / 1e4);

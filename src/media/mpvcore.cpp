@@ -224,6 +224,7 @@ void MpvCore::dispatch(const mpv_event &event)
         // libmpv reports this once the first frame after a load or a seek
         // has been drawn (for sound alone, once it is under way).
         qCInfo(lcMedia, "playback started");
+        Q_EMIT playbackRestarted();
         break;
     case MPV_EVENT_END_FILE: {
         const auto *end = static_cast<mpv_event_end_file *>(event.data);

@@ -48,6 +48,8 @@ Q_SIGNALS:
     void commandReplied(quint64 replyId, bool ok, qint64 playlistEntryId);
     void fileStarted(qint64 playlistEntryId);
     void fileLoaded();
+    // Playback goes on after a load or a seek.
+    void playbackRestarted();
     // `reason` is an mpv_end_file_reason.
     void fileEnded(qint64 playlistEntryId, int reason);
     // An invalid value means the property is currently unavailable.

@@ -48,6 +48,8 @@ MpvEngine::MpvEngine(QWidget *viewParent, const MpvEngineOptions &options)
     connect(m_core.get(), &MpvCore::commandReplied, this, &MpvEngine::onCommandReplied);
     connect(m_core.get(), &MpvCore::fileStarted, this, &MpvEngine::onFileStarted);
     connect(m_core.get(), &MpvCore::fileLoaded, this, &MpvEngine::onFileLoaded);
+    // Positions reported before a seek has been carried out are stale.
+    connect(m_core.get(), &MpvCore::playbackRestarted, this, [this] { m_seeking = false; });
     connect(m_core.get(), &MpvCore::fileEnded, this, &MpvEngine::onFileEnded);
     connect(m_core.get(), &MpvCore::propertyChanged, this, &MpvEngine::onPropertyChanged);
     connect(m_midi.get(), &MidiRenderer::finished, this, &MpvEngine::onMidiRendered);
@@ -196,6 +198,8 @@ void MpvEngine::closeItem()
 void MpvEngine::setPhase(Phase phase)
 {
     m_phase = phase;
+    if (phase != Phase::Open)
+        m_seeking = false;
     if (phase != Phase::Open) {
         m_fullScreen->leave();
         if (phase == Phase::Closed)
@@ -234,6 +238,7 @@ void MpvEngine::seekTo(double seconds)
 {
     m_core->command({ QStringLiteral("seek"), QString::number(seconds, 'f', 3), QStringLiteral("absolute+exact") });
     m_position = seconds;
+    m_seeking = true;
 }
 
 void MpvEngine::setDisplaySize(long size)
@@ -422,7 +427,7 @@ void MpvEngine::onFileEnded(qint64 entryId, int reason)
 void MpvEngine::onPropertyChanged(const QByteArray &name, const QVariant &value)
 {
     if (name == "time-pos") {
-        if (m_phase == Phase::Open && value.isValid())
+        if (m_phase == Phase::Open && value.isValid() && !m_seeking)
             m_position = value.toDouble();
         updateBar();
     } else if (name == "duration") {
@@ -432,6 +437,9 @@ void MpvEngine::onPropertyChanged(const QByteArray &name, const QVariant &value)
         m_paused = value.toBool();
         notifyState();
     } else if (name == "eof-reached") {
+        // A seek past the end lands here without playback going on.
+        if (value.toBool())
+            m_seeking = false;
         if (value.toBool() && m_phase == Phase::Open && !m_ended)
             itemFinished();
     } else if (name == "volume") {

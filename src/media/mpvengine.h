@@ -114,7 +114,8 @@ private:
     bool m_fullScreenWanted = false;
     double m_position = 0;
     double m_duration = 0;
-    std::optional<double> m_pendingSeek;
+    std::optional<double> m_pendingSeek; // asked for before the item was open
+    bool m_seeking = false; // a seek was sent and playback has not gone on since
     long m_lastNotifiedState = Closed;
 };
 

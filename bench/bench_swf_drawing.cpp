@@ -72,6 +72,9 @@ void report(const char *what, const std::vector<double> &baseline, const std::ve
 
 int main(int argc, char *argv[])
 {
+    // Everything is drawn into images; no display is needed.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     MoviePlayer player;
     if (!player.loadData(busyMovie(kFrames))) {

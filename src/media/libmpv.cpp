@@ -33,22 +33,17 @@ bool load(LibMpv &mpv)
         qWarning("media: the installed libmpv speaks another version of its interface");
         return false;
     }
-    // The library stays loaded for the rest of the run.
-    return resolve(library, "mpv_create", mpv.create)
-        && resolve(library, "mpv_set_option_string", mpv.set_option_string)
-        && resolve(library, "mpv_initialize", mpv.initialize)
-        && resolve(library, "mpv_terminate_destroy", mpv.terminate_destroy)
-        && resolve(library, "mpv_set_wakeup_callback", mpv.set_wakeup_callback)
-        && resolve(library, "mpv_command_async", mpv.command_async)
-        && resolve(library, "mpv_set_property_async", mpv.set_property_async)
-        && resolve(library, "mpv_observe_property", mpv.observe_property)
-        && resolve(library, "mpv_wait_event", mpv.wait_event)
-        && resolve(library, "mpv_render_context_create", mpv.render_context_create)
-        && resolve(library, "mpv_render_context_set_update_callback", mpv.render_context_set_update_callback)
-        && resolve(library, "mpv_render_context_update", mpv.render_context_update)
-        && resolve(library, "mpv_render_context_render", mpv.render_context_render)
-        && resolve(library, "mpv_render_context_report_swap", mpv.render_context_report_swap)
-        && resolve(library, "mpv_render_context_free", mpv.render_context_free);
+    // The library stays loaded for the rest of the run. Each member is named
+    // after its function, without the "mpv_" prefix.
+#define SKY_RESOLVE(member) resolve(library, "mpv_" #member, mpv.member)
+    const bool resolved = SKY_RESOLVE(create) && SKY_RESOLVE(set_option_string) && SKY_RESOLVE(initialize)
+        && SKY_RESOLVE(terminate_destroy) && SKY_RESOLVE(set_wakeup_callback) && SKY_RESOLVE(command_async)
+        && SKY_RESOLVE(set_property_async) && SKY_RESOLVE(observe_property) && SKY_RESOLVE(wait_event)
+        && SKY_RESOLVE(render_context_create) && SKY_RESOLVE(render_context_set_update_callback)
+        && SKY_RESOLVE(render_context_update) && SKY_RESOLVE(render_context_render)
+        && SKY_RESOLVE(render_context_report_swap) && SKY_RESOLVE(render_context_free);
+#undef SKY_RESOLVE
+    return resolved;
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 #include "platform/buttons.h"
 
-#include <QCheckBox>
-#include <QPushButton>
+#include "platform/colour.h"
+#include "platform/painted_buttons.h"
+
 #include <QRadioButton>
 #include <QSignalBlocker>
 
@@ -46,18 +47,42 @@ void ButtonCaption::setSymbolFont(SymbolFont font, double points)
 }
 
 CommandButton::CommandButton(Form &form, const QString &name, Control *container)
-    : Control(form, name, new QPushButton, container), m_caption(static_cast<QAbstractButton *>(widget()))
+    : Control(form, name, new PushButtonView, container), m_button(static_cast<PushButtonView *>(widget())),
+      m_caption(m_button)
 {
-    auto *button = static_cast<QPushButton *>(widget());
-    button->setFocusPolicy(Qt::StrongFocus);
-    QObject::connect(button, &QPushButton::clicked, this, [this] { fire(Click); });
+    m_button->setFocusPolicy(Qt::StrongFocus);
+    QObject::connect(m_button, &QPushButton::clicked, this, [this] { fire(Click); });
+}
+
+void CommandButton::applyBackColor()
+{
+    m_button->colours.setFace(m_button, toQColor(BackColor()));
+}
+
+void CommandButton::applyForeColor()
+{
+    // The style draws until a back colour is set, in the palette's colours.
+    Control::applyForeColor();
+    m_button->colours.setText(m_button, toQColor(ForeColor()));
 }
 
 CheckBox::CheckBox(Form &form, const QString &name, Control *container)
-    : Control(form, name, new QCheckBox, container)
+    : Control(form, name, new CheckBoxView, container)
 {
-    m_box = static_cast<QCheckBox *>(widget());
+    m_box = static_cast<CheckBoxView *>(widget());
     QObject::connect(m_box, &QCheckBox::toggled, this, [this](bool checked) { userToggled(checked); });
+}
+
+void CheckBox::applyBackColor()
+{
+    m_box->colours.setFace(m_box, toQColor(BackColor()));
+}
+
+void CheckBox::applyForeColor()
+{
+    // The style draws until a back colour is set, in the palette's colours.
+    Control::applyForeColor();
+    m_box->colours.setText(m_box, toQColor(ForeColor()));
 }
 
 QString CheckBox::Caption() const
@@ -100,7 +125,7 @@ QAbstractButton *optionWidget(OptionButton::Look look)
     if (look == OptionButton::Look::Standard) {
         button = new QRadioButton;
     } else {
-        button = new QPushButton;
+        button = new PushButtonView;
         button->setCheckable(true);
     }
     // The options of one container form a group; Qt's own grouping would
@@ -116,11 +141,28 @@ OptionButton::OptionButton(Form &form, const QString &name, Control *container, 
     : Control(form, name, optionWidget(look), container), m_button(static_cast<QAbstractButton *>(widget())),
       m_caption(m_button)
 {
+    if (auto *graphical = dynamic_cast<PushButtonView *>(m_button))
+        m_colours = &graphical->colours;
     // A click on the option that is already selected raises Click again.
     QObject::connect(m_button, &QAbstractButton::clicked, this, [this] {
         select();
         fire(Click);
     });
+}
+
+void OptionButton::applyBackColor()
+{
+    if (m_colours)
+        m_colours->setFace(m_button, toQColor(BackColor()));
+    else
+        Control::applyBackColor();
+}
+
+void OptionButton::applyForeColor()
+{
+    Control::applyForeColor();
+    if (m_colours)
+        m_colours->setText(m_button, toQColor(ForeColor()));
 }
 
 bool OptionButton::Value() const

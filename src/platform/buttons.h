@@ -4,9 +4,12 @@
 #include "platform/symbols.h"
 
 class QAbstractButton;
-class QCheckBox;
 
 namespace sky {
+
+class ButtonColours;
+class CheckBoxView;
+class PushButtonView;
 
 // The caption broken into lines that fit the button's width.
 QString wrappedCaption(const QAbstractButton *button, const QString &caption);
@@ -36,7 +39,12 @@ public:
     void setCaption(const QString &caption) { m_caption.set(caption); }
     void setSymbolFont(SymbolFont font, double points) { m_caption.setSymbolFont(font, points); }
 
+protected:
+    void applyBackColor() override;
+    void applyForeColor() override;
+
 private:
+    PushButtonView *m_button;
     ButtonCaption m_caption;
 };
 
@@ -52,10 +60,14 @@ public:
     int Value() const { return m_value; }
     void setValue(int value);
 
+protected:
+    void applyBackColor() override;
+    void applyForeColor() override;
+
 private:
     void userToggled(bool checked);
 
-    QCheckBox *m_box;
+    CheckBoxView *m_box;
     QString m_caption;
     int m_value = 0;
 };
@@ -76,10 +88,16 @@ public:
     bool Value() const;
     void setValue(bool selected);
 
+protected:
+    void applyBackColor() override;
+    void applyForeColor() override;
+
 private:
     void select();
 
     QAbstractButton *m_button;
+    // Set for the graphical look, which draws in the option's colours.
+    ButtonColours *m_colours = nullptr;
     ButtonCaption m_caption;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/simple_controls.h"
 
+#include "platform/caption_text.h"
 #include "platform/colour.h"
 #include "platform/form.h"
 
@@ -11,10 +12,39 @@
 
 namespace sky {
 
-Label::Label(Form &form, const QString &name, Control *container)
-    : Control(form, name, new QLabel, container)
+// Draws its caption from a kept layout: the main window changes the colours
+// of its titles ten times a second.
+class Label::View : public QLabel
 {
-    m_label = static_cast<QLabel *>(widget());
+public:
+    QColor colour;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        if (!isEnabled())
+            painter.setPen(QColor(128, 128, 128));
+        else
+            painter.setPen(colour.isValid() ? colour : palette().color(QPalette::WindowText));
+        int flags = int(alignment());
+        if (wordWrap())
+            flags |= Qt::TextWordWrap;
+        // As for a label of the style's: "&" marks an access key only when
+        // the label has a control to pass the focus to.
+        if (buddy())
+            flags |= Qt::TextShowMnemonic;
+        m_caption.paint(painter, contentsRect(), text(), flags);
+    }
+
+private:
+    CaptionText m_caption;
+};
+
+Label::Label(Form &form, const QString &name, Control *container)
+    : Control(form, name, new View, container)
+{
+    m_label = static_cast<View *>(widget());
     m_label->setTextFormat(Qt::PlainText);
     m_label->setWordWrap(true);
     m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -56,6 +86,12 @@ void Label::setOpaque(bool opaque)
 void Label::setBuddy(Control &control)
 {
     m_label->setBuddy(control.widget());
+}
+
+void Label::applyForeColor()
+{
+    m_label->colour = toQColor(ForeColor());
+    m_label->update();
 }
 
 void Label::applyBackColor()

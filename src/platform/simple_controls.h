@@ -32,9 +32,11 @@ public:
 
 protected:
     void applyBackColor() override;
+    void applyForeColor() override;
 
 private:
-    QLabel *m_label;
+    class View;
+    View *m_label;
     QString m_caption;
     int m_alignment = LeftJustify;
     SymbolFont m_symbolFont = SymbolFont::None;

@@ -28,55 +28,71 @@ std::pair<QString, int> withoutMnemonicMarks(const QString &text)
 
 void CaptionText::paint(QPainter &painter, const QRect &area, const QString &text, int flags)
 {
-    if (flags != m_flags || area.width() != m_width || text != m_text || painter.font() != m_font)
-        layOut(text, painter.font(), flags, area.width());
+    if (flags != m_flags || area.width() != m_width || painter.font() != m_font) {
+        m_layouts.clear();
+        m_font = painter.font();
+        m_flags = flags;
+        m_width = area.width();
+    }
+    const Layout &layout = layoutFor(text);
     qreal top = area.top();
     if (flags & Qt::AlignVCenter)
-        top += (area.height() - m_size.height()) / 2;
+        top += (area.height() - layout.size.height()) / 2;
     else if (flags & Qt::AlignBottom)
-        top += area.height() - m_size.height();
+        top += area.height() - layout.size.height();
     // Whole pixels keep the glyphs as sharp as the style draws them.
     const QPointF origin(area.left(), qRound(top));
-    for (const QGlyphRun &run : std::as_const(m_runs))
+    for (const QGlyphRun &run : layout.runs)
         painter.drawGlyphRun(origin, run);
-    if (!m_underline.isEmpty())
-        painter.fillRect(m_underline.translated(origin), painter.pen().color());
+    if (!layout.underline.isEmpty())
+        painter.fillRect(layout.underline.translated(origin), painter.pen().color());
 }
 
-void CaptionText::layOut(const QString &text, const QFont &font, int flags, int width)
+const CaptionText::Layout &CaptionText::layoutFor(const QString &text)
 {
-    m_text = text;
-    m_font = font;
-    m_flags = flags;
-    m_width = width;
+    constexpr std::size_t kKept = 16;
+    auto found = std::find_if(m_layouts.begin(), m_layouts.end(), [&](const Layout &l) { return l.text == text; });
+    if (found == m_layouts.end()) {
+        if (m_layouts.size() >= kKept)
+            m_layouts.clear();
+        m_layouts.push_back(layOut(text));
+        found = m_layouts.end() - 1;
+    }
+    m_current = &*found;
+    return *found;
+}
 
-    auto [shown, underlined] = (flags & Qt::TextShowMnemonic) ? withoutMnemonicMarks(text) : std::pair { text, -1 };
+CaptionText::Layout CaptionText::layOut(const QString &text) const
+{
+    Layout result;
+    result.text = text;
+    auto [shown, underlined] = (m_flags & Qt::TextShowMnemonic) ? withoutMnemonicMarks(text) : std::pair { text, -1 };
     shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    QTextLayout layout(shown, font);
-    QTextOption option(Qt::Alignment(flags) & Qt::AlignHorizontal_Mask);
-    option.setWrapMode((flags & Qt::TextWordWrap) ? QTextOption::WordWrap : QTextOption::NoWrap);
+    QTextLayout layout(shown, m_font);
+    QTextOption option(Qt::Alignment(m_flags) & Qt::AlignHorizontal_Mask);
+    option.setWrapMode((m_flags & Qt::TextWordWrap) ? QTextOption::WordWrap : QTextOption::NoWrap);
     layout.setTextOption(option);
     qreal height = 0;
     qreal widest = 0;
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(width);
+        line.setLineWidth(m_width);
         line.setPosition(QPointF(0, height));
         height += line.height();
         widest = std::max(widest, line.naturalTextWidth());
     }
     layout.endLayout();
-    m_runs = layout.glyphRuns();
-    m_underline = QRectF();
+    result.runs = layout.glyphRuns();
+    result.size = QSizeF(widest, height);
     if (underlined >= 0) {
         const QTextLine line = layout.lineForTextPosition(underlined);
-        const QFontMetricsF metrics(font);
+        const QFontMetricsF metrics(m_font);
         const qreal left = line.cursorToX(underlined);
         const qreal right = line.cursorToX(underlined + 1);
-        m_underline = QRectF(std::min(left, right), line.y() + line.ascent() + metrics.underlinePos(),
+        result.underline = QRectF(std::min(left, right), line.y() + line.ascent() + metrics.underlinePos(),
             std::abs(right - left), metrics.lineWidth());
     }
-    m_size = QSizeF(widest, height);
+    return result;
 }
 
 } // namespace sky

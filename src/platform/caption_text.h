@@ -6,6 +6,8 @@
 #include <QRectF>
 #include <QString>
 
+#include <vector>
+
 class QPainter;
 class QRect;
 
@@ -13,7 +15,8 @@ namespace sky {
 
 // A caption laid out once and drawn many times. The main window animates
 // the colours of its buttons and titles ten times a second while their words
-// stay the same, so the shaping of the text is kept between paints.
+// stay the same, and its bar of squares goes through the same few captions
+// over and over, so shaped text is kept between paints.
 class CaptionText
 {
 public:
@@ -22,20 +25,28 @@ public:
     // with the latter "&" underlines the letter after it and "&&" is an "&".
     // Line breaks in the text always start a new line.
     void paint(QPainter &painter, const QRect &area, const QString &text, int flags);
-    // The size the text takes when laid out for `area`.
-    QSizeF size() const { return m_size; }
+    // The size of the text last painted.
+    QSizeF size() const { return m_current ? m_current->size : QSizeF(); }
 
 private:
-    void layOut(const QString &text, const QFont &font, int flags, int width);
+    struct Layout
+    {
+        QString text;
+        QList<QGlyphRun> runs;
+        // Under the access-key letter, where the runs start at (0, 0).
+        QRectF underline;
+        QSizeF size;
+    };
 
-    QString m_text;
+    const Layout &layoutFor(const QString &text);
+    Layout layOut(const QString &text) const;
+
+    // What every kept layout was made for.
     QFont m_font;
     int m_flags = -1;
     int m_width = -1;
-    QList<QGlyphRun> m_runs;
-    // Under the access-key letter, where the runs start at (0, 0).
-    QRectF m_underline;
-    QSizeF m_size;
+    std::vector<Layout> m_layouts;
+    const Layout *m_current = nullptr;
 };
 
 } // namespace sky

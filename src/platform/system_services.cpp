@@ -69,10 +69,18 @@ void SystemRandom::reseedFromClock()
 
 QString SystemClock::timeOfDay()
 {
-    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    // The time of day without the time zone.
-    format.remove(QLatin1Char('t'));
-    return QLocale::system().toString(QTime::currentTime(), format.trimmed());
+    const qint64 second = QDateTime::currentSecsSinceEpoch();
+    if (second == m_shownSecond)
+        return m_shown;
+    if (m_format.isNull()) {
+        m_format = QLocale::system().timeFormat(QLocale::LongFormat);
+        // The time of day without the time zone.
+        m_format.remove(QLatin1Char('t'));
+        m_format = m_format.trimmed();
+    }
+    m_shownSecond = second;
+    m_shown = QLocale::system().toString(QTime::currentTime(), m_format);
+    return m_shown;
 }
 
 QString SystemEnvironment::applicationFolder()

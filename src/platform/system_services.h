@@ -36,6 +36,13 @@ class SystemClock : public Clock
 {
 public:
     QString timeOfDay() override;
+
+private:
+    // The title shows the time ten times a second: it is formatted once a
+    // second.
+    QString m_format;
+    qint64 m_shownSecond = -1;
+    QString m_shown;
 };
 
 class SystemEnvironment : public Environment

@@ -28,13 +28,12 @@ std::pair<QString, int> withoutMnemonicMarks(const QString &text)
 
 void CaptionText::paint(QPainter &painter, const QRect &area, const QString &text, int flags)
 {
-    if (flags != m_flags || area.width() != m_width || painter.font() != m_font) {
+    if (area.width() != m_width || painter.font() != m_font) {
         m_layouts.clear();
         m_font = painter.font();
-        m_flags = flags;
         m_width = area.width();
     }
-    const Layout &layout = layoutFor(text);
+    const Layout &layout = layoutFor(text, flags);
     qreal top = area.top();
     if (flags & Qt::AlignVCenter)
         top += (area.height() - layout.size.height()) / 2;
@@ -48,29 +47,32 @@ void CaptionText::paint(QPainter &painter, const QRect &area, const QString &tex
         painter.fillRect(layout.underline.translated(origin), painter.pen().color());
 }
 
-const CaptionText::Layout &CaptionText::layoutFor(const QString &text)
+const CaptionText::Layout &CaptionText::layoutFor(const QString &text, int flags)
 {
-    constexpr std::size_t kKept = 16;
-    auto found = std::find_if(m_layouts.begin(), m_layouts.end(), [&](const Layout &l) { return l.text == text; });
+    // The bar of squares: eleven captions in three alignments.
+    constexpr std::size_t kKept = 40;
+    auto found = std::find_if(
+        m_layouts.begin(), m_layouts.end(), [&](const Layout &l) { return l.flags == flags && l.text == text; });
     if (found == m_layouts.end()) {
         if (m_layouts.size() >= kKept)
             m_layouts.clear();
-        m_layouts.push_back(layOut(text));
+        m_layouts.push_back(layOut(text, flags));
         found = m_layouts.end() - 1;
     }
     m_current = &*found;
     return *found;
 }
 
-CaptionText::Layout CaptionText::layOut(const QString &text) const
+CaptionText::Layout CaptionText::layOut(const QString &text, int flags) const
 {
     Layout result;
     result.text = text;
-    auto [shown, underlined] = (m_flags & Qt::TextShowMnemonic) ? withoutMnemonicMarks(text) : std::pair { text, -1 };
+    result.flags = flags;
+    auto [shown, underlined] = (flags & Qt::TextShowMnemonic) ? withoutMnemonicMarks(text) : std::pair { text, -1 };
     shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
     QTextLayout layout(shown, m_font);
-    QTextOption option(Qt::Alignment(m_flags) & Qt::AlignHorizontal_Mask);
-    option.setWrapMode((m_flags & Qt::TextWordWrap) ? QTextOption::WordWrap : QTextOption::NoWrap);
+    QTextOption option(Qt::Alignment(flags) & Qt::AlignHorizontal_Mask);
+    option.setWrapMode((flags & Qt::TextWordWrap) ? QTextOption::WordWrap : QTextOption::NoWrap);
     layout.setTextOption(option);
     qreal height = 0;
     qreal widest = 0;

@@ -16,7 +16,7 @@ namespace sky {
 // A caption laid out once and drawn many times. The main window animates
 // the colours of its buttons and titles ten times a second while their words
 // stay the same, and its bar of squares goes through the same few captions
-// over and over, so shaped text is kept between paints.
+// over and over in three alignments, so shaped text is kept between paints.
 class CaptionText
 {
 public:
@@ -32,18 +32,18 @@ private:
     struct Layout
     {
         QString text;
+        int flags;
         QList<QGlyphRun> runs;
         // Under the access-key letter, where the runs start at (0, 0).
         QRectF underline;
         QSizeF size;
     };
 
-    const Layout &layoutFor(const QString &text);
-    Layout layOut(const QString &text) const;
+    const Layout &layoutFor(const QString &text, int flags);
+    Layout layOut(const QString &text, int flags) const;
 
     // What every kept layout was made for.
     QFont m_font;
-    int m_flags = -1;
     int m_width = -1;
     std::vector<Layout> m_layouts;
     const Layout *m_current = nullptr;

@@ -5,7 +5,6 @@
 #include <QList>
 #include <QRectF>
 #include <QString>
-
 #include <vector>
 
 class QPainter;

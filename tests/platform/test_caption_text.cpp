@@ -85,8 +85,8 @@ void TestCaptionText::accessKeysAreUnderlinedNotShown()
     QVERIFY(underline.right() < letters.center().x() + 3);
 
     // Only the first marked letter is underlined.
-    const QRect twice = difference(draw(QStringLiteral("PLAY"), centred),
-        draw(QStringLiteral("P&L&AY"), centred | Qt::TextShowMnemonic));
+    const QRect twice = difference(
+        draw(QStringLiteral("PLAY"), centred), draw(QStringLiteral("P&L&AY"), centred | Qt::TextShowMnemonic));
     QCOMPARE(twice, underline);
 }
 

@@ -56,14 +56,14 @@ CommandButton::CommandButton(Form &form, const QString &name, Control *container
 
 void CommandButton::applyBackColor()
 {
-    m_button->colours.setFace(m_button, toQColor(BackColor()));
+    m_button->look.setFace(m_button, toQColor(BackColor()));
 }
 
 void CommandButton::applyForeColor()
 {
     // The style draws until a back colour is set, in the palette's colours.
     Control::applyForeColor();
-    m_button->colours.setText(m_button, toQColor(ForeColor()));
+    m_button->look.setText(m_button, toQColor(ForeColor()));
 }
 
 CheckBox::CheckBox(Form &form, const QString &name, Control *container)
@@ -75,14 +75,14 @@ CheckBox::CheckBox(Form &form, const QString &name, Control *container)
 
 void CheckBox::applyBackColor()
 {
-    m_box->colours.setFace(m_box, toQColor(BackColor()));
+    m_box->look.setFace(m_box, toQColor(BackColor()));
 }
 
 void CheckBox::applyForeColor()
 {
     // The style draws until a back colour is set, in the palette's colours.
     Control::applyForeColor();
-    m_box->colours.setText(m_box, toQColor(ForeColor()));
+    m_box->look.setText(m_box, toQColor(ForeColor()));
 }
 
 QString CheckBox::Caption() const
@@ -142,7 +142,7 @@ OptionButton::OptionButton(Form &form, const QString &name, Control *container, 
       m_caption(m_button)
 {
     if (auto *graphical = dynamic_cast<PushButtonView *>(m_button))
-        m_colours = &graphical->colours;
+        m_look = &graphical->look;
     // A click on the option that is already selected raises Click again.
     QObject::connect(m_button, &QAbstractButton::clicked, this, [this] {
         select();
@@ -152,8 +152,8 @@ OptionButton::OptionButton(Form &form, const QString &name, Control *container, 
 
 void OptionButton::applyBackColor()
 {
-    if (m_colours)
-        m_colours->setFace(m_button, toQColor(BackColor()));
+    if (m_look)
+        m_look->setFace(m_button, toQColor(BackColor()));
     else
         Control::applyBackColor();
 }
@@ -161,8 +161,8 @@ void OptionButton::applyBackColor()
 void OptionButton::applyForeColor()
 {
     Control::applyForeColor();
-    if (m_colours)
-        m_colours->setText(m_button, toQColor(ForeColor()));
+    if (m_look)
+        m_look->setText(m_button, toQColor(ForeColor()));
 }
 
 bool OptionButton::Value() const

@@ -1,15 +1,12 @@
 #pragma once
 
 #include "platform/control.h"
+#include "platform/painted_buttons.h"
 #include "platform/symbols.h"
 
 class QAbstractButton;
 
 namespace sky {
-
-class ButtonColours;
-class CheckBoxView;
-class PushButtonView;
 
 // The caption broken into lines that fit the button's width.
 QString wrappedCaption(const QAbstractButton *button, const QString &caption);
@@ -97,7 +94,7 @@ private:
 
     QAbstractButton *m_button;
     // Set for the graphical look, which draws in the option's colours.
-    ButtonColours *m_colours = nullptr;
+    ButtonLook *m_look = nullptr;
     ButtonCaption m_caption;
 };
 

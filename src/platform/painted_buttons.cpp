@@ -18,7 +18,7 @@ void drawFocusFrame(QPainter &painter, const QWidget *widget, const QRect &frame
 
 } // namespace
 
-void ButtonColours::setFace(QWidget *button, const QColor &face)
+void ButtonLook::setFace(QWidget *button, const QColor &face)
 {
     m_face = face;
     // The face covers the whole button: what is behind it is not drawn.
@@ -27,32 +27,28 @@ void ButtonColours::setFace(QWidget *button, const QColor &face)
     button->update();
 }
 
-void ButtonColours::setText(QWidget *button, const QColor &text)
+void ButtonLook::setText(QWidget *button, const QColor &text)
 {
     m_text = text;
     button->update();
 }
 
-QColor ButtonColours::text(const QWidget *button) const
+QColor ButtonLook::text(const QWidget *button) const
 {
     if (!button->isEnabled())
         return kGreyedText;
     return m_text.isValid() ? m_text : button->palette().color(QPalette::ButtonText);
 }
 
-void PushButtonView::paintEvent(QPaintEvent *event)
+void paintFace(QPushButton &button, ButtonLook &look)
 {
-    if (!colours.painted()) {
-        QPushButton::paintEvent(event);
-        return;
-    }
-    QPainter painter(this);
-    const QRect all = rect();
-    const bool down = isDown() || isChecked();
-    QColor face = colours.face();
+    QPainter painter(&button);
+    const QRect all = button.rect();
+    const bool down = button.isDown() || button.isChecked();
+    QColor face = look.face();
     if (down)
         face = face.darker(112);
-    else if (underMouse() && isEnabled())
+    else if (button.underMouse() && button.isEnabled())
         face = face.lighter(106);
     painter.fillRect(all, face);
 
@@ -66,36 +62,32 @@ void PushButtonView::paintEvent(QPaintEvent *event)
     painter.setPen(down ? light : shade);
     painter.drawLine(bevel.bottomLeft(), bevel.bottomRight());
     painter.drawLine(bevel.topRight(), bevel.bottomRight());
-    painter.setPen(colours.face().darker(isDefault() ? 250 : 170));
+    painter.setPen(look.face().darker(button.isDefault() ? 250 : 170));
     painter.drawRect(all.adjusted(0, 0, -1, -1));
-    if (hasFocus())
-        drawFocusFrame(painter, this, all.adjusted(3, 3, -3, -3));
+    if (button.hasFocus())
+        drawFocusFrame(painter, &button, all.adjusted(3, 3, -3, -3));
 
     const int shift = down ? 1 : 0;
-    painter.setPen(colours.text(this));
-    m_caption.paint(painter, all.adjusted(4 + shift, 2 + shift, -4 + shift, -2 + shift), text(),
+    painter.setPen(look.text(&button));
+    look.caption.paint(painter, all.adjusted(4 + shift, 2 + shift, -4 + shift, -2 + shift), button.text(),
         Qt::AlignCenter | Qt::TextShowMnemonic);
 }
 
-void CheckBoxView::paintEvent(QPaintEvent *event)
+void paintFace(QCheckBox &button, ButtonLook &look)
 {
-    if (!colours.painted()) {
-        QCheckBox::paintEvent(event);
-        return;
-    }
-    QPainter painter(this);
-    painter.fillRect(rect(), colours.face());
+    QPainter painter(&button);
+    painter.fillRect(button.rect(), look.face());
 
     constexpr int kBox = 13;
-    const QRect box(1, (height() - kBox) / 2, kBox, kBox);
-    QColor inside = isEnabled() ? QColor(Qt::white) : QColor(232, 232, 232);
-    if (isDown())
+    const QRect box(1, (button.height() - kBox) / 2, kBox, kBox);
+    QColor inside = button.isEnabled() ? QColor(Qt::white) : QColor(232, 232, 232);
+    if (button.isDown())
         inside = inside.darker(115);
     painter.fillRect(box, inside);
     painter.setPen(QColor(96, 96, 96));
     painter.drawRect(box.adjusted(0, 0, -1, -1));
-    const QColor text = colours.text(this);
-    if (isChecked()) {
+    const QColor text = look.text(&button);
+    if (button.isChecked()) {
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(text, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -106,13 +98,14 @@ void CheckBoxView::paintEvent(QPaintEvent *event)
         painter.restore();
     }
 
-    const QRect words(box.right() + 5, 0, width() - box.right() - 5, height());
+    const QRect words(box.right() + 5, 0, button.width() - box.right() - 5, button.height());
     painter.setPen(text);
-    m_caption.paint(painter, words, this->text(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic);
-    if (hasFocus()) {
-        const QSizeF used = m_caption.size();
+    look.caption.paint(painter, words, button.text(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic);
+    if (button.hasFocus()) {
+        const QSizeF used = look.caption.size();
         const int top = words.top() + (words.height() - int(used.height())) / 2;
-        drawFocusFrame(painter, this, QRect(words.left() - 2, top - 1, int(used.width()) + 5, int(used.height()) + 2));
+        drawFocusFrame(
+            painter, &button, QRect(words.left() - 2, top - 1, int(used.width()) + 5, int(used.height()) + 2));
     }
 }
 

@@ -8,11 +8,11 @@
 
 namespace sky {
 
-// The colours a button draws itself in once its back colour is set, as
-// graphical buttons do. Before that the style draws it. Changing them
-// repaints the button and nothing else: no palette is resolved or handed
-// down, which matters for the colours the main window cycles.
-class ButtonColours
+// How a button draws itself once its back colour is set, as graphical
+// buttons do; before that the style draws it. Changing a colour repaints the
+// button and nothing else: no palette is resolved or handed down, which
+// matters for the colours the main window cycles.
+class ButtonLook
 {
 public:
     bool painted() const { return m_face.isValid(); }
@@ -22,33 +22,32 @@ public:
     // The text colour for the button's state: greyed when disabled.
     QColor text(const QWidget *button) const;
 
+    CaptionText caption;
+
 private:
     QColor m_face;
     QColor m_text;
 };
 
-class PushButtonView : public QPushButton
+void paintFace(QPushButton &button, ButtonLook &look);
+void paintFace(QCheckBox &button, ButtonLook &look);
+
+template <typename StyleButton> class PaintedButton : public StyleButton
 {
 public:
-    ButtonColours colours;
+    ButtonLook look;
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    CaptionText m_caption;
+    void paintEvent(QPaintEvent *event) override
+    {
+        if (look.painted())
+            paintFace(*this, look);
+        else
+            StyleButton::paintEvent(event);
+    }
 };
 
-class CheckBoxView : public QCheckBox
-{
-public:
-    ButtonColours colours;
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    CaptionText m_caption;
-};
+using PushButtonView = PaintedButton<QPushButton>;
+using CheckBoxView = PaintedButton<QCheckBox>;
 
 } // namespace sky

@@ -10,6 +10,12 @@ long rgb(int red, int green, int blue);
 
 QColor toQColor(long value);
 
+// The text of a disabled control, whatever its colour.
+inline QColor greyedText()
+{
+    return { 128, 128, 128 };
+}
+
 class RandomSource;
 
 // One component of a random colour: base + the whole part of span × r.

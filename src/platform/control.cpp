@@ -178,7 +178,7 @@ void Control::applyForeColor()
     palette.setColor(QPalette::ButtonText, colour);
     palette.setColor(QPalette::Text, colour);
     // A disabled control shows its text greyed, whatever its colour.
-    const QColor greyed(128, 128, 128);
+    const QColor greyed = greyedText();
     palette.setColor(QPalette::Disabled, QPalette::WindowText, greyed);
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, greyed);
     palette.setColor(QPalette::Disabled, QPalette::Text, greyed);

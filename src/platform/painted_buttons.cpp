@@ -1,13 +1,13 @@
 #include "platform/painted_buttons.h"
 
+#include "platform/colour.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
 namespace sky {
 
 namespace {
-
-const QColor kGreyedText(128, 128, 128);
 
 void drawFocusFrame(QPainter &painter, const QWidget *widget, const QRect &frame)
 {
@@ -36,7 +36,7 @@ void ButtonLook::setText(QWidget *button, const QColor &text)
 QColor ButtonLook::text(const QWidget *button) const
 {
     if (!button->isEnabled())
-        return kGreyedText;
+        return greyedText();
     return m_text.isValid() ? m_text : button->palette().color(QPalette::ButtonText);
 }
 

@@ -24,7 +24,7 @@ protected:
     {
         QPainter painter(this);
         if (!isEnabled())
-            painter.setPen(QColor(128, 128, 128));
+            painter.setPen(greyedText());
         else
             painter.setPen(colour.isValid() ? colour : palette().color(QPalette::WindowText));
         int flags = int(alignment());

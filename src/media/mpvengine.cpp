@@ -198,9 +198,8 @@ void MpvEngine::closeItem()
 void MpvEngine::setPhase(Phase phase)
 {
     m_phase = phase;
-    if (phase != Phase::Open)
-        m_seeking = false;
     if (phase != Phase::Open) {
+        m_seeking = false;
         m_fullScreen->leave();
         if (phase == Phase::Closed)
             m_fullScreenWanted = false;

@@ -26,3 +26,9 @@ function(sky_add_test name)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
     TIMEOUT 300)
 endfunction()
+
+# sky_install_program(<targets...>)
+# Installs executables into the player's folder, where the player finds them.
+function(sky_install_program)
+  install(TARGETS ${ARGN} RUNTIME DESTINATION ${SKY_PROGRAM_DIR})
+endfunction()

@@ -23,6 +23,10 @@ packages=(
   fonts-dejavu-core fonts-dejavu-extra fontconfig
   # headless display and screenshots
   xvfb xauth x11-apps imagemagick
+  # desktop integration: icons drawn from their SVG, the installed entries
+  # checked with the desktop's own validators, a private session bus for
+  # the media-keys interface's tests
+  librsvg2-bin desktop-file-utils appstream shared-mime-info dbus-daemon
 )
 
 missing=()

@@ -14,6 +14,7 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("SKYVANTRIX"));
     QApplication::setApplicationName(sky::kAppTitle);
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.skyvantrix.MediaPlayer"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans Condensed"), 8));
 
@@ -24,7 +25,7 @@ int main(int argc, char *argv[])
     sky::SystemEnvironment environment;
     sky::QtUserSettings userSettings;
     sky::EventLoopModal modal;
-    sky::Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal};
+    sky::Services services { messageBox, fileDialog, random, clock, environment, userSettings, modal };
 
     sky::Program program(services, [](QWidget *parent) -> std::unique_ptr<sky::MediaEngine> {
         if (auto engine = sky::createMpvEngine(parent))

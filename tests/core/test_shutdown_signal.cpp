@@ -1,5 +1,6 @@
 #include "core/module1.h"
 #include "core/settings_file.h"
+#include "player_process.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,22 +12,6 @@
 
 using namespace sky;
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// True once the process has installed a handler for the signal.
-bool catches(qint64 pid, int signal)
-{
-    QFile status(u"/proc/%1/status"_s.arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("SigCgt:"))
-            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1u;
-    return false;
-}
-
-} // namespace
 
 // The player, sent a logout's SIGTERM or a Ctrl+C, shuts down as when its
 // main window is closed: the settings file is written or emptied.
@@ -70,7 +55,7 @@ void TestShutdownSignal::signalsCloseThePlayerCleanly()
     process.setWorkingDirectory(folder.path());
     process.start(player, {});
     QVERIFY(process.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(catches(process.processId(), signal), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(sky::test::catchesSignal(process.processId(), signal), 20000);
     ::kill(static_cast<pid_t>(process.processId()), signal);
     QVERIFY(process.waitForFinished(20000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);

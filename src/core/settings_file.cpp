@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cmath>
 #include <limits>
@@ -133,32 +132,6 @@ QByteArray settingsFileContent(const Module1 &m)
         lines << m.SkinName[static_cast<std::size_t>(i)];
     lines << m.ShowTipsAtStartup.settingsLine();
     return (lines.join(kCrLf) + kCrLf).toUtf8();
-}
-
-namespace {
-
-bool replaceFile(const QString &path, const QByteArray &content)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(content) != content.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
-} // namespace
-
-bool writeSettingsFile(const QString &path, const Module1 &module)
-{
-    return replaceFile(path, settingsFileContent(module));
-}
-
-bool emptySettingsFile(const QString &path)
-{
-    return replaceFile(path, {});
 }
 
 QString settingsFilePath(Environment &environment)

@@ -26,12 +26,6 @@ SettingsRead readSettingsFile(const QString &path, Module1 &module);
 
 QByteArray settingsFileContent(const Module1 &module);
 
-// Writes the file in full, or empties it, through a temporary file in the
-// same folder that is renamed over it, so that a failure never leaves a
-// half-written file. Returns false when the file could not be written.
-bool writeSettingsFile(const QString &path, const Module1 &module);
-bool emptySettingsFile(const QString &path);
-
 // Lines ended by CR LF, a lone LF or a lone CR; a last line without an end
 // counts too.
 QStringList splitTextLines(const QByteArray &content);

@@ -1,6 +1,7 @@
 #include "core/program.h"
 #include "core/settings_file.h"
 #include "mainwindow/form1.h"
+#include "platform/file_saving.h"
 #include "platform/runtime_error.h"
 #include "playlist/playlist_format.h"
 
@@ -128,11 +129,9 @@ void Form1::Form_Unload()
 
 void Form1::Form_Terminate()
 {
-    const QString path = m_program.settingsPath();
-    if (m.SaveSettings == 1)
-        writeSettingsFile(path, m);
-    else
-        emptySettingsFile(path);
+    // Written in full, or left empty when the settings are not to be kept.
+    saveUserFile(services().messageBox, m_program.settingsPath(),
+                 m.SaveSettings == 1 ? settingsFileContent(m) : QByteArray());
 }
 
 } // namespace sky

@@ -4,6 +4,7 @@
 #include "core/program.h"
 #include "core/settings_file.h"
 #include "platform/colour.h"
+#include "platform/file_saving.h"
 
 namespace sky {
 
@@ -157,7 +158,7 @@ void Form5::Check4_Click()
 void Form5::Check5_Click()
 {
     m.SaveSettings = Check5.Value();
-    writeSettingsFile(m_program.settingsPath(), m);
+    saveUserFile(services().messageBox, m_program.settingsPath(), settingsFileContent(m));
 }
 
 void Form5::Command1_Click()

@@ -1,9 +1,9 @@
 #include "core/module1.h"
 #include "mainwindow/form1.h"
+#include "platform/file_saving.h"
 #include "playlist/playlist_format.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace sky {
 
@@ -31,11 +31,7 @@ void Form1::Command17_Click()
     QStringList addresses;
     for (int i = 0; i < kMaxPlaylistEntries && !m.PlaylistPath[static_cast<std::size_t>(i)].isEmpty(); ++i)
         addresses.append(m.PlaylistPath[static_cast<std::size_t>(i)]);
-    // Written in full to a temporary file first, so that a failed save never
-    // destroys the playlist file that was there.
-    QSaveFile file(CommonDialog1.FileName);
-    if (file.open(QIODevice::WriteOnly) && file.write(playlistFileContent(addresses)) >= 0)
-        file.commit();
+    saveUserFile(services().messageBox, CommonDialog1.FileName, playlistFileContent(addresses));
 }
 
 void Form1::Command18_Click()

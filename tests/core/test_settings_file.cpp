@@ -1,6 +1,7 @@
 #include "core/module1.h"
 #include "core/settings_file.h"
 #include "platform/colour.h"
+#include "platform/file_saving.h"
 #include "test_rig.h"
 
 #include <QDir>
@@ -150,16 +151,16 @@ void TestSettingsFile::atomicSaveAndLocation()
 
     Module1 m;
     m.SaveSettings = 1;
-    QVERIFY(writeSettingsFile(path, m));
+    QVERIFY(!replaceFileContent(path, settingsFileContent(m)));
     QCOMPARE(rig.readAppFile(u"save.ata"_s), settingsFileContent(m));
     // Nothing but the file itself is left in the folder.
-    QCOMPARE(QDir(rig.folder.path()).entryList(QDir::Files), QStringList({u"save.ata"_s}));
-    QVERIFY(emptySettingsFile(path));
+    QCOMPARE(QDir(rig.folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList({u"save.ata"_s}));
+    QVERIFY(!replaceFileContent(path, {}));
     QCOMPARE(QFileInfo(path).size(), 0);
 
     // A save that cannot be completed leaves the old file as it was.
-    QVERIFY(writeSettingsFile(path, m));
-    QVERIFY(!writeSettingsFile(rig.appPath(u"gone/save.ata"_s), Module1()));
+    QVERIFY(!replaceFileContent(path, settingsFileContent(m)));
+    QVERIFY(replaceFileContent(rig.appPath(u"gone/save.ata"_s), settingsFileContent(Module1())));
     QCOMPARE(rig.readAppFile(u"save.ata"_s), settingsFileContent(m));
 
     // An application folder that cannot be written to sends the file to the

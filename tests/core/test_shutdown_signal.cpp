@@ -1,5 +1,6 @@
 #include "core/module1.h"
 #include "core/settings_file.h"
+#include "platform/file_saving.h"
 #include "player_process.h"
 
 #include <QDir>
@@ -46,7 +47,7 @@ void TestShutdownSignal::signalsCloseThePlayerCleanly()
     // start-up; a file that agrees with it is written back unchanged.
     settings.SkinDisplayMode = settings.SkinFitMode;
     const QString savePath = QDir(folder.path()).filePath(u"save.ata"_s);
-    QVERIFY(writeSettingsFile(savePath, settings));
+    QVERIFY(!replaceFileContent(savePath, settingsFileContent(settings)));
 
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

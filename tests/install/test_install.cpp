@@ -1,5 +1,6 @@
 #include "core/module1.h"
 #include "core/settings_file.h"
+#include "platform/file_saving.h"
 #include "player_process.h"
 
 #include <QDateTime>
@@ -164,7 +165,7 @@ void TestInstall::installedPlayerKeepsItsSettingsInItsFolder()
     sky::Module1 kept;
     kept.SaveSettings = 1;
     kept.SkinDisplayMode = kept.SkinFitMode;
-    QVERIFY(sky::writeSettingsFile(settings, kept));
+    QVERIFY(!sky::replaceFileContent(settings, sky::settingsFileContent(kept)));
     const QDateTime longAgo(QDate(2000, 1, 1), QTime(0, 0));
     {
         QFile file(settings);

@@ -1,7 +1,9 @@
 #include "core/program.h"
+#include "core/settings_file.h"
 #include "media/mpvengine.h"
 #include "media/null_media_engine.h"
 #include "platform/shutdown_signals.h"
+#include "platform/single_instance.h"
 #include "platform/system_services.h"
 
 #include <QApplication>
@@ -25,7 +27,14 @@ int main(int argc, char *argv[])
     sky::SystemEnvironment environment;
     sky::QtUserSettings userSettings;
     sky::EventLoopModal modal;
-    sky::Services services { messageBox, fileDialog, random, clock, environment, userSettings, modal };
+    sky::Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal};
+
+    // One player per settings file: a player already running with the same
+    // "save.ata" takes this start's argument over, and this one ends before
+    // it reads or writes anything.
+    sky::SingleInstance instance(sky::settingsFilePath(environment));
+    if (instance.handOverOrListen(environment.arguments()))
+        return 0;
 
     sky::Program program(services, [](QWidget *parent) -> std::unique_ptr<sky::MediaEngine> {
         if (auto engine = sky::createMpvEngine(parent))
@@ -37,6 +46,11 @@ int main(int argc, char *argv[])
         program.closeMainWindow();
         QApplication::quit();
     });
+    // Queued, so that a modal window it opens runs outside the socket's
+    // own handling.
+    QObject::connect(
+        &instance, &sky::SingleInstance::handedOver, &instance,
+        [&program](const QStringList &arguments) { program.handOver(arguments); }, Qt::QueuedConnection);
     program.start();
     const int status = QApplication::exec();
     program.terminate();

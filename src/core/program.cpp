@@ -56,9 +56,12 @@ Form3 &Program::form3()
     return instance(m_form3);
 }
 
-bool Program::showFlashWindowModal()
+bool Program::showFlashWindowModal(const QString &movie)
 {
     try {
+        form3().Load();
+        if (!movie.isEmpty())
+            form3().openMovie(movie);
         form3().Show(true);
     } catch (const std::exception &) {
         return false;
@@ -111,6 +114,16 @@ void Program::start()
     Form1 &main = form1();
     main.Load();
     main.Show();
+}
+
+void Program::handOver(const QStringList &arguments)
+{
+    Form1 &main = form1();
+    // A main window the user has closed stays closed.
+    if (!main.isLoaded())
+        return;
+    main.bringToFront();
+    main.actOnHandOver(arguments);
 }
 
 void Program::closeMainWindow()

@@ -60,8 +60,12 @@ public:
     void showPasswordPrompt();
     void showTipOfTheDayModal();
     void showHelpBrowser();
-    // Shows the Flash window modally; false when it cannot be created.
-    bool showFlashWindowModal();
+    // Shows the Flash window modally, with a movie opened in it when one is
+    // named; false when the window cannot be created.
+    bool showFlashWindowModal(const QString &movie = QString());
+    // A later start of the player handed its arguments over: the main
+    // window comes forward and acts on them.
+    void handOver(const QStringList &arguments);
 
 private:
     // The one instance of a window, created on first use.

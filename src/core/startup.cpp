@@ -3,7 +3,7 @@
 #include "mainwindow/form1.h"
 #include "platform/file_saving.h"
 #include "platform/runtime_error.h"
-#include "playlist/playlist_format.h"
+#include "playlist/file_kinds.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,8 +52,10 @@ void Form1::actOnCommandLine(const QStringList &arguments)
     const QString argument = withoutQuotes(arguments.join(QLatin1Char(' ')));
     if (argument.isEmpty())
         return;
-    if (argument.endsWith(QStringLiteral("pla")))
+    if (isPlaylistFile(argument))
         loadCommandLinePlaylist(argument);
+    else if (isFlashMovie(argument))
+        showFlashMovie(argument);
     else if (!playNamedFile(argument))
         playFirstListedFile();
 }
@@ -67,7 +69,7 @@ void Form1::loadCommandLinePlaylist(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         throw RuntimeError(QStringLiteral("Playlist not found: ") + path);
     const ParsedPlaylist playlist =
-        parsePlaylist(file.readAll(), PlaylistRules::Pla, QString(), paths(), kMaxPlaylistEntries);
+        parsePlaylist(file.readAll(), playlistRulesFor(path), QString(), paths(), kMaxPlaylistEntries);
     file.close();
     for (const PlaylistEntry &entry : playlist.entries)
         appendPlaylistEntry(entry.address, entry.name);

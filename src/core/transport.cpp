@@ -64,7 +64,12 @@ void Form1::Command2_Click()
 
 void Form1::Command11_Click()
 {
-    if (!m_program.showFlashWindowModal())
+    showFlashMovie(QString());
+}
+
+void Form1::showFlashMovie(const QString &path)
+{
+    if (!m_program.showFlashWindowModal(path))
         services().messageBox.show(QStringLiteral(" Flash must be installed in the system for this."));
 }
 

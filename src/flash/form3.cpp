@@ -86,8 +86,13 @@ void Form3::Command7_Click()
     CommonDialog1.ShowOpen();
     if (CommonDialog1.FileName.isEmpty())
         return;
+    openMovie(CommonDialog1.FileName);
+}
+
+void Form3::openMovie(const QString &path)
+{
     ShockwaveFlash1.setEmbedMovie(false);
-    ShockwaveFlash1.setMovie(CommonDialog1.FileName);
+    ShockwaveFlash1.setMovie(path);
     ShockwaveFlash1.setPlaying(true);
     if (Option3.Value())
         ShockwaveFlash1.Stop();

@@ -57,6 +57,8 @@ public:
     void Check1_Click();
     void Command1_Click();
     void Timer1_Timer();
+    // Opens a movie as choosing it in the open dialog does.
+    void openMovie(const QString &path);
 
     // Window-level state.
     short ReversePlay = 0;

@@ -68,6 +68,9 @@ public:
     void Form_Unload() override;
     void Form_Terminate();
 
+    // A later start handed its command line over (see Program::handOver).
+    void actOnHandOver(const QStringList &arguments);
+
     // Transport and the buttons that open the other windows.
     void Command1_Click();
     void Command10_Click();
@@ -149,6 +152,8 @@ private:
     void wireEvents();
     void actOnCommandLine(const QStringList &arguments);
     void loadCommandLinePlaylist(const QString &path);
+    void loadHandedOverPlaylist(const QString &path);
+    void showFlashMovie(const QString &path);
     bool playNamedFile(const QString &path);
     void playFirstListedFile();
     // Shows the media control and STOP and clears the stop state.

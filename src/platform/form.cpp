@@ -133,6 +133,13 @@ void Form::Unload()
         g_lastActive = nullptr;
 }
 
+void Form::bringToFront()
+{
+    if (isMinimized())
+        m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+    Show();
+}
+
 bool Form::Visible() const
 {
     return m_window->isVisible();

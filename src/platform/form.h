@@ -58,6 +58,8 @@ public:
     void Show(bool modal = false);
     void Hide();
     void Unload();
+    // Shows the window over the others, out of the taskbar when minimized.
+    void bringToFront();
     bool isLoaded() const { return m_loaded; }
     // True while design() runs: controls raise no events then.
     bool isDesigning() const { return m_designing; }

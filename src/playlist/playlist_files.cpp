@@ -1,7 +1,7 @@
 #include "core/module1.h"
 #include "mainwindow/form1.h"
 #include "platform/file_saving.h"
-#include "playlist/playlist_format.h"
+#include "playlist/file_kinds.h"
 
 #include <QFile>
 
@@ -57,9 +57,8 @@ void Form1::Command18_Click()
     for (int i = 0; i < kMaxPlaylistEntries; ++i)
         m.PlaylistPath[static_cast<std::size_t>(i)] = QString();
     m.PlaylistCount = 0;
-    const PlaylistRules rules = rightChars(chosen, 3) == QStringLiteral("pla") ? PlaylistRules::Pla : PlaylistRules::M3u;
     const ParsedPlaylist playlist =
-        parsePlaylist(content, rules, paths().drivePrefix(chosen), paths(), kMaxPlaylistEntries);
+        parsePlaylist(content, playlistRulesFor(chosen), paths().drivePrefix(chosen), paths(), kMaxPlaylistEntries);
     for (const PlaylistEntry &entry : playlist.entries)
         appendPlaylistEntry(entry.address, entry.name);
     m.PlaylistCount = List1.ListCount();

@@ -36,6 +36,17 @@ const char *const kDefaults[][2] = {
     { "force-window", "no" },
     { "idle", "yes" },
     { "keep-open", "always" },
+    // The player never pauses by itself at the end of an item: the engine
+    // does, so that every change of "pause" is one the engine asked for, in
+    // order. mpv's own pause came once the sound had drained, which could
+    // fall between the engine's "pause=no" and its "loadfile" of the next
+    // item, and the next item then sat paused at 0:00 while the engine took
+    // it for playing.
+    { "keep-open-pause", "no" },
+    // "End of file" means the last of the sound has been played out, not
+    // merely decoded; otherwise the next item cut off up to a buffer's worth
+    // of the one before (all of a very short one).
+    { "gapless-audio", "no" },
     // Without a usable sound device an item still plays, silently and with
     // a running clock, instead of failing at once.
     { "ao", "pipewire,pulse,alsa,null" },

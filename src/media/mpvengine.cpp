@@ -354,6 +354,8 @@ void MpvEngine::itemFinished()
 {
     qCInfo(lcMedia, "item ended");
     m_ended = true;
+    // The ended item rests at its end until it is replayed or replaced.
+    setPaused(true);
     m_fullScreen->leave();
     notifyState();
 }
@@ -384,22 +386,32 @@ void MpvEngine::onCommandReplied(quint64 replyId, bool ok, qint64 entryId)
         return;
     }
     m_entryId = entryId >= 0 ? entryId : kNextStartedEntry;
-    // The item may have started before this reply was handled.
+    // The item may have started, and even loaded, before this reply was
+    // handled.
     if (m_entryId == kNextStartedEntry && m_startedEntry >= 0)
         m_entryId = m_startedEntry;
+    if (m_entryId >= 0 && m_loadedEntry == m_entryId)
+        openItem();
 }
 
 void MpvEngine::onFileStarted(qint64 entryId)
 {
     m_startedEntry = entryId;
+    m_loadedEntry = kNoEntry;
     if (m_entryId == kNextStartedEntry)
         m_entryId = entryId;
 }
 
 void MpvEngine::onFileLoaded()
 {
-    if (m_phase != Phase::Loading || m_entryId < 0 || m_startedEntry != m_entryId)
-        return;
+    // libmpv names no entry here: it is the one started last.
+    m_loadedEntry = m_startedEntry;
+    if (m_phase == Phase::Loading && m_entryId >= 0 && m_loadedEntry == m_entryId)
+        openItem();
+}
+
+void MpvEngine::openItem()
+{
     setPhase(Phase::Open);
     if (m_pendingSeek) {
         seekTo(*m_pendingSeek);

@@ -72,6 +72,7 @@ private:
     void buildView(QWidget *parent, bool withVideo);
     void observeProperties();
     void load(const MediaSource &source);
+    void openItem();
     void closeItem();
     void setPhase(Phase phase);
     void setPaused(bool paused);
@@ -106,6 +107,7 @@ private:
     quint64 m_midiJob = 0;
     qint64 m_entryId = -1; // the item being played, once libmpv named it
     qint64 m_startedEntry = -1; // the item libmpv started last
+    qint64 m_loadedEntry = -1; // the item libmpv loaded last
     bool m_paused = false;
     bool m_ended = false;
     bool m_stopped = false;

@@ -7,10 +7,21 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QPainter>
 #include <QTimer>
 
 namespace sky {
+
+namespace {
+
+// Ticks that come this much later than due are told on the "sky.timer"
+// category, silent unless switched on with
+// QT_LOGGING_RULES="sky.timer.info=true"; long runs count them.
+constexpr qint64 kLateTickMs = 100;
+Q_LOGGING_CATEGORY(lcTimer, "sky.timer", QtWarningMsg)
+
+} // namespace
 
 // Draws its caption from a kept layout: the main window changes the colours
 // of its titles ten times a second.
@@ -41,8 +52,7 @@ private:
     CaptionText m_caption;
 };
 
-Label::Label(Form &form, const QString &name, Control *container)
-    : Control(form, name, new View, container)
+Label::Label(Form &form, const QString &name, Control *container) : Control(form, name, new View, container)
 {
     m_label = static_cast<View *>(widget());
     m_label->setTextFormat(Qt::PlainText);
@@ -102,8 +112,7 @@ void Label::applyBackColor()
     m_label->setAutoFillBackground(m_opaque);
 }
 
-Frame::Frame(Form &form, const QString &name, Control *container)
-    : Control(form, name, new QGroupBox, container)
+Frame::Frame(Form &form, const QString &name, Control *container) : Control(form, name, new QGroupBox, container)
 {
     m_box = static_cast<QGroupBox *>(widget());
 }
@@ -140,8 +149,7 @@ protected:
     }
 };
 
-Shape::Shape(Form &form, const QString &name, Control *container)
-    : Control(form, name, new View, container)
+Shape::Shape(Form &form, const QString &name, Control *container) : Control(form, name, new View, container)
 {
     m_view = static_cast<View *>(widget());
     m_view->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -166,8 +174,7 @@ void Shape::setBorderWidth(int pixels)
     m_view->update();
 }
 
-TextBox::TextBox(Form &form, const QString &name, Control *container)
-    : Control(form, name, new QLineEdit, container)
+TextBox::TextBox(Form &form, const QString &name, Control *container) : Control(form, name, new QLineEdit, container)
 {
     m_edit = static_cast<QLineEdit *>(widget());
     QObject::connect(m_edit, &QLineEdit::textChanged, this, [this] { fire(Change); });
@@ -186,7 +193,13 @@ void TextBox::setText(const QString &text)
 
 Timer::Timer(Form &form, const QString &name) : Control(form, name, nullptr), m_timer(new QTimer(this))
 {
-    QObject::connect(m_timer, &QTimer::timeout, this, [this] { fire(Tick); });
+    QObject::connect(m_timer, &QTimer::timeout, this, [this] {
+        const qint64 late = m_sinceTick.restart() - m_interval;
+        if (late > kLateTickMs)
+            qCInfo(
+                lcTimer, "%s.%s ran %lld ms late", qUtf8Printable(this->form().name()), qUtf8Printable(Name()), late);
+        fire(Tick);
+    });
 }
 
 void Timer::setInterval(int milliseconds)
@@ -215,10 +228,12 @@ void Timer::formUnloaded()
 
 void Timer::update()
 {
-    if (m_formLoaded && Enabled() && m_interval > 0)
+    if (m_formLoaded && Enabled() && m_interval > 0) {
         m_timer->start(m_interval);
-    else
+        m_sinceTick.start();
+    } else {
         m_timer->stop();
+    }
 }
 
 } // namespace sky

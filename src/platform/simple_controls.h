@@ -3,6 +3,8 @@
 #include "platform/control.h"
 #include "platform/symbols.h"
 
+#include <QElapsedTimer>
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -106,6 +108,7 @@ private:
     void update();
 
     QTimer *m_timer;
+    QElapsedTimer m_sinceTick;
     int m_interval = 0;
     bool m_formLoaded = false;
 };

@@ -1,54 +1,62 @@
-// Plays one 20-second 640 x 480 video with the program and with the mpv
-// command-line player, turn about, for several rounds: first both decoding
-// to null outputs, then both drawing through OpenGL (Mesa's software
-// renderer; mpv's "gpu" output is the drawing path libmpv's render API
-// takes) on an Xvfb display the bench starts for itself, mpv's window as
-// large as the program's video area. For each it prints
-// CPU time (the process's own plus the X server's), peak memory and the time
-// from start to the first frame on screen, min and median over the rounds,
-// and the program's figures as ratios against mpv's, also the median of
-// the ratios within each round.
+// Plays media with the program and with the mpv command-line player, turn
+// about, for several rounds, on Xvfb displays the bench starts for itself:
+//  - a 20-second 640 x 480 video, both decoding to null outputs;
+//  - the same video drawn through OpenGL (Mesa's software renderer; mpv's
+//    "gpu" output is the drawing path libmpv's render API takes), mpv's
+//    window as large as the program's video area;
+//  - a 1080p H.264 video (in AVI, a container the program lists) at full
+//    screen on a 1280 x 900 screen, the program told to play its videos full screen by its settings file;
+//  - a playlist of three MP3 files, sound only, the program's main window
+//    animating itself all the while.
+// For each it prints CPU time (the process's own plus the X server's), peak
+// memory and the time from start to the first frame on screen (to playback
+// under way, for sound), min and median over the rounds, and the program's
+// figures as ratios against mpv's, also the median of the ratios within each
+// round.
 //
 // The program is the real one, run from a copy in a folder of its own so
-// that it starts over an empty settings file and plays the file named on
-// its command line. It reports its milestones when asked through
+// that it starts over a settings file of start values and plays the file
+// named on its command line. It reports its milestones when asked through
 // QT_LOGGING_RULES; mpv reports the same moments in its verbose log.
 //
 // usage: bench_playback [rounds] [path of skyvantrix]
+
+#include "bench_support.h"
+#include "core/module1.h"
+#include "core/settings_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-extern char **environ;
-
 namespace {
 
 constexpr int kVideoSeconds = 20;
+constexpr int kFullScreenSeconds = 8;
+constexpr int kSongSeconds = 5;
+constexpr int kSongs = 3;
 constexpr int kRunTimeoutMs = 90000;
 
 struct Command
 {
     QStringList argv;
-    QMap<QString, QString> environment; // set, or removed when empty
+    bench::Environment environment;
     QByteArray firstFrameLine; // what the player prints at its first frame
-    QByteArray endLine; // printed at the end of the item; empty: the process ends there
+    QByteArray endLine; // printed at the end of each item; empty: the process ends there
+    int items = 1; // how many items end before the process is closed
 };
 
 struct Measure
@@ -59,81 +67,26 @@ struct Measure
     QByteArray firstFrameReport; // the player's line
 };
 
-// User plus system time the process `pid` has used so far, 0 without one.
-double processCpuSeconds(qint64 pid)
-{
-    if (pid <= 0)
-        return 0;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    // Fields 14 and 15 are utime and stime; the name in parentheses before
-    // them may hold spaces.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return 0;
-    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
-}
-
-std::vector<QByteArray> environmentFor(const Command &command)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (auto it = command.environment.cbegin(); it != command.environment.cend(); ++it) {
-        if (it.value().isEmpty())
-            env.remove(it.key());
-        else
-            env.insert(it.key(), it.value());
-    }
-    std::vector<QByteArray> out;
-    for (const QString &entry : env.toStringList())
-        out.push_back(entry.toLocal8Bit());
-    return out;
-}
-
-// Runs `command` to the end of its item; the time to the first frame counts
+// Runs `command` to the end of its items; the time to the first frame counts
 // from just before the process is started.
 std::optional<Measure> runOnce(const Command &command, qint64 xServerPid)
 {
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
         return std::nullopt;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
-
-    std::vector<QByteArray> args;
-    for (const QString &arg : command.argv)
-        args.push_back(arg.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::vector<QByteArray> env = environmentFor(command);
-    std::vector<char *> envp;
-    for (QByteArray &entry : env)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
-
-    const double xBefore = processCpuSeconds(xServerPid);
+    const double xBefore = bench::processCpuSeconds(xServerPid);
     QElapsedTimer clock;
     clock.start();
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = bench::spawn(command.argv, command.environment, pipeFds[1]);
     close(pipeFds[1]);
-    if (spawned != 0) {
+    if (!pid) {
         close(pipeFds[0]);
-        std::fprintf(stderr, "cannot start %s\n", argv[0]);
         return std::nullopt;
     }
 
     Measure m;
     std::optional<double> firstFrameMs;
-    bool ended = command.endLine.isEmpty();
+    int ended = command.endLine.isEmpty() ? command.items : 0;
     QByteArray pending;
     QByteArray transcript;
     for (;;) {
@@ -157,23 +110,21 @@ std::optional<Measure> runOnce(const Command &command, qint64 xServerPid)
                 firstFrameMs = double(clock.nsecsElapsed()) / 1e6;
                 m.firstFrameReport = line;
             }
-            // The program stays open after its item; it is closed as a user
+            // The program stays open after its items; it is closed as a user
             // would end it, by a termination signal.
-            if (!ended && line.contains(command.endLine)) {
-                ended = true;
+            if (ended < command.items && line.contains(command.endLine) && ++ended == command.items)
                 kill(pid, SIGTERM);
-            }
         }
     }
     close(pipeFds[0]);
     int status = 0;
     rusage usage {};
     wait4(pid, &status, 0, &usage);
-    const double xCpu = processCpuSeconds(xServerPid) - xBefore;
+    const double xCpu = bench::processCpuSeconds(xServerPid) - xBefore;
 
-    if (!firstFrameMs || !ended) {
-        std::fprintf(stderr, "%s: no %s\n%s\n", argv[0], firstFrameMs ? "end of the item" : "first frame",
-            transcript.constData());
+    if (!firstFrameMs || ended < command.items) {
+        std::fprintf(stderr, "%s: no %s\n%s\n", qPrintable(command.argv.first()),
+            firstFrameMs ? "end of the items" : "first frame", transcript.constData());
         return std::nullopt;
     }
     m.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
@@ -183,39 +134,25 @@ std::optional<Measure> runOnce(const Command &command, qint64 xServerPid)
     return m;
 }
 
-double minimum(std::vector<double> values)
-{
-    return *std::min_element(values.begin(), values.end());
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-void reportMetric(const char *what, const std::vector<Measure> &program, const std::vector<Measure> &mpv,
-    double Measure::*field)
+void reportMetric(const QString &title, const char *what, const char *unit, const std::vector<Measure> &program,
+    const std::vector<Measure> &mpv, double Measure::*field)
 {
     std::vector<double> p, b;
     for (const Measure &m : program)
         p.push_back(m.*field);
     for (const Measure &m : mpv)
         b.push_back(m.*field);
-    // Each round's two runs follow each other, so their ratio is the least
-    // touched by a machine that is slower at some times than at others.
-    std::vector<double> rounds;
-    for (std::size_t i = 0; i < p.size() && i < b.size(); ++i)
-        rounds.push_back(p[i] / b[i]);
+    const double roundsRatio = bench::medianOfRatios(p, b);
     std::printf("  %-28s min %8.2f vs %8.2f  ratio %.2f   median %8.2f vs %8.2f  ratio %.2f   median of rounds' "
                 "ratios %.2f\n",
-        what, minimum(p), minimum(b), minimum(p) / minimum(b), median(p), median(b), median(p) / median(b),
-        median(rounds));
+        what, bench::minimum(p), bench::minimum(b), bench::minimum(p) / bench::minimum(b), bench::median(p),
+        bench::median(b), bench::median(p) / bench::median(b), roundsRatio);
+    bench::tableRow(title + QStringLiteral(": ") + QString::fromLatin1(what), QStringLiteral("mpv"), bench::median(p),
+        bench::median(b), unit, roundsRatio);
 }
 
 // Plays with both, turn about, and prints the ratios; false when a run failed.
-bool compare(const char *title, int rounds, const Command &program, const Command &mpv, qint64 xServerPid)
+bool compare(const QString &title, int rounds, const Command &program, const Command &mpv, qint64 xServerPid)
 {
     std::vector<Measure> programRuns, mpvRuns;
     for (int round = 0; round < rounds; ++round) {
@@ -231,50 +168,58 @@ bool compare(const char *title, int rounds, const Command &program, const Comman
                 programTurn ? "program" : "mpv    ", round + 1, m->cpuSeconds, m->peakMiB, m->firstFrameMs);
         }
     }
-    std::printf("%s, %d rounds (program vs mpv)\n", title, rounds);
-    reportMetric("CPU s (process + X server)", programRuns, mpvRuns, &Measure::cpuSeconds);
-    reportMetric("peak memory MiB", programRuns, mpvRuns, &Measure::peakMiB);
-    reportMetric("start to first frame ms", programRuns, mpvRuns, &Measure::firstFrameMs);
+    std::printf("%s, %d rounds (program vs mpv)\n", qPrintable(title), rounds);
+    reportMetric(title, "CPU s (process + X server)", "s", programRuns, mpvRuns, &Measure::cpuSeconds);
+    reportMetric(title, "peak memory MiB", "MiB", programRuns, mpvRuns, &Measure::peakMiB);
+    reportMetric(title, "start to first frame ms", "ms", programRuns, mpvRuns, &Measure::firstFrameMs);
     std::fflush(stdout);
     return true;
+}
+
+bool ffmpeg(const QStringList &args)
+{
+    QProcess process;
+    process.start(QStringLiteral("ffmpeg"), QStringList { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y") } + args);
+    return process.waitForFinished(300000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+QStringList lavfi(const QString &source)
+{
+    return { QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), source };
 }
 
 bool makeVideo(const QString &path)
 {
     const QString length = QString::number(kVideoSeconds);
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-        { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
-            QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("testsrc=size=640x480:rate=25:duration=") + length,
-            QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-            QStringLiteral("sine=frequency=440:sample_rate=44100:duration=") + length, QStringLiteral("-c:v"),
-            QStringLiteral("mpeg4"), QStringLiteral("-q:v"), QStringLiteral("3"), QStringLiteral("-c:a"),
-            QStringLiteral("mp2"), path });
-    return ffmpeg.waitForFinished(120000) && ffmpeg.exitStatus() == QProcess::NormalExit && ffmpeg.exitCode() == 0;
+    return ffmpeg(lavfi(QStringLiteral("testsrc=size=640x480:rate=25:duration=") + length)
+        + lavfi(QStringLiteral("sine=frequency=440:sample_rate=44100:duration=") + length)
+        + QStringList { QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-q:v"), QStringLiteral("3"),
+            QStringLiteral("-c:a"), QStringLiteral("mp2"), path });
 }
 
-// An X server of the bench's own on the first free display from :91 on;
-// its display name, or "" when none came up.
-QString startXvfb(QProcess &xvfb)
+bool makeHdVideo(const QString &path)
 {
-    for (int display = 91; display < 100; ++display) {
-        if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(display)))
-            continue;
-        const QString name = QStringLiteral(":%1").arg(display);
-        xvfb.start(QStringLiteral("Xvfb"),
-            { name, QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24"),
-                QStringLiteral("-nolisten"), QStringLiteral("tcp") });
-        if (!xvfb.waitForStarted())
-            return {};
-        const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(display);
-        for (int i = 0; i < 100 && xvfb.state() == QProcess::Running && !QFile::exists(socket); ++i)
-            QThread::msleep(100);
-        if (xvfb.state() == QProcess::Running && QFile::exists(socket))
-            return name;
-        xvfb.kill();
-        xvfb.waitForFinished();
-    }
-    return {};
+    const QString length = QString::number(kFullScreenSeconds);
+    return ffmpeg(lavfi(QStringLiteral("testsrc2=size=1920x1080:rate=25:duration=") + length)
+        + lavfi(QStringLiteral("sine=frequency=440:sample_rate=48000:duration=") + length)
+        + QStringList { QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
+            QStringLiteral("veryfast"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-c:a"),
+            QStringLiteral("libmp3lame"), path });
+}
+
+bool makeSong(const QString &path, int frequency)
+{
+    return ffmpeg(lavfi(QStringLiteral("sine=frequency=%1:sample_rate=44100:duration=%2").arg(frequency).arg(kSongSeconds))
+        + QStringList { QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-b:a"),
+            QStringLiteral("128k"), path });
+}
+
+// Settings of start values, except that videos play full screen.
+bool writeFullScreenSettings(const QString &path)
+{
+    sky::Module1 settings;
+    settings.VideoDisplaySize = 3;
+    return sky::writeSettingsFile(path, settings);
 }
 
 } // namespace
@@ -291,16 +236,31 @@ int main(int argc, char *argv[])
     const QString appFolder = dir.filePath(QStringLiteral("app"));
     const QString mediaFolder = dir.filePath(QStringLiteral("media"));
     const QString program = appFolder + QStringLiteral("/skyvantrix");
+    const QString settings = appFolder + QStringLiteral("/save.ata");
     const QString video = mediaFolder + QStringLiteral("/clip.avi");
+    const QString hdVideo = mediaFolder + QStringLiteral("/clip-1080p.avi");
+    const QString playlist = mediaFolder + QStringLiteral("/songs.pla");
     QDir().mkpath(appFolder);
     QDir().mkpath(mediaFolder);
     // An empty settings file: start values, no first-start message.
-    if (!QFile::copy(programPath, program) || !QFile(appFolder + QStringLiteral("/save.ata")).open(QIODevice::WriteOnly)) {
+    if (!QFile::copy(programPath, program) || !QFile(settings).open(QIODevice::WriteOnly)) {
         std::fprintf(stderr, "cannot copy the program from %s\n", qPrintable(programPath));
         return 1;
     }
-    if (!makeVideo(video)) {
-        std::fprintf(stderr, "ffmpeg could not make the video\n");
+    QStringList songs;
+    QByteArray playlistText;
+    for (int i = 0; i < kSongs; ++i) {
+        songs << mediaFolder + QStringLiteral("/song%1.mp3").arg(i + 1);
+        playlistText += songs.last().toUtf8() + "\r\n";
+    }
+    QFile playlistFile(playlist);
+    bool made = makeVideo(video) && makeHdVideo(hdVideo) && playlistFile.open(QIODevice::WriteOnly)
+        && playlistFile.write(playlistText) == playlistText.size() && playlistFile.flush();
+    playlistFile.close();
+    for (int i = 0; made && i < kSongs; ++i)
+        made = makeSong(songs[i], 330 + 110 * i);
+    if (!made) {
+        std::fprintf(stderr, "ffmpeg could not make the media\n");
         return 1;
     }
 
@@ -311,45 +271,65 @@ int main(int argc, char *argv[])
             { QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")) },
             { QStringLiteral("WAYLAND_DISPLAY"), QString() } },
         "sky.media: playback started", "sky.media: item ended" };
-    Command theirs { { QStringLiteral("mpv"), QStringLiteral("--no-config"), QStringLiteral("--ao=null"),
-                         QStringLiteral("--msg-level=all=warn,cplayer=v"), QStringLiteral("--vo=null"), video },
+    const QStringList mpvArgs { QStringLiteral("mpv"), QStringLiteral("--no-config"), QStringLiteral("--ao=null"),
+        QStringLiteral("--msg-level=all=warn,cplayer=v") };
+    Command theirs { mpvArgs + QStringList { QStringLiteral("--vo=null"), video },
         { { QStringLiteral("WAYLAND_DISPLAY"), QString() } }, "first video frame after restart shown", {} };
 
     // Null outputs: the program's engine decodes to mpv's null video output
     // on the offscreen platform.
     ours.environment[QStringLiteral("QT_QPA_PLATFORM")] = QStringLiteral("offscreen");
-    bool ok = compare("Null outputs", rounds, ours, theirs, 0);
+    bool ok = compare(QStringLiteral("Null outputs, 640x480 MPEG-4"), rounds, ours, theirs, 0);
 
     QProcess xvfb;
-    const QString display = ok ? startXvfb(xvfb) : QString();
+    QString display = ok ? bench::startXvfb(xvfb, 91, QStringLiteral("1280x1024")) : QString();
     if (ok && display.isEmpty()) {
         std::fprintf(stderr, "Xvfb did not start\n");
         ok = false;
     }
+    const QStringList glArgs { QStringLiteral("--vo=gpu"), QStringLiteral("--gpu-sw=yes") };
     if (ok) {
         ours.environment[QStringLiteral("QT_QPA_PLATFORM")] = QStringLiteral("xcb");
         ours.environment[QStringLiteral("DISPLAY")] = display;
         ours.firstFrameLine = "sky.media: first frame shown";
         theirs.environment[QStringLiteral("DISPLAY")] = display;
-        theirs.argv.replace(theirs.argv.indexOf(QStringLiteral("--vo=null")), QStringLiteral("--vo=gpu"));
-        theirs.argv.insert(theirs.argv.size() - 1, QStringLiteral("--gpu-sw=yes"));
         // Drawing costs go with the number of pixels drawn, so mpv's window
         // gets the size of the program's video area, which a first run of
         // the program reports with its first frame.
         const std::optional<Measure> probe = runOnce(ours, xvfb.processId());
         const QByteArray size = probe ? probe->firstFrameReport.mid(probe->firstFrameReport.lastIndexOf(' ') + 1) : "";
         if (size.contains('x')) {
-            theirs.argv.insert(theirs.argv.size() - 1, QStringLiteral("--geometry=") + QString::fromLatin1(size));
+            theirs.argv = mpvArgs + glArgs + QStringList { QStringLiteral("--geometry=") + QString::fromLatin1(size), video };
             std::printf("Video area of %s pixels in both\n", size.constData());
-            ok = compare("OpenGL on Xvfb", rounds, ours, theirs, xvfb.processId());
+            ok = compare(QStringLiteral("OpenGL in the window, 640x480 MPEG-4"), rounds, ours, theirs, xvfb.processId());
         } else {
             std::fprintf(stderr, "the program did not report the size of its video\n");
             ok = false;
         }
     }
-    if (xvfb.state() != QProcess::NotRunning) {
-        xvfb.terminate();
-        xvfb.waitForFinished(10000);
+    bench::stopXvfb(xvfb);
+
+    if (ok) {
+        display = bench::startXvfb(xvfb, 91, QStringLiteral("1280x900"));
+        ok = !display.isEmpty() && writeFullScreenSettings(settings);
     }
+    if (ok) {
+        ours.environment[QStringLiteral("DISPLAY")] = display;
+        theirs.environment[QStringLiteral("DISPLAY")] = display;
+        ours.argv = QStringList { program, hdVideo };
+        theirs.argv = mpvArgs + glArgs + QStringList { QStringLiteral("--fs"), hdVideo };
+        ok = compare(QStringLiteral("Full screen 1280x900, 1080p H.264"), rounds, ours, theirs, xvfb.processId());
+    }
+    if (ok) {
+        // Sound alone: the program shows its main window and animates it.
+        ours.argv = QStringList { program, playlist };
+        ours.firstFrameLine = "sky.media: playback started";
+        ours.items = kSongs;
+        theirs.argv = mpvArgs + songs;
+        theirs.firstFrameLine = "playback restart complete";
+        ok = QFile(settings).open(QIODevice::WriteOnly)
+            && compare(QStringLiteral("MP3 playlist, sound only"), rounds, ours, theirs, xvfb.processId());
+    }
+    bench::stopXvfb(xvfb);
     return ok ? 0 : 1;
 }

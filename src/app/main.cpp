@@ -1,7 +1,6 @@
 #include "core/program.h"
 #include "core/settings_file.h"
 #include "media/mpvengine.h"
-#include "media/null_media_engine.h"
 #include "platform/shutdown_signals.h"
 #include "platform/single_instance.h"
 #include "platform/system_services.h"
@@ -36,12 +35,8 @@ int main(int argc, char *argv[])
     if (instance.handOverOrListen(environment.arguments()))
         return 0;
 
-    sky::Program program(services, [](QWidget *parent) -> std::unique_ptr<sky::MediaEngine> {
-        if (auto engine = sky::createMpvEngine(parent))
-            return engine;
-        // Without a player the window still works; nothing plays.
-        return std::make_unique<sky::NullMediaEngine>();
-    });
+    // Without a usable libmpv the window still works; nothing plays.
+    sky::Program program(services, [](QWidget *parent) { return sky::createMpvEngine(parent); });
     sky::installShutdownSignals([&program] {
         program.closeMainWindow();
         QApplication::quit();

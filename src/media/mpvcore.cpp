@@ -3,8 +3,10 @@
 #include "media/libmpv.h"
 
 #include <QMetaObject>
+#include <QTimer>
 #include <QtDebug>
 #include <clocale>
+#include <utility>
 #include <mpv/client.h>
 #include <vector>
 
@@ -111,40 +113,69 @@ qint64 replyEntryId(const mpv_event &event)
 
 } // namespace
 
-MpvCore::MpvCore(const QStringList &options, QObject *parent) : QObject(parent), m_mpv(libMpv())
+MpvCore::MpvCore(const QStringList &options, QObject *parent) : QObject(parent)
 {
     // libmpv parses numbers with the C library and refuses to start under a
     // locale whose decimal separator is not a dot; the application object
-    // has set the user's locale by now.
+    // has set the user's locale by now. The locale is the whole process's,
+    // so it is set here, before the starting thread exists.
     std::setlocale(LC_NUMERIC, "C");
+    // Opening libraries holds a lock of the dynamic linker that any other
+    // library opened meanwhile waits for, the toolkit's plug-ins among them;
+    // so the start waits until the event loop runs, when the windows built
+    // with this object have been shown.
+    QTimer::singleShot(0, this, [this, options] { m_starter = std::thread([this, options] { startPlayer(options); }); });
+}
 
-    if (!m_mpv)
-        return;
-    m_handle = m_mpv->create();
-    if (!m_handle) {
+void MpvCore::startPlayer(const QStringList &options)
+{
+    const LibMpv *mpv = libMpv();
+    mpv_handle *handle = mpv ? mpv->create() : nullptr;
+    if (mpv && !handle)
         qWarning("media: libmpv could not be created");
-        return;
+    if (handle) {
+        for (const auto &option : kDefaults)
+            mpv->set_option_string(handle, option[0], option[1]);
+        for (const QString &option : options) {
+            const qsizetype eq = option.indexOf(u'=');
+            const QByteArray name = option.left(eq).toUtf8();
+            const QByteArray value = eq < 0 ? QByteArray("yes") : option.mid(eq + 1).toUtf8();
+            if (mpv->set_option_string(handle, name.constData(), value.constData()) < 0)
+                qWarning("media: libmpv rejected the option %s", name.constData());
+        }
+        if (mpv->initialize(handle) < 0) {
+            qWarning("media: libmpv could not be initialised");
+            mpv->terminate_destroy(handle);
+            handle = nullptr;
+        }
     }
-    for (const auto &option : kDefaults)
-        m_mpv->set_option_string(m_handle, option[0], option[1]);
-    for (const QString &option : options) {
-        const qsizetype eq = option.indexOf(u'=');
-        const QByteArray name = option.left(eq).toUtf8();
-        const QByteArray value = eq < 0 ? QByteArray("yes") : option.mid(eq + 1).toUtf8();
-        if (m_mpv->set_option_string(m_handle, name.constData(), value.constData()) < 0)
-            qWarning("media: libmpv rejected the option %s", name.constData());
+    m_madeHandle = handle;
+    QMetaObject::invokeMethod(this, &MpvCore::adoptPlayer, Qt::QueuedConnection);
+}
+
+void MpvCore::adoptPlayer()
+{
+    m_starter.join();
+    m_handle = std::exchange(m_madeHandle, nullptr);
+    m_failed = !m_handle;
+    if (m_handle) {
+        m_mpv = libMpv();
+        m_mpv->set_wakeup_callback(m_handle, &MpvCore::wakeUp, this);
+        for (const auto &call : m_waiting)
+            call();
     }
-    if (m_mpv->initialize(m_handle) < 0) {
-        qWarning("media: libmpv could not be initialised");
-        m_mpv->terminate_destroy(m_handle);
-        m_handle = nullptr;
-        return;
-    }
-    m_mpv->set_wakeup_callback(m_handle, &MpvCore::wakeUp, this);
+    m_waiting.clear();
+    Q_EMIT started(!m_failed);
 }
 
 MpvCore::~MpvCore()
 {
+    // A player still starting is waited for; one started but not yet taken
+    // over goes with it.
+    if (m_starter.joinable())
+        m_starter.join();
+    if (m_madeHandle)
+        libMpv()->terminate_destroy(m_madeHandle);
     if (!m_handle)
         return;
     // No wake-up may reach this object once it is gone; the player's
@@ -153,50 +184,57 @@ MpvCore::~MpvCore()
     m_mpv->terminate_destroy(m_handle);
 }
 
+void MpvCore::whenStarted(std::function<void()> call)
+{
+    if (m_handle)
+        call();
+    else if (!m_failed)
+        m_waiting.push_back(std::move(call));
+}
+
 void MpvCore::command(const QStringList &args, quint64 replyId)
 {
-    if (!m_handle)
-        return;
-    std::vector<QByteArray> utf8;
-    utf8.reserve(args.size());
-    for (const QString &arg : args)
-        utf8.push_back(arg.toUtf8());
-    std::vector<const char *> argv;
-    argv.reserve(utf8.size() + 1);
-    for (const QByteArray &arg : utf8)
-        argv.push_back(arg.constData());
-    argv.push_back(nullptr);
-    m_mpv->command_async(m_handle, replyId, argv.data());
+    whenStarted([this, args, replyId] {
+        std::vector<QByteArray> utf8;
+        utf8.reserve(args.size());
+        for (const QString &arg : args)
+            utf8.push_back(arg.toUtf8());
+        std::vector<const char *> argv;
+        argv.reserve(utf8.size() + 1);
+        for (const QByteArray &arg : utf8)
+            argv.push_back(arg.constData());
+        argv.push_back(nullptr);
+        m_mpv->command_async(m_handle, replyId, argv.data());
+    });
 }
 
 void MpvCore::setProperty(const char *name, const QVariant &value)
 {
-    if (!m_handle)
-        return;
-    switch (value.typeId()) {
-    case QMetaType::Bool: {
-        int flag = value.toBool() ? 1 : 0;
-        m_mpv->set_property_async(m_handle, 0, name, MPV_FORMAT_FLAG, &flag);
-        break;
-    }
-    case QMetaType::Double: {
-        double number = value.toDouble();
-        m_mpv->set_property_async(m_handle, 0, name, MPV_FORMAT_DOUBLE, &number);
-        break;
-    }
-    default: {
-        const QByteArray text = value.toString().toUtf8();
-        const char *data = text.constData();
-        m_mpv->set_property_async(m_handle, 0, name, MPV_FORMAT_STRING, &data);
-        break;
-    }
-    }
+    whenStarted([this, name, value] {
+        switch (value.typeId()) {
+        case QMetaType::Bool: {
+            int flag = value.toBool() ? 1 : 0;
+            m_mpv->set_property_async(m_handle, 0, name, MPV_FORMAT_FLAG, &flag);
+            break;
+        }
+        case QMetaType::Double: {
+            double number = value.toDouble();
+            m_mpv->set_property_async(m_handle, 0, name, MPV_FORMAT_DOUBLE, &number);
+            break;
+        }
+        default: {
+            const QByteArray text = value.toString().toUtf8();
+            const char *data = text.constData();
+            m_mpv->set_property_async(m_handle, 0, name, MPV_FORMAT_STRING, &data);
+            break;
+        }
+        }
+    });
 }
 
 void MpvCore::observe(const char *name, int format)
 {
-    if (m_handle)
-        m_mpv->observe_property(m_handle, 0, name, mpv_format(format));
+    whenStarted([this, name, format] { m_mpv->observe_property(m_handle, 0, name, mpv_format(format)); });
 }
 
 void MpvCore::wakeUp(void *self)

@@ -5,6 +5,9 @@
 #include <QStringList>
 #include <QVariant>
 #include <atomic>
+#include <functional>
+#include <thread>
+#include <vector>
 
 struct mpv_handle;
 struct mpv_event;
@@ -22,6 +25,12 @@ Q_DECLARE_LOGGING_CATEGORY(lcMedia)
 // Owns one libmpv player. Every call into the player is asynchronous, so no
 // method here waits for the player's thread; what the player reports comes
 // back as signals on the thread that created this object.
+//
+// libmpv and the two hundred libraries it brings take a tenth of a second
+// or more to open and start, so that happens on a thread of its own while
+// the program goes on building and showing its windows. Calls made in the
+// meantime wait, in order, and are carried out the moment the player has
+// started.
 class MpvCore : public QObject
 {
     Q_OBJECT
@@ -32,12 +41,15 @@ public:
     explicit MpvCore(const QStringList &options, QObject *parent = nullptr);
     ~MpvCore() override;
 
-    // False when libmpv refused to start; every call is then ignored.
-    bool isValid() const { return m_handle != nullptr; }
+    // False once libmpv could not be started; every call is then ignored.
+    // True while it is starting.
+    bool isValid() const { return !m_failed; }
+    // The player, null until it has started.
     mpv_handle *handle() const { return m_handle; }
 
     // Sends a command; `replyId` comes back in commandReplied().
     void command(const QStringList &args, quint64 replyId = 0);
+    // `name` is a literal: it is read again when the call has to wait.
     void setProperty(const char *name, const QVariant &value);
 
     // Watches a property; changes arrive through propertyChanged(). `format`
@@ -45,6 +57,9 @@ public:
     void observe(const char *name, int format);
 
 Q_SIGNALS:
+    // The player has started, and every call made before has been carried
+    // out; or (`ok` false) it could not be started.
+    void started(bool ok);
     void commandReplied(quint64 replyId, bool ok, qint64 playlistEntryId);
     void fileStarted(qint64 playlistEntryId);
     void fileLoaded();
@@ -56,12 +71,22 @@ Q_SIGNALS:
     void propertyChanged(const QByteArray &name, const QVariant &value);
 
 private:
+    // On the starting thread: opens libmpv and makes the player.
+    void startPlayer(const QStringList &options);
+    // Back on the object's thread: takes the player over.
+    void adoptPlayer();
+    // Runs `call` now, or once the player has started.
+    void whenStarted(std::function<void()> call);
     static void wakeUp(void *self);
     void drainEvents();
     void dispatch(const mpv_event &event);
 
-    const LibMpv *m_mpv; // none without a usable libmpv
+    const LibMpv *m_mpv = nullptr; // none until started
     mpv_handle *m_handle = nullptr;
+    bool m_failed = false;
+    std::vector<std::function<void()>> m_waiting; // calls made before the start
+    mpv_handle *m_madeHandle = nullptr; // written by the starting thread
+    std::thread m_starter;
     std::atomic<bool> m_drainQueued { false };
 };
 

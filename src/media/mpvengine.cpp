@@ -53,8 +53,14 @@ MpvEngine::MpvEngine(QWidget *viewParent, const MpvEngineOptions &options)
     connect(m_core.get(), &MpvCore::fileEnded, this, &MpvEngine::onFileEnded);
     connect(m_core.get(), &MpvCore::propertyChanged, this, &MpvEngine::onPropertyChanged);
     connect(m_midi.get(), &MidiRenderer::finished, this, &MpvEngine::onMidiRendered);
+    // An item asked for while the player was starting closes when it
+    // cannot start.
+    connect(m_core.get(), &MpvCore::started, this, [this](bool ok) {
+        if (!ok && m_phase == Phase::Loading)
+            closeItem();
+    });
     observeProperties();
-    buildView(viewParent, withVideo && m_core->isValid());
+    buildView(viewParent, withVideo);
 }
 
 MpvEngine::~MpvEngine()
@@ -75,7 +81,7 @@ void MpvEngine::buildView(QWidget *parent, bool withVideo)
     m_view->setFocusPolicy(Qt::ClickFocus);
 
     if (withVideo) {
-        auto *video = new MpvVideoWindow(m_core->handle());
+        auto *video = new MpvVideoWindow(*m_core);
         m_video = video;
         // libmpv fails an item whose video it cannot show, so video is only
         // selected while there is a render context. Taking the track off and
@@ -485,10 +491,7 @@ std::unique_ptr<MediaEngine> createMpvEngine(QWidget *viewParent, const MpvEngin
     // SKYVANTRIX_MPV_OPTIONS="ao=null" for a machine that must stay silent.
     MpvEngineOptions withExtra = options;
     withExtra.mpvOptions += qEnvironmentVariable("SKYVANTRIX_MPV_OPTIONS").split(u' ', Qt::SkipEmptyParts);
-    auto engine = std::make_unique<MpvEngine>(viewParent, withExtra);
-    if (!engine->isValid())
-        return nullptr;
-    return engine;
+    return std::make_unique<MpvEngine>(viewParent, withExtra);
 }
 
 } // namespace sky

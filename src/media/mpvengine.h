@@ -54,7 +54,8 @@ public:
     void open(const QString &address) override;
     QWidget *view() override { return m_view; }
 
-    // False when libmpv could not be started; nothing will play.
+    // False once libmpv could not be started; nothing will play. True while
+    // it is starting.
     bool isValid() const;
     // Length of the open item in seconds, 0 while unknown.
     double duration() const { return m_duration; }
@@ -123,8 +124,8 @@ private:
 
 // The engine the program uses; `viewParent` becomes the parent of view().
 // The libmpv options in the environment variable SKYVANTRIX_MPV_OPTIONS,
-// separated by spaces, come after those of `options`. Null when libmpv
-// cannot be started, so the caller can fall back.
+// separated by spaces, come after those of `options`. Without a usable
+// libmpv every item closes at once.
 std::unique_ptr<MediaEngine> createMpvEngine(QWidget *viewParent = nullptr, const MpvEngineOptions &options = {});
 
 } // namespace sky

@@ -13,10 +13,11 @@
 
 namespace sky {
 
-MpvVideoWindow::MpvVideoWindow(mpv_handle *mpv) : m_mpv(mpv)
+MpvVideoWindow::MpvVideoWindow(MpvCore &player) : m_player(player)
 {
     setSurfaceType(QSurface::OpenGLSurface);
     setFlags(Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
+    connect(&player, &MpvCore::started, this, &MpvVideoWindow::playerStarted);
 }
 
 MpvVideoWindow::~MpvVideoWindow()
@@ -50,13 +51,21 @@ bool MpvVideoWindow::event(QEvent *event)
 
 void MpvVideoWindow::prepare()
 {
-    if (!m_render)
-        createRenderContext();
+    m_prepareWanted = !m_render && !createRenderContext();
+}
+
+void MpvVideoWindow::playerStarted(bool ok)
+{
+    if (!ok || !(m_prepareWanted || isExposed()))
+        return;
+    m_prepareWanted = false;
+    if (createRenderContext())
+        requestRender();
 }
 
 bool MpvVideoWindow::createRenderContext()
 {
-    if (!m_mpv)
+    if (!m_player.handle())
         return false;
     if (!m_gl) {
         m_gl = std::make_unique<QOpenGLContext>();
@@ -78,7 +87,7 @@ bool MpvVideoWindow::createRenderContext()
         { MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl },
         { MPV_RENDER_PARAM_INVALID, nullptr },
     };
-    if (libMpv()->render_context_create(&m_render, m_mpv, params) < 0) {
+    if (libMpv()->render_context_create(&m_render, m_player.handle(), params) < 0) {
         qWarning("media: the video renderer could not be created");
         m_render = nullptr;
         return false;

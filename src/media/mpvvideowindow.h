@@ -6,10 +6,11 @@
 
 class QOffscreenSurface;
 class QOpenGLContext;
-struct mpv_handle;
 struct mpv_render_context;
 
 namespace sky {
+
+class MpvCore;
 
 // Draws the player's video through libmpv's OpenGL render API into a native
 // window of its own, embedded in the player's view. Being a window of its
@@ -28,16 +29,18 @@ namespace sky {
 // renderContextChanged() tells the owner, who keeps libmpv from opening
 // video until then. The render context is made when the window is first on
 // screen, or earlier by prepare(), so that libmpv can decode the first
-// frame while the window is still being shown.
+// frame while the window is still being shown; either waits until the
+// player has started.
 class MpvVideoWindow : public QWindow
 {
     Q_OBJECT
 
 public:
-    explicit MpvVideoWindow(mpv_handle *mpv);
+    explicit MpvVideoWindow(MpvCore &player);
     ~MpvVideoWindow() override;
 
-    // Makes the render context now if there is none yet.
+    // Makes the render context now if there is none yet, or as soon as the
+    // player has started.
     void prepare();
     // Whether the item has video; without, the window is black.
     void setShowsVideo(bool shows);
@@ -62,7 +65,10 @@ private:
     // Where the view's first video frame is; it is logged once on screen.
     enum class FirstFrame { Awaited, Drawn, Shown };
 
-    mpv_handle *m_mpv;
+    void playerStarted(bool ok);
+
+    MpvCore &m_player;
+    bool m_prepareWanted = false;
     std::unique_ptr<QOpenGLContext> m_gl;
     mpv_render_context *m_render = nullptr;
     std::atomic_bool m_renderQueued = false;

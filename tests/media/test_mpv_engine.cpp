@@ -58,6 +58,14 @@ private:
         QVERIFY2(fixtures::ffmpegMake(path(name), seconds, video, args), qPrintable(name));
     }
 
+    // Plays a short file to its end.
+    void playOnce()
+    {
+        auto engine = makeEngine(true);
+        engine->setFileName(path(QStringLiteral("short.wav")));
+        QTRY_VERIFY_WITH_TIMEOUT(engine->duration() > 0 && ended(*engine), kLoadTimeoutMs);
+    }
+
     QTemporaryDir m_dir;
 
 private Q_SLOTS:
@@ -323,7 +331,7 @@ private Q_SLOTS:
     void shutdownLeavesNoThreadBehind()
     {
         write(QStringLiteral("long.mid"), fixtures::midiBytes(600, 1.0));
-        makeEngine(false).reset(); // whatever the libraries start once stays
+        playOnce(); // whatever the libraries start once stays
         const int before = threadCount();
         {
             auto playing = makeEngine(false);
@@ -334,6 +342,23 @@ private Q_SLOTS:
             QVERIFY(threadCount() > before);
         }
         QTRY_VERIFY(threadCount() <= before);
+    }
+
+    void closesWhileThePlayerStarts()
+    {
+        // The player starts on a thread of its own once the event loop
+        // runs; an engine that goes before, while or just after that
+        // happens leaves no thread behind, and the next engine plays.
+        playOnce();
+        const int before = threadCount();
+        for (int turns = 0; turns < 4; ++turns) {
+            auto engine = makeEngine(true);
+            engine->setFileName(path(QStringLiteral("short.wav")));
+            for (int i = 0; i < turns; ++i)
+                QCoreApplication::processEvents();
+        }
+        QTRY_VERIFY(threadCount() <= before);
+        playOnce();
     }
 
     void startsUnderAnyNumericLocale()

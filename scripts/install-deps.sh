@@ -23,6 +23,8 @@ packages=(
   fonts-dejavu-core fonts-dejavu-extra fontconfig
   # headless display and screenshots
   xvfb xauth x11-apps imagemagick
+  # the start-up benchmark watches the screen through X's damage extension
+  libxcb-damage0-dev
   # desktop integration: icons drawn from their SVG, the installed entries
   # checked with the desktop's own validators, a private session bus for
   # the media-keys interface's tests

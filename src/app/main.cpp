@@ -37,17 +37,17 @@ int main(int argc, char *argv[])
 
     // Without a usable libmpv the window still works; nothing plays.
     sky::Program program(services, [](QWidget *parent) { return sky::createMpvEngine(parent); });
-    sky::installShutdownSignals([&program] {
-        program.closeMainWindow();
-        QApplication::quit();
-    });
+    sky::installShutdownSignals([&program] { program.requestShutdown(); });
     // Queued, so that a modal window it opens runs outside the socket's
     // own handling.
     QObject::connect(
         &instance, &sky::SingleInstance::handedOver, &instance,
         [&program](const QStringList &arguments) { program.handOver(arguments); }, Qt::QueuedConnection);
     program.start();
-    const int status = QApplication::exec();
+    const int status = program.shutdownRequested() ? 0 : QApplication::exec();
+    // A logout or Ctrl+C, under any modal window, ends here as a close of
+    // the main window does.
+    program.closeMainWindow();
     program.terminate();
     return status;
 }

@@ -113,7 +113,13 @@ void Program::start()
 {
     Form1 &main = form1();
     main.Load();
-    main.Show();
+    if (!m_shutdownRequested)
+        main.Show();
+}
+
+void Program::requestShutdown()
+{
+    m_shutdownRequested = true;
 }
 
 void Program::handOver(const QStringList &arguments)

@@ -45,9 +45,13 @@ public:
     frmBrowser &browser();
     frmSplash &splash();
 
-    // The start of the program: the main window is loaded and shown.
+    // The start of the program: the main window is loaded and shown, unless
+    // the program was asked to end while it loaded.
     void start();
-    // Closes the main window as the user does (a logout or Ctrl+C).
+    // A logout or Ctrl+C asks the program to end; it then closes the main
+    // window as the user does.
+    void requestShutdown();
+    bool shutdownRequested() const { return m_shutdownRequested; }
     void closeMainWindow();
     // The main window's termination, once, when the program ends.
     void terminate();
@@ -89,6 +93,7 @@ private:
     std::unique_ptr<frmBrowser> m_browser;
     std::unique_ptr<frmSplash> m_splash;
     bool m_terminated = false;
+    bool m_shutdownRequested = false;
 };
 
 } // namespace sky

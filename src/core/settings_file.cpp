@@ -107,12 +107,38 @@ SettingsRead parseSettings(const QByteArray &content, Module1 &m)
     return complete ? SettingsRead::Loaded : SettingsRead::Truncated;
 }
 
+QByteArray readLeadingLines(QIODevice &device, int count)
+{
+    constexpr qint64 kBlock = 4096;
+    QByteArray head;
+    int ends = 0;
+    bool afterCr = false;
+    while (ends < count) {
+        const QByteArray block = device.read(kBlock);
+        if (block.isEmpty())
+            break;
+        for (qsizetype i = 0; i < block.size(); ++i) {
+            const char c = block.at(i);
+            const bool lfOfCrLf = c == '\n' && afterCr;
+            afterCr = c == '\r';
+            if ((c == '\r' || c == '\n') && !lfOfCrLf && ++ends == count) {
+                head.append(block.constData(), i + 1);
+                return head;
+            }
+        }
+        head.append(block);
+    }
+    return head;
+}
+
 SettingsRead readSettingsFile(const QString &path, Module1 &module)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return SettingsRead::Missing;
-    return parseSettings(file.readAll(), module);
+    // Whatever follows the last line is never read: a file of any size
+    // costs no more than its first lines.
+    return parseSettings(readLeadingLines(file, kSettingsLineCount), module);
 }
 
 QByteArray settingsFileContent(const Module1 &m)

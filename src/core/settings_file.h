@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QIODevice;
+
 namespace sky {
 
 struct Module1;
@@ -29,6 +31,11 @@ QByteArray settingsFileContent(const Module1 &module);
 // Lines ended by CR LF, a lone LF or a lone CR; a last line without an end
 // counts too.
 QStringList splitTextLines(const QByteArray &content);
+
+// The bytes of the first `count` such lines of the device (the LF of the
+// last one's CR LF may be left out); the device is read at most one block of
+// 4 KiB past them, never to its end.
+QByteArray readLeadingLines(QIODevice &device, int count);
 
 // Where "save.ata" lives: beside the executable, or in the per-user data
 // folder when the executable's folder is not writable.

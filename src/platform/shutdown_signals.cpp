@@ -11,7 +11,7 @@ namespace sky {
 
 namespace {
 
-int g_signalPipe[2] = {-1, -1};
+int g_signalPipe[2] = { -1, -1 };
 
 void onPosixSignal(int)
 {
@@ -31,6 +31,10 @@ void installShutdownSignals(std::function<void()> onSignal)
         char byte = 0;
         [[maybe_unused]] const auto read = ::read(g_signalPipe[1], &byte, 1);
         onSignal();
+        // Every running event loop ends, a modal box's too, and any started
+        // from here on returns at once, so the program unwinds to where it
+        // closes.
+        QCoreApplication::exit(0);
     });
     struct sigaction action = {};
     action.sa_handler = onPosixSignal;

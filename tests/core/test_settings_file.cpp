@@ -4,6 +4,7 @@
 #include "platform/file_saving.h"
 #include "test_rig.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QtTest>
 
@@ -35,6 +36,7 @@ private Q_SLOTS:
     void roundTripIsByteForByte();
     void numbersAndTexts();
     void shortAndEmptyFiles();
+    void readingStopsAfterTheLastLine();
     void atomicSaveAndLocation();
 };
 
@@ -141,6 +143,37 @@ void TestSettingsFile::shortAndEmptyFiles()
 
     Module1 untouched;
     QCOMPARE(readSettingsFile(u"/no/such/save.ata"_s, untouched), SettingsRead::Missing);
+}
+
+void TestSettingsFile::readingStopsAfterTheLastLine()
+{
+    // A first line that puts its CR LF across the reader's 4 KiB blocks,
+    // lines ended by a lone CR and a lone LF, then far more than the file
+    // holds.
+    QStringList expected{QString(4095, u'x')};
+    for (int i = 1; i < kSettingsLineCount; ++i)
+        expected << u"line %1"_s.arg(i);
+    QByteArray content = fileOf(expected.mid(0, 10)) + expected.at(10).toUtf8() + '\r' + expected.at(11).toUtf8()
+        + '\n' + fileOf(expected.mid(12));
+    const qsizetype fileEnd = content.size();
+    content += QByteArray("more\r\n").repeated(200000);
+
+    QBuffer device(&content);
+    QVERIFY(device.open(QIODevice::ReadOnly));
+    const QByteArray head = readLeadingLines(device, kSettingsLineCount);
+    QCOMPARE(splitTextLines(head), expected);
+    QVERIFY(head.size() <= fileEnd);
+    QVERIFY(device.pos() <= fileEnd + 4096);
+
+    // The settings file itself: everything after its last line is ignored.
+    test::TestRig rig;
+    Module1 m;
+    m.SkinName[79] = u"last"_s;
+    m.ShowTipsAtStartup = 1;
+    rig.writeAppFile(u"save.ata"_s, settingsFileContent(m) + QByteArray("not a setting\r\n").repeated(1000));
+    Module1 read;
+    QCOMPARE(readSettingsFile(rig.appPath(u"save.ata"_s), read), SettingsRead::Loaded);
+    QCOMPARE(settingsFileContent(read), settingsFileContent(m));
 }
 
 void TestSettingsFile::atomicSaveAndLocation()

@@ -13,6 +13,12 @@ namespace {
 
 constexpr int kEnter = 13;
 
+// The text the prompt accepts. Every key lands at both ends of the box, and
+// the comparison sees the text from before the key with the key added: typing
+// the password the hint names, "quorb", key by key into the empty box makes
+// the fifth comparison see exactly this.
+const QString kAccessValue = QStringLiteral("rouqquorb");
+
 QString hintText()
 {
     return QString(9, QLatin1Char(' ')) + QStringLiteral("Password is quorb") + QString(68, QLatin1Char(' '))
@@ -62,7 +68,7 @@ void Form4::Text1_KeyPress(int &keyAscii)
     // The key is added here, and again by the text box where the caret now
     // stands: at the start of the text.
     Text1.setText(Text1.Text() + QChar(keyAscii));
-    if (Text1.Text() == kAccessPassword) {
+    if (Text1.Text() == kAccessValue) {
         Hide();
         m_program.form5().Show(true);
         Unload();

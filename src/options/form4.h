@@ -29,7 +29,4 @@ private:
     Program &m_program;
 };
 
-// The password the prompt accepts: the one its hint names.
-inline const QString kAccessPassword = QStringLiteral("quorb");
-
 } // namespace sky

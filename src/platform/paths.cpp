@@ -42,6 +42,8 @@ QString PathRules::entryAddress(const QString &folder, const QString &name) cons
 
 QString PathRules::bareName(const QString &path) const
 {
+    if (isCdTrackAddress(path))
+        return path;
     const qsizetype at = path.lastIndexOf(m_separator);
     return at < 0 ? path : path.mid(at + 1);
 }
@@ -63,9 +65,20 @@ bool isCdTrackName(const QString &name)
     return rightChars(name, 3) == QStringLiteral("cda");
 }
 
+namespace {
+
+const QString kCdTrackScheme = QStringLiteral("wmpcd://");
+
+} // namespace
+
 QString cdTrackAddress(const QString &name)
 {
-    return QStringLiteral("wmpcd://0/") + rightChars(name, 6).left(2);
+    return kCdTrackScheme + QStringLiteral("0/") + rightChars(name, 6).left(2);
+}
+
+bool isCdTrackAddress(const QString &address)
+{
+    return address.startsWith(kCdTrackScheme, Qt::CaseInsensitive);
 }
 
 } // namespace sky

@@ -31,7 +31,8 @@ public:
     QString entryAddress(const QString &folder, const QString &name) const;
 
     // The characters after the last separator, collected from the end
-    // (the whole text when there is no separator).
+    // (the whole text when there is no separator). A CD-track address names
+    // no folder: its name is the whole address.
     QString bareName(const QString &path) const;
 
     // What stands in front of a path that starts at the root of the drive
@@ -54,5 +55,8 @@ bool isCdTrackName(const QString &name);
 
 // "wmpcd://0/" and the first two of the last six characters of name.
 QString cdTrackAddress(const QString &name);
+
+// True for an address that plays a track of an audio CD ("wmpcd://0/05").
+bool isCdTrackAddress(const QString &address);
 
 } // namespace sky

@@ -6,9 +6,7 @@ namespace sky {
 
 QString shownName(const QString &source, qsizetype lineLength, const PathRules &paths)
 {
-    const qsizetype at = source.lastIndexOf(paths.separator());
-    const qsizetype available = at < 0 ? source.size() : source.size() - at - 1;
-    return source.right(std::min(available, lineLength + 1));
+    return rightChars(paths.bareName(source), lineLength + 1);
 }
 
 ParsedPlaylist parsePlaylist(const QByteArray &content, PlaylistRules rules, const QString &drivePrefix,

@@ -27,8 +27,8 @@ struct ParsedPlaylist
     bool overLimit = false;
 };
 
-// The name shown for an entry: the part of source after its last separator,
-// but never more than its last lineLength + 1 characters.
+// The name shown for an entry: the bare name of source, but never more than
+// its last lineLength + 1 characters.
 QString shownName(const QString &source, qsizetype lineLength, const PathRules &paths);
 
 // A line that begins with a separator names a file on the drive of the

@@ -201,3 +201,10 @@ void TestMainTimer::namesAndCount()
 
 QTEST_MAIN(TestMainTimer)
 #include "test_main_timer.moc"
+    // A CD track is shown by its whole address.
+    endAndTick();
+    main->Timer1_Timer();
+    QCOMPARE(rig->media->assigned.constLast(), u"wmpcd://0/05"_s);
+    QCOMPARE(main->Label3.Caption(), u"wmpcd://0/05"_s);
+    QCOMPARE(main->Label4.Caption(), u"wmpcd://0/05"_s);
+    QCOMPARE(m->CurrentFileName, u"wmpcd://0/05"_s);

@@ -64,7 +64,7 @@ void TestPlaylistFiles::saveAndLoadRoundTrip()
     main->Command18_Click();
     QCOMPARE(m->PlaylistCount, 3);
     QCOMPARE(m->PlaylistPath[0], addresses[0]);
-    QCOMPARE(rig->playlistLines(), QStringList({u"Tränen ♫.mp3"_s, u"05"_s, u"b.wav"_s}));
+    QCOMPARE(rig->playlistLines(), QStringList({u"Tränen ♫.mp3"_s, u"wmpcd://0/05"_s, u"b.wav"_s}));
     QCOMPARE(m->PlaylistIndex, short(2)); // loading leaves the play order alone
 
     // Saving over an existing file replaces it whole.

@@ -54,6 +54,9 @@ void TestPlaylistFormat::readingRules()
     QCOMPARE(fromPla.entries.size(), std::size_t(6));
     QCOMPARE(fromPla.entries[0].name, u"#EXTM3U"_s);
     QCOMPARE(fromPla.entries[4].name, u"b.mp3"_s);
+    // Under either convention a CD track keeps its whole address as its name.
+    const ParsedPlaylist cd = parsePlaylist("wmpcd://0/05\r\n", PlaylistRules::M3u, QString(), PathRules::native(), 50);
+    QCOMPARE(cd.entries.at(0).name, u"wmpcd://0/05"_s);
 }
 
 void TestPlaylistFormat::limitAndRoundTrip()

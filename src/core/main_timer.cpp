@@ -79,13 +79,14 @@ bool Form1::advancePlaylist()
         Command5.setVisible(true);
     Command1.setEnabled(false);
 
+    PlaylistDraw draw = workOutPlaylistDraw();
     bool started = false;
     if (m.PlaylistRestart == 1 || Check1.Value() == 1) {
         m.PlaylistRestart = 0;
         if (itemHasEnded()) {
             const int i = m.PlaylistIndex;
             if (entryPath(m, i).isEmpty()) {
-                if (i >= usedPlaylistLength(m))
+                if (i >= draw.used)
                     m.PlaylistIndex = 0;
             } else if (Check3.Value() != 1) {
                 playEntry(i);
@@ -93,13 +94,13 @@ bool Form1::advancePlaylist()
                 m.PlaylistIndex = static_cast<short>(i + 1);
                 started = true;
             } else {
-                started = shuffleStep(true);
+                started = shuffleStep(true, draw);
             }
         }
     }
     // One tick starts one item at most: the in-order block waits for the
     // next tick when the block above has just started one.
-    if (!started && Check1.Value() == 0 && m.PlaylistIndex < usedPlaylistLength(m) && itemHasEnded()
+    if (!started && Check1.Value() == 0 && m.PlaylistIndex < draw.used && itemHasEnded()
         && !entryPath(m, m.PlaylistIndex).isEmpty()) {
         if (Check3.Value() != 1) {
             playEntry(m.PlaylistIndex);
@@ -107,21 +108,25 @@ bool Form1::advancePlaylist()
             m.PlaylistIndex = static_cast<short>(m.PlaylistIndex + 1);
             started = true;
         } else {
-            started = shuffleStep(false);
+            draw = workOutPlaylistDraw();
+            started = shuffleStep(false, draw);
         }
     }
     return started;
 }
 
-bool Form1::shuffleStep(bool withReset)
+Form1::PlaylistDraw Form1::workOutPlaylistDraw()
 {
-    const int n = usedPlaylistLength(m);
-    const int f = firstFreeShuffleSlot(m.ShuffleOrder);
-    services().random.reseedFromClock();
-    const int d = static_cast<int>(2 * services().random.next());
-    const int k = static_cast<int>(n * services().random.next());
+    RandomSource &random = services().random;
+    random.reseedFromClock();
+    return {usedPlaylistLength(m), firstFreeShuffleSlot(m.ShuffleOrder), static_cast<int>(2 * random.next())};
+}
+
+bool Form1::shuffleStep(bool withReset, const PlaylistDraw &draw)
+{
+    const int k = static_cast<int>(draw.used * services().random.next());
     m.ShufflePicked = true;
-    if (f >= n) {
+    if (draw.freeSlot >= draw.used) {
         // Every entry has been played in this cycle.
         m.ShufflePicked = false;
         if (withReset) {
@@ -131,7 +136,7 @@ bool Form1::shuffleStep(bool withReset)
         }
         return false;
     }
-    const std::optional<int> pick = pickShuffleEntry(m.ShuffleOrder, n, f, d, k);
+    const std::optional<int> pick = pickShuffleEntry(m.ShuffleOrder, draw.used, draw.freeSlot, draw.direction, k);
     if (!pick)
         return false;
     m.LastShufflePick = *pick;

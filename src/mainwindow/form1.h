@@ -135,7 +135,17 @@ private:
     // The playlist part of the main timer's tick; true when it started an
     // item.
     bool advancePlaylist();
-    bool shuffleStep(bool withReset);
+    // What a playlist tick works out afresh: the used length of the list,
+    // the first free shuffle slot, and the shuffle's search direction, drawn
+    // after reseeding the random numbers.
+    struct PlaylistDraw
+    {
+        int used;
+        int freeSlot;
+        int direction;
+    };
+    PlaylistDraw workOutPlaylistDraw();
+    bool shuffleStep(bool withReset, const PlaylistDraw &draw);
     bool itemHasEnded();
     void runEffects();
     void cycleColours(int level);

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void oneItemPerTick();
     void shuffleWithoutRepeatPlaysEachOnce();
     void shuffleWithRepeatStartsNewCycles();
+    void everyPlaylistTickDrawsTheDirection();
     void namesAndCount();
 
 private:
@@ -180,6 +181,54 @@ void TestMainTimer::shuffleWithRepeatStartsNewCycles()
     QCOMPARE(std::set<QString>(second.begin(), second.end()).size(), std::size_t(4));
 }
 
+void TestMainTimer::everyPlaylistTickDrawsTheDirection()
+{
+    // Each tick of the playlist reseeds and draws a direction, even when
+    // it plays nothing; the in-order block's shuffle pick reseeds and draws
+    // one again before it draws the entry. An engine that ends every item at
+    // once keeps the colour effects from drawing.
+    rig->media->stateAfterAssign = MediaEngine::Stopped;
+    rig->loadPlaylist(kFour);
+    main->Check2.setValue(1);
+    main->Check3.setValue(1); // leaves a restart pending
+    auto &random = rig->random;
+    const auto tick = [&](std::initializer_list<double> draws) {
+        random.values.assign(draws);
+        random.reseeds = 0;
+        main->Timer1_Timer();
+        QVERIFY(random.values.empty());
+    };
+    // The restart block: direction, then entry 1 of 4.
+    tick({ 0.9, 0.3 });
+    QCOMPARE(random.reseeds, 1);
+    // The in-order block: direction, direction again (forwards), entry 1,
+    // played already, so entry 2.
+    tick({ 0.1, 0.9, 0.3 });
+    QCOMPARE(random.reseeds, 2);
+    // A paused item: the direction alone.
+    rig->media->state = MediaEngine::Paused;
+    tick({ 0.6 });
+    QCOMPARE(random.reseeds, 1);
+    rig->media->state = MediaEngine::Stopped;
+    // Backwards from entry 2: entry 0.
+    tick({ 0.2, 0.2, 0.55 });
+    // Forwards from entry 0: entry 3.
+    tick({ 0.5, 0.7, 0.1 });
+    QCOMPARE(rig->media->assigned, QStringList({ kFour[1], kFour[2], kFour[0], kFour[3] }));
+    // Every entry played: the direction is still drawn twice, then the
+    // entry.
+    tick({ 0.5, 0.5, 0.5 });
+    QCOMPARE(rig->media->assigned.size(), 4);
+
+    // Playing in order draws the direction on every tick too. The first
+    // tick after shuffle is turned off finds the list ended, goes back to
+    // its start and plays it in order.
+    main->Check3.setValue(0);
+    tick({ 0.5 });
+    tick({ 0.5 });
+    QCOMPARE(rig->media->assigned.mid(4), kFour.mid(0, 2));
+}
+
 void TestMainTimer::namesAndCount()
 {
     rig->loadPlaylist({u"/music/Tränen.mp3"_s, u"wmpcd://0/05"_s});
@@ -190,6 +239,13 @@ void TestMainTimer::namesAndCount()
     QCOMPARE(main->Label3.Caption(), u"Tränen.mp3"_s);
     QCOMPARE(main->Label4.Caption(), u"Tränen.mp3"_s);
     QCOMPARE(m->CurrentFileName, u"Tränen.mp3"_s);
+    // A CD track is shown by its whole address.
+    endAndTick();
+    main->Timer1_Timer();
+    QCOMPARE(rig->media->assigned.constLast(), u"wmpcd://0/05"_s);
+    QCOMPARE(main->Label3.Caption(), u"wmpcd://0/05"_s);
+    QCOMPARE(main->Label4.Caption(), u"wmpcd://0/05"_s);
+    QCOMPARE(m->CurrentFileName, u"wmpcd://0/05"_s);
     // With the picture viewer on, the names stay empty while playing.
     main->Check4.setValue(1);
     main->Timer1_Timer();
@@ -201,10 +257,3 @@ void TestMainTimer::namesAndCount()
 
 QTEST_MAIN(TestMainTimer)
 #include "test_main_timer.moc"
-    // A CD track is shown by its whole address.
-    endAndTick();
-    main->Timer1_Timer();
-    QCOMPARE(rig->media->assigned.constLast(), u"wmpcd://0/05"_s);
-    QCOMPARE(main->Label3.Caption(), u"wmpcd://0/05"_s);
-    QCOMPARE(main->Label4.Caption(), u"wmpcd://0/05"_s);
-    QCOMPARE(m->CurrentFileName, u"wmpcd://0/05"_s);

@@ -14,7 +14,9 @@ inline constexpr int kMaxSkins = 80;
 inline constexpr int kFreeShuffleSlot = 100;
 
 // The state that the player's windows share, with the start value of every
-// variable. The program owns one and passes it by reference; assigning a
+// variable. A number-or-text value read from the settings file counts as its
+// start value when it does not fit the type it is used as: a 16-bit integer
+// unless its range is given. The program owns one and passes it by reference; assigning a
 // fresh Module1 gives every variable its start value.
 struct Module1
 {
@@ -23,7 +25,7 @@ struct Module1
     // Options.
     NumberOrText ScrollTitle = 1;
     NumberOrText ThemeOption = 0;
-    NumberOrText VideoDisplaySize = 4;
+    NumberOrText VideoDisplaySize{4, kInt32Range};
     QString FixedButtonColour = QStringLiteral("9869050"); // red 250, green 150, blue 150
     NumberOrText TimeInTitle = 1;
     NumberOrText StopColourChange = 0;
@@ -33,17 +35,17 @@ struct Module1
     // Skins.
     std::array<QString, kMaxSkins + 1> SkinPath;
     std::array<QString, kMaxSkins + 1> SkinName;
-    NumberOrText SkinCount = 0;
+    NumberOrText SkinCount{0, {0, kMaxSkins}};
     NumberOrText SkinIndex = 0;
     NumberOrText AutoSkinChange = 0;
     short RandomSkin = 0;
     NumberOrText SkinIntervalChoice = 1;
-    NumberOrText SkinInterval = 300;
-    NumberOrText SkinTick = 0;
+    NumberOrText SkinInterval{300, kInt32Range};
+    NumberOrText SkinTick{0, kInt32Range};
     short SkinFitMode = 1;
     NumberOrText SkinDisplayMode; // empty until chosen
     short SkinSlotsUsed = 0;
-    double SkinListColour = 13172660; // red 180, green 255, blue 200
+    double SkinListColour = 13172660; // red 180, green 255, blue 200; a 32-bit colour value
     short AnimatePreview = 0;
 
     // Playback and playlist.

@@ -16,6 +16,17 @@ std::optional<double> parseSettingsNumber(const QString &text)
     return value;
 }
 
+std::optional<double> parseSettingsNumber(const QString &text, NumberRange range)
+{
+    const std::optional<double> value = parseSettingsNumber(text);
+    if (!value)
+        return std::nullopt;
+    const double whole = std::nearbyint(*value);
+    if (whole < range.lowest || whole > range.highest)
+        return std::nullopt;
+    return value;
+}
+
 QString formatSettingsNumber(double value)
 {
     const QString digits = QString::number(std::fabs(value), 'g', 15);
@@ -26,7 +37,7 @@ void NumberOrText::loadText(const QString &line)
 {
     m_text = line;
     m_set = true;
-    m_value = parseSettingsNumber(line).value_or(m_start);
+    m_value = parseSettingsNumber(line, m_range).value_or(m_start);
 }
 
 QString NumberOrText::settingsLine() const

@@ -8,7 +8,6 @@
 #include <QFileInfo>
 
 #include <cmath>
-#include <limits>
 
 namespace sky {
 
@@ -20,13 +19,8 @@ const QString kCrLf = QStringLiteral("\r\n");
 // is no number or lies out of range keeps the start value.
 short toInt16(const QString &line, short startValue)
 {
-    const std::optional<double> number = parseSettingsNumber(line);
-    if (!number)
-        return startValue;
-    const double rounded = std::nearbyint(*number);
-    if (rounded < std::numeric_limits<short>::min() || rounded > std::numeric_limits<short>::max())
-        return startValue;
-    return static_cast<short>(rounded);
+    const std::optional<double> number = parseSettingsNumber(line, kInt16Range);
+    return number ? static_cast<short>(std::nearbyint(*number)) : startValue;
 }
 
 class LineReader
@@ -94,7 +88,7 @@ SettingsRead parseSettings(const QByteArray &content, Module1 &m)
         && int16(m.AnimatePreview, start.AnimatePreview) && text(m.AutoSkinChange)
         && int16(m.RandomSkin, start.RandomSkin) && text(m.SkinIntervalChoice);
     if (complete && (complete = reader.next(line)))
-        m.SkinListColour = parseSettingsNumber(line).value_or(start.SkinListColour);
+        m.SkinListColour = parseSettingsNumber(line, kInt32Range).value_or(start.SkinListColour);
     complete = complete && int16(m.SkinFitMode, start.SkinFitMode) && text(m.SkinInterval) && text(m.SkinTick)
         && text(m.SkinDisplayMode) && text(m.SkinIndex) && text(m.SkinCount) && text(m.SaveSettings);
     for (int i = 0; complete && i < kMaxSkins; ++i)

@@ -71,7 +71,10 @@ void Form2::List1_KeyPress(int &keyAscii)
     removeSlot(m.SkinPath, k, kMaxSkins);
     removeSlot(m.SkinName, k, kMaxSkins);
     List1.RemoveItem(k);
-    m.SkinCount = m.SkinCount - 1;
+    // A list filled from a hand-edited settings file may hold more entries
+    // than its count.
+    if (m.SkinCount > 0)
+        m.SkinCount = m.SkinCount - 1;
     if (List1.ListCount() == k)
         List1.setListIndex(k - 1);
     else

@@ -104,6 +104,9 @@ void TestSettingsFile::numbersAndTexts()
     edited[10] = u"red"_s;     // colour that is no number: start value
     edited[11] = u" 3.5"_s;
     edited[17] = u"-1"_s;
+    edited[0] = u"1e300"_s;       // numbers beyond their type: start values,
+    edited[2] = u"99999999999"_s; // written back as they were read
+    edited[16] = u"-1"_s;         // a skin count below zero
     edited.append(u"line 180 is ignored"_s);
     Module1 m;
     QCOMPARE(parseSettings(fileOf(edited), m), SettingsRead::Loaded);
@@ -112,6 +115,11 @@ void TestSettingsFile::numbersAndTexts()
     QCOMPARE(m.SkinListColour, 13172660.0);
     QCOMPARE(m.SkinFitMode, short(4));
     QCOMPARE(m.SaveSettings.value(), -1.0);
+    QCOMPARE(m.ScrollTitle.value(), 1.0);
+    QCOMPARE(m.VideoDisplaySize.value(), 4.0);
+    QCOMPARE(m.SkinCount.value(), 0.0);
+    QCOMPARE(lines(settingsFileContent(m)).mid(0, 3), QStringList({u"1e300"_s, u" 0"_s, u"99999999999"_s}));
+    QCOMPARE(lines(settingsFileContent(m)).at(16), u"-1"_s);
     QCOMPARE(lines(settingsFileContent(m)).at(6), u" 2"_s);
 
     // Lines ended by a lone line feed read the same.

@@ -19,6 +19,7 @@ private Q_SLOTS:
     void passwordPromptEchoesAndAccepts();
     void optionsFillThemselvesFromTheSettings();
     void clicksWriteTheSettings();
+    void handEditedNumbersOutOfRange();
 
 private:
     QStringList settingsLines();
@@ -130,6 +131,28 @@ void TestOptions::clicksWriteTheSettings()
     // The exit that follows empties it.
     rig->program->terminate();
     QCOMPARE(rig->readAppFile(u"save.ata"_s), QByteArray());
+}
+
+void TestOptions::handEditedNumbersOutOfRange()
+{
+    for (const QString &number : {u"1e300"_s, u"-1e300"_s, u"99999999999"_s}) {
+        rig = std::make_unique<test::TestRig>();
+        // Scroll title, display size, time in title, fixed colour, saving.
+        const QByteArray edited =
+            test::TestRig::editedSettings({{1, number}, {3, number}, {5, number}, {6, number}, {18, number}});
+        rig->startMainWindow(edited);
+        Form5 &options = rig->program->form5();
+        options.Show(true);
+        QCOMPARE(options.Check5.Value(), 0);
+        QCOMPARE(options.Check2.Value(), 1);
+        QCOMPARE(options.Check1.Value(), 0);
+        QCOMPARE(options.Check4.Value(), 1);
+        QCOMPARE(options.Check3.Value(), 0);
+        QVERIFY(!options.Frame2.Visible());
+        QVERIFY(rig->messageBox.shown.isEmpty());
+        // Opening with saving off wrote nothing.
+        QCOMPARE(rig->readAppFile(u"save.ata"_s), edited);
+    }
 }
 
 QTEST_MAIN(TestOptions)

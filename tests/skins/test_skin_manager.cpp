@@ -21,6 +21,8 @@ private Q_SLOTS:
     void loadTakesTheSharedState();
     void addAllStopsAtEighty();
     void removingAndClearing();
+    void handEditedCountsStayWithinTheList();
+    void handEditedNumbersOutOfRange();
     void applyingAPicture();
     void previewGrowsBack();
     void slideshowCountAndBlink();
@@ -155,6 +157,64 @@ void TestSkinManager::removingAndClearing()
     skins->Unload();
     skins->Show();
     QCOMPARE(skins->List1.ListCount(), 0);
+}
+
+void TestSkinManager::handEditedCountsStayWithinTheList()
+{
+    const QString folder = makePictures(u"two"_s, 2);
+    const QString kept = QDir(folder).filePath(u"pic000.jpg"_s);
+    // A count below zero, beyond the list's limit, beyond any integer, and
+    // one of zero beside a listed entry.
+    for (const QString &count : {u"-1"_s, u"81"_s, u"1e300"_s, u"99999999999"_s, u" 0"_s}) {
+        rig = std::make_unique<test::TestRig>();
+        rig->startMainWindow(test::TestRig::editedSettings({{17, count}, {19, kept}, {99, u"pic000.jpg"_s}}));
+        skins = &rig->program->form2();
+        m = &rig->program->module();
+        QCOMPARE(m->SkinCount.value(), 0.0);
+        rig->program->showSkinManager();
+        QCOMPARE(skins->List1.ListCount(), 1);
+        skins->List1.setListIndex(0);
+        int escape = 27;
+        skins->List1_KeyPress(escape);
+        QCOMPARE(skins->List1.ListCount(), 0);
+        QCOMPARE(m->SkinCount.value(), 0.0);
+        skins->List1_KeyPress(escape); // nothing left to remove
+        QCOMPARE(m->SkinCount.value(), 0.0);
+
+        skins->Dir1.setPath(folder);
+        skins->File1.setListIndex(1);
+        skins->Command3_Click();
+        QCOMPARE(m->SkinCount.value(), 1.0);
+        QCOMPARE(m->SkinPath[0], QDir(folder).filePath(u"pic001.jpg"_s));
+        QCOMPARE(skins->List1.ListCount(), 1);
+        QVERIFY(rig->messageBox.shown.isEmpty());
+    }
+}
+
+void TestSkinManager::handEditedNumbersOutOfRange()
+{
+    for (const QString &number : {u"1e300"_s, u"-1e300"_s, u"99999999999"_s}) {
+        rig = std::make_unique<test::TestRig>();
+        // Automatic change, interval choice, list colour, the interval, the
+        // display mode and the next skin.
+        const QByteArray edited = test::TestRig::editedSettings(
+            {{8, number}, {10, number}, {11, number}, {13, number}, {15, number}, {16, number}, {18, u" 1"_s}});
+        rig->startMainWindow(edited);
+        skins = &rig->program->form2();
+        QVERIFY(rig->messageBox.shown.isEmpty());
+        rig->program->showSkinManager();
+        QCOMPARE(skins->Check2.Value(), 0);
+        QCOMPARE(skins->Combo1.ListIndex(), 1);
+        QCOMPARE(skins->List1.BackColor(), 13172660L);
+        rig->program->hideAndUnloadSkinManager();
+
+        // The numbers that did not fit go back to the file as they were read.
+        rig->program->terminate();
+        const QList<QByteArray> written = rig->readAppFile(u"save.ata"_s).split('\n');
+        QCOMPARE(written.at(7), number.toUtf8() + '\r');
+        QCOMPARE(written.at(10), QByteArray(" 13172660\r"));
+        QCOMPARE(written.at(15), number.toUtf8() + '\r');
+    }
 }
 
 void TestSkinManager::applyingAPicture()

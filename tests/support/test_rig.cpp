@@ -1,5 +1,7 @@
 #include "test_rig.h"
 
+#include "core/settings_file.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -18,9 +20,9 @@ TestRig::TestRig()
 
 TestRig::~TestRig() = default;
 
-Form1 &TestRig::startMainWindow()
+Form1 &TestRig::startMainWindow(const QByteArray &settings)
 {
-    writeAppFile(QStringLiteral("save.ata"), QByteArray());
+    writeAppFile(QStringLiteral("save.ata"), settings);
     Form1 &main = program->form1();
     main.Load();
     return main;
@@ -43,6 +45,15 @@ QStringList TestRig::playlistLines()
     for (int i = 0; i < list.ListCount(); ++i)
         lines.append(list.List(i));
     return lines;
+}
+
+QByteArray TestRig::editedSettings(const QMap<int, QString> &lines)
+{
+    QByteArray content = settingsFileContent(Module1());
+    QList<QByteArray> all = content.split('\n');
+    for (auto line = lines.begin(); line != lines.end(); ++line)
+        all[line.key() - 1] = line.value().toUtf8() + '\r';
+    return all.join('\n');
 }
 
 void TestRig::createFiles(const QString &folder, const QStringList &names)

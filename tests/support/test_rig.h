@@ -4,6 +4,7 @@
 #include "mainwindow/form1.h"
 #include "fakes.h"
 
+#include <QMap>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -18,11 +19,14 @@ public:
     TestRig();
     ~TestRig();
 
-    // Loads the main window over an empty settings file.
-    Form1 &startMainWindow();
+    // Loads the main window over a settings file with this content.
+    Form1 &startMainWindow(const QByteArray &settings = {});
     // Fills the playlist through its Load button.
     void loadPlaylist(const QStringList &addresses);
     QStringList playlistLines();
+    // A settings file of start values with some lines, numbered from 1,
+    // edited by hand.
+    static QByteArray editedSettings(const QMap<int, QString> &lines);
     // Creates empty files in a folder.
     static void createFiles(const QString &folder, const QStringList &names);
 

@@ -219,7 +219,9 @@ bool writeFullScreenSettings(const QString &path)
 {
     sky::Module1 settings;
     settings.VideoDisplaySize = 3;
-    return sky::writeSettingsFile(path, settings);
+    const QByteArray content = sky::settingsFileContent(settings);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.flush();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "platform/runtime_error.h"
 #include "platform/units.h"
 
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 #include <QWidget>
@@ -11,6 +12,11 @@ namespace sky {
 
 Picture Picture::load(const QString &path, QSize fitWithin)
 {
+    // A name of no file fails at once: asking the reader would first load
+    // every image plug-in, which the skin manager's load at start-up, with
+    // no skin chosen yet, does not need.
+    if (!QFileInfo(path).isFile())
+        throw RuntimeError(QStringLiteral("Invalid picture: ") + path);
     QImageReader reader(path);
     reader.setAutoTransform(true);
     const QSize size = reader.size();

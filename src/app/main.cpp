@@ -11,6 +11,10 @@
 
 int main(int argc, char *argv[])
 {
+    // The player has a look of its own (its style, font and skins); the
+    // desktop's palette, fonts and icon theme are left out, which also
+    // spares start-up reading the icon theme for the few standard icons.
+    QApplication::setDesktopSettingsAware(false);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("SKYVANTRIX"));
     QApplication::setApplicationName(sky::kAppTitle);

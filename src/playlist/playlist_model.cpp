@@ -34,6 +34,8 @@ bool Form1::addSelectedFile()
 
 void Form1::Command6_Click()
 {
+    if (File1.FileName().isEmpty())
+        return;
     if (addSelectedFile())
         m.PlaylistName[static_cast<std::size_t>(m.PlaylistCount)] = QString();
 }

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void init();
     void addingStopsAtFifty();
     void clearThenAdd();
+    void addingNothingChangesNothing();
     void shuffleSwitchResumesInOrder();
     void doubleClickAndEnterPlay();
     void escapeRemovesTheSelectedEntry();
@@ -82,6 +83,23 @@ void TestPlaylistEditing::clearThenAdd()
     QCOMPARE(rig->playlistLines(), QStringList({u"Track07.cda"_s}));
     main->Command9_Click();
     QCOMPARE(rig->playlistLines(), QStringList({u"Track07.cda"_s, u"a.mp3"_s, u"b.wav"_s, u"Track07.cda"_s}));
+}
+
+void TestPlaylistEditing::addingNothingChangesNothing()
+{
+    // Cleared, the list keeps the names of its former entries until new ones
+    // take their slots; "Add to Play&List" in an empty folder adds nothing
+    // and writes nothing.
+    rig->loadPlaylist(entries(3));
+    main->Command7_Click();
+    QTemporaryDir empty;
+    main->File1.setPath(empty.path());
+    QCOMPARE(main->File1.FileName(), QString());
+    main->Command6_Click();
+    QCOMPARE(m->PlaylistCount, 0);
+    QCOMPARE(main->List1.ListCount(), 0);
+    QCOMPARE(m->PlaylistName[0], u"0.mp3"_s);
+    QVERIFY(rig->messageBox.shown.isEmpty());
 }
 
 void TestPlaylistEditing::shuffleSwitchResumesInOrder()

@@ -42,22 +42,29 @@ private:
 
 } // namespace
 
-QStringList splitTextLines(const QByteArray &content)
+QList<QByteArray> splitLines(const QByteArray &content)
 {
-    QStringList lines;
-    const QString text = QString::fromUtf8(content);
+    QList<QByteArray> lines;
     qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c != u'\r' && c != u'\n')
+    for (qsizetype i = 0; i < content.size(); ++i) {
+        const char c = content.at(i);
+        if (c != '\r' && c != '\n')
             continue;
-        lines.append(text.mid(start, i - start));
-        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
+        lines.append(content.mid(start, i - start));
+        if (c == '\r' && i + 1 < content.size() && content.at(i + 1) == '\n')
             ++i;
         start = i + 1;
     }
-    if (start < text.size())
-        lines.append(text.mid(start));
+    if (start < content.size())
+        lines.append(content.mid(start));
+    return lines;
+}
+
+QStringList splitTextLines(const QByteArray &content)
+{
+    QStringList lines;
+    for (const QByteArray &line : splitLines(content))
+        lines.append(QString::fromUtf8(line));
     return lines;
 }
 

@@ -30,6 +30,9 @@ QByteArray settingsFileContent(const Module1 &module);
 
 // Lines ended by CR LF, a lone LF or a lone CR; a last line without an end
 // counts too.
+QList<QByteArray> splitLines(const QByteArray &content);
+
+// The same lines, read as UTF-8.
 QStringList splitTextLines(const QByteArray &content);
 
 // The bytes of the first `count` such lines of the device (the LF of the

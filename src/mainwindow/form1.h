@@ -121,9 +121,12 @@ public:
 private:
     // Appends an entry at PlaylistCount to the playlist and its list.
     void appendPlaylistEntry(const QString &address, const QString &name);
-    // Adds the file selected in File1, or says that the playlist is full;
-    // false when it is full.
-    bool addSelectedFile();
+    enum class Addition { Added, NothingSelected, NameRefused, PlaylistFull };
+    // Adds the file selected in File1 to the playlist, unless the playlist is
+    // full or a playlist file could not hold the file's name; says nothing.
+    Addition addSelectedFile();
+    // Tells the user why a file was not added, when there is a reason to tell.
+    void tellWhyNotAdded(Addition addition);
     // Writes every entry's name back into its line, which removes the marks
     // of a shuffle cycle.
     void resyncPlaylistLines();

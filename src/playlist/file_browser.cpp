@@ -53,7 +53,7 @@ void Form1::File1_DblClick()
     if (Check2.Value() == 0)
         playBrowsedFile(false);
     else
-        addSelectedFile();
+        tellWhyNotAdded(addSelectedFile());
 }
 
 void Form1::File1_KeyPress(int &keyAscii)
@@ -63,7 +63,7 @@ void Form1::File1_KeyPress(int &keyAscii)
     if (Check2.Value() == 0)
         playBrowsedFile(true);
     else
-        addSelectedFile();
+        tellWhyNotAdded(addSelectedFile());
 }
 
 void Form1::playBrowsedFile(bool showUnconditionally)

@@ -2,7 +2,42 @@
 
 #include "core/settings_file.h"
 
+#include <QStringDecoder>
+
+#include <array>
+
 namespace sky {
+
+namespace {
+
+// What the bytes 0x80 to 0x9F stand for in Windows-1252. The five it leaves
+// undefined keep their own values, as Windows itself reads them.
+constexpr std::array<char16_t, 32> kWindows1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString fromWindows1252(const QByteArray &bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes.at(i));
+        text[i] = QChar(byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : char16_t(byte));
+    }
+    return text;
+}
+
+// Playlists written on Windows hold their names in the ANSI code page: a
+// line that is not UTF-8 is read as Windows-1252, the code page of Western
+// European systems and the usual one of such files.
+QString decodeLine(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    return utf8.hasError() ? fromWindows1252(bytes) : text;
+}
+
+} // namespace
 
 QString shownName(const QString &source, qsizetype lineLength, const PathRules &paths)
 {
@@ -13,7 +48,8 @@ ParsedPlaylist parsePlaylist(const QByteArray &content, PlaylistRules rules, con
                              const PathRules &paths, int limit)
 {
     ParsedPlaylist parsed;
-    for (const QString &line : splitTextLines(content)) {
+    for (const QByteArray &bytes : splitLines(content)) {
+        const QString line = decodeLine(bytes);
         if (line.isEmpty() || (rules == PlaylistRules::M3u && line.startsWith(QLatin1Char('#'))))
             continue;
         QString source = line;
@@ -29,6 +65,11 @@ ParsedPlaylist parsePlaylist(const QByteArray &content, PlaylistRules rules, con
         parsed.entries.push_back(PlaylistEntry{line, std::move(name)});
     }
     return parsed;
+}
+
+bool fitsOnPlaylistLine(const QString &text)
+{
+    return !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'));
 }
 
 QByteArray playlistFileContent(const QStringList &addresses)

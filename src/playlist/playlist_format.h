@@ -11,7 +11,8 @@
 namespace sky {
 
 // Playlist files hold one entry address per line. ".pla" files take every
-// non-empty line; ".m3u" files also skip lines that begin with "#".
+// non-empty line; ".m3u" files also skip lines that begin with "#". They are
+// written in UTF-8; a line that is not UTF-8 is read as Windows-1252.
 enum class PlaylistRules { Pla, M3u };
 
 struct PlaylistEntry
@@ -38,7 +39,11 @@ QString shownName(const QString &source, qsizetype lineLength, const PathRules &
 ParsedPlaylist parsePlaylist(const QByteArray &content, PlaylistRules rules, const QString &drivePrefix,
                              const PathRules &paths, int limit);
 
-// One address a line, each ended by CR LF.
+// False for text with a line break in it, which a line of a playlist file
+// cannot hold.
+bool fitsOnPlaylistLine(const QString &text);
+
+// One address a line, each ended by CR LF, in UTF-8.
 QByteArray playlistFileContent(const QStringList &addresses);
 
 } // namespace sky

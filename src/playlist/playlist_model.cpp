@@ -1,11 +1,13 @@
 #include "core/module1.h"
 #include "mainwindow/form1.h"
+#include "playlist/playlist_format.h"
 
 namespace sky {
 
 namespace {
 
 const QString kPlaylistFull = QStringLiteral("Maximun files possible is 50");
+const QString kLineBreakInName = QStringLiteral("File names with a line break in them cannot be put in the playlist");
 
 } // namespace
 
@@ -19,35 +21,53 @@ void Form1::appendPlaylistEntry(const QString &address, const QString &name)
     ++m.PlaylistCount;
 }
 
-bool Form1::addSelectedFile()
+Form1::Addition Form1::addSelectedFile()
 {
     const QString name = File1.FileName();
     if (name.isEmpty())
-        return true;
-    if (m.PlaylistCount >= kMaxPlaylistEntries) {
+        return Addition::NothingSelected;
+    if (m.PlaylistCount >= kMaxPlaylistEntries)
+        return Addition::PlaylistFull;
+    const QString address = paths().entryAddress(File1.Path(), name);
+    if (!fitsOnPlaylistLine(name) || !fitsOnPlaylistLine(address))
+        return Addition::NameRefused;
+    appendPlaylistEntry(address, name);
+    return Addition::Added;
+}
+
+void Form1::tellWhyNotAdded(Addition addition)
+{
+    if (addition == Addition::PlaylistFull)
         services().messageBox.show(kPlaylistFull);
-        return false;
-    }
-    appendPlaylistEntry(paths().entryAddress(File1.Path(), name), name);
-    return true;
+    else if (addition == Addition::NameRefused)
+        services().messageBox.show(kLineBreakInName);
 }
 
 void Form1::Command6_Click()
 {
-    if (File1.FileName().isEmpty())
-        return;
-    if (addSelectedFile())
+    const Addition addition = addSelectedFile();
+    if (addition == Addition::Added)
         m.PlaylistName[static_cast<std::size_t>(m.PlaylistCount)] = QString();
+    tellWhyNotAdded(addition);
 }
 
 void Form1::Command9_Click()
 {
+    // Files refused for their names are told about once, after the others
+    // have been added.
+    bool refused = false;
     for (int i = 0; i < File1.ListCount(); ++i) {
         File1.setListIndex(i);
-        if (!addSelectedFile())
+        const Addition addition = addSelectedFile();
+        if (addition == Addition::PlaylistFull) {
+            tellWhyNotAdded(addition);
             break;
+        }
+        refused = refused || addition == Addition::NameRefused;
     }
     m.PlaylistName[static_cast<std::size_t>(m.PlaylistCount)] = QString();
+    if (refused)
+        tellWhyNotAdded(Addition::NameRefused);
 }
 
 void Form1::Command7_Click()

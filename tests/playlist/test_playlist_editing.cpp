@@ -29,6 +29,7 @@ private Q_SLOTS:
     void addingStopsAtFifty();
     void clearThenAdd();
     void addingNothingChangesNothing();
+    void namesWithLineBreaksAreRefused();
     void shuffleSwitchResumesInOrder();
     void doubleClickAndEnterPlay();
     void escapeRemovesTheSelectedEntry();
@@ -100,6 +101,30 @@ void TestPlaylistEditing::addingNothingChangesNothing()
     QCOMPARE(main->List1.ListCount(), 0);
     QCOMPARE(m->PlaylistName[0], u"0.mp3"_s);
     QVERIFY(rig->messageBox.shown.isEmpty());
+}
+
+void TestPlaylistEditing::namesWithLineBreaksAreRefused()
+{
+    // One entry a line: a name that holds a line break would come back from
+    // the playlist file as two broken entries.
+    QTemporaryDir folder;
+    test::TestRig::createFiles(folder.path(), {u"a.wav"_s, u"two\nlines.wav"_s, u"b\r.wav"_s, u"c.wav"_s});
+    main->File1.setPath(folder.path());
+    QCOMPARE(main->File1.ListCount(), 4);
+    const QString refused = u"File names with a line break in them cannot be put in the playlist"_s;
+    main->Command9_Click();
+    QCOMPARE(rig->playlistLines(), QStringList({u"a.wav"_s, u"c.wav"_s}));
+    QCOMPARE(rig->messageBox.shown, QStringList({refused}));
+    main->File1.setListIndex(main->File1.ListCount() - 1);
+    QVERIFY(main->File1.FileName().contains(u'\n'));
+    main->Command6_Click();
+    QCOMPARE(m->PlaylistCount, 2);
+    QCOMPARE(rig->messageBox.shown, QStringList(2, refused));
+
+    rig->fileDialog.answers.push_back(rig->appPath(u"saved.m3u"_s));
+    main->Command17_Click();
+    QCOMPARE(rig->readAppFile(u"saved.m3u"_s),
+             (folder.filePath(u"a.wav"_s) + u"\r\n"_s + folder.filePath(u"c.wav"_s) + u"\r\n"_s).toUtf8());
 }
 
 void TestPlaylistEditing::shuffleSwitchResumesInOrder()

@@ -17,6 +17,7 @@ private Q_SLOTS:
     void cancelAndUnreadableFilesChangeNothing();
     void readingRulesFollowTheName();
     void loadingKeepsTheFirstFifty();
+    void windowsNamesAreReadAndSavedInUtf8();
 
 private:
     QByteArray saveTo(const QString &name);
@@ -121,6 +122,26 @@ void TestPlaylistFiles::loadingKeepsTheFirstFifty()
     rig->loadPlaylist(many.mid(0, 50));
     QCOMPARE(m->PlaylistCount, 50);
     QCOMPARE(rig->messageBox.shown.size(), 1);
+}
+
+void TestPlaylistFiles::windowsNamesAreReadAndSavedInUtf8()
+{
+    // A playlist written on Windows names "café.wav" with the byte E9 of its
+    // code page; another line of the same file is UTF-8.
+    QTemporaryDir media;
+    test::TestRig::createFiles(media.path(), {u"café.wav"_s, u"“quoted”.wav"_s, u"Tränen.wav"_s});
+    const QByteArray folder = media.path().toUtf8() + '/';
+    rig->writeAppFile(u"windows.m3u"_s,
+                      "#EXTM3U\r\n" + folder + "caf\xE9.wav\r\n" + folder + "\x93quoted\x94.wav\r\n" + folder
+                          + "Tr\xC3\xA4nen.wav\r\n");
+    rig->fileDialog.answers.push_back(rig->appPath(u"windows.m3u"_s));
+    main->Command18_Click();
+    QCOMPARE(rig->playlistLines(), QStringList({u"café.wav"_s, u"“quoted”.wav"_s, u"Tränen.wav"_s}));
+    for (int i = 0; i < 3; ++i)
+        QVERIFY2(QFileInfo::exists(m->PlaylistPath[static_cast<std::size_t>(i)]),
+                 qPrintable(m->PlaylistPath[static_cast<std::size_t>(i)]));
+    QCOMPARE(saveTo(u"saved.pla"_s), folder + "caf\xC3\xA9.wav\r\n" + folder + "\xE2\x80\x9Cquoted\xE2\x80\x9D.wav\r\n"
+                                        + folder + "Tr\xC3\xA4nen.wav\r\n");
 }
 
 QTEST_MAIN(TestPlaylistFiles)

@@ -70,6 +70,10 @@ done
   printf '0\r\n'
 } >"$app/save.ata"
 
+if [ -e "/tmp/.X11-unix/X${display#:}" ]; then
+  echo "soak: display $display is in use; choose another with SOAK_DISPLAY" >&2
+  exit 1
+fi
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 player=""

@@ -8,6 +8,14 @@
 void runSwfInput(const uint8_t *data, size_t size)
 {
     sky::swf::MoviePlayer player;
+    // Scripts run on every tick; a small budget keeps each input quick.
+    sky::swf::avm1::Limits limits;
+    limits.actionsPerFrame = 20'000;
+    limits.millisecondsPerFrame = 1000;
+    limits.callDepth = 64;
+    limits.objects = 50'000;
+    limits.stringLength = 1 << 20;
+    player.setScriptLimits(limits);
     if (!player.loadData(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size))))
         return;
     QImage canvas(48, 32, QImage::Format_ARGB32_Premultiplied);

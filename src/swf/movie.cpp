@@ -42,6 +42,8 @@ enum TagCode : int {
     tagDefineBitsLossless2 = 36,
     tagDefineEditText = 37,
     tagDefineSprite = 39,
+    tagDoInitAction = 59,
+    tagScriptLimits = 65,
     tagFrameLabel = 43,
     tagDefineMorphShape = 46,
     tagDefineFont2 = 48,
@@ -113,9 +115,20 @@ void Movie::readTimeline(const QByteArray &buffer, const std::vector<Tag> &tags,
                                                                : tag.code == tagPlaceObject2 ? 2
                                                                                              : 3));
                 break;
-            case tagDoAction:
-                for (FrameAction &action : readFrameActions(r.bytes(r.remaining())))
+            case tagDoAction: {
+                auto body = std::make_shared<const QByteArray>(r.bytes(r.remaining()));
+                for (FrameAction &action : readFrameActions(*body))
                     pending.actions.push_back(std::move(action));
+                pending.scripts.push_back(std::move(body));
+                break;
+            }
+            case tagDoInitAction:
+                r.u16(); // the sprite it initialises; run with the frame
+                pending.initScripts.push_back(std::make_shared<const QByteArray>(r.bytes(r.remaining())));
+                break;
+            case tagScriptLimits:
+                if (root)
+                    recursionLimit_ = qBound(1, int(r.u16()), 256);
                 break;
             case tagFrameLabel:
                 pending.label = r.string();

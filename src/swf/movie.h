@@ -34,6 +34,8 @@ public:
     int headerFrameCount() const { return headerFrames_; }
     QColor backgroundColor() const { return background_; }
     int damagedTags() const { return damagedTags_; }
+    // How deep script calls may nest (ScriptLimits, at most 256).
+    int recursionLimit() const { return recursionLimit_; }
 
     const Timeline &timeline() const { return root_; }
     const Character *character(quint16 id) const;
@@ -51,6 +53,7 @@ private:
     QColor background_ = QColor(255, 255, 255);
     bool backgroundSet_ = false;
     int damagedTags_ = 0;
+    int recursionLimit_ = 256;
     qint64 edgeBudget_ = 0;
     qint64 opBudget_ = 0;
     QByteArray jpegTables_;

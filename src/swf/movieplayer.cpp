@@ -36,14 +36,13 @@ void MoviePlayer::setMovie(std::shared_ptr<const Movie> movie)
     tick_ = 0;
     playing_ = true;
     frame_ = 0;
+    scripts_.reset();
     if (!movie_)
         return;
+    scripts_ = std::make_unique<ScriptRuntime>(*this);
+    scripts_->onTrace = traceSink_;
     enterFrame(1);
-    Playhead head{frame_, playing_};
-    movie_->timeline().runActions(head);
-    playing_ = head.playing;
-    if (head.frame != frame_)
-        enterFrame(head.frame);
+    scripts_->runFrame();
 }
 
 int MoviePlayer::totalFrames() const { return movie_ ? movie_->timeline().frameCount() : 0; }
@@ -69,11 +68,10 @@ void MoviePlayer::tick()
     if (!movie_)
         return;
     ++tick_;
-    Playhead head{frame_, playing_};
-    movie_->timeline().advance(head);
-    playing_ = head.playing;
-    if (head.frame != frame_)
-        enterFrame(head.frame);
+    if (!playing_ || totalFrames() <= 1)
+        return;
+    enterFrame(frame_ % totalFrames() + 1);
+    scripts_->runFrame();
 }
 
 void MoviePlayer::gotoFrame(int n)

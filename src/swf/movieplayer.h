@@ -2,6 +2,7 @@
 
 #include "movie.h"
 #include "renderer.h"
+#include "scriptruntime.h"
 
 #include <QString>
 
@@ -18,8 +19,8 @@ namespace sky::swf {
 // numbers.
 //
 // A tick is one frame period (movie()->frameRate() per second): the
-// playhead moves on when playing, the frame's actions run (stop, play, go
-// to), and every sprite advances. Sprites keep running on ticks while the
+// playhead moves on when playing, the frame's scripts run, and every
+// sprite advances. Sprites keep running on ticks while the
 // main timeline is stopped, as in the original player; a caller that wants
 // a still picture does not tick.
 //
@@ -46,6 +47,17 @@ public:
     int currentFrame() const { return frame_; }
     bool isPlaying() const { return playing_; }
 
+    // Ticks run since the movie was loaded.
+    qint64 elapsedTicks() const { return tick_; }
+    // The movie's scripts; null when no movie is loaded.
+    ScriptRuntime *scripts() const { return scripts_.get(); }
+
+    // Bounds on the scripts of movies loaded from now on.
+    void setScriptLimits(const avm1::Limits &limits) { scriptLimits_ = limits; }
+    const avm1::Limits &scriptLimits() const { return scriptLimits_; }
+    // Where trace() output goes; set before setMovie() to see frame 1's.
+    void setTraceSink(std::function<void(const QString &)> sink) { traceSink_ = std::move(sink); }
+
     void play() { playing_ = true; }
     void stop() { playing_ = false; }
     void tick();
@@ -68,6 +80,7 @@ public:
     std::vector<StageObject> stageObjects() const;
 
 private:
+    friend class ScriptRuntime;
     struct LiveObject {
         Placement placement;
         qint64 placedTick = 0;
@@ -81,6 +94,9 @@ private:
     bool playing_ = false;
     qint64 tick_ = 0;
     std::map<int, LiveObject> live_;
+    std::unique_ptr<ScriptRuntime> scripts_;
+    std::function<void(const QString &)> traceSink_;
+    avm1::Limits scriptLimits_;
 };
 
 } // namespace sky::swf

@@ -48,6 +48,8 @@ using DisplayList = std::map<int, Placement>; // by depth
 struct Frame {
     std::vector<DisplayOp> ops;
     std::vector<FrameAction> actions;
+    std::vector<std::shared_ptr<const QByteArray>> scripts; // DoAction bodies, for the interpreter
+    std::vector<std::shared_ptr<const QByteArray>> initScripts; // DoInitAction bodies
     QString label;
 };
 

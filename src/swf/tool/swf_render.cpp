@@ -4,6 +4,8 @@
 
 #include "swf/movieplayer.h"
 
+#include "toolargs.h"
+
 #include <QCoreApplication>
 #include <QStringList>
 
@@ -25,24 +27,14 @@ int usage()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
-    int ticks = 1;
-    RenderOptions options;
-    QStringList files;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--ticks" && i + 1 < args.size()) {
-            bool ok = false;
-            ticks = args[++i].toInt(&ok);
-            if (!ok || ticks < 1)
-                return usage();
-        } else if (args[i] == u"--quality" && i + 1 < args.size()) {
-            options.antialias = args[++i] != u"low";
-        } else {
-            files << args[i];
-        }
-    }
-    if (files.size() != 2)
+    ToolArgs args;
+    if (!parseToolArgs(QCoreApplication::arguments().mid(1), {QStringLiteral("--quality")}, args)
+        || args.files.size() != 2)
         return usage();
+    RenderOptions options;
+    options.antialias = args.options.value(QStringLiteral("--quality")) != u"low";
+    const int ticks = args.ticks;
+    const QStringList &files = args.files;
 
     MoviePlayer player;
     if (!player.load(files[0])) {

@@ -1,0 +1,34 @@
+#include "builtins.h"
+
+namespace sky::swf::avm1 {
+
+Object *defineClass(Vm &vm, const QString &name, Object *prototype, Native call, Native construct)
+{
+    Object *ctor = vm.newNative(call, construct);
+    vm.defineHidden(ctor, QStringLiteral("prototype"), prototype);
+    vm.defineHidden(prototype, QStringLiteral("constructor"), ctor);
+    vm.defineHidden(vm.global, name, ctor);
+    return ctor;
+}
+
+void defineMethods(Vm &vm, Object *target, std::initializer_list<MethodEntry> methods)
+{
+    for (const MethodEntry &m : methods)
+        vm.method(target, QString::fromUtf16(m.name), m.fn);
+}
+
+void installBuiltins(Vm &vm)
+{
+    vm.global = vm.newObject(vm.objectProto);
+    installObject(vm);
+    installFunction(vm);
+    installArray(vm);
+    installString(vm);
+    installNumberAndBoolean(vm);
+    installMath(vm);
+    installError(vm);
+    installBroadcaster(vm);
+    installGlobalFunctions(vm);
+}
+
+} // namespace sky::swf::avm1

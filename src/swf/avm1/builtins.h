@@ -1,0 +1,32 @@
+#pragma once
+
+#include "vm.h"
+
+#include <initializer_list>
+
+namespace sky::swf::avm1 {
+
+// Makes the global object and every built-in class of a new Vm.
+void installBuiltins(Vm &vm);
+
+void installObject(Vm &vm);
+void installFunction(Vm &vm);
+void installArray(Vm &vm);
+void installString(Vm &vm);
+void installNumberAndBoolean(Vm &vm);
+void installMath(Vm &vm);
+void installError(Vm &vm);
+void installBroadcaster(Vm &vm);
+void installGlobalFunctions(Vm &vm);
+
+struct MethodEntry {
+    const char16_t *name;
+    Native fn;
+};
+// Native methods on `target`, not enumerable.
+void defineMethods(Vm &vm, Object *target, std::initializer_list<MethodEntry> methods);
+
+// A constructor `name` on the global object with `prototype`.
+Object *defineClass(Vm &vm, const QString &name, Object *prototype, Native call, Native construct = nullptr);
+
+} // namespace sky::swf::avm1

@@ -1,0 +1,87 @@
+#include "builtins.h"
+
+namespace sky::swf::avm1 {
+namespace {
+
+Object *listenersOf(Vm &vm, const Value &self)
+{
+    const Value list = vm.getMember(self, QStringLiteral("_listeners"));
+    return list.isObject() ? list.object : nullptr;
+}
+
+Value addListener(Vm &vm, CallInfo &c)
+{
+    Object *list = listenersOf(vm, c.self);
+    if (!list)
+        return true;
+    std::vector<Value> all = vm.arrayElements(list);
+    for (const Value &v : all)
+        if (v.isObject() && v.object == c.arg(0).object && c.arg(0).isObject())
+            return true;
+    vm.arrayPush(list, c.arg(0));
+    return true;
+}
+
+Value removeListener(Vm &vm, CallInfo &c)
+{
+    Object *list = listenersOf(vm, c.self);
+    if (!list)
+        return false;
+    std::vector<Value> all = vm.arrayElements(list);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const Value &v = all[i];
+        if (v.type == c.arg(0).type && (v.isObject() ? v.object == c.arg(0).object : true)) {
+            all.erase(all.begin() + qsizetype(i));
+            vm.setArrayLength(list, 0);
+            for (const Value &e : all)
+                vm.arrayPush(list, e);
+            return true;
+        }
+    }
+    return false;
+}
+
+Value broadcastMessage(Vm &vm, CallInfo &c)
+{
+    Object *list = listenersOf(vm, c.self);
+    if (!list || c.args.empty())
+        return {};
+    const QString name = vm.toString(c.args[0]);
+    const std::span<const Value> rest = c.args.subspan(1);
+    const std::vector<Value> all = vm.arrayElements(list);
+    for (const Value &listener : all) {
+        const Value fn = vm.getMember(listener, name);
+        if (fn.isObject())
+            vm.call(fn, listener, rest);
+    }
+    return !all.empty();
+}
+
+Value initialize(Vm &vm, CallInfo &c)
+{
+    const Value target = c.arg(0);
+    if (!target.isObject())
+        return {};
+    Object *b = vm.broadcaster;
+    for (const char16_t *name : {u"addListener", u"removeListener", u"broadcastMessage"}) {
+        const QString n = QString::fromUtf16(name);
+        vm.defineHidden(target.object, n, vm.get(b, n));
+    }
+    vm.defineHidden(target.object, QStringLiteral("_listeners"), vm.newArray());
+    return {};
+}
+
+} // namespace
+
+void installBroadcaster(Vm &vm)
+{
+    Object *b = vm.newPlain();
+    vm.broadcaster = b;
+    vm.defineHidden(vm.global, QStringLiteral("AsBroadcaster"), b);
+    vm.method(b, QStringLiteral("initialize"), initialize);
+    vm.method(b, QStringLiteral("addListener"), addListener);
+    vm.method(b, QStringLiteral("removeListener"), removeListener);
+    vm.method(b, QStringLiteral("broadcastMessage"), broadcastMessage);
+}
+
+} // namespace sky::swf::avm1

@@ -1,0 +1,35 @@
+#include "builtins.h"
+
+namespace sky::swf::avm1 {
+namespace {
+
+Value functionCall(Vm &vm, CallInfo &c)
+{
+    const Value self = c.arg(0);
+    const std::span<const Value> rest = c.args.empty() ? c.args : c.args.subspan(1);
+    return vm.call(c.self, self.isNullish() ? Value() : self, rest);
+}
+
+Value functionApply(Vm &vm, CallInfo &c)
+{
+    const Value self = c.arg(0);
+    std::vector<Value> args;
+    if (c.arg(1).isObject())
+        args = vm.arrayElements(c.arg(1).object);
+    return vm.call(c.self, self.isNullish() ? Value() : self, args);
+}
+
+// Function(x) hands back x; Function() makes an object without prototype.
+Value functionConstruct(Vm &vm, CallInfo &c) { return c.args.empty() ? Value(vm.newObject(nullptr)) : c.args[0]; }
+
+} // namespace
+
+void installFunction(Vm &vm)
+{
+    Object *proto = vm.functionProto;
+    defineClass(vm, QStringLiteral("Function"), proto, functionConstruct, functionConstruct);
+    vm.method(proto, QStringLiteral("call"), functionCall);
+    vm.method(proto, QStringLiteral("apply"), functionApply);
+}
+
+} // namespace sky::swf::avm1

@@ -1,0 +1,110 @@
+#include "builtins.h"
+#include "numberformat.h"
+
+#include <cmath>
+
+namespace sky::swf::avm1 {
+namespace {
+
+Value parseIntMethod(Vm &vm, CallInfo &c)
+{
+    const bool radixGiven = c.args.size() > 1 && !c.args[1].isUndefined();
+    return parseIntText(vm.toString(c.arg(0)), radixGiven ? vm.toInt32(c.args[1]) : 10, radixGiven);
+}
+
+Value parseFloatMethod(Vm &vm, CallInfo &c) { return parseFloatText(vm.toString(c.arg(0))); }
+Value isNaNMethod(Vm &vm, CallInfo &c) { return std::isnan(vm.toNumber(c.arg(0))); }
+Value isFiniteMethod(Vm &vm, CallInfo &c) { return std::isfinite(vm.toNumber(c.arg(0))); }
+
+bool keptByEscape(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+Value escapeMethod(Vm &vm, CallInfo &c)
+{
+    const QByteArray bytes = vm.version() >= 6 ? vm.toString(c.arg(0)).toUtf8() : vm.toString(c.arg(0)).toLatin1();
+    QString out;
+    for (const char ch : bytes) {
+        if (keptByEscape(ch))
+            out += QChar::fromLatin1(ch);
+        else
+            out += u'%' + QStringLiteral("%1").arg(int(quint8(ch)), 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return vm.checkedString(out);
+}
+
+Value unescapeMethod(Vm &vm, CallInfo &c)
+{
+    const QString text = vm.toString(c.arg(0));
+    QByteArray bytes;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'%' && i + 2 < text.size()) {
+            bool ok = false;
+            const int v = text.mid(i + 1, 2).toInt(&ok, 16);
+            if (ok) {
+                bytes += char(v);
+                i += 2;
+                continue;
+            }
+        }
+        bytes += text.mid(i, 1).toUtf8();
+    }
+    return vm.version() >= 6 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
+Value getTimer(Vm &vm, CallInfo &) { return std::floor(vm.host()->time()); }
+
+// setInterval(function, ms, args...) or setInterval(object, "method", ms, args...).
+Value setIntervalMethod(Vm &vm, CallInfo &c)
+{
+    Object *entry = vm.newPlain();
+    std::size_t rest = 2;
+    if (c.arg(0).isObject() && c.arg(0).object->isFunction()) {
+        vm.put(entry, QStringLiteral("fn"), c.arg(0));
+        vm.put(entry, QStringLiteral("ms"), vm.toNumber(c.arg(1)));
+    } else if (c.arg(0).isObject()) {
+        vm.put(entry, QStringLiteral("object"), c.arg(0));
+        vm.put(entry, QStringLiteral("method"), vm.toString(c.arg(1)));
+        vm.put(entry, QStringLiteral("ms"), vm.toNumber(c.arg(2)));
+        rest = 3;
+    } else {
+        return {};
+    }
+    std::vector<Value> args;
+    for (std::size_t i = rest; i < c.args.size(); ++i)
+        args.push_back(c.args[i]);
+    vm.put(entry, QStringLiteral("args"), vm.newArray(args));
+    vm.put(entry, QStringLiteral("next"), vm.host()->time() + vm.toNumber(vm.get(entry, QStringLiteral("ms"))));
+    vm.timers.push_back(entry);
+    const int id = int(vm.timers.size());
+    vm.put(entry, QStringLiteral("id"), id);
+    return id;
+}
+
+Value clearIntervalMethod(Vm &vm, CallInfo &c)
+{
+    const int id = vm.toInt32(c.arg(0));
+    if (id >= 1 && std::size_t(id) <= vm.timers.size())
+        vm.put(vm.timers[std::size_t(id - 1)], QStringLiteral("cleared"), true);
+    return {};
+}
+
+Value nothing(Vm &, CallInfo &) { return {}; }
+
+} // namespace
+
+void installGlobalFunctions(Vm &vm)
+{
+    Object *g = vm.global;
+    defineMethods(vm, g, {
+        {u"parseInt", parseIntMethod},   {u"parseFloat", parseFloatMethod}, {u"isNaN", isNaNMethod},
+        {u"isFinite", isFiniteMethod},   {u"escape", escapeMethod},         {u"unescape", unescapeMethod},
+        {u"getTimer", getTimer},         {u"setInterval", setIntervalMethod}, {u"clearInterval", clearIntervalMethod},
+        {u"updateAfterEvent", nothing},
+    });
+    vm.defineHidden(g, QStringLiteral("NaN"), std::nan(""));
+    vm.defineHidden(g, QStringLiteral("Infinity"), INFINITY);
+}
+
+} // namespace sky::swf::avm1

@@ -1,0 +1,287 @@
+#include "calls.h"
+
+#include "vm.h"
+
+#include <optional>
+
+namespace sky::swf::avm1 {
+namespace {
+
+enum : quint16 {
+    preloadThis = 0x01,
+    suppressThis = 0x02,
+    preloadArguments = 0x04,
+    suppressArguments = 0x08,
+    preloadSuper = 0x10,
+    suppressSuper = 0x20,
+    preloadRoot = 0x40,
+    preloadParent = 0x80,
+    preloadGlobal = 0x100,
+};
+
+Object *innermostTarget(const std::vector<Scope> &scope)
+{
+    for (auto it = scope.rbegin(); it != scope.rend(); ++it)
+        if (it->kind == Scope::Target)
+            return it->object;
+    return nullptr;
+}
+
+Object *makeSuper(Vm &vm, const Value &self, Object *home)
+{
+    Object *base = home ? home : (self.isObject() && self.object->proto ? self.object->proto : nullptr);
+    if (!base)
+        return nullptr;
+    Object *super = vm.newObject(base->proto, ObjectKind::Super);
+    super->superThis = self;
+    super->data = vm.get(base, QStringLiteral("__constructor__"));
+    return super;
+}
+
+} // namespace
+
+int defineFunction(Vm &vm, Activation &act, const ActionHeader &h, ActionData &data)
+{
+    auto fn = std::make_shared<ScriptFunction>();
+    fn->name = data.string();
+    const int params = data.u16();
+    fn->twoStyle = h.code == 0x8E;
+    if (fn->twoStyle) {
+        fn->registerCount = data.u8();
+        fn->flags = data.u16();
+        for (int i = 0; i < params && !data.atEnd(); ++i) {
+            fn->paramRegisters.push_back(data.u8());
+            fn->params.push_back(data.string());
+        }
+    } else {
+        for (int i = 0; i < params && !data.atEnd(); ++i)
+            fn->params.push_back(data.string());
+    }
+    const int size = data.u16();
+    fn->code = act.code;
+    fn->start = h.dataEnd;
+    fn->length = qMax(0, qMin(size, int(act.code->size()) - h.dataEnd));
+    fn->scope = act.scope;
+    fn->constants = act.constants;
+    Object *function = vm.newFunction(fn);
+    if (fn->name.isEmpty())
+        vm.stack.push_back(function);
+    else
+        defineLocal(vm, act, fn->name, function);
+    return h.dataEnd + fn->length;
+}
+
+Value callMethod(Vm &vm, Activation &act, const Value &object, const Value &name, std::span<const Value> args)
+{
+    if (name.isNullish() || (name.isString() && name.string.isEmpty())) {
+        if (object.isObject() && object.object->kind == ObjectKind::Super) {
+            Object *super = object.object;
+            Object *home = super->proto ? super->proto : nullptr;
+            return vm.call(super->data, super->superThis, args, home);
+        }
+        return vm.call(object, act.baseTarget ? Value(act.baseTarget) : Value(), args);
+    }
+    const QString method = vm.toString(name);
+    if (object.isObject()) {
+        Object *o = object.object;
+        const bool isSuper = o->kind == ObjectKind::Super;
+        Object *holder = nullptr;
+        Property *p = vm.lookup(isSuper ? o->proto : o, method, &holder);
+        const Value self = isSuper ? o->superThis : object;
+        if (!p) {
+            const Value fn = vm.get(o, method); // clip children and properties
+            if (!fn.isObject() || !fn.object->isFunction())
+                return {};
+            return vm.call(fn, self, args);
+        }
+        const Value fn = p->getter ? vm.call(p->getter, self, {}) : p->value;
+        return vm.call(fn, self, args, holder);
+    }
+    const Value fn = vm.getMember(object, method);
+    if (!fn.isObject())
+        return {};
+    return vm.call(fn, object, args);
+}
+
+Completion runTry(Vm &vm, Activation &act, ActionData &data, int next, int end)
+{
+    const quint8 flags = data.u8();
+    const int trySize = data.u16();
+    const int catchSize = data.u16();
+    const int finallySize = data.u16();
+    const bool catchInRegister = flags & 4;
+    QString catchName;
+    int catchRegister = 0;
+    if (catchInRegister)
+        catchRegister = data.u8();
+    else
+        catchName = data.string();
+    const int tryStart = next;
+    const int catchStart = qMin(tryStart + trySize, end);
+    const int finallyStart = qMin(catchStart + catchSize, end);
+    const int after = qMin(finallyStart + finallySize, end);
+    const bool hasCatch = flags & 1;
+    const bool hasFinally = flags & 2;
+
+    Completion c{Completion::Normal, after};
+    std::optional<ScriptThrow> pending;
+    const std::size_t stackHeight = vm.stack.size();
+    const auto scopeDepth = act.scope.size();
+    auto runBlock = [&](int from, int to) {
+        const Completion r = execute(vm, act, from, to);
+        return r.kind == Completion::Normal ? Completion{Completion::Normal, after} : r;
+    };
+    try {
+        c = runBlock(tryStart, catchStart);
+    } catch (ScriptThrow &thrown) {
+        act.scope.resize(scopeDepth);
+        if (hasCatch) {
+            if (vm.stack.size() > stackHeight)
+                vm.stack.resize(stackHeight);
+            if (catchInRegister)
+                act.reg(catchRegister) = thrown.value;
+            else
+                defineLocal(vm, act, catchName, thrown.value);
+            try {
+                c = runBlock(catchStart, finallyStart);
+            } catch (ScriptThrow &again) {
+                act.scope.resize(scopeDepth);
+                pending = again;
+            }
+        } else {
+            pending = thrown;
+        }
+    }
+    if (hasFinally) {
+        const Completion f = runBlock(finallyStart, after);
+        if (f.kind != Completion::Normal) {
+            c = f;
+            pending.reset();
+        }
+    }
+    if (pending)
+        throw *pending;
+    return c;
+}
+
+Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Value> args, Object *home)
+{
+    const ScriptFunction &fn = *function->script;
+    Activation act;
+    act.code = fn.code;
+    act.constants = fn.constants;
+    act.scope = fn.scope;
+    act.locals = vm.newObject(nullptr, ObjectKind::Activation);
+    act.scope.push_back({act.locals, Scope::Local});
+    act.self = self;
+    act.target = innermostTarget(fn.scope);
+    if (!act.target && vm.current)
+        act.target = vm.current->target;
+    act.baseTarget = act.target;
+    act.stackBase = vm.stack.size();
+    Activation *caller = vm.current;
+    act.outerRegisters = caller ? (caller->outerRegisters ? caller->outerRegisters : &caller->registers) : nullptr;
+
+    Object *arguments = vm.newArray(std::vector<Value>(args.begin(), args.end()));
+    vm.defineHidden(arguments, QStringLiteral("callee"), function);
+    vm.defineHidden(arguments, QStringLiteral("caller"), caller && caller->locals ? Value(caller->locals) : Value::null());
+
+    if (fn.twoStyle) {
+        act.registers.resize(std::size_t(fn.registerCount));
+        int r = 1;
+        auto preload = [&](quint16 flag, const Value &v) {
+            if (!(fn.flags & flag))
+                return;
+            if (std::size_t(r) < act.registers.size())
+                act.registers[std::size_t(r)] = v;
+            ++r;
+        };
+        preload(preloadThis, self);
+        preload(preloadArguments, arguments);
+        if (fn.flags & preloadSuper)
+            act.superObject = makeSuper(vm, self, home);
+        preload(preloadSuper, act.superObject);
+        preload(preloadRoot, vm.host()->clipObject(vm.host()->clipRoot()));
+        if (fn.flags & preloadParent) {
+            const int parent = act.target && act.target->kind == ObjectKind::Clip ? vm.host()->clipParent(act.target->clip) : 0;
+            preload(preloadParent, parent ? Value(vm.host()->clipObject(parent)) : Value());
+        }
+        preload(preloadGlobal, vm.global);
+        if (!(fn.flags & suppressArguments))
+            vm.put(act.locals, QStringLiteral("arguments"), arguments);
+        if (!(fn.flags & suppressThis))
+            vm.put(act.locals, QStringLiteral("this"), self);
+        if (!(fn.flags & (suppressSuper | preloadSuper)))
+            act.superObject = makeSuper(vm, self, home);
+        for (std::size_t i = 0; i < fn.params.size(); ++i) {
+            const Value v = i < args.size() ? args[i] : Value();
+            if (fn.paramRegisters[i] > 0) {
+                if (std::size_t(fn.paramRegisters[i]) < act.registers.size())
+                    act.registers[std::size_t(fn.paramRegisters[i])] = v;
+            } else {
+                vm.put(act.locals, fn.params[i], v);
+            }
+        }
+    } else {
+        act.registers.resize(4);
+        act.superObject = makeSuper(vm, self, home);
+        vm.put(act.locals, QStringLiteral("arguments"), arguments);
+        vm.put(act.locals, QStringLiteral("this"), self);
+        for (std::size_t i = 0; i < fn.params.size(); ++i)
+            vm.put(act.locals, fn.params[i], i < args.size() ? args[i] : Value());
+    }
+
+    vm.current = &act;
+    struct Restore {
+        Vm &vm;
+        Activation *caller;
+        std::size_t base;
+        int version;
+        ~Restore()
+        {
+            vm.current = caller;
+            vm.setVersion(version);
+            if (vm.stack.size() > base)
+                vm.stack.resize(base);
+        }
+    } restore{vm, caller, act.stackBase, vm.version()};
+    vm.setVersion(qMax(5, vm.movieVersion()));
+    const Completion c = execute(vm, act, fn.start, fn.start + fn.length);
+    return c.kind == Completion::Return ? act.returnValue : Value();
+}
+
+void runNested(Vm &vm, const std::shared_ptr<const QByteArray> &code, Object *target)
+{
+    if (vm.depth >= vm.limits().callDepth)
+        throw ScriptAbort{QStringLiteral("recursion too deep")};
+    Activation act;
+    act.code = code;
+    act.scope = {{vm.global, Scope::Global}, {target, Scope::Target}};
+    act.target = act.baseTarget = target;
+    act.self = target;
+    act.registers.resize(4);
+    act.stackBase = vm.stack.size();
+    Activation *caller = vm.current;
+    vm.current = &act;
+    ++vm.depth;
+    struct Restore {
+        Vm &vm;
+        Activation *caller;
+        std::size_t base;
+        ~Restore()
+        {
+            vm.current = caller;
+            --vm.depth;
+            if (vm.stack.size() > base)
+                vm.stack.resize(base);
+        }
+    } restore{vm, caller, act.stackBase};
+    execute(vm, act, 0, int(code->size()));
+}
+
+bool Vm::runScript(std::shared_ptr<const QByteArray> code, Object *target)
+{
+    return guarded([&] { runNested(*this, code, target); });
+}
+
+} // namespace sky::swf::avm1

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "activation.h"
+#include "decoder.h"
+
+namespace sky::swf::avm1 {
+
+// DefineFunction / DefineFunction2: makes the function, binds or pushes it,
+// and returns where the code after its body starts.
+int defineFunction(Vm &vm, Activation &act, const ActionHeader &h, ActionData &data);
+// CallMethod: `name` undefined or "" calls `object` itself.
+Value callMethod(Vm &vm, Activation &act, const Value &object, const Value &name, std::span<const Value> args);
+// Try: runs the try, catch and finally blocks that follow the action at
+// `next`. A normal end comes back as Normal with `target` the code after
+// the blocks.
+Completion runTry(Vm &vm, Activation &act, ActionData &data, int next, int end);
+// A script run from inside another (the Call action): the same budget.
+void runNested(Vm &vm, const std::shared_ptr<const QByteArray> &code, Object *target);
+// Calls a function the movie defined.
+Value callScript(Vm &vm, Object *fn, const Value &self, std::span<const Value> args, Object *home);
+
+} // namespace sky::swf::avm1

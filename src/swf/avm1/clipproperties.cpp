@@ -1,0 +1,33 @@
+#include "clipproperties.h"
+
+#include <array>
+
+namespace sky::swf::avm1 {
+namespace {
+
+const std::array<const char16_t *, clipPropertyCount> names = {
+    u"_x",         u"_y",           u"_xscale",    u"_yscale",        u"_currentframe", u"_totalframes",
+    u"_alpha",     u"_visible",     u"_width",     u"_height",        u"_rotation",     u"_target",
+    u"_framesloaded", u"_name",     u"_droptarget", u"_url",          u"_highquality",  u"_focusrect",
+    u"_soundbuftime", u"_quality",  u"_xmouse",    u"_ymouse",
+};
+
+} // namespace
+
+QString clipPropertyName(int index)
+{
+    return index >= 0 && index < clipPropertyCount ? QString::fromUtf16(names[std::size_t(index)]) : QString();
+}
+
+int clipPropertyIndex(const QString &name, int version)
+{
+    if (name.isEmpty() || name[0] != u'_')
+        return -1;
+    const Qt::CaseSensitivity cs = version <= 6 ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    for (int i = 0; i < clipPropertyCount; ++i)
+        if (name.compare(QStringView(names[std::size_t(i)]), cs) == 0)
+            return i;
+    return -1;
+}
+
+} // namespace sky::swf::avm1

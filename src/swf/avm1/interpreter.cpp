@@ -1,0 +1,532 @@
+#include "activation.h"
+#include "calls.h"
+#include "decoder.h"
+#include "operators.h"
+#include "vm.h"
+
+#include <cmath>
+
+namespace sky::swf::avm1 {
+namespace {
+
+// The operand stack of one activation: popping below its base gives
+// undefined, as the original player does.
+struct Stack {
+    Vm &vm;
+    Activation &act;
+    Value pop()
+    {
+        if (vm.stack.size() <= act.stackBase)
+            return {};
+        Value v = std::move(vm.stack.back());
+        vm.stack.pop_back();
+        return v;
+    }
+    void push(Value v)
+    {
+        if (vm.stack.size() >= 1'000'000)
+            throw ScriptAbort{QStringLiteral("operand stack overflow")};
+        vm.stack.push_back(std::move(v));
+    }
+    Value &top()
+    {
+        static thread_local Value none;
+        if (vm.stack.size() <= act.stackBase) {
+            none = Value();
+            return none;
+        }
+        return vm.stack.back();
+    }
+    std::vector<Value> popArgs()
+    {
+        const double n = vm.toNumber(pop());
+        const std::size_t available = vm.stack.size() - act.stackBase;
+        const std::size_t count = n > 0 ? std::min(std::size_t(n), available) : 0;
+        std::vector<Value> args;
+        args.reserve(count);
+        for (std::size_t i = 0; i < count; ++i)
+            args.push_back(pop());
+        return args;
+    }
+};
+
+int clipOf(Object *o) { return o && o->kind == ObjectKind::Clip ? o->clip : 0; }
+
+// GotoFrame2 and Call take a frame as a number, a label, or "path:frame".
+void gotoFrameValue(Vm &vm, Activation &act, const Value &frame, bool play, int bias)
+{
+    Object *target = act.target;
+    Value f = frame;
+    if (frame.isString()) {
+        QString text = frame.string;
+        const qsizetype colon = text.lastIndexOf(u':');
+        if (colon >= 0) {
+            target = resolveTarget(vm, act, text.left(colon));
+            text = text.mid(colon + 1);
+        }
+        bool isNumber = false;
+        const int n = text.toInt(&isNumber);
+        if (!isNumber) {
+            vm.host()->gotoLabel(clipOf(target), text, play);
+            return;
+        }
+        f = n;
+    }
+    const double n = vm.toNumber(f);
+    if (std::isfinite(n))
+        vm.host()->gotoFrame(clipOf(target), int(n) + bias, play);
+}
+
+void callFrame(Vm &vm, Activation &act, const Value &frame)
+{
+    Object *target = act.target;
+    QString text = vm.toString(frame);
+    const qsizetype colon = text.lastIndexOf(u':');
+    if (colon >= 0) {
+        target = resolveTarget(vm, act, text.left(colon));
+        text = text.mid(colon + 1);
+    }
+    bool isNumber = false;
+    int n = text.toInt(&isNumber);
+    if (!isNumber)
+        n = vm.host()->frameOfLabel(clipOf(target), text);
+    if (n <= 0 || !clipOf(target))
+        return;
+    for (const auto &code : vm.host()->frameScripts(clipOf(target), n))
+        runNested(vm, code, target);
+}
+
+QString substring(const QString &s, double index, double count)
+{
+    // SWF 4 string actions count characters from 1.
+    if (std::isnan(index) || std::isnan(count))
+        return {};
+    qsizetype from = qsizetype(qBound(0.0, index - 1, double(s.size())));
+    qsizetype n = count < 0 ? s.size() - from : qsizetype(qMin(count, double(s.size() - from)));
+    return s.mid(from, n);
+}
+
+} // namespace
+
+Completion execute(Vm &vm, Activation &act, int start, int end)
+{
+    const QByteArray &code = *act.code;
+    end = qMin(end, int(code.size()));
+    Stack st{vm, act};
+    // Both operands of a numeric operator, converted left first.
+    auto numbers = [&] {
+        const Value b = st.pop();
+        const Value a = st.pop();
+        const double x = vm.toNumber(a);
+        return std::pair<double, double>(x, vm.toNumber(b));
+    };
+    int pc = start;
+    ActionHeader h;
+    while (pc < end) {
+        vm.charge();
+        if (!readActionHeader(code, pc, end, h) || h.code == 0)
+            return {};
+        int next = h.dataEnd;
+        ActionData data(code, h.dataStart, h.dataEnd, vm.version());
+        switch (h.code) {
+        case 0x04: vm.host()->stepFrame(clipOf(act.target), 1); break;
+        case 0x05: vm.host()->stepFrame(clipOf(act.target), -1); break;
+        case 0x06: vm.host()->setPlaying(clipOf(act.target), true); break;
+        case 0x07: vm.host()->setPlaying(clipOf(act.target), false); break;
+        case 0x08: // ToggleQuality
+        case 0x09: // StopSounds
+            break;
+        case 0x0A: { const auto [a, b] = numbers(); st.push(a + b); break; }
+        case 0x0B: { const auto [a, b] = numbers(); st.push(a - b); break; }
+        case 0x0C: { const auto [a, b] = numbers(); st.push(a * b); break; }
+        case 0x0D: { const auto [a, b] = numbers(); st.push(divide(vm, a, b)); break; }
+        case 0x0E: { const double b = vm.toNumber(st.pop()); st.push(vm.toNumber(st.pop()) == b); break; } // b converts first
+        case 0x0F: { const auto [a, b] = numbers(); st.push(a < b); break; }
+        case 0x10: { const bool b = vm.toBoolean(st.pop()); const bool a = vm.toBoolean(st.pop()); st.push(a && b); break; }
+        case 0x11: { const bool b = vm.toBoolean(st.pop()); const bool a = vm.toBoolean(st.pop()); st.push(a || b); break; }
+        case 0x12: st.push(!vm.toBoolean(st.pop())); break;
+        case 0x13: { const QString b = vm.toString(st.pop()); st.push(vm.toString(st.pop()) == b); break; }
+        case 0x14:
+        case 0x31: st.push(int(vm.toString(st.pop()).size())); break;
+        case 0x15:
+        case 0x35: {
+            const double count = vm.toNumber(st.pop());
+            const double index = vm.toNumber(st.pop());
+            st.push(substring(vm.toString(st.pop()), index, count));
+            break;
+        }
+        case 0x17: st.pop(); break;
+        case 0x18: st.push(std::trunc(vm.toNumber(st.pop()))); break;
+        case 0x1C: { const QString name = vm.toString(st.pop()); st.push(getVariable(vm, act, name)); break; }
+        case 0x1D: {
+            Value v = st.pop();
+            setVariable(vm, act, vm.toString(st.pop()), v);
+            break;
+        }
+        case 0x20: {
+            const Value target = st.pop();
+            if (target.isObject())
+                act.target = target.object;
+            else {
+                const QString path = vm.toString(target);
+                act.target = path.isEmpty() ? act.baseTarget : resolveTarget(vm, act, path);
+            }
+            break;
+        }
+        case 0x21: { const QString b = vm.toString(st.pop()); st.push(vm.checkedString(vm.toString(st.pop()) + b)); break; }
+        case 0x22: {
+            const int index = int(vm.toNumber(st.pop()));
+            const QString path = vm.toString(st.pop());
+            Object *target = resolveTarget(vm, act, path);
+            st.push(clipOf(target) ? vm.host()->clipProperty(clipOf(target), index) : Value());
+            break;
+        }
+        case 0x23: {
+            Value v = st.pop();
+            const int index = int(vm.toNumber(st.pop()));
+            Object *target = resolveTarget(vm, act, vm.toString(st.pop()));
+            if (clipOf(target))
+                vm.host()->setClipProperty(clipOf(target), index, v);
+            break;
+        }
+        case 0x24: {
+            const int depth = int(vm.toNumber(st.pop()));
+            const QString name = vm.toString(st.pop());
+            const Value source = st.pop();
+            Object *clip = source.isObject() ? source.object : resolveTarget(vm, act, vm.toString(source));
+            if (clipOf(clip))
+                vm.host()->duplicateClip(clipOf(clip), name, depth);
+            break;
+        }
+        case 0x25: {
+            const Value target = st.pop();
+            Object *clip = target.isObject() ? target.object : resolveTarget(vm, act, vm.toString(target));
+            if (clipOf(clip))
+                vm.host()->removeClip(clipOf(clip));
+            break;
+        }
+        case 0x26: {
+            const Value v = st.pop();
+            vm.host()->trace(v.isUndefined() ? QStringLiteral("undefined") : vm.toString(v));
+            break;
+        }
+        case 0x27: {
+            const Value target = st.pop();
+            const bool lock = vm.toBoolean(st.pop());
+            const bool constrain = vm.toBoolean(st.pop());
+            QRectF bounds;
+            if (constrain) {
+                const double y2 = vm.toNumber(st.pop()), x2 = vm.toNumber(st.pop());
+                const double y1 = vm.toNumber(st.pop()), x1 = vm.toNumber(st.pop());
+                bounds = QRectF(QPointF(x1, y1), QPointF(x2, y2));
+            }
+            Object *clip = target.isObject() ? target.object : resolveTarget(vm, act, vm.toString(target));
+            if (clipOf(clip))
+                vm.host()->startDrag(clipOf(clip), lock, constrain ? &bounds : nullptr);
+            break;
+        }
+        case 0x28: vm.host()->stopDrag(); break;
+        case 0x29: { const QString b = vm.toString(st.pop()); st.push(vm.toString(st.pop()) < b); break; }
+        case 0x68: { const QString b = vm.toString(st.pop()); st.push(vm.toString(st.pop()) > b); break; }
+        case 0x2A: throw ScriptThrow{st.pop()};
+        case 0x2B: {
+            const Value object = st.pop();
+            const Value ctor = st.pop();
+            st.push(ctor.isObject() && vm.instanceOf(object, ctor.object) ? object : Value::null());
+            break;
+        }
+        case 0x2C: {
+            const Value ctor = st.pop();
+            const std::vector<Value> interfaces = st.popArgs();
+            const Value prototype = ctor.isObject() ? vm.get(ctor.object, QStringLiteral("prototype")) : Value();
+            if (prototype.isObject()) {
+                prototype.object->interfaces.clear();
+                for (const Value &i : interfaces)
+                    if (i.isObject())
+                        prototype.object->interfaces.push_back(i.object);
+            }
+            break;
+        }
+        case 0x30: {
+            const int max = vm.toInt32(st.pop());
+            st.push(max > 0 ? int(vm.random() % quint32(max)) : 0);
+            break;
+        }
+        case 0x32:
+        case 0x36: {
+            const QString s = vm.toString(st.pop());
+            st.push(s.isEmpty() ? 0 : int(s[0].unicode()));
+            break;
+        }
+        case 0x33:
+        case 0x37: {
+            const int c = vm.toInt32(st.pop());
+            st.push(c == 0 ? QString() : QString(QChar(char16_t(c))));
+            break;
+        }
+        case 0x34: st.push(std::floor(vm.host()->time())); break;
+        case 0x3A: {
+            const QString name = vm.toString(st.pop());
+            const Value object = st.pop();
+            st.push(object.isObject() && vm.remove(object.object, name));
+            break;
+        }
+        case 0x3B: st.push(deleteVariable(vm, act, vm.toString(st.pop()))); break;
+        case 0x3C: {
+            Value v = st.pop();
+            defineLocal(vm, act, vm.toString(st.pop()), v);
+            break;
+        }
+        case 0x3D: {
+            const QString name = vm.toString(st.pop());
+            const std::vector<Value> args = st.popArgs();
+            const Value fn = getVariable(vm, act, name);
+            st.push(vm.call(fn, act.baseTarget ? Value(act.baseTarget) : Value(), args));
+            break;
+        }
+        case 0x3E:
+            act.returnValue = st.pop();
+            return {Completion::Return, 0};
+        case 0x3F: { const auto [a, b] = numbers(); st.push(std::fmod(a, b)); break; }
+        case 0x40: {
+            const QString name = vm.toString(st.pop());
+            const std::vector<Value> args = st.popArgs();
+            st.push(vm.construct(getVariable(vm, act, name), args));
+            break;
+        }
+        case 0x41: {
+            const QString name = vm.toString(st.pop());
+            if (act.locals) {
+                if (!act.locals->find(vm.key(name)))
+                    vm.put(act.locals, name, Value());
+            } else if (!vm.has(act.target, name)) {
+                defineLocal(vm, act, name, Value());
+            }
+            break;
+        }
+        case 0x42: {
+            const double n = vm.toNumber(st.top());
+            if (!(n >= 0 && n < 2147483648.0)) {
+                st.pop();
+                st.push(Value());
+                break;
+            }
+            const std::vector<Value> elements = st.popArgs();
+            st.push(vm.newArray(elements));
+            break;
+        }
+        case 0x43: {
+            const double n = vm.toNumber(st.pop());
+            Object *object = vm.newPlain();
+            for (int i = 0; i < n && vm.stack.size() > act.stackBase; ++i) {
+                Value v = st.pop();
+                vm.set(object, vm.toString(st.pop()), v);
+            }
+            st.push(object);
+            break;
+        }
+        case 0x44: st.push(vm.typeOf(st.pop())); break;
+        case 0x45: {
+            const Value v = st.pop();
+            st.push(clipOf(v.object) ? Value(vm.host()->clipTarget(clipOf(v.object))) : Value());
+            break;
+        }
+        case 0x46:
+        case 0x55: {
+            Value v = st.pop();
+            if (h.code == 0x46)
+                v = getVariable(vm, act, vm.toString(v));
+            st.push(Value::null());
+            if (v.isObject())
+                for (const QString &name : vm.enumerate(v.object))
+                    st.push(name);
+            break;
+        }
+        case 0x47: { const Value b = st.pop(); st.push(add2(vm, st.pop(), b)); break; }
+        case 0x48: { const Value b = st.pop(); st.push(less2(vm, st.pop(), b)); break; }
+        case 0x67: { const Value b = st.pop(); st.push(less2(vm, b, st.pop())); break; }
+        case 0x49: { const Value b = st.pop(); st.push(looseEquals(vm, st.pop(), b)); break; }
+        case 0x66: { const Value b = st.pop(); st.push(strictEquals(st.pop(), b)); break; }
+        case 0x4A: st.push(vm.toNumber(st.pop())); break;
+        case 0x4B: st.push(vm.toString(st.pop())); break;
+        case 0x4C: st.push(st.top()); break;
+        case 0x4D: {
+            Value a = st.pop();
+            Value b = st.pop();
+            st.push(a);
+            st.push(b);
+            break;
+        }
+        case 0x4E: {
+            const QString name = vm.toString(st.pop());
+            st.push(vm.getMember(st.pop(), name));
+            break;
+        }
+        case 0x4F: {
+            Value v = st.pop();
+            const QString name = vm.toString(st.pop());
+            vm.setMember(st.pop(), name, v);
+            break;
+        }
+        case 0x50: st.push(vm.toNumber(st.pop()) + 1); break;
+        case 0x51: st.push(vm.toNumber(st.pop()) - 1); break;
+        case 0x52: {
+            const Value name = st.pop();
+            const Value object = st.pop();
+            const std::vector<Value> args = st.popArgs();
+            st.push(callMethod(vm, act, object, name, args));
+            break;
+        }
+        case 0x53: {
+            const Value name = st.pop();
+            const Value object = st.pop();
+            const std::vector<Value> args = st.popArgs();
+            const Value ctor = name.isNullish() || (name.isString() && name.string.isEmpty())
+                                 ? object
+                                 : vm.getMember(object, vm.toString(name));
+            st.push(vm.construct(ctor, args));
+            break;
+        }
+        case 0x54: {
+            const Value ctor = st.pop();
+            st.push(ctor.isObject() && vm.instanceOf(st.pop(), ctor.object));
+            break;
+        }
+        case 0x60: { const qint32 b = vm.toInt32(st.pop()); st.push(double(vm.toInt32(st.pop()) & b)); break; }
+        case 0x61: { const qint32 b = vm.toInt32(st.pop()); st.push(double(vm.toInt32(st.pop()) | b)); break; }
+        case 0x62: { const qint32 b = vm.toInt32(st.pop()); st.push(double(vm.toInt32(st.pop()) ^ b)); break; }
+        case 0x63: { const qint32 b = vm.toInt32(st.pop()) & 31; st.push(double(qint32(quint32(vm.toInt32(st.pop())) << b))); break; }
+        case 0x64: { const qint32 b = vm.toInt32(st.pop()) & 31; st.push(double(vm.toInt32(st.pop()) >> b)); break; }
+        case 0x65: { const qint32 b = vm.toInt32(st.pop()) & 31; st.push(double(quint32(vm.toInt32(st.pop())) >> b)); break; }
+        case 0x69: {
+            const Value superclass = st.pop();
+            const Value subclass = st.pop();
+            if (superclass.isObject() && subclass.isObject()) {
+                const Value parentProto = vm.get(superclass.object, QStringLiteral("prototype"));
+                Object *prototype = vm.newObject(parentProto.isObject() ? parentProto.object : nullptr);
+                vm.defineHidden(prototype, QStringLiteral("__constructor__"), superclass);
+                vm.set(subclass.object, QStringLiteral("prototype"), prototype);
+            }
+            break;
+        }
+        case 0x81: vm.host()->gotoFrame(clipOf(act.target), data.u16() + 1, false); break;
+        case 0x83: {
+            const QString url = data.string();
+            const QString window = data.string();
+            if (url.startsWith(QStringLiteral("FSCommand:"), Qt::CaseInsensitive))
+                vm.host()->fsCommand(url.mid(10), window);
+            break;
+        }
+        case 0x9A: {
+            data.u8();
+            const QString window = vm.toString(st.pop());
+            const QString url = vm.toString(st.pop());
+            if (url.startsWith(QStringLiteral("FSCommand:"), Qt::CaseInsensitive))
+                vm.host()->fsCommand(url.mid(10), window);
+            break;
+        }
+        case 0x87: act.reg(data.u8()) = st.top(); break;
+        case 0x88: {
+            auto pool = std::make_shared<std::vector<QString>>();
+            const int n = data.u16();
+            pool->reserve(std::size_t(n));
+            for (int i = 0; i < n && !data.atEnd(); ++i)
+                pool->push_back(data.string());
+            act.constants = std::move(pool);
+            break;
+        }
+        case 0x8A:
+        case 0x8D: {
+            int frame = 0;
+            if (h.code == 0x8A)
+                frame = data.u16() + 1;
+            else
+                frame = int(vm.toNumber(st.pop()));
+            const int skip = data.u8();
+            if (frame > vm.host()->framesLoaded(clipOf(act.target)))
+                for (int i = 0; i < skip && readActionHeader(code, next, end, h); ++i)
+                    next = h.dataEnd;
+            break;
+        }
+        case 0x8B: {
+            const QString path = data.string();
+            act.target = path.isEmpty() ? act.baseTarget : resolveTarget(vm, act, path);
+            break;
+        }
+        case 0x8C: vm.host()->gotoLabel(clipOf(act.target), data.string(), false); break;
+        case 0x9E: callFrame(vm, act, st.pop()); break;
+        case 0x9F: {
+            const quint8 flags = data.u8();
+            const int bias = (flags & 2) ? data.u16() : 0;
+            gotoFrameValue(vm, act, st.pop(), flags & 1, bias);
+            break;
+        }
+        case 0x96:
+            while (!data.atEnd()) {
+                PushItem item;
+                if (!readPushItem(data, item))
+                    break;
+                if (item.kind == PushItem::Register)
+                    st.push(act.reg(item.index));
+                else if (item.kind == PushItem::Constant)
+                    st.push(act.constants && std::size_t(item.index) < act.constants->size()
+                                ? Value((*act.constants)[std::size_t(item.index)])
+                                : Value());
+                else
+                    st.push(std::move(item.value));
+            }
+            break;
+        case 0x99:
+        case 0x9D: {
+            const int offset = data.s16();
+            if (h.code == 0x99 || vm.toBoolean(st.pop())) {
+                const int target = next + offset;
+                if (target < start || target > end)
+                    return {Completion::Jump, target};
+                next = target;
+            }
+            break;
+        }
+        case 0x9B:
+        case 0x8E: next = defineFunction(vm, act, h, data); break;
+        case 0x94: {
+            const int size = data.u16();
+            const Value object = st.pop();
+            const int blockEnd = qMin(next + size, end);
+            Object *scopeObject = object.isObject() ? object.object : vm.toObject(object);
+            if (scopeObject) {
+                act.scope.push_back({scopeObject, Scope::With});
+                struct Pop {
+                    Activation &a;
+                    ~Pop() { a.scope.pop_back(); }
+                } pop{act};
+                const Completion c = execute(vm, act, next, blockEnd);
+                if (c.kind == Completion::Return)
+                    return c;
+                if (c.kind == Completion::Jump) {
+                    if (c.target < start || c.target > end)
+                        return c;
+                    next = c.target;
+                    break;
+                }
+            }
+            next = blockEnd;
+            break;
+        }
+        case 0x8F: {
+            const Completion c = runTry(vm, act, data, next, end);
+            if (c.kind == Completion::Return)
+                return c;
+            if (c.target < start || c.target > end)
+                return c;
+            next = c.target;
+            break;
+        }
+        default: break;
+        }
+        pc = next;
+    }
+    return {};
+}
+
+} // namespace sky::swf::avm1

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "value.h"
+
+#include <QByteArray>
+#include <QHash>
+
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace sky::swf::avm1 {
+
+class Vm;
+
+enum PropertyFlag : int { dontEnum = 1, dontDelete = 2, readOnly = 4 };
+
+struct Property {
+    QString name;
+    Value value;
+    Object *getter = nullptr; // addProperty
+    Object *setter = nullptr;
+    int flags = 0;
+};
+
+// What a function receives.
+struct CallInfo {
+    Value self;
+    std::span<const Value> args;
+    Object *callee = nullptr;
+    bool constructing = false;
+
+    Value arg(std::size_t i) const { return i < args.size() ? args[i] : Value(); }
+};
+
+using Native = Value (*)(Vm &, CallInfo &);
+
+// One level of a scope chain. Assignments to names found nowhere land on
+// the innermost Target level (the timeline the code runs on).
+struct Scope {
+    enum Kind : quint8 { Global, Target, Local, With };
+    Object *object = nullptr;
+    Kind kind = Global;
+};
+
+// A function written in the movie: where its code is and what it closes over.
+struct ScriptFunction {
+    std::shared_ptr<const QByteArray> code;
+    int start = 0;
+    int length = 0;
+    QString name;
+    std::vector<QString> params;
+    std::vector<int> paramRegisters; // DefineFunction2: register of each parameter, 0 for none
+    bool twoStyle = false;           // DefineFunction2
+    int registerCount = 4;
+    quint16 flags = 0;               // DefineFunction2 preload/suppress flags
+    std::vector<Scope> scope;        // the scope chain where it was defined
+    std::shared_ptr<const std::vector<QString>> constants;
+};
+
+enum class ObjectKind : quint8 { Plain, Function, Array, Boxed, Clip, Super, Activation };
+
+// A script object: properties in the order they were made, a prototype,
+// and what its kind adds (code, elements, a boxed value, a clip).
+class Object {
+public:
+    explicit Object(Object *prototype, ObjectKind objectKind = ObjectKind::Plain) : proto(prototype), kind(objectKind) { }
+
+    Object *proto = nullptr;
+    ObjectKind kind = ObjectKind::Plain;
+    bool marked = false;
+
+    // Functions.
+    Native native = nullptr;
+    Native constructor = nullptr; // used by `new` instead of `native` when set
+    std::shared_ptr<ScriptFunction> script;
+    Value data;                   // a native function's own value
+
+    // Boxed primitives (kind Boxed) and Date's time.
+    Value primitive;
+    // Arrays: elements live as properties "0".."n-1"; this is `length`.
+    int length = 0;
+    // Clips: the host's handle.
+    int clip = 0;
+    // `super`: the object methods run on.
+    Value superThis;
+    std::vector<Object *> interfaces;
+    std::vector<std::pair<QString, std::pair<Object *, Value>>> watches; // key, callback, user data
+
+    bool isFunction() const { return kind == ObjectKind::Function; }
+
+    // Own properties by key (the name as the movie's version compares it).
+    Property *find(const QString &key);
+    const Property *find(const QString &key) const;
+    Property &add(const QString &key, const QString &name, const Value &value, int flags = 0);
+    bool remove(const QString &key);
+    const std::vector<Property> &properties() const { return props_; }
+    std::vector<Property> &properties() { return props_; }
+    void clearProperties();
+
+private:
+    std::vector<Property> props_;
+    QHash<QString, int> index_;
+};
+
+} // namespace sky::swf::avm1

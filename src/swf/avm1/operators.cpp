@@ -1,0 +1,81 @@
+#include "operators.h"
+
+#include "vm.h"
+
+#include <cmath>
+
+namespace sky::swf::avm1 {
+
+Value add2(Vm &vm, const Value &a, const Value &b)
+{
+    const Value pa = vm.toPrimitive(a, false);
+    const Value pb = vm.toPrimitive(b, false);
+    if (pa.isString() || pb.isString())
+        return vm.checkedString(vm.toString(pa) + vm.toString(pb));
+    return vm.toNumber(pa) + vm.toNumber(pb);
+}
+
+Value less2(Vm &vm, const Value &a, const Value &b)
+{
+    const Value pa = vm.toPrimitive(a, true);
+    const Value pb = vm.toPrimitive(b, true);
+    if (pa.isString() && pb.isString())
+        return pa.string < pb.string;
+    const double x = vm.toNumber(pa);
+    const double y = vm.toNumber(pb);
+    if (std::isnan(x) || std::isnan(y))
+        return Value();
+    return x < y;
+}
+
+bool looseEquals(Vm &vm, const Value &a, const Value &b)
+{
+    using T = Value::Type;
+    if (a.type == b.type)
+        return strictEquals(a, b);
+    if (a.isNullish() && b.isNullish())
+        return true;
+    if (a.isNullish() || b.isNullish())
+        return false;
+    if (a.isNumber() && b.isString())
+        return a.number == vm.toNumber(b);
+    if (a.isString() && b.isNumber())
+        return vm.toNumber(a) == b.number;
+    if (a.isBoolean())
+        return looseEquals(vm, Value(a.boolean ? 1.0 : 0.0), b);
+    if (b.isBoolean())
+        return looseEquals(vm, a, Value(b.boolean ? 1.0 : 0.0));
+    if (a.type == T::Object && (b.isNumber() || b.isString())) {
+        const Value p = vm.toPrimitive(a, true);
+        return !p.isObject() && looseEquals(vm, p, b);
+    }
+    if (b.type == T::Object && (a.isNumber() || a.isString())) {
+        const Value p = vm.toPrimitive(b, true);
+        return !p.isObject() && looseEquals(vm, a, p);
+    }
+    return false;
+}
+
+bool strictEquals(const Value &a, const Value &b)
+{
+    if (a.type != b.type)
+        return false;
+    switch (a.type) {
+    case Value::Type::Undefined:
+    case Value::Type::Null: return true;
+    case Value::Type::Boolean: return a.boolean == b.boolean;
+    case Value::Type::Number: return a.number == b.number;
+    case Value::Type::String: return a.string == b.string;
+    case Value::Type::Object: return a.object == b.object;
+    }
+    return false;
+}
+
+Value divide(Vm &vm, double a, double b)
+{
+    if (b == 0 && vm.version() <= 4)
+        return QStringLiteral("#ERROR#");
+    return a / b;
+}
+
+} // namespace sky::swf::avm1

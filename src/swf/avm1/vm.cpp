@@ -1,0 +1,594 @@
+#include "vm.h"
+
+#include "builtins.h"
+#include "calls.h"
+#include "clipproperties.h"
+#include "numberformat.h"
+
+#include <QSet>
+
+#include <cmath>
+#include <cstdio>
+
+namespace sky::swf::avm1 {
+
+Vm::Vm(int swfVersion, Host *host, Limits limits)
+    : version_(swfVersion)
+    , movieVersion_(swfVersion)
+    , host_(host)
+    , limits_(limits)
+{
+    objectProto = newObject(nullptr);
+    functionProto = newObject(objectProto);
+    installBuiltins(*this);
+    clock_.start();
+}
+
+Vm::~Vm() = default;
+
+Object *Vm::newObject(Object *proto, ObjectKind kind)
+{
+    if (qint64(heap_.size()) >= limits_.objects)
+        throw ScriptAbort{QStringLiteral("too many objects")};
+    heap_.push_back(std::make_unique<Object>(proto, kind));
+    return heap_.back().get();
+}
+
+Object *Vm::newArray(const std::vector<Value> &elements)
+{
+    Object *array = newObject(arrayProto, ObjectKind::Array);
+    for (const Value &v : elements)
+        arrayPush(array, v);
+    return array;
+}
+
+Object *Vm::newNative(Native fn, Native constructor)
+{
+    Object *f = newObject(functionProto, ObjectKind::Function);
+    f->native = fn;
+    f->constructor = constructor;
+    return f;
+}
+
+Object *Vm::newFunction(std::shared_ptr<ScriptFunction> fn)
+{
+    Object *f = newObject(functionProto, ObjectKind::Function);
+    f->script = std::move(fn);
+    Object *prototype = newPlain();
+    defineHidden(prototype, QStringLiteral("constructor"), f);
+    defineHidden(f, QStringLiteral("prototype"), prototype);
+    return f;
+}
+
+Object *Vm::newError(const QString &message)
+{
+    Object *error = newObject(errorProto);
+    put(error, QStringLiteral("message"), message, dontEnum);
+    return error;
+}
+
+Object *Vm::method(Object *target, const QString &name, Native fn)
+{
+    Object *f = newNative(fn);
+    defineHidden(target, name, f);
+    return f;
+}
+
+void Vm::defineHidden(Object *target, const QString &name, const Value &value)
+{
+    put(target, name, value, dontEnum);
+}
+
+Property *Vm::lookup(Object *object, const QString &name, Object **holder)
+{
+    const QString k = key(name);
+    for (int hops = 0; object && hops < 256; ++hops, object = object->proto) {
+        if (Property *p = object->find(k)) {
+            if (holder)
+                *holder = object;
+            return p;
+        }
+    }
+    return nullptr;
+}
+
+Value Vm::get(Object *object, const QString &name)
+{
+    if (!object)
+        return {};
+    if (name == u"__proto__")
+        return object->proto ? Value(object->proto) : Value();
+    if (object->kind == ObjectKind::Array && key(name) == u"length")
+        return object->length;
+    if (object->kind == ObjectKind::Clip) {
+        const int index = clipPropertyIndex(name, version_);
+        if (index >= 0)
+            return host_->clipProperty(object->clip, index);
+    }
+    if (object->kind == ObjectKind::Super) {
+        Property *p = lookup(object->proto, name);
+        if (!p)
+            return {};
+        if (p->getter)
+            return call(p->getter, object->superThis, {});
+        return p->value;
+    }
+    if (Property *p = lookup(object, name)) {
+        if (p->getter)
+            return call(p->getter, object, {});
+        return p->value;
+    }
+    if (object->kind == ObjectKind::Clip) {
+        if (const int child = host_->clipChild(object->clip, name))
+            return host_->clipObject(child);
+    }
+    return {};
+}
+
+Value Vm::getMember(const Value &target, const QString &name)
+{
+    switch (target.type) {
+    case Value::Type::Object: return get(target.object, name);
+    case Value::Type::String:
+        if (name == u"length")
+            return int(target.string.size());
+        return get(stringProto, name);
+    case Value::Type::Number: return get(numberProto, name);
+    case Value::Type::Boolean: return get(booleanProto, name);
+    default: return {};
+    }
+}
+
+void Vm::set(Object *object, const QString &name, const Value &value)
+{
+    if (!object)
+        return;
+    if (name == u"__proto__") {
+        object->proto = value.isObject() ? value.object : nullptr;
+        return;
+    }
+    const QString k = key(name);
+    if (object->kind == ObjectKind::Clip) {
+        const int index = clipPropertyIndex(name, version_);
+        if (index >= 0) {
+            host_->setClipProperty(object->clip, index, value);
+            return;
+        }
+    }
+    Value stored = value;
+    if (!object->watches.empty()) {
+        for (const auto &[watchKey, watch] : object->watches)
+            if (watchKey == k) {
+                Property *own = object->find(k);
+                const Value old = own ? own->value : Value();
+                const Value args[] = {name, old, value, watch.second};
+                stored = call(watch.first, object, args);
+                break;
+            }
+    }
+    Object *holder = nullptr;
+    Property *p = lookup(object, name, &holder);
+    if (p && p->setter) {
+        call(p->setter, object, std::span<const Value>(&stored, 1));
+        return;
+    }
+    if (p && holder == object) {
+        if (!(p->flags & readOnly))
+            p->value = stored;
+    } else if (!(p && p->getter)) {
+        object->add(k, name, stored);
+    }
+    if (object->kind == ObjectKind::Array) {
+        if (k == u"length") {
+            object->remove(k);
+            setArrayLength(object, toInt32(stored));
+            return;
+        }
+        bool isIndex = false;
+        const int i = name.toInt(&isIndex);
+        if (isIndex && i >= 0 && i >= object->length)
+            object->length = i + 1;
+    }
+}
+
+void Vm::setMember(const Value &target, const QString &name, const Value &value)
+{
+    if (target.isObject())
+        set(target.object, name, value);
+}
+
+void Vm::put(Object *object, const QString &name, const Value &value, int flags)
+{
+    const QString k = key(name);
+    if (Property *p = object->find(k)) {
+        p->value = value;
+        p->flags = flags;
+        p->getter = p->setter = nullptr;
+    } else {
+        object->add(k, name, value, flags);
+    }
+}
+
+bool Vm::has(Object *object, const QString &name)
+{
+    if (!object)
+        return false;
+    if (name == u"__proto__")
+        return object->proto != nullptr;
+    if (lookup(object, name))
+        return true;
+    if (object->kind == ObjectKind::Array && key(name) == u"length")
+        return true;
+    if (object->kind == ObjectKind::Clip)
+        return clipPropertyIndex(name, version_) >= 0 || host_->clipChild(object->clip, name) != 0;
+    return false;
+}
+
+bool Vm::remove(Object *object, const QString &name)
+{
+    if (!object)
+        return false;
+    const QString k = key(name);
+    Property *p = object->find(k);
+    if (!p || (p->flags & dontDelete))
+        return false;
+    return object->remove(k);
+}
+
+std::vector<QString> Vm::enumerate(Object *object)
+{
+    std::vector<QString> names;
+    QSet<QString> seen;
+    for (int hops = 0; object && hops < 256; ++hops, object = object->proto) {
+        for (const Property &p : object->properties()) {
+            const QString k = key(p.name);
+            if (seen.contains(k))
+                continue;
+            seen.insert(k);
+            if (!(p.flags & dontEnum))
+                names.push_back(p.name);
+        }
+    }
+    return names;
+}
+
+void Vm::setArrayLength(Object *array, int length)
+{
+    length = qMax(0, length);
+    if (length < array->length) {
+        std::vector<QString> drop;
+        for (const Property &p : array->properties()) {
+            bool isIndex = false;
+            const int i = p.name.toInt(&isIndex);
+            if (isIndex && i >= length)
+                drop.push_back(p.name);
+        }
+        for (const QString &name : drop)
+            array->remove(key(name));
+    }
+    array->length = length;
+}
+
+std::vector<Value> Vm::arrayElements(Object *array)
+{
+    std::vector<Value> out;
+    if (!array)
+        return out;
+    const int n = array->kind == ObjectKind::Array ? array->length : toInt32(get(array, QStringLiteral("length")));
+    out.reserve(std::size_t(qBound(0, n, 1 << 20)));
+    for (int i = 0; i < n; ++i) {
+        charge();
+        out.push_back(arrayElement(array, i));
+    }
+    return out;
+}
+
+void Vm::arrayPush(Object *array, const Value &value)
+{
+    const QString name = QString::number(array->length);
+    put(array, name, value);
+    ++array->length;
+}
+
+double Vm::toNumber(const Value &v)
+{
+    switch (v.type) {
+    case Value::Type::Undefined:
+    case Value::Type::Null: return version_ >= 7 ? std::nan("") : 0.0;
+    case Value::Type::Boolean: return v.boolean ? 1 : 0;
+    case Value::Type::Number: return v.number;
+    case Value::Type::String:
+        if (version_ <= 4) {
+            const double n = parseFloatText(v.string);
+            return std::isnan(n) ? 0 : n;
+        }
+        return stringToNumber(v.string, version_ >= 6);
+    case Value::Type::Object: {
+        const Value p = toPrimitive(v, true);
+        return p.isObject() ? std::nan("") : toNumber(p);
+    }
+    }
+    return 0;
+}
+
+QString Vm::toString(const Value &v)
+{
+    switch (v.type) {
+    case Value::Type::Undefined: return version_ >= 7 ? QStringLiteral("undefined") : QString();
+    case Value::Type::Null: return QStringLiteral("null");
+    case Value::Type::Boolean:
+        if (version_ <= 4)
+            return v.boolean ? QStringLiteral("1") : QStringLiteral("0");
+        return v.boolean ? QStringLiteral("true") : QStringLiteral("false");
+    case Value::Type::Number: return numberToString(v.number);
+    case Value::Type::String: return v.string;
+    case Value::Type::Object: {
+        const Value fn = get(v.object, QStringLiteral("toString"));
+        if (fn.isObject() && fn.object->isFunction()) {
+            const Value r = call(fn, v, {});
+            if (!r.isObject())
+                return toString(r);
+        }
+        return v.object->isFunction() ? QStringLiteral("[type Function]") : QStringLiteral("[type Object]");
+    }
+    }
+    return {};
+}
+
+bool Vm::toBoolean(const Value &v)
+{
+    switch (v.type) {
+    case Value::Type::Undefined:
+    case Value::Type::Null: return false;
+    case Value::Type::Boolean: return v.boolean;
+    case Value::Type::Number: return v.number != 0 && !std::isnan(v.number);
+    case Value::Type::String: {
+        if (version_ >= 7)
+            return !v.string.isEmpty();
+        const double n = stringToNumber(v.string, version_ >= 6);
+        return n != 0 && !std::isnan(n);
+    }
+    case Value::Type::Object: return true;
+    }
+    return false;
+}
+
+Value Vm::toPrimitive(const Value &v, bool numberHint)
+{
+    Q_UNUSED(numberHint);
+    if (!v.isObject())
+        return v;
+    const Value valueOf = get(v.object, QStringLiteral("valueOf"));
+    if (valueOf.isObject() && valueOf.object->isFunction()) {
+        const Value r = call(valueOf, v, {});
+        if (!r.isObject())
+            return r;
+    }
+    const Value fn = get(v.object, QStringLiteral("toString"));
+    if (fn.isObject() && fn.object->isFunction()) {
+        const Value r = call(fn, v, {});
+        if (!r.isObject())
+            return r;
+    }
+    return v;
+}
+
+Object *Vm::toObject(const Value &v)
+{
+    Object *proto = nullptr;
+    switch (v.type) {
+    case Value::Type::Object: return v.object;
+    case Value::Type::String: proto = stringProto; break;
+    case Value::Type::Number: proto = numberProto; break;
+    case Value::Type::Boolean: proto = booleanProto; break;
+    default: return nullptr;
+    }
+    Object *boxed = newObject(proto, ObjectKind::Boxed);
+    boxed->primitive = v;
+    if (v.isString())
+        put(boxed, QStringLiteral("length"), int(v.string.size()), dontEnum | dontDelete | readOnly);
+    return boxed;
+}
+
+qint32 Vm::toInt32(const Value &v)
+{
+    const double n = toNumber(v);
+    if (std::isnan(n) || std::isinf(n))
+        return 0;
+    const double m = std::fmod(std::trunc(n), 4294967296.0);
+    return qint32(quint32(qint64(m < 0 ? m + 4294967296.0 : m)));
+}
+
+QString Vm::typeOf(const Value &v)
+{
+    switch (v.type) {
+    case Value::Type::Undefined: return QStringLiteral("undefined");
+    case Value::Type::Null: return QStringLiteral("null");
+    case Value::Type::Boolean: return QStringLiteral("boolean");
+    case Value::Type::Number: return QStringLiteral("number");
+    case Value::Type::String: return QStringLiteral("string");
+    case Value::Type::Object:
+        if (v.object->kind == ObjectKind::Clip)
+            return QStringLiteral("movieclip");
+        return v.object->isFunction() ? QStringLiteral("function") : QStringLiteral("object");
+    }
+    return {};
+}
+
+QString Vm::checkedString(QString s)
+{
+    if (s.size() > limits_.stringLength)
+        throw ScriptAbort{QStringLiteral("string too long")};
+    return s;
+}
+
+Value Vm::call(const Value &fn, const Value &self, std::span<const Value> args, Object *home)
+{
+    if (!fn.isObject() || !fn.object->isFunction())
+        return {};
+    Object *f = fn.object;
+    if (depth >= limits_.callDepth)
+        throw ScriptAbort{QStringLiteral("recursion too deep")};
+    ++depth;
+    struct Leave {
+        int &d;
+        ~Leave() { --d; }
+    } leave{depth};
+    if (f->native) {
+        CallInfo info{self, args, f, false};
+        return f->native(*this, info);
+    }
+    if (f->script)
+        return callScript(*this, f, self, args, home);
+    return {};
+}
+
+Value Vm::construct(const Value &ctor, std::span<const Value> args)
+{
+    if (!ctor.isObject() || !ctor.object->isFunction())
+        return {};
+    Object *f = ctor.object;
+    if (f->constructor) {
+        if (depth >= limits_.callDepth)
+            throw ScriptAbort{QStringLiteral("recursion too deep")};
+        CallInfo info{Value(), args, f, true};
+        return f->constructor(*this, info);
+    }
+    const Value prototype = get(f, QStringLiteral("prototype"));
+    Object *object = newObject(prototype.isObject() ? prototype.object : objectProto);
+    defineHidden(object, QStringLiteral("__constructor__"), f);
+    if (version_ <= 5)
+        defineHidden(object, QStringLiteral("constructor"), f);
+    if (f->native) {
+        if (depth >= limits_.callDepth)
+            throw ScriptAbort{QStringLiteral("recursion too deep")};
+        ++depth;
+        CallInfo info{object, args, f, true};
+        const Value r = f->native(*this, info);
+        --depth;
+        return r.isObject() ? r : Value(object);
+    }
+    call(f, object, args, prototype.isObject() ? prototype.object : nullptr);
+    return object;
+}
+
+bool Vm::instanceOf(const Value &v, Object *ctor)
+{
+    if (!v.isObject() || !ctor)
+        return false;
+    const Value prototype = get(ctor, QStringLiteral("prototype"));
+    if (!prototype.isObject())
+        return false;
+    std::vector<Object *> pending{v.object->proto};
+    for (int hops = 0; !pending.empty() && hops < 1024; ++hops) {
+        Object *o = pending.back();
+        pending.pop_back();
+        if (!o)
+            continue;
+        if (o == prototype.object)
+            return true;
+        for (Object *iface : o->interfaces) {
+            const Value p = get(iface, QStringLiteral("prototype"));
+            if (p.isObject())
+                pending.push_back(p.object);
+        }
+        pending.push_back(o->proto);
+    }
+    return false;
+}
+
+quint32 Vm::random()
+{
+    seed_ ^= seed_ << 13;
+    seed_ ^= seed_ >> 17;
+    seed_ ^= seed_ << 5;
+    return seed_;
+}
+
+void Vm::beginFrame()
+{
+    spent_ = 0;
+    clock_.restart();
+}
+
+void Vm::charge()
+{
+    if (++spent_ > limits_.actionsPerFrame)
+        throw ScriptAbort{QStringLiteral("the frame's action budget is spent"), true};
+    if ((spent_ & 0xffff) == 0 && clock_.elapsed() > limits_.millisecondsPerFrame)
+        throw ScriptAbort{QStringLiteral("the frame's time budget is spent"), true};
+}
+
+bool Vm::callEvent(const Value &fn, const Value &self, std::span<const Value> args)
+{
+    return guarded([&] { call(fn, self, args); });
+}
+
+bool Vm::guarded(const std::function<void()> &work)
+{
+    try {
+        work();
+        return true;
+    } catch (const ScriptThrow &t) {
+        host_->trace(QStringLiteral("Warning: Uncaught exception, ") + toString(t.value));
+        return true;
+    } catch (const ScriptAbort &a) {
+        std::fprintf(stderr, "script abandoned: %s\n", qPrintable(a.reason));
+        stack.clear();
+        depth = 0;
+        current = nullptr;
+        abandoned += a.budget;
+        return false;
+    }
+}
+
+void Vm::mark(Object *object)
+{
+    std::vector<Object *> pending{object};
+    while (!pending.empty()) {
+        Object *o = pending.back();
+        pending.pop_back();
+        if (!o || o->marked)
+            continue;
+        o->marked = true;
+        pending.push_back(o->proto);
+        for (const Property &p : o->properties()) {
+            if (p.value.object)
+                pending.push_back(p.value.object);
+            pending.push_back(p.getter);
+            pending.push_back(p.setter);
+        }
+        pending.push_back(o->data.object);
+        pending.push_back(o->primitive.object);
+        pending.push_back(o->superThis.object);
+        for (Object *i : o->interfaces)
+            pending.push_back(i);
+        for (const auto &w : o->watches) {
+            pending.push_back(w.second.first);
+            pending.push_back(w.second.second.object);
+        }
+        if (o->script)
+            for (const Scope &s : o->script->scope)
+                pending.push_back(s.object);
+    }
+}
+
+void Vm::collect(const std::vector<Object *> &roots)
+{
+    if (current)
+        return;
+    for (Object *o : roots)
+        mark(o);
+    for (Object *o : {global, objectProto, functionProto, arrayProto, stringProto, numberProto, booleanProto,
+                      errorProto, clipProto, broadcaster})
+        mark(o);
+    for (Object *o : timers)
+        mark(o);
+    for (const Value &v : stack)
+        mark(v.object);
+    std::erase_if(heap_, [](const std::unique_ptr<Object> &o) { return !o->marked; });
+    for (auto &o : heap_)
+        o->marked = false;
+}
+
+} // namespace sky::swf::avm1

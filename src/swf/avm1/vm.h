@@ -1,0 +1,182 @@
+#pragma once
+
+#include "object.h"
+
+#include <QElapsedTimer>
+#include <QRectF>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace sky::swf::avm1 {
+
+// A script `throw` on its way to a catch block.
+struct ScriptThrow {
+    Value value;
+};
+
+// The script of this frame is abandoned: budget spent, recursion too deep,
+// or growth beyond the limits. Script cannot catch it.
+struct ScriptAbort {
+    QString reason;
+    bool budget = false; // the frame's actions or time ran out
+};
+
+// What scripts reach outside the interpreter: the trace log, the player and
+// the clips of the display list. Clips are known by handles; 0 is none.
+class Host {
+public:
+    virtual ~Host() = default;
+    virtual void trace(const QString &text) = 0;
+    virtual void fsCommand(const QString &command, const QString &args) = 0;
+    // The clip's script object (made on first use), 0 handle for none.
+    virtual Object *clipObject(int clip) = 0;
+    virtual QString clipTarget(int clip) = 0;   // "_level0.a.b"
+    virtual int clipRoot() = 0;
+    virtual int clipParent(int clip) = 0;
+    virtual int clipChild(int clip, const QString &name) = 0;
+    // Properties by their GetProperty index (0 _x ... 21 _ymouse).
+    virtual Value clipProperty(int clip, int index) = 0;
+    virtual void setClipProperty(int clip, int index, const Value &value) = 0;
+    // Timeline control; frames count from 1.
+    virtual void gotoFrame(int clip, int frame, bool play) = 0;
+    virtual bool gotoLabel(int clip, const QString &label, bool play) = 0;
+    virtual void setPlaying(int clip, bool playing) = 0;
+    virtual void stepFrame(int clip, int delta) = 0;
+    virtual int framesLoaded(int clip) = 0;
+    // The frame a label names, 0 when none.
+    virtual int frameOfLabel(int clip, const QString &label) = 0;
+    // The scripts of a frame, for the Call action.
+    virtual std::vector<std::shared_ptr<const QByteArray>> frameScripts(int clip, int frame) = 0;
+    virtual void duplicateClip(int clip, const QString &name, int depth) = 0;
+    virtual void removeClip(int clip) = 0;
+    virtual void startDrag(int clip, bool lockCenter, const QRectF *bounds) = 0;
+    virtual void stopDrag() = 0;
+    // Milliseconds since the movie started, on the player's clock.
+    virtual double time() = 0;
+};
+
+// Limits that keep a hostile movie from taking the player down.
+struct Limits {
+    qint64 actionsPerFrame = 2'000'000;
+    qint64 millisecondsPerFrame = 4000;
+    int callDepth = 256;
+    qint64 objects = 2'000'000;
+    qsizetype stringLength = 1 << 24;
+};
+
+struct Activation;
+
+// The interpreter: values, objects, the built-in classes and the code that
+// runs them, for one movie.
+class Vm {
+public:
+    Vm(int swfVersion, Host *host, Limits limits = {});
+    ~Vm();
+    Vm(const Vm &) = delete;
+    Vm &operator=(const Vm &) = delete;
+
+    // The rules in force: the movie's version, but at least 5 inside
+    // functions (which SWF 4 has none of).
+    int version() const { return version_; }
+    int movieVersion() const { return movieVersion_; }
+    void setVersion(int version) { version_ = version; }
+    Host *host() const { return host_; }
+    const Limits &limits() const { return limits_; }
+
+    // The key a name is stored under: folded to lower case up to SWF 6.
+    QString key(const QString &name) const { return version_ <= 6 ? name.toLower() : name; }
+
+    // Objects.
+    Object *newObject(Object *proto, ObjectKind kind = ObjectKind::Plain);
+    Object *newPlain() { return newObject(objectProto); }
+    Object *newArray(const std::vector<Value> &elements = {});
+    Object *newNative(Native fn, Native constructor = nullptr);
+    Object *newFunction(std::shared_ptr<ScriptFunction> fn);
+    Object *newError(const QString &message);
+    // A native method on `target`, not enumerable.
+    Object *method(Object *target, const QString &name, Native fn);
+    void defineHidden(Object *target, const QString &name, const Value &value);
+
+    // Properties, through prototypes, getters, setters and watchers.
+    Property *lookup(Object *object, const QString &name, Object **holder = nullptr);
+    Value get(Object *object, const QString &name);
+    Value getMember(const Value &target, const QString &name);
+    void set(Object *object, const QString &name, const Value &value);
+    void setMember(const Value &target, const QString &name, const Value &value);
+    // Sets an own property, ignoring setters and read-only flags.
+    void put(Object *object, const QString &name, const Value &value, int flags = 0);
+    bool has(Object *object, const QString &name);
+    bool remove(Object *object, const QString &name);
+    // Enumerable names, own first then inherited, each once.
+    std::vector<QString> enumerate(Object *object);
+    void setArrayLength(Object *array, int length);
+    Value arrayElement(Object *array, int i) { return get(array, QString::number(i)); }
+    std::vector<Value> arrayElements(Object *array);
+    void arrayPush(Object *array, const Value &value);
+
+    // Conversions under the movie's version rules.
+    double toNumber(const Value &v);
+    QString toString(const Value &v);
+    bool toBoolean(const Value &v);
+    Value toPrimitive(const Value &v, bool numberHint);
+    Object *toObject(const Value &v);
+    qint32 toInt32(const Value &v);
+    QString typeOf(const Value &v);
+    QString checkedString(QString s);
+
+    // Calls.
+    Value call(const Value &fn, const Value &self, std::span<const Value> args, Object *home = nullptr);
+    Value construct(const Value &ctor, std::span<const Value> args);
+    bool instanceOf(const Value &v, Object *ctor);
+
+    // Runs a DoAction / DoInitAction / event body on a timeline. Returns
+    // false when the script was abandoned (the reason went to stderr).
+    bool runScript(std::shared_ptr<const QByteArray> code, Object *target);
+    // Calls a function from outside any script (events); false when abandoned.
+    bool callEvent(const Value &fn, const Value &self, std::span<const Value> args = {});
+    // Runs `work`, reporting an uncaught throw to the trace log and an
+    // abandoned script on stderr; false when abandoned.
+    bool guarded(const std::function<void()> &work);
+    int abandoned = 0; // scripts abandoned on their budget so far
+    // Starts a new frame's budget.
+    void beginFrame();
+    // Counts one action against the budget; throws ScriptAbort when spent.
+    void charge();
+    // RandomNumber and Math.random: a fixed sequence, so runs repeat.
+    quint32 random();
+    // Frees what no root reaches; only between scripts.
+    void collect(const std::vector<Object *> &roots);
+
+    Object *global = nullptr;
+    Object *objectProto = nullptr;
+    Object *functionProto = nullptr;
+    Object *arrayProto = nullptr;
+    Object *stringProto = nullptr;
+    Object *numberProto = nullptr;
+    Object *booleanProto = nullptr;
+    Object *errorProto = nullptr;
+    Object *clipProto = nullptr;
+    Object *broadcaster = nullptr;
+
+    int depth = 0;                            // nested calls
+    Activation *current = nullptr;            // innermost running code
+    std::vector<Value> stack;                 // operand stack shared by all activations
+    std::vector<Object *> timers;             // interval entries kept alive
+
+private:
+    friend Value callScript(Vm &, Object *, const Value &, std::span<const Value>, Object *);
+    void mark(Object *object);
+
+    int version_;
+    int movieVersion_;
+    Host *host_;
+    Limits limits_;
+    qint64 spent_ = 0;
+    quint32 seed_ = 0x2545f491;
+    QElapsedTimer clock_;
+    std::vector<std::unique_ptr<Object>> heap_;
+};
+
+} // namespace sky::swf::avm1

@@ -1,0 +1,86 @@
+#include "tracerun.h"
+
+#include "movieplayer.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace sky::swf {
+
+bool readInputEvents(const QByteArray &json, std::vector<InputEvent> &out, QString *error)
+{
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
+    if (!doc.isArray()) {
+        if (error)
+            *error = parseError.error != QJsonParseError::NoError ? parseError.errorString()
+                                                                  : QStringLiteral("not a list of events");
+        return false;
+    }
+    static const std::pair<const char16_t *, InputEvent::Type> types[] = {
+        {u"MouseMove", InputEvent::Type::MouseMove}, {u"MouseDown", InputEvent::Type::MouseDown},
+        {u"MouseUp", InputEvent::Type::MouseUp},     {u"KeyDown", InputEvent::Type::KeyDown},
+        {u"KeyUp", InputEvent::Type::KeyUp},         {u"TextInput", InputEvent::Type::TextInput},
+        {u"Wait", InputEvent::Type::Wait},
+    };
+    out.clear();
+    for (const QJsonValue &item : doc.array()) {
+        const QJsonObject o = item.toObject();
+        const QString type = o.value(u"type").toString();
+        InputEvent event;
+        bool known = false;
+        for (const auto &[name, value] : types)
+            if (type == name) {
+                event.type = value;
+                known = true;
+            }
+        if (!known) {
+            if (error)
+                *error = QStringLiteral("unknown event type \"%1\"").arg(type);
+            return false;
+        }
+        const QJsonArray pos = o.value(u"pos").toArray();
+        if (pos.size() == 2)
+            event.pos = QPointF(pos[0].toDouble(), pos[1].toDouble());
+        event.key = o.value(u"key").toString();
+        event.codepoint = uint(o.value(u"codepoint").toInt());
+        out.push_back(event);
+    }
+    return true;
+}
+
+TraceResult traceMovie(const QString &path, int ticks, const std::vector<InputEvent> &events)
+{
+    TraceResult result;
+    auto movie = Movie::fromFile(path, &result.error);
+    if (!movie)
+        return result;
+    result.loaded = true;
+    MoviePlayer player;
+    // The first tick runs as the movie is set, so the sink goes in first.
+    player.setTraceSink([&result](const QString &text) {
+        QString t = text;
+        t.replace(u'\r', u'\n');
+        result.lines += t.split(u'\n');
+    });
+    player.setMovie(std::move(movie));
+    result.ticksRun = 1;
+    auto quit = [&] { return player.scripts() && player.scripts()->quitRequested(); };
+    for (const InputEvent &event : events) {
+        if (quit() || result.ticksRun >= ticks)
+            break;
+        if (event.type == InputEvent::Type::Wait) {
+            player.tick();
+            ++result.ticksRun;
+        }
+    }
+    while (!quit() && result.ticksRun < ticks) {
+        player.tick();
+        ++result.ticksRun;
+    }
+    result.abandoned = player.scripts() ? player.scripts()->abandonedScripts() : 0;
+    return result;
+}
+
+} // namespace sky::swf

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QPointF>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace sky::swf {
+
+// One recorded mouse or keyboard event; Wait lets one tick pass.
+struct InputEvent {
+    enum class Type { MouseMove, MouseDown, MouseUp, KeyDown, KeyUp, TextInput, Wait };
+    Type type = Type::Wait;
+    QPointF pos; // stage pixels
+    QString key;
+    uint codepoint = 0;
+};
+
+// Reads a list of events: [{"type": "MouseMove", "pos": [x, y]}, ...].
+// Returns false and says why when the text is not such a list.
+bool readInputEvents(const QByteArray &json, std::vector<InputEvent> &out, QString *error);
+
+struct TraceResult {
+    bool loaded = false;
+    QString error;
+    QStringList lines;    // each trace, carriage returns splitting lines
+    int abandoned = 0;    // scripts abandoned on their budget
+    int ticksRun = 0;
+};
+
+// Loads a movie and runs it for `ticks` ticks (the first shows frame 1),
+// collecting what its scripts trace. Events are delivered after the first
+// tick; each Wait runs the next tick. fscommand("quit") ends the run at the
+// end of that tick.
+TraceResult traceMovie(const QString &path, int ticks, const std::vector<InputEvent> &events = {});
+
+} // namespace sky::swf

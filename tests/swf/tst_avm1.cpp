@@ -1,0 +1,253 @@
+// The interpreter's rules that movies rely on: how numbers print, how
+// values convert under each SWF version, equality, and the limits that
+// stop a hostile script.
+
+#include "swf/avm1/numberformat.h"
+#include "swf/avm1/operators.h"
+#include "swf/avm1/vm.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+using namespace sky::swf::avm1;
+
+namespace {
+
+// A host without clips that keeps what the script traces.
+class TraceHost : public Host {
+public:
+    QStringList lines;
+    void trace(const QString &text) override { lines << text; }
+    void fsCommand(const QString &, const QString &) override { }
+    Object *clipObject(int) override { return nullptr; }
+    QString clipTarget(int) override { return {}; }
+    int clipRoot() override { return 0; }
+    int clipParent(int) override { return 0; }
+    int clipChild(int, const QString &) override { return 0; }
+    Value clipProperty(int, int) override { return {}; }
+    void setClipProperty(int, int, const Value &) override { }
+    void gotoFrame(int, int, bool) override { }
+    bool gotoLabel(int, const QString &, bool) override { return false; }
+    void setPlaying(int, bool) override { }
+    void stepFrame(int, int) override { }
+    int framesLoaded(int) override { return 1; }
+    int frameOfLabel(int, const QString &) override { return 0; }
+    std::vector<std::shared_ptr<const QByteArray>> frameScripts(int, int) override { return {}; }
+    void duplicateClip(int, const QString &, int) override { }
+    void removeClip(int) override { }
+    void startDrag(int, bool, const QRectF *) override { }
+    void stopDrag() override { }
+    double time() override { return 0; }
+};
+
+// Bytecode pieces.
+QByteArray action(quint8 code, const QByteArray &data = {})
+{
+    QByteArray out(1, char(code));
+    if (code >= 0x80) {
+        out += char(data.size() & 0xff);
+        out += char(data.size() >> 8);
+        out += data;
+    }
+    return out;
+}
+
+QByteArray pushString(const char *text) { return action(0x96, QByteArray(1, 0) + QByteArray(text) + QByteArray(1, 0)); }
+
+QByteArray pushInt(qint32 n)
+{
+    QByteArray data(1, 7);
+    for (int i = 0; i < 4; ++i)
+        data += char((quint32(n) >> (8 * i)) & 0xff);
+    return action(0x96, data);
+}
+
+QByteArray jump(qint16 offset) { return action(0x99, QByteArray(1, char(offset & 0xff)) + char(quint16(offset) >> 8)); }
+
+// DefineFunction without parameters around `body`.
+QByteArray defineFunction(const char *name, const QByteArray &body)
+{
+    QByteArray data = QByteArray(name) + QByteArray(1, 0);
+    data += QByteArray(2, 0); // no parameters
+    data += char(body.size() & 0xff);
+    data += char(body.size() >> 8);
+    return action(0x9B, data) + body;
+}
+
+QStringList run(int version, const QByteArray &code, Limits limits = {}, bool *finished = nullptr)
+{
+    TraceHost host;
+    Vm vm(version, &host, limits);
+    Object *timeline = vm.newPlain();
+    vm.beginFrame();
+    const bool ok = vm.runScript(std::make_shared<const QByteArray>(code), timeline);
+    if (finished)
+        *finished = ok;
+    return host.lines;
+}
+
+} // namespace
+
+class TestAvm1 : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void numbersPrintAsThePlayerPrintsThem_data();
+    void numbersPrintAsThePlayerPrintsThem();
+    void textReadsAsNumbers();
+    void undefinedAndBooleansFollowTheVersion();
+    void namesIgnoreCaseUpToVersion6();
+    void equalityRules();
+    void swf4ArithmeticReadsNumberPrefixes();
+    void functionsInSwf4MoviesFollowVersion5Rules();
+    void thrownValuesReachTheCatchBlock();
+    void endlessLoopIsAbandonedOnItsBudget();
+    void endlessRecursionIsStopped();
+};
+
+void TestAvm1::numbersPrintAsThePlayerPrintsThem_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("integer") << 12345.0 << QStringLiteral("12345");
+    QTest::newRow("negative zero") << -0.0 << QStringLiteral("0");
+    QTest::newRow("fifteen digits") << 12.34 / 3 << QStringLiteral("4.11333333333333");
+    QTest::newRow("rounded sum") << 0.1 + 0.2 << QStringLiteral("0.3");
+    QTest::newRow("pi") << M_PI << QStringLiteral("3.14159265358979");
+    QTest::newRow("plain below 1e15") << 111111111111111.0 << QStringLiteral("111111111111111");
+    QTest::newRow("exponent from 1e15") << 1111111111111111.0 << QStringLiteral("1.11111111111111e+15");
+    QTest::newRow("round exponent") << 2e19 << QStringLiteral("2e+19");
+    QTest::newRow("large negative") << -22222222222222222.0 << QStringLiteral("-2.22222222222222e+16");
+    QTest::newRow("min") << std::numeric_limits<double>::denorm_min() << QStringLiteral("4.94065645841247e-324");
+    QTest::newRow("small plain") << 0.000054 << QStringLiteral("0.000054");
+    QTest::newRow("small exponent") << 5.4e-6 << QStringLiteral("5.4e-6");
+    QTest::newRow("tiny") << 5e-25 << QStringLiteral("5e-25");
+    QTest::newRow("nan") << std::nan("") << QStringLiteral("NaN");
+    QTest::newRow("infinity") << -std::numeric_limits<double>::infinity() << QStringLiteral("-Infinity");
+}
+
+void TestAvm1::numbersPrintAsThePlayerPrintsThem()
+{
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(numberToString(value), text);
+}
+
+void TestAvm1::textReadsAsNumbers()
+{
+    QCOMPARE(stringToNumber(QStringLiteral(" 12.5 ")), 12.5);
+    QCOMPARE(stringToNumber(QStringLiteral("0x10")), 16.0);
+    QCOMPARE(stringToNumber(QStringLiteral("010")), 8.0); // octal
+    QCOMPARE(stringToNumber(QStringLiteral("0.5")), 0.5);
+    QVERIFY(std::isnan(stringToNumber(QStringLiteral("150a"))));
+    QVERIFY(std::isnan(stringToNumber(QStringLiteral("Infinity"))));
+    QVERIFY(std::isnan(stringToNumber(QString())));
+    QCOMPARE(numberToRadixString(255, 16), QStringLiteral("ff"));
+    QCOMPARE(numberToRadixString(-5, 2), QStringLiteral("-101"));
+}
+
+void TestAvm1::undefinedAndBooleansFollowTheVersion()
+{
+    TraceHost host;
+    Vm v4(4, &host), v6(6, &host), v7(7, &host);
+    QCOMPARE(v6.toString(Value()), QString());
+    QCOMPARE(v6.toNumber(Value()), 0.0);
+    QCOMPARE(v7.toString(Value()), QStringLiteral("undefined"));
+    QVERIFY(std::isnan(v7.toNumber(Value())));
+    QCOMPARE(v4.toString(Value(true)), QStringLiteral("1"));
+    QCOMPARE(v6.toString(Value(true)), QStringLiteral("true"));
+    // Text is true when it reads as a non-zero number up to SWF 6, when
+    // it is not empty from SWF 7 on.
+    QCOMPARE(v6.toBoolean(Value(QStringLiteral("abc"))), false);
+    QCOMPARE(v7.toBoolean(Value(QStringLiteral("abc"))), true);
+    QCOMPARE(v6.toString(Value(1e21)), QStringLiteral("1e+21"));
+}
+
+void TestAvm1::namesIgnoreCaseUpToVersion6()
+{
+    TraceHost host;
+    Vm v6(6, &host), v7(7, &host);
+    Object *a = v6.newPlain();
+    v6.set(a, QStringLiteral("Name"), 1);
+    QCOMPARE(v6.get(a, QStringLiteral("NAME")).number, 1.0);
+    Object *b = v7.newPlain();
+    v7.set(b, QStringLiteral("Name"), 1);
+    QVERIFY(v7.get(b, QStringLiteral("NAME")).isUndefined());
+}
+
+void TestAvm1::equalityRules()
+{
+    TraceHost host;
+    Vm vm(8, &host);
+    QVERIFY(looseEquals(vm, Value(), Value::null()));
+    QVERIFY(!looseEquals(vm, Value(), Value(0)));
+    QVERIFY(looseEquals(vm, Value(QStringLiteral("16")), Value(16)));
+    QVERIFY(looseEquals(vm, Value(true), Value(1)));
+    QVERIFY(!looseEquals(vm, Value(std::nan("")), Value(std::nan(""))));
+    QVERIFY(!strictEquals(Value(1), Value(QStringLiteral("1"))));
+    QVERIFY(strictEquals(Value::null(), Value::null()));
+    QVERIFY(less2(vm, Value(1), Value(std::nan(""))).isUndefined());
+    QCOMPARE(less2(vm, Value(QStringLiteral("10")), Value(QStringLiteral("9"))).boolean, true); // text order
+}
+
+void TestAvm1::swf4ArithmeticReadsNumberPrefixes()
+{
+    // '300' + '150a' with the SWF 4 Add, then 4 / 0.
+    const QByteArray code = pushString("300") + pushString("150a") + action(0x0A) + action(0x26) + pushInt(4)
+                          + pushInt(0) + action(0x0D) + action(0x26);
+    QCOMPARE(run(4, code), QStringList({QStringLiteral("450"), QStringLiteral("#ERROR#")}));
+    QCOMPARE(run(5, code), QStringList({QStringLiteral("NaN"), QStringLiteral("Infinity")}));
+}
+
+void TestAvm1::functionsInSwf4MoviesFollowVersion5Rules()
+{
+    const QByteArray body = pushInt(4) + pushInt(0) + action(0x0D) + action(0x26);
+    const QByteArray code = defineFunction("f", body) + pushInt(0) + pushString("f") + action(0x3D) + action(0x17)
+                          + body;
+    QCOMPARE(run(4, code), QStringList({QStringLiteral("Infinity"), QStringLiteral("#ERROR#")}));
+}
+
+void TestAvm1::thrownValuesReachTheCatchBlock()
+{
+    // function f() { throw "boom"; } try { f(); } catch (e) { trace(e); }
+    const QByteArray thrower = defineFunction("f", pushString("boom") + action(0x2A));
+    const QByteArray tryBody = pushInt(0) + pushString("f") + action(0x3D) + action(0x17);
+    const QByteArray catchBody = pushString("e") + action(0x1C) + action(0x26);
+    QByteArray tryData(1, 1); // catch block, caught into a variable
+    for (const int size : {int(tryBody.size()), int(catchBody.size()), 0}) {
+        tryData += char(size & 0xff);
+        tryData += char(size >> 8);
+    }
+    tryData += QByteArray("e") + QByteArray(1, 0);
+    const QByteArray code = thrower + action(0x8F, tryData) + tryBody + catchBody + pushString("after") + action(0x26);
+    QCOMPARE(run(7, code), QStringList({QStringLiteral("boom"), QStringLiteral("after")}));
+}
+
+void TestAvm1::endlessLoopIsAbandonedOnItsBudget()
+{
+    Limits limits;
+    limits.actionsPerFrame = 10'000;
+    bool finished = true;
+    const QByteArray code = pushString("once") + action(0x26) + jump(-5);
+    const QStringList lines = run(7, code, limits, &finished);
+    QVERIFY(!finished);
+    QCOMPARE(lines, QStringList({QStringLiteral("once")}));
+}
+
+void TestAvm1::endlessRecursionIsStopped()
+{
+    // function r() { trace("in"); r(); } r(); trace("not reached");
+    const QByteArray call = pushInt(0) + pushString("r") + action(0x3D) + action(0x17);
+    const QByteArray code = defineFunction("r", pushString("in") + action(0x26) + call) + call + pushString("no")
+                          + action(0x26);
+    Limits limits;
+    limits.callDepth = 5;
+    const QStringList lines = run(7, code, limits);
+    QCOMPARE(lines.size(), 4); // the frame script counts as the first level
+    QVERIFY(!lines.contains(QStringLiteral("no")));
+}
+
+QTEST_GUILESS_MAIN(TestAvm1)
+#include "tst_avm1.moc"

@@ -17,6 +17,8 @@ packages=(
   mpv
   # SWF movies: zlib and LZMA decompression
   zlib1g-dev liblzma-dev
+  # sound of SWF movies: decoding and resampling
+  libavcodec-dev libswresample-dev
   # fuzzing the SWF engine: clang with libFuzzer and the sanitizers
   clang libclang-rt-14-dev
   # fonts for the widgets, also when tests draw offscreen

@@ -1,0 +1,254 @@
+#include "sounddecoder.h"
+
+#include "swf/bitreader.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
+#include <algorithm>
+#include <limits>
+
+namespace sky::swf::audio {
+
+namespace {
+
+AVCodecID codecId(SoundCodec codec)
+{
+    switch (codec) {
+    case SoundCodec::Adpcm:
+        return AV_CODEC_ID_ADPCM_SWF;
+    case SoundCodec::Mp3:
+        return AV_CODEC_ID_MP3;
+    case SoundCodec::Nellymoser16k:
+    case SoundCodec::Nellymoser8k:
+    case SoundCodec::Nellymoser:
+        return AV_CODEC_ID_NELLYMOSER;
+    case SoundCodec::Alaw:
+        return AV_CODEC_ID_PCM_ALAW;
+    case SoundCodec::Mulaw:
+        return AV_CODEC_ID_PCM_MULAW;
+    case SoundCodec::NativePcm:
+    case SoundCodec::LittlePcm:
+    case SoundCodec::Speex:
+        break;
+    }
+    return AV_CODEC_ID_NONE;
+}
+
+bool isPcm(SoundCodec codec)
+{
+    return codec == SoundCodec::NativePcm || codec == SoundCodec::LittlePcm;
+}
+
+// Uncompressed samples: 8-bit ones are unsigned, 16-bit ones little-endian
+// (the byte order of every machine the authoring tool ran on).
+void convertPcm(const SoundFormat &format, const QByteArray &data, Pcm &out)
+{
+    const auto *p = reinterpret_cast<const uchar *>(data.constData());
+    const qsizetype bytes = format.sixteenBit ? 2 : 1;
+    qsizetype count = data.size() / bytes / format.channels * format.channels;
+    count = std::min(count, (maxSoundFrames - out.frames()) * format.channels);
+    out.samples.reserve(out.samples.size() + size_t(std::max<qsizetype>(count, 0)));
+    for (qsizetype i = 0; i < count; ++i)
+        out.samples.push_back(format.sixteenBit ? qint16(p[2 * i] | (p[2 * i + 1] << 8))
+                                                : qint16((int(p[i]) - 128) << 8));
+}
+
+qint16 sampleAt(const AVFrame *frame, int channel, int index)
+{
+    const auto fmt = AVSampleFormat(frame->format);
+    const bool planar = av_sample_fmt_is_planar(fmt);
+    const int channels = frame->ch_layout.nb_channels;
+    const uint8_t *plane = frame->extended_data[planar ? channel : 0];
+    const int at = planar ? index : index * channels + channel;
+    switch (av_get_packed_sample_fmt(fmt)) {
+    case AV_SAMPLE_FMT_S16:
+        return reinterpret_cast<const qint16 *>(plane)[at];
+    case AV_SAMPLE_FMT_S32:
+        return qint16(reinterpret_cast<const qint32 *>(plane)[at] >> 16);
+    case AV_SAMPLE_FMT_FLT:
+        return qint16(std::clamp(reinterpret_cast<const float *>(plane)[at] * 32767.0f, -32768.0f, 32767.0f));
+    case AV_SAMPLE_FMT_DBL:
+        return qint16(std::clamp(reinterpret_cast<const double *>(plane)[at] * 32767.0, -32768.0, 32767.0));
+    case AV_SAMPLE_FMT_U8:
+        return qint16((int(plane[at]) - 128) << 8);
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+// One open libavcodec decoder, with the MP3 frame parser when needed.
+class CodecDecoder {
+public:
+    explicit CodecDecoder(const SoundFormat &format)
+    {
+        const AVCodec *codec = avcodec_find_decoder(codecId(format.codec));
+        if (!codec)
+            return;
+        context = avcodec_alloc_context3(codec);
+        packet = av_packet_alloc();
+        frame = av_frame_alloc();
+        if (!context || !packet || !frame) {
+            release();
+            return;
+        }
+        context->sample_rate = format.rate;
+        av_channel_layout_default(&context->ch_layout, format.channels);
+        if (avcodec_open2(context, codec, nullptr) < 0) {
+            release();
+            return;
+        }
+        if (format.codec == SoundCodec::Mp3)
+            parser = av_parser_init(AV_CODEC_ID_MP3);
+    }
+    ~CodecDecoder() { release(); }
+    CodecDecoder(const CodecDecoder &) = delete;
+    CodecDecoder &operator=(const CodecDecoder &) = delete;
+
+    void release()
+    {
+        av_parser_close(parser);
+        parser = nullptr;
+        avcodec_free_context(&context);
+        av_packet_free(&packet);
+        av_frame_free(&frame);
+    }
+
+    void send(const uint8_t *data, int size, Pcm &out)
+    {
+        packet->data = const_cast<uint8_t *>(data);
+        packet->size = size;
+        if (avcodec_send_packet(context, packet) < 0)
+            return;
+        while (avcodec_receive_frame(context, frame) == 0) {
+            const int channels = frame->ch_layout.nb_channels;
+            if (out.samples.empty()) {
+                out.rate = frame->sample_rate;
+                out.channels = channels;
+            }
+            if (channels == out.channels && frame->sample_rate == out.rate) {
+                const int n = int(std::min<qsizetype>(frame->nb_samples, maxSoundFrames - out.frames()));
+                for (int i = 0; i < n; ++i)
+                    for (int c = 0; c < channels; ++c)
+                        out.samples.push_back(sampleAt(frame, c, i));
+            }
+            av_frame_unref(frame);
+        }
+    }
+
+    // Feeds `data` whole: MP3 frame by frame, other codecs in packets of
+    // whole codec blocks.
+    void decode(const QByteArray &data, int packetBytes, Pcm &out)
+    {
+        if (!context)
+            return;
+        const auto *p = reinterpret_cast<const uint8_t *>(data.constData());
+        int left = int(data.size());
+        if (parser) {
+            // An empty call at the end hands over the last frame of the data.
+            for (bool flushed = false; !flushed;) {
+                uint8_t *frameData = nullptr;
+                int frameSize = 0;
+                flushed = left == 0;
+                const int used = av_parser_parse2(parser, context, &frameData, &frameSize, p, left,
+                                                  AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+                if (used < 0)
+                    return;
+                p += used;
+                left -= used;
+                if (frameSize > 0)
+                    send(frameData, frameSize, out);
+            }
+            return;
+        }
+        while (left > 0 && out.frames() < maxSoundFrames) {
+            const int n = std::min(left, packetBytes);
+            send(p, n, out);
+            p += n;
+            left -= n;
+        }
+    }
+
+private:
+    AVCodecContext *context = nullptr;
+    AVCodecParserContext *parser = nullptr;
+    AVPacket *packet = nullptr;
+    AVFrame *frame = nullptr;
+};
+
+namespace {
+
+// Bytes handed to the decoder at a time: ADPCM's blocks run across byte
+// boundaries, so it gets all of its data at once.
+int packetBytes(SoundCodec codec, qsizetype size)
+{
+    if (codec == SoundCodec::Adpcm)
+        return int(std::min<qsizetype>(size, std::numeric_limits<int>::max()));
+    return 64 * 64; // whole 64-byte Nellymoser blocks; any size for G.711
+}
+
+} // namespace
+
+bool canDecode(SoundCodec codec)
+{
+    // libavcodec's Speex decoder takes one Speex frame a packet, and a
+    // movie's Speex data does not say where its frames end.
+    if (codec == SoundCodec::Speex)
+        return false;
+    return isPcm(codec) || avcodec_find_decoder(codecId(codec)) != nullptr;
+}
+
+Pcm decodeSound(const SoundDefinition &sound)
+{
+    Pcm out;
+    out.rate = sound.format.rate;
+    out.channels = sound.format.channels;
+    if (isPcm(sound.format.codec)) {
+        convertPcm(sound.format, sound.data, out);
+    } else {
+        QByteArray data = sound.data;
+        int skip = 0;
+        if (sound.format.codec == SoundCodec::Mp3) {
+            if (data.size() < 2)
+                return out;
+            skip = std::max(0, int(qint16(quint8(data[0]) | (quint8(data[1]) << 8))));
+            data = data.mid(2);
+        }
+        CodecDecoder codec(sound.format);
+        codec.decode(data, packetBytes(sound.format.codec, data.size()), out);
+        const qsizetype drop = std::min<qsizetype>(skip, out.frames()) * out.channels;
+        out.samples.erase(out.samples.begin(), out.samples.begin() + drop);
+    }
+    const qsizetype claimed = qsizetype(sound.sampleCount) * out.channels;
+    if (sound.sampleCount > 0 && qsizetype(out.samples.size()) > claimed)
+        out.samples.resize(size_t(claimed));
+    return out;
+}
+
+StreamDecoder::StreamDecoder(const StreamHead &head)
+    : head_(head)
+    , codec_(isPcm(head.stream.codec) ? nullptr : std::make_unique<CodecDecoder>(head.stream))
+{
+}
+
+StreamDecoder::~StreamDecoder() = default;
+
+void StreamDecoder::decodeBlock(const QByteArray &block, Pcm &out)
+{
+    if (out.samples.empty()) {
+        out.rate = head_.stream.rate;
+        out.channels = head_.stream.channels;
+    }
+    if (!codec_) {
+        convertPcm(head_.stream, block, out);
+        return;
+    }
+    // MP3 blocks start with their sample count and seek samples.
+    const QByteArray data = head_.stream.codec == SoundCodec::Mp3 ? block.mid(4) : block;
+    codec_->decode(data, packetBytes(head_.stream.codec, data.size()), out);
+}
+
+} // namespace sky::swf::audio

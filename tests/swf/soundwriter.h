@@ -1,0 +1,44 @@
+#pragma once
+
+// Sound data and sound tags for the engine's tests: sine waves, G.711
+// encoded here, the other codecs encoded by the ffmpeg command.
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace swftest {
+
+// `frames` samples of a mono sine wave at `amplitude` (of 32767).
+std::vector<qint16> sine(int rate, int frames, double hz, double amplitude = 16000);
+QByteArray littleEndian16(const std::vector<qint16> &samples);
+QByteArray alaw(const std::vector<qint16> &samples);
+QByteArray mulaw(const std::vector<qint16> &samples);
+
+// The packets ffmpeg's `encoder` makes of mono samples at `rate`, as held
+// in an FLV file (the first byte of each, the FLV sound format, left out).
+// Nothing when the ffmpeg command or the encoder is missing.
+std::optional<std::vector<QByteArray>> ffmpegPackets(const std::vector<qint16> &samples, int rate,
+                                                     const QString &encoder);
+
+// The format byte of a sound tag.
+int soundFormat(int codec, int rateCode, bool sixteenBit, bool stereo);
+
+// Tag bodies.
+QByteArray defineSound(int id, int format, quint32 sampleCount, const QByteArray &data);
+struct Envelope {
+    quint32 position44;
+    quint16 left, right;
+};
+struct SoundInfoFields {
+    bool stop = false, noMultiple = false;
+    std::optional<quint32> in, out;
+    std::optional<int> loops;
+    std::vector<Envelope> envelope;
+};
+QByteArray startSound(int id, const SoundInfoFields &info = {});
+QByteArray streamHead(int format, int samplesPerBlock, int latency = 0);
+
+} // namespace swftest

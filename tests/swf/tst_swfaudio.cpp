@@ -1,0 +1,265 @@
+// Sound tags and decoding: every sound format of a movie, written here from
+// a known sine wave, comes back as that sine within its codec's error.
+
+#include "soundwriter.h"
+#include "swfwriter.h"
+
+#include "swf/audio/sounddecoder.h"
+#include "swf/bitreader.h"
+
+#include <QTest>
+
+#include <cmath>
+
+using namespace sky::swf;
+using namespace sky::swf::audio;
+
+namespace {
+
+MovieSounds soundsOf(const swftest::Movie &m)
+{
+    return readMovieSounds(decodeSwf(m.fws()));
+}
+
+// The delay (0 to maxLag samples) at which `decoded` best matches `wave`,
+// and the root-mean-square difference there, on a full scale of 1, leaving
+// out the first and last tenth where codecs fade in and out.
+std::pair<int, double> compare(const std::vector<qint16> &wave, const std::vector<qint16> &decoded, int maxLag)
+{
+    const auto rmsAt = [&](int lag) {
+        const qsizetype from = qsizetype(wave.size()) / 10;
+        const qsizetype to = qsizetype(wave.size()) * 9 / 10;
+        double sum = 0;
+        qsizetype n = 0;
+        for (qsizetype i = from; i < to && i + lag < qsizetype(decoded.size()); ++i, ++n) {
+            const double d = (decoded[size_t(i + lag)] - wave[size_t(i)]) / 32768.0;
+            sum += d * d;
+        }
+        return n > 0 ? std::sqrt(sum / double(n)) : 1.0;
+    };
+    std::pair<int, double> best{0, rmsAt(0)};
+    for (int lag = 1; lag <= maxLag; ++lag)
+        if (const double e = rmsAt(lag); e < best.second)
+            best = {lag, e};
+    return best;
+}
+
+// Packets of an ffmpeg encoder joined as a sound's data; skips the test
+// when ffmpeg lacks the encoder.
+QByteArray encoded(const std::vector<qint16> &wave, int rate, const QString &encoder)
+{
+    const auto packets = swftest::ffmpegPackets(wave, rate, encoder);
+    if (!packets || packets->empty())
+        return {};
+    QByteArray data;
+    for (const QByteArray &p : *packets)
+        data += p;
+    return data;
+}
+
+} // namespace
+
+class TestSwfAudio : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyFormatDecodesToItsSine_data();
+    void everyFormatDecodesToItsSine();
+    void mp3SeekSamplesAreSkipped();
+    void streamBlocksJoinIntoOneSound();
+    void soundInfoIsReadWhole();
+    void streamHeadWithoutBlocksIsIgnored();
+    void claimsOfHugeSoundsAllocateNothing();
+};
+
+void TestSwfAudio::everyFormatDecodesToItsSine_data()
+{
+    QTest::addColumn<int>("codec");
+    QTest::addColumn<int>("rateCode");
+    QTest::addColumn<QString>("encoder");
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<int>("maxLag");
+    QTest::addColumn<double>("maxError");
+    QTest::newRow("pcm 16-bit") << 0 << 2 << QString() << 11025 << 0 << 0.0001;
+    QTest::newRow("pcm 8-bit") << 0 << 1 << QStringLiteral("u8") << 11025 << 0 << 0.006;
+    QTest::newRow("pcm little-endian") << 3 << 3 << QString() << 11025 << 0 << 0.0001;
+    QTest::newRow("a-law") << 7 << 1 << QString() << 11025 << 0 << 0.01;
+    QTest::newRow("mu-law") << 8 << 1 << QString() << 11025 << 0 << 0.01;
+    // One ADPCM packet of ffmpeg's is one whole SWF sound of 4096 samples.
+    QTest::newRow("adpcm") << 1 << 2 << QStringLiteral("adpcm_swf") << 4096 << 0 << 0.02;
+    QTest::newRow("mp3") << 2 << 2 << QStringLiteral("libmp3lame") << 22050 << 2000 << 0.02;
+    QTest::newRow("nellymoser") << 6 << 2 << QStringLiteral("nellymoser") << 22050 << 2000 << 0.05;
+    QTest::newRow("nellymoser 16 kHz") << 4 << 0 << QStringLiteral("nellymoser") << 16000 << 2000 << 0.05;
+    QTest::newRow("nellymoser 8 kHz") << 5 << 0 << QStringLiteral("nellymoser") << 8000 << 2000 << 0.05;
+}
+
+void TestSwfAudio::everyFormatDecodesToItsSine()
+{
+    QFETCH(int, codec);
+    QFETCH(int, rateCode);
+    QFETCH(QString, encoder);
+    QFETCH(int, frames);
+    QFETCH(int, maxLag);
+    QFETCH(double, maxError);
+    const int rate = readSoundFormat(quint8(swftest::soundFormat(codec, rateCode, true, false))).rate;
+    const std::vector<qint16> wave = swftest::sine(rate, frames, 440);
+    QByteArray data;
+    bool sixteenBit = true;
+    switch (codec) {
+    case 0:
+    case 3:
+        if (encoder.isEmpty()) {
+            data = swftest::littleEndian16(wave);
+        } else {
+            sixteenBit = false;
+            for (qint16 s : wave)
+                data.append(char((s >> 8) + 128));
+        }
+        break;
+    case 7:
+        data = swftest::alaw(wave);
+        break;
+    case 8:
+        data = swftest::mulaw(wave);
+        break;
+    default:
+        if (!canDecode(SoundCodec(codec)))
+            QSKIP("libavcodec has no decoder for this format");
+        data = encoded(wave, rate, encoder);
+        if (data.isEmpty())
+            QSKIP("ffmpeg has no encoder for this format");
+        if (codec == 1)
+            data = data.left(2051); // the first packet: 4096 samples
+        if (codec == 2)
+            data = swftest::Bits().u16(0).data() + data;
+        break;
+    }
+    swftest::Movie m(8, 10, 10);
+    m.tag(tagDefineSound,
+          swftest::defineSound(1, swftest::soundFormat(codec, rateCode, sixteenBit, false), 0, data));
+    m.tag(tagStartSound, swftest::startSound(1)).showFrame();
+    const MovieSounds sounds = soundsOf(m);
+    QCOMPARE(sounds.sounds.size(), size_t(1));
+    QCOMPARE(sounds.starts.at(1).size(), size_t(1));
+    const Pcm pcm = decodeSound(sounds.sounds.at(1));
+    QCOMPARE(pcm.rate, rate);
+    QCOMPARE(pcm.channels, 1);
+    QVERIFY2(pcm.frames() >= frames * 9 / 10, qPrintable(QString::number(pcm.frames())));
+    const auto [lag, error] = compare(wave, pcm.samples, maxLag);
+    qInfo("%s: delay %d samples, rms error %.5f of full scale", QTest::currentDataTag(), lag, error);
+    QVERIFY2(error <= maxError, qPrintable(QString::number(error)));
+}
+
+void TestSwfAudio::mp3SeekSamplesAreSkipped()
+{
+    const std::vector<qint16> wave = swftest::sine(22050, 22050, 440);
+    const QByteArray mp3 = encoded(wave, 22050, QStringLiteral("libmp3lame"));
+    if (mp3.isEmpty())
+        QSKIP("ffmpeg has no MP3 encoder");
+    const auto decodeWithSeek = [&](int seek) {
+        SoundDefinition d;
+        d.format = readSoundFormat(quint8(swftest::soundFormat(2, 2, true, false)));
+        d.data = swftest::Bits().u16(seek).data() + mp3;
+        return decodeSound(d);
+    };
+    const int delay = compare(wave, decodeWithSeek(0).samples, 3000).first;
+    QVERIFY(delay > 0);
+    const Pcm skipped = decodeWithSeek(delay);
+    QCOMPARE(compare(wave, skipped.samples, 3000).first, 0);
+}
+
+void TestSwfAudio::streamBlocksJoinIntoOneSound()
+{
+    // MP3 frames lean on the bit reservoir of the frames before them, so a
+    // stream decodes as one piece even though it comes in blocks (of one
+    // 576-sample frame each here).
+    const int rate = 22050;
+    const std::vector<qint16> wave = swftest::sine(rate, rate * 2, 440);
+    const auto packets = swftest::ffmpegPackets(wave, rate, QStringLiteral("libmp3lame"));
+    if (!packets || packets->empty())
+        QSKIP("ffmpeg has no MP3 encoder");
+    swftest::Movie m(8, 10, 10, double(rate) / 576);
+    const int format = swftest::soundFormat(2, 2, true, false);
+    m.tag(tagSoundStreamHead2, swftest::streamHead(format, 576));
+    for (const QByteArray &p : *packets)
+        m.tag(tagSoundStreamBlock, swftest::Bits().u16(576).u16(0).data() + p).showFrame();
+    const MovieSounds sounds = soundsOf(m);
+    QVERIFY(sounds.streamHead);
+    QCOMPARE(sounds.streamHead->samplesPerBlock, quint16(576));
+    QCOMPARE(sounds.streamBlocks.size(), packets->size());
+    StreamDecoder decoder(*sounds.streamHead);
+    Pcm pcm;
+    for (const auto &[frame, block] : sounds.streamBlocks)
+        decoder.decodeBlock(block, pcm);
+    QCOMPARE(pcm.rate, rate);
+    QVERIFY(std::abs(pcm.frames() - qsizetype(packets->size()) * 576) <= 576);
+    const double error = compare(wave, pcm.samples, 3000).second;
+    qInfo("mp3 stream: rms error %.5f", error);
+    QVERIFY(error < 0.02);
+}
+
+void TestSwfAudio::soundInfoIsReadWhole()
+{
+    swftest::SoundInfoFields fields;
+    fields.noMultiple = true;
+    fields.in = 100;
+    fields.out = 70000;
+    fields.loops = 3;
+    fields.envelope = {{0, 0, 32768}, {44100, 32768, 0}};
+    swftest::SoundInfoFields stop;
+    stop.stop = true;
+    swftest::Movie m(8, 10, 10);
+    m.tag(tagDefineSound, swftest::defineSound(7, 0x3f, 4, QByteArray(16, 0)));
+    m.showFrame().tag(tagStartSound, swftest::startSound(7, fields)).showFrame();
+    m.tag(tagStartSound, swftest::startSound(7, stop));
+    m.tag(tagStartSound2, QByteArray("Tune") + '\0' + '\0').showFrame();
+    m.tag(tagStartSound, QByteArray(1, '\7')).showFrame(); // cut short: skipped
+    const MovieSounds sounds = soundsOf(m);
+    const SoundDefinition &d = sounds.sounds.at(7);
+    QCOMPARE(d.format.codec, SoundCodec::LittlePcm);
+    QCOMPARE(d.format.rate, 44100);
+    QCOMPARE(d.format.channels, 2);
+    QCOMPARE(d.sampleCount, 4u);
+    QVERIFY(!sounds.starts.contains(1));
+    const SoundInfo &info = sounds.starts.at(2).at(0).info;
+    QVERIFY(!info.stop);
+    QVERIFY(info.noMultiple);
+    QCOMPARE(info.inPoint, std::optional<quint32>(100));
+    QCOMPARE(info.outPoint, std::optional<quint32>(70000));
+    QCOMPARE(info.loops, 3);
+    QCOMPARE(info.envelope.size(), size_t(2));
+    QCOMPARE(info.envelope[1].position44, 44100u);
+    QCOMPARE(info.envelope[1].left, quint16(32768));
+    QCOMPARE(info.envelope[1].right, quint16(0));
+    QCOMPARE(sounds.starts.at(3).size(), size_t(2));
+    QVERIFY(sounds.starts.at(3)[0].info.stop);
+    QCOMPARE(sounds.starts.at(3)[1].className, QStringLiteral("Tune"));
+    QVERIFY(!sounds.starts.contains(4));
+}
+
+void TestSwfAudio::streamHeadWithoutBlocksIsIgnored()
+{
+    swftest::Movie m(8, 10, 10);
+    m.tag(tagSoundStreamHead2, swftest::streamHead(swftest::soundFormat(0, 0, false, false), 0));
+    m.showFrame().showFrame();
+    const MovieSounds sounds = soundsOf(m);
+    QVERIFY(!sounds.streamHead);
+    QVERIFY(sounds.streamBlocks.empty());
+}
+
+void TestSwfAudio::claimsOfHugeSoundsAllocateNothing()
+{
+    // Four billion samples claimed, a few bytes held: only what the bytes
+    // hold is decoded, for every codec.
+    for (int codec : {0, 1, 2, 3, 4, 5, 6, 7, 8}) {
+        SoundDefinition d;
+        d.format = readSoundFormat(quint8(swftest::soundFormat(codec, 3, true, true)));
+        d.sampleCount = 0xffffffffu;
+        d.data = QByteArray(64, '\xff');
+        const Pcm pcm = decodeSound(d);
+        QVERIFY2(pcm.frames() <= 64 * 8, qPrintable(QString::number(codec)));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestSwfAudio)
+#include "tst_swfaudio.moc"

@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
+#include <QStyleFactory>
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
@@ -27,6 +29,21 @@ QToolButton *makeButton(QWidget *parent, QStyle::StandardPixmap icon, const QStr
     return button;
 }
 
+// A press on the seek bar puts the handle under the pointer, as players'
+// bars do, instead of moving it a page towards the pointer.
+class SeekBarStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        const int value = QProxyStyle::styleHint(hint, option, widget, returnData);
+        return hint == SH_Slider_AbsoluteSetButtons ? value | Qt::LeftButton : value;
+    }
+};
+
 } // namespace
 
 ControlBar::ControlBar(QWidget *parent)
@@ -45,6 +62,9 @@ ControlBar::ControlBar(QWidget *parent)
     setPalette(own);
     setAutoFillBackground(true);
     m_seek->setRange(0, 0);
+    auto *seekStyle = new SeekBarStyle(QStyleFactory::create(m_seek->style()->name()));
+    seekStyle->setParent(m_seek);
+    m_seek->setStyle(seekStyle);
     m_seek->setFocusPolicy(Qt::NoFocus);
     // While the handle is dragged, the seek happens once, on release.
     m_seek->setTracking(false);

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QStyle>
 #include <QToolButton>
 #include <QtTest>
 #include <limits>
@@ -56,6 +57,26 @@ private Q_SLOTS:
         slider->setSliderDown(false);
         QCOMPARE(seeks.count(), 1);
         QCOMPARE(seeks.takeFirst().at(0).toDouble(), 30.0);
+    }
+
+    void aClickPutsTheHandleUnderThePointer()
+    {
+        ControlBar bar;
+        bar.resize(640, bar.sizeHint().height());
+        bar.show();
+        QSignalSpy seeks(&bar, &ControlBar::seekRequested);
+        auto *slider = bar.findChildren<QSlider *>().at(0);
+        bar.setTimes(0, 15 * 60);
+
+        const QPoint at(slider->width() * 8 / 10, slider->height() / 2);
+        QTest::mouseClick(slider, Qt::LeftButton, {}, at);
+        QCOMPARE(seeks.count(), 1);
+        const double sought = seeks.takeFirst().at(0).toDouble();
+        QVERIFY2(sought > 0.75 * 15 * 60 && sought < 0.85 * 15 * 60, qPrintable(QString::number(sought)));
+        // The middle of the handle stands where the bar was clicked.
+        const int span = slider->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, slider);
+        const int handle = QStyle::sliderPositionFromValue(0, slider->maximum(), slider->value(), slider->width() - span);
+        QVERIFY2(std::abs(handle + span / 2 - at.x()) <= 2, qPrintable(QString::number(handle + span / 2)));
     }
 
     void buttonsAndVolume()

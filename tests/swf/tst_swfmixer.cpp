@@ -1,0 +1,222 @@
+// The mixer of a movie's sounds: the stream in step with the timeline on a
+// simulated clock, event sounds with their in and out points, loops and
+// envelopes to the sample, and the corpus movies' sound.
+
+#include "soundwriter.h"
+#include "swfwriter.h"
+
+#include "swf/audio/soundmixer.h"
+#include "swf/bitreader.h"
+
+#include <QFile>
+#include <QTest>
+
+#include <cmath>
+
+using namespace sky::swf;
+using namespace sky::swf::audio;
+
+namespace {
+
+constexpr int outputRate = 44100;
+
+std::shared_ptr<const MovieSounds> soundsOf(const QByteArray &swf)
+{
+    return std::make_shared<const MovieSounds>(readMovieSounds(decodeSwf(swf)));
+}
+
+// A movie of `seconds` at 12 frames a second whose stream is a 440 Hz sine
+// in 16-bit PCM at 22050 Hz, in blocks of 1837 and 1838 samples by turns.
+QByteArray streamMovie(int seconds)
+{
+    const int rate = 22050;
+    const int frames = seconds * 12;
+    const std::vector<qint16> wave = swftest::sine(rate, rate * seconds, 440);
+    swftest::Movie m(8, 10, 10, 12);
+    m.tag(tagSoundStreamHead, swftest::streamHead(swftest::soundFormat(3, 2, true, false), 1837));
+    qsizetype at = 0;
+    for (int f = 0; f < frames; ++f) {
+        const qsizetype next = qsizetype(f + 1) * rate / 12;
+        const std::vector<qint16> block(wave.begin() + at, wave.begin() + next);
+        m.tag(tagSoundStreamBlock, swftest::littleEndian16(block)).showFrame();
+        at = next;
+    }
+    return m.fws();
+}
+
+// Plays a movie the way the Flash window does, on a clock that ticks every
+// `tickMs`: the sound output takes the samples due by each tick, then the
+// timeline moves to the frame due.
+struct ClockedPlay {
+    SoundMixer mixer;
+    int shown = 1;
+    bool playing = true;
+    qint64 pulled = 0;
+    std::vector<float> last; // the samples of the last tick
+
+    explicit ClockedPlay(std::shared_ptr<const MovieSounds> sounds)
+        : mixer(std::move(sounds), outputRate)
+    {
+        mixer.frameEntered(1);
+    }
+
+    void tickAt(qint64 ms, int frameCount)
+    {
+        const qint64 due = ms * outputRate / 1000;
+        last.assign(size_t(due - pulled) * 2, 0.0f);
+        mixer.mix(last.data(), due - pulled);
+        pulled = due;
+        if (!playing)
+            return;
+        const int next = mixer.frameDue(shown);
+        for (int f = shown + 1; f <= next; ++f)
+            mixer.frameEntered(f > frameCount ? f - frameCount : f);
+        shown = next > frameCount ? next - frameCount : next;
+    }
+
+    float peak() const
+    {
+        float p = 0;
+        for (float s : last)
+            p = std::max(p, std::abs(s));
+        return p;
+    }
+};
+
+} // namespace
+
+class TestSwfMixer : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void streamStaysInStepForAMinute();
+    void slowDrawingSkipsFramesAndKeepsTheSound();
+    void pauseJumpsAndReversePlayMoveTheStream();
+    void inOutPointsLoopsAndEnvelopesAreSampleExact();
+    void stopNoMultipleAndStopAll();
+    void corpusG711EventSoundsAreHeard();
+};
+
+void TestSwfMixer::streamStaysInStepForAMinute()
+{
+    ClockedPlay play(soundsOf(streamMovie(60)));
+    QVERIFY(play.mixer.hasStream());
+    double worst = 0;
+    for (int tick = 1; tick < 60 * 12; ++tick) {
+        const qint64 ms = (tick * 1000 + 11) / 12; // the clock's whole milliseconds
+        play.tickAt(ms, 720);
+        // The frame on screen and the sound, each against the clock.
+        const double clockFrame = 1 + ms * 12 / 1000.0;
+        const double heard = 1 + double(play.mixer.streamPosition()) * 12 / outputRate;
+        worst = std::max({worst, std::abs(clockFrame - play.shown), std::abs(clockFrame - heard)});
+    }
+    qInfo("largest drift of frame or sound from the clock: %.4f frames", worst);
+    QVERIFY(worst < 1.0);
+    QCOMPARE(play.shown, 720);
+}
+
+void TestSwfMixer::slowDrawingSkipsFramesAndKeepsTheSound()
+{
+    // Drawing manages 4 frames a second of the movie's 12: the timeline
+    // jumps 3 frames a tick, the sound plays on at its own speed.
+    ClockedPlay play(soundsOf(streamMovie(60)));
+    for (int tick = 1; tick <= 4 * 50; ++tick) {
+        play.tickAt(tick * 250, 720);
+        QCOMPARE(play.mixer.streamPosition(), qint64(tick) * outputRate / 4);
+        QCOMPARE(play.shown, 1 + tick * 3);
+    }
+}
+
+void TestSwfMixer::pauseJumpsAndReversePlayMoveTheStream()
+{
+    ClockedPlay play(soundsOf(streamMovie(60)));
+    play.tickAt(1000, 720);
+    QVERIFY(play.peak() > 0.4f);
+    play.playing = false; // paused
+    play.mixer.silenceStream();
+    play.tickAt(2000, 720);
+    QCOMPARE(play.peak(), 0.0f);
+    QCOMPARE(play.mixer.streamFrame(), 0);
+    play.playing = true; // a go-to that plays on
+    play.shown = 300;
+    play.mixer.jumpedTo(300, true);
+    QCOMPARE(play.mixer.streamFrame(), 300);
+    QCOMPARE(play.mixer.streamPosition(), qsizetype(299) * 22050 / 12 * 2); // where its block starts
+    play.tickAt(2500, 720);
+    QVERIFY(play.peak() > 0.4f);
+    play.playing = false; // a step back, which stops the movie
+    play.shown = 100;
+    play.mixer.jumpedTo(100, false);
+    play.tickAt(3000, 720);
+    QCOMPARE(play.peak(), 0.0f);
+}
+
+void TestSwfMixer::inOutPointsLoopsAndEnvelopesAreSampleExact()
+{
+    // A ramp: sample i holds 16 * i, so each output sample tells which
+    // sample of the sound it came from.
+    std::vector<qint16> ramp(1000);
+    for (int i = 0; i < 1000; ++i)
+        ramp[size_t(i)] = qint16(16 * i);
+    swftest::SoundInfoFields info;
+    info.in = 100;
+    info.out = 600;
+    info.loops = 2;
+    info.envelope = {{0, 0, 32768}, {400, 32768, 0}};
+    swftest::Movie m(8, 10, 10);
+    m.tag(tagDefineSound, swftest::defineSound(1, swftest::soundFormat(3, 3, true, false), 1000,
+                                               swftest::littleEndian16(ramp)));
+    m.tag(tagStartSound, swftest::startSound(1, info)).showFrame();
+    SoundMixer mixer(soundsOf(m.fws()), outputRate);
+    mixer.frameEntered(1);
+    std::vector<float> out(2 * 1200, 0.0f);
+    mixer.mix(out.data(), 1200);
+    for (int i = 0; i < 1200; ++i) {
+        const double source = i < 1000 ? 16.0 * (100 + i % 500) / 32768 : 0;
+        const double rise = std::min(i, 400) / 400.0;
+        QVERIFY2(std::abs(out[size_t(2 * i)] - source * rise) < 1e-6, qPrintable(QString::number(i)));
+        QVERIFY2(std::abs(out[size_t(2 * i + 1)] - source * (1 - rise)) < 1e-6, qPrintable(QString::number(i)));
+    }
+    QCOMPARE(mixer.activeSounds(), 0);
+}
+
+void TestSwfMixer::stopNoMultipleAndStopAll()
+{
+    swftest::Movie m(8, 10, 10);
+    m.tag(tagDefineSound, swftest::defineSound(1, swftest::soundFormat(3, 3, true, false), 44100,
+                                               swftest::littleEndian16(swftest::sine(44100, 44100, 440))));
+    m.tag(tagStartSound, swftest::startSound(1)).showFrame();
+    swftest::SoundInfoFields once;
+    once.noMultiple = true;
+    m.tag(tagStartSound, swftest::startSound(1, once)).showFrame();
+    swftest::SoundInfoFields stop;
+    stop.stop = true;
+    m.tag(tagStartSound, swftest::startSound(1, stop)).showFrame();
+    SoundMixer mixer(soundsOf(m.fws()), outputRate);
+    mixer.frameEntered(1);
+    mixer.frameEntered(1);
+    QCOMPARE(mixer.activeSounds(), 2); // event sounds overlap
+    mixer.frameEntered(2);
+    QCOMPARE(mixer.activeSounds(), 2); // not while one plays
+    mixer.frameEntered(3);
+    QCOMPARE(mixer.activeSounds(), 0);
+    mixer.frameEntered(1);
+    mixer.stopAll();
+    QCOMPARE(mixer.activeSounds(), 0);
+}
+
+void TestSwfMixer::corpusG711EventSoundsAreHeard()
+{
+    for (const char *name : {"alaw", "mulaw"}) {
+        QFile file(QStringLiteral(SKY_SWF_CORPUS_DIR "/audio/audio__g711_event_") + QLatin1String(name)
+                   + QStringLiteral("/test.swf"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        ClockedPlay play(soundsOf(file.readAll()));
+        play.tickAt(1000 / 24, 2);
+        play.tickAt(2000 / 24, 2);
+        QVERIFY2(play.peak() > 0.01f, name);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestSwfMixer)
+#include "tst_swfmixer.moc"

@@ -23,6 +23,8 @@ packages=(
   clang libclang-rt-14-dev
   # fonts for the widgets, also when tests draw offscreen
   fonts-dejavu-core fonts-dejavu-extra fontconfig
+  # start-up reads the font configuration on a thread of its own
+  libfontconfig-dev
   # headless display and screenshots
   xvfb xauth x11-apps imagemagick
   # the start-up benchmark watches the screen through X's damage extension

@@ -1,6 +1,7 @@
 #include "core/program.h"
 #include "core/settings_file.h"
 #include "media/mpvengine.h"
+#include "platform/font_configuration.h"
 #include "platform/shutdown_signals.h"
 #include "platform/single_instance.h"
 #include "platform/system_services.h"
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
     // desktop's palette, fonts and icon theme are left out, which also
     // spares start-up reading the icon theme for the few standard icons.
     QApplication::setDesktopSettingsAware(false);
+    sky::FontConfigurationReader fonts;
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("SKYVANTRIX"));
     QApplication::setApplicationName(sky::kAppTitle);
@@ -47,6 +49,7 @@ int main(int argc, char *argv[])
     QObject::connect(
         &instance, &sky::SingleInstance::handedOver, &instance,
         [&program](const QStringList &arguments) { program.handOver(arguments); }, Qt::QueuedConnection);
+    fonts.wait();
     program.start();
     const int status = program.shutdownRequested() ? 0 : QApplication::exec();
     // A logout or Ctrl+C, under any modal window, ends here as a close of

@@ -72,6 +72,15 @@ double processCpuSeconds(qint64 pid)
     return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
 }
 
+double mainThreadCpuSeconds(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/schedstat").arg(pid));
+    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
+        return 0;
+    // The first field is the time spent running, in nanoseconds.
+    return stat.readAll().split(' ').first().toDouble() / 1e9;
+}
+
 double residentMiB(qint64 pid)
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));

@@ -28,6 +28,10 @@ pid_t spawn(const QStringList &argv, const Environment &changes, int outputFd = 
 // far, 0 without one.
 double processCpuSeconds(qint64 pid);
 
+// Processor time the main thread of the process `pid` has used so far, in
+// seconds, to the nanosecond; 0 without one.
+double mainThreadCpuSeconds(qint64 pid);
+
 // Resident memory of the process `pid` in MiB, 0 without one.
 double residentMiB(qint64 pid);
 

@@ -140,7 +140,7 @@ void TestSwfAudio::everyFormatDecodesToItsSine()
     m.tag(tagStartSound, swftest::startSound(1)).showFrame();
     const MovieSounds sounds = soundsOf(m);
     QCOMPARE(sounds.sounds.size(), size_t(1));
-    QCOMPARE(sounds.starts.at(1).size(), size_t(1));
+    QCOMPARE(sounds.root.starts.at(1).size(), size_t(1));
     const Pcm pcm = decodeSound(sounds.sounds.at(1));
     QCOMPARE(pcm.rate, rate);
     QCOMPARE(pcm.channels, 1);
@@ -184,12 +184,12 @@ void TestSwfAudio::streamBlocksJoinIntoOneSound()
     for (const QByteArray &p : *packets)
         m.tag(tagSoundStreamBlock, swftest::Bits().u16(576).u16(0).data() + p).showFrame();
     const MovieSounds sounds = soundsOf(m);
-    QVERIFY(sounds.streamHead);
-    QCOMPARE(sounds.streamHead->samplesPerBlock, quint16(576));
-    QCOMPARE(sounds.streamBlocks.size(), packets->size());
-    StreamDecoder decoder(*sounds.streamHead);
+    QVERIFY(sounds.root.streamHead);
+    QCOMPARE(sounds.root.streamHead->samplesPerBlock, quint16(576));
+    QCOMPARE(sounds.root.streamBlocks.size(), packets->size());
+    StreamDecoder decoder(*sounds.root.streamHead);
     Pcm pcm;
-    for (const auto &[frame, block] : sounds.streamBlocks)
+    for (const auto &[frame, block] : sounds.root.streamBlocks)
         decoder.decodeBlock(block, pcm);
     QCOMPARE(pcm.rate, rate);
     QVERIFY(std::abs(pcm.frames() - qsizetype(packets->size()) * 576) <= 576);
@@ -220,8 +220,8 @@ void TestSwfAudio::soundInfoIsReadWhole()
     QCOMPARE(d.format.rate, 44100);
     QCOMPARE(d.format.channels, 2);
     QCOMPARE(d.sampleCount, 4u);
-    QVERIFY(!sounds.starts.contains(1));
-    const SoundInfo &info = sounds.starts.at(2).at(0).info;
+    QVERIFY(!sounds.root.starts.contains(1));
+    const SoundInfo &info = sounds.root.starts.at(2).at(0).info;
     QVERIFY(!info.stop);
     QVERIFY(info.noMultiple);
     QCOMPARE(info.inPoint, std::optional<quint32>(100));
@@ -231,10 +231,10 @@ void TestSwfAudio::soundInfoIsReadWhole()
     QCOMPARE(info.envelope[1].position44, 44100u);
     QCOMPARE(info.envelope[1].left, quint16(32768));
     QCOMPARE(info.envelope[1].right, quint16(0));
-    QCOMPARE(sounds.starts.at(3).size(), size_t(2));
-    QVERIFY(sounds.starts.at(3)[0].info.stop);
-    QCOMPARE(sounds.starts.at(3)[1].className, QStringLiteral("Tune"));
-    QVERIFY(!sounds.starts.contains(4));
+    QCOMPARE(sounds.root.starts.at(3).size(), size_t(2));
+    QVERIFY(sounds.root.starts.at(3)[0].info.stop);
+    QCOMPARE(sounds.root.starts.at(3)[1].className, QStringLiteral("Tune"));
+    QVERIFY(!sounds.root.starts.contains(4));
 }
 
 void TestSwfAudio::streamHeadWithoutBlocksIsIgnored()
@@ -243,8 +243,8 @@ void TestSwfAudio::streamHeadWithoutBlocksIsIgnored()
     m.tag(tagSoundStreamHead2, swftest::streamHead(swftest::soundFormat(0, 0, false, false), 0));
     m.showFrame().showFrame();
     const MovieSounds sounds = soundsOf(m);
-    QVERIFY(!sounds.streamHead);
-    QVERIFY(sounds.streamBlocks.empty());
+    QVERIFY(!sounds.root.streamHead);
+    QVERIFY(sounds.root.streamBlocks.empty());
 }
 
 void TestSwfAudio::claimsOfHugeSoundsAllocateNothing()

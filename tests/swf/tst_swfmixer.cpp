@@ -51,6 +51,7 @@ struct ClockedPlay {
     SoundMixer mixer;
     int shown = 1;
     bool playing = true;
+    quint16 sprite = 0; // a sprite whose frames go along with the main ones
     qint64 pulled = 0;
     std::vector<float> last; // the samples of the last tick
 
@@ -69,8 +70,11 @@ struct ClockedPlay {
         if (!playing)
             return;
         const int next = mixer.frameDue(shown);
-        for (int f = shown + 1; f <= next; ++f)
+        for (int f = shown + 1; f <= next; ++f) {
             mixer.frameEntered(f > frameCount ? f - frameCount : f);
+            if (sprite)
+                mixer.frameEntered(f > frameCount ? f - frameCount : f, sprite);
+        }
         shown = next > frameCount ? next - frameCount : next;
     }
 
@@ -94,6 +98,7 @@ private Q_SLOTS:
     void pauseJumpsAndReversePlayMoveTheStream();
     void inOutPointsLoopsAndEnvelopesAreSampleExact();
     void stopNoMultipleAndStopAll();
+    void corpusSpriteStreamPlaysWithItsFrames();
     void corpusG711EventSoundsAreHeard();
 };
 
@@ -203,6 +208,30 @@ void TestSwfMixer::stopNoMultipleAndStopAll()
     mixer.frameEntered(1);
     mixer.stopAll();
     QCOMPARE(mixer.activeSounds(), 0);
+}
+
+void TestSwfMixer::corpusSpriteStreamPlaysWithItsFrames()
+{
+    // A sprite on frame 1 of a 90-frame movie at 24 frames a second holds
+    // a stream of 72 frames: loud in frames 1 to 70, silent in 75 to 85,
+    // and loud again once the movie comes round to frame 1 and the sprite
+    // starts over.
+    QFile file(QStringLiteral(SKY_SWF_CORPUS_DIR "/audio/audio__stream_incomplete_loop/test.swf"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const auto sounds = soundsOf(file.readAll());
+    QCOMPARE(sounds->sprites.size(), size_t(1));
+    ClockedPlay play(sounds);
+    play.sprite = sounds->sprites.begin()->first;
+    play.mixer.frameEntered(1, play.sprite);
+    QVERIFY(play.mixer.hasStream(play.sprite));
+    for (int tick = 1; tick <= 120; ++tick) {
+        play.tickAt(qint64(tick) * 1000 / 24, 90);
+        const float peak = play.peak();
+        if (tick <= 70 || (tick >= 95 && tick <= 115))
+            QVERIFY2(peak >= 0.75f, qPrintable(QString::number(tick)));
+        else if (tick >= 75 && tick <= 85)
+            QVERIFY2(peak == 0.0f, qPrintable(QString::number(tick)));
+    }
 }
 
 void TestSwfMixer::corpusG711EventSoundsAreHeard()

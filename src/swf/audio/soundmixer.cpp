@@ -36,29 +36,14 @@ SoundMixer::SoundMixer(std::shared_ptr<const MovieSounds> sounds, int outputRate
     : movie_(std::move(sounds))
     , rate_(outputRate)
 {
-    if (!movie_->streamHead || movie_->streamBlocks.empty())
-        return;
-    // The whole stream, decoded once; a frame without a block between
-    // blocks holds a frame's time of silence.
-    const StreamHead &head = *movie_->streamHead;
-    StreamDecoder decoder(head);
-    Pcm pcm;
-    const int first = movie_->streamBlocks.begin()->first;
-    const int last = movie_->streamBlocks.rbegin()->first;
-    const qsizetype silentFrame = qsizetype(std::lround(head.stream.rate / movie_->frameRate));
-    std::map<int, qsizetype> sourceStart;
-    for (int frame = first; frame <= last && pcm.frames() < maxSoundFrames; ++frame) {
-        sourceStart[frame] = pcm.frames();
-        const auto block = movie_->streamBlocks.find(frame);
-        if (block != movie_->streamBlocks.end())
-            decoder.decodeBlock(block->second, pcm);
-        else
-            pcm.samples.resize(pcm.samples.size() + size_t(silentFrame * pcm.channels));
-    }
-    sourceStart[last + 1] = pcm.frames();
-    stream_ = toStereo(pcm, rate_);
-    for (const auto &[frame, at] : sourceStart)
-        streamStart_[frame] = qsizetype(std::llround(double(at) * rate_ / std::max(pcm.rate, 1)));
+    const auto addStream = [this](quint16 timeline, const TimelineSounds &tags) {
+        StreamSound stream(tags, movie_->frameRate, rate_);
+        if (!stream.isEmpty())
+            streams_.emplace(timeline, std::move(stream));
+    };
+    addStream(mainTimeline, movie_->root);
+    for (const auto &[id, sprite] : movie_->sprites)
+        addStream(id, sprite);
 }
 
 std::shared_ptr<const StereoBuffer> SoundMixer::sound(quint16 id)
@@ -106,63 +91,71 @@ void SoundMixer::startSound(const StartSound &start)
     voices_.push_back(std::move(v));
 }
 
-void SoundMixer::startFrameSounds(int frame)
+void SoundMixer::startFrameSounds(int frame, quint16 timeline)
 {
-    const auto starts = movie_->starts.find(frame);
-    if (starts == movie_->starts.end())
+    const TimelineSounds *tags = &movie_->root;
+    if (timeline != mainTimeline) {
+        const auto sprite = movie_->sprites.find(timeline);
+        if (sprite == movie_->sprites.end())
+            return;
+        tags = &sprite->second;
+    }
+    const auto starts = tags->starts.find(frame);
+    if (starts == tags->starts.end())
         return;
     for (const StartSound &start : starts->second)
         startSound(start);
 }
 
-void SoundMixer::startStreamAt(int frame)
+void SoundMixer::frameEntered(int frame, quint16 timeline)
 {
-    const auto at = streamStart_.find(frame);
-    streamPlaying_ = at != streamStart_.end() && std::next(at) != streamStart_.end();
-    streamPos_ = streamPlaying_ ? at->second : 0;
-}
-
-void SoundMixer::frameEntered(int frame)
-{
-    startFrameSounds(frame);
-    if (!streamPlaying_)
-        startStreamAt(frame);
+    startFrameSounds(frame, timeline);
+    const auto stream = streams_.find(timeline);
+    if (stream != streams_.end() && !stream->second.isPlaying())
+        stream->second.startAt(frame);
 }
 
 int SoundMixer::frameDue(int shown) const
 {
-    const int heard = streamFrame();
+    const int heard = streamFrame(mainTimeline);
     return heard == 0 ? shown + 1 : std::max(shown, heard);
 }
 
-void SoundMixer::jumpedTo(int frame, bool playing)
+void SoundMixer::jumpedTo(int frame, bool playing, quint16 timeline)
 {
-    startFrameSounds(frame);
+    startFrameSounds(frame, timeline);
+    const auto stream = streams_.find(timeline);
+    if (stream == streams_.end())
+        return;
     if (playing)
-        startStreamAt(frame);
+        stream->second.startAt(frame);
     else
-        silenceStream();
+        stream->second.silence();
 }
 
-void SoundMixer::silenceStream()
+void SoundMixer::silenceStream(quint16 timeline)
 {
-    streamPlaying_ = false;
+    if (const auto stream = streams_.find(timeline); stream != streams_.end())
+        stream->second.silence();
 }
 
 void SoundMixer::stopAll()
 {
     voices_.clear();
-    streamPlaying_ = false;
+    for (auto &[timeline, stream] : streams_)
+        stream.silence();
 }
 
-int SoundMixer::streamFrame() const
+int SoundMixer::streamFrame(quint16 timeline) const
 {
-    if (!streamPlaying_)
-        return 0;
-    // The last frame whose block starts at or before the position.
-    const auto after = std::find_if(streamStart_.begin(), streamStart_.end(),
-                                    [this](const auto &entry) { return entry.second > streamPos_; });
-    return after == streamStart_.begin() ? 0 : std::prev(after)->first;
+    const auto stream = streams_.find(timeline);
+    return stream == streams_.end() ? 0 : stream->second.frame();
+}
+
+qsizetype SoundMixer::streamPosition(quint16 timeline) const
+{
+    const auto stream = streams_.find(timeline);
+    return stream == streams_.end() ? -1 : stream->second.position();
 }
 
 void SoundMixer::mixVoice(Voice &v, float *stereo, qsizetype frames) const
@@ -185,15 +178,8 @@ void SoundMixer::mix(float *stereo, qsizetype frames)
     for (Voice &v : voices_)
         mixVoice(v, stereo, frames);
     std::erase_if(voices_, [](const Voice &v) { return v.loopsLeft <= 0; });
-    if (!streamPlaying_)
-        return;
-    const qsizetype end = std::min(streamStart_.rbegin()->second, qsizetype(stream_.size()) / 2);
-    const qsizetype n = std::min(frames, end - streamPos_);
-    for (qsizetype i = 0; i < n * 2; ++i)
-        stereo[i] += stream_[size_t(streamPos_ * 2 + i)];
-    streamPos_ += frames;
-    if (streamPos_ >= end)
-        streamPlaying_ = false;
+    for (auto &[timeline, stream] : streams_)
+        stream.mixInto(stereo, frames);
 }
 
 } // namespace sky::swf::audio

@@ -7,6 +7,7 @@
 
 #include "resample.h"
 #include "soundtags.h"
+#include "streamsound.h"
 
 #include <map>
 #include <memory>
@@ -18,24 +19,28 @@ class SoundMixer {
 public:
     SoundMixer(std::shared_ptr<const MovieSounds> sounds, int outputRate);
 
+    // Timelines are named by their sprite's character id; the main one is
+    // 0 (mainTimeline).
+    static constexpr quint16 mainTimeline = 0;
+
     int outputRate() const { return rate_; }
-    bool hasStream() const { return !streamStart_.empty(); }
+    bool hasStream(quint16 timeline = mainTimeline) const { return streams_.contains(timeline); }
 
     // The timeline played on to `frame` (from 1), or passed over it: its
-    // event sounds start, and the stream starts there when none plays.
-    void frameEntered(int frame);
+    // event sounds start, and its stream starts there when none plays.
+    void frameEntered(int frame, quint16 timeline = mainTimeline);
     // The frame to show after `shown` on this tick of the drawing clock:
     // the next one, or as far on as the stream's sound has got when drawing
     // fell behind, or `shown` again while the sound has not yet reached the
-    // next frame.
+    // next frame. Only the main timeline's stream leads the drawing.
     int frameDue(int shown) const;
     // The timeline jumped to `frame` (a go-to, a step back or forward):
     // its event sounds start and the stream starts again there when the
     // movie plays on, or falls silent when it stays put.
-    void jumpedTo(int frame, bool playing);
+    void jumpedTo(int frame, bool playing, quint16 timeline = mainTimeline);
     // Paused, stopped, rewound or playing backwards: the stream falls
     // silent; event sounds play out.
-    void silenceStream();
+    void silenceStream(quint16 timeline = mainTimeline);
     // Every sound stops at once.
     void stopAll();
 
@@ -47,8 +52,9 @@ public:
     void mix(float *stereo, qsizetype frames);
 
     // The frame whose stream block is playing, or 0 with no stream playing.
-    int streamFrame() const;
-    qsizetype streamPosition() const { return streamPlaying_ ? streamPos_ : -1; }
+    int streamFrame(quint16 timeline = mainTimeline) const;
+    // Sample frames from the stream's start, or -1 with no stream playing.
+    qsizetype streamPosition(quint16 timeline = mainTimeline) const;
     int activeSounds() const { return int(voices_.size()); }
 
 private:
@@ -63,8 +69,7 @@ private:
     };
 
     std::shared_ptr<const StereoBuffer> sound(quint16 id);
-    void startFrameSounds(int frame);
-    void startStreamAt(int frame);
+    void startFrameSounds(int frame, quint16 timeline);
     qsizetype toOutput(quint32 position44) const;
     void mixVoice(Voice &v, float *stereo, qsizetype frames) const;
 
@@ -72,10 +77,7 @@ private:
     int rate_;
     std::map<quint16, std::shared_ptr<const StereoBuffer>> decoded_;
     std::vector<Voice> voices_;
-    StereoBuffer stream_;
-    std::map<int, qsizetype> streamStart_; // sample frame where each frame's block starts
-    bool streamPlaying_ = false;
-    qsizetype streamPos_ = 0;
+    std::map<quint16, StreamSound> streams_; // the timelines that have one
 };
 
 } // namespace sky::swf::audio

@@ -7,6 +7,7 @@ namespace sky::swf::audio {
 namespace {
 
 constexpr int tagShowFrame = 1;
+constexpr int tagDefineSprite = 39;
 
 } // namespace
 
@@ -95,25 +96,39 @@ StreamHead readStreamHead(const QByteArray &body)
     return h;
 }
 
-MovieSounds readMovieSounds(const SwfData &swf)
+namespace {
+
+// Reads the sound tags of one timeline; definitions and sprites only on the
+// main one.
+void readTimelineSounds(const QByteArray &buffer, const std::vector<Tag> &tags, TimelineSounds &out,
+                        MovieSounds *movie)
 {
-    MovieSounds out;
-    out.frameRate = swf.frameRate > 0 ? swf.frameRate : 12;
     std::optional<StreamHead> head;
     int frame = 1;
-    for (const Tag &tag : readTags(swf.body, swf.tagsStart, swf.body.size())) {
-        const QByteArray body = QByteArray::fromRawData(swf.body.constData() + tag.offset, tag.length);
+    for (const Tag &tag : tags) {
+        const QByteArray body = QByteArray::fromRawData(buffer.constData() + tag.offset, tag.length);
         try {
             switch (tag.code) {
             case tagShowFrame:
                 ++frame;
                 break;
-            case tagDefineSound: {
-                auto [id, def] = readDefineSound(body);
-                def.data.detach();
-                out.sounds.insert_or_assign(id, std::move(def));
+            case tagDefineSound:
+                if (movie) {
+                    auto [id, def] = readDefineSound(body);
+                    def.data.detach();
+                    movie->sounds.insert_or_assign(id, std::move(def));
+                }
                 break;
-            }
+            case tagDefineSprite:
+                if (movie && tag.length >= 4) {
+                    const quint16 id = BitReader(body).u16();
+                    TimelineSounds sprite;
+                    readTimelineSounds(buffer, readTags(buffer, tag.offset + 4, tag.offset + tag.length), sprite,
+                                       nullptr);
+                    if (!sprite.starts.empty() || sprite.streamHead)
+                        movie->sprites.insert_or_assign(id, std::move(sprite));
+                }
+                break;
             case tagStartSound:
             case tagStartSound2: {
                 StartSound start = readStartSound(body, tag.code == tagStartSound2);
@@ -136,6 +151,15 @@ MovieSounds readMovieSounds(const SwfData &swf)
     }
     if (!out.streamBlocks.empty())
         out.streamHead = head;
+}
+
+} // namespace
+
+MovieSounds readMovieSounds(const SwfData &swf)
+{
+    MovieSounds out;
+    out.frameRate = swf.frameRate > 0 ? swf.frameRate : 12;
+    readTimelineSounds(swf.body, readTags(swf.body, swf.tagsStart, swf.body.size()), out.root, &out);
     return out;
 }
 

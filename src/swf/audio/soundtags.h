@@ -77,12 +77,18 @@ struct StreamHead {
     qint16 latencySeek = 0; // MP3 only
 };
 
+// The sound tags of one timeline, by frame from 1.
+struct TimelineSounds {
+    std::map<int, std::vector<StartSound>> starts;
+    std::optional<StreamHead> streamHead; // only when blocks follow it
+    std::map<int, QByteArray> streamBlocks;
+};
+
 // The sounds of a movie, read straight from its tags.
 struct MovieSounds {
     std::map<quint16, SoundDefinition> sounds;
-    std::map<int, std::vector<StartSound>> starts; // by main-timeline frame, from 1
-    std::optional<StreamHead> streamHead;          // only when blocks follow it
-    std::map<int, QByteArray> streamBlocks;        // by main-timeline frame, from 1
+    TimelineSounds root;
+    std::map<quint16, TimelineSounds> sprites; // by the sprite's character id
     double frameRate = 12;
 };
 

@@ -99,6 +99,26 @@ std::optional<std::vector<QByteArray>> ffmpegPackets(const std::vector<qint16> &
     return packets;
 }
 
+std::pair<int, double> bestMatch(const std::vector<qint16> &wave, const std::vector<qint16> &decoded, int maxLag)
+{
+    const auto rmsAt = [&](int lag) {
+        const qsizetype from = qsizetype(wave.size()) / 10;
+        const qsizetype to = qsizetype(wave.size()) * 9 / 10;
+        double sum = 0;
+        qsizetype n = 0;
+        for (qsizetype i = from; i < to && i + lag < qsizetype(decoded.size()); ++i, ++n) {
+            const double d = (decoded[size_t(i + lag)] - wave[size_t(i)]) / 32768.0;
+            sum += d * d;
+        }
+        return n > 0 ? std::sqrt(sum / double(n)) : 1.0;
+    };
+    std::pair<int, double> best{0, rmsAt(0)};
+    for (int lag = 1; lag <= maxLag; ++lag)
+        if (const double e = rmsAt(lag); e < best.second)
+            best = {lag, e};
+    return best;
+}
+
 int soundFormat(int codec, int rateCode, bool sixteenBit, bool stereo)
 {
     return (codec << 4) | (rateCode << 2) | (sixteenBit ? 2 : 0) | (stereo ? 1 : 0);

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace swftest {
@@ -22,6 +23,11 @@ QByteArray mulaw(const std::vector<qint16> &samples);
 // Nothing when the ffmpeg command or the encoder is missing.
 std::optional<std::vector<QByteArray>> ffmpegPackets(const std::vector<qint16> &samples, int rate,
                                                      const QString &encoder);
+
+// The delay (0 to maxLag samples) at which `decoded` best matches `wave`,
+// and the root-mean-square difference there, on a full scale of 1, leaving
+// out the first and last tenth where codecs fade in and out.
+std::pair<int, double> bestMatch(const std::vector<qint16> &wave, const std::vector<qint16> &decoded, int maxLag);
 
 // The format byte of a sound tag.
 int soundFormat(int codec, int rateCode, bool sixteenBit, bool stereo);

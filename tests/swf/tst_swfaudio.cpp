@@ -21,29 +21,6 @@ MovieSounds soundsOf(const swftest::Movie &m)
     return readMovieSounds(decodeSwf(m.fws()));
 }
 
-// The delay (0 to maxLag samples) at which `decoded` best matches `wave`,
-// and the root-mean-square difference there, on a full scale of 1, leaving
-// out the first and last tenth where codecs fade in and out.
-std::pair<int, double> compare(const std::vector<qint16> &wave, const std::vector<qint16> &decoded, int maxLag)
-{
-    const auto rmsAt = [&](int lag) {
-        const qsizetype from = qsizetype(wave.size()) / 10;
-        const qsizetype to = qsizetype(wave.size()) * 9 / 10;
-        double sum = 0;
-        qsizetype n = 0;
-        for (qsizetype i = from; i < to && i + lag < qsizetype(decoded.size()); ++i, ++n) {
-            const double d = (decoded[size_t(i + lag)] - wave[size_t(i)]) / 32768.0;
-            sum += d * d;
-        }
-        return n > 0 ? std::sqrt(sum / double(n)) : 1.0;
-    };
-    std::pair<int, double> best{0, rmsAt(0)};
-    for (int lag = 1; lag <= maxLag; ++lag)
-        if (const double e = rmsAt(lag); e < best.second)
-            best = {lag, e};
-    return best;
-}
-
 // Packets of an ffmpeg encoder joined as a sound's data; skips the test
 // when ffmpeg lacks the encoder.
 QByteArray encoded(const std::vector<qint16> &wave, int rate, const QString &encoder)
@@ -145,7 +122,7 @@ void TestSwfAudio::everyFormatDecodesToItsSine()
     QCOMPARE(pcm.rate, rate);
     QCOMPARE(pcm.channels, 1);
     QVERIFY2(pcm.frames() >= frames * 9 / 10, qPrintable(QString::number(pcm.frames())));
-    const auto [lag, error] = compare(wave, pcm.samples, maxLag);
+    const auto [lag, error] = swftest::bestMatch(wave, pcm.samples, maxLag);
     qInfo("%s: delay %d samples, rms error %.5f of full scale", QTest::currentDataTag(), lag, error);
     QVERIFY2(error <= maxError, qPrintable(QString::number(error)));
 }
@@ -162,10 +139,10 @@ void TestSwfAudio::mp3SeekSamplesAreSkipped()
         d.data = swftest::Bits().u16(seek).data() + mp3;
         return decodeSound(d);
     };
-    const int delay = compare(wave, decodeWithSeek(0).samples, 3000).first;
+    const int delay = swftest::bestMatch(wave, decodeWithSeek(0).samples, 3000).first;
     QVERIFY(delay > 0);
     const Pcm skipped = decodeWithSeek(delay);
-    QCOMPARE(compare(wave, skipped.samples, 3000).first, 0);
+    QCOMPARE(swftest::bestMatch(wave, skipped.samples, 3000).first, 0);
 }
 
 void TestSwfAudio::streamBlocksJoinIntoOneSound()
@@ -193,7 +170,7 @@ void TestSwfAudio::streamBlocksJoinIntoOneSound()
         decoder.decodeBlock(block, pcm);
     QCOMPARE(pcm.rate, rate);
     QVERIFY(std::abs(pcm.frames() - qsizetype(packets->size()) * 576) <= 576);
-    const double error = compare(wave, pcm.samples, 3000).second;
+    const double error = swftest::bestMatch(wave, pcm.samples, 3000).second;
     qInfo("mp3 stream: rms error %.5f", error);
     QVERIFY(error < 0.02);
 }

@@ -96,6 +96,7 @@ private Q_SLOTS:
     void streamStaysInStepForAMinute();
     void slowDrawingSkipsFramesAndKeepsTheSound();
     void pauseJumpsAndReversePlayMoveTheStream();
+    void mp3StreamLatencyIsSkipped();
     void inOutPointsLoopsAndEnvelopesAreSampleExact();
     void stopNoMultipleAndStopAll();
     void corpusSpriteStreamPlaysWithItsFrames();
@@ -154,6 +155,31 @@ void TestSwfMixer::pauseJumpsAndReversePlayMoveTheStream()
     play.mixer.jumpedTo(100, false);
     play.tickAt(3000, 720);
     QCOMPARE(play.peak(), 0.0f);
+}
+
+void TestSwfMixer::mp3StreamLatencyIsSkipped()
+{
+    // One MP3 frame a block at 44.1 kHz; the head gives the encoder's delay
+    // (1105 samples for LAME), so the stream starts on the sine's first
+    // sample.
+    const std::vector<qint16> wave = swftest::sine(outputRate, outputRate, 440);
+    const auto packets = swftest::ffmpegPackets(wave, outputRate, QStringLiteral("libmp3lame"));
+    if (!packets || packets->empty())
+        QSKIP("ffmpeg has no MP3 encoder");
+    swftest::Movie m(8, 10, 10, outputRate / 1152.0);
+    m.tag(tagSoundStreamHead2, swftest::streamHead(swftest::soundFormat(2, 3, true, false), 1152, 1105));
+    for (const QByteArray &p : *packets)
+        m.tag(tagSoundStreamBlock, swftest::Bits().u16(1152).u16(0).data() + p).showFrame();
+    SoundMixer mixer(soundsOf(m.fws()), outputRate);
+    mixer.frameEntered(1);
+    std::vector<float> out(size_t(outputRate) * 2, 0.0f);
+    mixer.mix(out.data(), outputRate);
+    std::vector<qint16> left(static_cast<size_t>(outputRate));
+    for (size_t i = 0; i < left.size(); ++i)
+        left[i] = qint16(std::lround(out[2 * i] * 32768));
+    const auto [lag, error] = swftest::bestMatch(wave, left, 2000);
+    QCOMPARE(lag, 0);
+    QVERIFY(error < 0.02);
 }
 
 void TestSwfMixer::inOutPointsLoopsAndEnvelopesAreSampleExact()

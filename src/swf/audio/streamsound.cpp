@@ -29,6 +29,12 @@ StreamSound::StreamSound(const TimelineSounds &timeline, double frameRate, int o
             pcm.samples.resize(pcm.samples.size() + size_t(silentFrame * pcm.channels));
     }
     sourceStart[last + 1] = pcm.frames();
+    // An MP3 stream starts with the encoder's delay, which the head tells.
+    const qsizetype latency = std::clamp<qsizetype>(head.stream.codec == SoundCodec::Mp3 ? head.latencySeek : 0, 0,
+                                                    pcm.frames());
+    pcm.samples.erase(pcm.samples.begin(), pcm.samples.begin() + latency * pcm.channels);
+    for (auto &[frame, at] : sourceStart)
+        at = std::max<qsizetype>(0, at - latency);
     samples_ = toStereo(pcm, outputRate);
     const qsizetype length = qsizetype(samples_.size()) / 2;
     for (const auto &[frame, at] : sourceStart)

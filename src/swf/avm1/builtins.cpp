@@ -19,7 +19,8 @@ void defineMethods(Vm &vm, Object *target, std::initializer_list<MethodEntry> me
 
 void installBuiltins(Vm &vm)
 {
-    vm.global = vm.newObject(vm.objectProto);
+    // The global object has no prototype: it prints as "[type Object]".
+    vm.global = vm.newObject(nullptr);
     installObject(vm);
     installFunction(vm);
     installArray(vm);

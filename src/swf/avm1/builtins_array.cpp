@@ -123,7 +123,7 @@ Value slice(Vm &vm, CallInfo &c)
 Value splice(Vm &vm, CallInfo &c)
 {
     Object *o = selfArray(c);
-    if (!o || c.args.empty())
+    if (!o || c.args.empty() || c.args[0].isUndefined())
         return {};
     std::vector<Value> all = vm.arrayElements(o);
     const int n = int(all.size());
@@ -197,13 +197,20 @@ Value sort(Vm &vm, CallInfo &c)
     Object *o = selfArray(c);
     if (!o)
         return {};
+    // sort(compare, flags) or sort(flags); anything else sorts nothing.
     Value compare;
     int flags = 0;
-    for (const Value &v : c.args) {
-        if (v.isObject() && v.object->isFunction())
-            compare = v;
-        else if (v.isNumber())
-            flags = vm.toInt32(v);
+    if (!c.args.empty()) {
+        const Value &first = c.args[0];
+        if (first.isObject() && first.object->isFunction()) {
+            compare = first;
+            if (c.args.size() > 1)
+                flags = vm.toInt32(c.args[1]);
+        } else if (first.isNumber()) {
+            flags = vm.toInt32(first);
+        } else {
+            return {};
+        }
     }
     return sortArray(vm, o, compare, {}, {flags});
 }

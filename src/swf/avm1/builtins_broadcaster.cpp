@@ -75,7 +75,7 @@ Value initialize(Vm &vm, CallInfo &c)
 
 void installBroadcaster(Vm &vm)
 {
-    Object *b = vm.newPlain();
+    Object *b = vm.newNative(initialize);
     vm.broadcaster = b;
     vm.defineHidden(vm.global, QStringLiteral("AsBroadcaster"), b);
     vm.method(b, QStringLiteral("initialize"), initialize);

@@ -8,11 +8,16 @@ namespace {
 
 Value parseIntMethod(Vm &vm, CallInfo &c)
 {
-    const bool radixGiven = c.args.size() > 1 && !c.args[1].isUndefined();
+    if (c.args.empty())
+        return {};
+    const bool radixGiven = c.args.size() > 1;
     return parseIntText(vm.toString(c.arg(0)), radixGiven ? vm.toInt32(c.args[1]) : 10, radixGiven);
 }
 
-Value parseFloatMethod(Vm &vm, CallInfo &c) { return parseFloatText(vm.toString(c.arg(0))); }
+Value parseFloatMethod(Vm &vm, CallInfo &c)
+{
+    return c.args.empty() ? Value() : Value(parseFloatText(vm.toString(c.args[0])));
+}
 Value isNaNMethod(Vm &vm, CallInfo &c) { return std::isnan(vm.toNumber(c.arg(0))); }
 Value isFiniteMethod(Vm &vm, CallInfo &c) { return std::isfinite(vm.toNumber(c.arg(0))); }
 
@@ -48,7 +53,7 @@ Value unescapeMethod(Vm &vm, CallInfo &c)
                 continue;
             }
         }
-        bytes += text.mid(i, 1).toUtf8();
+        bytes += text[i] == u'+' ? QByteArray(" ") : text.mid(i, 1).toUtf8();
     }
     return vm.version() >= 6 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
 }

@@ -40,6 +40,10 @@ Value hasOwnProperty(Vm &vm, CallInfo &c)
     if (!o || c.args.empty())
         return false;
     const QString name = vm.toString(c.arg(0));
+    if (name.isEmpty())
+        return false;
+    if (name == u"__proto__")
+        return o->proto != nullptr;
     if (o->kind == ObjectKind::Array && vm.key(name) == u"length")
         return true;
     return o->find(vm.key(name)) != nullptr;
@@ -139,7 +143,7 @@ Value setPropFlags(Vm &vm, CallInfo &c)
         return {};
     }
     QStringList list;
-    if (names.isObject())
+    if (names.isObject() && names.object->kind == ObjectKind::Array)
         for (const Value &v : vm.arrayElements(names.object))
             list << vm.toString(v);
     else

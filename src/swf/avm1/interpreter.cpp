@@ -336,7 +336,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             Value v = st.pop();
             if (h.code == 0x46)
                 v = getVariable(vm, act, vm.toString(v));
-            st.push(Value::null());
+            st.push(Value()); // the end marker
             if (v.isObject())
                 for (const QString &name : vm.enumerate(v.object))
                     st.push(name);

@@ -64,7 +64,7 @@ bool strictEquals(const Value &a, const Value &b)
     case Value::Type::Undefined:
     case Value::Type::Null: return true;
     case Value::Type::Boolean: return a.boolean == b.boolean;
-    case Value::Type::Number: return a.number == b.number;
+    case Value::Type::Number: return a.number == b.number || (std::isnan(a.number) && std::isnan(b.number));
     case Value::Type::String: return a.string == b.string;
     case Value::Type::Object: return a.object == b.object;
     }

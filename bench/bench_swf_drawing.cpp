@@ -4,6 +4,7 @@
 // as many plain rectangles as the movie has objects, and playing the movie
 // from its first frame to its last.
 
+#include "bench_support.h"
 #include "swf/framecanvas.h"
 #include "swfwriter.h"
 
@@ -60,12 +61,15 @@ std::vector<double> timings(int rounds, Work &&work)
     return ms;
 }
 
-void report(const char *what, const std::vector<double> &baseline, const std::vector<double> &measured)
+void report(const char *what, const char *baselineName, const std::vector<double> &baseline,
+    const std::vector<double> &measured)
 {
     const double base = baseline[baseline.size() / 2];
     const double value = measured[measured.size() / 2];
     std::printf("%-36s baseline %8.2f ms  measured %8.2f ms (min %8.2f)  ratio %.2f\n", what, base, value,
                 measured.front(), value / base);
+    bench::tableRow(QStringLiteral("SWF: ") + QString::fromLatin1(what), QString::fromLatin1(baselineName), value,
+        base, "ms");
 }
 
 } // namespace
@@ -103,18 +107,18 @@ int main(int argc, char *argv[])
         QPainter painter(&canvas);
         player.draw(painter, QRectF(0, 0, 800, 600), windowQuality);
     });
-    report("one frame, 400 objects, 800 x 600", rectangles, drawing);
+    report("one frame, 400 objects, 800 x 600", "as many QPainter rectangles", rectangles, drawing);
     // The window's first frame, or one after a jump: the whole frame.
     const auto whole = timings(20, [&] {
         sky::swf::FrameCanvas fresh;
         fresh.paint(player, QSize(800, 600), 1, windowQuality);
     });
-    report("the same, drawn whole by the window", rectangles, whole);
+    report("the same, drawn whole by the window", "as many QPainter rectangles", rectangles, whole);
     const auto reference = timings(5, [&] {
         QPainter painter(&canvas);
         player.draw(painter, QRectF(0, 0, 800, 600));
     });
-    report("the same, four-times supersampled", rectangles, reference);
+    report("the same, four-times supersampled", "as many QPainter rectangles", rectangles, reference);
 
     const auto replay = timings(3, [&] {
         player.gotoFrame(1);
@@ -126,7 +130,7 @@ int main(int argc, char *argv[])
         player.gotoFrame(1);
         player.gotoFrame(kFrames);
     });
-    report("goto frame 1000 of 1000", replay, jump);
+    report("goto frame 1000 of 1000", "playing frames 1 to 1000", replay, jump);
 
     // Playing as the Flash window does: a tick, then the frame repainted
     // where it changed since the one before.
@@ -139,7 +143,7 @@ int main(int argc, char *argv[])
         player.tick();
         canvasFrames.paint(player, size, 1, windowQuality);
     });
-    report("playing: a tick and a repaint", rectangles, frames);
+    report("playing: a tick and a repaint", "as many QPainter rectangles", rectangles, frames);
     const double perFrame = frames[frames.size() / 2];
     const double fps = player.movie()->frameRate();
     std::printf("busy movie at %.0f frames a second: %.2f ms a frame, %.1f %% of one core (goal under 25 %%)\n", fps,

@@ -8,6 +8,7 @@
 #include "media/mpvvideowindow.h"
 
 #include <QEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QVBoxLayout>
@@ -25,6 +26,17 @@ namespace {
 constexpr qint64 kNextStartedEntry = -2;
 constexpr qint64 kNoEntry = -1;
 constexpr long kFullScreen = 3;
+
+// CD tracks and files of the formats that hold sound alone. No video
+// renderer is made ahead for them: it would bring the OpenGL driver into
+// memory (some 60 MB) for nothing.
+bool soundOnly(const QString &url)
+{
+    if (url.startsWith(QLatin1String("cdda:")))
+        return true;
+    const QString suffix = QFileInfo(url).suffix().toLower();
+    return suffix == u"wav" || suffix == u"mp3" || suffix == u"mp1" || suffix == u"mp2";
+}
 
 bool displayAvailable()
 {
@@ -181,8 +193,8 @@ void MpvEngine::load(const MediaSource &source)
         return;
     }
     // Video can start decoding while the view is still on its way to the
-    // screen. A CD has only sound.
-    if (m_video && !source.url.startsWith(QLatin1String("cdda:")))
+    // screen.
+    if (m_video && !soundOnly(source.url))
         m_video->prepare();
     QStringList args { QStringLiteral("loadfile"), source.url, QStringLiteral("replace") };
     if (!source.options.isEmpty())

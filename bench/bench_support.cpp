@@ -143,14 +143,25 @@ double medianOfRatios(const std::vector<double> &measured, const std::vector<dou
     return median(ratios);
 }
 
-void tableRow(const QString &figure, const QString &baseline, double measured, double base, const char *unit,
+namespace {
+
+// Three significant figures, without an exponent.
+QByteArray figure(double value)
+{
+    return value >= 100 ? QByteArray::number(value, 'f', 0) : QByteArray::number(value, 'g', 3);
+}
+
+} // namespace
+
+void tableRow(const QString &figureName, const QString &baseline, double measured, double base, const char *unit,
     double ratio)
 {
     if (ratio <= 0 && base > 0)
         ratio = measured / base;
-    const QByteArray ratioText = ratio > 0 ? QByteArray::number(ratio, 'f', 2) : QByteArrayLiteral("-");
-    std::printf("@row|%s|%.3g %s|%s: %.3g %s|%s\n", qPrintable(figure), measured, unit, qPrintable(baseline), base,
-        unit, ratioText.constData());
+    // Nothing to compare with a baseline of nothing.
+    const QByteArray ratioText = base > 0 && ratio > 0 ? figure(ratio) : QByteArrayLiteral("-");
+    std::printf("@row|%s|%s %s|%s: %s %s|%s\n", qPrintable(figureName), figure(measured).constData(), unit,
+        qPrintable(baseline), figure(base).constData(), unit, ratioText.constData());
     std::fflush(stdout);
 }
 

@@ -52,7 +52,7 @@ double medianOfRatios(const std::vector<double> &measured, const std::vector<dou
 // One line of the table that bench/run gathers from every benchmark:
 // what was measured, its value and the baseline's in `unit`, and their ratio
 // (`ratio` when given, else measured / baseline, none for a baseline of 0).
-void tableRow(const QString &figure, const QString &baseline, double measured, double base, const char *unit,
+void tableRow(const QString &figureName, const QString &baseline, double measured, double base, const char *unit,
     double ratio = 0);
 
 } // namespace bench

@@ -99,6 +99,7 @@ private Q_SLOTS:
     void mp3StreamLatencyIsSkipped();
     void inOutPointsLoopsAndEnvelopesAreSampleExact();
     void stopNoMultipleAndStopAll();
+    void decodingStopsAtTheBudget();
     void corpusSpriteStreamPlaysWithItsFrames();
     void corpusG711EventSoundsAreHeard();
 };
@@ -234,6 +235,22 @@ void TestSwfMixer::stopNoMultipleAndStopAll()
     mixer.frameEntered(1);
     mixer.stopAll();
     QCOMPARE(mixer.activeSounds(), 0);
+}
+
+void TestSwfMixer::decodingStopsAtTheBudget()
+{
+    // Three sounds of 1000 samples against room for 1500: the first two
+    // are decoded (the second crosses the line), the third never is.
+    swftest::Movie m(8, 10, 10);
+    for (int id = 1; id <= 3; ++id)
+        m.tag(tagDefineSound, swftest::defineSound(id, swftest::soundFormat(3, 3, true, false), 1000,
+                                                   swftest::littleEndian16(swftest::sine(44100, 1000, 440))));
+    for (int id = 1; id <= 3; ++id)
+        m.tag(tagStartSound, swftest::startSound(id));
+    m.showFrame();
+    SoundMixer mixer(soundsOf(m.fws()), outputRate, 1500);
+    mixer.frameEntered(1);
+    QCOMPARE(mixer.activeSounds(), 2);
 }
 
 void TestSwfMixer::corpusSpriteStreamPlaysWithItsFrames()

@@ -32,12 +32,16 @@ double envelopeLevel(const std::vector<EnvelopePoint> &points, qsizetype at, boo
 
 } // namespace
 
-SoundMixer::SoundMixer(std::shared_ptr<const MovieSounds> sounds, int outputRate)
+SoundMixer::SoundMixer(std::shared_ptr<const MovieSounds> sounds, int outputRate, qsizetype budgetFrames)
     : movie_(std::move(sounds))
     , rate_(outputRate)
+    , budget_(budgetFrames)
 {
     const auto addStream = [this](quint16 timeline, const TimelineSounds &tags) {
+        if (budget_ <= 0)
+            return;
         StreamSound stream(tags, movie_->frameRate, rate_);
+        budget_ -= stream.length();
         if (!stream.isEmpty())
             streams_.emplace(timeline, std::move(stream));
     };
@@ -51,9 +55,10 @@ std::shared_ptr<const StereoBuffer> SoundMixer::sound(quint16 id)
     if (const auto found = decoded_.find(id); found != decoded_.end())
         return found->second;
     const auto def = movie_->sounds.find(id);
-    if (def == movie_->sounds.end())
+    if (def == movie_->sounds.end() || budget_ <= 0)
         return nullptr;
     auto samples = std::make_shared<const StereoBuffer>(toStereo(decodeSound(def->second), rate_));
+    budget_ -= qsizetype(samples->size()) / 2;
     decoded_.emplace(id, samples);
     return samples;
 }

@@ -15,9 +15,14 @@
 
 namespace sky::swf::audio {
 
+// No more sound is decoded once a movie's sounds and streams hold this many
+// sample frames (half an hour at 44.1 kHz, some 600 MB); the sound that
+// crosses the line is the last one kept.
+inline constexpr qsizetype maxMixedFrames = qsizetype(44100) * 60 * 30;
+
 class SoundMixer {
 public:
-    SoundMixer(std::shared_ptr<const MovieSounds> sounds, int outputRate);
+    SoundMixer(std::shared_ptr<const MovieSounds> sounds, int outputRate, qsizetype budgetFrames = maxMixedFrames);
 
     // Timelines are named by their sprite's character id; the main one is
     // 0 (mainTimeline).
@@ -75,6 +80,7 @@ private:
 
     std::shared_ptr<const MovieSounds> movie_;
     int rate_;
+    qsizetype budget_; // sample frames that may still be decoded
     std::map<quint16, std::shared_ptr<const StereoBuffer>> decoded_;
     std::vector<Voice> voices_;
     std::map<quint16, StreamSound> streams_; // the timelines that have one

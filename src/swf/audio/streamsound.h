@@ -15,6 +15,7 @@ public:
     StreamSound(const TimelineSounds &timeline, double frameRate, int outputRate);
 
     bool isEmpty() const { return starts_.empty(); }
+    qsizetype length() const { return qsizetype(samples_.size()) / 2; } // sample frames
     // Plays from the start of `frame`'s block; silent when the frame has
     // none or lies past the stream's end.
     void startAt(int frame);

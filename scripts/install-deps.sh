@@ -25,8 +25,9 @@ packages=(
   fonts-dejavu-core fonts-dejavu-extra fontconfig
   # start-up reads the font configuration on a thread of its own
   libfontconfig-dev
-  # headless display and screenshots
-  xvfb xauth x11-apps imagemagick
+  # headless display and screenshots; the end-to-end tests drive the player
+  # with xdotool
+  xvfb xauth x11-apps imagemagick xdotool
   # the start-up benchmark watches the screen through X's damage extension
   libxcb-damage0-dev
   # desktop integration: icons drawn from their SVG, the installed entries

@@ -2,6 +2,7 @@
 
 #include "core/module1.h"
 #include "core/settings_file.h"
+#include "mediafixtures.h"
 #include "platform/control.h"
 #include "platform/units.h"
 
@@ -65,7 +66,7 @@ QString PlayerRun::mediaPath(const QString &name) const
 
 bool PlayerRun::writeSettings(const sky::Module1 &settings) const
 {
-    return sky::writeSettingsFile(appPath(QStringLiteral("save.ata")), settings);
+    return fixtures::writeFile(appPath(QStringLiteral("save.ata")), sky::settingsFileContent(settings));
 }
 
 bool PlayerRun::start(const QStringList &arguments)

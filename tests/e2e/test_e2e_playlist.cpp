@@ -170,8 +170,8 @@ void TestE2ePlaylist::playlistOnTheCommandLinePlaysToItsEnd()
     }
     // Each item in turn, once, shown by its name in the title and the name
     // labels and by its picture.
-    const QString seen = u"titles "_s + titles.join(u", "_s) + u"; pictures "_s + colours.join(u", "_s) + u"; "_s
-        + player.describe();
+    const QString seen
+        = u"titles "_s + titles.join(u", "_s) + u"; pictures "_s + colours.join(u", "_s) + u"; "_s + player.describe();
     XSession::keep(x().screenshot(), u"watched"_s);
     QVERIFY2(titles == QStringList({ u"red.avi"_s, u"green.avi"_s, u"blue.avi"_s }), qPrintable(seen));
     QVERIFY2(colours == QStringList({ u"red"_s, u"green"_s, u"blue"_s }), qPrintable(seen));

@@ -24,6 +24,7 @@ class TestE2eStartup : public EndToEndTest
     Q_OBJECT
 private Q_SLOTS:
     void firstRunShowsTheMessageThenTheMainWindow();
+    void sigtermUnderTheFirstRunMessageEndsThePlayer();
 };
 
 void TestE2eStartup::firstRunShowsTheMessageThenTheMainWindow()
@@ -60,6 +61,21 @@ void TestE2eStartup::firstRunShowsTheMessageThenTheMainWindow()
     // Ending the session closes the player as closing its window does:
     // "Save Settings" is off on a first run, so the settings file is left
     // empty.
+    QVERIFY(player.endsAfter(SIGTERM, kEndTimeoutMs));
+    QFile saved(player.appPath(u"save.ata"_s));
+    QVERIFY(saved.exists());
+    QCOMPARE(saved.size(), 0);
+}
+
+void TestE2eStartup::sigtermUnderTheFirstRunMessageEndsThePlayer()
+{
+    PlayerRun player(x());
+    QVERIFY2(player.start(), qPrintable(player.describe()));
+    const XWindow box = player.waitForWindow(u"SKYVANTRIX Media Player"_s);
+    QVERIFY2(!box.id.isEmpty(), qPrintable(player.describe()));
+
+    // A logout while the message waits for OK ends the player at once, as
+    // closing the main window does: the settings file is left empty.
     QVERIFY(player.endsAfter(SIGTERM, kEndTimeoutMs));
     QFile saved(player.appPath(u"save.ata"_s));
     QVERIFY(saved.exists());

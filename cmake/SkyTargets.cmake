@@ -12,16 +12,17 @@ function(sky_set_options target)
     QT_NO_KEYWORDS QT_STRICT_ITERATORS)
 endfunction()
 
-# sky_add_test(<name> SOURCES <files...> LIBS <targets...>)
-# One QtTest executable per unit, run headless by CTest.
+# sky_add_test(<name> SOURCES <files...> LIBS <targets...> [LAUNCHER <command...>])
+# One QtTest executable per unit, run headless by CTest; a launcher (a
+# private session bus) runs the executable as its last argument.
 function(sky_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LAUNCHER" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   sky_set_options(${name})
   target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  add_test(NAME ${name} COMMAND ${name})
+  add_test(NAME ${name} COMMAND ${T_LAUNCHER} $<TARGET_FILE:${name}>)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
     TIMEOUT 300)

@@ -1,6 +1,9 @@
 #include "core/program.h"
+#include "core/remote_control.h"
 #include "core/settings_file.h"
 #include "media/mpvengine.h"
+#include "mpris/mpris_desktop.h"
+#include "mpris/mpris_service.h"
 #include "platform/font_configuration.h"
 #include "platform/shutdown_signals.h"
 #include "platform/single_instance.h"
@@ -21,7 +24,7 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("SKYVANTRIX"));
     QApplication::setApplicationName(sky::kAppTitle);
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.skyvantrix.MediaPlayer"));
+    QGuiApplication::setDesktopFileName(sky::kDesktopEntry);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans Condensed"), 8));
 
@@ -51,6 +54,16 @@ int main(int argc, char *argv[])
         [&program](const QStringList &arguments) { program.handOver(arguments); }, Qt::QueuedConnection);
     fonts.wait();
     program.start();
+
+    // The desktop's media panel and media keys reach the player on the
+    // session bus; without a bus it runs as before.
+    sky::RemoteControl remote(program, [&program] {
+        program.requestShutdown();
+        QCoreApplication::exit(0);
+    });
+    sky::MprisService mpris(remote);
+    mpris.registerOn(QDBusConnection::sessionBus());
+
     const int status = program.shutdownRequested() ? 0 : QApplication::exec();
     // A logout or Ctrl+C, under any modal window, ends here as a close of
     // the main window does.

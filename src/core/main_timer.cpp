@@ -115,6 +115,51 @@ bool Form1::advancePlaylist()
     return started;
 }
 
+bool Form1::canSkipEntry(int step)
+{
+    const int n = usedPlaylistLength(m);
+    if (Check2.Value() != 1 || n == 0)
+        return false;
+    const bool repeat = Check1.Value() == 1;
+    if (Check3.Value() == 1) {
+        const int played = firstFreeShuffleSlot(m.ShuffleOrder);
+        return step > 0 ? played < n || repeat : played >= 2;
+    }
+    // In order, PlaylistIndex is the entry after the one playing.
+    return step > 0 ? m.PlaylistIndex < n || repeat : m.PlaylistIndex >= 2;
+}
+
+void Form1::skipEntry(int step)
+{
+    if (!canSkipEntry(step))
+        return;
+    if (Check3.Value() == 1 && step > 0) {
+        // A finished cycle starts again first (Repeat is on).
+        if (!shuffleStep(true, workOutPlaylistDraw()))
+            shuffleStep(true, workOutPlaylistDraw());
+        return;
+    }
+    if (Check3.Value() == 1) {
+        // Back to the pick before the one playing, which counts as unplayed
+        // again.
+        const auto played = static_cast<std::size_t>(firstFreeShuffleSlot(m.ShuffleOrder));
+        const int current = m.ShuffleOrder[played - 1];
+        const int before = m.ShuffleOrder[played - 2];
+        m.ShuffleOrder[played - 1] = kFreeShuffleSlot;
+        List1.setList(current, m.PlaylistName[static_cast<std::size_t>(current)]);
+        m.LastShufflePick = before;
+        selectEntry(before);
+        playEntry(before);
+        return;
+    }
+    int index = step > 0 ? m.PlaylistIndex : m.PlaylistIndex - 2;
+    if (index >= usedPlaylistLength(m))
+        index = 0;
+    playEntry(index);
+    selectEntry(index);
+    m.PlaylistIndex = static_cast<short>(index + 1);
+}
+
 Form1::PlaylistDraw Form1::workOutPlaylistDraw()
 {
     RandomSource &random = services().random;

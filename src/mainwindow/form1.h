@@ -84,6 +84,10 @@ public:
 
     // The main timer, and the colour, title and skin effects of its tick.
     void Timer1_Timer();
+    // The media keys' Next (step 1) and Previous (step -1): the entry after
+    // or before the one playing, in order or shuffled as the playlist plays.
+    bool canSkipEntry(int step);
+    void skipEntry(int step);
 
     // Skin and control groups.
     void Form_Activate() override;

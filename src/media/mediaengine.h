@@ -38,6 +38,15 @@ public:
 
     virtual void stop() = 0;
 
+    // Length of the open item in seconds, 0 while unknown.
+    virtual double duration() const = 0;
+    // Pauses a playing item, or plays on a paused one, as the play button
+    // of the engine's own control bar does.
+    virtual void togglePause() = 0;
+    // Loudness in percent, 0 to 100, as the control bar's slider sets it.
+    virtual double volume() const = 0;
+    virtual void setVolume(double percent) = 0;
+
     // Opens an address as at start-up; must neither fail nor block when the
     // address names nothing (no CD drive, no disc).
     virtual void open(const QString &address) = 0;

@@ -120,8 +120,7 @@ void MpvEngine::buildView(QWidget *parent, bool withVideo)
     connect(m_bar, &ControlBar::playPauseClicked, this, &MpvEngine::togglePause);
     connect(m_bar, &ControlBar::stopClicked, this, &MpvEngine::stop);
     connect(m_bar, &ControlBar::seekRequested, this, &MpvEngine::setCurrentPosition);
-    connect(m_bar, &ControlBar::volumeRequested, this,
-        [this](int percent) { m_core->setProperty("volume", double(percent)); });
+    connect(m_bar, &ControlBar::volumeRequested, this, [this](int percent) { setVolume(percent); });
     connect(m_bar, &ControlBar::muteRequested, this, [this](bool muted) { m_core->setProperty("mute", muted); });
 
     auto *layout = new QVBoxLayout(m_view);
@@ -301,6 +300,11 @@ void MpvEngine::stop()
     updateBar();
 }
 
+void MpvEngine::setVolume(double percent)
+{
+    m_core->setProperty("volume", percent);
+}
+
 void MpvEngine::togglePause()
 {
     switch (m_phase) {
@@ -472,6 +476,8 @@ void MpvEngine::onPropertyChanged(const QByteArray &name, const QVariant &value)
         if (value.toBool() && m_phase == Phase::Open && !m_ended)
             itemFinished();
     } else if (name == "volume") {
+        if (value.isValid())
+            m_volume = value.toDouble();
         if (m_bar && value.isValid())
             m_bar->setVolume(int(std::lround(value.toDouble())));
     } else if (name == "mute") {

@@ -57,11 +57,11 @@ public:
     // False once libmpv could not be started; nothing will play. True while
     // it is starting.
     bool isValid() const;
-    // Length of the open item in seconds, 0 while unknown.
-    double duration() const { return m_duration; }
+    double duration() const override { return m_duration; }
     bool isFullScreen() const;
-    // What a click on the control bar's play button does.
-    void togglePause();
+    void togglePause() override;
+    double volume() const override { return m_volume; }
+    void setVolume(double percent) override;
 
 Q_SIGNALS:
     // Emitted whenever playState() changes.
@@ -117,6 +117,7 @@ private:
     bool m_fullScreenWanted = false;
     double m_position = 0;
     double m_duration = 0;
+    double m_volume = 100;
     std::optional<double> m_pendingSeek; // asked for before the item was open
     bool m_seeking = false; // a seek was sent and playback has not gone on since
     long m_lastNotifiedState = Closed;

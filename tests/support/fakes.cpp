@@ -48,6 +48,14 @@ void FakeMediaEngine::setCurrentPosition(double seconds)
     seeks.push_back(seconds);
 }
 
+void FakeMediaEngine::togglePause()
+{
+    if (state == Playing)
+        state = Paused;
+    else if (state == Paused)
+        state = Playing;
+}
+
 void FakeMediaEngine::stop()
 {
     ++stops;

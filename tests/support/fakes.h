@@ -88,6 +88,10 @@ public:
     long displaySize() const override { return m_displaySize; }
     long playState() const override { return state; }
     void stop() override;
+    double duration() const override { return length; }
+    void togglePause() override;
+    double volume() const override { return loudness; }
+    void setVolume(double percent) override { loudness = percent; }
     void open(const QString &address) override { opened.append(address); }
     QWidget *view() override { return nullptr; }
 
@@ -96,6 +100,8 @@ public:
     // report it as ended for a moment.
     long stateAfterAssign = Playing;
     double position = 0;
+    double length = 0;
+    double loudness = 100;
     QStringList assigned; // every address assigned, in order
     QStringList opened;
     std::vector<double> seeks;

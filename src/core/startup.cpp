@@ -80,22 +80,11 @@ void Form1::loadCommandLinePlaylist(const QString &path)
 
 bool Form1::playNamedFile(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile() || !QDir::match(File1.Pattern().split(QLatin1Char(';')), info.fileName()))
+    if (!selectInFileList(path))
         return false;
-    const QString folder = info.absolutePath();
-    skipOnError([&] { Drive1.setDrive(folder); });
-    Dir1.setPath(folder);
-    File1.setPath(folder);
-    for (int i = 0; i < File1.ListCount(); ++i) {
-        if (File1.List(i) == info.fileName()) {
-            File1.setListIndex(i);
-            showMediaForPlayback();
-            playSelectedFile();
-            return true;
-        }
-    }
-    return false;
+    showMediaForPlayback();
+    playSelectedFile();
+    return true;
 }
 
 void Form1::playFirstListedFile()

@@ -92,6 +92,15 @@ void Form1::wireEvents()
     Dir1.KeyPress = [this](int &key) { Dir1_KeyPress(key); };
     File1.DblClick = [this] { File1_DblClick(); };
     File1.KeyPress = [this](int &key) { File1_KeyPress(key); };
+
+    const auto dragOver = [this](const QStringList &files) { return Form_OLEDragOver(files); };
+    List1.OLEDragOver = dragOver;
+    List1.OLEDragDrop = [this](const QStringList &files) { List1_OLEDragDrop(files); };
+    File1.OLEDragOver = dragOver;
+    File1.OLEDragDrop = [this](const QStringList &files) { File1_OLEDragDrop(files); };
+    List1.setOLEDropMode(true);
+    File1.setOLEDropMode(true);
+    setOLEDropMode(true);
 }
 
 } // namespace sky

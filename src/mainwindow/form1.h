@@ -11,6 +11,7 @@
 #include "platform/simple_controls.h"
 
 #include <array>
+#include <functional>
 
 namespace sky {
 
@@ -122,6 +123,12 @@ public:
     void File1_DblClick();
     void File1_KeyPress(int &keyAscii);
 
+    // Files dragged from a file manager.
+    bool Form_OLEDragOver(const QStringList &files) override;
+    void Form_OLEDragDrop(const QStringList &files) override;
+    void List1_OLEDragDrop(const QStringList &files);
+    void File1_OLEDragDrop(const QStringList &files);
+
 private:
     // Appends an entry at PlaylistCount to the playlist and its list.
     void appendPlaylistEntry(const QString &address, const QString &name);
@@ -129,6 +136,20 @@ private:
     // Adds the file selected in File1 to the playlist, unless the playlist is
     // full or a playlist file could not hold the file's name; says nothing.
     Addition addSelectedFile();
+    Addition addFile(const QString &folder, const QString &name);
+    // Adds `count` files in turn with `add`, until the playlist is full,
+    // and tells why files were not added.
+    void addFiles(int count, const std::function<Addition(int)> &add);
+    // Loads a playlist file as the Load button does with the file chosen.
+    void loadPlaylistFile(const QString &path);
+    // Takes dropped files: media files go to the playlist when ontoPlaylist,
+    // else the first plays as a double-click on it in the file list does.
+    void takeDrop(const QStringList &files, bool ontoPlaylist);
+    // Shows a folder in the folder and file lists.
+    void showFolder(const QString &folder);
+    // Shows a media file's folder and selects the file in the file list;
+    // false when it is not a file the list shows.
+    bool selectInFileList(const QString &path);
     // Tells the user why a file was not added, when there is a reason to tell.
     void tellWhyNotAdded(Addition addition);
     // Writes every entry's name back into its line, which removes the marks

@@ -202,6 +202,14 @@ void Control::setFont(const QString &family, double points, bool bold)
     m_widget->setFont(font);
 }
 
+void Control::setOLEDropMode(bool manual)
+{
+    if (m_widget)
+        m_widget->setAcceptDrops(manual);
+    if (auto *part = qobject_cast<QWidget *>(m_part))
+        part->setAcceptDrops(manual);
+}
+
 void Control::SetFocus()
 {
     if (m_widget)
@@ -249,6 +257,10 @@ bool Control::eventFilter(QObject *watched, QEvent *event)
     case QEvent::FocusIn:
         fire(GotFocus);
         return false;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return answerFileDrag(event, OLEDragOver, OLEDragDrop);
     case QEvent::FocusOut:
         fire(LostFocus);
         return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/file_drop.h"
+
 #include <QObject>
 #include <QString>
 
@@ -55,6 +57,9 @@ public:
     void setFont(const QString &family, double points, bool bold = false);
 
     void SetFocus();
+    // True: files dragged from a file manager come to OLEDragOver and
+    // OLEDragDrop.
+    void setOLEDropMode(bool manual);
 
     Handler Click;
     Handler DblClick;
@@ -64,6 +69,8 @@ public:
     KeyHandler KeyUp;
     MouseHandler MouseDown;
     MouseHandler MouseUp;
+    DragOverHandler OLEDragOver;
+    DragDropHandler OLEDragDrop;
 
     // Called by the form when it is loaded or unloaded.
     virtual void formLoaded() {}

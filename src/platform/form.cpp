@@ -1,5 +1,7 @@
 #include "platform/form.h"
 
+#include "platform/file_drop.h"
+
 #include "platform/colour.h"
 #include "platform/control.h"
 #include "platform/units.h"
@@ -31,6 +33,10 @@ FormWindow::FormWindow(Form &form) : m_form(form)
 
 bool FormWindow::event(QEvent *event)
 {
+    if (answerFileDrag(
+            event, [this](const QStringList &files) { return m_form.windowDragOver(files); },
+            [this](const QStringList &files) { m_form.windowDropped(files); }))
+        return true;
     if (event->type() == QEvent::WindowActivate)
         m_form.windowActivated();
     else if (event->type() == QEvent::WindowStateChange)
@@ -131,6 +137,11 @@ void Form::Unload()
     m_window->hide();
     if (g_lastActive == this)
         g_lastActive = nullptr;
+}
+
+void Form::setOLEDropMode(bool manual)
+{
+    m_window->setAcceptDrops(manual);
 }
 
 void Form::bringToFront()

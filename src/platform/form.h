@@ -60,6 +60,9 @@ public:
     void Unload();
     // Shows the window over the others, out of the taskbar when minimized.
     void bringToFront();
+    // True: files dragged from a file manager onto the window come to
+    // Form_OLEDragOver and Form_OLEDragDrop.
+    void setOLEDropMode(bool manual);
     bool isLoaded() const { return m_loaded; }
     // True while design() runs: controls raise no events then.
     bool isDesigning() const { return m_designing; }
@@ -96,6 +99,8 @@ public:
     void windowResized();
     void windowActivated();
     void windowCloseRequested();
+    bool windowDragOver(const QStringList &files) { return Form_OLEDragOver(files); }
+    void windowDropped(const QStringList &files) { Form_OLEDragDrop(files); }
 
 protected:
     // Puts every control into its state at design time; runs at each load.
@@ -104,6 +109,8 @@ protected:
     virtual void Form_Activate() {}
     virtual void Form_Resize() {}
     virtual void Form_Unload() {}
+    virtual bool Form_OLEDragOver(const QStringList &) { return false; }
+    virtual void Form_OLEDragDrop(const QStringList &) {}
 
 private:
     void applySize();

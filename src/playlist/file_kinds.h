@@ -3,6 +3,7 @@
 #include "playlist/playlist_format.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace sky {
 
@@ -16,5 +17,16 @@ bool isPlaylistFile(const QString &path);
 PlaylistRules playlistRulesFor(const QString &path);
 // ".swf" files, in any case, open in the Flash window.
 bool isFlashMovie(const QString &path);
+
+// What files dragged onto the player are taken as. The first one decides:
+// a folder, a playlist, or else media files, which are those of the files
+// that match the file list's patterns. Nothing else is taken.
+enum class DropKind { Refused, Media, Playlist, Folder };
+struct FileDrop
+{
+    DropKind kind = DropKind::Refused;
+    QStringList paths; // the folder, the playlist, or the media files in order
+};
+FileDrop classifyDrop(const QStringList &files, const QStringList &mediaPatterns);
 
 } // namespace sky

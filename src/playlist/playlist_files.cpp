@@ -43,7 +43,11 @@ void Form1::Command18_Click()
     } catch (const DialogCancelled &) {
         return;
     }
-    const QString chosen = CommonDialog1.FileName;
+    loadPlaylistFile(CommonDialog1.FileName);
+}
+
+void Form1::loadPlaylistFile(const QString &chosen)
+{
     // A file that cannot be read leaves the playlist as it was.
     QFile file(chosen);
     if (!file.open(QIODevice::ReadOnly))

@@ -26,9 +26,14 @@ Form1::Addition Form1::addSelectedFile()
     const QString name = File1.FileName();
     if (name.isEmpty())
         return Addition::NothingSelected;
+    return addFile(File1.Path(), name);
+}
+
+Form1::Addition Form1::addFile(const QString &folder, const QString &name)
+{
     if (m.PlaylistCount >= kMaxPlaylistEntries)
         return Addition::PlaylistFull;
-    const QString address = paths().entryAddress(File1.Path(), name);
+    const QString address = paths().entryAddress(folder, name);
     if (!fitsOnPlaylistLine(name) || !fitsOnPlaylistLine(address))
         return Addition::NameRefused;
     appendPlaylistEntry(address, name);
@@ -53,12 +58,20 @@ void Form1::Command6_Click()
 
 void Form1::Command9_Click()
 {
+    // The selection moves through the list as the files are added.
+    addFiles(File1.ListCount(), [this](int i) {
+        File1.setListIndex(i);
+        return addSelectedFile();
+    });
+}
+
+void Form1::addFiles(int count, const std::function<Addition(int)> &add)
+{
     // Files refused for their names are told about once, after the others
     // have been added.
     bool refused = false;
-    for (int i = 0; i < File1.ListCount(); ++i) {
-        File1.setListIndex(i);
-        const Addition addition = addSelectedFile();
+    for (int i = 0; i < count; ++i) {
+        const Addition addition = add(i);
         if (addition == Addition::PlaylistFull) {
             tellWhyNotAdded(addition);
             break;

@@ -4,13 +4,13 @@
 #include "media/mpvengine.h"
 #include "mpris/mpris_desktop.h"
 #include "mpris/mpris_service.h"
+#include "platform/caption_text.h"
 #include "platform/font_configuration.h"
 #include "platform/shutdown_signals.h"
 #include "platform/single_instance.h"
 #include "platform/system_services.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QStyleFactory>
 
 int main(int argc, char *argv[])
@@ -26,7 +26,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
     QGuiApplication::setDesktopFileName(sky::kDesktopEntry);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans Condensed"), 8));
+    QApplication::setFont(sky::programFont());
 
     sky::QtMessageBox messageBox;
     sky::QtFileDialog fileDialog;

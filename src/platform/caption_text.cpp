@@ -1,5 +1,6 @@
 #include "platform/caption_text.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QTextLayout>
 
@@ -26,6 +27,11 @@ std::pair<QString, int> withoutMnemonicMarks(const QString &text)
 
 } // namespace
 
+QFont programFont()
+{
+    return QFont(QStringLiteral("DejaVu Sans Condensed"), 8);
+}
+
 void CaptionText::paint(QPainter &painter, const QRect &area, const QString &text, int flags)
 {
     if (area.width() != m_width || painter.font() != m_font) {
@@ -45,6 +51,26 @@ void CaptionText::paint(QPainter &painter, const QRect &area, const QString &tex
         painter.drawGlyphRun(origin, run);
     if (!layout.underline.isEmpty())
         painter.fillRect(layout.underline.translated(origin), painter.pen().color());
+}
+
+void CaptionText::paintFitted(QPainter &painter, const QRect &area, const QString &text, int flags)
+{
+    if (text != m_fittedText || area.size() != m_fittedArea || painter.font() != m_fittedFrom) {
+        m_fittedText = text;
+        m_fittedArea = area.size();
+        m_fittedFrom = painter.font();
+        m_fitted = m_fittedFrom;
+        constexpr qreal kStep = 0.25;
+        const qreal smallest = m_fittedFrom.pointSizeF() * 0.75;
+        while (m_fitted.pointSizeF() - kStep >= smallest) {
+            const QRectF needed = QFontMetricsF(m_fitted).boundingRect(QRectF(area), flags, text);
+            if (needed.width() <= area.width() && needed.height() <= area.height())
+                break;
+            m_fitted.setPointSizeF(m_fitted.pointSizeF() - kStep);
+        }
+    }
+    painter.setFont(m_fitted);
+    paint(painter, area, text, flags);
 }
 
 const CaptionText::Layout &CaptionText::layoutFor(const QString &text, int flags)

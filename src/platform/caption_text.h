@@ -24,6 +24,9 @@ public:
     // with the latter "&" underlines the letter after it and "&&" is an "&".
     // Line breaks in the text always start a new line.
     void paint(QPainter &painter, const QRect &area, const QString &text, int flags);
+    // The same, in a smaller font when the text does not fit the area in
+    // the painter's: down to three quarters of its size, never cut short.
+    void paintFitted(QPainter &painter, const QRect &area, const QString &text, int flags);
     // The size of the text last painted.
     QSizeF size() const { return m_current ? m_current->size : QSizeF(); }
 
@@ -46,6 +49,14 @@ private:
     int m_width = -1;
     std::vector<Layout> m_layouts;
     const Layout *m_current = nullptr;
+    // The font last fitted, and what it was fitted for.
+    QFont m_fitted;
+    QFont m_fittedFrom;
+    QString m_fittedText;
+    QSize m_fittedArea;
 };
+
+// The font of the program's windows, which their captions are fitted to.
+QFont programFont();
 
 } // namespace sky

@@ -167,7 +167,15 @@ void Form::Refresh()
 // that sizes set from code read back exactly.
 float Form::frameWidth() const
 {
-    return m_border == Border::None ? 0.0f : kDefaultFrameWidth;
+    switch (m_border) {
+    case Border::None:
+        return 0.0f;
+    case Border::ToolWindow:
+        // A tool window's fixed border is a pixel thinner on each side.
+        return kDefaultFrameWidth - 2 * kTwipsPerPixel;
+    default:
+        return kDefaultFrameWidth;
+    }
 }
 
 float Form::frameHeight() const

@@ -69,7 +69,7 @@ void paintFace(QPushButton &button, ButtonLook &look)
 
     const int shift = down ? 1 : 0;
     painter.setPen(look.text(&button));
-    look.caption.paint(painter, all.adjusted(4 + shift, 2 + shift, -4 + shift, -2 + shift), button.text(),
+    look.caption.paintFitted(painter, all.adjusted(4 + shift, 2 + shift, -4 + shift, -2 + shift), button.text(),
         Qt::AlignCenter | Qt::TextShowMnemonic);
 }
 
@@ -100,7 +100,10 @@ void paintFace(QCheckBox &button, ButtonLook &look)
 
     const QRect words(box.right() + 5, 0, button.width() - box.right() - 5, button.height());
     painter.setPen(text);
-    look.caption.paint(painter, words, button.text(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic);
+    // Long captions break over several lines, as the runtime's check boxes'
+    // do.
+    look.caption.paintFitted(
+        painter, words, button.text(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextShowMnemonic);
     if (button.hasFocus()) {
         const QSizeF used = look.caption.size();
         const int top = words.top() + (words.height() - int(used.height())) / 2;

@@ -8,6 +8,8 @@ packages=(
   g++ cmake ninja-build pkg-config git
   # Qt 6 Widgets, OpenGL for the video
   qt6-base-dev libgl-dev libglx-mesa0 libgl1-mesa-dri
+  # the help browser, a program of its own: Qt WebEngine
+  qt6-webengine-dev
   # playback: libmpv, MIDI synthesis with a General MIDI soundfont
   libmpv-dev libfluidsynth-dev timgm6mb-soundfont
   # the media tests make their MP3, MPEG, AVI and ASF files with it, and

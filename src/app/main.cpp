@@ -4,14 +4,14 @@
 #include "media/mpvengine.h"
 #include "mpris/mpris_desktop.h"
 #include "mpris/mpris_service.h"
-#include "platform/caption_text.h"
+#include "platform/application_setup.h"
 #include "platform/font_configuration.h"
+#include "platform/help_browser_process.h"
 #include "platform/shutdown_signals.h"
 #include "platform/single_instance.h"
 #include "platform/system_services.h"
 
 #include <QApplication>
-#include <QStyleFactory>
 
 int main(int argc, char *argv[])
 {
@@ -21,12 +21,8 @@ int main(int argc, char *argv[])
     QApplication::setDesktopSettingsAware(false);
     sky::FontConfigurationReader fonts;
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("SKYVANTRIX"));
-    QApplication::setApplicationName(sky::kAppTitle);
-    QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    sky::setUpApplication();
     QGuiApplication::setDesktopFileName(sky::kDesktopEntry);
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setFont(sky::programFont());
 
     sky::QtMessageBox messageBox;
     sky::QtFileDialog fileDialog;
@@ -36,6 +32,7 @@ int main(int argc, char *argv[])
     sky::QtUserSettings userSettings;
     sky::EventLoopModal modal;
     sky::Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal};
+    sky::HelpBrowserProcess helpBrowser(QApplication::applicationDirPath() + QStringLiteral("/skyvantrix-help"));
 
     // One player per settings file: a player already running with the same
     // "save.ata" takes this start's argument over, and this one ends before
@@ -45,7 +42,8 @@ int main(int argc, char *argv[])
         return 0;
 
     // Without a usable libmpv the window still works; nothing plays.
-    sky::Program program(services, [](QWidget *parent) { return sky::createMpvEngine(parent); });
+    sky::Program program(
+        services, [](QWidget *parent) { return sky::createMpvEngine(parent); }, helpBrowser);
     sky::installShutdownSignals([&program] { program.requestShutdown(); });
     // Queued, so that a modal window it opens runs outside the socket's
     // own handling.

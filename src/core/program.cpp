@@ -1,6 +1,5 @@
 #include "core/program.h"
 
-#include "accessories/frm_browser.h"
 #include "accessories/frm_tip.h"
 #include "core/settings_file.h"
 #include "core/splash.h"
@@ -12,8 +11,16 @@
 
 namespace sky {
 
-Program::Program(Services &services, MediaEngineFactory mediaFactory)
-    : m_services(services), m_mediaFactory(std::move(mediaFactory))
+namespace {
+
+const QString kHelpBrowserFailed
+    = QStringLiteral("The Web Browser could not be started: the program skyvantrix-help beside the player is missing "
+                     "or cannot run.");
+
+} // namespace
+
+Program::Program(Services &services, MediaEngineFactory mediaFactory, HelpBrowserLauncher &helpBrowser)
+    : m_services(services), m_mediaFactory(std::move(mediaFactory)), m_helpBrowser(helpBrowser)
 {
 }
 
@@ -89,11 +96,6 @@ frmTip &Program::tip()
     return instance(m_tip);
 }
 
-frmBrowser &Program::browser()
-{
-    return instance(m_browser);
-}
-
 void Program::showTipOfTheDayModal()
 {
     tip().Show(true);
@@ -101,7 +103,10 @@ void Program::showTipOfTheDayModal()
 
 void Program::showHelpBrowser()
 {
-    browser().Show();
+    const QString folder = m_services.environment.applicationFolder();
+    if (m_helpBrowser.bringToFront(folder) || m_helpBrowser.start(folder))
+        return;
+    m_services.messageBox.show(kHelpBrowserFailed);
 }
 
 frmSplash &Program::splash()

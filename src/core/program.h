@@ -14,7 +14,6 @@ class Form2;
 class Form3;
 class Form4;
 class Form5;
-class frmBrowser;
 class frmTip;
 class frmSplash;
 
@@ -24,7 +23,7 @@ class frmSplash;
 class Program
 {
 public:
-    Program(Services &services, MediaEngineFactory mediaFactory);
+    Program(Services &services, MediaEngineFactory mediaFactory, HelpBrowserLauncher &helpBrowser);
     ~Program();
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
@@ -42,7 +41,6 @@ public:
     Form4 &form4();
     Form5 &form5();
     frmTip &tip();
-    frmBrowser &browser();
     frmSplash &splash();
 
     // The start of the program: the main window is loaded and shown, unless
@@ -63,6 +61,8 @@ public:
     void showSkinManager();
     void showPasswordPrompt();
     void showTipOfTheDayModal();
+    // Starts the help browser, or brings it to the front when it runs;
+    // tells the user when it cannot be started.
     void showHelpBrowser();
     // Shows the Flash window modally, with a movie opened in it when one is
     // named; false when the window cannot be created.
@@ -83,6 +83,7 @@ private:
 
     Services &m_services;
     MediaEngineFactory m_mediaFactory;
+    HelpBrowserLauncher &m_helpBrowser;
     Module1 m_module;
     std::unique_ptr<Form1> m_form1;
     std::unique_ptr<Form2> m_form2;
@@ -90,7 +91,6 @@ private:
     std::unique_ptr<Form4> m_form4;
     std::unique_ptr<Form5> m_form5;
     std::unique_ptr<frmTip> m_tip;
-    std::unique_ptr<frmBrowser> m_browser;
     std::unique_ptr<frmSplash> m_splash;
     bool m_terminated = false;
     bool m_shutdownRequested = false;

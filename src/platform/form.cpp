@@ -195,6 +195,11 @@ bool Form::isMinimized() const
     return m_window->windowState() & Qt::WindowMinimized;
 }
 
+void Form::restore()
+{
+    m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+}
+
 float Form::Width() const
 {
     return m_clientWidth + frameWidth();

@@ -83,6 +83,8 @@ public:
     void setClientSize(float width, float height);
     void centreOnScreen();
     bool isMinimized() const;
+    // Brings a minimised window back to its size before.
+    void restore();
 
     QString Caption() const;
     void setCaption(const QString &caption);

@@ -87,6 +87,19 @@ public:
     virtual void run(Form &form) = 0;
 };
 
+// The help browser, a program of its own installed beside the player: a web
+// engine in the player's process would slow its start and double its memory.
+class HelpBrowserLauncher
+{
+public:
+    virtual ~HelpBrowserLauncher() = default;
+    // Asks the help browser running on this application folder to come to
+    // the front; false when none runs.
+    virtual bool bringToFront(const QString &applicationFolder) = 0;
+    // Starts it on the folder's help page; false when it cannot be started.
+    virtual bool start(const QString &applicationFolder) = 0;
+};
+
 // The services a window reaches the outside world through.
 struct Services
 {

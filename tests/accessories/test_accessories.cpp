@@ -1,4 +1,3 @@
-#include "accessories/frm_browser.h"
 #include "accessories/frm_tip.h"
 #include "core/module1.h"
 #include "core/settings_file.h"
@@ -9,7 +8,7 @@
 using namespace sky;
 using namespace Qt::StringLiterals;
 
-// The tip of the day and the help browser.
+// The tip of the day, and the Browser button that starts the help browser.
 class TestAccessories : public QObject
 {
     Q_OBJECT
@@ -18,8 +17,8 @@ private Q_SLOTS:
     void tipsStepAndCycle();
     void tipsWithoutAFile();
     void tipsAtStartUp();
-    void browserOpensTheHelpPage();
-    void browserLayoutFollowsTheWindow();
+    void browserStartsOnceThenComesToTheFront();
+    void missingBrowserIsReported();
 
 private:
     std::unique_ptr<test::TestRig> rig;
@@ -98,56 +97,30 @@ void TestAccessories::tipsAtStartUp()
     QCOMPARE(fresh.program->tip().Check1.Value(), 1);
 }
 
-void TestAccessories::browserOpensTheHelpPage()
+void TestAccessories::browserStartsOnceThenComesToTheFront()
 {
-    rig->writeAppFile(u"MediaPlayer.htm"_s,
-                      "<html><head><title>Player Help</title></head><body><a href=\"second.htm\">next</a></body></html>");
-    rig->writeAppFile(u"second.htm"_s, "<html><head><title>Second</title></head><body>2</body></html>");
-    rig->program->form1().Command15_Click();
-    frmBrowser &browser = rig->program->browser();
-    QVERIFY(browser.Visible());
-    QCOMPARE(browser.cboAddress.Text(), rig->appPath(u"MediaPlayer.htm"_s));
-    QCOMPARE(browser.Caption(), u"Player Help"_s);
-    QVERIFY(browser.timTimer.Enabled());
-    browser.timTimer_Timer(); // the page has loaded: the timer switches off
-    QVERIFY(!browser.timTimer.Enabled());
-
-    browser.cboAddress.setText(rig->appPath(u"second.htm"_s));
-    int enter = 13;
-    browser.cboAddress_KeyPress(enter);
-    QCOMPARE(browser.Caption(), u"Second"_s);
-    browser.tbToolBar_ButtonClick(u"Back"_s);
-    QCOMPARE(browser.Caption(), u"Player Help"_s);
-    browser.tbToolBar_ButtonClick(u"Forward"_s);
-    QCOMPARE(browser.Caption(), u"Second"_s);
-    browser.tbToolBar_ButtonClick(u"Home"_s);
-    QCOMPARE(browser.Caption(), u"Player Help"_s);
-    browser.tbToolBar_ButtonClick(u"Stop"_s);
-    QVERIFY(!browser.timTimer.Enabled());
-    QCOMPARE(browser.Caption(), u"Player Help"_s);
-
-    // A page that is not there is reported inside the browser.
-    browser.cboAddress.setText(rig->appPath(u"missing.htm"_s));
-    browser.cboAddress_Click();
-    QCOMPARE(browser.Caption(), u"The page cannot be displayed"_s);
-    QCOMPARE(browser.tbToolBar.ButtonCount(), 6);
+    rig->program->form1().Command15.Click();
+    QCOMPARE(rig->helpBrowser.started, QStringList({rig->folder.path()}));
+    QVERIFY(rig->helpBrowser.broughtFront.isEmpty());
+    rig->program->form1().Command15.Click();
+    QCOMPARE(rig->helpBrowser.started.size(), 1);
+    QCOMPARE(rig->helpBrowser.broughtFront, QStringList({rig->folder.path()}));
+    QVERIFY(rig->messageBox.shown.isEmpty());
 }
 
-void TestAccessories::browserLayoutFollowsTheWindow()
+void TestAccessories::missingBrowserIsReported()
 {
-    rig->program->form1().Command15_Click();
-    frmBrowser &browser = rig->program->browser();
-    browser.setClientSize(12000, 9000);
-    browser.Form_Resize();
-    QCOMPARE(browser.cboAddress.Width(), 11900.0f);
-    QCOMPARE(browser.brwWebBrowser.Width(), 11900.0f);
-    const float height = browser.brwWebBrowser.Height();
-    QCOMPARE(height, 9000 - (browser.picAddress.Top() + browser.picAddress.Height()) - 100);
-    // Too short for the browser: its height stays, the widths follow.
-    browser.setClientSize(7000, 1000);
-    browser.Form_Resize();
-    QCOMPARE(browser.brwWebBrowser.Height(), height);
-    QCOMPARE(browser.brwWebBrowser.Width(), 6900.0f);
+    rig->helpBrowser.missing = true;
+    Form1 &main = rig->program->form1();
+    main.Command15.Click();
+    QCOMPARE(rig->messageBox.shown.size(), 1);
+    QVERIFY(rig->messageBox.shown.constFirst().contains(u"skyvantrix-help"_s));
+    // The player goes on; a later click tries again.
+    QVERIFY(main.isLoaded());
+    rig->helpBrowser.missing = false;
+    main.Command15.Click();
+    QCOMPARE(rig->helpBrowser.started.size(), 1);
+    QCOMPARE(rig->messageBox.shown.size(), 1);
 }
 
 QTEST_MAIN(TestAccessories)

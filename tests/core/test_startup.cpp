@@ -193,7 +193,7 @@ void TestStartup::terminationWritesOrEmptiesTheFile()
         auto engine = std::make_unique<test::FakeMediaEngine>();
         rig->media = engine.get();
         return engine;
-    });
+    }, rig->helpBrowser);
     rig->program->start();
     QCOMPARE(rig->program->module().SkinPath[0], u"/pics/a.jpg"_s);
     rig->program->module().SaveSettings = 0;

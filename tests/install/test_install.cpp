@@ -102,6 +102,8 @@ void TestInstall::playerAndResourcesShareTheProgramFolder()
     QVERIFY(!QDir::isAbsolutePath(QFile::decodeName(target)));
     QVERIFY(QFile::exists(QDir(programDir).filePath(u"TIPOFDAY.TXT"_s)));
     QVERIFY(QFile::exists(QDir(programDir).filePath(u"MediaPlayer.htm"_s)));
+    // The help browser, which the player starts from its own folder.
+    QVERIFY(QFileInfo(QDir(programDir).filePath(u"skyvantrix-help"_s)).isExecutable());
 }
 
 void TestInstall::iconsComeInEverySizeOfTheTheme()

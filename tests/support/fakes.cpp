@@ -35,6 +35,22 @@ void RecordingModal::run(Form &form)
     shown.append(form.name());
 }
 
+bool FakeHelpBrowser::bringToFront(const QString &applicationFolder)
+{
+    if (running)
+        broughtFront.append(applicationFolder);
+    return running;
+}
+
+bool FakeHelpBrowser::start(const QString &applicationFolder)
+{
+    if (missing)
+        return false;
+    started.append(applicationFolder);
+    running = true;
+    return true;
+}
+
 void FakeMediaEngine::setFileName(const QString &address)
 {
     m_fileName = address;

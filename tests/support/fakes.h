@@ -76,6 +76,18 @@ public:
     QStringList shown;
 };
 
+// A help browser that runs once it has been started, unless it is missing.
+class FakeHelpBrowser : public HelpBrowserLauncher
+{
+public:
+    bool bringToFront(const QString &applicationFolder) override;
+    bool start(const QString &applicationFolder) override;
+    bool missing = false;
+    bool running = false;
+    QStringList started;      // the folder of each start
+    QStringList broughtFront; // the folder of each request to come to the front
+};
+
 // An engine whose state the test sets.
 class FakeMediaEngine : public MediaEngine
 {

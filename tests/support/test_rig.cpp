@@ -15,7 +15,7 @@ TestRig::TestRig()
         auto engine = std::make_unique<FakeMediaEngine>();
         media = engine.get();
         return engine;
-    });
+    }, helpBrowser);
 }
 
 TestRig::~TestRig() = default;

@@ -43,6 +43,7 @@ public:
     FakeUserSettings userSettings;
     RecordingModal modal;
     Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal};
+    FakeHelpBrowser helpBrowser;
     FakeMediaEngine *media = nullptr; // owned by the main window's media control
     std::unique_ptr<Program> program;
 };

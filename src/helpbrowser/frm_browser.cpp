@@ -1,6 +1,4 @@
-#include "accessories/frm_browser.h"
-
-#include "core/program.h"
+#include "helpbrowser/frm_browser.h"
 
 namespace sky {
 
@@ -11,12 +9,12 @@ const QString kSearchPage = QStringLiteral("https://duckduckgo.com/");
 
 } // namespace
 
-frmBrowser::frmBrowser(Program &program)
-    : Form(QStringLiteral("frmBrowser"), program.services()), tbToolBar(*this, QStringLiteral("tbToolBar")),
+frmBrowser::frmBrowser(Services &services, QWebEngineProfile &profile)
+    : Form(QStringLiteral("frmBrowser"), services), tbToolBar(*this, QStringLiteral("tbToolBar")),
       picAddress(*this, QStringLiteral("picAddress")), lblAddress(*this, QStringLiteral("lblAddress"), &picAddress),
       cboAddress(*this, QStringLiteral("cboAddress"), ComboBox::DropdownCombo, &picAddress),
-      Command2(*this, QStringLiteral("Command2"), &picAddress), brwWebBrowser(*this, QStringLiteral("brwWebBrowser")),
-      timTimer(*this, QStringLiteral("timTimer"))
+      Command2(*this, QStringLiteral("Command2"), &picAddress), brwWebBrowser(*this, QStringLiteral("brwWebBrowser"), profile),
+      timTimer(*this, QStringLiteral("timTimer")), m_localFiles(services.environment.applicationFolder())
 {
     tbToolBar.addButton(QStringLiteral("Back"), QStringLiteral("Back"), QStyle::SP_ArrowBack);
     tbToolBar.addButton(QStringLiteral("Forward"), QStringLiteral("Forward"), QStyle::SP_ArrowForward);
@@ -30,6 +28,7 @@ frmBrowser::frmBrowser(Program &program)
     Command2.Click = [this] { cboAddress_Click(); };
     timTimer.Tick = [this] { timTimer_Timer(); };
     brwWebBrowser.DocumentComplete = [this] { brwWebBrowser_DownloadComplete(); };
+    brwWebBrowser.MayReadLocalFile = [this](const QUrl &file) { return m_localFiles.allows(file); };
 }
 
 void frmBrowser::design()
@@ -88,7 +87,9 @@ void frmBrowser::Form_Resize()
 void frmBrowser::openAddress()
 {
     timTimer.setEnabled(true);
-    brwWebBrowser.Navigate(cboAddress.Text());
+    const QUrl address = addressUrl(cboAddress.Text());
+    m_localFiles.allowOpened(address);
+    brwWebBrowser.Navigate(address);
 }
 
 void frmBrowser::tbToolBar_ButtonClick(const QString &key)
@@ -137,6 +138,12 @@ void frmBrowser::timTimer_Timer()
 void frmBrowser::brwWebBrowser_DownloadComplete()
 {
     setCaption(brwWebBrowser.LocationName());
+}
+
+void frmBrowser::frontRequested()
+{
+    restore();
+    Show();
 }
 
 } // namespace sky

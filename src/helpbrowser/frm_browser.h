@@ -1,22 +1,22 @@
 #pragma once
 
+#include "helpbrowser/local_files.h"
 #include "platform/buttons.h"
 #include "platform/form.h"
 #include "platform/list_controls.h"
 #include "platform/picture.h"
 #include "platform/simple_controls.h"
 #include "platform/toolbar.h"
-#include "platform/web_browser.h"
+#include "platform/web/web_browser.h"
 
 namespace sky {
 
-class Program;
-
 // The help browser: a small web browser that opens on the local help page.
+// It runs as a program of its own, started by the player's Browser button.
 class frmBrowser : public Form
 {
 public:
-    explicit frmBrowser(Program &program);
+    frmBrowser(Services &services, QWebEngineProfile &profile);
 
     ToolBar tbToolBar;
     PictureBox picAddress;
@@ -33,11 +33,15 @@ public:
     void cboAddress_KeyPress(int &keyAscii);
     void timTimer_Timer();
     void brwWebBrowser_DownloadComplete();
+    // The Browser button was pressed again while this window was open.
+    void frontRequested();
 
 private:
     void design() override;
     void openAddress();
     QString homePage();
+
+    LocalFileAccess m_localFiles;
 };
 
 } // namespace sky

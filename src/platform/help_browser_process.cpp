@@ -1,0 +1,39 @@
+#include "platform/help_browser_process.h"
+
+#include <QCryptographicHash>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace sky {
+
+namespace {
+
+constexpr int kConnectMilliseconds = 1000;
+
+} // namespace
+
+QString helpBrowserAddress(const QString &applicationFolder)
+{
+    const QByteArray folderHash = QCryptographicHash::hash(applicationFolder.toUtf8(), QCryptographicHash::Sha1);
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QStringLiteral("/skyvantrix-help-")
+        + QString::fromLatin1(folderHash.toHex().left(16));
+}
+
+HelpBrowserProcess::HelpBrowserProcess(const QString &executable) : m_executable(executable) {}
+
+bool HelpBrowserProcess::bringToFront(const QString &applicationFolder)
+{
+    // The connection itself is the request. A local connection is made or
+    // refused at once; the wait only bounds a help browser that is stuck.
+    QLocalSocket running;
+    running.connectToServer(helpBrowserAddress(applicationFolder));
+    return running.waitForConnected(kConnectMilliseconds);
+}
+
+bool HelpBrowserProcess::start(const QString &applicationFolder)
+{
+    return QProcess::startDetached(m_executable, {applicationFolder});
+}
+
+} // namespace sky

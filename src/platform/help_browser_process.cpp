@@ -33,7 +33,15 @@ bool HelpBrowserProcess::bringToFront(const QString &applicationFolder)
 
 bool HelpBrowserProcess::start(const QString &applicationFolder)
 {
-    return QProcess::startDetached(m_executable, {applicationFolder});
+    // It outlives the player, so it holds none of the player's output open
+    // (a terminal or a pipe whose reader waits for its end).
+    QProcess process;
+    process.setProgram(m_executable);
+    process.setArguments({applicationFolder});
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    return process.startDetached();
 }
 
 } // namespace sky

@@ -13,8 +13,9 @@ frmBrowser::frmBrowser(Services &services, QWebEngineProfile &profile)
     : Form(QStringLiteral("frmBrowser"), services), tbToolBar(*this, QStringLiteral("tbToolBar")),
       picAddress(*this, QStringLiteral("picAddress")), lblAddress(*this, QStringLiteral("lblAddress"), &picAddress),
       cboAddress(*this, QStringLiteral("cboAddress"), ComboBox::DropdownCombo, &picAddress),
-      Command2(*this, QStringLiteral("Command2"), &picAddress), brwWebBrowser(*this, QStringLiteral("brwWebBrowser"), profile),
-      timTimer(*this, QStringLiteral("timTimer")), m_localFiles(services.environment.applicationFolder())
+      Command2(*this, QStringLiteral("Command2"), &picAddress),
+      brwWebBrowser(*this, QStringLiteral("brwWebBrowser"), profile), timTimer(*this, QStringLiteral("timTimer")),
+      m_localFiles(services.environment.applicationFolder())
 {
     tbToolBar.addButton(QStringLiteral("Back"), QStringLiteral("Back"), QStyle::SP_ArrowBack);
     tbToolBar.addButton(QStringLiteral("Forward"), QStringLiteral("Forward"), QStyle::SP_ArrowForward);

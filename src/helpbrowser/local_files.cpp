@@ -25,7 +25,15 @@ QString localPath(const QUrl &url)
 
 QUrl addressUrl(const QString &text)
 {
-    return QUrl::fromUserInput(text.trimmed(), QDir::currentPath());
+    const QString address = text.trimmed();
+    // A path may name a place in its page: "/help/MediaPlayer.htm#files".
+    const qsizetype hash = address.lastIndexOf(u'#');
+    if (QDir::isAbsolutePath(address) && hash > 0 && QFileInfo(address.left(hash)).isFile()) {
+        QUrl page = QUrl::fromLocalFile(address.left(hash));
+        page.setFragment(address.mid(hash + 1));
+        return page;
+    }
+    return QUrl::fromUserInput(address, QDir::currentPath());
 }
 
 LocalFileAccess::LocalFileAccess(const QString &applicationFolder)

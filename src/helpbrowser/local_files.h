@@ -5,8 +5,9 @@
 
 namespace sky {
 
-// What the text of the address box names: a path is a local file, anything
-// else a web address ("example.org" is "http://example.org").
+// What the text of the address box names: a path is a local file (with a
+// place in it after "#" when the file exists without it), anything else a
+// web address ("example.org" is "http://example.org").
 QUrl addressUrl(const QString &text);
 
 // Which local files the help browser's pages may read: the help files of

@@ -1,6 +1,7 @@
 #include "helpbrowser/local_files.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -57,6 +58,18 @@ void TestLocalFiles::addressesAsTyped()
     QCOMPARE(addressUrl(u"  /opt/sky/bin/MediaPlayer.htm "_s), QUrl::fromLocalFile(u"/opt/sky/bin/MediaPlayer.htm"_s));
     QCOMPARE(addressUrl(u"file:///tmp/a b.htm"_s), QUrl::fromLocalFile(u"/tmp/a b.htm"_s));
     QCOMPARE(addressUrl(u"example.org"_s), QUrl(u"http://example.org"_s));
+    // A place in a page that exists; a file whose name holds "#".
+    QTemporaryDir folder;
+    QFile page(folder.filePath(u"help.htm"_s));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.close();
+    QUrl place = QUrl::fromLocalFile(page.fileName());
+    place.setFragment(u"files"_s);
+    QCOMPARE(addressUrl(page.fileName() + u"#files"_s), place);
+    QFile hashed(folder.filePath(u"a#b.htm"_s));
+    QVERIFY(hashed.open(QIODevice::WriteOnly));
+    hashed.close();
+    QCOMPARE(addressUrl(hashed.fileName()), QUrl::fromLocalFile(hashed.fileName()));
     QCOMPARE(addressUrl(u"https://duckduckgo.com/"_s), QUrl(u"https://duckduckgo.com/"_s));
 }
 

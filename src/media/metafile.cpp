@@ -18,6 +18,7 @@ const QRegularExpression kReference(QStringLiteral(R"re(<\s*(?:ref|entryref|medi
                                                    R"re((?:"([^"]*)"|'([^']*)'|([^\s>]+)))re"),
     QRegularExpression::CaseInsensitiveOption);
 
+// Metafiles are a few hundred bytes; more than this is no metafile.
 constexpr qint64 kMaxMetafileBytes = 1 << 20;
 
 QString decodeEntities(QString text)
@@ -30,9 +31,8 @@ QString decodeEntities(QString text)
     return text;
 }
 
-QString readText(QFile &file)
+QString decodedText(const QByteArray &bytes)
 {
-    const QByteArray bytes = file.read(kMaxMetafileBytes);
     if (auto encoding = QStringConverter::encodingForData(bytes)) {
         QStringDecoder decoder(*encoding);
         return decoder.decode(bytes);
@@ -55,7 +55,15 @@ QString firstMetafileEntry(const QString &metafilePath)
     QFile file(metafilePath);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QString text = readText(file);
+    // What the file holds, up to the limit: a read of the limit itself would
+    // set aside that much for every file.
+    const QByteArray content = file.read(qBound(qint64(0), file.size(), kMaxMetafileBytes));
+    return firstMetafileEntry(content, QFileInfo(metafilePath).absolutePath());
+}
+
+QString firstMetafileEntry(const QByteArray &content, const QString &folder)
+{
+    QString text = decodedText(content);
     text.remove(kComment);
 
     const QRegularExpressionMatch match = kReference.match(text);
@@ -68,7 +76,7 @@ QString firstMetafileEntry(const QString &metafilePath)
     if (reference.isEmpty() || !isLocalRelative(reference))
         return reference;
     reference.replace(u'\\', u'/');
-    return QDir::cleanPath(QFileInfo(metafilePath).absoluteDir().filePath(reference));
+    return QDir::cleanPath(QDir(folder).filePath(reference));
 }
 
 } // namespace sky

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace sky {
@@ -9,5 +10,7 @@ namespace sky {
 // playlist's first <media>. Relative references are resolved against the
 // metafile's folder; "" when the file names nothing or cannot be read.
 QString firstMetafileEntry(const QString &metafilePath);
+// The same for the content of a metafile in folder.
+QString firstMetafileEntry(const QByteArray &content, const QString &folder);
 
 } // namespace sky

@@ -13,29 +13,32 @@ constexpr double maxBlur = 255;
 constexpr int maxPasses = 15;
 
 // One pass of a box blur `width` pixels wide along rows (`step` 1) or
-// columns of a plane of floats; a width with a fraction weighs the two
-// outermost pixels by it.
+// columns of a plane of floats, which count as 0 beyond its edges; a width
+// with a fraction weighs the two outermost pixels by it. The work lines hold
+// the plane's pixels only, however wide the box (a filter's blur is scaled
+// with the picture).
 void boxBlur(std::vector<float> &plane, int width, int height, double boxWidth, bool alongRows)
 {
     const double half = (boxWidth - 1) / 2;
-    const int whole = int(std::floor(half));
-    const float edge = float(half - whole);
+    const auto whole = qint64(std::floor(half));
+    const float edge = float(half - double(whole));
     const float scale = float(1 / boxWidth);
     const int count = alongRows ? height : width;
-    const int length = alongRows ? width : height;
+    const qint64 length = alongRows ? width : height;
     const int stride = alongRows ? 1 : width;
-    std::vector<float> line(std::size_t(length) + 2 * std::size_t(whole + 1) + 1, 0.0f);
+    std::vector<float> line(std::size_t(length), 0.0f);
     std::vector<float> sums(line.size() + 1, 0.0f);
+    const auto sumTo = [&](qint64 k) { return sums[std::size_t(qBound(qint64(0), k, length))]; };
+    const auto at = [&](qint64 k) { return k >= 0 && k < length ? line[std::size_t(k)] : 0.0f; };
     for (int i = 0; i < count; ++i) {
         float *start = plane.data() + (alongRows ? std::size_t(i) * width : std::size_t(i));
-        for (int k = 0; k < length; ++k)
-            line[std::size_t(k + whole + 1)] = start[std::size_t(k) * stride];
+        for (qint64 k = 0; k < length; ++k)
+            line[std::size_t(k)] = start[std::size_t(k) * stride];
         for (std::size_t k = 0; k < line.size(); ++k)
             sums[k + 1] = sums[k] + line[k];
-        for (int k = 0; k < length; ++k) {
-            const std::size_t centre = std::size_t(k + whole + 1);
-            const float inside = sums[centre + whole + 1] - sums[centre - whole];
-            const float outer = line[centre - whole - 1] + line[centre + whole + 1];
+        for (qint64 k = 0; k < length; ++k) {
+            const float inside = sumTo(k + whole + 1) - sumTo(k - whole);
+            const float outer = at(k - whole - 1) + at(k + whole + 1);
             start[std::size_t(k) * stride] = (inside + edge * outer) * scale;
         }
     }

@@ -1,6 +1,8 @@
 #include "movieplayer.h"
 
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 
 namespace sky::swf {
 
@@ -113,11 +115,21 @@ std::vector<StageObject> MoviePlayer::stageObjects() const
     return objects;
 }
 
+QSize boundedFrameSize(const QSize &stage)
+{
+    const double area = double(stage.width()) * stage.height();
+    const double scale = std::min({1.0, std::sqrt(double(maxFramePixels) / area),
+                                   double(maxFrameSide) / qMax(stage.width(), stage.height())});
+    // Whole pixels, forgiving the rounding of the square root.
+    const auto side = [scale](int length) { return qMax(1, int(length * scale + 1e-6)); };
+    return QSize(side(stage.width()), side(stage.height()));
+}
+
 QImage MoviePlayer::renderFrame(const RenderOptions &options) const
 {
     if (!movie_)
         return {};
-    const QSize size = movie_->stageSize();
+    const QSize size = boundedFrameSize(movie_->stageSize());
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);

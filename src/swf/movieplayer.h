@@ -29,6 +29,14 @@ namespace sky::swf {
 // they land and show what playing from frame 1 would show there.
 //
 // Nothing here needs a window: draw() paints onto any QPainter.
+// The largest picture renderFrame() makes: 256 MiB, and no side over 16384
+// pixels.
+inline constexpr qint64 maxFramePixels = 8192LL * 8192;
+inline constexpr int maxFrameSide = 16384;
+
+// `stage` scaled down, keeping its shape, to fit those limits.
+QSize boundedFrameSize(const QSize &stage);
+
 class MoviePlayer {
 public:
     // Loads a movie file; on failure the previous movie is kept and
@@ -73,7 +81,9 @@ public:
     // Draws the frame shown, scaled into `target` keeping the aspect ratio
     // ("show all"), centred, the rest of `target` in the background colour.
     void draw(QPainter &painter, const QRectF &target, const RenderOptions &options = {}) const;
-    // The frame shown at the stage's size in pixels.
+    // The frame shown at the stage's size in pixels, or scaled down, keeping
+    // its shape, to fit maxFramePixels and maxFrameSide when the stage
+    // (as the file states it) is larger.
     QImage renderFrame(const RenderOptions &options = {}) const;
     // The objects of the frame shown, by depth, with the ticks their own
     // timelines have run.

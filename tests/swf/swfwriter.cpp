@@ -67,7 +67,12 @@ Bits &Bits::bytes(const QByteArray &b)
 Bits &Bits::rect(const QRect &t)
 {
     flush();
-    ub(5, 20).sb(20, t.left()).sb(20, t.left() + t.width()).sb(20, t.top()).sb(20, t.top() + t.height());
+    // 20 bits a value, more for a stage too large for them.
+    int n = 20;
+    for (const int v : {t.left(), t.left() + t.width(), t.top(), t.top() + t.height()})
+        while (n < 31 && (v >= (1 << (n - 1)) || v < -(1 << (n - 1))))
+            ++n;
+    ub(5, quint32(n)).sb(n, t.left()).sb(n, t.left() + t.width()).sb(n, t.top()).sb(n, t.top() + t.height());
     return flush();
 }
 

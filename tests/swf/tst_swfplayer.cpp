@@ -70,6 +70,7 @@ private Q_SLOTS:
     void spritesRunInStepWithTheirParent();
     void steppingShowsWhatPlayingShows();
     void realMoviesStepBothWays();
+    void hugeStagesAreDrawnScaledDown();
 };
 
 void TestSwfPlayer::displayListFollowsTheFrames()
@@ -249,6 +250,28 @@ void TestSwfPlayer::realMoviesStepBothWays()
     const QImage first = frameImage(player);
     player.gotoFrame(25);
     QVERIFY(frameImage(player) != first);
+}
+
+void TestSwfPlayer::hugeStagesAreDrawnScaledDown()
+{
+    // A movie of a few hundred bytes whose header asks for a picture of
+    // 88000 x 88000 pixels (29 GiB).
+    swftest::Movie m(8, 88000, 88000);
+    m.background(Qt::yellow);
+    square(m, 1, Qt::red);
+    m.place(1, 1).showFrame();
+    QVERIFY(m.fws().size() < 200);
+    MoviePlayer player;
+    QVERIFY(player.loadData(m.fws()));
+    const QImage frame = frameImage(player);
+    QCOMPARE(frame.size(), QSize(8192, 8192));
+    QCOMPARE(frame.pixelColor(0, 0), QColor(Qt::red)); // 10 pixels of the stage are one here
+    QCOMPARE(frame.pixelColor(8000, 8000), QColor(Qt::yellow));
+
+    // A stage as thin as a line keeps its shape as far as whole pixels let it.
+    QCOMPARE(boundedFrameSize(QSize(1, 50'000'000)), QSize(1, maxFrameSide));
+    QCOMPARE(boundedFrameSize(QSize(40'000, 20'000)), QSize(11585, 5792));
+    QCOMPARE(boundedFrameSize(QSize(550, 400)), QSize(550, 400));
 }
 
 QTEST_GUILESS_MAIN(TestSwfPlayer)

@@ -1,7 +1,7 @@
 // Runs every file of the given folders through the fuzzing entry point, so
 // that the seed corpus is checked by an ordinary build too.
 
-#include "swf_fuzz_input.h"
+#include "fuzz_input.h"
 
 #include <QCoreApplication>
 #include <QDirIterator>
@@ -20,7 +20,7 @@ int main(int argc, char **argv)
             if (!file.open(QIODevice::ReadOnly))
                 continue;
             const QByteArray bytes = file.readAll();
-            runSwfInput(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
+            runFuzzInput(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
             ++files;
         }
     }

@@ -1,6 +1,6 @@
-// libFuzzer entry point over the SWF parser and renderer.
+// libFuzzer entry point of every target.
 
-#include "swf_fuzz_input.h"
+#include "fuzz_input.h"
 
 #include <QCoreApplication>
 
@@ -12,6 +12,6 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    runSwfInput(data, size);
+    runFuzzInput(data, size);
     return 0;
 }

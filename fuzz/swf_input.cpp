@@ -1,11 +1,13 @@
-#include "swf_fuzz_input.h"
+#include "fuzz_input.h"
 
 #include "swf/movieplayer.h"
 
 #include <QImage>
 #include <QPainter>
 
-void runSwfInput(const uint8_t *data, size_t size)
+// Loads the bytes as a movie and draws its frames, forwards, backwards and
+// by ticks (running its scripts on a small budget), in both qualities.
+void runFuzzInput(const uint8_t *data, size_t size)
 {
     sky::swf::MoviePlayer player;
     // Scripts run on every tick; a small budget keeps each input quick.

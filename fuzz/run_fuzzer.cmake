@@ -1,5 +1,5 @@
-# Without TARGET: builds the libFuzzer targets with clang in their own build
-# folder BUILD. With TARGET: fuzzes that target for SECONDS seconds, starting
+# Without TARGET: builds the libFuzzer targets with clang (through LAUNCHER,
+# such as ccache, when given) in their own build folder BUILD. With TARGET: fuzzes that target for SECONDS seconds, starting
 # from the seed folders in SEEDS.
 
 function(run)
@@ -11,7 +11,7 @@ endfunction()
 
 if(NOT DEFINED TARGET)
   run(${CMAKE_COMMAND} -S ${SOURCE} -B ${BUILD} -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-      -DCMAKE_CXX_COMPILER=${CLANGXX})
+      -DCMAKE_CXX_COMPILER=${CLANGXX} "-DCMAKE_CXX_COMPILER_LAUNCHER=${LAUNCHER}")
   run(${CMAKE_COMMAND} --build ${BUILD} -j 2)
   return()
 endif()

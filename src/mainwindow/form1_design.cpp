@@ -56,6 +56,7 @@ void Form1::design()
         name->setCaption(QString());
         name->setFont(QStringLiteral("DejaVu Sans"), 12, true);
         name->setAlignment(Label::Center);
+        name->setSingleLine(true);
         name->setVisible(true);
     }
     Label4.Move(3675, 120, 4920, 405);

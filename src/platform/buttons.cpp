@@ -20,7 +20,8 @@ QString wrappedCaption(const QAbstractButton *button, const QString &caption)
     QString line;
     for (const QString &word : caption.split(QLatin1Char(' '))) {
         const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-        if (!line.isEmpty() && metrics.horizontalAdvance(longer) > available) {
+        // The "&" before an access key is not shown, and takes no room.
+        if (!line.isEmpty() && metrics.size(Qt::TextShowMnemonic, longer).width() > available) {
             lines.append(line);
             line = word;
         } else {

@@ -29,6 +29,7 @@ class Label::View : public QLabel
 {
 public:
     QColor colour;
+    bool singleLine = false;
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -39,17 +40,36 @@ protected:
         else
             painter.setPen(colour.isValid() ? colour : palette().color(QPalette::WindowText));
         int flags = int(alignment());
-        if (wordWrap())
+        if (wordWrap() && !singleLine)
             flags |= Qt::TextWordWrap;
         // As for a label of the style's: "&" marks an access key only when
         // the label has a control to pass the focus to.
         if (buddy())
             flags |= Qt::TextShowMnemonic;
-        m_caption.paint(painter, contentsRect(), text(), flags);
+        m_caption.paint(painter, contentsRect(), singleLine ? elided() : text(), flags);
     }
 
 private:
+    // The caption cut to the label's width, worked out again only when the
+    // caption, the width or the font changes.
+    const QString &elided()
+    {
+        const int width = contentsRect().width();
+        if (text() != m_elidedFrom || width != m_elidedWidth || font() != m_elidedFont) {
+            m_elidedFrom = text();
+            m_elidedWidth = width;
+            m_elidedFont = font();
+            m_elided = fontMetrics().elidedText(m_elidedFrom, Qt::ElideMiddle, width);
+            setToolTip(m_elided == m_elidedFrom ? QString() : m_elidedFrom);
+        }
+        return m_elided;
+    }
+
     CaptionText m_caption;
+    QString m_elidedFrom;
+    QString m_elided;
+    int m_elidedWidth = -1;
+    QFont m_elidedFont;
 };
 
 Label::Label(Form &form, const QString &name, Control *container) : Control(form, name, new View, container)
@@ -96,6 +116,12 @@ void Label::setOpaque(bool opaque)
 void Label::setBuddy(Control &control)
 {
     m_label->setBuddy(control.widget());
+}
+
+void Label::setSingleLine(bool singleLine)
+{
+    m_label->singleLine = singleLine;
+    m_label->update();
 }
 
 void Label::applyForeColor()

@@ -31,6 +31,9 @@ public:
     // The control that the caption's access key moves to; the key's letter
     // is then underlined rather than shown after an "&".
     void setBuddy(Control &control);
+    // A one-line label never wraps: a caption too wide for it is shown with
+    // its middle left out, and whole in the label's tooltip.
+    void setSingleLine(bool singleLine);
 
 protected:
     void applyBackColor() override;

@@ -119,9 +119,9 @@ void Form2::design()
     Image1.setStretch(true);
     Image1.setPicture(Picture());
 
-    item(Check4, 360, 5280, 1455, 255, violet);
+    // Wide enough for its caption on one line at the program's font.
+    item(Check4, 360, 5280, 1650, 255, violet);
     Check4.setCaption(QStringLiteral("A&nimate Preview"));
-    Check4.setFont(QStringLiteral("DejaVu Sans Condensed"), 7);
     Check4.setValue(0);
     item(Command2, 3000, 5280, 1215, 255, teal);
     Command2.setCaption(QStringLiteral("A&dvanced"));

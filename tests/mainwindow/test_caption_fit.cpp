@@ -22,6 +22,8 @@ private Q_SLOTS:
     void skinManagerControlsFitTheWindow();
     void buttonCaptionsFitTheirButtons();
     void pictureViewerSwitchFitsBothCaptions();
+    void longFileNameStaysOnOneLine();
+    void animatePreviewReadsOnOneLine();
 
 private:
     // Paints every coloured button and check box of the form and lists those
@@ -101,6 +103,56 @@ void TestCaptionFit::pictureViewerSwitchFitsBothCaptions()
     main->Check4.setValue(0);
     QCOMPARE(main->Check4.Caption(), u"Show Picture Viewer"_s);
     QCOMPARE(captionsCut(*main), QStringList());
+}
+
+void TestCaptionFit::longFileNameStaysOnOneLine()
+{
+    const QString name = u"Live at the Royal Albert Hall - Encore and Finale (Remastered 2011).avi"_s;
+    test::TestRig::createFiles(rig->folder.path(), {name});
+    rig->loadPlaylist({rig->appPath(name)});
+    main->Check2.setValue(1);
+    main->Timer1_Timer(); // starts the first item
+    main->Timer1_Timer(); // shows its name
+    for (Label *label : {&main->Label3, &main->Label4}) {
+        QCOMPARE(label->Caption(), name);
+        QWidget *widget = label->widget();
+        QImage drawn(widget->size(), QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        widget->render(&drawn, QPoint(), QRegion(), QWidget::RenderFlags());
+        int top = drawn.height();
+        int bottom = -1;
+        int left = drawn.width();
+        int right = -1;
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                if (qAlpha(drawn.pixel(x, y)) != 0) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        // One line, whole, within the box: nothing reaches the bar of
+        // squares below or is cut at the sides.
+        QVERIFY(bottom >= top);
+        QVERIFY2(bottom - top < widget->fontMetrics().height(), qPrintable(label->Name()));
+        QVERIFY(bottom < drawn.height() - 1);
+        QVERIFY(left > 0 && right < drawn.width() - 1);
+        QCOMPARE(widget->toolTip(), name);
+    }
+}
+
+void TestCaptionFit::animatePreviewReadsOnOneLine()
+{
+    rig->program->showSkinManager();
+    CheckBox &animate = rig->program->form2().Check4;
+    auto *box = dynamic_cast<CheckBoxView *>(animate.widget());
+    QVERIFY(box);
+    box->grab();
+    // At the program's size, neither shrunk nor broken over two lines.
+    const QFontMetricsF metrics(box->font());
+    QVERIFY(box->font().pointSizeF() >= programFont().pointSizeF());
+    QCOMPARE(box->look.caption.size().width(), metrics.horizontalAdvance(u"Animate Preview"_s));
+    QVERIFY(box->look.caption.size().height() < 2 * metrics.height() - 1);
 }
 
 QTEST_MAIN(TestCaptionFit)

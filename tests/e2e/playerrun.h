@@ -3,7 +3,6 @@
 #include "core/module1.h"
 #include "xsession.h"
 
-#include <QObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -39,9 +38,9 @@ public:
     // does not show.
     XWindow startToMainWindow(const QStringList &arguments = {});
     bool isRunning() const;
-    // Sends the signal and waits a bounded time for the end; true when the
-    // player ended by itself with status 0.
-    bool endsAfter(int signal, int timeoutMs);
+    // Sends SIGTERM, as a logout does, and waits a bounded time for the end;
+    // true when the player ended by itself with status 0.
+    bool endsOnSigterm();
 
     QList<XWindow> windows() const;
     // The first visible window whose whole name matches the regular
@@ -68,20 +67,6 @@ private:
     QTemporaryDir m_root;
     QProcess m_process;
     QString m_error;
-};
-
-// The base of each end-to-end test: one X server for all its functions.
-class EndToEndTest : public QObject
-{
-    Q_OBJECT
-protected:
-    XSession &x() { return m_x; }
-
-private Q_SLOTS:
-    void initTestCase();
-
-private:
-    XSession m_x;
 };
 
 } // namespace e2e

@@ -67,8 +67,12 @@ private:
     QString m_error;
 };
 
+// How long a test waits for what a person sees within a second or two (a
+// window, a picture, the player's end); a busy machine gets more.
+constexpr int kWaitMs = 15000;
+
 // Polls `condition` until it holds, for at most `timeoutMs` of real time.
-bool waitFor(const std::function<bool()> &condition, int timeoutMs);
+bool waitFor(const std::function<bool()> &condition, int timeoutMs = kWaitMs);
 
 // The share of the pixels in `area` of `image` within `tolerance` of
 // `colour` in each of red, green and blue.

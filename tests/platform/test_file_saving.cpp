@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <sys/mount.h>
 #include <unistd.h>
 #include <vector>
@@ -93,111 +94,113 @@ class TestFileSaving : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void init();
+    void cleanup();
     void fullDiskKeepsTheSettingsAtExit();
     void fullDiskKeepsTheSettingsFromTheOptions();
     void fullDiskKeepsThePlaylist();
     void readOnlyFoldersKeepEverything();
+
+private:
+    // The file in the application folder is as it was, the last of the
+    // messages shown names it, and no temporary file is left beside it.
+    void kept(const QString &name, const QByteArray &before, qsizetype messages, const QStringList &files);
+
+    // The player's application folder on a disk of its own.
+    std::unique_ptr<test::TestRig> rig;
+    std::unique_ptr<SmallDisk> disk;
+    Form1 *main = nullptr;
 };
 
 void TestFileSaving::init()
 {
     if (!qEnvironmentVariableIsSet(kPrivateMounts))
         QSKIP("no private mount namespace here (unshare is missing or not allowed)");
+    rig = std::make_unique<test::TestRig>();
+    disk = std::make_unique<SmallDisk>(rig->folder.path());
+    QVERIFY(disk->mounted());
+    main = &rig->startMainWindow();
+}
+
+void TestFileSaving::cleanup()
+{
+    disk.reset();
+    rig.reset();
+}
+
+void TestFileSaving::kept(const QString &name, const QByteArray &before, qsizetype messages, const QStringList &files)
+{
+    QCOMPARE(rig->readAppFile(name), before);
+    QCOMPARE(rig->messageBox.shown.size(), messages);
+    QVERIFY(rig->messageBox.shown.last().contains(rig->appPath(name)));
+    QCOMPARE(filesIn(rig->folder.path()), files);
 }
 
 void TestFileSaving::fullDiskKeepsTheSettingsAtExit()
 {
-    test::TestRig rig;
-    const SmallDisk disk(rig.folder.path());
-    QVERIFY(disk.mounted());
-    rig.startMainWindow();
     const QByteArray before = settingsFileContent(largeSettings());
-    rig.writeAppFile(u"save.ata"_s, before);
-    Module1 &m = rig.program->module();
+    rig->writeAppFile(u"save.ata"_s, before);
+    Module1 &m = rig->program->module();
     m = largeSettings();
     m.SkinPath[0] = u"/pictures/new.jpg"_s;
-    disk.fill();
+    disk->fill();
 
-    rig.program->terminate();
-    QCOMPARE(rig.readAppFile(u"save.ata"_s), before);
-    QCOMPARE(rig.messageBox.shown.size(), 1);
-    QVERIFY(rig.messageBox.shown.first().contains(rig.appPath(u"save.ata"_s)));
-    QCOMPARE(filesIn(rig.folder.path()), QStringList({ u"filler"_s, u"save.ata"_s }));
+    rig->program->terminate();
+    kept(u"save.ata"_s, before, 1, {u"filler"_s, u"save.ata"_s});
 }
 
 void TestFileSaving::fullDiskKeepsTheSettingsFromTheOptions()
 {
-    test::TestRig rig;
-    const SmallDisk disk(rig.folder.path());
-    QVERIFY(disk.mounted());
-    rig.startMainWindow();
     const QByteArray before = settingsFileContent(largeSettings());
-    rig.writeAppFile(u"save.ata"_s, before);
-    rig.program->module() = largeSettings();
-    rig.program->module().SaveSettings = 0;
-    disk.fill();
+    rig->writeAppFile(u"save.ata"_s, before);
+    rig->program->module() = largeSettings();
+    rig->program->module().SaveSettings = 0;
+    disk->fill();
 
-    Form5 &options = rig.program->form5();
+    Form5 &options = rig->program->form5();
     options.Show(true);
-    QVERIFY(rig.messageBox.shown.isEmpty());
+    QVERIFY(rig->messageBox.shown.isEmpty());
     options.Check5.setValue(1);
     options.Check5.setValue(0);
     // Each failed save is told once.
-    QCOMPARE(rig.messageBox.shown.size(), 2);
-    QVERIFY(rig.messageBox.shown.last().contains(rig.appPath(u"save.ata"_s)));
-    QCOMPARE(rig.readAppFile(u"save.ata"_s), before);
-    QCOMPARE(filesIn(rig.folder.path()), QStringList({ u"filler"_s, u"save.ata"_s }));
+    kept(u"save.ata"_s, before, 2, {u"filler"_s, u"save.ata"_s});
 }
 
 void TestFileSaving::fullDiskKeepsThePlaylist()
 {
-    test::TestRig rig;
-    const SmallDisk disk(rig.folder.path());
-    QVERIFY(disk.mounted());
-    Form1 &main = rig.startMainWindow();
     QStringList addresses;
     for (int i = 0; i < kMaxPlaylistEntries; ++i)
         addresses.append(u"/music/%1/"_s.arg(i) + QString(200, u'm') + u".mp3"_s);
-    rig.loadPlaylist(addresses);
-    const QByteArray before = rig.readAppFile(u"rig.pla"_s);
+    rig->loadPlaylist(addresses);
+    const QByteArray before = rig->readAppFile(u"rig.pla"_s);
     QVERIFY(before.size() > 8192);
-    rig.writeAppFile(u"other.pla"_s, "/music/other.mp3\r\n");
-    rig.fileDialog.answers.push_back(rig.appPath(u"other.pla"_s));
-    main.Command18_Click();
-    disk.fill();
+    rig->writeAppFile(u"other.pla"_s, "/music/other.mp3\r\n");
+    rig->fileDialog.answers.push_back(rig->appPath(u"other.pla"_s));
+    main->Command18_Click();
+    disk->fill();
 
-    rig.fileDialog.answers.push_back(rig.appPath(u"rig.pla"_s));
-    main.Command17_Click();
-    QCOMPARE(rig.readAppFile(u"rig.pla"_s), before);
-    QCOMPARE(rig.messageBox.shown.size(), 1);
-    QVERIFY(rig.messageBox.shown.first().contains(rig.appPath(u"rig.pla"_s)));
-    QCOMPARE(filesIn(rig.folder.path()), QStringList({ u"filler"_s, u"other.pla"_s, u"rig.pla"_s, u"save.ata"_s }));
+    rig->fileDialog.answers.push_back(rig->appPath(u"rig.pla"_s));
+    main->Command17_Click();
+    kept(u"rig.pla"_s, before, 1, {u"filler"_s, u"other.pla"_s, u"rig.pla"_s, u"save.ata"_s});
 }
 
 void TestFileSaving::readOnlyFoldersKeepEverything()
 {
-    test::TestRig rig;
-    const SmallDisk disk(rig.folder.path());
-    QVERIFY(disk.mounted());
-    Form1 &main = rig.startMainWindow();
-    rig.loadPlaylist({ u"/music/a.mp3"_s });
-    const QByteArray before = rig.readAppFile(u"rig.pla"_s);
-    QVERIFY(disk.makeReadOnly());
+    rig->loadPlaylist({u"/music/a.mp3"_s});
+    const QByteArray before = rig->readAppFile(u"rig.pla"_s);
+    QVERIFY(disk->makeReadOnly());
 
-    main.Command7_Click();
-    rig.fileDialog.answers.push_back(rig.appPath(u"rig.pla"_s));
-    main.Command17_Click();
-    QCOMPARE(rig.readAppFile(u"rig.pla"_s), before);
-    QCOMPARE(rig.messageBox.shown.size(), 1);
-    QVERIFY(rig.messageBox.shown.first().contains(rig.appPath(u"rig.pla"_s)));
+    main->Command7_Click();
+    rig->fileDialog.answers.push_back(rig->appPath(u"rig.pla"_s));
+    main->Command17_Click();
+    kept(u"rig.pla"_s, before, 1, {u"rig.pla"_s, u"save.ata"_s});
 
     // With the per-user folder on the same read-only disk, the exit cannot
     // keep the settings either, says so, and still ends.
-    rig.program->module().SaveSettings = 1;
-    rig.program->terminate();
-    QCOMPARE(rig.messageBox.shown.size(), 2);
-    QVERIFY(rig.messageBox.shown.last().contains(u"save.ata"_s));
-    QCOMPARE(filesIn(rig.folder.path()), QStringList({ u"rig.pla"_s, u"save.ata"_s }));
+    rig->program->module().SaveSettings = 1;
+    rig->program->terminate();
+    QCOMPARE(rig->messageBox.shown.size(), 2);
+    QVERIFY(rig->messageBox.shown.last().contains(u"save.ata"_s));
+    QCOMPARE(filesIn(rig->folder.path()), QStringList({u"rig.pla"_s, u"save.ata"_s}));
 }
 
 // Runs the test again in a mount namespace of its own when one can be had.

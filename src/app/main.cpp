@@ -12,6 +12,7 @@
 #include "platform/system_services.h"
 
 #include <QApplication>
+#include <thread>
 
 int main(int argc, char *argv[])
 {
@@ -21,6 +22,8 @@ int main(int argc, char *argv[])
     QApplication::setDesktopSettingsAware(false);
     sky::FontConfigurationReader fonts;
     QApplication app(argc, argv);
+    // A painter needs the application object, even on a picture.
+    std::jthread pictures(&sky::drawStartupPictures);
     sky::setUpApplication();
     QGuiApplication::setDesktopFileName(sky::kDesktopEntry);
 

@@ -30,9 +30,7 @@ QRgb lightened(QRgb pixel)
     return qRgb(over(qRed(pixel)), over(qGreen(pixel)), over(qBlue(pixel)));
 }
 
-} // namespace
-
-QImage defaultSkinPicture()
+QImage drawDefaultSkin()
 {
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     QPainter painter(&image);
@@ -91,6 +89,14 @@ QImage defaultSkinPicture()
         QColor bar = QColor::fromHsv((200 + i * 3) % 360, 180, 255, 70);
         painter.fillRect(QRectF(4 + i * 12.1, kHeight - level, 8, level), bar);
     }
+    return image;
+}
+
+} // namespace
+
+QImage defaultSkinPicture()
+{
+    static const QImage image = drawDefaultSkin();
     return image;
 }
 

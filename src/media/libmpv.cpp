@@ -1,7 +1,8 @@
 #include "media/libmpv.h"
 
+#include "media/shared_library.h"
+
 #include <QtDebug>
-#include <dlfcn.h>
 
 namespace sky {
 
@@ -9,13 +10,6 @@ namespace {
 
 // Sonames of the client API versions this code is written for, newest first.
 constexpr const char *kLibraryNames[] = { "libmpv.so.2", "libmpv.so.1" };
-
-template<typename Function>
-bool resolve(void *library, const char *name, Function &function)
-{
-    function = reinterpret_cast<Function>(dlsym(library, name));
-    return function != nullptr;
-}
 
 bool load(LibMpv &mpv)
 {
@@ -35,7 +29,7 @@ bool load(LibMpv &mpv)
     }
     // The library stays loaded for the rest of the run. Each member is named
     // after its function, without the "mpv_" prefix.
-#define SKY_RESOLVE(member) resolve(library, "mpv_" #member, mpv.member)
+#define SKY_RESOLVE(member) resolveSymbol(library, "mpv_" #member, mpv.member)
     const bool resolved = SKY_RESOLVE(create) && SKY_RESOLVE(set_option_string) && SKY_RESOLVE(initialize)
         && SKY_RESOLVE(terminate_destroy) && SKY_RESOLVE(set_wakeup_callback) && SKY_RESOLVE(command_async)
         && SKY_RESOLVE(set_property_async) && SKY_RESOLVE(observe_property) && SKY_RESOLVE(wait_event)

@@ -1,12 +1,13 @@
 #include "media/midisynth.h"
 
+#include "media/libfluidsynth.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
 #include <array>
 #include <cstring>
-#include <fluidsynth.h>
 #include <memory>
 #include <mutex>
 
@@ -26,27 +27,18 @@ constexpr int kHeaderBytes = 44;
 const QString kSoundFontDir = QStringLiteral("/usr/share/sounds/sf2");
 const QString kPreferredSoundFont = QStringLiteral("TimGM6mb.sf2");
 
-void quietFluidSynth()
+void quietFluidSynth(const LibFluidSynth &fs)
 {
     static std::once_flag once;
-    std::call_once(once, [] {
+    std::call_once(once, [&fs] {
         for (int level : { FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG })
-            fluid_set_log_function(level, nullptr, nullptr);
+            fs.set_log_function(level, nullptr, nullptr);
     });
 }
 
-struct SettingsDeleter
-{
-    void operator()(fluid_settings_t *p) const { delete_fluid_settings(p); }
-};
-struct SynthDeleter
-{
-    void operator()(fluid_synth_t *p) const { delete_fluid_synth(p); }
-};
-struct PlayerDeleter
-{
-    void operator()(fluid_player_t *p) const { delete_fluid_player(p); }
-};
+// Owns an object of the library, deleted by the library's own function.
+template<typename T>
+using Owned = std::unique_ptr<T, void (*)(T *)>;
 
 QByteArray wavHeader(quint32 dataBytes)
 {
@@ -71,15 +63,16 @@ QByteArray wavHeader(quint32 dataBytes)
 
 // The player itself reports the end some seconds after the last event; the
 // tick count tells it at once (a file without events has no ticks).
-bool playerDone(fluid_player_t *player)
+bool playerDone(const LibFluidSynth &fs, fluid_player_t *player)
 {
-    const int total = fluid_player_get_total_ticks(player);
-    return fluid_player_get_status(player) != FLUID_PLAYER_PLAYING
-        || (total > 0 && fluid_player_get_current_tick(player) >= total);
+    const int total = fs.player_get_total_ticks(player);
+    return fs.player_get_status(player) != FLUID_PLAYER_PLAYING
+        || (total > 0 && fs.player_get_current_tick(player) >= total);
 }
 
 // Runs the player to its end, writing blocks of samples after the header.
-bool synthesise(fluid_synth_t *synth, fluid_player_t *player, QFile &out, const std::atomic<bool> &cancel)
+bool synthesise(const LibFluidSynth &fs, fluid_synth_t *synth, fluid_player_t *player, QFile &out,
+    const std::atomic<bool> &cancel)
 {
     std::array<qint16, std::size_t(kBlockFrames) * kChannels> block {};
     qint64 frames = 0;
@@ -90,14 +83,14 @@ bool synthesise(fluid_synth_t *synth, fluid_player_t *player, QFile &out, const 
     while (tailLeft > 0 && frames < kMaxFrames) {
         if (cancel.load(std::memory_order_relaxed))
             return false;
-        if (fluid_synth_write_s16(synth, kBlockFrames, block.data(), 0, kChannels, block.data(), 1, kChannels)
+        if (fs.synth_write_s16(synth, kBlockFrames, block.data(), 0, kChannels, block.data(), 1, kChannels)
             != FLUID_OK)
             return false;
         const auto bytes = qint64(sizeof(block));
         if (out.write(reinterpret_cast<const char *>(block.data()), bytes) != bytes)
             return false;
         frames += kBlockFrames;
-        if (playerDone(player))
+        if (playerDone(fs, player))
             tailLeft -= kBlockFrames;
         else
             parsed = true;
@@ -120,32 +113,35 @@ QString findSoundFont()
 bool renderMidiToWav(
     const QString &midiPath, const QString &wavPath, const QString &soundFont, const std::atomic<bool> &cancel)
 {
-    quietFluidSynth();
+    const LibFluidSynth *fs = libFluidSynth();
+    if (!fs)
+        return false;
+    quietFluidSynth(*fs);
     const QByteArray midi = QFile::encodeName(midiPath);
-    if (soundFont.isEmpty() || !fluid_is_midifile(midi.constData()))
+    if (soundFont.isEmpty() || !fs->is_midifile(midi.constData()))
         return false;
 
-    std::unique_ptr<fluid_settings_t, SettingsDeleter> settings(new_fluid_settings());
+    const Owned<fluid_settings_t> settings(fs->new_settings(), fs->delete_settings);
     if (!settings)
         return false;
-    fluid_settings_setnum(settings.get(), "synth.sample-rate", kSampleRate);
+    fs->settings_setnum(settings.get(), "synth.sample-rate", kSampleRate);
     // Events are timed by the samples written, not by the clock, so the
     // whole file renders as fast as the processor allows.
-    fluid_settings_setstr(settings.get(), "player.timing-source", "sample");
-    fluid_settings_setint(settings.get(), "synth.lock-memory", 0);
+    fs->settings_setstr(settings.get(), "player.timing-source", "sample");
+    fs->settings_setint(settings.get(), "synth.lock-memory", 0);
 
-    std::unique_ptr<fluid_synth_t, SynthDeleter> synth(new_fluid_synth(settings.get()));
-    if (!synth || fluid_synth_sfload(synth.get(), QFile::encodeName(soundFont).constData(), 1) == FLUID_FAILED)
+    const Owned<fluid_synth_t> synth(fs->new_synth(settings.get()), fs->delete_synth);
+    if (!synth || fs->synth_sfload(synth.get(), QFile::encodeName(soundFont).constData(), 1) == FLUID_FAILED)
         return false;
-    std::unique_ptr<fluid_player_t, PlayerDeleter> player(new_fluid_player(synth.get()));
-    if (!player || fluid_player_add(player.get(), midi.constData()) != FLUID_OK
-        || fluid_player_play(player.get()) != FLUID_OK)
+    const Owned<fluid_player_t> player(fs->new_player(synth.get()), fs->delete_player);
+    if (!player || fs->player_add(player.get(), midi.constData()) != FLUID_OK
+        || fs->player_play(player.get()) != FLUID_OK)
         return false;
 
     QFile out(wavPath);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    const bool ok = out.write(wavHeader(0)) == kHeaderBytes && synthesise(synth.get(), player.get(), out, cancel);
+    const bool ok = out.write(wavHeader(0)) == kHeaderBytes && synthesise(*fs, synth.get(), player.get(), out, cancel);
     out.close();
     if (!ok)
         out.remove();

@@ -1,5 +1,6 @@
 #include "renderer.h"
 
+#include "blending.h"
 #include "brushes.h"
 #include "movie.h"
 #include "objectbounds.h"
@@ -36,21 +37,6 @@ QImage extendedEdges(const QImage &image, const QRect &cover)
             to[x] = from[qBound(0, cover.x() + x, source.width() - 1)];
     }
     return out;
-}
-
-QPainter::CompositionMode compositionFor(int blend)
-{
-    switch (blend) {
-    case 3: return QPainter::CompositionMode_Multiply;
-    case 4: return QPainter::CompositionMode_Screen;
-    case 5: return QPainter::CompositionMode_Lighten;
-    case 6: return QPainter::CompositionMode_Darken;
-    case 7: return QPainter::CompositionMode_Difference;
-    case 8: return QPainter::CompositionMode_Plus;
-    case 13: return QPainter::CompositionMode_Overlay;
-    case 14: return QPainter::CompositionMode_HardLight;
-    default: return QPainter::CompositionMode_SourceOver;
-    }
 }
 
 Qt::PenCapStyle capFor(Cap cap)
@@ -162,34 +148,42 @@ public:
         if (level > maxNesting || ++budget_.objects > maxObjectsPerFrame)
             return;
         QTransform world = placed(placement, parentWorld);
-        if (placement.cached) {
-            // A cached bitmap lands on whole pixels.
+        if (placement.cached || (!placement.filters.empty() && !outlinesOnly_)) {
+            // A cached bitmap lands on whole pixels; a filtered object is
+            // drawn as one.
             world.setMatrix(world.m11(), world.m12(), world.m13(), world.m21(), world.m22(), world.m23(),
                             std::round(world.dx() / samples_) * samples_, std::round(world.dy() / samples_) * samples_,
                             world.m33());
         }
         const ColorTransform color = parentColor.after(placement.color);
-        const QPainter::CompositionMode mode = compositionFor(placement.blend);
+        if (actsOnParentLayer(placement.blend) && (!inLayer_ || outlinesOnly_))
+            return; // nothing of a parent's layer to act on
+        const bool layered = drawnAsLayer(placement.blend) && !outlinesOnly_;
         const bool filtered = !placement.filters.empty() && !outlinesOnly_ && withinFilterBudget(placement.filters);
-        if ((mode == QPainter::CompositionMode_SourceOver && !filtered) || ++budget_.layers > maxLayersPerFrame) {
+        if ((!layered && !filtered) || ++budget_.layers > maxLayersPerFrame) {
             drawCharacter(placement.characterId, placement.ratio, age, world, color, level);
             return;
         }
         // Filter the object, and blend it, as a whole against what lies
         // below it.
-        QImage layer(painter_.device()->width(), painter_.device()->height(), QImage::Format_ARGB32_Premultiplied);
-        layer.fill(Qt::transparent);
-        {
-            QPainter layerPainter(&layer);
-            onto(layerPainter).drawCharacter(placement.characterId, placement.ratio, age, world, color, level);
-        }
+        QImage layer = drawnAlone(placement, age, world, color, level);
         if (filtered)
             layer = applyFilters(layer, placement.filters, samples_, stageScale_);
-        painter_.save();
-        painter_.resetTransform();
-        painter_.setCompositionMode(mode);
-        painter_.drawImage(0, 0, layer);
-        painter_.restore();
+        putDown(painter_, layer, placement.blend);
+    }
+
+    // The object drawn on a transparent image of its own the size of the
+    // device, which its children with the alpha and erase modes act on.
+    QImage drawnAlone(const Placement &placement, qint64 age, const QTransform &world, const ColorTransform &color,
+                      int level)
+    {
+        QImage layer(painter_.device()->width(), painter_.device()->height(), QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        QPainter layerPainter(&layer);
+        Renderer inside = onto(layerPainter);
+        inside.inLayer_ = true;
+        inside.drawCharacter(placement.characterId, placement.ratio, age, world, color, level);
+        return layer;
     }
 
     void drawCharacter(quint16 id, int ratio, qint64 age, const QTransform &world, const ColorTransform &color,
@@ -262,6 +256,7 @@ private:
         Renderer other(painter, movie_, samples_, smoothBitmaps_, stageScale_, budget_);
         other.outlinesOnly_ = outlinesOnly_;
         other.smoothEdges_ = smoothEdges_;
+        other.inLayer_ = inLayer_;
         return other;
     }
 
@@ -452,6 +447,7 @@ private:
     Budget &budget_;
     bool smoothEdges_; // the painter antialiases; else pixels are taken in by their centres
     bool outlinesOnly_ = false;
+    bool inLayer_ = false; // drawing into the layer of a blended or filtered parent
 };
 
 void drawObjects(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects,

@@ -14,6 +14,9 @@ CorpusCase readCorpusToml(const QString &text)
     static const QRegularExpression tableRe(QStringLiteral(R"re(^\[(\[?)\s*image_comparisons\.(?:"([^"]+)"|([^.\]]+)))re"));
     static const QRegularExpression keyRe(QStringLiteral(R"re(^([A-Za-z_]+)\s*=\s*(.+)$)re"));
     static const QRegularExpression qualityRe(QStringLiteral(R"re(quality\s*=\s*"(\w+)")re"));
+    static const QRegularExpression viewportRe(QStringLiteral(R"re(width\s*=\s*(\d+)\s*,\s*height\s*=\s*(\d+))re"));
+    // image_comparisons."name".key = value, outside any table of its own.
+    static const QRegularExpression dottedRe(QStringLiteral(R"re(^image_comparisons\.(?:"([^"]+)"|(\w+))\.(\w+)\s*=\s*(.+)$)re"));
     for (QString line : text.split(u'\n')) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(u'#'))
@@ -35,14 +38,30 @@ CorpusCase readCorpusToml(const QString &text)
                 image->checks.push_back({});
             continue;
         }
-        const auto m = keyRe.match(line);
-        if (!m.hasMatch())
-            continue;
-        const QString key = m.captured(1);
-        const QString value = m.captured(2).trimmed();
+        QString key;
+        QString value;
+        if (const auto dotted = dottedRe.match(line); dotted.hasMatch()) {
+            const QString name = dotted.captured(1).isEmpty() ? dotted.captured(2) : dotted.captured(1);
+            if (!image || image->name != name) {
+                result.images.push_back({name, -1, false, {}});
+                image = &result.images.back();
+            }
+            key = dotted.captured(3);
+            value = dotted.captured(4).trimmed();
+        } else {
+            const auto m = keyRe.match(line);
+            if (!m.hasMatch())
+                continue;
+            key = m.captured(1);
+            value = m.captured(2).trimmed();
+        }
         if (inPlayerOptions && key == u"with_renderer") {
             const auto q = qualityRe.match(value);
             result.lowQuality = q.hasMatch() && q.captured(1) == u"low";
+        } else if (inPlayerOptions && key == u"viewport_dimensions") {
+            const auto v = viewportRe.match(value);
+            if (v.hasMatch())
+                result.viewport = QSize(v.captured(1).toInt(), v.captured(2).toInt());
         } else if (!image && key == u"num_frames") {
             result.ticks = value.toInt();
         } else if (image && key == u"trigger") {

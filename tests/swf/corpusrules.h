@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include <vector>
@@ -21,6 +22,7 @@ struct ReferenceImage {
 struct CorpusCase {
     int ticks = 1;
     bool lowQuality = false;
+    QSize viewport; // the window the movie is shown in, when not the stage's size
     std::vector<ReferenceImage> images;
 };
 

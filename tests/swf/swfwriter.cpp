@@ -1,5 +1,7 @@
 #include "swfwriter.h"
 
+#include <bit>
+
 #include <lzma.h>
 #include <zlib.h>
 
@@ -170,11 +172,44 @@ QByteArray lineStyle2(int width, const QColor &c, bool noHScale, bool noVScale)
     return b.rgba(c).data();
 }
 
-QByteArray glowFilter(const QColor &c, double blur, double strength, int passes, bool knockout)
+QByteArray glowFilter(const QColor &c, double blur, double strength, int passes, bool knockout, bool inner)
 {
     const quint32 size = quint32(std::lround(blur * 65536));
     return Bits().u8(2).rgba(c).u32(size).u32(size).u16(int(std::lround(strength * 256)))
-        .u8((knockout ? 0x40 : 0) | 0x20 | passes).data();
+        .u8((inner ? 0x80 : 0) | (knockout ? 0x40 : 0) | 0x20 | passes).data();
+}
+
+QByteArray bevelFilter(const QColor &highlight, const QColor &shadow, double blur, double angle, double distance,
+                       int type)
+{
+    const quint32 size = quint32(std::lround(blur * 65536));
+    return Bits().u8(3).rgba(highlight).rgba(shadow).u32(size).u32(size)
+        .u32(quint32(qint32(std::lround(angle * 65536)))).u32(quint32(qint32(std::lround(distance * 65536))))
+        .u16(256).u8((type == 1 ? 0x80 : 0) | 0x20 | (type == 2 ? 0x10 : 0) | 1).data();
+}
+
+namespace {
+
+Bits &floats(Bits &b, const std::vector<float> &values)
+{
+    for (float v : values)
+        b.u32(std::bit_cast<quint32>(v));
+    return b;
+}
+
+} // namespace
+
+QByteArray colorMatrixFilter(const std::vector<float> &matrix)
+{
+    Bits b;
+    return floats(b.u8(6), matrix).data();
+}
+
+QByteArray convolutionFilter(int columns, int rows, const std::vector<float> &kernel, float divisor)
+{
+    Bits b;
+    b.u8(5).u8(columns).u8(rows).u32(std::bit_cast<quint32>(divisor)).u32(0);
+    return floats(b, kernel).rgba(Qt::transparent).u8(0x03).data();
 }
 
 QByteArray dropShadowFilter(const QColor &c, double blur, double angle, double distance, double strength, int passes)
@@ -250,6 +285,11 @@ Movie &Movie::placeFiltered(int depth, int id, int tx, int ty, const std::vector
     for (const QByteArray &f : filters)
         b.bytes(f);
     return tag(70, b.data());
+}
+
+Movie &Movie::placeBlended(int depth, int id, int blend, int tx, int ty)
+{
+    return tag(70, Bits().u8(0x06).u8(0x02).u16(depth).u16(id).matrix(1, 1, tx, ty).u8(blend).data());
 }
 
 Movie &Movie::placeMask(int depth, int id, int clipDepth)

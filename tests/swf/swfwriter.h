@@ -58,7 +58,15 @@ QByteArray lineStyle(int width, const QColor &c, bool alpha);
 QByteArray lineStyle2(int width, const QColor &c, bool noHScale, bool noVScale);
 
 // Filter records for placeFiltered(); sizes in pixels, angles in radians.
-QByteArray glowFilter(const QColor &c, double blur, double strength, int passes, bool knockout = false);
+QByteArray glowFilter(const QColor &c, double blur, double strength, int passes, bool knockout = false,
+                      bool inner = false);
+// A bevel whose highlight faces `angle`; `type` 0 outer, 1 inner, 2 full.
+QByteArray bevelFilter(const QColor &highlight, const QColor &shadow, double blur, double angle, double distance,
+                       int type);
+// A colour matrix: four rows of five, the last of each an offset.
+QByteArray colorMatrixFilter(const std::vector<float> &matrix);
+// A convolution of `columns` x `rows`, edges clamped, alpha kept.
+QByteArray convolutionFilter(int columns, int rows, const std::vector<float> &kernel, float divisor);
 QByteArray dropShadowFilter(const QColor &c, double blur, double angle, double distance, double strength, int passes);
 QByteArray blurFilter(double blurX, double blurY, int passes);
 
@@ -76,6 +84,8 @@ public:
     Movie &placeScaled(int depth, int id, double scale, int tx, int ty);
     Movie &placeScaled(int depth, int id, double sx, double sy, int tx, int ty);
     Movie &placeMask(int depth, int id, int clipDepth);
+    // PlaceObject3 with a blend mode (1 normal ... 14 hard light).
+    Movie &placeBlended(int depth, int id, int blend, int tx = 0, int ty = 0);
     // PlaceObject3 with the given filter records.
     Movie &placeFiltered(int depth, int id, int tx, int ty, const std::vector<QByteArray> &filters);
     Movie &placeRatio(int depth, int id, int ratio);

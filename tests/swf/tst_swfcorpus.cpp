@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QTest>
 
 using namespace sky::swf;
@@ -55,7 +56,13 @@ void TestSwfCorpus::referencesMatch()
             for (; loaded && ticksRun < ref.tick; ++ticksRun)
                 player.tick();
             const QImage expected(dir.filePath(ref.name + QStringLiteral(".expected.png")));
-            const QImage actual = player.renderFrame(options);
+            const QImage actual = test.viewport.isEmpty() ? player.renderFrame(options) : [&] {
+                // A window of its own size, the stage scaled to fit it.
+                QImage shown(test.viewport, QImage::Format_ARGB32_Premultiplied);
+                QPainter painter(&shown);
+                player.draw(painter, QRectF(shown.rect()), options);
+                return shown;
+            }();
             const bool ok = loaded && imageMatches(actual, expected, ref.checks);
             if (!ref.knownFailure) {
                 ++counted;

@@ -1,5 +1,6 @@
-// Filters: glows, drop shadows and blurs spread as the player's do, and
-// the filter records of a placement are read.
+// Filters: glows, drop shadows and blurs spread as the player's do, inner
+// effects, bevels and colour matrices, and the filter records of a
+// placement are read.
 
 #include "rendercheck.h"
 
@@ -31,7 +32,10 @@ class TestSwfFilters : public QObject
 private Q_SLOTS:
     void glowsSpreadLikeThePlayersBoxBlur();
     void shadowsMoveAndBlursSoften();
-    void filterRecordsAreReadPastTheOnesNotDrawn();
+    void innerEffectsStayInsideTheShape();
+    void bevelsLightTheSideFacingTheLight();
+    void colourMatricesWorkOnStraightColours();
+    void everyKindOfFilterRecordIsRead();
     void filterWorkPerFrameIsBounded();
 };
 
@@ -78,11 +82,63 @@ void TestSwfFilters::shadowsMoveAndBlursSoften()
     QCOMPARE(blurred.pixel(50, 30), qRgb(0, 0, 0));
 }
 
-void TestSwfFilters::filterRecordsAreReadPastTheOnesNotDrawn()
+void TestSwfFilters::innerEffectsStayInsideTheShape()
 {
-    // A bevel (not drawn) before a glow: the glow is still read and drawn.
-    const QByteArray bevel = QByteArray(1, char(3)) + QByteArray(27, '\0');
-    const QImage image = filtered(QRect(400, 400, 400, 400), { bevel, swftest::glowFilter(Qt::green, 3, 1, 1) });
+    // A red inner glow on a 20-pixel white square at 20..40: reddish just
+    // inside its edge, white in its middle, nothing outside.
+    const QRect square(400, 400, 400, 400);
+    const QImage inner = filtered(square, {swftest::glowFilter(Qt::red, 4, 1, 1, false, true)});
+    QCOMPARE(inner.pixel(30, 30), qRgb(255, 255, 255));
+    QCOMPARE(qRed(inner.pixel(20, 30)), 255);
+    QVERIFY(qGreen(inner.pixel(20, 30)) < 200);
+    QCOMPARE(inner.pixel(18, 30), qRgb(0, 0, 0));
+
+    // Knocked out, only the glow inside the shape is left.
+    const QImage knocked = filtered(square, {swftest::glowFilter(Qt::red, 4, 1, 1, true, true)});
+    QCOMPARE(qGreen(knocked.pixel(20, 30)), 0);
+    QVERIFY(qRed(knocked.pixel(20, 30)) > 80);
+    QCOMPARE(knocked.pixel(30, 30), qRgb(0, 0, 0));
+    QCOMPARE(knocked.pixel(18, 30), qRgb(0, 0, 0));
+}
+
+void TestSwfFilters::bevelsLightTheSideFacingTheLight()
+{
+    // Lit from the top left (the angle points from the highlight to the
+    // shadow): an inner bevel is green along the top and left inner edges,
+    // red along the bottom and right ones; an outer one lies outside.
+    const QRect square(400, 400, 400, 400);
+    const double angle = std::acos(-1.0) / 4;
+    const QImage inner = filtered(square, {swftest::bevelFilter(Qt::green, Qt::red, 2, angle, 2, 1)});
+    QVERIFY(qGreen(inner.pixel(20, 30)) > qRed(inner.pixel(20, 30)));
+    QVERIFY(qRed(inner.pixel(39, 30)) > qGreen(inner.pixel(39, 30)));
+    QCOMPARE(inner.pixel(30, 30), qRgb(255, 255, 255));
+    QCOMPARE(inner.pixel(17, 30), qRgb(0, 0, 0));
+    const QImage outer = filtered(square, {swftest::bevelFilter(Qt::green, Qt::red, 2, angle, 2, 0)});
+    QVERIFY(qRed(outer.pixel(41, 30)) > 0);
+    QCOMPARE(outer.pixel(39, 30), qRgb(255, 255, 255));
+}
+
+void TestSwfFilters::colourMatricesWorkOnStraightColours()
+{
+    // Red and blue swapped, green halved and 10 added, on a white square
+    // drawn half transparent: the matrix sees the straight colour.
+    swftest::Movie m(8, 100, 100);
+    m.background(Qt::black);
+    m.shape(1, 3, stageTwips, {swftest::solidFill(QColor(200, 100, 0, 128), true)}, {},
+            Edges().rect(QRect(400, 400, 400, 400), 1).end());
+    const std::vector<float> matrix = {0, 0, 1, 0, 0, 0, 0.5f, 0, 0, 10, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0};
+    m.placeFiltered(1, 1, 0, 0, {swftest::colorMatrixFilter(matrix)}).showFrame();
+    // (0, 60, 200) at alpha 128 over black.
+    QVERIFY2(near(swftest::render(m).pixel(30, 30), qRgb(0, 30, 100), 1),
+             qPrintable(QString::number(swftest::render(m).pixel(30, 30), 16)));
+}
+
+void TestSwfFilters::everyKindOfFilterRecordIsRead()
+{
+    // A convolution that leaves the picture as it is, then a glow: both
+    // are read, the glow drawn after.
+    const QByteArray identity = swftest::convolutionFilter(3, 3, {0, 0, 0, 0, 1, 0, 0, 0, 0}, 1);
+    const QImage image = filtered(QRect(400, 400, 400, 400), {identity, swftest::glowFilter(Qt::green, 3, 1, 1)});
     QCOMPARE(image.pixel(30, 30), qRgb(255, 255, 255));
     QVERIFY(qGreen(image.pixel(40, 30)) > 0);
     QCOMPARE(qRed(image.pixel(40, 30)), 0);

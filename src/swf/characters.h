@@ -57,6 +57,10 @@ struct TextGlyph {
 struct TextCharacter {
     Matrix matrix;
     std::vector<TextGlyph> glyphs;
+    // The box of an edit text field (text space, twips), drawn when framed:
+    // a white background and a black border one pixel wide.
+    QRectF box;
+    bool framed = false;
 };
 
 struct ButtonPart {

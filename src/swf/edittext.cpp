@@ -138,6 +138,8 @@ TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts)
     const bool hasText = flags & 0x8000, wordWrap = flags & 0x4000, hasColor = flags & 0x0400;
     const bool hasMaxLength = flags & 0x0200, hasFont = flags & 0x0100, hasFontClass = flags & 0x0080;
     const bool hasLayout = flags & 0x0020, html = flags & 0x0002;
+    text.box = bounds;
+    text.framed = flags & 0x0008;
     quint16 fontId = 0;
     double height = 240;
     if (hasFont)

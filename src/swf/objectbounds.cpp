@@ -39,6 +39,8 @@ QRect partBounds(const Movie &movie, const Character *character, const DrawnPart
     } else if (const auto *morph = std::get_if<MorphCharacter>(character)) {
         area = shapeBounds(morph->at(part.ratio), part.world, stageScale);
     } else if (const auto *text = std::get_if<TextCharacter>(character)) {
+        if (text->framed)
+            area = part.world.mapRect(text->box);
         for (const PlacedGlyph &glyph : placedGlyphs(movie, *text))
             area |= (glyph.transform * part.world).mapRect(glyph.outline->controlPointRect());
     } else if (std::holds_alternative<BitmapCharacter>(*character)) {

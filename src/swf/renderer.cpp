@@ -432,11 +432,49 @@ private:
     void drawText(const TextCharacter &text, const QTransform &world, const ColorTransform &color)
     {
         painter_.setPen(Qt::NoPen);
+        if (text.framed && !outlinesOnly_)
+            drawFrame(text.box, world, color);
         FillStyle solid;
         for (const PlacedGlyph &glyph : placedGlyphs(movie_, text)) {
             solid.color = glyph.color;
             fillPath(*glyph.outline, solid, glyph.transform * world, color, Cut::Glyph);
         }
+    }
+
+    // A text field's white background, filled like any shape, and its
+    // black border: one pixel inside each edge of the pixels the
+    // background covers, the bottom right corner left out, as the player
+    // draws it. Turned or slanted, the border is a hairline.
+    void drawFrame(const QRectF &box, const QTransform &world, const ColorTransform &color)
+    {
+        FillStyle background;
+        background.color = Qt::white;
+        QPainterPath area;
+        area.addRect(box);
+        fillPath(area, background, world, color);
+        LineStyle border;
+        border.color = Qt::black;
+        const QTransform toPicture = world * QTransform::fromScale(1.0 / samples_, 1.0 / samples_);
+        if (toPicture.isRotating()) {
+            strokePath(StrokedPath(border, area), world, color);
+            return;
+        }
+        // Pixels whose centres the box holds, a centre on its top or left
+        // edge counting.
+        const QRectF r = toPicture.mapRect(box);
+        const auto edge = [](double v) { return std::ceil(v - 0.5); };
+        const double x0 = edge(r.left()), x1 = edge(r.right()), y0 = edge(r.top()), y1 = edge(r.bottom());
+        if (x1 <= x0 || y1 <= y0)
+            return;
+        QPainterPath frame;
+        frame.setFillRule(Qt::WindingFill);
+        frame.addRect(x0, y0, x1 - x0, 1);
+        frame.addRect(x1, y0, 1, y1 - y0);
+        frame.addRect(x0, y1, x1 - x0, 1);
+        frame.addRect(x0, y0, 1, y1 - y0);
+        painter_.setTransform(QTransform::fromScale(samples_, samples_));
+        painter_.fillPath(frame, color.apply(border.color));
+        painter_.setTransform(QTransform());
     }
 
     QPainter &painter_;

@@ -39,6 +39,7 @@ private Q_SLOTS:
     void linesAreDrawnOverFillsWithTheirWidth();
     void masksClipTheDepthsUpToTheirClipDepth();
     void textDrawsFontGlyphsAtTheirHeight();
+    void fieldBordersFrameThePixelsTheirBoxCovers();
     void morphShapesFollowTheirRatio();
     void stageIsScaledToShowAll();
 };
@@ -277,6 +278,30 @@ void TestSwfRender::textDrawsFontGlyphsAtTheirHeight()
     QCOMPARE(text.glyphs[0].color, QColor(255, 152, 203));
     QCOMPARE(text.glyphs[1].color, QColor(50, 101, 152));
     QCOMPARE(text.glyphs[0].origin.y(), 250.0);
+}
+
+void TestSwfRender::fieldBordersFrameThePixelsTheirBoxCovers()
+{
+    // An empty bordered field 10 pixels square at 10..20, placed a quarter
+    // pixel off: its white background takes the pixels whose centres it
+    // holds, 15..24 each way, and the border runs one pixel inside the top
+    // and left edges and just past the right and bottom ones, the bottom
+    // right corner left out.
+    swftest::Movie m(8, 100, 100);
+    m.background(Qt::gray);
+    m.tag(37, swftest::Bits().u16(1).rect(QRect(200, 200, 200, 200)).u8(0x00).u8(0x08).u8(0).data());
+    m.place(1, 1, 105, 105).showFrame();
+    const QImage image = render(m);
+    const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
+    QCOMPARE(image.pixel(15, 15), black);
+    QCOMPARE(image.pixel(25, 15), black);
+    QCOMPARE(image.pixel(25, 24), black);
+    QCOMPARE(image.pixel(15, 25), black);
+    QCOMPARE(image.pixel(24, 25), black);
+    QCOMPARE(image.pixel(25, 25), QColor(Qt::gray).rgb());
+    QCOMPARE(image.pixel(20, 20), white);
+    QCOMPARE(image.pixel(14, 20), QColor(Qt::gray).rgb());
+    QCOMPARE(image.pixel(26, 20), QColor(Qt::gray).rgb());
 }
 
 void TestSwfRender::morphShapesFollowTheirRatio()

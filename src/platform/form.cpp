@@ -4,6 +4,7 @@
 
 #include "platform/colour.h"
 #include "platform/control.h"
+#include "platform/picture.h"
 #include "platform/units.h"
 
 #include <QCloseEvent>
@@ -49,7 +50,7 @@ void FormWindow::paintEvent(QPaintEvent *event)
     QWidget::paintEvent(event);
     if (!picture.isNull()) {
         QPainter painter(this);
-        painter.drawImage(QPoint(0, 0), picture);
+        drawPieces(painter, picture, event->region());
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QWidget>
 
@@ -26,7 +27,16 @@ Picture Picture::load(const QString &path, QSize fitWithin)
     QImage image = reader.read();
     if (image.isNull())
         throw RuntimeError(QStringLiteral("Invalid picture: ") + path);
+    // In the format windows are drawn in, so that drawing it is a copy of
+    // pixels rather than a conversion (of a GIF's palette, say) each time.
+    image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     return Picture(std::move(image));
+}
+
+void drawPieces(QPainter &painter, const QImage &image, const QRegion &region)
+{
+    for (const QRect &piece : region)
+        painter.drawImage(piece.topLeft(), image, piece);
 }
 
 long Picture::Width() const
@@ -46,17 +56,34 @@ public:
     bool stretch = false;
 
 protected:
-    void paintEvent(QPaintEvent *) override
+    void paintEvent(QPaintEvent *event) override
     {
         if (!picture || picture->isNull())
             return;
         QPainter painter(this);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        if (stretch)
-            painter.drawImage(rect(), picture->image());
-        else
-            painter.drawImage(QPoint(0, 0), picture->image());
+        drawPieces(painter, shown(), event->region());
     }
+
+private:
+    // The picture as drawn: stretched to the box when Stretch is on. The
+    // stretched copy is made once for each picture and size, not at every
+    // paint.
+    const QImage &shown()
+    {
+        const QImage &image = picture->image();
+        if (!stretch || image.size() == size()) {
+            m_stretched = QImage();
+            return image;
+        }
+        if (m_stretched.size() != size() || m_stretchedFrom != image.cacheKey()) {
+            m_stretched = image.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            m_stretchedFrom = image.cacheKey();
+        }
+        return m_stretched;
+    }
+
+    QImage m_stretched;
+    qint64 m_stretchedFrom = 0;
 };
 
 Image::Image(Form &form, const QString &name, Control *container)
@@ -97,12 +124,12 @@ public:
     const Picture *picture = nullptr;
 
 protected:
-    void paintEvent(QPaintEvent *) override
+    void paintEvent(QPaintEvent *event) override
     {
         if (!picture || picture->isNull())
             return;
         QPainter painter(this);
-        painter.drawImage(QPoint(0, 0), picture->image());
+        drawPieces(painter, picture->image(), event->region());
     }
 };
 

@@ -4,6 +4,9 @@
 
 #include <QImage>
 
+class QPainter;
+class QRegion;
+
 namespace sky {
 
 // A picture as the runtime loads it: its natural size is reported in
@@ -27,6 +30,13 @@ public:
 private:
     QImage m_image;
 };
+
+// Draws `image` at its natural size from the painter's origin, only where
+// `region` lies: the main window's animated captions and buttons, which lie
+// over its skin, have the pieces of the skin under them repainted ten times
+// a second, and drawing the whole picture clipped to them cost ten times as
+// much as copying the pieces.
+void drawPieces(QPainter &painter, const QImage &image, const QRegion &region);
 
 // A picture box that draws its picture at its natural size, or scaled to
 // the box when Stretch is on. With Stretch off, the box takes the picture's

@@ -55,6 +55,7 @@ private Q_SLOTS:
     void comboBoxTextThatNamesNoEntry();
     void fileListFiltersAndSorts();
     void imageTakesNaturalSizeWithoutStretch();
+    void stretchedImageFollowsItsPictureAndSize();
 
 private:
     test::TestRig rig;
@@ -156,6 +157,26 @@ void TestControls::imageTakesNaturalSizeWithoutStretch()
     QCOMPARE(qRound(form.image.Width()), 600);
     QCOMPARE(qRound(form.image.Height()), 450);
     QVERIFY_THROWS_EXCEPTION(RuntimeError, Picture::load(u"/no/such/picture.jpg"_s));
+}
+
+void TestControls::stretchedImageFollowsItsPictureAndSize()
+{
+    Sample form(rig.services);
+    const auto drawn = [&form](int x, int y) { return form.image.widget()->grab().toImage().pixelColor(x, y); };
+    form.image.Move(0, 0, 1500, 1500); // 100 x 100 pixels
+    form.image.setStretch(true);
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    form.image.setPicture(Picture(picture));
+    QCOMPARE(drawn(99, 99), QColor(Qt::red));
+
+    // A new skin, then a wider box: what is drawn is never the copy kept
+    // for the picture or the size before.
+    picture.fill(Qt::blue);
+    form.image.setPicture(Picture(picture));
+    QCOMPARE(drawn(50, 50), QColor(Qt::blue));
+    form.image.Move(0, 0, 3000, 1500);
+    QCOMPARE(drawn(199, 99), QColor(Qt::blue));
 }
 
 QTEST_MAIN(TestControls)

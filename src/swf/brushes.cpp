@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QRadialGradient>
 
+#include <algorithm>
 #include <cmath>
 
 namespace sky::swf {
@@ -128,6 +129,35 @@ private:
     std::vector<QRgb> table_;
 };
 
+// The ramps of the gradients drawn last: a movie draws the same few
+// gradients over and over, and a ramp takes thousands of colours to build.
+const Ramp &rampFor(const FillStyle &fill, const ColorTransform &color, bool stepped)
+{
+    struct Kept {
+        std::vector<GradientStop> stops;
+        int interpolation;
+        ColorTransform color;
+        bool stepped;
+        Ramp ramp;
+    };
+    constexpr std::size_t keep = 32;
+    thread_local std::vector<Kept> kept;
+    const auto sameStops = [&fill](const std::vector<GradientStop> &stops) {
+        return std::equal(stops.begin(), stops.end(), fill.stops.begin(), fill.stops.end(),
+                          [](const GradientStop &a, const GradientStop &b) { return a.ratio == b.ratio && a.color == b.color; });
+    };
+    for (auto it = kept.begin(); it != kept.end(); ++it) {
+        if (it->interpolation == fill.interpolation && it->stepped == stepped && it->color == color && sameStops(it->stops)) {
+            std::rotate(kept.begin(), it, std::next(it)); // most recent first
+            return kept.front().ramp;
+        }
+    }
+    if (kept.size() == keep)
+        kept.pop_back();
+    kept.insert(kept.begin(), Kept{fill.stops, fill.interpolation, color, stepped, Ramp(fill, color, stepped)});
+    return kept.front().ramp;
+}
+
 double spreadPosition(double t, int spread)
 {
     if (spread == 1) {
@@ -173,7 +203,7 @@ QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const Q
     QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return image;
-    const Ramp ramp(fill, color, stepped);
+    const Ramp &ramp = rampFor(fill, color, stepped);
     bool invertible = false;
     const QTransform toGradient = (fill.matrix.toTransform() * toDevice).inverted(&invertible);
     if (!invertible) {
@@ -188,6 +218,11 @@ QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const Q
     const auto centreOf = [pixelSize](int device) { return (std::floor(double(device) / pixelSize) + 0.5) * pixelSize; };
     for (int y = 0; y < area.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        // Device rows of one picture row are alike.
+        if (y > 0 && centreOf(area.y() + y) == centreOf(area.y() + y - 1)) {
+            std::copy_n(reinterpret_cast<const QRgb *>(image.constScanLine(y - 1)), area.width(), line);
+            continue;
+        }
         QPointF g = unit.map(QPointF(centreOf(area.x()), centreOf(area.y() + y)));
         int x = 0;
         for (int column = int(std::floor(double(area.x()) / pixelSize)); x < area.width(); ++column, g += step) {

@@ -1,10 +1,6 @@
 #include "framecanvas.h"
 
 #include <QPainter>
-#include <QSemaphore>
-#include <QThread>
-#include <QThreadPool>
-#include <functional>
 
 namespace sky::swf {
 namespace {
@@ -12,28 +8,6 @@ namespace {
 bool sameOptions(const RenderOptions &a, const RenderOptions &b)
 {
     return a.antialias == b.antialias && a.supersample == b.supersample;
-}
-
-// Qt hands parts of each large fill to the threads of the global pool,
-// unless the painting itself runs on one of them. A frame is many small
-// fills, for which the hand-offs cost more than they save: it is drawn on
-// a pool thread while the caller waits, or right here when none is free.
-void drawOnPoolThread(const std::function<void()> &draw)
-{
-    QThreadPool *pool = QThreadPool::globalInstance();
-    if (pool->contains(QThread::currentThread())) {
-        draw();
-        return;
-    }
-    QSemaphore done;
-    if (!pool->tryStart([&] {
-            draw();
-            done.release();
-        })) {
-        draw();
-        return;
-    }
-    done.acquire();
 }
 
 } // namespace
@@ -109,11 +83,10 @@ void FrameCanvas::repaint(const Movie &movie, const std::vector<StageObject> &ob
     // Drawn in device pixels whatever the ratio.
     const double ratio = image_.devicePixelRatio();
     image_.setDevicePixelRatio(1);
-    drawOnPoolThread([&] {
-        QPainter painter(&image_);
-        painter.setClipRegion(repainted_);
-        drawStage(painter, movie, inside, QRectF(image_.rect()), options_);
-    });
+    QPainter painter(&image_);
+    painter.setClipRegion(repainted_);
+    drawStage(painter, movie, inside, QRectF(image_.rect()), options_);
+    painter.end();
     image_.setDevicePixelRatio(ratio);
 }
 

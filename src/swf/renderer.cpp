@@ -9,6 +9,9 @@
 
 #include <QPainter>
 #include <QPainterPathStroker>
+#include <QSemaphore>
+#include <QThread>
+#include <QThreadPool>
 
 #include <cmath>
 #include <functional>
@@ -347,7 +350,10 @@ private:
     {
         if (style.kind == FillKind::Solid || style.kind == FillKind::Bitmap)
             return gradientOrSolidBrush(style, color);
-        const QRect device(0, 0, painter_.device()->width(), painter_.device()->height());
+        // Only what the painter may still change is shaded.
+        QRect device(0, 0, painter_.device()->width(), painter_.device()->height());
+        if (painter_.hasClipping())
+            device &= painter_.transform().mapRect(painter_.clipBoundingRect()).toAlignedRect();
         const QRect area = world.mapRect(bounds).toAlignedRect().adjusted(-1, -1, 1, 1).intersected(device);
         if (area.isEmpty())
             return Qt::NoBrush;
@@ -488,6 +494,28 @@ private:
     bool inLayer_ = false; // drawing into the layer of a blended or filtered parent
 };
 
+// Qt hands parts of each large fill to the threads of the global pool,
+// unless the painting itself runs on one of them. A frame is many small
+// fills, for which the hand-offs cost more than they save: it is drawn on
+// a pool thread while the caller waits, or right here when none is free.
+void drawOnPoolThread(const std::function<void()> &draw)
+{
+    QThreadPool *pool = QThreadPool::globalInstance();
+    if (pool->contains(QThread::currentThread())) {
+        draw();
+        return;
+    }
+    QSemaphore done;
+    if (!pool->tryStart([&] {
+            draw();
+            done.release();
+        })) {
+        draw();
+        return;
+    }
+    done.acquire();
+}
+
 void drawObjects(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects,
                  const QRectF &target, int samples, bool smoothBitmaps, bool shadeGradients = true)
 {
@@ -513,17 +541,7 @@ void drawObjects(QPainter &painter, const Movie &movie, const std::vector<StageO
     renderer.drawList(list, [&ages](int depth, const Placement &) { return ages[depth]; }, base, ColorTransform(), 0);
 }
 
-} // namespace
-
-QTransform stageTransform(const Movie &movie, const QRectF &target)
-{
-    const QRectF stage = movie.stageRect();
-    const double scale = qMin(target.width() / stage.width(), target.height() / stage.height());
-    return QTransform::fromTranslate(-stage.center().x(), -stage.center().y()) * QTransform::fromScale(scale, scale)
-         * QTransform::fromTranslate(target.center().x(), target.center().y());
-}
-
-void drawStage(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects, const QRectF &target,
+void drawFrame(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects, const QRectF &target,
                const RenderOptions &options)
 {
     painter.save();
@@ -560,6 +578,27 @@ void drawStage(QPainter &painter, const Movie &movie, const std::vector<StageObj
     painter.resetTransform();
     painter.drawImage(device.topLeft(), downsample(big, samples));
     painter.restore();
+}
+
+} // namespace
+
+QTransform stageTransform(const Movie &movie, const QRectF &target)
+{
+    const QRectF stage = movie.stageRect();
+    const double scale = qMin(target.width() / stage.width(), target.height() / stage.height());
+    return QTransform::fromTranslate(-stage.center().x(), -stage.center().y()) * QTransform::fromScale(scale, scale)
+         * QTransform::fromTranslate(target.center().x(), target.center().y());
+}
+
+void drawStage(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects, const QRectF &target,
+               const RenderOptions &options)
+{
+    // Supersampled frames are a few very large fills, which the painter's
+    // threads speed up; other frames are many small ones.
+    if (options.antialias && options.supersample)
+        drawFrame(painter, movie, objects, target, options);
+    else
+        drawOnPoolThread([&] { drawFrame(painter, movie, objects, target, options); });
 }
 
 } // namespace sky::swf

@@ -584,7 +584,8 @@ void drawFrame(QPainter &painter, const Movie &movie, const std::vector<StageObj
 
 QTransform stageTransform(const Movie &movie, const QRectF &target)
 {
-    const QRectF stage = movie.stageRect();
+    // The stage is a whole number of pixels from its top left corner.
+    const QRectF stage(movie.stageRect().topLeft(), QSizeF(movie.stageSize()) * 20);
     const double scale = qMin(target.width() / stage.width(), target.height() / stage.height());
     return QTransform::fromTranslate(-stage.center().x(), -stage.center().y()) * QTransform::fromScale(scale, scale)
          * QTransform::fromTranslate(target.center().x(), target.center().y());

@@ -244,6 +244,12 @@ Movie &Movie::tag(int code, const QByteArray &body)
     return *this;
 }
 
+Movie &Movie::stageRect(const QRect &twips)
+{
+    stage_ = twips;
+    return *this;
+}
+
 Movie &Movie::background(const QColor &c) { return tag(9, Bits().rgb(c).data()); }
 
 Movie &Movie::shape(int id, int version, const QRect &bounds, const std::vector<QByteArray> &fills,

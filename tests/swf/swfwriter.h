@@ -75,6 +75,8 @@ public:
     Movie(int version, int widthPx, int heightPx, double fps = 12);
 
     Movie &tag(int code, const QByteArray &body);
+    // A stage of any size in twips, whole pixels or not.
+    Movie &stageRect(const QRect &twips);
     Movie &background(const QColor &c);
     // DefineShape of `version` (1 to 4) with one or more fill styles; the
     // lines of version 4 are LINESTYLE2.

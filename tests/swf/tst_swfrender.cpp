@@ -341,6 +341,17 @@ void TestSwfRender::stageIsScaledToShowAll()
     const QImage smooth = render(m, true);
     QCOMPARE(smooth.pixel(20, 20), qRgb(255, 0, 0));
     QCOMPARE(smooth.pixel(70, 70), qRgb(255, 255, 255));
+
+    // A stage 100.5 pixels square is a picture of 100, drawn unscaled: a
+    // square ending at 99.75 pixels takes pixel 99, whose centre it covers.
+    swftest::Movie odd = stage();
+    odd.stageRect(QRect(0, 0, 2010, 2010));
+    odd.shape(1, 1, stageTwips, {swftest::solidFill(Qt::red, false)}, {}, Edges().rect(QRect(0, 0, 1995, 1000), 1).end());
+    odd.place(1, 1).showFrame();
+    const QImage whole = render(odd);
+    QCOMPARE(whole.size(), QSize(100, 100));
+    QCOMPARE(whole.pixel(99, 25), qRgb(255, 0, 0));
+    QCOMPARE(whole.pixel(99, 75), qRgb(255, 255, 255));
 }
 
 QTEST_GUILESS_MAIN(TestSwfRender)

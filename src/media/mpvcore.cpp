@@ -2,6 +2,8 @@
 
 #include "media/libmpv.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QMetaObject>
 #include <QTimer>
 #include <QtDebug>
@@ -113,21 +115,50 @@ qint64 replyEntryId(const mpv_event &event)
 
 } // namespace
 
-MpvCore::MpvCore(const QStringList &options, QObject *parent) : QObject(parent)
+MpvCore::MpvCore(const QStringList &options, QObject *parent) : QObject(parent), m_options(options)
 {
     // libmpv parses numbers with the C library and refuses to start under a
     // locale whose decimal separator is not a dot; the application object
     // has set the user's locale by now. The locale is the whole process's,
-    // so it is set here, before the starting thread exists.
+    // so it is set here, before any starting thread exists.
     std::setlocale(LC_NUMERIC, "C");
+    // Nothing plays before the user has clicked, typed or dropped something;
+    // so the first of these starts the player, which is then ready by the
+    // time the file has been chosen and PLAY pressed.
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->installEventFilter(this);
+}
+
+bool MpvCore::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::KeyPress:
+    case QEvent::DragEnter:
+    case QEvent::TouchBegin:
+        startWhenNeeded();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void MpvCore::startWhenNeeded()
+{
+    if (m_startRequested)
+        return;
+    m_startRequested = true;
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->removeEventFilter(this);
     // Opening libraries holds a lock of the dynamic linker that any other
     // library opened meanwhile waits for, the toolkit's plug-ins among them;
     // so the start waits until the event loop runs, when the windows built
     // with this object have been shown.
-    QTimer::singleShot(0, this, [this, options] { m_starter = std::thread([this, options] { startPlayer(options); }); });
+    QTimer::singleShot(0, this, [this] { m_starter = std::thread([this] { startPlayer(); }); });
 }
 
-void MpvCore::startPlayer(const QStringList &options)
+void MpvCore::startPlayer()
 {
     const LibMpv *mpv = libMpv();
     mpv_handle *handle = mpv ? mpv->create() : nullptr;
@@ -136,7 +167,7 @@ void MpvCore::startPlayer(const QStringList &options)
     if (handle) {
         for (const auto &option : kDefaults)
             mpv->set_option_string(handle, option[0], option[1]);
-        for (const QString &option : options) {
+        for (const QString &option : m_options) {
             const qsizetype eq = option.indexOf(u'=');
             const QByteArray name = option.left(eq).toUtf8();
             const QByteArray value = eq < 0 ? QByteArray("yes") : option.mid(eq + 1).toUtf8();
@@ -194,6 +225,8 @@ void MpvCore::whenStarted(std::function<void()> call)
 
 void MpvCore::command(const QStringList &args, quint64 replyId)
 {
+    if (!args.isEmpty() && args.first() == QLatin1String("loadfile"))
+        startWhenNeeded();
     whenStarted([this, args, replyId] {
         std::vector<QByteArray> utf8;
         utf8.reserve(args.size());

@@ -27,10 +27,11 @@ Q_DECLARE_LOGGING_CATEGORY(lcMedia)
 // back as signals on the thread that created this object.
 //
 // libmpv and the two hundred libraries it brings take a tenth of a second
-// or more to open and start, so that happens on a thread of its own while
-// the program goes on building and showing its windows. Calls made in the
-// meantime wait, in order, and are carried out the moment the player has
-// started.
+// or more to open and start, and some 44 MB of memory, so that happens only
+// at the user's first click, key press or drop anywhere in the program, or
+// when the first item is loaded (named on the command line, say), and on a
+// thread of its own while the program goes on. Calls made until then wait,
+// in order, and are carried out the moment the player has started.
 class MpvCore : public QObject
 {
     Q_OBJECT
@@ -42,12 +43,13 @@ public:
     ~MpvCore() override;
 
     // False once libmpv could not be started; every call is then ignored.
-    // True while it is starting.
+    // True until then, while it is starting or not yet asked to.
     bool isValid() const { return !m_failed; }
     // The player, null until it has started.
     mpv_handle *handle() const { return m_handle; }
 
-    // Sends a command; `replyId` comes back in commandReplied().
+    // Sends a command; `replyId` comes back in commandReplied(). The first
+    // "loadfile" starts the player.
     void command(const QStringList &args, quint64 replyId = 0);
     // `name` is a literal: it is read again when the call has to wait.
     void setProperty(const char *name, const QVariant &value);
@@ -55,6 +57,9 @@ public:
     // Watches a property; changes arrive through propertyChanged(). `format`
     // is an mpv_format (flag, int64, double or string).
     void observe(const char *name, int format);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 Q_SIGNALS:
     // The player has started, and every call made before has been carried
@@ -71,8 +76,10 @@ Q_SIGNALS:
     void propertyChanged(const QByteArray &name, const QVariant &value);
 
 private:
+    // Starts the player on a thread of its own, once.
+    void startWhenNeeded();
     // On the starting thread: opens libmpv and makes the player.
-    void startPlayer(const QStringList &options);
+    void startPlayer();
     // Back on the object's thread: takes the player over.
     void adoptPlayer();
     // Runs `call` now, or once the player has started.
@@ -81,6 +88,8 @@ private:
     void drainEvents();
     void dispatch(const mpv_event &event);
 
+    const QStringList m_options;
+    bool m_startRequested = false;
     const LibMpv *m_mpv = nullptr; // none until started
     mpv_handle *m_handle = nullptr;
     bool m_failed = false;

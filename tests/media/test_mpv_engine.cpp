@@ -347,8 +347,9 @@ private Q_SLOTS:
     void closesWhileThePlayerStarts()
     {
         // The player starts on a thread of its own once the event loop
-        // runs; an engine that goes before, while or just after that
-        // happens leaves no thread behind, and the next engine plays.
+        // runs after the first item is asked for; an engine that goes
+        // before, while or just after that happens leaves no thread behind,
+        // and the next engine plays.
         playOnce();
         const int before = threadCount();
         for (int turns = 0; turns < 4; ++turns) {
@@ -359,6 +360,24 @@ private Q_SLOTS:
         }
         QTRY_VERIFY(threadCount() <= before);
         playOnce();
+    }
+
+    void startsItsPlayerAtTheFirstInput()
+    {
+        // An engine left alone starts no player (whose libraries hold some
+        // 44 MB); the user's first key press or click anywhere starts it,
+        // so that it is ready by the time an item has been chosen.
+        playOnce();
+        const int before = threadCount();
+        QWidget window;
+        auto engine = makeEngine(true, &window);
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents();
+        QCOMPARE(threadCount(), before);
+        QTest::keyClick(&window, Qt::Key_Space);
+        QTRY_VERIFY_WITH_TIMEOUT(threadCount() > before, kLoadTimeoutMs);
+        engine->setFileName(path(QStringLiteral("short.wav")));
+        QTRY_VERIFY_WITH_TIMEOUT(engine->duration() > 0 && ended(*engine), kLoadTimeoutMs);
     }
 
     void startsUnderAnyNumericLocale()

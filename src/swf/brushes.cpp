@@ -85,12 +85,14 @@ public:
     }
 
     // `t` is 0..1 across the gradient, after padding, reflecting or repeating.
+    // `t` is never negative, so truncating rounds down and adding a half
+    // first rounds to nearest.
     QRgb at(double t) const
     {
         if (!continuous_)
-            return table_[std::size_t(qBound(0, int(std::floor(t * 256)), 255))];
+            return table_[std::size_t(qBound(0, int(t * 256), 255))];
         const double ratio = qBound(0.0, t * 256 - 0.5, 255.0);
-        return table_[std::size_t(std::lround(ratio / 255 * (fineSteps - 1)))];
+        return table_[std::size_t(ratio * ((fineSteps - 1) / 255.0) + 0.5)];
     }
 
 private:

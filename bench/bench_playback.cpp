@@ -12,7 +12,10 @@
 // memory and the time from start to the first frame on screen (to playback
 // under way, for sound), min and median over the rounds, and the program's
 // figures as ratios against mpv's, also the median of the ratios within each
-// round.
+// round. At full screen, where the software renderer cannot keep up with
+// every frame, it also counts the frames each player dropped (a small
+// script run inside both players reads mpv's own counters), since a player
+// that draws fewer frames spends less time drawing.
 //
 // The program is the real one, run from a copy in a folder of its own so
 // that it starts over a settings file of start values and plays the file
@@ -57,6 +60,7 @@ struct Command
     QByteArray firstFrameLine; // what the player prints at its first frame
     QByteArray endLine; // printed at the end of each item; empty: the process ends there
     int items = 1; // how many items end before the process is closed
+    QString framesFile {}; // where the frame-counting script writes, when it runs
 };
 
 struct Measure
@@ -64,8 +68,37 @@ struct Measure
     double cpuSeconds = 0;
     double peakMiB = 0;
     double firstFrameMs = 0;
+    double droppedFrames = 0;
     QByteArray firstFrameReport; // the player's line
 };
+
+// Run inside either player, it writes what mpv counted of the frames of
+// each item as it ended: "dropped N" (by the decoder and by the video
+// output, which both players may do when drawing falls behind).
+const QByteArray kFrameCounter = R"(local dropped = 0
+mp.add_periodic_timer(0.2, function()
+  local decoder = mp.get_property_number("decoder-frame-drop-count")
+  if decoder then dropped = decoder + (mp.get_property_number("frame-drop-count") or 0) end
+end)
+mp.register_event("end-file", function()
+  local out = io.open(os.getenv("SKY_BENCH_FRAMES"), "a")
+  out:write("dropped " .. dropped .. "\n")
+  out:close()
+end)
+)";
+
+// Frames dropped over the run, from what the counting script wrote.
+double droppedFrames(const QString &framesFile)
+{
+    QFile file(framesFile);
+    double dropped = 0;
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : file.readAll().split('\n'))
+            if (line.startsWith("dropped "))
+                dropped += line.mid(8).toDouble();
+    }
+    return dropped;
+}
 
 // Runs `command` to the end of its items; the time to the first frame counts
 // from just before the process is started.
@@ -74,6 +107,8 @@ std::optional<Measure> runOnce(const Command &command, qint64 xServerPid)
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
         return std::nullopt;
+    if (!command.framesFile.isEmpty())
+        QFile::remove(command.framesFile);
     const double xBefore = bench::processCpuSeconds(xServerPid);
     QElapsedTimer clock;
     clock.start();
@@ -131,6 +166,8 @@ std::optional<Measure> runOnce(const Command &command, qint64 xServerPid)
         + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6 + xCpu;
     m.peakMiB = double(usage.ru_maxrss) / 1024.0;
     m.firstFrameMs = *firstFrameMs;
+    if (!command.framesFile.isEmpty())
+        m.droppedFrames = droppedFrames(command.framesFile);
     return m;
 }
 
@@ -164,14 +201,17 @@ bool compare(const QString &title, int rounds, const Command &program, const Com
             if (!m)
                 return false;
             (programTurn ? programRuns : mpvRuns).push_back(*m);
-            std::fprintf(stderr, "  %s round %d: %.2f s CPU, %.1f MiB, first frame %.0f ms\n",
-                programTurn ? "program" : "mpv    ", round + 1, m->cpuSeconds, m->peakMiB, m->firstFrameMs);
+            std::fprintf(stderr, "  %s round %d: %.2f s CPU, %.1f MiB, first frame %.0f ms, %.0f frames dropped\n",
+                programTurn ? "program" : "mpv    ", round + 1, m->cpuSeconds, m->peakMiB, m->firstFrameMs,
+                m->droppedFrames);
         }
     }
     std::printf("%s, %d rounds (program vs mpv)\n", qPrintable(title), rounds);
     reportMetric(title, "CPU s (process + X server)", "s", programRuns, mpvRuns, &Measure::cpuSeconds);
     reportMetric(title, "peak memory MiB", "MiB", programRuns, mpvRuns, &Measure::peakMiB);
     reportMetric(title, "start to first frame ms", "ms", programRuns, mpvRuns, &Measure::firstFrameMs);
+    if (!program.framesFile.isEmpty())
+        reportMetric(title, "frames dropped", "frames", programRuns, mpvRuns, &Measure::droppedFrames);
     std::fflush(stdout);
     return true;
 }
@@ -318,9 +358,25 @@ int main(int argc, char *argv[])
     if (ok) {
         ours.environment[QStringLiteral("DISPLAY")] = display;
         theirs.environment[QStringLiteral("DISPLAY")] = display;
-        ours.argv = QStringList { program, hdVideo };
-        theirs.argv = mpvArgs + glArgs + QStringList { QStringLiteral("--fs"), hdVideo };
-        ok = compare(QStringLiteral("Full screen 1280x900, 1080p H.264"), rounds, ours, theirs, xvfb.processId());
+        // Both run the frame-counting script.
+        const QString counter = dir.filePath(QStringLiteral("count_frames.lua"));
+        const QString framesFile = dir.filePath(QStringLiteral("frames.txt"));
+        QFile script(counter);
+        ok = script.open(QIODevice::WriteOnly) && script.write(kFrameCounter) == kFrameCounter.size() && script.flush();
+        script.close();
+        Command oursCounted = ours;
+        Command theirsCounted = theirs;
+        oursCounted.argv = QStringList { program, hdVideo };
+        oursCounted.environment[QStringLiteral("SKYVANTRIX_MPV_OPTIONS")] = QStringLiteral("ao=null scripts=") + counter;
+        theirsCounted.argv
+            = mpvArgs + glArgs + QStringList { QStringLiteral("--fs"), QStringLiteral("--script=") + counter, hdVideo };
+        for (Command *counted : { &oursCounted, &theirsCounted }) {
+            counted->environment[QStringLiteral("SKY_BENCH_FRAMES")] = framesFile;
+            counted->framesFile = framesFile;
+        }
+        ok = ok
+            && compare(QStringLiteral("Full screen 1280x900, 1080p H.264"), rounds, oursCounted, theirsCounted,
+                xvfb.processId());
     }
     if (ok) {
         // Sound alone: the program shows its main window and animates it.

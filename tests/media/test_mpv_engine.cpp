@@ -346,10 +346,9 @@ private Q_SLOTS:
 
     void closesWhileThePlayerStarts()
     {
-        // The player starts on a thread of its own once the event loop
-        // runs after the first item is asked for; an engine that goes
-        // before, while or just after that happens leaves no thread behind,
-        // and the next engine plays.
+        // The player starts on a thread of its own when the first item is
+        // asked for; an engine that goes while or just after that happens
+        // leaves no thread behind, and the next engine plays.
         playOnce();
         const int before = threadCount();
         for (int turns = 0; turns < 4; ++turns) {

@@ -10,6 +10,7 @@
 #include <QPainterPath>
 
 #include <map>
+#include <memory>
 #include <variant>
 #include <vector>
 
@@ -61,6 +62,9 @@ struct TextCharacter {
     // a white background and a black border one pixel wide.
     QRectF box;
     bool framed = false;
+    // The system's glyphs for text in a device font, whose glyphs name
+    // font 0.
+    std::shared_ptr<const FontCharacter> deviceFont;
 };
 
 struct ButtonPart {

@@ -1,6 +1,7 @@
 #include "edittext.h"
 
 #include "bitreader.h"
+#include "devicefonts.h"
 
 #include <QHash>
 
@@ -162,15 +163,27 @@ TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts)
     }
     r.string(); // variable name
     const FontCharacter *font = fonts.byId(fontId);
-    if (!hasText || !font || font->codes.empty())
+    if (!hasText)
         return text;
-    // The first font of this name and style stands for the others.
-    if (const quint16 first = fonts.byName(font->name, font->bold, font->italic); first && fonts.byId(first)) {
+    const QString initial = r.string();
+    FontLookup lookup = fonts;
+    if (!font || font->codes.empty()) {
+        // A device font: the system's glyphs, known as font 0, for every
+        // face the text names.
+        text.deviceFont = std::make_shared<const FontCharacter>(
+            deviceFont(font ? font->name : QStringLiteral("_serif"), font && font->bold, font && font->italic, initial));
+        if (text.deviceFont->codes.empty())
+            return text;
+        fontId = 0;
+        font = text.deviceFont.get();
+        lookup.byId = [&text](quint16) { return text.deviceFont.get(); };
+        lookup.byName = [](const QString &, bool, bool) -> quint16 { return 0; };
+    } else if (const quint16 first = fonts.byName(font->name, font->bold, font->italic); first && fonts.byId(first)) {
+        // The first font of this name and style stands for the others.
         fontId = first;
         font = fonts.byId(first);
     }
-    const QString initial = r.string();
-    const std::vector<Styled> chars = html ? fromHtml(initial, {color, font->name, false, false}, fonts, fontId) : [&] {
+    const std::vector<Styled> chars = html ? fromHtml(initial, {color, font->name, false, false}, lookup, fontId) : [&] {
         std::vector<Styled> plain;
         for (QChar c : initial)
             plain.push_back({c == u'\r' ? QChar(u'\n') : c, color, fontId});
@@ -181,14 +194,14 @@ TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts)
     std::map<quint16, QHash<char16_t, int>> glyphTables;
     const auto glyphOf = [&](const Styled &c) {
         auto [table, added] = glyphTables.try_emplace(c.font);
-        const FontCharacter *f = fonts.byId(c.font);
+        const FontCharacter *f = lookup.byId(c.font);
         if (added && f)
             for (std::size_t i = 0; i < f->codes.size(); ++i)
                 table->second.insert(f->codes[i], int(i));
         return table->second.value(c.ch.unicode(), -1);
     };
     const auto advanceOf = [&](const Styled &c) {
-        const FontCharacter *f = fonts.byId(c.font);
+        const FontCharacter *f = lookup.byId(c.font);
         const int glyph = glyphOf(c);
         const double scale = f ? height / f->emSize : 0;
         // Advances are whole twips.
@@ -201,7 +214,7 @@ TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts)
     // Kerning pairs apply where the text asks for them.
     const bool kerned = html && initial.contains(QStringLiteral("kerning=\"1\""));
     const auto kerningOf = [&](const Styled &previous, const Styled &c) {
-        const FontCharacter *f = fonts.byId(c.font);
+        const FontCharacter *f = lookup.byId(c.font);
         if (!kerned || !f || previous.font != c.font)
             return 0.0;
         const auto pair = f->kerning.find({previous.ch.unicode(), c.ch.unicode()});

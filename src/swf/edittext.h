@@ -17,8 +17,8 @@ struct FontLookup {
 
 // DefineEditText after the id: its initial text laid out in the glyphs of
 // its embedded fonts, as static text. HTML text keeps its line breaks, font
-// faces, bold, italic and colours; other markup is dropped. Text in device
-// fonts is not drawn.
+// faces, bold, italic and colours; other markup is dropped. Text in a device
+// font is laid out in the system's font of that name (see deviceFont()).
 TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts);
 
 } // namespace sky::swf

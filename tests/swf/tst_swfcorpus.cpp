@@ -102,5 +102,5 @@ void TestSwfCorpus::otherMoviesDrawEveryFrame()
     }
 }
 
-QTEST_GUILESS_MAIN(TestSwfCorpus)
+QTEST_MAIN(TestSwfCorpus)
 #include "tst_swfcorpus.moc"

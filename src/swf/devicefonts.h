@@ -1,0 +1,16 @@
+#pragma once
+
+#include "characters.h"
+
+#include <QString>
+
+namespace sky::swf {
+
+// A font of the system standing in for a device font of a movie: `name` as
+// the movie gives it ("_sans", "_serif", "_typewriter" or a family name),
+// holding the glyphs of `characters` in a 1024-unit em, with their advances,
+// its ascent and descent. Without a font database (a program with no GUI
+// application) it holds no glyphs, and device text is not drawn.
+FontCharacter deviceFont(const QString &name, bool bold, bool italic, const QString &characters);
+
+} // namespace sky::swf

@@ -1,7 +1,7 @@
 #include "accessories/frm_tip.h"
 #include "core/module1.h"
 #include "core/settings_file.h"
-#include "test_rig.h"
+#include "main_window_test.h"
 
 #include <QtTest>
 
@@ -9,11 +9,10 @@ using namespace sky;
 using namespace Qt::StringLiterals;
 
 // The tip of the day, and the Browser button that starts the help browser.
-class TestAccessories : public QObject
+class TestAccessories : public test::MainWindowTest
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
     void tipsStepAndCycle();
     void tipsWithoutAFile();
     void tipsAtStartUp();
@@ -21,14 +20,7 @@ private Q_SLOTS:
     void missingBrowserIsReported();
 
 private:
-    std::unique_ptr<test::TestRig> rig;
 };
-
-void TestAccessories::init()
-{
-    rig = std::make_unique<test::TestRig>();
-    rig->startMainWindow();
-}
 
 void TestAccessories::tipsStepAndCycle()
 {
@@ -111,14 +103,13 @@ void TestAccessories::browserStartsOnceThenComesToTheFront()
 void TestAccessories::missingBrowserIsReported()
 {
     rig->helpBrowser.missing = true;
-    Form1 &main = rig->program->form1();
-    main.Command15.Click();
+    main->Command15.Click();
     QCOMPARE(rig->messageBox.shown.size(), 1);
     QVERIFY(rig->messageBox.shown.constFirst().contains(u"skyvantrix-help"_s));
     // The player goes on; a later click tries again.
-    QVERIFY(main.isLoaded());
+    QVERIFY(main->isLoaded());
     rig->helpBrowser.missing = false;
-    main.Command15.Click();
+    main->Command15.Click();
     QCOMPARE(rig->helpBrowser.started.size(), 1);
     QCOMPARE(rig->messageBox.shown.size(), 1);
 }

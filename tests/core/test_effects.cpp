@@ -1,6 +1,6 @@
 #include "core/module1.h"
 #include "platform/colour.h"
-#include "test_rig.h"
+#include "main_window_test.h"
 
 #include <QImage>
 #include <QtTest>
@@ -10,28 +10,17 @@ using namespace Qt::StringLiterals;
 
 // The colour cycle, the bar of squares, the title bar and the automatic skin
 // change that run on every tick of the main timer.
-class TestEffects : public QObject
+class TestEffects : public test::MainWindowTest
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
     void colourCycleRisesPausesAndFalls();
     void squareBarGrowsWhilePlaying();
     void titleBarScrollsAndHoldsTheTime();
     void automaticSkinChange();
 
 private:
-    std::unique_ptr<test::TestRig> rig;
-    Form1 *main = nullptr;
-    Module1 *m = nullptr;
 };
-
-void TestEffects::init()
-{
-    rig = std::make_unique<test::TestRig>();
-    main = &rig->startMainWindow();
-    m = &rig->program->module();
-}
 
 void TestEffects::colourCycleRisesPausesAndFalls()
 {

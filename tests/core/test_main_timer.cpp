@@ -1,5 +1,5 @@
 #include "core/module1.h"
-#include "test_rig.h"
+#include "main_window_test.h"
 
 #include <QtTest>
 
@@ -16,11 +16,10 @@ const QStringList kFour = {u"/m/a.mp3"_s, u"/m/b.mp3"_s, u"/m/c.mp3"_s, u"/m/d.m
 
 // The main timer's playback: repeat, the playlist in order, repeated and
 // shuffled, and A to B.
-class TestMainTimer : public QObject
+class TestMainTimer : public test::MainWindowTest
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
     void singleFileRepeatWaitsForStopped();
     void playlistInOrderThenStops();
     void repeatStartsOverAfterAResetTick();
@@ -35,18 +34,8 @@ private:
     // Lets the playing item end and runs one tick.
     void endAndTick();
 
-    std::unique_ptr<test::TestRig> rig;
-    Form1 *main = nullptr;
-    Module1 *m = nullptr;
     QTemporaryDir media;
 };
-
-void TestMainTimer::init()
-{
-    rig = std::make_unique<test::TestRig>();
-    main = &rig->startMainWindow();
-    m = &rig->program->module();
-}
 
 void TestMainTimer::endAndTick()
 {

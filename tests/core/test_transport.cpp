@@ -1,5 +1,5 @@
 #include "core/module1.h"
-#include "test_rig.h"
+#include "main_window_test.h"
 
 #include <QDir>
 #include <QtTest>
@@ -7,7 +7,7 @@
 using namespace sky;
 using namespace Qt::StringLiterals;
 
-class TestTransport : public QObject
+class TestTransport : public test::MainWindowTest
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -16,29 +16,25 @@ private Q_SLOTS:
     void aToBLoopsBackToPointA();
 
 private:
-    std::unique_ptr<test::TestRig> rig;
-    Form1 *main = nullptr;
     QTemporaryDir media;
 };
 
 void TestTransport::init()
 {
-    rig = std::make_unique<test::TestRig>();
-    main = &rig->startMainWindow();
+    MainWindowTest::init();
     test::TestRig::createFiles(media.path(), {u"Track05.cda"_s, u"song.mp3"_s});
     main->File1.setPath(media.path());
 }
 
 void TestTransport::playTakesTheSelectedFile()
 {
-    Module1 &m = rig->program->module();
-    m.VideoDisplaySize = 3;
+    m->VideoDisplaySize = 3;
     QVERIFY(!main->MediaPlayer1.Visible());
     main->Command1_Click(); // nothing selected: the folder and a separator
     QCOMPARE(rig->media->assigned, QStringList({media.path() + u"/"_s}));
     QCOMPARE(rig->media->displaySize(), 3L);
-    QCOMPARE(m.PlayerStopped, kFalse);
-    QCOMPARE(m.MediaPlayerShown, 1);
+    QCOMPARE(m->PlayerStopped, kFalse);
+    QCOMPARE(m->MediaPlayerShown, 1);
     QVERIFY(main->MediaPlayer1.Visible() && main->Command5.Visible() && main->Command10.Visible());
     main->File1.setListIndex(1); // names sort without regard to case
     main->Command1_Click();
@@ -51,7 +47,6 @@ void TestTransport::playTakesTheSelectedFile()
 
 void TestTransport::aToBLoopsBackToPointA()
 {
-    Module1 &m = rig->program->module();
     main->File1.setListIndex(0);
     main->Command1_Click();
     main->Timer1_Timer();
@@ -65,21 +60,21 @@ void TestTransport::aToBLoopsBackToPointA()
     // Point B before point A: every tick jumps back to A.
     rig->media->position = 12;
     main->Command14_Click();
-    QVERIFY(m.ABActive);
+    QVERIFY(m->ABActive);
     QVERIFY(!main->Command14.Visible());
-    QCOMPARE(m.ABButtonShown, 0);
+    QCOMPARE(m->ABButtonShown, 0);
     rig->media->position = 13;
     main->Timer1_Timer();
     main->Timer1_Timer();
     QCOMPARE(rig->media->seeks, std::vector<double>({30, 30}));
     // Unticking ends the loop; ticking again asks for new points.
     main->Check5.setValue(0);
-    QVERIFY(!m.ABActive);
+    QVERIFY(!m->ABActive);
     main->Timer1_Timer();
     QCOMPARE(rig->media->seeks.size(), std::size_t(2));
     main->Check5.setValue(1);
     QCOMPARE(main->Command14.Caption(), u"&A"_s);
-    QCOMPARE(m.ABButtonShown, 1);
+    QCOMPARE(m->ABButtonShown, 1);
 }
 
 QTEST_MAIN(TestTransport)

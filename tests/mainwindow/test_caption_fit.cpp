@@ -3,7 +3,7 @@
 #include "platform/caption_text.h"
 #include "platform/painted_buttons.h"
 #include "skins/form2.h"
-#include "test_rig.h"
+#include "main_window_test.h"
 
 #include <QApplication>
 #include <QtTest>
@@ -13,12 +13,11 @@ using namespace Qt::StringLiterals;
 
 // Captions fit their controls at the program's font, and the skin manager's
 // controls fit its window.
-class TestCaptionFit : public QObject
+class TestCaptionFit : public test::MainWindowTest
 {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
-    void init();
     void skinManagerControlsFitTheWindow();
     void buttonCaptionsFitTheirButtons();
     void pictureViewerSwitchFitsBothCaptions();
@@ -30,19 +29,11 @@ private:
     // whose caption does not fit.
     static QStringList captionsCut(Form &form);
 
-    std::unique_ptr<test::TestRig> rig;
-    Form1 *main = nullptr;
 };
 
 void TestCaptionFit::initTestCase()
 {
     QApplication::setFont(programFont());
-}
-
-void TestCaptionFit::init()
-{
-    rig = std::make_unique<test::TestRig>();
-    main = &rig->startMainWindow();
 }
 
 QStringList TestCaptionFit::captionsCut(Form &form)

@@ -1,6 +1,6 @@
 #include "core/module1.h"
 #include "platform/colour.h"
-#include "test_rig.h"
+#include "main_window_test.h"
 
 #include <QImage>
 #include <QtTest>
@@ -10,11 +10,10 @@ using namespace Qt::StringLiterals;
 
 // The two themes, the group buttons and the skin picture applied on every
 // activation of the main window.
-class TestControlGroups : public QObject
+class TestControlGroups : public test::MainWindowTest
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
     void themeZeroOffersTheGroupButtons();
     void themeOneSwitchesBetweenViews();
     void groupButtonsToggleTheirGroups();
@@ -23,17 +22,7 @@ private Q_SLOTS:
 private:
     QStringList visibleControls();
 
-    std::unique_ptr<test::TestRig> rig;
-    Form1 *main = nullptr;
-    Module1 *m = nullptr;
 };
-
-void TestControlGroups::init()
-{
-    rig = std::make_unique<test::TestRig>();
-    main = &rig->startMainWindow();
-    m = &rig->program->module();
-}
 
 QStringList TestControlGroups::visibleControls()
 {

@@ -2,7 +2,7 @@
 #include "core/settings_file.h"
 #include "options/form4.h"
 #include "options/form5.h"
-#include "test_rig.h"
+#include "main_window_test.h"
 
 #include <QLineEdit>
 #include <QtTest>
@@ -11,11 +11,10 @@ using namespace sky;
 using namespace Qt::StringLiterals;
 
 // The password prompt and the advanced options behind it.
-class TestOptions : public QObject
+class TestOptions : public test::MainWindowTest
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
     void passwordPromptEchoesAndAccepts();
     void optionsFillThemselvesFromTheSettings();
     void clicksWriteTheSettings();
@@ -24,16 +23,7 @@ private Q_SLOTS:
 private:
     QStringList settingsLines();
 
-    std::unique_ptr<test::TestRig> rig;
-    Module1 *m = nullptr;
 };
-
-void TestOptions::init()
-{
-    rig = std::make_unique<test::TestRig>();
-    rig->startMainWindow();
-    m = &rig->program->module();
-}
 
 QStringList TestOptions::settingsLines()
 {

@@ -1,5 +1,5 @@
 #include "core/module1.h"
-#include "test_rig.h"
+#include "main_window_test.h"
 
 #include <QDir>
 #include <QtTest>
@@ -8,32 +8,22 @@ using namespace sky;
 using namespace Qt::StringLiterals;
 
 // Browsing drives, folders and files, and playing or adding from the list.
-class TestFileBrowser : public QObject
+class TestFileBrowser : public test::MainWindowTest
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
     void unreadableDriveFallsBackToTheRoot();
     void folderChangeSelectsTheFirstFile();
     void doubleClickPlaysOrAdds();
 
 private:
-    std::unique_ptr<test::TestRig> rig;
-    Form1 *main = nullptr;
-    Module1 *m = nullptr;
     QTemporaryDir media;
 };
 
-void TestFileBrowser::init()
-{
-    rig = std::make_unique<test::TestRig>();
-    rig->environment.mounted = {u"/"_s, rig->appPath(u"no-medium"_s)};
-    main = &rig->startMainWindow();
-    m = &rig->program->module();
-}
-
 void TestFileBrowser::unreadableDriveFallsBackToTheRoot()
 {
+    rig->environment.mounted = {u"/"_s, rig->appPath(u"no-medium"_s)};
+    main->Drive1.Refresh();
     main->Drive1.setDrive(rig->appPath(u"no-medium"_s));
     QCOMPARE(rig->messageBox.shown, QStringList({u"The program is unable to access the drive"_s}));
     QCOMPARE(main->Drive1.Drive(), u"/"_s);

@@ -1,6 +1,6 @@
 #include "core/module1.h"
 #include "mainwindow/form1.h"
-#include "test_rig.h"
+#include "main_window_test.h"
 
 #include <QAbstractScrollArea>
 #include <QDir>
@@ -27,7 +27,7 @@ QWidget *dropSite(const Control &control)
 
 // Files dragged from a file manager and dropped on the main window, sent as
 // the window system's drag events to the widgets they land on.
-class TestFileDrops : public QObject
+class TestFileDrops : public test::MainWindowTest
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -45,14 +45,12 @@ private:
     bool drag(QWidget *site, const QStringList &paths, bool drop = true);
     QString mediaFile(const QString &name) const { return QDir(media.path()).filePath(name); }
 
-    std::unique_ptr<test::TestRig> rig;
     QTemporaryDir media;
 };
 
 void TestFileDrops::init()
 {
-    rig = std::make_unique<test::TestRig>();
-    rig->startMainWindow();
+    MainWindowTest::init();
     rig->program->start();
     test::TestRig::createFiles(media.path(), {u"a.mp3"_s, u"b.wav"_s, u"notes.txt"_s});
 }
@@ -83,29 +81,26 @@ bool TestFileDrops::drag(QWidget *site, const QStringList &paths, bool drop)
 
 void TestFileDrops::mediaDroppedOnThePlaylistIsAdded()
 {
-    Form1 &main = rig->program->form1();
-    main.Check2.setValue(1);
+    main->Check2.setValue(1);
     rig->loadPlaylist({u"/music/kept.mp3"_s});
-    QVERIFY(drag(dropSite(main.List1), {mediaFile(u"b.wav"_s), mediaFile(u"notes.txt"_s), mediaFile(u"a.mp3"_s)}));
+    QVERIFY(drag(dropSite(main->List1), {mediaFile(u"b.wav"_s), mediaFile(u"notes.txt"_s), mediaFile(u"a.mp3"_s)}));
     QCOMPARE(rig->playlistLines(), QStringList({u"kept.mp3"_s, u"b.wav"_s, u"a.mp3"_s}));
-    const Module1 &m = rig->program->module();
-    QCOMPARE(m.PlaylistCount, 3);
-    QCOMPARE(m.PlaylistPath[1], mediaFile(u"b.wav"_s));
-    QCOMPARE(m.PlaylistPath[3], QString());
-    QCOMPARE(m.PlaylistName[3], QString());
+    QCOMPARE(m->PlaylistCount, 3);
+    QCOMPARE(m->PlaylistPath[1], mediaFile(u"b.wav"_s));
+    QCOMPARE(m->PlaylistPath[3], QString());
+    QCOMPARE(m->PlaylistName[3], QString());
     // Nothing plays until the main timer starts the list.
     QVERIFY(rig->media->assigned.isEmpty());
 }
 
 void TestFileDrops::playlistDropsStopAtFiftyEntries()
 {
-    Form1 &main = rig->program->form1();
-    main.Check2.setValue(1);
+    main->Check2.setValue(1);
     QStringList entries;
     for (int i = 0; i < 49; ++i)
         entries.append(u"/music/%1.mp3"_s.arg(i));
     rig->loadPlaylist(entries);
-    QVERIFY(drag(dropSite(main.List1), {mediaFile(u"a.mp3"_s), mediaFile(u"b.wav"_s), mediaFile(u"a.mp3"_s)}));
+    QVERIFY(drag(dropSite(main->List1), {mediaFile(u"a.mp3"_s), mediaFile(u"b.wav"_s), mediaFile(u"a.mp3"_s)}));
     QCOMPARE(rig->program->module().PlaylistCount, 50);
     QCOMPARE(rig->playlistLines().constLast(), u"a.mp3"_s);
     QCOMPARE(rig->messageBox.shown, QStringList({u"Maximun files possible is 50"_s}));
@@ -113,62 +108,58 @@ void TestFileDrops::playlistDropsStopAtFiftyEntries()
 
 void TestFileDrops::mediaDroppedElsewherePlaysTheFirst()
 {
-    Form1 &main = rig->program->form1();
     // The playlist is off: its list is hidden, and a drop there lands on
     // the window.
-    QCOMPARE(main.Check2.Value(), 0);
-    QVERIFY(drag(dropSite(main.File1), {mediaFile(u"notes.txt"_s), mediaFile(u"b.wav"_s), mediaFile(u"a.mp3"_s)}));
+    QCOMPARE(main->Check2.Value(), 0);
+    QVERIFY(drag(dropSite(main->File1), {mediaFile(u"notes.txt"_s), mediaFile(u"b.wav"_s), mediaFile(u"a.mp3"_s)}));
     QCOMPARE(rig->media->assigned.last(), mediaFile(u"b.wav"_s));
-    QCOMPARE(main.File1.Path(), media.path());
-    QCOMPARE(main.File1.FileName(), u"b.wav"_s);
-    QVERIFY(main.MediaPlayer1.Visible() && main.Command10.Visible());
+    QCOMPARE(main->File1.Path(), media.path());
+    QCOMPARE(main->File1.FileName(), u"b.wav"_s);
+    QVERIFY(main->MediaPlayer1.Visible() && main->Command10.Visible());
     QVERIFY(rig->playlistLines().isEmpty());
 
-    QVERIFY(drag(main.window(), {mediaFile(u"a.mp3"_s)}));
+    QVERIFY(drag(main->window(), {mediaFile(u"a.mp3"_s)}));
     QCOMPARE(rig->media->assigned.last(), mediaFile(u"a.mp3"_s));
 
     // With the playlist on, a double-click adds, and so does a drop.
-    main.Check2.setValue(1);
+    main->Check2.setValue(1);
     const auto played = rig->media->assigned.size();
-    QVERIFY(drag(dropSite(main.File1), {mediaFile(u"b.wav"_s)}));
+    QVERIFY(drag(dropSite(main->File1), {mediaFile(u"b.wav"_s)}));
     QCOMPARE(rig->playlistLines(), QStringList({u"b.wav"_s}));
     QCOMPARE(rig->media->assigned.size(), played);
 }
 
 void TestFileDrops::playlistFileLoadsAsTheLoadButtonLoadsIt()
 {
-    Form1 &main = rig->program->form1();
-    main.Check2.setValue(1);
+    main->Check2.setValue(1);
     rig->loadPlaylist({u"/music/old.mp3"_s});
     // Upper case: read with the ".m3u" rules, as the Load button reads it.
     rig->writeAppFile(u"LIST.PLA"_s, "#EXTM3U\r\n/music/one.mp3\r\n\r\n/music/two.mp3\r\n");
-    QVERIFY(drag(dropSite(main.List1), {rig->appPath(u"LIST.PLA"_s), mediaFile(u"a.mp3"_s)}));
+    QVERIFY(drag(dropSite(main->List1), {rig->appPath(u"LIST.PLA"_s), mediaFile(u"a.mp3"_s)}));
     QCOMPARE(rig->playlistLines(), QStringList({u"one.mp3"_s, u"two.mp3"_s}));
     QCOMPARE(rig->program->module().PlaylistCount, 2);
-    QCOMPARE(main.Check2.Value(), 1);
+    QCOMPARE(main->Check2.Value(), 1);
 
     rig->writeAppFile(u"radio.m3u"_s, "/music/three.mp3\r\n");
-    main.Check2.setValue(0);
-    QVERIFY(drag(main.window(), {rig->appPath(u"radio.m3u"_s)}));
+    main->Check2.setValue(0);
+    QVERIFY(drag(main->window(), {rig->appPath(u"radio.m3u"_s)}));
     QCOMPARE(rig->playlistLines(), QStringList({u"three.mp3"_s}));
     QVERIFY(rig->media->assigned.isEmpty());
 }
 
 void TestFileDrops::folderOpensInTheFolderList()
 {
-    Form1 &main = rig->program->form1();
-    QVERIFY(drag(dropSite(main.File1), {media.path(), mediaFile(u"a.mp3"_s)}));
-    QCOMPARE(main.Dir1.Path(), media.path());
-    QCOMPARE(main.File1.Path(), media.path());
-    QCOMPARE(main.File1.ListCount(), 2); // a.mp3 and b.wav
+    QVERIFY(drag(dropSite(main->File1), {media.path(), mediaFile(u"a.mp3"_s)}));
+    QCOMPARE(main->Dir1.Path(), media.path());
+    QCOMPARE(main->File1.Path(), media.path());
+    QCOMPARE(main->File1.ListCount(), 2); // a.mp3 and b.wav
     QVERIFY(rig->media->assigned.isEmpty());
 }
 
 void TestFileDrops::anythingElseIsRefused()
 {
-    Form1 &main = rig->program->form1();
-    main.Check2.setValue(1);
-    for (QWidget *site : {dropSite(main.List1), dropSite(main.File1), main.window()}) {
+    main->Check2.setValue(1);
+    for (QWidget *site : {dropSite(main->List1), dropSite(main->File1), main->window()}) {
         QVERIFY(!drag(site, {mediaFile(u"notes.txt"_s)}));
         QVERIFY(!drag(site, {u"https://example.invalid/a.mp3"_s}));
         QVERIFY(!drag(site, {mediaFile(u"gone.mp3"_s)}));
@@ -177,7 +168,7 @@ void TestFileDrops::anythingElseIsRefused()
     QMimeData text;
     text.setText(mediaFile(u"a.mp3"_s));
     QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(dropSite(main.List1), &enter);
+    QCoreApplication::sendEvent(dropSite(main->List1), &enter);
     QVERIFY(!enter.isAccepted());
     QVERIFY(rig->playlistLines().isEmpty());
     QVERIFY(rig->media->assigned.isEmpty());

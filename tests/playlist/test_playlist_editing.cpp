@@ -1,5 +1,5 @@
 #include "core/module1.h"
-#include "test_rig.h"
+#include "main_window_test.h"
 
 #include <QtTest>
 
@@ -21,7 +21,7 @@ QStringList entries(int count)
 } // namespace
 
 // Adding, clearing and editing the playlist.
-class TestPlaylistEditing : public QObject
+class TestPlaylistEditing : public test::MainWindowTest
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -35,17 +35,12 @@ private Q_SLOTS:
     void escapeRemovesTheSelectedEntry();
 
 private:
-    std::unique_ptr<test::TestRig> rig;
-    Form1 *main = nullptr;
-    Module1 *m = nullptr;
     QTemporaryDir media;
 };
 
 void TestPlaylistEditing::init()
 {
-    rig = std::make_unique<test::TestRig>();
-    main = &rig->startMainWindow();
-    m = &rig->program->module();
+    MainWindowTest::init();
     test::TestRig::createFiles(media.path(), {u"a.mp3"_s, u"b.wav"_s, u"Track07.cda"_s});
     main->File1.setPath(media.path());
 }

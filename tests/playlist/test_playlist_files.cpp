@@ -1,5 +1,5 @@
 #include "core/module1.h"
-#include "test_rig.h"
+#include "main_window_test.h"
 
 #include <QDir>
 #include <QtTest>
@@ -8,11 +8,10 @@ using namespace sky;
 using namespace Qt::StringLiterals;
 
 // Saving and loading playlist files through the file dialog.
-class TestPlaylistFiles : public QObject
+class TestPlaylistFiles : public test::MainWindowTest
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
     void saveAndLoadRoundTrip();
     void cancelAndUnreadableFilesChangeNothing();
     void readingRulesFollowTheName();
@@ -22,17 +21,7 @@ private Q_SLOTS:
 private:
     QByteArray saveTo(const QString &name);
 
-    std::unique_ptr<test::TestRig> rig;
-    Form1 *main = nullptr;
-    Module1 *m = nullptr;
 };
-
-void TestPlaylistFiles::init()
-{
-    rig = std::make_unique<test::TestRig>();
-    main = &rig->startMainWindow();
-    m = &rig->program->module();
-}
 
 QByteArray TestPlaylistFiles::saveTo(const QString &name)
 {

@@ -2,7 +2,7 @@
 #include "platform/colour.h"
 #include "skins/form2.h"
 #include "skins/skin_rules.h"
-#include "test_rig.h"
+#include "main_window_test.h"
 
 #include <QDir>
 #include <QtTest>
@@ -12,7 +12,7 @@ using namespace Qt::StringLiterals;
 
 // The skin manager: its load from the shared state, the skin list, applying
 // a picture, the preview's growth and the slideshow.
-class TestSkinManager : public QObject
+class TestSkinManager : public test::MainWindowTest
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -30,19 +30,14 @@ private Q_SLOTS:
 private:
     QString makePictures(const QString &folder, int count, const QString &extension = u"jpg"_s);
 
-    std::unique_ptr<test::TestRig> rig;
-    Form1 *main = nullptr;
     Form2 *skins = nullptr;
-    Module1 *m = nullptr;
     QTemporaryDir pictures;
 };
 
 void TestSkinManager::init()
 {
-    rig = std::make_unique<test::TestRig>();
-    main = &rig->startMainWindow();
+    MainWindowTest::init();
     skins = &rig->program->form2();
-    m = &rig->program->module();
 }
 
 QString TestSkinManager::makePictures(const QString &folder, int count, const QString &extension)

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QPainter>
+#include <QStyleOptionGroupBox>
 #include <QTimer>
 
 namespace sky {
@@ -138,7 +139,26 @@ void Label::applyBackColor()
     m_label->setAutoFillBackground(m_opaque);
 }
 
-Frame::Frame(Form &form, const QString &name, Control *container) : Control(form, name, new QGroupBox, container)
+// The style lays a faint shade over the inside of its frames. The controls
+// in a frame carry the frame's back colour, and the shade would set each of
+// them off as a lighter box, so the inside is painted in the back colour.
+class Frame::View : public QGroupBox
+{
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QGroupBox::paintEvent(event);
+        if (!autoFillBackground())
+            return;
+        QStyleOptionGroupBox option;
+        initStyleOption(&option);
+        QPainter painter(this);
+        painter.fillRect(style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, this),
+            palette().color(QPalette::Window));
+    }
+};
+
+Frame::Frame(Form &form, const QString &name, Control *container) : Control(form, name, new View, container)
 {
     m_box = static_cast<QGroupBox *>(widget());
 }

@@ -57,6 +57,7 @@ public:
     void setCaption(const QString &caption);
 
 private:
+    class View;
     QGroupBox *m_box;
 };
 

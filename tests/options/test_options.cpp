@@ -17,6 +17,7 @@ class TestOptions : public test::MainWindowTest
 private Q_SLOTS:
     void passwordPromptEchoesAndAccepts();
     void optionsFillThemselvesFromTheSettings();
+    void framesShowTheWindowColourInside();
     void clicksWriteTheSettings();
     void handEditedNumbersOutOfRange();
 
@@ -95,6 +96,17 @@ void TestOptions::optionsFillThemselvesFromTheSettings()
     QVERIFY(options.Option4.Value());
     QCOMPARE(options.Check1.Value(), 0);
     QCOMPARE(m->VideoDisplaySize.value(), 4.0);
+}
+
+void TestOptions::framesShowTheWindowColourInside()
+{
+    // The check boxes in a frame carry its colour: a shade over the inside
+    // would set each of them off as a box of its own.
+    Form5 &options = rig->program->form5();
+    options.Show(true);
+    const QImage frame = options.Frame3.widget()->grab().toImage();
+    QCOMPARE(QColor(frame.pixel(frame.width() - 10, frame.height() - 8)), QColor(192, 192, 255));
+    QCOMPARE(options.Check4.BackColor(), options.Frame3.BackColor());
 }
 
 void TestOptions::clicksWriteTheSettings()

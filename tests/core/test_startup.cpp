@@ -15,14 +15,6 @@ namespace {
 
 const QString kFirstStart = u"Application is starting for the first time."_s;
 
-QStringList listLines(const ListBox &list)
-{
-    QStringList all;
-    for (int i = 0; i < list.ListCount(); ++i)
-        all.append(list.List(i));
-    return all;
-}
-
 } // namespace
 
 class TestStartup : public QObject
@@ -101,7 +93,7 @@ void TestStartup::commandLinePlaylist()
         QCOMPARE(main.Check2.Value(), 1);
         QCOMPARE(m.PlayerStopped, kFalse);
         QVERIFY(main.List1.Enabled());
-        QCOMPARE(listLines(main.List1), QStringList({u"one.mp3"_s, u"two.wav"_s, u"relative.mid"_s}));
+        QCOMPARE(rig->playlistLines(), QStringList({u"one.mp3"_s, u"two.wav"_s, u"relative.mid"_s}));
         QCOMPARE(m.PlaylistCount, 3);
         QCOMPARE(m.PlaylistPath[1], u"/music/two.wav"_s);
         QCOMPARE(m.PlaylistPath[3], QString());

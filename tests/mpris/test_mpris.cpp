@@ -2,7 +2,7 @@
 #include "core/remote_control.h"
 #include "mainwindow/form1.h"
 #include "mpris/mpris_service.h"
-#include "test_rig.h"
+#include "main_window_test.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -63,7 +63,7 @@ public Q_SLOTS:
 // The player on a private session bus: a desktop's media panel drives the
 // same handlers as the window's buttons, through the MPRIS interfaces, and
 // is told of every change of state, item and volume.
-class TestMpris : public QObject
+class TestMpris : public test::MainWindowTest
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -87,7 +87,6 @@ private:
     // The fake engine reports the item playing as ended.
     void endItem();
 
-    std::unique_ptr<test::TestRig> rig;
     std::unique_ptr<RemoteControl> remote;
     std::unique_ptr<MprisService> service;
     QDBusConnection client{QString()};
@@ -99,11 +98,10 @@ private:
 void TestMpris::init()
 {
     QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
-    rig = std::make_unique<test::TestRig>();
-    Form1 &main = rig->startMainWindow();
+    MainWindowTest::init();
     rig->program->start();
     test::TestRig::createFiles(media.path(), {u"a.mp3"_s, u"b.wav"_s});
-    main.Dir1.setPath(media.path());
+    main->Dir1.setPath(media.path());
     quits = 0;
     remote = std::make_unique<RemoteControl>(*rig->program, [this] { ++quits; });
     service = std::make_unique<MprisService>(*remote);
@@ -149,13 +147,12 @@ void TestMpris::setProperty(const QString &interface, const QString &name, const
 
 void TestMpris::startPlaylist(int count)
 {
-    Form1 &main = rig->program->form1();
     QStringList entries;
     for (int i = 0; i < count; ++i)
         entries.append(u"/music/%1.mp3"_s.arg(i));
-    main.Check2.setValue(1);
+    main->Check2.setValue(1);
     rig->loadPlaylist(entries);
-    main.Timer1_Timer();
+    main->Timer1_Timer();
 }
 
 void TestMpris::endItem()
@@ -172,24 +169,22 @@ void TestMpris::rootInterfaceDescribesAndRaisesThePlayer()
     QCOMPARE(property(kRoot, u"SupportedUriSchemes"_s).toStringList(), QStringList({u"file"_s}));
     QVERIFY(property(kRoot, u"CanRaise"_s).toBool() && property(kRoot, u"CanQuit"_s).toBool());
 
-    Form1 &main = rig->program->form1();
-    main.window()->showMinimized();
+    main->window()->showMinimized();
     QCOMPARE(call(kRoot, u"Raise"_s).type(), QDBusMessage::ReplyMessage);
-    QVERIFY(main.Visible() && !main.isMinimized());
+    QVERIFY(main->Visible() && !main->isMinimized());
     call(kRoot, u"Quit"_s);
     QCOMPARE(quits, 1);
 }
 
 void TestMpris::transportActsLikeTheButtons()
 {
-    Form1 &main = rig->program->form1();
     const QString first = QDir(media.path()).filePath(u"a.mp3"_s);
     QCOMPARE(property(kPlayer, u"PlaybackStatus"_s).toString(), u"Stopped"_s);
 
     // Play is PLAY: the file selected in the file list.
     call(kPlayer, u"Play"_s);
     QCOMPARE(rig->media->assigned, QStringList({first}));
-    QVERIFY(main.MediaPlayer1.Visible() && main.Command10.Visible());
+    QVERIFY(main->MediaPlayer1.Visible() && main->Command10.Visible());
     QCOMPARE(property(kPlayer, u"PlaybackStatus"_s).toString(), u"Playing"_s);
 
     // Pausing is the media control's own pause; Play goes on where it was.
@@ -202,18 +197,18 @@ void TestMpris::transportActsLikeTheButtons()
     QCOMPARE(rig->media->assigned.size(), 1);
 
     // Stop is STOP, which also switches the playlist off.
-    main.Check2.setValue(1);
+    main->Check2.setValue(1);
     call(kPlayer, u"Stop"_s);
     QCOMPARE(rig->media->assigned.last(), u".mp3"_s);
     QCOMPARE(rig->program->module().PlayerStopped, kTrue);
-    QCOMPARE(main.Check2.Value(), 0);
+    QCOMPARE(main->Check2.Value(), 0);
     QCOMPARE(property(kPlayer, u"PlaybackStatus"_s).toString(), u"Stopped"_s);
 
     // While the playlist plays, PLAY cannot be clicked, and Play does
     // nothing either.
     startPlaylist(2);
     endItem();
-    main.Command1.setEnabled(false);
+    main->Command1.setEnabled(false);
     const int assigned = static_cast<int>(rig->media->assigned.size());
     call(kPlayer, u"Play"_s);
     QCOMPARE(rig->media->assigned.size(), assigned);
@@ -221,7 +216,6 @@ void TestMpris::transportActsLikeTheButtons()
 
 void TestMpris::changesAreAnnounced()
 {
-    Form1 &main = rig->program->form1();
     rig->media->length = 90;
     call(kPlayer, u"Play"_s);
     QTRY_COMPARE(recorder.last(u"PlaybackStatus"_s).toString(), u"Playing"_s);
@@ -242,7 +236,7 @@ void TestMpris::changesAreAnnounced()
              u"/org/mpris/MediaPlayer2/TrackList/NoTrack"_s);
 
     // The same file started again is another item.
-    main.Command1_Click();
+    main->Command1_Click();
     service->refresh();
     QTRY_COMPARE(recorder.last(u"PlaybackStatus"_s).toString(), u"Playing"_s);
     QVERIFY(recorder.last(u"Metadata"_s).toMap().value(u"mpris:trackid"_s).value<QDBusObjectPath>() != firstId);
@@ -268,7 +262,6 @@ void TestMpris::changesAreAnnounced()
 
 void TestMpris::nextAndPreviousFollowThePlaylistInOrder()
 {
-    Form1 &main = rig->program->form1();
     QVERIFY(!property(kPlayer, u"CanGoNext"_s).toBool()); // the playlist is off
     startPlaylist(3);
     QCOMPARE(rig->media->fileName(), u"/music/0.mp3"_s);
@@ -277,7 +270,7 @@ void TestMpris::nextAndPreviousFollowThePlaylistInOrder()
 
     call(kPlayer, u"Next"_s);
     QCOMPARE(rig->media->fileName(), u"/music/1.mp3"_s);
-    QCOMPARE(main.List1.ListIndex(), 1);
+    QCOMPARE(main->List1.ListIndex(), 1);
     QTRY_VERIFY(recorder.last(u"CanGoPrevious"_s).toBool());
     call(kPlayer, u"Previous"_s);
     QCOMPARE(rig->media->fileName(), u"/music/0.mp3"_s);
@@ -289,20 +282,19 @@ void TestMpris::nextAndPreviousFollowThePlaylistInOrder()
     QCOMPARE(rig->media->fileName(), u"/music/2.mp3"_s);
 
     // With Repeat the list starts over; the main timer goes on from there.
-    main.Check1.setValue(1);
+    main->Check1.setValue(1);
     QVERIFY(property(kPlayer, u"CanGoNext"_s).toBool());
     call(kPlayer, u"Next"_s);
     QCOMPARE(rig->media->fileName(), u"/music/0.mp3"_s);
-    main.Check1.setValue(0);
+    main->Check1.setValue(0);
     endItem();
-    main.Timer1_Timer();
+    main->Timer1_Timer();
     QCOMPARE(rig->media->fileName(), u"/music/1.mp3"_s);
 }
 
 void TestMpris::nextAndPreviousFollowTheShuffle()
 {
-    Form1 &main = rig->program->form1();
-    main.Check3.setValue(1);
+    main->Check3.setValue(1);
     // Picks: entry 2 first, then entry 0 (the draws are direction, then entry).
     rig->random.values = {0.0, 0.5, 0.0, 0.1};
     startPlaylist(4);
@@ -317,7 +309,7 @@ void TestMpris::nextAndPreviousFollowTheShuffle()
     call(kPlayer, u"Previous"_s);
     QCOMPARE(rig->media->fileName(), u"/music/2.mp3"_s);
     QCOMPARE(rig->playlistLines(), QStringList({u"0.mp3"_s, u"1.mp3"_s, u" #  2.mp3"_s, u"3.mp3"_s}));
-    QCOMPARE(main.List1.ListIndex(), 2);
+    QCOMPARE(main->List1.ListIndex(), 2);
     // The rest of the cycle plays every other entry once.
     QStringList played;
     for (int i = 0; i < 3; ++i) {

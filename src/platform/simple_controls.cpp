@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QPainter>
-#include <QStyleOptionGroupBox>
+#include <QStyle>
 #include <QTimer>
 
 namespace sky {
@@ -139,22 +139,29 @@ void Label::applyBackColor()
     m_label->setAutoFillBackground(m_opaque);
 }
 
-// The style lays a faint shade over the inside of its frames. The controls
-// in a frame carry the frame's back colour, and the shade would set each of
-// them off as a lighter box, so the inside is painted in the back colour.
+// A frame drawn as the runtime draws one: an etched line whose top runs
+// through the middle of the title, over the frame's back colour. The style's
+// frame starts below the title, where the first controls of a frame already
+// stand and hide it, and lays a shade over the inside that sets each control
+// off as a lighter box.
 class Frame::View : public QGroupBox
 {
 protected:
-    void paintEvent(QPaintEvent *event) override
+    void paintEvent(QPaintEvent *) override
     {
-        QGroupBox::paintEvent(event);
-        if (!autoFillBackground())
-            return;
-        QStyleOptionGroupBox option;
-        initStyleOption(&option);
         QPainter painter(this);
-        painter.fillRect(style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, this),
-            palette().color(QPalette::Window));
+        const QFontMetrics metrics = fontMetrics();
+        const QRect box = rect().adjusted(0, title().isEmpty() ? 0 : metrics.height() / 2, -1, -1);
+        painter.setPen(palette().color(QPalette::Dark));
+        painter.drawRect(box.adjusted(0, 0, -1, -1));
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawRect(box.adjusted(1, 1, 0, 0));
+        if (title().isEmpty())
+            return;
+        const QRect label(6, 0, metrics.size(Qt::TextShowMnemonic, title()).width() + 4, metrics.height());
+        painter.fillRect(label, palette().color(QPalette::Window));
+        style()->drawItemText(&painter, label, Qt::AlignCenter | Qt::TextShowMnemonic, palette(), isEnabled(), title(),
+            QPalette::WindowText);
     }
 };
 

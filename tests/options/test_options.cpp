@@ -17,7 +17,7 @@ class TestOptions : public test::MainWindowTest
 private Q_SLOTS:
     void passwordPromptEchoesAndAccepts();
     void optionsFillThemselvesFromTheSettings();
-    void framesShowTheWindowColourInside();
+    void framesRunAboveTheirControls();
     void clicksWriteTheSettings();
     void handEditedNumbersOutOfRange();
 
@@ -98,15 +98,23 @@ void TestOptions::optionsFillThemselvesFromTheSettings()
     QCOMPARE(m->VideoDisplaySize.value(), 4.0);
 }
 
-void TestOptions::framesShowTheWindowColourInside()
+void TestOptions::framesRunAboveTheirControls()
 {
-    // The check boxes in a frame carry its colour: a shade over the inside
-    // would set each of them off as a box of its own.
+    // The frame's line runs above the check boxes in it, and its inside has
+    // the check boxes' colour, so that none of them stands out as a box.
     Form5 &options = rig->program->form5();
     options.Show(true);
-    const QImage frame = options.Frame3.widget()->grab().toImage();
-    QCOMPARE(QColor(frame.pixel(frame.width() - 10, frame.height() - 8)), QColor(192, 192, 255));
-    QCOMPARE(options.Check4.BackColor(), options.Frame3.BackColor());
+    QWidget *frameView = options.Frame3.widget();
+    const QImage frame = frameView->grab().toImage();
+    const QColor inside(192, 192, 255);
+    QCOMPARE(QColor(frame.pixel(frame.width() - 10, frame.height() - 8)), inside);
+    QCOMPARE(options.Check2.BackColor(), options.Frame3.BackColor());
+    int line = 0;
+    while (line < frame.height() && QColor(frame.pixel(frame.width() / 2, line)) == inside)
+        ++line;
+    const int firstControl
+        = options.Check2.widget()->mapToGlobal(QPoint()).y() - frameView->mapToGlobal(QPoint()).y();
+    QVERIFY2(line < firstControl, qPrintable(u"line %1, control %2"_s.arg(line).arg(firstControl)));
 }
 
 void TestOptions::clicksWriteTheSettings()

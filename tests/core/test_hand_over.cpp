@@ -19,7 +19,6 @@ private Q_SLOTS:
     void init();
     void mediaFilePlaysAtOnce();
     void playlistReplacesTheListAndStartsIt();
-    void m3uPlaylistSkipsItsComments();
     void unreadablePlaylistChangesNothing();
     void flashMovieOpensInTheFlashWindow();
     void closedMainWindowStaysClosed();
@@ -96,15 +95,6 @@ void TestHandOver::playlistReplacesTheListAndStartsIt()
     main.Timer1_Timer();
     QCOMPARE(rig->media->fileName(), u"/music/new2.mp3"_s);
     QVERIFY(rig->messageBox.shown.isEmpty());
-}
-
-void TestHandOver::m3uPlaylistSkipsItsComments()
-{
-    startPlayingAList();
-    rig->writeAppFile(u"radio.m3u"_s, "#EXTM3U\r\n#EXTINF:12,One\r\n/music/one.mp3\r\n");
-    rig->program->handOver({ rig->appPath(u"radio.m3u"_s) });
-    QCOMPARE(rig->playlistLines(), QStringList({ u"one.mp3"_s }));
-    QCOMPARE(rig->program->module().PlaylistCount, 1);
 }
 
 void TestHandOver::unreadablePlaylistChangesNothing()

@@ -126,10 +126,6 @@ void TestSettingsFile::numbersAndTexts()
     Module1 fromLf;
     QCOMPARE(parseSettings(settingsFileContent(Module1()).replace("\r\n", "\n"), fromLf), SettingsRead::Loaded);
     QCOMPARE(settingsFileContent(fromLf), settingsFileContent(Module1()));
-
-    QCOMPARE(formatSettingsNumber(13172660), u" 13172660"_s);
-    QCOMPARE(formatSettingsNumber(-4), u"-4"_s);
-    QCOMPARE(formatSettingsNumber(0.5), u" 0.5"_s);
 }
 
 void TestSettingsFile::shortAndEmptyFiles()

@@ -79,7 +79,6 @@ class TestShutdownSignal : public QObject
 private Q_SLOTS:
     void signalsCloseThePlayerCleanly_data();
     void signalsCloseThePlayerCleanly();
-    void signalEndsTheFirstStartMessage();
     void hugeSettingsFileIsReadToItsLastLineOnly();
 };
 
@@ -112,21 +111,6 @@ void TestShutdownSignal::signalsCloseThePlayerCleanly()
     QFile saved(savePath);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), saveSettings == 1 ? settingsFileContent(settings) : QByteArray());
-}
-
-void TestShutdownSignal::signalEndsTheFirstStartMessage()
-{
-    // Without a settings file the player shows "Application is starting for
-    // the first time." before its main loop runs; nobody answers it here.
-    SignalledPlayer player;
-    player.run(SIGTERM);
-    if (QTest::currentTestFailed())
-        return;
-
-    // Closed as the main window closes: start values say "do not save".
-    QFile saved(player.path(u"save.ata"_s));
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(saved.size(), 0);
 }
 
 void TestShutdownSignal::hugeSettingsFileIsReadToItsLastLineOnly()

@@ -150,10 +150,6 @@ void TestFlashWindow::zoomAndPanStayWithinLimits()
 {
     flash->Check1.setValue(1);
     ShockwaveFlash &movie = flash->ShockwaveFlash1;
-    QCOMPARE(movie.Top(), 0.0f);
-    QCOMPARE(movie.Left(), -6240.0f);
-    QCOMPARE(movie.Width(), 25100.0f);
-    QCOMPARE(movie.Height(), 12055.0f);
     QVERIFY(flash->Frame1.Visible() && flash->Command2.Visible() && flash->Command5.Visible());
 
     const auto hold = [&](CommandButton &button, int ticks) {

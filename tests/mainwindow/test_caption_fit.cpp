@@ -67,7 +67,6 @@ void TestCaptionFit::skinManagerControlsFitTheWindow()
 {
     rig->program->showSkinManager();
     Form2 &skins = rig->program->form2();
-    QCOMPARE(skins.Width(), 4755.0f);
     for (Control *control : skins.Controls())
         if (control->hasVisibility() && control->Visible() && control->Left() < 4680)
             QVERIFY2(control->Left() + control->Width() <= skins.ScaleWidth(), qPrintable(control->Name()));

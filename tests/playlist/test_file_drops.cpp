@@ -33,7 +33,6 @@ class TestFileDrops : public test::MainWindowTest
 private Q_SLOTS:
     void init();
     void mediaDroppedOnThePlaylistIsAdded();
-    void playlistDropsStopAtFiftyEntries();
     void mediaDroppedElsewherePlaysTheFirst();
     void playlistFileLoadsAsTheLoadButtonLoadsIt();
     void folderOpensInTheFolderList();
@@ -91,19 +90,6 @@ void TestFileDrops::mediaDroppedOnThePlaylistIsAdded()
     QCOMPARE(m->PlaylistName[3], QString());
     // Nothing plays until the main timer starts the list.
     QVERIFY(rig->media->assigned.isEmpty());
-}
-
-void TestFileDrops::playlistDropsStopAtFiftyEntries()
-{
-    main->Check2.setValue(1);
-    QStringList entries;
-    for (int i = 0; i < 49; ++i)
-        entries.append(u"/music/%1.mp3"_s.arg(i));
-    rig->loadPlaylist(entries);
-    QVERIFY(drag(dropSite(main->List1), {mediaFile(u"a.mp3"_s), mediaFile(u"b.wav"_s), mediaFile(u"a.mp3"_s)}));
-    QCOMPARE(rig->program->module().PlaylistCount, 50);
-    QCOMPARE(rig->playlistLines().constLast(), u"a.mp3"_s);
-    QCOMPARE(rig->messageBox.shown, QStringList({u"Maximun files possible is 50"_s}));
 }
 
 void TestFileDrops::mediaDroppedElsewherePlaysTheFirst()

@@ -17,7 +17,6 @@ class TestSkinManager : public test::MainWindowTest
     Q_OBJECT
 private Q_SLOTS:
     void init();
-    void rules();
     void loadTakesTheSharedState();
     void addAllStopsAtEighty();
     void removingAndClearing();
@@ -50,20 +49,6 @@ QString TestSkinManager::makePictures(const QString &folder, int count, const QS
         image.save(QDir(path).filePath(u"pic%1.%2"_s.arg(i, 3, 10, QLatin1Char('0')).arg(extension)),
                    extension == u"gif"_s ? "PNG" : nullptr);
     return path;
-}
-
-void TestSkinManager::rules()
-{
-    QCOMPARE(skinEntryText(u"C:\\pictures"_s, u"sky.jpg"_s, PathRules::windows()), u"sky.jpg ( C:\\pictures\\ ) "_s);
-    QCOMPARE(skinEntryText(u"C:\\"_s, u"sky.jpg"_s, PathRules::windows()), u"sky.jpg ( C:\\ ) "_s);
-    QCOMPARE(skinEntryText(u"/"_s, u"sky.jpg"_s, PathRules::native()), u"sky.jpg ( / ) "_s);
-    QCOMPARE(skinListColour(0), 13172660L);
-    QCOMPARE(skinListColour(20), rgb(200, 240, 180));
-    QCOMPARE(skinListColour(40), rgb(220, 200, 160));
-    QCOMPARE(skinListColour(80), rgb(255, 120, 120));
-    QCOMPARE(skinIntervalTicks(0), std::optional<int>(50));
-    QCOMPARE(skinIntervalTicks(5), std::optional<int>(12000));
-    QCOMPARE(skinIntervalTicks(-1), std::nullopt);
 }
 
 void TestSkinManager::loadTakesTheSharedState()

@@ -1,3 +1,4 @@
+#include "mediafixtures.h"
 #include "platform/single_instance.h"
 
 #include <QDBusConnection>
@@ -24,32 +25,6 @@ namespace {
 const QString kService = u"org.mpris.MediaPlayer2.skyvantrix"_s;
 const QString kPath = u"/org/mpris/MediaPlayer2"_s;
 const QString kPlayer = u"org.mpris.MediaPlayer2.Player"_s;
-
-// Ten seconds of silence as a 16-bit mono WAV file.
-QByteArray silentWav()
-{
-    constexpr quint32 rate = 8000;
-    const QByteArray samples(int(rate * 2 * 10), '\0');
-    QByteArray wav;
-    const auto u32 = [&wav](quint32 v) {
-        for (int shift = 0; shift < 32; shift += 8)
-            wav.append(char((v >> shift) & 0xFF));
-    };
-    const auto u16 = [&wav](quint16 v) { wav.append(char(v & 0xFF)).append(char(v >> 8)); };
-    wav.append("RIFF");
-    u32(quint32(36 + samples.size()));
-    wav.append("WAVEfmt ");
-    u32(16);
-    u16(1); // PCM
-    u16(1); // mono
-    u32(rate);
-    u32(rate * 2);
-    u16(2);
-    u16(16);
-    wav.append("data");
-    u32(quint32(samples.size()));
-    return wav + samples;
-}
 
 // A socket file whose listener is gone, as a crashed player leaves it.
 bool leaveDeadSocket(const QString &path)
@@ -78,7 +53,6 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void mediaFilePlaysInTheRunningPlayer();
-    void playlistLoadsInTheRunningPlayer();
     void staleSocketDoesNotBlockTheStart();
 
 private:
@@ -105,9 +79,7 @@ void TestSingleInstance::init()
     QVERIFY(QDir().mkpath(appFile(u"runtime"_s)));
     QVERIFY(QFile::setPermissions(appFile(u"runtime"_s), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                                               | QFileDevice::ExeOwner));
-    QFile clip(appFile(u"clip.wav"_s));
-    QVERIFY(clip.open(QIODevice::WriteOnly) && clip.write(silentWav()) > 0);
-    clip.close();
+    QVERIFY(fixtures::writeFile(appFile(u"clip.wav"_s), fixtures::wavBytes(10)));
     QVERIFY(QFile::copy(appFile(u"clip.wav"_s), appFile(u"second.wav"_s)));
 
     // The player and this test agree on where the socket lives.
@@ -192,19 +164,6 @@ void TestSingleInstance::mediaFilePlaysInTheRunningPlayer()
     // And again, from anywhere: the next file replaces it.
     QCOMPARE(startSecond({appFile(u"second.wav"_s)}, QDir::rootPath()), 0);
     QTRY_COMPARE_WITH_TIMEOUT(playingUrl(), QUrl::fromLocalFile(appFile(u"second.wav"_s)).toString(), 20000);
-}
-
-void TestSingleInstance::playlistLoadsInTheRunningPlayer()
-{
-    startFirst();
-    QFile playlist(appFile(u"two.pla"_s));
-    QVERIFY(playlist.open(QIODevice::WriteOnly));
-    playlist.write((appFile(u"second.wav"_s) + u"\r\n"_s + appFile(u"clip.wav"_s) + u"\r\n"_s).toUtf8());
-    playlist.close();
-    QCOMPARE(startSecond({appFile(u"two.pla"_s)}, m_folder->path()), 0);
-    // The main timer starts its first entry.
-    QTRY_COMPARE_WITH_TIMEOUT(playingUrl(), QUrl::fromLocalFile(appFile(u"second.wav"_s)).toString(), 20000);
-    QVERIFY(playerProperty(u"CanGoNext"_s).toBool());
 }
 
 void TestSingleInstance::staleSocketDoesNotBlockTheStart()

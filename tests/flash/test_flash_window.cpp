@@ -1,4 +1,5 @@
 #include "flash/form3.h"
+#include "swfwriter.h"
 #include "test_rig.h"
 
 #include <QtTest>
@@ -8,22 +9,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// An uncompressed movie of `frames` empty frames at 12 frames a second.
+// A movie of `frames` empty frames at 12 frames a second.
 QByteArray emptyMovie(int frames)
 {
-    QByteArray body;
-    body.append(char(0x00));                     // stage rectangle, no bits
-    body.append(char(0x00)).append(char(0x0C)); // 12.0 frames a second
-    body.append(char(frames & 0xFF)).append(char(frames >> 8));
-    body.append("\x43\x02\x20\x40\x80", 5);     // background colour
+    swftest::Movie movie(8, 0, 0);
     for (int i = 0; i < frames; ++i)
-        body.append("\x40\x00", 2); // ShowFrame
-    body.append("\x00\x00", 2);     // End
-    QByteArray movie("FWS\x08", 4);
-    const quint32 length = static_cast<quint32>(8 + body.size());
-    for (int shift = 0; shift < 32; shift += 8)
-        movie.append(char((length >> shift) & 0xFF));
-    return movie + body;
+        movie.showFrame();
+    return movie.fws();
 }
 
 } // namespace

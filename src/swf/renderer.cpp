@@ -541,8 +541,8 @@ void drawObjects(QPainter &painter, const Movie &movie, const std::vector<StageO
     renderer.drawList(list, [&ages](int depth, const Placement &) { return ages[depth]; }, base, ColorTransform(), 0);
 }
 
-void drawFrame(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects, const QRectF &target,
-               const RenderOptions &options)
+void drawWholeFrame(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects,
+                    const QRectF &target, const RenderOptions &options)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -597,9 +597,9 @@ void drawStage(QPainter &painter, const Movie &movie, const std::vector<StageObj
     // Supersampled frames are a few very large fills, which the painter's
     // threads speed up; other frames are many small ones.
     if (options.antialias && options.supersample)
-        drawFrame(painter, movie, objects, target, options);
+        drawWholeFrame(painter, movie, objects, target, options);
     else
-        drawOnPoolThread([&] { drawFrame(painter, movie, objects, target, options); });
+        drawOnPoolThread([&] { drawWholeFrame(painter, movie, objects, target, options); });
 }
 
 } // namespace sky::swf

@@ -4,7 +4,34 @@
 
 namespace sky::swf {
 
-DisplayOp readPlaceObject(BitReader &r, int version)
+namespace {
+
+// The onClipEvent scripts at the end of a PlaceObject2/3.
+std::shared_ptr<const ClipActions> readClipActions(BitReader &r, int swfVersion)
+{
+    const auto eventFlags = [&r, swfVersion]() -> quint32 { return swfVersion >= 6 ? r.u32() : r.u16(); };
+    r.u16(); // reserved
+    eventFlags(); // every event used
+    auto actions = std::make_shared<ClipActions>();
+    while (!r.atEnd()) {
+        ClipAction action;
+        action.events = eventFlags();
+        if (action.events == 0)
+            break;
+        quint32 size = r.u32();
+        if (action.events & 0x20000) {
+            action.key = r.u8();
+            size = size > 0 ? size - 1 : 0;
+        }
+        action.code = std::make_shared<const QByteArray>(r.bytes(qMin<qint64>(size, r.remaining())));
+        actions->push_back(std::move(action));
+    }
+    return actions;
+}
+
+} // namespace
+
+DisplayOp readPlaceObject(BitReader &r, int version, int swfVersion)
 {
     DisplayOp op;
     if (version == 1) {
@@ -64,6 +91,8 @@ DisplayOp readPlaceObject(BitReader &r, int version)
         op.hasBackground = true;
         op.values.background = r.rgba();
     }
+    if ((flags & 0x80) && swfVersion >= 5)
+        op.values.clipActions = readClipActions(r, swfVersion);
     return op;
 }
 

@@ -8,7 +8,8 @@ namespace sky::swf {
 class BitReader;
 
 // PlaceObject (1), PlaceObject2 (2) and PlaceObject3 (3) tag bodies.
-DisplayOp readPlaceObject(BitReader &r, int version);
+// `swfVersion` decides the width of clip event flags.
+DisplayOp readPlaceObject(BitReader &r, int version, int swfVersion);
 // RemoveObject (1) and RemoveObject2 (2) tag bodies.
 DisplayOp readRemoveObject(BitReader &r, int version);
 

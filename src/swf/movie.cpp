@@ -42,6 +42,7 @@ enum TagCode : int {
     tagDefineBitsLossless2 = 36,
     tagDefineEditText = 37,
     tagDefineSprite = 39,
+    tagExportAssets = 56,
     tagDoInitAction = 59,
     tagScriptLimits = 65,
     tagFrameLabel = 43,
@@ -113,7 +114,10 @@ void Movie::readTimeline(const QByteArray &buffer, const std::vector<Tag> &tags,
                                           ? readRemoveObject(r, tag.code == tagRemoveObject ? 1 : 2)
                                           : readPlaceObject(r, tag.code == tagPlaceObject    ? 1
                                                                : tag.code == tagPlaceObject2 ? 2
-                                                                                             : 3));
+                                                                                             : 3,
+                                                               version_));
+                if (pending.scripts.empty())
+                    pending.scriptsFirst = false;
                 break;
             case tagDoAction: {
                 auto body = std::make_shared<const QByteArray>(r.bytes(r.remaining()));
@@ -123,7 +127,7 @@ void Movie::readTimeline(const QByteArray &buffer, const std::vector<Tag> &tags,
                 break;
             }
             case tagDoInitAction:
-                r.u16(); // the sprite it initialises; run with the frame
+                r.u16(); // the sprite it sets up; run before the frame's other scripts
                 pending.initScripts.push_back(std::make_shared<const QByteArray>(r.bytes(r.remaining())));
                 break;
             case tagScriptLimits:
@@ -166,6 +170,13 @@ void Movie::readTimeline(const QByteArray &buffer, const std::vector<Tag> &tags,
 void Movie::readDefinition(const Tag &tag, const QByteArray &buffer)
 {
     BitReader r(buffer.constData() + tag.offset, tag.length);
+    if (tag.code == tagExportAssets) {
+        for (int n = r.u16(); n > 0; --n) {
+            const quint16 id = r.u16();
+            exports_.try_emplace(r.string().toLower(), id);
+        }
+        return;
+    }
     if (tag.code == tagJpegTables) {
         jpegTables_ = r.bytes(r.remaining());
         return;
@@ -245,6 +256,12 @@ const Character *Movie::character(quint16 id) const
 {
     const auto found = dictionary_.find(id);
     return found == dictionary_.end() ? nullptr : &found->second;
+}
+
+quint16 Movie::exportedId(const QString &name) const
+{
+    const auto found = exports_.find(name.toLower());
+    return found == exports_.end() ? 0 : found->second;
 }
 
 QImage Movie::bitmap(quint16 id) const

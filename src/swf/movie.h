@@ -40,6 +40,8 @@ public:
     const Timeline &timeline() const { return root_; }
     const Character *character(quint16 id) const;
     QImage bitmap(quint16 id) const;
+    // The character exported under `name` (ExportAssets, any case), 0 when none.
+    quint16 exportedId(const QString &name) const;
 
 private:
     Movie() = default;
@@ -59,6 +61,7 @@ private:
     QByteArray jpegTables_;
     Timeline root_;
     std::map<quint16, Character> dictionary_;
+    std::map<QString, quint16> exports_;
     std::map<std::tuple<QString, bool, bool>, quint16> fontNames_; // first font of each name and style
 };
 

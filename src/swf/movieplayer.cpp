@@ -32,72 +32,51 @@ bool MoviePlayer::loadData(const QByteArray &data)
 
 void MoviePlayer::setMovie(std::shared_ptr<const Movie> movie)
 {
+    scripts_.reset();
+    stage_.reset();
     movie_ = std::move(movie);
     error_.clear();
-    live_.clear();
-    tick_ = 0;
-    playing_ = true;
-    frame_ = 0;
-    scripts_.reset();
     if (!movie_)
         return;
-    scripts_ = std::make_unique<ScriptRuntime>(*this);
+    stage_ = std::make_unique<ClipStage>(*movie_, nullptr);
+    scripts_ = std::make_unique<ScriptRuntime>(*this, *stage_);
+    stage_->setListener(scripts_.get());
     scripts_->onTrace = traceSink_;
-    enterFrame(1);
-    scripts_->runFrame();
+    scripts_->start();
 }
 
 int MoviePlayer::totalFrames() const { return movie_ ? movie_->timeline().frameCount() : 0; }
 
-void MoviePlayer::enterFrame(int n)
+void MoviePlayer::setPlaying(bool playing)
 {
-    const auto target = movie_->timeline().displayListAt(n);
-    std::map<int, LiveObject> next;
-    for (const auto &[depth, placement] : *target) {
-        LiveObject object{placement, tick_ - qMax(0, n - placement.placedFrame)};
-        const auto kept = live_.find(depth);
-        if (kept != live_.end() && kept->second.placement.characterId == placement.characterId
-            && kept->second.placement.placedFrame == placement.placedFrame)
-            object.placedTick = kept->second.placedTick;
-        next.emplace(depth, object);
-    }
-    live_ = std::move(next);
-    frame_ = n;
+    if (stage_)
+        stage_->root().playing = playing;
 }
 
 void MoviePlayer::tick()
 {
-    if (!movie_)
-        return;
-    ++tick_;
-    if (!playing_ || totalFrames() <= 1)
-        return;
-    enterFrame(frame_ % totalFrames() + 1);
-    scripts_->runFrame();
+    if (scripts_)
+        scripts_->tick();
 }
 
 void MoviePlayer::gotoFrame(int n)
 {
-    if (!movie_)
-        return;
-    n = qBound(1, n, totalFrames());
-    live_.clear();
-    tick_ = n - 1;
-    enterFrame(n);
+    if (stage_)
+        stage_->reset(qBound(1, n, totalFrames()));
 }
 
 void MoviePlayer::back()
 {
     stop();
-    if (frame_ > 1)
-        gotoFrame(frame_ - 1);
+    if (currentFrame() > 1)
+        gotoFrame(currentFrame() - 1);
 }
 
 void MoviePlayer::forward()
 {
     stop();
-    if (frame_ < totalFrames())
-        gotoFrame(frame_ + 1);
+    if (currentFrame() < totalFrames())
+        gotoFrame(currentFrame() + 1);
 }
 
 void MoviePlayer::draw(QPainter &painter, const QRectF &target, const RenderOptions &options) const
@@ -109,9 +88,11 @@ void MoviePlayer::draw(QPainter &painter, const QRectF &target, const RenderOpti
 std::vector<StageObject> MoviePlayer::stageObjects() const
 {
     std::vector<StageObject> objects;
-    objects.reserve(live_.size());
-    for (const auto &[depth, object] : live_)
-        objects.push_back({depth, object.placement, tick_ - object.placedTick});
+    if (!stage_)
+        return objects;
+    objects.reserve(stage_->root().children.size());
+    for (const auto &[depth, clip] : stage_->root().children)
+        objects.push_back({depth, clip->placement, stage_->tick - clip->placedTick});
     return objects;
 }
 

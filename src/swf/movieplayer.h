@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clipstage.h"
 #include "movie.h"
 #include "renderer.h"
 #include "scriptruntime.h"
@@ -52,11 +53,11 @@ public:
     QString errorString() const { return error_; }
 
     int totalFrames() const;
-    int currentFrame() const { return frame_; }
-    bool isPlaying() const { return playing_; }
+    int currentFrame() const { return stage_ ? stage_->root().frame : 0; }
+    bool isPlaying() const { return stage_ && stage_->root().playing; }
 
     // Ticks run since the movie was loaded.
-    qint64 elapsedTicks() const { return tick_; }
+    qint64 elapsedTicks() const { return stage_ ? stage_->tick : 0; }
     // The movie's scripts; null when no movie is loaded.
     ScriptRuntime *scripts() const { return scripts_.get(); }
 
@@ -66,8 +67,8 @@ public:
     // Where trace() output goes; set before setMovie() to see frame 1's.
     void setTraceSink(std::function<void(const QString &)> sink) { traceSink_ = std::move(sink); }
 
-    void play() { playing_ = true; }
-    void stop() { playing_ = false; }
+    void play() { setPlaying(true); }
+    void stop() { setPlaying(false); }
     void tick();
 
     // Shows frame n (clamped to 1..totalFrames) without running its actions;
@@ -90,20 +91,11 @@ public:
     std::vector<StageObject> stageObjects() const;
 
 private:
-    friend class ScriptRuntime;
-    struct LiveObject {
-        Placement placement;
-        qint64 placedTick = 0;
-    };
-
-    void enterFrame(int n);
+    void setPlaying(bool playing);
 
     std::shared_ptr<const Movie> movie_;
     QString error_;
-    int frame_ = 0;
-    bool playing_ = false;
-    qint64 tick_ = 0;
-    std::map<int, LiveObject> live_;
+    std::unique_ptr<ClipStage> stage_;
     std::unique_ptr<ScriptRuntime> scripts_;
     std::function<void(const QString &)> traceSink_;
     avm1::Limits scriptLimits_;

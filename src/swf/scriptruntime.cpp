@@ -1,9 +1,6 @@
 #include "scriptruntime.h"
 
-#include "avm1/clipproperties.h"
 #include "movieplayer.h"
-
-#include <cmath>
 
 namespace sky::swf {
 
@@ -12,7 +9,16 @@ using avm1::Value;
 
 namespace {
 
-constexpr int maxJumpsPerFrame = 16;
+// Scripts and events run in one tick at most; the rest waits.
+constexpr std::size_t maxQueuedPerTick = 100'000;
+
+enum ClipEvent : quint32 {
+    eventLoad = 0x1,
+    eventEnterFrame = 0x2,
+    eventUnload = 0x4,
+    eventInitialize = 0x200,
+    eventConstruct = 0x40000,
+};
 
 avm1::Limits limitsFor(const MoviePlayer &player)
 {
@@ -23,41 +29,117 @@ avm1::Limits limitsFor(const MoviePlayer &player)
 
 } // namespace
 
-ScriptRuntime::ScriptRuntime(MoviePlayer &player)
+ScriptRuntime::ScriptRuntime(MoviePlayer &player, ClipStage &stage)
     : player_(player)
+    , stage_(stage)
     , vm_(player.movie()->version(), this, limitsFor(player))
 {
-    root_ = vm_.newObject(vm_.clipProto ? vm_.clipProto : vm_.objectProto, avm1::ObjectKind::Clip);
-    root_->clip = rootClip;
-    initDone_.assign(std::size_t(player.totalFrames()) + 1, false);
+    initDone_.assign(std::size_t(player.movie()->timeline().frameCount()) + 1, false);
 }
 
-void ScriptRuntime::runScriptsOf(int frame)
-{
-    const Timeline &timeline = player_.movie()->timeline();
-    if (frame < 1 || frame > timeline.frameCount())
-        return;
-    const Frame &f = timeline.frames[std::size_t(frame - 1)];
-    if (!initDone_[std::size_t(frame)]) {
-        initDone_[std::size_t(frame)] = true;
-        for (const auto &code : f.initScripts)
-            vm_.runScript(code, root_);
-    }
-    for (const auto &code : f.scripts)
-        vm_.runScript(code, root_);
-}
-
-void ScriptRuntime::runFrame()
+void ScriptRuntime::start()
 {
     vm_.beginFrame();
-    runScriptsOf(player_.currentFrame());
-    for (int jump = 0; jump < maxJumpsPerFrame && !pendingFrames_.empty(); ++jump) {
-        const int frame = pendingFrames_.front();
-        pendingFrames_.erase(pendingFrames_.begin());
-        runScriptsOf(frame);
+    stage_.gotoFrame(stage_.root(), 1);
+    runConstructs();
+    runQueue();
+}
+
+void ScriptRuntime::tick()
+{
+    vm_.beginFrame();
+    ++stage_.tick;
+    const std::vector<int> order = stage_.executionOrder();
+    for (const int handle : order)
+        if (StageClip *c = clip(handle); c && c->playing && c->timeline)
+            stage_.nextFrame(*c);
+    runConstructs();
+    for (const int handle : order)
+        if (StageClip *c = clip(handle); c && isMovieClip(*c))
+            dispatch(handle, eventEnterFrame, QStringLiteral("onEnterFrame"));
+    runQueue();
+}
+
+bool ScriptRuntime::isMovieClip(const StageClip &c) const
+{
+    return c.timeline || c.placement.characterId == 0;
+}
+
+void ScriptRuntime::dispatch(int handle, quint32 event, const QString &method)
+{
+    StageClip *c = clip(handle);
+    if (!c)
+        return;
+    if (event && c->placement.clipActions) {
+        const auto actions = c->placement.clipActions;
+        for (const ClipAction &action : *actions)
+            if ((action.events & event) && clip(handle))
+                vm_.runScript(action.code, clipObject(handle));
     }
-    pendingFrames_.clear();
-    vm_.collect({root_});
+    if (method.isEmpty() || !clip(handle))
+        return;
+    Object *self = clipObject(handle);
+    const Value fn = vm_.get(self, method);
+    if (fn.isObject() && fn.object->isFunction())
+        vm_.callEvent(fn, self);
+}
+
+void ScriptRuntime::clipCreated(StageClip &c)
+{
+    if (!isMovieClip(c))
+        return;
+    dispatch(c.handle, eventInitialize, QString());
+    constructs_.push_back(c.handle);
+    queue_.push_back({Queued::Load, c.handle, nullptr});
+}
+
+void ScriptRuntime::clipReady(StageClip &) { }
+
+void ScriptRuntime::frameEntered(StageClip &c, const Frame &frame)
+{
+    if (&c == &stage_.root() && !frame.initScripts.empty() && !initDone_[std::size_t(c.frame)]) {
+        initDone_[std::size_t(c.frame)] = true;
+        for (const auto &code : frame.initScripts)
+            vm_.runScript(code, clipObject(c.handle));
+    }
+    for (const auto &code : frame.scripts)
+        queue_.push_back({Queued::Script, c.handle, code});
+}
+
+void ScriptRuntime::clipRemoving(StageClip &c)
+{
+    if (!isMovieClip(c))
+        return;
+    dispatch(c.handle, eventUnload, QStringLiteral("onUnload"));
+    objects_.erase(c.handle);
+}
+
+void ScriptRuntime::runConstructs()
+{
+    std::vector<int> pending = std::exchange(constructs_, {});
+    for (const int handle : pending)
+        dispatch(handle, eventConstruct, QString());
+}
+
+void ScriptRuntime::runQueue()
+{
+    for (std::size_t done = 0; !queue_.empty() && done < maxQueuedPerTick; ++done) {
+        const Queued item = queue_.front();
+        queue_.pop_front();
+        if (!clip(item.clip))
+            continue;
+        if (item.kind == Queued::Script)
+            vm_.runScript(item.code, clipObject(item.clip));
+        else
+            dispatch(item.clip, eventLoad, QStringLiteral("onLoad"));
+        runConstructs();
+    }
+    queue_.clear();
+    std::vector<Object *> roots;
+    roots.reserve(objects_.size());
+    for (const auto &[handle, object] : objects_)
+        roots.push_back(object);
+    vm_.collect(roots);
 }
 
 void ScriptRuntime::trace(const QString &text)
@@ -72,108 +154,19 @@ void ScriptRuntime::fsCommand(const QString &command, const QString &)
         quit_ = true;
 }
 
-Object *ScriptRuntime::clipObject(int clip) { return clip == rootClip ? root_ : nullptr; }
-
-QString ScriptRuntime::clipTarget(int clip) { return clip == rootClip ? QStringLiteral("_level0") : QString(); }
-
-int ScriptRuntime::clipParent(int) { return 0; }
-
-int ScriptRuntime::clipChild(int, const QString &) { return 0; }
-
-Value ScriptRuntime::clipProperty(int clip, int index)
+Object *ScriptRuntime::clipObject(int handle)
 {
-    if (clip != rootClip)
-        return {};
-    switch (index) {
-    case 0:
-    case 1:
-    case 10: return 0;
-    case 2:
-    case 3:
-    case 6: return 100;
-    case 4: return player_.currentFrame();
-    case 5:
-    case 12: return player_.totalFrames();
-    case 7: return true;
-    case 8: return player_.movie()->stageRect().width() / 20;
-    case 9: return player_.movie()->stageRect().height() / 20;
-    case 11: return QStringLiteral("/");
-    case 13:
-    case 14: return QString();
-    case 16: return 1;
-    case 19: return QStringLiteral("HIGH");
-    default: return 0;
-    }
+    if (const auto found = objects_.find(handle); found != objects_.end())
+        return found->second;
+    StageClip *c = clip(handle);
+    if (!c || !isMovieClip(*c))
+        return nullptr;
+    Object *object = vm_.newObject(vm_.clipProto ? vm_.clipProto : vm_.objectProto, avm1::ObjectKind::Clip);
+    object->clip = handle;
+    objects_.emplace(handle, object);
+    return object;
 }
 
-void ScriptRuntime::setClipProperty(int, int, const Value &) { }
-
-void ScriptRuntime::gotoFrame(int clip, int frame, bool play)
-{
-    if (clip != rootClip)
-        return;
-    frame = qBound(1, frame, player_.totalFrames());
-    if (play)
-        player_.play();
-    else
-        player_.stop();
-    if (frame == player_.currentFrame())
-        return;
-    player_.enterFrame(frame);
-    pendingFrames_.push_back(frame);
-}
-
-bool ScriptRuntime::gotoLabel(int clip, const QString &label, bool play)
-{
-    const int frame = frameOfLabel(clip, label);
-    if (frame <= 0)
-        return false;
-    gotoFrame(clip, frame, play);
-    return true;
-}
-
-void ScriptRuntime::setPlaying(int clip, bool playing)
-{
-    if (clip != rootClip)
-        return;
-    if (playing)
-        player_.play();
-    else
-        player_.stop();
-}
-
-void ScriptRuntime::stepFrame(int clip, int delta)
-{
-    if (clip == rootClip)
-        gotoFrame(clip, player_.currentFrame() + delta, false);
-}
-
-int ScriptRuntime::framesLoaded(int clip) { return clip == rootClip ? player_.totalFrames() : 0; }
-
-int ScriptRuntime::frameOfLabel(int clip, const QString &label)
-{
-    if (clip != rootClip)
-        return 0;
-    const auto &frames = player_.movie()->timeline().frames;
-    for (std::size_t i = 0; i < frames.size(); ++i)
-        if (frames[i].label.compare(label, Qt::CaseInsensitive) == 0)
-            return int(i + 1);
-    return 0;
-}
-
-std::vector<std::shared_ptr<const QByteArray>> ScriptRuntime::frameScripts(int clip, int frame)
-{
-    const Timeline &timeline = player_.movie()->timeline();
-    if (clip != rootClip || frame < 1 || frame > timeline.frameCount())
-        return {};
-    return timeline.frames[std::size_t(frame - 1)].scripts;
-}
-
-void ScriptRuntime::duplicateClip(int, const QString &, int) { }
-void ScriptRuntime::removeClip(int) { }
-void ScriptRuntime::startDrag(int, bool, const QRectF *) { }
-void ScriptRuntime::stopDrag() { }
-
-double ScriptRuntime::time() { return player_.elapsedTicks() * 1000.0 / qMax(1.0, player_.movie()->frameRate()); }
+double ScriptRuntime::time() { return double(stage_.tick) * 1000.0 / qMax(1.0, player_.movie()->frameRate()); }
 
 } // namespace sky::swf

@@ -1,34 +1,52 @@
 #pragma once
 
 #include "avm1/vm.h"
+#include "clipstage.h"
 
+#include <deque>
 #include <functional>
+#include <map>
 
 namespace sky::swf {
 
 class MoviePlayer;
 
-// Runs a movie's ActionScript for a MoviePlayer: the frame scripts of the
-// main timeline, and what they ask of the player (trace, fscommand, going
-// to frames). The main timeline is clip 1.
-class ScriptRuntime : public avm1::Host {
+// Runs a movie's ActionScript for a MoviePlayer: the frame scripts of every
+// timeline, the events of clips, and what scripts ask of the player
+// (trace, fscommand, going to frames, making and moving clips). Clips are
+// known to scripts by their stage handles.
+//
+// A tick runs in the player's order: every playing clip moves on one frame,
+// the most recently made first (placing and removing what the frame says;
+// clips that leave run their unload events at once); clips made meanwhile
+// run their initialize and construct events; every clip that was already
+// there gets its enterFrame event; then the frame scripts and load events
+// queued by all this run in the order they were queued.
+class ScriptRuntime : public avm1::Host, public StageListener {
 public:
-    explicit ScriptRuntime(MoviePlayer &player);
+    ScriptRuntime(MoviePlayer &player, ClipStage &stage);
 
-    // Runs the scripts of the frame the player shows, then those of the
-    // frames the scripts jump to (a bounded number of jumps).
-    void runFrame();
+    // Shows frame 1 and runs what it queues.
+    void start();
+    // One tick of the whole stage.
+    void tick();
 
     std::function<void(const QString &)> onTrace;
     bool quitRequested() const { return quit_; }
     int abandonedScripts() const { return vm_.abandoned; }
+
+    // StageListener
+    void clipCreated(StageClip &clip) override;
+    void clipReady(StageClip &clip) override;
+    void frameEntered(StageClip &clip, const Frame &frame) override;
+    void clipRemoving(StageClip &clip) override;
 
     // Host
     void trace(const QString &text) override;
     void fsCommand(const QString &command, const QString &args) override;
     avm1::Object *clipObject(int clip) override;
     QString clipTarget(int clip) override;
-    int clipRoot() override { return rootClip; }
+    int clipRoot() override { return stage_.root().handle; }
     int clipParent(int clip) override;
     int clipChild(int clip, const QString &name) override;
     avm1::Value clipProperty(int clip, int index) override;
@@ -40,20 +58,47 @@ public:
     int framesLoaded(int clip) override;
     int frameOfLabel(int clip, const QString &label) override;
     std::vector<std::shared_ptr<const QByteArray>> frameScripts(int clip, int frame) override;
-    void duplicateClip(int clip, const QString &name, int depth) override;
+    int duplicateClip(int clip, const QString &name, int depth) override;
+    int attachClip(int parent, const QString &exportName, const QString &name, int depth) override;
+    int createEmptyClip(int parent, const QString &name, int depth) override;
     void removeClip(int clip) override;
+    int clipDepth(int clip) override;
+    void swapDepths(int clip, int depth) override;
+    int nextHighestDepth(int clip) override;
+    int clipAtDepth(int parent, int depth) override;
+    QTransform clipToStage(int clip) override;
+    QRectF clipBounds(int clip) override;
+    bool clipHitsPoint(int clip, const QPointF &point) override;
     void startDrag(int clip, bool lockCenter, const QRectF *bounds) override;
     void stopDrag() override;
     double time() override;
 
 private:
-    static constexpr int rootClip = 1;
-    void runScriptsOf(int frame);
+    // Work waiting for the end of the tick's stage changes.
+    struct Queued {
+        enum Kind { Script, Load } kind = Script;
+        int clip = 0;
+        std::shared_ptr<const QByteArray> code;
+    };
+
+    // Whether scripts see the clip as a MovieClip (sprites and the main movie).
+    bool isMovieClip(const StageClip &clip) const;
+    // Runs the clip's onClipEvent scripts for `event` and then its handler
+    // method `method` when one is set.
+    void dispatch(int clip, quint32 event, const QString &method);
+    void runConstructs();
+    void runQueue();
+    StageClip *clip(int handle) const { return stage_.find(handle); }
+    void touchTransform(StageClip &clip);
+    // A new clip from a script at script depth `depth` of `parent`.
+    int makeClip(StageClip &parent, quint16 characterId, const QString &name, int depth);
 
     MoviePlayer &player_;
+    ClipStage &stage_;
     avm1::Vm vm_;
-    avm1::Object *root_ = nullptr;
-    std::vector<int> pendingFrames_;
+    std::map<int, avm1::Object *> objects_; // by clip handle
+    std::deque<Queued> queue_;
+    std::vector<int> constructs_;
     bool quit_ = false;
     std::vector<bool> initDone_;
 };

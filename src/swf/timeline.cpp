@@ -6,7 +6,9 @@ namespace {
 constexpr int maxJumpsPerTick = 16;
 constexpr std::size_t minOpsBetweenSnapshots = 64;
 
-void setFields(Placement &p, const DisplayOp &op)
+} // namespace
+
+void setPlacementFields(Placement &p, const DisplayOp &op)
 {
     if (op.hasMatrix)
         p.matrix = op.values.matrix;
@@ -28,9 +30,9 @@ void setFields(Placement &p, const DisplayOp &op)
         p.cached = op.values.cached;
     if (op.hasFilters)
         p.filters = op.values.filters;
+    if (op.values.clipActions)
+        p.clipActions = op.values.clipActions;
 }
-
-} // namespace
 
 void Timeline::apply(DisplayList &list, const Frame &frame, int frameNumber) const
 {
@@ -47,12 +49,12 @@ void Timeline::apply(DisplayList &list, const Frame &frame, int frameNumber) con
                 p.characterId = op.values.characterId;
                 p.placedFrame = frameNumber;
             }
-            setFields(p, op);
+            setPlacementFields(p, op);
         } else if (op.hasCharacter) {
             Placement p;
             p.characterId = op.values.characterId;
             p.placedFrame = frameNumber;
-            setFields(p, op);
+            setPlacementFields(p, op);
             list[op.depth] = p;
         }
     }

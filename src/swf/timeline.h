@@ -13,6 +13,16 @@
 
 namespace sky::swf {
 
+// A script a placed clip runs on its events (onClipEvent): `events` holds
+// the event bits as PlaceObject2 stores them (1 load, 2 enterFrame, 4 unload,
+// ... 0x200 initialize, 0x20000 keyPress, 0x40000 construct).
+struct ClipAction {
+    quint32 events = 0;
+    int key = 0; // the key of keyPress
+    std::shared_ptr<const QByteArray> code;
+};
+using ClipActions = std::vector<ClipAction>;
+
 // An object on the display list at some frame.
 struct Placement {
     quint16 characterId = 0;
@@ -27,6 +37,7 @@ struct Placement {
     QColor background;   // cached-bitmap background, drawn when valid
     std::vector<Filter> filters;
     int placedFrame = 1; // frame whose tag put this character there
+    std::shared_ptr<const ClipActions> clipActions;
 
     bool operator==(const Placement &) const = default;
 };
@@ -45,11 +56,15 @@ struct DisplayOp {
 
 using DisplayList = std::map<int, Placement>; // by depth
 
+// Copies the fields `op` sets (all but the character) onto `p`.
+void setPlacementFields(Placement &p, const DisplayOp &op);
+
 struct Frame {
     std::vector<DisplayOp> ops;
     std::vector<FrameAction> actions;
     std::vector<std::shared_ptr<const QByteArray>> scripts; // DoAction bodies, for the interpreter
     std::vector<std::shared_ptr<const QByteArray>> initScripts; // DoInitAction bodies
+    bool scriptsFirst = true; // the frame's DoAction came before its first display tag
     QString label;
 };
 

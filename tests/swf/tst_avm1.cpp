@@ -21,24 +21,6 @@ public:
     QStringList lines;
     void trace(const QString &text) override { lines << text; }
     void fsCommand(const QString &, const QString &) override { }
-    Object *clipObject(int) override { return nullptr; }
-    QString clipTarget(int) override { return {}; }
-    int clipRoot() override { return 0; }
-    int clipParent(int) override { return 0; }
-    int clipChild(int, const QString &) override { return 0; }
-    Value clipProperty(int, int) override { return {}; }
-    void setClipProperty(int, int, const Value &) override { }
-    void gotoFrame(int, int, bool) override { }
-    bool gotoLabel(int, const QString &, bool) override { return false; }
-    void setPlaying(int, bool) override { }
-    void stepFrame(int, int) override { }
-    int framesLoaded(int) override { return 1; }
-    int frameOfLabel(int, const QString &) override { return 0; }
-    std::vector<std::shared_ptr<const QByteArray>> frameScripts(int, int) override { return {}; }
-    void duplicateClip(int, const QString &, int) override { }
-    void removeClip(int) override { }
-    void startDrag(int, bool, const QRectF *) override { }
-    void stopDrag() override { }
     double time() override { return 0; }
 };
 

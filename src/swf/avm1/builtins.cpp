@@ -30,6 +30,7 @@ void installBuiltins(Vm &vm)
     installError(vm);
     installBroadcaster(vm);
     installGlobalFunctions(vm);
+    installMovieClip(vm);
 }
 
 } // namespace sky::swf::avm1

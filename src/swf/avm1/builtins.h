@@ -18,6 +18,7 @@ void installMath(Vm &vm);
 void installError(Vm &vm);
 void installBroadcaster(Vm &vm);
 void installGlobalFunctions(Vm &vm);
+void installMovieClip(Vm &vm);
 
 struct MethodEntry {
     const char16_t *name;

@@ -195,7 +195,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             const Value source = st.pop();
             Object *clip = source.isObject() ? source.object : resolveTarget(vm, act, vm.toString(source));
             if (clipOf(clip))
-                vm.host()->duplicateClip(clipOf(clip), name, depth);
+                vm.host()->duplicateClip(clipOf(clip), name, depth - cloneDepthBias);
             break;
         }
         case 0x25: {

@@ -104,6 +104,8 @@ Value Vm::get(Object *object, const QString &name)
         const int index = clipPropertyIndex(name, version_);
         if (index >= 0)
             return host_->clipProperty(object->clip, index);
+        if (const Value special = clipPathName(object, name); !special.isUndefined())
+            return special;
     }
     if (object->kind == ObjectKind::Super) {
         Property *p = lookup(object->proto, name);
@@ -122,6 +124,24 @@ Value Vm::get(Object *object, const QString &name)
         if (const int child = host_->clipChild(object->clip, name))
             return host_->clipObject(child);
     }
+    return {};
+}
+
+Value Vm::clipPathName(Object *clip, const QString &name)
+{
+    if (name.isEmpty() || name[0] != u'_')
+        return {};
+    const auto is = [&](const char16_t *special) {
+        return version_ <= 6 ? name.compare(QStringView(special), Qt::CaseInsensitive) == 0 : name == special;
+    };
+    if (is(u"_parent")) {
+        const int parent = host_->clipParent(clip->clip);
+        return parent ? Value(host_->clipObject(parent)) : Value();
+    }
+    if (is(u"_root") || is(u"_level0"))
+        return host_->clipObject(host_->clipRoot());
+    if (version_ >= 6 && is(u"_global"))
+        return global;
     return {};
 }
 

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QRectF>
+#include <QTransform>
 
 #include <functional>
 #include <memory>
@@ -23,38 +24,57 @@ struct ScriptAbort {
     bool budget = false; // the frame's actions or time ran out
 };
 
+// CloneSprite takes the display list's depth, the script's depth plus this.
+inline constexpr int cloneDepthBias = 16384;
+
 // What scripts reach outside the interpreter: the trace log, the player and
-// the clips of the display list. Clips are known by handles; 0 is none.
+// the clips of the display list. Clips are known by handles; 0 is none. A
+// host without a stage keeps the defaults: there are no clips.
 class Host {
 public:
     virtual ~Host() = default;
     virtual void trace(const QString &text) = 0;
     virtual void fsCommand(const QString &command, const QString &args) = 0;
-    // The clip's script object (made on first use), 0 handle for none.
-    virtual Object *clipObject(int clip) = 0;
-    virtual QString clipTarget(int clip) = 0;   // "_level0.a.b"
-    virtual int clipRoot() = 0;
-    virtual int clipParent(int clip) = 0;
-    virtual int clipChild(int clip, const QString &name) = 0;
-    // Properties by their GetProperty index (0 _x ... 21 _ymouse).
-    virtual Value clipProperty(int clip, int index) = 0;
-    virtual void setClipProperty(int clip, int index, const Value &value) = 0;
-    // Timeline control; frames count from 1.
-    virtual void gotoFrame(int clip, int frame, bool play) = 0;
-    virtual bool gotoLabel(int clip, const QString &label, bool play) = 0;
-    virtual void setPlaying(int clip, bool playing) = 0;
-    virtual void stepFrame(int clip, int delta) = 0;
-    virtual int framesLoaded(int clip) = 0;
-    // The frame a label names, 0 when none.
-    virtual int frameOfLabel(int clip, const QString &label) = 0;
-    // The scripts of a frame, for the Call action.
-    virtual std::vector<std::shared_ptr<const QByteArray>> frameScripts(int clip, int frame) = 0;
-    virtual void duplicateClip(int clip, const QString &name, int depth) = 0;
-    virtual void removeClip(int clip) = 0;
-    virtual void startDrag(int clip, bool lockCenter, const QRectF *bounds) = 0;
-    virtual void stopDrag() = 0;
     // Milliseconds since the movie started, on the player's clock.
     virtual double time() = 0;
+
+    // The clip's script object (made on first use), null for none.
+    virtual Object *clipObject(int) { return nullptr; }
+    virtual QString clipTarget(int) { return {}; } // "_level0.a.b"
+    virtual int clipRoot() { return 0; }
+    virtual int clipParent(int) { return 0; }
+    virtual int clipChild(int, const QString &) { return 0; }
+    // Properties by their GetProperty index (0 _x ... 21 _ymouse).
+    virtual Value clipProperty(int, int) { return {}; }
+    virtual void setClipProperty(int, int, const Value &) { }
+    // Timeline control; frames count from 1.
+    virtual void gotoFrame(int, int, bool) { }
+    virtual bool gotoLabel(int, const QString &, bool) { return false; }
+    virtual void setPlaying(int, bool) { }
+    virtual void stepFrame(int, int) { }
+    virtual int framesLoaded(int) { return 1; }
+    // The frame a label names, 0 when none.
+    virtual int frameOfLabel(int, const QString &) { return 0; }
+    // The scripts of a frame, for the Call action.
+    virtual std::vector<std::shared_ptr<const QByteArray>> frameScripts(int, int) { return {}; }
+    // Clips made by scripts (duplicate, attach by export name, empty), at
+    // depths as scripts give them. Each returns the new clip or 0.
+    virtual int duplicateClip(int, const QString &, int) { return 0; }
+    virtual int attachClip(int, const QString &, const QString &, int) { return 0; }
+    virtual int createEmptyClip(int, const QString &, int) { return 0; }
+    virtual void removeClip(int) { }
+    virtual int clipDepth(int) { return 0; }
+    virtual void swapDepths(int, int) { }
+    virtual int nextHighestDepth(int) { return 0; }
+    virtual int clipAtDepth(int, int) { return 0; }
+    // A clip's coordinates (pixels) to the stage's, and its drawn area in
+    // its own coordinates; a null rectangle when it draws nothing.
+    virtual QTransform clipToStage(int) { return {}; }
+    virtual QRectF clipBounds(int) { return {}; }
+    // Whether the clip draws at a stage point (pixels).
+    virtual bool clipHitsPoint(int, const QPointF &) { return false; }
+    virtual void startDrag(int, bool, const QRectF *) { }
+    virtual void stopDrag() { }
 };
 
 // Limits that keep a hostile movie from taking the player down.
@@ -103,6 +123,8 @@ public:
     Property *lookup(Object *object, const QString &name, Object **holder = nullptr);
     Value get(Object *object, const QString &name);
     Value getMember(const Value &target, const QString &name);
+    // `_parent`, `_root`, `_level0` and `_global` read on a clip.
+    Value clipPathName(Object *clip, const QString &name);
     void set(Object *object, const QString &name, const Value &value);
     void setMember(const Value &target, const QString &name, const Value &value);
     // Sets an own property, ignoring setters and read-only flags.

@@ -1,0 +1,297 @@
+#include "builtins.h"
+
+#include <cmath>
+
+namespace sky::swf::avm1 {
+namespace {
+
+int clipOfSelf(CallInfo &c)
+{
+    return c.self.isObject() && c.self.object->kind == ObjectKind::Clip ? c.self.object->clip : 0;
+}
+
+Value clipValue(Vm &vm, int clip) { return clip ? Value(vm.host()->clipObject(clip)) : Value(); }
+
+// A clip given as an object or as a target path.
+int clipArgument(Vm &vm, const Value &v, int from)
+{
+    if (v.isObject())
+        return v.object->kind == ObjectKind::Clip ? v.object->clip : 0;
+    if (v.isNullish())
+        return 0;
+    Object *self = vm.host()->clipObject(from);
+    const Value found = self ? vm.get(self, vm.toString(v)) : Value();
+    return found.isObject() && found.object->kind == ObjectKind::Clip ? found.object->clip : 0;
+}
+
+void gotoArgument(Vm &vm, CallInfo &c, bool play)
+{
+    const int clip = clipOfSelf(c);
+    if (!clip || c.args.empty())
+        return;
+    const Value frame = c.args[0];
+    if (frame.isString()) {
+        bool isNumber = false;
+        const int n = frame.string.toInt(&isNumber);
+        if (!isNumber) {
+            vm.host()->gotoLabel(clip, frame.string, play);
+            return;
+        }
+        vm.host()->gotoFrame(clip, n, play);
+        return;
+    }
+    const double n = vm.toNumber(frame);
+    if (std::isfinite(n))
+        vm.host()->gotoFrame(clip, int(n), play);
+}
+
+Value play(Vm &vm, CallInfo &c)
+{
+    vm.host()->setPlaying(clipOfSelf(c), true);
+    return {};
+}
+
+Value stop(Vm &vm, CallInfo &c)
+{
+    vm.host()->setPlaying(clipOfSelf(c), false);
+    return {};
+}
+
+Value gotoAndPlay(Vm &vm, CallInfo &c)
+{
+    gotoArgument(vm, c, true);
+    return {};
+}
+
+Value gotoAndStop(Vm &vm, CallInfo &c)
+{
+    gotoArgument(vm, c, false);
+    return {};
+}
+
+Value nextFrame(Vm &vm, CallInfo &c)
+{
+    vm.host()->stepFrame(clipOfSelf(c), 1);
+    return {};
+}
+
+Value prevFrame(Vm &vm, CallInfo &c)
+{
+    vm.host()->stepFrame(clipOfSelf(c), -1);
+    return {};
+}
+
+// Copies the enumerable properties of an init object onto a new clip.
+void initialise(Vm &vm, int clip, const Value &init)
+{
+    if (!clip || !init.isObject())
+        return;
+    Object *target = vm.host()->clipObject(clip);
+    for (const QString &name : vm.enumerate(init.object))
+        vm.set(target, name, vm.get(init.object, name));
+}
+
+Value attachMovie(Vm &vm, CallInfo &c)
+{
+    const int parent = clipOfSelf(c);
+    if (!parent || c.args.size() < 3)
+        return {};
+    const int made = vm.host()->attachClip(parent, vm.toString(c.args[0]), vm.toString(c.args[1]),
+                                           int(vm.toNumber(c.args[2])));
+    initialise(vm, made, c.arg(3));
+    return clipValue(vm, made);
+}
+
+Value duplicateMovieClip(Vm &vm, CallInfo &c)
+{
+    const int clip = clipOfSelf(c);
+    if (!clip || c.args.size() < 2)
+        return {};
+    const int made = vm.host()->duplicateClip(clip, vm.toString(c.args[0]), int(vm.toNumber(c.args[1])));
+    initialise(vm, made, c.arg(2));
+    return clipValue(vm, made);
+}
+
+Value createEmptyMovieClip(Vm &vm, CallInfo &c)
+{
+    const int parent = clipOfSelf(c);
+    if (!parent || c.args.size() < 2)
+        return {};
+    return clipValue(vm, vm.host()->createEmptyClip(parent, vm.toString(c.args[0]), int(vm.toNumber(c.args[1]))));
+}
+
+Value removeMovieClip(Vm &vm, CallInfo &c)
+{
+    if (const int clip = clipOfSelf(c))
+        vm.host()->removeClip(clip);
+    return {};
+}
+
+Value getDepth(Vm &vm, CallInfo &c)
+{
+    const int clip = clipOfSelf(c);
+    return clip ? Value(vm.host()->clipDepth(clip)) : Value();
+}
+
+Value swapDepths(Vm &vm, CallInfo &c)
+{
+    const int clip = clipOfSelf(c);
+    if (!clip || c.args.empty())
+        return {};
+    const Value to = c.args[0];
+    if (to.isNumber()) {
+        vm.host()->swapDepths(clip, int(to.number));
+    } else if (const int other = clipArgument(vm, to, vm.host()->clipParent(clip));
+               other && vm.host()->clipParent(other) == vm.host()->clipParent(clip)) {
+        vm.host()->swapDepths(clip, vm.host()->clipDepth(other));
+    }
+    return {};
+}
+
+Value getNextHighestDepth(Vm &vm, CallInfo &c)
+{
+    const int clip = clipOfSelf(c);
+    return clip ? Value(vm.host()->nextHighestDepth(clip)) : Value();
+}
+
+Value getInstanceAtDepth(Vm &vm, CallInfo &c)
+{
+    const int clip = clipOfSelf(c);
+    if (!clip || c.args.empty())
+        return {};
+    return clipValue(vm, vm.host()->clipAtDepth(clip, int(vm.toNumber(c.args[0]))));
+}
+
+Value getBounds(Vm &vm, CallInfo &c)
+{
+    const int clip = clipOfSelf(c);
+    if (!clip)
+        return {};
+    QRectF area = vm.host()->clipBounds(clip);
+    Object *out = vm.newPlain();
+    if (area.isNull()) {
+        for (const char16_t *name : {u"xMin", u"xMax", u"yMin", u"yMax"})
+            vm.set(out, QString::fromUtf16(name), 6710886.35);
+        return out;
+    }
+    const int space = c.args.empty() ? clip : clipArgument(vm, c.args[0], clip);
+    if (!space && !c.args.empty())
+        return {};
+    if (space != clip) {
+        const QTransform toSpace = vm.host()->clipToStage(clip) * vm.host()->clipToStage(space).inverted();
+        area = toSpace.mapRect(area);
+    }
+    vm.set(out, QStringLiteral("xMin"), area.left());
+    vm.set(out, QStringLiteral("xMax"), area.right());
+    vm.set(out, QStringLiteral("yMin"), area.top());
+    vm.set(out, QStringLiteral("yMax"), area.bottom());
+    return out;
+}
+
+Value hitTest(Vm &vm, CallInfo &c)
+{
+    const int clip = clipOfSelf(c);
+    if (!clip || c.args.empty())
+        return false;
+    if (c.args.size() >= 2) {
+        const QPointF point(vm.toNumber(c.args[0]), vm.toNumber(c.args[1]));
+        return vm.host()->clipHitsPoint(clip, point);
+    }
+    const int other = clipArgument(vm, c.args[0], clip);
+    if (!other)
+        return false;
+    const QRectF a = vm.host()->clipToStage(clip).mapRect(vm.host()->clipBounds(clip));
+    const QRectF b = vm.host()->clipToStage(other).mapRect(vm.host()->clipBounds(other));
+    return a.intersects(b);
+}
+
+// localToGlobal and globalToLocal: change the x and y of a point object.
+void mapPoint(Vm &vm, CallInfo &c, bool toStage)
+{
+    const int clip = clipOfSelf(c);
+    if (!clip || c.args.empty() || !c.args[0].isObject())
+        return;
+    Object *point = c.args[0].object;
+    const QTransform t = toStage ? vm.host()->clipToStage(clip) : vm.host()->clipToStage(clip).inverted();
+    const QPointF mapped = t.map(QPointF(vm.toNumber(vm.get(point, QStringLiteral("x"))),
+                                         vm.toNumber(vm.get(point, QStringLiteral("y")))));
+    vm.set(point, QStringLiteral("x"), mapped.x());
+    vm.set(point, QStringLiteral("y"), mapped.y());
+}
+
+Value localToGlobal(Vm &vm, CallInfo &c)
+{
+    mapPoint(vm, c, true);
+    return {};
+}
+
+Value globalToLocal(Vm &vm, CallInfo &c)
+{
+    mapPoint(vm, c, false);
+    return {};
+}
+
+Value startDrag(Vm &vm, CallInfo &c)
+{
+    if (const int clip = clipOfSelf(c)) {
+        const bool lock = vm.toBoolean(c.arg(0));
+        if (c.args.size() >= 5) {
+            const QRectF bounds(QPointF(vm.toNumber(c.args[1]), vm.toNumber(c.args[2])),
+                                QPointF(vm.toNumber(c.args[3]), vm.toNumber(c.args[4])));
+            vm.host()->startDrag(clip, lock, &bounds);
+        } else {
+            vm.host()->startDrag(clip, lock, nullptr);
+        }
+    }
+    return {};
+}
+
+Value stopDrag(Vm &vm, CallInfo &)
+{
+    vm.host()->stopDrag();
+    return {};
+}
+
+Value zero(Vm &, CallInfo &) { return 0; }
+Value nothing(Vm &, CallInfo &) { return {}; }
+
+Value movieClipCall(Vm &, CallInfo &) { return {}; }
+
+} // namespace
+
+void installMovieClip(Vm &vm)
+{
+    vm.clipProto = vm.newPlain();
+    defineClass(vm, QStringLiteral("MovieClip"), vm.clipProto, movieClipCall);
+    defineMethods(vm, vm.clipProto, {
+        {u"play", play},
+        {u"stop", stop},
+        {u"gotoAndPlay", gotoAndPlay},
+        {u"gotoAndStop", gotoAndStop},
+        {u"nextFrame", nextFrame},
+        {u"prevFrame", prevFrame},
+        {u"attachMovie", attachMovie},
+        {u"duplicateMovieClip", duplicateMovieClip},
+        {u"createEmptyMovieClip", createEmptyMovieClip},
+        {u"removeMovieClip", removeMovieClip},
+        {u"getDepth", getDepth},
+        {u"swapDepths", swapDepths},
+        {u"getNextHighestDepth", getNextHighestDepth},
+        {u"getInstanceAtDepth", getInstanceAtDepth},
+        {u"getBounds", getBounds},
+        {u"getRect", getBounds},
+        {u"hitTest", hitTest},
+        {u"localToGlobal", localToGlobal},
+        {u"globalToLocal", globalToLocal},
+        {u"startDrag", startDrag},
+        {u"stopDrag", stopDrag},
+        {u"getBytesLoaded", zero},
+        {u"getBytesTotal", zero},
+        {u"loadMovie", nothing},
+        {u"loadVariables", nothing},
+        {u"unloadMovie", nothing},
+        {u"getURL", nothing},
+    });
+}
+
+} // namespace sky::swf::avm1

@@ -1,0 +1,369 @@
+// What scripts read and change of the clips on the stage: properties,
+// playheads, depths, clips made and removed by scripts, and geometry.
+
+#include "avm1/clipproperties.h"
+#include "movieplayer.h"
+#include "scriptruntime.h"
+
+#include <cmath>
+
+namespace sky::swf {
+
+using avm1::Object;
+using avm1::Value;
+
+namespace {
+
+// The bounds of a character in its own twips; sprites are measured from
+// their live children instead.
+QRectF characterBounds(const Movie &movie, quint16 id, int ratio)
+{
+    const Character *character = movie.character(id);
+    if (const auto *shape = std::get_if<ShapeCharacter>(character))
+        return shape->shape.bounds;
+    if (const auto *morph = std::get_if<MorphCharacter>(character))
+        return morph->at(ratio).bounds;
+    if (const auto *text = std::get_if<TextCharacter>(character)) {
+        QRectF area;
+        for (const TextGlyph &glyph : text->glyphs)
+            area = area.united(QRectF(glyph.origin - QPointF(0, glyph.height), QSizeF(glyph.height, glyph.height)));
+        return text->matrix.toTransform().mapRect(area);
+    }
+    return {};
+}
+
+QRectF boundsInTwips(const Movie &movie, const StageClip &clip)
+{
+    QRectF area = characterBounds(movie, clip.placement.characterId, clip.placement.ratio);
+    for (const auto &[depth, child] : clip.children) {
+        const QRectF inner = boundsInTwips(movie, *child);
+        if (!inner.isEmpty() || inner.width() > 0 || inner.height() > 0)
+            area = area.isNull() ? child->placement.matrix.toTransform().mapRect(inner)
+                                 : area.united(child->placement.matrix.toTransform().mapRect(inner));
+    }
+    return area;
+}
+
+double normalisedDegrees(double degrees)
+{
+    degrees = std::fmod(degrees, 360.0);
+    if (degrees > 180)
+        degrees -= 360;
+    else if (degrees < -180)
+        degrees += 360;
+    return degrees;
+}
+
+// Twips to pixels and back around a transform in twips.
+QTransform inPixels(const QTransform &twips)
+{
+    return QTransform::fromScale(20, 20) * twips * QTransform::fromScale(1.0 / 20, 1.0 / 20);
+}
+
+} // namespace
+
+void ScriptRuntime::touchTransform(StageClip &c)
+{
+    if (!c.scripted) {
+        const Matrix &m = c.placement.matrix;
+        c.xscale = std::hypot(m.a, m.b) * 100;
+        c.yscale = std::hypot(m.c, m.d) * 100;
+        c.rotation = std::atan2(m.b, m.a) * 180 / M_PI;
+        c.scripted = true;
+    }
+}
+
+QString ScriptRuntime::clipTarget(int handle)
+{
+    QStringList names;
+    for (StageClip *c = clip(handle); c && c->parent; c = c->parent)
+        names.prepend(c->placement.name);
+    if (!clip(handle))
+        return {};
+    names.prepend(QStringLiteral("_level0"));
+    return names.join(u'.');
+}
+
+int ScriptRuntime::clipParent(int handle)
+{
+    StageClip *c = clip(handle);
+    return c && c->parent ? c->parent->handle : 0;
+}
+
+int ScriptRuntime::clipChild(int handle, const QString &name)
+{
+    StageClip *c = clip(handle);
+    if (!c || name.isEmpty())
+        return 0;
+    const Qt::CaseSensitivity cs = vm_.version() <= 6 ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    for (const auto &[depth, child] : c->children)
+        if (isMovieClip(*child) && child->placement.name.compare(name, cs) == 0)
+            return child->handle;
+    return 0;
+}
+
+Value ScriptRuntime::clipProperty(int handle, int index)
+{
+    StageClip *c = clip(handle);
+    if (!c)
+        return {};
+    const Matrix &m = c->placement.matrix;
+    const auto size = [&](bool width) {
+        const QRectF area = m.toTransform().mapRect(boundsInTwips(*player_.movie(), *c));
+        return (width ? area.width() : area.height()) / 20;
+    };
+    switch (index) {
+    case 0: return m.tx / 20;
+    case 1: return m.ty / 20;
+    case 2: return c->scripted ? c->xscale : std::hypot(m.a, m.b) * 100;
+    case 3: return c->scripted ? c->yscale : std::hypot(m.c, m.d) * 100;
+    case 4: return qMax(1, c->frame);
+    case 5:
+    case 12: return c->totalFrames();
+    case 6: return c->placement.color.mul[3] * 100 + c->placement.color.add[3] / 2.55;
+    case 7: return c->placement.visible;
+    case 8: return size(true);
+    case 9: return size(false);
+    case 10: return c->scripted ? c->rotation : std::atan2(m.b, m.a) * 180 / M_PI;
+    case 11: {
+        QString path = clipTarget(handle).mid(7);
+        path.replace(u'.', u'/');
+        return path.isEmpty() ? QStringLiteral("/") : path;
+    }
+    case 13: return c->parent ? c->placement.name : QString();
+    case 14: return QString();
+    case 15: return QStringLiteral("file:///");
+    case 16: return 1;
+    case 17: return 1;
+    case 18: return 5;
+    case 19: return QStringLiteral("HIGH");
+    default: return 0;
+    }
+}
+
+void ScriptRuntime::setClipProperty(int handle, int index, const Value &value)
+{
+    StageClip *c = clip(handle);
+    if (!c)
+        return;
+    if (index == 13) {
+        c->placement.name = vm_.toString(value);
+        return;
+    }
+    const double v = vm_.toNumber(value);
+    Matrix &m = c->placement.matrix;
+    const auto rebuild = [&] {
+        const double r = c->rotation * M_PI / 180;
+        m.a = std::cos(r) * c->xscale / 100;
+        m.b = std::sin(r) * c->xscale / 100;
+        m.c = -std::sin(r) * c->yscale / 100;
+        m.d = std::cos(r) * c->yscale / 100;
+    };
+    switch (index) {
+    case 0:
+    case 1:
+        if (std::isfinite(v)) {
+            touchTransform(*c);
+            (index == 0 ? m.tx : m.ty) = std::round(v * 20);
+        }
+        break;
+    case 2:
+    case 3:
+    case 10:
+        if (std::isfinite(v)) {
+            touchTransform(*c);
+            (index == 2 ? c->xscale : index == 3 ? c->yscale : c->rotation) = index == 10 ? normalisedDegrees(v) : v;
+            rebuild();
+        }
+        break;
+    case 6:
+        if (std::isfinite(v)) {
+            touchTransform(*c);
+            c->placement.color.mul[3] = v / 100;
+            c->placement.color.add[3] = 0;
+        }
+        break;
+    case 7:
+        touchTransform(*c);
+        c->placement.visible = vm_.toBoolean(value);
+        break;
+    case 8:
+    case 9: {
+        const double now = clipProperty(handle, index).number;
+        if (std::isfinite(v) && now > 0) {
+            touchTransform(*c);
+            (index == 8 ? c->xscale : c->yscale) *= v / now;
+            rebuild();
+        }
+        break;
+    }
+    default: break;
+    }
+}
+
+void ScriptRuntime::gotoFrame(int handle, int frame, bool play)
+{
+    StageClip *c = clip(handle);
+    if (!c || !c->timeline)
+        return;
+    c->playing = play;
+    stage_.gotoFrame(*c, frame);
+}
+
+bool ScriptRuntime::gotoLabel(int handle, const QString &label, bool play)
+{
+    const int frame = frameOfLabel(handle, label);
+    if (frame <= 0)
+        return false;
+    gotoFrame(handle, frame, play);
+    return true;
+}
+
+void ScriptRuntime::setPlaying(int handle, bool playing)
+{
+    if (StageClip *c = clip(handle))
+        c->playing = playing;
+}
+
+void ScriptRuntime::stepFrame(int handle, int delta)
+{
+    if (StageClip *c = clip(handle))
+        gotoFrame(handle, c->frame + delta, false);
+}
+
+int ScriptRuntime::framesLoaded(int handle)
+{
+    StageClip *c = clip(handle);
+    return c ? c->totalFrames() : 0;
+}
+
+int ScriptRuntime::frameOfLabel(int handle, const QString &label)
+{
+    StageClip *c = clip(handle);
+    if (!c || !c->timeline)
+        return 0;
+    const auto &frames = c->timeline->frames;
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        if (frames[i].label.compare(label, Qt::CaseInsensitive) == 0)
+            return int(i + 1);
+    return 0;
+}
+
+std::vector<std::shared_ptr<const QByteArray>> ScriptRuntime::frameScripts(int handle, int frame)
+{
+    StageClip *c = clip(handle);
+    if (!c || !c->timeline || frame < 1 || frame > c->totalFrames())
+        return {};
+    return c->timeline->frames[std::size_t(frame - 1)].scripts;
+}
+
+int ScriptRuntime::makeClip(StageClip &parent, quint16 characterId, const QString &name, int depth)
+{
+    if (depth < -scriptDepthOffset || depth > 2130690045)
+        return 0;
+    Placement placement;
+    placement.characterId = characterId;
+    placement.name = name;
+    StageClip *made = stage_.place(parent, depth + scriptDepthOffset, placement, true);
+    return made ? made->handle : 0;
+}
+
+int ScriptRuntime::duplicateClip(int handle, const QString &name, int depth)
+{
+    StageClip *source = clip(handle);
+    if (!source || !source->parent)
+        return 0;
+    Placement placement = source->placement;
+    placement.name = name;
+    StageClip *parent = source->parent;
+    if (depth < -scriptDepthOffset || depth > 2130690045)
+        return 0;
+    const double xscale = source->xscale, yscale = source->yscale, rotation = source->rotation;
+    const bool scripted = source->scripted;
+    StageClip *made = stage_.place(*parent, depth + scriptDepthOffset, placement, true);
+    if (!made)
+        return 0;
+    made->scripted = scripted;
+    made->xscale = xscale;
+    made->yscale = yscale;
+    made->rotation = rotation;
+    return made->handle;
+}
+
+int ScriptRuntime::attachClip(int handle, const QString &exportName, const QString &name, int depth)
+{
+    StageClip *parent = clip(handle);
+    const quint16 id = player_.movie()->exportedId(exportName);
+    if (!parent || !id || !std::get_if<SpriteCharacter>(player_.movie()->character(id)))
+        return 0;
+    return makeClip(*parent, id, name, depth);
+}
+
+int ScriptRuntime::createEmptyClip(int handle, const QString &name, int depth)
+{
+    StageClip *parent = clip(handle);
+    return parent ? makeClip(*parent, 0, name, depth) : 0;
+}
+
+void ScriptRuntime::removeClip(int handle)
+{
+    StageClip *c = clip(handle);
+    if (c && c->parent && c->depth >= 0 && c->depth < scriptDepthOffset + 2130690045)
+        stage_.remove(*c);
+}
+
+int ScriptRuntime::clipDepth(int handle)
+{
+    StageClip *c = clip(handle);
+    return c ? c->depth - scriptDepthOffset : 0;
+}
+
+void ScriptRuntime::swapDepths(int handle, int depth)
+{
+    StageClip *c = clip(handle);
+    if (c && c->parent && depth >= -scriptDepthOffset && depth <= 2130690045)
+        stage_.swapDepths(*c, depth + scriptDepthOffset);
+}
+
+int ScriptRuntime::nextHighestDepth(int handle)
+{
+    StageClip *c = clip(handle);
+    if (!c || c->children.empty())
+        return 0;
+    return qMax(0, c->children.rbegin()->first - scriptDepthOffset + 1);
+}
+
+int ScriptRuntime::clipAtDepth(int handle, int depth)
+{
+    StageClip *c = clip(handle);
+    StageClip *child = c ? c->childAt(depth + scriptDepthOffset) : nullptr;
+    return child && isMovieClip(*child) ? child->handle : 0;
+}
+
+QTransform ScriptRuntime::clipToStage(int handle)
+{
+    QTransform twips;
+    for (StageClip *c = clip(handle); c && c->parent; c = c->parent)
+        twips = twips * c->placement.matrix.toTransform();
+    return inPixels(twips);
+}
+
+QRectF ScriptRuntime::clipBounds(int handle)
+{
+    StageClip *c = clip(handle);
+    if (!c)
+        return {};
+    const QRectF twips = boundsInTwips(*player_.movie(), *c);
+    return QRectF(twips.topLeft() / 20, twips.size() / 20);
+}
+
+bool ScriptRuntime::clipHitsPoint(int handle, const QPointF &point)
+{
+    const QRectF area = clipToStage(handle).mapRect(clipBounds(handle));
+    return area.contains(point);
+}
+
+void ScriptRuntime::startDrag(int, bool, const QRectF *) { }
+void ScriptRuntime::stopDrag() { }
+
+} // namespace sky::swf

@@ -1,0 +1,260 @@
+#include "clipstage.h"
+
+#include "movie.h"
+
+namespace sky::swf {
+namespace {
+
+// Bounds on what a hostile movie can build: clips on the stage at once and
+// sprites nested inside each other while they are made.
+constexpr std::size_t maxClips = 100'000;
+constexpr int maxNesting = 64;
+
+void collectSubtree(const StageClip &clip, std::vector<int> &out)
+{
+    for (const auto &[depth, child] : clip.children)
+        collectSubtree(*child, out);
+    out.push_back(clip.handle);
+}
+
+// Keeps the transform a script gave `clip` when the timeline changes it.
+void keepScriptTransform(const StageClip &clip, Placement &next)
+{
+    if (!clip.scripted)
+        return;
+    next.matrix = clip.placement.matrix;
+    next.color = clip.placement.color;
+    next.visible = clip.placement.visible;
+}
+
+} // namespace
+
+StageClip *StageClip::childAt(int at) const
+{
+    const auto found = children.find(at);
+    return found == children.end() ? nullptr : found->second.get();
+}
+
+ClipStage::ClipStage(const Movie &movie, StageListener *listener)
+    : movie_(movie)
+    , listener_(listener)
+    , root_(std::make_unique<StageClip>())
+{
+    root_->handle = nextHandle_++;
+    root_->timeline = &movie.timeline();
+    handles_.emplace(root_->handle, root_.get());
+}
+
+void ClipStage::reset(int n)
+{
+    StageListener *listener = std::exchange(listener_, nullptr);
+    while (!root_->children.empty())
+        remove(*root_->children.begin()->second);
+    root_->frame = 0;
+    tick = n - 1;
+    gotoFrame(*root_, n, false);
+    listener_ = listener;
+}
+
+StageClip *ClipStage::find(int handle) const
+{
+    const auto found = handles_.find(handle);
+    return found == handles_.end() ? nullptr : found->second;
+}
+
+std::vector<int> ClipStage::executionOrder() const
+{
+    std::vector<int> order;
+    order.reserve(handles_.size());
+    for (auto it = handles_.rbegin(); it != handles_.rend(); ++it)
+        order.push_back(it->first);
+    return order;
+}
+
+void ClipStage::nextFrame(StageClip &clip)
+{
+    if (clip.totalFrames() <= 1)
+        return;
+    if (clip.frame >= clip.totalFrames())
+        gotoFrame(clip, 1);
+    else
+        enterFrame(clip, clip.frame + 1, true);
+}
+
+void ClipStage::enterFrame(StageClip &clip, int n, bool scripts)
+{
+    const Frame &frame = clip.timeline->frames[std::size_t(n - 1)];
+    clip.frame = n;
+    scripts = scripts && listener_;
+    if (scripts && frame.scriptsFirst)
+        listener_->frameEntered(clip, frame);
+    const int handle = clip.handle;
+    for (const DisplayOp &op : frame.ops) {
+        if (find(handle) != &clip)
+            return;
+        applyOp(clip, op, n);
+    }
+    if (scripts && !frame.scriptsFirst && find(handle) == &clip)
+        listener_->frameEntered(clip, frame);
+}
+
+void ClipStage::applyOp(StageClip &clip, const DisplayOp &op, int frame)
+{
+    StageClip *existing = clip.childAt(op.depth);
+    if (op.remove) {
+        if (existing)
+            remove(*existing);
+        return;
+    }
+    if (op.move && existing) {
+        Placement next = existing->placement;
+        if (op.hasCharacter && op.values.characterId != next.characterId) {
+            next.characterId = op.values.characterId;
+            next.placedFrame = frame;
+        }
+        setPlacementFields(next, op);
+        keepScriptTransform(*existing, next);
+        existing->placement = std::move(next);
+        return;
+    }
+    if (!op.hasCharacter)
+        return;
+    Placement placement;
+    placement.characterId = op.values.characterId;
+    placement.placedFrame = frame;
+    setPlacementFields(placement, op);
+    if (existing)
+        remove(*existing);
+    create(clip, op.depth, placement, false, tick);
+}
+
+void ClipStage::gotoFrame(StageClip &clip, int n, bool scripts)
+{
+    if (!clip.timeline)
+        return;
+    n = qBound(1, n, clip.totalFrames());
+    if (n == clip.frame)
+        return;
+    if (n == clip.frame + 1) {
+        enterFrame(clip, n, scripts);
+        return;
+    }
+    const auto list = clip.timeline->displayListAt(n);
+    std::vector<int> gone;
+    for (const auto &[depth, child] : clip.children) {
+        if (child->dynamic)
+            continue;
+        const auto found = list->find(depth);
+        if (found == list->end() || found->second.characterId != child->placement.characterId
+            || found->second.placedFrame != child->placement.placedFrame)
+            gone.push_back(child->handle);
+    }
+    const int handle = clip.handle;
+    for (const int h : gone)
+        if (StageClip *child = find(h))
+            remove(*child);
+    if (find(handle) != &clip)
+        return;
+    clip.frame = n;
+    const Frame &frame = clip.timeline->frames[std::size_t(n - 1)];
+    scripts = scripts && listener_;
+    if (scripts && frame.scriptsFirst)
+        listener_->frameEntered(clip, frame);
+    for (const auto &[depth, placement] : *list) {
+        if (find(handle) != &clip)
+            return;
+        if (StageClip *existing = clip.childAt(depth)) {
+            if (!existing->dynamic) {
+                Placement next = placement;
+                keepScriptTransform(*existing, next);
+                existing->placement = std::move(next);
+            }
+            continue;
+        }
+        create(clip, depth, placement, false, tick - (n - placement.placedFrame));
+    }
+    if (scripts && !frame.scriptsFirst && find(handle) == &clip)
+        listener_->frameEntered(clip, frame);
+}
+
+StageClip *ClipStage::place(StageClip &parent, int depth, const Placement &placement, bool dynamic)
+{
+    if (StageClip *existing = parent.childAt(depth))
+        remove(*existing);
+    return create(parent, depth, placement, dynamic, tick);
+}
+
+StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &placement, bool dynamic,
+                             qint64 placedTick)
+{
+    if (handles_.size() >= maxClips || nesting_ >= maxNesting)
+        return nullptr;
+    auto made = std::make_unique<StageClip>();
+    StageClip *clip = made.get();
+    clip->handle = nextHandle_++;
+    clip->depth = depth;
+    clip->placement = placement;
+    clip->placedTick = placedTick;
+    clip->dynamic = dynamic;
+    clip->parent = &parent;
+    if (const auto *sprite = std::get_if<SpriteCharacter>(movie_.character(placement.characterId)))
+        clip->timeline = &sprite->timeline;
+    else if (placement.characterId == 0)
+        clip->timeline = nullptr; // an empty clip
+    const Matrix &m = placement.matrix;
+    clip->xscale = std::hypot(m.a, m.b) * 100;
+    clip->yscale = std::hypot(m.c, m.d) * 100;
+    clip->rotation = std::atan2(m.b, m.a) * 180 / M_PI;
+    parent.children[depth] = std::move(made);
+    handles_.emplace(clip->handle, clip);
+    const int handle = clip->handle;
+    if (listener_)
+        listener_->clipCreated(*clip);
+    if (clip->timeline && find(handle) == clip) {
+        ++nesting_;
+        enterFrame(*clip, 1, true);
+        --nesting_;
+    }
+    if (listener_ && find(handle) == clip)
+        listener_->clipReady(*clip);
+    return find(handle);
+}
+
+void ClipStage::remove(StageClip &clip)
+{
+    StageClip *parent = clip.parent;
+    if (!parent || parent->childAt(clip.depth) != &clip)
+        return;
+    std::unique_ptr<StageClip> detached = std::move(parent->children[clip.depth]);
+    parent->children.erase(clip.depth);
+    if (listener_) {
+        std::vector<int> subtree;
+        collectSubtree(*detached, subtree);
+        for (const int h : subtree)
+            if (StageClip *gone = find(h))
+                listener_->clipRemoving(*gone);
+    }
+    std::vector<int> subtree;
+    collectSubtree(*detached, subtree);
+    for (const int h : subtree)
+        handles_.erase(h);
+}
+
+void ClipStage::swapDepths(StageClip &clip, int depth)
+{
+    StageClip *parent = clip.parent;
+    if (!parent || depth == clip.depth || parent->childAt(clip.depth) != &clip)
+        return;
+    std::unique_ptr<StageClip> self = std::move(parent->children[clip.depth]);
+    parent->children.erase(clip.depth);
+    if (auto other = parent->children.find(depth); other != parent->children.end()) {
+        other->second->depth = clip.depth;
+        other->second->dynamic = true;
+        parent->children[clip.depth] = std::move(other->second);
+    }
+    clip.depth = depth;
+    clip.dynamic = true;
+    parent->children[depth] = std::move(self);
+}
+
+} // namespace sky::swf

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "timeline.h"
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace sky::swf {
+
+class Movie;
+
+// Depths a script gives (attachMovie, swapDepths, getDepth) are the
+// display list's depths less this; the timeline places at 1..16383, so its
+// objects have negative script depths.
+inline constexpr int scriptDepthOffset = 16384;
+
+// One object on the stage: the main movie, a sprite instance with its own
+// playhead, or any other placed character. Script changes to its transform
+// are kept in `placement`; once a script has moved it the timeline no
+// longer does.
+struct StageClip {
+    int handle = 0; // unique for the movie's run, never reused
+    int depth = 0;
+    Placement placement;
+    qint64 placedTick = 0;
+    const Timeline *timeline = nullptr; // sprites and the main movie
+    int frame = 0;
+    bool playing = true;
+    bool dynamic = false;  // made by a script: going to a frame leaves it
+    bool scripted = false; // transform set by a script
+    double xscale = 100, yscale = 100, rotation = 0; // as scripts set them
+    StageClip *parent = nullptr;
+    std::map<int, std::unique_ptr<StageClip>> children; // by depth
+
+    int totalFrames() const { return timeline ? timeline->frameCount() : 1; }
+    StageClip *childAt(int depth) const;
+};
+
+// What the stage tells the scripts about its clips.
+class StageListener {
+public:
+    virtual ~StageListener() = default;
+    // A clip was made and put on its parent, before its first frame.
+    virtual void clipCreated(StageClip &clip) = 0;
+    // A clip's first frame has been set up.
+    virtual void clipReady(StageClip &clip) = 0;
+    // The playhead of `clip` reached a frame whose scripts should run.
+    virtual void frameEntered(StageClip &clip, const Frame &frame) = 0;
+    // `clip` is about to leave the stage (its children go first).
+    virtual void clipRemoving(StageClip &clip) = 0;
+};
+
+// The tree of clips of a playing movie and the playheads of their
+// timelines. Frames count from 1.
+class ClipStage {
+public:
+    ClipStage(const Movie &movie, StageListener *listener);
+
+    StageClip &root() { return *root_; }
+    const StageClip &root() const { return *root_; }
+    const Movie &movie() const { return movie_; }
+    void setListener(StageListener *listener) { listener_ = listener; }
+    qint64 tick = 0; // ticks run, for the age of placed sprites
+
+    // Empties the stage and shows frame `n` of the main movie as playing
+    // from the start would, with no scripts told.
+    void reset(int n);
+    // The clip with `handle`, null once it left the stage.
+    StageClip *find(int handle) const;
+    // The handles of every clip on the stage, the most recently made first.
+    std::vector<int> executionOrder() const;
+
+    // One frame on (frame 1 after the last), when the clip has frames.
+    void nextFrame(StageClip &clip);
+    // Jumps to frame `n` (clamped): the display list becomes what playing
+    // up to it would give; objects that stay keep their state. The
+    // frame's scripts are announced when `scripts` is set.
+    void gotoFrame(StageClip &clip, int n, bool scripts = true);
+
+    // Puts `characterId` (or an empty clip for 0) at `depth` of `parent`,
+    // replacing what was there.
+    StageClip *place(StageClip &parent, int depth, const Placement &placement, bool dynamic);
+    void remove(StageClip &clip);
+    // Moves a child to another depth, trading places with one there.
+    void swapDepths(StageClip &clip, int depth);
+
+private:
+    void enterFrame(StageClip &clip, int n, bool scripts);
+    void applyOp(StageClip &clip, const DisplayOp &op, int frame);
+    void detach(StageClip &clip);
+    StageClip *create(StageClip &parent, int depth, const Placement &placement, bool dynamic, qint64 placedTick);
+
+    const Movie &movie_;
+    StageListener *listener_;
+    std::unique_ptr<StageClip> root_;
+    std::map<int, StageClip *> handles_;
+    int nextHandle_ = 1;
+    int nesting_ = 0;
+};
+
+} // namespace sky::swf

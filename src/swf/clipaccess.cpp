@@ -14,6 +14,9 @@ using avm1::Value;
 
 namespace {
 
+// The deepest a script may put a clip.
+constexpr int maxScriptDepth = 2130690044;
+
 // The bounds of a character in its own twips; sprites are measured from
 // their live children instead.
 QRectF characterBounds(const Movie &movie, quint16 id, int ratio)
@@ -120,7 +123,7 @@ Value ScriptRuntime::clipProperty(int handle, int index)
     case 4: return qMax(1, c->frame);
     case 5:
     case 12: return c->totalFrames();
-    case 6: return c->placement.color.mul[3] * 100 + c->placement.color.add[3] / 2.55;
+    case 6: return c->placement.color.mul[3] * 100;
     case 7: return c->placement.visible;
     case 8: return size(true);
     case 9: return size(false);
@@ -137,7 +140,9 @@ Value ScriptRuntime::clipProperty(int handle, int index)
     case 17: return 1;
     case 18: return 5;
     case 19: return QStringLiteral("HIGH");
-    default: return 0;
+    case 20: return mouseIn(handle).x();
+    case 21: return mouseIn(handle).y();
+    default: return {};
     }
 }
 
@@ -257,30 +262,28 @@ std::vector<std::shared_ptr<const QByteArray>> ScriptRuntime::frameScripts(int h
     return c->timeline->frames[std::size_t(frame - 1)].scripts;
 }
 
-int ScriptRuntime::makeClip(StageClip &parent, quint16 characterId, const QString &name, int depth)
+StageClip *ScriptRuntime::makeClip(StageClip &parent, const Placement &placement, int depth, const Value &init)
 {
-    if (depth < -scriptDepthOffset || depth > 2130690045)
-        return 0;
-    Placement placement;
-    placement.characterId = characterId;
-    placement.name = name;
+    if (depth < -scriptDepthOffset || depth > maxScriptDepth)
+        return nullptr;
+    scriptMaking_ = true;
     StageClip *made = stage_.place(parent, depth + scriptDepthOffset, placement, true);
-    return made ? made->handle : 0;
+    scriptMaking_ = false;
+    if (made)
+        initialiseClip(made->handle, init);
+    return clip(made ? made->handle : 0);
 }
 
-int ScriptRuntime::duplicateClip(int handle, const QString &name, int depth)
+int ScriptRuntime::duplicateClip(int handle, const QString &name, int depth, const Value &init)
 {
     StageClip *source = clip(handle);
     if (!source || !source->parent)
         return 0;
     Placement placement = source->placement;
     placement.name = name;
-    StageClip *parent = source->parent;
-    if (depth < -scriptDepthOffset || depth > 2130690045)
-        return 0;
-    const double xscale = source->xscale, yscale = source->yscale, rotation = source->rotation;
     const bool scripted = source->scripted;
-    StageClip *made = stage_.place(*parent, depth + scriptDepthOffset, placement, true);
+    const double xscale = source->xscale, yscale = source->yscale, rotation = source->rotation;
+    StageClip *made = makeClip(*source->parent, placement, depth, init);
     if (!made)
         return 0;
     made->scripted = scripted;
@@ -290,25 +293,32 @@ int ScriptRuntime::duplicateClip(int handle, const QString &name, int depth)
     return made->handle;
 }
 
-int ScriptRuntime::attachClip(int handle, const QString &exportName, const QString &name, int depth)
+int ScriptRuntime::attachClip(int handle, const QString &exportName, const QString &name, int depth, const Value &init)
 {
     StageClip *parent = clip(handle);
     const quint16 id = player_.movie()->exportedId(exportName);
     if (!parent || !id || !std::get_if<SpriteCharacter>(player_.movie()->character(id)))
         return 0;
-    return makeClip(*parent, id, name, depth);
+    Placement placement;
+    placement.characterId = id;
+    placement.name = name;
+    StageClip *made = makeClip(*parent, placement, depth, init);
+    return made ? made->handle : 0;
 }
 
 int ScriptRuntime::createEmptyClip(int handle, const QString &name, int depth)
 {
     StageClip *parent = clip(handle);
-    return parent ? makeClip(*parent, 0, name, depth) : 0;
+    Placement placement;
+    placement.name = name;
+    StageClip *made = parent ? makeClip(*parent, placement, depth, Value()) : nullptr;
+    return made ? made->handle : 0;
 }
 
 void ScriptRuntime::removeClip(int handle)
 {
     StageClip *c = clip(handle);
-    if (c && c->parent && c->depth >= 0 && c->depth < scriptDepthOffset + 2130690045)
+    if (c && c->parent && c->depth >= scriptDepthOffset && c->depth <= scriptDepthOffset + maxScriptDepth)
         stage_.remove(*c);
 }
 
@@ -321,7 +331,7 @@ int ScriptRuntime::clipDepth(int handle)
 void ScriptRuntime::swapDepths(int handle, int depth)
 {
     StageClip *c = clip(handle);
-    if (c && c->parent && depth >= -scriptDepthOffset && depth <= 2130690045)
+    if (c && c->parent && depth >= -scriptDepthOffset && depth <= maxScriptDepth)
         stage_.swapDepths(*c, depth + scriptDepthOffset);
 }
 
@@ -331,6 +341,11 @@ int ScriptRuntime::nextHighestDepth(int handle)
     if (!c || c->children.empty())
         return 0;
     return qMax(0, c->children.rbegin()->first - scriptDepthOffset + 1);
+}
+
+QPointF ScriptRuntime::mouseIn(int handle)
+{
+    return clipToStage(handle).inverted().map(mouse_);
 }
 
 int ScriptRuntime::clipAtDepth(int handle, int depth)

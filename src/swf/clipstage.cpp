@@ -197,10 +197,11 @@ StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &plac
     clip->placedTick = placedTick;
     clip->dynamic = dynamic;
     clip->parent = &parent;
-    if (const auto *sprite = std::get_if<SpriteCharacter>(movie_.character(placement.characterId)))
+    if (const auto *sprite = std::get_if<SpriteCharacter>(movie_.character(placement.characterId))) {
         clip->timeline = &sprite->timeline;
-    else if (placement.characterId == 0)
-        clip->timeline = nullptr; // an empty clip
+        if (clip->placement.name.isEmpty())
+            clip->placement.name = QStringLiteral("instance%1").arg(++unnamed_);
+    }
     const Matrix &m = placement.matrix;
     clip->xscale = std::hypot(m.a, m.b) * 100;
     clip->yscale = std::hypot(m.c, m.d) * 100;

@@ -97,6 +97,7 @@ private:
     std::map<int, StageClip *> handles_;
     int nextHandle_ = 1;
     int nesting_ = 0;
+    int unnamed_ = 0; // sprites placed without a name so far
 };
 
 } // namespace sky::swf

@@ -89,8 +89,41 @@ void ScriptRuntime::clipCreated(StageClip &c)
     if (!isMovieClip(c))
         return;
     dispatch(c.handle, eventInitialize, QString());
-    constructs_.push_back(c.handle);
+    if (scriptMaking_)
+        scriptMaking_ = false; // its maker constructs it
+    else
+        constructs_.push_back(c.handle);
     queue_.push_back({Queued::Load, c.handle, nullptr});
+}
+
+void ScriptRuntime::construct(int handle)
+{
+    dispatch(handle, eventConstruct, QString());
+    StageClip *c = clip(handle);
+    const Value ctor = c ? registeredClass(c->placement.characterId) : Value();
+    if (ctor.isObject() && ctor.object->isFunction())
+        vm_.callEvent(ctor, clipObject(handle));
+}
+
+void ScriptRuntime::initialiseClip(int handle, const Value &init)
+{
+    if (Object *object = clipObject(handle); object && init.isObject())
+        for (const QString &name : vm_.enumerate(init.object))
+            vm_.set(object, name, vm_.get(init.object, name));
+    construct(handle);
+}
+
+Value ScriptRuntime::registeredClass(quint16 characterId)
+{
+    if (!characterId)
+        return {};
+    const Value registry = vm_.get(vm_.get(vm_.global, QStringLiteral("Object")).object, QStringLiteral("__classes"));
+    if (!registry.isObject())
+        return {};
+    for (const avm1::Property &p : registry.object->properties())
+        if (player_.movie()->exportedId(p.name) == characterId)
+            return p.value;
+    return {};
 }
 
 void ScriptRuntime::clipReady(StageClip &) { }
@@ -118,7 +151,7 @@ void ScriptRuntime::runConstructs()
 {
     std::vector<int> pending = std::exchange(constructs_, {});
     for (const int handle : pending)
-        dispatch(handle, eventConstruct, QString());
+        construct(handle);
 }
 
 void ScriptRuntime::runQueue()
@@ -161,7 +194,13 @@ Object *ScriptRuntime::clipObject(int handle)
     StageClip *c = clip(handle);
     if (!c || !isMovieClip(*c))
         return nullptr;
-    Object *object = vm_.newObject(vm_.clipProto ? vm_.clipProto : vm_.objectProto, avm1::ObjectKind::Clip);
+    Object *proto = vm_.clipProto;
+    if (const Value ctor = registeredClass(c->placement.characterId); ctor.isObject()) {
+        const Value prototype = vm_.get(ctor.object, QStringLiteral("prototype"));
+        if (prototype.isObject())
+            proto = prototype.object;
+    }
+    Object *object = vm_.newObject(proto, avm1::ObjectKind::Clip);
     object->clip = handle;
     objects_.emplace(handle, object);
     return object;

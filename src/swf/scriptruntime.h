@@ -58,8 +58,9 @@ public:
     int framesLoaded(int clip) override;
     int frameOfLabel(int clip, const QString &label) override;
     std::vector<std::shared_ptr<const QByteArray>> frameScripts(int clip, int frame) override;
-    int duplicateClip(int clip, const QString &name, int depth) override;
-    int attachClip(int parent, const QString &exportName, const QString &name, int depth) override;
+    int duplicateClip(int clip, const QString &name, int depth, const avm1::Value &init) override;
+    int attachClip(int parent, const QString &exportName, const QString &name, int depth,
+                   const avm1::Value &init) override;
     int createEmptyClip(int parent, const QString &name, int depth) override;
     void removeClip(int clip) override;
     int clipDepth(int clip) override;
@@ -87,11 +88,20 @@ private:
     // method `method` when one is set.
     void dispatch(int clip, quint32 event, const QString &method);
     void runConstructs();
+    // The construct event and the constructor of the class registered for
+    // the clip's symbol (Object.registerClass).
+    void construct(int clip);
+    avm1::Value registeredClass(quint16 characterId);
     void runQueue();
     StageClip *clip(int handle) const { return stage_.find(handle); }
     void touchTransform(StageClip &clip);
-    // A new clip from a script at script depth `depth` of `parent`.
-    int makeClip(StageClip &parent, quint16 characterId, const QString &name, int depth);
+    // The mouse in a clip's coordinates.
+    QPointF mouseIn(int clip);
+    // A new clip from a script at script depth `depth` of `parent`, set up
+    // from `init` and constructed.
+    StageClip *makeClip(StageClip &parent, const Placement &placement, int depth, const avm1::Value &init);
+    // Copies the properties of `init` onto a new clip, then constructs it.
+    void initialiseClip(int clip, const avm1::Value &init);
 
     MoviePlayer &player_;
     ClipStage &stage_;
@@ -99,6 +109,8 @@ private:
     std::map<int, avm1::Object *> objects_; // by clip handle
     std::deque<Queued> queue_;
     std::vector<int> constructs_;
+    bool scriptMaking_ = false; // a script is making a clip, which it constructs itself
+    QPointF mouse_; // stage pixels
     bool quit_ = false;
     std::vector<bool> initDone_;
 };

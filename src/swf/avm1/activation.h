@@ -44,4 +44,12 @@ bool deleteVariable(Vm &vm, Activation &act, const QString &name);
 // A clip or object named by a slash or dot path from the activation's target.
 Object *resolveTarget(Vm &vm, Activation &act, const QString &path);
 
+// The clip handle of a clip object, 0 for anything else.
+int clipOf(Object *o);
+// gotoAndPlay/gotoAndStop of `target` to a frame number, a label or
+// "path:frame" (paths need `act`); `bias` is added to numbers (scenes).
+void gotoFrameValue(Vm &vm, Activation *act, Object *target, const Value &frame, bool play, int bias);
+// The Call action: runs the scripts of a frame given like a goto's.
+void callFrame(Vm &vm, Activation &act, const Value &frame);
+
 } // namespace sky::swf::avm1

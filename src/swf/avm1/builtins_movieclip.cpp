@@ -1,3 +1,4 @@
+#include "activation.h"
 #include "builtins.h"
 
 #include <cmath>
@@ -20,29 +21,17 @@ int clipArgument(Vm &vm, const Value &v, int from)
     if (v.isNullish())
         return 0;
     Object *self = vm.host()->clipObject(from);
-    const Value found = self ? vm.get(self, vm.toString(v)) : Value();
-    return found.isObject() && found.object->kind == ObjectKind::Clip ? found.object->clip : 0;
+    if (!self || !vm.current)
+        return 0;
+    Activation act = *vm.current;
+    act.target = self;
+    return clipOf(resolveTarget(vm, act, vm.toString(v)));
 }
 
 void gotoArgument(Vm &vm, CallInfo &c, bool play)
 {
-    const int clip = clipOfSelf(c);
-    if (!clip || c.args.empty())
-        return;
-    const Value frame = c.args[0];
-    if (frame.isString()) {
-        bool isNumber = false;
-        const int n = frame.string.toInt(&isNumber);
-        if (!isNumber) {
-            vm.host()->gotoLabel(clip, frame.string, play);
-            return;
-        }
-        vm.host()->gotoFrame(clip, n, play);
-        return;
-    }
-    const double n = vm.toNumber(frame);
-    if (std::isfinite(n))
-        vm.host()->gotoFrame(clip, int(n), play);
+    if (c.self.isObject() && !c.args.empty())
+        gotoFrameValue(vm, vm.current, c.self.object, c.args[0], play, 0);
 }
 
 Value play(Vm &vm, CallInfo &c)
@@ -81,25 +70,13 @@ Value prevFrame(Vm &vm, CallInfo &c)
     return {};
 }
 
-// Copies the enumerable properties of an init object onto a new clip.
-void initialise(Vm &vm, int clip, const Value &init)
-{
-    if (!clip || !init.isObject())
-        return;
-    Object *target = vm.host()->clipObject(clip);
-    for (const QString &name : vm.enumerate(init.object))
-        vm.set(target, name, vm.get(init.object, name));
-}
-
 Value attachMovie(Vm &vm, CallInfo &c)
 {
     const int parent = clipOfSelf(c);
     if (!parent || c.args.size() < 3)
         return {};
-    const int made = vm.host()->attachClip(parent, vm.toString(c.args[0]), vm.toString(c.args[1]),
-                                           int(vm.toNumber(c.args[2])));
-    initialise(vm, made, c.arg(3));
-    return clipValue(vm, made);
+    return clipValue(vm, vm.host()->attachClip(parent, vm.toString(c.args[0]), vm.toString(c.args[1]),
+                                               vm.toInt32(c.args[2]), c.arg(3)));
 }
 
 Value duplicateMovieClip(Vm &vm, CallInfo &c)
@@ -107,9 +84,7 @@ Value duplicateMovieClip(Vm &vm, CallInfo &c)
     const int clip = clipOfSelf(c);
     if (!clip || c.args.size() < 2)
         return {};
-    const int made = vm.host()->duplicateClip(clip, vm.toString(c.args[0]), int(vm.toNumber(c.args[1])));
-    initialise(vm, made, c.arg(2));
-    return clipValue(vm, made);
+    return clipValue(vm, vm.host()->duplicateClip(clip, vm.toString(c.args[0]), vm.toInt32(c.args[1]), c.arg(2)));
 }
 
 Value createEmptyMovieClip(Vm &vm, CallInfo &c)
@@ -117,7 +92,7 @@ Value createEmptyMovieClip(Vm &vm, CallInfo &c)
     const int parent = clipOfSelf(c);
     if (!parent || c.args.size() < 2)
         return {};
-    return clipValue(vm, vm.host()->createEmptyClip(parent, vm.toString(c.args[0]), int(vm.toNumber(c.args[1]))));
+    return clipValue(vm, vm.host()->createEmptyClip(parent, vm.toString(c.args[0]), vm.toInt32(c.args[1])));
 }
 
 Value removeMovieClip(Vm &vm, CallInfo &c)
@@ -136,15 +111,17 @@ Value getDepth(Vm &vm, CallInfo &c)
 Value swapDepths(Vm &vm, CallInfo &c)
 {
     const int clip = clipOfSelf(c);
-    if (!clip || c.args.empty())
+    if (!clip || c.args.empty() || c.args[0].isUndefined())
         return {};
     const Value to = c.args[0];
-    if (to.isNumber()) {
-        vm.host()->swapDepths(clip, int(to.number));
-    } else if (const int other = clipArgument(vm, to, vm.host()->clipParent(clip));
-               other && vm.host()->clipParent(other) == vm.host()->clipParent(clip)) {
-        vm.host()->swapDepths(clip, vm.host()->clipDepth(other));
+    const int parent = vm.host()->clipParent(clip);
+    const int other = to.isNumber() ? 0 : clipArgument(vm, to, clip);
+    if (other) {
+        if (vm.host()->clipParent(other) == parent)
+            vm.host()->swapDepths(clip, vm.host()->clipDepth(other));
+        return {};
     }
+    vm.host()->swapDepths(clip, vm.toInt32(to));
     return {};
 }
 

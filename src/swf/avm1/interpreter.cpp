@@ -50,50 +50,18 @@ struct Stack {
     }
 };
 
-int clipOf(Object *o) { return o && o->kind == ObjectKind::Clip ? o->clip : 0; }
-
-// GotoFrame2 and Call take a frame as a number, a label, or "path:frame".
-void gotoFrameValue(Vm &vm, Activation &act, const Value &frame, bool play, int bias)
+// tellTarget: timeline actions and variables go to `target` until the
+// next SetTarget.
+void setTarget(Activation &act, Object *target)
 {
-    Object *target = act.target;
-    Value f = frame;
-    if (frame.isString()) {
-        QString text = frame.string;
-        const qsizetype colon = text.lastIndexOf(u':');
-        if (colon >= 0) {
-            target = resolveTarget(vm, act, text.left(colon));
-            text = text.mid(colon + 1);
-        }
-        bool isNumber = false;
-        const int n = text.toInt(&isNumber);
-        if (!isNumber) {
-            vm.host()->gotoLabel(clipOf(target), text, play);
+    act.target = target;
+    if (!target)
+        return;
+    for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
+        if (it->kind == Scope::Target) {
+            it->object = target;
             return;
         }
-        f = n;
-    }
-    const double n = vm.toNumber(f);
-    if (std::isfinite(n))
-        vm.host()->gotoFrame(clipOf(target), int(n) + bias, play);
-}
-
-void callFrame(Vm &vm, Activation &act, const Value &frame)
-{
-    Object *target = act.target;
-    QString text = vm.toString(frame);
-    const qsizetype colon = text.lastIndexOf(u':');
-    if (colon >= 0) {
-        target = resolveTarget(vm, act, text.left(colon));
-        text = text.mid(colon + 1);
-    }
-    bool isNumber = false;
-    int n = text.toInt(&isNumber);
-    if (!isNumber)
-        n = vm.host()->frameOfLabel(clipOf(target), text);
-    if (n <= 0 || !clipOf(target))
-        return;
-    for (const auto &code : vm.host()->frameScripts(clipOf(target), n))
-        runNested(vm, code, target);
 }
 
 QString substring(const QString &s, double index, double count)
@@ -165,11 +133,11 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         }
         case 0x20: {
             const Value target = st.pop();
-            if (target.isObject())
-                act.target = target.object;
-            else {
+            if (target.isObject() && target.object->kind == ObjectKind::Clip) {
+                setTarget(act, target.object);
+            } else {
                 const QString path = vm.toString(target);
-                act.target = path.isEmpty() ? act.baseTarget : resolveTarget(vm, act, path);
+                setTarget(act, path.isEmpty() ? act.baseTarget : resolveTarget(vm, act, path));
             }
             break;
         }
@@ -195,7 +163,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             const Value source = st.pop();
             Object *clip = source.isObject() ? source.object : resolveTarget(vm, act, vm.toString(source));
             if (clipOf(clip))
-                vm.host()->duplicateClip(clipOf(clip), name, depth - cloneDepthBias);
+                vm.host()->duplicateClip(clipOf(clip), name, depth - cloneDepthBias, Value());
             break;
         }
         case 0x25: {
@@ -409,7 +377,13 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             }
             break;
         }
-        case 0x81: vm.host()->gotoFrame(clipOf(act.target), data.u16() + 1, false); break;
+        case 0x81: {
+            // Unlike the other gotos, this one does not stop at the last frame.
+            const int frame = data.u16() + 1;
+            if (frame <= vm.host()->framesLoaded(clipOf(act.target)))
+                vm.host()->gotoFrame(clipOf(act.target), frame, false);
+            break;
+        }
         case 0x83: {
             const QString url = data.string();
             const QString window = data.string();
@@ -450,7 +424,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         }
         case 0x8B: {
             const QString path = data.string();
-            act.target = path.isEmpty() ? act.baseTarget : resolveTarget(vm, act, path);
+            setTarget(act, path.isEmpty() ? act.baseTarget : resolveTarget(vm, act, path));
             break;
         }
         case 0x8C: vm.host()->gotoLabel(clipOf(act.target), data.string(), false); break;
@@ -458,7 +432,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x9F: {
             const quint8 flags = data.u8();
             const int bias = (flags & 2) ? data.u16() : 0;
-            gotoFrameValue(vm, act, st.pop(), flags & 1, bias);
+            gotoFrameValue(vm, &act, act.target, st.pop(), flags & 1, bias);
             break;
         }
         case 0x96:

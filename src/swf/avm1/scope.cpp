@@ -2,7 +2,6 @@
 
 #include "vm.h"
 
-#include <QRegularExpression>
 
 namespace sky::swf::avm1 {
 namespace {
@@ -67,17 +66,41 @@ Value &Activation::reg(int i)
     return scratch;
 }
 
+// The steps of a target path: slash or colon segments ("a/b", ".." for
+// the parent), each of which may hold dot steps ("a.b"). A doubled
+// separator inside a path names nothing.
+bool pathSteps(const QString &path, QStringList &steps)
+{
+    QString slashes = path;
+    slashes.replace(u':', u'/');
+    const QStringList segments = slashes.split(u'/');
+    for (qsizetype i = 0; i < segments.size(); ++i) {
+        const QString &segment = segments[i];
+        if (segment.isEmpty()) {
+            if (i == 0 || i == segments.size() - 1)
+                continue;
+            return false;
+        }
+        if (segment == u"..") {
+            steps << segment;
+            continue;
+        }
+        for (const QString &step : segment.split(u'.', Qt::SkipEmptyParts))
+            steps << step;
+    }
+    return true;
+}
+
 Object *resolveTarget(Vm &vm, Activation &act, const QString &path)
 {
     Object *current = act.target;
     if (path.isEmpty())
         return current;
-    QString rest = path;
-    if (rest.startsWith(u'/')) {
+    if (path.startsWith(u'/'))
         current = rootObject(vm);
-        rest = rest.mid(1);
-    }
-    const QStringList parts = rest.split(QRegularExpression(QStringLiteral("[/.]")), Qt::SkipEmptyParts);
+    QStringList parts;
+    if (!pathSteps(path, parts))
+        return nullptr;
     bool first = !path.startsWith(u'/');
     for (const QString &part : parts) {
         if (!current)
@@ -87,6 +110,8 @@ Object *resolveTarget(Vm &vm, Activation &act, const QString &path)
             next = current->kind == ObjectKind::Clip ? Value(vm.host()->clipObject(vm.host()->clipParent(current->clip)))
                                                      : vm.get(current, part);
         } else if (first && specialName(vm, act, part, next)) {
+        } else if (const int child = current->kind == ObjectKind::Clip ? vm.host()->clipChild(current->clip, part) : 0) {
+            next = vm.host()->clipObject(child);
         } else {
             next = vm.get(current, part);
             if (first && !next.isObject())

@@ -58,9 +58,10 @@ public:
     // The scripts of a frame, for the Call action.
     virtual std::vector<std::shared_ptr<const QByteArray>> frameScripts(int, int) { return {}; }
     // Clips made by scripts (duplicate, attach by export name, empty), at
-    // depths as scripts give them. Each returns the new clip or 0.
-    virtual int duplicateClip(int, const QString &, int) { return 0; }
-    virtual int attachClip(int, const QString &, const QString &, int) { return 0; }
+    // depths as scripts give them, with the properties of an init object
+    // set before their constructor runs. Each returns the new clip or 0.
+    virtual int duplicateClip(int, const QString &, int, const Value &) { return 0; }
+    virtual int attachClip(int, const QString &, const QString &, int, const Value &) { return 0; }
     virtual int createEmptyClip(int, const QString &, int) { return 0; }
     virtual void removeClip(int) { }
     virtual int clipDepth(int) { return 0; }

@@ -12,10 +12,11 @@
 // memory and the time from start to the first frame on screen (to playback
 // under way, for sound), min and median over the rounds, and the program's
 // figures as ratios against mpv's, also the median of the ratios within each
-// round. At full screen, where the software renderer cannot keep up with
-// every frame, it also counts the frames each player dropped (a small
-// script run inside both players reads mpv's own counters), since a player
-// that draws fewer frames spends less time drawing.
+// round. At full screen, where the software renderer may not keep up with
+// every frame, it also counts the frames each put on screen, since a player
+// that draws fewer frames spends less time drawing: the program tells them
+// at the end of its item, and a small script run inside mpv reads mpv's
+// counters of frames decoded and dropped.
 //
 // The program is the real one, run from a copy in a folder of its own so
 // that it starts over a settings file of start values and plays the file
@@ -60,7 +61,8 @@ struct Command
     QByteArray firstFrameLine; // what the player prints at its first frame
     QByteArray endLine; // printed at the end of each item; empty: the process ends there
     int items = 1; // how many items end before the process is closed
-    QString framesFile {}; // where the frame-counting script writes, when it runs
+    QString framesFile {}; // where mpv's frame-counting script writes, when it runs
+    bool countsFrames = false;
 };
 
 struct Measure
@@ -68,36 +70,51 @@ struct Measure
     double cpuSeconds = 0;
     double peakMiB = 0;
     double firstFrameMs = 0;
-    double droppedFrames = 0;
+    double framesShown = 0;
     QByteArray firstFrameReport; // the player's line
 };
 
-// Run inside either player, it writes what mpv counted of the frames of
-// each item as it ended: "dropped N" (by the decoder and by the video
-// output, which both players may do when drawing falls behind).
-const QByteArray kFrameCounter = R"(local dropped = 0
-mp.add_periodic_timer(0.2, function()
-  local decoder = mp.get_property_number("decoder-frame-drop-count")
-  if decoder then dropped = decoder + (mp.get_property_number("frame-drop-count") or 0) end
+// Run inside mpv, it writes how many frames of each item were put on screen
+// as the item ended: "shown N", the frames decoded less those the decoder
+// and the video output dropped (the counters are gone at the end, so they
+// are read as the item plays).
+const QByteArray kFrameCounter = R"(local shown = 0
+mp.add_periodic_timer(0.1, function()
+  local decoded = mp.get_property_number("estimated-frame-number")
+  if decoded then
+    shown = decoded + 1 - (mp.get_property_number("decoder-frame-drop-count") or 0)
+      - (mp.get_property_number("frame-drop-count") or 0)
+  end
 end)
 mp.register_event("end-file", function()
   local out = io.open(os.getenv("SKY_BENCH_FRAMES"), "a")
-  out:write("dropped " .. dropped .. "\n")
+  out:write("shown " .. shown .. "\n")
   out:close()
 end)
 )";
 
-// Frames dropped over the run, from what the counting script wrote.
-double droppedFrames(const QString &framesFile)
+// Frames shown over the run, from what the counting script wrote.
+double framesShownByMpv(const QString &framesFile)
 {
     QFile file(framesFile);
-    double dropped = 0;
+    double shown = 0;
     if (file.open(QIODevice::ReadOnly)) {
         for (const QByteArray &line : file.readAll().split('\n'))
-            if (line.startsWith("dropped "))
-                dropped += line.mid(8).toDouble();
+            if (line.startsWith("shown "))
+                shown += line.mid(6).toDouble();
     }
-    return dropped;
+    return shown;
+}
+
+// The program's count, from its line at the end of an item: "item ended,
+// N video frames shown so far".
+std::optional<double> framesShownByProgram(const QByteArray &line)
+{
+    const qsizetype at = line.indexOf(" video frames shown");
+    if (at < 0)
+        return std::nullopt;
+    const qsizetype from = line.lastIndexOf(' ', at - 1) + 1;
+    return line.mid(from, at - from).toDouble();
 }
 
 // Runs `command` to the end of its items; the time to the first frame counts
@@ -141,6 +158,8 @@ std::optional<Measure> runOnce(const Command &command, qint64 xServerPid)
             const QByteArray line = pending.left(newline);
             pending.remove(0, newline + 1);
             transcript += line + '\n';
+            if (const std::optional<double> shown = framesShownByProgram(line))
+                m.framesShown = *shown;
             if (!firstFrameMs && line.contains(command.firstFrameLine)) {
                 firstFrameMs = double(clock.nsecsElapsed()) / 1e6;
                 m.firstFrameReport = line;
@@ -167,7 +186,7 @@ std::optional<Measure> runOnce(const Command &command, qint64 xServerPid)
     m.peakMiB = double(usage.ru_maxrss) / 1024.0;
     m.firstFrameMs = *firstFrameMs;
     if (!command.framesFile.isEmpty())
-        m.droppedFrames = droppedFrames(command.framesFile);
+        m.framesShown = framesShownByMpv(command.framesFile);
     return m;
 }
 
@@ -201,17 +220,17 @@ bool compare(const QString &title, int rounds, const Command &program, const Com
             if (!m)
                 return false;
             (programTurn ? programRuns : mpvRuns).push_back(*m);
-            std::fprintf(stderr, "  %s round %d: %.2f s CPU, %.1f MiB, first frame %.0f ms, %.0f frames dropped\n",
+            std::fprintf(stderr, "  %s round %d: %.2f s CPU, %.1f MiB, first frame %.0f ms, %.0f frames shown\n",
                 programTurn ? "program" : "mpv    ", round + 1, m->cpuSeconds, m->peakMiB, m->firstFrameMs,
-                m->droppedFrames);
+                m->framesShown);
         }
     }
     std::printf("%s, %d rounds (program vs mpv)\n", qPrintable(title), rounds);
     reportMetric(title, "CPU s (process + X server)", "s", programRuns, mpvRuns, &Measure::cpuSeconds);
     reportMetric(title, "peak memory MiB", "MiB", programRuns, mpvRuns, &Measure::peakMiB);
     reportMetric(title, "start to first frame ms", "ms", programRuns, mpvRuns, &Measure::firstFrameMs);
-    if (!program.framesFile.isEmpty())
-        reportMetric(title, "frames dropped", "frames", programRuns, mpvRuns, &Measure::droppedFrames);
+    if (program.countsFrames)
+        reportMetric(title, "video frames shown", "frames", programRuns, mpvRuns, &Measure::framesShown);
     std::fflush(stdout);
     return true;
 }
@@ -358,7 +377,7 @@ int main(int argc, char *argv[])
     if (ok) {
         ours.environment[QStringLiteral("DISPLAY")] = display;
         theirs.environment[QStringLiteral("DISPLAY")] = display;
-        // Both run the frame-counting script.
+        // mpv runs the frame-counting script.
         const QString counter = dir.filePath(QStringLiteral("count_frames.lua"));
         const QString framesFile = dir.filePath(QStringLiteral("frames.txt"));
         QFile script(counter);
@@ -367,13 +386,11 @@ int main(int argc, char *argv[])
         Command oursCounted = ours;
         Command theirsCounted = theirs;
         oursCounted.argv = QStringList { program, hdVideo };
-        oursCounted.environment[QStringLiteral("SKYVANTRIX_MPV_OPTIONS")] = QStringLiteral("ao=null scripts=") + counter;
+        oursCounted.countsFrames = true;
         theirsCounted.argv
             = mpvArgs + glArgs + QStringList { QStringLiteral("--fs"), QStringLiteral("--script=") + counter, hdVideo };
-        for (Command *counted : { &oursCounted, &theirsCounted }) {
-            counted->environment[QStringLiteral("SKY_BENCH_FRAMES")] = framesFile;
-            counted->framesFile = framesFile;
-        }
+        theirsCounted.environment[QStringLiteral("SKY_BENCH_FRAMES")] = framesFile;
+        theirsCounted.framesFile = framesFile;
         ok = ok
             && compare(QStringLiteral("Full screen 1280x900, 1080p H.264"), rounds, oursCounted, theirsCounted,
                 xvfb.processId());

@@ -140,6 +140,8 @@ void MpvVideoWindow::render()
     m_gl->swapBuffers(this);
     // Lets libmpv time its frames to the display.
     libMpv()->render_context_report_swap(m_render);
+    if (newFrame && m_showsVideo)
+        ++m_framesShown;
     if (newFrame && m_showsVideo && m_firstFrame == FirstFrame::Awaited) {
         m_firstFrame = FirstFrame::Shown;
         qCInfo(lcMedia, "first frame shown, %dx%d", fbo.w, fbo.h);

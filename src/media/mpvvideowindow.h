@@ -44,6 +44,8 @@ public:
     void prepare();
     // Whether the item has video; without, the window is black.
     void setShowsVideo(bool shows);
+    // Video frames put on screen so far, each counted once.
+    int framesShown() const { return m_framesShown; }
 
 Q_SIGNALS:
     void renderContextChanged(bool available);
@@ -74,6 +76,7 @@ private:
     std::atomic_bool m_renderQueued = false;
     bool m_showsVideo = false;
     FirstFrame m_firstFrame = FirstFrame::Awaited;
+    int m_framesShown = 0;
 };
 
 } // namespace sky

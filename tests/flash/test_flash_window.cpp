@@ -1,6 +1,6 @@
 #include "flash/form3.h"
 #include "swfwriter.h"
-#include "test_rig.h"
+#include "main_window_test.h"
 
 #include <QtTest>
 
@@ -22,7 +22,7 @@ QByteArray emptyMovie(int frames)
 
 // The Flash window: opening, stepping, going to a frame, backwards play,
 // zoom and pan.
-class TestFlashWindow : public QObject
+class TestFlashWindow : public test::MainWindowTest
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -36,15 +36,13 @@ private Q_SLOTS:
 private:
     void openMovie(int frames);
 
-    std::unique_ptr<test::TestRig> rig;
     Form3 *flash = nullptr;
 };
 
 void TestFlashWindow::init()
 {
-    rig = std::make_unique<test::TestRig>();
-    Form1 &main = rig->startMainWindow();
-    main.Command11_Click();
+    MainWindowTest::init();
+    main->Command11_Click();
     flash = &rig->program->form3();
     QCOMPARE(rig->modal.shown, QStringList({u"Form3"_s}));
     QVERIFY(rig->messageBox.shown.isEmpty());
@@ -173,7 +171,7 @@ void TestFlashWindow::closeAndReopen()
     flash->Command1_Click();
     QVERIFY(!flash->isLoaded());
     QVERIFY(!flash->Visible());
-    rig->program->form1().Command11_Click();
+    main->Command11_Click();
     QCOMPARE(flash->ReversePlay, short(0));
     QVERIFY(!flash->Check1.Value());
 }

@@ -146,11 +146,10 @@ void TestOptions::clicksWriteTheSettings()
 void TestOptions::handEditedNumbersOutOfRange()
 {
     for (const QString &number : {u"1e300"_s, u"-1e300"_s, u"99999999999"_s}) {
-        rig = std::make_unique<test::TestRig>();
         // Scroll title, display size, time in title, fixed colour, saving.
         const QByteArray edited =
             test::TestRig::editedSettings({{1, number}, {3, number}, {5, number}, {6, number}, {18, number}});
-        rig->startMainWindow(edited);
+        restart(edited);
         Form5 &options = rig->program->form5();
         options.Show(true);
         QCOMPARE(options.Check5.Value(), 0);

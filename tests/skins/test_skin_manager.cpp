@@ -146,10 +146,8 @@ void TestSkinManager::handEditedCountsStayWithinTheList()
     // A count below zero, beyond the list's limit, beyond any integer, and
     // one of zero beside a listed entry.
     for (const QString &count : {u"-1"_s, u"81"_s, u"1e300"_s, u"99999999999"_s, u" 0"_s}) {
-        rig = std::make_unique<test::TestRig>();
-        rig->startMainWindow(test::TestRig::editedSettings({{17, count}, {19, kept}, {99, u"pic000.jpg"_s}}));
+        restart(test::TestRig::editedSettings({{17, count}, {19, kept}, {99, u"pic000.jpg"_s}}));
         skins = &rig->program->form2();
-        m = &rig->program->module();
         QCOMPARE(m->SkinCount.value(), 0.0);
         rig->program->showSkinManager();
         QCOMPARE(skins->List1.ListCount(), 1);
@@ -174,12 +172,10 @@ void TestSkinManager::handEditedCountsStayWithinTheList()
 void TestSkinManager::handEditedNumbersOutOfRange()
 {
     for (const QString &number : {u"1e300"_s, u"-1e300"_s, u"99999999999"_s}) {
-        rig = std::make_unique<test::TestRig>();
         // Automatic change, interval choice, list colour, the interval, the
         // display mode and the next skin.
-        const QByteArray edited = test::TestRig::editedSettings(
-            {{8, number}, {10, number}, {11, number}, {13, number}, {15, number}, {16, number}, {18, u" 1"_s}});
-        rig->startMainWindow(edited);
+        restart(test::TestRig::editedSettings(
+            {{8, number}, {10, number}, {11, number}, {13, number}, {15, number}, {16, number}, {18, u" 1"_s}}));
         skins = &rig->program->form2();
         QVERIFY(rig->messageBox.shown.isEmpty());
         rig->program->showSkinManager();

@@ -4,8 +4,13 @@ namespace sky::test {
 
 void MainWindowTest::init()
 {
+    restart();
+}
+
+void MainWindowTest::restart(const QByteArray &settings)
+{
     rig = std::make_unique<TestRig>();
-    main = &rig->startMainWindow();
+    main = &rig->startMainWindow(settings);
     m = &rig->program->module();
 }
 

@@ -17,6 +17,10 @@ protected Q_SLOTS:
     void init();
 
 protected:
+    // A fresh program whose main window loads over a settings file with
+    // this content.
+    void restart(const QByteArray &settings = {});
+
     std::unique_ptr<TestRig> rig;
     Form1 *main = nullptr;
     Module1 *m = nullptr;

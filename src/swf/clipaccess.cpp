@@ -267,7 +267,7 @@ StageClip *ScriptRuntime::makeClip(StageClip &parent, const Placement &placement
     if (depth < -scriptDepthOffset || depth > maxScriptDepth)
         return nullptr;
     scriptMaking_ = true;
-    StageClip *made = stage_.place(parent, depth + scriptDepthOffset, placement, true);
+    StageClip *made = stage_.place(parent, depth + scriptDepthOffset, placement);
     scriptMaking_ = false;
     if (made)
         initialiseClip(made->handle, init);

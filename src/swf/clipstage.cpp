@@ -2,6 +2,8 @@
 
 #include "movie.h"
 
+#include <limits>
+
 namespace sky::swf {
 namespace {
 
@@ -62,6 +64,13 @@ StageClip *ClipStage::find(int handle) const
     return found == handles_.end() ? nullptr : found->second;
 }
 
+std::vector<int> ClipStage::subtree(const StageClip &clip) const
+{
+    std::vector<int> handles;
+    collectSubtree(clip, handles);
+    return handles;
+}
+
 std::vector<int> ClipStage::executionOrder() const
 {
     std::vector<int> order;
@@ -86,16 +95,29 @@ void ClipStage::enterFrame(StageClip &clip, int n, bool scripts)
     const Frame &frame = clip.timeline->frames[std::size_t(n - 1)];
     clip.frame = n;
     scripts = scripts && listener_;
-    if (scripts && frame.scriptsFirst)
-        listener_->frameEntered(clip, frame);
     const int handle = clip.handle;
-    for (const DisplayOp &op : frame.ops) {
+    if (scripts && !frame.initScripts.empty())
+        listener_->frameEntered(clip, frame, 0, 0);
+    std::size_t nextScript = 0;
+    for (std::size_t i = 0; i < frame.ops.size(); ++i) {
+        if (scripts)
+            announceScripts(clip, frame, nextScript, int(i));
         if (find(handle) != &clip)
             return;
-        applyOp(clip, op, n);
+        applyOp(clip, frame.ops[i], n);
     }
-    if (scripts && !frame.scriptsFirst && find(handle) == &clip)
-        listener_->frameEntered(clip, frame);
+    if (scripts && find(handle) == &clip)
+        announceScripts(clip, frame, nextScript, std::numeric_limits<int>::max());
+}
+
+void ClipStage::announceScripts(StageClip &clip, const Frame &frame, std::size_t &next, int opsDone)
+{
+    std::size_t last = next;
+    while (last < frame.scripts.size() && frame.scriptPlaces[last] <= opsDone)
+        ++last;
+    if (last > next)
+        listener_->frameEntered(clip, frame, next, last);
+    next = last;
 }
 
 void ClipStage::applyOp(StageClip &clip, const DisplayOp &op, int frame)
@@ -125,7 +147,7 @@ void ClipStage::applyOp(StageClip &clip, const DisplayOp &op, int frame)
     setPlacementFields(placement, op);
     if (existing)
         remove(*existing);
-    create(clip, op.depth, placement, false, tick);
+    create(clip, op.depth, placement, tick);
 }
 
 void ClipStage::gotoFrame(StageClip &clip, int n, bool scripts)
@@ -142,7 +164,7 @@ void ClipStage::gotoFrame(StageClip &clip, int n, bool scripts)
     const auto list = clip.timeline->displayListAt(n);
     std::vector<int> gone;
     for (const auto &[depth, child] : clip.children) {
-        if (child->dynamic)
+        if (child->depth >= scriptDepthOffset || child->unloading)
             continue;
         const auto found = list->find(depth);
         if (found == list->end() || found->second.characterId != child->placement.characterId
@@ -158,34 +180,29 @@ void ClipStage::gotoFrame(StageClip &clip, int n, bool scripts)
     clip.frame = n;
     const Frame &frame = clip.timeline->frames[std::size_t(n - 1)];
     scripts = scripts && listener_;
-    if (scripts && frame.scriptsFirst)
-        listener_->frameEntered(clip, frame);
+    if (scripts)
+        listener_->frameEntered(clip, frame, 0, frame.scripts.size());
     for (const auto &[depth, placement] : *list) {
         if (find(handle) != &clip)
             return;
-        if (StageClip *existing = clip.childAt(depth)) {
-            if (!existing->dynamic) {
-                Placement next = placement;
-                keepScriptTransform(*existing, next);
-                existing->placement = std::move(next);
-            }
+        if (StageClip *existing = clip.childAt(depth); existing && !existing->unloading) {
+            Placement next = placement;
+            keepScriptTransform(*existing, next);
+            existing->placement = std::move(next);
             continue;
         }
-        create(clip, depth, placement, false, tick - (n - placement.placedFrame));
+        create(clip, depth, placement, tick - (n - placement.placedFrame));
     }
-    if (scripts && !frame.scriptsFirst && find(handle) == &clip)
-        listener_->frameEntered(clip, frame);
 }
 
-StageClip *ClipStage::place(StageClip &parent, int depth, const Placement &placement, bool dynamic)
+StageClip *ClipStage::place(StageClip &parent, int depth, const Placement &placement)
 {
     if (StageClip *existing = parent.childAt(depth))
         remove(*existing);
-    return create(parent, depth, placement, dynamic, tick);
+    return create(parent, depth, placement, tick);
 }
 
-StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &placement, bool dynamic,
-                             qint64 placedTick)
+StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &placement, qint64 placedTick)
 {
     if (handles_.size() >= maxClips || nesting_ >= maxNesting)
         return nullptr;
@@ -195,7 +212,6 @@ StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &plac
     clip->depth = depth;
     clip->placement = placement;
     clip->placedTick = placedTick;
-    clip->dynamic = dynamic;
     clip->parent = &parent;
     if (const auto *sprite = std::get_if<SpriteCharacter>(movie_.character(placement.characterId))) {
         clip->timeline = &sprite->timeline;
@@ -224,18 +240,39 @@ StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &plac
 void ClipStage::remove(StageClip &clip)
 {
     StageClip *parent = clip.parent;
+    if (!parent || clip.unloading || parent->childAt(clip.depth) != &clip)
+        return;
+    if (listener_ && listener_->clipRemoving(clip)) {
+        std::vector<int> subtree;
+        collectSubtree(clip, subtree);
+        for (const int h : subtree)
+            find(h)->unloading = true;
+        const int below = -clip.depth - 1;
+        if (!parent->childAt(below)) {
+            std::unique_ptr<StageClip> self = std::move(parent->children[clip.depth]);
+            parent->children.erase(clip.depth);
+            clip.depth = below;
+            parent->children[below] = std::move(self);
+        }
+        return;
+    }
+    finishRemoval(clip);
+}
+
+void ClipStage::finishRemoval(StageClip &clip)
+{
+    StageClip *parent = clip.parent;
     if (!parent || parent->childAt(clip.depth) != &clip)
         return;
     std::unique_ptr<StageClip> detached = std::move(parent->children[clip.depth]);
     parent->children.erase(clip.depth);
-    if (listener_) {
-        std::vector<int> subtree;
-        collectSubtree(*detached, subtree);
+    std::vector<int> subtree;
+    collectSubtree(*detached, subtree);
+    if (listener_)
         for (const int h : subtree)
             if (StageClip *gone = find(h))
-                listener_->clipRemoving(*gone);
-    }
-    std::vector<int> subtree;
+                listener_->clipRemoved(*gone);
+    subtree.clear();
     collectSubtree(*detached, subtree);
     for (const int h : subtree)
         handles_.erase(h);
@@ -250,11 +287,9 @@ void ClipStage::swapDepths(StageClip &clip, int depth)
     parent->children.erase(clip.depth);
     if (auto other = parent->children.find(depth); other != parent->children.end()) {
         other->second->depth = clip.depth;
-        other->second->dynamic = true;
         parent->children[clip.depth] = std::move(other->second);
     }
     clip.depth = depth;
-    clip.dynamic = true;
     parent->children[depth] = std::move(self);
 }
 

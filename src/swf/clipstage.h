@@ -27,8 +27,8 @@ struct StageClip {
     const Timeline *timeline = nullptr; // sprites and the main movie
     int frame = 0;
     bool playing = true;
-    bool dynamic = false;  // made by a script: going to a frame leaves it
     bool scripted = false; // transform set by a script
+    bool unloading = false; // removed, waiting for its unload event
     double xscale = 100, yscale = 100, rotation = 0; // as scripts set them
     StageClip *parent = nullptr;
     std::map<int, std::unique_ptr<StageClip>> children; // by depth
@@ -45,10 +45,17 @@ public:
     virtual void clipCreated(StageClip &clip) = 0;
     // A clip's first frame has been set up.
     virtual void clipReady(StageClip &clip) = 0;
-    // The playhead of `clip` reached a frame whose scripts should run.
-    virtual void frameEntered(StageClip &clip, const Frame &frame) = 0;
-    // `clip` is about to leave the stage (its children go first).
-    virtual void clipRemoving(StageClip &clip) = 0;
+    // The playhead of `clip` reached a frame: its init scripts run, and
+    // its scripts `first` to `last` (in tag order among the display tags)
+    // are due.
+    virtual void frameEntered(StageClip &clip, const Frame &frame, std::size_t first, std::size_t last) = 0;
+    // `clip` is to leave the stage. True keeps it, below the timeline's
+    // depths, until its unload event has run (the listener then calls
+    // finishRemoval()); otherwise it goes at once.
+    virtual bool clipRemoving(StageClip &clip) = 0;
+    // `clip` has left the stage; told for each clip of the removed tree,
+    // children first.
+    virtual void clipRemoved(StageClip &clip) = 0;
 };
 
 // The tree of clips of a playing movie and the playheads of their
@@ -68,28 +75,33 @@ public:
     void reset(int n);
     // The clip with `handle`, null once it left the stage.
     StageClip *find(int handle) const;
+    // The handles of a clip and all inside it, children before parents.
+    std::vector<int> subtree(const StageClip &clip) const;
     // The handles of every clip on the stage, the most recently made first.
     std::vector<int> executionOrder() const;
 
     // One frame on (frame 1 after the last), when the clip has frames.
     void nextFrame(StageClip &clip);
-    // Jumps to frame `n` (clamped): the display list becomes what playing
-    // up to it would give; objects that stay keep their state. The
-    // frame's scripts are announced when `scripts` is set.
+    // Jumps to frame `n` (clamped): the timeline's depths become what
+    // playing up to it would give (objects that stay keep their state);
+    // what scripts put at their own depths stays. The frame's scripts are
+    // announced when `scripts` is set.
     void gotoFrame(StageClip &clip, int n, bool scripts = true);
 
     // Puts `characterId` (or an empty clip for 0) at `depth` of `parent`,
     // replacing what was there.
-    StageClip *place(StageClip &parent, int depth, const Placement &placement, bool dynamic);
+    StageClip *place(StageClip &parent, int depth, const Placement &placement);
     void remove(StageClip &clip);
+    // Takes off the stage a clip kept for its unload event.
+    void finishRemoval(StageClip &clip);
     // Moves a child to another depth, trading places with one there.
     void swapDepths(StageClip &clip, int depth);
 
 private:
     void enterFrame(StageClip &clip, int n, bool scripts);
     void applyOp(StageClip &clip, const DisplayOp &op, int frame);
-    void detach(StageClip &clip);
-    StageClip *create(StageClip &parent, int depth, const Placement &placement, bool dynamic, qint64 placedTick);
+    void announceScripts(StageClip &clip, const Frame &frame, std::size_t &next, int opsDone);
+    StageClip *create(StageClip &parent, int depth, const Placement &placement, qint64 placedTick);
 
     const Movie &movie_;
     StageListener *listener_;

@@ -116,14 +116,13 @@ void Movie::readTimeline(const QByteArray &buffer, const std::vector<Tag> &tags,
                                                                : tag.code == tagPlaceObject2 ? 2
                                                                                              : 3,
                                                                version_));
-                if (pending.scripts.empty())
-                    pending.scriptsFirst = false;
                 break;
             case tagDoAction: {
                 auto body = std::make_shared<const QByteArray>(r.bytes(r.remaining()));
                 for (FrameAction &action : readFrameActions(*body))
                     pending.actions.push_back(std::move(action));
                 pending.scripts.push_back(std::move(body));
+                pending.scriptPlaces.push_back(int(pending.ops.size()));
                 break;
             }
             case tagDoInitAction:

@@ -51,11 +51,11 @@ void ScriptRuntime::tick()
     ++stage_.tick;
     const std::vector<int> order = stage_.executionOrder();
     for (const int handle : order)
-        if (StageClip *c = clip(handle); c && c->playing && c->timeline)
+        if (StageClip *c = clip(handle); c && c->playing && c->timeline && !c->unloading)
             stage_.nextFrame(*c);
     runConstructs();
     for (const int handle : order)
-        if (StageClip *c = clip(handle); c && isMovieClip(*c))
+        if (StageClip *c = clip(handle); c && isMovieClip(*c) && !c->unloading)
             dispatch(handle, eventEnterFrame, QStringLiteral("onEnterFrame"));
     runQueue();
 }
@@ -128,22 +128,42 @@ Value ScriptRuntime::registeredClass(quint16 characterId)
 
 void ScriptRuntime::clipReady(StageClip &) { }
 
-void ScriptRuntime::frameEntered(StageClip &c, const Frame &frame)
+void ScriptRuntime::frameEntered(StageClip &c, const Frame &frame, std::size_t first, std::size_t last)
 {
     if (&c == &stage_.root() && !frame.initScripts.empty() && !initDone_[std::size_t(c.frame)]) {
         initDone_[std::size_t(c.frame)] = true;
         for (const auto &code : frame.initScripts)
             vm_.runScript(code, clipObject(c.handle));
     }
-    for (const auto &code : frame.scripts)
-        queue_.push_back({Queued::Script, c.handle, code});
+    for (std::size_t i = first; i < last && i < frame.scripts.size(); ++i)
+        queue_.push_back({Queued::Script, c.handle, frame.scripts[i]});
 }
 
-void ScriptRuntime::clipRemoving(StageClip &c)
+bool ScriptRuntime::hasUnloadHandler(int handle)
 {
-    if (!isMovieClip(c))
-        return;
-    dispatch(c.handle, eventUnload, QStringLiteral("onUnload"));
+    StageClip *c = clip(handle);
+    if (!c || !isMovieClip(*c))
+        return false;
+    if (c->placement.clipActions)
+        for (const ClipAction &action : *c->placement.clipActions)
+            if (action.events & eventUnload)
+                return true;
+    const Value fn = vm_.get(clipObject(handle), QStringLiteral("onUnload"));
+    return fn.isObject() && fn.object->isFunction();
+}
+
+bool ScriptRuntime::clipRemoving(StageClip &c)
+{
+    if (!hasUnloadHandler(c.handle))
+        return false;
+    queue_.push_back({Queued::Unload, c.handle, nullptr});
+    return true;
+}
+
+void ScriptRuntime::clipRemoved(StageClip &c)
+{
+    if (isMovieClip(c) && !c.unloading)
+        dispatch(c.handle, eventUnload, QStringLiteral("onUnload"));
     objects_.erase(c.handle);
 }
 
@@ -161,13 +181,21 @@ void ScriptRuntime::runQueue()
         queue_.pop_front();
         if (!clip(item.clip))
             continue;
-        if (item.kind == Queued::Script)
+        if (item.kind == Queued::Script) {
             vm_.runScript(item.code, clipObject(item.clip));
-        else
+        } else if (item.kind == Queued::Load) {
             dispatch(item.clip, eventLoad, QStringLiteral("onLoad"));
+        } else {
+            for (const int handle : stage_.subtree(*clip(item.clip)))
+                dispatch(handle, eventUnload, QStringLiteral("onUnload"));
+            unloaded_.push_back(item.clip);
+        }
         runConstructs();
     }
     queue_.clear();
+    for (const int handle : std::exchange(unloaded_, {}))
+        if (StageClip *c = clip(handle))
+            stage_.finishRemoval(*c);
     std::vector<Object *> roots;
     roots.reserve(objects_.size());
     for (const auto &[handle, object] : objects_)

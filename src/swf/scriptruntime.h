@@ -38,8 +38,9 @@ public:
     // StageListener
     void clipCreated(StageClip &clip) override;
     void clipReady(StageClip &clip) override;
-    void frameEntered(StageClip &clip, const Frame &frame) override;
-    void clipRemoving(StageClip &clip) override;
+    void frameEntered(StageClip &clip, const Frame &frame, std::size_t first, std::size_t last) override;
+    bool clipRemoving(StageClip &clip) override;
+    void clipRemoved(StageClip &clip) override;
 
     // Host
     void trace(const QString &text) override;
@@ -77,7 +78,7 @@ public:
 private:
     // Work waiting for the end of the tick's stage changes.
     struct Queued {
-        enum Kind { Script, Load } kind = Script;
+        enum Kind { Script, Load, Unload } kind = Script;
         int clip = 0;
         std::shared_ptr<const QByteArray> code;
     };
@@ -93,6 +94,7 @@ private:
     void construct(int clip);
     avm1::Value registeredClass(quint16 characterId);
     void runQueue();
+    bool hasUnloadHandler(int clip);
     StageClip *clip(int handle) const { return stage_.find(handle); }
     void touchTransform(StageClip &clip);
     // The mouse in a clip's coordinates.
@@ -109,6 +111,7 @@ private:
     std::map<int, avm1::Object *> objects_; // by clip handle
     std::deque<Queued> queue_;
     std::vector<int> constructs_;
+    std::vector<int> unloaded_; // clips whose unload event ran, to leave at the end of the tick
     bool scriptMaking_ = false; // a script is making a clip, which it constructs itself
     QPointF mouse_; // stage pixels
     bool quit_ = false;

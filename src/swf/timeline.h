@@ -64,7 +64,7 @@ struct Frame {
     std::vector<FrameAction> actions;
     std::vector<std::shared_ptr<const QByteArray>> scripts; // DoAction bodies, for the interpreter
     std::vector<std::shared_ptr<const QByteArray>> initScripts; // DoInitAction bodies
-    bool scriptsFirst = true; // the frame's DoAction came before its first display tag
+    std::vector<int> scriptPlaces; // for each script, how many display tags came before it
     QString label;
 };
 

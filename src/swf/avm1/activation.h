@@ -37,7 +37,8 @@ struct Completion {
 Completion execute(Vm &vm, Activation &act, int start, int end);
 
 // Variables and paths.
-Value getVariable(Vm &vm, Activation &act, const QString &name);
+// `withObject`, when given, is set to the `with` object the name was found on.
+Value getVariable(Vm &vm, Activation &act, const QString &name, Object **withObject = nullptr);
 void setVariable(Vm &vm, Activation &act, const QString &name, const Value &value);
 void defineLocal(Vm &vm, Activation &act, const QString &name, const Value &value);
 bool deleteVariable(Vm &vm, Activation &act, const QString &name);

@@ -52,8 +52,12 @@ struct Stack {
 
 // tellTarget: timeline actions and variables go to `target` until the
 // next SetTarget.
+// A target that names nothing leaves the actions on the timeline the
+// script started on.
 void setTarget(Activation &act, Object *target)
 {
+    if (!target)
+        target = act.baseTarget;
     act.target = target;
     if (!target)
         return;
@@ -248,8 +252,10 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x3D: {
             const QString name = vm.toString(st.pop());
             const std::vector<Value> args = st.popArgs();
-            const Value fn = getVariable(vm, act, name);
-            st.push(vm.call(fn, act.baseTarget ? Value(act.baseTarget) : Value(), args));
+            Object *withObject = nullptr;
+            const Value fn = getVariable(vm, act, name, &withObject);
+            Object *self = withObject ? withObject : act.baseTarget;
+            st.push(vm.call(fn, self ? Value(self) : Value(), args));
             break;
         }
         case 0x3E:
@@ -411,13 +417,15 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         }
         case 0x8A:
         case 0x8D: {
+            // The whole movie is loaded, so every frame the format allows is.
+            constexpr int maxFrames = 16000;
             int frame = 0;
             if (h.code == 0x8A)
-                frame = data.u16() + 1;
+                frame = data.u16();
             else
                 frame = int(vm.toNumber(st.pop()));
             const int skip = data.u8();
-            if (frame > vm.host()->framesLoaded(clipOf(act.target)))
+            if (frame > maxFrames)
                 for (int i = 0; i < skip && readActionHeader(code, next, end, h); ++i)
                     next = h.dataEnd;
             break;

@@ -123,7 +123,7 @@ Object *resolveTarget(Vm &vm, Activation &act, const QString &path)
     return current;
 }
 
-Value getVariable(Vm &vm, Activation &act, const QString &name)
+Value getVariable(Vm &vm, Activation &act, const QString &name, Object **withObject)
 {
     Value out;
     if (hasPathCharacters(name)) {
@@ -136,8 +136,11 @@ Value getVariable(Vm &vm, Activation &act, const QString &name)
         return target ? vm.get(target, name.mid(at + 1)) : Value();
     }
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
-        if (vm.has(it->object, name))
+        if (vm.has(it->object, name)) {
+            if (withObject && it->kind == Scope::With)
+                *withObject = it->object;
             return vm.get(it->object, name);
+        }
     if (specialName(vm, act, name, out))
         return out;
     return {};

@@ -60,8 +60,12 @@ MpvEngine::MpvEngine(QWidget *viewParent, const MpvEngineOptions &options)
     connect(m_core.get(), &MpvCore::commandReplied, this, &MpvEngine::onCommandReplied);
     connect(m_core.get(), &MpvCore::fileStarted, this, &MpvEngine::onFileStarted);
     connect(m_core.get(), &MpvCore::fileLoaded, this, &MpvEngine::onFileLoaded);
-    // Positions reported before a seek has been carried out are stale.
-    connect(m_core.get(), &MpvCore::playbackRestarted, this, [this] { m_seeking = false; });
+    // Only a restart reported after libmpv took the seek is the seek's own:
+    // the one that starts a file can come after a seek sent as it loaded.
+    connect(m_core.get(), &MpvCore::playbackRestarted, this, [this] {
+        if (m_seek == Seek::Taken)
+            m_seek = Seek::None;
+    });
     connect(m_core.get(), &MpvCore::fileEnded, this, &MpvEngine::onFileEnded);
     connect(m_core.get(), &MpvCore::propertyChanged, this, &MpvEngine::onPropertyChanged);
     connect(m_midi.get(), &MidiRenderer::finished, this, &MpvEngine::onMidiRendered);
@@ -200,7 +204,8 @@ void MpvEngine::load(const MediaSource &source)
         args << source.options.join(u',');
     setPaused(false);
     m_entryId = kNoEntry;
-    m_core->command(args, ++m_loadRequest);
+    m_loadRequest = ++m_requests;
+    m_core->command(args, m_loadRequest);
     setPhase(Phase::Loading);
 }
 
@@ -216,7 +221,7 @@ void MpvEngine::setPhase(Phase phase)
 {
     m_phase = phase;
     if (phase != Phase::Open) {
-        m_seeking = false;
+        m_seek = Seek::None;
         m_fullScreen->leave();
         if (phase == Phase::Closed)
             m_fullScreenWanted = false;
@@ -252,9 +257,11 @@ void MpvEngine::setCurrentPosition(double seconds)
 
 void MpvEngine::seekTo(double seconds)
 {
-    m_core->command({ QStringLiteral("seek"), QString::number(seconds, 'f', 3), QStringLiteral("absolute+exact") });
+    m_seekRequest = ++m_requests;
+    m_core->command({ QStringLiteral("seek"), QString::number(seconds, 'f', 3), QStringLiteral("absolute+exact") },
+                    m_seekRequest);
     m_position = seconds;
-    m_seeking = true;
+    m_seek = Seek::Sent;
 }
 
 void MpvEngine::setDisplaySize(long size)
@@ -402,6 +409,10 @@ void MpvEngine::updateBar()
 
 void MpvEngine::onCommandReplied(quint64 replyId, bool ok, qint64 entryId)
 {
+    if (replyId != 0 && replyId == m_seekRequest && m_seek == Seek::Sent) {
+        m_seek = ok ? Seek::Taken : Seek::None;
+        return;
+    }
     if (replyId == 0 || replyId != m_loadRequest || m_phase != Phase::Loading)
         return;
     if (!ok) {
@@ -461,7 +472,7 @@ void MpvEngine::onFileEnded(qint64 entryId, int reason)
 void MpvEngine::onPropertyChanged(const QByteArray &name, const QVariant &value)
 {
     if (name == "time-pos") {
-        if (m_phase == Phase::Open && value.isValid() && !m_seeking)
+        if (m_phase == Phase::Open && value.isValid() && m_seek == Seek::None)
             m_position = value.toDouble();
         updateBar();
     } else if (name == "duration") {
@@ -473,7 +484,7 @@ void MpvEngine::onPropertyChanged(const QByteArray &name, const QVariant &value)
     } else if (name == "eof-reached") {
         // A seek past the end lands here without playback going on.
         if (value.toBool())
-            m_seeking = false;
+            m_seek = Seek::None;
         if (value.toBool() && m_phase == Phase::Open && !m_ended)
             itemFinished();
     } else if (name == "volume") {

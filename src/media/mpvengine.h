@@ -69,6 +69,9 @@ Q_SIGNALS:
 
 private:
     enum class Phase { Closed, Rendering, Loading, Open };
+    // A seek sent and not yet answered, or answered and not yet carried out:
+    // positions reported meanwhile are stale.
+    enum class Seek { None, Sent, Taken };
 
     void buildView(QWidget *parent, bool withVideo);
     void observeProperties();
@@ -104,7 +107,9 @@ private:
     QString m_fileName;
     long m_displaySize = 4;
     Phase m_phase = Phase::Closed;
+    quint64 m_requests = 0; // reply ids of the commands sent
     quint64 m_loadRequest = 0;
+    quint64 m_seekRequest = 0;
     quint64 m_midiJob = 0;
     qint64 m_entryId = -1; // the item being played, once libmpv named it
     qint64 m_startedEntry = -1; // the item libmpv started last
@@ -119,7 +124,7 @@ private:
     double m_duration = 0;
     double m_volume = 100;
     std::optional<double> m_pendingSeek; // asked for before the item was open
-    bool m_seeking = false; // a seek was sent and playback has not gone on since
+    Seek m_seek = Seek::None;
     long m_lastNotifiedState = Closed;
 };
 

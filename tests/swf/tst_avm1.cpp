@@ -87,6 +87,8 @@ private Q_SLOTS:
     void thrownValuesReachTheCatchBlock();
     void endlessLoopIsAbandonedOnItsBudget();
     void endlessRecursionIsStopped();
+    void highestArrayIndexLeavesTheLength();
+    void frameBeyondAnyIntIsNotLoaded();
 };
 
 void TestAvm1::numbersPrintAsThePlayerPrintsThem_data()
@@ -231,6 +233,28 @@ void TestAvm1::endlessRecursionIsStopped()
     const QStringList lines = run(7, code, limits);
     QCOMPARE(lines.size(), 4); // the frame script counts as the first level
     QVERIFY(!lines.contains(QStringLiteral("no")));
+}
+
+void TestAvm1::highestArrayIndexLeavesTheLength()
+{
+    // a = [1, 2]; a[2147483647] = 3: no int holds the length that would give.
+    TraceHost host;
+    Vm vm(8, &host);
+    Object *a = vm.newArray({Value(1), Value(2)});
+    vm.set(a, QStringLiteral("2147483647"), 3);
+    QCOMPARE(a->length, 2);
+    QCOMPARE(vm.get(a, QStringLiteral("2147483647")).number, 3.0);
+    vm.set(a, QStringLiteral("2147483646"), 4);
+    QCOMPARE(a->length, 2147483647);
+}
+
+void TestAvm1::frameBeyondAnyIntIsNotLoaded()
+{
+    // ifFrameLoaded(10000000000) { trace("loaded"); } trace("after");
+    const QByteArray skipTwo = action(0x8D, QByteArray(1, 2));
+    const QByteArray code = pushString("10000000000") + skipTwo + pushString("loaded") + action(0x26)
+                          + pushString("after") + action(0x26);
+    QCOMPARE(run(6, code), QStringList{QStringLiteral("after")});
 }
 
 QTEST_GUILESS_MAIN(TestAvm1)

@@ -7,6 +7,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace sky::swf::audio {
@@ -55,6 +56,12 @@ void convertPcm(const SoundFormat &format, const QByteArray &data, Pcm &out)
                                                 : qint16((int(p[i]) - 128) << 8));
 }
 
+// Damaged data can decode to NaN, which no sample holds: it is silence.
+qint16 fromReal(double value)
+{
+    return std::isnan(value) ? 0 : qint16(std::clamp(value * 32767.0, -32768.0, 32767.0));
+}
+
 qint16 sampleAt(const AVFrame *frame, int channel, int index)
 {
     const auto fmt = AVSampleFormat(frame->format);
@@ -68,9 +75,9 @@ qint16 sampleAt(const AVFrame *frame, int channel, int index)
     case AV_SAMPLE_FMT_S32:
         return qint16(reinterpret_cast<const qint32 *>(plane)[at] >> 16);
     case AV_SAMPLE_FMT_FLT:
-        return qint16(std::clamp(reinterpret_cast<const float *>(plane)[at] * 32767.0f, -32768.0f, 32767.0f));
+        return fromReal(double(reinterpret_cast<const float *>(plane)[at]));
     case AV_SAMPLE_FMT_DBL:
-        return qint16(std::clamp(reinterpret_cast<const double *>(plane)[at] * 32767.0, -32768.0, 32767.0));
+        return fromReal(reinterpret_cast<const double *>(plane)[at]);
     case AV_SAMPLE_FMT_U8:
         return qint16((int(plane[at]) - 128) << 8);
     default:

@@ -5,6 +5,7 @@
 #include "vm.h"
 
 #include <cmath>
+#include <limits>
 
 namespace sky::swf::avm1 {
 namespace {
@@ -66,6 +67,15 @@ void setTarget(Activation &act, Object *target)
             it->object = target;
             return;
         }
+}
+
+// A number a script gives as a property index, a depth or a frame: NaN
+// counts as 0, and numbers past the range of int stop at its ends.
+int clampedInt(double n)
+{
+    return std::isnan(n) ? 0
+                         : int(qBound(double(std::numeric_limits<int>::min()), n,
+                                      double(std::numeric_limits<int>::max())));
 }
 
 QString substring(const QString &s, double index, double count)
@@ -147,7 +157,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         }
         case 0x21: { const QString b = vm.toString(st.pop()); st.push(vm.checkedString(vm.toString(st.pop()) + b)); break; }
         case 0x22: {
-            const int index = int(vm.toNumber(st.pop()));
+            const int index = clampedInt(vm.toNumber(st.pop()));
             const QString path = vm.toString(st.pop());
             Object *target = resolveTarget(vm, act, path);
             st.push(clipOf(target) ? vm.host()->clipProperty(clipOf(target), index) : Value());
@@ -155,14 +165,14 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         }
         case 0x23: {
             Value v = st.pop();
-            const int index = int(vm.toNumber(st.pop()));
+            const int index = clampedInt(vm.toNumber(st.pop()));
             Object *target = resolveTarget(vm, act, vm.toString(st.pop()));
             if (clipOf(target))
                 vm.host()->setClipProperty(clipOf(target), index, v);
             break;
         }
         case 0x24: {
-            const int depth = int(vm.toNumber(st.pop()));
+            const int depth = clampedInt(vm.toNumber(st.pop()));
             const QString name = vm.toString(st.pop());
             const Value source = st.pop();
             Object *clip = source.isObject() ? source.object : resolveTarget(vm, act, vm.toString(source));
@@ -423,7 +433,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             if (h.code == 0x8A)
                 frame = data.u16();
             else
-                frame = int(vm.toNumber(st.pop()));
+                frame = clampedInt(vm.toNumber(st.pop()));
             const int skip = data.u8();
             if (frame > maxFrames)
                 for (int i = 0; i < skip && readActionHeader(code, next, end, h); ++i)

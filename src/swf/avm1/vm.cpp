@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace sky::swf::avm1 {
 
@@ -206,7 +207,9 @@ void Vm::set(Object *object, const QString &name, const Value &value)
         }
         bool isIndex = false;
         const int i = name.toInt(&isIndex);
-        if (isIndex && i >= 0 && i >= object->length)
+        // A length past the int range cannot be kept: the highest index
+        // is stored as an element but leaves the length as it was.
+        if (isIndex && i >= 0 && i >= object->length && i < std::numeric_limits<int>::max())
             object->length = i + 1;
     }
 }

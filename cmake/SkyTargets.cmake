@@ -24,7 +24,7 @@ function(sky_add_test name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   add_test(NAME ${name} COMMAND ${T_LAUNCHER} $<TARGET_FILE:${name}>)
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;${SKY_SANITIZER_ENVIRONMENT}"
     TIMEOUT 300)
 endfunction()
 
@@ -32,4 +32,21 @@ endfunction()
 # Installs executables into the player's folder, where the player finds them.
 function(sky_install_program)
   install(TARGETS ${ARGN} RUNTIME DESTINATION ${SKY_PROGRAM_DIR})
+endfunction()
+
+# sky_keep_libraries_loaded(<folder>)
+# Adds keep_libraries_loaded.cpp to every executable defined in <folder> and
+# below it (the sanitizer build calls this once everything is defined).
+function(sky_keep_libraries_loaded dir)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target IN LISTS targets)
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "EXECUTABLE")
+      target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/keep_libraries_loaded.cpp)
+    endif()
+  endforeach()
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(subdir IN LISTS subdirs)
+    sky_keep_libraries_loaded(${subdir})
+  endforeach()
 endfunction()

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  g++ cmake ninja-build pkg-config git
+  g++ cmake ninja-build pkg-config git ccache
   # Qt 6 Widgets, OpenGL for the video
   qt6-base-dev libgl-dev libglx-mesa0 libgl1-mesa-dri
   # the help browser, a program of its own: Qt WebEngine
@@ -21,8 +21,10 @@ packages=(
   zlib1g-dev liblzma-dev
   # sound of SWF movies: decoding and resampling
   libavcodec-dev libswresample-dev
-  # fuzzing the SWF engine: clang with libFuzzer and the sanitizers
-  clang libclang-rt-14-dev
+  # the fuzzers and the second build of the test run: clang with libFuzzer,
+  # AddressSanitizer and UndefinedBehaviorSanitizer; llvm-symbolizer names
+  # the functions and lines in their reports
+  clang libclang-rt-14-dev llvm
   # fonts for the widgets, also when tests draw offscreen
   fonts-dejavu-core fonts-dejavu-extra fontconfig
   # start-up reads the font configuration on a thread of its own

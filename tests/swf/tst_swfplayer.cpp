@@ -14,8 +14,6 @@ using swftest::Edges;
 
 namespace {
 
-const QRect stageTwips(0, 0, 2000, 2000); // 100 x 100 pixels
-
 // A 10 x 10 pixel square of the given colour at the origin.
 void square(swftest::Movie &m, int id, const QColor &c)
 {

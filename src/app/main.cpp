@@ -41,8 +41,12 @@ int main(int argc, char *argv[])
     // "save.ata" takes this start's argument over, and this one ends before
     // it reads or writes anything.
     sky::SingleInstance instance(sky::settingsFilePath(environment));
-    if (instance.handOverOrListen(environment.arguments()))
+    if (instance.handOverOrListen(environment.arguments())) {
+        // The application object frees the font configuration as it goes:
+        // the reader must be done with it by then.
+        fonts.wait();
         return 0;
+    }
 
     // Without a usable libmpv the window still works; nothing plays.
     sky::Program program(

@@ -70,10 +70,11 @@ void setTarget(Activation &act, Object *target)
 }
 
 // A number a script gives as a property index, a depth or a frame: NaN
-// counts as 0, and numbers past the range of int stop at its ends.
+// counts as the lowest int, which names no property, depth or frame, and
+// numbers past the range of int stop at its ends.
 int clampedInt(double n)
 {
-    return std::isnan(n) ? 0
+    return std::isnan(n) ? std::numeric_limits<int>::min()
                          : int(qBound(double(std::numeric_limits<int>::min()), n,
                                       double(std::numeric_limits<int>::max())));
 }
@@ -172,12 +173,14 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             break;
         }
         case 0x24: {
-            const int depth = clampedInt(vm.toNumber(st.pop()));
+            // The bias is taken off before the range is cut, so that no
+            // depth the script gives can overflow.
+            const int depth = clampedInt(vm.toNumber(st.pop()) - cloneDepthBias);
             const QString name = vm.toString(st.pop());
             const Value source = st.pop();
             Object *clip = source.isObject() ? source.object : resolveTarget(vm, act, vm.toString(source));
             if (clipOf(clip))
-                vm.host()->duplicateClip(clipOf(clip), name, depth - cloneDepthBias, Value());
+                vm.host()->duplicateClip(clipOf(clip), name, depth, Value());
             break;
         }
         case 0x25: {

@@ -21,6 +21,8 @@ packages=(
   zlib1g-dev liblzma-dev
   # sound of SWF movies: decoding and resampling
   libavcodec-dev libswresample-dev
+  # their output to the desktop's sound server
+  qt6-multimedia-dev
   # the fuzzers and the second build of the test run: clang with libFuzzer,
   # AddressSanitizer and UndefinedBehaviorSanitizer; llvm-symbolizer names
   # the functions and lines in their reports

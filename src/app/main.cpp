@@ -9,6 +9,7 @@
 #include "platform/help_browser_process.h"
 #include "platform/shutdown_signals.h"
 #include "platform/single_instance.h"
+#include "platform/sound_output.h"
 #include "platform/system_services.h"
 
 #include <QApplication>
@@ -34,7 +35,8 @@ int main(int argc, char *argv[])
     sky::SystemEnvironment environment;
     sky::QtUserSettings userSettings;
     sky::EventLoopModal modal;
-    sky::Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal};
+    sky::QtSoundOutput soundOutput;
+    sky::Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal, soundOutput};
     sky::HelpBrowserProcess helpBrowser(QApplication::applicationDirPath() + QStringLiteral("/skyvantrix-help"));
 
     // One player per settings file: a player already running with the same

@@ -2,6 +2,7 @@
 
 #include "platform/form.h"
 #include "platform/runtime_error.h"
+#include "platform/services.h"
 #include "swf/framecanvas.h"
 
 #include <QPainter>
@@ -48,9 +49,13 @@ ShockwaveFlash::ShockwaveFlash(Form &form, const QString &name, Control *contain
 
 void ShockwaveFlash::setMovie(const QString &path)
 {
+    SoundOutput &output = form().services().soundOutput;
+    m_player.setSoundRate(output.rate());
     if (!m_player.load(path))
         return;
     m_path = path;
+    // The last movie's sounds end at once; this one's play from its start.
+    output.start([this](float *stereo, qsizetype frames) { m_player.mixSound(stereo, frames); });
     updateTimer();
     m_view->update();
 }
@@ -132,6 +137,7 @@ void ShockwaveFlash::advance()
 void ShockwaveFlash::formUnloaded()
 {
     m_timer->stop();
+    form().services().soundOutput.stop();
 }
 
 void ShockwaveFlash::updateTimer()

@@ -8,8 +8,9 @@ class QTimer;
 namespace sky {
 
 // ShockwaveFlash1: plays a SWF movie in its rectangle, scaled to show all of
-// it, at the movie's frame rate. Frames count from 1: CurrentFrame is 1 on
-// the first frame, and GotoFrame(n) shows frame n.
+// it, at the movie's frame rate, and its sound through the form's sound
+// output. Frames count from 1: CurrentFrame is 1 on the first frame, and
+// GotoFrame(n) shows frame n.
 class ShockwaveFlash : public Control
 {
 public:

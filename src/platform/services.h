@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <optional>
 
 namespace sky {
@@ -100,6 +101,25 @@ public:
     virtual bool start(const QString &applicationFolder) = 0;
 };
 
+// Where a movie's sound goes: one source at a time, pulled as the sound is
+// played. With no sound device the source is still pulled at the pace of
+// the clock, so what depends on the sound's timing keeps it.
+class SoundOutput
+{
+public:
+    // Adds `frames` sample frames of interleaved stereo, full scale 1, to a
+    // zeroed buffer.
+    using Source = std::function<void(float *stereo, qsizetype frames)>;
+
+    virtual ~SoundOutput() = default;
+    // Sample frames a second of the output.
+    virtual int rate() = 0;
+    // Plays the source from now on, in place of any other.
+    virtual void start(Source source) = 0;
+    // Stops at once, dropping what was given to the device but not heard.
+    virtual void stop() = 0;
+};
+
 // The services a window reaches the outside world through.
 struct Services
 {
@@ -110,6 +130,7 @@ struct Services
     Environment &environment;
     UserSettings &userSettings;
     ModalLoop &modal;
+    SoundOutput &soundOutput;
 };
 
 } // namespace sky

@@ -1,5 +1,6 @@
 #include "movie.h"
 
+#include "audio/soundtags.h"
 #include "bitmaps.h"
 #include "bitreader.h"
 #include "displaytags.h"
@@ -87,6 +88,7 @@ std::shared_ptr<const Movie> Movie::fromData(const QByteArray &data, QString *er
     movie->opBudget_ = maxDisplayOps;
     const auto tags = readTags(swf.body, swf.tagsStart, swf.body.size());
     movie->readTimeline(swf.body, tags, movie->root_, true);
+    movie->sounds_ = std::make_shared<const audio::MovieSounds>(audio::readMovieSounds(swf));
     return movie;
 }
 

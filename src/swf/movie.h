@@ -16,6 +16,9 @@
 namespace sky::swf {
 
 struct Tag;
+namespace audio {
+struct MovieSounds;
+}
 
 // A loaded SWF movie: header, character dictionary and main timeline.
 // Read-only once loaded (bitmaps and morph shapes are decoded on first use).
@@ -38,6 +41,8 @@ public:
     int recursionLimit() const { return recursionLimit_; }
 
     const Timeline &timeline() const { return root_; }
+    // The sound tags, as read from the file.
+    std::shared_ptr<const audio::MovieSounds> sounds() const { return sounds_; }
     const Character *character(quint16 id) const;
     QImage bitmap(quint16 id) const;
     // The character exported under `name` (ExportAssets, any case), 0 when none.
@@ -60,6 +65,7 @@ private:
     qint64 opBudget_ = 0;
     QByteArray jpegTables_;
     Timeline root_;
+    std::shared_ptr<const audio::MovieSounds> sounds_;
     std::map<quint16, Character> dictionary_;
     std::map<QString, quint16> exports_;
     std::map<std::tuple<QString, bool, bool>, quint16> fontNames_; // first font of each name and style

@@ -1,5 +1,6 @@
 #include "movieplayer.h"
 
+#include <QFileInfo>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -14,6 +15,7 @@ bool MoviePlayer::load(const QString &path)
         error_ = error;
         return false;
     }
+    folder_ = QFileInfo(path).absolutePath();
     setMovie(std::move(movie));
     return true;
 }
@@ -26,6 +28,7 @@ bool MoviePlayer::loadData(const QByteArray &data)
         error_ = error;
         return false;
     }
+    folder_.clear();
     setMovie(std::move(movie));
     return true;
 }
@@ -36,13 +39,16 @@ void MoviePlayer::setMovie(std::shared_ptr<const Movie> movie)
     stage_.reset();
     movie_ = std::move(movie);
     error_.clear();
+    sound_.reset();
     if (!movie_)
         return;
+    sound_ = std::make_unique<MovieSound>(*movie_, soundRate_, folder_);
     stage_ = std::make_unique<ClipStage>(*movie_, nullptr);
     scripts_ = std::make_unique<ScriptRuntime>(*this, *stage_);
     stage_->setListener(scripts_.get());
     scripts_->onTrace = traceSink_;
     scripts_->start();
+    followSound();
 }
 
 int MoviePlayer::totalFrames() const { return movie_ ? movie_->timeline().frameCount() : 0; }
@@ -51,18 +57,51 @@ void MoviePlayer::setPlaying(bool playing)
 {
     if (stage_)
         stage_->root().playing = playing;
+    if (sound_ && !playing)
+        sound_->mixer().silenceStream();
 }
 
 void MoviePlayer::tick()
 {
-    if (scripts_)
+    // A tick passes over at most this many frames to catch up with the
+    // stream sound, and none while the sound lags a frame behind.
+    constexpr int maxFramesPerTick = 8;
+    if (!scripts_)
+        return;
+    scripts_->soundsFinished();
+    const int shown = currentFrame();
+    const int steps = isPlaying() && totalFrames() > 1
+                          ? std::clamp(sound_->mixer().frameDue(shown) - shown, 0, maxFramesPerTick)
+                          : 1;
+    for (int i = 0; i < steps; ++i) {
         scripts_->tick();
+        followSound();
+    }
+}
+
+void MoviePlayer::followSound()
+{
+    // The sprites on the main timeline, at the frames they show.
+    std::vector<MovieSound::SpriteFrame> sprites;
+    if (sound_->spritesHaveSound())
+        for (const auto &[depth, clip] : stage_->root().children)
+            if (clip->timeline && clip->placement.characterId != 0)
+                sprites.push_back({clip->handle, clip->placement.characterId, clip->frame});
+    sound_->follow(currentFrame(), isPlaying(), sprites);
+}
+
+void MoviePlayer::mixSound(float *stereo, qsizetype frames)
+{
+    if (sound_)
+        sound_->mixer().mix(stereo, frames);
 }
 
 void MoviePlayer::gotoFrame(int n)
 {
-    if (stage_)
-        stage_->reset(qBound(1, n, totalFrames()));
+    if (!stage_)
+        return;
+    stage_->reset(qBound(1, n, totalFrames()));
+    followSound();
 }
 
 void MoviePlayer::back()

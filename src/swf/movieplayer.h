@@ -2,6 +2,7 @@
 
 #include "clipstage.h"
 #include "movie.h"
+#include "moviesound.h"
 #include "renderer.h"
 #include "scriptruntime.h"
 
@@ -24,6 +25,13 @@ namespace sky::swf {
 // sprite advances. Sprites keep running on ticks while the
 // main timeline is stopped, as in the original player; a caller that wants
 // a still picture does not tick.
+//
+// The movie's sound moves with the playhead: a frame's event sounds start
+// as it is entered, and the main timeline's stream sound plays while the
+// movie plays on. The stream leads: when the sound output has pulled the
+// stream further than the frames shown, a tick passes over the frames in
+// between (their scripts still run), and while the sound lags a frame
+// behind, a tick shows the same frame again.
 //
 // gotoFrame() and the steps built on it rebuild the display list from the
 // nearest stored snapshot of the timeline, so they cost the same wherever
@@ -71,6 +79,14 @@ public:
     void stop() { setPlaying(false); }
     void tick();
 
+    // Mixers of the movies loaded from now on mix at this rate.
+    void setSoundRate(int rate) { soundRate_ = rate; }
+    // The sound of the movie; null when none is loaded.
+    MovieSound *sound() const { return sound_.get(); }
+    // What the sound output calls for the next `frames` sample frames,
+    // added to `stereo`.
+    void mixSound(float *stereo, qsizetype frames);
+
     // Shows frame n (clamped to 1..totalFrames) without running its actions;
     // the play state is unchanged.
     void gotoFrame(int n);
@@ -92,6 +108,7 @@ public:
 
 private:
     void setPlaying(bool playing);
+    void followSound();
 
     std::shared_ptr<const Movie> movie_;
     QString error_;
@@ -99,6 +116,9 @@ private:
     std::unique_ptr<ScriptRuntime> scripts_;
     std::function<void(const QString &)> traceSink_;
     avm1::Limits scriptLimits_;
+    int soundRate_ = 44100;
+    std::unique_ptr<MovieSound> sound_;
+    QString folder_; // of the movie's file, for the files its scripts load
 };
 
 } // namespace sky::swf

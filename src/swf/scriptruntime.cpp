@@ -1,5 +1,6 @@
 #include "scriptruntime.h"
 
+#include "avm1/builtins.h"
 #include "movieplayer.h"
 
 namespace sky::swf {
@@ -202,6 +203,14 @@ void ScriptRuntime::runQueue()
         roots.push_back(object);
     vm_.collect(roots);
 }
+
+void ScriptRuntime::soundsFinished()
+{
+    vm_.beginFrame();
+    vm_.guarded([this] { avm1::completeSounds(vm_); });
+}
+
+avm1::SoundHost *ScriptRuntime::sounds() { return &player_.sound()->scripts(); }
 
 void ScriptRuntime::trace(const QString &text)
 {

@@ -31,6 +31,9 @@ public:
     // One tick of the whole stage.
     void tick();
 
+    // Tells the Sound objects whose sounds played to their end.
+    void soundsFinished();
+
     std::function<void(const QString &)> onTrace;
     bool quitRequested() const { return quit_; }
     int abandonedScripts() const { return vm_.abandoned; }
@@ -74,6 +77,7 @@ public:
     void startDrag(int clip, bool lockCenter, const QRectF *bounds) override;
     void stopDrag() override;
     double time() override;
+    avm1::SoundHost *sounds() override;
 
 private:
     // Work waiting for the end of the tick's stage changes.

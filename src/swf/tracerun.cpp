@@ -6,6 +6,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+#include <cmath>
+
 namespace sky::swf {
 
 bool readInputEvents(const QByteArray &json, std::vector<InputEvent> &out, QString *error)
@@ -53,19 +56,35 @@ bool readInputEvents(const QByteArray &json, std::vector<InputEvent> &out, QStri
 TraceResult traceMovie(const QString &path, int ticks, const std::vector<InputEvent> &events)
 {
     TraceResult result;
-    auto movie = Movie::fromFile(path, &result.error);
-    if (!movie)
-        return result;
-    result.loaded = true;
     MoviePlayer player;
-    // The first tick runs as the movie is set, so the sink goes in first.
+    // The first tick runs as the movie is loaded, so the sink goes in first.
     player.setTraceSink([&result](const QString &text) {
         QString t = text;
         t.replace(u'\r', u'\n');
         result.lines += t.split(u'\n');
     });
-    player.setMovie(std::move(movie));
+    if (!player.load(path)) {
+        result.error = player.errorString();
+        return result;
+    }
+    result.loaded = true;
+    const double frameRate = player.movie()->frameRate() > 0 ? player.movie()->frameRate() : 12;
+    const int rate = player.sound()->mixer().outputRate();
+    qint64 pulled = 0;
+    std::vector<float> mixed;
+    // The sound of the tick just run, up to the clock's next tick.
+    const auto listen = [&] {
+        const qint64 due = qint64(std::ceil((result.ticksRun) * rate / frameRate));
+        mixed.assign(size_t(due - pulled) * 2, 0.0f);
+        player.mixSound(mixed.data(), due - pulled);
+        pulled = due;
+        float peak = 0;
+        for (float sample : mixed)
+            peak = std::max(peak, std::abs(sample));
+        result.peaks.push_back(peak);
+    };
     result.ticksRun = 1;
+    listen();
     auto quit = [&] { return player.scripts() && player.scripts()->quitRequested(); };
     for (const InputEvent &event : events) {
         if (quit() || result.ticksRun >= ticks)
@@ -73,11 +92,13 @@ TraceResult traceMovie(const QString &path, int ticks, const std::vector<InputEv
         if (event.type == InputEvent::Type::Wait) {
             player.tick();
             ++result.ticksRun;
+            listen();
         }
     }
     while (!quit() && result.ticksRun < ticks) {
         player.tick();
         ++result.ticksRun;
+        listen();
     }
     result.abandoned = player.scripts() ? player.scripts()->abandonedScripts() : 0;
     return result;

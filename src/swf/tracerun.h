@@ -27,10 +27,14 @@ struct TraceResult {
     QStringList lines;    // each trace, carriage returns splitting lines
     int abandoned = 0;    // scripts abandoned on their budget
     int ticksRun = 0;
+    // The loudest sample of the movie's sound in each tick's time, on a
+    // full scale of 1.
+    std::vector<float> peaks;
 };
 
 // Loads a movie and runs it for `ticks` ticks (the first shows frame 1),
-// collecting what its scripts trace. Events are delivered after the first
+// collecting what its scripts trace. Its sound is mixed to no device on a
+// simulated clock: each tick takes one frame period of sound. Events are delivered after the first
 // tick; each Wait runs the next tick. fscommand("quit") ends the run at the
 // end of that tick.
 TraceResult traceMovie(const QString &path, int ticks, const std::vector<InputEvent> &events = {});

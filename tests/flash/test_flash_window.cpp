@@ -1,8 +1,11 @@
 #include "flash/form3.h"
+#include "soundwriter.h"
 #include "swfwriter.h"
 #include "main_window_test.h"
 
 #include <QtTest>
+
+#include <algorithm>
 
 using namespace sky;
 using namespace Qt::StringLiterals;
@@ -18,10 +21,33 @@ QByteArray emptyMovie(int frames)
     return movie.fws();
 }
 
+// 24 frames at 12 a second whose stream sound is a 440 Hz sine in 16-bit
+// PCM at 44.1 kHz, a frame's worth of it (3675 samples) in each block.
+QByteArray streamMovie()
+{
+    constexpr int rate = 44100, perFrame = rate / 12, frames = 24;
+    const std::vector<qint16> wave = swftest::sine(rate, perFrame * frames, 440);
+    swftest::Movie m(8, 10, 10, 12);
+    m.tag(18, swftest::streamHead(swftest::soundFormat(3, 3, true, false), perFrame)); // SoundStreamHead
+    for (int f = 0; f < frames; ++f) {
+        const std::vector<qint16> block(wave.begin() + f * perFrame, wave.begin() + (f + 1) * perFrame);
+        m.tag(19, swftest::littleEndian16(block)).showFrame(); // SoundStreamBlock
+    }
+    return m.fws();
+}
+
+float peakOf(const std::vector<float> &samples)
+{
+    float peak = 0;
+    for (float s : samples)
+        peak = std::max(peak, std::abs(s));
+    return peak;
+}
+
 } // namespace
 
 // The Flash window: opening, stepping, going to a frame, backwards play,
-// zoom and pan.
+// zoom and pan, and the sound of its movies.
 class TestFlashWindow : public test::MainWindowTest
 {
     Q_OBJECT
@@ -32,8 +58,13 @@ private Q_SLOTS:
     void backwardsPlayStopsOnTheFirstFrame();
     void zoomAndPanStayWithinLimits();
     void closeAndReopen();
+    void soundLeadsTheFramesAndFollowsTheButtons();
+    void closingOrOpeningAnotherMovieEndsTheSound();
 
 private:
+    void openStreamMovie();
+    std::vector<float> listen(int frames) { return rig->soundOutput.pull(qsizetype(frames) * 44100 / 12); }
+
     void openMovie(int frames);
 
     Form3 *flash = nullptr;
@@ -174,6 +205,63 @@ void TestFlashWindow::closeAndReopen()
     main->Command11_Click();
     QCOMPARE(flash->ReversePlay, short(0));
     QVERIFY(!flash->Check1.Value());
+}
+
+void TestFlashWindow::openStreamMovie()
+{
+    rig->writeAppFile(u"sound.swf"_s, streamMovie());
+    rig->fileDialog.answers.push_back(rig->appPath(u"sound.swf"_s));
+    flash->Command7_Click();
+}
+
+void TestFlashWindow::soundLeadsTheFramesAndFollowsTheButtons()
+{
+    openStreamMovie();
+    ShockwaveFlash &movie = flash->ShockwaveFlash1;
+    QCOMPARE(rig->soundOutput.starts, 1);
+    QVERIFY(peakOf(listen(1)) > 0.45);
+    movie.advance();
+    QCOMPARE(movie.CurrentFrame(), 2);
+    // Drawing fell behind the sound: the frames in between are passed over.
+    listen(3);
+    movie.advance();
+    QCOMPARE(movie.CurrentFrame(), 5);
+    // Drawing ahead of the sound by a frame: the picture waits for it.
+    movie.advance();
+    movie.advance();
+    QCOMPARE(movie.CurrentFrame(), 6);
+
+    flash->Option3.setValue(true); // stop
+    QCOMPARE(peakOf(listen(1)), 0.0f);
+    flash->Option2.setValue(true); // play: the stream starts again with the next frame
+    movie.advance();
+    QCOMPARE(movie.CurrentFrame(), 7);
+    QVERIFY(peakOf(listen(1)) > 0.45);
+    flash->Command3_Click(); // rewind
+    QCOMPARE(movie.CurrentFrame(), 1);
+    QCOMPARE(peakOf(listen(1)), 0.0f);
+
+    flash->Command4_Click(); // a step forward stays silent
+    QCOMPARE(movie.CurrentFrame(), 2);
+    QCOMPARE(peakOf(listen(1)), 0.0f);
+    flash->Option1_Click(); // backwards play too
+    flash->Timer1_Timer();
+    QCOMPARE(movie.CurrentFrame(), 1);
+    QCOMPARE(peakOf(listen(1)), 0.0f);
+}
+
+void TestFlashWindow::closingOrOpeningAnotherMovieEndsTheSound()
+{
+    openStreamMovie();
+    QVERIFY(peakOf(listen(1)) > 0.45);
+    openMovie(10); // silent: the first movie's stream is gone
+    QCOMPARE(rig->soundOutput.starts, 2);
+    QCOMPARE(peakOf(listen(1)), 0.0f);
+
+    openStreamMovie();
+    QVERIFY(peakOf(listen(1)) > 0.45);
+    flash->Command1_Click();
+    QVERIFY(listen(1).empty()); // nothing is pulled any more
 }
 
 QTEST_MAIN(TestFlashWindow)

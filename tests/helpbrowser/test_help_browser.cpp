@@ -88,7 +88,8 @@ private:
     test::FakeEnvironment environment;
     test::FakeUserSettings userSettings;
     test::RecordingModal modal;
-    Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal};
+    test::FakeSoundOutput soundOutput;
+    Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal, soundOutput};
     QWebEngineProfile profile; // off the record
     std::unique_ptr<frmBrowser> browser;
 };

@@ -78,4 +78,25 @@ void FakeMediaEngine::stop()
     state = Stopped;
 }
 
+void FakeSoundOutput::start(Source s)
+{
+    source = std::move(s);
+    ++starts;
+}
+
+void FakeSoundOutput::stop()
+{
+    source = nullptr;
+    ++stops;
+}
+
+std::vector<float> FakeSoundOutput::pull(qsizetype frames)
+{
+    if (!source)
+        return {};
+    std::vector<float> out(size_t(frames) * 2, 0.0f);
+    source(out.data(), frames);
+    return out;
+}
+
 } // namespace sky::test

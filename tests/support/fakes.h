@@ -88,6 +88,23 @@ public:
     QStringList broughtFront; // the folder of each request to come to the front
 };
 
+// A sound output the test pulls by hand, as a device would.
+class FakeSoundOutput : public SoundOutput
+{
+public:
+    int rate() override { return outputRate; }
+    void start(Source s) override;
+    void stop() override;
+    // Pulls `frames` sample frames from the source, as the device would
+    // over their time; returns them (nothing when none is playing).
+    std::vector<float> pull(qsizetype frames);
+
+    int outputRate = 44100;
+    Source source;
+    int starts = 0;
+    int stops = 0;
+};
+
 // An engine whose state the test sets.
 class FakeMediaEngine : public MediaEngine
 {

@@ -42,7 +42,8 @@ public:
     FakeEnvironment environment;
     FakeUserSettings userSettings;
     RecordingModal modal;
-    Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal};
+    FakeSoundOutput soundOutput;
+    Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal, soundOutput};
     FakeHelpBrowser helpBrowser;
     FakeMediaEngine *media = nullptr; // owned by the main window's media control
     std::unique_ptr<Program> program;

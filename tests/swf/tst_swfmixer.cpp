@@ -99,6 +99,8 @@ private Q_SLOTS:
     void mp3StreamLatencyIsSkipped();
     void inOutPointsLoopsAndEnvelopesAreSampleExact();
     void stopNoMultipleAndStopAll();
+    void scriptSoundsLoopFromTheirOffsetUnderTheirClipsTransform();
+    void buttonsSoundOnTheChangesTheyHaveSoundsFor();
     void decodingStopsAtTheBudget();
     void corpusSpriteStreamPlaysWithItsFrames();
     void corpusG711EventSoundsAreHeard();
@@ -234,6 +236,60 @@ void TestSwfMixer::stopNoMultipleAndStopAll()
     QCOMPARE(mixer.activeSounds(), 0);
     mixer.frameEntered(1);
     mixer.stopAll();
+    QCOMPARE(mixer.activeSounds(), 0);
+}
+
+void TestSwfMixer::scriptSoundsLoopFromTheirOffsetUnderTheirClipsTransform()
+{
+    std::vector<qint16> ramp(1000);
+    for (int i = 0; i < 1000; ++i)
+        ramp[size_t(i)] = qint16(16 * i);
+    swftest::Movie m(8, 10, 10);
+    m.tag(tagDefineSound, swftest::defineSound(1, swftest::soundFormat(3, 3, true, false), 1000,
+                                               swftest::littleEndian16(ramp)))
+        .showFrame();
+    SoundMixer mixer(soundsOf(m.fws()), outputRate);
+    QCOMPARE(mixer.playSound(1, 1000, 1, 7), 0u); // an offset past the end plays nothing
+    const quint64 voice = mixer.playSound(1, 600, 2, 7);
+    QVERIFY(voice != 0);
+    // Clip 7's sounds are heard on the right only; every sound of the movie
+    // is at half volume.
+    mixer.setTransform(7, SoundTransform{0, 0, 100, 0, 100});
+    mixer.setTransform(0, SoundTransform{100, 0, 100, 0, 50});
+    std::vector<float> out(2 * 1000, 0.0f);
+    mixer.mix(out.data(), 500);
+    QCOMPARE(mixer.voicePosition(voice), 700); // second time round from 600
+    mixer.mix(out.data() + 1000, 500);
+    for (int i = 0; i < 1000; ++i) {
+        const double source = i < 800 ? 16.0 * (600 + i % 400) / 32768 : 0;
+        QCOMPARE(out[size_t(2 * i)], 0.0f);
+        QVERIFY2(std::abs(out[size_t(2 * i + 1)] - source * 0.5) < 1e-6, qPrintable(QString::number(i)));
+    }
+    QCOMPARE(mixer.voicePosition(voice), -1);
+    QCOMPARE(mixer.takeFinished(), std::vector<quint64>{voice});
+    QVERIFY(mixer.takeFinished().empty());
+}
+
+void TestSwfMixer::buttonsSoundOnTheChangesTheyHaveSoundsFor()
+{
+    swftest::Movie m(8, 10, 10);
+    m.tag(tagDefineSound, swftest::defineSound(1, swftest::soundFormat(3, 3, true, false), 4410,
+                                               swftest::littleEndian16(swftest::sine(44100, 4410, 440))));
+    // Button 5: nothing on the first two changes, sound 1 (twice) on a press.
+    swftest::SoundInfoFields twice;
+    twice.loops = 2;
+    m.tag(17, swftest::Bits().u16(5).u16(0).u16(0).data() + swftest::startSound(1, twice) + swftest::Bits().u16(0).data())
+        .showFrame();
+    SoundMixer mixer(soundsOf(m.fws()), outputRate);
+    mixer.buttonChanged(5, ButtonTransition::UpToOver);
+    mixer.buttonChanged(6, ButtonTransition::OverToDown);
+    QCOMPARE(mixer.activeSounds(), 0);
+    mixer.buttonChanged(5, ButtonTransition::OverToDown);
+    QCOMPARE(mixer.activeSounds(), 1);
+    std::vector<float> out(2 * 8820, 0.0f);
+    mixer.mix(out.data(), 8819);
+    QCOMPARE(mixer.activeSounds(), 1); // the second time round
+    mixer.mix(out.data(), 1);
     QCOMPARE(mixer.activeSounds(), 0);
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace sky::swf::audio {
 
@@ -54,10 +55,10 @@ std::shared_ptr<const StereoBuffer> SoundMixer::sound(quint16 id)
 {
     if (const auto found = decoded_.find(id); found != decoded_.end())
         return found->second;
-    const auto def = movie_->sounds.find(id);
-    if (def == movie_->sounds.end() || budget_ <= 0)
+    const SoundDefinition *def = definition(id);
+    if (!def || budget_ <= 0)
         return nullptr;
-    auto samples = std::make_shared<const StereoBuffer>(toStereo(decodeSound(def->second), rate_));
+    auto samples = std::make_shared<const StereoBuffer>(toStereo(decodeSound(*def), rate_));
     budget_ -= qsizetype(samples->size()) / 2;
     decoded_.emplace(id, samples);
     return samples;
@@ -68,7 +69,26 @@ qsizetype SoundMixer::toOutput(quint32 position44) const
     return qsizetype(std::llround(double(position44) * rate_ / 44100.0));
 }
 
-void SoundMixer::startSound(const StartSound &start)
+bool SoundMixer::startVoice(Voice v, const SoundInfo &info)
+{
+    v.samples = sound(v.id);
+    if (!v.samples || v.samples->empty())
+        return false;
+    const qsizetype length = qsizetype(v.samples->size()) / 2;
+    v.begin = std::min(length, info.inPoint ? toOutput(*info.inPoint) : 0);
+    v.end = std::clamp(info.outPoint ? toOutput(*info.outPoint) : length, v.begin, length);
+    if (v.begin == v.end)
+        return false;
+    v.pos = v.begin;
+    v.loopsLeft = std::max(1, info.loops);
+    v.envelope = info.envelope;
+    for (EnvelopePoint &p : v.envelope)
+        p.position44 = quint32(std::min<qsizetype>(toOutput(p.position44), 0xffffffffLL));
+    voices_.push_back(std::move(v));
+    return true;
+}
+
+void SoundMixer::startSound(const StartSound &start, int owner)
 {
     const quint16 id = start.soundId;
     const auto playing = [id](const Voice &v) { return v.id == id; };
@@ -80,21 +100,78 @@ void SoundMixer::startSound(const StartSound &start)
         return;
     Voice v;
     v.id = id;
-    v.samples = sound(id);
-    if (!v.samples || v.samples->empty())
-        return;
-    const qsizetype length = qsizetype(v.samples->size()) / 2;
-    v.begin = std::min(length, start.info.inPoint ? toOutput(*start.info.inPoint) : 0);
-    v.end = std::clamp(start.info.outPoint ? toOutput(*start.info.outPoint) : length, v.begin, length);
-    if (v.begin == v.end)
-        return;
-    v.pos = v.begin;
-    v.loopsLeft = std::max(1, start.info.loops);
-    v.envelope = start.info.envelope;
-    for (EnvelopePoint &p : v.envelope)
-        p.position44 = quint32(std::min<qsizetype>(toOutput(p.position44), 0xffffffffLL));
-    voices_.push_back(std::move(v));
+    v.owner = owner;
+    startVoice(std::move(v), start.info);
 }
+
+void SoundMixer::buttonChanged(quint16 button, ButtonTransition transition)
+{
+    const auto sounds = movie_->buttons.find(button);
+    if (sounds == movie_->buttons.end())
+        return;
+    if (const std::optional<StartSound> &start = sounds->second[size_t(transition)])
+        startSound(*start);
+}
+
+quint64 SoundMixer::playSound(quint16 id, qsizetype offset, int loops, int owner)
+{
+    const qsizetype length = soundLength(id);
+    if (length <= 0 || offset >= length)
+        return 0;
+    SoundInfo info;
+    info.loops = loops;
+    // Each loop starts again from the offset.
+    info.inPoint = quint32(std::min<qsizetype>(std::llround(double(std::max<qsizetype>(0, offset)) * 44100 / rate_),
+                                               0xffffffffLL));
+    Voice v;
+    v.id = id;
+    v.owner = owner;
+    v.handle = nextHandle_;
+    if (!startVoice(std::move(v), info))
+        return 0;
+    // Exactly the offset asked for, whatever the 44.1 kHz in point rounds to.
+    voices_.back().begin = voices_.back().pos = std::max<qsizetype>(0, offset);
+    return nextHandle_++;
+}
+
+void SoundMixer::stopSounds(int owner, std::optional<quint16> id)
+{
+    std::erase_if(voices_, [&](const Voice &v) { return (owner == 0 || v.owner == owner) && (!id || v.id == *id); });
+}
+
+qsizetype SoundMixer::soundLength(quint16 id)
+{
+    const auto samples = sound(id);
+    return samples ? qsizetype(samples->size()) / 2 : -1;
+}
+
+quint16 SoundMixer::addSound(SoundDefinition sound)
+{
+    for (quint16 id = 0xffff; id > 0; --id)
+        if (!definition(id)) {
+            added_.emplace(id, std::move(sound));
+            return id;
+        }
+    return 0;
+}
+
+const SoundDefinition *SoundMixer::definition(quint16 id) const
+{
+    if (const auto found = movie_->sounds.find(id); found != movie_->sounds.end())
+        return &found->second;
+    const auto added = added_.find(id);
+    return added == added_.end() ? nullptr : &added->second;
+}
+
+qsizetype SoundMixer::voicePosition(quint64 handle) const
+{
+    for (const Voice &v : voices_)
+        if (v.handle == handle && handle != 0)
+            return v.pos;
+    return -1;
+}
+
+std::vector<quint64> SoundMixer::takeFinished() { return std::exchange(finished_, {}); }
 
 void SoundMixer::startFrameSounds(int frame, quint16 timeline)
 {
@@ -123,7 +200,9 @@ void SoundMixer::frameEntered(int frame, quint16 timeline)
 int SoundMixer::frameDue(int shown) const
 {
     const int heard = streamFrame(mainTimeline);
-    return heard == 0 ? shown + 1 : std::max(shown, heard);
+    if (heard == 0)
+        return shown + 1;
+    return heard < shown ? shown : std::max(shown + 1, heard);
 }
 
 void SoundMixer::jumpedTo(int frame, bool playing, quint16 timeline)
@@ -163,14 +242,40 @@ qsizetype SoundMixer::streamPosition(quint16 timeline) const
     return stream == streams_.end() ? -1 : stream->second.position();
 }
 
+SoundTransform SoundMixer::transform(int owner) const
+{
+    const auto found = transforms_.find(owner);
+    return found == transforms_.end() ? SoundTransform() : found->second;
+}
+
+SoundTransform SoundMixer::gainsOf(int owner) const
+{
+    const auto find = [this](int key) { return transform(key); };
+    // Gains on a full scale of 1, the volume folded in. Scripts may set
+    // any number; the sound takes them between silence and full.
+    const auto scaled = [](SoundTransform t) {
+        const auto part = [](double percent) { return std::clamp(percent, 0.0, 100.0) / 100.0; };
+        const double v = part(t.volume);
+        return SoundTransform{part(t.ll) * v, part(t.lr) * v, part(t.rr) * v, part(t.rl) * v, 1};
+    };
+    const SoundTransform own = scaled(find(owner));
+    if (owner == 0)
+        return own;
+    // The transform over every sound applies after the clip's own.
+    const SoundTransform all = scaled(find(0));
+    return SoundTransform{all.ll * own.ll + all.lr * own.rl, all.ll * own.lr + all.lr * own.rr,
+                          all.rl * own.lr + all.rr * own.rr, all.rl * own.ll + all.rr * own.rl, 1};
+}
+
 void SoundMixer::mixVoice(Voice &v, float *stereo, qsizetype frames) const
 {
+    const SoundTransform g = gainsOf(v.owner);
     const float *data = v.samples->data();
     for (qsizetype i = 0; i < frames && v.loopsLeft > 0; ++i, ++v.played) {
-        const double left = envelopeLevel(v.envelope, v.played, true);
-        const double right = envelopeLevel(v.envelope, v.played, false);
-        stereo[2 * i] += float(data[2 * v.pos] * left);
-        stereo[2 * i + 1] += float(data[2 * v.pos + 1] * right);
+        const double left = data[2 * v.pos] * envelopeLevel(v.envelope, v.played, true);
+        const double right = data[2 * v.pos + 1] * envelopeLevel(v.envelope, v.played, false);
+        stereo[2 * i] += float(g.ll * left + g.lr * right);
+        stereo[2 * i + 1] += float(g.rl * left + g.rr * right);
         if (++v.pos == v.end) {
             v.pos = v.begin;
             --v.loopsLeft;
@@ -182,6 +287,9 @@ void SoundMixer::mix(float *stereo, qsizetype frames)
 {
     for (Voice &v : voices_)
         mixVoice(v, stereo, frames);
+    for (const Voice &v : voices_)
+        if (v.loopsLeft <= 0 && v.handle != 0)
+            finished_.push_back(v.handle);
     std::erase_if(voices_, [](const Voice &v) { return v.loopsLeft <= 0; });
     for (auto &[timeline, stream] : streams_)
         stream.mixInto(stereo, frames);

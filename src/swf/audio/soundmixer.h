@@ -11,6 +11,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace sky::swf::audio {
@@ -19,6 +20,14 @@ namespace sky::swf::audio {
 // sample frames (half an hour at 44.1 kHz, some 600 MB); the sound that
 // crosses the line is the last one kept.
 inline constexpr qsizetype maxMixedFrames = qsizetype(44100) * 60 * 30;
+
+// How a clip's sounds reach the speakers, in percent: ll and rl of the
+// left input go to the left and right speakers, lr and rr of the right
+// input, and the volume scales both.
+struct SoundTransform {
+    double ll = 100, lr = 0, rr = 100, rl = 0;
+    double volume = 100;
+};
 
 class SoundMixer {
 public:
@@ -36,8 +45,8 @@ public:
     void frameEntered(int frame, quint16 timeline = mainTimeline);
     // The frame to show after `shown` on this tick of the drawing clock:
     // the next one, or as far on as the stream's sound has got when drawing
-    // fell behind, or `shown` again while the sound has not yet reached the
-    // next frame. Only the main timeline's stream leads the drawing.
+    // fell behind, or `shown` again while the sound is still a frame behind
+    // it. Only the main timeline's stream leads the drawing.
     int frameDue(int shown) const;
     // The timeline jumped to `frame` (a go-to, a step back or forward):
     // its event sounds start and the stream starts again there when the
@@ -49,8 +58,38 @@ public:
     // Every sound stops at once.
     void stopAll();
 
-    // Starts or stops one event sound as a StartSound tag asks.
-    void startSound(const StartSound &start);
+    // Starts or stops one event sound as a StartSound tag asks, on behalf
+    // of the clip `owner` (0 for none).
+    void startSound(const StartSound &start, int owner = 0);
+
+    // A button of the movie changed state: the sound it has for the change
+    // starts.
+    void buttonChanged(quint16 button, ButtonTransition transition);
+
+    // Sounds that scripts start: `offset` sample frames into the sound, as
+    // many times as `loops`. Returns the voice's handle, 0 when the sound
+    // cannot be played.
+    quint64 playSound(quint16 id, qsizetype offset, int loops, int owner);
+    // Stops the sounds of `owner` (all sounds for 0), only those of sound
+    // `id` when one is given.
+    void stopSounds(int owner, std::optional<quint16> id = {});
+    // Sample frames of the sound at the output rate, -1 when it has none.
+    qsizetype soundLength(quint16 id);
+    // Adds a sound from outside the movie (a file its script loads) under
+    // an id the movie does not use; 0 when every id is taken.
+    quint16 addSound(SoundDefinition sound);
+    // A sound of the movie or one added; null when there is none.
+    const SoundDefinition *definition(quint16 id) const;
+    // Where a voice is in its sound, in sample frames at the output rate;
+    // -1 once it has stopped.
+    qsizetype voicePosition(quint64 handle) const;
+    // The voices started with playSound() that have played to their end
+    // since the last call, in the order they ended.
+    std::vector<quint64> takeFinished();
+
+    // The transform of a clip's sounds; 0 names the one over every sound.
+    void setTransform(int owner, const SoundTransform &transform) { transforms_[owner] = transform; }
+    SoundTransform transform(int owner) const;
 
     // Adds the next `frames` sample frames of the mix to `stereo`
     // (interleaved left and right, full scale 1) and moves on.
@@ -65,6 +104,8 @@ public:
 private:
     struct Voice {
         quint16 id = 0;
+        quint64 handle = 0; // playSound()'s, or 0
+        int owner = 0;
         std::shared_ptr<const StereoBuffer> samples;
         qsizetype begin = 0, end = 0; // sample frames of one loop
         qsizetype pos = 0;            // within [begin, end)
@@ -76,13 +117,19 @@ private:
     std::shared_ptr<const StereoBuffer> sound(quint16 id);
     void startFrameSounds(int frame, quint16 timeline);
     qsizetype toOutput(quint32 position44) const;
+    bool startVoice(Voice v, const SoundInfo &info);
+    SoundTransform gainsOf(int owner) const;
     void mixVoice(Voice &v, float *stereo, qsizetype frames) const;
 
     std::shared_ptr<const MovieSounds> movie_;
     int rate_;
     qsizetype budget_; // sample frames that may still be decoded
     std::map<quint16, std::shared_ptr<const StereoBuffer>> decoded_;
+    std::map<quint16, SoundDefinition> added_;
     std::vector<Voice> voices_;
+    quint64 nextHandle_ = 1;
+    std::vector<quint64> finished_;
+    std::map<int, SoundTransform> transforms_;
     std::map<quint16, StreamSound> streams_; // the timelines that have one
 };
 

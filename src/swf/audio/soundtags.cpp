@@ -8,6 +8,8 @@ namespace {
 
 constexpr int tagShowFrame = 1;
 constexpr int tagDefineSprite = 39;
+constexpr int tagExportAssets = 56;
+constexpr int tagDefineButtonSound = 17;
 
 } // namespace
 
@@ -84,6 +86,22 @@ StartSound readStartSound(const QByteArray &body, bool byClassName)
     return s;
 }
 
+std::pair<quint16, ButtonSounds> readDefineButtonSound(const QByteArray &body)
+{
+    BitReader r(body);
+    const quint16 button = r.u16();
+    ButtonSounds sounds;
+    for (std::optional<StartSound> &transition : sounds) {
+        StartSound s;
+        s.soundId = r.u16();
+        if (s.soundId == 0)
+            continue;
+        s.info = readSoundInfo(r);
+        transition = std::move(s);
+    }
+    return {button, std::move(sounds)};
+}
+
 StreamHead readStreamHead(const QByteArray &body)
 {
     BitReader r(body);
@@ -127,6 +145,21 @@ void readTimelineSounds(const QByteArray &buffer, const std::vector<Tag> &tags, 
                                        nullptr);
                     if (!sprite.starts.empty() || sprite.streamHead)
                         movie->sprites.insert_or_assign(id, std::move(sprite));
+                }
+                break;
+            case tagDefineButtonSound:
+                if (movie) {
+                    auto [button, sounds] = readDefineButtonSound(body);
+                    movie->buttons.insert_or_assign(button, std::move(sounds));
+                }
+                break;
+            case tagExportAssets:
+                if (movie) {
+                    BitReader r(body);
+                    for (int n = r.u16(); n > 0; --n) {
+                        const quint16 id = r.u16();
+                        movie->exports.insert_or_assign(r.string(), id);
+                    }
                 }
                 break;
             case tagStartSound:

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
 #include <map>
 #include <optional>
 #include <vector>
@@ -77,6 +78,11 @@ struct StreamHead {
     qint16 latencySeek = 0; // MP3 only
 };
 
+// The sounds of a button's state changes (DefineButtonSound), in the
+// order of ButtonTransition.
+enum class ButtonTransition { OverToUp, UpToOver, OverToDown, DownToOver };
+using ButtonSounds = std::array<std::optional<StartSound>, 4>;
+
 // The sound tags of one timeline, by frame from 1.
 struct TimelineSounds {
     std::map<int, std::vector<StartSound>> starts;
@@ -89,6 +95,8 @@ struct MovieSounds {
     std::map<quint16, SoundDefinition> sounds;
     TimelineSounds root;
     std::map<quint16, TimelineSounds> sprites; // by the sprite's character id
+    std::map<QString, quint16> exports;        // ExportAssets: character ids by linkage name
+    std::map<quint16, ButtonSounds> buttons;   // by the button's character id
     double frameRate = 12;
 };
 
@@ -100,5 +108,6 @@ SoundFormat readSoundFormat(quint8 bits);
 std::pair<quint16, SoundDefinition> readDefineSound(const QByteArray &body);
 StartSound readStartSound(const QByteArray &body, bool byClassName);
 StreamHead readStreamHead(const QByteArray &body);
+std::pair<quint16, ButtonSounds> readDefineButtonSound(const QByteArray &body);
 
 } // namespace sky::swf::audio

@@ -31,6 +31,7 @@ void installBuiltins(Vm &vm)
     installBroadcaster(vm);
     installGlobalFunctions(vm);
     installMovieClip(vm);
+    installSound(vm);
 }
 
 } // namespace sky::swf::avm1

@@ -19,6 +19,10 @@ void installError(Vm &vm);
 void installBroadcaster(Vm &vm);
 void installGlobalFunctions(Vm &vm);
 void installMovieClip(Vm &vm);
+void installSound(Vm &vm);
+
+// Calls onSoundComplete of the Sound objects whose sounds have ended.
+void completeSounds(Vm &vm);
 
 struct MethodEntry {
     const char16_t *name;

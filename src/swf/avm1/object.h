@@ -58,6 +58,12 @@ struct ScriptFunction {
     std::shared_ptr<const std::vector<QString>> constants;
 };
 
+// What a built-in class keeps for each of its objects, out of scripts'
+// reach. It holds no objects: the collector does not look into it.
+struct NativeState {
+    virtual ~NativeState() = default;
+};
+
 enum class ObjectKind : quint8 { Plain, Function, Array, Boxed, Clip, Super, Activation };
 
 // A script object: properties in the order they were made, a prototype,
@@ -86,6 +92,7 @@ public:
     Value superThis;
     std::vector<Object *> interfaces;
     std::vector<std::pair<QString, std::pair<Object *, Value>>> watches; // key, callback, user data
+    std::unique_ptr<NativeState> state;
 
     bool isFunction() const { return kind == ObjectKind::Function; }
 

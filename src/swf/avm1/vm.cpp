@@ -607,6 +607,8 @@ void Vm::collect(const std::vector<Object *> &roots)
         mark(o);
     for (Object *o : timers)
         mark(o);
+    for (Object *o : playingSounds)
+        mark(o);
     for (const Value &v : stack)
         mark(v.object);
     std::erase_if(heap_, [](const std::unique_ptr<Object> &o) { return !o->marked; });

@@ -12,6 +12,8 @@
 
 namespace sky::swf::avm1 {
 
+class SoundHost;
+
 // A script `throw` on its way to a catch block.
 struct ScriptThrow {
     Value value;
@@ -76,6 +78,8 @@ public:
     virtual bool clipHitsPoint(int, const QPointF &) { return false; }
     virtual void startDrag(int, bool, const QRectF *) { }
     virtual void stopDrag() { }
+    // The movie's sounds; none when the host plays no sound.
+    virtual SoundHost *sounds() { return nullptr; }
 };
 
 // Limits that keep a hostile movie from taking the player down.
@@ -187,6 +191,7 @@ public:
     Activation *current = nullptr;            // innermost running code
     std::vector<Value> stack;                 // operand stack shared by all activations
     std::vector<Object *> timers;             // interval entries kept alive
+    std::vector<Object *> playingSounds;      // Sound objects kept alive while their sounds play
 
 private:
     friend Value callScript(Vm &, Object *, const Value &, std::span<const Value>, Object *);

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/services.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+class QAudioSink;
+class QIODevice;
+
+namespace sky {
+
+// The default output of the desktop's sound server through Qt Multimedia,
+// fed from a timer on the GUI thread, so the source needs no locking. With
+// no device, or when the device fails, the source is pulled at the pace of
+// the clock and its sound is dropped.
+class QtSoundOutput : public SoundOutput
+{
+public:
+    QtSoundOutput();
+    ~QtSoundOutput() override;
+
+    int rate() override;
+    void start(Source source) override;
+    void stop() override;
+
+private:
+    void openDevice();
+    void feed();
+    void pull(qsizetype frames);
+
+    Source m_source;
+    QTimer m_timer;
+    bool m_probed = false;
+    int m_rate = 44100;
+    bool m_floatSamples = true;
+    std::unique_ptr<QAudioSink> m_sink;
+    QIODevice *m_device = nullptr;
+    // Without a device: the frames pulled since the clock started.
+    QElapsedTimer m_clock;
+    qint64 m_pulled = 0;
+    std::vector<float> m_mix;
+    QByteArray m_bytes;
+};
+
+} // namespace sky

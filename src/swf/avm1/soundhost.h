@@ -1,0 +1,38 @@
+#pragma once
+
+#include "swf/audio/soundmixer.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace sky::swf::avm1 {
+
+// What the Sound object asks of the player: the movie's sounds, its mixer
+// and the sound transforms of its clips. Clips are the Host's handles; 0
+// stands for every sound of the movie.
+class SoundHost {
+public:
+    virtual ~SoundHost() = default;
+    // The sound exported under `name`, 0 when there is none.
+    virtual quint16 exportedSound(const QString &name) = 0;
+    // Reads an MP3 file the script names, next to the movie; 0 when it is
+    // a network address, missing or no MP3. `hasId3` tells whether the
+    // file has an ID3 tag.
+    virtual quint16 loadSoundFile(const QString &url, bool *hasId3) = 0;
+    // Its length in milliseconds; -1 when it has none.
+    virtual double soundDuration(quint16 id) = 0;
+    // Plays a sound `offset` seconds in, `loops` times, for `owner`;
+    // returns the voice, 0 when nothing plays.
+    virtual quint64 startSound(quint16 id, double offset, int loops, int owner) = 0;
+    // Stops the sounds of `owner`, only sound `id` unless it is 0.
+    virtual void stopSounds(int owner, quint16 id) = 0;
+    // Milliseconds into the voice's sound; -1 once it has stopped.
+    virtual double soundPosition(quint64 voice) = 0;
+    // The voices that played to their end since the last call.
+    virtual std::vector<quint64> finishedSounds() = 0;
+    virtual audio::SoundTransform soundTransform(int owner) = 0;
+    virtual void setSoundTransform(int owner, const audio::SoundTransform &transform) = 0;
+};
+
+} // namespace sky::swf::avm1

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "audio/soundmixer.h"
+#include "scriptsounds.h"
+
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace sky::swf {
+
+class Movie;
+
+// The sound of a playing movie: its mixer, what its scripts reach of it,
+// and the frames its timelines were last seen at, so that each frame
+// reached starts its sounds once.
+class MovieSound {
+public:
+    // Files the scripts load are looked for in `folder`.
+    MovieSound(const Movie &movie, int outputRate, const QString &folder);
+
+    audio::SoundMixer &mixer() { return mixer_; }
+    ScriptSounds &scripts() { return scripts_; }
+
+    // A sprite on the stage and the frame it shows; `instance` tells two
+    // of the same sprite apart.
+    struct SpriteFrame {
+        int instance = 0;
+        quint16 sprite = 0;
+        int frame = 0;
+    };
+    // Where the timelines are now. The main timeline played on into the
+    // next frame keeps its stream going; any other move starts it again
+    // there, or silences it when the movie stands still. A sprite that left
+    // the stage takes its stream with it.
+    void follow(int mainFrame, bool playing, const std::vector<SpriteFrame> &sprites);
+    // Whether any sprite of the movie has sounds of its own.
+    bool spritesHaveSound() const;
+
+private:
+    audio::SoundMixer mixer_;
+    ScriptSounds scripts_;
+    int mainFrame_ = 0;
+    std::map<int, SpriteFrame> sprites_; // by instance
+};
+
+} // namespace sky::swf

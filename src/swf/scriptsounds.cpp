@@ -1,0 +1,88 @@
+#include "scriptsounds.h"
+
+#include "audio/mp3file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QUrl>
+
+#include <cmath>
+
+namespace sky::swf {
+
+namespace {
+
+// No sound file larger than this is read.
+constexpr qint64 maxSoundFileBytes = 64 * 1024 * 1024;
+
+} // namespace
+
+ScriptSounds::ScriptSounds(const audio::MovieSounds &sounds, audio::SoundMixer &mixer, const QString &folder)
+    : sounds_(sounds)
+    , mixer_(mixer)
+    , folder_(folder)
+{
+}
+
+quint16 ScriptSounds::exportedSound(const QString &name)
+{
+    // Linkage names are matched in any case, as the authoring tool did.
+    for (const auto &[exported, id] : sounds_.exports)
+        if (exported.compare(name, Qt::CaseInsensitive) == 0 && sounds_.sounds.contains(id))
+            return id;
+    return 0;
+}
+
+quint16 ScriptSounds::loadSoundFile(const QString &url, bool *hasId3)
+{
+    // Only files next to the movie (or below its folder) are read; the
+    // network is never used.
+    const QUrl address(url);
+    if (folder_.isEmpty() || (!address.scheme().isEmpty() && address.scheme() != u"file") || url.contains(u".."))
+        return 0;
+    QFile file(QDir(folder_).filePath(address.isLocalFile() ? address.toLocalFile() : url));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const auto mp3 = audio::readMp3File(file.read(maxSoundFileBytes));
+    if (!mp3)
+        return 0;
+    *hasId3 = mp3->hasId3;
+    return mixer_.addSound(mp3->sound);
+}
+
+double ScriptSounds::soundDuration(quint16 id)
+{
+    // The length the sound's tag or frames give, as the original player
+    // reported it.
+    const audio::SoundDefinition *sound = mixer_.definition(id);
+    if (!sound || sound->format.rate <= 0)
+        return -1;
+    return double(sound->sampleCount) * 1000.0 / sound->format.rate;
+}
+
+quint64 ScriptSounds::startSound(quint16 id, double offset, int loops, int owner)
+{
+    return mixer_.playSound(id, qsizetype(std::llround(offset * mixer_.outputRate())), loops, owner);
+}
+
+void ScriptSounds::stopSounds(int owner, quint16 id)
+{
+    mixer_.stopSounds(owner, id ? std::optional<quint16>(id) : std::nullopt);
+}
+
+double ScriptSounds::soundPosition(quint64 voice)
+{
+    const qsizetype at = mixer_.voicePosition(voice);
+    return at < 0 ? -1 : double(at) * 1000.0 / mixer_.outputRate();
+}
+
+std::vector<quint64> ScriptSounds::finishedSounds() { return mixer_.takeFinished(); }
+
+audio::SoundTransform ScriptSounds::soundTransform(int owner) { return mixer_.transform(owner); }
+
+void ScriptSounds::setSoundTransform(int owner, const audio::SoundTransform &transform)
+{
+    mixer_.setTransform(owner, transform);
+}
+
+} // namespace sky::swf

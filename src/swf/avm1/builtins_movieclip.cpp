@@ -75,8 +75,10 @@ Value attachMovie(Vm &vm, CallInfo &c)
     const int parent = clipOfSelf(c);
     if (!parent || c.args.size() < 3)
         return {};
-    return clipValue(vm, vm.host()->attachClip(parent, vm.toString(c.args[0]), vm.toString(c.args[1]),
-                                               vm.toInt32(c.args[2]), c.arg(3)));
+    // Arguments are converted in order: a valueOf or toString may trace.
+    const QString id = vm.toString(c.args[0]);
+    const QString name = vm.toString(c.args[1]);
+    return clipValue(vm, vm.host()->attachClip(parent, id, name, vm.toInt32(c.args[2]), c.arg(3)));
 }
 
 Value duplicateMovieClip(Vm &vm, CallInfo &c)
@@ -84,7 +86,9 @@ Value duplicateMovieClip(Vm &vm, CallInfo &c)
     const int clip = clipOfSelf(c);
     if (!clip || c.args.size() < 2)
         return {};
-    return clipValue(vm, vm.host()->duplicateClip(clip, vm.toString(c.args[0]), vm.toInt32(c.args[1]), c.arg(2)));
+    // Arguments are converted in order: a valueOf or toString may trace.
+    const QString name = vm.toString(c.args[0]);
+    return clipValue(vm, vm.host()->duplicateClip(clip, name, vm.toInt32(c.args[1]), c.arg(2)));
 }
 
 Value createEmptyMovieClip(Vm &vm, CallInfo &c)
@@ -92,7 +96,8 @@ Value createEmptyMovieClip(Vm &vm, CallInfo &c)
     const int parent = clipOfSelf(c);
     if (!parent || c.args.size() < 2)
         return {};
-    return clipValue(vm, vm.host()->createEmptyClip(parent, vm.toString(c.args[0]), vm.toInt32(c.args[1])));
+    const QString name = vm.toString(c.args[0]);
+    return clipValue(vm, vm.host()->createEmptyClip(parent, name, vm.toInt32(c.args[1])));
 }
 
 Value removeMovieClip(Vm &vm, CallInfo &c)

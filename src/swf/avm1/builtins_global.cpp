@@ -110,6 +110,8 @@ void installGlobalFunctions(Vm &vm)
     });
     vm.defineHidden(g, QStringLiteral("NaN"), std::nan(""));
     vm.defineHidden(g, QStringLiteral("Infinity"), INFINITY);
+    // The player's own set-up leaves this helper variable behind as null.
+    vm.defineHidden(g, QStringLiteral("o"), Value::null());
 }
 
 } // namespace sky::swf::avm1

@@ -136,7 +136,8 @@ Value getVariable(Vm &vm, Activation &act, const QString &name, Object **withObj
         return target ? vm.get(target, name.mid(at + 1)) : Value();
     }
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
-        if (vm.has(it->object, name)) {
+        // SWF 4 movies see none of the global names (NaN, Infinity...).
+        if ((it->kind != Scope::Global || vm.version() >= 5) && vm.has(it->object, name)) {
             if (withObject && it->kind == Scope::With)
                 *withObject = it->object;
             return vm.get(it->object, name);

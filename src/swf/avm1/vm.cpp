@@ -327,8 +327,9 @@ double Vm::toNumber(const Value &v)
         }
         return stringToNumber(v.string, version_ >= 6);
     case Value::Type::Object: {
+        // SWF 4 knows no NaN: what is no number counts as 0.
         const Value p = toPrimitive(v, true);
-        return p.isObject() ? std::nan("") : toNumber(p);
+        return p.isObject() ? (version_ <= 4 ? 0 : std::nan("")) : toNumber(p);
     }
     }
     return 0;
@@ -381,19 +382,13 @@ Value Vm::toPrimitive(const Value &v, bool numberHint)
     Q_UNUSED(numberHint);
     if (!v.isObject())
         return v;
+    // Only valueOf is asked, and what it gives is the answer even when it
+    // is an object; an object without one (the global object) gives
+    // undefined.
     const Value valueOf = get(v.object, QStringLiteral("valueOf"));
-    if (valueOf.isObject() && valueOf.object->isFunction()) {
-        const Value r = call(valueOf, v, {});
-        if (!r.isObject())
-            return r;
-    }
-    const Value fn = get(v.object, QStringLiteral("toString"));
-    if (fn.isObject() && fn.object->isFunction()) {
-        const Value r = call(fn, v, {});
-        if (!r.isObject())
-            return r;
-    }
-    return v;
+    if (valueOf.isObject() && valueOf.object->isFunction())
+        return call(valueOf, v, {});
+    return {};
 }
 
 Object *Vm::toObject(const Value &v)

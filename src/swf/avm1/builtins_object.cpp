@@ -5,14 +5,13 @@ namespace {
 
 Object *selfObject(CallInfo &c) { return c.self.isObject() ? c.self.object : nullptr; }
 
-// Object() without arguments makes an object without prototype.
+// Object() with nothing, undefined or null makes an object without
+// prototype.
 Value objectCall(Vm &vm, CallInfo &c)
 {
     const Value v = c.arg(0);
-    if (c.args.empty())
-        return vm.newObject(nullptr);
     if (v.isNullish())
-        return vm.newPlain();
+        return vm.newObject(nullptr);
     return vm.toObject(v);
 }
 

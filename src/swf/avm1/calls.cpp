@@ -202,10 +202,11 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
             act.superObject = makeSuper(vm, self, home);
         preload(preloadSuper, act.superObject);
         preload(preloadRoot, vm.host()->clipObject(vm.host()->clipRoot()));
-        if (fn.flags & preloadParent) {
-            const int parent = act.target && act.target->kind == ObjectKind::Clip ? vm.host()->clipParent(act.target->clip) : 0;
-            preload(preloadParent, parent ? Value(vm.host()->clipObject(parent)) : Value());
-        }
+        // A timeline without a parent takes no register: the next preload
+        // moves up into its place.
+        const int parent = act.target && act.target->kind == ObjectKind::Clip ? vm.host()->clipParent(act.target->clip) : 0;
+        if (parent)
+            preload(preloadParent, vm.host()->clipObject(parent));
         preload(preloadGlobal, vm.global);
         if (!(fn.flags & suppressArguments))
             vm.put(act.locals, QStringLiteral("arguments"), arguments);

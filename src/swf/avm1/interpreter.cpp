@@ -79,15 +79,19 @@ int clampedInt(double n)
                                       double(std::numeric_limits<int>::max())));
 }
 
-QString substring(const QString &s, double index, double count)
+// SWF 4 string actions count characters from 1; index and count wrap
+// to 32 bits like every integer operand, and a negative count takes the
+// rest of the text.
+QString substring(const QString &s, qint32 index, qint32 count)
 {
-    // SWF 4 string actions count characters from 1.
-    if (std::isnan(index) || std::isnan(count))
-        return {};
-    qsizetype from = qsizetype(qBound(0.0, index - 1, double(s.size())));
-    qsizetype n = count < 0 ? s.size() - from : qsizetype(qMin(count, double(s.size() - from)));
-    return s.mid(from, n);
+    const qsizetype from = qBound(qsizetype(0), qsizetype(index) - 1, s.size());
+    return s.mid(from, count < 0 ? -1 : qsizetype(count));
 }
+
+// A character code as these actions see it: the player keeps text as
+// UTF-8 of the basic plane, so a surrogate half reads and writes as the
+// replacement character.
+char16_t plainCharacter(char16_t c) { return QChar::isSurrogate(c) ? char16_t(0xfffd) : c; }
 
 } // namespace
 
@@ -133,8 +137,8 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x31: st.push(int(vm.toString(st.pop()).size())); break;
         case 0x15:
         case 0x35: {
-            const double count = vm.toNumber(st.pop());
-            const double index = vm.toNumber(st.pop());
+            const qint32 count = vm.toInt32(st.pop());
+            const qint32 index = vm.toInt32(st.pop());
             st.push(substring(vm.toString(st.pop()), index, count));
             break;
         }
@@ -240,13 +244,13 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x32:
         case 0x36: {
             const QString s = vm.toString(st.pop());
-            st.push(s.isEmpty() ? 0 : int(s[0].unicode()));
+            st.push(s.isEmpty() ? 0 : int(plainCharacter(s[0].unicode())));
             break;
         }
         case 0x33:
         case 0x37: {
             const int c = vm.toInt32(st.pop());
-            st.push(c == 0 ? QString() : QString(QChar(char16_t(c))));
+            st.push(char16_t(c) == 0 ? QString() : QString(QChar(plainCharacter(char16_t(c)))));
             break;
         }
         case 0x34: st.push(std::floor(vm.host()->time())); break;
@@ -331,7 +335,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         }
         case 0x47: { const Value b = st.pop(); st.push(add2(vm, st.pop(), b)); break; }
         case 0x48: { const Value b = st.pop(); st.push(less2(vm, st.pop(), b)); break; }
-        case 0x67: { const Value b = st.pop(); st.push(less2(vm, b, st.pop())); break; }
+        case 0x67: { const Value b = st.pop(); st.push(less2(vm, b, st.pop(), false)); break; }
         case 0x49: { const Value b = st.pop(); st.push(looseEquals(vm, st.pop(), b)); break; }
         case 0x66: { const Value b = st.pop(); st.push(strictEquals(st.pop(), b)); break; }
         case 0x4A: st.push(vm.toNumber(st.pop())); break;

@@ -1,5 +1,6 @@
 #include "operators.h"
 
+#include "object.h"
 #include "vm.h"
 
 #include <cmath>
@@ -15,10 +16,19 @@ Value add2(Vm &vm, const Value &a, const Value &b)
     return vm.toNumber(pa) + vm.toNumber(pb);
 }
 
-Value less2(Vm &vm, const Value &a, const Value &b)
+Value less2(Vm &vm, const Value &a, const Value &b, bool leftFirst)
 {
-    const Value pa = vm.toPrimitive(a, true);
-    const Value pb = vm.toPrimitive(b, true);
+    // An operand whose valueOf gives an object (a plain object's own
+    // valueOf does) makes the comparison false at once, before the other
+    // operand is converted. Clips keep no valueOf and compare as NaN.
+    const auto plainObject = [](const Value &v) { return v.isObject() && v.object->kind != ObjectKind::Clip; };
+    Value pa, pb;
+    if (leftFirst) {
+        if (plainObject(pa = vm.toPrimitive(a, true)) || plainObject(pb = vm.toPrimitive(b, true)))
+            return false;
+    } else if (plainObject(pb = vm.toPrimitive(b, true)) || plainObject(pa = vm.toPrimitive(a, true))) {
+        return false;
+    }
     if (pa.isString() && pb.isString())
         return pa.string < pb.string;
     const double x = vm.toNumber(pa);
@@ -30,13 +40,17 @@ Value less2(Vm &vm, const Value &a, const Value &b)
 
 bool looseEquals(Vm &vm, const Value &a, const Value &b)
 {
-    using T = Value::Type;
-    if (a.type == b.type)
+    if (a.type == b.type) {
+        // SWF 5 compares two objects by what their valueOf gives.
+        if (a.isObject() && vm.version() <= 5 && a.object != b.object) {
+            const Value pa = vm.toPrimitive(a, true);
+            const Value pb = vm.toPrimitive(b, true);
+            return pa.isObject() && pb.isObject() ? pa.object == pb.object : looseEquals(vm, pa, pb);
+        }
         return strictEquals(a, b);
+    }
     if (a.isNullish() && b.isNullish())
         return true;
-    if (a.isNullish() || b.isNullish())
-        return false;
     if (a.isNumber() && b.isString())
         return a.number == vm.toNumber(b);
     if (a.isString() && b.isNumber())
@@ -45,11 +59,13 @@ bool looseEquals(Vm &vm, const Value &a, const Value &b)
         return looseEquals(vm, Value(a.boolean ? 1.0 : 0.0), b);
     if (b.isBoolean())
         return looseEquals(vm, a, Value(b.boolean ? 1.0 : 0.0));
-    if (a.type == T::Object && (b.isNumber() || b.isString())) {
+    // An object meets a primitive (undefined and null too) as what its
+    // valueOf gives: an object without one equals undefined.
+    if (a.isObject()) {
         const Value p = vm.toPrimitive(a, true);
         return !p.isObject() && looseEquals(vm, p, b);
     }
-    if (b.type == T::Object && (a.isNumber() || a.isString())) {
+    if (b.isObject()) {
         const Value p = vm.toPrimitive(b, true);
         return !p.isObject() && looseEquals(vm, a, p);
     }

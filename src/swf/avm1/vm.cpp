@@ -380,11 +380,11 @@ bool Vm::toBoolean(const Value &v)
 Value Vm::toPrimitive(const Value &v, bool numberHint)
 {
     Q_UNUSED(numberHint);
-    if (!v.isObject())
+    if (!v.isObject() || v.object->kind == ObjectKind::Clip)
         return v;
-    // Only valueOf is asked, and what it gives is the answer even when it
-    // is an object; an object without one (the global object) gives
-    // undefined.
+    // Clips are asked nothing. Other objects are asked valueOf alone, and
+    // what it gives is the answer even when it is an object; an object
+    // without one (the global object) gives undefined.
     const Value valueOf = get(v.object, QStringLiteral("valueOf"));
     if (valueOf.isObject() && valueOf.object->isFunction())
         return call(valueOf, v, {});
@@ -404,7 +404,7 @@ Object *Vm::toObject(const Value &v)
     Object *boxed = newObject(proto, ObjectKind::Boxed);
     boxed->primitive = v;
     if (v.isString())
-        put(boxed, QStringLiteral("length"), int(v.string.size()), dontEnum | dontDelete | readOnly);
+        put(boxed, QStringLiteral("length"), int(v.string.size()), dontEnum | dontDelete);
     return boxed;
 }
 

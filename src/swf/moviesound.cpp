@@ -7,6 +7,7 @@ namespace sky::swf {
 MovieSound::MovieSound(const Movie &movie, int outputRate, const QString &folder)
     : mixer_(movie.sounds(), outputRate)
     , scripts_(*movie.sounds(), mixer_, folder)
+    , mainFrames_(movie.timeline().frameCount())
 {
 }
 
@@ -14,6 +15,7 @@ bool MovieSound::spritesHaveSound() const { return !scripts_.movieSounds().sprit
 
 void MovieSound::follow(int mainFrame, bool playing, const std::vector<SpriteFrame> &sprites)
 {
+    const bool looped = playing && mainFrame == 1 && mainFrame_ == mainFrames_ && mainFrames_ > 1;
     if (mainFrame != mainFrame_) {
         if (mainFrame == mainFrame_ + 1 && playing)
             mixer_.frameEntered(mainFrame);
@@ -25,6 +27,8 @@ void MovieSound::follow(int mainFrame, bool playing, const std::vector<SpriteFra
         mixer_.silenceStream();
     std::map<int, SpriteFrame> seen;
     for (const SpriteFrame &s : sprites) {
+        if (looped)
+            mixer_.restartStream(s.sprite);
         const auto before = sprites_.find(s.instance);
         if (before == sprites_.end() || before->second.sprite != s.sprite || before->second.frame != s.frame)
             mixer_.frameEntered(s.frame, s.sprite);

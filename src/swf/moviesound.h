@@ -33,8 +33,11 @@ public:
     };
     // Where the timelines are now. The main timeline played on into the
     // next frame keeps its stream going; any other move starts it again
-    // there, or silences it when the movie stands still. A sprite that left
-    // the stage takes its stream with it.
+    // there, or silences it when the movie stands still. When the main
+    // timeline plays on from its last frame to its first, the streams of
+    // the sprites on the stage start again from their beginning, wherever
+    // those sprites stand. A sprite that left the stage takes its stream
+    // with it.
     void follow(int mainFrame, bool playing, const std::vector<SpriteFrame> &sprites);
     // Whether any sprite of the movie has sounds of its own.
     bool spritesHaveSound() const;
@@ -42,6 +45,7 @@ public:
 private:
     audio::SoundMixer mixer_;
     ScriptSounds scripts_;
+    int mainFrames_ = 0;
     int mainFrame_ = 0;
     std::map<int, SpriteFrame> sprites_; // by instance
 };

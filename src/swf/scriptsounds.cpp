@@ -60,9 +60,9 @@ double ScriptSounds::soundDuration(quint16 id)
     return double(sound->sampleCount) * 1000.0 / sound->format.rate;
 }
 
-quint64 ScriptSounds::startSound(quint16 id, double offset, int loops, int owner)
+quint64 ScriptSounds::startSound(quint16 id, double offset, int loops, const std::vector<int> &owners)
 {
-    return mixer_.playSound(id, qsizetype(std::llround(offset * mixer_.outputRate())), loops, owner);
+    return mixer_.playSound(id, qsizetype(std::llround(offset * mixer_.outputRate())), loops, owners);
 }
 
 void ScriptSounds::stopSounds(int owner, quint16 id)

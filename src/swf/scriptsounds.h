@@ -17,7 +17,7 @@ public:
     quint16 exportedSound(const QString &name) override;
     quint16 loadSoundFile(const QString &url, bool *hasId3) override;
     double soundDuration(quint16 id) override;
-    quint64 startSound(quint16 id, double offset, int loops, int owner) override;
+    quint64 startSound(quint16 id, double offset, int loops, const std::vector<int> &owners) override;
     void stopSounds(int owner, quint16 id) override;
     double soundPosition(quint64 voice) override;
     std::vector<quint64> finishedSounds() override;

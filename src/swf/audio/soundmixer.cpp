@@ -88,7 +88,7 @@ bool SoundMixer::startVoice(Voice v, const SoundInfo &info)
     return true;
 }
 
-void SoundMixer::startSound(const StartSound &start, int owner)
+void SoundMixer::startSound(const StartSound &start)
 {
     const quint16 id = start.soundId;
     const auto playing = [id](const Voice &v) { return v.id == id; };
@@ -100,7 +100,6 @@ void SoundMixer::startSound(const StartSound &start, int owner)
         return;
     Voice v;
     v.id = id;
-    v.owner = owner;
     startVoice(std::move(v), start.info);
 }
 
@@ -113,7 +112,7 @@ void SoundMixer::buttonChanged(quint16 button, ButtonTransition transition)
         startSound(*start);
 }
 
-quint64 SoundMixer::playSound(quint16 id, qsizetype offset, int loops, int owner)
+quint64 SoundMixer::playSound(quint16 id, qsizetype offset, int loops, const std::vector<int> &owners)
 {
     const qsizetype length = soundLength(id);
     if (length <= 0 || offset >= length)
@@ -125,7 +124,7 @@ quint64 SoundMixer::playSound(quint16 id, qsizetype offset, int loops, int owner
                                                0xffffffffLL));
     Voice v;
     v.id = id;
-    v.owner = owner;
+    v.owners = owners;
     v.handle = nextHandle_;
     if (!startVoice(std::move(v), info))
         return 0;
@@ -136,7 +135,9 @@ quint64 SoundMixer::playSound(quint16 id, qsizetype offset, int loops, int owner
 
 void SoundMixer::stopSounds(int owner, std::optional<quint16> id)
 {
-    std::erase_if(voices_, [&](const Voice &v) { return (owner == 0 || v.owner == owner) && (!id || v.id == *id); });
+    std::erase_if(voices_, [&](const Voice &v) {
+        return (owner == 0 || (!v.owners.empty() && v.owners.front() == owner)) && (!id || v.id == *id);
+    });
 }
 
 qsizetype SoundMixer::soundLength(quint16 id)
@@ -217,6 +218,12 @@ void SoundMixer::jumpedTo(int frame, bool playing, quint16 timeline)
         stream->second.silence();
 }
 
+void SoundMixer::restartStream(quint16 timeline)
+{
+    if (const auto stream = streams_.find(timeline); stream != streams_.end())
+        stream->second.restart();
+}
+
 void SoundMixer::silenceStream(quint16 timeline)
 {
     if (const auto stream = streams_.find(timeline); stream != streams_.end())
@@ -248,28 +255,31 @@ SoundTransform SoundMixer::transform(int owner) const
     return found == transforms_.end() ? SoundTransform() : found->second;
 }
 
-SoundTransform SoundMixer::gainsOf(int owner) const
+SoundTransform SoundMixer::gainsOf(const std::vector<int> &owners) const
 {
-    const auto find = [this](int key) { return transform(key); };
     // Gains on a full scale of 1, the volume folded in. Scripts may set
     // any number; the sound takes them between silence and full.
-    const auto scaled = [](SoundTransform t) {
+    const auto scaled = [this](int owner) {
+        const SoundTransform t = transform(owner);
         const auto part = [](double percent) { return std::clamp(percent, 0.0, 100.0) / 100.0; };
         const double v = part(t.volume);
         return SoundTransform{part(t.ll) * v, part(t.lr) * v, part(t.rr) * v, part(t.rl) * v, 1};
     };
-    const SoundTransform own = scaled(find(owner));
-    if (owner == 0)
-        return own;
-    // The transform over every sound applies after the clip's own.
-    const SoundTransform all = scaled(find(0));
-    return SoundTransform{all.ll * own.ll + all.lr * own.rl, all.ll * own.lr + all.lr * own.rr,
-                          all.rl * own.lr + all.rr * own.rr, all.rl * own.ll + all.rr * own.rl, 1};
+    // Each clip's transform applies after those of the clips inside it,
+    // the one over every sound last.
+    const auto after = [](const SoundTransform &outer, const SoundTransform &inner) {
+        return SoundTransform{outer.ll * inner.ll + outer.lr * inner.rl, outer.ll * inner.lr + outer.lr * inner.rr,
+                              outer.rl * inner.lr + outer.rr * inner.rr, outer.rl * inner.ll + outer.rr * inner.rl, 1};
+    };
+    SoundTransform gains{1, 0, 1, 0, 1};
+    for (const int owner : owners)
+        gains = after(scaled(owner), gains);
+    return after(scaled(0), gains);
 }
 
 void SoundMixer::mixVoice(Voice &v, float *stereo, qsizetype frames) const
 {
-    const SoundTransform g = gainsOf(v.owner);
+    const SoundTransform g = gainsOf(v.owners);
     const float *data = v.samples->data();
     for (qsizetype i = 0; i < frames && v.loopsLeft > 0; ++i, ++v.played) {
         const double left = data[2 * v.pos] * envelopeLevel(v.envelope, v.played, true);

@@ -52,24 +52,27 @@ public:
     // its event sounds start and the stream starts again there when the
     // movie plays on, or falls silent when it stays put.
     void jumpedTo(int frame, bool playing, quint16 timeline = mainTimeline);
+    // The timeline's stream plays again from its first block, wherever the
+    // timeline stands.
+    void restartStream(quint16 timeline);
     // Paused, stopped, rewound or playing backwards: the stream falls
     // silent; event sounds play out.
     void silenceStream(quint16 timeline = mainTimeline);
     // Every sound stops at once.
     void stopAll();
 
-    // Starts or stops one event sound as a StartSound tag asks, on behalf
-    // of the clip `owner` (0 for none).
-    void startSound(const StartSound &start, int owner = 0);
+    // Starts or stops one event sound as a StartSound tag asks.
+    void startSound(const StartSound &start);
 
     // A button of the movie changed state: the sound it has for the change
     // starts.
     void buttonChanged(quint16 button, ButtonTransition transition);
 
     // Sounds that scripts start: `offset` sample frames into the sound, as
-    // many times as `loops`. Returns the voice's handle, 0 when the sound
-    // cannot be played.
-    quint64 playSound(quint16 id, qsizetype offset, int loops, int owner);
+    // many times as `loops`, for the first clip of `owners`; the clips it
+    // lies in follow, outermost last, and the volume of each applies.
+    // Returns the voice's handle, 0 when the sound cannot be played.
+    quint64 playSound(quint16 id, qsizetype offset, int loops, const std::vector<int> &owners);
     // Stops the sounds of `owner` (all sounds for 0), only those of sound
     // `id` when one is given.
     void stopSounds(int owner, std::optional<quint16> id = {});
@@ -105,7 +108,7 @@ private:
     struct Voice {
         quint16 id = 0;
         quint64 handle = 0; // playSound()'s, or 0
-        int owner = 0;
+        std::vector<int> owners; // its clip, then the clips that clip lies in
         std::shared_ptr<const StereoBuffer> samples;
         qsizetype begin = 0, end = 0; // sample frames of one loop
         qsizetype pos = 0;            // within [begin, end)
@@ -118,7 +121,7 @@ private:
     void startFrameSounds(int frame, quint16 timeline);
     qsizetype toOutput(quint32 position44) const;
     bool startVoice(Voice v, const SoundInfo &info);
-    SoundTransform gainsOf(int owner) const;
+    SoundTransform gainsOf(const std::vector<int> &owners) const;
     void mixVoice(Voice &v, float *stereo, qsizetype frames) const;
 
     std::shared_ptr<const MovieSounds> movie_;

@@ -19,6 +19,8 @@ public:
     // Plays from the start of `frame`'s block; silent when the frame has
     // none or lies past the stream's end.
     void startAt(int frame);
+    // Plays from the first block on.
+    void restart() { startAt(starts_.empty() ? 0 : starts_.begin()->first); }
     void silence() { playing_ = false; }
     bool isPlaying() const { return playing_; }
 

@@ -15,8 +15,9 @@ namespace {
 struct SoundState : NativeState {
     // Made for a clip, named by its path: the clip is looked up again on
     // every call, so a clip removed and made again under the same name is
-    // found, and a renamed one is not. Without a target, the Sound speaks
-    // for every sound of the movie.
+    // found, and a renamed one is not. A path given as text is read from
+    // the timeline of the code that calls, a clip by its full path.
+    // Without a target, the Sound speaks for every sound of the movie.
     bool targeted = false;
     QString target;
     quint16 sound = 0;                  // attached or loaded
@@ -41,10 +42,10 @@ std::optional<int> ownerOf(Vm &vm, const SoundState &s)
 {
     if (!s.targeted)
         return 0;
-    Activation act;
-    act.target = vm.host()->clipObject(vm.host()->clipRoot());
-    act.self = act.target;
-    const Object *clip = resolveTarget(vm, act, s.target);
+    Activation root;
+    root.target = vm.host()->clipObject(vm.host()->clipRoot());
+    root.self = root.target;
+    const Object *clip = resolveTarget(vm, vm.current ? *vm.current : root, s.target);
     if (!clip || clip->kind != ObjectKind::Clip)
         return std::nullopt;
     return clip->clip;
@@ -55,6 +56,17 @@ struct Call {
     SoundHost *host = nullptr;
     int owner = 0;
 };
+
+// The clip and the clips it lies in, innermost first: their volumes all
+// apply to its sounds. Empty for every sound.
+std::vector<int> ownerChain(Vm &vm, int owner)
+{
+    constexpr int deepest = 256;
+    std::vector<int> chain;
+    for (int clip = owner; clip != 0 && int(chain.size()) < deepest; clip = vm.host()->clipParent(clip))
+        chain.push_back(clip);
+    return chain;
+}
 
 // The Sound a method runs on, the player's sounds, and its clip; nothing
 // when any of them is missing.
@@ -138,7 +150,7 @@ Value start(Vm &vm, CallInfo &c)
     const double seconds = std::isfinite(offset) ? std::clamp(offset, 0.0, 86400.0) : 0;
     const quint64 voice = call->host->startSound(call->state->sound, seconds,
                                                  std::isfinite(loops) ? int(std::clamp(loops, 1.0, 1e6)) : 1,
-                                                 call->owner);
+                                                 ownerChain(vm, call->owner));
     if (!voice)
         return {};
     call->state->voices.push_back(voice);
@@ -314,7 +326,7 @@ void finishLoads(Vm &vm, SoundHost &host)
         }
         const std::optional<int> owner = ownerOf(vm, *s);
         if (s->streaming && s->sound && owner)
-            if (const quint64 voice = host.startSound(s->sound, 0, 1, *owner))
+            if (const quint64 voice = host.startSound(s->sound, 0, 1, ownerChain(vm, *owner)))
                 s->voices.push_back(voice);
     }
 }

@@ -22,9 +22,10 @@ public:
     virtual quint16 loadSoundFile(const QString &url, bool *hasId3) = 0;
     // Its length in milliseconds; -1 when it has none.
     virtual double soundDuration(quint16 id) = 0;
-    // Plays a sound `offset` seconds in, `loops` times, for `owner`;
-    // returns the voice, 0 when nothing plays.
-    virtual quint64 startSound(quint16 id, double offset, int loops, int owner) = 0;
+    // Plays a sound `offset` seconds in, `loops` times, for the first clip
+    // of `owners` (the clips it lies in follow); returns the voice, 0 when
+    // nothing plays.
+    virtual quint64 startSound(quint16 id, double offset, int loops, const std::vector<int> &owners) = 0;
     // Stops the sounds of `owner`, only sound `id` unless it is 0.
     virtual void stopSounds(int owner, quint16 id) = 0;
     // Milliseconds into the voice's sound; -1 once it has stopped.

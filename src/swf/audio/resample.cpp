@@ -1,9 +1,6 @@
 #include "resample.h"
 
-extern "C" {
-#include <libavutil/channel_layout.h>
-#include <libswresample/swresample.h>
-}
+#include "libav.h"
 
 namespace sky::swf::audio {
 
@@ -20,26 +17,29 @@ std::vector<float> resampled(const Pcm &pcm, int rate)
             out.push_back(s / 32768.0f);
         return out;
     }
+    const LibAv *av = libAv();
+    if (!av)
+        return out;
     AVChannelLayout layout;
-    av_channel_layout_default(&layout, pcm.channels);
+    av->av_channel_layout_default(&layout, pcm.channels);
     SwrContext *swr = nullptr;
-    if (swr_alloc_set_opts2(&swr, &layout, AV_SAMPLE_FMT_FLT, rate, &layout, AV_SAMPLE_FMT_S16, pcm.rate, 0, nullptr)
+    if (av->swr_alloc_set_opts2(&swr, &layout, AV_SAMPLE_FMT_FLT, rate, &layout, AV_SAMPLE_FMT_S16, pcm.rate, 0, nullptr)
             < 0
         || !swr)
         return out;
-    if (swr_init(swr) >= 0) {
-        const int capacity = swr_get_out_samples(swr, int(inFrames)) + 64;
+    if (av->swr_init(swr) >= 0) {
+        const int capacity = av->swr_get_out_samples(swr, int(inFrames)) + 64;
         out.resize(size_t(capacity) * size_t(pcm.channels));
         auto *outData = reinterpret_cast<uint8_t *>(out.data());
         const auto *inData = reinterpret_cast<const uint8_t *>(pcm.samples.data());
-        int made = swr_convert(swr, &outData, capacity, &inData, int(inFrames));
+        int made = av->swr_convert(swr, &outData, capacity, &inData, int(inFrames));
         if (made >= 0) {
             auto *rest = reinterpret_cast<uint8_t *>(out.data() + size_t(made) * size_t(pcm.channels));
-            made += std::max(swr_convert(swr, &rest, capacity - made, nullptr, 0), 0);
+            made += std::max(av->swr_convert(swr, &rest, capacity - made, nullptr, 0), 0);
         }
         out.resize(size_t(std::max(made, 0)) * size_t(pcm.channels));
     }
-    swr_free(&swr);
+    av->swr_free(&swr);
     return out;
 }
 

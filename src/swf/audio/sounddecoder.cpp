@@ -1,10 +1,7 @@
 #include "sounddecoder.h"
 
+#include "libav.h"
 #include "swf/bitreader.h"
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
 
 #include <algorithm>
 #include <cmath>
@@ -62,14 +59,14 @@ qint16 fromReal(double value)
     return std::isnan(value) ? 0 : qint16(std::clamp(value * 32767.0, -32768.0, 32767.0));
 }
 
-qint16 sampleAt(const AVFrame *frame, int channel, int index)
+qint16 sampleAt(const LibAv &av, const AVFrame *frame, int channel, int index)
 {
     const auto fmt = AVSampleFormat(frame->format);
-    const bool planar = av_sample_fmt_is_planar(fmt);
+    const bool planar = av.av_sample_fmt_is_planar(fmt);
     const int channels = frame->ch_layout.nb_channels;
     const uint8_t *plane = frame->extended_data[planar ? channel : 0];
     const int at = planar ? index : index * channels + channel;
-    switch (av_get_packed_sample_fmt(fmt)) {
+    switch (av.av_get_packed_sample_fmt(fmt)) {
     case AV_SAMPLE_FMT_S16:
         return reinterpret_cast<const qint16 *>(plane)[at];
     case AV_SAMPLE_FMT_S32:
@@ -92,24 +89,26 @@ class CodecDecoder {
 public:
     explicit CodecDecoder(const SoundFormat &format)
     {
-        const AVCodec *codec = avcodec_find_decoder(codecId(format.codec));
+        if (!av)
+            return;
+        const AVCodec *codec = av->avcodec_find_decoder(codecId(format.codec));
         if (!codec)
             return;
-        context = avcodec_alloc_context3(codec);
-        packet = av_packet_alloc();
-        frame = av_frame_alloc();
+        context = av->avcodec_alloc_context3(codec);
+        packet = av->av_packet_alloc();
+        frame = av->av_frame_alloc();
         if (!context || !packet || !frame) {
             release();
             return;
         }
         context->sample_rate = format.rate;
-        av_channel_layout_default(&context->ch_layout, format.channels);
-        if (avcodec_open2(context, codec, nullptr) < 0) {
+        av->av_channel_layout_default(&context->ch_layout, format.channels);
+        if (av->avcodec_open2(context, codec, nullptr) < 0) {
             release();
             return;
         }
         if (format.codec == SoundCodec::Mp3)
-            parser = av_parser_init(AV_CODEC_ID_MP3);
+            parser = av->av_parser_init(AV_CODEC_ID_MP3);
     }
     ~CodecDecoder() { release(); }
     CodecDecoder(const CodecDecoder &) = delete;
@@ -117,20 +116,22 @@ public:
 
     void release()
     {
-        av_parser_close(parser);
+        if (!av)
+            return;
+        av->av_parser_close(parser);
         parser = nullptr;
-        avcodec_free_context(&context);
-        av_packet_free(&packet);
-        av_frame_free(&frame);
+        av->avcodec_free_context(&context);
+        av->av_packet_free(&packet);
+        av->av_frame_free(&frame);
     }
 
     void send(const uint8_t *data, int size, Pcm &out)
     {
         packet->data = const_cast<uint8_t *>(data);
         packet->size = size;
-        if (avcodec_send_packet(context, packet) < 0)
+        if (av->avcodec_send_packet(context, packet) < 0)
             return;
-        while (avcodec_receive_frame(context, frame) == 0) {
+        while (av->avcodec_receive_frame(context, frame) == 0) {
             const int channels = frame->ch_layout.nb_channels;
             if (out.samples.empty()) {
                 out.rate = frame->sample_rate;
@@ -140,9 +141,9 @@ public:
                 const int n = int(std::min<qsizetype>(frame->nb_samples, maxSoundFrames - out.frames()));
                 for (int i = 0; i < n; ++i)
                     for (int c = 0; c < channels; ++c)
-                        out.samples.push_back(sampleAt(frame, c, i));
+                        out.samples.push_back(sampleAt(*av, frame, c, i));
             }
-            av_frame_unref(frame);
+            av->av_frame_unref(frame);
         }
     }
 
@@ -160,7 +161,7 @@ public:
                 uint8_t *frameData = nullptr;
                 int frameSize = 0;
                 flushed = left == 0;
-                const int used = av_parser_parse2(parser, context, &frameData, &frameSize, p, left,
+                const int used = av->av_parser_parse2(parser, context, &frameData, &frameSize, p, left,
                                                   AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
                 if (used < 0)
                     return;
@@ -180,6 +181,7 @@ public:
     }
 
 private:
+    const LibAv *av = libAv();
     AVCodecContext *context = nullptr;
     AVCodecParserContext *parser = nullptr;
     AVPacket *packet = nullptr;
@@ -205,7 +207,8 @@ bool canDecode(SoundCodec codec)
     // movie's Speex data does not say where its frames end.
     if (codec == SoundCodec::Speex)
         return false;
-    return isPcm(codec) || avcodec_find_decoder(codecId(codec)) != nullptr;
+    const LibAv *av = libAv();
+    return isPcm(codec) || (av && av->avcodec_find_decoder(codecId(codec)) != nullptr);
 }
 
 Pcm decodeSound(const SoundDefinition &sound)

@@ -87,7 +87,7 @@ private Q_SLOTS:
     void thrownValuesReachTheCatchBlock();
     void endlessLoopIsAbandonedOnItsBudget();
     void endlessRecursionIsStopped();
-    void highestArrayIndexLeavesTheLength();
+    void highestArrayIndexWrapsTheLength();
     void frameBeyondAnyIntIsNotLoaded();
 };
 
@@ -235,17 +235,19 @@ void TestAvm1::endlessRecursionIsStopped()
     QVERIFY(!lines.contains(QStringLiteral("no")));
 }
 
-void TestAvm1::highestArrayIndexLeavesTheLength()
+void TestAvm1::highestArrayIndexWrapsTheLength()
 {
-    // a = [1, 2]; a[2147483647] = 3: no int holds the length that would give.
+    // a = [1, 2]; a[2147483647] = 3: the length wraps as the player's int
+    // does, and the elements below it go as with any shorter length.
     TraceHost host;
     Vm vm(8, &host);
     Object *a = vm.newArray({Value(1), Value(2)});
     vm.set(a, QStringLiteral("2147483647"), 3);
-    QCOMPARE(a->length, 2);
+    QCOMPARE(a->length, -2147483647 - 1);
     QCOMPARE(vm.get(a, QStringLiteral("2147483647")).number, 3.0);
-    vm.set(a, QStringLiteral("2147483646"), 4);
-    QCOMPARE(a->length, 2147483647);
+    QVERIFY(vm.get(a, QStringLiteral("0")).isUndefined());
+    vm.set(a, QStringLiteral("4294967295"), 4); // index -1
+    QCOMPARE(a->length, 0);
 }
 
 void TestAvm1::frameBeyondAnyIntIsNotLoaded()

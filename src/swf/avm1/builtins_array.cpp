@@ -1,3 +1,4 @@
+#include "arrays.h"
 #include "arraysort.h"
 #include "builtins.h"
 
@@ -8,33 +9,6 @@ namespace {
 
 Object *selfArray(CallInfo &c) { return c.self.isObject() ? c.self.object : nullptr; }
 
-int lengthOf(Vm &vm, Object *o)
-{
-    if (!o)
-        return 0;
-    if (o->kind == ObjectKind::Array)
-        return o->length;
-    return qMax(0, vm.toInt32(vm.get(o, QStringLiteral("length"))));
-}
-
-void setLength(Vm &vm, Object *o, int n)
-{
-    if (o->kind == ObjectKind::Array)
-        vm.setArrayLength(o, n);
-    else
-        vm.set(o, QStringLiteral("length"), n);
-}
-
-void setElement(Vm &vm, Object *o, int i, const Value &v) { vm.set(o, QString::number(i), v); }
-
-void replaceAll(Vm &vm, Object *o, const std::vector<Value> &elements)
-{
-    setLength(vm, o, 0);
-    for (std::size_t i = 0; i < elements.size(); ++i)
-        setElement(vm, o, int(i), elements[i]);
-    setLength(vm, o, int(elements.size()));
-}
-
 // A relative index as slice and splice read it.
 int relative(Vm &vm, const Value &v, int length, int missing)
 {
@@ -43,7 +17,17 @@ int relative(Vm &vm, const Value &v, int length, int missing)
     const double n = std::trunc(vm.toNumber(v));
     if (std::isnan(n))
         return 0;
-    return int(n < 0 ? qMax(0.0, n + length) : qMin(n, double(length)));
+    return int(n < 0 ? qMax(0.0, n + length) : qMin(n, double(qMax(0, length))));
+}
+
+std::vector<Value> ownElements(Vm &vm, Object *o, int from, int to)
+{
+    std::vector<Value> out;
+    for (int i = from; i < to; ++i) {
+        vm.charge();
+        out.push_back(ownElement(vm, o, i));
+    }
+    return out;
 }
 
 Value arrayConstruct(Vm &vm, CallInfo &c)
@@ -51,9 +35,7 @@ Value arrayConstruct(Vm &vm, CallInfo &c)
     Object *array = c.constructing && c.self.isObject() ? c.self.object : vm.newArray();
     array->kind = ObjectKind::Array;
     if (c.args.size() == 1 && c.args[0].isNumber()) {
-        const double n = c.args[0].number;
-        if (n >= 0 && n < 1e7 && n == std::trunc(n))
-            array->length = int(n);
+        array->length = vm.toInt32(c.args[0]);
         return array;
     }
     for (const Value &v : c.args)
@@ -67,9 +49,11 @@ Value push(Vm &vm, CallInfo &c)
     if (!o)
         return {};
     int n = lengthOf(vm, o);
-    for (const Value &v : c.args)
-        setElement(vm, o, n++, v);
-    setLength(vm, o, n);
+    for (const Value &v : c.args) {
+        vm.set(o, QString::number(n), v);
+        n = wrapAdd(n, 1);
+    }
+    setLengthOf(vm, o, n);
     return n;
 }
 
@@ -77,35 +61,47 @@ Value pop(Vm &vm, CallInfo &c)
 {
     Object *o = selfArray(c);
     const int n = lengthOf(vm, o);
-    if (n == 0)
+    if (n <= 0)
         return {};
-    const Value last = vm.get(o, QString::number(n - 1));
-    setLength(vm, o, n - 1);
+    const Value last = ownElement(vm, o, n - 1);
+    deleteElement(vm, o, n - 1);
+    setLengthOf(vm, o, n - 1);
     return last;
 }
 
+// Each element moves down one place, holes arriving as undefined.
 Value shift(Vm &vm, CallInfo &c)
 {
     Object *o = selfArray(c);
-    if (!o || lengthOf(vm, o) == 0)
+    const int n = lengthOf(vm, o);
+    if (n <= 0)
         return {};
-    std::vector<Value> all = vm.arrayElements(o);
-    const Value first = all.front();
-    all.erase(all.begin());
-    replaceAll(vm, o, all);
+    const Value first = ownElement(vm, o, 0);
+    for (int i = 1; i < n; ++i) {
+        vm.charge();
+        replaceElement(vm, o, i - 1, ownElement(vm, o, i));
+    }
+    deleteElement(vm, o, n - 1);
+    setLengthOf(vm, o, n - 1);
     return first;
 }
 
+// The elements move up from the last one down, then the new ones go in.
 Value unshift(Vm &vm, CallInfo &c)
 {
     Object *o = selfArray(c);
     if (!o)
         return {};
-    std::vector<Value> all(c.args.begin(), c.args.end());
-    const std::vector<Value> old = vm.arrayElements(o);
-    all.insert(all.end(), old.begin(), old.end());
-    replaceAll(vm, o, all);
-    return int(all.size());
+    const int n = qMax(0, lengthOf(vm, o));
+    const int k = int(c.args.size());
+    for (int i = n - 1; i >= 0; --i) {
+        vm.charge();
+        replaceElement(vm, o, wrapAdd(i, k), ownElement(vm, o, i));
+    }
+    for (int i = 0; i < k; ++i)
+        replaceElement(vm, o, i, c.args[std::size_t(i)]);
+    setLengthOf(vm, o, wrapAdd(n, k));
+    return wrapAdd(n, k);
 }
 
 Value slice(Vm &vm, CallInfo &c)
@@ -114,39 +110,49 @@ Value slice(Vm &vm, CallInfo &c)
     const int n = lengthOf(vm, o);
     const int from = relative(vm, c.arg(0), n, 0);
     const int to = relative(vm, c.arg(1), n, n);
-    Object *out = vm.newArray();
-    for (int i = from; i < to; ++i)
-        vm.arrayPush(out, vm.get(o, QString::number(i)));
-    return out;
+    return vm.newArray(ownElements(vm, o, from, to));
 }
 
+// splice(start, count, items...): no start, an undefined or a negative
+// count change nothing and give undefined.
 Value splice(Vm &vm, CallInfo &c)
 {
     Object *o = selfArray(c);
     if (!o || c.args.empty() || c.args[0].isUndefined())
         return {};
-    std::vector<Value> all = vm.arrayElements(o);
-    const int n = int(all.size());
-    const int from = relative(vm, c.arg(0), n, 0);
+    const int n = qMax(0, lengthOf(vm, o));
+    const int from = relative(vm, c.args[0], n, 0);
     int count = n - from;
     if (c.args.size() > 1) {
+        if (c.args[1].isUndefined())
+            return {};
         const double k = std::trunc(vm.toNumber(c.args[1]));
-        count = std::isnan(k) || k < 0 ? 0 : int(qMin(k, double(n - from)));
+        if (k < 0)
+            return {};
+        count = std::isnan(k) ? 0 : int(qMin(k, double(n - from)));
     }
-    Object *removed = vm.newArray(std::vector<Value>(all.begin() + from, all.begin() + from + count));
-    all.erase(all.begin() + from, all.begin() + from + count);
-    if (c.args.size() > 2)
-        all.insert(all.begin() + from, c.args.begin() + 2, c.args.end());
-    replaceAll(vm, o, all);
+    Object *removed = vm.newArray(ownElements(vm, o, from, from + count));
+    std::vector<Value> tail = ownElements(vm, o, from + count, n);
+    std::vector<Value> rewritten(c.args.size() > 2 ? c.args.begin() + 2 : c.args.end(), c.args.end());
+    const int items = int(rewritten.size());
+    if (items != count)
+        rewritten.insert(rewritten.end(), tail.begin(), tail.end());
+    for (std::size_t i = 0; i < rewritten.size(); ++i)
+        replaceElement(vm, o, wrapAdd(from, int(i)), rewritten[i]);
+    const int newLength = wrapAdd(n - count, items);
+    for (int i = newLength; i < n; ++i)
+        deleteElement(vm, o, i);
+    setLengthOf(vm, o, newLength);
     return removed;
 }
 
 Value concat(Vm &vm, CallInfo &c)
 {
-    Object *out = vm.newArray(vm.arrayElements(selfArray(c)));
+    Object *self = selfArray(c);
+    Object *out = vm.newArray(ownElements(vm, self, 0, lengthOf(vm, self)));
     for (const Value &v : c.args) {
         if (v.isObject() && v.object->kind == ObjectKind::Array)
-            for (const Value &e : vm.arrayElements(v.object))
+            for (const Value &e : ownElements(vm, v.object, 0, v.object->length))
                 vm.arrayPush(out, e);
         else
             vm.arrayPush(out, v);
@@ -164,7 +170,7 @@ Value join(Vm &vm, CallInfo &c)
         vm.charge();
         if (i > 0)
             out += sep;
-        const Value v = vm.get(o, QString::number(i));
+        const Value v = ownElement(vm, o, i);
         if (!v.isUndefined() || vm.version() <= 6)
             out += vm.toString(v);
         else
@@ -181,40 +187,50 @@ Value toStringMethod(Vm &vm, CallInfo &c)
     return join(vm, plain);
 }
 
+// Pairs swap from the outside in; the middle element stays untouched.
 Value reverse(Vm &vm, CallInfo &c)
 {
     Object *o = selfArray(c);
     if (!o)
         return {};
-    std::vector<Value> all = vm.arrayElements(o);
-    std::reverse(all.begin(), all.end());
-    replaceAll(vm, o, all);
+    const int n = lengthOf(vm, o);
+    for (int i = 0; i < n / 2; ++i) {
+        vm.charge();
+        const int j = n - 1 - i;
+        const Value low = ownElement(vm, o, i);
+        const Value high = ownElement(vm, o, j);
+        replaceElement(vm, o, i, high);
+        replaceElement(vm, o, j, low);
+    }
     return o;
 }
 
+// sort(), sort(flags), sort(compare), sort(compare, flags); flags given
+// second win over a number given first. A first argument that is neither
+// a function, another object nor a number sorts nothing.
 Value sort(Vm &vm, CallInfo &c)
 {
     Object *o = selfArray(c);
     if (!o)
         return {};
-    // sort(compare, flags) or sort(flags); anything else sorts nothing.
     Value compare;
     int flags = 0;
     if (!c.args.empty()) {
         const Value &first = c.args[0];
-        if (first.isObject() && first.object->isFunction()) {
+        if (first.isObject() && first.object->isFunction())
             compare = first;
-            if (c.args.size() > 1)
-                flags = vm.toInt32(c.args[1]);
-        } else if (first.isNumber()) {
+        else if (first.isNumber())
             flags = vm.toInt32(first);
-        } else {
+        else if (!first.isObject())
             return {};
-        }
+        if (c.args.size() > 1 && !c.args[1].isUndefined())
+            flags = vm.toInt32(c.args[1]);
     }
     return sortArray(vm, o, compare, {}, {flags});
 }
 
+// sortOn(field or [fields], flags or [flags per field]); a list of flags
+// of another length than the fields is ignored.
 Value sortOn(Vm &vm, CallInfo &c)
 {
     Object *o = selfArray(c);
@@ -226,8 +242,10 @@ Value sortOn(Vm &vm, CallInfo &c)
         for (const Value &v : vm.arrayElements(c.args[0].object))
             fields.push_back(vm.toString(v));
     } else {
-        fields.push_back(vm.toString(c.args[0]));
+        fields.push_back(c.args[0].isUndefined() ? QStringLiteral("undefined") : vm.toString(c.args[0]));
     }
+    if (fields.empty())
+        return o;
     const Value f = c.arg(1);
     if (f.isObject() && f.object->kind == ObjectKind::Array) {
         for (const Value &v : vm.arrayElements(f.object))

@@ -9,7 +9,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <limits>
 
 namespace sky::swf::avm1 {
 
@@ -205,12 +204,7 @@ void Vm::set(Object *object, const QString &name, const Value &value)
             setArrayLength(object, toInt32(stored));
             return;
         }
-        bool isIndex = false;
-        const int i = name.toInt(&isIndex);
-        // A length past the int range cannot be kept: the highest index
-        // is stored as an element but leaves the length as it was.
-        if (isIndex && i >= 0 && i >= object->length && i < std::numeric_limits<int>::max())
-            object->length = i + 1;
+        noteArrayIndex(object, name);
     }
 }
 
@@ -273,44 +267,6 @@ std::vector<QString> Vm::enumerate(Object *object)
         }
     }
     return names;
-}
-
-void Vm::setArrayLength(Object *array, int length)
-{
-    length = qMax(0, length);
-    if (length < array->length) {
-        std::vector<QString> drop;
-        for (const Property &p : array->properties()) {
-            bool isIndex = false;
-            const int i = p.name.toInt(&isIndex);
-            if (isIndex && i >= length)
-                drop.push_back(p.name);
-        }
-        for (const QString &name : drop)
-            array->remove(key(name));
-    }
-    array->length = length;
-}
-
-std::vector<Value> Vm::arrayElements(Object *array)
-{
-    std::vector<Value> out;
-    if (!array)
-        return out;
-    const int n = array->kind == ObjectKind::Array ? array->length : toInt32(get(array, QStringLiteral("length")));
-    out.reserve(std::size_t(qBound(0, n, 1 << 20)));
-    for (int i = 0; i < n; ++i) {
-        charge();
-        out.push_back(arrayElement(array, i));
-    }
-    return out;
-}
-
-void Vm::arrayPush(Object *array, const Value &value)
-{
-    const QString name = QString::number(array->length);
-    put(array, name, value);
-    ++array->length;
 }
 
 double Vm::toNumber(const Value &v)

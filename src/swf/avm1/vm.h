@@ -138,7 +138,12 @@ public:
     bool remove(Object *object, const QString &name);
     // Enumerable names, own first then inherited, each once.
     std::vector<QString> enumerate(Object *object);
+    // An array's length as scripts set it: any 32-bit value, negative ones
+    // too; elements from the new length (at least 0) up to the old one go.
     void setArrayLength(Object *array, int length);
+    // After an own property `name` of an array was set: an index at or past
+    // the length makes the length one more than it.
+    void noteArrayIndex(Object *array, const QString &name);
     Value arrayElement(Object *array, int i) { return get(array, QString::number(i)); }
     std::vector<Value> arrayElements(Object *array);
     void arrayPush(Object *array, const Value &value);

@@ -61,6 +61,15 @@ TraceResult traceMovie(const QString &path, int ticks, const std::vector<InputEv
     player.setTraceSink([&result](const QString &text) {
         QString t = text;
         t.replace(u'\r', u'\n');
+        // The log is UTF-8: half a surrogate pair cannot be written and
+        // prints as the replacement character, as the player's log has it.
+        for (qsizetype i = 0; i < t.size(); ++i) {
+            const bool pairStart = t[i].isHighSurrogate() && i + 1 < t.size() && t[i + 1].isLowSurrogate();
+            if (pairStart)
+                ++i;
+            else if (t[i].isSurrogate())
+                t[i] = QChar::ReplacementCharacter;
+        }
         result.lines += t.split(u'\n');
     });
     if (!player.load(path)) {

@@ -1,4 +1,5 @@
 #include "builtins.h"
+#include "textcase.h"
 
 #include <cmath>
 
@@ -12,16 +13,17 @@ QString selfText(Vm &vm, CallInfo &c)
     return vm.toString(c.self);
 }
 
-// An index argument as the string methods read it: missing or NaN as 0.
-double indexArg(Vm &vm, CallInfo &c, std::size_t i, double missing = 0)
+// Positions and counts are the player's 32-bit ints: NaN is 0 and larger
+// numbers wrap.
+qint32 intArg(Vm &vm, CallInfo &c, std::size_t i) { return vm.toInt32(c.arg(i)); }
+
+// An optional end or count: missing or undefined stands for `fallback`.
+qint32 optionalArg(Vm &vm, CallInfo &c, std::size_t i, qint32 fallback)
 {
-    if (c.args.size() <= i || c.args[i].isUndefined())
-        return missing;
-    const double n = vm.toNumber(c.args[i]);
-    return std::isnan(n) ? 0 : std::trunc(n);
+    return c.arg(i).isUndefined() ? fallback : vm.toInt32(c.args[i]);
 }
 
-qsizetype clampIndex(double i, qsizetype size) { return qsizetype(qBound(0.0, i, double(size))); }
+qsizetype clampIndex(qint64 i, qsizetype size) { return qsizetype(qBound<qint64>(0, i, size)); }
 
 Value stringCall(Vm &vm, CallInfo &c)
 {
@@ -31,7 +33,7 @@ Value stringCall(Vm &vm, CallInfo &c)
     Object *o = c.self.object;
     o->kind = ObjectKind::Boxed;
     o->primitive = s;
-    vm.put(o, QStringLiteral("length"), int(s.size()), dontEnum | dontDelete);
+    vm.put(o, QStringLiteral("length"), int(s.size()), dontEnum | dontDelete | readOnly);
     return o;
 }
 
@@ -40,15 +42,19 @@ Value stringToStringMethod(Vm &vm, CallInfo &c) { return selfText(vm, c); }
 Value charAt(Vm &vm, CallInfo &c)
 {
     const QString s = selfText(vm, c);
-    const double i = indexArg(vm, c, 0);
-    return i >= 0 && i < s.size() ? QString(s[qsizetype(i)]) : QString();
+    const qint32 i = intArg(vm, c, 0);
+    return i >= 0 && i < s.size() ? QString(s[i]) : QString();
 }
 
+// Past the end, SWF 5 movies read 0 (the end of the player's text), later
+// ones NaN; before the start it is NaN in every version.
 Value charCodeAt(Vm &vm, CallInfo &c)
 {
     const QString s = selfText(vm, c);
-    const double i = indexArg(vm, c, 0);
-    return i >= 0 && i < s.size() ? Value(int(s[qsizetype(i)].unicode())) : Value(std::nan(""));
+    const qint32 i = intArg(vm, c, 0);
+    if (i >= 0 && i < s.size())
+        return int(s[i].unicode());
+    return i >= 0 && vm.version() <= 5 ? Value(0) : Value(std::nan(""));
 }
 
 Value concat(Vm &vm, CallInfo &c)
@@ -59,21 +65,25 @@ Value concat(Vm &vm, CallInfo &c)
     return vm.checkedString(s);
 }
 
+// indexOf, lastIndexOf, slice, substr and substring called without any
+// argument give undefined.
 Value indexOf(Vm &vm, CallInfo &c)
 {
     const QString s = selfText(vm, c);
     if (c.args.empty())
+        return {};
+    const qint32 from = intArg(vm, c, 1);
+    if (from > s.size())
         return -1;
-    const qsizetype from = clampIndex(indexArg(vm, c, 1), s.size());
-    return int(s.indexOf(vm.toString(c.args[0]), from));
+    return int(s.indexOf(vm.toString(c.args[0]), qMax(0, from)));
 }
 
 Value lastIndexOf(Vm &vm, CallInfo &c)
 {
     const QString s = selfText(vm, c);
     if (c.args.empty())
-        return -1;
-    const double from = indexArg(vm, c, 1, double(s.size()));
+        return {};
+    const qint32 from = optionalArg(vm, c, 1, qint32(s.size()));
     if (from < 0)
         return -1;
     return int(s.lastIndexOf(vm.toString(c.args[0]), clampIndex(from, s.size())));
@@ -82,9 +92,11 @@ Value lastIndexOf(Vm &vm, CallInfo &c)
 Value slice(Vm &vm, CallInfo &c)
 {
     const QString s = selfText(vm, c);
-    const auto size = double(s.size());
-    double a = indexArg(vm, c, 0);
-    double b = indexArg(vm, c, 1, size);
+    if (c.args.empty())
+        return {};
+    const auto size = qint64(s.size());
+    qint64 a = intArg(vm, c, 0);
+    qint64 b = optionalArg(vm, c, 1, qint32(size));
     if (a < 0)
         a += size;
     if (b < 0)
@@ -93,46 +105,62 @@ Value slice(Vm &vm, CallInfo &c)
     return to > from ? s.mid(from, to - from) : QString();
 }
 
+// A negative count counts back from the end of the text, and then reaches
+// nothing when it would end at or past the end.
 Value substr(Vm &vm, CallInfo &c)
 {
     const QString s = selfText(vm, c);
-    const auto size = double(s.size());
-    double a = indexArg(vm, c, 0);
-    if (a < 0)
-        a = qMax(0.0, a + size);
-    const qsizetype from = clampIndex(a, s.size());
-    double n = indexArg(vm, c, 1, size);
-    if (n < 0)
-        n = qMax(0.0, n + size);
-    return s.mid(from, clampIndex(n, s.size() - from));
+    if (c.args.empty())
+        return {};
+    const auto size = qint64(s.size());
+    qint64 start = intArg(vm, c, 0);
+    if (start < 0)
+        start = qMax<qint64>(0, start + size);
+    start = qMin(start, size);
+    qint64 count = optionalArg(vm, c, 1, qint32(size));
+    if (count < 0) {
+        count += size;
+        if (count < 0 || start + count >= size)
+            count = 0;
+    }
+    return s.mid(qsizetype(start), clampIndex(count, qsizetype(size - start)));
 }
 
 Value substring(Vm &vm, CallInfo &c)
 {
     const QString s = selfText(vm, c);
-    qsizetype a = clampIndex(indexArg(vm, c, 0), s.size());
-    qsizetype b = clampIndex(indexArg(vm, c, 1, double(s.size())), s.size());
+    if (c.args.empty())
+        return {};
+    qsizetype a = clampIndex(intArg(vm, c, 0), s.size());
+    qsizetype b = clampIndex(optionalArg(vm, c, 1, qint32(s.size())), s.size());
     if (a > b)
         std::swap(a, b);
     return s.mid(a, b - a);
 }
 
+// split(separator, limit). Without a separator SWF 5 movies split at
+// commas and later ones keep the whole text as the one element (whatever
+// the limit); an empty separator splits into characters from SWF 6 on and
+// keeps the text whole before.
 Value split(Vm &vm, CallInfo &c)
 {
     const QString s = selfText(vm, c);
     Object *array = vm.newArray();
-    const double limit = c.args.size() > 1 && !c.args[1].isUndefined() ? vm.toNumber(c.args[1]) : 1e300;
-    if (c.args.empty() || c.args[0].isUndefined()) {
+    const bool v5 = vm.version() <= 5;
+    if (c.arg(0).isUndefined() && !v5) {
         vm.arrayPush(array, s);
         return array;
     }
-    const QString sep = vm.toString(c.args[0]);
+    const qint64 limit = c.arg(1).isUndefined() ? std::numeric_limits<qint64>::max() : qMax(0, vm.toInt32(c.args[1]));
+    const QString sep = c.arg(0).isUndefined() ? QStringLiteral(",") : vm.toString(c.args[0]);
     QStringList parts;
-    if (sep.isEmpty()) {
+    if (sep.isEmpty() && !v5) {
         for (QChar ch : s)
             parts << QString(ch);
+    } else if (sep.isEmpty()) {
+        parts << s;
     } else {
-        if (s.isEmpty() && vm.version() <= 5)
+        if (s.isEmpty() && v5)
             return array;
         parts = s.split(sep);
     }
@@ -145,14 +173,19 @@ Value split(Vm &vm, CallInfo &c)
     return array;
 }
 
-Value toLower(Vm &vm, CallInfo &c) { return selfText(vm, c).toLower(); }
-Value toUpper(Vm &vm, CallInfo &c) { return selfText(vm, c).toUpper(); }
+Value toLower(Vm &vm, CallInfo &c) { return lowerCase(selfText(vm, c)); }
+Value toUpper(Vm &vm, CallInfo &c) { return upperCase(selfText(vm, c)); }
 
+// The player's text ends at a NUL: a code 0 ends the string made.
 Value fromCharCode(Vm &vm, CallInfo &c)
 {
     QString s;
-    for (const Value &v : c.args)
-        s += QChar(char16_t(quint16(vm.toInt32(v))));
+    for (const Value &v : c.args) {
+        const auto code = char16_t(quint16(vm.toInt32(v)));
+        if (code == 0)
+            break;
+        s += QChar(code);
+    }
     return s;
 }
 

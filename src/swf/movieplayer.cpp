@@ -48,6 +48,7 @@ void MoviePlayer::setMovie(std::shared_ptr<const Movie> movie)
     stage_->setListener(scripts_.get());
     scripts_->onTrace = traceSink_;
     scripts_->start();
+    scripts_->soundsFinished(); // files the first frame loaded
     followSound();
 }
 
@@ -77,6 +78,9 @@ void MoviePlayer::tick()
         scripts_->tick();
         followSound();
     }
+    // Files are read at once: what the frames loaded comes in before the
+    // next tick.
+    scripts_->soundsFinished();
 }
 
 void MoviePlayer::followSound()

@@ -33,7 +33,7 @@ quint16 ScriptSounds::exportedSound(const QString &name)
     return 0;
 }
 
-quint16 ScriptSounds::loadSoundFile(const QString &url, bool *hasId3)
+quint16 ScriptSounds::loadSoundFile(const QString &url, std::optional<std::vector<audio::Id3Frame>> *id3)
 {
     // Only files next to the movie (or below its folder) are read; the
     // network is never used.
@@ -46,7 +46,7 @@ quint16 ScriptSounds::loadSoundFile(const QString &url, bool *hasId3)
     const auto mp3 = audio::readMp3File(file.read(maxSoundFileBytes));
     if (!mp3)
         return 0;
-    *hasId3 = mp3->hasId3;
+    *id3 = mp3->id3;
     return mixer_.addSound(mp3->sound);
 }
 

@@ -15,7 +15,7 @@ public:
     const audio::MovieSounds &movieSounds() const { return sounds_; }
 
     quint16 exportedSound(const QString &name) override;
-    quint16 loadSoundFile(const QString &url, bool *hasId3) override;
+    quint16 loadSoundFile(const QString &url, std::optional<std::vector<audio::Id3Frame>> *id3) override;
     double soundDuration(quint16 id) override;
     quint64 startSound(quint16 id, double offset, int loops, const std::vector<int> &owners) override;
     void stopSounds(int owner, quint16 id) override;

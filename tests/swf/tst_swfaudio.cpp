@@ -4,6 +4,7 @@
 #include "soundwriter.h"
 #include "swfwriter.h"
 
+#include "swf/audio/id3tag.h"
 #include "swf/audio/sounddecoder.h"
 #include "swf/bitreader.h"
 
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void soundInfoIsReadWhole();
     void streamHeadWithoutBlocksIsIgnored();
     void claimsOfHugeSoundsAllocateNothing();
+    void id3TextFramesAndCommentsAreRead();
 };
 
 void TestSwfAudio::everyFormatDecodesToItsSine_data()
@@ -236,6 +238,39 @@ void TestSwfAudio::claimsOfHugeSoundsAllocateNothing()
         const Pcm pcm = decodeSound(d);
         QVERIFY2(pcm.frames() <= 64 * 8, qPrintable(QString::number(codec)));
     }
+}
+
+void TestSwfAudio::id3TextFramesAndCommentsAreRead()
+{
+    const auto bigEndian = [](quint32 n) {
+        return swftest::Bits().u8(int(n >> 24)).u8(int(n >> 16 & 0xff)).u8(int(n >> 8 & 0xff)).u8(int(n & 0xff)).data();
+    };
+    const auto sevenBits = [](quint32 n) { return (n & 0x7f) | (n >> 7 & 0x7f) << 8; };
+    const auto frame = [&](const char *id, const QByteArray &body, bool v4) {
+        const quint32 n = quint32(body.size());
+        return QByteArray(id) + bigEndian(v4 ? sevenBits(n) : n) + QByteArray(2, 0) + body;
+    };
+    const auto tag = [&](int version, const QByteArray &frames) {
+        return QByteArray("ID3") + swftest::Bits().u8(version).u8(0).u8(0).data()
+               + bigEndian(sevenBits(quint32(frames.size()))) + frames + QByteArray(8, 0); // padding
+    };
+    const QByteArray utf16Title = QByteArray("\x01\xff\xfe", 3) + QByteArray("T\0i\0t\0l\0e\0", 10);
+    const std::vector<Id3Frame> v3 =
+        readId3Frames(tag(3, frame("TPE1", QByteArray("\0Art\xe9st", 7), false) + frame("TIT2", utf16Title, false)
+                                 + frame("WOAR", "http://example.com", false)
+                                 + frame("COMM", QByteArray("\0engshort\0Said", 14), false)));
+    QCOMPARE(v3.size(), size_t(3));
+    QCOMPARE(v3[0].id, u"TPE1"_qs);
+    QCOMPARE(v3[0].text, u"Art\u00e9st"_qs);
+    QCOMPARE(v3[1].text, u"Title"_qs);
+    QCOMPARE(v3[2].id, u"COMM"_qs);
+    QCOMPARE(v3[2].text, u"Said"_qs);
+    // Version 2.4 counts frame sizes in seven-bit bytes.
+    const QByteArray longText = "\x03" + QByteArray(200, 'x');
+    const std::vector<Id3Frame> v4 = readId3Frames(tag(4, frame("TALB", longText, true)));
+    QCOMPARE(v4.size(), size_t(1));
+    QCOMPARE(v4[0].text, QString(200, u'x'));
+    QVERIFY(readId3Frames(tag(2, frame("TALB", longText, true))).empty());
 }
 
 QTEST_GUILESS_MAIN(TestSwfAudio)

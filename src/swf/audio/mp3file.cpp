@@ -44,10 +44,10 @@ std::optional<Mp3File> readMp3File(const QByteArray &file)
     const auto *data = reinterpret_cast<const uchar *>(file.constData());
     // An ID3v2 tag: "ID3", version, flags, then its size in 7-bit bytes.
     if (file.size() >= 10 && file.startsWith("ID3")) {
-        out.hasId3 = true;
         const qsizetype size = (qsizetype(data[6] & 0x7f) << 21) | ((data[7] & 0x7f) << 14) | ((data[8] & 0x7f) << 7)
                                | (data[9] & 0x7f);
         at = 10 + size + ((data[5] & 0x10) ? 10 : 0);
+        out.id3 = readId3Frames(file.left(at));
     }
     while (at + 4 <= file.size() && !frameAt(data + at))
         ++at;

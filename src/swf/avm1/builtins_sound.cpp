@@ -23,7 +23,7 @@ struct SoundState : NativeState {
     quint16 sound = 0;                  // attached or loaded
     bool loading = false;               // loaded, its onLoad not yet called
     bool streaming = false;             // starts when loaded
-    bool hasId3 = false;
+    std::optional<std::vector<audio::Id3Frame>> id3; // of the file loaded
     std::vector<quint64> voices;        // started and still playing
     double position = 0;                // milliseconds, where the last voice stood
     std::optional<Value> positionSet;   // a value a script gave `position`
@@ -252,7 +252,8 @@ Value loadSound(Vm &vm, CallInfo &c)
     if (!call)
         return {};
     SoundState &s = *call->state;
-    s.sound = call->host->loadSoundFile(vm.toString(c.arg(0)), &s.hasId3);
+    s.id3.reset();
+    s.sound = call->host->loadSoundFile(vm.toString(c.arg(0)), &s.id3);
     s.loading = true;
     s.streaming = vm.toBoolean(c.arg(1));
     s.position = 0;
@@ -304,30 +305,70 @@ void defineAccessor(Vm &vm, Object *proto, const QString &name, Native get, Nati
     p.setter = vm.newNative(set);
 }
 
-// Sounds loaded since the last tick: onID3 when the file has a tag, then
-// onLoad with whether it could be read; a streaming sound starts.
+// The `id3` object of a Sound: each frame of the tag under its name,
+// the common ones under a word too, comments in an array (the last one
+// also under "comment"). It has no prototype, so it converts to nothing.
+Object *id3Object(Vm &vm, const std::vector<audio::Id3Frame> &frames)
+{
+    static const std::pair<const char16_t *, const char16_t *> words[] = {
+        {u"TPE1", u"artist"}, {u"TALB", u"album"}, {u"TIT2", u"songname"}, {u"TRCK", u"track"},
+        {u"TYER", u"year"},   {u"TCON", u"genre"}, {u"COMM", u"comment"},
+    };
+    Object *o = vm.newObject(nullptr);
+    std::vector<Value> comments;
+    for (const audio::Id3Frame &frame : frames) {
+        for (const auto &[id, word] : words)
+            if (frame.id == QStringView(id))
+                vm.put(o, QString::fromUtf16(word), frame.text);
+        if (frame.id == u"COMM")
+            comments.push_back(frame.text);
+        vm.put(o, frame.id, frame.text); // the comments' place; their array comes last
+    }
+    if (!comments.empty())
+        vm.put(o, QStringLiteral("COMM"), vm.newArray(comments));
+    return o;
+}
+
+// A sound loaded: onID3 when the file has a tag, then onLoad with whether
+// it could be read; a streaming sound starts.
+void finishLoad(Vm &vm, SoundHost &host, Object *sound)
+{
+    SoundState *s = stateOf(sound);
+    // onID3 comes while the sound still counts as loading.
+    if (s->sound && s->id3) {
+        vm.put(sound, QStringLiteral("id3"), id3Object(vm, *s->id3));
+        const Value onId3 = vm.get(sound, QStringLiteral("onID3"));
+        const Value loaded[] = {Value(true)};
+        if (onId3.isObject())
+            vm.callEvent(onId3, sound, loaded);
+    }
+    s->loading = false;
+    const Value onLoad = vm.get(sound, QStringLiteral("onLoad"));
+    if (onLoad.isObject()) {
+        const Value ok[] = {Value(s->sound != 0)};
+        vm.callEvent(onLoad, sound, ok);
+    }
+    const std::optional<int> owner = ownerOf(vm, *s);
+    if (s->streaming && s->sound && owner)
+        if (const quint64 voice = host.startSound(s->sound, 0, 1, ownerChain(vm, *owner)))
+            s->voices.push_back(voice);
+}
+
+// Every sound loaded since the last call; a file the callbacks load in
+// turn finishes in the same go.
 void finishLoads(Vm &vm, SoundHost &host)
 {
-    for (Object *sound : std::vector<Object *>(vm.playingSounds)) {
-        SoundState *s = stateOf(sound);
-        if (!s || !s->loading)
-            continue;
-        // onID3 comes while the sound still counts as loading.
-        if (s->sound && s->hasId3) {
-            const Value onId3 = vm.get(sound, QStringLiteral("onID3"));
-            if (onId3.isObject())
-                vm.callEvent(onId3, sound);
-        }
-        s->loading = false;
-        const Value onLoad = vm.get(sound, QStringLiteral("onLoad"));
-        if (onLoad.isObject()) {
-            const Value ok[] = {Value(s->sound != 0)};
-            vm.callEvent(onLoad, sound, ok);
-        }
-        const std::optional<int> owner = ownerOf(vm, *s);
-        if (s->streaming && s->sound && owner)
-            if (const quint64 voice = host.startSound(s->sound, 0, 1, ownerChain(vm, *owner)))
-                s->voices.push_back(voice);
+    constexpr int rounds = 64;
+    const auto loading = [](Object *sound) {
+        const SoundState *s = stateOf(sound);
+        return s && s->loading;
+    };
+    for (int round = 0; round < rounds; ++round) {
+        if (std::none_of(vm.playingSounds.begin(), vm.playingSounds.end(), loading))
+            return;
+        for (Object *sound : std::vector<Object *>(vm.playingSounds))
+            if (loading(sound))
+                finishLoad(vm, host, sound);
     }
 }
 

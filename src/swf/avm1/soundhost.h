@@ -1,9 +1,11 @@
 #pragma once
 
+#include "swf/audio/id3tag.h"
 #include "swf/audio/soundmixer.h"
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace sky::swf::avm1 {
@@ -17,9 +19,9 @@ public:
     // The sound exported under `name`, 0 when there is none.
     virtual quint16 exportedSound(const QString &name) = 0;
     // Reads an MP3 file the script names, next to the movie; 0 when it is
-    // a network address, missing or no MP3. `hasId3` tells whether the
-    // file has an ID3 tag.
-    virtual quint16 loadSoundFile(const QString &url, bool *hasId3) = 0;
+    // a network address, missing or no MP3. `id3` gets the text of the
+    // file's ID3 tag when it has one.
+    virtual quint16 loadSoundFile(const QString &url, std::optional<std::vector<audio::Id3Frame>> *id3) = 0;
     // Its length in milliseconds; -1 when it has none.
     virtual double soundDuration(quint16 id) = 0;
     // Plays a sound `offset` seconds in, `loops` times, for the first clip

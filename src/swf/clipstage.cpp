@@ -55,7 +55,23 @@ void ClipStage::reset(int n)
     root_->frame = 0;
     tick = n - 1;
     gotoFrame(*root_, n, false);
+    catchUp(*root_);
     listener_ = listener;
+}
+
+void ClipStage::catchUp(StageClip &clip)
+{
+    std::vector<int> children;
+    for (const auto &[depth, child] : clip.children)
+        children.push_back(child->handle);
+    for (const int h : children) {
+        StageClip *child = find(h);
+        if (!child)
+            continue;
+        if (child->totalFrames() > 1)
+            gotoFrame(*child, child->timeline->frameAtAge(tick - child->placedTick), false);
+        catchUp(*child);
+    }
 }
 
 StageClip *ClipStage::find(int handle) const

@@ -98,6 +98,8 @@ public:
     void swapDepths(StageClip &clip, int depth);
 
 private:
+    // Brings the sprites inside `clip` to the frames their ages give.
+    void catchUp(StageClip &clip);
     void enterFrame(StageClip &clip, int n, bool scripts);
     void applyOp(StageClip &clip, const DisplayOp &op, int frame);
     void announceScripts(StageClip &clip, const Frame &frame, std::size_t &next, int opsDone);

@@ -32,7 +32,7 @@ const QImage &FrameCanvas::paint(
     const QTransform world = stageTransform(*movie_, QRectF(QPointF(0, 0), image_.size()));
     DrawnParts now;
     for (const StageObject &object : objects)
-        collectParts(*movie_, object.depth, object.placement, object.age, world, drawn_, now);
+        collectParts(*movie_, object, world, drawn_, now);
     if (fresh) {
         repainted_ = QRegion(image_.rect());
     } else {
@@ -75,7 +75,7 @@ void FrameCanvas::repaint(const Movie &movie, const std::vector<StageObject> &ob
         if (object.depth <= skipUpTo)
             continue;
         if (!repainted_.intersects(reach[object.depth])) {
-            skipUpTo = qMax(skipUpTo, object.placement.clipDepth);
+            skipUpTo = qMax(skipUpTo, object.placement().clipDepth);
             continue;
         }
         inside.push_back(object);

@@ -135,7 +135,7 @@ std::vector<StageObject> MoviePlayer::stageObjects() const
         return objects;
     objects.reserve(stage_->root().children.size());
     for (const auto &[depth, clip] : stage_->root().children)
-        objects.push_back({depth, clip->placement, stage_->tick - clip->placedTick});
+        objects.push_back({depth, clip.get(), stage_->tick - clip->placedTick});
     return objects;
 }
 

@@ -1,5 +1,6 @@
 #include "objectbounds.h"
 
+#include "drawitems.h"
 #include "text.h"
 
 #include <cmath>
@@ -64,13 +65,14 @@ struct Collector
     DrawnParts &out;
     std::vector<int> path;
 
-    void add(const Placement &placement, qint64 age, const QTransform &parentWorld, const ColorTransform &parentColor,
+    void add(const DrawItem &item, const QTransform &parentWorld, const ColorTransform &parentColor,
         std::vector<int> context, std::vector<Filter> filters)
     {
         if (path.size() > maxNesting)
             return;
+        const Placement &placement = *item.placement;
         const Character *character = movie.character(placement.characterId);
-        if (!character)
+        if (!character && !item.clip)
             return;
         context.insert(context.end(),
             { placement.blend, placement.clipDepth, placement.visible, placement.cached,
@@ -78,15 +80,13 @@ struct Collector
         filters.insert(filters.end(), placement.filters.begin(), placement.filters.end());
         const QTransform world = placement.matrix.toTransform() * parentWorld;
         const ColorTransform color = parentColor.after(placement.color);
-        if (const auto *button = std::get_if<ButtonCharacter>(character)) {
-            addList(
-                button->upList(), [age](int, const Placement &) { return age; }, world, color, context, filters);
-        } else if (const auto *sprite = std::get_if<SpriteCharacter>(character)) {
-            const Timeline &timeline = sprite->timeline;
-            addList(
-                *timeline.displayListAt(timeline.frameAtAge(age)),
-                [&timeline, age](int depth, const Placement &p) { return timeline.childAge(age, depth, p); }, world,
-                color, context, filters);
+        if (!character || std::holds_alternative<ButtonCharacter>(*character)
+            || std::holds_alternative<SpriteCharacter>(*character)) {
+            for (const DrawItem &child : childrenOf(movie, item).items) {
+                path.push_back(child.depth);
+                add(child, world, color, context, filters);
+                path.pop_back();
+            }
         } else if (!std::holds_alternative<FontCharacter>(*character)) {
             DrawnPart part { placement.characterId, placement.ratio, world, color, std::move(context),
                 std::move(filters), {} };
@@ -95,16 +95,6 @@ struct Collector
                 ? kept->second.bounds
                 : partBounds(movie, character, part, stageScale);
             out.insert_or_assign(path, std::move(part));
-        }
-    }
-
-    void addList(const DisplayList &list, const auto &ageOf, const QTransform &world, const ColorTransform &color,
-        const std::vector<int> &context, const std::vector<Filter> &filters)
-    {
-        for (const auto &[depth, child] : list) {
-            path.push_back(depth);
-            add(child, ageOf(depth, child), world, color, context, filters);
-            path.pop_back();
         }
     }
 };
@@ -124,11 +114,11 @@ double lineWidthOnDevice(const LineStyle &style, const QTransform &world, double
     return style.width * std::sqrt(std::abs(world.determinant()));
 }
 
-void collectParts(const Movie &movie, int depth, const Placement &placement, qint64 age, const QTransform &stageWorld,
-    const DrawnParts &before, DrawnParts &out)
+void collectParts(const Movie &movie, const StageObject &object, const QTransform &stageWorld, const DrawnParts &before,
+    DrawnParts &out)
 {
-    Collector collector { movie, stageWorld.m11() * 20, before, out, { depth } };
-    collector.add(placement, age, stageWorld, ColorTransform(), {}, {});
+    Collector collector { movie, stageWorld.m11() * 20, before, out, { object.depth } };
+    collector.add({ object.depth, &object.placement(), object.age, object.clip }, stageWorld, ColorTransform(), {}, {});
 }
 
 } // namespace sky::swf

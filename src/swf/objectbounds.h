@@ -1,6 +1,7 @@
 #pragma once
 
 #include "movie.h"
+#include "renderer.h"
 
 #include <QRect>
 #include <QTransform>
@@ -38,10 +39,10 @@ struct DrawnPart
 // Parts keyed by the depths leading to them from the stage.
 using DrawnParts = std::map<std::vector<int>, DrawnPart>;
 
-// Adds the parts of an object placed on the stage at `depth`, its own
-// timeline `age` ticks old; `stageWorld` takes stage twips to device
-// pixels. Bounds of parts that look as in `before` are taken from there.
-void collectParts(const Movie &movie, int depth, const Placement &placement, qint64 age, const QTransform &stageWorld,
-    const DrawnParts &before, DrawnParts &out);
+// Adds the parts of an object on the stage, down its tree of clips;
+// `stageWorld` takes stage twips to device pixels. Bounds of parts that
+// look as in `before` are taken from there.
+void collectParts(const Movie &movie, const StageObject &object, const QTransform &stageWorld, const DrawnParts &before,
+    DrawnParts &out);
 
 } // namespace sky::swf

@@ -2,6 +2,7 @@
 
 #include "blending.h"
 #include "brushes.h"
+#include "drawitems.h"
 #include "movie.h"
 #include "objectbounds.h"
 #include "raster.h"
@@ -52,8 +53,6 @@ Qt::PenJoinStyle joinFor(Join join)
     return join == Join::Bevel ? Qt::BevelJoin : join == Join::Miter ? Qt::SvgMiterJoin : Qt::RoundJoin;
 }
 
-using AgeOf = std::function<qint64(int depth, const Placement &)>;
-
 class Renderer {
 public:
     // Work done for one frame, shared by the renderers of its layers, so
@@ -73,47 +72,46 @@ public:
     {
     }
 
-    void drawList(const DisplayList &list, const AgeOf &ageOf, const QTransform &world, const ColorTransform &color,
-                  int level)
+    void drawList(const DrawItems &list, const QTransform &world, const ColorTransform &color, int level)
     {
-        for (auto it = list.begin(); it != list.end(); ++it) {
-            const auto &[depth, placement] = *it;
+        const auto &items = list.items;
+        for (auto it = items.begin(); it != items.end(); ++it) {
+            const Placement &placement = *it->placement;
             if (!placement.visible)
                 continue;
-            const qint64 age = ageOf(depth, placement);
             if (placement.background.isValid() && placement.background.alpha() > 0) {
                 // A cached bitmap with an opaque background fills its pixel bounds.
                 painter_.save();
                 painter_.resetTransform();
-                const QRectF bounds = outline(placement, age, world, level).boundingRect();
+                const QRectF bounds = outline(*it, world, level).boundingRect();
                 painter_.fillRect(QRect(QPoint(qRound(bounds.left()), qRound(bounds.top())),
                                         QPoint(qRound(bounds.right()) - 1, qRound(bounds.bottom()) - 1)),
                                   placement.background);
                 painter_.restore();
             }
             if (placement.clipDepth <= 0) {
-                drawObject(placement, age, world, color, level);
+                drawObject(*it, world, color, level);
                 continue;
             }
             // The objects up to the clip depth show where the mask covers.
-            DisplayList masked;
+            DrawItems masked;
             auto next = std::next(it);
-            for (; next != list.end() && next->first <= placement.clipDepth; ++next)
-                masked.insert(*next);
-            drawMasked(placement, age, masked, ageOf, world, color, level);
+            for (; next != items.end() && next->depth <= placement.clipDepth; ++next)
+                masked.items.push_back(*next);
+            drawMasked(*it, masked, world, color, level);
             it = std::prev(next);
         }
     }
 
     // Draws `content` into a layer, keeps the part the mask's shapes cover
     // (drawn by the same rules as any fill) and puts the layer down.
-    void drawMasked(const Placement &mask, qint64 age, const DisplayList &content, const AgeOf &ageOf,
-                    const QTransform &world, const ColorTransform &color, int level)
+    void drawMasked(const DrawItem &mask, const DrawItems &content, const QTransform &world, const ColorTransform &color,
+                    int level)
     {
-        if (content.empty() || level > maxNesting)
+        if (content.items.empty() || level > maxNesting)
             return;
         if (++budget_.layers > maxLayersPerFrame) {
-            drawList(content, ageOf, world, color, level); // unmasked rather than not at all
+            drawList(content, world, color, level); // unmasked rather than not at all
             return;
         }
         const QSize size(painter_.device()->width(), painter_.device()->height());
@@ -130,11 +128,11 @@ public:
             opaque.add[3] = 255;
             Renderer stencilRenderer = onto(stencilPainter);
             stencilRenderer.outlinesOnly_ = true;
-            stencilRenderer.drawObject(mask, age, world, opaque, level);
+            stencilRenderer.drawObject(mask, world, opaque, level);
         }
         {
             QPainter layerPainter(&layer);
-            onto(layerPainter).drawList(content, ageOf, world, color, level);
+            onto(layerPainter).drawList(content, world, color, level);
             layerPainter.resetTransform();
             layerPainter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
             layerPainter.drawImage(0, 0, stencil);
@@ -145,11 +143,11 @@ public:
         painter_.restore();
     }
 
-    void drawObject(const Placement &placement, qint64 age, const QTransform &parentWorld,
-                    const ColorTransform &parentColor, int level)
+    void drawObject(const DrawItem &item, const QTransform &parentWorld, const ColorTransform &parentColor, int level)
     {
         if (level > maxNesting || ++budget_.objects > maxObjectsPerFrame)
             return;
+        const Placement &placement = *item.placement;
         QTransform world = placed(placement, parentWorld);
         if (placement.cached || (!placement.filters.empty() && !outlinesOnly_)) {
             // A cached bitmap lands on whole pixels; a filtered object is
@@ -164,12 +162,12 @@ public:
         const bool layered = drawnAsLayer(placement.blend) && !outlinesOnly_;
         const bool filtered = !placement.filters.empty() && !outlinesOnly_ && withinFilterBudget(placement.filters);
         if ((!layered && !filtered) || ++budget_.layers > maxLayersPerFrame) {
-            drawCharacter(placement.characterId, placement.ratio, age, world, color, level);
+            drawCharacter(item, world, color, level);
             return;
         }
         // Filter the object, and blend it, as a whole against what lies
         // below it.
-        QImage layer = drawnAlone(placement, age, world, color, level);
+        QImage layer = drawnAlone(item, world, color, level);
         if (filtered)
             layer = applyFilters(layer, placement.filters, samples_, stageScale_);
         putDown(painter_, layer, placement.blend);
@@ -177,46 +175,41 @@ public:
 
     // The object drawn on a transparent image of its own the size of the
     // device, which its children with the alpha and erase modes act on.
-    QImage drawnAlone(const Placement &placement, qint64 age, const QTransform &world, const ColorTransform &color,
-                      int level)
+    QImage drawnAlone(const DrawItem &item, const QTransform &world, const ColorTransform &color, int level)
     {
         QImage layer(painter_.device()->width(), painter_.device()->height(), QImage::Format_ARGB32_Premultiplied);
         layer.fill(Qt::transparent);
         QPainter layerPainter(&layer);
         Renderer inside = onto(layerPainter);
         inside.inLayer_ = true;
-        inside.drawCharacter(placement.characterId, placement.ratio, age, world, color, level);
+        inside.drawCharacter(item, world, color, level);
         return layer;
     }
 
-    void drawCharacter(quint16 id, int ratio, qint64 age, const QTransform &world, const ColorTransform &color,
-                       int level)
+    void drawCharacter(const DrawItem &item, const QTransform &world, const ColorTransform &color, int level)
     {
+        const quint16 id = item.placement->characterId;
         const Character *character = movie_.character(id);
-        if (!character)
+        if (!character && !item.clip)
             return;
         if (const auto *shape = std::get_if<ShapeCharacter>(character)) {
             drawShape(shape->shape, world, color);
         } else if (const auto *morph = std::get_if<MorphCharacter>(character)) {
-            drawShape(morph->at(ratio), world, color);
+            drawShape(morph->at(item.placement->ratio), world, color);
         } else if (const auto *text = std::get_if<TextCharacter>(character)) {
             drawText(*text, world, color);
-        } else if (std::holds_alternative<BitmapCharacter>(*character)) {
+        } else if (character && std::holds_alternative<BitmapCharacter>(*character)) {
             painter_.setTransform(QTransform::fromScale(20, 20) * world);
             painter_.drawImage(0, 0, transformImage(movie_.bitmap(id), color));
-        } else if (const auto *button = std::get_if<ButtonCharacter>(character)) {
-            drawList(button->upList(), [age](int, const Placement &) { return age; }, world, color, level + 1);
-        } else if (const auto *sprite = std::get_if<SpriteCharacter>(character)) {
-            const Timeline &timeline = sprite->timeline;
-            const auto list = timeline.displayListAt(timeline.frameAtAge(age));
-            drawList(*list, [&timeline, age](int depth, const Placement &p) { return timeline.childAge(age, depth, p); },
-                     world, color, level + 1);
+        } else {
+            drawList(childrenOf(movie_, item), world, color, level + 1);
         }
     }
 
     // The area an object covers, in device coordinates, for masking.
-    QPainterPath outline(const Placement &placement, qint64 age, const QTransform &parentWorld, int level)
+    QPainterPath outline(const DrawItem &item, const QTransform &parentWorld, int level)
     {
+        const Placement &placement = *item.placement;
         QPainterPath area;
         area.setFillRule(Qt::WindingFill);
         if (level > maxNesting || ++budget_.objects > maxObjectsPerFrame)
@@ -230,14 +223,10 @@ public:
         } else if (const auto *text = std::get_if<TextCharacter>(character)) {
             for (const PlacedGlyph &glyph : placedGlyphs(movie_, *text))
                 area.addPath((glyph.transform * world).map(*glyph.outline));
-        } else if (const auto *button = std::get_if<ButtonCharacter>(character)) {
-            for (const auto &[depth, part] : button->upList())
-                area.addPath(outline(part, age, world, level + 1));
-        } else if (const auto *sprite = std::get_if<SpriteCharacter>(character)) {
-            const Timeline &timeline = sprite->timeline;
-            for (const auto &[depth, child] : *timeline.displayListAt(timeline.frameAtAge(age)))
-                if (child.clipDepth == 0)
-                    area.addPath(outline(child, timeline.childAge(age, depth, child), world, level + 1));
+        } else {
+            for (const DrawItem &child : childrenOf(movie_, item).items)
+                if (child.placement->clipDepth == 0)
+                    area.addPath(outline(child, world, level + 1));
         }
         return area;
     }
@@ -526,19 +515,17 @@ void drawObjects(QPainter &painter, const Movie &movie, const std::vector<StageO
     const QTransform world = stageTransform(movie, target);
     painter.setClipRect(target, Qt::IntersectClip);
     const QTransform base = world * painter.transform();
-    DisplayList list;
-    std::map<int, qint64> ages;
-    for (const StageObject &object : objects) {
-        list.emplace(object.depth, object.placement);
-        ages.emplace(object.depth, object.age);
-    }
+    DrawItems list;
+    list.items.reserve(objects.size());
+    for (const StageObject &object : objects)
+        list.items.push_back({object.depth, &object.clip->placement, object.age, object.clip});
     Renderer::Budget budget;
     // Gradients shaded pixel by pixel match the player exactly; Qt's own are
     // far quicker, and what a frame falls back to once its budget is spent.
     if (!shadeGradients)
         budget.shadedPixels = maxShadedPixelsPerFrame;
     Renderer renderer(painter, movie, samples, smoothBitmaps, world.m11() * 20, budget);
-    renderer.drawList(list, [&ages](int depth, const Placement &) { return ages[depth]; }, base, ColorTransform(), 0);
+    renderer.drawList(list, base, ColorTransform(), 0);
 }
 
 void drawWholeFrame(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects,

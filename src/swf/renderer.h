@@ -1,6 +1,6 @@
 #pragma once
 
-#include "timeline.h"
+#include "clipstage.h"
 
 #include <QRectF>
 #include <QTransform>
@@ -21,12 +21,15 @@ struct RenderOptions {
     bool supersample = true;
 };
 
-// An object of the main timeline and how many ticks its own timeline has
-// run since it was placed.
+// A clip on the main timeline and how many ticks ago it was placed. It is
+// drawn as the stage's tree holds it: its children, however deep, with
+// what scripts changed of them and at the frames their playheads show.
 struct StageObject {
     int depth = 0;
-    Placement placement;
+    const StageClip *clip = nullptr;
     qint64 age = 0;
+
+    const Placement &placement() const { return clip->placement; }
 };
 
 // Twips of the stage to coordinates of `target`: scaled to fit with its

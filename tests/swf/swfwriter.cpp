@@ -274,6 +274,31 @@ Movie &Movie::place(int depth, int id, int tx, int ty)
     return tag(26, Bits().u8(0x06).u16(depth).u16(id).matrix(1, 1, tx, ty).data());
 }
 
+Actions &Actions::push(const QByteArray &text)
+{
+    out_ += Bits().u8(0x96).u16(int(text.size()) + 2).u8(0).bytes(text).u8(0).data();
+    return *this;
+}
+
+Actions &Actions::push(int number)
+{
+    out_ += Bits().u8(0x96).u16(5).u8(7).u32(quint32(number)).data();
+    return *this;
+}
+
+Actions &Actions::op(int code, const QByteArray &data)
+{
+    out_ += char(code);
+    if (code >= 0x80)
+        out_ += Bits().u16(int(data.size())).bytes(data).data();
+    return *this;
+}
+
+Movie &Movie::placeNamed(int depth, int id, const QByteArray &name, int tx, int ty)
+{
+    return tag(26, Bits().u8(0x26).u16(depth).u16(id).matrix(1, 1, tx, ty).bytes(name).u8(0).data());
+}
+
 Movie &Movie::placeScaled(int depth, int id, double scale, int tx, int ty)
 {
     return placeScaled(depth, id, scale, scale, tx, ty);
@@ -320,6 +345,8 @@ Movie &Movie::showFrame() { return tag(1, {}); }
 Movie &Movie::stopAction() { return tag(12, Bits().u8(0x07).u8(0).data()); }
 
 Movie &Movie::gotoAction(int frame) { return tag(12, Bits().u8(0x81).u16(2).u16(frame - 1).u8(0x06).u8(0).data()); }
+
+Movie &Movie::doAction(const QByteArray &code) { return tag(12, code + QByteArray(1, 0)); }
 
 Movie &Movie::sprite(int id, const Movie &inner)
 {

@@ -70,6 +70,18 @@ QByteArray convolutionFilter(int columns, int rows, const std::vector<float> &ke
 QByteArray dropShadowFilter(const QColor &c, double blur, double angle, double distance, double strength, int passes);
 QByteArray blurFilter(double blurX, double blurY, int passes);
 
+// ActionScript bytecode for DoAction, action by action.
+class Actions {
+public:
+    Actions &push(const QByteArray &text);
+    Actions &push(int number);
+    Actions &op(int code, const QByteArray &data = {});
+    QByteArray code() const { return out_; }
+
+private:
+    QByteArray out_;
+};
+
 class Movie {
 public:
     Movie(int version, int widthPx, int heightPx, double fps = 12);
@@ -91,11 +103,15 @@ public:
     // PlaceObject3 with the given filter records.
     Movie &placeFiltered(int depth, int id, int tx, int ty, const std::vector<QByteArray> &filters);
     Movie &placeRatio(int depth, int id, int ratio);
+    // PlaceObject2 of a named instance, for scripts to reach.
+    Movie &placeNamed(int depth, int id, const QByteArray &name, int tx = 0, int ty = 0);
     Movie &move(int depth, int tx, int ty);
     Movie &remove(int depth);
     Movie &showFrame();
     Movie &stopAction();
     Movie &gotoAction(int frame1Based);
+    // DoAction with `code` (the End action is added).
+    Movie &doAction(const QByteArray &code);
     Movie &sprite(int id, const Movie &inner); // inner's control tags
     // A DefineBitsLossless2 image of w x h pixels, row by row.
     Movie &bitmap(int id, int w, int h, const std::vector<QRgb> &pixels);

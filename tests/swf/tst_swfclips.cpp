@@ -1,0 +1,131 @@
+// The picture of a scripted movie is the stage's tree of clips as scripts
+// left it: clips moved, stopped or duplicated inside sprites are drawn so,
+// by the reference drawing and by the window's repainting alike.
+
+#include "swf/framecanvas.h"
+#include "swfwriter.h"
+
+#include <QPainter>
+#include <QTest>
+
+using namespace sky::swf;
+using swftest::Actions;
+using swftest::Edges;
+
+namespace {
+
+const QColor red(255, 0, 0);
+const QColor blue(0, 0, 255);
+
+// Shape 1 a red and shape 5 a blue 20-pixel square at the origin; sprite 4
+// shows the red one on its first frame and the blue one on its second; sprite 2 holds the red one; sprite 3 holds sprite 2 as
+// "inner" (or sprite 4 when `stopping`); the stage holds sprite 3 as
+// "outer". `script` runs on the stage's frame `scriptFrame`.
+QByteArray nestedMovie(const Actions &script, bool stopping = false, int scriptFrame = 1)
+{
+    swftest::Movie m(6, 200, 100, 12);
+    m.background(Qt::white);
+    const QRect box(0, 0, 400, 400);
+    m.shape(1, 1, box, {swftest::solidFill(red, false)}, {}, Edges().rect(box, 1).end());
+    m.shape(5, 1, box, {swftest::solidFill(blue, false)}, {}, Edges().rect(box, 1).end());
+    swftest::Movie square(6, 1, 1), stopper(6, 1, 1), holder(6, 1, 1);
+    square.place(1, 1).showFrame();
+    stopper.place(1, 1).showFrame().remove(1).place(1, 5).showFrame();
+    holder.placeNamed(1, stopping ? 4 : 2, "inner").showFrame();
+    m.sprite(2, square).sprite(4, stopper).sprite(3, holder);
+    m.placeNamed(1, 3, "outer");
+    for (int frame = 1; frame < scriptFrame; ++frame)
+        m.showFrame();
+    return m.doAction(script.code()).showFrame().fws();
+}
+
+// Sets property `index` of the clip at `path`.
+Actions &setClipProperty(Actions &a, const QByteArray &path, int index, int value)
+{
+    return a.push(path).push(index).push(value).op(0x23);
+}
+
+QColor colourAt(const QImage &image, int x, int y) { return image.pixelColor(x, y); }
+
+} // namespace
+
+class TestSwfClips : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void nestedClipMovedByScriptIsDrawnWhereItWent();
+    void nestedSpriteShowsTheFrameItsPlayheadIsOn();
+    void duplicatedClipInsideSpriteIsDrawn();
+    void hiddenNestedClipIsNotDrawn();
+    void windowRepaintsWhatScriptsChanged();
+};
+
+void TestSwfClips::nestedClipMovedByScriptIsDrawnWhereItWent()
+{
+    Actions script;
+    setClipProperty(script, "outer.inner", 0, 50);
+    MoviePlayer player;
+    QVERIFY(player.loadData(nestedMovie(script)));
+    const QImage frame = player.renderFrame();
+    QCOMPARE(colourAt(frame, 60, 10), red);
+    QCOMPARE(colourAt(frame, 10, 10), QColor(Qt::white));
+}
+
+void TestSwfClips::nestedSpriteShowsTheFrameItsPlayheadIsOn()
+{
+    Actions script;
+    script.op(0x8B, "outer.inner" + QByteArray(1, 0)).op(0x07).op(0x8B, QByteArray(1, 0));
+    MoviePlayer player;
+    QVERIFY(player.loadData(nestedMovie(script, true)));
+    for (int tick = 0; tick < 3; ++tick)
+        player.tick();
+    QCOMPARE(colourAt(player.renderFrame(), 10, 10), red);
+}
+
+void TestSwfClips::duplicatedClipInsideSpriteIsDrawn()
+{
+    Actions script;
+    script.push("outer.inner").push("copy").push(16385).op(0x24);
+    setClipProperty(script, "outer.copy", 0, 100);
+    MoviePlayer player;
+    QVERIFY(player.loadData(nestedMovie(script)));
+    const QImage frame = player.renderFrame();
+    QCOMPARE(colourAt(frame, 10, 10), red);
+    QCOMPARE(colourAt(frame, 110, 10), red);
+    QCOMPARE(colourAt(frame, 60, 10), QColor(Qt::white));
+}
+
+void TestSwfClips::hiddenNestedClipIsNotDrawn()
+{
+    Actions script;
+    setClipProperty(script, "outer.inner", 7, 0);
+    MoviePlayer player;
+    QVERIFY(player.loadData(nestedMovie(script)));
+    QCOMPARE(colourAt(player.renderFrame(), 10, 10), QColor(Qt::white));
+}
+
+void TestSwfClips::windowRepaintsWhatScriptsChanged()
+{
+    Actions script;
+    setClipProperty(script, "outer.inner", 0, 50);
+    setClipProperty(script, "outer.inner", 6, 50);
+    MoviePlayer player;
+    QVERIFY(player.loadData(nestedMovie(script, false, 2)));
+    RenderOptions options;
+    options.supersample = false;
+    const QSize size(200, 100);
+    FrameCanvas canvas;
+    canvas.paint(player, size, 1, options);
+    player.tick();
+    const QImage painted = canvas.paint(player, size, 1, options);
+    QImage whole(size, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&whole);
+    player.draw(painter, QRectF(QPointF(0, 0), QSizeF(size)), options);
+    painter.end();
+    QCOMPARE(painted, whole);
+    QCOMPARE(colourAt(painted, 10, 10), QColor(Qt::white));
+    QCOMPARE(colourAt(painted, 60, 10), QColor(255, 128, 128));
+}
+
+QTEST_GUILESS_MAIN(TestSwfClips)
+#include "tst_swfclips.moc"

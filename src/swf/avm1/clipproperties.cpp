@@ -19,13 +19,12 @@ QString clipPropertyName(int index)
     return index >= 0 && index < clipPropertyCount ? QString::fromUtf16(names[std::size_t(index)]) : QString();
 }
 
-int clipPropertyIndex(const QString &name, int version)
+int clipPropertyIndex(const QString &name)
 {
     if (name.isEmpty() || name[0] != u'_')
         return -1;
-    const Qt::CaseSensitivity cs = version <= 6 ? Qt::CaseInsensitive : Qt::CaseSensitive;
     for (int i = 0; i < clipPropertyCount; ++i)
-        if (name.compare(QStringView(names[std::size_t(i)]), cs) == 0)
+        if (name.compare(QStringView(names[std::size_t(i)]), Qt::CaseInsensitive) == 0)
             return i;
     return -1;
 }

@@ -11,8 +11,8 @@ namespace sky::swf::avm1 {
 // 17 _focusrect, 18 _soundbuftime, 19 _quality, 20 _xmouse, 21 _ymouse.
 constexpr int clipPropertyCount = 22;
 QString clipPropertyName(int index);
-// The index of a property name, -1 for other names. Names compare without
-// case up to SWF 6.
-int clipPropertyIndex(const QString &name, int version);
+// The index of a property name, -1 for other names. These names compare
+// without case in every version.
+int clipPropertyIndex(const QString &name);
 
 } // namespace sky::swf::avm1

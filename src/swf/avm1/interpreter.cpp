@@ -269,9 +269,9 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x3D: {
             const QString name = vm.toString(st.pop());
             const std::vector<Value> args = st.popArgs();
-            Object *withObject = nullptr;
-            const Value fn = getVariable(vm, act, name, &withObject);
-            Object *self = withObject ? withObject : act.baseTarget;
+            Object *callee = nullptr;
+            const Value fn = getVariable(vm, act, name, &callee);
+            Object *self = callee ? callee : act.baseTarget;
             st.push(vm.call(fn, self ? Value(self) : Value(), args));
             break;
         }

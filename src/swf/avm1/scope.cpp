@@ -123,7 +123,7 @@ Object *resolveTarget(Vm &vm, Activation &act, const QString &path)
     return current;
 }
 
-Value getVariable(Vm &vm, Activation &act, const QString &name, Object **withObject)
+Value getVariable(Vm &vm, Activation &act, const QString &name, Object **callee)
 {
     Value out;
     if (hasPathCharacters(name)) {
@@ -138,8 +138,10 @@ Value getVariable(Vm &vm, Activation &act, const QString &name, Object **withObj
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
         // SWF 4 movies see none of the global names (NaN, Infinity...).
         if ((it->kind != Scope::Global || vm.version() >= 5) && vm.has(it->object, name)) {
-            if (withObject && it->kind == Scope::With)
-                *withObject = it->object;
+            if (callee && it->kind == Scope::With)
+                *callee = it->object;
+            else if (callee && it->kind == Scope::Local)
+                *callee = vm.global;
             return vm.get(it->object, name);
         }
     if (specialName(vm, act, name, out))

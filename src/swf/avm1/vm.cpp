@@ -101,7 +101,7 @@ Value Vm::get(Object *object, const QString &name)
     if (object->kind == ObjectKind::Array && key(name) == u"length")
         return object->length;
     if (object->kind == ObjectKind::Clip) {
-        const int index = clipPropertyIndex(name, version_);
+        const int index = clipPropertyIndex(name);
         if (index >= 0)
             return host_->clipProperty(object->clip, index);
         if (const Value special = clipPathName(object, name); !special.isUndefined())
@@ -169,7 +169,7 @@ void Vm::set(Object *object, const QString &name, const Value &value)
     }
     const QString k = key(name);
     if (object->kind == ObjectKind::Clip) {
-        const int index = clipPropertyIndex(name, version_);
+        const int index = clipPropertyIndex(name);
         if (index >= 0) {
             host_->setClipProperty(object->clip, index, value);
             return;
@@ -237,7 +237,7 @@ bool Vm::has(Object *object, const QString &name)
     if (object->kind == ObjectKind::Array && key(name) == u"length")
         return true;
     if (object->kind == ObjectKind::Clip)
-        return clipPropertyIndex(name, version_) >= 0 || host_->clipChild(object->clip, name) != 0;
+        return clipPropertyIndex(name) >= 0 || host_->clipChild(object->clip, name) != 0;
     return false;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "namecase.h"
 #include "object.h"
 
 #include <QElapsedTimer>
@@ -111,7 +112,7 @@ public:
     const Limits &limits() const { return limits_; }
 
     // The key a name is stored under: folded to lower case up to SWF 6.
-    QString key(const QString &name) const { return version_ <= 6 ? name.toLower() : name; }
+    QString key(const QString &name) const { return version_ <= 6 ? foldNameCase(name) : name; }
 
     // Objects.
     Object *newObject(Object *proto, ObjectKind kind = ObjectKind::Plain);

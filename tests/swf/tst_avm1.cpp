@@ -82,6 +82,7 @@ private Q_SLOTS:
     void undefinedAndBooleansFollowTheVersion();
     void namesIgnoreCaseUpToVersion6();
     void equalityRules();
+    void unescapeDecodesByTheMoviesVersion();
     void swf4ArithmeticReadsNumberPrefixes();
     void functionsInSwf4MoviesFollowVersion5Rules();
     void thrownValuesReachTheCatchBlock();
@@ -121,9 +122,11 @@ void TestAvm1::numbersPrintAsThePlayerPrintsThem()
 
 void TestAvm1::textReadsAsNumbers()
 {
-    QCOMPARE(stringToNumber(QStringLiteral(" 12.5 ")), 12.5);
+    QCOMPARE(stringToNumber(QStringLiteral(" \t12.5")), 12.5);
+    QVERIFY(std::isnan(stringToNumber(QStringLiteral("12.5 ")))); // no trailing white space
     QCOMPARE(stringToNumber(QStringLiteral("0x10")), 16.0);
     QCOMPARE(stringToNumber(QStringLiteral("010")), 8.0); // octal
+    QCOMPARE(stringToNumber(QStringLiteral("010"), false), 10.0); // SWF 5: decimal
     QCOMPARE(stringToNumber(QStringLiteral("0.5")), 0.5);
     QVERIFY(std::isnan(stringToNumber(QStringLiteral("150a"))));
     QVERIFY(std::isnan(stringToNumber(QStringLiteral("Infinity"))));
@@ -176,6 +179,20 @@ void TestAvm1::equalityRules()
     QVERIFY(strictEquals(Value::null(), Value::null()));
     QVERIFY(less2(vm, Value(1), Value(std::nan(""))).isUndefined());
     QCOMPARE(less2(vm, Value(QStringLiteral("10")), Value(QStringLiteral("9"))).boolean, true); // text order
+}
+
+void TestAvm1::unescapeDecodesByTheMoviesVersion()
+{
+    // SWF 5 text is Latin-1 byte for byte, escaped or not; SWF 6 text is
+    // UTF-8.
+    TraceHost host;
+    Vm v5(5, &host), v6(6, &host);
+    const auto unescape = [](Vm &vm, const QString &text) {
+        const Value arg(text);
+        return vm.toString(vm.call(vm.get(vm.global, QStringLiteral("unescape")), Value(), {&arg, 1}));
+    };
+    QCOMPARE(unescape(v5, QStringLiteral("\u00e9%E9+%41")), QStringLiteral("\u00e9\u00e9 A"));
+    QCOMPARE(unescape(v6, QStringLiteral("\u00e9%C3%A9")), QStringLiteral("\u00e9\u00e9"));
 }
 
 void TestAvm1::swf4ArithmeticReadsNumberPrefixes()

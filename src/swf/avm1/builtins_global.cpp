@@ -18,8 +18,9 @@ Value parseFloatMethod(Vm &vm, CallInfo &c)
 {
     return c.args.empty() ? Value() : Value(parseFloatText(vm.toString(c.args[0])));
 }
-Value isNaNMethod(Vm &vm, CallInfo &c) { return std::isnan(vm.toNumber(c.arg(0))); }
-Value isFiniteMethod(Vm &vm, CallInfo &c) { return std::isfinite(vm.toNumber(c.arg(0))); }
+// Without an argument these test NaN, whatever undefined converts to.
+Value isNaNMethod(Vm &vm, CallInfo &c) { return c.args.empty() || std::isnan(vm.toNumber(c.args[0])); }
+Value isFiniteMethod(Vm &vm, CallInfo &c) { return !c.args.empty() && std::isfinite(vm.toNumber(c.args[0])); }
 
 bool keptByEscape(char c)
 {
@@ -39,23 +40,43 @@ Value escapeMethod(Vm &vm, CallInfo &c)
     return vm.checkedString(out);
 }
 
+// The value of the hexadecimal digit at `i`, -1 for none.
+int hexDigit(const QString &text, qsizetype i)
+{
+    const char16_t u = i < text.size() ? text[i].unicode() : 0;
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if ((u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F'))
+        return (u | 0x20) - u'a' + 10;
+    return -1;
+}
+
+// A % escape whose digits are not hexadecimal is dropped up to the
+// first character that is not a digit, that character included.
 Value unescapeMethod(Vm &vm, CallInfo &c)
 {
     const QString text = vm.toString(c.arg(0));
+    const bool utf8 = vm.version() >= 6;
     QByteArray bytes;
+    QString plain; // characters since the last escape
+    const auto flush = [&] {
+        bytes += utf8 ? plain.toUtf8() : plain.toLatin1();
+        plain.clear();
+    };
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'%' && i + 2 < text.size()) {
-            bool ok = false;
-            const int v = text.mid(i + 1, 2).toInt(&ok, 16);
-            if (ok) {
-                bytes += char(v);
-                i += 2;
-                continue;
-            }
+        if (text[i] != u'%') {
+            plain += text[i] == u'+' ? QChar(u' ') : text[i];
+            continue;
         }
-        bytes += text[i] == u'+' ? QByteArray(" ") : text.mid(i, 1).toUtf8();
+        flush();
+        const int high = hexDigit(text, i + 1);
+        const int low = high < 0 ? -1 : hexDigit(text, i + 2);
+        if (low >= 0)
+            bytes += char(high * 16 + low);
+        i += high < 0 ? 1 : 2;
     }
-    return vm.version() >= 6 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+    flush();
+    return utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
 }
 
 Value getTimer(Vm &vm, CallInfo &) { return std::floor(vm.host()->time()); }

@@ -28,7 +28,13 @@ Value box(Vm &vm, CallInfo &c, const Value &primitive)
 }
 
 Value numberCall(Vm &vm, CallInfo &c) { return box(vm, c, c.args.empty() ? 0.0 : vm.toNumber(c.args[0])); }
-Value booleanCall(Vm &vm, CallInfo &c) { return box(vm, c, c.args.empty() ? false : vm.toBoolean(c.args[0])); }
+// Boolean() called with nothing gives undefined; `new Boolean()` is false.
+Value booleanCall(Vm &vm, CallInfo &c)
+{
+    if (c.args.empty() && !c.constructing)
+        return {};
+    return box(vm, c, c.args.empty() ? false : vm.toBoolean(c.args[0]));
+}
 
 Value numberToStringMethod(Vm &vm, CallInfo &c)
 {

@@ -12,16 +12,6 @@ constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
 bool isSpace(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f' || c == u'\v'; }
 
-QString trimmed(const QString &text)
-{
-    qsizetype start = 0, end = text.size();
-    while (start < end && isSpace(text[start]))
-        ++start;
-    while (end > start && isSpace(text[end - 1]))
-        --end;
-    return text.mid(start, end - start);
-}
-
 int digitValue(QChar c)
 {
     const char16_t u = c.unicode();
@@ -88,6 +78,13 @@ QString numberToString(double value)
     std::snprintf(buf, sizeof buf, "%.14e", value);
     // buf: [-]d.dddddddddddddde[+-]xx
     QByteArray text(buf);
+    if (std::isinf(std::strtod(buf, nullptr))) {
+        // Rounded up past the largest number (Number.MAX_VALUE): the digits
+        // are cut instead, so that the text reads back as a number.
+        std::snprintf(buf, sizeof buf, "%.16e", value);
+        text = QByteArray(buf);
+        text.remove(text.indexOf('e') - 2, 2);
+    }
     const qsizetype e = text.indexOf('e');
     const int exponent = std::atoi(text.constData() + e + 1);
     const bool negative = text.startsWith('-');
@@ -114,25 +111,29 @@ QString numberToString(double value)
 
 QString numberToRadixString(double value, int radix)
 {
-    if (std::isnan(value) || std::isinf(value))
-        return numberToString(value);
-    double whole = std::trunc(value);
-    const bool negative = whole < 0;
-    whole = std::fabs(whole);
-    if (whole == 0)
+    // The player takes the number as a 32-bit integer the way the
+    // processor converts: NaN and anything out of range become the lowest
+    // int, whose negation is itself, so its digits come out below '0'.
+    const bool inRange = value > -2147483649.0 && value < 2147483648.0;
+    const qint32 n = inRange ? qint32(value) : std::numeric_limits<qint32>::min();
+    if (n == 0)
         return QStringLiteral("0");
+    qint32 m = n < 0 ? qint32(0u - quint32(n)) : n;
     QString out;
-    while (whole >= 1 && out.size() < 1100) {
-        const int digit = int(std::fmod(whole, radix));
-        out.prepend(QChar(digit < 10 ? u'0' + digit : u'a' + digit - 10));
-        whole = std::floor(whole / radix);
+    while (m != 0) {
+        const int digit = m % radix;
+        out.prepend(QChar(char16_t(digit < 10 ? u'0' + digit : u'a' + digit - 10)));
+        m /= radix;
     }
-    return negative ? u'-' + out : out;
+    return n < 0 ? u'-' + out : out;
 }
 
 double stringToNumber(const QString &text, bool hex)
 {
-    const QString t = trimmed(text);
+    qsizetype start = 0;
+    while (start < text.size() && isSpace(text[start]))
+        ++start;
+    const QString t = text.mid(start);
     if (t.isEmpty())
         return nan;
     if (hex && t.size() > 2 && t[0] == u'0' && (t[1] == u'x' || t[1] == u'X')) {
@@ -145,10 +146,11 @@ double stringToNumber(const QString &text, bool hex)
         }
         return v;
     }
-    // A leading zero followed by octal digits only reads as octal.
+    // A leading zero followed by octal digits only reads as octal, from
+    // SWF 6 on, like 0x.
     const bool signed_ = t[0] == u'-' || t[0] == u'+';
     const qsizetype first = signed_ ? 1 : 0;
-    if (t.size() > first + 1 && t[first] == u'0') {
+    if (hex && t.size() > first + 1 && t[first] == u'0') {
         double v = 0;
         qsizetype i = first + 1;
         for (; i < t.size() && t[i] >= u'0' && t[i] <= u'7'; ++i)
@@ -164,37 +166,40 @@ double stringToNumber(const QString &text, bool hex)
 
 double parseIntText(const QString &text, int radix, bool radixGiven)
 {
-    QString t = text;
+    const auto at = [&](qsizetype i) { return i < text.size() ? text[i].unicode() : char16_t(0); };
+    const auto isX = [](char16_t c) { return c == u'x' || c == u'X'; };
     qsizetype i = 0;
-    while (i < t.size() && isSpace(t[i]))
-        ++i;
-    bool negative = false;
-    if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) {
-        negative = t[i] == u'-';
-        ++i;
-    }
-    if (!radixGiven) {
-        radix = 10;
-        if (i + 1 < t.size() && t[i] == u'0' && (t[i + 1] == u'x' || t[i + 1] == u'X')) {
+    if (at(0) == u'0' && isX(at(1))) {
+        // A 0x prefix counts only at the very start; it is passed over
+        // whatever the radix, and without one it means hexadecimal.
+        i = 2;
+        if (!radixGiven)
             radix = 16;
-            i += 2;
-        } else if (i + 1 < t.size() && t[i] == u'0') {
-            // A leading zero followed by octal digits only reads as octal.
-            qsizetype j = i + 1;
-            while (j < t.size() && t[j] >= u'0' && t[j] <= u'7')
-                ++j;
-            if (j == t.size() || !t[j].isDigit())
-                radix = 8;
-        }
-    } else if (radix == 16 && i + 1 < t.size() && t[i] == u'0' && (t[i + 1] == u'x' || t[i + 1] == u'X')) {
-        i += 2;
+    } else if ((at(0) == u'-' || at(0) == u'+') && at(1) == u'0' && isX(at(2))) {
+        // The player reads a signed 0x from the x on, and the sign is lost.
+        i = 2;
+    } else if (!radixGiven) {
+        // Without a radix, text that is a leading zero and octal digits to
+        // its end (a sign allowed before) is octal.
+        qsizetype j = at(0) == u'-' || at(0) == u'+' ? 1 : 0;
+        const bool zero = at(j) == u'0';
+        while (j < text.size() && at(j) >= u'0' && at(j) <= u'7')
+            ++j;
+        radix = zero && j == text.size() ? 8 : 10;
     }
     if (radix < 2 || radix > 36)
         return nan;
+    while (i < text.size() && isSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (at(i) == u'+' || at(i) == u'-') {
+        negative = at(i) == u'-';
+        ++i;
+    }
     double v = 0;
-    qsizetype start = i;
-    for (; i < t.size(); ++i) {
-        const int d = digitValue(t[i]);
+    const qsizetype start = i;
+    for (; i < text.size(); ++i) {
+        const int d = digitValue(text[i]);
         if (d >= radix)
             break;
         v = v * radix + d;
@@ -206,16 +211,55 @@ double parseIntText(const QString &text, int radix, bool radixGiven)
 
 double parseFloatText(const QString &text)
 {
+    const auto at = [&](qsizetype i) { return i < text.size() ? text[i].unicode() : char16_t(0); };
+    const auto isDigit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
     qsizetype i = 0;
     while (i < text.size() && isSpace(text[i]))
         ++i;
-    const QString t = text.mid(i);
-    if (t.startsWith(u"Infinity") || t.startsWith(u"+Infinity"))
-        return std::numeric_limits<double>::infinity();
-    if (t.startsWith(u"-Infinity"))
-        return -std::numeric_limits<double>::infinity();
-    const qsizetype n = decimalPrefix(t, true);
-    return n == 0 ? nan : readDecimal(t, n);
+    bool negative = false;
+    if (at(i) == u'+' || at(i) == u'-') {
+        negative = at(i) == u'-';
+        ++i;
+    }
+    // The player's own reading: fraction digits add up at falling scales,
+    // and every point after the first is passed over, though it takes the
+    // exponent away.
+    double v = 0;
+    double scale = 1;
+    int points = 0;
+    bool digits = false;
+    for (;; ++i) {
+        const char16_t c = at(i);
+        if (isDigit(c)) {
+            digits = true;
+            if (points == 0) {
+                v = v * 10 + (c - u'0');
+            } else {
+                scale /= 10;
+                v += (c - u'0') * scale;
+            }
+        } else if (c == u'.') {
+            ++points;
+        } else {
+            break;
+        }
+    }
+    if (!digits)
+        return nan;
+    if (points < 2 && (at(i) == u'e' || at(i) == u'E')) {
+        qsizetype j = i + 1;
+        const bool negativeExponent = at(j) == u'-';
+        if (at(j) == u'-' || at(j) == u'+')
+            ++j;
+        // The exponent wraps at 32 bits.
+        quint32 exponent = 0;
+        for (; isDigit(at(j)); ++j)
+            exponent = exponent * 10 + quint32(at(j) - u'0');
+        const qint32 e = qint32(negativeExponent ? 0u - exponent : exponent);
+        if (v != 0)
+            v *= std::pow(10.0, double(e));
+    }
+    return negative ? -v : v;
 }
 
 } // namespace sky::swf::avm1

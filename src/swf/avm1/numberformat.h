@@ -10,12 +10,12 @@ namespace sky::swf::avm1 {
 QString numberToString(double value);
 
 // Number.prototype.toString(radix) for radix 2..36 other than 10: the
-// integer part in that base.
+// integer part, as a 32-bit integer, in that base.
 QString numberToRadixString(double value, int radix);
 
-// The number a string holds under the script rules: leading and trailing
-// white space ignored, decimal or (when `hex`) 0x hexadecimal; "" and
-// anything else is NaN.
+// The number a string holds under the script rules: leading white space
+// ignored, trailing white space not; decimal, or (when `hex`, from SWF 6)
+// also 0x hexadecimal and 0-led octal; "" and anything else is NaN.
 double stringToNumber(const QString &text, bool hex = true);
 
 // parseInt and parseFloat of the global object.

@@ -33,7 +33,7 @@ Value stringCall(Vm &vm, CallInfo &c)
     Object *o = c.self.object;
     o->kind = ObjectKind::Boxed;
     o->primitive = s;
-    vm.put(o, QStringLiteral("length"), int(s.size()), dontEnum | dontDelete | readOnly);
+    vm.put(o, QStringLiteral("length"), int(s.size()), dontEnum | dontDelete); // scripts may overwrite it
     return o;
 }
 

@@ -1,10 +1,12 @@
 #include "core/program.h"
 #include "core/remote_control.h"
 #include "core/settings_file.h"
+#include "mainwindow/form1.h"
 #include "media/mpvengine.h"
 #include "mpris/mpris_desktop.h"
 #include "mpris/mpris_service.h"
 #include "platform/application_setup.h"
+#include "platform/first_drawing.h"
 #include "platform/font_configuration.h"
 #include "platform/help_browser_process.h"
 #include "platform/shutdown_signals.h"
@@ -63,13 +65,16 @@ int main(int argc, char *argv[])
     program.start();
 
     // The desktop's media panel and media keys reach the player on the
-    // session bus; without a bus it runs as before.
+    // session bus; without a bus it runs as before. The bus is joined once
+    // the main window is on screen: connecting (where no session bus runs,
+    // the attempt to start one for the display) is no reason for the window
+    // to wait.
     sky::RemoteControl remote(program, [&program] {
         program.requestShutdown();
         QCoreApplication::exit(0);
     });
     sky::MprisService mpris(remote);
-    mpris.registerOn(QDBusConnection::sessionBus());
+    sky::afterFirstDrawing(program.form1().window(), [&mpris] { mpris.registerOn(QDBusConnection::sessionBus()); });
 
     const int status = program.shutdownRequested() ? 0 : QApplication::exec();
     // A logout or Ctrl+C, under any modal window, ends here as a close of

@@ -74,6 +74,9 @@ void Form1::loadCommandLinePlaylist(const QString &path)
     for (const PlaylistEntry &entry : playlist.entries)
         appendPlaylistEntry(entry.address, entry.name);
     m.PlaylistCount = List1.ListCount();
+    // The main timer starts the first entry at its next tick.
+    if (!playlist.entries.empty())
+        MediaPlayer1.engine().prepare();
     if (playlist.overLimit)
         services().messageBox.show(kPlaylistFullMessage);
 }

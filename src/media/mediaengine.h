@@ -51,6 +51,11 @@ public:
     // address names nothing (no CD drive, no disc).
     virtual void open(const QString &address) = 0;
 
+    // Something will be played in a moment (a playlist named on the command
+    // line, whose first item the main timer starts): an engine that takes
+    // long to start gets under way now.
+    virtual void prepare() = 0;
+
     // The engine's area inside the window (video and its own control bar),
     // or nullptr for an engine that shows nothing.
     virtual QWidget *view() = 0;

@@ -54,6 +54,10 @@ public:
     // `name` is a literal: it is read again when the call has to wait.
     void setProperty(const char *name, const QVariant &value);
 
+    // Starts the player on a thread of its own, once; the first "loadfile"
+    // does too.
+    void startWhenNeeded();
+
     // Watches a property; changes arrive through propertyChanged(). `format`
     // is an mpv_format (flag, int64, double or string).
     void observe(const char *name, int format);
@@ -76,8 +80,6 @@ Q_SIGNALS:
     void propertyChanged(const QByteArray &name, const QVariant &value);
 
 private:
-    // Starts the player on a thread of its own, once.
-    void startWhenNeeded();
     // On the starting thread: opens libmpv and makes the player.
     void startPlayer();
     // Back on the object's thread: takes the player over.

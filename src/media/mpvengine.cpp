@@ -189,6 +189,11 @@ void MpvEngine::open(const QString &address)
     setFileName(address);
 }
 
+void MpvEngine::prepare()
+{
+    m_core->startWhenNeeded();
+}
+
 void MpvEngine::load(const MediaSource &source)
 {
     if (!m_core->isValid()) {

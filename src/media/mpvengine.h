@@ -52,6 +52,7 @@ public:
     long playState() const override;
     void stop() override;
     void open(const QString &address) override;
+    void prepare() override;
     QWidget *view() override { return m_view; }
 
     // False once libmpv could not be started; nothing will play. True while

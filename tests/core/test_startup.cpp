@@ -100,6 +100,7 @@ void TestStartup::commandLinePlaylist()
         QCOMPARE(m.PlaylistName[2], u"relative.mid"_s);
         QCOMPARE(m.PlaylistIndex, short(0));
         QVERIFY(rig->media->assigned.isEmpty()); // the main timer starts it
+        QVERIFY(rig->media->prepared); // with the engine ready by then
     }
     // A playlist that cannot be opened takes the start-up error path.
     init();

@@ -122,6 +122,7 @@ public:
     double volume() const override { return loudness; }
     void setVolume(double percent) override { loudness = percent; }
     void open(const QString &address) override { opened.append(address); }
+    void prepare() override { prepared = true; }
     QWidget *view() override { return nullptr; }
 
     long state = Closed;
@@ -133,6 +134,7 @@ public:
     double loudness = 100;
     QStringList assigned; // every address assigned, in order
     QStringList opened;
+    bool prepared = false;
     std::vector<double> seeks;
     int stops = 0;
 

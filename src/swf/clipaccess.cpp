@@ -47,14 +47,18 @@ QRectF boundsInTwips(const Movie &movie, const StageClip &clip)
     return area;
 }
 
-double normalisedDegrees(double degrees)
+// Frame labels match without case in the ASCII letters only.
+bool sameLabel(const QString &a, const QString &b)
 {
-    degrees = std::fmod(degrees, 360.0);
-    if (degrees > 180)
-        degrees -= 360;
-    else if (degrees < -180)
-        degrees += 360;
-    return degrees;
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const char16_t x = a[i].unicode(), y = b[i].unicode();
+        const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+        if (lower(x) != lower(y))
+            return false;
+    }
+    return true;
 }
 
 // Twips to pixels and back around a transform in twips.
@@ -64,17 +68,6 @@ QTransform inPixels(const QTransform &twips)
 }
 
 } // namespace
-
-void ScriptRuntime::touchTransform(StageClip &c)
-{
-    if (!c.scripted) {
-        const Matrix &m = c.placement.matrix;
-        c.xscale = std::hypot(m.a, m.b) * 100;
-        c.yscale = std::hypot(m.c, m.d) * 100;
-        c.rotation = std::atan2(m.b, m.a) * 180 / M_PI;
-        c.scripted = true;
-    }
-}
 
 QString ScriptRuntime::clipTarget(int handle)
 {
@@ -105,114 +98,14 @@ int ScriptRuntime::clipChild(int handle, const QString &name)
     return 0;
 }
 
-Value ScriptRuntime::clipProperty(int handle, int index)
-{
-    StageClip *c = clip(handle);
-    if (!c)
-        return {};
-    const Matrix &m = c->placement.matrix;
-    const auto size = [&](bool width) {
-        const QRectF area = m.toTransform().mapRect(boundsInTwips(*player_.movie(), *c));
-        return (width ? area.width() : area.height()) / 20;
-    };
-    switch (index) {
-    case 0: return m.tx / 20;
-    case 1: return m.ty / 20;
-    case 2: return c->scripted ? c->xscale : std::hypot(m.a, m.b) * 100;
-    case 3: return c->scripted ? c->yscale : std::hypot(m.c, m.d) * 100;
-    case 4: return qMax(1, c->frame);
-    case 5:
-    case 12: return c->totalFrames();
-    case 6: return c->placement.color.mul[3] * 100;
-    case 7: return c->placement.visible;
-    case 8: return size(true);
-    case 9: return size(false);
-    case 10: return c->scripted ? c->rotation : std::atan2(m.b, m.a) * 180 / M_PI;
-    case 11: {
-        QString path = clipTarget(handle).mid(7);
-        path.replace(u'.', u'/');
-        return path.isEmpty() ? QStringLiteral("/") : path;
-    }
-    case 13: return c->parent ? c->placement.name : QString();
-    case 14: return QString();
-    case 15: return QStringLiteral("file:///");
-    case 16: return 1;
-    case 17: return 1;
-    case 18: return 5;
-    case 19: return QStringLiteral("HIGH");
-    case 20: return mouseIn(handle).x();
-    case 21: return mouseIn(handle).y();
-    default: return {};
-    }
-}
-
-void ScriptRuntime::setClipProperty(int handle, int index, const Value &value)
-{
-    StageClip *c = clip(handle);
-    if (!c)
-        return;
-    if (index == 13) {
-        c->placement.name = vm_.toString(value);
-        return;
-    }
-    const double v = vm_.toNumber(value);
-    Matrix &m = c->placement.matrix;
-    const auto rebuild = [&] {
-        const double r = c->rotation * M_PI / 180;
-        m.a = std::cos(r) * c->xscale / 100;
-        m.b = std::sin(r) * c->xscale / 100;
-        m.c = -std::sin(r) * c->yscale / 100;
-        m.d = std::cos(r) * c->yscale / 100;
-    };
-    switch (index) {
-    case 0:
-    case 1:
-        if (std::isfinite(v)) {
-            touchTransform(*c);
-            (index == 0 ? m.tx : m.ty) = std::round(v * 20);
-        }
-        break;
-    case 2:
-    case 3:
-    case 10:
-        if (std::isfinite(v)) {
-            touchTransform(*c);
-            (index == 2 ? c->xscale : index == 3 ? c->yscale : c->rotation) = index == 10 ? normalisedDegrees(v) : v;
-            rebuild();
-        }
-        break;
-    case 6:
-        if (std::isfinite(v)) {
-            touchTransform(*c);
-            c->placement.color.mul[3] = v / 100;
-            c->placement.color.add[3] = 0;
-        }
-        break;
-    case 7:
-        touchTransform(*c);
-        c->placement.visible = vm_.toBoolean(value);
-        break;
-    case 8:
-    case 9: {
-        const double now = clipProperty(handle, index).number;
-        if (std::isfinite(v) && now > 0) {
-            touchTransform(*c);
-            (index == 8 ? c->xscale : c->yscale) *= v / now;
-            rebuild();
-        }
-        break;
-    }
-    default: break;
-    }
-}
-
 void ScriptRuntime::gotoFrame(int handle, int frame, bool play)
 {
     StageClip *c = clip(handle);
     if (!c || !c->timeline)
         return;
     c->playing = play;
-    stage_.gotoFrame(*c, frame);
+    // Past the end it shows the last frame without running its scripts.
+    stage_.gotoFrame(*c, frame, frame <= c->totalFrames());
 }
 
 bool ScriptRuntime::gotoLabel(int handle, const QString &label, bool play)
@@ -249,7 +142,7 @@ int ScriptRuntime::frameOfLabel(int handle, const QString &label)
         return 0;
     const auto &frames = c->timeline->frames;
     for (std::size_t i = 0; i < frames.size(); ++i)
-        if (frames[i].label.compare(label, Qt::CaseInsensitive) == 0)
+        if (sameLabel(frames[i].label, label))
             return int(i + 1);
     return 0;
 }

@@ -101,6 +101,9 @@ private:
     bool hasUnloadHandler(int clip);
     StageClip *clip(int handle) const { return stage_.find(handle); }
     void touchTransform(StageClip &clip);
+    // A value set to a numeric property as a number: NaN for undefined and
+    // null whatever the version, which leaves the property as it was.
+    double propertyNumber(const avm1::Value &value);
     // The mouse in a clip's coordinates.
     QPointF mouseIn(int clip);
     // A new clip from a script at script depth `depth` of `parent`, set up
@@ -117,6 +120,12 @@ private:
     std::vector<int> constructs_;
     std::vector<int> unloaded_; // clips whose unload event ran, to leave at the end of the tick
     bool scriptMaking_ = false; // a script is making a clip, which it constructs itself
+    // The player's settings scripts reach through any clip.
+    struct Settings {
+        int quality = 2; // low, medium, high, best
+        bool focusRect = true;
+        int soundBufferTime = 5;
+    } settings_;
     QPointF mouse_; // stage pixels
     bool quit_ = false;
     std::vector<bool> initDone_;

@@ -65,7 +65,11 @@ void gotoFrameValue(Vm &vm, Activation *act, Object *target, const Value &frame,
     if (!clip)
         return;
     if (!ref.isNumber) {
-        vm.host()->gotoLabel(clip, ref.label, play);
+        // A scene's bias counts from the frame the label names.
+        if (!bias)
+            vm.host()->gotoLabel(clip, ref.label, play);
+        else if (const int labelled = vm.host()->frameOfLabel(clip, ref.label))
+            vm.host()->gotoFrame(clip, frameNumber(vm, double(labelled) + bias), play);
         return;
     }
     if (const int n = frameNumber(vm, ref.number + bias))

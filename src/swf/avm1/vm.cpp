@@ -305,9 +305,9 @@ QString Vm::toString(const Value &v)
     case Value::Type::Object: {
         const Value fn = get(v.object, QStringLiteral("toString"));
         if (fn.isObject() && fn.object->isFunction()) {
-            const Value r = call(fn, v, {});
-            if (!r.isObject())
-                return toString(r);
+            // Only text stands for the object; anything else its type.
+            if (const Value r = call(fn, v, {}); r.isString())
+                return r.string;
         }
         return v.object->isFunction() ? QStringLiteral("[type Function]") : QStringLiteral("[type Object]");
     }

@@ -224,8 +224,12 @@ int ScriptRuntime::clipDepth(int handle)
 void ScriptRuntime::swapDepths(int handle, int depth)
 {
     StageClip *c = clip(handle);
-    if (c && c->parent && depth >= -scriptDepthOffset && depth <= maxScriptDepth)
-        stage_.swapDepths(*c, depth + scriptDepthOffset);
+    if (!c || !c->parent || depth < -scriptDepthOffset || depth > maxScriptDepth
+        || depth + scriptDepthOffset == c->depth)
+        return;
+    // A clip a script moved in depth is no longer placed by its timeline.
+    touchTransform(*c);
+    stage_.swapDepths(*c, depth + scriptDepthOffset);
 }
 
 int ScriptRuntime::nextHighestDepth(int handle)

@@ -69,6 +69,17 @@ void setTarget(Activation &act, Object *target)
         }
 }
 
+// tellTarget: an empty path goes back to the script's own clip; a path
+// that names no clip makes the root the target from SWF 7 on, and the
+// script's own clip before.
+void setTargetPath(Vm &vm, Activation &act, const QString &path)
+{
+    Object *found = path.isEmpty() ? act.baseTarget : resolveTarget(vm, act, path);
+    if (!found && vm.version() >= 7)
+        found = vm.host()->clipObject(vm.host()->clipRoot());
+    setTarget(act, found);
+}
+
 // A number a script gives as a property index, a depth or a frame: NaN
 // counts as the lowest int, which names no property, depth or frame, and
 // numbers past the range of int stop at its ends.
@@ -151,13 +162,15 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             break;
         }
         case 0x20: {
+            // A clip is named by its path, which may find another clip of
+            // the same name first.
             const Value target = st.pop();
-            if (target.isObject() && target.object->kind == ObjectKind::Clip) {
+            const int clip = target.isObject() ? clipOf(target.object) : 0;
+            const QString path = clip ? vm.host()->clipTarget(clip) : vm.toString(target);
+            if (clip && path.isEmpty())
                 setTarget(act, target.object);
-            } else {
-                const QString path = vm.toString(target);
-                setTarget(act, path.isEmpty() ? act.baseTarget : resolveTarget(vm, act, path));
-            }
+            else
+                setTargetPath(vm, act, path);
             break;
         }
         case 0x21: { const QString b = vm.toString(st.pop()); st.push(vm.checkedString(vm.toString(st.pop()) + b)); break; }
@@ -447,11 +460,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
                     next = h.dataEnd;
             break;
         }
-        case 0x8B: {
-            const QString path = data.string();
-            setTarget(act, path.isEmpty() ? act.baseTarget : resolveTarget(vm, act, path));
-            break;
-        }
+        case 0x8B: setTargetPath(vm, act, data.string()); break;
         case 0x8C: vm.host()->gotoLabel(clipOf(act.target), data.string(), false); break;
         case 0x9E: callFrame(vm, act, st.pop()); break;
         case 0x9F: {

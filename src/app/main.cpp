@@ -11,7 +11,7 @@
 #include "platform/help_browser_process.h"
 #include "platform/shutdown_signals.h"
 #include "platform/single_instance.h"
-#include "platform/sound_output.h"
+#include "platform/sound_module.h"
 #include "platform/system_services.h"
 
 #include <QApplication>
@@ -37,7 +37,7 @@ int main(int argc, char *argv[])
     sky::SystemEnvironment environment;
     sky::QtUserSettings userSettings;
     sky::EventLoopModal modal;
-    sky::QtSoundOutput soundOutput;
+    sky::ModuleSoundOutput soundOutput(QApplication::applicationDirPath());
     sky::Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal, soundOutput};
     sky::HelpBrowserProcess helpBrowser(QApplication::applicationDirPath() + QStringLiteral("/skyvantrix-help"));
 

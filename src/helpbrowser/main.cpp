@@ -1,7 +1,7 @@
 #include "helpbrowser/frm_browser.h"
 #include "platform/application_setup.h"
 #include "platform/help_browser_process.h"
-#include "platform/sound_output.h"
+#include "platform/sound_module.h"
 #include "platform/system_services.h"
 #include "platform/web/front_requests.h"
 
@@ -42,7 +42,7 @@ int main(int argc, char *argv[])
     sky::SystemClock clock;
     sky::QtUserSettings userSettings;
     sky::EventLoopModal modal;
-    sky::QtSoundOutput soundOutput;
+    sky::ModuleSoundOutput soundOutput(QApplication::applicationDirPath());
     sky::Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal, soundOutput};
     // Cookies and log-ins are kept from one run to the next.
     QWebEngineProfile profile(QStringLiteral("help"));

@@ -128,3 +128,9 @@ void QtSoundOutput::feed()
 }
 
 } // namespace sky
+
+// The module's entry (see sound_module.h).
+extern "C" Q_DECL_EXPORT sky::SoundOutput *skyvantrixSoundOutput()
+{
+    return new sky::QtSoundOutput;
+}

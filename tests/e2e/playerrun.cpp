@@ -4,6 +4,7 @@
 #include "core/settings_file.h"
 #include "mediafixtures.h"
 #include "platform/control.h"
+#include "platform/sound_module.h"
 #include "platform/units.h"
 
 #include <QDir>
@@ -35,9 +36,11 @@ PlayerRun::PlayerRun(XSession &x) : m_x(x)
         root.mkpath(folder);
     QFile::setPermissions(root.filePath(kRuntimeFolder), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    const QString executable = QString::fromUtf8(SKY_PLAYER_EXECUTABLE);
-    if (!QFile::copy(executable, appPath(QFileInfo(executable).fileName())))
-        m_error = QStringLiteral("cannot copy the player from ") + executable;
+    // The player and its sound module, which it opens beside itself.
+    const QFileInfo executable(QString::fromUtf8(SKY_PLAYER_EXECUTABLE));
+    for (const QString &name : { executable.fileName(), QString::fromLatin1(sky::kSoundModule) })
+        if (!QFile::copy(executable.dir().filePath(name), appPath(name)))
+            m_error = QStringLiteral("cannot copy the player's ") + name;
     const QDir resources(QString::fromUtf8(SKY_RESOURCES_DIR));
     for (const QString &name : resources.entryList(QDir::Files))
         if (!QFile::copy(resources.filePath(name), appPath(name)))

@@ -1,6 +1,7 @@
 #include "core/module1.h"
 #include "core/settings_file.h"
 #include "platform/file_saving.h"
+#include "platform/sound_module.h"
 #include "player_process.h"
 
 #include <QDateTime>
@@ -104,6 +105,8 @@ void TestInstall::playerAndResourcesShareTheProgramFolder()
     QVERIFY(QFile::exists(QDir(programDir).filePath(u"MediaPlayer.htm"_s)));
     // The help browser, which the player starts from its own folder.
     QVERIFY(QFileInfo(QDir(programDir).filePath(u"skyvantrix-help"_s)).isExecutable());
+    // The sound output both open beside themselves.
+    QVERIFY(QFile::exists(QDir(programDir).filePath(QString::fromLatin1(sky::kSoundModule))));
 }
 
 void TestInstall::iconsComeInEverySizeOfTheTheme()

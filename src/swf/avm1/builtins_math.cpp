@@ -20,14 +20,15 @@ Value atan2Method(Vm &vm, CallInfo &c) { return std::atan2(num(vm, c, 0), num(vm
 Value powMethod(Vm &vm, CallInfo &c) { return std::pow(num(vm, c, 0), num(vm, c, 1)); }
 Value randomMethod(Vm &vm, CallInfo &) { return double(vm.random()) / 4294967296.0; }
 
-// The player's min and max take two numbers: one alone gives NaN.
+// The player's min and max take two numbers: one alone is still
+// converted, and gives NaN.
 Value minMax(Vm &vm, CallInfo &c, bool max)
 {
     if (c.args.empty())
         return max ? -INFINITY : INFINITY;
+    const double a = vm.toNumber(c.args[0]);
     if (c.args.size() == 1)
         return std::nan("");
-    const double a = vm.toNumber(c.args[0]);
     const double b = vm.toNumber(c.args[1]);
     if (std::isnan(a) || std::isnan(b))
         return std::nan("");

@@ -1,0 +1,137 @@
+// Conversions between script values under the movie's version rules.
+
+#include "numberformat.h"
+#include "vm.h"
+
+#include <cmath>
+
+namespace sky::swf::avm1 {
+
+double Vm::toNumber(const Value &v)
+{
+    switch (v.type) {
+    case Value::Type::Undefined:
+    case Value::Type::Null: return version_ >= 7 ? std::nan("") : 0.0;
+    case Value::Type::Boolean: return v.boolean ? 1 : 0;
+    case Value::Type::Number: return v.number;
+    case Value::Type::String:
+        if (version_ <= 4) {
+            const double n = parseFloatText(v.string);
+            return std::isnan(n) ? 0 : n;
+        }
+        return stringToNumber(v.string, version_ >= 6);
+    case Value::Type::Object: {
+        // SWF 4 knows no NaN: what is no number counts as 0.
+        const Value p = toPrimitive(v, true);
+        return p.isObject() ? (version_ <= 4 ? 0 : std::nan("")) : toNumber(p);
+    }
+    }
+    return 0;
+}
+
+QString Vm::toString(const Value &v)
+{
+    switch (v.type) {
+    case Value::Type::Undefined: return version_ >= 7 ? QStringLiteral("undefined") : QString();
+    case Value::Type::Null: return QStringLiteral("null");
+    case Value::Type::Boolean:
+        if (version_ <= 4)
+            return v.boolean ? QStringLiteral("1") : QStringLiteral("0");
+        return v.boolean ? QStringLiteral("true") : QStringLiteral("false");
+    case Value::Type::Number: return numberToString(v.number);
+    case Value::Type::String: return v.string;
+    case Value::Type::Object: {
+        const Value fn = get(v.object, QStringLiteral("toString"));
+        if (fn.isObject() && fn.object->isFunction()) {
+            // Only text stands for the object; anything else its type.
+            if (const Value r = call(fn, v, {}); r.isString())
+                return r.string;
+        }
+        return v.object->isFunction() ? QStringLiteral("[type Function]") : QStringLiteral("[type Object]");
+    }
+    }
+    return {};
+}
+
+bool Vm::toBoolean(const Value &v)
+{
+    switch (v.type) {
+    case Value::Type::Undefined:
+    case Value::Type::Null: return false;
+    case Value::Type::Boolean: return v.boolean;
+    case Value::Type::Number: return v.number != 0 && !std::isnan(v.number);
+    case Value::Type::String: {
+        if (version_ >= 7)
+            return !v.string.isEmpty();
+        const double n = stringToNumber(v.string, version_ >= 6);
+        return n != 0 && !std::isnan(n);
+    }
+    case Value::Type::Object: return true;
+    }
+    return false;
+}
+
+Value Vm::toPrimitive(const Value &v, bool numberHint)
+{
+    Q_UNUSED(numberHint);
+    if (!v.isObject() || v.object->kind == ObjectKind::Clip)
+        return v;
+    // Clips are asked nothing. Other objects are asked valueOf alone, and
+    // what it gives is the answer even when it is an object; an object
+    // without one (the global object) gives undefined.
+    const Value valueOf = get(v.object, QStringLiteral("valueOf"));
+    if (valueOf.isObject() && valueOf.object->isFunction())
+        return call(valueOf, v, {});
+    return {};
+}
+
+Object *Vm::toObject(const Value &v)
+{
+    Object *proto = nullptr;
+    switch (v.type) {
+    case Value::Type::Object: return v.object;
+    case Value::Type::String: proto = stringProto; break;
+    case Value::Type::Number: proto = numberProto; break;
+    case Value::Type::Boolean: proto = booleanProto; break;
+    default: return nullptr;
+    }
+    Object *boxed = newObject(proto, ObjectKind::Boxed);
+    boxed->primitive = v;
+    if (v.isString())
+        put(boxed, QStringLiteral("length"), int(v.string.size()), dontEnum | dontDelete);
+    return boxed;
+}
+
+qint32 Vm::toInt32(const Value &v)
+{
+    const double n = toNumber(v);
+    if (std::isnan(n) || std::isinf(n))
+        return 0;
+    const double m = std::fmod(std::trunc(n), 4294967296.0);
+    return qint32(quint32(qint64(m < 0 ? m + 4294967296.0 : m)));
+}
+
+QString Vm::typeOf(const Value &v)
+{
+    switch (v.type) {
+    case Value::Type::Undefined: return QStringLiteral("undefined");
+    case Value::Type::Null: return QStringLiteral("null");
+    case Value::Type::Boolean: return QStringLiteral("boolean");
+    case Value::Type::Number: return QStringLiteral("number");
+    case Value::Type::String: return QStringLiteral("string");
+    case Value::Type::Object:
+        if (v.object->kind == ObjectKind::Clip)
+            return QStringLiteral("movieclip");
+        return v.object->isFunction() ? QStringLiteral("function") : QStringLiteral("object");
+    }
+    return {};
+}
+
+QString Vm::checkedString(QString s)
+{
+    if (s.size() > limits_.stringLength)
+        throw ScriptAbort{QStringLiteral("string too long")};
+    return s;
+}
+
+} // namespace sky::swf::avm1

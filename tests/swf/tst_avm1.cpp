@@ -83,6 +83,7 @@ private Q_SLOTS:
     void namesIgnoreCaseUpToVersion6();
     void equalityRules();
     void unescapeDecodesByTheMoviesVersion();
+    void protoIsAPropertyOfItsOwn();
     void swf4ArithmeticReadsNumberPrefixes();
     void functionsInSwf4MoviesFollowVersion5Rules();
     void thrownValuesReachTheCatchBlock();
@@ -193,6 +194,29 @@ void TestAvm1::unescapeDecodesByTheMoviesVersion()
     };
     QCOMPARE(unescape(v5, QStringLiteral("\u00e9%E9+%41")), QStringLiteral("\u00e9\u00e9 A"));
     QCOMPARE(unescape(v6, QStringLiteral("\u00e9%C3%A9")), QStringLiteral("\u00e9\u00e9"));
+}
+
+void TestAvm1::protoIsAPropertyOfItsOwn()
+{
+    TraceHost host;
+    Vm vm(8, &host);
+    Object *base = vm.newPlain();
+    vm.put(base, QStringLiteral("inherited"), 1, dontEnum);
+    Object *o = vm.newObject(base);
+    // Any value may be stored; one that is no object cuts the chain.
+    vm.set(o, QStringLiteral("__proto__"), 5);
+    QCOMPARE(vm.get(o, QStringLiteral("__proto__")).number, 5.0);
+    QVERIFY(vm.get(o, QStringLiteral("inherited")).isUndefined());
+    vm.set(o, QStringLiteral("__proto__"), base);
+    QCOMPARE(vm.get(o, QStringLiteral("inherited")).number, 1.0);
+    // Hidden and undeletable until ASSetPropFlags clears that.
+    QVERIFY(vm.enumerate(o).empty());
+    QVERIFY(!vm.remove(o, QStringLiteral("__proto__")));
+    const Value args[] = {o, Value::null(), 0, dontEnum | dontDelete};
+    vm.call(vm.get(vm.global, QStringLiteral("ASSetPropFlags")), Value(), args);
+    QCOMPARE(vm.enumerate(o), std::vector<QString>{QStringLiteral("__proto__")});
+    QVERIFY(vm.remove(o, QStringLiteral("__proto__")));
+    QVERIFY(vm.get(o, QStringLiteral("inherited")).isUndefined());
 }
 
 void TestAvm1::swf4ArithmeticReadsNumberPrefixes()

@@ -38,7 +38,7 @@ void setLengthOf(Vm &vm, Object *o, int length)
 Value ownElement(Vm &vm, Object *o, int i)
 {
     const Property *p = o ? o->find(vm.key(QString::number(i))) : nullptr;
-    return p && !p->getter ? p->value : Value();
+    return p ? p->value : Value();
 }
 
 bool hasOwnElement(Vm &vm, Object *o, int i) { return o && o->find(vm.key(QString::number(i))); }

@@ -21,7 +21,8 @@ inline int wrapAdd(int a, int b) { return qint32(quint32(a) + quint32(b)); }
 int lengthOf(Vm &vm, Object *o);
 void setLengthOf(Vm &vm, Object *o, int length);
 // An element as the array methods read it: the object's own value under
-// that index; neither a getter nor a prototype is asked.
+// that index, the one kept under a getter too; neither a getter nor a
+// prototype is asked.
 Value ownElement(Vm &vm, Object *o, int i);
 bool hasOwnElement(Vm &vm, Object *o, int i);
 // Writes an element as the array methods do: the old property is deleted

@@ -41,8 +41,8 @@ Value hasOwnProperty(Vm &vm, CallInfo &c)
     const QString name = vm.toString(c.arg(0));
     if (name.isEmpty())
         return false;
-    if (name == u"__proto__")
-        return o->proto != nullptr;
+    if (vm.isProtoName(name))
+        return vm.has(o, name);
     if (o->kind == ObjectKind::Array && vm.key(name) == u"length")
         return true;
     return o->find(vm.key(name)) != nullptr;
@@ -134,9 +134,11 @@ Value setPropFlags(Vm &vm, CallInfo &c)
     Object *o = target.object;
     const int set = vm.toInt32(c.arg(2));
     const int clear = vm.toInt32(c.arg(3));
-    auto apply = [&](Property &p) { p.flags = (p.flags & ~clear) | set; };
+    auto flags = [&](int old) { return (old & ~clear) | set; };
+    auto apply = [&](Property &p) { p.flags = flags(p.flags); };
     const Value names = c.arg(1);
     if (names.isNull()) {
+        o->protoFlags = flags(o->protoFlags);
         for (Property &p : o->properties())
             apply(p);
         return {};
@@ -147,9 +149,12 @@ Value setPropFlags(Vm &vm, CallInfo &c)
             list << vm.toString(v);
     else
         list = vm.toString(names).split(u',');
-    for (const QString &name : list)
-        if (Property *p = o->find(vm.key(name)))
+    for (const QString &name : list) {
+        if (vm.isProtoName(name))
+            o->protoFlags = flags(o->protoFlags);
+        else if (Property *p = o->find(vm.key(name)))
             apply(*p);
+    }
     return {};
 }
 

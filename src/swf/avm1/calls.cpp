@@ -172,6 +172,7 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
     act.constants = fn.constants;
     act.scope = fn.scope;
     act.locals = vm.newObject(nullptr, ObjectKind::Activation);
+    act.function = function;
     act.scope.push_back({act.locals, Scope::Local});
     act.self = self;
     act.target = innermostTarget(fn.scope);
@@ -184,7 +185,7 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
 
     Object *arguments = vm.newArray(std::vector<Value>(args.begin(), args.end()));
     vm.defineHidden(arguments, QStringLiteral("callee"), function);
-    vm.defineHidden(arguments, QStringLiteral("caller"), caller && caller->locals ? Value(caller->locals) : Value::null());
+    vm.defineHidden(arguments, QStringLiteral("caller"), caller && caller->function ? Value(caller->function) : Value::null());
 
     if (fn.twoStyle) {
         act.registers.resize(std::size_t(fn.registerCount));

@@ -284,6 +284,10 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             const std::vector<Value> args = st.popArgs();
             Object *callee = nullptr;
             const Value fn = getVariable(vm, act, name, &callee);
+            if (fn.isObject() && fn.object->kind == ObjectKind::Super) { // super(): the superclass's constructor
+                st.push(callMethod(vm, act, fn, Value(), args));
+                break;
+            }
             Object *self = callee ? callee : act.baseTarget;
             st.push(vm.call(fn, self ? Value(self) : Value(), args));
             break;

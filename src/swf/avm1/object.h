@@ -73,6 +73,10 @@ public:
     explicit Object(Object *prototype, ObjectKind objectKind = ObjectKind::Plain) : proto(prototype), kind(objectKind) { }
 
     Object *proto = nullptr;
+    // `__proto__` is a property of its own: it may hold a value that is no
+    // object (then `proto` is null), carries flags and can be deleted.
+    Value protoValue;
+    int protoFlags = dontEnum | dontDelete;
     ObjectKind kind = ObjectKind::Plain;
     bool marked = false;
 

@@ -94,10 +94,21 @@ Value Vm::get(Object *object, const QString &name)
 {
     if (!object)
         return {};
-    if (name == u"__proto__")
-        return object->proto ? Value(object->proto) : Value();
-    if (object->kind == ObjectKind::Array && key(name) == u"length")
-        return object->length;
+    if (object->kind == ObjectKind::Super)
+        return object->proto ? getFrom(object->proto, name, object->superThis) : Value();
+    return getFrom(object, name, object);
+}
+
+Value Vm::getFrom(Object *object, const QString &name, const Value &self)
+{
+    if (isProtoName(name))
+        return object->proto ? Value(object->proto) : object->protoValue;
+    const QString k = key(name);
+    if (object->kind == ObjectKind::Array && k == u"length") {
+        const Property *own = object->find(k);
+        if (!own || !own->getter)
+            return object->length;
+    }
     if (object->kind == ObjectKind::Clip) {
         const int index = clipPropertyIndex(name);
         if (index >= 0)
@@ -105,17 +116,10 @@ Value Vm::get(Object *object, const QString &name)
         if (const Value special = clipPathName(object, name); !special.isUndefined())
             return special;
     }
-    if (object->kind == ObjectKind::Super) {
-        Property *p = lookup(object->proto, name);
-        if (!p)
-            return {};
+    Object *holder = nullptr;
+    if (Property *p = lookup(object, name, &holder)) {
         if (p->getter)
-            return call(p->getter, object->superThis, {});
-        return p->value;
-    }
-    if (Property *p = lookup(object, name)) {
-        if (p->getter)
-            return call(p->getter, object, {});
+            return call(p->getter, self, {}, holder);
         return p->value;
     }
     if (object->kind == ObjectKind::Clip) {
@@ -161,48 +165,82 @@ void Vm::set(Object *object, const QString &name, const Value &value)
 {
     if (!object)
         return;
-    if (name == u"__proto__") {
-        object->proto = value.isObject() ? value.object : nullptr;
+    if (object->kind == ObjectKind::Super) {
+        if (object->proto && object->superThis.isObject())
+            setOn(object->proto, name, value, object->superThis.object);
         return;
     }
-    const QString k = key(name);
-    if (object->kind == ObjectKind::Clip) {
+    setOn(object, name, value, object);
+}
+
+Value Vm::watched(Object *object, const QString &key, const QString &name, const Value &value)
+{
+    for (const auto &[watchKey, watch] : object->watches) {
+        if (watchKey != key)
+            continue;
+        const Value old = isProtoName(name) ? getFrom(object, name, object) : [&] {
+            const Property *p = lookup(object, name);
+            return p ? p->value : Value();
+        }();
+        const Value args[] = {name, old, value, watch.second};
+        return call(watch.first, object, args);
+    }
+    return value;
+}
+
+void Vm::setOn(Object *object, const QString &name, const Value &value, Object *self)
+{
+    if (object == self && object->kind == ObjectKind::Clip) {
         const int index = clipPropertyIndex(name);
         if (index >= 0) {
             host_->setClipProperty(object->clip, index, value);
             return;
         }
     }
-    Value stored = value;
-    if (!object->watches.empty()) {
-        for (const auto &[watchKey, watch] : object->watches)
-            if (watchKey == k) {
-                Property *own = object->find(k);
-                const Value old = own ? own->value : Value();
-                const Value args[] = {name, old, value, watch.second};
-                stored = call(watch.first, object, args);
-                break;
-            }
+    const QString k = key(name);
+    if (object != self || object->watches.empty()) {
+        assign(object, name, k, value, self);
+        return;
+    }
+    Value stored;
+    try {
+        stored = watched(object, k, name, value);
+    } catch (const ScriptThrow &) {
+        // A watcher that throws leaves the property undefined.
+        assign(object, name, k, Value(), self);
+        throw;
+    }
+    assign(object, name, k, stored, self);
+}
+
+void Vm::assign(Object *object, const QString &name, const QString &k, const Value &value, Object *self)
+{
+    if (isProtoName(name)) {
+        if (!(self->protoFlags & readOnly)) {
+            self->proto = value.isObject() ? value.object : nullptr;
+            self->protoValue = value.isObject() ? Value() : value;
+        }
+        return;
     }
     Object *holder = nullptr;
     Property *p = lookup(object, name, &holder);
     if (p && p->setter) {
-        call(p->setter, object, std::span<const Value>(&stored, 1));
+        call(p->setter, self, std::span<const Value>(&value, 1), holder);
         return;
     }
-    if (p && holder == object) {
+    if (p && holder == self) {
         if (!(p->flags & readOnly))
-            p->value = stored;
+            p->value = value;
     } else if (!(p && p->getter)) {
-        object->add(k, name, stored);
+        self->add(k, name, value);
     }
-    if (object->kind == ObjectKind::Array) {
+    if (self->kind == ObjectKind::Array) {
         if (k == u"length") {
-            object->remove(k);
-            setArrayLength(object, toInt32(stored));
+            self->remove(k);
+            setArrayLength(self, toInt32(value));
             return;
         }
-        noteArrayIndex(object, name);
+        noteArrayIndex(self, name);
     }
 }
 
@@ -228,8 +266,8 @@ bool Vm::has(Object *object, const QString &name)
 {
     if (!object)
         return false;
-    if (name == u"__proto__")
-        return object->proto != nullptr;
+    if (isProtoName(name))
+        return object->proto || !object->protoValue.isUndefined();
     if (lookup(object, name))
         return true;
     if (object->kind == ObjectKind::Array && key(name) == u"length")
@@ -243,6 +281,13 @@ bool Vm::remove(Object *object, const QString &name)
 {
     if (!object)
         return false;
+    if (isProtoName(name)) {
+        if (object->protoFlags & dontDelete)
+            return false;
+        object->proto = nullptr;
+        object->protoValue = Value();
+        return true;
+    }
     const QString k = key(name);
     Property *p = object->find(k);
     if (!p || (p->flags & dontDelete))
@@ -255,6 +300,8 @@ std::vector<QString> Vm::enumerate(Object *object)
     std::vector<QString> names;
     QSet<QString> seen;
     for (int hops = 0; object && hops < 256; ++hops, object = object->proto) {
+        if (!(object->protoFlags & dontEnum) && hops == 0 && has(object, QStringLiteral("__proto__")))
+            names.push_back(QStringLiteral("__proto__"));
         for (const Property &p : object->properties()) {
             const QString k = key(p.name);
             if (seen.contains(k))

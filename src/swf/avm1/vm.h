@@ -127,6 +127,8 @@ public:
 
     // Properties, through prototypes, getters, setters and watchers.
     Property *lookup(Object *object, const QString &name, Object **holder = nullptr);
+    // A `super` object reads and writes through the object its methods
+    // run on, from the prototype above the method's own.
     Value get(Object *object, const QString &name);
     Value getMember(const Value &target, const QString &name);
     // `_parent`, `_root`, `_level0` and `_global` read on a clip.
@@ -199,9 +201,20 @@ public:
     std::vector<Object *> timers;             // interval entries kept alive
     std::vector<Object *> playingSounds;      // Sound objects kept alive while their sounds play
 
+    // Whether `name` is `__proto__` under the version's case rule.
+    bool isProtoName(const QString &name) const { return name.size() == 9 && key(name) == u"__proto__"; }
+
 private:
     friend Value callScript(Vm &, Object *, const Value &, std::span<const Value>, Object *);
     void mark(Object *object);
+    // get and set of `name` starting at `object`, with `self` as the this
+    // of getters, setters and watchers.
+    Value getFrom(Object *object, const QString &name, const Value &self);
+    void setOn(Object *object, const QString &name, const Value &value, Object *self);
+    // Stores what setOn let through: setter, own property or new one.
+    void assign(Object *object, const QString &name, const QString &key, const Value &value, Object *self);
+    // The value a watcher of `name` on `object` lets through.
+    Value watched(Object *object, const QString &key, const QString &name, const Value &value);
 
     int version_;
     int movieVersion_;

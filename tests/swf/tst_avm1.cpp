@@ -84,6 +84,7 @@ private Q_SLOTS:
     void equalityRules();
     void unescapeDecodesByTheMoviesVersion();
     void protoIsAPropertyOfItsOwn();
+    void intWrapsToThirtyTwoBits();
     void swf4ArithmeticReadsNumberPrefixes();
     void functionsInSwf4MoviesFollowVersion5Rules();
     void thrownValuesReachTheCatchBlock();
@@ -217,6 +218,15 @@ void TestAvm1::protoIsAPropertyOfItsOwn()
     QCOMPARE(vm.enumerate(o), std::vector<QString>{QStringLiteral("__proto__")});
     QVERIFY(vm.remove(o, QStringLiteral("__proto__")));
     QVERIFY(vm.get(o, QStringLiteral("inherited")).isUndefined());
+}
+
+void TestAvm1::intWrapsToThirtyTwoBits()
+{
+    // int("abc"), int(4294967297), int(-2.5)
+    const QByteArray toInteger = action(0x18) + action(0x26);
+    const QByteArray code = pushString("abc") + toInteger + pushString("4294967297") + toInteger
+                          + pushString("-2.5") + toInteger;
+    QCOMPARE(run(7, code), QStringList({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("-2")}));
 }
 
 void TestAvm1::swf4ArithmeticReadsNumberPrefixes()

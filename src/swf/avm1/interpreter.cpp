@@ -154,7 +154,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             break;
         }
         case 0x17: st.pop(); break;
-        case 0x18: st.push(std::trunc(vm.toNumber(st.pop()))); break;
+        case 0x18: st.push(double(vm.toInt32(st.pop()))); break; // int(): NaN gives 0, the rest wraps to 32 bits
         case 0x1C: { const QString name = vm.toString(st.pop()); st.push(getVariable(vm, act, name)); break; }
         case 0x1D: {
             Value v = st.pop();

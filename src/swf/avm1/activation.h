@@ -38,9 +38,10 @@ struct Completion {
 Completion execute(Vm &vm, Activation &act, int start, int end);
 
 // Variables and paths.
-// `callee`, when given, is set to the `this` of a call by name: the `with`
-// object the name was found on, the global object for a function's local
-// (as for any activation object), else null.
+// `callee`, when given, is set to the `this` of a call by name: the object
+// a path names the function on, the `with` object the name was found on,
+// the global object for a function's local (as for any activation
+// object), else null.
 Value getVariable(Vm &vm, Activation &act, const QString &name, Object **callee = nullptr);
 void setVariable(Vm &vm, Activation &act, const QString &name, const Value &value);
 void defineLocal(Vm &vm, Activation &act, const QString &name, const Value &value);

@@ -133,6 +133,8 @@ Value getVariable(Vm &vm, Activation &act, const QString &name, Object **callee)
             return target ? Value(target) : Value();
         }
         Object *target = resolveTarget(vm, act, name.left(at));
+        if (callee)
+            *callee = target;
         return target ? vm.get(target, name.mid(at + 1)) : Value();
     }
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)

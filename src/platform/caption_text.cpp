@@ -4,6 +4,9 @@
 #include <QPainter>
 #include <QTextLayout>
 
+#include <algorithm>
+#include <cmath>
+
 namespace sky {
 
 namespace {
@@ -23,6 +26,43 @@ std::pair<QString, int> withoutMnemonicMarks(const QString &text)
         shown.append(text.at(i));
     }
     return { shown, underlined };
+}
+
+bool fitsIn(const QFont &font, const QRect &area, const QString &text, int flags)
+{
+    const QRectF needed = QFontMetricsF(font).boundingRect(QRectF(area), flags, text);
+    return needed.width() <= area.width() && needed.height() <= area.height();
+}
+
+// The largest size, in quarter points down from the font's own to three
+// quarters of it, at which the text fits; the smallest when none does. Every
+// size measured makes a font engine of its own, and each costs the font
+// configuration's rules a millisecond or so, so the search starts where the
+// text's size in the font's own size scales to, not at the top.
+QFont fittedFont(const QFont &from, const QRect &area, const QString &text, int flags)
+{
+    constexpr qreal kStep = 0.25;
+    const qreal size = from.pointSizeF();
+    const int steps = int(size * 0.25 / kStep);
+    if (steps <= 0 || fitsIn(from, area, text, flags))
+        return from;
+    const auto sized = [&](int step) {
+        QFont font = from;
+        font.setPointSizeF(size - step * kStep);
+        return font;
+    };
+    const QRectF needed = QFontMetricsF(from).boundingRect(QRectF(area), flags, text);
+    const qreal scale = std::min(needed.width() > 0 ? area.width() / needed.width() : 1.0,
+                                 needed.height() > 0 ? area.height() / needed.height() : 1.0);
+    int step = std::clamp(int(std::ceil(size * (1 - scale) / kStep)), 1, steps);
+    if (fitsIn(sized(step), area, text, flags)) {
+        while (step > 1 && fitsIn(sized(step - 1), area, text, flags))
+            --step;
+    } else {
+        while (step < steps && !fitsIn(sized(step), area, text, flags))
+            ++step;
+    }
+    return sized(step);
 }
 
 } // namespace
@@ -59,15 +99,7 @@ void CaptionText::paintFitted(QPainter &painter, const QRect &area, const QStrin
         m_fittedText = text;
         m_fittedArea = area.size();
         m_fittedFrom = painter.font();
-        m_fitted = m_fittedFrom;
-        constexpr qreal kStep = 0.25;
-        const qreal smallest = m_fittedFrom.pointSizeF() * 0.75;
-        while (m_fitted.pointSizeF() - kStep >= smallest) {
-            const QRectF needed = QFontMetricsF(m_fitted).boundingRect(QRectF(area), flags, text);
-            if (needed.width() <= area.width() && needed.height() <= area.height())
-                break;
-            m_fitted.setPointSizeF(m_fitted.pointSizeF() - kStep);
-        }
+        m_fitted = fittedFont(m_fittedFrom, area, text, flags);
     }
     painter.setFont(m_fitted);
     paint(painter, area, text, flags);

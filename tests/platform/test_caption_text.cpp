@@ -11,6 +11,7 @@
 #include <QtTest>
 
 using namespace sky;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -65,6 +66,7 @@ private Q_SLOTS:
     void alignsAndBreaksLines();
     void keptLayoutFollowsTextAndPen();
     void colouredButtonDrawsItsFace();
+    void longCaptionShrinksByQuarterPointsToFit();
 };
 
 void TestCaptionText::accessKeysAreUnderlinedNotShown()
@@ -146,6 +148,30 @@ void TestCaptionText::colouredButtonDrawsItsFace()
     main.Command1.setEnabled(false);
     const QImage disabled = main.Command1.widget()->grab().toImage();
     QCOMPARE(QColor(disabled.pixel(disabled.width() - 2, 2)), QColor(10, 200, 30));
+}
+
+void TestCaptionText::longCaptionShrinksByQuarterPointsToFit()
+{
+    const QString text = u"Add to PlayList and play it"_s;
+    const QFont own(u"DejaVu Sans"_s, 10);
+    for (const int flags : {int(Qt::AlignCenter), Qt::AlignCenter | Qt::TextWordWrap}) {
+        for (int width = 200; width >= 40; width -= 7) {
+            const QRect area(0, 0, width, 30);
+            // The largest quarter-point size from 10 down to 7.5 at which it
+            // fits, or 7.5.
+            QFont expected = own;
+            while (expected.pointSizeF() > 7.5
+                   && (QFontMetricsF(expected).boundingRect(QRectF(area), flags, text).width() > width
+                       || QFontMetricsF(expected).boundingRect(QRectF(area), flags, text).height() > 30))
+                expected.setPointSizeF(expected.pointSizeF() - 0.25);
+            QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
+            QPainter painter(&image);
+            painter.setFont(own);
+            CaptionText caption;
+            caption.paintFitted(painter, area, text, flags);
+            QCOMPARE(painter.font().pointSizeF(), expected.pointSizeF());
+        }
+    }
 }
 
 QTEST_MAIN(TestCaptionText)

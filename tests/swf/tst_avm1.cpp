@@ -85,6 +85,7 @@ private Q_SLOTS:
     void unescapeDecodesByTheMoviesVersion();
     void protoIsAPropertyOfItsOwn();
     void intWrapsToThirtyTwoBits();
+    void scriptMethodsSeePrimitivesBoxed();
     void swf4ArithmeticReadsNumberPrefixes();
     void functionsInSwf4MoviesFollowVersion5Rules();
     void thrownValuesReachTheCatchBlock();
@@ -227,6 +228,17 @@ void TestAvm1::intWrapsToThirtyTwoBits()
     const QByteArray code = pushString("abc") + toInteger + pushString("4294967297") + toInteger
                           + pushString("-2.5") + toInteger;
     QCOMPARE(run(7, code), QStringList({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("-2")}));
+}
+
+void TestAvm1::scriptMethodsSeePrimitivesBoxed()
+{
+    // String.prototype.kind = function () { trace(typeof this); }; "x".kind(); trace("x".charAt(0));
+    const QByteArray body = pushString("this") + action(0x1C) + action(0x44) + action(0x26);
+    const QByteArray code = pushString("String") + action(0x1C) + pushString("prototype") + action(0x4E)
+                          + pushString("kind") + defineFunction("", body) + action(0x4F) + pushInt(0) + pushString("x")
+                          + pushString("kind") + action(0x52) + action(0x17) + pushInt(0) + pushInt(1) + pushString("x")
+                          + pushString("charAt") + action(0x52) + action(0x26);
+    QCOMPARE(run(7, code), QStringList({QStringLiteral("object"), QStringLiteral("x")}));
 }
 
 void TestAvm1::swf4ArithmeticReadsNumberPrefixes()

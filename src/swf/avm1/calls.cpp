@@ -100,7 +100,10 @@ Value callMethod(Vm &vm, Activation &act, const Value &object, const Value &name
     const Value fn = vm.getMember(object, method);
     if (!fn.isObject())
         return {};
-    return vm.call(fn, object, args);
+    // A method the movie wrote sees a primitive as its boxed object; the
+    // built-in ones read either.
+    const bool boxed = fn.object->script && !object.isNullish();
+    return vm.call(fn, boxed ? Value(vm.toObject(object)) : object, args);
 }
 
 Completion runTry(Vm &vm, Activation &act, ActionData &data, int next, int end)

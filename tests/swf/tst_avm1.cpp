@@ -243,11 +243,11 @@ void TestAvm1::scriptMethodsSeePrimitivesBoxed()
 
 void TestAvm1::swf4ArithmeticReadsNumberPrefixes()
 {
-    // '300' + '150a' with the SWF 4 Add, then 4 / 0.
+    // '300' + '150a' with the SWF 4 Add, then 4 / 0, then !'5a'.
     const QByteArray code = pushString("300") + pushString("150a") + action(0x0A) + action(0x26) + pushInt(4)
-                          + pushInt(0) + action(0x0D) + action(0x26);
-    QCOMPARE(run(4, code), QStringList({QStringLiteral("450"), QStringLiteral("#ERROR#")}));
-    QCOMPARE(run(5, code), QStringList({QStringLiteral("NaN"), QStringLiteral("Infinity")}));
+                          + pushInt(0) + action(0x0D) + action(0x26) + pushString("5a") + action(0x12) + action(0x26);
+    QCOMPARE(run(4, code), QStringList({QStringLiteral("450"), QStringLiteral("#ERROR#"), QStringLiteral("0")}));
+    QCOMPARE(run(5, code), QStringList({QStringLiteral("NaN"), QStringLiteral("Infinity"), QStringLiteral("true")}));
 }
 
 void TestAvm1::functionsInSwf4MoviesFollowVersion5Rules()

@@ -63,7 +63,7 @@ bool Vm::toBoolean(const Value &v)
     case Value::Type::String: {
         if (version_ >= 7)
             return !v.string.isEmpty();
-        const double n = stringToNumber(v.string, version_ >= 6);
+        const double n = toNumber(v); // SWF 4 reads a number's prefix
         return n != 0 && !std::isnan(n);
     }
     case Value::Type::Object: return true;

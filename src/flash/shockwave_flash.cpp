@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <cmath>
+#include <functional>
 
 namespace sky {
 
@@ -17,8 +18,15 @@ class ShockwaveFlash::View : public QWidget
 {
 public:
     const swf::MoviePlayer *player = nullptr;
+    std::function<void(const QSize &)> resized;
 
 protected:
+    void resizeEvent(QResizeEvent *) override
+    {
+        if (resized)
+            resized(size());
+    }
+
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
@@ -42,6 +50,7 @@ ShockwaveFlash::ShockwaveFlash(Form &form, const QString &name, Control *contain
 {
     m_view = static_cast<View *>(widget());
     m_view->player = &m_player;
+    m_view->resized = [this](const QSize &size) { m_player.setViewSize(size); };
     m_view->setAttribute(Qt::WA_OpaquePaintEvent);
     m_timer->setTimerType(Qt::PreciseTimer);
     QObject::connect(m_timer, &QTimer::timeout, this, [this] { advance(); });
@@ -51,6 +60,8 @@ void ShockwaveFlash::setMovie(const QString &path)
 {
     SoundOutput &output = form().services().soundOutput;
     m_player.setSoundRate(output.rate());
+    m_player.setStartDate(double(form().services().clock.msecsSinceEpoch()));
+    m_player.setViewSize(m_view->size());
     if (!m_player.load(path))
         return;
     m_path = path;

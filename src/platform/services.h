@@ -54,6 +54,8 @@ class Clock
 public:
     virtual ~Clock() = default;
     virtual QString timeOfDay() = 0;
+    // The date and time now, in milliseconds since 1970 UTC.
+    virtual qint64 msecsSinceEpoch() = 0;
 };
 
 // What the program learns about the machine it runs on.

@@ -67,6 +67,8 @@ void SystemRandom::reseedFromClock()
     m_engine.seed(static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
 }
 
+qint64 SystemClock::msecsSinceEpoch() { return QDateTime::currentMSecsSinceEpoch(); }
+
 QString SystemClock::timeOfDay()
 {
     const qint64 second = QDateTime::currentSecsSinceEpoch();

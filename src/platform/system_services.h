@@ -36,6 +36,7 @@ class SystemClock : public Clock
 {
 public:
     QString timeOfDay() override;
+    qint64 msecsSinceEpoch() override;
 
 private:
     // The title shows the time ten times a second: it is formatted once a

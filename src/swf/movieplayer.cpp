@@ -62,6 +62,15 @@ void MoviePlayer::setPlaying(bool playing)
         sound_->mixer().silenceStream();
 }
 
+void MoviePlayer::setViewSize(const QSize &size)
+{
+    if (size == viewSize_)
+        return;
+    viewSize_ = size;
+    if (scripts_)
+        scripts_->viewResized();
+}
+
 void MoviePlayer::tick()
 {
     // A tick passes over at most this many frames to catch up with the

@@ -72,6 +72,14 @@ public:
     // Bounds on the scripts of movies loaded from now on.
     void setScriptLimits(const avm1::Limits &limits) { scriptLimits_ = limits; }
     const avm1::Limits &scriptLimits() const { return scriptLimits_; }
+    // The date at which movies loaded from now on start (milliseconds since
+    // 1970 UTC): scripts' dates run on from it with the movie's clock.
+    void setStartDate(double msecsSinceEpoch) { startDate_ = msecsSinceEpoch; }
+    double startDate() const { return startDate_; }
+    // The size of the window showing the movie, in pixels; the movie's
+    // scripts are told when it changes.
+    void setViewSize(const QSize &size);
+    QSize viewSize() const { return viewSize_; }
     // Where trace() output goes; set before setMovie() to see frame 1's.
     void setTraceSink(std::function<void(const QString &)> sink) { traceSink_ = std::move(sink); }
 
@@ -116,6 +124,8 @@ private:
     std::unique_ptr<ScriptRuntime> scripts_;
     std::function<void(const QString &)> traceSink_;
     avm1::Limits scriptLimits_;
+    double startDate_ = 0;
+    QSize viewSize_;
     int soundRate_ = 44100;
     std::unique_ptr<MovieSound> sound_;
     QString folder_; // of the movie's file, for the files its scripts load

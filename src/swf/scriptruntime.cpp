@@ -50,6 +50,7 @@ void ScriptRuntime::tick()
 {
     vm_.beginFrame();
     ++stage_.tick;
+    avm1::runIntervals(vm_);
     const std::vector<int> order = stage_.executionOrder();
     for (const int handle : order)
         if (StageClip *c = clip(handle); c && c->playing && c->timeline && !c->unloading)
@@ -244,5 +245,34 @@ Object *ScriptRuntime::clipObject(int handle)
 }
 
 double ScriptRuntime::time() { return double(stage_.tick) * 1000.0 / qMax(1.0, player_.movie()->frameRate()); }
+
+double ScriptRuntime::dateNow() { return player_.startDate() + time(); }
+
+QSizeF ScriptRuntime::stageSize() { return player_.movie()->stageSize(); }
+
+QSizeF ScriptRuntime::viewSize() { return player_.viewSize().isEmpty() ? stageSize() : QSizeF(player_.viewSize()); }
+
+avm1::ClipColor ScriptRuntime::clipColor(int handle)
+{
+    const StageClip *c = clip(handle);
+    return c ? avm1::ClipColor{c->placement.color.mul, c->placement.color.add} : avm1::ClipColor{};
+}
+
+// A colour set by a script, like a position, is kept from the timeline's.
+void ScriptRuntime::setClipColor(int handle, const avm1::ClipColor &color)
+{
+    StageClip *c = clip(handle);
+    if (!c)
+        return;
+    touchTransform(*c);
+    c->placement.color.mul = color.mul;
+    c->placement.color.add = color.add;
+}
+
+void ScriptRuntime::viewResized()
+{
+    vm_.beginFrame();
+    avm1::stageResized(vm_);
+}
 
 } // namespace sky::swf

@@ -77,6 +77,13 @@ public:
     void startDrag(int clip, bool lockCenter, const QRectF *bounds) override;
     void stopDrag() override;
     double time() override;
+    double dateNow() override;
+    QSizeF stageSize() override;
+    QSizeF viewSize() override;
+    avm1::ClipColor clipColor(int clip) override;
+    void setClipColor(int clip, const avm1::ClipColor &color) override;
+    // The window showing the movie changed size.
+    void viewResized();
     avm1::SoundHost *sounds() override;
 
 private:

@@ -45,7 +45,9 @@ class FixedClock : public Clock
 {
 public:
     QString timeOfDay() override { return time; }
+    qint64 msecsSinceEpoch() override { return msecs; }
     QString time = QStringLiteral("12:34:56");
+    qint64 msecs = 1'000'000'000'000; // 2001-09-09
 };
 
 class FakeEnvironment : public Environment

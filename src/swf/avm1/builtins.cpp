@@ -32,6 +32,10 @@ void installBuiltins(Vm &vm)
     installGlobalFunctions(vm);
     installMovieClip(vm);
     installSound(vm);
+    installIntervals(vm);
+    installDate(vm);
+    installStage(vm);
+    installColor(vm);
 }
 
 } // namespace sky::swf::avm1

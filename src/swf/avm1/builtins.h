@@ -20,6 +20,17 @@ void installBroadcaster(Vm &vm);
 void installGlobalFunctions(Vm &vm);
 void installMovieClip(Vm &vm);
 void installSound(Vm &vm);
+void installIntervals(Vm &vm);
+void installDate(Vm &vm);
+void installStage(Vm &vm);
+void installColor(Vm &vm);
+
+// Calls the intervals (setInterval) that are due by the host's clock.
+void runIntervals(Vm &vm);
+
+// Tells the Stage's listeners (onResize) that the window showing the movie
+// changed size, when the stage follows the window.
+void stageResized(Vm &vm);
 
 // Calls onSoundComplete of the Sound objects whose sounds have ended.
 void completeSounds(Vm &vm);

@@ -81,41 +81,6 @@ Value unescapeMethod(Vm &vm, CallInfo &c)
 
 Value getTimer(Vm &vm, CallInfo &) { return std::floor(vm.host()->time()); }
 
-// setInterval(function, ms, args...) or setInterval(object, "method", ms, args...).
-Value setIntervalMethod(Vm &vm, CallInfo &c)
-{
-    Object *entry = vm.newPlain();
-    std::size_t rest = 2;
-    if (c.arg(0).isObject() && c.arg(0).object->isFunction()) {
-        vm.put(entry, QStringLiteral("fn"), c.arg(0));
-        vm.put(entry, QStringLiteral("ms"), vm.toNumber(c.arg(1)));
-    } else if (c.arg(0).isObject()) {
-        vm.put(entry, QStringLiteral("object"), c.arg(0));
-        vm.put(entry, QStringLiteral("method"), vm.toString(c.arg(1)));
-        vm.put(entry, QStringLiteral("ms"), vm.toNumber(c.arg(2)));
-        rest = 3;
-    } else {
-        return {};
-    }
-    std::vector<Value> args;
-    for (std::size_t i = rest; i < c.args.size(); ++i)
-        args.push_back(c.args[i]);
-    vm.put(entry, QStringLiteral("args"), vm.newArray(args));
-    vm.put(entry, QStringLiteral("next"), vm.host()->time() + vm.toNumber(vm.get(entry, QStringLiteral("ms"))));
-    vm.timers.push_back(entry);
-    const int id = int(vm.timers.size());
-    vm.put(entry, QStringLiteral("id"), id);
-    return id;
-}
-
-Value clearIntervalMethod(Vm &vm, CallInfo &c)
-{
-    const int id = vm.toInt32(c.arg(0));
-    if (id >= 1 && std::size_t(id) <= vm.timers.size())
-        vm.put(vm.timers[std::size_t(id - 1)], QStringLiteral("cleared"), true);
-    return {};
-}
-
 Value nothing(Vm &, CallInfo &) { return {}; }
 
 } // namespace
@@ -126,7 +91,7 @@ void installGlobalFunctions(Vm &vm)
     defineMethods(vm, g, {
         {u"parseInt", parseIntMethod},   {u"parseFloat", parseFloatMethod}, {u"isNaN", isNaNMethod},
         {u"isFinite", isFiniteMethod},   {u"escape", escapeMethod},         {u"unescape", unescapeMethod},
-        {u"getTimer", getTimer},         {u"setInterval", setIntervalMethod}, {u"clearInterval", clearIntervalMethod},
+        {u"getTimer", getTimer},
         {u"updateAfterEvent", nothing},
     });
     vm.defineHidden(g, QStringLiteral("NaN"), std::nan(""));

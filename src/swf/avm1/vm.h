@@ -5,8 +5,10 @@
 
 #include <QElapsedTimer>
 #include <QRectF>
+#include <QSizeF>
 #include <QTransform>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -30,6 +32,13 @@ struct ScriptAbort {
 // CloneSprite takes the display list's depth, the script's depth plus this.
 inline constexpr int cloneDepthBias = 16384;
 
+// A clip's colour transform: for red, green, blue and alpha a multiplier
+// (1 keeps the channel) and an offset in 0..255 units.
+struct ClipColor {
+    std::array<double, 4> mul{1, 1, 1, 1};
+    std::array<double, 4> add{0, 0, 0, 0};
+};
+
 // What scripts reach outside the interpreter: the trace log, the player and
 // the clips of the display list. Clips are known by handles; 0 is none. A
 // host without a stage keeps the defaults: there are no clips.
@@ -40,6 +49,15 @@ public:
     virtual void fsCommand(const QString &command, const QString &args) = 0;
     // Milliseconds since the movie started, on the player's clock.
     virtual double time() = 0;
+    // The date and time now, in milliseconds since 1970 UTC, on the same
+    // clock; a host that knows no date starts the movie at 1970.
+    virtual double dateNow() { return time(); }
+    // The movie's stage and the area of the window showing it, in pixels;
+    // empty without a stage.
+    virtual QSizeF stageSize() { return {}; }
+    virtual QSizeF viewSize() { return stageSize(); }
+    virtual ClipColor clipColor(int) { return {}; }
+    virtual void setClipColor(int, const ClipColor &) { }
 
     // The clip's script object (made on first use), null for none.
     virtual Object *clipObject(int) { return nullptr; }
@@ -198,7 +216,8 @@ public:
     int depth = 0;                            // nested calls
     Activation *current = nullptr;            // innermost running code
     std::vector<Value> stack;                 // operand stack shared by all activations
-    std::vector<Object *> timers;             // interval entries kept alive
+    std::vector<Object *> timers;             // running intervals (setInterval), kept alive
+    int lastTimerId = 0;                      // the id the last setInterval returned
     std::vector<Object *> playingSounds;      // Sound objects kept alive while their sounds play
 
     // Whether `name` is `__proto__` under the version's case rule.

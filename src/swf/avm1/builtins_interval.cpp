@@ -1,0 +1,106 @@
+// setInterval and clearInterval, on the player's clock: an interval is
+// called when the host's time has reached it, as often as its period went
+// by since (at most maxCallsPerRun times in one run: a movie that lags
+// does not call an interval endlessly to catch up).
+
+#include "builtins.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sky::swf::avm1 {
+namespace {
+
+constexpr double shortestPeriod = 10; // milliseconds, as the player allowed
+constexpr int maxCallsPerRun = 10;
+
+struct Interval : NativeState {
+    int id = 0;
+    double period = 0;
+    double due = 0;
+};
+
+Interval *intervalOf(Object *entry) { return static_cast<Interval *>(entry->state.get()); }
+
+// setInterval(function, ms, args...) or setInterval(object, "method", ms,
+// args...); the id it returns counts up from 1; undefined when no function
+// or object is given.
+Value setIntervalMethod(Vm &vm, CallInfo &c)
+{
+    const Value first = c.arg(0);
+    if (!first.isObject())
+        return {};
+    const bool function = first.object->isFunction();
+    const std::size_t periodAt = function ? 1 : 2;
+    Object *entry = vm.newPlain();
+    if (function) {
+        vm.put(entry, QStringLiteral("fn"), first);
+    } else {
+        vm.put(entry, QStringLiteral("object"), first);
+        vm.put(entry, QStringLiteral("method"), vm.toString(c.arg(1)));
+    }
+    std::vector<Value> args;
+    for (std::size_t i = periodAt + 1; i < c.args.size(); ++i)
+        args.push_back(c.args[i]);
+    vm.put(entry, QStringLiteral("args"), vm.newArray(args));
+    auto state = std::make_unique<Interval>();
+    const double period = vm.toNumber(c.arg(periodAt));
+    state->period = std::isfinite(period) ? qMax(shortestPeriod, period) : shortestPeriod;
+    state->due = vm.host()->time() + state->period;
+    state->id = ++vm.lastTimerId;
+    entry->state = std::move(state);
+    vm.timers.push_back(entry);
+    return vm.lastTimerId;
+}
+
+Value clearIntervalMethod(Vm &vm, CallInfo &c)
+{
+    const int id = vm.toInt32(c.arg(0));
+    std::erase_if(vm.timers, [id](Object *entry) { return intervalOf(entry)->id == id; });
+    return {};
+}
+
+void callInterval(Vm &vm, Object *entry)
+{
+    vm.guarded([&] {
+        const std::vector<Value> args = vm.arrayElements(vm.get(entry, QStringLiteral("args")).object);
+        const Value fn = vm.get(entry, QStringLiteral("fn"));
+        if (fn.isObject()) {
+            vm.call(fn, Value(), args);
+            return;
+        }
+        const Value object = vm.get(entry, QStringLiteral("object"));
+        const Value method = vm.getMember(object, vm.toString(vm.get(entry, QStringLiteral("method"))));
+        if (method.isObject() && method.object->isFunction())
+            vm.call(method, object, args);
+    });
+}
+
+} // namespace
+
+void runIntervals(Vm &vm)
+{
+    const double now = vm.host()->time();
+    const std::vector<Object *> running = vm.timers;
+    for (Object *entry : running) {
+        for (int calls = 0; calls < maxCallsPerRun; ++calls) {
+            // A call may clear this interval or any other.
+            if (std::find(vm.timers.begin(), vm.timers.end(), entry) == vm.timers.end())
+                break;
+            Interval *interval = intervalOf(entry);
+            if (interval->due > now)
+                break;
+            interval->due += interval->period;
+            callInterval(vm, entry);
+        }
+        if (Interval *interval = intervalOf(entry); interval->due <= now)
+            interval->due = now + interval->period;
+    }
+}
+
+void installIntervals(Vm &vm)
+{
+    defineMethods(vm, vm.global, {{u"setInterval", setIntervalMethod}, {u"clearInterval", clearIntervalMethod}});
+}
+
+} // namespace sky::swf::avm1

@@ -1,0 +1,266 @@
+// Built-in classes that reach the player: intervals on its clock, dates in
+// local time and UTC, the Stage, Color on a clip's colour transform and
+// what System.capabilities says.
+
+#include "swf/avm1/builtins.h"
+#include "swf/avm1/vm.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <map>
+
+using namespace sky::swf::avm1;
+
+namespace {
+
+// A player whose clock, window and clips' colours the test sets.
+class ClassesHost : public Host {
+public:
+    QStringList lines;
+    double now = 0;
+    double date = 0;
+    QSizeF stage{550, 400};
+    QSizeF view{550, 400};
+    std::map<int, ClipColor> colors;
+
+    void trace(const QString &text) override { lines << text; }
+    void fsCommand(const QString &, const QString &) override { }
+    double time() override { return now; }
+    double dateNow() override { return date; }
+    QSizeF stageSize() override { return stage; }
+    QSizeF viewSize() override { return view; }
+    ClipColor clipColor(int clip) override { return colors[clip]; }
+    void setClipColor(int clip, const ClipColor &color) override { colors[clip] = color; }
+};
+
+// Traces its arguments, and `this`'s name when it has one.
+Value record(Vm &vm, CallInfo &c)
+{
+    QStringList parts;
+    if (c.self.isObject())
+        parts << vm.toString(vm.get(c.self.object, QStringLiteral("name")));
+    for (const Value &v : c.args)
+        parts << vm.toString(v);
+    vm.host()->trace(parts.join(u','));
+    return {};
+}
+
+Value callGlobal(Vm &vm, const char *name, std::initializer_list<Value> args)
+{
+    const std::vector<Value> list(args);
+    return vm.call(vm.get(vm.global, QString::fromLatin1(name)), Value(), list);
+}
+
+Value callMethod(Vm &vm, const Value &self, const char *name, std::initializer_list<Value> args = {})
+{
+    const std::vector<Value> list(args);
+    return vm.call(vm.getMember(self, QString::fromLatin1(name)), self, list);
+}
+
+Value construct(Vm &vm, const char *name, std::initializer_list<Value> args = {})
+{
+    const std::vector<Value> list(args);
+    return vm.construct(vm.get(vm.global, QString::fromLatin1(name)), list);
+}
+
+// Moves the clock on and runs what is due, as a tick of the player does.
+void advance(Vm &vm, ClassesHost &host, double to)
+{
+    host.now = to;
+    vm.beginFrame();
+    runIntervals(vm);
+}
+
+} // namespace
+
+class TestAvm1Classes : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void intervalsRunOnThePlayersClock();
+    void intervalsCallObjectMethodsAndStopWhenCleared();
+    void datesReadAndSetLocalTimeAndUtc();
+    void datesFromTheConstructorsArguments();
+    void invalidDatesStayInvalid();
+    void stageFollowsTheWindowOnlyWithoutScaling();
+    void colorActsOnTheClipsTransform();
+    void capabilitiesNameThisPlayer();
+};
+
+void TestAvm1Classes::initTestCase()
+{
+    // Local time is the system's: a zone without summer time, half an hour
+    // off the hour.
+    qputenv("TZ", "Asia/Kolkata");
+}
+
+void TestAvm1Classes::intervalsRunOnThePlayersClock()
+{
+    ClassesHost host;
+    Vm vm(8, &host);
+    const Value f = vm.newNative(record);
+    QCOMPARE(callGlobal(vm, "setInterval", {f, 100, QStringLiteral("a"), 1}).number, 1.0);
+    advance(vm, host, 99);
+    QVERIFY(host.lines.isEmpty());
+    advance(vm, host, 100);
+    QCOMPARE(host.lines, QStringList{QStringLiteral("a,1")});
+    // Two periods went by since: two calls.
+    advance(vm, host, 320);
+    QCOMPARE(host.lines.size(), 3);
+    // A movie that fell far behind does not call it endlessly.
+    QCOMPARE(callGlobal(vm, "setInterval", {f, 1}).number, 2.0);
+    host.lines.clear();
+    advance(vm, host, 100000);
+    QVERIFY(host.lines.size() <= 20);
+    host.lines.clear();
+    advance(vm, host, 100010);
+    QCOMPARE(host.lines, QStringList{QString()});
+}
+
+void TestAvm1Classes::intervalsCallObjectMethodsAndStopWhenCleared()
+{
+    ClassesHost host;
+    Vm vm(8, &host);
+    Object *o = vm.newPlain();
+    vm.set(o, QStringLiteral("name"), QStringLiteral("o"));
+    vm.set(o, QStringLiteral("tick"), vm.newNative(record));
+    const Value id = callGlobal(vm, "setInterval", {o, QStringLiteral("tick"), 30, QStringLiteral("x")});
+    advance(vm, host, 30);
+    QCOMPARE(host.lines, QStringList{QStringLiteral("o,x")});
+    // The method is looked up at every call.
+    vm.set(o, QStringLiteral("tick"), Value());
+    advance(vm, host, 60);
+    QCOMPARE(host.lines.size(), 1);
+    vm.set(o, QStringLiteral("tick"), vm.newNative(record));
+    callGlobal(vm, "clearInterval", {id});
+    advance(vm, host, 1000);
+    QCOMPARE(host.lines.size(), 1);
+    // Neither a function nor an object: no interval.
+    QVERIFY(callGlobal(vm, "setInterval", {QStringLiteral("tick"), 30}).isUndefined());
+}
+
+void TestAvm1Classes::datesReadAndSetLocalTimeAndUtc()
+{
+    ClassesHost host;
+    Vm vm(8, &host);
+    const Value d = construct(vm, "Date", {2000, 0, 1});
+    QCOMPARE(callMethod(vm, d, "getTime").number, 946665000000.0);
+    QCOMPARE(callMethod(vm, d, "getHours").number, 0.0);
+    QCOMPARE(callMethod(vm, d, "getDay").number, 6.0);
+    QCOMPARE(callMethod(vm, d, "getUTCDate").number, 31.0);
+    QCOMPARE(callMethod(vm, d, "getUTCHours").number, 18.0);
+    QCOMPARE(callMethod(vm, d, "getUTCMinutes").number, 30.0);
+    QCOMPARE(callMethod(vm, d, "getUTCDay").number, 5.0);
+    QCOMPARE(callMethod(vm, d, "getYear").number, 100.0);
+    QCOMPARE(callMethod(vm, d, "getTimezoneOffset").number, -330.0);
+    QCOMPARE(vm.toString(d), QStringLiteral("Sat Jan 1 00:00:00 GMT+0530 2000"));
+    // Fields past their range carry over; the others stay.
+    callMethod(vm, d, "setMonth", {13});
+    callMethod(vm, d, "setHours", {25, 5});
+    QCOMPARE(vm.toString(d), QStringLiteral("Fri Feb 2 01:05:00 GMT+0530 2001"));
+    // 19:35 UTC the day before, now 0:35 UTC.
+    callMethod(vm, d, "setUTCHours", {0});
+    QCOMPARE(callMethod(vm, d, "getHours").number, 6.0);
+    QCOMPARE(callMethod(vm, d, "getMinutes").number, 5.0);
+    callMethod(vm, d, "setYear", {99});
+    QCOMPARE(callMethod(vm, d, "getFullYear").number, 1999.0);
+    QCOMPARE(callMethod(vm, d, "setTime", {0.5}).number, 0.0);
+    QCOMPARE(vm.toNumber(d), 0.0);
+}
+
+void TestAvm1Classes::datesFromTheConstructorsArguments()
+{
+    ClassesHost host;
+    host.date = 1234567890123.7;
+    Vm vm(8, &host);
+    QCOMPARE(callMethod(vm, construct(vm, "Date"), "getTime").number, 1234567890123.0);
+    QCOMPARE(callMethod(vm, construct(vm, "Date", {86400000}), "getUTCDate").number, 2.0);
+    // Two-digit years are the 1900s; a month past December is next year's.
+    QCOMPARE(callMethod(vm, construct(vm, "Date", {99, 12, 1}), "getFullYear").number, 2000.0);
+    const Value utc = vm.call(vm.get(vm.get(vm.global, QStringLiteral("Date")).object, QStringLiteral("UTC")), Value(),
+                              std::vector<Value>{99, 11, 31, 23, 59, 59, 999});
+    QCOMPARE(utc.number, 946684799999.0);
+    // Called as a function: the date now as text.
+    QCOMPARE(vm.toString(callGlobal(vm, "Date", {})), QStringLiteral("Sat Feb 14 05:01:30 GMT+0530 2009"));
+}
+
+void TestAvm1Classes::invalidDatesStayInvalid()
+{
+    ClassesHost host;
+    Vm vm(8, &host);
+    const Value d = construct(vm, "Date", {std::nan("")});
+    QCOMPARE(vm.toString(d), QStringLiteral("Invalid Date"));
+    QVERIFY(std::isnan(callMethod(vm, d, "getMonth").number));
+    QVERIFY(std::isnan(callMethod(vm, d, "setMonth", {1}).number));
+    QVERIFY(std::isnan(callMethod(vm, construct(vm, "Date", {1e300}), "getTime").number));
+    // Setting the year starts an invalid date at its first local midnight.
+    callMethod(vm, d, "setFullYear", {2001});
+    QCOMPARE(vm.toString(d), QStringLiteral("Mon Jan 1 00:00:00 GMT+0530 2001"));
+}
+
+void TestAvm1Classes::stageFollowsTheWindowOnlyWithoutScaling()
+{
+    ClassesHost host;
+    Vm vm(8, &host);
+    Object *stage = vm.get(vm.global, QStringLiteral("Stage")).object;
+    Object *listener = vm.newPlain();
+    vm.set(listener, QStringLiteral("name"), QStringLiteral("listener"));
+    vm.set(listener, QStringLiteral("onResize"), vm.newNative(record));
+    callMethod(vm, stage, "addListener", {listener});
+    host.view = QSizeF(800, 600);
+    stageResized(vm);
+    QCOMPARE(vm.get(stage, QStringLiteral("width")).number, 550.0);
+    QVERIFY(host.lines.isEmpty());
+    vm.set(stage, QStringLiteral("scaleMode"), QStringLiteral("noScale"));
+    stageResized(vm);
+    QCOMPARE(host.lines, QStringList{QStringLiteral("listener")});
+    QCOMPARE(vm.get(stage, QStringLiteral("width")).number, 800.0);
+    QCOMPARE(vm.get(stage, QStringLiteral("height")).number, 600.0);
+    // The size is the player's to say.
+    vm.set(stage, QStringLiteral("width"), 10);
+    QCOMPARE(vm.get(stage, QStringLiteral("width")).number, 800.0);
+}
+
+void TestAvm1Classes::colorActsOnTheClipsTransform()
+{
+    ClassesHost host;
+    Vm vm(8, &host);
+    Object *clip = vm.newObject(vm.clipProto, ObjectKind::Clip);
+    clip->clip = 7;
+    const Value color = construct(vm, "Color", {clip});
+    callMethod(vm, color, "setRGB", {0x336699});
+    QCOMPARE(host.colors[7].mul, (std::array<double, 4>{0, 0, 0, 1}));
+    QCOMPARE(host.colors[7].add, (std::array<double, 4>{0x33, 0x66, 0x99, 0}));
+    QCOMPARE(callMethod(vm, color, "getRGB").number, double(0x336699));
+    // Only the fields given change.
+    Object *t = vm.newPlain();
+    vm.set(t, QStringLiteral("ra"), 50);
+    vm.set(t, QStringLiteral("ab"), -20);
+    callMethod(vm, color, "setTransform", {t});
+    const Value read = callMethod(vm, color, "getTransform");
+    QCOMPARE(vm.get(read.object, QStringLiteral("ra")).number, 50.0);
+    QCOMPARE(vm.get(read.object, QStringLiteral("gb")).number, double(0x66));
+    QCOMPARE(vm.get(read.object, QStringLiteral("aa")).number, 100.0);
+    QCOMPARE(vm.get(read.object, QStringLiteral("ab")).number, -20.0);
+    // Without a clip there is nothing to colour.
+    QVERIFY(callMethod(vm, construct(vm, "Color", {QStringLiteral("nowhere")}), "getRGB").isUndefined());
+}
+
+void TestAvm1Classes::capabilitiesNameThisPlayer()
+{
+    ClassesHost host;
+    Vm vm(8, &host);
+    const Value caps = vm.getMember(vm.get(vm.global, QStringLiteral("System")), QStringLiteral("capabilities"));
+    QCOMPARE(vm.toString(vm.getMember(caps, QStringLiteral("os"))), QStringLiteral("Linux"));
+    const QString version = vm.toString(vm.getMember(caps, QStringLiteral("version")));
+    QVERIFY(version.startsWith(QStringLiteral("LNX ")));
+    QCOMPARE(vm.toString(vm.get(vm.global, QStringLiteral("$version"))), version);
+    QCOMPARE(vm.toString(callGlobal(vm, "getVersion", {})), version);
+    host.view = QSizeF(1024, 768);
+    QCOMPARE(vm.toNumber(vm.getMember(caps, QStringLiteral("screenResolutionX"))), 1024.0);
+}
+
+QTEST_GUILESS_MAIN(TestAvm1Classes)
+#include "tst_avm1_classes.moc"

@@ -195,6 +195,8 @@ void TestAvm1Classes::invalidDatesStayInvalid()
     QVERIFY(std::isnan(callMethod(vm, d, "getMonth").number));
     QVERIFY(std::isnan(callMethod(vm, d, "setMonth", {1}).number));
     QVERIFY(std::isnan(callMethod(vm, construct(vm, "Date", {1e300}), "getTime").number));
+    QVERIFY(std::isnan(callMethod(vm, construct(vm, "Date", {1e300, 0}), "getTime").number));
+    QVERIFY(std::isnan(callMethod(vm, construct(vm, "Date", {2000, 1e300}), "getTime").number));
     // Setting the year starts an invalid date at its first local midnight.
     callMethod(vm, d, "setFullYear", {2001});
     QCOMPARE(vm.toString(d), QStringLiteral("Mon Jan 1 00:00:00 GMT+0530 2001"));

@@ -64,9 +64,10 @@ double compose(const Fields &f)
             return NAN;
     const double m = std::trunc(f[month]);
     const double y = std::trunc(f[year]) + std::floor(m / 12);
-    const int inYear = int(positiveModulo(m, 12));
-    if (std::fabs(y) > 400000)
+    // Far past the ±275,000 years time values reach.
+    if (std::fabs(y) > 400000 || std::fabs(m) > 1e7)
         return NAN;
+    const int inYear = int(positiveModulo(m, 12));
     const double days = dayFromYear(y) + monthStart(inYear, leapYear(y)) + std::trunc(f[date]) - 1;
     const double time = std::trunc(f[hours]) * 3600000 + std::trunc(f[minutes]) * 60000
                       + std::trunc(f[seconds]) * 1000 + std::trunc(f[milliseconds]);
@@ -79,7 +80,8 @@ double clip(double t) { return std::isfinite(t) && std::fabs(t) <= 8.64e15 ? std
 
 double localOffset(double utc)
 {
-    if (!std::isfinite(utc))
+    // Beyond the range of dates (and of qint64) no zone applies.
+    if (!std::isfinite(utc) || std::fabs(utc) > 1e16)
         return 0;
     const auto at = QDateTime::fromMSecsSinceEpoch(qint64(utc), QTimeZone::utc());
     return QTimeZone::systemTimeZone().offsetFromUtc(at) * 1000.0;

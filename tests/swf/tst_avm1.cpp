@@ -84,6 +84,7 @@ private Q_SLOTS:
     void equalityRules();
     void unescapeDecodesByTheMoviesVersion();
     void protoIsAPropertyOfItsOwn();
+    void propertiesHideFromOlderVersions();
     void intWrapsToThirtyTwoBits();
     void scriptMethodsSeePrimitivesBoxed();
     void swf4ArithmeticReadsNumberPrefixes();
@@ -219,6 +220,23 @@ void TestAvm1::protoIsAPropertyOfItsOwn()
     QCOMPARE(vm.enumerate(o), std::vector<QString>{QStringLiteral("__proto__")});
     QVERIFY(vm.remove(o, QStringLiteral("__proto__")));
     QVERIFY(vm.get(o, QStringLiteral("inherited")).isUndefined());
+}
+
+void TestAvm1::propertiesHideFromOlderVersions()
+{
+    // ASSetPropFlags(o, "a", 0x1000) keeps a from SWF 7 movies until they set it.
+    TraceHost host;
+    for (const int version : {7, 8}) {
+        Vm vm(version, &host);
+        Object *o = vm.newPlain();
+        vm.set(o, QStringLiteral("a"), 1);
+        const Value args[] = {o, QStringLiteral("a"), 0x1000, 0};
+        vm.call(vm.get(vm.global, QStringLiteral("ASSetPropFlags")), Value(), args);
+        QCOMPARE(vm.get(o, QStringLiteral("a")).isUndefined(), version == 7);
+        vm.set(o, QStringLiteral("a"), 2);
+        QCOMPARE(vm.get(o, QStringLiteral("a")).number, 2.0);
+        QCOMPARE(o->properties().size(), std::size_t(1));
+    }
 }
 
 void TestAvm1::intWrapsToThirtyTwoBits()

@@ -15,6 +15,14 @@ class Vm;
 
 enum PropertyFlag : int { dontEnum = 1, dontDelete = 2, readOnly = 4 };
 
+// ASSetPropFlags' high bits hide a property from movies older than a
+// version: bit 7 SWF 6, bits 8 and 10 SWF 7, 12 SWF 8, 13 SWF 9, 14 SWF 10.
+inline constexpr int versionFlags = 0x80 | 0x100 | 0x400 | 0x1000 | 0x2000 | 0x4000;
+inline int propertyVersion(int flags)
+{
+    return (flags & 0x4000) ? 10 : (flags & 0x2000) ? 9 : (flags & 0x1000) ? 8 : (flags & 0x500) ? 7 : (flags & 0x80) ? 6 : 0;
+}
+
 struct Property {
     QString name;
     Value value;

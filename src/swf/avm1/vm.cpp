@@ -81,7 +81,7 @@ Property *Vm::lookup(Object *object, const QString &name, Object **holder)
 {
     const QString k = key(name);
     for (int hops = 0; object && hops < 256; ++hops, object = object->proto) {
-        if (Property *p = object->find(k)) {
+        if (Property *p = object->find(k); p && propertyVersion(p->flags) <= version_) {
             if (holder)
                 *holder = object;
             return p;
@@ -220,6 +220,12 @@ void Vm::assign(Object *object, const QString &name, const QString &k, const Val
             self->proto = value.isObject() ? value.object : nullptr;
             self->protoValue = value.isObject() ? Value() : value;
         }
+        return;
+    }
+    if (Property *own = self->find(k); own && propertyVersion(own->flags) > version_) {
+        // Hidden from this movie's version: the value written replaces it
+        // for every version.
+        *own = Property{name, value, nullptr, nullptr, own->flags & ~versionFlags};
         return;
     }
     Object *holder = nullptr;

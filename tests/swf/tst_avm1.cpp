@@ -82,6 +82,7 @@ private Q_SLOTS:
     void undefinedAndBooleansFollowTheVersion();
     void namesIgnoreCaseUpToVersion6();
     void equalityRules();
+    void datesJoinTextAsTextFromVersion6();
     void unescapeDecodesByTheMoviesVersion();
     void protoIsAPropertyOfItsOwn();
     void propertiesHideFromOlderVersions();
@@ -183,6 +184,20 @@ void TestAvm1::equalityRules()
     QVERIFY(strictEquals(Value::null(), Value::null()));
     QVERIFY(less2(vm, Value(1), Value(std::nan(""))).isUndefined());
     QCOMPARE(less2(vm, Value(QStringLiteral("10")), Value(QStringLiteral("9"))).boolean, true); // text order
+}
+
+void TestAvm1::datesJoinTextAsTextFromVersion6()
+{
+    // new Date(0) + "": its valueOf in SWF 5, its toString from SWF 6.
+    TraceHost host;
+    for (const int version : {5, 6}) {
+        Vm vm(version, &host);
+        const Value zero(0);
+        const Value date = vm.construct(vm.get(vm.global, QStringLiteral("Date")), {&zero, 1});
+        const QString joined = vm.toString(add2(vm, date, Value(QString())));
+        QCOMPARE(joined, version == 5 ? QStringLiteral("0") : vm.toString(date));
+        QCOMPARE(vm.toNumber(date), 0.0);
+    }
 }
 
 void TestAvm1::unescapeDecodesByTheMoviesVersion()

@@ -14,6 +14,7 @@ using namespace datetime;
 
 struct DateState : NativeState {
     double time = NAN;
+    bool convertsToText() const override { return true; }
 };
 
 DateState *dateOf(const Value &v)

@@ -73,9 +73,10 @@ bool Vm::toBoolean(const Value &v)
 
 Value Vm::toPrimitive(const Value &v, bool numberHint)
 {
-    Q_UNUSED(numberHint);
     if (!v.isObject() || v.object->kind == ObjectKind::Clip)
         return v;
+    if (!numberHint && version_ >= 6 && v.object->state && v.object->state->convertsToText())
+        return toString(v);
     // Clips are asked nothing. Other objects are asked valueOf alone, and
     // what it gives is the answer even when it is an object; an object
     // without one (the global object) gives undefined.

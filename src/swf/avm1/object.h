@@ -70,6 +70,9 @@ struct ScriptFunction {
 // reach. It holds no objects: the collector does not look into it.
 struct NativeState {
     virtual ~NativeState() = default;
+    // Whether the object gives its text (toString) where a primitive is
+    // asked for without a hint, as + asks: Dates do from SWF 6 on.
+    virtual bool convertsToText() const { return false; }
 };
 
 enum class ObjectKind : quint8 { Plain, Function, Array, Boxed, Clip, Super, Activation };

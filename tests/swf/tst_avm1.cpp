@@ -167,6 +167,8 @@ void TestAvm1::namesIgnoreCaseUpToVersion6()
     Object *b = v7.newPlain();
     v7.set(b, QStringLiteral("Name"), 1);
     QVERIFY(v7.get(b, QStringLiteral("NAME")).isUndefined());
+    QCOMPARE(v6.getMember(Value(QStringLiteral("abc")), QStringLiteral("LENGTH")).number, 3.0);
+    QVERIFY(v7.getMember(Value(QStringLiteral("abc")), QStringLiteral("LENGTH")).isUndefined());
 }
 
 void TestAvm1::equalityRules()

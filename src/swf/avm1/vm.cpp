@@ -152,7 +152,7 @@ Value Vm::getMember(const Value &target, const QString &name)
     switch (target.type) {
     case Value::Type::Object: return get(target.object, name);
     case Value::Type::String:
-        if (name == u"length")
+        if (key(name) == u"length")
             return int(target.string.size());
         return get(stringProto, name);
     case Value::Type::Number: return get(numberProto, name);

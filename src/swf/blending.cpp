@@ -5,10 +5,6 @@
 #include <algorithm>
 
 namespace sky::swf {
-namespace {
-
-// The smallest rectangle holding every pixel of `image` that is not fully
-// transparent.
 QRect drawnArea(const QImage &image)
 {
     int top = image.height(), bottom = -1, left = image.width(), right = -1;
@@ -30,15 +26,18 @@ QRect drawnArea(const QImage &image)
     return bottom < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
-// Blends `layer` onto `backdrop` pixel by pixel over `area`. Subtracting
+namespace {
+
+// Blends `layer` onto `backdrop` pixel by pixel over `area` of the layer,
+// which lies at `at` on the backdrop. Subtracting
 // takes the source's premultiplied colour from the backdrop's; inverting
 // turns the backdrop's colour over where the source lies, weighed by the
 // source's alpha. Alpha is that of the source over the backdrop.
-QImage blendedArea(const QImage &backdrop, const QImage &layer, const QRect &area, int blend)
+QImage blendedArea(const QImage &backdrop, const QImage &layer, const QRect &area, const QPoint &at, int blend)
 {
     QImage out(area.size(), QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < area.height(); ++y) {
-        const auto *under = reinterpret_cast<const QRgb *>(backdrop.constScanLine(area.y() + y)) + area.x();
+        const auto *under = reinterpret_cast<const QRgb *>(backdrop.constScanLine(at.y() + area.y() + y)) + at.x() + area.x();
         const auto *over = reinterpret_cast<const QRgb *>(layer.constScanLine(area.y() + y)) + area.x();
         auto *to = reinterpret_cast<QRgb *>(out.scanLine(y));
         for (int x = 0; x < area.width(); ++x) {
@@ -101,24 +100,24 @@ bool drawnAsLayer(int blend) { return blend >= int(Blend::Layer) && blend <= int
 
 bool actsOnParentLayer(int blend) { return blend == int(Blend::Alpha) || blend == int(Blend::Erase); }
 
-void putDown(QPainter &painter, const QImage &layer, int blend)
+void putDown(QPainter &painter, const QImage &layer, int blend, const QPoint &at)
 {
     painter.save();
     painter.resetTransform();
     if (blend == int(Blend::Subtract) || blend == int(Blend::Invert)) {
         auto *backdrop = painter.device()->devType() == QInternal::Image ? static_cast<QImage *>(painter.device()) : nullptr;
-        const QRect area = drawnArea(layer);
-        if (backdrop && backdrop->format() == QImage::Format_ARGB32_Premultiplied && backdrop->size() == layer.size()) {
+        if (backdrop && backdrop->format() == QImage::Format_ARGB32_Premultiplied) {
+            const QRect area = drawnArea(layer) & backdrop->rect().translated(-at);
             if (!area.isEmpty()) {
                 painter.setCompositionMode(QPainter::CompositionMode_Source);
-                painter.drawImage(area.topLeft(), blendedArea(*backdrop, layer, area, blend));
+                painter.drawImage(at + area.topLeft(), blendedArea(*backdrop, layer, area, at, blend));
             }
             painter.restore();
             return;
         }
     }
     painter.setCompositionMode(compositionFor(blend));
-    painter.drawImage(0, 0, blend == int(Blend::Alpha) ? keptByAlpha(layer) : layer);
+    painter.drawImage(at, blend == int(Blend::Alpha) ? keptByAlpha(layer) : layer);
     painter.restore();
 }
 

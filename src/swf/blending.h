@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPoint>
 
 class QPainter;
 
@@ -32,10 +33,15 @@ bool drawnAsLayer(int blend);
 // than on what lies below: with no such layer the object shows nothing.
 bool actsOnParentLayer(int blend);
 
-// Puts `layer` (premultiplied, as large as the painter's device, drawn in
-// device pixels) down onto what the painter has drawn, by `blend`. Modes
-// the painter cannot do itself are worked out pixel by pixel when it
-// paints on an image, and drawn as normal elsewhere.
-void putDown(QPainter &painter, const QImage &layer, int blend);
+// Puts `layer` (premultiplied, drawn in device pixels, its top left corner
+// at `at`) down onto what the painter has drawn, by `blend`; what lies
+// outside it stays as it is. Modes the painter cannot do itself are worked
+// out pixel by pixel when it paints on an image, and drawn as normal
+// elsewhere.
+void putDown(QPainter &painter, const QImage &layer, int blend, const QPoint &at = {});
+
+// The smallest rectangle holding every pixel of `image` that is not fully
+// transparent.
+QRect drawnArea(const QImage &image);
 
 } // namespace sky::swf

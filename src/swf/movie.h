@@ -1,6 +1,7 @@
 #pragma once
 
 #include "characters.h"
+#include "pixelcache.h"
 #include "timeline.h"
 
 #include <QColor>
@@ -47,6 +48,8 @@ public:
     QImage bitmap(quint16 id) const;
     // The character exported under `name` (ExportAssets, any case), 0 when none.
     quint16 exportedId(const QString &name) const;
+    // Pixels drawn in one frame kept for the next ones.
+    PixelCache &pixelCache() const { return *pixelCache_; }
 
 private:
     Movie() = default;
@@ -68,6 +71,7 @@ private:
     std::shared_ptr<const audio::MovieSounds> sounds_;
     std::map<quint16, Character> dictionary_;
     std::map<QString, quint16> exports_;
+    std::unique_ptr<PixelCache> pixelCache_ = std::make_unique<PixelCache>();
     std::map<std::tuple<QString, bool, bool>, quint16> fontNames_; // first font of each name and style
 };
 

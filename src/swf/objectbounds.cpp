@@ -32,28 +32,12 @@ QRectF shapeBounds(const CompiledShape &shape, const QTransform &world, double s
 }
 
 // The device area a part may paint.
-QRect partBounds(const Movie &movie, const Character *character, const DrawnPart &part, double stageScale)
+QRect partBounds(const Movie &movie, const DrawnPart &part, double stageScale)
 {
-    QRectF area;
-    if (const auto *shape = std::get_if<ShapeCharacter>(character)) {
-        area = shapeBounds(shape->shape, part.world, stageScale);
-    } else if (const auto *morph = std::get_if<MorphCharacter>(character)) {
-        area = shapeBounds(morph->at(part.ratio), part.world, stageScale);
-    } else if (const auto *text = std::get_if<TextCharacter>(character)) {
-        if (text->framed)
-            area = part.world.mapRect(text->box);
-        for (const PlacedGlyph &glyph : placedGlyphs(movie, *text))
-            area |= (glyph.transform * part.world).mapRect(glyph.outline->controlPointRect());
-    } else if (std::holds_alternative<BitmapCharacter>(*character)) {
-        const QImage image = movie.bitmap(part.characterId);
-        area = part.world.mapRect(QRectF(0, 0, image.width() * 20.0, image.height() * 20.0));
-    }
+    const QRectF area = characterArea(movie, part.characterId, part.ratio, part.world, stageScale);
     if (area.isEmpty())
         return {};
-    // Blurs spread by half their width each pass; shadows move.
-    double reach = edgeMargin;
-    for (const Filter &filter : part.filters)
-        reach += (qMax(filter.blurX, filter.blurY) / 2 * filter.passes + std::abs(filter.distance) + 1) * stageScale;
+    const double reach = edgeMargin + filterReach(part.filters, stageScale);
     return area.adjusted(-reach, -reach, reach, reach).toAlignedRect();
 }
 
@@ -93,13 +77,46 @@ struct Collector
             const auto kept = before.find(path);
             part.bounds = kept != before.end() && kept->second.looksLike(part)
                 ? kept->second.bounds
-                : partBounds(movie, character, part, stageScale);
+                : partBounds(movie, part, stageScale);
             out.insert_or_assign(path, std::move(part));
         }
     }
 };
 
 } // namespace
+
+QRectF characterArea(const Movie &movie, quint16 id, int ratio, const QTransform &world, double stageScale)
+{
+    const Character *character = movie.character(id);
+    if (!character)
+        return {};
+    if (const auto *shape = std::get_if<ShapeCharacter>(character))
+        return shapeBounds(shape->shape, world, stageScale);
+    if (const auto *morph = std::get_if<MorphCharacter>(character))
+        return shapeBounds(morph->at(ratio), world, stageScale);
+    if (const auto *text = std::get_if<TextCharacter>(character)) {
+        QRectF area;
+        if (text->framed)
+            area = world.mapRect(text->box);
+        for (const PlacedGlyph &glyph : placedGlyphs(movie, *text))
+            area |= (glyph.transform * world).mapRect(glyph.outline->controlPointRect());
+        return area;
+    }
+    if (std::holds_alternative<BitmapCharacter>(*character)) {
+        const QImage image = movie.bitmap(id);
+        return world.mapRect(QRectF(0, 0, image.width() * 20.0, image.height() * 20.0));
+    }
+    return {};
+}
+
+double filterReach(const std::vector<Filter> &filters, double stageScale)
+{
+    // Blurs spread by half their width each pass; shadows move.
+    double reach = 0;
+    for (const Filter &filter : filters)
+        reach += (qMax(filter.blurX, filter.blurY) / 2 * filter.passes + std::abs(filter.distance) + 1) * stageScale;
+    return reach;
+}
 
 double lineWidthOnDevice(const LineStyle &style, const QTransform &world, double stageScale)
 {

@@ -15,6 +15,13 @@ namespace sky::swf {
 // pixels per stage pixel.
 double lineWidthOnDevice(const LineStyle &style, const QTransform &world, double stageScale);
 
+// The device area a shape, morph shape, text or bitmap drawn with `world`
+// may cover, smoothing and filters left out; empty for other characters.
+QRectF characterArea(const Movie &movie, quint16 id, int ratio, const QTransform &world, double stageScale);
+
+// How far `filters` may spread an object's pixels, in device pixels.
+double filterReach(const std::vector<Filter> &filters, double stageScale);
+
 // One thing a placed object draws (a shape, morph shape, text or bitmap,
 // however deep in sprites and buttons) with all that decides its look.
 struct DrawnPart

@@ -129,9 +129,11 @@ void TestSwfCanvas::repaintedFramesLookLikeWholeOnes()
         FrameCanvas canvas;
         const QSize size = player.movie()->stageSize();
         for (int tick = 1; tick <= qMin(player.totalFrames() + 2, 60); ++tick) {
+            // Pixels kept from an earlier frame are a level of rounding off
+            // those drawn in place, which a blend mode may double.
             QVERIFY2(largestDifference(
                          canvas.paint(player, size, 1, windowQuality()), drawnWhole(player, size, windowQuality()))
-                    <= 1,
+                    <= 2,
                 qPrintable(QStringLiteral("%1 tick %2").arg(name).arg(tick)));
             player.tick();
         }

@@ -1,0 +1,263 @@
+#include "objectrenderer.h"
+
+#include "blending.h"
+#include "brushes.h"
+#include "filters.h"
+#include "objectbounds.h"
+#include "text.h"
+
+#include <cmath>
+
+namespace sky::swf {
+namespace {
+
+constexpr int maxNesting = 24;
+
+DrawStep marker(DrawStep::Kind kind)
+{
+    DrawStep step;
+    step.kind = kind;
+    return step;
+}
+
+} // namespace
+
+Renderer::Renderer(QPainter &painter, const Movie &movie, int samples, bool smoothBitmaps, double stageScale,
+                   Budget &budget, PixelCache *cache)
+    : painter_(painter), movie_(movie), samples_(samples), smoothBitmaps_(smoothBitmaps), stageScale_(stageScale),
+      budget_(budget), cache_(cache), smoothEdges_(painter.testRenderHint(QPainter::Antialiasing))
+{
+}
+
+void Renderer::drawList(const DrawItems &list, const QTransform &world, const ColorTransform &color, int level)
+{
+    const auto &items = list.items;
+    for (auto it = items.begin(); it != items.end(); ++it) {
+        const Placement &placement = *it->placement;
+        if (!placement.visible)
+            continue;
+        if (placement.background.isValid() && placement.background.alpha() > 0) {
+            // A cached bitmap with an opaque background fills its pixel bounds.
+            const QRectF bounds = outline(*it, world, level).boundingRect();
+            const QRect pixels(QPoint(qRound(bounds.left()), qRound(bounds.top())),
+                               QPoint(qRound(bounds.right()) - 1, qRound(bounds.bottom()) - 1));
+            if (steps_) {
+                DrawStep step;
+                step.kind = DrawStep::Kind::Background;
+                step.ratio = int(placement.background.rgba());
+                step.matrix = {double(pixels.x()) - stepsOrigin_.x(), double(pixels.y()) - stepsOrigin_.y(),
+                               double(pixels.width()), double(pixels.height())};
+                record(step, pixels);
+            } else {
+                painter_.resetTransform();
+                painter_.fillRect(pixels, placement.background);
+            }
+        }
+        if (placement.clipDepth <= 0) {
+            drawObject(*it, world, color, level);
+            continue;
+        }
+        // The objects up to the clip depth show where the mask covers.
+        DrawItems masked;
+        auto next = std::next(it);
+        for (; next != items.end() && next->depth <= placement.clipDepth; ++next)
+            masked.items.push_back(*next);
+        drawMasked(*it, masked, world, color, level);
+        it = std::prev(next);
+    }
+}
+
+// Draws `content` into a layer, keeps the part the mask's shapes cover
+// (drawn by the same rules as any fill) and puts the layer down.
+void Renderer::drawMasked(const DrawItem &mask, const DrawItems &content, const QTransform &world,
+                          const ColorTransform &color, int level)
+{
+    if (content.items.empty() || level > maxNesting)
+        return;
+    if (steps_) {
+        record(marker(DrawStep::Kind::Mask));
+        drawObject(mask, world, color, level);
+        record(marker(DrawStep::Kind::MaskedContent));
+        drawList(content, world, color, level);
+        record(marker(DrawStep::Kind::MaskEnd));
+        return;
+    }
+    if (++budget_.layers > Budget::maxLayers) {
+        drawList(content, world, color, level); // unmasked rather than not at all
+        return;
+    }
+    const QSize size = device().size();
+    QImage layer(size, QImage::Format_ARGB32_Premultiplied);
+    QImage stencil(size, QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull() || stencil.isNull())
+        return;
+    layer.fill(Qt::transparent);
+    stencil.fill(Qt::transparent);
+    {
+        QPainter stencilPainter(&stencil);
+        stencilPainter.setRenderHints(painter_.renderHints());
+        ColorTransform opaque;
+        opaque.mul[3] = 0;
+        opaque.add[3] = 255;
+        Renderer stencilRenderer = onto(stencilPainter);
+        stencilRenderer.outlinesOnly_ = true;
+        stencilRenderer.drawObject(mask, world, opaque, level);
+    }
+    {
+        QPainter layerPainter(&layer);
+        layerPainter.setRenderHints(painter_.renderHints());
+        onto(layerPainter).drawList(content, world, color, level);
+        layerPainter.resetTransform();
+        layerPainter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        layerPainter.drawImage(0, 0, stencil);
+    }
+    painter_.resetTransform();
+    painter_.drawImage(0, 0, layer);
+}
+
+void Renderer::drawObject(const DrawItem &item, const QTransform &parentWorld, const ColorTransform &parentColor,
+                          int level)
+{
+    if (level > maxNesting || ++budget_.objects > Budget::maxObjects)
+        return;
+    const Placement &placement = *item.placement;
+    QTransform world = placed(placement, parentWorld);
+    const bool asBitmap = placement.cached || (!placement.filters.empty() && !outlinesOnly_);
+    if (asBitmap) {
+        // A cached bitmap lands on whole pixels; a filtered object is
+        // drawn as one.
+        world.setMatrix(world.m11(), world.m12(), world.m13(), world.m21(), world.m22(), world.m23(),
+                        std::round(world.dx() / samples_) * samples_, std::round(world.dy() / samples_) * samples_,
+                        world.m33());
+    }
+    const ColorTransform color = parentColor.after(placement.color);
+    if (actsOnParentLayer(placement.blend) && (!inLayer_ || outlinesOnly_))
+        return; // nothing of a parent's layer to act on
+    if (steps_) {
+        DrawStep step;
+        step.kind = DrawStep::Kind::Object;
+        step.blend = placement.blend;
+        step.ratio = placement.cached;
+        step.filters = placement.filters;
+        // What the object's filters spread lies around what it draws.
+        QRectF inside;
+        QRectF *outside = std::exchange(stepsArea_, &inside);
+        record(std::move(step));
+        drawCharacter(item, world, color, level);
+        stepsArea_ = outside;
+        const double reach = filterReach(placement.filters, stageScale_ * samples_);
+        record(marker(DrawStep::Kind::ObjectEnd), inside.adjusted(-reach, -reach, reach, reach));
+        return;
+    }
+    const bool layered = drawnAsLayer(placement.blend) && !outlinesOnly_;
+    const bool filtered = !placement.filters.empty() && !outlinesOnly_ && withinFilterBudget(placement.filters);
+    const bool kept = placement.cached && cache_ && !outlinesOnly_;
+    if ((!layered && !filtered && !kept) || ++budget_.layers > Budget::maxLayers) {
+        drawCharacter(item, world, color, level);
+        return;
+    }
+    if (filtered || kept) {
+        drawAsBitmap(item, world, color, level, layered || filtered, filtered);
+        return;
+    }
+    // Blended as a whole against what lies below it.
+    putDown(painter_, drawnAlone(item, world, color, level), placement.blend);
+}
+
+// The object drawn on a transparent image of its own the size of the
+// device, which its children with the alpha and erase modes act on.
+QImage Renderer::drawnAlone(const DrawItem &item, const QTransform &world, const ColorTransform &color, int level)
+{
+    QImage layer(device().size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    QPainter layerPainter(&layer);
+    layerPainter.setRenderHints(painter_.renderHints());
+    Renderer inside = onto(layerPainter);
+    inside.inLayer_ = true;
+    inside.drawCharacter(item, world, color, level);
+    return layer;
+}
+
+void Renderer::drawCharacter(const DrawItem &item, const QTransform &world, const ColorTransform &color, int level)
+{
+    const quint16 id = item.placement->characterId;
+    const int ratio = item.placement->ratio;
+    const Character *character = movie_.character(id);
+    if (!character && !item.clip)
+        return;
+    const bool drawn = character
+                    && (std::holds_alternative<ShapeCharacter>(*character)
+                        || std::holds_alternative<MorphCharacter>(*character)
+                        || std::holds_alternative<TextCharacter>(*character)
+                        || std::holds_alternative<BitmapCharacter>(*character));
+    if (!drawn) {
+        drawList(childrenOf(movie_, item), world, color, level + 1);
+        return;
+    }
+    if (steps_) {
+        record(characterStep(id, ratio, world, color, stepsOrigin_),
+               characterArea(movie_, id, ratio, world, stageScale_ * samples_));
+        return;
+    }
+    if (!drawnFromCache(id, ratio, world, color))
+        drawDrawn(*character, id, ratio, world, color);
+}
+
+// The area an object covers, in device coordinates, for masking.
+QPainterPath Renderer::outline(const DrawItem &item, const QTransform &parentWorld, int level)
+{
+    const Placement &placement = *item.placement;
+    QPainterPath area;
+    area.setFillRule(Qt::WindingFill);
+    if (level > maxNesting || ++budget_.objects > Budget::maxObjects)
+        return area;
+    const QTransform world = placed(placement, parentWorld);
+    const Character *character = movie_.character(placement.characterId);
+    if (const auto *shape = std::get_if<ShapeCharacter>(character)) {
+        area.addPath(world.map(outlineOf(shape->shape)));
+    } else if (const auto *morph = std::get_if<MorphCharacter>(character)) {
+        area.addPath(world.map(outlineOf(morph->at(placement.ratio))));
+    } else if (const auto *text = std::get_if<TextCharacter>(character)) {
+        for (const PlacedGlyph &glyph : placedGlyphs(movie_, *text))
+            area.addPath((glyph.transform * world).map(*glyph.outline));
+    } else {
+        for (const DrawItem &child : childrenOf(movie_, item).items)
+            if (child.placement->clipDepth == 0)
+                area.addPath(outline(child, world, level + 1));
+    }
+    return area;
+}
+
+// Counts the work of `filters` on a whole picture; false once a frame
+// has spent its share, when the object is drawn unfiltered.
+bool Renderer::withinFilterBudget(const std::vector<Filter> &filters)
+{
+    const qint64 picture = qint64(device().width()) * device().height() / (samples_ * samples_);
+    for (const Filter &filter : filters)
+        budget_.filteredPixels += picture * filter.passes;
+    return budget_.filteredPixels <= Budget::maxFilteredPixels;
+}
+
+// A renderer with the same settings drawing onto another painter.
+Renderer Renderer::onto(QPainter &painter) const
+{
+    Renderer other(painter, movie_, samples_, smoothBitmaps_, stageScale_, budget_, cache_);
+    other.outlinesOnly_ = outlinesOnly_;
+    other.smoothEdges_ = smoothEdges_;
+    other.inLayer_ = inLayer_;
+    return other;
+}
+
+// The transform of an object placed under `parentWorld`: the player
+// keeps the offset of each combined matrix in whole twips.
+QTransform Renderer::placed(const Placement &placement, const QTransform &parentWorld) const
+{
+    const QTransform world = placement.matrix.toTransform() * parentWorld;
+    const double grid = 20.0 / samples_;
+    return QTransform(world.m11(), world.m12(), world.m21(), world.m22(), std::round(world.dx() * grid) / grid,
+                      std::round(world.dy() * grid) / grid);
+}
+
+QRect Renderer::device() const { return QRect(0, 0, painter_.device()->width(), painter_.device()->height()); }
+
+} // namespace sky::swf

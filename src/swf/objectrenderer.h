@@ -1,0 +1,93 @@
+#pragma once
+
+#include "drawitems.h"
+#include "movie.h"
+#include "pixelcache.h"
+#include "raster.h"
+
+#include <QPainter>
+#include <QTransform>
+
+namespace sky::swf {
+
+// Draws display lists and the characters on them onto a painter, in
+// device pixels, `samples` of them to one pixel of the picture.
+class Renderer {
+public:
+    // Work done for one frame, shared by the renderers of its layers, so
+    // that a hostile movie cannot make a frame take unbounded time.
+    struct Budget {
+        static constexpr int maxObjects = 200'000;
+        static constexpr int maxLayers = 64; // full-size images for masks and blend modes
+        static constexpr qint64 maxShadedPixels = 64LL * 1024 * 1024;
+        static constexpr qint64 maxFilteredPixels = 32LL * 1024 * 1024;
+
+        int objects = 0;
+        int layers = 0;
+        qint64 shadedPixels = 0;
+        qint64 filteredPixels = 0; // picture pixels times blur passes
+    };
+
+    // Draws without Qt's antialiasing unless the painter has it on, when
+    // the painter smooths edges itself; with `samples` above one the caller
+    // averages the device pixels down for smooth edges. Drawn pixels are
+    // kept in `cache`, when given, to be put down again in later frames.
+    Renderer(QPainter &painter, const Movie &movie, int samples, bool smoothBitmaps, double stageScale, Budget &budget,
+             PixelCache *cache);
+
+    void drawList(const DrawItems &list, const QTransform &world, const ColorTransform &color, int level);
+    void drawObject(const DrawItem &item, const QTransform &parentWorld, const ColorTransform &parentColor, int level);
+    void drawCharacter(const DrawItem &item, const QTransform &world, const ColorTransform &color, int level);
+
+private:
+    // Display lists, masks and layers (objectrenderer.cpp).
+    void drawMasked(const DrawItem &mask, const DrawItems &content, const QTransform &world,
+                    const ColorTransform &color, int level);
+    QImage drawnAlone(const DrawItem &item, const QTransform &world, const ColorTransform &color, int level);
+    QPainterPath outline(const DrawItem &item, const QTransform &parentWorld, int level);
+    bool withinFilterBudget(const std::vector<Filter> &filters);
+    Renderer onto(QPainter &painter) const;
+    QTransform placed(const Placement &placement, const QTransform &parentWorld) const;
+    QRect device() const;
+
+    // Pixels kept between frames (cacheddrawing.cpp).
+    bool drawnFromCache(quint16 id, int ratio, const QTransform &world, const ColorTransform &color);
+    void drawAsBitmap(const DrawItem &item, const QTransform &world, const ColorTransform &color, int level,
+                      bool ownLayer, bool filtered);
+    DrawStep settingsStep() const;
+    DrawStep characterStep(quint16 id, int ratio, const QTransform &world, const ColorTransform &color,
+                           const QPointF &origin) const;
+    void record(DrawStep step, const QRectF &area = {});
+
+    // Shapes, text and bitmaps (shapedrawing.cpp).
+    void drawDrawn(const Character &character, quint16 id, int ratio, const QTransform &world,
+                   const ColorTransform &color);
+    void drawShape(const CompiledShape &shape, const QTransform &world, const ColorTransform &color);
+    QPainterPath pixelArea(const QPainterPath &outline, Cut cut = Cut::Shape) const;
+    void fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color,
+                  Cut cut = Cut::Shape);
+    QBrush brushFor(const FillStyle &style, const ColorTransform &color, const QTransform &world, const QRectF &bounds);
+    void strokePath(const StrokedPath &stroke, const QTransform &world, const ColorTransform &color);
+    void fillInDevice(const QPainterPath &outline, const QBrush &brush, const QTransform &world);
+    void fillPixels(const QPainterPath &area, QBrush brush, const QTransform &world);
+    void drawText(const TextCharacter &text, const QTransform &world, const ColorTransform &color);
+    void drawFrame(const QRectF &box, const QTransform &world, const ColorTransform &color);
+
+    QPainter &painter_;
+    const Movie &movie_;
+    int samples_;
+    bool smoothBitmaps_;
+    double stageScale_;
+    Budget &budget_;
+    PixelCache *cache_;
+    bool smoothEdges_; // the painter antialiases; else pixels are taken in by their centres
+    bool outlinesOnly_ = false;
+    bool inLayer_ = false; // drawing into the layer of a blended or filtered parent
+    // While only recording what a drawing would do: the steps, their
+    // device area, and the device point they are taken relative to.
+    DrawSteps *steps_ = nullptr;
+    QRectF *stepsArea_ = nullptr;
+    QPointF stepsOrigin_;
+};
+
+} // namespace sky::swf

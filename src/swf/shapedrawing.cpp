@@ -1,0 +1,270 @@
+// Shapes, text and bitmaps drawn onto the renderer's painter: fills and
+// lines by the player's pixel rules, or smoothed by the painter.
+
+#include "brushes.h"
+#include "objectbounds.h"
+#include "objectrenderer.h"
+#include "text.h"
+
+#include <QPainterPathStroker>
+
+#include <cmath>
+
+namespace sky::swf {
+namespace {
+
+constexpr int maxEdgeExtension = 256; // bitmap pixels a clipped bitmap is carried past its edges
+
+// `image` grown to `cover` (in its own pixels) by repeating its edge pixels.
+QImage extendedEdges(const QImage &image, const QRect &cover)
+{
+    QImage out(cover.size(), QImage::Format_ARGB32_Premultiplied);
+    const QImage source = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < cover.height(); ++y) {
+        const int sy = qBound(0, cover.y() + y, source.height() - 1);
+        const auto *from = reinterpret_cast<const QRgb *>(source.constScanLine(sy));
+        auto *to = reinterpret_cast<QRgb *>(out.scanLine(y));
+        for (int x = 0; x < cover.width(); ++x)
+            to[x] = from[qBound(0, cover.x() + x, source.width() - 1)];
+    }
+    return out;
+}
+
+Qt::PenCapStyle capFor(Cap cap)
+{
+    return cap == Cap::None ? Qt::FlatCap : cap == Cap::Square ? Qt::SquareCap : Qt::RoundCap;
+}
+
+Qt::PenJoinStyle joinFor(Join join)
+{
+    return join == Join::Bevel ? Qt::BevelJoin : join == Join::Miter ? Qt::SvgMiterJoin : Qt::RoundJoin;
+}
+
+} // namespace
+
+void Renderer::drawDrawn(const Character &character, quint16 id, int ratio, const QTransform &world,
+                         const ColorTransform &color)
+{
+    if (const auto *shape = std::get_if<ShapeCharacter>(&character)) {
+        drawShape(shape->shape, world, color);
+    } else if (const auto *morph = std::get_if<MorphCharacter>(&character)) {
+        drawShape(morph->at(ratio), world, color);
+    } else if (const auto *text = std::get_if<TextCharacter>(&character)) {
+        drawText(*text, world, color);
+    } else if (std::holds_alternative<BitmapCharacter>(character)) {
+        painter_.setTransform(QTransform::fromScale(20, 20) * world);
+        painter_.drawImage(0, 0, transformImage(movie_.bitmap(id), color));
+    }
+}
+
+void Renderer::drawShape(const CompiledShape &shape, const QTransform &world, const ColorTransform &color)
+{
+    painter_.setTransform(world);
+    for (const PathLayer &layer : shape.layers) {
+        painter_.setPen(Qt::NoPen);
+        for (const FilledPath &fill : layer.fills)
+            fillPath(fill.path, fill.style, world, color);
+        if (outlinesOnly_)
+            continue; // a mask is its fills
+        for (const StrokedPath &stroke : layer.strokes)
+            strokePath(stroke, world, color);
+    }
+}
+
+// What a fill of `outline` (device pixels) covers: the pixels whose
+// centre lies inside the outline as the player flattens it.
+QPainterPath Renderer::pixelArea(const QPainterPath &outline, Cut cut) const
+{
+    if (smoothEdges_ && cut == Cut::Glyph)
+        return outline; // as good as the painter's own curves
+    const QPainterPath flat = flattenedOutline(outline, samples_, cut);
+    if (smoothEdges_)
+        return flat;
+    return coveredPixels(flat, QRect(0, 0, painter_.device()->width(), painter_.device()->height()), samples_);
+}
+
+void Renderer::fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color,
+                        Cut cut)
+{
+    const QPainterPath area = pixelArea(world.map(path), cut);
+    const auto place = [&](QBrush brush) {
+        brush.setTransform(brush.transform() * world);
+        return brush;
+    };
+    painter_.setTransform(QTransform());
+    if (style.kind != FillKind::Bitmap) {
+        painter_.fillPath(area, place(brushFor(style, color, world, path.boundingRect())));
+        return;
+    }
+    const QImage image = transformImage(movie_.bitmap(style.bitmapId), color);
+    if (image.isNull()) {
+        painter_.fillPath(area, QColor(255, 0, 0));
+        return;
+    }
+    painter_.save();
+    // Smoothing only helps a bitmap that is scaled or turned.
+    const QTransform toPixels = style.matrix.toTransform() * world * QTransform::fromScale(1.0 / samples_, 1.0 / samples_);
+    const bool unscaled = toPixels.type() <= QTransform::TxTranslate
+                       || (qFuzzyCompare(toPixels.m11(), 1.0) && qFuzzyCompare(toPixels.m22(), 1.0)
+                           && qFuzzyIsNull(toPixels.m12()) && qFuzzyIsNull(toPixels.m21()));
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, style.smooth && smoothBitmaps_ && !unscaled);
+    // A bitmap shown at its own size lands on whole pixels.
+    QTransform placed = style.matrix.toTransform() * world;
+    if (unscaled)
+        placed.setMatrix(placed.m11(), placed.m12(), 0, placed.m21(), placed.m22(), 0,
+                         std::round(placed.dx() / samples_) * samples_, std::round(placed.dy() / samples_) * samples_, 1);
+    if (style.repeat) {
+        QBrush brush(image);
+        brush.setTransform(placed);
+        painter_.fillPath(area, brush);
+    } else {
+        // Past its edges a clipped bitmap goes on in its edge pixels.
+        const QRect reach = placed.inverted().mapRect(area.boundingRect()).toAlignedRect().intersected(
+            image.rect().adjusted(-maxEdgeExtension, -maxEdgeExtension, maxEdgeExtension, maxEdgeExtension));
+        const QRect cover = reach.united(image.rect());
+        painter_.setClipPath(area, Qt::IntersectClip);
+        painter_.setTransform(placed);
+        painter_.drawImage(cover.topLeft(), cover == image.rect() ? image : extendedEdges(image, cover));
+    }
+    painter_.restore();
+}
+
+// Solid colours, or gradients shaded in device pixels over `bounds`.
+QBrush Renderer::brushFor(const FillStyle &style, const ColorTransform &color, const QTransform &world, const QRectF &bounds)
+{
+    if (style.kind == FillKind::Solid || style.kind == FillKind::Bitmap)
+        return gradientOrSolidBrush(style, color);
+    // Only what the painter may still change is shaded.
+    QRect device(0, 0, painter_.device()->width(), painter_.device()->height());
+    if (painter_.hasClipping())
+        device &= painter_.transform().mapRect(painter_.clipBoundingRect()).toAlignedRect();
+    const QRect area = world.mapRect(bounds).toAlignedRect().adjusted(-1, -1, 1, 1).intersected(device);
+    if (area.isEmpty())
+        return Qt::NoBrush;
+    budget_.shadedPixels += qint64(area.width()) * area.height();
+    if (budget_.shadedPixels > Budget::maxShadedPixels)
+        return gradientOrSolidBrush(style, color); // Qt's own gradients are quicker
+    QBrush brush(shadeGradient(style, color, world, area, usesSteppedGradients(movie_.version(), style), samples_));
+    brush.setTransform(QTransform::fromTranslate(area.x(), area.y()) * world.inverted());
+    return brush;
+}
+
+void Renderer::strokePath(const StrokedPath &stroke, const QTransform &world, const ColorTransform &color)
+{
+    const LineStyle &style = stroke.style;
+    painter_.setTransform(world);
+    const double scale = std::sqrt(std::abs(world.determinant()));
+    const double pixels = lineWidthOnDevice(style, world, stageScale_ * samples_);
+    QPen pen;
+    if (style.hasFill && style.fill.kind != FillKind::Solid) {
+        const double margin = qMax(pixels, 1.0) / qMax(scale, 1e-9);
+        pen.setBrush(brushFor(style.fill, color, world,
+                              stroke.path.boundingRect().adjusted(-margin, -margin, margin, margin)));
+    }
+    else
+        pen.setColor(color.apply(style.color));
+    pen.setCapStyle(capFor(style.startCap));
+    pen.setJoinStyle(joinFor(style.join));
+    pen.setMiterLimit(style.miterLimit);
+    if (pixels <= samples_ || scale <= 0) {
+        // Thin lines are a one-pixel band around the outline, filled by
+        // the same rules as shapes.
+        QPainterPathStroker stroker;
+        stroker.setWidth(samples_);
+        stroker.setCapStyle(Qt::FlatCap);
+        stroker.setJoinStyle(Qt::BevelJoin);
+        QPainterPath band = stroker.createStroke(world.map(stroke.path));
+        band.setFillRule(Qt::WindingFill);
+        fillInDevice(band, pen.brush(), world);
+        return;
+    }
+    if (!smoothEdges_) {
+        // The player cuts the line's curves into pieces, unsnapped, and
+        // widens those; round joins and caps are discs of its own.
+        pen.setWidthF(pixels);
+        const bool roundJoins = style.join == Join::Round;
+        const bool roundCaps = style.startCap == Cap::Round;
+        if (roundJoins)
+            pen.setJoinStyle(Qt::BevelJoin);
+        if (roundCaps)
+            pen.setCapStyle(Qt::FlatCap);
+        const QPainterPath centre = flattenedOutline(world.map(stroke.path), samples_, Cut::Line);
+        QPainterPath outline;
+        outline.setFillRule(Qt::WindingFill);
+        for (const QPolygonF &part : QPainterPathStroker(pen).createStroke(centre).toSubpathPolygons())
+            outline.addPolygon(part);
+        QPainterPath area = pixelArea(outline);
+        if (roundJoins || roundCaps)
+            area.addPath(pixelArea(roundEnds(centre, pixels / 2, samples_, roundJoins, roundCaps)));
+        area.setFillRule(Qt::WindingFill); // pixel rows of both, once each
+        fillPixels(area, pen.brush(), world);
+        return;
+    }
+    // Widened in shape space once, then filled wherever it is drawn.
+    pen.setWidthF(pixels / scale);
+    painter_.fillPath(stroke.widened(pen), pen.brush());
+}
+
+// Fills an outline given in device pixels with a brush in shape space.
+void Renderer::fillInDevice(const QPainterPath &outline, const QBrush &brush, const QTransform &world)
+{
+    fillPixels(pixelArea(outline), brush, world);
+}
+
+// Fills what pixelArea() gave with a brush in shape space.
+void Renderer::fillPixels(const QPainterPath &area, QBrush brush, const QTransform &world)
+{
+    brush.setTransform(brush.transform() * world);
+    painter_.setTransform(QTransform());
+    painter_.fillPath(area, brush);
+}
+
+void Renderer::drawText(const TextCharacter &text, const QTransform &world, const ColorTransform &color)
+{
+    painter_.setPen(Qt::NoPen);
+    if (text.framed && !outlinesOnly_)
+        drawFrame(text.box, world, color);
+    FillStyle solid;
+    for (const PlacedGlyph &glyph : placedGlyphs(movie_, text)) {
+        solid.color = glyph.color;
+        fillPath(*glyph.outline, solid, glyph.transform * world, color, Cut::Glyph);
+    }
+}
+
+// A text field's white background, filled like any shape, and its
+// black border: one pixel inside each edge of the pixels the
+// background covers, the bottom right corner left out, as the player
+// draws it. Turned or slanted, the border is a hairline.
+void Renderer::drawFrame(const QRectF &box, const QTransform &world, const ColorTransform &color)
+{
+    FillStyle background;
+    background.color = Qt::white;
+    QPainterPath area;
+    area.addRect(box);
+    fillPath(area, background, world, color);
+    LineStyle border;
+    border.color = Qt::black;
+    const QTransform toPicture = world * QTransform::fromScale(1.0 / samples_, 1.0 / samples_);
+    if (toPicture.isRotating()) {
+        strokePath(StrokedPath(border, area), world, color);
+        return;
+    }
+    // Pixels whose centres the box holds, a centre on its top or left
+    // edge counting.
+    const QRectF r = toPicture.mapRect(box);
+    const auto edge = [](double v) { return std::ceil(v - 0.5); };
+    const double x0 = edge(r.left()), x1 = edge(r.right()), y0 = edge(r.top()), y1 = edge(r.bottom());
+    if (x1 <= x0 || y1 <= y0)
+        return;
+    QPainterPath frame;
+    frame.setFillRule(Qt::WindingFill);
+    frame.addRect(x0, y0, x1 - x0, 1);
+    frame.addRect(x1, y0, 1, y1 - y0);
+    frame.addRect(x0, y1, x1 - x0, 1);
+    frame.addRect(x0, y0, 1, y1 - y0);
+    painter_.setTransform(QTransform::fromScale(samples_, samples_));
+    painter_.fillPath(frame, color.apply(border.color));
+    painter_.setTransform(QTransform());
+}
+
+} // namespace sky::swf

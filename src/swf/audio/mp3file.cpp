@@ -37,6 +37,26 @@ std::optional<FrameHeader> frameAt(const uchar *p)
 
 } // namespace
 
+Mp3Run scanMp3Frames(const QByteArray &data, qsizetype from)
+{
+    Mp3Run run;
+    const auto *p = reinterpret_cast<const uchar *>(data.constData());
+    qsizetype at = from;
+    while (at + 4 <= data.size()) {
+        const auto frame = frameAt(p + at);
+        if (!frame || at + frame->bytes > data.size())
+            break;
+        if (run.rate == 0) {
+            run.rate = frame->rate;
+            run.channels = frame->channels;
+        }
+        run.samples += quint32(frame->samples);
+        at += frame->bytes;
+    }
+    run.end = at;
+    return run;
+}
+
 std::optional<Mp3File> readMp3File(const QByteArray &file)
 {
     Mp3File out;
@@ -51,25 +71,14 @@ std::optional<Mp3File> readMp3File(const QByteArray &file)
     }
     while (at + 4 <= file.size() && !frameAt(data + at))
         ++at;
-    const qsizetype first = at;
-    std::optional<FrameHeader> format;
-    quint32 samples = 0;
-    while (at + 4 <= file.size()) {
-        const auto frame = frameAt(data + at);
-        if (!frame || at + frame->bytes > file.size())
-            break;
-        if (!format)
-            format = frame;
-        samples += quint32(frame->samples);
-        at += frame->bytes;
-    }
-    if (!format)
+    const Mp3Run run = scanMp3Frames(file, at);
+    if (run.samples == 0)
         return std::nullopt;
     out.sound.format.codec = SoundCodec::Mp3;
-    out.sound.format.rate = format->rate;
-    out.sound.format.channels = format->channels;
-    out.sound.sampleCount = samples;
-    out.sound.data = QByteArray(2, 0) + file.mid(first, at - first); // no seek samples
+    out.sound.format.rate = run.rate;
+    out.sound.format.channels = run.channels;
+    out.sound.sampleCount = run.samples;
+    out.sound.data = QByteArray(2, 0) + file.mid(at, run.end - at); // no seek samples
     return out;
 }
 

@@ -2,54 +2,82 @@
 
 #include "libav.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace sky::swf::audio {
 
-namespace {
-
-// Interleaved float samples of `channels` (1 or 2) at `rate`.
-std::vector<float> resampled(const Pcm &pcm, int rate)
+Resampler::Resampler(int channels, int inRate, int outRate)
+    : channels_(channels)
+    , same_(inRate == outRate)
 {
-    std::vector<float> out;
-    const qsizetype inFrames = pcm.frames();
-    if (pcm.rate == rate) {
-        out.reserve(pcm.samples.size());
-        for (qint16 s : pcm.samples)
-            out.push_back(s / 32768.0f);
-        return out;
-    }
     const LibAv *av = libAv();
-    if (!av)
-        return out;
+    if (same_ || !av || inRate <= 0 || outRate <= 0)
+        return;
     AVChannelLayout layout;
-    av->av_channel_layout_default(&layout, pcm.channels);
-    SwrContext *swr = nullptr;
-    if (av->swr_alloc_set_opts2(&swr, &layout, AV_SAMPLE_FMT_FLT, rate, &layout, AV_SAMPLE_FMT_S16, pcm.rate, 0, nullptr)
+    av->av_channel_layout_default(&layout, channels);
+    if (av->swr_alloc_set_opts2(&swr_, &layout, AV_SAMPLE_FMT_FLT, outRate, &layout, AV_SAMPLE_FMT_S16, inRate, 0,
+                                nullptr)
             < 0
-        || !swr)
-        return out;
-    if (av->swr_init(swr) >= 0) {
-        const int capacity = av->swr_get_out_samples(swr, int(inFrames)) + 64;
-        out.resize(size_t(capacity) * size_t(pcm.channels));
-        auto *outData = reinterpret_cast<uint8_t *>(out.data());
-        const auto *inData = reinterpret_cast<const uint8_t *>(pcm.samples.data());
-        int made = av->swr_convert(swr, &outData, capacity, &inData, int(inFrames));
-        if (made >= 0) {
-            auto *rest = reinterpret_cast<uint8_t *>(out.data() + size_t(made) * size_t(pcm.channels));
-            made += std::max(av->swr_convert(swr, &rest, capacity - made, nullptr, 0), 0);
-        }
-        out.resize(size_t(std::max(made, 0)) * size_t(pcm.channels));
-    }
-    av->swr_free(&swr);
-    return out;
+        || !swr_ || av->swr_init(swr_) < 0)
+        av->swr_free(&swr_);
 }
 
-} // namespace
+Resampler::~Resampler()
+{
+    if (swr_)
+        libAv()->swr_free(&swr_);
+}
+
+void Resampler::push(const qint16 *in, qsizetype frames, std::vector<float> &out)
+{
+    if (frames <= 0)
+        return;
+    const size_t at = out.size();
+    if (same_) {
+        out.resize(at + size_t(frames * channels_));
+        std::transform(in, in + frames * channels_, out.begin() + qsizetype(at),
+                       [](qint16 s) { return float(s) / 32768.0f; });
+        return;
+    }
+    if (!swr_)
+        return;
+    const LibAv *av = libAv();
+    // Pieces small enough for libswresample's int counts.
+    for (qsizetype done = 0; done < frames;) {
+        const int n = int(std::min<qsizetype>(frames - done, INT_MAX / 4));
+        const int capacity = av->swr_get_out_samples(swr_, n) + 64;
+        const size_t start = out.size();
+        out.resize(start + size_t(capacity) * size_t(channels_));
+        auto *outData = reinterpret_cast<uint8_t *>(out.data() + start);
+        const auto *inData = reinterpret_cast<const uint8_t *>(in + done * channels_);
+        const int made = av->swr_convert(swr_, &outData, capacity, &inData, n);
+        out.resize(start + size_t(std::max(made, 0)) * size_t(channels_));
+        done += n;
+    }
+}
+
+void Resampler::finish(std::vector<float> &out)
+{
+    if (!swr_)
+        return;
+    const LibAv *av = libAv();
+    const int capacity = av->swr_get_out_samples(swr_, 0) + 64;
+    const size_t start = out.size();
+    out.resize(start + size_t(capacity) * size_t(channels_));
+    auto *outData = reinterpret_cast<uint8_t *>(out.data() + start);
+    const int made = av->swr_convert(swr_, &outData, capacity, nullptr, 0);
+    out.resize(start + size_t(std::max(made, 0)) * size_t(channels_));
+}
 
 StereoBuffer toStereo(const Pcm &pcm, int rate)
 {
     if (pcm.frames() == 0 || pcm.rate <= 0 || rate <= 0 || pcm.channels < 1 || pcm.channels > 2)
         return {};
-    std::vector<float> samples = resampled(pcm, rate);
+    std::vector<float> samples;
+    Resampler resampler(pcm.channels, pcm.rate, rate);
+    resampler.push(pcm.samples.data(), pcm.frames(), samples);
+    resampler.finish(samples);
     if (pcm.channels == 2)
         return samples;
     // A mono sound is as loud on each side as it was alone.

@@ -59,26 +59,52 @@ qint16 fromReal(double value)
     return std::isnan(value) ? 0 : qint16(std::clamp(value * 32767.0, -32768.0, 32767.0));
 }
 
-qint16 sampleAt(const LibAv &av, const AVFrame *frame, int channel, int index)
+// One channel of a decoded frame: `count` samples from `plane`, every
+// `step`th, converted once for the whole run.
+template<typename Sample, typename Convert>
+void appendChannel(const uint8_t *plane, int step, int count, qint16 *out, int outStep, Convert convert)
+{
+    const auto *in = reinterpret_cast<const Sample *>(plane);
+    for (int i = 0; i < count; ++i)
+        out[i * outStep] = convert(in[i * step]);
+}
+
+// Appends the first `count` samples of each channel of `frame` to `out`.
+void appendFrame(const LibAv &av, const AVFrame *frame, int count, Pcm &out)
 {
     const auto fmt = AVSampleFormat(frame->format);
     const bool planar = av.av_sample_fmt_is_planar(fmt);
+    const AVSampleFormat packed = av.av_get_packed_sample_fmt(fmt);
     const int channels = frame->ch_layout.nb_channels;
-    const uint8_t *plane = frame->extended_data[planar ? channel : 0];
-    const int at = planar ? index : index * channels + channel;
-    switch (av.av_get_packed_sample_fmt(fmt)) {
-    case AV_SAMPLE_FMT_S16:
-        return reinterpret_cast<const qint16 *>(plane)[at];
-    case AV_SAMPLE_FMT_S32:
-        return qint16(reinterpret_cast<const qint32 *>(plane)[at] >> 16);
-    case AV_SAMPLE_FMT_FLT:
-        return fromReal(double(reinterpret_cast<const float *>(plane)[at]));
-    case AV_SAMPLE_FMT_DBL:
-        return fromReal(reinterpret_cast<const double *>(plane)[at]);
-    case AV_SAMPLE_FMT_U8:
-        return qint16((int(plane[at]) - 128) << 8);
-    default:
-        return 0;
+    const size_t at = out.samples.size();
+    out.samples.resize(at + size_t(count) * size_t(channels));
+    for (int c = 0; c < channels; ++c) {
+        const uint8_t *plane = frame->extended_data[planar ? c : 0];
+        const int step = planar ? 1 : channels;
+        const int first = planar ? 0 : c;
+        qint16 *dest = out.samples.data() + at + size_t(c);
+        switch (packed) {
+        case AV_SAMPLE_FMT_S16:
+            appendChannel<qint16>(plane + first * 2, step, count, dest, channels, [](qint16 v) { return v; });
+            break;
+        case AV_SAMPLE_FMT_S32:
+            appendChannel<qint32>(plane + first * 4, step, count, dest, channels,
+                                  [](qint32 v) { return qint16(v >> 16); });
+            break;
+        case AV_SAMPLE_FMT_FLT:
+            appendChannel<float>(plane + first * 4, step, count, dest, channels,
+                                 [](float v) { return std::isnan(v) ? 0 : qint16(std::clamp(v * 32767.0f, -32768.0f, 32767.0f)); });
+            break;
+        case AV_SAMPLE_FMT_DBL:
+            appendChannel<double>(plane + first * 8, step, count, dest, channels, fromReal);
+            break;
+        case AV_SAMPLE_FMT_U8:
+            appendChannel<uint8_t>(plane + first, step, count, dest, channels,
+                                   [](uint8_t v) { return qint16((int(v) - 128) << 8); });
+            break;
+        default: // left silent
+            break;
+        }
     }
 }
 
@@ -139,9 +165,7 @@ public:
             }
             if (channels == out.channels && frame->sample_rate == out.rate) {
                 const int n = int(std::min<qsizetype>(frame->nb_samples, maxSoundFrames - out.frames()));
-                for (int i = 0; i < n; ++i)
-                    for (int c = 0; c < channels; ++c)
-                        out.samples.push_back(sampleAt(*av, frame, c, i));
+                appendFrame(*av, frame, std::max(n, 0), out);
             }
             av->av_frame_unref(frame);
         }

@@ -39,10 +39,7 @@ SoundMixer::SoundMixer(std::shared_ptr<const MovieSounds> sounds, int outputRate
     , budget_(budgetFrames)
 {
     const auto addStream = [this](quint16 timeline, const TimelineSounds &tags) {
-        if (budget_ <= 0)
-            return;
         StreamSound stream(tags, movie_->frameRate, rate_);
-        budget_ -= stream.length();
         if (!stream.isEmpty())
             streams_.emplace(timeline, std::move(stream));
     };

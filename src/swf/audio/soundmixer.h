@@ -16,9 +16,10 @@
 
 namespace sky::swf::audio {
 
-// No more sound is decoded once a movie's sounds and streams hold this many
+// No more event sound is decoded once a movie's sounds hold this many
 // sample frames (half an hour at 44.1 kHz, some 600 MB); the sound that
-// crosses the line is the last one kept.
+// crosses the line is the last one kept. Streams are decoded a block at a
+// time as they play and hold little.
 inline constexpr qsizetype maxMixedFrames = qsizetype(44100) * 60 * 30;
 
 // How a clip's sounds reach the speakers, in percent: ll and rl of the

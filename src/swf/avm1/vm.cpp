@@ -473,7 +473,7 @@ void Vm::mark(Object *object)
 
 void Vm::collect(const std::vector<Object *> &roots)
 {
-    if (current)
+    if (current || heap_.size() < collectAt_)
         return;
     for (Object *o : roots)
         mark(o);
@@ -489,6 +489,9 @@ void Vm::collect(const std::vector<Object *> &roots)
     std::erase_if(heap_, [](const std::unique_ptr<Object> &o) { return !o->marked; });
     for (auto &o : heap_)
         o->marked = false;
+    // Twice what lives, and never so late that garbage fills half the room
+    // a movie has.
+    collectAt_ = std::min(heap_.size() * 2 + 4096, size_t(limits_.objects / 2));
 }
 
 } // namespace sky::swf::avm1

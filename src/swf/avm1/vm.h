@@ -199,7 +199,8 @@ public:
     void charge();
     // RandomNumber and Math.random: a fixed sequence, so runs repeat.
     quint32 random();
-    // Frees what no root reaches; only between scripts.
+    // Frees what no root reaches; only between scripts, and only once the
+    // heap has grown well past what lived after the last time.
     void collect(const std::vector<Object *> &roots);
 
     Object *global = nullptr;
@@ -243,6 +244,7 @@ private:
     quint32 seed_ = 0x2545f491;
     QElapsedTimer clock_;
     std::vector<std::unique_ptr<Object>> heap_;
+    size_t collectAt_ = 0; // the heap size that calls for the next collection
 };
 
 } // namespace sky::swf::avm1

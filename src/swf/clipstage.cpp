@@ -2,6 +2,7 @@
 
 #include "movie.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace sky::swf {
@@ -91,8 +92,9 @@ std::vector<int> ClipStage::executionOrder() const
 {
     std::vector<int> order;
     order.reserve(handles_.size());
-    for (auto it = handles_.rbegin(); it != handles_.rend(); ++it)
-        order.push_back(it->first);
+    for (const auto &[handle, clip] : handles_)
+        order.push_back(handle);
+    std::sort(order.begin(), order.end(), std::greater<>());
     return order;
 }
 

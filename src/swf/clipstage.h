@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace sky::swf {
@@ -108,7 +109,7 @@ private:
     const Movie &movie_;
     StageListener *listener_;
     std::unique_ptr<StageClip> root_;
-    std::map<int, StageClip *> handles_;
+    std::unordered_map<int, StageClip *> handles_;
     int nextHandle_ = 1;
     int nesting_ = 0;
     int unnamed_ = 0; // sprites placed without a name so far

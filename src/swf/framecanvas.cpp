@@ -10,6 +10,48 @@ bool sameOptions(const RenderOptions &a, const RenderOptions &b)
     return a.antialias == b.antialias && a.supersample == b.supersample;
 }
 
+// The area `rects` cover within `bounds`. Adding rectangles to a region one
+// by one costs as much as the region has already, so many of them (a
+// thousand clips moving at once) are gathered on a grid of tiles instead,
+// whose rows make the region in one go.
+QRegion areaOf(const std::vector<QRect> &rects, const QRect &bounds)
+{
+    constexpr std::size_t exactUpTo = 32;
+    constexpr int tile = 16;
+    if (rects.size() <= exactUpTo) {
+        QRegion area;
+        for (const QRect &r : rects)
+            area += r;
+        return area & bounds;
+    }
+    const int columns = (bounds.width() + tile - 1) / tile, rows = (bounds.height() + tile - 1) / tile;
+    std::vector<bool> dirty(std::size_t(columns) * std::size_t(rows));
+    for (const QRect &r : rects) {
+        const QRect in = r & bounds;
+        if (in.isEmpty())
+            continue;
+        for (int y = (in.top() - bounds.top()) / tile; y <= (in.bottom() - bounds.top()) / tile; ++y)
+            for (int x = (in.left() - bounds.left()) / tile; x <= (in.right() - bounds.left()) / tile; ++x)
+                dirty[std::size_t(y) * std::size_t(columns) + std::size_t(x)] = true;
+    }
+    // Runs of dirty tiles, row by row: sorted, banded and never touching
+    // side by side, as QRegion::setRects() wants them.
+    std::vector<QRect> runs;
+    for (int y = 0; y < rows; ++y)
+        for (int x = 0; x < columns; ++x) {
+            if (!dirty[std::size_t(y) * std::size_t(columns) + std::size_t(x)])
+                continue;
+            const int start = x;
+            while (x + 1 < columns && dirty[std::size_t(y) * std::size_t(columns) + std::size_t(x + 1)])
+                ++x;
+            runs.push_back(QRect(bounds.left() + start * tile, bounds.top() + y * tile, (x - start + 1) * tile, tile)
+                               & bounds);
+        }
+    QRegion area;
+    area.setRects(runs.data(), int(runs.size()));
+    return area;
+}
+
 } // namespace
 
 const QImage &FrameCanvas::paint(
@@ -38,23 +80,24 @@ const QImage &FrameCanvas::paint(
     } else {
         // Where parts were that went or changed, and where the changed and
         // new ones are now.
+        std::vector<QRect> changed;
         auto old = drawn_.begin();
         for (const auto &[path, part] : now) {
             for (; old != drawn_.end() && old->first < path; ++old)
-                repainted_ += old->second.bounds;
+                changed.push_back(old->second.bounds);
             if (old != drawn_.end() && old->first == path) {
                 if (!old->second.looksLike(part)) {
-                    repainted_ += old->second.bounds;
-                    repainted_ += part.bounds;
+                    changed.push_back(old->second.bounds);
+                    changed.push_back(part.bounds);
                 }
                 ++old;
             } else {
-                repainted_ += part.bounds;
+                changed.push_back(part.bounds);
             }
         }
         for (; old != drawn_.end(); ++old)
-            repainted_ += old->second.bounds;
-        repainted_ &= image_.rect();
+            changed.push_back(old->second.bounds);
+        repainted_ = areaOf(changed, image_.rect());
     }
     drawn_ = std::move(now);
     if (!repainted_.isEmpty())

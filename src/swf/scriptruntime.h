@@ -5,7 +5,7 @@
 
 #include <deque>
 #include <functional>
-#include <map>
+#include <unordered_map>
 
 namespace sky::swf {
 
@@ -122,7 +122,7 @@ private:
     MoviePlayer &player_;
     ClipStage &stage_;
     avm1::Vm vm_;
-    std::map<int, avm1::Object *> objects_; // by clip handle
+    std::unordered_map<int, avm1::Object *> objects_; // by clip handle
     std::deque<Queued> queue_;
     std::vector<int> constructs_;
     std::vector<int> unloaded_; // clips whose unload event ran, to leave at the end of the tick
@@ -135,6 +135,7 @@ private:
     } settings_;
     QPointF mouse_; // stage pixels
     bool quit_ = false;
+    std::size_t heapAfterCollection_ = 0;
     std::vector<bool> initDone_;
 };
 

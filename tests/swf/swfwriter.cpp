@@ -286,6 +286,12 @@ Actions &Actions::push(int number)
     return *this;
 }
 
+Actions &Actions::pushRegister(int r)
+{
+    out_ += Bits().u8(0x96).u16(2).u8(4).u8(r).data();
+    return *this;
+}
+
 Actions &Actions::op(int code, const QByteArray &data)
 {
     out_ += char(code);

@@ -75,6 +75,7 @@ class Actions {
 public:
     Actions &push(const QByteArray &text);
     Actions &push(int number);
+    Actions &pushRegister(int r);
     Actions &op(int code, const QByteArray &data = {});
     QByteArray code() const { return out_; }
 

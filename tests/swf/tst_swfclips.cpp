@@ -1,6 +1,7 @@
 // The picture of a scripted movie is the stage's tree of clips as scripts
 // left it: clips moved, stopped or duplicated inside sprites are drawn so,
-// by the reference drawing and by the window's repainting alike.
+// by the reference drawing and by the window's repainting alike, however
+// many of them moved at once.
 
 #include "swf/framecanvas.h"
 #include "swfwriter.h"
@@ -47,6 +48,21 @@ Actions &setClipProperty(Actions &a, const QByteArray &path, int index, int valu
 
 QColor colourAt(const QImage &image, int x, int y) { return image.pixelColor(x, y); }
 
+QImage drawnWhole(const MoviePlayer &player, const QSize &size, const RenderOptions &options)
+{
+    QImage whole(size, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&whole);
+    player.draw(painter, QRectF(QPointF(0, 0), QSizeF(size)), options);
+    return whole;
+}
+
+RenderOptions windowQuality()
+{
+    RenderOptions options;
+    options.supersample = false;
+    return options;
+}
+
 } // namespace
 
 class TestSwfClips : public QObject {
@@ -58,6 +74,7 @@ private Q_SLOTS:
     void duplicatedClipInsideSpriteIsDrawn();
     void hiddenNestedClipIsNotDrawn();
     void windowRepaintsWhatScriptsChanged();
+    void windowRepaintsHundredsOfMovedClips();
 };
 
 void TestSwfClips::nestedClipMovedByScriptIsDrawnWhereItWent()
@@ -111,20 +128,38 @@ void TestSwfClips::windowRepaintsWhatScriptsChanged()
     setClipProperty(script, "outer.inner", 6, 50);
     MoviePlayer player;
     QVERIFY(player.loadData(nestedMovie(script, false, 2)));
-    RenderOptions options;
-    options.supersample = false;
     const QSize size(200, 100);
     FrameCanvas canvas;
-    canvas.paint(player, size, 1, options);
+    canvas.paint(player, size, 1, windowQuality());
     player.tick();
-    const QImage painted = canvas.paint(player, size, 1, options);
-    QImage whole(size, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&whole);
-    player.draw(painter, QRectF(QPointF(0, 0), QSizeF(size)), options);
-    painter.end();
-    QCOMPARE(painted, whole);
+    const QImage painted = canvas.paint(player, size, 1, windowQuality());
+    QCOMPARE(painted, drawnWhole(player, size, windowQuality()));
     QCOMPARE(colourAt(painted, 10, 10), QColor(Qt::white));
     QCOMPARE(colourAt(painted, 60, 10), QColor(255, 128, 128));
+}
+
+void TestSwfClips::windowRepaintsHundredsOfMovedClips()
+{
+    // Red 5-pixel squares on a grid, each moved a little on frame 2.
+    swftest::Movie m(6, 300, 200, 12);
+    m.background(Qt::white);
+    const QRect box(0, 0, 100, 100);
+    m.shape(1, 1, box, {swftest::solidFill(red, false)}, {}, Edges().rect(box, 1).end());
+    constexpr int clips = 300;
+    for (int i = 0; i < clips; ++i)
+        m.place(i + 1, 1, (i % 30) * 200, (i / 30) * 400);
+    m.showFrame();
+    for (int i = 0; i < clips; ++i)
+        m.move(i + 1, (i % 30) * 200 + 60 + i % 7, (i / 30) * 400 + 130);
+    m.showFrame();
+    MoviePlayer player;
+    QVERIFY(player.loadData(m.fws()));
+    const QSize size(300, 200);
+    FrameCanvas canvas;
+    canvas.paint(player, size, 1, windowQuality());
+    player.tick();
+    QCOMPARE(canvas.paint(player, size, 1, windowQuality()), drawnWhole(player, size, windowQuality()));
+    QVERIFY(canvas.repainted().rectCount() > 1); // not the whole picture
 }
 
 QTEST_GUILESS_MAIN(TestSwfClips)

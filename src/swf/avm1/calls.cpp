@@ -186,9 +186,16 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
     Activation *caller = vm.current;
     act.outerRegisters = caller ? (caller->outerRegisters ? caller->outerRegisters : &caller->registers) : nullptr;
 
-    Object *arguments = vm.newArray(std::vector<Value>(args.begin(), args.end()));
-    vm.defineHidden(arguments, QStringLiteral("callee"), function);
-    vm.defineHidden(arguments, QStringLiteral("caller"), caller && caller->function ? Value(caller->function) : Value::null());
+    // Made only for a function that can see it.
+    const auto makeArguments = [&] {
+        Object *arguments = vm.newArray(std::vector<Value>(args.begin(), args.end()));
+        vm.defineHidden(arguments, QStringLiteral("callee"), function);
+        vm.defineHidden(arguments, QStringLiteral("caller"),
+                        caller && caller->function ? Value(caller->function) : Value::null());
+        return arguments;
+    };
+    const bool seesArguments = !fn.twoStyle || (fn.flags & preloadArguments) || !(fn.flags & suppressArguments);
+    Object *arguments = seesArguments ? makeArguments() : nullptr;
 
     if (fn.twoStyle) {
         act.registers.resize(std::size_t(fn.registerCount));

@@ -15,8 +15,10 @@ QColor ColorTransform::apply(const QColor &c) const
 {
     const int in[4] = {c.red(), c.green(), c.blue(), c.alpha()};
     int out[4];
+    // Multipliers are 8.8 fixed point; the product lands on the nearest
+    // whole level, so a script's _alpha of 30 (76/256) covers as 76 of 255.
     for (int i = 0; i < 4; ++i)
-        out[i] = qBound(0, int(std::floor(in[i] * mul[i] + add[i])), 255);
+        out[i] = qBound(0, int(std::floor(in[i] * mul[i] + add[i] + 0.5)), 255);
     return QColor(out[0], out[1], out[2], out[3]);
 }
 

@@ -198,17 +198,11 @@ void ScriptRuntime::runQueue()
     for (const int handle : std::exchange(unloaded_, {}))
         if (StageClip *c = clip(handle))
             stage_.finishRemoval(*c);
-    // Collecting costs as much as what is alive: it waits until as much
-    // again, and some, may be garbage.
-    const std::size_t heap = vm_.heapSize();
-    if (heap < 2 * heapAfterCollection_ + 10'000 && qint64(heap) < vm_.limits().objects / 2)
-        return;
     std::vector<Object *> roots;
     roots.reserve(objects_.size());
     for (const auto &[handle, object] : objects_)
         roots.push_back(object);
     vm_.collect(roots);
-    heapAfterCollection_ = vm_.heapSize();
 }
 
 void ScriptRuntime::soundsFinished()

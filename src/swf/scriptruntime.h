@@ -135,7 +135,6 @@ private:
     } settings_;
     QPointF mouse_; // stage pixels
     bool quit_ = false;
-    std::size_t heapAfterCollection_ = 0;
     std::vector<bool> initDone_;
 };
 

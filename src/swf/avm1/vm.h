@@ -202,8 +202,6 @@ public:
     // Frees what no root reaches; only between scripts, and only once the
     // heap has grown well past what lived after the last time.
     void collect(const std::vector<Object *> &roots);
-    // Objects alive or not yet collected.
-    std::size_t heapSize() const { return heap_.size(); }
 
     Object *global = nullptr;
     Object *objectProto = nullptr;

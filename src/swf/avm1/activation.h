@@ -54,6 +54,9 @@ int clipOf(Object *o);
 // gotoAndPlay/gotoAndStop of `target` to a frame number, a label or
 // "path:frame" (paths need `act`); `bias` is added to numbers (scenes).
 void gotoFrameValue(Vm &vm, Activation *act, Object *target, const Value &frame, bool play, int bias);
+// WaitForFrame: whether a frame given like a goto's is loaded. The whole
+// movie is, so every frame the format allows is.
+bool frameLoaded(Vm &vm, Activation *act, const Value &frame);
 // The Call action: runs the scripts of a frame given like a goto's.
 void callFrame(Vm &vm, Activation &act, const Value &frame);
 

@@ -76,6 +76,13 @@ void gotoFrameValue(Vm &vm, Activation *act, Object *target, const Value &frame,
         vm.host()->gotoFrame(clip, n, play);
 }
 
+bool frameLoaded(Vm &vm, Activation *act, const Value &frame)
+{
+    constexpr int maxFrames = 16001;
+    const FrameRef ref = frameRef(vm, act, act ? act->target : nullptr, frame);
+    return !ref.isNumber || frameNumber(vm, ref.number) <= maxFrames;
+}
+
 void callFrame(Vm &vm, Activation &act, const Value &frame)
 {
     const FrameRef ref = frameRef(vm, &act, act.target, frame);

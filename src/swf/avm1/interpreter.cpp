@@ -451,15 +451,9 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         }
         case 0x8A:
         case 0x8D: {
-            // The whole movie is loaded, so every frame the format allows is.
-            constexpr int maxFrames = 16000;
-            int frame = 0;
-            if (h.code == 0x8A)
-                frame = data.u16();
-            else
-                frame = clampedInt(vm.toNumber(st.pop()));
+            const bool loaded = h.code == 0x8A ? frameLoaded(vm, &act, data.u16() + 1) : frameLoaded(vm, &act, st.pop());
             const int skip = data.u8();
-            if (frame > maxFrames)
+            if (!loaded)
                 for (int i = 0; i < skip && readActionHeader(code, next, end, h); ++i)
                     next = h.dataEnd;
             break;

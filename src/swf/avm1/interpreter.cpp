@@ -69,12 +69,18 @@ void setTarget(Activation &act, Object *target)
         }
 }
 
-// tellTarget: an empty path goes back to the script's own clip; a path
-// that names no clip makes the root the target from SWF 7 on, and the
-// script's own clip before.
+// tellTarget: paths start from the script's own clip, whatever the target
+// is now, and an empty one goes back to it; a path that names no clip
+// makes the root the target from SWF 7 on, and the script's own clip
+// before.
 void setTargetPath(Vm &vm, Activation &act, const QString &path)
 {
-    Object *found = path.isEmpty() ? act.baseTarget : resolveTarget(vm, act, path);
+    Object *found = act.baseTarget;
+    if (!path.isEmpty()) {
+        Object *current = std::exchange(act.target, act.baseTarget);
+        found = resolveTarget(vm, act, path);
+        act.target = current;
+    }
     if (!found && vm.version() >= 7)
         found = vm.host()->clipObject(vm.host()->clipRoot());
     setTarget(act, found);

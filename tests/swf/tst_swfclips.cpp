@@ -135,7 +135,9 @@ void TestSwfClips::windowRepaintsWhatScriptsChanged()
     const QImage painted = canvas.paint(player, size, 1, windowQuality());
     QCOMPARE(painted, drawnWhole(player, size, windowQuality()));
     QCOMPARE(colourAt(painted, 10, 10), QColor(Qt::white));
-    QCOMPARE(colourAt(painted, 60, 10), QColor(255, 128, 128));
+    const QColor halfRed = colourAt(painted, 60, 10); // red at half alpha on white
+    QCOMPARE(halfRed.red(), 255);
+    QVERIFY(qAbs(halfRed.green() - 128) <= 1 && qAbs(halfRed.blue() - 128) <= 1);
 }
 
 void TestSwfClips::windowRepaintsHundredsOfMovedClips()

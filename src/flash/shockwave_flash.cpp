@@ -140,6 +140,7 @@ void ShockwaveFlash::advance()
 {
     if (!m_player.isLoaded() || !m_player.isPlaying())
         return;
+    m_player.setSoundLatency(form().services().soundOutput.queuedFrames());
     m_player.tick();
     m_view->update();
     updateTimer(); // the movie may have stopped itself

@@ -120,6 +120,8 @@ public:
     virtual void start(Source source) = 0;
     // Stops at once, dropping what was given to the device but not heard.
     virtual void stop() = 0;
+    // Sample frames the source gave that are not heard yet.
+    virtual qsizetype queuedFrames() { return 0; }
 };
 
 // The services a window reaches the outside world through.

@@ -64,6 +64,11 @@ void ModuleSoundOutput::stop()
     m_source = nullptr;
 }
 
+qsizetype ModuleSoundOutput::queuedFrames()
+{
+    return m_output ? m_output->queuedFrames() : 0;
+}
+
 void ModuleSoundOutput::pullByTheClock()
 {
     const qint64 due = m_clock.elapsed() * kRate / 1000;

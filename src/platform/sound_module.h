@@ -25,6 +25,7 @@ public:
     int rate() override;
     void start(Source source) override;
     void stop() override;
+    qsizetype queuedFrames() override;
 
 private:
     // Opens the module once; false when it cannot be used.

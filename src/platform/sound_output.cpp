@@ -88,6 +88,13 @@ void QtSoundOutput::stop()
     m_device = nullptr;
 }
 
+qsizetype QtSoundOutput::queuedFrames()
+{
+    if (!m_sink || !m_device)
+        return 0;
+    return (m_sink->bufferSize() - m_sink->bytesFree()) / std::max(1, m_sink->format().bytesPerFrame());
+}
+
 void QtSoundOutput::pull(qsizetype frames)
 {
     m_mix.assign(size_t(frames * kChannels), 0.0f);

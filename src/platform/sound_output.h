@@ -26,6 +26,7 @@ public:
     int rate() override;
     void start(Source source) override;
     void stop() override;
+    qsizetype queuedFrames() override;
 
 private:
     void openDevice();

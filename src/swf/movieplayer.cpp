@@ -109,6 +109,12 @@ void MoviePlayer::mixSound(float *stereo, qsizetype frames)
         sound_->mixer().mix(stereo, frames);
 }
 
+void MoviePlayer::setSoundLatency(qsizetype frames)
+{
+    if (sound_)
+        sound_->mixer().setOutputLatency(frames);
+}
+
 void MoviePlayer::gotoFrame(int n)
 {
     if (!stage_)

@@ -94,6 +94,9 @@ public:
     // What the sound output calls for the next `frames` sample frames,
     // added to `stereo`.
     void mixSound(float *stereo, qsizetype frames);
+    // Sample frames the sound output holds that are not heard yet: the
+    // picture waits for them.
+    void setSoundLatency(qsizetype frames);
 
     // Shows frame n (clamped to 1..totalFrames) without running its actions;
     // the play state is unchanged.

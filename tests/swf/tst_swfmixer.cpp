@@ -92,6 +92,7 @@ class TestSwfMixer : public QObject {
 private Q_SLOTS:
     void streamStaysInStepForAMinute();
     void slowDrawingSkipsFramesAndKeepsTheSound();
+    void pictureWaitsForTheSoundTheOutputHolds();
     void pauseJumpsAndReversePlayMoveTheStream();
     void mp3StreamLatencyIsSkipped();
     void inOutPointsLoopsAndEnvelopesAreSampleExact();
@@ -130,6 +131,24 @@ void TestSwfMixer::slowDrawingSkipsFramesAndKeepsTheSound()
         play.tickAt(tick * 250, 720);
         QCOMPARE(play.mixer.streamPosition(), qint64(tick) * outputRate / 4);
         QCOMPARE(play.shown, 1 + tick * 3);
+    }
+}
+
+void TestSwfMixer::pictureWaitsForTheSoundTheOutputHolds()
+{
+    // The output holds 60 ms (two thirds of a frame) and then a whole
+    // frame and a half: the frame shown is never ahead of the one heard
+    // by more than the one coming next, nor behind it.
+    for (const qsizetype held : {qsizetype(2646), qsizetype(5512)}) {
+        ClockedPlay play(soundsOf(streamMovie(10)));
+        play.mixer.setOutputLatency(held);
+        for (int tick = 1; tick < 10 * 12; ++tick) {
+            play.tickAt((tick * 1000 + 11) / 12, 120);
+            const qsizetype heardAt = play.pulled - held;
+            const int heard = heardAt < 0 ? 1 : 1 + int(heardAt * 12 / outputRate);
+            QVERIFY2(play.shown >= heard && play.shown <= heard + 1,
+                     qPrintable(QStringLiteral("tick %1: shown %2, heard %3").arg(tick).arg(play.shown).arg(heard)));
+        }
     }
 }
 

@@ -197,9 +197,10 @@ void SoundMixer::frameEntered(int frame, quint16 timeline)
 
 int SoundMixer::frameDue(int shown) const
 {
-    const int heard = streamFrame(mainTimeline);
-    if (heard == 0)
+    const auto stream = streams_.find(mainTimeline);
+    if (stream == streams_.end() || !stream->second.isPlaying())
         return shown + 1;
+    const int heard = stream->second.frameAt(stream->second.position() - latency_);
     return heard < shown ? shown : std::max(shown + 1, heard);
 }
 

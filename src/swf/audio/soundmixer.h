@@ -9,6 +9,7 @@
 #include "soundtags.h"
 #include "streamsound.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -47,8 +48,11 @@ public:
     // The frame to show after `shown` on this tick of the drawing clock:
     // the next one, or as far on as the stream's sound has got when drawing
     // fell behind, or `shown` again while the sound is still a frame behind
-    // it. Only the main timeline's stream leads the drawing.
+    // it. Only the main timeline's stream leads the drawing. The sound is
+    // where the output has got, the samples it holds not yet heard.
     int frameDue(int shown) const;
+    // Sample frames the output has taken but not yet played.
+    void setOutputLatency(qsizetype frames) { latency_ = std::max<qsizetype>(0, frames); }
     // The timeline jumped to `frame` (a go-to, a step back or forward):
     // its event sounds start and the stream starts again there when the
     // movie plays on, or falls silent when it stays put.
@@ -135,6 +139,7 @@ private:
     std::vector<quint64> finished_;
     std::map<int, SoundTransform> transforms_;
     std::map<quint16, StreamSound> streams_; // the timelines that have one
+    qsizetype latency_ = 0;
 };
 
 } // namespace sky::swf::audio

@@ -132,12 +132,10 @@ void StreamSound::restart()
         startAt(blocks_.front().frame);
 }
 
-int StreamSound::frame() const
+int StreamSound::frameAt(qsizetype position) const
 {
-    if (!playing_)
-        return 0;
     // The last block that starts at or before the position.
-    const auto after = std::upper_bound(blocks_.begin(), blocks_.end(), pos_,
+    const auto after = std::upper_bound(blocks_.begin(), blocks_.end(), position,
                                         [](qsizetype at, const Block &b) { return at < b.start; });
     return after == blocks_.begin() ? 0 : std::prev(after)->frame;
 }

@@ -29,7 +29,9 @@ public:
     bool isPlaying() const { return playing_; }
 
     // The frame whose block is playing, or 0 when silent.
-    int frame() const;
+    int frame() const { return playing_ ? frameAt(pos_) : 0; }
+    // The frame whose block holds `position`; 0 before the first block.
+    int frameAt(qsizetype position) const;
     // Sample frames at the output rate from the stream's start, or -1 when
     // silent.
     qsizetype position() const { return playing_ ? pos_ : -1; }

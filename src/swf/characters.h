@@ -55,6 +55,8 @@ struct TextGlyph {
     QColor color;
 };
 
+struct EditTextSource;
+
 struct TextCharacter {
     Matrix matrix;
     std::vector<TextGlyph> glyphs;
@@ -65,6 +67,8 @@ struct TextCharacter {
     // The system's glyphs for text in a device font, whose glyphs name
     // font 0.
     std::shared_ptr<const FontCharacter> deviceFont;
+    // An edit text field's definition, to show another text.
+    std::shared_ptr<const EditTextSource> edit;
 };
 
 struct ButtonPart {

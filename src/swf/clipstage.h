@@ -1,5 +1,6 @@
 #pragma once
 
+#include "characters.h"
 #include "timeline.h"
 
 #include <map>
@@ -31,6 +32,11 @@ struct StageClip {
     bool scripted = false; // transform set by a script
     bool unloading = false; // removed, waiting for its unload event
     double xscale = 100, yscale = 100, rotation = 0; // as scripts set them
+    // A text field showing a variable's value: the text shown and its
+    // layout (none while it shows its initial text), changed this often.
+    QString fieldText;
+    std::shared_ptr<const Character> fieldLayout;
+    int fieldChanges = 0;
     StageClip *parent = nullptr;
     std::map<int, std::unique_ptr<StageClip>> children; // by depth
 

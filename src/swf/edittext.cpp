@@ -130,10 +130,12 @@ std::vector<Styled> fromHtml(const QString &html, const Style &base, const FontL
 
 } // namespace
 
-TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts)
+TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts, const QByteArray *definition)
 {
     TextCharacter text;
+    const qsizetype definitionStart = r.pos();
     const QRectF bounds = r.rect();
+    const qsizetype flagsAt = r.pos() - definitionStart;
     const int high = r.u8(); // the flags are bit fields, first byte first
     const quint16 flags = quint16((high << 8) | r.u8());
     const bool hasText = flags & 0x8000, wordWrap = flags & 0x4000, hasColor = flags & 0x0400;
@@ -161,11 +163,18 @@ TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts)
         indent = r.u16();
         leading = r.s16();
     }
-    r.string(); // variable name
+    const QString variable = r.string();
+    std::shared_ptr<EditTextSource> source;
+    if (definition) {
+        source = std::make_shared<EditTextSource>(EditTextSource{*definition, flagsAt, r.pos() - definitionStart, variable, {}, fonts});
+        text.edit = source;
+    }
     const FontCharacter *font = fonts.byId(fontId);
     if (!hasText)
         return text;
     const QString initial = r.string();
+    if (source)
+        source->initialText = initial;
     FontLookup lookup = fonts;
     if (!font || font->codes.empty()) {
         // A device font: the system's glyphs, known as font 0, for every
@@ -266,6 +275,20 @@ TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts)
             break;
     }
     return text;
+}
+
+TextCharacter relayoutEditText(const std::shared_ptr<const EditTextSource> &field, const QString &text)
+{
+    QByteArray definition = field->definition.left(field->textAt);
+    if (field->flagsAt >= definition.size())
+        return {};
+    definition[field->flagsAt] = char(quint8(definition[field->flagsAt]) | 0x80); // has text
+    definition += text.toUtf8();
+    definition += '\0';
+    BitReader r(definition);
+    TextCharacter out = readDefineEditText(r, field->fonts);
+    out.edit = field;
+    return out;
 }
 
 } // namespace sky::swf

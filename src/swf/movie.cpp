@@ -235,7 +235,8 @@ void Movie::readDefinition(const Tag &tag, const QByteArray &buffer)
             const auto found = fontNames_.find(std::make_tuple(name, bold, italic));
             return found == fontNames_.end() ? 0 : found->second;
         };
-        dictionary_.insert_or_assign(id, readDefineEditText(r, fonts));
+        const QByteArray definition = buffer.mid(tag.offset + 2, tag.length - 2);
+        dictionary_.insert_or_assign(id, readDefineEditText(r, fonts, &definition));
         break;
     }
     case tagDefineButton:

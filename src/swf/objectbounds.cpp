@@ -55,12 +55,14 @@ struct Collector
         if (path.size() > maxNesting)
             return;
         const Placement &placement = *item.placement;
-        const Character *character = movie.character(placement.characterId);
+        const bool field = item.clip && item.clip->fieldLayout;
+        const Character *character = field ? item.clip->fieldLayout.get() : movie.character(placement.characterId);
         if (!character && !item.clip)
             return;
         context.insert(context.end(),
             { placement.blend, placement.clipDepth, placement.visible, placement.cached,
-                int(placement.background.isValid() ? placement.background.rgba() : 0) });
+                int(placement.background.isValid() ? placement.background.rgba() : 0),
+                item.clip ? item.clip->fieldChanges : 0 });
         filters.insert(filters.end(), placement.filters.begin(), placement.filters.end());
         const QTransform world = placement.matrix.toTransform() * parentWorld;
         const ColorTransform color = parentColor.after(placement.color);

@@ -194,6 +194,11 @@ void Renderer::drawCharacter(const DrawItem &item, const QTransform &world, cons
         drawList(childrenOf(movie_, item), world, color, level + 1);
         return;
     }
+    // A text field showing a variable draws its own layout, never kept.
+    if (item.clip && item.clip->fieldLayout && !steps_) {
+        drawDrawn(*item.clip->fieldLayout, id, ratio, world, color);
+        return;
+    }
     if (steps_) {
         record(characterStep(id, ratio, world, color, stepsOrigin_),
                characterArea(movie_, id, ratio, world, stageScale_ * samples_));

@@ -88,8 +88,10 @@ void ScriptRuntime::dispatch(int handle, quint32 event, const QString &method)
 
 void ScriptRuntime::clipCreated(StageClip &c)
 {
-    if (!isMovieClip(c))
+    if (!isMovieClip(c)) {
+        updateField(c);
         return;
+    }
     dispatch(c.handle, eventInitialize, QString());
     if (scriptMaking_)
         scriptMaking_ = false; // its maker constructs it
@@ -198,6 +200,7 @@ void ScriptRuntime::runQueue()
     for (const int handle : std::exchange(unloaded_, {}))
         if (StageClip *c = clip(handle))
             stage_.finishRemoval(*c);
+    updateFields();
     std::vector<Object *> roots;
     roots.reserve(objects_.size());
     for (const auto &[handle, object] : objects_)

@@ -105,6 +105,11 @@ private:
     void construct(int clip);
     avm1::Value registeredClass(quint16 characterId);
     void runQueue();
+    // Shows the values of the variables text fields are bound to; a field
+    // just placed sets its variable when it has none yet.
+    void updateFields();
+    void updateField(StageClip &clip);
+    std::pair<avm1::Object *, QString> fieldVariable(avm1::Object *timeline, const QString &variable);
     bool hasUnloadHandler(int clip);
     StageClip *clip(int handle) const { return stage_.find(handle); }
     void touchTransform(StageClip &clip);

@@ -1,0 +1,96 @@
+// Text fields bound to a variable: a field placed sets its variable when
+// the movie has not, and shows the variable's value after each tick.
+
+#include "swf/movieplayer.h"
+#include "swfwriter.h"
+
+#include <QTest>
+
+using namespace sky::swf;
+
+namespace {
+
+// DefineEditText `id` in the player's default font, bound to `variable`.
+QByteArray boundField(int id, const QByteArray &variable, const QByteArray &initial)
+{
+    return swftest::Bits().u16(id).rect(QRect(0, 0, 2000, 400)).u8(0x80).u8(0x00) // has text
+        .bytes(variable).u8(0).bytes(initial).u8(0).data();
+}
+
+QByteArray setVariable(const QByteArray &name, const QByteArray &value)
+{
+    return swftest::Actions().push(name).push(value).op(0x1D).code();
+}
+
+QByteArray traceVariable(const QByteArray &name) { return swftest::Actions().push(name).op(0x1C).op(0x26).code(); }
+
+const StageClip *clipAt(const MoviePlayer &player, int depth)
+{
+    for (const StageObject &object : player.stageObjects())
+        if (object.depth == depth)
+            return object.clip;
+    return nullptr;
+}
+
+} // namespace
+
+class TestSwfFields : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fieldsShowTheirVariables();
+    void theFieldIsDrawnWithTheVariablesText();
+};
+
+void TestSwfFields::fieldsShowTheirVariables()
+{
+    swftest::Movie m(6, 200, 100);
+    m.tag(37, boundField(1, "score", "7"));
+    m.tag(37, boundField(2, "_root.v", "x"));
+    m.place(1, 1).place(2, 2);
+    m.doAction(traceVariable("score") + setVariable("score", "AB"));
+    m.showFrame();
+    m.doAction(traceVariable("score") + setVariable("v", "5"));
+    m.showFrame();
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &text) { lines << text; });
+    QVERIFY(player.loadData(m.fws()));
+    // The field gave the variable its text before the frame's script ran.
+    QCOMPARE(lines, QStringList{QStringLiteral("7")});
+    const StageClip *score = clipAt(player, 1);
+    QVERIFY(score);
+    QCOMPARE(score->fieldText, QStringLiteral("AB"));
+    QCOMPARE(score->fieldChanges, 1);
+    QVERIFY(score->fieldLayout);
+    QCOMPARE(std::get<TextCharacter>(*score->fieldLayout).glyphs.size(), 2u);
+    const StageClip *v = clipAt(player, 2);
+    QVERIFY(v && !v->fieldLayout);
+    player.tick();
+    QCOMPARE(lines, (QStringList{QStringLiteral("7"), QStringLiteral("AB")}));
+    QCOMPARE(clipAt(player, 2)->fieldText, QStringLiteral("5"));
+    // Nothing changed: the layout is kept.
+    player.tick();
+    QCOMPARE(clipAt(player, 1)->fieldChanges, 1);
+}
+
+void TestSwfFields::theFieldIsDrawnWithTheVariablesText()
+{
+    const auto movie = [](const QByteArray &script) {
+        swftest::Movie m(6, 200, 40);
+        m.tag(37, boundField(1, "label", "Wide"));
+        m.place(1, 1);
+        m.doAction(script);
+        m.showFrame();
+        return m.fws();
+    };
+    MoviePlayer kept, changed, shownFromTheStart;
+    QVERIFY(kept.loadData(movie({})));
+    QVERIFY(changed.loadData(movie(setVariable("label", "ii"))));
+    QVERIFY(shownFromTheStart.loadData(movie(setVariable("label", "Wide"))));
+    QVERIFY(kept.renderFrame() != changed.renderFrame());
+    QCOMPARE(shownFromTheStart.renderFrame(), kept.renderFrame());
+}
+
+QTEST_MAIN(TestSwfFields)
+#include "tst_swffields.moc"

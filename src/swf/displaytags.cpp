@@ -11,7 +11,8 @@ std::shared_ptr<const ClipActions> readClipActions(BitReader &r, int swfVersion)
 {
     const auto eventFlags = [&r, swfVersion]() -> quint32 { return swfVersion >= 6 ? r.u32() : r.u16(); };
     r.u16(); // reserved
-    eventFlags(); // every event used
+    // Every event used: the player runs no handler for an event left out.
+    const quint32 used = eventFlags();
     auto actions = std::make_shared<ClipActions>();
     while (!r.atEnd()) {
         ClipAction action;
@@ -24,6 +25,7 @@ std::shared_ptr<const ClipActions> readClipActions(BitReader &r, int swfVersion)
             size = size > 0 ? size - 1 : 0;
         }
         action.code = std::make_shared<const QByteArray>(r.bytes(qMin<qint64>(size, r.remaining())));
+        action.events &= used;
         actions->push_back(std::move(action));
     }
     return actions;

@@ -4,13 +4,17 @@
 #include "platform/runtime_error.h"
 #include "platform/services.h"
 #include "swf/framecanvas.h"
+#include "swf/keycodes.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
 
 #include <cmath>
 #include <functional>
+#include <utility>
 
 namespace sky {
 
@@ -19,12 +23,31 @@ class ShockwaveFlash::View : public QWidget
 public:
     const swf::MoviePlayer *player = nullptr;
     std::function<void(const QSize &)> resized;
+    ShockwaveFlash *control = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent *) override
     {
         if (resized)
             resized(size());
+    }
+
+    void mouseMoveEvent(QMouseEvent *event) override { control->mouseMoved(event->position()); }
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton)
+            control->mousePressed(event->position());
+    }
+    void mouseReleaseEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton)
+            control->mouseReleased(event->position());
+    }
+    void keyPressEvent(QKeyEvent *event) override { control->keyPressed(event->key(), event->text()); }
+    void keyReleaseEvent(QKeyEvent *event) override
+    {
+        if (!event->isAutoRepeat())
+            control->keyReleased(event->key(), event->text());
     }
 
     void paintEvent(QPaintEvent *) override
@@ -51,6 +74,9 @@ ShockwaveFlash::ShockwaveFlash(Form &form, const QString &name, Control *contain
     m_view = static_cast<View *>(widget());
     m_view->player = &m_player;
     m_view->resized = [this](const QSize &size) { m_player.setViewSize(size); };
+    m_view->control = this;
+    m_view->setMouseTracking(true);
+    m_view->setFocusPolicy(Qt::ClickFocus);
     m_view->setAttribute(Qt::WA_OpaquePaintEvent);
     m_timer->setTimerType(Qt::PreciseTimer);
     QObject::connect(m_timer, &QTimer::timeout, this, [this] { advance(); });
@@ -65,6 +91,7 @@ void ShockwaveFlash::setMovie(const QString &path)
     if (!m_player.load(path))
         return;
     m_path = path;
+    m_justLoaded = true;
     // The last movie's sounds end at once; this one's play from its start.
     output.start([this](float *stereo, qsizetype frames) { m_player.mixSound(stereo, frames); });
     updateTimer();
@@ -73,6 +100,10 @@ void ShockwaveFlash::setMovie(const QString &path)
 
 void ShockwaveFlash::setPlaying(bool playing)
 {
+    // Asked to play as it is loaded, a movie whose first frame stopped it
+    // stays stopped: its script runs after the request.
+    if (std::exchange(m_justLoaded, false) && playing && !m_player.isPlaying())
+        return;
     if (playing)
         Play();
     else
@@ -138,12 +169,54 @@ int ShockwaveFlash::CurrentFrame() const
 
 void ShockwaveFlash::advance()
 {
-    if (!m_player.isLoaded() || !m_player.isPlaying())
+    if (!m_player.isLoaded())
         return;
     m_player.setSoundLatency(form().services().soundOutput.queuedFrames());
+    m_justLoaded = false;
     m_player.tick();
     m_view->update();
-    updateTimer(); // the movie may have stopped itself
+}
+
+void ShockwaveFlash::mouseMoved(const QPointF &pos)
+{
+    const QPointF at = m_player.stagePoint(QRectF(m_view->rect()), pos);
+    m_player.input([&](swf::ScriptRuntime &scripts) { scripts.mouseMove(at); });
+    inputDone();
+}
+
+void ShockwaveFlash::mousePressed(const QPointF &pos)
+{
+    const QPointF at = m_player.stagePoint(QRectF(m_view->rect()), pos);
+    m_player.input([&](swf::ScriptRuntime &scripts) { scripts.mouseDown(at); });
+    inputDone();
+}
+
+void ShockwaveFlash::mouseReleased(const QPointF &pos)
+{
+    const QPointF at = m_player.stagePoint(QRectF(m_view->rect()), pos);
+    m_player.input([&](swf::ScriptRuntime &scripts) { scripts.mouseUp(at); });
+    inputDone();
+}
+
+void ShockwaveFlash::keyPressed(int qtKey, const QString &text)
+{
+    const std::pair<int, int> key = swf::movieKey(qtKey, text);
+    m_player.input([&](swf::ScriptRuntime &scripts) { scripts.keyDown(key.first, key.second); });
+    inputDone();
+}
+
+void ShockwaveFlash::keyReleased(int qtKey, const QString &text)
+{
+    const std::pair<int, int> key = swf::movieKey(qtKey, text);
+    m_player.input([&](swf::ScriptRuntime &scripts) { scripts.keyUp(key.first, key.second); });
+    inputDone();
+}
+
+void ShockwaveFlash::inputDone()
+{
+    const bool hand = m_player.scripts() && m_player.scripts()->handCursor();
+    m_view->setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    m_view->update();
 }
 
 void ShockwaveFlash::formUnloaded()
@@ -154,7 +227,7 @@ void ShockwaveFlash::formUnloaded()
 
 void ShockwaveFlash::updateTimer()
 {
-    if (!m_player.isLoaded() || !m_player.isPlaying() || !form().isLoaded()) {
+    if (!m_player.isLoaded() || !form().isLoaded()) {
         m_timer->stop();
         return;
     }

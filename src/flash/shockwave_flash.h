@@ -35,8 +35,18 @@ public:
     void GotoFrame(int frame);
     int CurrentFrame() const;
 
-    // One frame period of playing; the timer calls it at the frame rate.
+    // One frame period of the movie; the timer calls it at the frame rate.
+    // The main timeline moves on only while playing; the movie's clips and
+    // scripts run all the time, as the movie's own buttons may need them.
     void advance();
+
+    // The mouse and the keyboard over the control, positions in its own
+    // pixels: the movie gets them at the stage point drawn there.
+    void mouseMoved(const QPointF &pos);
+    void mousePressed(const QPointF &pos);
+    void mouseReleased(const QPointF &pos);
+    void keyPressed(int qtKey, const QString &text);
+    void keyReleased(int qtKey, const QString &text);
     const swf::MoviePlayer &player() const { return m_player; }
 
     void formUnloaded() override;
@@ -45,11 +55,14 @@ private:
     class View;
     void requireMovie() const;
     void updateTimer();
+    // After input: the picture, the pointer's shape and the timer.
+    void inputDone();
 
     View *m_view;
     QTimer *m_timer;
     swf::MoviePlayer m_player;
     QString m_path;
+    bool m_justLoaded = false;
 };
 
 } // namespace sky

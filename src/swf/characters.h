@@ -71,34 +71,62 @@ struct TextCharacter {
     std::shared_ptr<const EditTextSource> edit;
 };
 
+// The states a button part shows in, as DefineButton records flag them.
+enum ButtonState : quint8 { buttonUp = 1, buttonOver = 2, buttonDown = 4, buttonHit = 8 };
+
 struct ButtonPart {
     quint16 characterId = 0;
     int depth = 0;
+    int states = 0; // ButtonState bits
     Matrix matrix;
     ColorTransform color;
     int blend = 0;
     std::vector<Filter> filters;
 };
 
-// A button shows the parts of its up state.
-struct ButtonCharacter {
-    std::vector<ButtonPart> upState;
+// The changes of a button's state its actions run on, as DefineButton2
+// flags them (DefineButton's actions run on a release).
+enum ButtonCondition : quint16 {
+    idleToOverUp = 0x1,
+    overUpToIdle = 0x2,
+    overUpToOverDown = 0x4,
+    overDownToOverUp = 0x8,
+    overDownToOutDown = 0x10,
+    outDownToOverDown = 0x20,
+    outDownToIdle = 0x40,
+    idleToOverDown = 0x80,
+    overDownToIdle = 0x100,
+};
 
-    // The up state as a display list.
-    DisplayList upList() const
+struct ButtonAction {
+    quint16 conditions = 0; // ButtonCondition bits
+    int key = 0;            // the key of a key press condition, 0 for none
+    std::shared_ptr<const QByteArray> code;
+};
+
+struct ButtonCharacter {
+    std::vector<ButtonPart> parts;
+    std::vector<ButtonAction> actions;
+    bool trackAsMenu = false;
+
+    // The parts of `state` as a display list.
+    DisplayList stateList(int state) const
     {
-        DisplayList parts;
-        for (const ButtonPart &part : upState) {
+        DisplayList list;
+        for (const ButtonPart &part : parts) {
+            if (!(part.states & state))
+                continue;
             Placement p;
             p.characterId = part.characterId;
             p.matrix = part.matrix;
             p.color = part.color;
             p.blend = part.blend;
             p.filters = part.filters;
-            parts.emplace(part.depth, p);
+            list.emplace(part.depth, p);
         }
-        return parts;
+        return list;
     }
+    DisplayList upList() const { return stateList(buttonUp); }
 };
 
 struct SpriteCharacter {

@@ -2,6 +2,7 @@
 // playheads, depths, clips made and removed by scripts, and geometry.
 
 #include "avm1/clipproperties.h"
+#include "hittest.h"
 #include "movieplayer.h"
 #include "scriptruntime.h"
 
@@ -93,7 +94,7 @@ int ScriptRuntime::clipChild(int handle, const QString &name)
         return 0;
     const Qt::CaseSensitivity cs = vm_.version() <= 6 ? Qt::CaseInsensitive : Qt::CaseSensitive;
     for (const auto &[depth, child] : c->children)
-        if (isMovieClip(*child) && child->placement.name.compare(name, cs) == 0)
+        if ((isMovieClip(*child) || child->button) && child->placement.name.compare(name, cs) == 0)
             return child->handle;
     return 0;
 }
@@ -269,13 +270,15 @@ QRectF ScriptRuntime::clipBounds(int handle)
     return QRectF(twips.topLeft() / 20, twips.size() / 20);
 }
 
-bool ScriptRuntime::clipHitsPoint(int handle, const QPointF &point)
+bool ScriptRuntime::clipHitsPoint(int handle, const QPointF &point, bool shape)
 {
+    if (shape) {
+        const StageClip *c = clip(handle);
+        return c && clipHits(*player_.movie(), *c, clipWorld(*c), point * 20);
+    }
     const QRectF area = clipToStage(handle).mapRect(clipBounds(handle));
     return area.contains(point);
 }
 
-void ScriptRuntime::startDrag(int, bool, const QRectF *) { }
-void ScriptRuntime::stopDrag() { }
 
 } // namespace sky::swf

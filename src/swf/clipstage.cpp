@@ -231,11 +231,12 @@ StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &plac
     clip->placement = placement;
     clip->placedTick = placedTick;
     clip->parent = &parent;
-    if (const auto *sprite = std::get_if<SpriteCharacter>(movie_.character(placement.characterId))) {
+    const Character *character = movie_.character(placement.characterId);
+    if (const auto *sprite = std::get_if<SpriteCharacter>(character))
         clip->timeline = &sprite->timeline;
-        if (clip->placement.name.isEmpty())
-            clip->placement.name = QStringLiteral("instance%1").arg(++unnamed_);
-    }
+    clip->button = std::get_if<ButtonCharacter>(character);
+    if ((clip->timeline || clip->button) && clip->placement.name.isEmpty())
+        clip->placement.name = QStringLiteral("instance%1").arg(++unnamed_);
     const Matrix &m = placement.matrix;
     clip->xscale = std::hypot(m.a, m.b) * 100;
     clip->yscale = std::hypot(m.c, m.d) * 100;
@@ -245,9 +246,12 @@ StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &plac
     const int handle = clip->handle;
     if (listener_)
         listener_->clipCreated(*clip);
-    if (clip->timeline && find(handle) == clip) {
+    if ((clip->timeline || clip->button) && find(handle) == clip) {
         ++nesting_;
-        enterFrame(*clip, 1, true);
+        if (clip->button)
+            showButtonParts(*clip);
+        else
+            enterFrame(*clip, 1, true);
         --nesting_;
     }
     if (listener_ && find(handle) == clip)
@@ -309,6 +313,40 @@ void ClipStage::swapDepths(StageClip &clip, int depth)
     }
     clip.depth = depth;
     parent->children[depth] = std::move(self);
+}
+
+void ClipStage::setButtonState(StageClip &button, int state)
+{
+    if (!button.button || button.buttonState == state)
+        return;
+    button.buttonState = state;
+    showButtonParts(button);
+}
+
+void ClipStage::showButtonParts(StageClip &button)
+{
+    const DisplayList parts = button.button->stateList(button.buttonState);
+    const int handle = button.handle;
+    std::vector<int> gone;
+    for (const auto &[depth, child] : button.children) {
+        const auto part = parts.find(depth);
+        if (part == parts.end() || part->second.characterId != child->placement.characterId)
+            gone.push_back(child->handle);
+    }
+    for (const int h : gone)
+        if (StageClip *child = find(h))
+            remove(*child);
+    for (const auto &[depth, placement] : parts) {
+        if (find(handle) != &button)
+            return;
+        if (StageClip *existing = button.childAt(depth); existing && !existing->unloading) {
+            Placement next = placement;
+            next.name = existing->placement.name;
+            existing->placement = std::move(next);
+        } else {
+            create(button, depth, placement, tick);
+        }
+    }
 }
 
 } // namespace sky::swf

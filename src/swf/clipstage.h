@@ -1,7 +1,6 @@
 #pragma once
 
 #include "characters.h"
-#include "timeline.h"
 
 #include <map>
 #include <memory>
@@ -27,6 +26,8 @@ struct StageClip {
     Placement placement;
     qint64 placedTick = 0;
     const Timeline *timeline = nullptr; // sprites and the main movie
+    const ButtonCharacter *button = nullptr; // buttons, whose children are the parts of their state
+    int buttonState = buttonUp;
     int frame = 0;
     bool playing = true;
     bool scripted = false; // transform set by a script
@@ -103,11 +104,15 @@ public:
     void finishRemoval(StageClip &clip);
     // Moves a child to another depth, trading places with one there.
     void swapDepths(StageClip &clip, int depth);
+    // Shows a button's parts for `state` (a ButtonState): parts the old
+    // state shares stay as they are, the others leave or are made.
+    void setButtonState(StageClip &button, int state);
 
 private:
     // Brings the sprites inside `clip` to the frames their ages give.
     void catchUp(StageClip &clip);
     void enterFrame(StageClip &clip, int n, bool scripts);
+    void showButtonParts(StageClip &button);
     void applyOp(StageClip &clip, const DisplayOp &op, int frame);
     void announceScripts(StageClip &clip, const Frame &frame, std::size_t &next, int opsDone);
     StageClip *create(StageClip &parent, int depth, const Placement &placement, qint64 placedTick);

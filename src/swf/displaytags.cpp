@@ -111,17 +111,19 @@ DisplayOp readRemoveObject(BitReader &r, int version)
 ButtonCharacter readDefineButton(BitReader &r, int version)
 {
     ButtonCharacter button;
+    int actionOffset = 0;
     if (version >= 2) {
-        r.u8();  // track as menu
-        r.u16(); // offset of the actions
+        button.trackAsMenu = r.u8() & 1;
+        actionOffset = r.u16();
     }
     for (;;) {
         const quint8 flags = r.u8();
-        if (flags == 0)
+        if (flags == 0 || r.atEnd())
             break;
         ButtonPart part;
         part.characterId = r.u16();
         part.depth = r.u16();
+        part.states = flags & 0xf;
         part.matrix = r.matrix();
         if (version >= 2) {
             part.color = r.colorTransform(true);
@@ -130,8 +132,19 @@ ButtonCharacter readDefineButton(BitReader &r, int version)
             if (flags & 0x20)
                 part.blend = r.u8();
         }
-        if (flags & 0x01)
-            button.upState.push_back(part);
+        button.parts.push_back(part);
+    }
+    if (version == 1) {
+        button.actions.push_back({overDownToOverUp, 0, std::make_shared<const QByteArray>(r.bytes(r.remaining()))});
+        return button;
+    }
+    // Each condition's actions end where the next begins; the last runs to
+    // the end of the tag.
+    while (actionOffset != 0 && !r.atEnd()) {
+        actionOffset = r.u16();
+        const quint16 conditions = r.u16();
+        const QByteArray body = r.bytes(actionOffset >= 4 ? qMin<qsizetype>(actionOffset - 4, r.remaining()) : r.remaining());
+        button.actions.push_back({quint16(conditions & 0x1ff), conditions >> 9, std::make_shared<const QByteArray>(body)});
     }
     return button;
 }

@@ -24,6 +24,10 @@ DrawItems itemsOf(const StageClip &clip, qint64 age)
 
 DrawItems childrenOf(const Movie &movie, const DrawItem &item)
 {
+    // A clip on the stage draws its live children; a button's are the parts
+    // of the state it is in.
+    if (item.clip)
+        return itemsOf(*item.clip, item.age);
     const Character *character = movie.character(item.placement->characterId);
     if (const auto *button = std::get_if<ButtonCharacter>(character)) {
         auto list = std::make_shared<const DisplayList>(button->upList());
@@ -31,8 +35,6 @@ DrawItems childrenOf(const Movie &movie, const DrawItem &item)
         out.kept = std::move(list);
         return out;
     }
-    if (item.clip)
-        return itemsOf(*item.clip, item.age);
     const auto *sprite = std::get_if<SpriteCharacter>(character);
     if (!sprite)
         return {};

@@ -143,6 +143,11 @@ void MoviePlayer::draw(QPainter &painter, const QRectF &target, const RenderOpti
         drawStage(painter, *movie_, stageObjects(), target, options);
 }
 
+QPointF MoviePlayer::stagePoint(const QRectF &target, const QPointF &point) const
+{
+    return movie_ ? stageTransform(*movie_, target).inverted().map(point) / 20 : point;
+}
+
 std::vector<StageObject> MoviePlayer::stageObjects() const
 {
     std::vector<StageObject> objects;

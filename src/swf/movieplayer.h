@@ -83,6 +83,19 @@ public:
     // Where trace() output goes; set before setMovie() to see frame 1's.
     void setTraceSink(std::function<void(const QString &)> sink) { traceSink_ = std::move(sink); }
 
+    // Mouse or keyboard input for the movie's buttons and scripts:
+    // `deliver` calls one of ScriptRuntime's input functions.
+    template <class Deliver> void input(Deliver deliver)
+    {
+        if (scripts_) {
+            deliver(*scripts_);
+            followSound();
+        }
+    }
+
+    // A point of `target` (where draw() shows the movie) in stage pixels.
+    QPointF stagePoint(const QRectF &target, const QPointF &point) const;
+
     void play() { setPlaying(true); }
     void stop() { setPlaying(false); }
     void tick();

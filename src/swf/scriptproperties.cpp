@@ -96,7 +96,7 @@ Value ScriptRuntime::clipProperty(int handle, int index)
         return path.isEmpty() ? QStringLiteral("/") : path;
     }
     case 13: return c->placement.name;
-    case 14: return QString();
+    case 14: return dropTarget(handle);
     case 15: return QStringLiteral("file:///");
     case 16: return settings_.quality == best ? 2 : settings_.quality == low ? 0 : 1;
     case 17: return settings_.focusRect;

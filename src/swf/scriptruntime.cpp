@@ -3,6 +3,8 @@
 #include "avm1/builtins.h"
 #include "movieplayer.h"
 
+#include <algorithm>
+
 namespace sky::swf {
 
 using avm1::Object;
@@ -158,7 +160,8 @@ bool ScriptRuntime::hasUnloadHandler(int handle)
 
 bool ScriptRuntime::clipRemoving(StageClip &c)
 {
-    if (!hasUnloadHandler(c.handle))
+    const std::vector<int> tree = stage_.subtree(c);
+    if (std::none_of(tree.begin(), tree.end(), [this](int handle) { return hasUnloadHandler(handle); }))
         return false;
     queue_.push_back({Queued::Unload, c.handle, nullptr});
     return true;
@@ -233,9 +236,13 @@ Object *ScriptRuntime::clipObject(int handle)
     if (const auto found = objects_.find(handle); found != objects_.end())
         return found->second;
     StageClip *c = clip(handle);
-    if (!c || !isMovieClip(*c))
+    if (!c || !(isMovieClip(*c) || c->button))
         return nullptr;
-    Object *proto = vm_.clipProto;
+    // Before SWF 6 a button is no object of its own: scripts reach its
+    // timeline instead.
+    if (c->button && vm_.movieVersion() < 6)
+        return c->parent ? clipObject(c->parent->handle) : nullptr;
+    Object *proto = c->button ? vm_.buttonProto : vm_.clipProto;
     if (const Value ctor = registeredClass(c->placement.characterId); ctor.isObject()) {
         const Value prototype = vm_.get(ctor.object, QStringLiteral("prototype"));
         if (prototype.isObject())

@@ -34,6 +34,17 @@ public:
     // Tells the Sound objects whose sounds played to their end.
     void soundsFinished();
 
+    // The mouse (positions in stage pixels) and the keyboard: each runs
+    // what the event sets off, before it returns. `code` is a key code as
+    // Key.getCode() gives it, `character` the character typed (0 for none).
+    void mouseMove(const QPointF &pos);
+    void mouseDown(const QPointF &pos);
+    void mouseUp(const QPointF &pos);
+    void keyDown(int code, int character);
+    void keyUp(int code, int character);
+    // Whether the pointer is over a button or clip that wants the hand.
+    bool handCursor();
+
     std::function<void(const QString &)> onTrace;
     bool quitRequested() const { return quit_; }
     int abandonedScripts() const { return vm_.abandoned; }
@@ -73,7 +84,10 @@ public:
     int clipAtDepth(int parent, int depth) override;
     QTransform clipToStage(int clip) override;
     QRectF clipBounds(int clip) override;
-    bool clipHitsPoint(int clip, const QPointF &point) override;
+    bool clipHitsPoint(int clip, const QPointF &point, bool shape) override;
+    bool isButton(int clip) override;
+    bool keyIsDown(int code) override;
+    int lastKey(bool character) override;
     void startDrag(int clip, bool lockCenter, const QRectF *bounds) override;
     void stopDrag() override;
     double time() override;
@@ -124,6 +138,33 @@ private:
     // Copies the properties of `init` onto a new clip, then constructs it.
     void initialiseClip(int clip, const avm1::Value &init);
 
+    // An object the pointer is over or pressed: known by its handle, or,
+    // once it has gone, by the same character at the same place.
+    struct PointerTarget {
+        int handle = 0;
+        int parent = 0;
+        int depth = 0;
+        quint16 character = 0;
+    };
+    enum class PointerEvent { RollOver, RollOut, Press, Release, ReleaseOutside, DragOver, DragOut, MenuOver, MenuOut };
+    // The button or clip with mouse handlers under a stage point (twips), 0
+    // for none.
+    int pick(const QPointF &point);
+    int pickIn(StageClip &clip, const QTransform &world, const QPointF &point);
+    bool wantsMouse(int clip);
+    int resolve(PointerTarget &target);
+    PointerTarget targetOf(int clip);
+    // Sends a button or clip one of its mouse events.
+    void pointerEvent(int clip, PointerEvent event);
+    // Follows the pointer to `pos`: rolls over and out, drags over and out.
+    void trackPointer(const QPointF &pos);
+    // Tells every clip and the listeners of `broadcaster` (Mouse or Key).
+    void broadcast(quint32 clipEvent, const QString &method, const QString &broadcaster);
+    void followDrag();
+    QString dropTarget(int clip);
+    // What an input event set off: constructs and queued scripts.
+    void settle();
+
     MoviePlayer &player_;
     ClipStage &stage_;
     avm1::Vm vm_;
@@ -139,6 +180,17 @@ private:
         int soundBufferTime = 5;
     } settings_;
     QPointF mouse_; // stage pixels
+    bool mouseIsDown_ = false;
+    PointerTarget hovered_, pressed_;
+    struct Drag {
+        int clip = 0;
+        QPointF offset; // from the pointer to the clip's origin, parent's pixels
+        bool bounded = false;
+        QRectF bounds;
+    } drag_;
+    std::map<int, QString> dropTargets_; // by clip handle
+    std::vector<int> keysDown_;
+    int lastKeyCode_ = 0, lastCharacter_ = 0;
     bool quit_ = false;
     std::vector<bool> initDone_;
 };

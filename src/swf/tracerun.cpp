@@ -1,5 +1,6 @@
 #include "tracerun.h"
 
+#include "keycodes.h"
 #include "movieplayer.h"
 
 #include <QJsonArray>
@@ -53,6 +54,26 @@ bool readInputEvents(const QByteArray &json, std::vector<InputEvent> &out, QStri
     return true;
 }
 
+namespace {
+
+void deliver(MoviePlayer &player, const InputEvent &event)
+{
+    const std::pair<int, int> key = movieKeyNamed(event.key);
+    player.input([&](ScriptRuntime &scripts) {
+        switch (event.type) {
+        case InputEvent::Type::MouseMove: scripts.mouseMove(event.pos); break;
+        case InputEvent::Type::MouseDown: scripts.mouseDown(event.pos); break;
+        case InputEvent::Type::MouseUp: scripts.mouseUp(event.pos); break;
+        case InputEvent::Type::KeyDown: scripts.keyDown(key.first, key.second); break;
+        case InputEvent::Type::KeyUp: scripts.keyUp(key.first, key.second); break;
+        case InputEvent::Type::TextInput:
+        case InputEvent::Type::Wait: break;
+        }
+    });
+}
+
+} // namespace
+
 TraceResult traceMovie(const QString &path, int ticks, const std::vector<InputEvent> &events)
 {
     TraceResult result;
@@ -96,12 +117,16 @@ TraceResult traceMovie(const QString &path, int ticks, const std::vector<InputEv
     listen();
     auto quit = [&] { return player.scripts() && player.scripts()->quitRequested(); };
     for (const InputEvent &event : events) {
-        if (quit() || result.ticksRun >= ticks)
+        if (quit())
             break;
         if (event.type == InputEvent::Type::Wait) {
+            if (result.ticksRun >= ticks)
+                continue;
             player.tick();
             ++result.ticksRun;
             listen();
+        } else {
+            deliver(player, event);
         }
     }
     while (!quit() && result.ticksRun < ticks) {

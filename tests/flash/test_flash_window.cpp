@@ -36,6 +36,48 @@ QByteArray streamMovie()
     return m.fws();
 }
 
+// A 300 x 200 stage that stops on its first frame, with two of the writer's
+// square buttons: "go" at (20, 50) goes to frame 2 when released, "quiet"
+// at (170, 50) keeps the arrow pointer.
+QByteArray buttonsMovie()
+{
+    swftest::Movie m(6, 300, 200);
+    m.squareButton(10, 1, {{0x8, swftest::Actions().op(0x81, swftest::Bits().u16(1).data()).op(0x07).code()}});
+    m.squareButton(11, 5, {});
+    m.placeNamed(1, 10, "go", 400, 1000);
+    m.placeNamed(2, 11, "quiet", 3400, 1000);
+    // quiet.useHandCursor = false; stop();
+    m.doAction(swftest::Actions()
+                   .push("quiet")
+                   .op(0x1c)
+                   .push("useHandCursor")
+                   .op(0x96, swftest::Bits().u8(5).u8(0).data())
+                   .op(0x4f)
+                   .op(0x07)
+                   .code());
+    m.showFrame().showFrame();
+    return m.fws();
+}
+
+// The points of `image` in colour `c`, as a rectangle.
+QRect areaOf(const QImage &image, const QColor &c)
+{
+    QRect area;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == c)
+                area |= QRect(x, y, 1, 1);
+    return area;
+}
+
+// The pointer moved over `view` with no button held. (QTest moves the
+// system's cursor for that, which an offscreen window never hears of.)
+void hover(QWidget *view, const QPoint &pos)
+{
+    QMouseEvent move(QEvent::MouseMove, pos, view->mapToGlobal(pos), Qt::NoButton, Qt::NoButton, {});
+    QApplication::sendEvent(view, &move);
+}
+
 float peakOf(const std::vector<float> &samples)
 {
     float peak = 0;
@@ -60,6 +102,7 @@ private Q_SLOTS:
     void closeAndReopen();
     void soundLeadsTheFramesAndFollowsTheButtons();
     void closingOrOpeningAnotherMovieEndsTheSound();
+    void buttonsTakeClicksWhereTheyAreDrawn();
 
 private:
     void openStreamMovie();
@@ -262,6 +305,52 @@ void TestFlashWindow::closingOrOpeningAnotherMovieEndsTheSound()
     QVERIFY(peakOf(listen(1)) > 0.45);
     flash->Command1_Click();
     QVERIFY(listen(1).empty()); // nothing is pulled any more
+}
+
+void TestFlashWindow::buttonsTakeClicksWhereTheyAreDrawn()
+{
+    rig->writeAppFile(u"buttons.swf"_s, buttonsMovie());
+    rig->fileDialog.answers.push_back(rig->appPath(u"buttons.swf"_s));
+    flash->Command7_Click();
+    ShockwaveFlash &movie = flash->ShockwaveFlash1;
+    QVERIFY(!movie.Playing()); // its first frame stopped it
+    // Zoomed in and panned a little to the right.
+    flash->Check1.setValue(1);
+    flash->Command10.MouseDown(1, 0, 0, 0);
+    flash->Timer1_Timer();
+    flash->Timer1_Timer();
+    flash->Command10.MouseUp(1, 0, 0, 0);
+    QWidget *view = movie.widget();
+    const auto picture = [view] { return view->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    const QRect go = areaOf(picture(), Qt::red) & QRect(0, 0, view->width() / 2, view->height());
+    QVERIFY(go.width() > 100);
+
+    // The lower right corner of the square lies outside its hit area.
+    const QPoint outside = go.bottomRight() - QPoint(10, 10);
+    hover(view, outside);
+    QCOMPARE(view->cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseClick(view, Qt::LeftButton, {}, outside);
+    QCOMPARE(movie.CurrentFrame(), 1);
+
+    const QPoint inside = go.topLeft() + QPoint(10, 10);
+    hover(view, inside);
+    QCOMPARE(view->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(picture().pixelColor(inside), QColor(Qt::green));
+    QTest::mousePress(view, Qt::LeftButton, {}, inside);
+    QCOMPARE(picture().pixelColor(inside), QColor(Qt::blue));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, inside);
+    QCOMPARE(movie.CurrentFrame(), 2);
+    QVERIFY(!movie.Playing());
+
+    // The other button turns green under the pointer but keeps the arrow.
+    const QRect quiet = areaOf(picture(), Qt::red);
+    hover(view, quiet.topLeft() + QPoint(10, 10));
+    QCOMPARE(picture().pixelColor(quiet.topLeft() + QPoint(10, 10)), QColor(Qt::green));
+    QCOMPARE(view->cursor().shape(), Qt::ArrowCursor);
+
+    // The window's own transport still steps the scripted movie.
+    flash->Command6_Click();
+    QCOMPARE(movie.CurrentFrame(), 1);
 }
 
 QTEST_MAIN(TestFlashWindow)

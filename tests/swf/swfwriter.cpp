@@ -354,6 +354,36 @@ Movie &Movie::gotoAction(int frame) { return tag(12, Bits().u8(0x81).u16(2).u16(
 
 Movie &Movie::doAction(const QByteArray &code) { return tag(12, code + QByteArray(1, 0)); }
 
+Movie &Movie::button(int id, const std::vector<ButtonPart> &parts, const std::vector<std::pair<int, QByteArray>> &actions,
+                     bool trackAsMenu)
+{
+    Bits records;
+    for (const ButtonPart &part : parts)
+        records.u8(part.states).u16(part.id).u16(part.depth).matrix(1, 1, part.tx, part.ty).ub(1, 0).ub(1, 0).ub(4, 0).flush();
+    records.u8(0);
+    Bits conditions;
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        const QByteArray code = actions[i].second + QByteArray(1, '\0');
+        conditions.u16(i + 1 == actions.size() ? 0 : int(code.size()) + 4).u16(actions[i].first).bytes(code);
+    }
+    const QByteArray recordBytes = records.data();
+    return tag(34, Bits().u16(id).u8(trackAsMenu ? 1 : 0).u16(actions.empty() ? 0 : int(recordBytes.size()) + 2)
+                       .bytes(recordBytes).bytes(conditions.data()).data());
+}
+
+Movie &Movie::squareButton(int id, int firstShape, const std::vector<std::pair<int, QByteArray>> &actions,
+                           bool trackAsMenu)
+{
+    const QRect square(0, 0, 2000, 2000);
+    const QColor colours[] = {Qt::red, Qt::green, Qt::blue};
+    for (int i = 0; i < 3; ++i)
+        shape(firstShape + i, 1, square, {solidFill(colours[i], false)}, {}, Edges().rect(square, 1).end());
+    shape(firstShape + 3, 1, square, {solidFill(Qt::black, false)}, {},
+          Edges().style(0, 1, 0).moveTo(0, 0).line(2000, 0).line(-2000, 2000).line(0, -2000).end());
+    return button(id, {{firstShape, 1, 1}, {firstShape + 1, 1, 2}, {firstShape + 2, 1, 4}, {firstShape + 3, 1, 8}},
+                  actions, trackAsMenu);
+}
+
 Movie &Movie::sprite(int id, const Movie &inner)
 {
     return tag(39, Bits().u16(id).u16(inner.frames_).bytes(inner.tags_).u16(0).data());

@@ -114,6 +114,20 @@ public:
     // DoAction with `code` (the End action is added).
     Movie &doAction(const QByteArray &code);
     Movie &sprite(int id, const Movie &inner); // inner's control tags
+    // DefineButton2: parts (character, depth, ButtonState bits, position in
+    // twips) and actions run on state changes (condition bits and key code
+    // as the tag stores them, then the action bytes).
+    struct ButtonPart {
+        int id, depth, states, tx = 0, ty = 0;
+    };
+    Movie &button(int id, const std::vector<ButtonPart> &parts, const std::vector<std::pair<int, QByteArray>> &actions,
+                  bool trackAsMenu = false);
+    // Shapes `firstShape` to `firstShape` + 3 (a red, a green and a blue
+    // 100-pixel square, and the triangle on the square's upper left half)
+    // and a button `id` made of them: red when up, green under the
+    // pointer, blue pressed, hit only on the triangle.
+    Movie &squareButton(int id, int firstShape, const std::vector<std::pair<int, QByteArray>> &actions,
+                        bool trackAsMenu = false);
     // A DefineBitsLossless2 image of w x h pixels, row by row.
     Movie &bitmap(int id, int w, int h, const std::vector<QRgb> &pixels);
     // A DefineBitsJPEG3: JPEG data and one alpha byte a pixel.

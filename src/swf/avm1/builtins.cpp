@@ -36,6 +36,7 @@ void installBuiltins(Vm &vm)
     installDate(vm);
     installStage(vm);
     installColor(vm);
+    installInput(vm);
 }
 
 } // namespace sky::swf::avm1

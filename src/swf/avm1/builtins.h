@@ -31,6 +31,7 @@ void runIntervals(Vm &vm);
 // Tells the Stage's listeners (onResize) that the window showing the movie
 // changed size, when the stage follows the window.
 void stageResized(Vm &vm);
+void installInput(Vm &vm);
 
 // Calls onSoundComplete of the Sound objects whose sounds have ended.
 void completeSounds(Vm &vm);

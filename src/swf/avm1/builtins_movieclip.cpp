@@ -177,7 +177,7 @@ Value hitTest(Vm &vm, CallInfo &c)
         return false;
     if (c.args.size() >= 2) {
         const QPointF point(vm.toNumber(c.args[0]), vm.toNumber(c.args[1]));
-        return vm.host()->clipHitsPoint(clip, point);
+        return vm.host()->clipHitsPoint(clip, point, vm.toBoolean(c.arg(2)));
     }
     const int other = clipArgument(vm, c.args[0], clip);
     if (!other)

@@ -279,7 +279,8 @@ bool Vm::has(Object *object, const QString &name)
     if (object->kind == ObjectKind::Array && key(name) == u"length")
         return true;
     if (object->kind == ObjectKind::Clip)
-        return clipPropertyIndex(name) >= 0 || host_->clipChild(object->clip, name) != 0;
+        return clipPropertyIndex(name) >= 0 || !clipPathName(object, name).isUndefined()
+               || host_->clipChild(object->clip, name) != 0;
     return false;
 }
 

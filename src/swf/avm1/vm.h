@@ -93,8 +93,15 @@ public:
     // its own coordinates; a null rectangle when it draws nothing.
     virtual QTransform clipToStage(int) { return {}; }
     virtual QRectF clipBounds(int) { return {}; }
-    // Whether the clip draws at a stage point (pixels).
-    virtual bool clipHitsPoint(int, const QPointF &) { return false; }
+    // Whether the clip draws at a stage point (pixels): anywhere in its
+    // bounds, or on its shapes when `shape` is set.
+    virtual bool clipHitsPoint(int, const QPointF &, bool) { return false; }
+    // Whether a clip handle is a button's (scripts see it as a Button).
+    virtual bool isButton(int) { return false; }
+    // The keyboard: whether a key (Key.getCode() codes) is down, and the
+    // code or the character of the last key pressed.
+    virtual bool keyIsDown(int) { return false; }
+    virtual int lastKey(bool) { return 0; }
     virtual void startDrag(int, bool, const QRectF *) { }
     virtual void stopDrag() { }
     // The movie's sounds; none when the host plays no sound.
@@ -212,6 +219,7 @@ public:
     Object *booleanProto = nullptr;
     Object *errorProto = nullptr;
     Object *clipProto = nullptr;
+    Object *buttonProto = nullptr;
     Object *broadcaster = nullptr;
 
     int depth = 0;                            // nested calls

@@ -1,0 +1,425 @@
+// The mouse and the keyboard reaching a movie's scripts: buttons and clips
+// with mouse handlers under the pointer, their states and events, the
+// clip events and listeners every press and move is told to, and dragging.
+
+#include "hittest.h"
+#include "movieplayer.h"
+#include "scriptruntime.h"
+
+#include <algorithm>
+
+namespace sky::swf {
+
+using avm1::Object;
+using avm1::Value;
+
+namespace {
+
+enum ClipEvent : quint32 {
+    eventMouseMove = 0x8,
+    eventMouseDown = 0x10,
+    eventMouseUp = 0x20,
+    eventKeyDown = 0x40,
+    eventKeyUp = 0x80,
+    eventPress = 0x400,
+    eventRelease = 0x800,
+    eventReleaseOutside = 0x1000,
+    eventRollOver = 0x2000,
+    eventRollOut = 0x4000,
+    eventDragOver = 0x8000,
+    eventDragOut = 0x10000,
+    eventKeyPress = 0x20000,
+    mouseEvents = eventPress | eventRelease | eventReleaseOutside | eventRollOver | eventRollOut | eventDragOver
+                  | eventDragOut,
+};
+
+// What one pointer event is to a clip and to a button.
+struct PointerEventInfo {
+    quint32 clipEvent;
+    const char16_t *method;
+    quint16 condition;
+    int state; // the button's state after it
+};
+
+PointerEventInfo infoOf(int event)
+{
+    static const PointerEventInfo table[] = {
+        {eventRollOver, u"onRollOver", idleToOverUp, buttonOver},
+        {eventRollOut, u"onRollOut", overUpToIdle, buttonUp},
+        {eventPress, u"onPress", overUpToOverDown, buttonDown},
+        {eventRelease, u"onRelease", overDownToOverUp, buttonOver},
+        {eventReleaseOutside, u"onReleaseOutside", outDownToIdle, buttonUp},
+        {eventDragOver, u"onDragOver", outDownToOverDown, buttonDown},
+        {eventDragOut, u"onDragOut", overDownToOutDown, buttonOver},
+        {eventDragOver, u"onDragOver", idleToOverDown, buttonDown},
+        {eventDragOut, u"onDragOut", overDownToIdle, buttonUp},
+    };
+    return table[event];
+}
+
+const char16_t *const mouseMethods[] = {u"onPress",   u"onRelease",  u"onReleaseOutside", u"onRollOver",
+                                        u"onRollOut", u"onDragOver", u"onDragOut"};
+
+// The code a button's key press condition uses for a key.
+int buttonKeyOf(int code, int character)
+{
+    static const std::pair<int, int> special[] = {{37, 1}, {39, 2}, {36, 3}, {35, 4},  {45, 5},  {46, 6}, {8, 8},
+                                                  {13, 13}, {38, 14}, {40, 15}, {33, 16}, {34, 17}, {9, 18}, {27, 19}};
+    for (const auto &[key, button] : special)
+        if (key == code)
+            return button;
+    return character >= 32 && character < 127 ? character : 0;
+}
+
+// The transition a button's sound is told of when its state changes.
+std::optional<audio::ButtonTransition> transitionOf(int from, int to)
+{
+    if (from == buttonUp && to == buttonOver)
+        return audio::ButtonTransition::UpToOver;
+    if (from == buttonOver && to == buttonUp)
+        return audio::ButtonTransition::OverToUp;
+    if (from == buttonOver && to == buttonDown)
+        return audio::ButtonTransition::OverToDown;
+    if (from == buttonDown && to == buttonOver)
+        return audio::ButtonTransition::DownToOver;
+    return std::nullopt;
+}
+
+} // namespace
+
+bool ScriptRuntime::isButton(int handle)
+{
+    const StageClip *c = clip(handle);
+    return c && c->button;
+}
+
+bool ScriptRuntime::wantsMouse(int handle)
+{
+    StageClip *c = clip(handle);
+    if (!c || c->unloading || !(c->button || isMovieClip(*c)))
+        return false;
+    Object *self = clipObject(handle);
+    if (vm_.has(self, QStringLiteral("enabled")) && !vm_.toBoolean(vm_.get(self, QStringLiteral("enabled"))))
+        return false;
+    if (c->button)
+        return true;
+    if (c->placement.clipActions)
+        for (const ClipAction &action : *c->placement.clipActions)
+            if (action.events & mouseEvents)
+                return true;
+    for (const char16_t *method : mouseMethods) {
+        const Value fn = vm_.get(self, QString::fromUtf16(method));
+        if (fn.isObject() && fn.object->isFunction())
+            return true;
+    }
+    return false;
+}
+
+int ScriptRuntime::pickIn(StageClip &c, const QTransform &world, const QPointF &point)
+{
+    if (!c.placement.visible || c.unloading)
+        return 0;
+    const bool wants = c.parent && wantsMouse(c.handle);
+    if (wants && !c.button && clipHits(*player_.movie(), c, world, point))
+        return c.handle;
+    // The topmost child first; a button's own buttons and clips come before
+    // its hit area.
+    std::vector<int> children;
+    for (const auto &[depth, child] : c.children)
+        children.push_back(child->handle);
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+        if (StageClip *child = clip(*it); child && child->placement.clipDepth == 0)
+            if (const int found = pickIn(*child, child->placement.matrix.toTransform() * world, point))
+                return found;
+    if (wants && c.button && buttonHitArea(*player_.movie(), c, world, point))
+        return c.handle;
+    return 0;
+}
+
+int ScriptRuntime::pick(const QPointF &point) { return pickIn(stage_.root(), QTransform(), point); }
+
+ScriptRuntime::PointerTarget ScriptRuntime::targetOf(int handle)
+{
+    const StageClip *c = clip(handle);
+    if (!c)
+        return {};
+    return {handle, c->parent ? c->parent->handle : 0, c->depth, c->placement.characterId};
+}
+
+int ScriptRuntime::resolve(PointerTarget &target)
+{
+    if (!target.handle)
+        return 0;
+    if (const StageClip *c = clip(target.handle); c && !c->unloading)
+        return target.handle;
+    // The timeline put the same button back where it was (going back to
+    // its frame): the pointer is still over it.
+    const StageClip *parent = clip(target.parent);
+    const StageClip *same = parent ? parent->childAt(target.depth) : nullptr;
+    if (same && !same->unloading && same->button && same->placement.characterId == target.character) {
+        target.handle = same->handle;
+        return target.handle;
+    }
+    target = {};
+    return 0;
+}
+
+void ScriptRuntime::pointerEvent(int handle, PointerEvent event)
+{
+    StageClip *c = clip(handle);
+    if (!c)
+        return;
+    const PointerEventInfo info = infoOf(int(event));
+    if (c->button) {
+        const int old = c->buttonState;
+        const quint16 id = c->placement.characterId;
+        stage_.setButtonState(*c, info.state);
+        if (const auto transition = transitionOf(old, info.state))
+            player_.sound()->mixer().buttonChanged(id, *transition);
+        c = clip(handle);
+        Object *target = c && c->parent ? clipObject(c->parent->handle) : nullptr;
+        if (c && target) {
+            const auto actions = c->button->actions;
+            for (const ButtonAction &action : actions)
+                if ((action.conditions & info.condition) && clip(handle))
+                    vm_.runScript(action.code, target);
+        }
+        dispatch(handle, 0, QString::fromUtf16(info.method));
+    } else {
+        dispatch(handle, info.clipEvent, QString::fromUtf16(info.method));
+    }
+}
+
+void ScriptRuntime::trackPointer(const QPointF &pos)
+{
+    const int over = pick(pos * 20);
+    const int was = resolve(hovered_);
+    const int pressed = resolve(pressed_);
+    if (over == was)
+        return;
+    hovered_ = targetOf(over);
+    if (!mouseIsDown_) {
+        if (was)
+            pointerEvent(was, PointerEvent::RollOut);
+        if (over)
+            pointerEvent(over, PointerEvent::RollOver);
+        return;
+    }
+    const auto menu = [this](int handle) {
+        const StageClip *c = clip(handle);
+        return c && c->button && c->button->trackAsMenu;
+    };
+    if (pressed && was == pressed)
+        pointerEvent(pressed, PointerEvent::DragOut);
+    else if (was && menu(was))
+        pointerEvent(was, PointerEvent::MenuOut);
+    if (pressed && over == pressed)
+        pointerEvent(pressed, PointerEvent::DragOver);
+    else if (over && menu(over))
+        pointerEvent(over, PointerEvent::MenuOver);
+}
+
+void ScriptRuntime::broadcast(quint32 clipEvent, const QString &method, const QString &broadcaster)
+{
+    for (const int handle : stage_.executionOrder())
+        if (StageClip *c = clip(handle); c && isMovieClip(*c) && !c->unloading)
+            dispatch(handle, clipEvent, vm_.version() >= 6 ? method : QString());
+    const Value source = vm_.get(vm_.global, broadcaster);
+    const Value list = source.isObject() ? vm_.get(source.object, QStringLiteral("_listeners")) : Value();
+    if (!list.isObject())
+        return;
+    for (const Value &listener : vm_.arrayElements(list.object)) {
+        const Value fn = vm_.getMember(listener, method);
+        if (fn.isObject() && fn.object->isFunction())
+            vm_.callEvent(fn, listener);
+    }
+}
+
+void ScriptRuntime::settle()
+{
+    runConstructs();
+    runQueue();
+}
+
+void ScriptRuntime::mouseMove(const QPointF &pos)
+{
+    vm_.beginFrame();
+    mouse_ = pos;
+    followDrag();
+    broadcast(eventMouseMove, QStringLiteral("onMouseMove"), QStringLiteral("Mouse"));
+    trackPointer(pos);
+    settle();
+}
+
+void ScriptRuntime::mouseDown(const QPointF &pos)
+{
+    vm_.beginFrame();
+    if (pos != mouse_) {
+        mouse_ = pos;
+        followDrag();
+        trackPointer(pos);
+    }
+    mouseIsDown_ = true;
+    broadcast(eventMouseDown, QStringLiteral("onMouseDown"), QStringLiteral("Mouse"));
+    if (const int over = resolve(hovered_)) {
+        pressed_ = hovered_;
+        pointerEvent(over, PointerEvent::Press);
+    }
+    settle();
+}
+
+void ScriptRuntime::mouseUp(const QPointF &pos)
+{
+    vm_.beginFrame();
+    if (pos != mouse_) {
+        mouse_ = pos;
+        followDrag();
+        trackPointer(pos);
+    }
+    mouseIsDown_ = false;
+    broadcast(eventMouseUp, QStringLiteral("onMouseUp"), QStringLiteral("Mouse"));
+    const int pressed = resolve(pressed_);
+    const int over = resolve(hovered_);
+    pressed_ = {};
+    if (pressed && pressed == over) {
+        pointerEvent(pressed, PointerEvent::Release);
+    } else {
+        if (pressed)
+            pointerEvent(pressed, PointerEvent::ReleaseOutside);
+        const StageClip *c = clip(over);
+        if (c && c->button && c->button->trackAsMenu)
+            pointerEvent(over, PointerEvent::Release);
+        else if (over)
+            pointerEvent(over, PointerEvent::RollOver);
+    }
+    settle();
+}
+
+void ScriptRuntime::keyDown(int code, int character)
+{
+    vm_.beginFrame();
+    if (std::find(keysDown_.begin(), keysDown_.end(), code) == keysDown_.end())
+        keysDown_.push_back(code);
+    lastKeyCode_ = code;
+    lastCharacter_ = character;
+    broadcast(eventKeyDown, QStringLiteral("onKeyDown"), QStringLiteral("Key"));
+    // A key press goes to the first button or clip waiting for that key,
+    // parents before their children.
+    const int key = buttonKeyOf(code, character);
+    std::vector<StageClip *> order{&stage_.root()};
+    for (std::size_t i = 0; key && i < order.size(); ++i) {
+        StageClip *c = order[i];
+        const int handle = c->handle;
+        if (c->button && c->parent) {
+            const auto actions = c->button->actions;
+            const auto found = std::find_if(actions.begin(), actions.end(),
+                                            [key](const ButtonAction &a) { return a.key == key; });
+            if (found != actions.end()) {
+                if (Object *target = clipObject(c->parent->handle))
+                    vm_.runScript(found->code, target);
+                break;
+            }
+        } else if (c->placement.clipActions) {
+            const auto actions = c->placement.clipActions;
+            const auto found = std::find_if(actions->begin(), actions->end(), [key](const ClipAction &a) {
+                return (a.events & eventKeyPress) && a.key == key;
+            });
+            if (found != actions->end()) {
+                vm_.runScript(found->code, clipObject(handle));
+                break;
+            }
+        }
+        for (const auto &[depth, child] : c->children)
+            order.push_back(child.get());
+    }
+    settle();
+}
+
+void ScriptRuntime::keyUp(int code, int character)
+{
+    vm_.beginFrame();
+    std::erase(keysDown_, code);
+    lastKeyCode_ = code;
+    lastCharacter_ = character;
+    broadcast(eventKeyUp, QStringLiteral("onKeyUp"), QStringLiteral("Key"));
+    settle();
+}
+
+bool ScriptRuntime::keyIsDown(int code)
+{
+    return std::find(keysDown_.begin(), keysDown_.end(), code) != keysDown_.end();
+}
+
+int ScriptRuntime::lastKey(bool character) { return character ? lastCharacter_ : lastKeyCode_; }
+
+bool ScriptRuntime::handCursor()
+{
+    const int over = resolve(pressed_) ? resolve(pressed_) : resolve(hovered_);
+    if (!over)
+        return false;
+    Object *self = clipObject(over);
+    return !self || vm_.toBoolean(vm_.get(self, QStringLiteral("useHandCursor")));
+}
+
+void ScriptRuntime::startDrag(int handle, bool lockCenter, const QRectF *bounds)
+{
+    StageClip *c = clip(handle);
+    if (!c || !c->parent)
+        return;
+    drag_ = {};
+    drag_.clip = handle;
+    if (!lockCenter) {
+        const QPointF pointer = clipToStage(c->parent->handle).inverted().map(mouse_);
+        drag_.offset = QPointF(c->placement.matrix.tx, c->placement.matrix.ty) / 20 - pointer;
+    }
+    if (bounds) {
+        drag_.bounded = true;
+        drag_.bounds = bounds->normalized();
+    }
+    followDrag();
+}
+
+void ScriptRuntime::stopDrag() { drag_ = {}; }
+
+void ScriptRuntime::followDrag()
+{
+    StageClip *c = clip(drag_.clip);
+    if (!c || !c->parent) {
+        drag_ = {};
+        return;
+    }
+    QPointF at = clipToStage(c->parent->handle).inverted().map(mouse_) + drag_.offset;
+    if (drag_.bounded)
+        at = QPointF(std::clamp(at.x(), drag_.bounds.left(), drag_.bounds.right()),
+                     std::clamp(at.y(), drag_.bounds.top(), drag_.bounds.bottom()));
+    setClipProperty(drag_.clip, 0, at.x());
+    setClipProperty(drag_.clip, 1, at.y());
+    // What the clip is dropped on: the topmost clip under the pointer
+    // outside the dragged one.
+    const std::vector<int> dragged = stage_.subtree(*c);
+    std::function<const StageClip *(const StageClip &, const QTransform &)> under =
+        [&](const StageClip &parent, const QTransform &world) -> const StageClip * {
+        for (auto it = parent.children.rbegin(); it != parent.children.rend(); ++it) {
+            const StageClip &child = *it->second;
+            if (std::find(dragged.begin(), dragged.end(), child.handle) != dragged.end() || child.placement.clipDepth)
+                continue;
+            const QTransform childWorld = child.placement.matrix.toTransform() * world;
+            if (!clipHits(*player_.movie(), child, childWorld, mouse_ * 20))
+                continue;
+            if (const StageClip *inner = under(child, childWorld))
+                return inner;
+            return isMovieClip(child) ? &child : &parent;
+        }
+        return nullptr;
+    };
+    const StageClip *target = under(stage_.root(), QTransform());
+    dropTargets_[drag_.clip] = target && target->parent ? clipProperty(target->handle, 11).string : QString();
+}
+
+QString ScriptRuntime::dropTarget(int handle)
+{
+    const auto found = dropTargets_.find(handle);
+    return found == dropTargets_.end() ? QString() : found->second;
+}
+
+} // namespace sky::swf

@@ -1,0 +1,152 @@
+// Buttons and the mouse and keyboard reaching a movie: the events a person
+// sets off by pointing, pressing and typing, and what the movie's buttons
+// and scripts do with them.
+
+#include "swf/movieplayer.h"
+#include "swfwriter.h"
+
+#include <QTest>
+
+using namespace sky::swf;
+using swftest::Edges;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Condition bits of DefineButton2 actions.
+enum : int {
+    rollOver = 0x1,
+    rollOut = 0x2,
+    press = 0x4,
+    release = 0x8,
+    dragOut = 0x10,
+    dragOver = 0x20,
+    releaseOutside = 0x40,
+};
+
+
+// A 200 x 200 pixel stage with the writer's square button at (50, 50),
+// whose actions trace its state changes and Enter.
+swftest::Movie buttonMovie(bool trackAsMenu = false)
+{
+    swftest::Movie m(6, 200, 200);
+    const auto say = [](const char *text) { return swftest::Actions().push(text).op(0x26).code(); };
+    m.squareButton(10, 1,
+                   {{rollOver, say("rollOver")},
+                    {rollOut, say("rollOut")},
+                    {press, say("press")},
+                    {release, say("release")},
+                    {dragOut, say("dragOut")},
+                    {dragOver, say("dragOver")},
+                    {releaseOutside, say("releaseOutside")},
+                    {13 << 9, say("Enter")}},
+                   trackAsMenu);
+    m.place(1, 10, 1000, 1000);
+    m.showFrame();
+    return m;
+}
+
+struct Played {
+    MoviePlayer player;
+    QStringList traced;
+
+    explicit Played(const swftest::Movie &movie)
+    {
+        player.setTraceSink([this](const QString &line) { traced << line; });
+        QVERIFY(player.loadData(movie.fws()));
+    }
+    QStringList take() { return std::exchange(traced, {}); }
+    void move(double x, double y) { player.input([&](ScriptRuntime &s) { s.mouseMove({x, y}); }); }
+    void press(double x, double y) { player.input([&](ScriptRuntime &s) { s.mouseDown({x, y}); }); }
+    void lift(double x, double y) { player.input([&](ScriptRuntime &s) { s.mouseUp({x, y}); }); }
+    bool hand() { return player.scripts()->handCursor(); }
+    QRgb pixel(int x, int y) { return player.renderFrame().pixel(x, y); }
+};
+
+} // namespace
+
+class TestSwfInput : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void clickOnAButtonRunsItsActionsInOrder()
+    {
+        Played p(buttonMovie());
+        p.move(20, 20);
+        QVERIFY(!p.hand());
+        p.move(60, 60);
+        QCOMPARE(p.take(), QStringList{u"rollOver"_s});
+        QVERIFY(p.hand());
+        p.press(60, 60);
+        p.lift(60, 60);
+        QCOMPARE(p.take(), (QStringList{u"press"_s, u"release"_s}));
+        p.move(20, 20);
+        QCOMPARE(p.take(), QStringList{u"rollOut"_s});
+        QVERIFY(!p.hand());
+    }
+
+    void pressedButtonFollowsThePointerOutAndBack()
+    {
+        Played p(buttonMovie());
+        p.move(60, 60);
+        p.press(60, 60);
+        p.move(190, 190);
+        p.move(60, 60);
+        p.move(190, 190);
+        p.lift(190, 190);
+        QCOMPARE(p.take(), (QStringList{u"rollOver"_s, u"press"_s, u"dragOut"_s, u"dragOver"_s, u"dragOut"_s,
+                                        u"releaseOutside"_s}));
+        // Pressed elsewhere and brought over, nothing happens to the button.
+        p.press(190, 190);
+        p.move(60, 60);
+        p.lift(60, 60);
+        QCOMPARE(p.take(), QStringList{u"rollOver"_s});
+    }
+
+    void hitAreaIsTheShapeNotItsBounds()
+    {
+        Played p(buttonMovie());
+        // Inside the square, below the diagonal of the triangle that is
+        // the hit area.
+        p.move(140, 140);
+        QVERIFY(p.take().isEmpty());
+        QVERIFY(!p.hand());
+        p.move(55, 140);
+        QCOMPARE(p.take(), QStringList{u"rollOver"_s});
+    }
+
+    void buttonShowsItsStateAndChildren()
+    {
+        Played p(buttonMovie());
+        QCOMPARE(QColor(p.pixel(60, 60)), QColor(Qt::red));
+        p.move(60, 60);
+        QCOMPARE(QColor(p.pixel(60, 60)), QColor(Qt::green));
+        p.press(60, 60);
+        QCOMPARE(QColor(p.pixel(60, 60)), QColor(Qt::blue));
+        p.lift(60, 60);
+        QCOMPARE(QColor(p.pixel(60, 60)), QColor(Qt::green));
+        p.move(20, 20);
+        QCOMPARE(QColor(p.pixel(60, 60)), QColor(Qt::red));
+    }
+
+    void menuButtonsTakeAPressMadeElsewhere()
+    {
+        Played p(buttonMovie(true));
+        p.press(190, 190);
+        p.move(60, 60);
+        p.lift(60, 60);
+        QCOMPARE(p.take(), (QStringList{u"release"_s}));
+    }
+
+    void enterRunsTheButtonsKeyAction()
+    {
+        Played p(buttonMovie());
+        p.player.input([](ScriptRuntime &s) { s.keyDown(13, 13); });
+        p.player.input([](ScriptRuntime &s) { s.keyUp(13, 13); });
+        p.player.input([](ScriptRuntime &s) { s.keyDown('A', 'a'); });
+        QCOMPARE(p.take(), QStringList{u"Enter"_s});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSwfInput)
+#include "tst_swfinput.moc"

@@ -270,6 +270,16 @@ QRectF ScriptRuntime::clipBounds(int handle)
     return QRectF(twips.topLeft() / 20, twips.size() / 20);
 }
 
+ScriptDrawing *ScriptRuntime::clipDrawing(int handle)
+{
+    StageClip *c = clip(handle);
+    if (!c)
+        return nullptr;
+    if (!c->drawing)
+        c->drawing = std::make_unique<ScriptDrawing>();
+    return c->drawing.get();
+}
+
 bool ScriptRuntime::clipHitsPoint(int handle, const QPointF &point, bool shape)
 {
     if (shape) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "characters.h"
+#include "scriptdrawing.h"
 
 #include <map>
 #include <memory>
@@ -39,6 +40,7 @@ struct StageClip {
     std::shared_ptr<const Character> fieldLayout;
     int fieldChanges = 0;
     StageClip *parent = nullptr;
+    std::unique_ptr<ScriptDrawing> drawing; // made on the first drawing call
     std::map<int, std::unique_ptr<StageClip>> children; // by depth
 
     int totalFrames() const { return timeline ? timeline->frameCount() : 1; }

@@ -191,6 +191,8 @@ void Renderer::drawCharacter(const DrawItem &item, const QTransform &world, cons
                         || std::holds_alternative<TextCharacter>(*character)
                         || std::holds_alternative<BitmapCharacter>(*character));
     if (!drawn) {
+        if (item.clip && item.clip->drawing && !item.clip->drawing->isEmpty())
+            drawScripted(*item.clip->drawing, world, color);
         drawList(childrenOf(movie_, item), world, color, level + 1);
         return;
     }
@@ -226,6 +228,8 @@ QPainterPath Renderer::outline(const DrawItem &item, const QTransform &parentWor
         for (const PlacedGlyph &glyph : placedGlyphs(movie_, *text))
             area.addPath((glyph.transform * world).map(*glyph.outline));
     } else {
+        if (item.clip && item.clip->drawing)
+            area.addPath(world.map(outlineOf(item.clip->drawing->compiled())));
         for (const DrawItem &child : childrenOf(movie_, item).items)
             if (child.placement->clipDepth == 0)
                 area.addPath(outline(child, world, level + 1));

@@ -63,6 +63,7 @@ private:
     void drawDrawn(const Character &character, quint16 id, int ratio, const QTransform &world,
                    const ColorTransform &color);
     void drawShape(const CompiledShape &shape, const QTransform &world, const ColorTransform &color);
+    void drawScripted(const ScriptDrawing &drawing, const QTransform &world, const ColorTransform &color);
     QPainterPath pixelArea(const QPainterPath &outline, Cut cut = Cut::Shape) const;
     void fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color,
                   Cut cut = Cut::Shape);

@@ -84,6 +84,7 @@ public:
     int clipAtDepth(int parent, int depth) override;
     QTransform clipToStage(int clip) override;
     QRectF clipBounds(int clip) override;
+    ScriptDrawing *clipDrawing(int clip) override;
     bool clipHitsPoint(int clip, const QPointF &point, bool shape) override;
     bool isButton(int clip) override;
     bool keyIsDown(int code) override;

@@ -71,6 +71,21 @@ void Renderer::drawShape(const CompiledShape &shape, const QTransform &world, co
     }
 }
 
+// What a clip's drawing methods drew, below its children.
+void Renderer::drawScripted(const ScriptDrawing &drawing, const QTransform &world, const ColorTransform &color)
+{
+    const CompiledShape &shape = drawing.compiled();
+    if (steps_) {
+        DrawStep step = characterStep(0, 0, world, color, stepsOrigin_);
+        step.ratio = int(drawing.serial() & 0x7FFFFFFF);
+        step.blend = int(drawing.serial() >> 31);
+        const double reach = samples_; // a hairline's pixel, in device pixels
+        record(std::move(step), world.mapRect(shape.bounds).adjusted(-reach, -reach, reach, reach));
+        return;
+    }
+    drawShape(shape, world, color);
+}
+
 // What a fill of `outline` (device pixels) covers: the pixels whose
 // centre lies inside the outline as the player flattens it.
 QPainterPath Renderer::pixelArea(const QPainterPath &outline, Cut cut) const

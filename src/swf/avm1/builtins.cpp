@@ -31,6 +31,7 @@ void installBuiltins(Vm &vm)
     installBroadcaster(vm);
     installGlobalFunctions(vm);
     installMovieClip(vm);
+    installDrawing(vm);
     installSound(vm);
     installIntervals(vm);
     installDate(vm);

@@ -19,6 +19,7 @@ void installError(Vm &vm);
 void installBroadcaster(Vm &vm);
 void installGlobalFunctions(Vm &vm);
 void installMovieClip(Vm &vm);
+void installDrawing(Vm &vm); // the clips' drawing methods
 void installSound(Vm &vm);
 void installIntervals(Vm &vm);
 void installDate(Vm &vm);

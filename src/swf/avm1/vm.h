@@ -13,6 +13,10 @@
 #include <memory>
 #include <vector>
 
+namespace sky::swf {
+class ScriptDrawing;
+}
+
 namespace sky::swf::avm1 {
 
 class SoundHost;
@@ -104,6 +108,8 @@ public:
     virtual int lastKey(bool) { return 0; }
     virtual void startDrag(int, bool, const QRectF *) { }
     virtual void stopDrag() { }
+    // What the clip's drawing methods draw into; null without a stage.
+    virtual ScriptDrawing *clipDrawing(int) { return nullptr; }
     // The movie's sounds; none when the host plays no sound.
     virtual SoundHost *sounds() { return nullptr; }
 };

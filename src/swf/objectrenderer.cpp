@@ -202,8 +202,15 @@ void Renderer::drawCharacter(const DrawItem &item, const QTransform &world, cons
         return;
     }
     if (steps_) {
-        record(characterStep(id, ratio, world, color, stepsOrigin_),
-               characterArea(movie_, id, ratio, world, stageScale_ * samples_));
+        DrawStep step = characterStep(id, ratio, world, color, stepsOrigin_);
+        if (item.clip && item.clip->fieldLayout) {
+            // A bound field looks like its text: a kept bitmap holding it
+            // is drawn again when the text changes.
+            const std::size_t text = qHash(item.clip->fieldText);
+            step.ratio = int(text & 0x7FFFFFFF);
+            step.blend = int(text >> 31 & 0x7FFFFFFF);
+        }
+        record(std::move(step), characterArea(movie_, id, ratio, world, stageScale_ * samples_));
         return;
     }
     if (!drawnFromCache(id, ratio, world, color))

@@ -4,6 +4,7 @@
 #include "swf/movieplayer.h"
 #include "swfwriter.h"
 
+#include <QPainter>
 #include <QTest>
 
 using namespace sky::swf;
@@ -40,6 +41,7 @@ class TestSwfFields : public QObject {
 private Q_SLOTS:
     void fieldsShowTheirVariables();
     void theFieldIsDrawnWithTheVariablesText();
+    void aCachedFieldShowsItsNewText();
 };
 
 void TestSwfFields::fieldsShowTheirVariables()
@@ -90,6 +92,39 @@ void TestSwfFields::theFieldIsDrawnWithTheVariablesText()
     QVERIFY(shownFromTheStart.loadData(movie(setVariable("label", "Wide"))));
     QVERIFY(kept.renderFrame() != changed.renderFrame());
     QCOMPARE(shownFromTheStart.renderFrame(), kept.renderFrame());
+}
+
+// A bound field inside a cached bitmap: the frame after its variable
+// changes shows the new text, not the bitmap kept from the frames before.
+void TestSwfFields::aCachedFieldShowsItsNewText()
+{
+    swftest::Movie m(8, 200, 40);
+    m.tag(37, boundField(1, "_root.label", "Wide"));
+    swftest::Movie inner(8, 200, 40);
+    inner.place(1, 1).showFrame();
+    m.sprite(2, inner);
+    // PlaceObject3 of sprite 2 as a cached bitmap.
+    m.tag(70, swftest::Bits().u8(0x06).u8(0x04).u16(1).u16(2).matrix(1, 1, 0, 0).u8(1).data());
+    m.showFrame().showFrame().showFrame();
+    m.doAction(setVariable("label", "ii")).stopAction().showFrame();
+    const auto drawn = [](const MoviePlayer &player) {
+        QImage image(200, 40, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&image);
+        player.draw(painter, image.rect(), RenderOptions{false});
+        return image;
+    };
+    MoviePlayer everyFrameDrawn, lastFrameDrawn;
+    QVERIFY(everyFrameDrawn.loadData(m.fws()));
+    QVERIFY(lastFrameDrawn.loadData(m.fws()));
+    const QImage before = drawn(everyFrameDrawn);
+    for (int frame = 2; frame <= 4; ++frame) {
+        everyFrameDrawn.tick();
+        lastFrameDrawn.tick();
+        drawn(everyFrameDrawn);
+    }
+    const QImage after = drawn(everyFrameDrawn);
+    QVERIFY(after != before);
+    QCOMPARE(after, drawn(lastFrameDrawn));
 }
 
 QTEST_MAIN(TestSwfFields)

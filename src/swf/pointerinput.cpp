@@ -251,14 +251,21 @@ void ScriptRuntime::mouseMove(const QPointF &pos)
     settle();
 }
 
+// A press or release where the pointer has not been seen yet moves it
+// there first.
+void ScriptRuntime::pointerMovedTo(const QPointF &pos)
+{
+    if (pos == mouse_)
+        return;
+    mouse_ = pos;
+    followDrag();
+    trackPointer(pos);
+}
+
 void ScriptRuntime::mouseDown(const QPointF &pos)
 {
     vm_.beginFrame();
-    if (pos != mouse_) {
-        mouse_ = pos;
-        followDrag();
-        trackPointer(pos);
-    }
+    pointerMovedTo(pos);
     mouseIsDown_ = true;
     broadcast(eventMouseDown, QStringLiteral("onMouseDown"), QStringLiteral("Mouse"));
     if (const int over = resolve(hovered_)) {
@@ -271,11 +278,7 @@ void ScriptRuntime::mouseDown(const QPointF &pos)
 void ScriptRuntime::mouseUp(const QPointF &pos)
 {
     vm_.beginFrame();
-    if (pos != mouse_) {
-        mouse_ = pos;
-        followDrag();
-        trackPointer(pos);
-    }
+    pointerMovedTo(pos);
     mouseIsDown_ = false;
     broadcast(eventMouseUp, QStringLiteral("onMouseUp"), QStringLiteral("Mouse"));
     const int pressed = resolve(pressed_);

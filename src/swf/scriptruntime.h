@@ -159,6 +159,7 @@ private:
     void pointerEvent(int clip, PointerEvent event);
     // Follows the pointer to `pos`: rolls over and out, drags over and out.
     void trackPointer(const QPointF &pos);
+    void pointerMovedTo(const QPointF &pos);
     // Tells every clip and the listeners of `broadcaster` (Mouse or Key).
     void broadcast(quint32 clipEvent, const QString &method, const QString &broadcaster);
     void followDrag();

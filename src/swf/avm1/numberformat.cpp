@@ -12,6 +12,16 @@ constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
 bool isSpace(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f' || c == u'\v'; }
 
+// Passes over leading white space and a sign; true when the sign is minus.
+bool skipSpaceAndSign(const QString &text, qsizetype &i)
+{
+    while (i < text.size() && isSpace(text[i]))
+        ++i;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        return text[i++] == u'-';
+    return false;
+}
+
 int digitValue(QChar c)
 {
     const char16_t u = c.unicode();
@@ -189,13 +199,7 @@ double parseIntText(const QString &text, int radix, bool radixGiven)
     }
     if (radix < 2 || radix > 36)
         return nan;
-    while (i < text.size() && isSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (at(i) == u'+' || at(i) == u'-') {
-        negative = at(i) == u'-';
-        ++i;
-    }
+    const bool negative = skipSpaceAndSign(text, i);
     double v = 0;
     const qsizetype start = i;
     for (; i < text.size(); ++i) {
@@ -214,13 +218,7 @@ double parseFloatText(const QString &text)
     const auto at = [&](qsizetype i) { return i < text.size() ? text[i].unicode() : char16_t(0); };
     const auto isDigit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
     qsizetype i = 0;
-    while (i < text.size() && isSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (at(i) == u'+' || at(i) == u'-') {
-        negative = at(i) == u'-';
-        ++i;
-    }
+    const bool negative = skipSpaceAndSign(text, i);
     // The player's own reading: fraction digits add up at falling scales,
     // and every point after the first is passed over, though it takes the
     // exponent away.

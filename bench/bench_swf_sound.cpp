@@ -25,7 +25,6 @@ namespace {
 constexpr int kRate = 44100;
 constexpr int kSeconds = 60;
 constexpr double kFps = 24;
-constexpr int kMp3Samples = 1152; // a channel, in each MPEG-1 Layer III frame
 constexpr int kRounds = 5;
 
 double cpuSeconds()
@@ -43,37 +42,10 @@ double cpuOf(Work &&work)
     return (cpuSeconds() - start) * 1000;
 }
 
-// Something like music: a chord that changes every half second.
-std::vector<qint16> music()
-{
-    std::vector<qint16> samples(size_t(kRate) * kSeconds);
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const double t = double(i) / kRate;
-        const double root = 220.0 * std::pow(2.0, double(int(t * 2) % 12) / 12.0);
-        const double v = std::sin(2 * M_PI * root * t) + 0.6 * std::sin(2 * M_PI * root * 1.25 * t)
-                         + 0.4 * std::sin(2 * M_PI * root * 1.5 * t);
-        samples[i] = qint16(v * 9000);
-    }
-    return samples;
-}
-
-// The MP3 frames as a stream: each SWF frame's block holds the MP3 frames
-// that start within its time.
 QByteArray streamMovie(const std::vector<QByteArray> &packets)
 {
     swftest::Movie movie(8, 320, 240, kFps);
-    movie.tag(45, swftest::streamHead(swftest::soundFormat(2, 3, true, false), int(kRate / kFps))); // SoundStreamHead2
-    size_t next = 0;
-    for (int frame = 0; next < packets.size(); ++frame) {
-        const double end = (frame + 1) * kRate / kFps;
-        QByteArray data;
-        int samples = 0;
-        for (; next < packets.size() && double(next * kMp3Samples) < end; ++next) {
-            data += packets[next];
-            samples += kMp3Samples;
-        }
-        movie.tag(19, swftest::Bits().u16(samples).u16(0).data() + data).showFrame(); // SoundStreamBlock
-    }
+    swftest::addMp3Stream(movie, packets, kRate, kFps);
     return movie.fws();
 }
 
@@ -125,7 +97,7 @@ qint64 playMovie(const QByteArray &swf, int outputRate)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const auto packets = swftest::ffmpegPackets(music(), kRate, QStringLiteral("libmp3lame"));
+    const auto packets = swftest::ffmpegPackets(swftest::chordMusic(kRate, kSeconds), kRate, QStringLiteral("libmp3lame"));
     if (!packets || packets->empty()) {
         std::fprintf(stderr, "ffmpeg with libmp3lame is needed to make the MP3\n");
         return 1;

@@ -157,4 +157,40 @@ QByteArray streamHead(int format, int samplesPerBlock, int latency)
     return b.data();
 }
 
+double chordRoot(double seconds)
+{
+    return 220.0 * std::pow(2.0, double(int(seconds * 2) % 12) / 12.0);
+}
+
+std::vector<qint16> chordMusic(int rate, int seconds)
+{
+    std::vector<qint16> samples(size_t(rate) * size_t(seconds));
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const double t = double(i) / rate;
+        const double root = chordRoot(t);
+        const double w = 2 * std::numbers::pi * root * t;
+        const double v = std::sin(w) + 0.6 * std::sin(1.25 * w) + 0.4 * std::sin(1.5 * w);
+        samples[i] = qint16(v * 9000);
+    }
+    return samples;
+}
+
+void addMp3Stream(Movie &movie, const std::vector<QByteArray> &packets, int rate, double fps)
+{
+    constexpr int mp3Samples = 1152;
+    const int rateCode = rate >= 44100 ? 3 : rate >= 22050 ? 2 : 1;
+    movie.tag(45, streamHead(soundFormat(2, rateCode, true, false), int(rate / fps))); // SoundStreamHead2
+    size_t next = 0;
+    for (int frame = 0; next < packets.size(); ++frame) {
+        const double end = (frame + 1) * rate / fps;
+        QByteArray data;
+        int samples = 0;
+        for (; next < packets.size() && double(next * mp3Samples) < end; ++next) {
+            data += packets[next];
+            samples += mp3Samples;
+        }
+        movie.tag(19, Bits().u16(samples).u16(0).data() + data).showFrame(); // SoundStreamBlock
+    }
+}
+
 } // namespace swftest

@@ -47,4 +47,16 @@ struct SoundInfoFields {
 QByteArray startSound(int id, const SoundInfoFields &info = {});
 QByteArray streamHead(int format, int samplesPerBlock, int latency = 0);
 
+// Something like music, `seconds` of it at `rate`: a chord whose root
+// climbs a semitone every half second, from 220 Hz round an octave.
+std::vector<qint16> chordMusic(int rate, int seconds);
+// The root of the chord chordMusic() plays at `seconds`.
+double chordRoot(double seconds);
+
+class Movie;
+// MP3 frames of 1152 samples at `rate` as the movie's stream, from its
+// next frame on: a SoundStreamHead2, then a block and a ShowFrame a frame,
+// each block holding the MP3 frames that start within its frame's time.
+void addMp3Stream(Movie &movie, const std::vector<QByteArray> &packets, int rate, double fps);
+
 } // namespace swftest

@@ -99,6 +99,7 @@ private Q_SLOTS:
     void stopNoMultipleAndStopAll();
     void scriptSoundsLoopFromTheirOffsetUnderTheTransformsOfTheirClips();
     void buttonsSoundOnTheChangesTheyHaveSoundsFor();
+    void pointingAtAndPressingAButtonIsHeard();
     void decodingStopsAtTheBudget();
     void corpusSpriteStreamPlaysWithItsFrames();
     void corpusG711EventSoundsAreHeard();
@@ -308,6 +309,49 @@ void TestSwfMixer::buttonsSoundOnTheChangesTheyHaveSoundsFor()
     QCOMPARE(mixer.activeSounds(), 1); // the second time round
     mixer.mix(out.data(), 1);
     QCOMPARE(mixer.activeSounds(), 0);
+}
+
+void TestSwfMixer::pointingAtAndPressingAButtonIsHeard()
+{
+    // The writer's square button: a 100 ms 440 Hz tone as the pointer comes
+    // over it, a 50 ms 3 kHz click when it is pressed, nothing on the
+    // release or as the pointer leaves.
+    swftest::Movie m(8, 200, 200);
+    m.tag(tagDefineSound, swftest::defineSound(1, swftest::soundFormat(3, 3, true, false), 4410,
+                                               swftest::littleEndian16(swftest::sine(44100, 4410, 440))));
+    m.tag(tagDefineSound, swftest::defineSound(2, swftest::soundFormat(3, 3, true, false), 2205,
+                                               swftest::littleEndian16(swftest::sine(44100, 2205, 3000))));
+    m.squareButton(10, 1, {});
+    m.tag(17, swftest::Bits().u16(10).u16(0).data() + swftest::startSound(1) + swftest::startSound(2)
+                  + swftest::Bits().u16(0).data());
+    m.place(1, 10, 1000, 1000).showFrame();
+    MoviePlayer player;
+    QVERIFY(player.loadData(m.fws()));
+    // The pitch of the next `frames` sample frames, from the crossings of
+    // zero on the left, to 50 Hz.
+    const auto heard = [&player](qsizetype frames) {
+        std::vector<float> out(size_t(frames) * 2, 0.0f);
+        player.mixSound(out.data(), frames);
+        int crossings = 0;
+        for (size_t i = 2; i < out.size(); i += 2)
+            crossings += (out[i - 2] < 0) != (out[i] < 0);
+        return int(std::lround(double(crossings) * outputRate / double(frames) / 2 / 50)) * 50;
+    };
+    const auto move = [&player](double x, double y) { player.input([&](ScriptRuntime &s) { s.mouseMove({x, y}); }); };
+    const auto press = [&player](bool down) {
+        player.input([&](ScriptRuntime &s) { down ? s.mouseDown({60, 60}) : s.mouseUp({60, 60}); });
+    };
+    move(20, 20);
+    QCOMPARE(heard(4410), 0);
+    move(60, 60);
+    QCOMPARE(heard(4410), 450);
+    QCOMPARE(heard(4410), 0);
+    press(true);
+    QCOMPARE(heard(2205), 3000);
+    press(false);
+    move(20, 20);
+    QCOMPARE(heard(2205), 0);
+    QCOMPARE(player.sound()->mixer().activeSounds(), 0);
 }
 
 void TestSwfMixer::decodingStopsAtTheBudget()

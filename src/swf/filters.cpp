@@ -50,13 +50,22 @@ void boxBlur(Plane &plane, int width, int height, double boxWidth, bool alongRow
     }
 }
 
-void blur(Plane &plane, int width, int height, double blurX, double blurY, int passes)
+// The width of a blur's box in picture pixels. A box `blur` stage pixels
+// wide reaches (blur - 1) / 2 pixels either side of its middle, and that
+// reach grows with the stage's scale: a blur of 1 stays sharp however far
+// the stage is enlarged, and one of 2 on a stage drawn twice as large is 3
+// pixels wide.
+double boxOnPicture(double blur, double stageScale) { return (blur - 1) * stageScale + 1; }
+
+void blur(Plane &plane, int width, int height, const Filter &filter, double stageScale)
 {
-    for (int pass = 0; pass < passes; ++pass) {
-        if (blurX > 1)
-            boxBlur(plane, width, height, blurX, true);
-        if (blurY > 1)
-            boxBlur(plane, width, height, blurY, false);
+    const double acrossX = boxOnPicture(filter.blurX, stageScale);
+    const double acrossY = boxOnPicture(filter.blurY, stageScale);
+    for (int pass = 0; pass < filter.passes; ++pass) {
+        if (acrossX > 1)
+            boxBlur(plane, width, height, acrossX, true);
+        if (acrossY > 1)
+            boxBlur(plane, width, height, acrossY, false);
     }
 }
 
@@ -159,7 +168,7 @@ QImage glowOf(const QImage &small, const Filter &filter, double stageScale)
     if (filter.inner)
         for (float &a : spread)
             a = 1 - a;
-    blur(spread, width, height, filter.blurX * stageScale, filter.blurY * stageScale, filter.passes);
+    blur(spread, width, height, filter, stageScale);
     const QPoint offset = filter.kind == Filter::Kind::Glow ? QPoint() : offsetOf(filter, stageScale);
     const bool graded = filter.kind == Filter::Kind::GradientGlow;
     const std::vector<QRgb> ramp = graded ? rampOf(filter.gradient) : std::vector<QRgb>();
@@ -183,7 +192,7 @@ QImage bevelOf(const QImage &small, const Filter &filter, double stageScale)
     const int width = small.width();
     const int height = small.height();
     Plane soft = alphaOf(small);
-    blur(soft, width, height, filter.blurX * stageScale, filter.blurY * stageScale, filter.passes);
+    blur(soft, width, height, filter, stageScale);
     const QPoint offset = offsetOf(filter, stageScale);
     const bool graded = filter.kind == Filter::Kind::GradientBevel;
     const std::vector<QRgb> ramp = graded ? rampOf(filter.gradient) : std::vector<QRgb>();
@@ -217,7 +226,7 @@ QImage blurred(const QImage &small, const Filter &filter, double stageScale)
             for (int x = 0; x < width; ++x)
                 plane[std::size_t(y) * width + x] = float((line[x] >> shift) & 0xFF);
         }
-        blur(plane, width, height, filter.blurX * stageScale, filter.blurY * stageScale, filter.passes);
+        blur(plane, width, height, filter, stageScale);
         for (int y = 0; y < height; ++y) {
             auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
             for (int x = 0; x < width; ++x) {

@@ -4,6 +4,7 @@
 
 #include "rendercheck.h"
 
+#include <QPainter>
 #include <QTest>
 
 using swftest::Edges;
@@ -32,6 +33,7 @@ class TestSwfFilters : public QObject
 private Q_SLOTS:
     void glowsSpreadLikeThePlayersBoxBlur();
     void shadowsMoveAndBlursSoften();
+    void blursReachFartherOnAnEnlargedStage();
     void innerEffectsStayInsideTheShape();
     void bevelsLightTheSideFacingTheLight();
     void colourMatricesWorkOnStraightColours();
@@ -80,6 +82,32 @@ void TestSwfFilters::shadowsMoveAndBlursSoften()
     QVERIFY(qRed(blurred.pixel(41, 30)) > 0 && qRed(blurred.pixel(41, 30)) < 255);
     QCOMPARE(blurred.pixel(30, 41), qRgb(0, 0, 0));
     QCOMPARE(blurred.pixel(50, 30), qRgb(0, 0, 0));
+}
+
+void TestSwfFilters::blursReachFartherOnAnEnlargedStage()
+{
+    // A white square at 10..20 on a 50-pixel stage, blurred 2 across and 1
+    // down, drawn twice as large: across, a box 3 pixels wide softens its
+    // edge at 40 to a third and two thirds; down, a blur of 1 stays sharp.
+    swftest::Movie m(8, 50, 50);
+    m.background(Qt::black);
+    m.shape(1, 1, stageTwips, {swftest::solidFill(Qt::white, false)}, {},
+            Edges().rect(QRect(200, 200, 200, 200), 1).end());
+    m.placeFiltered(1, 1, 0, 0, {swftest::blurFilter(2, 1, 1)}).showFrame();
+    sky::swf::MoviePlayer player;
+    QVERIFY(player.loadData(m.fws()));
+    QImage target(100, 100, QImage::Format_ARGB32);
+    target.fill(Qt::black);
+    QPainter painter(&target);
+    player.draw(painter, target.rect(), sky::swf::RenderOptions{false});
+    painter.end();
+    QCOMPARE(target.pixel(30, 30), qRgb(255, 255, 255));
+    QVERIFY2(near(target.pixel(39, 30), qRgb(170, 170, 170), 1), qPrintable(QString::number(target.pixel(39, 30), 16)));
+    QVERIFY(near(target.pixel(40, 30), qRgb(85, 85, 85), 1));
+    QCOMPARE(target.pixel(41, 30), qRgb(0, 0, 0));
+    QVERIFY(near(target.pixel(19, 30), qRgb(85, 85, 85), 1));
+    QCOMPARE(target.pixel(30, 39), qRgb(255, 255, 255));
+    QCOMPARE(target.pixel(30, 40), qRgb(0, 0, 0));
 }
 
 void TestSwfFilters::innerEffectsStayInsideTheShape()

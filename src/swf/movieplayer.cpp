@@ -7,6 +7,24 @@
 
 namespace sky::swf {
 
+namespace {
+
+// The sprites inside `parent` at the frames they show, each with the clips
+// it lies in; `owners` holds `parent` and those it lies in, innermost first.
+void collectSprites(const StageClip &parent, std::vector<int> &owners, std::vector<MovieSound::SpriteFrame> &out)
+{
+    for (const auto &[depth, clip] : parent.children) {
+        if (!clip->timeline || clip->placement.characterId == 0)
+            continue;
+        owners.insert(owners.begin(), clip->handle);
+        out.push_back({clip->handle, clip->placement.characterId, clip->frame, owners});
+        collectSprites(*clip, owners, out);
+        owners.erase(owners.begin());
+    }
+}
+
+} // namespace
+
 bool MoviePlayer::load(const QString &path)
 {
     QString error;
@@ -94,13 +112,12 @@ void MoviePlayer::tick()
 
 void MoviePlayer::followSound()
 {
-    // The sprites on the main timeline, at the frames they show.
     std::vector<MovieSound::SpriteFrame> sprites;
-    if (sound_->spritesHaveSound())
-        for (const auto &[depth, clip] : stage_->root().children)
-            if (clip->timeline && clip->placement.characterId != 0)
-                sprites.push_back({clip->handle, clip->placement.characterId, clip->frame});
-    sound_->follow(currentFrame(), isPlaying(), sprites);
+    if (sound_->spritesHaveSound()) {
+        std::vector<int> owners{stage_->root().handle};
+        collectSprites(stage_->root(), owners, sprites);
+    }
+    sound_->follow(currentFrame(), isPlaying(), stage_->root().handle, sprites);
 }
 
 void MoviePlayer::mixSound(float *stereo, qsizetype frames)

@@ -13,14 +13,14 @@ MovieSound::MovieSound(const Movie &movie, int outputRate, const QString &folder
 
 bool MovieSound::spritesHaveSound() const { return !scripts_.movieSounds().sprites.empty(); }
 
-void MovieSound::follow(int mainFrame, bool playing, const std::vector<SpriteFrame> &sprites)
+void MovieSound::follow(int mainFrame, bool playing, int root, const std::vector<SpriteFrame> &sprites)
 {
     const bool looped = playing && mainFrame == 1 && mainFrame_ == mainFrames_ && mainFrames_ > 1;
     if (mainFrame != mainFrame_) {
         if (mainFrame == mainFrame_ + 1 && playing)
-            mixer_.frameEntered(mainFrame);
+            mixer_.frameEntered(mainFrame, audio::SoundMixer::mainTimeline, {root});
         else
-            mixer_.jumpedTo(mainFrame, playing);
+            mixer_.jumpedTo(mainFrame, playing, audio::SoundMixer::mainTimeline, {root});
         mainFrame_ = mainFrame;
     }
     if (!playing)
@@ -31,7 +31,7 @@ void MovieSound::follow(int mainFrame, bool playing, const std::vector<SpriteFra
             mixer_.restartStream(s.sprite);
         const auto before = sprites_.find(s.instance);
         if (before == sprites_.end() || before->second.sprite != s.sprite || before->second.frame != s.frame)
-            mixer_.frameEntered(s.frame, s.sprite);
+            mixer_.frameEntered(s.frame, s.sprite, s.owners);
         seen[s.instance] = s;
     }
     for (const auto &[instance, was] : sprites_)

@@ -174,8 +174,12 @@ void ScriptRuntime::pointerEvent(int handle, PointerEvent event)
         const int old = c->buttonState;
         const quint16 id = c->placement.characterId;
         stage_.setButtonState(*c, info.state);
-        if (const auto transition = transitionOf(old, info.state))
-            player_.sound()->mixer().buttonChanged(id, *transition);
+        if (const auto transition = transitionOf(old, info.state)) {
+            std::vector<int> owners;
+            for (const StageClip *p = c; p; p = p->parent)
+                owners.push_back(p->handle);
+            player_.sound()->mixer().buttonChanged(id, *transition, owners);
+        }
         c = clip(handle);
         Object *target = c && c->parent ? clipObject(c->parent->handle) : nullptr;
         if (c && target) {

@@ -95,6 +95,7 @@ private Q_SLOTS:
     void pictureWaitsForTheSoundTheOutputHolds();
     void pauseJumpsAndReversePlayMoveTheStream();
     void mp3StreamLatencyIsSkipped();
+    void streamTakesTheTransformsOfItsClips();
     void inOutPointsLoopsAndEnvelopesAreSampleExact();
     void stopNoMultipleAndStopAll();
     void scriptSoundsLoopFromTheirOffsetUnderTheTransformsOfTheirClips();
@@ -200,6 +201,25 @@ void TestSwfMixer::mp3StreamLatencyIsSkipped()
     const auto [lag, error] = swftest::bestMatch(wave, left, 2000);
     QCOMPARE(lag, 0);
     QVERIFY(error < 0.02);
+}
+
+void TestSwfMixer::streamTakesTheTransformsOfItsClips()
+{
+    // The main timeline's clip (3) sends the stream to the right only, and
+    // every sound of the movie is at half volume.
+    SoundMixer mixer(soundsOf(streamMovie(1)), outputRate);
+    mixer.frameEntered(1, SoundMixer::mainTimeline, {3});
+    mixer.setTransform(3, SoundTransform{0, 0, 100, 0, 100});
+    mixer.setTransform(0, SoundTransform{100, 0, 100, 0, 50});
+    std::vector<float> out(2 * 3675, 0.0f);
+    mixer.mix(out.data(), 3675);
+    float left = 0, right = 0;
+    for (size_t i = 0; i < out.size(); i += 2) {
+        left = std::max(left, std::abs(out[i]));
+        right = std::max(right, std::abs(out[i + 1]));
+    }
+    QCOMPARE(left, 0.0f);
+    QVERIFY2(std::abs(right - 0.5f * 16000 / 32768) < 0.005f, qPrintable(QString::number(right)));
 }
 
 void TestSwfMixer::inOutPointsLoopsAndEnvelopesAreSampleExact()

@@ -51,6 +51,11 @@ public:
         return withData(0x9B, data).raw(code);
     }
     QByteArray doAction() const { return code_ + QByteArray(1, 0); }
+    Script &raw(const QByteArray &code)
+    {
+        code_ += code;
+        return *this;
+    }
 
 private:
     Script &withData(quint8 code, const QByteArray &data)
@@ -59,11 +64,6 @@ private:
         code_ += char(data.size() & 0xff);
         code_ += char(data.size() >> 8);
         code_ += data;
-        return *this;
-    }
-    Script &raw(const QByteArray &code)
-    {
-        code_ += code;
         return *this;
     }
     QByteArray code_;
@@ -103,6 +103,35 @@ QByteArray toneMovie(int tickOfStop = 0)
     return m.fws();
 }
 
+// A sprite "inner" inside a sprite "outer" on the stage starts the tone of
+// toneMovie() from its own first frame (a StartSound on its timeline). The
+// main timeline's first frame gives each a Sound at the volume asked, 0
+// for none.
+QByteArray nestedSpriteMovie(int outerVolume, int innerVolume)
+{
+    const std::vector<qint16> tone = swftest::sine(rate, rate / 2, 440, 16000);
+    swftest::Movie inner(8, 10, 10, 12);
+    inner.tag(15, swftest::startSound(1)).showFrame(); // StartSound
+    swftest::Movie outer(8, 10, 10, 12);
+    outer.placeNamed(1, 20, "inner").showFrame();
+    swftest::Movie m(8, 10, 10, 12);
+    m.tag(14, swftest::defineSound(1, swftest::soundFormat(3, 3, true, false), quint32(tone.size()),
+                                   swftest::littleEndian16(tone)));
+    m.sprite(20, inner).sprite(30, outer).placeNamed(1, 30, "outer");
+    Script script;
+    const auto soundOf = [&script](const QString &name, int volume, const Script &clip) {
+        if (volume == 0)
+            return;
+        script.push(name).raw(clip.doAction().chopped(1)).push(1).push(QStringLiteral("Sound")).op(0x40).op(0x1D);
+        script.push(volume).callMethod(name, QStringLiteral("setVolume"), 1);
+    };
+    soundOf(QStringLiteral("a"), outerVolume, Script().get(QStringLiteral("outer")));
+    soundOf(QStringLiteral("b"), innerVolume,
+            Script().get(QStringLiteral("outer")).push(QStringLiteral("inner")).op(0x4E));
+    m.tag(12, script.doAction()).showFrame().showFrame().showFrame();
+    return m.fws();
+}
+
 } // namespace
 
 class TestSwfSoundObject : public QObject {
@@ -111,6 +140,7 @@ class TestSwfSoundObject : public QObject {
 private Q_SLOTS:
     void startedSoundPlaysAtItsVolumeAndReportsItsEnd();
     void stoppedSoundFallsSilentAndNeverCompletes();
+    void spriteTimelineSoundsTakeTheirClipsVolumes();
 
 private:
     TraceResult run(const QByteArray &movie, int ticks);
@@ -147,6 +177,23 @@ void TestSwfSoundObject::stoppedSoundFallsSilentAndNeverCompletes()
     QCOMPARE(result.lines, QStringList{QStringLiteral("167")}); // where it stood when stopped, at 2/12 s
     QVERIFY(result.peaks[1] > 0.2f);
     QCOMPARE(result.peaks[2], 0.0f);
+}
+
+void TestSwfSoundObject::spriteTimelineSoundsTakeTheirClipsVolumes()
+{
+    const float full = 16000.0f / 32768;
+    const struct {
+        int outer, inner;
+        float level;
+    } cases[] = {{0, 0, full}, {50, 0, full / 2}, {0, 20, full / 5}, {50, 50, full / 4}};
+    for (const auto &c : cases) {
+        const TraceResult result = run(nestedSpriteMovie(c.outer, c.inner), 4);
+        const QString name = QStringLiteral("outer %1, inner %2").arg(c.outer).arg(c.inner);
+        QVERIFY2(result.lines.isEmpty(), qPrintable(result.lines.join(u'\n')));
+        for (int tick = 0; tick < 4; ++tick)
+            QVERIFY2(std::abs(result.peaks[size_t(tick)] - c.level) < 0.01f,
+                     qPrintable(name + QStringLiteral(": %1").arg(result.peaks[size_t(tick)])));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSwfSoundObject)

@@ -85,7 +85,7 @@ bool SoundMixer::startVoice(Voice v, const SoundInfo &info)
     return true;
 }
 
-void SoundMixer::startSound(const StartSound &start)
+void SoundMixer::startSound(const StartSound &start, const std::vector<int> &owners)
 {
     const quint16 id = start.soundId;
     const auto playing = [id](const Voice &v) { return v.id == id; };
@@ -97,16 +97,17 @@ void SoundMixer::startSound(const StartSound &start)
         return;
     Voice v;
     v.id = id;
+    v.owners = owners;
     startVoice(std::move(v), start.info);
 }
 
-void SoundMixer::buttonChanged(quint16 button, ButtonTransition transition)
+void SoundMixer::buttonChanged(quint16 button, ButtonTransition transition, const std::vector<int> &owners)
 {
     const auto sounds = movie_->buttons.find(button);
     if (sounds == movie_->buttons.end())
         return;
     if (const std::optional<StartSound> &start = sounds->second[size_t(transition)])
-        startSound(*start);
+        startSound(*start, owners);
 }
 
 quint64 SoundMixer::playSound(quint16 id, qsizetype offset, int loops, const std::vector<int> &owners)
@@ -171,7 +172,7 @@ qsizetype SoundMixer::voicePosition(quint64 handle) const
 
 std::vector<quint64> SoundMixer::takeFinished() { return std::exchange(finished_, {}); }
 
-void SoundMixer::startFrameSounds(int frame, quint16 timeline)
+void SoundMixer::startFrameSounds(int frame, quint16 timeline, const std::vector<int> &owners)
 {
     const TimelineSounds *tags = &movie_->root;
     if (timeline != mainTimeline) {
@@ -184,15 +185,17 @@ void SoundMixer::startFrameSounds(int frame, quint16 timeline)
     if (starts == tags->starts.end())
         return;
     for (const StartSound &start : starts->second)
-        startSound(start);
+        startSound(start, owners);
 }
 
-void SoundMixer::frameEntered(int frame, quint16 timeline)
+void SoundMixer::frameEntered(int frame, quint16 timeline, const std::vector<int> &owners)
 {
-    startFrameSounds(frame, timeline);
+    startFrameSounds(frame, timeline, owners);
     const auto stream = streams_.find(timeline);
-    if (stream != streams_.end() && !stream->second.isPlaying())
+    if (stream != streams_.end() && !stream->second.isPlaying()) {
         stream->second.startAt(frame);
+        streamOwners_[timeline] = owners;
+    }
 }
 
 int SoundMixer::frameDue(int shown) const
@@ -204,15 +207,16 @@ int SoundMixer::frameDue(int shown) const
     return heard < shown ? shown : std::max(shown + 1, heard);
 }
 
-void SoundMixer::jumpedTo(int frame, bool playing, quint16 timeline)
+void SoundMixer::jumpedTo(int frame, bool playing, quint16 timeline, const std::vector<int> &owners)
 {
-    startFrameSounds(frame, timeline);
+    startFrameSounds(frame, timeline, owners);
     const auto stream = streams_.find(timeline);
     if (stream == streams_.end())
         return;
-    if (playing)
+    if (playing) {
         stream->second.startAt(frame);
-    else
+        streamOwners_[timeline] = owners;
+    } else
         stream->second.silence();
 }
 
@@ -300,7 +304,8 @@ void SoundMixer::mix(float *stereo, qsizetype frames)
             finished_.push_back(v.handle);
     std::erase_if(voices_, [](const Voice &v) { return v.loopsLeft <= 0; });
     for (auto &[timeline, stream] : streams_)
-        stream.mixInto(stereo, frames);
+        if (stream.isPlaying())
+            stream.mixInto(stereo, frames, gainsOf(streamOwners_[timeline]));
 }
 
 } // namespace sky::swf::audio

@@ -23,14 +23,6 @@ namespace sky::swf::audio {
 // time as they play and hold little.
 inline constexpr qsizetype maxMixedFrames = qsizetype(44100) * 60 * 30;
 
-// How a clip's sounds reach the speakers, in percent: ll and rl of the
-// left input go to the left and right speakers, lr and rr of the right
-// input, and the volume scales both.
-struct SoundTransform {
-    double ll = 100, lr = 0, rr = 100, rl = 0;
-    double volume = 100;
-};
-
 class SoundMixer {
 public:
     SoundMixer(std::shared_ptr<const MovieSounds> sounds, int outputRate, qsizetype budgetFrames = maxMixedFrames);
@@ -44,7 +36,9 @@ public:
 
     // The timeline played on to `frame` (from 1), or passed over it: its
     // event sounds start, and its stream starts there when none plays.
-    void frameEntered(int frame, quint16 timeline = mainTimeline);
+    // `owners` are the clip that shows the timeline and the clips it lies
+    // in, innermost first: their transforms apply to its sounds.
+    void frameEntered(int frame, quint16 timeline = mainTimeline, const std::vector<int> &owners = {});
     // The frame to show after `shown` on this tick of the drawing clock:
     // the next one, or as far on as the stream's sound has got when drawing
     // fell behind, or `shown` again while the sound is still a frame behind
@@ -56,7 +50,7 @@ public:
     // The timeline jumped to `frame` (a go-to, a step back or forward):
     // its event sounds start and the stream starts again there when the
     // movie plays on, or falls silent when it stays put.
-    void jumpedTo(int frame, bool playing, quint16 timeline = mainTimeline);
+    void jumpedTo(int frame, bool playing, quint16 timeline = mainTimeline, const std::vector<int> &owners = {});
     // The timeline's stream plays again from its first block, wherever the
     // timeline stands.
     void restartStream(quint16 timeline);
@@ -66,12 +60,14 @@ public:
     // Every sound stops at once.
     void stopAll();
 
-    // Starts or stops one event sound as a StartSound tag asks.
-    void startSound(const StartSound &start);
+    // Starts or stops one event sound as a StartSound tag of the timeline
+    // of `owners` asks.
+    void startSound(const StartSound &start, const std::vector<int> &owners = {});
 
     // A button of the movie changed state: the sound it has for the change
-    // starts.
-    void buttonChanged(quint16 button, ButtonTransition transition);
+    // starts, under the transforms of `owners` (the button and the clips
+    // it lies in).
+    void buttonChanged(quint16 button, ButtonTransition transition, const std::vector<int> &owners = {});
 
     // Sounds that scripts start: `offset` sample frames into the sound, as
     // many times as `loops`, for the first clip of `owners`; the clips it
@@ -123,7 +119,7 @@ private:
     };
 
     std::shared_ptr<const StereoBuffer> sound(quint16 id);
-    void startFrameSounds(int frame, quint16 timeline);
+    void startFrameSounds(int frame, quint16 timeline, const std::vector<int> &owners);
     qsizetype toOutput(quint32 position44) const;
     bool startVoice(Voice v, const SoundInfo &info);
     SoundTransform gainsOf(const std::vector<int> &owners) const;
@@ -139,6 +135,7 @@ private:
     std::vector<quint64> finished_;
     std::map<int, SoundTransform> transforms_;
     std::map<quint16, StreamSound> streams_; // the timelines that have one
+    std::map<quint16, std::vector<int>> streamOwners_; // whose clip's stream plays
     qsizetype latency_ = 0;
 };
 

@@ -173,7 +173,7 @@ void StreamSound::decodeUntil(qsizetype until)
     }
 }
 
-void StreamSound::mixInto(float *stereo, qsizetype frames)
+void StreamSound::mixInto(float *stereo, qsizetype frames, const SoundTransform &gains)
 {
     if (!playing_)
         return;
@@ -183,14 +183,17 @@ void StreamSound::mixInto(float *stereo, qsizetype frames)
     const qsizetype from = pos_ - d.readyStart;
     const qsizetype count = std::clamp<qsizetype>(d.readyEnd(channels_) - pos_, 0, n);
     const float *in = d.ready.data() + from * channels_;
+    const auto ll = float(gains.ll), lr = float(gains.lr), rr = float(gains.rr), rl = float(gains.rl);
     if (channels_ == 1) {
         for (qsizetype i = 0; i < count; ++i) {
-            stereo[2 * i] += in[i];
-            stereo[2 * i + 1] += in[i];
+            stereo[2 * i] += (ll + lr) * in[i];
+            stereo[2 * i + 1] += (rl + rr) * in[i];
         }
     } else {
-        for (qsizetype i = 0; i < 2 * count; ++i)
-            stereo[i] += in[i];
+        for (qsizetype i = 0; i < count; ++i) {
+            stereo[2 * i] += ll * in[2 * i] + lr * in[2 * i + 1];
+            stereo[2 * i + 1] += rl * in[2 * i] + rr * in[2 * i + 1];
+        }
     }
     pos_ += frames;
     // What is played goes.

@@ -12,6 +12,14 @@
 
 namespace sky::swf::audio {
 
+// How a clip's sounds reach the speakers, in percent: ll and rl of the
+// left input go to the left and right speakers, lr and rr of the right
+// input, and the volume scales both.
+struct SoundTransform {
+    double ll = 100, lr = 0, rr = 100, rl = 0;
+    double volume = 100;
+};
+
 class StreamSound {
 public:
     StreamSound(const TimelineSounds &timeline, double frameRate, int outputRate);
@@ -36,8 +44,9 @@ public:
     // silent.
     qsizetype position() const { return playing_ ? pos_ : -1; }
 
-    // Adds the next `frames` sample frames to `stereo` and moves on.
-    void mixInto(float *stereo, qsizetype frames);
+    // Adds the next `frames` sample frames to `stereo` through `gains` (a
+    // transform on a full scale of 1, its volume left out) and moves on.
+    void mixInto(float *stereo, qsizetype frames, const SoundTransform &gains);
 
 private:
     struct Block {

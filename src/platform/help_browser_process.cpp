@@ -1,7 +1,8 @@
 #include "platform/help_browser_process.h"
 
+#include "platform/local_socket.h"
+
 #include <QCryptographicHash>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -26,9 +27,7 @@ bool HelpBrowserProcess::bringToFront(const QString &applicationFolder)
 {
     // The connection itself is the request. A local connection is made or
     // refused at once; the wait only bounds a help browser that is stuck.
-    QLocalSocket running;
-    running.connectToServer(helpBrowserAddress(applicationFolder));
-    return running.waitForConnected(kConnectMilliseconds);
+    return localSocketAnswers(helpBrowserAddress(applicationFolder), kConnectMilliseconds);
 }
 
 bool HelpBrowserProcess::start(const QString &applicationFolder)

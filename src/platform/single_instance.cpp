@@ -4,7 +4,6 @@
 #include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
 
@@ -14,8 +13,7 @@ namespace {
 
 // A local connection is made or refused at once; these only bound a player
 // that is stuck.
-constexpr int kConnectMs = 2000;
-constexpr int kWriteMs = 5000;
+constexpr int kHandOverMs = 5000;
 constexpr int kLockMs = 10000;
 
 QStringList absoluteArguments(const QStringList &arguments)
@@ -42,8 +40,7 @@ QString instanceSocketPath(const QString &settingsPath)
 
 SingleInstance::SingleInstance(const QString &settingsPath) : m_socketPath(instanceSocketPath(settingsPath))
 {
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnection);
+    connect(&m_listener, &LocalListener::received, this, &SingleInstance::takeOver);
 }
 
 bool SingleInstance::handOverOrListen(const QStringList &arguments)
@@ -53,51 +50,28 @@ bool SingleInstance::handOverOrListen(const QStringList &arguments)
     // crashed player is taken over.
     QLockFile lock(m_socketPath + QStringLiteral(".lock"));
     const bool locked = lock.tryLock(kLockMs);
-    if (handOver(arguments))
+    QByteArray message;
+    QDataStream stream(&message, QIODevice::WriteOnly);
+    stream << absoluteArguments(arguments);
+    if (sendOverLocalSocket(m_socketPath, message, kHandOverMs))
         return true;
-    // Nobody answered: whatever is left at the path is a dead player's.
-    QLocalServer::removeServer(m_socketPath);
-    if (!m_server.listen(m_socketPath))
-        qWarning(
-            "single instance: cannot listen on %s: %s", qPrintable(m_socketPath), qPrintable(m_server.errorString()));
+    // Nobody answered: whatever is left at the path is a dead player's, and
+    // the listener takes its place.
+    if (!m_listener.listen(m_socketPath))
+        qWarning("single instance: cannot listen on %s: %s", qPrintable(m_socketPath),
+            qPrintable(m_listener.errorString()));
     if (locked)
         lock.unlock();
     return false;
 }
 
-bool SingleInstance::handOver(const QStringList &arguments)
+void SingleInstance::takeOver(const QByteArray &message)
 {
-    QLocalSocket socket;
-    socket.connectToServer(m_socketPath);
-    if (!socket.waitForConnected(kConnectMs))
-        return false;
-    QByteArray message;
-    QDataStream stream(&message, QIODevice::WriteOnly);
-    stream << absoluteArguments(arguments);
-    socket.write(message);
-    // Taken once the player has read it all and closed its side.
-    while (socket.bytesToWrite() > 0)
-        if (!socket.waitForBytesWritten(kWriteMs))
-            return false;
-    socket.waitForDisconnected(kWriteMs);
-    return true;
-}
-
-void SingleInstance::acceptConnection()
-{
-    while (QLocalSocket *socket = m_server.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            QDataStream stream(socket);
-            stream.startTransaction();
-            QStringList arguments;
-            stream >> arguments;
-            if (!stream.commitTransaction())
-                return; // the rest is still on its way
-            socket->disconnectFromServer();
-            Q_EMIT handedOver(arguments);
-        });
-    }
+    QDataStream stream(message);
+    QStringList arguments;
+    stream >> arguments;
+    if (stream.status() == QDataStream::Ok)
+        Q_EMIT handedOver(arguments);
 }
 
 } // namespace sky

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QLocalServer>
+#include "platform/local_socket.h"
+
 #include <QObject>
 #include <QStringList>
 
@@ -30,11 +31,10 @@ Q_SIGNALS:
     void handedOver(const QStringList &arguments);
 
 private:
-    bool handOver(const QStringList &arguments);
-    void acceptConnection();
+    void takeOver(const QByteArray &message);
 
     QString m_socketPath;
-    QLocalServer m_server;
+    LocalListener m_listener;
 };
 
 // Where the player for a settings file listens: a socket in the user's

@@ -1,3 +1,4 @@
+#include "dead_socket.h"
 #include "mediafixtures.h"
 #include "platform/single_instance.h"
 
@@ -14,10 +15,6 @@
 #include <QUrl>
 #include <QtTest>
 
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -25,21 +22,6 @@ namespace {
 const QString kService = u"org.mpris.MediaPlayer2.skyvantrix"_s;
 const QString kPath = u"/org/mpris/MediaPlayer2"_s;
 const QString kPlayer = u"org.mpris.MediaPlayer2.Player"_s;
-
-// A socket file whose listener is gone, as a crashed player leaves it.
-bool leaveDeadSocket(const QString &path)
-{
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray name = QFile::encodeName(path);
-    if (fd < 0 || name.size() >= qsizetype(sizeof address.sun_path))
-        return false;
-    std::copy(name.cbegin(), name.cend(), address.sun_path);
-    const bool bound = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 && ::listen(fd, 1) == 0;
-    ::close(fd);
-    return bound && QFile::exists(path);
-}
 
 } // namespace
 
@@ -170,7 +152,7 @@ void TestSingleInstance::staleSocketDoesNotBlockTheStart()
 {
     const QString socket = sky::instanceSocketPath(QDir(QFileInfo(m_folder->path()).canonicalFilePath())
                                                        .filePath(u"save.ata"_s));
-    QVERIFY(leaveDeadSocket(socket));
+    QVERIFY(test::leaveDeadSocket(socket));
     startFirst();
     QCOMPARE(m_first.state(), QProcess::Running);
     QCOMPARE(startSecond({appFile(u"clip.wav"_s)}, m_folder->path()), 0);

@@ -1,5 +1,7 @@
 #include "media/controlbar.h"
 
+#include "platform/drawn_icons.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,10 +21,16 @@ namespace {
 // The seek slider counts tenths of a second.
 constexpr double kSliderUnitsPerSecond = 10.0;
 
-QToolButton *makeButton(QWidget *parent, QStyle::StandardPixmap icon, const QString &tip)
+// In the text colour of the desktop's palette, which the bar keeps.
+QIcon barIcon(DrawnIcon icon)
+{
+    return drawnIcon(icon, QApplication::palette().color(QPalette::ButtonText));
+}
+
+QToolButton *makeButton(QWidget *parent, DrawnIcon icon, const QString &tip)
 {
     auto *button = new QToolButton(parent);
-    button->setIcon(parent->style()->standardIcon(icon));
+    button->setIcon(barIcon(icon));
     button->setToolTip(tip);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
@@ -48,11 +56,11 @@ public:
 
 ControlBar::ControlBar(QWidget *parent)
     : QWidget(parent)
-    , m_playPause(makeButton(this, QStyle::SP_MediaPlay, tr("Play")))
-    , m_stop(makeButton(this, QStyle::SP_MediaStop, tr("Stop")))
+    , m_playPause(makeButton(this, DrawnIcon::Play, tr("Play")))
+    , m_stop(makeButton(this, DrawnIcon::Stop, tr("Stop")))
     , m_seek(new QSlider(Qt::Horizontal, this))
     , m_time(new QLabel(this))
-    , m_mute(makeButton(this, QStyle::SP_MediaVolume, tr("Mute")))
+    , m_mute(makeButton(this, DrawnIcon::Volume, tr("Mute")))
     , m_volume(new QSlider(Qt::Horizontal, this))
 {
     // The bar keeps the desktop's colours whatever the window around it
@@ -98,7 +106,7 @@ void ControlBar::setPlaying(bool playing)
     if (playing == m_playing)
         return;
     m_playing = playing;
-    m_playPause->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    m_playPause->setIcon(barIcon(playing ? DrawnIcon::Pause : DrawnIcon::Play));
     m_playPause->setToolTip(playing ? tr("Pause") : tr("Play"));
 }
 
@@ -138,7 +146,7 @@ void ControlBar::setMuted(bool muted)
 {
     const QSignalBlocker quiet(m_mute);
     m_mute->setChecked(muted);
-    m_mute->setIcon(style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+    m_mute->setIcon(barIcon(muted ? DrawnIcon::Muted : DrawnIcon::Volume));
 }
 
 qint64 ControlBar::wholeSeconds(double seconds)

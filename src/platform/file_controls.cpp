@@ -1,15 +1,20 @@
 #include "platform/file_controls.h"
 
+#include "platform/drawn_icons.h"
 #include "platform/form.h"
 #include "platform/runtime_error.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QListWidget>
 #include <QSignalBlocker>
-#include <QStyle>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace sky {
 
@@ -133,8 +138,8 @@ void DirListBox::fill()
 
     const QSignalBlocker blocker(m_list);
     m_list->clear();
-    const QIcon open = m_list->style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = m_list->style()->standardIcon(QStyle::SP_DirClosedIcon);
+    const QIcon open = drawnIcon(DrawnIcon::FolderOpen);
+    const QIcon closed = drawnIcon(DrawnIcon::FolderClosed);
     int depth = 0;
     for (const QString &ancestor : std::as_const(m_ancestors)) {
         const QString shown = depth == 0 ? ancestor : QFileInfo(ancestor).fileName();
@@ -207,6 +212,7 @@ void FileListBox::setPath(const QString &path)
 void FileListBox::setPattern(const QString &pattern)
 {
     m_pattern = pattern;
+    m_matcher = FilePattern(pattern);
     if (!m_path.isEmpty())
         fill();
 }
@@ -219,11 +225,19 @@ void FileListBox::Refresh()
 
 void FileListBox::fill()
 {
-    QDir dir(m_path);
-    dir.setNameFilters(m_pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts));
-    dir.setFilter(QDir::Files);
-    dir.setSorting(QDir::Name | QDir::IgnoreCase);
-    const QStringList names = dir.entryList();
+    // In the folder listing's order by name, ignoring case.
+    std::vector<std::pair<QString, QString>> found; // the name in lower case, the name
+    for (QDirIterator it(m_path, QDir::Files); it.hasNext();) {
+        it.next();
+        const QString name = it.fileName();
+        if (m_matcher.matches(name))
+            found.emplace_back(name.toLower(), name);
+    }
+    std::sort(found.begin(), found.end());
+    QStringList names;
+    names.reserve(qsizetype(found.size()));
+    for (auto &entry : found)
+        names.append(std::move(entry.second));
     m_settingFromCode = true;
     {
         const QSignalBlocker blocker(m_list);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/control.h"
+#include "platform/file_pattern.h"
 
 #include <QStringList>
 
@@ -86,6 +87,7 @@ private:
     QFileSystemWatcher *m_watcher;
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");
+    FilePattern m_matcher { m_pattern };
     bool m_settingFromCode = false;
 };
 

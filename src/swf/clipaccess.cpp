@@ -81,6 +81,15 @@ QString ScriptRuntime::clipTarget(int handle)
     return names.join(u'.');
 }
 
+int ScriptRuntime::clipAtPath(const QString &path)
+{
+    const QStringList names = path.split(u'.');
+    int found = names.first() == u"_level0" ? stage_.root().handle : 0;
+    for (qsizetype i = 1; found && i < names.size(); ++i)
+        found = clipChild(found, names[i]);
+    return found;
+}
+
 int ScriptRuntime::clipParent(int handle)
 {
     StageClip *c = clip(handle);

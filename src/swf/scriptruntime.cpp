@@ -171,7 +171,11 @@ void ScriptRuntime::clipRemoved(StageClip &c)
 {
     if (isMovieClip(c) && !c.unloading)
         dispatch(c.handle, eventUnload, QStringLiteral("onUnload"));
-    objects_.erase(c.handle);
+    // References to it go on naming the clip at its path.
+    if (const auto found = objects_.find(c.handle); found != objects_.end()) {
+        found->second->primitive = clipTarget(c.handle);
+        objects_.erase(found);
+    }
 }
 
 void ScriptRuntime::runConstructs()

@@ -64,6 +64,8 @@ public:
     int clipRoot() override { return stage_.root().handle; }
     int clipParent(int clip) override;
     int clipChild(int clip, const QString &name) override;
+    bool clipGone(int clip) override { return clip && !this->clip(clip); }
+    int clipAtPath(const QString &path) override;
     avm1::Value clipProperty(int clip, int index) override;
     void setClipProperty(int clip, int index, const avm1::Value &value) override;
     void gotoFrame(int clip, int frame, bool play) override;

@@ -46,7 +46,16 @@ Value getVariable(Vm &vm, Activation &act, const QString &name, Object **callee 
 void setVariable(Vm &vm, Activation &act, const QString &name, const Value &value);
 void defineLocal(Vm &vm, Activation &act, const QString &name, const Value &value);
 bool deleteVariable(Vm &vm, Activation &act, const QString &name);
-// A clip or object named by a slash or dot path from the activation's target.
+// A clip or object named by a slash or dot path from `start`; with
+// `names` its first step may be `this` or `_root`.
+Object *resolvePath(Vm &vm, Activation &act, Object *start, const QString &path, bool names);
+// The timeline the activation's timeline actions act on and whose
+// variables it sees: its target, or the root while a tellTarget names
+// nothing.
+Object *timelineTarget(Vm &vm, const Activation &act);
+// Whether `o` is a clip that has left the stage.
+bool clipGone(Vm &vm, const Object *o);
+// A clip or object named by a path from the activation's target.
 Object *resolveTarget(Vm &vm, Activation &act, const QString &path);
 
 // The clip handle of a clip object, 0 for anything else.

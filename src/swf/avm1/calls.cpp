@@ -83,11 +83,11 @@ Value callMethod(Vm &vm, Activation &act, const Value &object, const Value &name
     }
     const QString method = vm.toString(name);
     if (object.isObject()) {
-        Object *o = object.object;
+        Object *o = vm.liveClip(object.object);
         const bool isSuper = o->kind == ObjectKind::Super;
         Object *holder = nullptr;
         Property *p = vm.lookup(isSuper ? o->proto : o, method, &holder);
-        const Value self = isSuper ? o->superThis : object;
+        const Value self = isSuper ? o->superThis : Value(o);
         if (!p) {
             const Value fn = vm.get(o, method); // clip children and properties
             if (!fn.isObject() || !fn.object->isFunction())

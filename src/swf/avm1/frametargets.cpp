@@ -79,13 +79,13 @@ void gotoFrameValue(Vm &vm, Activation *act, Object *target, const Value &frame,
 bool frameLoaded(Vm &vm, Activation *act, const Value &frame)
 {
     constexpr int maxFrames = 16001;
-    const FrameRef ref = frameRef(vm, act, act ? act->target : nullptr, frame);
+    const FrameRef ref = frameRef(vm, act, act ? timelineTarget(vm, *act) : nullptr, frame);
     return !ref.isNumber || frameNumber(vm, ref.number) <= maxFrames;
 }
 
 void callFrame(Vm &vm, Activation &act, const Value &frame)
 {
-    const FrameRef ref = frameRef(vm, &act, act.target, frame);
+    const FrameRef ref = frameRef(vm, &act, timelineTarget(vm, act), frame);
     const int clip = clipOf(ref.target);
     const int n = ref.isNumber ? frameNumber(vm, ref.number) : vm.host()->frameOfLabel(clip, ref.label);
     if (n <= 0 || !clip)

@@ -52,38 +52,26 @@ struct Stack {
 };
 
 // tellTarget: timeline actions and variables go to `target` until the
-// next SetTarget.
-// A target that names nothing leaves the actions on the timeline the
-// script started on.
-void setTarget(Activation &act, Object *target)
+// next SetTarget. Without one, timeline actions do nothing and variables
+// are the root's.
+void setTarget(Vm &vm, Activation &act, Object *target)
 {
-    if (!target)
-        target = act.baseTarget;
     act.target = target;
-    if (!target)
+    Object *variables = timelineTarget(vm, act);
+    if (!variables)
         return;
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
         if (it->kind == Scope::Target) {
-            it->object = target;
+            it->object = variables;
             return;
         }
 }
 
 // tellTarget: paths start from the script's own clip, whatever the target
-// is now, and an empty one goes back to it; a path that names no clip
-// makes the root the target from SWF 7 on, and the script's own clip
-// before.
+// is now, and an empty one goes back to it.
 void setTargetPath(Vm &vm, Activation &act, const QString &path)
 {
-    Object *found = act.baseTarget;
-    if (!path.isEmpty()) {
-        Object *current = std::exchange(act.target, act.baseTarget);
-        found = resolveTarget(vm, act, path);
-        act.target = current;
-    }
-    if (!found && vm.version() >= 7)
-        found = vm.host()->clipObject(vm.host()->clipRoot());
-    setTarget(act, found);
+    setTarget(vm, act, path.isEmpty() ? act.baseTarget : resolvePath(vm, act, act.baseTarget, path, false));
 }
 
 // A number a script gives as a property index, a depth or a frame: NaN
@@ -131,12 +119,13 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         if (!readActionHeader(code, pc, end, h) || h.code == 0)
             return {};
         int next = h.dataEnd;
+        bool called = false; // a call, after which a script whose clip has gone stops
         ActionData data(code, h.dataStart, h.dataEnd, vm.version());
         switch (h.code) {
-        case 0x04: vm.host()->stepFrame(clipOf(act.target), 1); break;
-        case 0x05: vm.host()->stepFrame(clipOf(act.target), -1); break;
-        case 0x06: vm.host()->setPlaying(clipOf(act.target), true); break;
-        case 0x07: vm.host()->setPlaying(clipOf(act.target), false); break;
+        case 0x04: vm.host()->stepFrame(clipOf(timelineTarget(vm, act)), 1); break;
+        case 0x05: vm.host()->stepFrame(clipOf(timelineTarget(vm, act)), -1); break;
+        case 0x06: vm.host()->setPlaying(clipOf(timelineTarget(vm, act)), true); break;
+        case 0x07: vm.host()->setPlaying(clipOf(timelineTarget(vm, act)), false); break;
         case 0x08: // ToggleQuality
         case 0x09: // StopSounds
             break;
@@ -174,7 +163,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             const int clip = target.isObject() ? clipOf(target.object) : 0;
             const QString path = clip ? vm.host()->clipTarget(clip) : vm.toString(target);
             if (clip && path.isEmpty())
-                setTarget(act, target.object);
+                setTarget(vm, act, target.object);
             else
                 setTargetPath(vm, act, path);
             break;
@@ -296,6 +285,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             }
             Object *self = callee ? callee : act.baseTarget;
             st.push(vm.call(fn, self ? Value(self) : Value(), args));
+            called = true;
             break;
         }
         case 0x3E:
@@ -306,6 +296,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             const QString name = vm.toString(st.pop());
             const std::vector<Value> args = st.popArgs();
             st.push(vm.construct(getVariable(vm, act, name), args));
+            called = true;
             break;
         }
         case 0x41: {
@@ -313,7 +304,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             if (act.locals) {
                 if (!act.locals->find(vm.key(name)))
                     vm.put(act.locals, name, Value());
-            } else if (!vm.has(act.target, name)) {
+            } else if (!vm.has(timelineTarget(vm, act), name)) {
                 defineLocal(vm, act, name, Value());
             }
             break;
@@ -360,7 +351,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x48: { const Value b = st.pop(); st.push(less2(vm, st.pop(), b)); break; }
         case 0x67: { const Value b = st.pop(); st.push(less2(vm, b, st.pop(), false)); break; }
         case 0x49: { const Value b = st.pop(); st.push(looseEquals(vm, st.pop(), b)); break; }
-        case 0x66: { const Value b = st.pop(); st.push(strictEquals(st.pop(), b)); break; }
+        case 0x66: { const Value b = st.pop(); st.push(strictEquals(vm, st.pop(), b)); break; }
         case 0x4A: st.push(vm.toNumber(st.pop())); break;
         case 0x4B: st.push(vm.toString(st.pop())); break;
         case 0x4C: st.push(st.top()); break;
@@ -389,6 +380,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             const Value object = st.pop();
             const std::vector<Value> args = st.popArgs();
             st.push(callMethod(vm, act, object, name, args));
+            called = !object.isNullish();
             break;
         }
         case 0x53: {
@@ -399,6 +391,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
                                  ? object
                                  : vm.getMember(object, vm.toString(name));
             st.push(vm.construct(ctor, args));
+            called = !object.isNullish();
             break;
         }
         case 0x54: {
@@ -426,8 +419,8 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x81: {
             // Unlike the other gotos, this one does not stop at the last frame.
             const int frame = data.u16() + 1;
-            if (frame <= vm.host()->framesLoaded(clipOf(act.target)))
-                vm.host()->gotoFrame(clipOf(act.target), frame, false);
+            if (frame <= vm.host()->framesLoaded(clipOf(timelineTarget(vm, act))))
+                vm.host()->gotoFrame(clipOf(timelineTarget(vm, act)), frame, false);
             break;
         }
         case 0x83: {
@@ -465,12 +458,15 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             break;
         }
         case 0x8B: setTargetPath(vm, act, data.string()); break;
-        case 0x8C: vm.host()->gotoLabel(clipOf(act.target), data.string(), false); break;
-        case 0x9E: callFrame(vm, act, st.pop()); break;
+        case 0x8C: vm.host()->gotoLabel(clipOf(timelineTarget(vm, act)), data.string(), false); break;
+        case 0x9E:
+            callFrame(vm, act, st.pop());
+            called = true;
+            break;
         case 0x9F: {
             const quint8 flags = data.u8();
             const int bias = (flags & 2) ? data.u16() : 0;
-            gotoFrameValue(vm, &act, act.target, st.pop(), flags & 1, bias);
+            gotoFrameValue(vm, &act, timelineTarget(vm, act), st.pop(), flags & 1, bias);
             break;
         }
         case 0x96:
@@ -536,6 +532,8 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         }
         default: break;
         }
+        if (called && clipGone(vm, act.baseTarget))
+            return {Completion::Return, 0};
         pc = next;
     }
     return {};

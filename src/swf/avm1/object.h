@@ -101,7 +101,8 @@ public:
     Value primitive;
     // Arrays: elements live as properties "0".."n-1"; this is `length`.
     int length = 0;
-    // Clips: the host's handle.
+    // Clips: the host's handle. Once the clip has gone, `primitive` keeps
+    // the path it had.
     int clip = 0;
     // `super`: the object methods run on.
     Value superThis;

@@ -47,7 +47,7 @@ bool looseEquals(Vm &vm, const Value &a, const Value &b)
             const Value pb = vm.toPrimitive(b, true);
             return pa.isObject() && pb.isObject() ? pa.object == pb.object : looseEquals(vm, pa, pb);
         }
-        return strictEquals(a, b);
+        return strictEquals(vm, a, b);
     }
     if (a.isNullish() && b.isNullish())
         return true;
@@ -72,7 +72,21 @@ bool looseEquals(Vm &vm, const Value &a, const Value &b)
     return false;
 }
 
-bool strictEquals(const Value &a, const Value &b)
+namespace {
+
+// Clips are known by their target paths: two references to clips of the
+// same path are the same clip.
+bool sameClipPath(Vm &vm, Object *a, Object *b)
+{
+    if (a->kind != ObjectKind::Clip || b->kind != ObjectKind::Clip)
+        return false;
+    const QString path = vm.host()->clipTarget(vm.liveClip(a)->clip);
+    return !path.isEmpty() && path == vm.host()->clipTarget(vm.liveClip(b)->clip);
+}
+
+} // namespace
+
+bool strictEquals(Vm &vm, const Value &a, const Value &b)
 {
     if (a.type != b.type)
         return false;
@@ -82,7 +96,7 @@ bool strictEquals(const Value &a, const Value &b)
     case Value::Type::Boolean: return a.boolean == b.boolean;
     case Value::Type::Number: return a.number == b.number || (std::isnan(a.number) && std::isnan(b.number));
     case Value::Type::String: return a.string == b.string;
-    case Value::Type::Object: return a.object == b.object;
+    case Value::Type::Object: return a.object == b.object || sameClipPath(vm, a.object, b.object);
     }
     return false;
 }

@@ -11,7 +11,7 @@ Value add2(Vm &vm, const Value &a, const Value &b);        // Add2: strings join
 // Less2: undefined when NaN is involved; Greater is b < a with a converted first.
 Value less2(Vm &vm, const Value &a, const Value &b, bool leftFirst = true);
 bool looseEquals(Vm &vm, const Value &a, const Value &b);  // Equals2
-bool strictEquals(const Value &a, const Value &b);         // StrictEquals
+bool strictEquals(Vm &vm, const Value &a, const Value &b); // StrictEquals
 Value divide(Vm &vm, double a, double b);                  // Divide: "#ERROR#" for x/0 in SWF 4
 
 } // namespace sky::swf::avm1

@@ -37,20 +37,36 @@ bool specialName(Vm &vm, Activation &act, const QString &name, Value &out)
     return false;
 }
 
-int splitVariablePath(const QString &name)
+// Where a variable path names its variable: after the last colon or dot
+// ("a/b:c", "a.b.c"); -1 for a plain name.
+qsizetype variableSeparator(const QString &name)
 {
-    const qsizetype colon = name.lastIndexOf(u':');
-    if (colon >= 0)
-        return int(colon);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot > 0 && name.lastIndexOf(u'/') < dot)
-        return int(dot);
+    for (qsizetype i = name.size() - 1; i >= 0; --i)
+        if (name[i] == u':' || name[i] == u'.')
+            return i;
     return -1;
 }
 
-bool hasPathCharacters(const QString &name)
+// The object a scope entry stands for: a timeline that has left the stage
+// stands for the one that takes its variables.
+Object *scopeObject(Vm &vm, const Activation &act, const Scope &scope)
 {
-    return name.contains(u':') || name.contains(u'/') || name.contains(u'.');
+    return scope.kind == Scope::Target && clipGone(vm, scope.object) ? timelineTarget(vm, act) : scope.object;
+}
+
+bool isParentStep(QStringView path)
+{
+    return path == u".." || path.startsWith(u"../") || path.startsWith(u"..:");
+}
+
+// The value a clip or object names by one step of a path: a clip's child
+// before its variables, the reverse of a member's lookup.
+Value pathStep(Vm &vm, Object *current, const QString &name)
+{
+    if (current->kind == ObjectKind::Clip)
+        if (const int child = vm.host()->clipChild(current->clip, name))
+            return vm.host()->clipObject(child);
+    return vm.get(current, name);
 }
 
 } // namespace
@@ -66,56 +82,48 @@ Value &Activation::reg(int i)
     return scratch;
 }
 
-// The steps of a target path: slash or colon segments ("a/b", ".." for
-// the parent), each of which may hold dot steps ("a.b"). A doubled
-// separator inside a path names nothing.
-bool pathSteps(const QString &path, QStringList &steps)
+// A target path from `start`: steps end at a colon, at a slash, or at a
+// dot while no slash has been seen ("a.b:c", "/a/b", "a/b.c" names the
+// child "b.c"); colons before a step are skipped, ".." is the parent, a
+// leading slash starts at the root, and an empty step names nothing.
+// With `names` the first step may be `this` or `_root`.
+Object *resolvePath(Vm &vm, Activation &act, Object *start, const QString &text, bool names)
 {
-    QString slashes = path;
-    slashes.replace(u':', u'/');
-    const QStringList segments = slashes.split(u'/');
-    for (qsizetype i = 0; i < segments.size(); ++i) {
-        const QString &segment = segments[i];
-        if (segment.isEmpty()) {
-            if (i == 0 || i == segments.size() - 1)
-                continue;
-            return false;
-        }
-        if (segment == u"..") {
-            steps << segment;
-            continue;
-        }
-        for (const QString &step : segment.split(u'.', Qt::SkipEmptyParts))
-            steps << step;
-    }
-    return true;
-}
-
-Object *resolveTarget(Vm &vm, Activation &act, const QString &path)
-{
-    Object *current = act.target;
-    if (path.isEmpty())
-        return current;
-    if (path.startsWith(u'/'))
+    QStringView path(text);
+    Object *current = start;
+    bool slash = false;
+    if (path.startsWith(u'/')) {
         current = rootObject(vm);
-    QStringList parts;
-    if (!pathSteps(path, parts))
-        return nullptr;
-    bool first = !path.startsWith(u'/');
-    for (const QString &part : parts) {
-        if (!current)
-            return nullptr;
+        path = path.mid(1);
+        slash = true;
+    }
+    bool first = true;
+    while (!path.isEmpty() && current) {
+        while (path.startsWith(u':'))
+            path = path.mid(1);
         Value next;
-        if (part == u".." || isName(vm, part, u"_parent")) {
-            next = current->kind == ObjectKind::Clip ? Value(vm.host()->clipObject(vm.host()->clipParent(current->clip)))
-                                                     : vm.get(current, part);
-        } else if (first && specialName(vm, act, part, next)) {
-        } else if (const int child = current->kind == ObjectKind::Clip ? vm.host()->clipChild(current->clip, part) : 0) {
-            next = vm.host()->clipObject(child);
+        if (isParentStep(path)) {
+            slash = slash || path.startsWith(u"../");
+            path = path.mid(qMin<qsizetype>(3, path.size()));
+            const int parent = current->kind == ObjectKind::Clip ? vm.host()->clipParent(current->clip) : 0;
+            if (!parent)
+                return nullptr;
+            next = vm.host()->clipObject(parent);
         } else {
-            next = vm.get(current, part);
-            if (first && !next.isObject())
-                next = getVariable(vm, act, part);
+            qsizetype end = 0;
+            while (end < path.size() && path[end] != u':' && path[end] != u'/' && (slash || path[end] != u'.'))
+                ++end;
+            slash = slash || (end < path.size() && path[end] == u'/');
+            const QString name = path.left(end).toString();
+            path = path.mid(qMin(end + 1, path.size()));
+            if (name.isEmpty())
+                return nullptr;
+            if (first && names && isName(vm, name, u"this"))
+                next = act.self;
+            else if (first && names && isName(vm, name, u"_root"))
+                next = rootObject(vm);
+            else
+                next = pathStep(vm, current, name);
         }
         first = false;
         current = next.isObject() ? next.object : nullptr;
@@ -123,28 +131,55 @@ Object *resolveTarget(Vm &vm, Activation &act, const QString &path)
     return current;
 }
 
+bool clipGone(Vm &vm, const Object *o) { return o && o->kind == ObjectKind::Clip && vm.host()->clipGone(o->clip); }
+
+// A target that has left the stage gives way to the script's own clip,
+// and that to the root.
+Object *timelineTarget(Vm &vm, const Activation &act)
+{
+    if (act.target && !clipGone(vm, act.target))
+        return act.target;
+    if (act.target && act.baseTarget && !clipGone(vm, act.baseTarget))
+        return act.baseTarget;
+    return rootObject(vm);
+}
+
+Object *resolveTarget(Vm &vm, Activation &act, const QString &path)
+{
+    return path.isEmpty() ? act.target : resolvePath(vm, act, act.target, path, false);
+}
+
 Value getVariable(Vm &vm, Activation &act, const QString &name, Object **callee)
 {
     Value out;
-    if (hasPathCharacters(name)) {
-        const int at = splitVariablePath(name);
-        if (at < 0) {
-            Object *target = resolveTarget(vm, act, name);
-            return target ? Value(target) : Value();
-        }
-        Object *target = resolveTarget(vm, act, name.left(at));
-        if (callee)
-            *callee = target;
-        return target ? vm.get(target, name.mid(at + 1)) : Value();
+    // A path with a variable at its end reads it on the first object of
+    // the scope chain the path names that has it; a slash path alone
+    // names the object, from any scope but a function's own variables.
+    // Clips are no values in SWF 4.
+    if (const qsizetype at = variableSeparator(name); at >= 0) {
+        const QString path = name.left(at), variable = name.mid(at + 1);
+        for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
+            if (Object *target = resolvePath(vm, act, scopeObject(vm, act, *it), path, true); target && vm.has(target, variable)) {
+                if (callee)
+                    *callee = target;
+                out = vm.get(target, variable);
+                break;
+            }
+        return vm.version() <= 4 && out.isObject() && clipOf(out.object) ? Value() : out;
+    }
+    if (name.contains(u'/')) {
+        for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
+            if (Object *target = it->kind == Scope::Local ? nullptr : resolvePath(vm, act, scopeObject(vm, act, *it), name, false))
+                return vm.version() <= 4 && clipOf(target) ? Value() : Value(target);
     }
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
         // SWF 4 movies see none of the global names (NaN, Infinity...).
-        if ((it->kind != Scope::Global || vm.version() >= 5) && vm.has(it->object, name)) {
+        if (Object *o = scopeObject(vm, act, *it); (it->kind != Scope::Global || vm.version() >= 5) && vm.has(o, name)) {
             if (callee && it->kind == Scope::With)
-                *callee = it->object;
+                *callee = o;
             else if (callee && it->kind == Scope::Local)
                 *callee = vm.global;
-            return vm.get(it->object, name);
+            return vm.get(o, name);
         }
     if (specialName(vm, act, name, out))
         return out;
@@ -153,17 +188,18 @@ Value getVariable(Vm &vm, Activation &act, const QString &name, Object **callee)
 
 void setVariable(Vm &vm, Activation &act, const QString &name, const Value &value)
 {
-    if (hasPathCharacters(name)) {
-        const int at = splitVariablePath(name);
-        if (at >= 0) {
-            if (Object *target = resolveTarget(vm, act, name.left(at)))
+    if (const qsizetype at = variableSeparator(name); at >= 0) {
+        const QString path = name.left(at);
+        for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
+            if (Object *target = resolvePath(vm, act, scopeObject(vm, act, *it), path, true)) {
                 vm.set(target, name.mid(at + 1), value);
-            return;
-        }
+                return;
+            }
+        return;
     }
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
-        if (it->kind == Scope::Target || it->kind == Scope::Global || vm.has(it->object, name)) {
-            vm.set(it->object, name, value);
+        if (Object *o = scopeObject(vm, act, *it); it->kind == Scope::Target || it->kind == Scope::Global || vm.has(o, name)) {
+            vm.set(o, name, value);
             return;
         }
 }
@@ -176,7 +212,7 @@ void defineLocal(Vm &vm, Activation &act, const QString &name, const Value &valu
     }
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
         if (it->kind == Scope::Target || it->kind == Scope::Global) {
-            vm.set(it->object, name, value);
+            vm.set(scopeObject(vm, act, *it), name, value);
             return;
         }
 }
@@ -184,8 +220,8 @@ void defineLocal(Vm &vm, Activation &act, const QString &name, const Value &valu
 bool deleteVariable(Vm &vm, Activation &act, const QString &name)
 {
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
-        if (vm.has(it->object, name))
-            return vm.remove(it->object, name);
+        if (Object *o = scopeObject(vm, act, *it); vm.has(o, name))
+            return vm.remove(o, name);
     return false;
 }
 

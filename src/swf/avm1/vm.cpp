@@ -90,8 +90,17 @@ Property *Vm::lookup(Object *object, const QString &name, Object **holder)
     return nullptr;
 }
 
+Object *Vm::liveClip(Object *object)
+{
+    if (!object || object->kind != ObjectKind::Clip || !object->primitive.isString() || !host_->clipGone(object->clip))
+        return object;
+    Object *found = host_->clipObject(host_->clipAtPath(object->primitive.string));
+    return found ? found : object;
+}
+
 Value Vm::get(Object *object, const QString &name)
 {
+    object = liveClip(object);
     if (!object)
         return {};
     if (object->kind == ObjectKind::Super)
@@ -163,6 +172,7 @@ Value Vm::getMember(const Value &target, const QString &name)
 
 void Vm::set(Object *object, const QString &name, const Value &value)
 {
+    object = liveClip(object);
     if (!object)
         return;
     if (object->kind == ObjectKind::Super) {
@@ -270,6 +280,7 @@ void Vm::put(Object *object, const QString &name, const Value &value, int flags)
 
 bool Vm::has(Object *object, const QString &name)
 {
+    object = liveClip(object);
     if (!object)
         return false;
     if (isProtoName(name))
@@ -286,6 +297,7 @@ bool Vm::has(Object *object, const QString &name)
 
 bool Vm::remove(Object *object, const QString &name)
 {
+    object = liveClip(object);
     if (!object)
         return false;
     if (isProtoName(name)) {

@@ -69,6 +69,10 @@ public:
     virtual int clipRoot() { return 0; }
     virtual int clipParent(int) { return 0; }
     virtual int clipChild(int, const QString &) { return 0; }
+    // Whether a clip has left the stage.
+    virtual bool clipGone(int) { return false; }
+    // The clip at a target path ("_level0.a.b"), 0 for none.
+    virtual int clipAtPath(const QString &) { return 0; }
     // Properties by their GetProperty index (0 _x ... 21 _ymouse).
     virtual Value clipProperty(int, int) { return {}; }
     virtual void setClipProperty(int, int, const Value &) { }
@@ -162,6 +166,9 @@ public:
     // run on, from the prototype above the method's own.
     Value get(Object *object, const QString &name);
     Value getMember(const Value &target, const QString &name);
+    // A reference to a clip that has left the stage names the clip now at
+    // its path, when there is one.
+    Object *liveClip(Object *object);
     // `_parent`, `_root`, `_level0` and `_global` read on a clip.
     Value clipPathName(Object *clip, const QString &name);
     void set(Object *object, const QString &name, const Value &value);

@@ -1,0 +1,187 @@
+// How scripts name clips: slash, colon and dot paths, tellTarget, clip
+// references that outlive their clips, and scripts whose clip goes away
+// while they run.
+
+#include "swf/movieplayer.h"
+#include "swfwriter.h"
+
+#include <QTest>
+
+using namespace sky::swf;
+using swftest::Actions;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+enum : int {
+    getVariable = 0x1C,
+    setVariable = 0x1D,
+    getProperty = 0x22,
+    removeSprite = 0x25,
+    trace = 0x26,
+    pop = 0x17,
+    callFunction = 0x3D,
+    equals = 0x49,
+    strictEquals = 0x66,
+    getMember = 0x4E,
+    setMember = 0x4F,
+    callMethod = 0x52,
+    play = 0x06,
+    stop = 0x07,
+    gotoFrame = 0x81,
+    setTarget = 0x8B,
+};
+
+QByteArray text(const char *s) { return QByteArray(s) + QByteArray(1, '\0'); }
+
+Actions &say(Actions &a, const char *line) { return a.push(line).op(trace); }
+Actions &sayVariable(Actions &a, const char *name) { return a.push(name).op(getVariable).op(trace); }
+// trace(_name) of the current target.
+Actions &sayTargetName(Actions &a) { return a.push("").push(13).op(getProperty).op(trace); }
+Actions &callOn(Actions &a, const char *object, const char *method, int args)
+{
+    return a.push(args).push(object).op(getVariable).push(method).op(callMethod).op(pop);
+}
+// this.createEmptyMovieClip(name, depth)
+Actions &makeEmpty(Actions &a, const char *name, int depth)
+{
+    a.push(depth).push(name);
+    return callOn(a, "this", "createEmptyMovieClip", 2);
+}
+
+// An empty sprite 1, sprite 2 holding it as "b", and sprite 2 on the root
+// as "a".
+swftest::Movie nestedClips()
+{
+    swftest::Movie m(7, 100, 100);
+    m.sprite(1, swftest::Movie(7, 1, 1).showFrame());
+    m.sprite(2, swftest::Movie(7, 1, 1).placeNamed(1, 1, "b").showFrame());
+    m.placeNamed(1, 2, "a");
+    return m;
+}
+
+// What the movie traces as it loads and then runs `ticks` more ticks.
+QStringList traceOf(const swftest::Movie &movie, int ticks = 0)
+{
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &line) { lines << line; });
+    if (!player.loadData(movie.fws()))
+        return {u"not loaded"_s};
+    for (int i = 0; i < ticks; ++i)
+        player.tick();
+    return lines;
+}
+
+} // namespace
+
+class TestSwfPaths : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void slashColonAndDotPathsNameClipsAndTheirVariables()
+    {
+        swftest::Movie m = nestedClips();
+        Actions a;
+        sayVariable(a, "a/b");
+        a.push("a/b:v").push(5).op(setVariable);
+        sayVariable(a, "a.b.v");
+        a.push("a:w").push("up").op(setVariable);
+        sayVariable(a, "a/b/..:w");
+        sayVariable(a, "/a/b:v");
+        a.op(setTarget, text("::a:b"));
+        sayTargetName(a);
+        a.op(setTarget, text("a/b/.."));
+        sayTargetName(a);
+        a.op(setTarget, text("a.b"));
+        sayTargetName(a);
+        // After a slash a dot is part of the name: there is no clip "a.b".
+        a.op(setTarget, text("/a.b"));
+        sayTargetName(a);
+        a.op(setTarget, text(""));
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"_level0.a.b"_s, u"5"_s, u"up"_s, u"5"_s, u"b"_s, u"a"_s, u"b"_s,
+                                        u"undefined"_s}));
+    }
+
+    void pathStepsFindChildClipsBeforeVariablesOfTheSameName()
+    {
+        swftest::Movie m = nestedClips();
+        Actions a;
+        a.push("a").push("a variable").op(setVariable);
+        sayVariable(a, "a");
+        a.op(setTarget, text("a"));
+        sayTargetName(a);
+        a.op(setTarget, text(""));
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"a variable"_s, u"a"_s}));
+    }
+
+    void tellTargetOfNoClipLeavesNoNameAndTimelineActionsOnTheRoot()
+    {
+        swftest::Movie m = nestedClips();
+        Actions first;
+        first.op(stop).op(setTarget, text("a/nothing"));
+        sayTargetName(first);
+        first.op(gotoFrame, QByteArray("\x01\x00", 2)).op(play).op(setTarget, text(""));
+        Actions second;
+        say(second, "root frame 2").op(stop);
+        m.doAction(first.code()).showFrame().doAction(second.code()).showFrame();
+        QCOMPARE(traceOf(m, 2), (QStringList{u"undefined"_s, u"root frame 2"_s}));
+    }
+
+    void scriptWhoseClipIsRemovedGoesOnUntilItsNextCall()
+    {
+        swftest::Movie m(7, 100, 100);
+        Actions inside;
+        say(inside, "start");
+        inside.push("this").op(getVariable).op(removeSprite);
+        say(inside, "still running");
+        // Its variables now go to the root.
+        inside.push("v").push("set after").op(setVariable);
+        inside.push(0).push("noSuchFunction").op(callFunction).op(pop);
+        say(inside, "never");
+        m.sprite(3, swftest::Movie(7, 1, 1).doAction(inside.code()).showFrame());
+        m.tag(56, swftest::Bits().u16(1).u16(3).bytes(text("s")).data());
+        Actions first;
+        first.push(1).push("c").push("s");
+        callOn(first, "this", "attachMovie", 3);
+        Actions second;
+        sayVariable(second, "v").op(stop);
+        m.doAction(first.code()).showFrame().doAction(second.code()).showFrame();
+        QCOMPARE(traceOf(m, 1), (QStringList{u"start"_s, u"still running"_s, u"set after"_s}));
+    }
+
+    void referenceToRemovedClipNamesTheClipMadeAtItsPath()
+    {
+        swftest::Movie m(7, 100, 100);
+        Actions a;
+        makeEmpty(a, "m", 1);
+        a.push("kept").push("m").op(getVariable).op(setVariable);
+        callOn(a, "m", "removeMovieClip", 0);
+        makeEmpty(a, "m", 2);
+        a.push("m").op(getVariable).push("k").push("new clip").op(setMember);
+        a.push("kept").op(getVariable).push("k").op(getMember).op(trace);
+        a.push("kept").op(getVariable).push("m").op(getVariable).op(equals).op(trace);
+        makeEmpty(a, "other", 3);
+        a.push("kept").op(getVariable).push("other").op(getVariable).op(equals).op(trace);
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"new clip"_s, u"true"_s, u"false"_s}));
+    }
+
+    void twoClipsOfOnePathAreTheSameClipToScripts()
+    {
+        swftest::Movie m(7, 100, 100);
+        Actions a;
+        makeEmpty(a, "twin", 1);
+        makeEmpty(a, "twin", 2);
+        for (const int depth : {1, 2})
+            a.push(depth).push(1).push("this").op(getVariable).push("getInstanceAtDepth").op(callMethod);
+        a.op(strictEquals).op(trace);
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), QStringList{u"true"_s});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSwfPaths)
+#include "tst_swfpaths.moc"

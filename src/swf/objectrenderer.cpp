@@ -124,11 +124,14 @@ void Renderer::drawObject(const DrawItem &item, const QTransform &parentWorld, c
     QTransform world = placed(placement, parentWorld);
     const bool asBitmap = placement.cached || (!placement.filters.empty() && !outlinesOnly_);
     if (asBitmap) {
-        // A cached bitmap lands on whole pixels; a filtered object is
-        // drawn as one.
-        world.setMatrix(world.m11(), world.m12(), world.m13(), world.m21(), world.m22(), world.m23(),
-                        std::round(world.dx() / samples_) * samples_, std::round(world.dy() / samples_) * samples_,
-                        world.m33());
+        // A cached bitmap (and a filtered object is drawn as one) starts
+        // where the object's bounds start, moved to the nearest whole
+        // pixel; what it holds moves with it.
+        const QRectF area = declaredArea(item, world, level);
+        if (area.isValid()) {
+            const auto shift = [this](double at) { return std::round(at / samples_) * samples_ - at; };
+            world *= QTransform::fromTranslate(shift(area.left()), shift(area.top()));
+        }
     }
     const ColorTransform color = parentColor.after(placement.color);
     if (actsOnParentLayer(placement.blend) && (!inLayer_ || outlinesOnly_))
@@ -272,6 +275,29 @@ QTransform Renderer::placed(const Placement &placement, const QTransform &parent
     const double grid = 20.0 / samples_;
     return QTransform(world.m11(), world.m12(), world.m21(), world.m22(), std::round(world.dx() * grid) / grid,
                       std::round(world.dy() * grid) / grid);
+}
+
+// The device area the characters of `item` and of its children declare: a
+// shape's or morph shape's bounds, a text's glyphs and box, a bitmap's
+// size, the lines of a clip's drawing methods.
+QRectF Renderer::declaredArea(const DrawItem &item, const QTransform &world, int level) const
+{
+    if (level > maxNesting)
+        return {};
+    const quint16 id = item.placement->characterId;
+    const Character *character = movie_.character(id);
+    if (const auto *shape = character ? std::get_if<ShapeCharacter>(character) : nullptr)
+        return world.mapRect(shape->shape.bounds);
+    if (const auto *morph = character ? std::get_if<MorphCharacter>(character) : nullptr)
+        return world.mapRect(morph->at(item.placement->ratio).bounds);
+    if (character && (std::holds_alternative<TextCharacter>(*character) || std::holds_alternative<BitmapCharacter>(*character)))
+        return characterArea(movie_, id, item.placement->ratio, world, stageScale_ * samples_);
+    QRectF area;
+    if (item.clip && item.clip->drawing && !item.clip->drawing->isEmpty())
+        area = world.mapRect(item.clip->drawing->compiled().bounds);
+    for (const DrawItem &child : childrenOf(movie_, item).items)
+        area |= declaredArea(child, placed(*child.placement, world), level + 1);
+    return area;
 }
 
 QRect Renderer::device() const { return QRect(0, 0, painter_.device()->width(), painter_.device()->height()); }

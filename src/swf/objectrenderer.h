@@ -48,6 +48,7 @@ private:
     bool withinFilterBudget(const std::vector<Filter> &filters);
     Renderer onto(QPainter &painter) const;
     QTransform placed(const Placement &placement, const QTransform &parentWorld) const;
+    QRectF declaredArea(const DrawItem &item, const QTransform &world, int level) const;
     QRect device() const;
 
     // Pixels kept between frames (cacheddrawing.cpp).

@@ -203,14 +203,23 @@ void Renderer::strokePath(const StrokedPath &stroke, const QTransform &world, co
             pen.setJoinStyle(Qt::BevelJoin);
         if (roundCaps)
             pen.setCapStyle(Qt::FlatCap);
-        const QPainterPath centre = flattenedOutline(world.map(stroke.path), samples_, Cut::Line);
+        // A line that scales with its object is widened before the
+        // object's stretch: stretched across, it grows thicker across.
+        // `stretch` is that stretch without its overall scale.
+        const QTransform stretch = style.noHScale || style.noVScale
+                                     ? QTransform()
+                                     : QTransform(world.m11() / scale, world.m12() / scale, world.m21() / scale,
+                                                  world.m22() / scale, 0, 0);
+        const QTransform unstretch = stretch.inverted();
+        const QPainterPath centre =
+            unstretch.map(flattenedOutline(world.map(stroke.path), samples_, Cut::Line));
         QPainterPath outline;
         outline.setFillRule(Qt::WindingFill);
         for (const QPolygonF &part : QPainterPathStroker(pen).createStroke(centre).toSubpathPolygons())
-            outline.addPolygon(part);
+            outline.addPolygon(stretch.map(part));
         QPainterPath area = pixelArea(outline);
         if (roundJoins || roundCaps)
-            area.addPath(pixelArea(roundEnds(centre, pixels / 2, samples_, roundJoins, roundCaps)));
+            area.addPath(pixelArea(stretch.map(roundEnds(centre, pixels / 2, samples_, roundJoins, roundCaps))));
         area.setFillRule(Qt::WindingFill); // pixel rows of both, once each
         fillPixels(area, pen.brush(), world);
         return;

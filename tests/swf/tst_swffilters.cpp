@@ -34,6 +34,7 @@ private Q_SLOTS:
     void glowsSpreadLikeThePlayersBoxBlur();
     void shadowsMoveAndBlursSoften();
     void blursReachFartherOnAnEnlargedStage();
+    void filteredObjectsStartOnTheWholePixelNearestTheirBounds();
     void innerEffectsStayInsideTheShape();
     void bevelsLightTheSideFacingTheLight();
     void colourMatricesWorkOnStraightColours();
@@ -108,6 +109,34 @@ void TestSwfFilters::blursReachFartherOnAnEnlargedStage()
     QVERIFY(near(target.pixel(19, 30), qRgb(85, 85, 85), 1));
     QCOMPARE(target.pixel(30, 39), qRgb(255, 255, 255));
     QCOMPARE(target.pixel(30, 40), qRgb(0, 0, 0));
+}
+
+void TestSwfFilters::filteredObjectsStartOnTheWholePixelNearestTheirBounds()
+{
+    // A shape whose bounds start 0.3 pixel right of its origin, holding a
+    // white square 10 pixels on, placed at 10.4: its bounds start at 10.7
+    // and are moved to 11, the square with them, to 20.7..30.7. Unfiltered
+    // it stays at 20.4..30.4.
+    const std::vector<float> identity = {1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0};
+    for (const bool filteredToo : {false, true}) {
+        swftest::Movie m(8, 100, 100);
+        m.background(Qt::black);
+        m.shape(1, 1, QRect(6, 6, 400, 400), {swftest::solidFill(Qt::white, false)}, {},
+                Edges().rect(QRect(200, 200, 200, 200), 1).end());
+        if (filteredToo)
+            m.placeFiltered(1, 1, 208, 208, {swftest::colorMatrixFilter(identity)});
+        else
+            m.place(1, 1, 208, 208);
+        m.showFrame();
+        const QImage image = swftest::render(m);
+        const int first = filteredToo ? 21 : 20;
+        QCOMPARE(image.pixel(first - 1, 25), qRgb(0, 0, 0));
+        QCOMPARE(image.pixel(first, 25), qRgb(255, 255, 255));
+        QCOMPARE(image.pixel(first + 9, 25), qRgb(255, 255, 255));
+        QCOMPARE(image.pixel(first + 10, 25), qRgb(0, 0, 0));
+        QCOMPARE(image.pixel(25, first - 1), qRgb(0, 0, 0));
+        QCOMPARE(image.pixel(25, first), qRgb(255, 255, 255));
+    }
 }
 
 void TestSwfFilters::innerEffectsStayInsideTheShape()

@@ -207,6 +207,24 @@ void TestSwfRender::linesAreDrawnOverFillsWithTheirWidth()
     QCOMPARE(thickness(20), 6);
     QCOMPARE(thickness(45), 3);
     QCOMPARE(thickness(70), 1);
+
+    // A line that scales is stretched with its object: one pixel wide on an
+    // object stretched 3 times across and 6 times down, its horizontal
+    // part is 6 rows thick and its vertical part 3 columns wide.
+    swftest::Movie stretched = stage();
+    stretched.shape(1, 1, QRect(0, 0, 500, 500), {}, {swftest::lineStyle(20, Qt::black, false)},
+                    Edges().style(0, 0, 1).moveTo(0, 100).line(500, 0).moveTo(100, 200).line(0, 100).end());
+    stretched.placeScaled(1, 1, 3, 6, 0, 0);
+    stretched.showFrame();
+    const QImage corner = render(stretched);
+    int rows = 0;
+    int columns = 0;
+    for (int k = 0; k < 50; ++k) {
+        rows += corner.pixel(40, k) == qRgb(0, 0, 0);
+        columns += corner.pixel(k, 75) == qRgb(0, 0, 0);
+    }
+    QCOMPARE(rows, 6);
+    QCOMPARE(columns, 3);
 }
 
 void TestSwfRender::masksClipTheDepthsUpToTheirClipDepth()

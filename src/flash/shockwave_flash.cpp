@@ -157,7 +157,7 @@ int ShockwaveFlash::TotalFrames() const
 void ShockwaveFlash::GotoFrame(int frame)
 {
     requireMovie();
-    m_player.gotoFrame(frame);
+    m_player.seek(frame);
     m_view->update();
 }
 

@@ -10,7 +10,9 @@ namespace sky {
 // ShockwaveFlash1: plays a SWF movie in its rectangle, scaled to show all of
 // it, at the movie's frame rate, and its sound through the form's sound
 // output. Frames count from 1: CurrentFrame is 1 on the first frame, and
-// GotoFrame(n) shows frame n.
+// GotoFrame(n) shows frame n. GotoFrame, Back, Forward and Rewind move the
+// main timeline as the movie's own gotos do: the scripts of the frame
+// reached run, and may take the movie on to another frame.
 class ShockwaveFlash : public Control
 {
 public:

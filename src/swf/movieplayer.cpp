@@ -140,18 +140,26 @@ void MoviePlayer::gotoFrame(int n)
     followSound();
 }
 
+void MoviePlayer::seek(int n)
+{
+    if (!scripts_)
+        return;
+    scripts_->gotoMainFrame(qBound(1, n, totalFrames()), isPlaying());
+    followSound();
+}
+
 void MoviePlayer::back()
 {
     stop();
     if (currentFrame() > 1)
-        gotoFrame(currentFrame() - 1);
+        seek(currentFrame() - 1);
 }
 
 void MoviePlayer::forward()
 {
     stop();
     if (currentFrame() < totalFrames())
-        gotoFrame(currentFrame() + 1);
+        seek(currentFrame() + 1);
 }
 
 void MoviePlayer::draw(QPainter &painter, const QRectF &target, const RenderOptions &options) const

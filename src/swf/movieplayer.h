@@ -111,10 +111,14 @@ public:
     // picture waits for them.
     void setSoundLatency(qsizetype frames);
 
-    // Shows frame n (clamped to 1..totalFrames) without running its actions;
-    // the play state is unchanged.
+    // Shows frame n (clamped to 1..totalFrames) as playing from the start
+    // would, without running any actions; the play state is unchanged.
     void gotoFrame(int n);
-    void rewind() { gotoFrame(1); }
+    // The player's transport: the main timeline goes to frame n (clamped)
+    // as the movie's own goto takes it, keeping what scripts made, and the
+    // actions of the frame reached run; the play state is unchanged.
+    void seek(int n);
+    void rewind() { seek(1); }
     // One frame back or forward, stopping the movie.
     void back();
     void forward();

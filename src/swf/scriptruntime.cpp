@@ -64,6 +64,13 @@ void ScriptRuntime::tick()
     runQueue();
 }
 
+void ScriptRuntime::gotoMainFrame(int frame, bool play)
+{
+    vm_.beginFrame();
+    gotoFrame(stage_.root().handle, frame, play);
+    settle();
+}
+
 bool ScriptRuntime::isMovieClip(const StageClip &c) const
 {
     return c.timeline || c.placement.characterId == 0;

@@ -30,6 +30,9 @@ public:
     void start();
     // One tick of the whole stage.
     void tick();
+    // The player's own controls move the main timeline as a script's goto
+    // does; what that sets off runs before this returns.
+    void gotoMainFrame(int frame, bool play);
 
     // Tells the Sound objects whose sounds played to their end.
     void soundsFinished();

@@ -59,6 +59,34 @@ QByteArray buttonsMovie()
     return m.fws();
 }
 
+// Four frames on a 200 x 200 stage. Frame 1 stops and attaches a sprite
+// showing a red 100-pixel square; frame 2 goes on to frame 4 and stops.
+QByteArray scriptedFramesMovie()
+{
+    swftest::Movie m(8, 200, 200);
+    const QRect square(0, 0, 2000, 2000);
+    m.shape(1, 1, square, {swftest::solidFill(Qt::red, false)}, {}, swftest::Edges().rect(square, 1).end());
+    m.sprite(2, swftest::Movie(8, 1, 1).place(1, 1).showFrame());
+    m.tag(56, swftest::Bits().u16(1).u16(2).bytes(QByteArray("box", 4)).data()); // ExportAssets
+    // stop(); this.attachMovie("box", "box", 1);
+    m.doAction(swftest::Actions()
+                   .op(0x07)
+                   .push(1)
+                   .push("box")
+                   .push("box")
+                   .push(3)
+                   .push("this")
+                   .op(0x1c)
+                   .push("attachMovie")
+                   .op(0x52)
+                   .op(0x17)
+                   .code());
+    m.showFrame();
+    m.doAction(swftest::Actions().op(0x81, swftest::Bits().u16(3).data()).op(0x07).code()).showFrame();
+    m.showFrame().showFrame();
+    return m.fws();
+}
+
 // The points of `image` in colour `c`, as a rectangle.
 QRect areaOf(const QImage &image, const QColor &c)
 {
@@ -103,6 +131,7 @@ private Q_SLOTS:
     void soundLeadsTheFramesAndFollowsTheButtons();
     void closingOrOpeningAnotherMovieEndsTheSound();
     void buttonsTakeClicksWhereTheyAreDrawn();
+    void transportRunsTheScriptsOfTheFrameReached();
 
 private:
     void openStreamMovie();
@@ -351,6 +380,57 @@ void TestFlashWindow::buttonsTakeClicksWhereTheyAreDrawn()
     // The window's own transport still steps the scripted movie.
     flash->Command6_Click();
     QCOMPARE(movie.CurrentFrame(), 1);
+}
+
+void TestFlashWindow::transportRunsTheScriptsOfTheFrameReached()
+{
+    rig->writeAppFile(u"scripted.swf"_s, scriptedFramesMovie());
+    rig->fileDialog.answers.push_back(rig->appPath(u"scripted.swf"_s));
+    flash->Command7_Click();
+    ShockwaveFlash &movie = flash->ShockwaveFlash1;
+    QVERIFY(!movie.Playing());
+    flash->Option3.setValue(true);
+    QWidget *view = movie.widget();
+    const auto boxShown = [view] {
+        return !areaOf(view->grab().toImage().convertToFormat(QImage::Format_RGB32), Qt::red).isEmpty();
+    };
+    QVERIFY(boxShown());
+
+    // A step onto frame 2 runs its script, which goes on to frame 4; what
+    // frame 1's script made stays.
+    flash->Command4_Click();
+    QCOMPARE(movie.CurrentFrame(), 4);
+    QVERIFY(boxShown());
+    flash->Command6_Click();
+    QCOMPARE(movie.CurrentFrame(), 3);
+    flash->Command6_Click();
+    QCOMPARE(movie.CurrentFrame(), 4);
+    QVERIFY(!movie.Playing());
+
+    const auto go = [&](const QString &typed) {
+        flash->Text1.setText(typed);
+        flash->Command8_Click();
+    };
+    go(u"3"_s);
+    QCOMPARE(movie.CurrentFrame(), 3);
+    go(u"2"_s);
+    QCOMPARE(movie.CurrentFrame(), 4);
+
+    // Backwards play from frame 3 meets frame 2's jump at every pass.
+    go(u"3"_s);
+    flash->Option1.setValue(true);
+    QList<int> frames;
+    for (int tick = 0; tick < 4; ++tick) {
+        flash->Timer1_Timer();
+        frames.append(movie.CurrentFrame());
+    }
+    QCOMPARE(frames, QList<int>({4, 3, 4, 3}));
+
+    // Rewind runs frame 1's script again, which makes the box anew.
+    flash->Command3_Click();
+    QCOMPARE(movie.CurrentFrame(), 1);
+    QVERIFY(boxShown());
+    QVERIFY(flash->Option3.Value());
 }
 
 QTEST_MAIN(TestFlashWindow)

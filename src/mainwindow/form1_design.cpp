@@ -52,6 +52,13 @@ void Form1::design()
 
     // The name of the file playing, with a coloured shadow, and the bar of
     // squares below it.
+    // Each control is put in its place before it is shown: shown first, it
+    // would be sized to fit its caption, which means laying the caption out
+    // in its font.
+    Label4.Move(3675, 120, 4920, 405);
+    Label4.setForeColor(rgb(255, 10, 0));
+    Label3.Move(3660, 105, 4920, 405);
+    Label3.setForeColor(rgb(255, 255, 255));
     for (Label *name : {&Label4, &Label3}) {
         name->setCaption(QString());
         name->setFont(QStringLiteral("DejaVu Sans"), 12, true);
@@ -59,10 +66,6 @@ void Form1::design()
         name->setSingleLine(true);
         name->setVisible(true);
     }
-    Label4.Move(3675, 120, 4920, 405);
-    Label4.setForeColor(rgb(255, 10, 0));
-    Label3.Move(3660, 105, 4920, 405);
-    Label3.setForeColor(rgb(255, 255, 255));
     Label2.setCaption(QString());
     Label2.setSymbolFont(SymbolFont::Wingdings, 10);
     Label2.setAlignment(Label::LeftJustify);
@@ -134,16 +137,16 @@ void Form1::design()
     button(Command8, QStringLiteral("   &3"), 1440, 6360, 75, 255, groupColour);
     check(Check2, QStringLiteral("&Enable PlayList"), 1560, 6360, 1560, 255, rgb(192, 255, 192));
     check(Check3, QStringLiteral("&S"), 3165, 6360, 405, 255, rgb(255, 192, 192));
-    for (Label *mark : {&Label5, &Label6}) {
-        mark->setSymbolFont(SymbolFont::Wingdings, 9);
-        mark->setVisible(true);
-    }
     Label5.setCaption(QStringLiteral("uuu"));
     Label5.setForeColor(rgb(255, 128, 192));
     Label5.Move(3615, 6360, 540, 255);
     Label6.setCaption(QStringLiteral("lll"));
     Label6.setForeColor(rgb(128, 224, 255));
     Label6.Move(6000, 6360, 540, 255);
+    for (Label *mark : {&Label5, &Label6}) {
+        mark->setSymbolFont(SymbolFont::Wingdings, 9);
+        mark->setVisible(true);
+    }
     Label1.setCaption(QString());
     Label1.setForeColor(rgb(255, 255, 255));
     Label1.setFont(QStringLiteral("DejaVu Sans"), 8, true);

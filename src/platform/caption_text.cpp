@@ -34,8 +34,9 @@ bool fitsIn(const QFont &font, const QRect &area, const QString &text, int flags
     return needed.width() <= area.width() && needed.height() <= area.height();
 }
 
-// The largest size, in quarter points down from the font's own to three
-// quarters of it, at which the text fits; the smallest when none does. Every
+// For a text that does not fit in the font's own size: the largest size, in
+// quarter points down from it to three quarters of it, at which the text
+// fits; the smallest when none does. Every
 // size measured makes a font engine of its own, and each costs the font
 // configuration's rules a millisecond or so, so the search starts where the
 // text's size in the font's own size scales to, not at the top.
@@ -44,7 +45,7 @@ QFont fittedFont(const QFont &from, const QRect &area, const QString &text, int 
     constexpr qreal kStep = 0.25;
     const qreal size = from.pointSizeF();
     const int steps = int(size * 0.25 / kStep);
-    if (steps <= 0 || fitsIn(from, area, text, flags))
+    if (steps <= 0)
         return from;
     const auto sized = [&](int step) {
         QFont font = from;
@@ -74,12 +75,7 @@ QFont programFont()
 
 void CaptionText::paint(QPainter &painter, const QRect &area, const QString &text, int flags)
 {
-    if (area.width() != m_width || painter.font() != m_font) {
-        m_layouts.clear();
-        m_font = painter.font();
-        m_width = area.width();
-    }
-    const Layout &layout = layoutFor(text, flags);
+    const Layout &layout = layoutFor(painter.font(), area.width(), text, flags);
     qreal top = area.top();
     if (flags & Qt::AlignVCenter)
         top += (area.height() - layout.size.height()) / 2;
@@ -99,14 +95,23 @@ void CaptionText::paintFitted(QPainter &painter, const QRect &area, const QStrin
         m_fittedText = text;
         m_fittedArea = area.size();
         m_fittedFrom = painter.font();
-        m_fitted = fittedFont(m_fittedFrom, area, text, flags);
+        // Most captions fit in their control's own font; the layout that
+        // draws them then tells so without a measuring pass of its own.
+        const QSizeF needed = layoutFor(m_fittedFrom, area.width(), text, flags).size;
+        const bool fits = needed.width() <= area.width() && needed.height() <= area.height();
+        m_fitted = fits ? m_fittedFrom : fittedFont(m_fittedFrom, area, text, flags);
     }
     painter.setFont(m_fitted);
     paint(painter, area, text, flags);
 }
 
-const CaptionText::Layout &CaptionText::layoutFor(const QString &text, int flags)
+const CaptionText::Layout &CaptionText::layoutFor(const QFont &font, int width, const QString &text, int flags)
 {
+    if (width != m_width || font != m_font) {
+        m_layouts.clear();
+        m_font = font;
+        m_width = width;
+    }
     // The bar of squares: eleven captions in three alignments.
     constexpr std::size_t kKept = 40;
     auto found = std::find_if(

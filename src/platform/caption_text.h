@@ -41,7 +41,8 @@ private:
         QSizeF size;
     };
 
-    const Layout &layoutFor(const QString &text, int flags);
+    // The text laid out in `font`, broken at `width` where it wraps.
+    const Layout &layoutFor(const QFont &font, int width, const QString &text, int flags);
     Layout layOut(const QString &text, int flags) const;
 
     // What every kept layout was made for.

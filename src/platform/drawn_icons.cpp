@@ -94,8 +94,11 @@ QPixmap drawnPixmap(DrawnIcon icon, const QColor &ink, int size)
 QIcon drawnIcon(DrawnIcon icon, const QColor &ink)
 {
     QIcon result;
-    for (const int size : { 16, 32 })
-        result.addPixmap(drawnPixmap(icon, ink, size));
+    result.addPixmap(drawnPixmap(icon, ink, 16));
+    // A folder stays at 16 pixels in a list, whose rows would otherwise grow
+    // to its icons' larger size.
+    if (icon != DrawnIcon::FolderOpen && icon != DrawnIcon::FolderClosed)
+        result.addPixmap(drawnPixmap(icon, ink, 32));
     return result;
 }
 

@@ -10,8 +10,9 @@ namespace sky {
 // asks each plug-in whether it knows the file before its own PNG reader.
 enum class DrawnIcon { FolderOpen, FolderClosed, Play, Pause, Stop, Volume, Muted };
 
-// The icon at 16 and 32 pixels, in `ink` where it is drawn in one colour
-// (the transport's); folders have colours of their own.
+// The icon at 16 pixels, and the transport's at 32 too, in `ink` where it
+// is drawn in one colour (the transport's); folders have colours of their
+// own.
 QIcon drawnIcon(DrawnIcon icon, const QColor &ink = Qt::black);
 
 } // namespace sky

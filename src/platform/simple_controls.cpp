@@ -35,6 +35,11 @@ public:
 protected:
     void paintEvent(QPaintEvent *) override
     {
+        // Nothing to lay out: no font need be made ready for it (the main
+        // window's empty titles would each cost a font of their own at
+        // start-up).
+        if (text().isEmpty())
+            return;
         QPainter painter(this);
         if (!isEnabled())
             painter.setPen(greyedText());

@@ -79,13 +79,14 @@ QPainterPath flattenedOutline(const QPainterPath &path, int samples, Cut cut)
 QPainterPath roundEnds(const QPainterPath &centre, double radius, int samples, bool joins, bool caps)
 {
     // One disc about the origin: each arc's control point lies where the
-    // tangents at its ends meet, and its pieces stray from it by under 1/64
-    // pixel.
+    // tangents at its ends meet, and it is cut into pieces as a shape's
+    // curves are, so the disc lies inside the circle between its pieces'
+    // ends.
     constexpr int arcs = 8;
     const double step = 2 * std::numbers::pi / arcs;
     const double reach = radius / std::cos(step / 2);
-    const double bulge = 2 * (reach - radius * std::cos(step / 2)) / samples; // pixels
-    const int piecesPerArc = qBound(1, int(std::ceil(std::sqrt(bulge * 64 / 4))), maxPieces);
+    const double bulge = 2 * (reach - radius * std::cos(step / 2)) * 20 / samples; // twips
+    const int piecesPerArc = piecesFor(bulge, Cut::Shape);
     QPolygonF disc;
     for (int a = 0; a < arcs; ++a) {
         const QPointF from(radius * std::cos(a * step), radius * std::sin(a * step));

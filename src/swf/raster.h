@@ -24,8 +24,8 @@ QPainterPath flattenedOutline(const QPainterPath &path, int samples, Cut cut = C
 // (device pixels, `samples` to a picture pixel): discs of `radius` around
 // its inner points (`joins`) and around the ends of its open subpaths
 // (`caps`). Each disc is a circle of eight quadratic arcs starting on the x
-// axis, as the player draws circles, a little outside the true circle
-// between its anchors.
+// axis, as the player draws circles, cut into straight pieces as a shape's
+// curves are.
 QPainterPath roundEnds(const QPainterPath &centre, double radius, int samples, bool joins, bool caps);
 
 // The pixels an aliased fill of `outline` takes in, as rectangles one

@@ -167,18 +167,19 @@ void TestSwfRender::linesAreDrawnOverFillsWithTheirWidth()
     QCOMPARE(image.pixel(27, 50), qRgb(255, 255, 0));
     QCOMPARE(image.pixel(50, 50), qRgb(255, 255, 0));
 
-    // Round caps are discs of quadratic arcs, a little outside the true
-    // circle between their anchors: the centre of (50, 50) lies 200.4 twips
-    // from the end of a line 400 wide, 22.6 degrees off its direction.
+    // Round caps are discs of quadratic arcs cut into straight pieces as a
+    // shape's curves are: the centre of (50, 50) lies 199.1 twips from the
+    // end of a line 400 wide, 22.4 degrees off its direction, inside the
+    // true circle but outside the pieces of the arc from 0 to 45 degrees.
     const auto oneLine = [](int width, const QColor &colour, const QByteArray &edges) {
         swftest::Movie line = stage();
         line.shape(1, 1, stageTwips, {}, {swftest::lineStyle(width, colour, false)}, edges);
         line.place(1, 1).showFrame();
         return render(line);
     };
-    const QImage cap = oneLine(400, Qt::black, Edges().style(0, 0, 1).moveTo(25, 933).line(800, 0).end());
-    QCOMPARE(cap.pixel(50, 50), qRgb(0, 0, 0));
-    QCOMPARE(cap.pixel(51, 50), qRgb(255, 255, 255));
+    const QImage cap = oneLine(400, Qt::black, Edges().style(0, 0, 1).moveTo(26, 934).line(800, 0).end());
+    QCOMPARE(cap.pixel(49, 50), qRgb(0, 0, 0));
+    QCOMPARE(cap.pixel(50, 50), qRgb(255, 255, 255));
 
     // A hairline (width 0) still shows as one pixel.
     const QImage hair = oneLine(0, Qt::red, Edges().style(0, 0, 1).moveTo(0, 1010).line(2000, 0).end());

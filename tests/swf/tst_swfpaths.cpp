@@ -38,6 +38,13 @@ Actions &say(Actions &a, const char *line) { return a.push(line).op(trace); }
 Actions &sayVariable(Actions &a, const char *name) { return a.push(name).op(getVariable).op(trace); }
 // trace(_name) of the current target.
 Actions &sayTargetName(Actions &a) { return a.push("").push(13).op(getProperty).op(trace); }
+// tellTarget(path) { trace(_name); }
+Actions &sayNameAt(Actions &a, const char *path)
+{
+    a.op(setTarget, text(path));
+    sayTargetName(a);
+    return a.op(setTarget, text(""));
+}
 Actions &callOn(Actions &a, const char *object, const char *method, int args)
 {
     return a.push(args).push(object).op(getVariable).push(method).op(callMethod).op(pop);
@@ -51,11 +58,11 @@ Actions &makeEmpty(Actions &a, const char *name, int depth)
 
 // An empty sprite 1, sprite 2 holding it as "b", and sprite 2 on the root
 // as "a".
-swftest::Movie nestedClips()
+swftest::Movie nestedClips(int version = 7)
 {
-    swftest::Movie m(7, 100, 100);
-    m.sprite(1, swftest::Movie(7, 1, 1).showFrame());
-    m.sprite(2, swftest::Movie(7, 1, 1).placeNamed(1, 1, "b").showFrame());
+    swftest::Movie m(version, 100, 100);
+    m.sprite(1, swftest::Movie(version, 1, 1).showFrame());
+    m.sprite(2, swftest::Movie(version, 1, 1).placeNamed(1, 1, "b").showFrame());
     m.placeNamed(1, 2, "a");
     return m;
 }
@@ -89,19 +96,33 @@ private Q_SLOTS:
         a.push("a:w").push("up").op(setVariable);
         sayVariable(a, "a/b/..:w");
         sayVariable(a, "/a/b:v");
-        a.op(setTarget, text("::a:b"));
-        sayTargetName(a);
-        a.op(setTarget, text("a/b/.."));
-        sayTargetName(a);
-        a.op(setTarget, text("a.b"));
-        sayTargetName(a);
+        sayNameAt(a, "::a:b");
+        sayNameAt(a, "a/b/..");
+        sayNameAt(a, "a.b");
         // After a slash a dot is part of the name: there is no clip "a.b".
-        a.op(setTarget, text("/a.b"));
-        sayTargetName(a);
-        a.op(setTarget, text(""));
+        sayNameAt(a, "/a.b");
         m.doAction(a.code()).showFrame();
         QCOMPARE(traceOf(m), (QStringList{u"_level0.a.b"_s, u"5"_s, u"up"_s, u"5"_s, u"b"_s, u"a"_s, u"b"_s,
                                         u"undefined"_s}));
+    }
+
+    void swf4PathsAreSlashPathsWithVariablesAfterAColon()
+    {
+        swftest::Movie m = nestedClips(4);
+        Actions a;
+        // Clips are no values in SWF 4.
+        sayVariable(a, "a/b");
+        a.push("a/b:v").push("set").op(setVariable);
+        sayVariable(a, "/a/b/:v");
+        sayVariable(a, "a/b.v");
+        sayNameAt(a, "_level0/a/b");
+        sayNameAt(a, "a:b");
+        // A first step naming level 0 ends at the next slash.
+        sayNameAt(a, "_level0:anything/a");
+        sayNameAt(a, "_root/a");
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"undefined"_s, u"set"_s, u"undefined"_s, u"b"_s, u"undefined"_s, u"a"_s,
+                                          u"undefined"_s}));
     }
 
     void pathStepsFindChildClipsBeforeVariablesOfTheSameName()
@@ -110,9 +131,7 @@ private Q_SLOTS:
         Actions a;
         a.push("a").push("a variable").op(setVariable);
         sayVariable(a, "a");
-        a.op(setTarget, text("a"));
-        sayTargetName(a);
-        a.op(setTarget, text(""));
+        sayNameAt(a, "a");
         m.doAction(a.code()).showFrame();
         QCOMPARE(traceOf(m), (QStringList{u"a variable"_s, u"a"_s}));
     }

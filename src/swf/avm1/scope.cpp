@@ -38,13 +38,58 @@ bool specialName(Vm &vm, Activation &act, const QString &name, Value &out)
 }
 
 // Where a variable path names its variable: after the last colon or dot
-// ("a/b:c", "a.b.c"); -1 for a plain name.
-qsizetype variableSeparator(const QString &name)
+// ("a/b:c", "a.b.c"), in SWF 4 after the last colon only, and never after
+// an empty path; -1 for a plain name.
+qsizetype variableSeparator(Vm &vm, const QString &name)
 {
+    if (vm.version() <= 4) {
+        const qsizetype colon = name.lastIndexOf(u':');
+        return colon > 0 ? colon : -1;
+    }
     for (qsizetype i = name.size() - 1; i >= 0; --i)
         if (name[i] == u':' || name[i] == u'.')
             return i;
     return -1;
+}
+
+// The level a first step "_levelN" or "_flashN" names, whatever follows
+// its digits: the root for level 0, none for the others, which no movie
+// is loaded into. Null, with `isLevel` false, for any other step.
+Object *levelStep(Vm &vm, const QString &step, bool &isLevel)
+{
+    isLevel = (step.startsWith(u"_level", Qt::CaseInsensitive) || step.startsWith(u"_flash", Qt::CaseInsensitive))
+              && step.size() > 6 && step[6].isDigit();
+    qsizetype end = 6;
+    while (isLevel && end < step.size() && step[end].isDigit())
+        ++end;
+    return isLevel && QStringView(step).mid(6, end - 6).toInt() == 0 ? rootObject(vm) : nullptr;
+}
+
+// SWF 4 target paths: slash steps only ("a/b", ".." for the parent, a
+// leading slash for the root, a slash at the end allowed), each a child
+// clip's name; a first step may name a level.
+Object *resolveSlashPath(Vm &vm, Object *start, const QString &path)
+{
+    const QStringList steps = path.split(u'/');
+    Object *current = start;
+    qsizetype i = 0;
+    bool isLevel = false;
+    if (path.startsWith(u'/')) {
+        current = rootObject(vm);
+        i = 1;
+    } else if (Object *level = levelStep(vm, steps.first(), isLevel); isLevel) {
+        current = level;
+        i = 1;
+    }
+    for (; i < steps.size() && current; ++i) {
+        const QString &step = steps[i];
+        if (step.isEmpty())
+            return i == steps.size() - 1 ? current : nullptr;
+        const int clip = clipOf(current);
+        const int next = step == u".." ? vm.host()->clipParent(clip) : vm.host()->clipChild(clip, step);
+        current = next ? vm.host()->clipObject(next) : nullptr;
+    }
+    return current;
 }
 
 // The object a scope entry stands for: a timeline that has left the stage
@@ -86,9 +131,12 @@ Value &Activation::reg(int i)
 // dot while no slash has been seen ("a.b:c", "/a/b", "a/b.c" names the
 // child "b.c"); colons before a step are skipped, ".." is the parent, a
 // leading slash starts at the root, and an empty step names nothing.
-// With `names` the first step may be `this` or `_root`.
+// With `names` the first step may be `this` or `_root`. SWF 4 has paths
+// of its own.
 Object *resolvePath(Vm &vm, Activation &act, Object *start, const QString &text, bool names)
 {
+    if (vm.version() <= 4)
+        return resolveSlashPath(vm, start, text);
     QStringView path(text);
     Object *current = start;
     bool slash = false;
@@ -149,46 +197,59 @@ Object *resolveTarget(Vm &vm, Activation &act, const QString &path)
     return path.isEmpty() ? act.target : resolvePath(vm, act, act.target, path, false);
 }
 
-Value getVariable(Vm &vm, Activation &act, const QString &name, Object **callee)
+namespace {
+
+Value findVariable(Vm &vm, Activation &act, const QString &name, Object **callee)
 {
-    Value out;
     // A path with a variable at its end reads it on the first object of
     // the scope chain the path names that has it; a slash path alone
     // names the object, from any scope but a function's own variables.
-    // Clips are no values in SWF 4.
-    if (const qsizetype at = variableSeparator(name); at >= 0) {
+    if (const qsizetype at = variableSeparator(vm, name); at >= 0) {
         const QString path = name.left(at), variable = name.mid(at + 1);
-        for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
-            if (Object *target = resolvePath(vm, act, scopeObject(vm, act, *it), path, true); target && vm.has(target, variable)) {
+        for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
+            Object *target = resolvePath(vm, act, scopeObject(vm, act, *it), path, true);
+            if (target && vm.has(target, variable)) {
                 if (callee)
                     *callee = target;
-                out = vm.get(target, variable);
-                break;
+                return vm.get(target, variable);
             }
-        return vm.version() <= 4 && out.isObject() && clipOf(out.object) ? Value() : out;
+        }
+        return {};
     }
     if (name.contains(u'/')) {
         for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
-            if (Object *target = it->kind == Scope::Local ? nullptr : resolvePath(vm, act, scopeObject(vm, act, *it), name, false))
-                return vm.version() <= 4 && clipOf(target) ? Value() : Value(target);
+            if (it->kind != Scope::Local)
+                if (Object *target = resolvePath(vm, act, scopeObject(vm, act, *it), name, false))
+                    return target;
     }
-    for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
+    for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
         // SWF 4 movies see none of the global names (NaN, Infinity...).
-        if (Object *o = scopeObject(vm, act, *it); (it->kind != Scope::Global || vm.version() >= 5) && vm.has(o, name)) {
+        Object *o = scopeObject(vm, act, *it);
+        if ((it->kind != Scope::Global || vm.version() >= 5) && vm.has(o, name)) {
             if (callee && it->kind == Scope::With)
                 *callee = o;
             else if (callee && it->kind == Scope::Local)
                 *callee = vm.global;
             return vm.get(o, name);
         }
-    if (specialName(vm, act, name, out))
-        return out;
-    return {};
+    }
+    Value special;
+    specialName(vm, act, name, special);
+    return special;
+}
+
+} // namespace
+
+Value getVariable(Vm &vm, Activation &act, const QString &name, Object **callee)
+{
+    const Value value = findVariable(vm, act, name, callee);
+    // Clips are no values in SWF 4.
+    return vm.version() <= 4 && value.isObject() && clipOf(value.object) ? Value() : value;
 }
 
 void setVariable(Vm &vm, Activation &act, const QString &name, const Value &value)
 {
-    if (const qsizetype at = variableSeparator(name); at >= 0) {
+    if (const qsizetype at = variableSeparator(vm, name); at >= 0) {
         const QString path = name.left(at);
         for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
             if (Object *target = resolvePath(vm, act, scopeObject(vm, act, *it), path, true)) {
@@ -197,11 +258,13 @@ void setVariable(Vm &vm, Activation &act, const QString &name, const Value &valu
             }
         return;
     }
-    for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
-        if (Object *o = scopeObject(vm, act, *it); it->kind == Scope::Target || it->kind == Scope::Global || vm.has(o, name)) {
+    for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
+        Object *o = scopeObject(vm, act, *it);
+        if (it->kind == Scope::Target || it->kind == Scope::Global || vm.has(o, name)) {
             vm.set(o, name, value);
             return;
         }
+    }
 }
 
 void defineLocal(Vm &vm, Activation &act, const QString &name, const Value &value)

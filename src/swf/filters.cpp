@@ -130,11 +130,12 @@ QRgb tinted(const QColor &c, double amount)
 enum class Side { Inner, Outer, Both };
 
 // Puts `effect` together with the object `picture` as the filter asks:
-// the effect kept to its side of the object's edge, and the object on top
-// of an outer effect, under an inner one, or knocked out.
+// an inner effect kept inside the object's edge, an outer one cut out of
+// the object only when knocked out; the object on top of an outer effect,
+// under an inner one, knocked out or left out.
 QImage composed(const QImage &picture, QImage effect, const Plane &objectAlpha, Side side, const Filter &filter)
 {
-    if (side != Side::Both) {
+    if (side == Side::Inner || (side == Side::Outer && filter.knockout)) {
         for (int y = 0; y < effect.height(); ++y) {
             auto *line = reinterpret_cast<QRgb *>(effect.scanLine(y));
             for (int x = 0; x < effect.width(); ++x) {

@@ -64,6 +64,15 @@ void TestSwfFilters::glowsSpreadLikeThePlayersBoxBlur()
     QCOMPARE(knocked.pixel(30, 30), qRgb(0, 0, 0));
     QCOMPARE(qGreen(knocked.pixel(41, 30)), 0);
     QVERIFY(qRed(knocked.pixel(41, 30)) > 100);
+
+    // With the object left out, the whole glow shows, under where the
+    // shape was too.
+    QByteArray alone = swftest::glowFilter(Qt::red, 5, 2, 1);
+    alone[alone.size() - 1] = char(alone.back() & ~0x20);
+    const QImage glowOnly = filtered(QRect(400, 400, 400, 400), {alone});
+    QCOMPARE(glowOnly.pixel(30, 30), qRgb(255, 0, 0));
+    QCOMPARE(qGreen(glowOnly.pixel(41, 30)), 0);
+    QVERIFY(qRed(glowOnly.pixel(41, 30)) > 100);
 }
 
 void TestSwfFilters::shadowsMoveAndBlursSoften()

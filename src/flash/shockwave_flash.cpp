@@ -43,6 +43,9 @@ protected:
         if (event->button() == Qt::LeftButton)
             control->mouseReleased(event->position());
     }
+    // Qt holds the pointer for the view while a button is down and tells
+    // of its leaving only once all are up.
+    void leaveEvent(QEvent *) override { control->mouseLeft(); }
     void keyPressEvent(QKeyEvent *event) override { control->keyPressed(event->key(), event->text()); }
     void keyReleaseEvent(QKeyEvent *event) override
     {
@@ -174,13 +177,14 @@ void ShockwaveFlash::advance()
     m_player.setSoundLatency(form().services().soundOutput.queuedFrames());
     m_justLoaded = false;
     m_player.tick();
-    m_view->update();
+    inputDone();
 }
 
 void ShockwaveFlash::mouseMoved(const QPointF &pos)
 {
     const QPointF at = m_player.stagePoint(QRectF(m_view->rect()), pos);
-    m_player.input([&](swf::ScriptRuntime &scripts) { scripts.mouseMove(at); });
+    const bool inside = QRectF(m_view->rect()).contains(pos);
+    m_player.input([&](swf::ScriptRuntime &scripts) { scripts.mouseMove(at, inside); });
     inputDone();
 }
 
@@ -194,7 +198,14 @@ void ShockwaveFlash::mousePressed(const QPointF &pos)
 void ShockwaveFlash::mouseReleased(const QPointF &pos)
 {
     const QPointF at = m_player.stagePoint(QRectF(m_view->rect()), pos);
-    m_player.input([&](swf::ScriptRuntime &scripts) { scripts.mouseUp(at); });
+    const bool inside = QRectF(m_view->rect()).contains(pos);
+    m_player.input([&](swf::ScriptRuntime &scripts) { scripts.mouseUp(at, inside); });
+    inputDone();
+}
+
+void ShockwaveFlash::mouseLeft()
+{
+    m_player.input([](swf::ScriptRuntime &scripts) { scripts.mouseLeave(); });
     inputDone();
 }
 
@@ -215,7 +226,9 @@ void ShockwaveFlash::keyReleased(int qtKey, const QString &text)
 void ShockwaveFlash::inputDone()
 {
     const bool hand = m_player.scripts() && m_player.scripts()->handCursor();
-    m_view->setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    const Qt::CursorShape shape = hand ? Qt::PointingHandCursor : Qt::ArrowCursor;
+    if (m_view->cursor().shape() != shape)
+        m_view->setCursor(shape);
     m_view->update();
 }
 

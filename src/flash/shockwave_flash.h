@@ -43,10 +43,13 @@ public:
     void advance();
 
     // The mouse and the keyboard over the control, positions in its own
-    // pixels: the movie gets them at the stage point drawn there.
+    // pixels: the movie gets them at the stage point drawn there. Only the
+    // left button presses; moves and releases outside the control, while a
+    // button holds the pointer, are over nothing of the movie.
     void mouseMoved(const QPointF &pos);
     void mousePressed(const QPointF &pos);
     void mouseReleased(const QPointF &pos);
+    void mouseLeft();
     void keyPressed(int qtKey, const QString &text);
     void keyReleased(int qtKey, const QString &text);
     const swf::MoviePlayer &player() const { return m_player; }
@@ -57,7 +60,7 @@ private:
     class View;
     void requireMovie() const;
     void updateTimer();
-    // After input: the picture, the pointer's shape and the timer.
+    // After input or a frame: the picture and the pointer's shape.
     void inputDone();
 
     View *m_view;

@@ -90,6 +90,9 @@ bool clipHits(const Movie &movie, const StageClip &clip, const QTransform &world
         return false;
     if (!clip.timeline && !clip.button && clip.placement.characterId != 0)
         return characterHits(movie, clip.placement.characterId, clip.placement.ratio, world, point, buttonUp, level);
+    // What its drawing methods drew lies below its children.
+    if (clip.drawing && !clip.drawing->isEmpty() && shapeHits(clip.drawing->compiled(), world, point))
+        return true;
     for (const auto &[depth, child] : clip.children)
         if (child->placement.clipDepth == 0
             && clipHits(movie, *child, child->placement.matrix.toTransform() * world, point, level + 1))

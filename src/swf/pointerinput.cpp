@@ -194,9 +194,9 @@ void ScriptRuntime::pointerEvent(int handle, PointerEvent event)
     }
 }
 
-void ScriptRuntime::trackPointer(const QPointF &pos)
+void ScriptRuntime::trackPointer()
 {
-    const int over = pick(pos * 20);
+    const int over = inWindow_ ? pick(mouse_ * 20) : 0;
     const int was = resolve(hovered_);
     const int pressed = resolve(pressed_);
     if (over == was)
@@ -245,31 +245,41 @@ void ScriptRuntime::settle()
     runQueue();
 }
 
-void ScriptRuntime::mouseMove(const QPointF &pos)
+void ScriptRuntime::mouseMove(const QPointF &pos, bool inWindow)
 {
     vm_.beginFrame();
     mouse_ = pos;
+    inWindow_ = inWindow;
     followDrag();
     broadcast(eventMouseMove, QStringLiteral("onMouseMove"), QStringLiteral("Mouse"));
-    trackPointer(pos);
+    trackPointer();
     settle();
 }
 
 // A press or release where the pointer has not been seen yet moves it
 // there first.
-void ScriptRuntime::pointerMovedTo(const QPointF &pos)
+void ScriptRuntime::pointerMovedTo(const QPointF &pos, bool inWindow)
 {
-    if (pos == mouse_)
+    if (pos == mouse_ && inWindow == inWindow_)
         return;
     mouse_ = pos;
+    inWindow_ = inWindow;
     followDrag();
-    trackPointer(pos);
+    trackPointer();
+}
+
+void ScriptRuntime::mouseLeave()
+{
+    vm_.beginFrame();
+    inWindow_ = false;
+    trackPointer();
+    settle();
 }
 
 void ScriptRuntime::mouseDown(const QPointF &pos)
 {
     vm_.beginFrame();
-    pointerMovedTo(pos);
+    pointerMovedTo(pos, true);
     mouseIsDown_ = true;
     broadcast(eventMouseDown, QStringLiteral("onMouseDown"), QStringLiteral("Mouse"));
     if (const int over = resolve(hovered_)) {
@@ -279,10 +289,10 @@ void ScriptRuntime::mouseDown(const QPointF &pos)
     settle();
 }
 
-void ScriptRuntime::mouseUp(const QPointF &pos)
+void ScriptRuntime::mouseUp(const QPointF &pos, bool inWindow)
 {
     vm_.beginFrame();
-    pointerMovedTo(pos);
+    pointerMovedTo(pos, inWindow);
     mouseIsDown_ = false;
     broadcast(eventMouseUp, QStringLiteral("onMouseUp"), QStringLiteral("Mouse"));
     const int pressed = resolve(pressed_);

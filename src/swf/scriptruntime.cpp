@@ -62,6 +62,8 @@ void ScriptRuntime::tick()
         if (StageClip *c = clip(handle); c && isMovieClip(*c) && !c->unloading)
             dispatch(handle, eventEnterFrame, QStringLiteral("onEnterFrame"));
     runQueue();
+    trackPointer();
+    settle();
 }
 
 void ScriptRuntime::gotoMainFrame(int frame, bool play)

@@ -21,7 +21,9 @@ class MoviePlayer;
 // clips that leave run their unload events at once); clips made meanwhile
 // run their initialize and construct events; every clip that was already
 // there gets its enterFrame event; then the frame scripts and load events
-// queued by all this run in the order they were queued.
+// queued by all this run in the order they were queued. Last, what lies
+// under a pointer that stayed still is found again, so objects the frame
+// moved under it or away roll over or out.
 class ScriptRuntime : public avm1::Host, public StageListener {
 public:
     ScriptRuntime(MoviePlayer &player, ClipStage &stage);
@@ -40,9 +42,13 @@ public:
     // The mouse (positions in stage pixels) and the keyboard: each runs
     // what the event sets off, before it returns. `code` is a key code as
     // Key.getCode() gives it, `character` the character typed (0 for none).
-    void mouseMove(const QPointF &pos);
+    // A pointer outside the window showing the movie (held there by a
+    // pressed button) is over nothing; until it first moves in, or after it
+    // left, it is nowhere.
+    void mouseMove(const QPointF &pos, bool inWindow = true);
     void mouseDown(const QPointF &pos);
-    void mouseUp(const QPointF &pos);
+    void mouseUp(const QPointF &pos, bool inWindow = true);
+    void mouseLeave();
     void keyDown(int code, int character);
     void keyUp(int code, int character);
     // Whether the pointer is over a button or clip that wants the hand.
@@ -162,9 +168,10 @@ private:
     PointerTarget targetOf(int clip);
     // Sends a button or clip one of its mouse events.
     void pointerEvent(int clip, PointerEvent event);
-    // Follows the pointer to `pos`: rolls over and out, drags over and out.
-    void trackPointer(const QPointF &pos);
-    void pointerMovedTo(const QPointF &pos);
+    // Finds what the pointer is over now: rolls over and out, drags over
+    // and out.
+    void trackPointer();
+    void pointerMovedTo(const QPointF &pos, bool inWindow);
     // Tells every clip and the listeners of `broadcaster` (Mouse or Key).
     void broadcast(quint32 clipEvent, const QString &method, const QString &broadcaster);
     void followDrag();
@@ -188,6 +195,7 @@ private:
     } settings_;
     QPointF mouse_; // stage pixels
     bool mouseIsDown_ = false;
+    bool inWindow_ = false;
     PointerTarget hovered_, pressed_;
     struct Drag {
         int clip = 0;

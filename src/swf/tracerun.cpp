@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace sky::swf {
 
@@ -47,6 +48,8 @@ bool readInputEvents(const QByteArray &json, std::vector<InputEvent> &out, QStri
         const QJsonArray pos = o.value(u"pos").toArray();
         if (pos.size() == 2)
             event.pos = QPointF(pos[0].toDouble(), pos[1].toDouble());
+        if (o.contains(u"btn"))
+            event.button = o.value(u"btn").toString();
         event.key = o.value(u"key").toString();
         event.codepoint = uint(o.value(u"codepoint").toInt());
         out.push_back(event);
@@ -56,9 +59,21 @@ bool readInputEvents(const QByteArray &json, std::vector<InputEvent> &out, QStri
 
 namespace {
 
-void deliver(MoviePlayer &player, const InputEvent &event)
+// `pointer` is where the mouse was last seen.
+void deliver(MoviePlayer &player, const InputEvent &event, std::optional<QPointF> &pointer)
 {
     const std::pair<int, int> key = movieKeyNamed(event.key);
+    const bool button = event.type == InputEvent::Type::MouseDown || event.type == InputEvent::Type::MouseUp;
+    // Buttons other than the left one belong to the player, not the movie:
+    // pressed somewhere new they only bring the pointer there.
+    if (button && event.button != u"Left") {
+        if (pointer != event.pos)
+            player.input([&](ScriptRuntime &scripts) { scripts.mouseMove(event.pos); });
+        pointer = event.pos;
+        return;
+    }
+    if (button || event.type == InputEvent::Type::MouseMove)
+        pointer = event.pos;
     player.input([&](ScriptRuntime &scripts) {
         switch (event.type) {
         case InputEvent::Type::MouseMove: scripts.mouseMove(event.pos); break;
@@ -116,6 +131,7 @@ TraceResult traceMovie(const QString &path, int ticks, const std::vector<InputEv
     result.ticksRun = 1;
     listen();
     auto quit = [&] { return player.scripts() && player.scripts()->quitRequested(); };
+    std::optional<QPointF> pointer;
     for (const InputEvent &event : events) {
         if (quit())
             break;
@@ -126,7 +142,7 @@ TraceResult traceMovie(const QString &path, int ticks, const std::vector<InputEv
             ++result.ticksRun;
             listen();
         } else {
-            deliver(player, event);
+            deliver(player, event, pointer);
         }
     }
     while (!quit() && result.ticksRun < ticks) {

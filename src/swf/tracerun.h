@@ -13,6 +13,7 @@ struct InputEvent {
     enum class Type { MouseMove, MouseDown, MouseUp, KeyDown, KeyUp, TextInput, Wait };
     Type type = Type::Wait;
     QPointF pos; // stage pixels
+    QString button = QStringLiteral("Left"); // of a press or release: "Left", "Middle" or "Right"
     QString key;
     uint codepoint = 0;
 };

@@ -98,12 +98,20 @@ QRect areaOf(const QImage &image, const QColor &c)
     return area;
 }
 
-// The pointer moved over `view` with no button held. (QTest moves the
-// system's cursor for that, which an offscreen window never hears of.)
-void hover(QWidget *view, const QPoint &pos)
+// The pointer moved over `view`, with no button held unless `held` says.
+// (QTest moves the system's cursor for that, which an offscreen window
+// never hears of.)
+void hover(QWidget *view, const QPoint &pos, Qt::MouseButtons held = Qt::NoButton)
 {
-    QMouseEvent move(QEvent::MouseMove, pos, view->mapToGlobal(pos), Qt::NoButton, Qt::NoButton, {});
+    QMouseEvent move(QEvent::MouseMove, pos, view->mapToGlobal(pos), Qt::NoButton, held, {});
     QApplication::sendEvent(view, &move);
+}
+
+// The pointer left `view` with no button held.
+void leave(QWidget *view)
+{
+    QEvent left(QEvent::Leave);
+    QApplication::sendEvent(view, &left);
 }
 
 float peakOf(const std::vector<float> &samples)
@@ -132,6 +140,7 @@ private Q_SLOTS:
     void closingOrOpeningAnotherMovieEndsTheSound();
     void buttonsTakeClicksWhereTheyAreDrawn();
     void transportRunsTheScriptsOfTheFrameReached();
+    void pointerLeavingAndOtherButtonsPressNothing();
 
 private:
     void openStreamMovie();
@@ -431,6 +440,46 @@ void TestFlashWindow::transportRunsTheScriptsOfTheFrameReached()
     QCOMPARE(movie.CurrentFrame(), 1);
     QVERIFY(boxShown());
     QVERIFY(flash->Option3.Value());
+}
+
+void TestFlashWindow::pointerLeavingAndOtherButtonsPressNothing()
+{
+    rig->writeAppFile(u"buttons.swf"_s, buttonsMovie());
+    rig->fileDialog.answers.push_back(rig->appPath(u"buttons.swf"_s));
+    flash->Command7_Click();
+    ShockwaveFlash &movie = flash->ShockwaveFlash1;
+    QWidget *view = movie.widget();
+    const auto picture = [view] { return view->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    const auto colourAt = [&picture](const QPoint &p) { return picture().pixelColor(p); };
+    const QRect go = areaOf(picture(), Qt::red) & QRect(0, 0, view->width() / 2, view->height());
+    const QPoint inside = go.topLeft() + QPoint(10, 10);
+
+    // Over the button and out of the window: it is up again, with the arrow.
+    hover(view, inside);
+    QCOMPARE(colourAt(inside), QColor(Qt::green));
+    leave(view);
+    QCOMPARE(colourAt(inside), QColor(Qt::red));
+    QCOMPARE(view->cursor().shape(), Qt::ArrowCursor);
+
+    // The middle and right buttons leave the movie's buttons alone.
+    hover(view, inside);
+    for (const Qt::MouseButton other : {Qt::MiddleButton, Qt::RightButton}) {
+        QTest::mousePress(view, other, {}, inside);
+        QCOMPARE(colourAt(inside), QColor(Qt::green));
+        QTest::mouseRelease(view, other, {}, inside);
+    }
+    QCOMPARE(movie.CurrentFrame(), 1);
+
+    // Pressed, carried out of the window and let go there: no release.
+    QTest::mousePress(view, Qt::LeftButton, {}, inside);
+    QCOMPARE(colourAt(inside), QColor(Qt::blue));
+    const QPoint outside(view->width() + 20, inside.y());
+    hover(view, outside, Qt::LeftButton);
+    QCOMPARE(colourAt(inside), QColor(Qt::green));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, outside);
+    leave(view);
+    QCOMPARE(colourAt(inside), QColor(Qt::red));
+    QCOMPARE(movie.CurrentFrame(), 1);
 }
 
 QTEST_MAIN(TestFlashWindow)

@@ -300,6 +300,25 @@ Actions &Actions::op(int code, const QByteArray &data)
     return *this;
 }
 
+Actions &Actions::call(const QByteArray &path, const QByteArray &method, std::initializer_list<int> args)
+{
+    for (auto it = std::rbegin(args); it != std::rend(args); ++it)
+        push(*it);
+    return push(int(args.size())).push(path).op(0x1C).push(method).op(0x52).op(0x17);
+}
+
+Actions &Actions::makeClip(const QByteArray &path, const QByteArray &name, int depth)
+{
+    return push(depth).push(name).push(2).push(path).op(0x1C).push("createEmptyMovieClip").op(0x52).op(0x17);
+}
+
+Actions &Actions::function(const Actions &body)
+{
+    op(0x9B, Bits().u8(0).u16(0).u16(int(body.out_.size())).data());
+    out_ += body.out_;
+    return *this;
+}
+
 Movie &Movie::placeNamed(int depth, int id, const QByteArray &name, int tx, int ty)
 {
     return tag(26, Bits().u8(0x26).u16(depth).u16(id).matrix(1, 1, tx, ty).bytes(name).u8(0).data());

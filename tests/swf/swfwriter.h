@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QRect>
 
+#include <initializer_list>
 #include <vector>
 
 namespace swftest {
@@ -77,6 +78,13 @@ public:
     Actions &push(int number);
     Actions &pushRegister(int r);
     Actions &op(int code, const QByteArray &data = {});
+    // Calls `method` of the object at `path` with number arguments and
+    // drops what it returns.
+    Actions &call(const QByteArray &path, const QByteArray &method, std::initializer_list<int> args);
+    // Makes an empty clip `name` at `depth` inside the clip at `path`.
+    Actions &makeClip(const QByteArray &path, const QByteArray &name, int depth);
+    // Pushes an anonymous function without parameters around `body`.
+    Actions &function(const Actions &body);
     QByteArray code() const { return out_; }
 
 private:

@@ -3,11 +3,14 @@
 // and scripts do with them.
 
 #include "swf/movieplayer.h"
+#include "swf/tracerun.h"
 #include "swfwriter.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace sky::swf;
+using swftest::Actions;
 using swftest::Edges;
 using namespace Qt::StringLiterals;
 
@@ -43,6 +46,26 @@ swftest::Movie buttonMovie(bool trackAsMenu = false)
                    trackAsMenu);
     m.place(1, 10, 1000, 1000);
     m.showFrame();
+    return m;
+}
+
+// A clip drawn by its script as the upper left half of the square from
+// (20, 20) to (180, 180), tracing "press" when pressed; frame 1 traces
+// hitTest at (150, 150), outside the triangle, and at (50, 50), inside.
+swftest::Movie drawnClipMovie()
+{
+    Actions a;
+    a.makeClip("_root", "c", 1);
+    a.call("c", "beginFill", {0xFF0000, 100});
+    a.call("c", "moveTo", {20, 20});
+    a.call("c", "lineTo", {180, 20});
+    a.call("c", "lineTo", {20, 180});
+    a.call("c", "endFill", {});
+    a.push("c").op(0x1C).push("onPress").function(Actions().push("press").op(0x26)).op(0x4F);
+    for (const int at : {150, 50})
+        a.push(1).push(at).push(at).push(3).push("c").op(0x1C).push("hitTest").op(0x52).op(0x26);
+    swftest::Movie m(6, 200, 200);
+    m.doAction(a.code()).showFrame();
     return m;
 }
 
@@ -136,6 +159,79 @@ private Q_SLOTS:
         p.move(60, 60);
         p.lift(60, 60);
         QCOMPARE(p.take(), (QStringList{u"release"_s}));
+    }
+
+    void drawnClipIsHitWhereItsFillIs()
+    {
+        Played p(drawnClipMovie());
+        QCOMPARE(p.take(), (QStringList{u"false"_s, u"true"_s}));
+        p.move(150, 150);
+        QVERIFY(!p.hand());
+        p.press(150, 150);
+        p.lift(150, 150);
+        QVERIFY(p.take().isEmpty());
+        p.move(50, 50);
+        QVERIFY(p.hand());
+        p.press(50, 50);
+        QCOMPARE(p.take(), QStringList{u"press"_s});
+    }
+
+    void pointerLeavingTheWindowIsOverNothing()
+    {
+        Played p(buttonMovie());
+        p.move(60, 60);
+        p.player.input([](ScriptRuntime &s) { s.mouseLeave(); });
+        QCOMPARE(p.take(), (QStringList{u"rollOver"_s, u"rollOut"_s}));
+        QVERIFY(!p.hand());
+        QCOMPARE(QColor(p.pixel(60, 60)), QColor(Qt::red));
+        // Coming back at the same point, and pressed, then held out of the
+        // window: the point under it there does not count.
+        p.press(60, 60);
+        p.player.input([](ScriptRuntime &s) { s.mouseMove({70, 70}, false); });
+        p.player.input([](ScriptRuntime &s) { s.mouseUp({70, 70}, false); });
+        QCOMPARE(p.take(), (QStringList{u"rollOver"_s, u"press"_s, u"dragOut"_s, u"releaseOutside"_s}));
+        QCOMPARE(QColor(p.pixel(60, 60)), QColor(Qt::red));
+    }
+
+    void onlyTheLeftButtonPresses()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"button.swf"_s);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(buttonMovie().fws()) > 0 && file.flush());
+        file.close();
+        std::vector<InputEvent> events;
+        QVERIFY(readInputEvents(R"([{"type": "MouseMove", "pos": [60, 60]},
+            {"type": "MouseDown", "pos": [60, 60], "btn": "Middle"},
+            {"type": "MouseUp", "pos": [60, 60], "btn": "Middle"},
+            {"type": "MouseDown", "pos": [20, 20], "btn": "Right"},
+            {"type": "MouseUp", "pos": [20, 20], "btn": "Right"},
+            {"type": "MouseDown", "pos": [60, 60], "btn": "Left"},
+            {"type": "MouseUp", "pos": [60, 60]}])",
+                                events, nullptr));
+        // A press elsewhere with another button still moves the pointer.
+        QCOMPARE(traceMovie(path, 1, events).lines,
+                 (QStringList{u"rollOver"_s, u"rollOut"_s, u"rollOver"_s, u"press"_s, u"release"_s}));
+    }
+
+    void frameMovingAButtonUnderAStillPointerRollsItOver()
+    {
+        // The button leaves the pointer at (20, 20) alone on frame 1, is
+        // under it on frame 2 and away again on frame 3.
+        swftest::Movie m = buttonMovie();
+        m.move(1, 0, 0).showFrame().move(1, 1000, 1000).showFrame();
+        Played p(m);
+        p.move(20, 20);
+        QVERIFY(p.take().isEmpty());
+        p.player.tick();
+        QCOMPARE(p.take(), QStringList{u"rollOver"_s});
+        QVERIFY(p.hand());
+        p.player.tick();
+        QCOMPARE(p.take(), QStringList{u"rollOut"_s});
+        // A pointer that never came into the window is over nothing.
+        Played away(m);
+        away.player.tick();
+        QVERIFY(away.take().isEmpty());
     }
 
     void enterRunsTheButtonsKeyAction()

@@ -30,6 +30,17 @@ QByteArray twoColourMovie()
     return movie.fws();
 }
 
+// A stage of 200 x 150 pixels with the test writer's square button at
+// (50, 50): red, green under the pointer.
+QByteArray buttonMovie()
+{
+    swftest::Movie movie(6, 200, 150, 12);
+    movie.background(Qt::white);
+    movie.squareButton(10, 1, {});
+    movie.place(1, 10, 1000, 1000).showFrame();
+    return movie.fws();
+}
+
 } // namespace
 
 // The windows the main window opens, on the real program: the advanced
@@ -41,7 +52,35 @@ private Q_SLOTS:
     void typedHintedPasswordOpensTheAdvancedOptions();
     void appliedSkinCoversTheMainWindow();
     void openedMoviePlaysInTheFlashWindow();
+    void movieButtonFollowsThePointerInAndOut();
+
+private:
+    // Starts the player with `data` kept as the medium `name` (its path in
+    // `path`) and opens the Flash window; an empty id when it did not show.
+    XWindow flashWindowFor(const QString &name, const QByteArray &data, QString &path);
+    // "Open", the movie's path typed into the file dialog.
+    bool openMovie(const XWindow &flash, const QString &path);
 };
+
+XWindow TestE2eWindows::flashWindowFor(const QString &name, const QByteArray &data, QString &path)
+{
+    designs().form3().Load();
+    path = player().mediaPath(name);
+    if (!fixtures::writeFile(path, data))
+        return {};
+    const XWindow main = startPlayer();
+    if (main.id.isEmpty())
+        return {};
+    // The Flash window has no title bar; its caption is "Form4".
+    player().click(main, mainDesign().Command11);
+    return player().waitForWindow(u"Form4"_s);
+}
+
+bool TestE2eWindows::openMovie(const XWindow &flash, const QString &path)
+{
+    player().click(flash, designs().form3().Command7);
+    return typeIntoDialog(QRegularExpression::escape(u"Select your Flash file (SWF)"_s), path);
+}
 
 void TestE2eWindows::typedHintedPasswordOpensTheAdvancedOptions()
 {
@@ -109,26 +148,17 @@ void TestE2eWindows::appliedSkinCoversTheMainWindow()
 
 void TestE2eWindows::openedMoviePlaysInTheFlashWindow()
 {
-    sky::Form3 &flashDesign = designs().form3();
-    flashDesign.Load();
-    const QString movie = player().mediaPath(u"colours.swf"_s);
-    QVERIFY(fixtures::writeFile(movie, twoColourMovie()));
-    const XWindow main = startPlayer();
-    QVERIFY2(!main.id.isEmpty(), qPrintable(player().describe()));
-
-    // The Flash window has no title bar; its caption is "Form4".
-    player().click(main, mainDesign().Command11);
-    const XWindow flash = player().waitForWindow(u"Form4"_s);
+    QString movie;
+    const XWindow flash = flashWindowFor(u"colours.swf"_s, twoColourMovie(), movie);
     QVERIFY2(!flash.id.isEmpty(), qPrintable(player().describe()));
+    sky::Form3 &flashDesign = designs().form3();
     const QRect stage = PlayerRun::areaOf(flash, flashDesign.ShockwaveFlash1);
     QImage shot = x().screenshot();
     QVERIFY(colourShare(shot, stage, kRed) < 0.01 && colourShare(shot, stage, kBlue) < 0.01);
 
     // "Open", the movie's name typed into the file dialog: it plays, the
     // stage showing one frame and then the other.
-    player().click(flash, flashDesign.Command7);
-    QVERIFY2(typeIntoDialog(QRegularExpression::escape(u"Select your Flash file (SWF)"_s), movie),
-        qPrintable(player().describe()));
+    QVERIFY2(openMovie(flash, movie), qPrintable(player().describe()));
     QVERIFY(waitFor([&] { return colourShare(shot = x().screenshot(), stage, kRed) > 0.5; }));
     XSession::keep(shot, u"red"_s);
     QVERIFY(waitFor([&] { return colourShare(shot = x().screenshot(), stage, kBlue) > 0.5; }));
@@ -138,6 +168,33 @@ void TestE2eWindows::openedMoviePlaysInTheFlashWindow()
     player().click(flash, flashDesign.Command1);
     QVERIFY(player().waitUntilGone(u"Form4"_s));
     QVERIFY(!player().mainWindow().id.isEmpty());
+}
+
+void TestE2eWindows::movieButtonFollowsThePointerInAndOut()
+{
+    QString movie;
+    const XWindow flash = flashWindowFor(u"button.swf"_s, buttonMovie(), movie);
+    QVERIFY2(!flash.id.isEmpty(), qPrintable(player().describe()));
+    QVERIFY2(openMovie(flash, movie), qPrintable(player().describe()));
+    const QRect stage = PlayerRun::areaOf(flash, designs().form3().ShockwaveFlash1);
+    QImage shot;
+    QVERIFY(waitFor([&] { return colourShare(shot = x().screenshot(), stage, kRed) > 0.05; }));
+    QRect button;
+    for (int y = stage.top(); y <= stage.bottom(); ++y)
+        for (int x = stage.left(); x <= stage.right(); ++x)
+            if (colourShare(shot, QRect(x, y, 1, 1), kRed) > 0)
+                button |= QRect(x, y, 1, 1);
+
+    // Over the button's hit area it turns green; off the movie, onto the
+    // window around it, it is red again.
+    const QPoint over = button.topLeft() + QPoint(15, 15);
+    const QRect spot(over, QSize(4, 4));
+    x().movePointer(over);
+    QVERIFY(waitFor([&] { return colourShare(shot = x().screenshot(), spot, qRgb(0, 255, 0)) > 0.9; }));
+    XSession::keep(shot, u"over"_s);
+    x().movePointer(QPoint(stage.left() - 8, over.y()));
+    QVERIFY(waitFor([&] { return colourShare(shot = x().screenshot(), spot, kRed) > 0.9; }));
+    XSession::keep(shot, u"left"_s);
 }
 
 QTEST_MAIN(TestE2eWindows)

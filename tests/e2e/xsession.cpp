@@ -138,11 +138,7 @@ XWindow XSession::refreshed(const XWindow &window) const
 void XSession::focus(const XWindow &window) const
 {
     run(QStringLiteral("xdotool"), { QStringLiteral("windowfocus"), QStringLiteral("--sync"), window.id }, nullptr);
-    const QPoint centre = window.geometry.center();
-    run(QStringLiteral("xdotool"),
-        { QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(centre.x()),
-            QString::number(centre.y()) },
-        nullptr);
+    movePointer(window.geometry.center());
 }
 
 void XSession::click(QPoint at, int count) const
@@ -151,6 +147,13 @@ void XSession::click(QPoint at, int count) const
         { QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x()), QString::number(at.y()),
             QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(count), QStringLiteral("--delay"),
             QString::number(kClickDelayMs), QStringLiteral("1") },
+        nullptr);
+}
+
+void XSession::movePointer(QPoint at) const
+{
+    run(QStringLiteral("xdotool"),
+        { QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x()), QString::number(at.y()) },
         nullptr);
 }
 

@@ -48,6 +48,8 @@ public:
     // Gives the window the keyboard focus and puts the pointer over it.
     void focus(const XWindow &window) const;
     void click(QPoint at, int count = 1) const;
+    // Moves the pointer to `at`, no button held.
+    void movePointer(QPoint at) const;
     // One press and release of each key, named as X names them ("q",
     // "Return", "Escape").
     void keys(const QStringList &names) const;

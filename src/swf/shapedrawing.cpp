@@ -188,7 +188,7 @@ void Renderer::strokePath(const StrokedPath &stroke, const QTransform &world, co
         stroker.setWidth(samples_);
         stroker.setCapStyle(Qt::FlatCap);
         stroker.setJoinStyle(Qt::BevelJoin);
-        QPainterPath band = stroker.createStroke(world.map(stroke.path));
+        QPainterPath band = stroker.createStroke(flattenedOutline(world.map(stroke.path), samples_, Cut::Line));
         band.setFillRule(Qt::WindingFill);
         fillInDevice(band, pen.brush(), world);
         return;

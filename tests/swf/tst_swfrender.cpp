@@ -185,6 +185,13 @@ void TestSwfRender::linesAreDrawnOverFillsWithTheirWidth()
     const QImage hair = oneLine(0, Qt::red, Edges().style(0, 0, 1).moveTo(0, 1010).line(2000, 0).end());
     QCOMPARE(hair.pixel(50, 50), qRgb(255, 0, 0));
     QCOMPARE(hair.pixel(50, 48), qRgb(255, 255, 255));
+    // Its curves are cut into the straight pieces of a line's centre, as
+    // wider lines' are: on this arch, whose pieces end on the curve, the
+    // band holds the centres of (11, 31) and (88, 31).
+    const QImage arch = oneLine(0, Qt::red, Edges().style(0, 0, 1).moveTo(0, 400).curve(1000, 1200, 1000, -1200).end());
+    QCOMPARE(arch.pixel(11, 31), qRgb(255, 0, 0));
+    QCOMPARE(arch.pixel(88, 31), qRgb(255, 0, 0));
+    QCOMPARE(arch.pixel(11, 30), qRgb(255, 255, 255));
 
     // Lines kept from scaling one way take the object's scale the other
     // way; kept from both, they keep their width. Horizontal 1-pixel lines

@@ -136,6 +136,23 @@ private Q_SLOTS:
         QCOMPARE(traceOf(m), (QStringList{u"a variable"_s, u"a"_s}));
     }
 
+    void clipWithLockRootIsTheRootOfTheClipsInIt()
+    {
+        swftest::Movie m(7, 100, 100);
+        m.sprite(1, swftest::Movie(7, 1, 1).showFrame());
+        Actions second;
+        second.push("_root").op(getVariable).push("_target").op(getMember).op(trace).op(stop);
+        m.sprite(2, swftest::Movie(7, 1, 1).placeNamed(1, 1, "b").showFrame().doAction(second.code()).showFrame());
+        m.placeNamed(1, 2, "a");
+        Actions a;
+        a.push("a").op(getVariable).push("_lockroot").push(1).op(setMember);
+        a.push("a").op(getVariable).push("b").op(getMember).push("_root").op(getMember).push("_target").op(getMember);
+        a.op(trace);
+        a.push("_root").op(getVariable).push("_target").op(getMember).op(trace);
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m, 1), (QStringList{u"/a"_s, u"/"_s, u"/a"_s}));
+    }
+
     void tellTargetOfNoClipLeavesNoNameAndTimelineActionsOnTheRoot()
     {
         swftest::Movie m = nestedClips();

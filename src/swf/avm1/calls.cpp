@@ -212,7 +212,7 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
         if (fn.flags & preloadSuper)
             act.superObject = makeSuper(vm, self, home);
         preload(preloadSuper, act.superObject);
-        preload(preloadRoot, vm.host()->clipObject(vm.host()->clipRoot()));
+        preload(preloadRoot, vm.rootOf(act.baseTarget));
         // A timeline without a parent takes no register: the next preload
         // moves up into its place.
         const int parent = act.target && act.target->kind == ObjectKind::Clip ? vm.host()->clipParent(act.target->clip) : 0;

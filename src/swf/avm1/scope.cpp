@@ -26,7 +26,11 @@ bool specialName(Vm &vm, Activation &act, const QString &name, Value &out)
         out = vm.global;
         return true;
     }
-    if (isName(vm, name, u"_root") || isName(vm, name, u"_level0")) {
+    if (isName(vm, name, u"_root")) {
+        out = vm.rootOf(act.baseTarget);
+        return true;
+    }
+    if (isName(vm, name, u"_level0")) {
         out = rootObject(vm);
         return true;
     }
@@ -141,7 +145,7 @@ Object *resolvePath(Vm &vm, Activation &act, Object *start, const QString &text,
     Object *current = start;
     bool slash = false;
     if (path.startsWith(u'/')) {
-        current = rootObject(vm);
+        current = vm.rootOf(act.baseTarget);
         path = path.mid(1);
         slash = true;
     }
@@ -169,7 +173,7 @@ Object *resolvePath(Vm &vm, Activation &act, Object *start, const QString &text,
             if (first && names && isName(vm, name, u"this"))
                 next = act.self;
             else if (first && names && isName(vm, name, u"_root"))
-                next = rootObject(vm);
+                next = vm.rootOf(act.baseTarget);
             else
                 next = pathStep(vm, current, name);
         }

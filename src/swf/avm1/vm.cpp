@@ -149,11 +149,25 @@ Value Vm::clipPathName(Object *clip, const QString &name)
         const int parent = host_->clipParent(clip->clip);
         return parent ? Value(host_->clipObject(parent)) : Value();
     }
-    if (is(u"_root") || is(u"_level0"))
+    if (is(u"_root"))
+        return rootOf(clip);
+    if (is(u"_level0"))
         return host_->clipObject(host_->clipRoot());
     if (version_ >= 6 && is(u"_global"))
         return global;
     return {};
+}
+
+Object *Vm::rootOf(Object *clip)
+{
+    const int main = host_->clipRoot();
+    int handle = clip && clip->kind == ObjectKind::Clip ? clip->clip : 0;
+    for (; handle && handle != main; handle = host_->clipParent(handle)) {
+        Object *o = host_->clipObject(handle);
+        if (o && o->find(key(QStringLiteral("_lockroot"))) && toBoolean(get(o, QStringLiteral("_lockroot"))))
+            return o;
+    }
+    return host_->clipObject(main);
 }
 
 Value Vm::getMember(const Value &target, const QString &name)

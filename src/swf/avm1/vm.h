@@ -169,6 +169,9 @@ public:
     // A reference to a clip that has left the stage names the clip now at
     // its path, when there is one.
     Object *liveClip(Object *object);
+    // The `_root` of a clip: the nearest clip, itself or one it lies in,
+    // whose `_lockroot` is set, else the main movie.
+    Object *rootOf(Object *clip);
     // `_parent`, `_root`, `_level0` and `_global` read on a clip.
     Value clipPathName(Object *clip, const QString &name);
     void set(Object *object, const QString &name, const Value &value);

@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 namespace sky {
 
 namespace {
@@ -27,20 +29,21 @@ QImage drawSkinManagerBackground()
 {
     constexpr int width = 600, height = 373, split = 317, divider = 312;
     QImage image(width, height, QImage::Format_RGB32);
+    // Each row is two runs of one colour each, filled whole.
     for (int y = 0; y < height; ++y) {
         auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
-        const QRgb left = verticalBlend(QColor(40, 60, 120), QColor(90, 40, 110), y, height);
-        const QRgb right = verticalBlend(QColor(30, 90, 90), QColor(20, 50, 80), y, height);
-        for (int x = 0; x < width; ++x) {
-            QRgb pixel = x < split ? left : right;
-            // Faint scan lines every fourth row, and a bright divider
-            // between the two panes.
-            if (y % 4 == 0)
-                pixel = underWhite(pixel, 40);
-            if ((x == divider || x == divider + 1) && y >= 8 && y < 366)
-                pixel = underWhite(pixel, 120);
-            row[x] = pixel;
+        QRgb left = verticalBlend(QColor(40, 60, 120), QColor(90, 40, 110), y, height);
+        QRgb right = verticalBlend(QColor(30, 90, 90), QColor(20, 50, 80), y, height);
+        // Faint scan lines every fourth row, and a bright divider between
+        // the two panes.
+        if (y % 4 == 0) {
+            left = underWhite(left, 40);
+            right = underWhite(right, 40);
         }
+        std::fill(row, row + split, left);
+        std::fill(row + split, row + width, right);
+        if (y >= 8 && y < 366)
+            row[divider] = row[divider + 1] = underWhite(left, 120);
     }
     return image;
 }

@@ -6,10 +6,12 @@
 #include "swf/framecanvas.h"
 #include "swf/keycodes.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <cmath>
@@ -46,6 +48,7 @@ protected:
     // Qt holds the pointer for the view while a button is down and tells
     // of its leaving only once all are up.
     void leaveEvent(QEvent *) override { control->mouseLeft(); }
+    void wheelEvent(QWheelEvent *event) override { control->wheelTurned(event->angleDelta().y()); }
     void keyPressEvent(QKeyEvent *event) override { control->keyPressed(event->key(), event->text()); }
     void keyReleaseEvent(QKeyEvent *event) override
     {
@@ -206,6 +209,16 @@ void ShockwaveFlash::mouseReleased(const QPointF &pos)
 void ShockwaveFlash::mouseLeft()
 {
     m_player.input([](swf::ScriptRuntime &scripts) { scripts.mouseLeave(); });
+    inputDone();
+}
+
+void ShockwaveFlash::wheelTurned(int eighthsOfDegree)
+{
+    // A notch is 15 degrees and scrolls the desktop's number of lines.
+    const int lines = eighthsOfDegree * QApplication::wheelScrollLines() / 120;
+    if (lines == 0)
+        return;
+    m_player.input([&](swf::ScriptRuntime &scripts) { scripts.mouseWheel(lines); });
     inputDone();
 }
 

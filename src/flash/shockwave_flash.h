@@ -50,6 +50,9 @@ public:
     void mousePressed(const QPointF &pos);
     void mouseReleased(const QPointF &pos);
     void mouseLeft();
+    // The wheel turned, in eighths of a degree, away from the user for
+    // positive ones.
+    void wheelTurned(int eighthsOfDegree);
     void keyPressed(int qtKey, const QString &text);
     void keyReleased(int qtKey, const QString &text);
     const swf::MoviePlayer &player() const { return m_player; }

@@ -228,6 +228,11 @@ void ScriptRuntime::broadcast(quint32 clipEvent, const QString &method, const QS
     for (const int handle : stage_.executionOrder())
         if (StageClip *c = clip(handle); c && isMovieClip(*c) && !c->unloading)
             dispatch(handle, clipEvent, vm_.version() >= 6 ? method : QString());
+    tellListeners(broadcaster, method, {});
+}
+
+void ScriptRuntime::tellListeners(const QString &broadcaster, const QString &method, std::span<const Value> args)
+{
     const Value source = vm_.get(vm_.global, broadcaster);
     const Value list = source.isObject() ? vm_.get(source.object, QStringLiteral("_listeners")) : Value();
     if (!list.isObject())
@@ -235,7 +240,7 @@ void ScriptRuntime::broadcast(quint32 clipEvent, const QString &method, const QS
     for (const Value &listener : vm_.arrayElements(list.object)) {
         const Value fn = vm_.getMember(listener, method);
         if (fn.isObject() && fn.object->isFunction())
-            vm_.callEvent(fn, listener);
+            vm_.callEvent(fn, listener, args);
     }
 }
 
@@ -309,6 +314,15 @@ void ScriptRuntime::mouseUp(const QPointF &pos, bool inWindow)
         else if (over)
             pointerEvent(over, PointerEvent::RollOver);
     }
+    settle();
+}
+
+void ScriptRuntime::mouseWheel(int delta)
+{
+    vm_.beginFrame();
+    const StageClip *target = inWindow_ ? clipUnder(stage_.root(), QTransform(), mouse_ * 20, {}) : nullptr;
+    const Value args[] = {double(delta), target ? Value(clipObject(target->handle)) : Value()};
+    tellListeners(QStringLiteral("Mouse"), QStringLiteral("onMouseWheel"), args);
     settle();
 }
 
@@ -413,24 +427,25 @@ void ScriptRuntime::followDrag()
     setClipProperty(drag_.clip, 1, at.y());
     // What the clip is dropped on: the topmost clip under the pointer
     // outside the dragged one.
-    const std::vector<int> dragged = stage_.subtree(*c);
-    std::function<const StageClip *(const StageClip &, const QTransform &)> under =
-        [&](const StageClip &parent, const QTransform &world) -> const StageClip * {
-        for (auto it = parent.children.rbegin(); it != parent.children.rend(); ++it) {
-            const StageClip &child = *it->second;
-            if (std::find(dragged.begin(), dragged.end(), child.handle) != dragged.end() || child.placement.clipDepth)
-                continue;
-            const QTransform childWorld = child.placement.matrix.toTransform() * world;
-            if (!clipHits(*player_.movie(), child, childWorld, mouse_ * 20))
-                continue;
-            if (const StageClip *inner = under(child, childWorld))
-                return inner;
-            return isMovieClip(child) ? &child : &parent;
-        }
-        return nullptr;
-    };
-    const StageClip *target = under(stage_.root(), QTransform());
+    const StageClip *target = clipUnder(stage_.root(), QTransform(), mouse_ * 20, stage_.subtree(*c));
     dropTargets_[drag_.clip] = target && target->parent ? clipProperty(target->handle, 11).string : QString();
+}
+
+const StageClip *ScriptRuntime::clipUnder(const StageClip &parent, const QTransform &world, const QPointF &point,
+                                          const std::vector<int> &leftOut)
+{
+    for (auto it = parent.children.rbegin(); it != parent.children.rend(); ++it) {
+        const StageClip &child = *it->second;
+        if (std::find(leftOut.begin(), leftOut.end(), child.handle) != leftOut.end() || child.placement.clipDepth)
+            continue;
+        const QTransform childWorld = child.placement.matrix.toTransform() * world;
+        if (!clipHits(*player_.movie(), child, childWorld, point))
+            continue;
+        if (const StageClip *inner = clipUnder(child, childWorld, point, leftOut))
+            return inner;
+        return isMovieClip(child) ? &child : &parent;
+    }
+    return nullptr;
 }
 
 QString ScriptRuntime::dropTarget(int handle)

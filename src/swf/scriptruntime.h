@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <functional>
+#include <span>
 #include <unordered_map>
 
 namespace sky::swf {
@@ -49,6 +50,8 @@ public:
     void mouseDown(const QPointF &pos);
     void mouseUp(const QPointF &pos, bool inWindow = true);
     void mouseLeave();
+    // The wheel turned by `delta` lines, up for positive ones.
+    void mouseWheel(int delta);
     void keyDown(int code, int character);
     void keyUp(int code, int character);
     // Whether the pointer is over a button or clip that wants the hand.
@@ -174,6 +177,13 @@ private:
     void pointerMovedTo(const QPointF &pos, bool inWindow);
     // Tells every clip and the listeners of `broadcaster` (Mouse or Key).
     void broadcast(quint32 clipEvent, const QString &method, const QString &broadcaster);
+    // Calls `method` of the listeners of `broadcaster` only.
+    void tellListeners(const QString &broadcaster, const QString &method, std::span<const avm1::Value> args);
+    // The innermost movie clip holding the topmost object at `point`
+    // (twips) inside `parent`, whose world is `world`; clips in `leftOut`
+    // are passed over.
+    const StageClip *clipUnder(const StageClip &parent, const QTransform &world, const QPointF &point,
+                               const std::vector<int> &leftOut);
     void followDrag();
     QString dropTarget(int clip);
     // What an input event set off: constructs and queued scripts.

@@ -87,6 +87,23 @@ QByteArray scriptedFramesMovie()
     return m.fws();
 }
 
+// Ten empty frames that stop on the first; a Mouse listener goes to the
+// frame numbered as the lines the wheel turned.
+QByteArray wheelMovie()
+{
+    swftest::Movie m(6, 100, 100);
+    swftest::Actions goToLines;
+    goToLines.push("arguments").op(0x1C).push(0).op(0x4E).op(0x9F, QByteArray(1, 0));
+    swftest::Actions a;
+    a.op(0x07).push("l").push(0).op(0x43).op(0x1D);
+    a.push("l").op(0x1C).push("onMouseWheel").function(goToLines).op(0x4F);
+    a.push("l").op(0x1C).push(1).push("Mouse").op(0x1C).push("addListener").op(0x52).op(0x17);
+    m.doAction(a.code());
+    for (int i = 0; i < 10; ++i)
+        m.showFrame();
+    return m.fws();
+}
+
 // The points of `image` in colour `c`, as a rectangle.
 QRect areaOf(const QImage &image, const QColor &c)
 {
@@ -141,6 +158,7 @@ private Q_SLOTS:
     void buttonsTakeClicksWhereTheyAreDrawn();
     void transportRunsTheScriptsOfTheFrameReached();
     void pointerLeavingAndOtherButtonsPressNothing();
+    void wheelReachesTheMovie();
 
 private:
     void openStreamMovie();
@@ -480,6 +498,22 @@ void TestFlashWindow::pointerLeavingAndOtherButtonsPressNothing()
     leave(view);
     QCOMPARE(colourAt(inside), QColor(Qt::red));
     QCOMPARE(movie.CurrentFrame(), 1);
+}
+
+void TestFlashWindow::wheelReachesTheMovie()
+{
+    rig->writeAppFile(u"wheel.swf"_s, wheelMovie());
+    rig->fileDialog.answers.push_back(rig->appPath(u"wheel.swf"_s));
+    flash->Command7_Click();
+    ShockwaveFlash &movie = flash->ShockwaveFlash1;
+    QCOMPARE(movie.CurrentFrame(), 1);
+    QWidget *view = movie.widget();
+    const QPoint centre = view->rect().center();
+    hover(view, centre);
+    QWheelEvent notch(centre, view->mapToGlobal(centre), {}, QPoint(0, 120), Qt::NoButton, {}, Qt::NoScrollPhase,
+                      false);
+    QApplication::sendEvent(view, &notch);
+    QCOMPARE(movie.CurrentFrame(), std::clamp(QApplication::wheelScrollLines(), 1, 10));
 }
 
 QTEST_MAIN(TestFlashWindow)

@@ -52,6 +52,7 @@ swftest::Movie buttonMovie(bool trackAsMenu = false)
 // A clip drawn by its script as the upper left half of the square from
 // (20, 20) to (180, 180), tracing "press" when pressed; frame 1 traces
 // hitTest at (150, 150), outside the triangle, and at (50, 50), inside.
+// A Mouse listener traces the arguments of onMouseWheel.
 swftest::Movie drawnClipMovie()
 {
     Actions a;
@@ -64,6 +65,12 @@ swftest::Movie drawnClipMovie()
     a.push("c").op(0x1C).push("onPress").function(Actions().push("press").op(0x26)).op(0x4F);
     for (const int at : {150, 50})
         a.push(1).push(at).push(at).push(3).push("c").op(0x1C).push("hitTest").op(0x52).op(0x26);
+    Actions traceArguments;
+    for (const int i : {0, 1})
+        traceArguments.push("arguments").op(0x1C).push(i).op(0x4E).op(0x26);
+    a.push("l").push(0).op(0x43).op(0x1D);
+    a.push("l").op(0x1C).push("onMouseWheel").function(traceArguments).op(0x4F);
+    a.push("l").op(0x1C).push(1).push("Mouse").op(0x1C).push("addListener").op(0x52).op(0x17);
     swftest::Movie m(6, 200, 200);
     m.doAction(a.code()).showFrame();
     return m;
@@ -174,6 +181,18 @@ private Q_SLOTS:
         QVERIFY(p.hand());
         p.press(50, 50);
         QCOMPARE(p.take(), QStringList{u"press"_s});
+    }
+
+    void wheelTellsTheListenersWhatIsUnderThePointer()
+    {
+        Played p(drawnClipMovie());
+        p.take();
+        p.move(50, 50);
+        p.player.input([](ScriptRuntime &s) { s.mouseWheel(3); });
+        QCOMPARE(p.take(), (QStringList{u"3"_s, u"_level0.c"_s}));
+        p.move(150, 150);
+        p.player.input([](ScriptRuntime &s) { s.mouseWheel(-1); });
+        QCOMPARE(p.take(), (QStringList{u"-1"_s, u"undefined"_s}));
     }
 
     void pointerLeavingTheWindowIsOverNothing()

@@ -263,9 +263,15 @@ void MpvCore::setProperty(const char *name, const QVariant &value)
     });
 }
 
-void MpvCore::observe(const char *name, int format)
+void MpvCore::observe(const char *name, int format, quint64 watchId)
 {
-    whenStarted([this, name, format] { m_mpv->observe_property(m_handle, 0, name, mpv_format(format)); });
+    whenStarted(
+        [this, name, format, watchId] { m_mpv->observe_property(m_handle, watchId, name, mpv_format(format)); });
+}
+
+void MpvCore::unobserve(quint64 watchId)
+{
+    whenStarted([this, watchId] { m_mpv->unobserve_property(m_handle, watchId); });
 }
 
 void MpvCore::wakeUp(void *self)

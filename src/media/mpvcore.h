@@ -59,8 +59,10 @@ public:
     void startWhenNeeded();
 
     // Watches a property; changes arrive through propertyChanged(). `format`
-    // is an mpv_format (flag, int64, double or string).
-    void observe(const char *name, int format);
+    // is an mpv_format (flag, int64, double or string). A watch given a
+    // `watchId` other than 0 can be ended with unobserve().
+    void observe(const char *name, int format, quint64 watchId = 0);
+    void unobserve(quint64 watchId);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -26,6 +26,9 @@ namespace {
 constexpr qint64 kNextStartedEntry = -2;
 constexpr qint64 kNoEntry = -1;
 constexpr long kFullScreen = 3;
+// The watch of the position, which changes between whole seconds and exact
+// values.
+constexpr quint64 kPositionWatch = 1;
 
 // CD tracks and files of the formats that hold sound alone. No video
 // renderer is made ahead for them: it would bring the OpenGL driver into
@@ -119,6 +122,7 @@ void MpvEngine::buildView(QWidget *parent, bool withVideo)
     m_videoArea->setAutoFillBackground(true);
     m_videoArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_videoArea->installEventFilter(this);
+    m_view->installEventFilter(this);
 
     m_bar = new ControlBar(m_view);
     connect(m_bar, &ControlBar::playPauseClicked, this, &MpvEngine::togglePause);
@@ -144,7 +148,12 @@ void MpvEngine::observeProperties()
 {
     m_core->observe("pause", MPV_FORMAT_FLAG);
     m_core->observe("eof-reached", MPV_FORMAT_FLAG);
-    m_core->observe("time-pos", MPV_FORMAT_DOUBLE);
+    // The position in whole seconds: libmpv reports an exact position with
+    // every block of sound or frame it plays (sixteen times a second for MP3
+    // sound), and each report wakes the program. It is watched exactly while
+    // the view, whose bar shows it, is visible, and once someone has read
+    // it during the item.
+    m_core->observe("time-pos", MPV_FORMAT_INT64, kPositionWatch);
     m_core->observe("duration", MPV_FORMAT_DOUBLE);
     m_core->observe("volume", MPV_FORMAT_DOUBLE);
     m_core->observe("mute", MPV_FORMAT_FLAG);
@@ -162,6 +171,8 @@ void MpvEngine::setFileName(const QString &address)
     m_ended = false;
     m_stopped = false;
     m_fullScreenWanted = m_displaySize == kFullScreen;
+    m_positionRead = false;
+    watchPosition(m_view && m_view->isVisible());
 
     // A drive may have been plugged in since the last item.
     const MediaSource source = resolveMediaAddress(address, m_cdDevice.isEmpty() ? cdromDevice() : m_cdDevice);
@@ -234,7 +245,23 @@ void MpvEngine::setPhase(Phase phase)
     notifyState();
 }
 
+void MpvEngine::watchPosition(bool exactly) const
+{
+    if (exactly == m_positionExact)
+        return;
+    m_positionExact = exactly;
+    m_core->unobserve(kPositionWatch);
+    m_core->observe("time-pos", exactly ? MPV_FORMAT_DOUBLE : MPV_FORMAT_INT64, kPositionWatch);
+}
+
 double MpvEngine::currentPosition() const
+{
+    m_positionRead = true;
+    watchPosition(true);
+    return knownPosition();
+}
+
+double MpvEngine::knownPosition() const
 {
     if (m_pendingSeek)
         return *m_pendingSeek;
@@ -377,6 +404,8 @@ void MpvEngine::toggleFullScreen()
 
 bool MpvEngine::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_view && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        watchPosition(m_positionRead || event->type() == QEvent::Show);
     if (watched == m_videoArea && event->type() == QEvent::MouseButtonDblClick) {
         toggleFullScreen();
         return true;
@@ -409,7 +438,7 @@ void MpvEngine::notifyState()
 void MpvEngine::updateBar()
 {
     if (m_bar)
-        m_bar->setTimes(currentPosition(), m_phase == Phase::Open ? m_duration : 0.0);
+        m_bar->setTimes(knownPosition(), m_phase == Phase::Open ? m_duration : 0.0);
 }
 
 void MpvEngine::onCommandReplied(quint64 replyId, bool ok, qint64 entryId)
@@ -477,7 +506,10 @@ void MpvEngine::onFileEnded(qint64 entryId, int reason)
 void MpvEngine::onPropertyChanged(const QByteArray &name, const QVariant &value)
 {
     if (name == "time-pos") {
-        if (m_phase == Phase::Open && value.isValid() && m_seek == Seek::None)
+        // A whole second only tells that the position lies in it.
+        const bool wholeSecond = value.typeId() == QMetaType::LongLong;
+        if (m_phase == Phase::Open && value.isValid() && m_seek == Seek::None
+            && !(wholeSecond && std::floor(m_position) == value.toDouble()))
             m_position = value.toDouble();
         updateBar();
     } else if (name == "duration") {

@@ -76,6 +76,9 @@ private:
 
     void buildView(QWidget *parent, bool withVideo);
     void observeProperties();
+    void watchPosition(bool exactly) const;
+    // The position as last reported, without asking for exact reports.
+    double knownPosition() const;
     void load(const MediaSource &source);
     void openItem();
     void closeItem();
@@ -122,6 +125,9 @@ private:
     bool m_videoIsPicture = false;
     bool m_fullScreenWanted = false;
     double m_position = 0;
+    // The position is watched in whole seconds until someone looks at it.
+    mutable bool m_positionExact = false;
+    mutable bool m_positionRead = false; // in this item
     double m_duration = 0;
     double m_volume = 100;
     std::optional<double> m_pendingSeek; // asked for before the item was open

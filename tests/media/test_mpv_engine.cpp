@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+
+#include <cmath>
 #include <clocale>
 #include <memory>
 
@@ -193,6 +195,25 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(ended(*engine), kLoadTimeoutMs);
         QCOMPARE(engine->playState(), MediaEngine::Stopped);
         QVERIFY(qAbs(engine->duration() - 3.0) < 0.3);
+    }
+
+    void positionReadWhileHiddenIsExact()
+    {
+        // Unseen, the position is reported in whole seconds only; whoever
+        // reads it gets exact positions from then on.
+        auto engine = makeEngine(false);
+        QVERIFY(!engine->view()->isVisible());
+        engine->setFileName(path(QStringLiteral("long.wav")));
+        QTRY_VERIFY_WITH_TIMEOUT(engine->duration() > 0, kLoadTimeoutMs);
+        const auto betweenSeconds = [&] {
+            const double position = engine->currentPosition();
+            return position > 0 && position != std::floor(position);
+        };
+        QTRY_VERIFY(betweenSeconds());
+        // A seek's exact target stays known until playback moves on.
+        engine->setCurrentPosition(2.5);
+        QVERIFY(engine->currentPosition() >= 2.5);
+        QTRY_VERIFY(engine->currentPosition() > 2.5 && betweenSeconds());
     }
 
     void positionAndControlBar()

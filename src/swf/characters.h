@@ -53,6 +53,7 @@ struct TextGlyph {
     double height = 0; // twips
     QPointF origin;    // twips, text space
     QColor color;
+    int deviceFont = -1; // the text's device font the glyph is of, -1 for fontId's
 };
 
 struct EditTextSource;
@@ -60,15 +61,17 @@ struct EditTextSource;
 struct TextCharacter {
     Matrix matrix;
     std::vector<TextGlyph> glyphs;
-    // The box of an edit text field (text space, twips), drawn when framed:
-    // a white background and a black border one pixel wide.
+    // The box of an edit text field (text space, twips), its background
+    // and its border one pixel wide, each drawn when set.
     QRectF box;
-    bool framed = false;
-    // The system's glyphs for text in a device font, whose glyphs name
-    // font 0.
-    std::shared_ptr<const FontCharacter> deviceFont;
+    bool background = false, border = false;
+    QColor backgroundColor = Qt::white, borderColor = Qt::black;
+    // The system's glyphs for text in device fonts.
+    std::vector<std::shared_ptr<const FontCharacter>> deviceFonts;
     // An edit text field's definition, to show another text.
     std::shared_ptr<const EditTextSource> edit;
+
+    bool framed() const { return background || border; }
 };
 
 // The states a button part shows in, as DefineButton records flag them.

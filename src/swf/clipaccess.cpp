@@ -15,9 +15,6 @@ using avm1::Value;
 
 namespace {
 
-// The deepest a script may put a clip.
-constexpr int maxScriptDepth = 2130690044;
-
 // The bounds of a character in its own twips; sprites are measured from
 // their live children instead.
 QRectF characterBounds(const Movie &movie, quint16 id, int ratio)
@@ -38,7 +35,8 @@ QRectF characterBounds(const Movie &movie, quint16 id, int ratio)
 
 QRectF boundsInTwips(const Movie &movie, const StageClip &clip)
 {
-    QRectF area = characterBounds(movie, clip.placement.characterId, clip.placement.ratio);
+    // A text field's bounds are its box, whatever its text.
+    QRectF area = clip.field ? clip.field->box : characterBounds(movie, clip.placement.characterId, clip.placement.ratio);
     for (const auto &[depth, child] : clip.children) {
         const QRectF inner = boundsInTwips(movie, *child);
         if (!inner.isEmpty() || inner.width() > 0 || inner.height() > 0)
@@ -103,7 +101,8 @@ int ScriptRuntime::clipChild(int handle, const QString &name)
         return 0;
     const Qt::CaseSensitivity cs = vm_.version() <= 6 ? Qt::CaseInsensitive : Qt::CaseSensitive;
     for (const auto &[depth, child] : c->children)
-        if ((isMovieClip(*child) || child->button) && child->placement.name.compare(name, cs) == 0)
+        if ((isMovieClip(*child) || child->button || (child->field && vm_.movieVersion() >= 6))
+            && child->placement.name.compare(name, cs) == 0)
             return child->handle;
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "characters.h"
 #include "scriptdrawing.h"
+#include "textfield.h"
 
 #include <map>
 #include <memory>
@@ -16,6 +17,8 @@ class Movie;
 // display list's depths less this; the timeline places at 1..16383, so its
 // objects have negative script depths.
 inline constexpr int scriptDepthOffset = 16384;
+// The deepest a script may put a clip.
+inline constexpr int maxScriptDepth = 2130690044;
 
 // One object on the stage: the main movie, a sprite instance with its own
 // playhead, or any other placed character. Script changes to its transform
@@ -34,8 +37,10 @@ struct StageClip {
     bool scripted = false; // transform set by a script
     bool unloading = false; // removed, waiting for its unload event
     double xscale = 100, yscale = 100, rotation = 0; // as scripts set them
-    // A text field showing a variable's value: the text shown and its
-    // layout (none while it shows its initial text), changed this often.
+    // A text field: its state as scripts and its variable left it, the
+    // value of the variable it last showed, and its layout (none while it
+    // shows its definition as placed), changed this often.
+    std::unique_ptr<TextField> field;
     QString fieldText;
     std::shared_ptr<const Character> fieldLayout;
     int fieldChanges = 0;

@@ -28,6 +28,11 @@ FontCharacter deviceFont(const QString &name, bool bold, bool italic, const QStr
     } else if (family == u"_typewriter") {
         wanted.setFamily(QStringLiteral("Monospace"));
         wanted.setStyleHint(QFont::TypeWriter);
+    } else if (family == u"Times New Roman") {
+        // The player's own default face: the system's serif font where
+        // the system lacks it.
+        wanted.setFamilies({family, QStringLiteral("Serif")});
+        wanted.setStyleHint(QFont::Serif);
     } else {
         // A family the system lacks falls back to its sans-serif font.
         wanted.setFamilies({family, QStringLiteral("Sans Serif")});

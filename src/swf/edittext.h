@@ -1,6 +1,7 @@
 #pragma once
 
 #include "characters.h"
+#include "textfield.h"
 
 #include <functional>
 #include <memory>
@@ -16,24 +17,17 @@ struct FontLookup {
     std::function<quint16(const QString &name, bool bold, bool italic)> byName; // 0: none
 };
 
-// What a text field keeps to lay itself out again with another text.
+// What a placed text field starts from: the field its definition
+// describes, and the fonts it may draw in.
 struct EditTextSource {
-    QByteArray definition; // DefineEditText after the id
-    qsizetype flagsAt = 0;  // where its flags start
-    qsizetype textAt = 0;   // where its initial text starts, or would
-    QString variable;       // the variable whose value it shows, if any
-    QString initialText;
+    TextField field;
+    QString initialText; // as the definition gives it, HTML or not
     FontLookup fonts;
 };
 
-// DefineEditText after the id: its initial text laid out in the glyphs of
-// its embedded fonts, as static text. HTML text keeps its line breaks, font
-// faces, bold, italic and colours; other markup is dropped. Text in a device
-// font is laid out in the system's font of that name (see deviceFont()).
-// Given the definition's bytes (those `r` reads), the field keeps them to
-// be laid out again.
-TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts, const QByteArray *definition = nullptr);
-// The field laid out with `text` in place of its initial text.
-TextCharacter relayoutEditText(const std::shared_ptr<const EditTextSource> &field, const QString &text);
+// DefineEditText after the id: the field it defines, laid out with its
+// initial text (see layoutTextField()). HTML text keeps its line breaks,
+// font faces, sizes, styles and colours.
+TextCharacter readDefineEditText(BitReader &r, const FontLookup &fonts);
 
 } // namespace sky::swf

@@ -64,7 +64,7 @@ bool characterHits(const Movie &movie, quint16 id, int ratio, const QTransform &
         const QPointF local = world.inverted(&invertible).map(point);
         if (!invertible)
             return false;
-        if (text->framed && text->matrix.toTransform().mapRect(text->box).contains(local))
+        if (text->framed() && text->matrix.toTransform().mapRect(text->box).contains(local))
             return true;
         for (const PlacedGlyph &glyph : placedGlyphs(movie, *text))
             if (glyph.transform.map(*glyph.outline).boundingRect().contains(local))

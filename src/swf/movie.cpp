@@ -229,14 +229,7 @@ void Movie::readDefinition(const Tag &tag, const QByteArray &buffer)
     }
     case tagDefineEditText: {
         const quint16 id = r.u16();
-        FontLookup fonts;
-        fonts.byId = [this](quint16 font) { return std::get_if<FontCharacter>(character(font)); };
-        fonts.byName = [this](const QString &name, bool bold, bool italic) -> quint16 {
-            const auto found = fontNames_.find(std::make_tuple(name, bold, italic));
-            return found == fontNames_.end() ? 0 : found->second;
-        };
-        const QByteArray definition = buffer.mid(tag.offset + 2, tag.length - 2);
-        dictionary_.insert_or_assign(id, readDefineEditText(r, fonts, &definition));
+        dictionary_.insert_or_assign(id, readDefineEditText(r, fonts()));
         break;
     }
     case tagDefineButton:
@@ -252,6 +245,17 @@ void Movie::readDefinition(const Tag &tag, const QByteArray &buffer)
 QSize Movie::stageSize() const
 {
     return QSize(qMax(1, int(stage_.width() / 20)), qMax(1, int(stage_.height() / 20)));
+}
+
+FontLookup Movie::fonts() const
+{
+    FontLookup fonts;
+    fonts.byId = [this](quint16 font) { return std::get_if<FontCharacter>(character(font)); };
+    fonts.byName = [this](const QString &name, bool bold, bool italic) -> quint16 {
+        const auto found = fontNames_.find(std::make_tuple(name, bold, italic));
+        return found == fontNames_.end() ? 0 : found->second;
+    };
+    return fonts;
 }
 
 const Character *Movie::character(quint16 id) const

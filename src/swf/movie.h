@@ -1,6 +1,7 @@
 #pragma once
 
 #include "characters.h"
+#include "edittext.h"
 #include "pixelcache.h"
 #include "timeline.h"
 
@@ -48,6 +49,9 @@ public:
     QImage bitmap(quint16 id) const;
     // The character exported under `name` (ExportAssets, any case), 0 when none.
     quint16 exportedId(const QString &name) const;
+    // The movie's fonts, by id and by name and style (those defined so
+    // far while it loads).
+    FontLookup fonts() const;
     // Pixels drawn in one frame kept for the next ones.
     PixelCache &pixelCache() const { return *pixelCache_; }
 

@@ -34,7 +34,7 @@ QRectF shapeBounds(const CompiledShape &shape, const QTransform &world, double s
 // The device area a part may paint.
 QRect partBounds(const Movie &movie, const DrawnPart &part, double stageScale)
 {
-    const QRectF area = characterArea(movie, part.characterId, part.ratio, part.world, stageScale);
+    const QRectF area = characterArea(movie, part.characterId, part.ratio, part.world, stageScale, part.shown.get());
     if (area.isEmpty())
         return {};
     const double reach = edgeMargin + filterReach(part.filters, stageScale);
@@ -74,8 +74,8 @@ struct Collector
                 path.pop_back();
             }
         } else if (!std::holds_alternative<FontCharacter>(*character)) {
-            DrawnPart part { placement.characterId, placement.ratio, world, color, std::move(context),
-                std::move(filters), {} };
+            DrawnPart part { placement.characterId, field ? item.clip->fieldLayout : nullptr, placement.ratio, world,
+                color, std::move(context), std::move(filters), {} };
             const auto kept = before.find(path);
             part.bounds = kept != before.end() && kept->second.looksLike(part)
                 ? kept->second.bounds
@@ -87,9 +87,10 @@ struct Collector
 
 } // namespace
 
-QRectF characterArea(const Movie &movie, quint16 id, int ratio, const QTransform &world, double stageScale)
+QRectF characterArea(const Movie &movie, quint16 id, int ratio, const QTransform &world, double stageScale,
+    const Character *shown)
 {
-    const Character *character = movie.character(id);
+    const Character *character = shown ? shown : movie.character(id);
     if (!character)
         return {};
     if (const auto *shape = std::get_if<ShapeCharacter>(character))
@@ -98,7 +99,7 @@ QRectF characterArea(const Movie &movie, quint16 id, int ratio, const QTransform
         return shapeBounds(morph->at(ratio), world, stageScale);
     if (const auto *text = std::get_if<TextCharacter>(character)) {
         QRectF area;
-        if (text->framed)
+        if (text->framed())
             area = world.mapRect(text->box);
         for (const PlacedGlyph &glyph : placedGlyphs(movie, *text))
             area |= (glyph.transform * world).mapRect(glyph.outline->controlPointRect());

@@ -17,7 +17,9 @@ double lineWidthOnDevice(const LineStyle &style, const QTransform &world, double
 
 // The device area a shape, morph shape, text or bitmap drawn with `world`
 // may cover, smoothing and filters left out; empty for other characters.
-QRectF characterArea(const Movie &movie, quint16 id, int ratio, const QTransform &world, double stageScale);
+// `shown`, when given, is drawn in place of the movie's character `id`.
+QRectF characterArea(const Movie &movie, quint16 id, int ratio, const QTransform &world, double stageScale,
+    const Character *shown = nullptr);
 
 // How far `filters` may spread an object's pixels, in device pixels.
 double filterReach(const std::vector<Filter> &filters, double stageScale);
@@ -27,6 +29,7 @@ double filterReach(const std::vector<Filter> &filters, double stageScale);
 struct DrawnPart
 {
     quint16 characterId = 0;
+    std::shared_ptr<const Character> shown; // a text field's layout drawn in place of the character
     int ratio = 0;
     QTransform world; // character twips to device pixels
     ColorTransform color; // its own and its parents' applied
@@ -38,7 +41,7 @@ struct DrawnPart
 
     bool looksLike(const DrawnPart &other) const
     {
-        return characterId == other.characterId && ratio == other.ratio && world == other.world && color == other.color
+        return characterId == other.characterId && shown == other.shown && ratio == other.ratio && world == other.world && color == other.color
             && context == other.context && filters == other.filters;
     }
 };

@@ -185,7 +185,9 @@ void Renderer::drawCharacter(const DrawItem &item, const QTransform &world, cons
 {
     const quint16 id = item.placement->characterId;
     const int ratio = item.placement->ratio;
-    const Character *character = movie_.character(id);
+    // A text field shows its own layout once changed.
+    const std::shared_ptr<const Character> field = item.clip ? item.clip->fieldLayout : nullptr;
+    const Character *character = field ? field.get() : movie_.character(id);
     if (!character && !item.clip)
         return;
     const bool drawn = character
@@ -199,21 +201,21 @@ void Renderer::drawCharacter(const DrawItem &item, const QTransform &world, cons
         drawList(childrenOf(movie_, item), world, color, level + 1);
         return;
     }
-    // A text field showing a variable draws its own layout, never kept.
-    if (item.clip && item.clip->fieldLayout && !steps_) {
-        drawDrawn(*item.clip->fieldLayout, id, ratio, world, color);
+    // A changed text field draws its own layout, never kept.
+    if (field && !steps_) {
+        drawDrawn(*field, id, ratio, world, color);
         return;
     }
     if (steps_) {
         DrawStep step = characterStep(id, ratio, world, color, stepsOrigin_);
-        if (item.clip && item.clip->fieldLayout) {
-            // A bound field looks like its text: a kept bitmap holding it
-            // is drawn again when the text changes.
-            const std::size_t text = qHash(item.clip->fieldText);
-            step.ratio = int(text & 0x7FFFFFFF);
-            step.blend = int(text >> 31 & 0x7FFFFFFF);
+        if (field) {
+            // A changed field looks like its layout: a kept bitmap holding
+            // it is drawn again when the field changes.
+            const std::size_t look = qHash(item.clip->fieldText) ^ qHash(item.clip->fieldChanges);
+            step.ratio = int(look & 0x7FFFFFFF);
+            step.blend = int(look >> 31 & 0x7FFFFFFF);
         }
-        record(std::move(step), characterArea(movie_, id, ratio, world, stageScale_ * samples_));
+        record(std::move(step), characterArea(movie_, id, ratio, world, stageScale_ * samples_, field.get()));
         return;
     }
     if (!drawnFromCache(id, ratio, world, color))

@@ -73,7 +73,7 @@ private:
     void fillInDevice(const QPainterPath &outline, const QBrush &brush, const QTransform &world);
     void fillPixels(const QPainterPath &area, QBrush brush, const QTransform &world);
     void drawText(const TextCharacter &text, const QTransform &world, const ColorTransform &color);
-    void drawFrame(const QRectF &box, const QTransform &world, const ColorTransform &color);
+    void drawFrame(const TextCharacter &text, const QTransform &world, const ColorTransform &color);
 
     QPainter &painter_;
     const Movie &movie_;

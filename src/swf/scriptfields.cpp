@@ -1,10 +1,13 @@
-// Text fields bound to a variable (the variable name of DefineEditText):
-// after each tick's scripts a field shows the variable's value as text; a
-// variable not set yet is set to the field's initial text.
+// Text fields for scripts: their state, fields made by scripts, and
+// fields bound to a variable (the variable name of DefineEditText): after
+// each tick's scripts a field shows the variable's value as text; a
+// variable not set yet is set to the field's initial text, and text a
+// script gives the field is given to the variable.
 
-#include "edittext.h"
+#include "fieldtext.h"
 #include "movieplayer.h"
 #include "scriptruntime.h"
+#include "textlayout.h"
 
 namespace sky::swf {
 
@@ -33,33 +36,105 @@ std::pair<Object *, QString> ScriptRuntime::fieldVariable(Object *timeline, cons
     return {at, variable.mid(split + 1)};
 }
 
+void ScriptRuntime::fieldPlaced(StageClip &c)
+{
+    if (fieldToPlace_) {
+        c.field = std::move(fieldToPlace_);
+        relayoutField(c);
+        return;
+    }
+    const auto *text = std::get_if<TextCharacter>(player_.movie()->character(c.placement.characterId));
+    if (!text || !text->edit)
+        return;
+    c.field = std::make_unique<TextField>(text->edit->field);
+    c.field->box = text->box; // as auto-sizing left it
+    c.fieldText = text->edit->initialText;
+    updateField(c);
+}
+
+void ScriptRuntime::relayoutField(StageClip &c)
+{
+    TextCharacter text = layoutTextField(*c.field, player_.movie()->fonts());
+    c.field->box = text.box;
+    c.fieldLayout = std::make_shared<const Character>(std::move(text));
+    ++c.fieldChanges;
+}
+
 void ScriptRuntime::updateField(StageClip &c)
 {
-    const auto *text = std::get_if<TextCharacter>(player_.movie()->character(c.placement.characterId));
-    if (!text || !text->edit || text->edit->variable.isEmpty() || !c.parent)
+    if (!c.field || c.field->variable.isEmpty() || !c.parent)
         return;
     vm_.guarded([&] {
-        const auto [holder, name] = fieldVariable(clipObject(c.parent->handle), text->edit->variable);
+        const auto [holder, name] = fieldVariable(clipObject(c.parent->handle), c.field->variable);
         if (!holder || name.isEmpty())
             return;
         if (!vm_.has(holder, name)) {
-            vm_.set(holder, name, text->edit->initialText);
+            vm_.set(holder, name, c.fieldText);
             return;
         }
         const QString shown = vm_.toString(vm_.get(holder, name));
-        if (c.fieldLayout ? shown == c.fieldText : shown == text->edit->initialText)
+        if (shown == c.fieldText)
             return;
         c.fieldText = shown;
-        c.fieldLayout = std::make_shared<const Character>(relayoutEditText(text->edit, shown));
-        ++c.fieldChanges;
+        if (c.field->html)
+            setHtmlText(*c.field, shown);
+        else
+            c.field->setPlainText(shown);
+        relayoutField(c);
     });
 }
 
 void ScriptRuntime::updateFields()
 {
     for (const int handle : stage_.subtree(stage_.root()))
-        if (StageClip *c = clip(handle); c && !isMovieClip(*c))
+        if (StageClip *c = clip(handle); c && c->field)
             updateField(*c);
+}
+
+TextField *ScriptRuntime::textField(int handle)
+{
+    StageClip *c = clip(handle);
+    return c ? c->field.get() : nullptr;
+}
+
+void ScriptRuntime::textFieldChanged(int handle, bool textChanged)
+{
+    StageClip *c = clip(handle);
+    if (!c || !c->field)
+        return;
+    relayoutField(*c);
+    if (!textChanged || c->field->variable.isEmpty() || !c->parent)
+        return;
+    const auto [holder, name] = fieldVariable(clipObject(c->parent->handle), c->field->variable);
+    if (!holder || name.isEmpty())
+        return;
+    c->fieldText = c->field->html ? htmlText(*c->field) : c->field->text;
+    vm_.set(holder, name, c->fieldText);
+}
+
+FieldMetrics ScriptRuntime::textFieldMetrics(int handle)
+{
+    FieldMetrics metrics;
+    if (const TextField *field = textField(handle))
+        layoutTextField(*field, player_.movie()->fonts(), &metrics);
+    return metrics;
+}
+
+int ScriptRuntime::createTextField(int parentHandle, const QString &name, int depth, const QRectF &box)
+{
+    StageClip *parent = clip(parentHandle);
+    if (!parent || depth < -scriptDepthOffset || depth > maxScriptDepth)
+        return 0;
+    fieldToPlace_ = std::make_unique<TextField>();
+    // The box runs from the field's origin by its size, either way.
+    fieldToPlace_->box = QRectF(0, 0, box.width() * 20, box.height() * 20).normalized();
+    Placement placement;
+    placement.name = name;
+    placement.matrix.tx = box.x() * 20;
+    placement.matrix.ty = box.y() * 20;
+    StageClip *made = stage_.place(*parent, depth + scriptDepthOffset, placement);
+    fieldToPlace_.reset();
+    return made ? made->handle : 0;
 }
 
 } // namespace sky::swf

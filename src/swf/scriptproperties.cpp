@@ -166,6 +166,15 @@ void ScriptRuntime::setClipProperty(int handle, int index, const Value &value)
         break;
     case 8:
     case 9: {
+        if (c->field) {
+            // A text field's box takes the size; its text is laid out again.
+            if (std::isfinite(v) && v >= 0) {
+                QRectF &box = c->field->box;
+                (index == 8 ? box.setWidth(std::round(v * 20)) : box.setHeight(std::round(v * 20)));
+                textFieldChanged(handle, false);
+            }
+            break;
+        }
         const double now = clipProperty(handle, index).number;
         if (std::isfinite(v) && now > 0) {
             touchTransform(*c);

@@ -75,7 +75,7 @@ void ScriptRuntime::gotoMainFrame(int frame, bool play)
 
 bool ScriptRuntime::isMovieClip(const StageClip &c) const
 {
-    return c.timeline || c.placement.characterId == 0;
+    return (c.timeline || c.placement.characterId == 0) && !c.field;
 }
 
 void ScriptRuntime::dispatch(int handle, quint32 event, const QString &method)
@@ -99,8 +99,8 @@ void ScriptRuntime::dispatch(int handle, quint32 event, const QString &method)
 
 void ScriptRuntime::clipCreated(StageClip &c)
 {
-    if (!isMovieClip(c)) {
-        updateField(c);
+    if (!isMovieClip(c) || fieldToPlace_) {
+        fieldPlaced(c);
         return;
     }
     dispatch(c.handle, eventInitialize, QString());
@@ -249,13 +249,13 @@ Object *ScriptRuntime::clipObject(int handle)
     if (const auto found = objects_.find(handle); found != objects_.end())
         return found->second;
     StageClip *c = clip(handle);
-    if (!c || !(isMovieClip(*c) || c->button))
+    if (!c || !(isMovieClip(*c) || c->button || c->field))
         return nullptr;
     // Before SWF 6 a button is no object of its own: scripts reach its
     // timeline instead.
     if (c->button && vm_.movieVersion() < 6)
         return c->parent ? clipObject(c->parent->handle) : nullptr;
-    Object *proto = c->button ? vm_.buttonProto : vm_.clipProto;
+    Object *proto = c->field ? vm_.textFieldProto : c->button ? vm_.buttonProto : vm_.clipProto;
     if (const Value ctor = registeredClass(c->placement.characterId); ctor.isObject()) {
         const Value prototype = vm_.get(ctor.object, QStringLiteral("prototype"));
         if (prototype.isObject())

@@ -114,6 +114,10 @@ public:
     // The window showing the movie changed size.
     void viewResized();
     avm1::SoundHost *sounds() override;
+    TextField *textField(int clip) override;
+    void textFieldChanged(int clip, bool textChanged) override;
+    FieldMetrics textFieldMetrics(int clip) override;
+    int createTextField(int parent, const QString &name, int depth, const QRectF &box) override;
 
 private:
     // Work waiting for the end of the tick's stage changes.
@@ -138,6 +142,11 @@ private:
     // just placed sets its variable when it has none yet.
     void updateFields();
     void updateField(StageClip &clip);
+    // Gives a text field just placed its state: the one a script made,
+    // or its definition's.
+    void fieldPlaced(StageClip &clip);
+    // Lays a text field out again after a change.
+    void relayoutField(StageClip &clip);
     std::pair<avm1::Object *, QString> fieldVariable(avm1::Object *timeline, const QString &variable);
     bool hasUnloadHandler(int clip);
     StageClip *clip(int handle) const { return stage_.find(handle); }
@@ -197,6 +206,7 @@ private:
     std::vector<int> constructs_;
     std::vector<int> unloaded_; // clips whose unload event ran, to leave at the end of the tick
     bool scriptMaking_ = false; // a script is making a clip, which it constructs itself
+    std::unique_ptr<TextField> fieldToPlace_; // a script is making this text field
     // The player's settings scripts reach through any clip.
     struct Settings {
         int quality = 2; // low, medium, high, best

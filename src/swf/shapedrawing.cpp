@@ -246,8 +246,8 @@ void Renderer::fillPixels(const QPainterPath &area, QBrush brush, const QTransfo
 void Renderer::drawText(const TextCharacter &text, const QTransform &world, const ColorTransform &color)
 {
     painter_.setPen(Qt::NoPen);
-    if (text.framed && !outlinesOnly_)
-        drawFrame(text.box, world, color);
+    if (text.framed() && !outlinesOnly_)
+        drawFrame(text, world, color);
     FillStyle solid;
     for (const PlacedGlyph &glyph : placedGlyphs(movie_, text)) {
         solid.color = glyph.color;
@@ -255,19 +255,24 @@ void Renderer::drawText(const TextCharacter &text, const QTransform &world, cons
     }
 }
 
-// A text field's white background, filled like any shape, and its
-// black border: one pixel inside each edge of the pixels the
-// background covers, the bottom right corner left out, as the player
-// draws it. Turned or slanted, the border is a hairline.
-void Renderer::drawFrame(const QRectF &box, const QTransform &world, const ColorTransform &color)
+// A text field's background, filled like any shape, and its border: one
+// pixel inside each edge of the pixels the background covers, the bottom
+// right corner left out, as the player draws it. Turned or slanted, the
+// border is a hairline.
+void Renderer::drawFrame(const TextCharacter &text, const QTransform &world, const ColorTransform &color)
 {
-    FillStyle background;
-    background.color = Qt::white;
+    const QRectF &box = text.box;
     QPainterPath area;
     area.addRect(box);
-    fillPath(area, background, world, color);
+    if (text.background) {
+        FillStyle background;
+        background.color = text.backgroundColor;
+        fillPath(area, background, world, color);
+    }
+    if (!text.border)
+        return;
     LineStyle border;
-    border.color = Qt::black;
+    border.color = text.borderColor;
     const QTransform toPicture = world * QTransform::fromScale(1.0 / samples_, 1.0 / samples_);
     if (toPicture.isRotating()) {
         strokePath(StrokedPath(border, area), world, color);

@@ -149,8 +149,9 @@ std::vector<PlacedGlyph> placedGlyphs(const Movie &movie, const TextCharacter &t
     std::vector<PlacedGlyph> out;
     const QTransform textMatrix = text.matrix.toTransform();
     for (const TextGlyph &glyph : text.glyphs) {
-        const auto *font = glyph.fontId == 0 ? text.deviceFont.get()
-                                             : std::get_if<FontCharacter>(movie.character(glyph.fontId));
+        const auto *font = glyph.deviceFont >= 0 && std::size_t(glyph.deviceFont) < text.deviceFonts.size()
+                             ? text.deviceFonts[std::size_t(glyph.deviceFont)].get()
+                             : std::get_if<FontCharacter>(movie.character(glyph.fontId));
         if (!font || glyph.glyph < 0 || glyph.glyph >= int(font->glyphs.size()))
             continue;
         const double scale = glyph.height / font->emSize;

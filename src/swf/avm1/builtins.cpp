@@ -38,6 +38,8 @@ void installBuiltins(Vm &vm)
     installStage(vm);
     installColor(vm);
     installInput(vm);
+    installTextField(vm);
+    installTextFormat(vm);
 }
 
 } // namespace sky::swf::avm1

@@ -25,6 +25,14 @@ void installIntervals(Vm &vm);
 void installDate(Vm &vm);
 void installStage(Vm &vm);
 void installColor(Vm &vm);
+void installTextField(Vm &vm);
+void installTextFormat(Vm &vm);
+
+// A TextFormat object for `formats`: each property the value they share,
+// null where they differ (or when there are none).
+Object *newTextFormat(Vm &vm, const std::vector<const TextFormat *> &formats);
+// Changes `to` by the properties of a TextFormat object that are not null.
+void applyTextFormat(Vm &vm, Object *format, TextFormat &to);
 
 // Calls the intervals (setInterval) that are due by the host's clock.
 void runIntervals(Vm &vm);

@@ -121,7 +121,7 @@ QString Vm::typeOf(const Value &v)
     case Value::Type::Number: return QStringLiteral("number");
     case Value::Type::String: return QStringLiteral("string");
     case Value::Type::Object:
-        if (v.object->kind == ObjectKind::Clip && !host_->isButton(v.object->clip))
+        if (v.object->kind == ObjectKind::Clip && !host_->isButton(v.object->clip) && !host_->textField(v.object->clip))
             return QStringLiteral("movieclip");
         return v.object->isFunction() ? QStringLiteral("function") : QStringLiteral("object");
     }

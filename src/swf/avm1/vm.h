@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../textfield.h"
 #include "namecase.h"
 #include "object.h"
 
@@ -116,6 +117,15 @@ public:
     virtual ScriptDrawing *clipDrawing(int) { return nullptr; }
     // The movie's sounds; none when the host plays no sound.
     virtual SoundHost *sounds() { return nullptr; }
+    // Text fields, known by their handles like clips: the field's state
+    // (null when the handle is no field), which a script changes and then
+    // tells the host about, saying whether the text changed; the size of
+    // its text; and a new field at a script depth of a clip, its box in
+    // pixels.
+    virtual TextField *textField(int) { return nullptr; }
+    virtual void textFieldChanged(int, bool) { }
+    virtual FieldMetrics textFieldMetrics(int) { return {}; }
+    virtual int createTextField(int, const QString &, int, const QRectF &) { return 0; }
 };
 
 // Limits that keep a hostile movie from taking the player down.
@@ -236,6 +246,7 @@ public:
     Object *errorProto = nullptr;
     Object *clipProto = nullptr;
     Object *buttonProto = nullptr;
+    Object *textFieldProto = nullptr;
     Object *broadcaster = nullptr;
 
     int depth = 0;                            // nested calls

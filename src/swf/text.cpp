@@ -46,8 +46,9 @@ void readCodesAndLayout(FontCharacter &font, const QByteArray &table, qsizetype 
             font.ascent = r.u16();
             font.descent = r.u16();
             r.s16(); // leading
+            // Advances are read unsigned, as the player reads them.
             for (int i = 0; i < count; ++i)
-                font.advances.push_back(r.s16());
+                font.advances.push_back(r.u16());
             for (int i = 0; i < count; ++i)
                 r.rect(); // glyph bounds
             const int pairs = r.u16();

@@ -17,6 +17,7 @@ struct Activation {
     Object *target = nullptr;            // the timeline its timeline actions act on
     Object *baseTarget = nullptr;        // the timeline it started on
     Object *locals = nullptr;            // a function's own variables; null in frame scripts
+    bool localsCaptured = false;         // a function defined here closes over `locals`
     Object *function = nullptr;          // the function running; null in frame scripts
     Value self;                          // `this`
     Object *superObject = nullptr;

@@ -62,6 +62,7 @@ int defineFunction(Vm &vm, Activation &act, const ActionHeader &h, ActionData &d
     fn->start = h.dataEnd;
     fn->length = qMax(0, qMin(size, int(act.code->size()) - h.dataEnd));
     fn->scope = act.scope;
+    act.localsCaptured = act.locals != nullptr;
     fn->constants = act.constants;
     Object *function = vm.newFunction(fn);
     if (fn->name.isEmpty())
@@ -174,7 +175,7 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
     act.code = fn.code;
     act.constants = fn.constants;
     act.scope = fn.scope;
-    act.locals = vm.newObject(nullptr, ObjectKind::Activation);
+    act.locals = vm.newActivation();
     act.function = function;
     act.scope.push_back({act.locals, Scope::Local});
     act.self = self;
@@ -246,17 +247,19 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
     vm.current = &act;
     struct Restore {
         Vm &vm;
+        Activation &act;
         Activation *caller;
-        std::size_t base;
         int version;
         ~Restore()
         {
             vm.current = caller;
             vm.setVersion(version);
-            if (vm.stack.size() > base)
-                vm.stack.resize(base);
+            if (vm.stack.size() > act.stackBase)
+                vm.stack.resize(act.stackBase);
+            if (!act.localsCaptured)
+                vm.reuseActivation(act.locals);
         }
-    } restore{vm, caller, act.stackBase, vm.version()};
+    } restore{vm, act, caller, vm.version()};
     vm.setVersion(qMax(5, vm.movieVersion()));
     const Completion c = execute(vm, act, fn.start, fn.start + fn.length);
     return c.kind == Completion::Return ? act.returnValue : Value();

@@ -48,7 +48,7 @@ QString ActionData::string()
     const int start = pos_;
     while (pos_ < end_ && code_[pos_] != 0)
         ++pos_;
-    const QByteArray bytes = code_.mid(start, pos_ - start);
+    const QByteArrayView bytes = pos_ > start ? QByteArrayView(code_.constData() + start, pos_ - start) : QByteArrayView();
     ++pos_;
     return version_ >= 6 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
 }

@@ -122,8 +122,14 @@ public:
     void clearProperties();
 
 private:
+    // Most objects hold a few properties: their keys are searched one by one,
+    // and an index is made only once there are more.
+    static constexpr std::size_t indexFrom = 12;
+    int indexOf(const QString &key) const;
+
     std::vector<Property> props_;
-    QHash<QString, int> index_;
+    std::vector<QString> keys_; // props_[i]'s key
+    QHash<QString, int> index_; // empty below indexFrom properties
 };
 
 } // namespace sky::swf::avm1

@@ -65,6 +65,22 @@ Object *Vm::newError(const QString &message)
     return error;
 }
 
+Object *Vm::newActivation()
+{
+    if (spareActivations_.empty())
+        return newObject(nullptr, ObjectKind::Activation);
+    Object *locals = spareActivations_.back();
+    spareActivations_.pop_back();
+    return locals;
+}
+
+void Vm::reuseActivation(Object *locals)
+{
+    locals->clearProperties();
+    if (spareActivations_.size() < std::size_t(limits_.callDepth))
+        spareActivations_.push_back(locals);
+}
+
 Object *Vm::method(Object *target, const QString &name, Native fn)
 {
     Object *f = newNative(fn);
@@ -513,6 +529,8 @@ void Vm::collect(const std::vector<Object *> &roots)
         mark(o);
     for (const Value &v : stack)
         mark(v.object);
+    for (Object *o : spareActivations_)
+        o->marked = true;
     std::erase_if(heap_, [](const std::unique_ptr<Object> &o) { return !o->marked; });
     for (auto &o : heap_)
         o->marked = false;

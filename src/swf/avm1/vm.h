@@ -166,6 +166,10 @@ public:
     Object *newNative(Native fn, Native constructor = nullptr);
     Object *newFunction(std::shared_ptr<ScriptFunction> fn);
     Object *newError(const QString &message);
+    // A function call's own variables. The object of a call that ended
+    // with no function closing over it is emptied and serves a later call.
+    Object *newActivation();
+    void reuseActivation(Object *locals);
     // A native method on `target`, not enumerable.
     Object *method(Object *target, const QString &name, Native fn);
     void defineHidden(Object *target, const QString &name, const Value &value);
@@ -279,6 +283,7 @@ private:
     quint32 seed_ = 0x2545f491;
     QElapsedTimer clock_;
     std::vector<std::unique_ptr<Object>> heap_;
+    std::vector<Object *> spareActivations_;
     size_t collectAt_ = 0; // the heap size that calls for the next collection
 };
 

@@ -101,7 +101,8 @@ int ScriptRuntime::clipChild(int handle, const QString &name)
         return 0;
     const Qt::CaseSensitivity cs = vm_.version() <= 6 ? Qt::CaseInsensitive : Qt::CaseSensitive;
     for (const auto &[depth, child] : c->children)
-        if ((isMovieClip(*child) || child->button || (child->field && vm_.movieVersion() >= 6))
+        if (child->placement.name.size() == name.size()
+            && (isMovieClip(*child) || child->button || (child->field && vm_.movieVersion() >= 6))
             && child->placement.name.compare(name, cs) == 0)
             return child->handle;
     return 0;

@@ -46,6 +46,7 @@ ClipStage::ClipStage(const Movie &movie, StageListener *listener)
     root_->handle = nextHandle_++;
     root_->timeline = &movie.timeline();
     handles_.emplace(root_->handle, root_.get());
+    made_.push_back(root_->handle);
 }
 
 void ClipStage::reset(int n)
@@ -90,12 +91,9 @@ std::vector<int> ClipStage::subtree(const StageClip &clip) const
 
 std::vector<int> ClipStage::executionOrder() const
 {
-    std::vector<int> order;
-    order.reserve(handles_.size());
-    for (const auto &[handle, clip] : handles_)
-        order.push_back(handle);
-    std::sort(order.begin(), order.end(), std::greater<>());
-    return order;
+    if (std::exchange(madeHasGone_, false))
+        std::erase_if(made_, [this](int handle) { return !handles_.contains(handle); });
+    return {made_.rbegin(), made_.rend()};
 }
 
 void ClipStage::nextFrame(StageClip &clip)
@@ -243,6 +241,7 @@ StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &plac
     clip->rotation = std::atan2(m.b, m.a) * 180 / M_PI;
     parent.children[depth] = std::move(made);
     handles_.emplace(clip->handle, clip);
+    made_.push_back(clip->handle);
     const int handle = clip->handle;
     if (listener_)
         listener_->clipCreated(*clip);
@@ -298,6 +297,7 @@ void ClipStage::finishRemoval(StageClip &clip)
     collectSubtree(*detached, subtree);
     for (const int h : subtree)
         handles_.erase(h);
+    madeHasGone_ = true;
 }
 
 void ClipStage::swapDepths(StageClip &clip, int depth)

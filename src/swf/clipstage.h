@@ -128,6 +128,10 @@ private:
     StageListener *listener_;
     std::unique_ptr<StageClip> root_;
     std::unordered_map<int, StageClip *> handles_;
+    // Every handle in handles_ and, after a removal, handles gone, in the
+    // order they were made (handles only grow).
+    mutable std::vector<int> made_;
+    mutable bool madeHasGone_ = false;
     int nextHandle_ = 1;
     int nesting_ = 0;
     int unnamed_ = 0; // sprites placed without a name so far

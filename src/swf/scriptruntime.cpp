@@ -217,6 +217,8 @@ void ScriptRuntime::runQueue()
         if (StageClip *c = clip(handle))
             stage_.finishRemoval(*c);
     updateFields();
+    if (!vm_.collectionDue())
+        return;
     std::vector<Object *> roots;
     roots.reserve(objects_.size());
     for (const auto &[handle, object] : objects_)

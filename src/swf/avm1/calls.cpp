@@ -213,10 +213,12 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
         if (fn.flags & preloadSuper)
             act.superObject = makeSuper(vm, self, home);
         preload(preloadSuper, act.superObject);
-        preload(preloadRoot, vm.rootOf(act.baseTarget));
+        if (fn.flags & preloadRoot)
+            preload(preloadRoot, vm.rootOf(act.baseTarget));
         // A timeline without a parent takes no register: the next preload
         // moves up into its place.
-        const int parent = act.target && act.target->kind == ObjectKind::Clip ? vm.host()->clipParent(act.target->clip) : 0;
+        const bool parentAsked = (fn.flags & preloadParent) && act.target && act.target->kind == ObjectKind::Clip;
+        const int parent = parentAsked ? vm.host()->clipParent(act.target->clip) : 0;
         if (parent)
             preload(preloadParent, vm.host()->clipObject(parent));
         preload(preloadGlobal, vm.global);

@@ -5,7 +5,7 @@
 namespace sky::swf::avm1 {
 namespace {
 
-const std::array<const char16_t *, clipPropertyCount> names = {
+const std::array<QStringView, clipPropertyCount> names = {
     u"_x",         u"_y",           u"_xscale",    u"_yscale",        u"_currentframe", u"_totalframes",
     u"_alpha",     u"_visible",     u"_width",     u"_height",        u"_rotation",     u"_target",
     u"_framesloaded", u"_name",     u"_droptarget", u"_url",          u"_highquality",  u"_focusrect",
@@ -16,7 +16,7 @@ const std::array<const char16_t *, clipPropertyCount> names = {
 
 QString clipPropertyName(int index)
 {
-    return index >= 0 && index < clipPropertyCount ? QString::fromUtf16(names[std::size_t(index)]) : QString();
+    return index >= 0 && index < clipPropertyCount ? names[std::size_t(index)].toString() : QString();
 }
 
 int clipPropertyIndex(const QString &name)
@@ -24,7 +24,8 @@ int clipPropertyIndex(const QString &name)
     if (name.isEmpty() || name[0] != u'_')
         return -1;
     for (int i = 0; i < clipPropertyCount; ++i)
-        if (name.compare(QStringView(names[std::size_t(i)]), Qt::CaseInsensitive) == 0)
+        if (const QStringView known = names[std::size_t(i)];
+            known.size() == name.size() && name.compare(known, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
 }

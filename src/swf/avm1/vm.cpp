@@ -516,7 +516,7 @@ void Vm::mark(Object *object)
 
 void Vm::collect(const std::vector<Object *> &roots)
 {
-    if (current || heap_.size() < collectAt_)
+    if (!collectionDue())
         return;
     for (Object *o : roots)
         mark(o);

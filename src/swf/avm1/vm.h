@@ -239,6 +239,7 @@ public:
     // Frees what no root reaches; only between scripts, and only once the
     // heap has grown well past what lived after the last time.
     void collect(const std::vector<Object *> &roots);
+    bool collectionDue() const { return !current && heap_.size() >= collectAt_; }
 
     Object *global = nullptr;
     Object *objectProto = nullptr;

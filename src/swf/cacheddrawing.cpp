@@ -125,6 +125,7 @@ void Renderer::drawAsBitmap(const DrawItem &item, const QTransform &world, const
         Renderer recorder(painter_, movie_, samples_, smoothBitmaps_, stageScale_, recorded, nullptr);
         recorder.smoothEdges_ = smoothEdges_;
         recorder.inLayer_ = ownLayer || inLayer_;
+        recorder.stageWorld_ = stageWorld_;
         key.push_back(recorder.settingsStep());
         recorder.steps_ = &key;
         recorder.stepsArea_ = &covered;
@@ -158,9 +159,9 @@ void Renderer::drawAsBitmap(const DrawItem &item, const QTransform &world, const
             painter.setRenderHints(painter_.renderHints());
             Renderer inside = onto(painter);
             inside.inLayer_ = ownLayer || inLayer_;
-            inside.drawCharacter(item,
-                                 world * QTransform::fromTranslate(-origin.x() - area.x(), -origin.y() - area.y()),
-                                 color, level);
+            const QTransform toLayer = QTransform::fromTranslate(-origin.x() - area.x(), -origin.y() - area.y());
+            inside.stageWorld_ = stageWorld_ * toLayer;
+            inside.drawCharacter(item, world * toLayer, color, level);
         }
         if (filtered)
             layer = applyFilters(layer, placement.filters, samples_, stageScale_);

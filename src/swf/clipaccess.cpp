@@ -3,6 +3,7 @@
 
 #include "avm1/clipproperties.h"
 #include "hittest.h"
+#include "objectbounds.h"
 #include "movieplayer.h"
 #include "scriptruntime.h"
 
@@ -15,36 +16,8 @@ using avm1::Value;
 
 namespace {
 
-// The bounds of a character in its own twips; sprites are measured from
-// their live children instead.
-QRectF characterBounds(const Movie &movie, quint16 id, int ratio)
-{
-    const Character *character = movie.character(id);
-    if (const auto *shape = std::get_if<ShapeCharacter>(character))
-        return shape->shape.bounds;
-    if (const auto *morph = std::get_if<MorphCharacter>(character))
-        return morph->at(ratio).bounds;
-    if (const auto *text = std::get_if<TextCharacter>(character)) {
-        QRectF area;
-        for (const TextGlyph &glyph : text->glyphs)
-            area = area.united(QRectF(glyph.origin - QPointF(0, glyph.height), QSizeF(glyph.height, glyph.height)));
-        return text->matrix.toTransform().mapRect(area);
-    }
-    return {};
-}
-
-QRectF boundsInTwips(const Movie &movie, const StageClip &clip)
-{
-    // A text field's bounds are its box, whatever its text.
-    QRectF area = clip.field ? clip.field->box : characterBounds(movie, clip.placement.characterId, clip.placement.ratio);
-    for (const auto &[depth, child] : clip.children) {
-        const QRectF inner = boundsInTwips(movie, *child);
-        if (!inner.isEmpty() || inner.width() > 0 || inner.height() > 0)
-            area = area.isNull() ? child->placement.matrix.toTransform().mapRect(inner)
-                                 : area.united(child->placement.matrix.toTransform().mapRect(inner));
-    }
-    return area;
-}
+// The deepest a script may put a clip.
+constexpr int maxScriptDepth = 2130690044;
 
 // Frame labels match without case in the ASCII letters only.
 bool sameLabel(const QString &a, const QString &b)
@@ -275,7 +248,7 @@ QRectF ScriptRuntime::clipBounds(int handle)
     StageClip *c = clip(handle);
     if (!c)
         return {};
-    const QRectF twips = boundsInTwips(*player_.movie(), *c);
+    const QRectF twips = clipBoundsInTwips(*player_.movie(), *c);
     return QRectF(twips.topLeft() / 20, twips.size() / 20);
 }
 

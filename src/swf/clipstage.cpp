@@ -295,9 +295,26 @@ void ClipStage::finishRemoval(StageClip &clip)
                 listener_->clipRemoved(*gone);
     subtree.clear();
     collectSubtree(*detached, subtree);
-    for (const int h : subtree)
+    for (const int h : subtree) {
+        StageClip *gone = find(h);
+        setClipMask(*gone, nullptr);
+        if (gone->maskOf)
+            setClipMask(*gone->maskOf, nullptr);
         handles_.erase(h);
+    }
     madeHasGone_ = true;
+}
+
+void setClipMask(StageClip &clip, StageClip *mask)
+{
+    if (clip.mask)
+        clip.mask->maskOf = nullptr;
+    clip.mask = mask;
+    if (!mask)
+        return;
+    if (mask->maskOf)
+        mask->maskOf->mask = nullptr;
+    mask->maskOf = &clip;
 }
 
 void ClipStage::swapDepths(StageClip &clip, int depth)

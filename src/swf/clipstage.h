@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -46,11 +47,21 @@ struct StageClip {
     int fieldChanges = 0;
     StageClip *parent = nullptr;
     std::unique_ptr<ScriptDrawing> drawing; // made on the first drawing call
+    // Set by scripts: the clip whose shapes mask this one (setMask) and the
+    // one this clip masks, which is then not drawn itself; the part of the
+    // clip shown, in its own pixels, its origin put where the clip's is.
+    StageClip *mask = nullptr;
+    StageClip *maskOf = nullptr;
+    std::optional<QRectF> scrollRect;
     std::map<int, std::unique_ptr<StageClip>> children; // by depth
 
     int totalFrames() const { return timeline ? timeline->frameCount() : 1; }
     StageClip *childAt(int depth) const;
 };
+
+// Makes `mask` (null for none) the mask of `clip`; a clip masks one other
+// clip at most.
+void setClipMask(StageClip &clip, StageClip *mask);
 
 // What the stage tells the scripts about its clips.
 class StageListener {

@@ -73,6 +73,8 @@ const QImage &FrameCanvas::paint(
     const std::vector<StageObject> objects = player.stageObjects();
     const QTransform world = stageTransform(*movie_, QRectF(QPointF(0, 0), image_.size()));
     DrawnParts now;
+    if (const StageClip *root = player.stageRoot())
+        collectRootParts(*movie_, *root, world, drawn_, now);
     for (const StageObject &object : objects)
         collectParts(*movie_, object, world, drawn_, now);
     if (fresh) {
@@ -101,11 +103,11 @@ const QImage &FrameCanvas::paint(
     }
     drawn_ = std::move(now);
     if (!repainted_.isEmpty())
-        repaint(*movie_, objects);
+        repaint(*movie_, player.stageRoot(), objects);
     return image_;
 }
 
-void FrameCanvas::repaint(const Movie &movie, const std::vector<StageObject> &objects)
+void FrameCanvas::repaint(const Movie &movie, const StageClip *root, const std::vector<StageObject> &objects)
 {
     // Objects with no part in the area are left out; so is a mask with
     // none, together with everything it clips.
@@ -128,7 +130,7 @@ void FrameCanvas::repaint(const Movie &movie, const std::vector<StageObject> &ob
     image_.setDevicePixelRatio(1);
     QPainter painter(&image_);
     painter.setClipRegion(repainted_);
-    drawStage(painter, movie, inside, QRectF(image_.rect()), options_);
+    drawStage(painter, movie, root, inside, QRectF(image_.rect()), options_);
     painter.end();
     image_.setDevicePixelRatio(ratio);
 }

@@ -25,7 +25,7 @@ public:
     const QRegion &repainted() const { return repainted_; }
 
 private:
-    void repaint(const Movie &movie, const std::vector<StageObject> &objects);
+    void repaint(const Movie &movie, const StageClip *root, const std::vector<StageObject> &objects);
 
     std::shared_ptr<const Movie> movie_;
     RenderOptions options_;

@@ -165,7 +165,7 @@ void MoviePlayer::forward()
 void MoviePlayer::draw(QPainter &painter, const QRectF &target, const RenderOptions &options) const
 {
     if (movie_)
-        drawStage(painter, *movie_, stageObjects(), target, options);
+        drawStage(painter, *movie_, stageRoot(), stageObjects(), target, options);
 }
 
 QPointF MoviePlayer::stagePoint(const QRectF &target, const QPointF &point) const

@@ -133,6 +133,9 @@ public:
     // The objects of the frame shown, by depth, with the ticks their own
     // timelines have run.
     std::vector<StageObject> stageObjects() const;
+    // The main movie's clip, holding what scripts drew on it; null without
+    // a movie.
+    const StageClip *stageRoot() const { return stage_ ? &stage_->root() : nullptr; }
 
 private:
     void setPlaying(bool playing);

@@ -4,6 +4,7 @@
 #include "text.h"
 
 #include <cmath>
+#include <limits>
 
 namespace sky::swf {
 namespace {
@@ -34,7 +35,9 @@ QRectF shapeBounds(const CompiledShape &shape, const QTransform &world, double s
 // The device area a part may paint.
 QRect partBounds(const Movie &movie, const DrawnPart &part, double stageScale)
 {
-    const QRectF area = characterArea(movie, part.characterId, part.ratio, part.world, stageScale, part.shown.get());
+    const QRectF area = part.drawing ? shapeBounds(part.drawing->compiled(), part.world, stageScale)
+                                     : characterArea(movie, part.characterId, part.ratio, part.world, stageScale,
+                                           part.shown.get());
     if (area.isEmpty())
         return {};
     const double reach = edgeMargin + filterReach(part.filters, stageScale);
@@ -63,19 +66,23 @@ struct Collector
             { placement.blend, placement.clipDepth, placement.visible, placement.cached,
                 int(placement.background.isValid() ? placement.background.rgba() : 0),
                 item.clip ? item.clip->fieldChanges : 0 });
+        if (item.clip)
+            addScriptedContext(*item.clip, context);
         filters.insert(filters.end(), placement.filters.begin(), placement.filters.end());
         const QTransform world = placement.matrix.toTransform() * parentWorld;
         const ColorTransform color = parentColor.after(placement.color);
         if (!character || std::holds_alternative<ButtonCharacter>(*character)
             || std::holds_alternative<SpriteCharacter>(*character)) {
+            if (item.clip && item.clip->drawing && !item.clip->drawing->isEmpty())
+                addDrawing(*item.clip->drawing, world, color, context, filters);
             for (const DrawItem &child : childrenOf(movie, item).items) {
                 path.push_back(child.depth);
                 add(child, world, color, context, filters);
                 path.pop_back();
             }
         } else if (!std::holds_alternative<FontCharacter>(*character)) {
-            DrawnPart part { placement.characterId, field ? item.clip->fieldLayout : nullptr, placement.ratio, world,
-                color, std::move(context), std::move(filters), {} };
+            DrawnPart part { placement.characterId, field ? item.clip->fieldLayout : nullptr, placement.ratio,
+                nullptr, 0, world, color, std::move(context), std::move(filters), {} };
             const auto kept = before.find(path);
             part.bounds = kept != before.end() && kept->second.looksLike(part)
                 ? kept->second.bounds
@@ -83,9 +90,66 @@ struct Collector
             out.insert_or_assign(path, std::move(part));
         }
     }
+
+    // What a clip's drawing methods drew, below its children.
+    void addDrawing(const ScriptDrawing &drawing, const QTransform &world, const ColorTransform &color,
+        const std::vector<int> &context, const std::vector<Filter> &filters)
+    {
+        path.push_back(std::numeric_limits<int>::min());
+        DrawnPart part { 0, 0, &drawing, drawing.serial(), world, color, context, filters, {} };
+        const auto kept = before.find(path);
+        part.bounds = kept != before.end() && kept->second.looksLike(part) ? kept->second.bounds
+                                                                           : partBounds(movie, part, stageScale);
+        out.insert_or_assign(path, std::move(part));
+        path.pop_back();
+    }
+
+    // Masks and scroll rects scripts set change what the parts below show.
+    static void addScriptedContext(const StageClip &clip, std::vector<int> &context)
+    {
+        context.push_back(clip.mask ? clip.mask->handle : 0);
+        context.push_back(clip.maskOf ? clip.maskOf->handle : 0);
+        if (clip.scrollRect) {
+            const QRect r = QRectF(clip.scrollRect->topLeft() * 20, clip.scrollRect->size() * 20).toRect();
+            context.insert(context.end(), { r.x(), r.y(), r.width(), r.height() });
+        }
+    }
 };
 
+// The bounds of a character in its own twips; sprites are measured from
+// their live children instead.
+QRectF characterBounds(const Movie &movie, quint16 id, int ratio)
+{
+    const Character *character = movie.character(id);
+    if (const auto *shape = std::get_if<ShapeCharacter>(character))
+        return shape->shape.bounds;
+    if (const auto *morph = std::get_if<MorphCharacter>(character))
+        return morph->at(ratio).bounds;
+    if (const auto *text = std::get_if<TextCharacter>(character)) {
+        QRectF area;
+        for (const TextGlyph &glyph : text->glyphs)
+            area = area.united(QRectF(glyph.origin - QPointF(0, glyph.height), QSizeF(glyph.height, glyph.height)));
+        return text->matrix.toTransform().mapRect(area);
+    }
+    return {};
+}
+
 } // namespace
+
+QRectF clipBoundsInTwips(const Movie &movie, const StageClip &clip)
+{
+    // A text field's bounds are its box, whatever its text.
+    QRectF area = clip.field ? clip.field->box : characterBounds(movie, clip.placement.characterId, clip.placement.ratio);
+    if (clip.drawing && !clip.drawing->isEmpty())
+        area = area.isNull() ? clip.drawing->compiled().bounds : area.united(clip.drawing->compiled().bounds);
+    for (const auto &[depth, child] : clip.children) {
+        const QRectF inner = clipBoundsInTwips(movie, *child);
+        if (!inner.isEmpty() || inner.width() > 0 || inner.height() > 0)
+            area = area.isNull() ? child->placement.matrix.toTransform().mapRect(inner)
+                                 : area.united(child->placement.matrix.toTransform().mapRect(inner));
+    }
+    return area;
+}
 
 QRectF characterArea(const Movie &movie, quint16 id, int ratio, const QTransform &world, double stageScale,
     const Character *shown)
@@ -139,6 +203,15 @@ void collectParts(const Movie &movie, const StageObject &object, const QTransfor
 {
     Collector collector { movie, stageWorld.m11() * 20, before, out, { object.depth } };
     collector.add({ object.depth, &object.placement(), object.age, object.clip }, stageWorld, ColorTransform(), {}, {});
+}
+
+void collectRootParts(const Movie &movie, const StageClip &root, const QTransform &stageWorld, const DrawnParts &before,
+    DrawnParts &out)
+{
+    if (!root.drawing || root.drawing->isEmpty())
+        return;
+    Collector collector { movie, stageWorld.m11() * 20, before, out, {} };
+    collector.addDrawing(*root.drawing, stageWorld, ColorTransform(), {}, {});
 }
 
 } // namespace sky::swf

@@ -21,6 +21,10 @@ double lineWidthOnDevice(const LineStyle &style, const QTransform &world, double
 QRectF characterArea(const Movie &movie, quint16 id, int ratio, const QTransform &world, double stageScale,
     const Character *shown = nullptr);
 
+// A clip's bounds in its own twips: its character's, its drawing's and its
+// live children's; null when it draws nothing.
+QRectF clipBoundsInTwips(const Movie &movie, const StageClip &clip);
+
 // How far `filters` may spread an object's pixels, in device pixels.
 double filterReach(const std::vector<Filter> &filters, double stageScale);
 
@@ -31,6 +35,8 @@ struct DrawnPart
     quint16 characterId = 0;
     std::shared_ptr<const Character> shown; // a text field's layout drawn in place of the character
     int ratio = 0;
+    const ScriptDrawing *drawing = nullptr; // what a clip's drawing methods drew, instead of a character
+    quint64 drawingSerial = 0;
     QTransform world; // character twips to device pixels
     ColorTransform color; // its own and its parents' applied
     // Blend mode, clip depth, visibility and caching of the part and of
@@ -41,7 +47,8 @@ struct DrawnPart
 
     bool looksLike(const DrawnPart &other) const
     {
-        return characterId == other.characterId && shown == other.shown && ratio == other.ratio && world == other.world && color == other.color
+        return characterId == other.characterId && shown == other.shown && ratio == other.ratio
+            && drawingSerial == other.drawingSerial && world == other.world && color == other.color
             && context == other.context && filters == other.filters;
     }
 };
@@ -53,6 +60,9 @@ using DrawnParts = std::map<std::vector<int>, DrawnPart>;
 // `stageWorld` takes stage twips to device pixels. Bounds of parts that
 // look as in `before` are taken from there.
 void collectParts(const Movie &movie, const StageObject &object, const QTransform &stageWorld, const DrawnParts &before,
+    DrawnParts &out);
+// Adds what scripts drew on the main movie's clip.
+void collectRootParts(const Movie &movie, const StageClip &root, const QTransform &stageWorld, const DrawnParts &before,
     DrawnParts &out);
 
 } // namespace sky::swf

@@ -20,6 +20,15 @@ DrawStep marker(DrawStep::Kind kind)
     return step;
 }
 
+// Masks are drawn fully opaque whatever their colours.
+ColorTransform opaqueColor()
+{
+    ColorTransform opaque;
+    opaque.mul[3] = 0;
+    opaque.add[3] = 255;
+    return opaque;
+}
+
 } // namespace
 
 Renderer::Renderer(QPainter &painter, const Movie &movie, int samples, bool smoothBitmaps, double stageScale,
@@ -38,7 +47,8 @@ void Renderer::drawList(const DrawItems &list, const QTransform &world, const Co
             continue;
         if (placement.background.isValid() && placement.background.alpha() > 0) {
             // A cached bitmap with an opaque background fills its pixel bounds.
-            const QRectF bounds = outline(*it, world, level).boundingRect();
+            const QRectF bounds = it->clip ? placed(placement, world).mapRect(clipBoundsInTwips(movie_, *it->clip))
+                                           : outline(*it, world, level).boundingRect();
             const QRect pixels(QPoint(qRound(bounds.left()), qRound(bounds.top())),
                                QPoint(qRound(bounds.right()) - 1, qRound(bounds.bottom()) - 1));
             if (steps_) {
@@ -53,7 +63,8 @@ void Renderer::drawList(const DrawItems &list, const QTransform &world, const Co
                 painter_.fillRect(pixels, placement.background);
             }
         }
-        if (placement.clipDepth <= 0) {
+        // A clip in a mask a script set masks by that alone.
+        if (placement.clipDepth <= 0 || (it->clip && (it->clip->mask || it->clip->maskOf))) {
             drawObject(*it, world, color, level);
             continue;
         }
@@ -74,16 +85,55 @@ void Renderer::drawMasked(const DrawItem &mask, const DrawItems &content, const 
 {
     if (content.items.empty() || level > maxNesting)
         return;
+    drawThroughMask([&](Renderer &r) { r.drawObject(mask, world, opaqueColor(), level); },
+                    [&](Renderer &r) { r.drawList(content, world, color, level); });
+}
+
+// A clip masked by another clip a script chose: the mask is drawn where it
+// stands on the stage.
+void Renderer::drawScriptMasked(const DrawItem &item, const QTransform &parentWorld, const ColorTransform &parentColor,
+                                int level)
+{
+    const StageClip &mask = *item.clip->mask;
+    std::vector<const StageClip *> above;
+    for (const StageClip *c = mask.parent; c && c->parent; c = c->parent)
+        above.push_back(c);
+    QTransform maskWorld = stageWorld_;
+    for (auto it = above.rbegin(); it != above.rend(); ++it)
+        maskWorld = placed((*it)->placement, maskWorld);
+    maskWorld = placed(mask.placement, maskWorld);
+    const DrawItem maskItem{mask.depth, &mask.placement, 0, &mask};
+    drawThroughMask([&](Renderer &r) { r.drawCharacter(maskItem, maskWorld, opaqueColor(), level); },
+                    [&](Renderer &r) {
+                        const StageClip *before = std::exchange(r.unmasked_, item.clip);
+                        r.drawObject(item, parentWorld, parentColor, level);
+                        r.unmasked_ = before;
+                    });
+}
+
+// A clip showing only the rectangle `scroll` of itself (its own pixels),
+// that rectangle's corner put at its origin.
+void Renderer::drawScrolled(const DrawItem &item, const QRectF &scroll, const QTransform &world,
+                            const ColorTransform &color, int level)
+{
+    const QTransform shifted = QTransform::fromTranslate(-scroll.x() * 20, -scroll.y() * 20) * world;
+    drawThroughMask([&](Renderer &r) { r.fillMaskRect(QRectF(QPointF(0, 0), scroll.size() * 20), world); },
+                    [&](Renderer &r) { r.drawChildren(item, shifted, color, level); });
+}
+
+void Renderer::drawThroughMask(const std::function<void(Renderer &)> &mask,
+                               const std::function<void(Renderer &)> &content)
+{
     if (steps_) {
         record(marker(DrawStep::Kind::Mask));
-        drawObject(mask, world, color, level);
+        mask(*this);
         record(marker(DrawStep::Kind::MaskedContent));
-        drawList(content, world, color, level);
+        content(*this);
         record(marker(DrawStep::Kind::MaskEnd));
         return;
     }
     if (++budget_.layers > Budget::maxLayers) {
-        drawList(content, world, color, level); // unmasked rather than not at all
+        content(*this); // unmasked rather than not at all
         return;
     }
     const QSize size = device().size();
@@ -96,17 +146,15 @@ void Renderer::drawMasked(const DrawItem &mask, const DrawItems &content, const 
     {
         QPainter stencilPainter(&stencil);
         stencilPainter.setRenderHints(painter_.renderHints());
-        ColorTransform opaque;
-        opaque.mul[3] = 0;
-        opaque.add[3] = 255;
         Renderer stencilRenderer = onto(stencilPainter);
         stencilRenderer.outlinesOnly_ = true;
-        stencilRenderer.drawObject(mask, world, opaque, level);
+        mask(stencilRenderer);
     }
     {
         QPainter layerPainter(&layer);
         layerPainter.setRenderHints(painter_.renderHints());
-        onto(layerPainter).drawList(content, world, color, level);
+        Renderer layerRenderer = onto(layerPainter);
+        content(layerRenderer);
         layerPainter.resetTransform();
         layerPainter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
         layerPainter.drawImage(0, 0, stencil);
@@ -115,11 +163,36 @@ void Renderer::drawMasked(const DrawItem &mask, const DrawItems &content, const 
     painter_.drawImage(0, 0, layer);
 }
 
+// A rectangle (twips under `world`) of a mask, filled by the rules of any
+// fill.
+void Renderer::fillMaskRect(const QRectF &rect, const QTransform &world)
+{
+    if (steps_) {
+        const QTransform unit = QTransform::fromScale(rect.width(), rect.height())
+                              * QTransform::fromTranslate(rect.x(), rect.y()) * world;
+        record(characterStep(0, -1, unit, opaqueColor(), stepsOrigin_));
+        return;
+    }
+    QPainterPath path;
+    path.addRect(rect);
+    FillStyle solid;
+    solid.color = Qt::white;
+    fillPath(path, solid, world, opaqueColor());
+}
+
 void Renderer::drawObject(const DrawItem &item, const QTransform &parentWorld, const ColorTransform &parentColor,
                           int level)
 {
     if (level > maxNesting || ++budget_.objects > Budget::maxObjects)
         return;
+    if (item.clip && !outlinesOnly_) {
+        if (item.clip->maskOf)
+            return; // shows nothing itself
+        if (item.clip->mask && item.clip != unmasked_) {
+            drawScriptMasked(item, parentWorld, parentColor, level);
+            return;
+        }
+    }
     const Placement &placement = *item.placement;
     QTransform world = placed(placement, parentWorld);
     const bool asBitmap = placement.cached || (!placement.filters.empty() && !outlinesOnly_);
@@ -196,9 +269,11 @@ void Renderer::drawCharacter(const DrawItem &item, const QTransform &world, cons
                         || std::holds_alternative<TextCharacter>(*character)
                         || std::holds_alternative<BitmapCharacter>(*character));
     if (!drawn) {
-        if (item.clip && item.clip->drawing && !item.clip->drawing->isEmpty())
-            drawScripted(*item.clip->drawing, world, color);
-        drawList(childrenOf(movie_, item), world, color, level + 1);
+        // Drawn as a mask, a clip is its whole shapes.
+        if (item.clip && item.clip->scrollRect && !outlinesOnly_)
+            drawScrolled(item, *item.clip->scrollRect, world, color, level);
+        else
+            drawChildren(item, world, color, level);
         return;
     }
     // A changed text field draws its own layout, never kept.
@@ -220,6 +295,14 @@ void Renderer::drawCharacter(const DrawItem &item, const QTransform &world, cons
     }
     if (!drawnFromCache(id, ratio, world, color))
         drawDrawn(*character, id, ratio, world, color);
+}
+
+// What a clip draws inside itself: its drawing, then its children.
+void Renderer::drawChildren(const DrawItem &item, const QTransform &world, const ColorTransform &color, int level)
+{
+    if (item.clip && item.clip->drawing && !item.clip->drawing->isEmpty())
+        drawScripted(*item.clip->drawing, world, color);
+    drawList(childrenOf(movie_, item), world, color, level + 1);
 }
 
 // The area an object covers, in device coordinates, for masking.
@@ -266,6 +349,7 @@ Renderer Renderer::onto(QPainter &painter) const
     other.outlinesOnly_ = outlinesOnly_;
     other.smoothEdges_ = smoothEdges_;
     other.inLayer_ = inLayer_;
+    other.stageWorld_ = stageWorld_;
     return other;
 }
 

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QTransform>
 
+#include <functional>
+
 namespace sky::swf {
 
 // Draws display lists and the characters on them onto a painter, in
@@ -35,14 +37,29 @@ public:
     Renderer(QPainter &painter, const Movie &movie, int samples, bool smoothBitmaps, double stageScale, Budget &budget,
              PixelCache *cache);
 
+    // Where the stage's twips go on the device: a mask set by a script is
+    // drawn where it stands on the stage, wherever the clip it masks is.
+    void setStageWorld(const QTransform &world) { stageWorld_ = world; }
+
     void drawList(const DrawItems &list, const QTransform &world, const ColorTransform &color, int level);
     void drawObject(const DrawItem &item, const QTransform &parentWorld, const ColorTransform &parentColor, int level);
     void drawCharacter(const DrawItem &item, const QTransform &world, const ColorTransform &color, int level);
+    // What a clip's drawing methods drew (shapedrawing.cpp).
+    void drawScripted(const ScriptDrawing &drawing, const QTransform &world, const ColorTransform &color);
 
 private:
     // Display lists, masks and layers (objectrenderer.cpp).
     void drawMasked(const DrawItem &mask, const DrawItems &content, const QTransform &world,
                     const ColorTransform &color, int level);
+    void drawScriptMasked(const DrawItem &item, const QTransform &parentWorld, const ColorTransform &parentColor,
+                          int level);
+    void drawScrolled(const DrawItem &item, const QRectF &scroll, const QTransform &world, const ColorTransform &color,
+                      int level);
+    // Draws what `content` draws into a layer and keeps the part the fills
+    // `mask` draws cover.
+    void drawThroughMask(const std::function<void(Renderer &)> &mask, const std::function<void(Renderer &)> &content);
+    void fillMaskRect(const QRectF &rect, const QTransform &world);
+    void drawChildren(const DrawItem &item, const QTransform &world, const ColorTransform &color, int level);
     QImage drawnAlone(const DrawItem &item, const QTransform &world, const ColorTransform &color, int level);
     QPainterPath outline(const DrawItem &item, const QTransform &parentWorld, int level);
     bool withinFilterBudget(const std::vector<Filter> &filters);
@@ -64,7 +81,6 @@ private:
     void drawDrawn(const Character &character, quint16 id, int ratio, const QTransform &world,
                    const ColorTransform &color);
     void drawShape(const CompiledShape &shape, const QTransform &world, const ColorTransform &color);
-    void drawScripted(const ScriptDrawing &drawing, const QTransform &world, const ColorTransform &color);
     QPainterPath pixelArea(const QPainterPath &outline, Cut cut = Cut::Shape) const;
     void fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color,
                   Cut cut = Cut::Shape);
@@ -85,6 +101,8 @@ private:
     bool smoothEdges_; // the painter antialiases; else pixels are taken in by their centres
     bool outlinesOnly_ = false;
     bool inLayer_ = false; // drawing into the layer of a blended or filtered parent
+    QTransform stageWorld_;
+    const StageClip *unmasked_ = nullptr; // drawn inside its mask's layer
     // While only recording what a drawing would do: the steps, their
     // device area, and the device point they are taken relative to.
     DrawSteps *steps_ = nullptr;

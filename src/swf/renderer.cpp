@@ -37,7 +37,7 @@ void drawOnPoolThread(const std::function<void()> &draw)
     done.acquire();
 }
 
-void drawObjects(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects,
+void drawObjects(QPainter &painter, const Movie &movie, const StageClip *root, const std::vector<StageObject> &objects,
                  const QRectF &target, int samples, bool smoothBitmaps, bool shadeGradients = true)
 {
     const QRectF stage = movie.stageRect();
@@ -58,22 +58,25 @@ void drawObjects(QPainter &painter, const Movie &movie, const std::vector<StageO
         budget.shadedPixels = Renderer::Budget::maxShadedPixels;
     movie.pixelCache().beginFrame();
     Renderer renderer(painter, movie, samples, smoothBitmaps, world.m11() * 20, budget, &movie.pixelCache());
+    renderer.setStageWorld(base);
+    if (root && root->drawing && !root->drawing->isEmpty())
+        renderer.drawScripted(*root->drawing, base, ColorTransform());
     renderer.drawList(list, base, ColorTransform(), 0);
 }
 
-void drawWholeFrame(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects,
-                    const QRectF &target, const RenderOptions &options)
+void drawWholeFrame(QPainter &painter, const Movie &movie, const StageClip *root,
+                    const std::vector<StageObject> &objects, const QRectF &target, const RenderOptions &options)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     if (!options.antialias) {
-        drawObjects(painter, movie, objects, target, 1, false);
+        drawObjects(painter, movie, root, objects, target, 1, false);
         painter.restore();
         return;
     }
     if (!options.supersample) {
         painter.setRenderHint(QPainter::Antialiasing, true);
-        drawObjects(painter, movie, objects, target, 1, true, false);
+        drawObjects(painter, movie, root, objects, target, 1, true, false);
         painter.restore();
         return;
     }
@@ -83,7 +86,7 @@ void drawWholeFrame(QPainter &painter, const Movie &movie, const std::vector<Sta
     const QRect device = painter.transform().mapRect(target).toAlignedRect().intersected(
         QRect(0, 0, painter.device()->width(), painter.device()->height()));
     if (device.isEmpty() || qint64(device.width()) * device.height() * samples * samples > maxSupersampledPixels) {
-        drawObjects(painter, movie, objects, target, 1, true);
+        drawObjects(painter, movie, root, objects, target, 1, true);
         painter.restore();
         return;
     }
@@ -93,7 +96,7 @@ void drawWholeFrame(QPainter &painter, const Movie &movie, const std::vector<Sta
         QPainter bigPainter(&big);
         bigPainter.setTransform(painter.transform() * QTransform::fromTranslate(-device.x(), -device.y())
                                 * QTransform::fromScale(samples, samples));
-        drawObjects(bigPainter, movie, objects, target, samples, true);
+        drawObjects(bigPainter, movie, root, objects, target, samples, true);
     }
     painter.resetTransform();
     painter.drawImage(device.topLeft(), downsample(big, samples));
@@ -111,15 +114,15 @@ QTransform stageTransform(const Movie &movie, const QRectF &target)
          * QTransform::fromTranslate(target.center().x(), target.center().y());
 }
 
-void drawStage(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects, const QRectF &target,
-               const RenderOptions &options)
+void drawStage(QPainter &painter, const Movie &movie, const StageClip *root, const std::vector<StageObject> &objects,
+               const QRectF &target, const RenderOptions &options)
 {
     // Supersampled frames are a few very large fills, which the painter's
     // threads speed up; other frames are many small ones.
     if (options.antialias && options.supersample)
-        drawWholeFrame(painter, movie, objects, target, options);
+        drawWholeFrame(painter, movie, root, objects, target, options);
     else
-        drawOnPoolThread([&] { drawWholeFrame(painter, movie, objects, target, options); });
+        drawOnPoolThread([&] { drawWholeFrame(painter, movie, root, objects, target, options); });
 }
 
 } // namespace sky::swf

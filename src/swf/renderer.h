@@ -36,9 +36,10 @@ struct StageObject {
 // aspect ratio kept ("show all"), centred.
 QTransform stageTransform(const Movie &movie, const QRectF &target);
 
-// Draws the stage (background, then the objects by depth) scaled to fit
-// `target` with its aspect ratio kept ("show all"), centred.
-void drawStage(QPainter &painter, const Movie &movie, const std::vector<StageObject> &objects, const QRectF &target,
-               const RenderOptions &options);
+// Draws the stage (background, what scripts drew on the main movie's clip
+// `root`, then the objects by depth) scaled to fit `target` with its
+// aspect ratio kept ("show all"), centred.
+void drawStage(QPainter &painter, const Movie &movie, const StageClip *root, const std::vector<StageObject> &objects,
+               const QRectF &target, const RenderOptions &options);
 
 } // namespace sky::swf

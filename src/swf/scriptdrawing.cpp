@@ -43,8 +43,9 @@ void ScriptDrawing::endFill()
 {
     if (!filling_)
         return;
+    // The edge closing the fill is drawn in the line style, like any other.
     if (pen_ != fillStart_)
-        addEdge({pen_, {}, fillStart_, false}, false);
+        addEdge({pen_, {}, fillStart_, false}, true);
     filling_ = false;
     pen_ = fillStart_;
     // What is drawn from here lies over the fill.
@@ -96,14 +97,22 @@ void ScriptDrawing::curveTo(QPointF control, QPointF to)
 
 void ScriptDrawing::addEdge(const Edge &edge, bool stroked)
 {
+    if (std::optional<Edge> e = styled(edge, data_.layers.empty() ? nullptr : &data_.layers.back(), stroked)) {
+        layer().edges.push_back(*e);
+        changed();
+    }
+}
+
+// `edge` with the fill and line of `layer` in force, none when it would
+// draw nothing.
+std::optional<Edge> ScriptDrawing::styled(const Edge &edge, const ShapeLayer *layer, bool stroked) const
+{
     Edge e = edge;
-    ShapeLayer &l = layer();
-    e.fill1 = filling_ && !l.fills.empty() ? 1 : 0;
-    e.line = stroked && lined_ ? int(l.lines.size()) : 0;
+    e.fill1 = filling_ && layer && !layer->fills.empty() ? 1 : 0;
+    e.line = stroked && lined_ && layer ? int(layer->lines.size()) : 0;
     if (!e.fill1 && !e.line)
-        return;
-    l.edges.push_back(e);
-    changed();
+        return std::nullopt;
+    return e;
 }
 
 void ScriptDrawing::clear()
@@ -125,11 +134,16 @@ bool ScriptDrawing::isEmpty() const
 const CompiledShape &ScriptDrawing::compiled() const
 {
     if (!compiled_) {
-        auto shape = std::make_shared<CompiledShape>(compileShape(data_));
+        // A fill still open is drawn closed, its closing edge lined.
+        ShapeData data = data_;
+        if (filling_ && pen_ != fillStart_ && !data.layers.empty())
+            if (std::optional<Edge> e = styled({pen_, {}, fillStart_, false}, &data.layers.back(), true))
+                data.layers.back().edges.push_back(*e);
+        auto shape = std::make_shared<CompiledShape>(compileShape(data));
         // The area of the edges, and of the widest line's half around them.
         QRectF area;
         double reach = 0;
-        for (const ShapeLayer &l : data_.layers) {
+        for (const ShapeLayer &l : data.layers) {
             for (const Edge &e : l.edges) {
                 QRectF box = QRectF(e.from, e.to).normalized();
                 if (e.curve)

@@ -4,6 +4,7 @@
 #include "shapepaths.h"
 
 #include <memory>
+#include <optional>
 
 namespace sky::swf {
 
@@ -15,7 +16,8 @@ class ScriptDrawing {
 public:
     // Ends an open fill and starts one at the pen; a null style draws none.
     void beginFill(const FillStyle *fill);
-    // Closes the open fill back to where it began, with no line.
+    // Closes the open fill back to where it began, with a line in the
+    // current style.
     void endFill();
     // The style of the lines from here; null draws none.
     void lineStyle(const LineStyle *line);
@@ -34,6 +36,7 @@ public:
 private:
     ShapeLayer &layer();
     void addEdge(const Edge &edge, bool stroked);
+    std::optional<Edge> styled(const Edge &edge, const ShapeLayer *layer, bool stroked) const;
     void changed();
 
     ShapeData data_;

@@ -99,6 +99,7 @@ public:
     QTransform clipToStage(int clip) override;
     QRectF clipBounds(int clip) override;
     ScriptDrawing *clipDrawing(int clip) override;
+    StageClip *stageClip(int handle) override { return clip(handle); }
     bool clipHitsPoint(int clip, const QPointF &point, bool shape) override;
     bool isButton(int clip) override;
     bool keyIsDown(int code) override;

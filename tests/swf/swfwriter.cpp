@@ -300,11 +300,18 @@ Actions &Actions::op(int code, const QByteArray &data)
     return *this;
 }
 
+Actions &Actions::pushNull() { return op(0x96, QByteArray(1, '\x02')); }
+
 Actions &Actions::call(const QByteArray &path, const QByteArray &method, std::initializer_list<int> args)
 {
     for (auto it = std::rbegin(args); it != std::rend(args); ++it)
         push(*it);
     return push(int(args.size())).push(path).op(0x1C).push(method).op(0x52).op(0x17);
+}
+
+Actions &Actions::callWithPushed(const QByteArray &path, const QByteArray &method)
+{
+    return push(1).push(path).op(0x1C).push(method).op(0x52).op(0x17);
 }
 
 Actions &Actions::makeClip(const QByteArray &path, const QByteArray &name, int depth)
@@ -317,6 +324,16 @@ Actions &Actions::function(const Actions &body)
     op(0x9B, Bits().u8(0).u16(0).u16(int(body.out_.size())).data());
     out_ += body.out_;
     return *this;
+}
+
+Actions &Actions::fillSquare(const QByteArray &path, int colour, int x, int y, int size)
+{
+    call(path, "beginFill", {colour, 100});
+    call(path, "moveTo", {x, y});
+    call(path, "lineTo", {x + size, y});
+    call(path, "lineTo", {x + size, y + size});
+    call(path, "lineTo", {x, y + size});
+    return call(path, "endFill", {});
 }
 
 Movie &Movie::placeNamed(int depth, int id, const QByteArray &name, int tx, int ty)

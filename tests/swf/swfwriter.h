@@ -78,13 +78,18 @@ public:
     Actions &push(int number);
     Actions &pushRegister(int r);
     Actions &op(int code, const QByteArray &data = {});
-    // Calls `method` of the object at `path` with number arguments and
-    // drops what it returns.
+    Actions &pushNull();
+    // Calls `method` of the clip at `path` with number arguments, or with
+    // the one argument the caller pushed; the result is dropped.
     Actions &call(const QByteArray &path, const QByteArray &method, std::initializer_list<int> args);
+    Actions &callWithPushed(const QByteArray &path, const QByteArray &method);
     // Makes an empty clip `name` at `depth` inside the clip at `path`.
     Actions &makeClip(const QByteArray &path, const QByteArray &name, int depth);
     // Pushes an anonymous function without parameters around `body`.
     Actions &function(const Actions &body);
+    // Fills the square from (x, y) to (x + size, y + size) with the drawing
+    // methods of the clip at `path`.
+    Actions &fillSquare(const QByteArray &path, int colour, int x, int y, int size);
     QByteArray code() const { return out_; }
 
 private:

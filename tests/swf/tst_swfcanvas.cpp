@@ -97,6 +97,7 @@ class TestSwfCanvas : public QObject
 private Q_SLOTS:
     void repaintedFramesLookLikeWholeOnes();
     void onlyWhatChangedIsRepainted();
+    void scriptsDrawingAndMaskingAreRepainted();
 };
 
 void TestSwfCanvas::repaintedFramesLookLikeWholeOnes()
@@ -172,6 +173,37 @@ void TestSwfCanvas::onlyWhatChangedIsRepainted()
     QVERIFY(other.loadData(busyMovie(2)));
     canvas.paint(other, QSize(100, 75), 1, RenderOptions { false });
     QCOMPARE(canvas.repainted(), QRegion(0, 0, 100, 75));
+}
+
+void TestSwfCanvas::scriptsDrawingAndMaskingAreRepainted()
+{
+    // Frame by frame a script draws on the main movie and a clip, draws the
+    // clip again elsewhere, masks it with another clip and takes the mask
+    // away.
+    std::vector<swftest::Actions> frames(4);
+    frames[0].makeClip("_root", "c", 1).makeClip("_root", "m", 2);
+    frames[0].fillSquare("_root", 0x404040, 0, 0, 30).fillSquare("c", 0xFF0000, 10, 10, 40);
+    frames[0].fillSquare("m", 0x0000FF, 60, 60, 30);
+    frames[1].call("c", "clear", {}).fillSquare("c", 0xFF0000, 50, 40, 40);
+    frames[2].push("m").op(0x1C).callWithPushed("c", "setMask");
+    frames[3].pushNull().callWithPushed("c", "setMask");
+    swftest::Movie m(8, 100, 100, 12);
+    m.background(Qt::white);
+    for (const swftest::Actions &frame : frames)
+        m.doAction(frame.code()).showFrame();
+    m.stopAction().showFrame();
+    MoviePlayer player;
+    QVERIFY(player.loadData(m.fws()));
+    FrameCanvas canvas;
+    const QSize size(100, 100);
+    for (int frame = 1; frame <= 5; ++frame) {
+        const QImage &painted = canvas.paint(player, size, 1, windowQuality());
+        QVERIFY2(largestDifference(painted, drawnWhole(player, size, windowQuality())) <= 2,
+            qPrintable(QStringLiteral("frame %1").arg(frame)));
+        if (frame > 1 && frame < 5)
+            QVERIFY2(!canvas.repainted().isEmpty(), qPrintable(QStringLiteral("frame %1").arg(frame)));
+        player.tick();
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSwfCanvas)

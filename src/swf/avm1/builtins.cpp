@@ -2,13 +2,20 @@
 
 namespace sky::swf::avm1 {
 
-Object *defineClass(Vm &vm, const QString &name, Object *prototype, Native call, Native construct)
+Object *defineClass(Vm &vm, const QString &name, Object *prototype, Native call, Native construct, Object *holder)
 {
     Object *ctor = vm.newNative(call, construct);
     vm.defineHidden(ctor, QStringLiteral("prototype"), prototype);
     vm.defineHidden(prototype, QStringLiteral("constructor"), ctor);
-    vm.defineHidden(vm.global, name, ctor);
+    vm.defineHidden(holder ? holder : vm.global, name, ctor);
     return ctor;
+}
+
+void defineAccessor(Vm &vm, Object *target, const QString &name, Native get, Native set, int flags)
+{
+    Property &p = target->add(vm.key(name), name, Value(), flags);
+    p.getter = vm.newNative(get);
+    p.setter = vm.newNative(set);
 }
 
 void defineMethods(Vm &vm, Object *target, std::initializer_list<MethodEntry> methods)
@@ -37,6 +44,8 @@ void installBuiltins(Vm &vm)
     installDate(vm);
     installStage(vm);
     installColor(vm);
+    installGeometry(vm);
+    installClipDisplay(vm);
     installInput(vm);
     installTextField(vm);
     installTextFormat(vm);

@@ -33,6 +33,8 @@ void installTextFormat(Vm &vm);
 Object *newTextFormat(Vm &vm, const std::vector<const TextFormat *> &formats);
 // Changes `to` by the properties of a TextFormat object that are not null.
 void applyTextFormat(Vm &vm, Object *format, TextFormat &to);
+void installGeometry(Vm &vm); // flash.geom's Point, Rectangle and Matrix
+void installClipDisplay(Vm &vm); // the clips' caching, backgrounds and scroll rects
 
 // Calls the intervals (setInterval) that are due by the host's clock.
 void runIntervals(Vm &vm);
@@ -52,7 +54,13 @@ struct MethodEntry {
 // Native methods on `target`, not enumerable.
 void defineMethods(Vm &vm, Object *target, std::initializer_list<MethodEntry> methods);
 
-// A constructor `name` on the global object with `prototype`.
-Object *defineClass(Vm &vm, const QString &name, Object *prototype, Native call, Native construct = nullptr);
+// A constructor `name` with `prototype`, on `holder` (the global object
+// when null).
+Object *defineClass(Vm &vm, const QString &name, Object *prototype, Native call, Native construct = nullptr,
+                    Object *holder = nullptr);
+
+// A property read and written through native functions on `target`.
+void defineAccessor(Vm &vm, Object *target, const QString &name, Native get, Native set,
+                    int flags = dontEnum | dontDelete);
 
 } // namespace sky::swf::avm1

@@ -1,6 +1,8 @@
 #include "activation.h"
 #include "builtins.h"
 
+#include "../clipstage.h"
+
 #include <cmath>
 
 namespace sky::swf::avm1 {
@@ -234,6 +236,26 @@ Value stopDrag(Vm &vm, CallInfo &)
     return {};
 }
 
+// The clip given (or named by a target path) masks this one: this clip
+// shows only where its shapes cover, and it is not drawn itself. Null or
+// undefined takes the mask away; a target naming no clip changes nothing.
+Value setMask(Vm &vm, CallInfo &c)
+{
+    const int clip = clipOfSelf(c);
+    StageClip *self = vm.host()->stageClip(clip);
+    if (!self || c.args.empty())
+        return {};
+    if (c.args[0].isNullish()) {
+        setClipMask(*self, nullptr);
+        return true;
+    }
+    StageClip *mask = vm.host()->stageClip(clipArgument(vm, c.args[0], clip));
+    if (!mask || mask == self)
+        return false;
+    setClipMask(*self, mask);
+    return true;
+}
+
 Value zero(Vm &, CallInfo &) { return 0; }
 Value nothing(Vm &, CallInfo &) { return {}; }
 
@@ -263,6 +285,7 @@ void installMovieClip(Vm &vm)
         {u"getBounds", getBounds},
         {u"getRect", getBounds},
         {u"hitTest", hitTest},
+        {u"setMask", setMask},
         {u"localToGlobal", localToGlobal},
         {u"globalToLocal", globalToLocal},
         {u"startDrag", startDrag},

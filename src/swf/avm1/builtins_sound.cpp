@@ -298,13 +298,6 @@ Value setDuration(Vm &vm, CallInfo &c)
     return {};
 }
 
-void defineAccessor(Vm &vm, Object *proto, const QString &name, Native get, Native set)
-{
-    Property &p = proto->add(vm.key(name), name, Value(), dontEnum | dontDelete);
-    p.getter = vm.newNative(get);
-    p.setter = vm.newNative(set);
-}
-
 // The `id3` object of a Sound: each frame of the tag under its name,
 // the common ones under a word too, comments in an array (the last one
 // also under "comment"). It has no prototype, so it converts to nothing.

@@ -16,6 +16,7 @@
 
 namespace sky::swf {
 class ScriptDrawing;
+struct StageClip;
 }
 
 namespace sky::swf::avm1 {
@@ -115,6 +116,9 @@ public:
     virtual void stopDrag() { }
     // What the clip's drawing methods draw into; null without a stage.
     virtual ScriptDrawing *clipDrawing(int) { return nullptr; }
+    // The clip on the stage, for what scripts set of its display (masks,
+    // caching, backgrounds, scroll rects); null without a stage.
+    virtual StageClip *stageClip(int) { return nullptr; }
     // The movie's sounds; none when the host plays no sound.
     virtual SoundHost *sounds() { return nullptr; }
     // Text fields, known by their handles like clips: the field's state

@@ -1,0 +1,117 @@
+// What Flash 8 scripts set of how a clip is drawn: cacheAsBitmap,
+// opaqueBackground and scrollRect, properties of every MovieClip.
+
+#include "builtins.h"
+
+#include "../clipstage.h"
+
+#include <cmath>
+
+namespace sky::swf::avm1 {
+namespace {
+
+// Hidden from movies before Flash 8.
+constexpr int fromFlash8 = dontEnum | dontDelete | 0x1000;
+
+StageClip *clipOfSelf(Vm &vm, CallInfo &c)
+{
+    if (!c.self.isObject() || c.self.object->kind != ObjectKind::Clip)
+        return nullptr;
+    return vm.host()->stageClip(c.self.object->clip);
+}
+
+Value getCacheAsBitmap(Vm &vm, CallInfo &c)
+{
+    const StageClip *clip = clipOfSelf(vm, c);
+    return clip ? Value(clip->placement.cached) : Value();
+}
+
+Value setCacheAsBitmap(Vm &vm, CallInfo &c)
+{
+    if (StageClip *clip = clipOfSelf(vm, c))
+        clip->placement.cached = vm.toBoolean(c.arg(0));
+    return {};
+}
+
+// The background colour as a number, undefined when there is none.
+Value getOpaqueBackground(Vm &vm, CallInfo &c)
+{
+    const StageClip *clip = clipOfSelf(vm, c);
+    if (!clip || !clip->placement.background.isValid())
+        return {};
+    return int(clip->placement.background.rgb() & 0xFFFFFF);
+}
+
+Value setOpaqueBackground(Vm &vm, CallInfo &c)
+{
+    StageClip *clip = clipOfSelf(vm, c);
+    if (!clip)
+        return {};
+    const Value v = c.arg(0);
+    if (v.isNullish()) {
+        clip->placement.background = QColor();
+        return {};
+    }
+    // Always opaque, whatever the number's top byte says.
+    const quint32 rgb = quint32(vm.toInt32(v)) & 0xFFFFFF;
+    clip->placement.background = QColor(int(rgb >> 16), int(rgb >> 8 & 0xFF), int(rgb & 0xFF));
+    return {};
+}
+
+// A new flash.geom.Rectangle, or a plain object when scripts replaced it.
+Value newRectangle(Vm &vm, const QRectF &r)
+{
+    const Value flash = vm.get(vm.global, QStringLiteral("flash"));
+    const Value geom = flash.isObject() ? vm.get(flash.object, QStringLiteral("geom")) : Value();
+    const Value ctor = geom.isObject() ? vm.get(geom.object, QStringLiteral("Rectangle")) : Value();
+    const Value args[] = {r.x(), r.y(), r.width(), r.height()};
+    Value made = vm.construct(ctor, args);
+    if (made.isObject())
+        return made;
+    Object *o = vm.newPlain();
+    vm.set(o, QStringLiteral("x"), r.x());
+    vm.set(o, QStringLiteral("y"), r.y());
+    vm.set(o, QStringLiteral("width"), r.width());
+    vm.set(o, QStringLiteral("height"), r.height());
+    return o;
+}
+
+Value getScrollRect(Vm &vm, CallInfo &c)
+{
+    const StageClip *clip = clipOfSelf(vm, c);
+    if (!clip || !clip->scrollRect)
+        return {};
+    return newRectangle(vm, *clip->scrollRect);
+}
+
+// Any object with x, y, width and height sets the rectangle shown; other
+// values take it away.
+Value setScrollRect(Vm &vm, CallInfo &c)
+{
+    StageClip *clip = clipOfSelf(vm, c);
+    if (!clip)
+        return {};
+    const Value v = c.arg(0);
+    if (!v.isObject()) {
+        clip->scrollRect.reset();
+        return {};
+    }
+    const auto field = [&](const char16_t *name) {
+        const double n = vm.toNumber(vm.get(v.object, QString::fromUtf16(name)));
+        return std::isfinite(n) ? n : 0.0;
+    };
+    clip->scrollRect = QRectF(field(u"x"), field(u"y"), field(u"width"), field(u"height"));
+    return {};
+}
+
+} // namespace
+
+void installClipDisplay(Vm &vm)
+{
+    defineAccessor(vm, vm.clipProto, QStringLiteral("cacheAsBitmap"), getCacheAsBitmap, setCacheAsBitmap, fromFlash8);
+    defineAccessor(vm, vm.clipProto, QStringLiteral("opaqueBackground"), getOpaqueBackground, setOpaqueBackground,
+                   fromFlash8);
+    defineAccessor(vm, vm.clipProto, QStringLiteral("scrollRect"), getScrollRect, setScrollRect, fromFlash8);
+}
+
+} // namespace sky::swf::avm1

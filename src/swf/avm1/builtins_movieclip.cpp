@@ -249,7 +249,12 @@ Value setMask(Vm &vm, CallInfo &c)
         setClipMask(*self, nullptr);
         return true;
     }
-    StageClip *mask = vm.host()->stageClip(clipArgument(vm, c.args[0], clip));
+    // A path is read from the timeline of the calling script.
+    const Value &given = c.args[0];
+    const int found = given.isObject() ? (given.object->kind == ObjectKind::Clip ? given.object->clip : 0)
+                    : vm.current      ? clipOf(resolveTarget(vm, *vm.current, vm.toString(given)))
+                                      : 0;
+    StageClip *mask = vm.host()->stageClip(found);
     if (!mask || mask == self)
         return false;
     setClipMask(*self, mask);

@@ -16,9 +16,6 @@ using avm1::Value;
 
 namespace {
 
-// The deepest a script may put a clip.
-constexpr int maxScriptDepth = 2130690044;
-
 // Frame labels match without case in the ASCII letters only.
 bool sameLabel(const QString &a, const QString &b)
 {

@@ -96,7 +96,7 @@ struct Collector
         const std::vector<int> &context, const std::vector<Filter> &filters)
     {
         path.push_back(std::numeric_limits<int>::min());
-        DrawnPart part { 0, 0, &drawing, drawing.serial(), world, color, context, filters, {} };
+        DrawnPart part { 0, nullptr, 0, &drawing, drawing.serial(), world, color, context, filters, {} };
         const auto kept = before.find(path);
         part.bounds = kept != before.end() && kept->second.looksLike(part) ? kept->second.bounds
                                                                            : partBounds(movie, part, stageScale);

@@ -11,14 +11,10 @@ namespace sky {
 namespace {
 
 constexpr int kRate = 44100;
-constexpr int kPullMs = 10;
 
 } // namespace
 
-ModuleSoundOutput::ModuleSoundOutput(QString folder) : m_folder(std::move(folder))
-{
-    QObject::connect(&m_timer, &QTimer::timeout, [this] { pullByTheClock(); });
-}
+ModuleSoundOutput::ModuleSoundOutput(QString folder) : m_folder(std::move(folder)) {}
 
 ModuleSoundOutput::~ModuleSoundOutput() = default;
 
@@ -50,31 +46,19 @@ void ModuleSoundOutput::start(Source source)
         m_output->start(std::move(source));
         return;
     }
-    m_source = std::move(source);
-    m_clock.start();
-    m_pulled = 0;
-    m_timer.start(kPullMs);
+    m_silent.start(std::move(source), kRate);
 }
 
 void ModuleSoundOutput::stop()
 {
     if (m_output)
         m_output->stop();
-    m_timer.stop();
-    m_source = nullptr;
+    m_silent.stop();
 }
 
 qsizetype ModuleSoundOutput::queuedFrames()
 {
     return m_output ? m_output->queuedFrames() : 0;
-}
-
-void ModuleSoundOutput::pullByTheClock()
-{
-    const qint64 due = m_clock.elapsed() * kRate / 1000;
-    m_mix.assign(size_t(2 * (due - m_pulled)), 0.0f);
-    m_source(m_mix.data(), due - m_pulled);
-    m_pulled = due;
 }
 
 } // namespace sky

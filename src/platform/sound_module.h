@@ -1,13 +1,11 @@
 #pragma once
 
+#include "platform/paced_sound.h"
 #include "platform/services.h"
 
-#include <QElapsedTimer>
 #include <QString>
-#include <QTimer>
 
 #include <memory>
-#include <vector>
 
 namespace sky {
 
@@ -30,17 +28,11 @@ public:
 private:
     // Opens the module once; false when it cannot be used.
     bool load();
-    void pullByTheClock();
 
     const QString m_folder;
     bool m_tried = false;
     std::unique_ptr<SoundOutput> m_output;
-    // Without the module.
-    Source m_source;
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_pulled = 0;
-    std::vector<float> m_mix;
+    PacedSound m_silent; // without the module
 };
 
 // The module's file name, and the function in it that makes the output.

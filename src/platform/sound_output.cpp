@@ -71,14 +71,17 @@ void QtSoundOutput::start(Source source)
             m_sink.reset();
         }
     }
-    m_clock.start();
-    m_pulled = 0;
+    if (!m_sink) {
+        m_silent.start(std::move(m_source), m_rate);
+        return;
+    }
     m_timer.start(kFeedMs);
 }
 
 void QtSoundOutput::stop()
 {
     m_timer.stop();
+    m_silent.stop();
     m_source = nullptr;
     if (m_sink && m_device) {
         // reset() drops what the server still holds; stop() would play it out.
@@ -104,18 +107,13 @@ void QtSoundOutput::pull(qsizetype frames)
 
 void QtSoundOutput::feed()
 {
-    if (m_sink && m_device && m_sink->error() != QAudio::NoError) {
+    if (m_sink->error() != QAudio::NoError) {
         // The device went away: the sound goes on in silence, on the clock.
         qWarning("sound output failed (error %d); playing on without sound", int(m_sink->error()));
         m_device = nullptr;
         m_sink.reset();
-        m_clock.start();
-        m_pulled = 0;
-    }
-    if (!m_sink || !m_device) {
-        const qint64 due = m_clock.elapsed() * m_rate / 1000;
-        pull(due - m_pulled);
-        m_pulled = due;
+        m_timer.stop();
+        m_silent.start(std::move(m_source), m_rate);
         return;
     }
     const int frameBytes = m_sink->format().bytesPerFrame();

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/paced_sound.h"
 #include "platform/services.h"
 
-#include <QElapsedTimer>
 #include <QTimer>
 
 #include <memory>
@@ -40,9 +40,7 @@ private:
     bool m_floatSamples = true;
     std::unique_ptr<QAudioSink> m_sink;
     QIODevice *m_device = nullptr;
-    // Without a device: the frames pulled since the clock started.
-    QElapsedTimer m_clock;
-    qint64 m_pulled = 0;
+    PacedSound m_silent; // without a device
     std::vector<float> m_mix;
     QByteArray m_bytes;
 };

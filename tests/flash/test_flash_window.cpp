@@ -25,14 +25,9 @@ QByteArray emptyMovie(int frames)
 // PCM at 44.1 kHz, a frame's worth of it (3675 samples) in each block.
 QByteArray streamMovie()
 {
-    constexpr int rate = 44100, perFrame = rate / 12, frames = 24;
-    const std::vector<qint16> wave = swftest::sine(rate, perFrame * frames, 440);
+    constexpr int rate = 44100;
     swftest::Movie m(8, 10, 10, 12);
-    m.tag(18, swftest::streamHead(swftest::soundFormat(3, 3, true, false), perFrame)); // SoundStreamHead
-    for (int f = 0; f < frames; ++f) {
-        const std::vector<qint16> block(wave.begin() + f * perFrame, wave.begin() + (f + 1) * perFrame);
-        m.tag(19, swftest::littleEndian16(block)).showFrame(); // SoundStreamBlock
-    }
+    swftest::addPcmStream(m, swftest::sine(rate, rate * 2, 440), rate, 12);
     return m.fws();
 }
 

@@ -193,4 +193,18 @@ void addMp3Stream(Movie &movie, const std::vector<QByteArray> &packets, int rate
     }
 }
 
+void addPcmStream(Movie &movie, const std::vector<qint16> &samples, int rate, int fps)
+{
+    const int rateCode = rate >= 44100 ? 3 : rate >= 22050 ? 2 : 1;
+    movie.tag(18, streamHead(soundFormat(3, rateCode, true, false), rate / fps)); // SoundStreamHead
+    const qsizetype frames = qsizetype(samples.size()) * fps / rate;
+    qsizetype at = 0;
+    for (qsizetype f = 0; f < frames; ++f) {
+        const qsizetype next = (f + 1) * rate / fps;
+        const std::vector<qint16> block(samples.begin() + at, samples.begin() + next);
+        movie.tag(19, littleEndian16(block)).showFrame(); // SoundStreamBlock
+        at = next;
+    }
+}
+
 } // namespace swftest

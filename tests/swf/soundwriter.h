@@ -58,5 +58,9 @@ class Movie;
 // next frame on: a SoundStreamHead2, then a block and a ShowFrame a frame,
 // each block holding the MP3 frames that start within its frame's time.
 void addMp3Stream(Movie &movie, const std::vector<QByteArray> &packets, int rate, double fps);
+// Mono 16-bit PCM samples at `rate` as the movie's stream, from its next
+// frame on: a SoundStreamHead, then a block with the frame's samples and a
+// ShowFrame a frame.
+void addPcmStream(Movie &movie, const std::vector<qint16> &samples, int rate, int fps);
 
 } // namespace swftest

@@ -31,17 +31,8 @@ std::shared_ptr<const MovieSounds> soundsOf(const QByteArray &swf)
 QByteArray streamMovie(int seconds)
 {
     const int rate = 22050;
-    const int frames = seconds * 12;
-    const std::vector<qint16> wave = swftest::sine(rate, rate * seconds, 440);
     swftest::Movie m(8, 10, 10, 12);
-    m.tag(tagSoundStreamHead, swftest::streamHead(swftest::soundFormat(3, 2, true, false), 1837));
-    qsizetype at = 0;
-    for (int f = 0; f < frames; ++f) {
-        const qsizetype next = qsizetype(f + 1) * rate / 12;
-        const std::vector<qint16> block(wave.begin() + at, wave.begin() + next);
-        m.tag(tagSoundStreamBlock, swftest::littleEndian16(block)).showFrame();
-        at = next;
-    }
+    swftest::addPcmStream(m, swftest::sine(rate, rate * seconds, 440), rate, 12);
     return m.fws();
 }
 

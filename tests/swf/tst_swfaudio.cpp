@@ -5,6 +5,7 @@
 #include "swfwriter.h"
 
 #include "swf/audio/id3tag.h"
+#include "swf/audio/resample.h"
 #include "swf/audio/sounddecoder.h"
 #include "swf/bitreader.h"
 
@@ -49,6 +50,8 @@ private Q_SLOTS:
     void streamHeadWithoutBlocksIsIgnored();
     void claimsOfHugeSoundsAllocateNothing();
     void id3TextFramesAndCommentsAreRead();
+    void resamplingToTheOutputRateKeepsTheSine_data();
+    void resamplingToTheOutputRateKeepsTheSine();
 };
 
 void TestSwfAudio::everyFormatDecodesToItsSine_data()
@@ -271,6 +274,46 @@ void TestSwfAudio::id3TextFramesAndCommentsAreRead()
     QCOMPARE(v4.size(), size_t(1));
     QCOMPARE(v4[0].text, QString(200, u'x'));
     QVERIFY(readId3Frames(tag(2, frame("TALB", longText, true))).empty());
+}
+
+void TestSwfAudio::resamplingToTheOutputRateKeepsTheSine_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<double>("hz");
+    QTest::addColumn<double>("error"); // root-mean-square, on the sine's amplitude
+    QTest::newRow("22.05 to 44.1 kHz, 5 kHz") << 22050 << 44100 << 5000.0 << 1e-3;
+    QTest::newRow("44.1 to 48 kHz, 1 kHz") << 44100 << 48000 << 1000.0 << 1e-3;
+    QTest::newRow("44.1 to 48 kHz, 8 kHz") << 44100 << 48000 << 8000.0 << 1e-3;
+    QTest::newRow("44.1 to 48 kHz, 15 kHz") << 44100 << 48000 << 15000.0 << 2e-3;
+    QTest::newRow("48 to 44.1 kHz, 15 kHz") << 48000 << 44100 << 15000.0 << 1e-3;
+}
+
+void TestSwfAudio::resamplingToTheOutputRateKeepsTheSine()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(double, hz);
+    QFETCH(double, error);
+    constexpr double amplitude = 16000;
+    Pcm pcm;
+    pcm.rate = from;
+    pcm.samples = swftest::sine(from, from / 2, hz, amplitude);
+    const StereoBuffer out = toStereo(pcm, to);
+    QCOMPARE(qsizetype(out.size()), qsizetype(2 * (to / 2)));
+    // Output sample n is the sine at n / to seconds; the ends, where the
+    // filter runs out of input, are left out.
+    double sum = 0;
+    const qsizetype first = to / 20, last = to / 2 - to / 20;
+    for (qsizetype n = first; n < last; ++n) {
+        const double expected = amplitude / 32768 * std::sin(2 * M_PI * hz * double(n) / to);
+        const double d = (out[size_t(2 * n)] - expected) / (amplitude / 32768);
+        sum += d * d;
+        QCOMPARE(out[size_t(2 * n + 1)], out[size_t(2 * n)]);
+    }
+    const double rms = std::sqrt(sum / double(last - first));
+    qInfo("%d to %d Hz, %g Hz: error %.2g", from, to, hz, rms);
+    QVERIFY2(rms < error, qPrintable(QString::number(rms)));
 }
 
 QTEST_GUILESS_MAIN(TestSwfAudio)

@@ -37,7 +37,8 @@ bool load(LibAv &av)
         && SKY_RESOLVE(codec, av_packet_free) && SKY_RESOLVE(util, av_frame_alloc)
         && SKY_RESOLVE(util, av_frame_unref) && SKY_RESOLVE(util, av_frame_free)
         && SKY_RESOLVE(util, av_channel_layout_default) && SKY_RESOLVE(util, av_sample_fmt_is_planar)
-        && SKY_RESOLVE(util, av_get_packed_sample_fmt) && SKY_RESOLVE(resample, swr_alloc_set_opts2)
+        && SKY_RESOLVE(util, av_get_packed_sample_fmt) && SKY_RESOLVE(util, av_opt_set_int)
+        && SKY_RESOLVE(resample, swr_alloc_set_opts2)
         && SKY_RESOLVE(resample, swr_init) && SKY_RESOLVE(resample, swr_get_out_samples)
         && SKY_RESOLVE(resample, swr_convert) && SKY_RESOLVE(resample, swr_free);
 #undef SKY_RESOLVE

@@ -3,6 +3,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
 
@@ -32,6 +33,7 @@ struct LibAv
     decltype(&::av_channel_layout_default) av_channel_layout_default;
     decltype(&::av_sample_fmt_is_planar) av_sample_fmt_is_planar;
     decltype(&::av_get_packed_sample_fmt) av_get_packed_sample_fmt;
+    decltype(&::av_opt_set_int) av_opt_set_int;
     decltype(&::swr_alloc_set_opts2) swr_alloc_set_opts2;
     decltype(&::swr_init) swr_init;
     decltype(&::swr_get_out_samples) swr_get_out_samples;

@@ -33,7 +33,7 @@ bool load(LibMpv &mpv)
     const bool resolved = SKY_RESOLVE(create) && SKY_RESOLVE(set_option_string) && SKY_RESOLVE(initialize)
         && SKY_RESOLVE(terminate_destroy) && SKY_RESOLVE(set_wakeup_callback) && SKY_RESOLVE(command_async)
         && SKY_RESOLVE(set_property_async) && SKY_RESOLVE(observe_property) && SKY_RESOLVE(unobserve_property)
-        && SKY_RESOLVE(wait_event)
+        && SKY_RESOLVE(get_property)        && SKY_RESOLVE(wait_event)
         && SKY_RESOLVE(render_context_create) && SKY_RESOLVE(render_context_set_update_callback)
         && SKY_RESOLVE(render_context_update) && SKY_RESOLVE(render_context_render)
         && SKY_RESOLVE(render_context_report_swap) && SKY_RESOLVE(render_context_free);

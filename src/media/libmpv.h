@@ -21,6 +21,7 @@ struct LibMpv
     decltype(&::mpv_set_property_async) set_property_async;
     decltype(&::mpv_observe_property) observe_property;
     decltype(&::mpv_unobserve_property) unobserve_property;
+    decltype(&::mpv_get_property) get_property;
     decltype(&::mpv_wait_event) wait_event;
     decltype(&::mpv_render_context_create) render_context_create;
     decltype(&::mpv_render_context_set_update_callback) render_context_set_update_callback;

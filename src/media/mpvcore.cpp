@@ -274,6 +274,14 @@ void MpvCore::unobserve(quint64 watchId)
     whenStarted([this, watchId] { m_mpv->unobserve_property(m_handle, watchId); });
 }
 
+std::optional<double> MpvCore::readNumber(const char *name) const
+{
+    double value = 0;
+    if (!m_handle || m_mpv->get_property(m_handle, name, MPV_FORMAT_DOUBLE, &value) < 0)
+        return std::nullopt;
+    return value;
+}
+
 void MpvCore::wakeUp(void *self)
 {
     // Called on one of libmpv's threads: only hand over to the event loop,

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -63,6 +64,9 @@ public:
     // `watchId` other than 0 can be ended with unobserve().
     void observe(const char *name, int format, quint64 watchId = 0);
     void unobserve(quint64 watchId);
+    // Reads a number property at once; nothing when libmpv is not running
+    // or has no value for it.
+    std::optional<double> readNumber(const char *name) const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

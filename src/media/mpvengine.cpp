@@ -257,6 +257,11 @@ void MpvEngine::watchPosition(bool exactly) const
 double MpvEngine::currentPosition() const
 {
     m_positionRead = true;
+    // A position reported in whole seconds may be up to a second behind:
+    // the first reader gets it exact.
+    if (!m_positionExact && m_phase == Phase::Open && !m_pendingSeek && m_seek == Seek::None)
+        if (const std::optional<double> exact = m_core->readNumber("time-pos"))
+            m_position = *exact;
     watchPosition(true);
     return knownPosition();
 }

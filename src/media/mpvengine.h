@@ -124,7 +124,7 @@ private:
     bool m_hasVideo = false;
     bool m_videoIsPicture = false;
     bool m_fullScreenWanted = false;
-    double m_position = 0;
+    mutable double m_position = 0;
     // The position is watched in whole seconds until someone looks at it.
     mutable bool m_positionExact = false;
     mutable bool m_positionRead = false; // in this item

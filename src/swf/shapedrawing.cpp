@@ -255,44 +255,56 @@ void Renderer::drawText(const TextCharacter &text, const QTransform &world, cons
     }
 }
 
-// A text field's background, filled like any shape, and its border: one
-// pixel inside each edge of the pixels the background covers, the bottom
-// right corner left out, as the player draws it. Turned or slanted, the
-// border is a hairline.
+// A text field's background, on the whole pixels its box holds, and its
+// border: one pixel inside the top and left edges of those pixels and just
+// past the right and bottom ones, as the player draws it; over a
+// background the bottom right corner is left out. Turned or slanted further, the background is filled
+// like any shape and the border is a hairline.
 void Renderer::drawFrame(const TextCharacter &text, const QTransform &world, const ColorTransform &color)
 {
     const QRectF &box = text.box;
-    QPainterPath area;
-    area.addRect(box);
-    if (text.background) {
-        FillStyle background;
-        background.color = text.backgroundColor;
-        fillPath(area, background, world, color);
-    }
-    if (!text.border)
-        return;
-    LineStyle border;
-    border.color = text.borderColor;
-    const QTransform toPicture = world * QTransform::fromScale(1.0 / samples_, 1.0 / samples_);
+    QTransform toPicture = world * QTransform::fromScale(1.0 / samples_, 1.0 / samples_);
+    // Turned or slanted by less than half a pixel along its sides, the box
+    // is drawn square on the pixels.
+    if (std::abs(toPicture.m12()) * box.width() < 0.5 && std::abs(toPicture.m21()) * box.height() < 0.5)
+        toPicture.setMatrix(toPicture.m11(), 0, 0, 0, toPicture.m22(), 0, toPicture.dx(), toPicture.dy(), 1);
     if (toPicture.isRotating()) {
-        strokePath(StrokedPath(border, area), world, color);
+        QPainterPath area;
+        area.addRect(box);
+        if (text.background) {
+            FillStyle background;
+            background.color = text.backgroundColor;
+            fillPath(area, background, world, color);
+        }
+        if (text.border) {
+            LineStyle border;
+            border.color = text.borderColor;
+            strokePath(StrokedPath(border, area), world, color);
+        }
         return;
     }
-    // Pixels whose centres the box holds, a centre on its top or left
-    // edge counting.
+    // Whole pixels at every quality: the corner on the nearest pixel
+    // (halves rounding down), the size rounded on its own.
     const QRectF r = toPicture.mapRect(box);
-    const auto edge = [](double v) { return std::ceil(v - 0.5); };
-    const double x0 = edge(r.left()), x1 = edge(r.right()), y0 = edge(r.top()), y1 = edge(r.bottom());
+    const auto nearest = [](double v) { return std::ceil(v - 0.5); };
+    const double x0 = nearest(r.left()), x1 = x0 + nearest(r.width());
+    const double y0 = nearest(r.top()), y1 = y0 + nearest(r.height());
     if (x1 <= x0 || y1 <= y0)
         return;
-    QPainterPath frame;
-    frame.setFillRule(Qt::WindingFill);
-    frame.addRect(x0, y0, x1 - x0, 1);
-    frame.addRect(x1, y0, 1, y1 - y0);
-    frame.addRect(x0, y1, x1 - x0, 1);
-    frame.addRect(x0, y0, 1, y1 - y0);
     painter_.setTransform(QTransform::fromScale(samples_, samples_));
-    painter_.fillPath(frame, color.apply(border.color));
+    if (text.background)
+        painter_.fillRect(QRectF(x0, y0, x1 - x0, y1 - y0), color.apply(text.backgroundColor));
+    if (text.border) {
+        QPainterPath frame;
+        frame.setFillRule(Qt::WindingFill);
+        frame.addRect(x0, y0, x1 - x0, 1);
+        frame.addRect(x1, y0, 1, y1 - y0);
+        frame.addRect(x0, y1, x1 - x0, 1);
+        frame.addRect(x0, y0, 1, y1 - y0);
+        if (!text.background)
+            frame.addRect(x1, y1, 1, 1);
+        painter_.fillPath(frame, color.apply(text.borderColor));
+    }
     painter_.setTransform(QTransform());
 }
 

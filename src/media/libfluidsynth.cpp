@@ -10,8 +10,9 @@ namespace {
 
 bool load(LibFluidSynth &fs)
 {
-    // The soname of the interface this code is written for.
-    void *library = dlopen("libfluidsynth.so.3", RTLD_NOW | RTLD_LOCAL);
+    // The soname of the interface this code is written for; lazily bound
+    // as libmpv is (libmpv.cpp).
+    void *library = dlopen("libfluidsynth.so.3", RTLD_LAZY | RTLD_LOCAL);
     if (!library) {
         qWarning("media: FluidSynth not found (%s)", dlerror());
         return false;

@@ -38,6 +38,14 @@ StageClip *StageClip::childAt(int at) const
     return found == children.end() ? nullptr : found->second.get();
 }
 
+void StageClip::readScaleAndRotation()
+{
+    const Matrix &m = placement.matrix;
+    xscale = std::hypot(m.a, m.b) * 100;
+    yscale = std::hypot(m.c, m.d) * 100;
+    rotation = std::atan2(m.b, m.a) * 180 / M_PI;
+}
+
 ClipStage::ClipStage(const Movie &movie, StageListener *listener)
     : movie_(movie)
     , listener_(listener)
@@ -235,10 +243,7 @@ StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &plac
     clip->button = std::get_if<ButtonCharacter>(character);
     if ((clip->timeline || clip->button) && clip->placement.name.isEmpty())
         clip->placement.name = QStringLiteral("instance%1").arg(++unnamed_);
-    const Matrix &m = placement.matrix;
-    clip->xscale = std::hypot(m.a, m.b) * 100;
-    clip->yscale = std::hypot(m.c, m.d) * 100;
-    clip->rotation = std::atan2(m.b, m.a) * 180 / M_PI;
+    clip->readScaleAndRotation();
     parent.children[depth] = std::move(made);
     handles_.emplace(clip->handle, clip);
     made_.push_back(clip->handle);

@@ -57,6 +57,8 @@ struct StageClip {
 
     int totalFrames() const { return timeline ? timeline->frameCount() : 1; }
     StageClip *childAt(int depth) const;
+    // Takes the scales and rotation scripts see from the matrix.
+    void readScaleAndRotation();
 };
 
 // Makes `mask` (null for none) the mask of `clip`; a clip masks one other

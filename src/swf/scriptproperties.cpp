@@ -53,10 +53,7 @@ QString qualityName(int quality)
 void ScriptRuntime::touchTransform(StageClip &c)
 {
     if (!c.scripted) {
-        const Matrix &m = c.placement.matrix;
-        c.xscale = std::hypot(m.a, m.b) * 100;
-        c.yscale = std::hypot(m.c, m.d) * 100;
-        c.rotation = std::atan2(m.b, m.a) * 180 / M_PI;
+        c.readScaleAndRotation();
         c.scripted = true;
     }
 }

@@ -22,9 +22,9 @@ const QColor blue(0, 0, 255);
 // shows the red one on its first frame and the blue one on its second; sprite 2 holds the red one; sprite 3 holds sprite 2 as
 // "inner" (or sprite 4 when `stopping`); the stage holds sprite 3 as
 // "outer". `script` runs on the stage's frame `scriptFrame`.
-QByteArray nestedMovie(const Actions &script, bool stopping = false, int scriptFrame = 1)
+QByteArray nestedMovie(const Actions &script, bool stopping = false, int scriptFrame = 1, int version = 6)
 {
-    swftest::Movie m(6, 200, 100, 12);
+    swftest::Movie m(version, 200, 100, 12);
     m.background(Qt::white);
     const QRect box(0, 0, 400, 400);
     m.shape(1, 1, box, {swftest::solidFill(red, false)}, {}, Edges().rect(box, 1).end());
@@ -73,6 +73,7 @@ private Q_SLOTS:
     void nestedSpriteShowsTheFrameItsPlayheadIsOn();
     void duplicatedClipInsideSpriteIsDrawn();
     void hiddenNestedClipIsNotDrawn();
+    void matrixGivenThroughTransformPlacesTheClip();
     void windowRepaintsWhatScriptsChanged();
     void windowRepaintsHundredsOfMovedClips();
 };
@@ -119,6 +120,20 @@ void TestSwfClips::hiddenNestedClipIsNotDrawn()
     MoviePlayer player;
     QVERIFY(player.loadData(nestedMovie(script)));
     QCOMPARE(colourAt(player.renderFrame(), 10, 10), QColor(Qt::white));
+}
+
+void TestSwfClips::matrixGivenThroughTransformPlacesTheClip()
+{
+    // outer.inner.transform.matrix = new flash.geom.Matrix(2, 0, 0, 1, 50, 0)
+    Actions script;
+    script.push("outer.inner").op(0x1C).push("transform").op(0x4E).push("matrix");
+    script.push(0).push(50).push(1).push(0).push(0).push(2).push(6);
+    script.push("flash").op(0x1C).push("geom").op(0x4E).push("Matrix").op(0x53).op(0x4F);
+    MoviePlayer player;
+    QVERIFY(player.loadData(nestedMovie(script, false, 1, 8)));
+    const QImage frame = player.renderFrame();
+    QCOMPARE(colourAt(frame, 85, 10), red);
+    QCOMPARE(colourAt(frame, 10, 10), QColor(Qt::white));
 }
 
 void TestSwfClips::windowRepaintsWhatScriptsChanged()

@@ -46,6 +46,7 @@ void installBuiltins(Vm &vm)
     installColor(vm);
     installGeometry(vm);
     installClipDisplay(vm);
+    installTransform(vm);
     installInput(vm);
     installTextField(vm);
     installTextFormat(vm);

@@ -35,6 +35,10 @@ Object *newTextFormat(Vm &vm, const std::vector<const TextFormat *> &formats);
 void applyTextFormat(Vm &vm, Object *format, TextFormat &to);
 void installGeometry(Vm &vm); // flash.geom's Point, Rectangle and Matrix
 void installClipDisplay(Vm &vm); // the clips' caching, backgrounds and scroll rects
+void installTransform(Vm &vm); // flash.geom.Transform and the clips' `transform`
+// A new flash.geom object of `className` made from `fields` in order, or a
+// plain object with those fields when scripts replaced the class.
+Value newGeometry(Vm &vm, const QString &className, std::initializer_list<std::pair<const char16_t *, double>> fields);
 
 // Calls the intervals (setInterval) that are due by the host's clock.
 void runIntervals(Vm &vm);

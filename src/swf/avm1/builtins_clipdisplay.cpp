@@ -58,30 +58,14 @@ Value setOpaqueBackground(Vm &vm, CallInfo &c)
     return {};
 }
 
-// A new flash.geom.Rectangle, or a plain object when scripts replaced it.
-Value newRectangle(Vm &vm, const QRectF &r)
-{
-    const Value flash = vm.get(vm.global, QStringLiteral("flash"));
-    const Value geom = flash.isObject() ? vm.get(flash.object, QStringLiteral("geom")) : Value();
-    const Value ctor = geom.isObject() ? vm.get(geom.object, QStringLiteral("Rectangle")) : Value();
-    const Value args[] = {r.x(), r.y(), r.width(), r.height()};
-    Value made = vm.construct(ctor, args);
-    if (made.isObject())
-        return made;
-    Object *o = vm.newPlain();
-    vm.set(o, QStringLiteral("x"), r.x());
-    vm.set(o, QStringLiteral("y"), r.y());
-    vm.set(o, QStringLiteral("width"), r.width());
-    vm.set(o, QStringLiteral("height"), r.height());
-    return o;
-}
-
 Value getScrollRect(Vm &vm, CallInfo &c)
 {
     const StageClip *clip = clipOfSelf(vm, c);
     if (!clip || !clip->scrollRect)
         return {};
-    return newRectangle(vm, *clip->scrollRect);
+    const QRectF &r = *clip->scrollRect;
+    return newGeometry(vm, QStringLiteral("Rectangle"),
+                       {{u"x", r.x()}, {u"y", r.y()}, {u"width", r.width()}, {u"height", r.height()}});
 }
 
 // Any object with x, y, width and height sets the rectangle shown; other

@@ -122,6 +122,23 @@ Value matrixIdentity(Vm &vm, CallInfo &c)
 
 } // namespace
 
+Value newGeometry(Vm &vm, const QString &className, std::initializer_list<std::pair<const char16_t *, double>> fields)
+{
+    const Value flash = vm.get(vm.global, QStringLiteral("flash"));
+    const Value geom = flash.isObject() ? vm.get(flash.object, QStringLiteral("geom")) : Value();
+    const Value ctor = geom.isObject() ? vm.get(geom.object, className) : Value();
+    std::vector<Value> args;
+    for (const auto &field : fields)
+        args.emplace_back(field.second);
+    Value made = vm.construct(ctor, args);
+    if (made.isObject())
+        return made;
+    Object *o = vm.newPlain();
+    for (const auto &[name, value] : fields)
+        vm.set(o, QString::fromUtf16(name), value);
+    return o;
+}
+
 void installGeometry(Vm &vm)
 {
     Object *flash = vm.newPlain();

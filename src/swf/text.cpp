@@ -88,6 +88,8 @@ FontCharacter readDefineFont(BitReader &r, int tagCode, qint64 &edgeBudget)
         r.u8(); // language
         font.name = QString::fromUtf8(r.bytes(r.u8())).remove(QChar(0));
         const int count = r.u16();
+        if (count == 0 && r.remaining() == 0)
+            return font; // a device font's name, nothing more
         const bool wide = (flags & 0x08) != 0;
         BitReader tableStart = r;
         for (int i = 0; i <= count; ++i)

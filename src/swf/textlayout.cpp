@@ -132,8 +132,10 @@ public:
         const FontChoice &c = fonts_.of(f);
         const double s = scaleOf(f, c);
         const bool metrics = c.font && c.font->ascent + c.font->descent > 0;
-        line.ascent = qMax(line.ascent, metrics ? c.font->ascent * s : f.size * 0.8);
-        line.descent = qMax(line.descent, metrics ? c.font->descent * s : f.size * 0.2);
+        // The system gives its fonts' heights in whole pixels, rounded up.
+        const auto height = [&](double units) { return c.device >= 0 ? std::ceil(units * s / 20) * 20 : units * s; };
+        line.ascent = qMax(line.ascent, metrics ? height(c.font->ascent) : f.size * 0.8);
+        line.descent = qMax(line.descent, metrics ? height(c.font->descent) : f.size * 0.2);
     }
 
     std::vector<Line> lines(double wrapWidth)

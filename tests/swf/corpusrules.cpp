@@ -5,12 +5,28 @@
 
 #include <cstdlib>
 
+namespace {
+
+// The strings of a value: "a" or ["a", "b"].
+QStringList quoted(const QString &value)
+{
+    static const QRegularExpression stringRe(QStringLiteral(R"re("([^"]*)")re"));
+    QStringList strings;
+    for (auto it = stringRe.globalMatch(value); it.hasNext();)
+        strings.push_back(it.next().captured(1));
+    return strings;
+}
+
+} // namespace
+
 CorpusCase readCorpusToml(const QString &text)
 {
     CorpusCase result;
     ReferenceImage *image = nullptr;
     bool inChecks = false;
     bool inPlayerOptions = false;
+    bool inFont = false;
+    bool inDefaultFonts = false;
     static const QRegularExpression tableRe(QStringLiteral(R"re(^\[(\[?)\s*image_comparisons\.(?:"([^"]+)"|([^.\]]+)))re"));
     static const QRegularExpression keyRe(QStringLiteral(R"re(^([A-Za-z_]+)\s*=\s*(.+)$)re"));
     static const QRegularExpression qualityRe(QStringLiteral(R"re(quality\s*=\s*"(\w+)")re"));
@@ -24,6 +40,8 @@ CorpusCase readCorpusToml(const QString &text)
         if (line.startsWith(u'[')) {
             const auto m = tableRe.match(line);
             inPlayerOptions = line == u"[player_options]";
+            inFont = line.startsWith(u"[fonts.");
+            inDefaultFonts = line == u"[default_fonts]";
             if (!m.hasMatch()) {
                 image = nullptr;
                 continue;
@@ -55,7 +73,11 @@ CorpusCase readCorpusToml(const QString &text)
             key = m.captured(1);
             value = m.captured(2).trimmed();
         }
-        if (inPlayerOptions && key == u"with_renderer") {
+        if (inFont && key == u"path") {
+            result.fontFiles.push_back(quoted(value).value(0));
+        } else if (inDefaultFonts) {
+            result.defaultFonts[key] = quoted(value);
+        } else if (inPlayerOptions && key == u"with_renderer") {
             const auto q = qualityRe.match(value);
             result.lowQuality = q.hasMatch() && q.captured(1) == u"low";
         } else if (inPlayerOptions && key == u"viewport_dimensions") {

@@ -3,6 +3,9 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QStringList>
+
+#include <map>
 
 #include <vector>
 
@@ -24,6 +27,10 @@ struct CorpusCase {
     bool lowQuality = false;
     QSize viewport; // the window the movie is shown in, when not the stage's size
     std::vector<ReferenceImage> images;
+    // Font files shipped beside the movie, and the families that stand for
+    // the player's "sans", "serif" and "typewriter" fonts in its test.
+    QStringList fontFiles;
+    std::map<QString, QStringList> defaultFonts;
 };
 
 // Reads the parts of a test.toml the comparison needs.

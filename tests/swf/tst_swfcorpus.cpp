@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFont>
+#include <QFontDatabase>
 #include <QPainter>
 #include <QTest>
 
@@ -18,6 +20,40 @@ namespace {
 constexpr int minimumMatches = SKY_SWF_CORPUS_MINIMUM;
 
 QString corpusDir() { return QStringLiteral(SKY_SWF_CORPUS_DIR); }
+
+// The fonts a movie's test ships beside it, standing for the system's
+// default fonts while that movie is drawn, as its font configuration would
+// have the system's own font matching do.
+class ShippedFonts {
+public:
+    ShippedFonts(const QDir &dir, const CorpusCase &test)
+    {
+        for (const QString &file : test.fontFiles)
+            ids_.push_back(QFontDatabase::addApplicationFont(dir.filePath(file)));
+        static const std::map<QString, QString> generic = {{QStringLiteral("sans"), QStringLiteral("Sans Serif")},
+                                                           {QStringLiteral("serif"), QStringLiteral("Serif")},
+                                                           {QStringLiteral("typewriter"), QStringLiteral("Monospace")}};
+        for (const auto &[kind, families] : test.defaultFonts) {
+            if (const auto found = generic.find(kind); found != generic.end()) {
+                QFont::insertSubstitutions(found->second, families);
+                replaced_.push_back(found->second);
+            }
+        }
+    }
+    ~ShippedFonts()
+    {
+        for (const QString &family : replaced_)
+            QFont::removeSubstitutions(family);
+        for (const int id : ids_)
+            QFontDatabase::removeApplicationFont(id);
+    }
+    ShippedFonts(const ShippedFonts &) = delete;
+    ShippedFonts &operator=(const ShippedFonts &) = delete;
+
+private:
+    std::vector<int> ids_;
+    QStringList replaced_;
+};
 
 } // namespace
 
@@ -47,6 +83,7 @@ void TestSwfCorpus::referencesMatch()
         CorpusCase test = readCorpusToml(QString::fromUtf8(toml.readAll()));
         std::sort(test.images.begin(), test.images.end(),
                   [](const ReferenceImage &a, const ReferenceImage &b) { return a.tick < b.tick; });
+        const ShippedFonts fonts(dir, test);
         MoviePlayer player;
         const bool loaded = player.load(dir.filePath(QStringLiteral("test.swf")));
         int ticksRun = 1;

@@ -24,6 +24,7 @@ class TestSwfDeviceText : public QObject {
 
 private Q_SLOTS:
     void fieldsWithoutEmbeddedGlyphsUseTheSystemsFont();
+    void aFontTagWithNoGlyphsNamesTheDeviceFont();
 };
 
 void TestSwfDeviceText::fieldsWithoutEmbeddedGlyphsUseTheSystemsFont()
@@ -38,6 +39,21 @@ void TestSwfDeviceText::fieldsWithoutEmbeddedGlyphsUseTheSystemsFont()
     QVERIFY(inkIn(image, QRect(10, 10, 30, 20)) > 10);
     QCOMPARE(inkIn(image, QRect(50, 10, 40, 30)), 0); // two letters end well before
     QCOMPARE(inkIn(image, QRect(10, 40, 80, 50)), 0);
+}
+
+void TestSwfDeviceText::aFontTagWithNoGlyphsNamesTheDeviceFont()
+{
+    // Font 1 is "_typewriter" and nothing more: its tag ends after the
+    // glyph count. "iiii" in 20-pixel letters of the system's monospace
+    // font runs well past where four serif i's end.
+    swftest::Movie m(8, 100, 60);
+    m.background(Qt::white);
+    m.tag(48, swftest::Bits().u16(1).u8(0).u8(0).u8(11).bytes("_typewriter").u16(0).data());
+    m.tag(37, swftest::Bits().u16(2).rect(QRect(0, 0, 1900, 800)).u8(0x81).u8(0x00).u16(1).u16(400).u8(0)
+                  .bytes("iiii").u8(0).data());
+    m.place(1, 2, 0, 0).showFrame();
+    const QImage image = swftest::render(m);
+    QVERIFY(inkIn(image, QRect(38, 0, 20, 40)) > 5);
 }
 
 QTEST_MAIN(TestSwfDeviceText)

@@ -11,24 +11,39 @@ namespace {
 
 constexpr double gradientHalfSize = 16384;
 constexpr int linearRgbSubdivisions = 8;
+// The continuous lookup of older movies takes a colour half a ratio step
+// before the position, a sixteenth of a step more when the gradient is
+// reflected or repeated.
+constexpr double continuousLead = 0.5;
+constexpr double spreadLead = 0.0625;
 
+// A stop's colour in linear light, as the player keeps it: in 8 bits,
+// rounded down, so dark colours lose most of their precision.
 double toLinear(int c)
 {
     const double v = c / 255.0;
-    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    const double linear = v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    return std::floor(linear * 255 + 1e-9) / 255;
 }
 
-int fromLinear(double v)
+double fromLinear(double v)
 {
-    const double s = v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
-    return qBound(0, int(std::lround(s * 255)), 255);
+    return (v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055) * 255;
 }
 
+// The colour `t` of the way from `a` to `b` in linear light. Every colour
+// of such a gradient makes the round trip, the stops' own included. The
+// player darkens translucent colours there: their channels are scaled by
+// alpha to the power 1/1.8 before the usual premultiplication.
 QColor mixLinear(const QColor &a, const QColor &b, double t)
 {
-    auto mix = [t](int x, int y) { return fromLinear(toLinear(x) + (toLinear(y) - toLinear(x)) * t); };
+    const double alpha = a.alpha() + (b.alpha() - a.alpha()) * t;
+    const double darken = std::pow(alpha / 255, 1 / 1.8);
+    auto mix = [t, darken](int x, int y) {
+        return qBound(0, int(std::lround(fromLinear(toLinear(x) + (toLinear(y) - toLinear(x)) * t) * darken)), 255);
+    };
     return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()),
-                  qBound(0, int(std::lround(a.alpha() + (b.alpha() - a.alpha()) * t)), 255));
+                  qBound(0, int(std::lround(alpha)), 255));
 }
 
 QGradientStops stopsOf(const FillStyle &fill, const ColorTransform &color)
@@ -39,7 +54,8 @@ QGradientStops stopsOf(const FillStyle &fill, const ColorTransform &color)
         const GradientStop &s = fill.stops[i];
         const double at = qBound(0.0, qMax(s.ratio / 255.0, last), 1.0);
         const QColor c = color.apply(s.color);
-        if (fill.interpolation == 1 && i > 0) {
+        const bool linearRgb = fill.interpolation == 1;
+        if (linearRgb && i > 0) {
             const QColor previous = color.apply(fill.stops[i - 1].color);
             for (int k = 1; k < linearRgbSubdivisions; ++k) {
                 const double t = double(k) / linearRgbSubdivisions;
@@ -47,12 +63,20 @@ QGradientStops stopsOf(const FillStyle &fill, const ColorTransform &color)
             }
         }
         // Equal positions would make Qt drop a stop; nudge them apart.
-        stops.append({at > last ? at : qMin(1.0, last + 1e-6), c});
+        stops.append({at > last ? at : qMin(1.0, last + 1e-6), linearRgb ? mixLinear(c, c, 0) : c});
         last = stops.back().first;
     }
     if (stops.isEmpty())
         stops.append({0.0, QColor(0, 0, 0)});
     return stops;
+}
+
+// `weight` 256ths of the way from premultiplied `a` to `b`.
+QRgb mixPixels(QRgb a, QRgb b, uint weight)
+{
+    const auto mix = [weight](uint x, uint y) { return (x * (256 - weight) + y * weight) >> 8; };
+    return qRgba(int(mix(uint(qRed(a)), uint(qRed(b)))), int(mix(uint(qGreen(a)), uint(qGreen(b)))),
+                 int(mix(uint(qBlue(a)), uint(qBlue(b)))), int(mix(uint(qAlpha(a)), uint(qAlpha(b)))));
 }
 
 // The colours of a gradient along its 0..255 ratio axis, looked up as the
@@ -91,8 +115,13 @@ public:
     {
         if (!continuous_)
             return table_[std::size_t(qBound(0, int(t * 256), 255))];
-        const double ratio = qBound(0.0, t * 256 - 0.5, 255.0);
-        return table_[std::size_t(ratio * ((fineSteps - 1) / 255.0) + 0.5)];
+        // Between the table's colours, a mix of the two nearest.
+        const double at = qBound(0.0, t * 256 - continuousLead, 255.0) * ((fineSteps - 1) / 255.0);
+        const auto i = std::size_t(at);
+        if (i + 1 >= table_.size())
+            return table_.back();
+        const uint weight = uint((at - double(i)) * 256);
+        return mixPixels(table_[i], table_[i + 1], weight);
     }
 
 private:
@@ -104,10 +133,10 @@ private:
         while (next < stops_.size() && stops_[next].ratio < ratio)
             ++next;
         QColor c;
-        if (next == 0) {
-            c = stops_.front().color;
-        } else if (next == stops_.size()) {
-            c = stops_.back().color;
+        if (next == 0 || next == stops_.size()) {
+            c = next == 0 ? stops_.front().color : stops_.back().color;
+            if (linearRgb_)
+                c = mixLinear(c, c, 0);
         } else {
             const GradientStop &a = stops_[next - 1];
             const GradientStop &b = stops_[next];
@@ -160,15 +189,21 @@ const Ramp &rampFor(const FillStyle &fill, const ColorTransform &color, bool ste
     return kept.front().ramp;
 }
 
-double spreadPosition(double t, int spread)
+// `t` (0 to 1 over the gradient's square) padded, reflected or repeated
+// into 0..1, where the ramp looks it up.
+double spreadPosition(double t, int spread, bool continuous)
 {
+    if (spread == 0)
+        return qBound(0.0, t, 1.0);
+    const double lag = continuous ? spreadLead / 256 : 0;
     if (spread == 1) {
         t = std::fmod(std::abs(t), 2.0);
-        return t > 1 ? 2 - t : t;
+        return qMax(0.0, (t > 1 ? 2 - t : t) - lag);
     }
-    if (spread == 2)
-        return t - std::floor(t);
-    return qBound(0.0, t, 1.0);
+    // What the continuous lookup would place past the last colour already
+    // shows the first.
+    const double within = t - std::floor(t) - lag;
+    return continuous && within * 256 - continuousLead > 255 ? 0 : qMax(0.0, within);
 }
 
 // The player keeps a focal point a little inside the circle.
@@ -229,7 +264,7 @@ QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const Q
         int x = 0;
         for (int column = int(std::floor(double(area.x()) / pixelSize)); x < area.width(); ++column, g += step) {
             const double t = fill.kind == FillKind::Linear ? (g.x() + 1) / 2 : radialPosition(g.x(), g.y(), focal);
-            const QRgb value = ramp.at(spreadPosition(t, fill.spread));
+            const QRgb value = ramp.at(spreadPosition(t, fill.spread, !stepped));
             for (const int end = qMin(area.width(), (column + 1) * pixelSize - area.x()); x < end; ++x)
                 line[x] = value;
         }

@@ -7,6 +7,8 @@
 
 #include <QTest>
 
+#include <functional>
+
 using namespace sky::swf;
 using swftest::Actions;
 
@@ -25,6 +27,22 @@ Actions redUnderBlue()
     a.fillSquare("c", 0xFF0000, 0, 0, 100);
     a.fillSquare("m", 0x0000FF, 20, 20, 20);
     return a;
+}
+
+// Pushes the arguments of a two-colour gradient call (type, colors,
+// alphas, ratios, a box over the stage) and then `extra` strings, last
+// first, with their count.
+Actions &pushGradient(Actions &a, const QByteArray &type, int ratio0, int ratio1, const QList<QByteArray> &extra = {})
+{
+    for (auto it = extra.rbegin(); it != extra.rend(); ++it)
+        a.push(*it);
+    a.push("matrixType").push("box").push("x").push(0).push("y").push(0).push("w").push(100).push("h").push(100);
+    a.push("r").push(0).push(6).op(0x43);
+    a.push(ratio1).push(ratio0).push(2).op(0x42);
+    a.push(100).push(100).push(2).op(0x42);
+    a.push(0x0000FF).push(0xFF0000).push(2).op(0x42);
+    a.push(type);
+    return a.push(5 + int(extra.size()));
 }
 
 QImage drawn(const Actions &script)
@@ -49,6 +67,7 @@ private Q_SLOTS:
     void drawingLiesBelowTheClipsChildren();
     void drawingOnTheMainMovieLiesBelowItsClips();
     void aFillLeftOpenIsDrawnClosedWithItsLine();
+    void gradientCallsThePlayerRefusesChangeNothing();
 
     void aMaskShowsTheClipOnlyUnderItAndNotItself();
     void aMaskGivenByTargetPathMasks();
@@ -124,6 +143,34 @@ void TestSwfDrawingApi::aFillLeftOpenIsDrawnClosedWithItsLine()
     const QImage frame = drawn(script);
     QCOMPARE(frame.pixelColor(75, 25), red);
     QCOMPARE(frame.pixelColor(50, 50), QColor(Qt::black));
+}
+
+void TestSwfDrawingApi::gradientCallsThePlayerRefusesChangeNothing()
+{
+    // A green fill begun, then beginGradientFill with what `push` pushes.
+    const auto greenThen = [](const std::function<void(Actions &)> &push) {
+        Actions script;
+        script.makeClip("_root", "c", 1);
+        script.call("c", "beginFill", {0x00FF00, 100});
+        push(script);
+        script.push("c").op(0x1C).push("beginGradientFill").op(0x52).op(0x17);
+        for (const auto &[x, y] : {std::pair{0, 0}, {100, 0}, {100, 100}, {0, 100}})
+            script.call("c", "lineTo", {x, y});
+        return drawn(script);
+    };
+    const auto gradient = [&](const QByteArray &type, int ratio1, const QList<QByteArray> &extra = {}) {
+        return greenThen([&](Actions &a) { pushGradient(a, type, 0, ratio1, extra); });
+    };
+    const QColor green(0, 255, 0);
+    // A gradient replaces the fill: red on the left, blue on the right.
+    const QImage linear = gradient("linear", 255);
+    QVERIFY(linear.pixelColor(2, 50).red() > 240 && linear.pixelColor(97, 50).blue() > 240);
+    // Refused: a ratio past 255, an unknown type, a ninth argument.
+    QCOMPARE(gradient("linear", 256).pixelColor(50, 50), green);
+    QCOMPARE(gradient("LINEAR", 255).pixelColor(50, 50), green);
+    QCOMPARE(gradient("linear", 255, {"pad", "RGB", "0", "x"}).pixelColor(50, 50), green);
+    // Without a type the fill ends.
+    QCOMPARE(greenThen([](Actions &a) { a.push(0); }).pixelColor(50, 50), QColor(Qt::white));
 }
 
 void TestSwfDrawingApi::aMaskShowsTheClipOnlyUnderItAndNotItself()

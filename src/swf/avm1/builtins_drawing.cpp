@@ -163,26 +163,37 @@ Matrix gradientMatrix(Vm &vm, const Value &v)
     return m;
 }
 
-// A gradient from the arguments of beginGradientFill (type, colors,
-// alphas, ratios, matrix, spread, interpolation, focal point); false when
-// they describe none.
-bool gradientArgs(Vm &vm, CallInfo &c, FillStyle &fill)
+// What the arguments of beginGradientFill and lineGradientStyle (type,
+// colors, alphas, ratios, matrix, spread, interpolation, focal point)
+// describe. A call the player refuses changes nothing; one without a type
+// ends the gradient.
+enum class GradientArgs { Gradient, NoType, Refused };
+
+GradientArgs gradientArgs(Vm &vm, CallInfo &c, FillStyle &fill)
 {
-    if (c.args.size() < 5 || !c.args[1].isObject() || !c.args[2].isObject() || !c.args[3].isObject())
-        return false;
+    if (c.args.empty() || c.args[0].isUndefined())
+        return GradientArgs::NoType;
+    if (c.args.size() < 5 || c.args.size() > 8 || !c.args[1].isObject() || !c.args[2].isObject()
+        || !c.args[3].isObject())
+        return GradientArgs::Refused;
     const QString type = vm.toString(c.args[0]);
     if (type != u"linear" && type != u"radial")
-        return false;
+        return GradientArgs::Refused;
     Object *colors = c.args[1].object, *alphas = c.args[2].object, *ratios = c.args[3].object;
     const int count = vm.toInt32(vm.get(colors, QStringLiteral("length")));
     if (count <= 0 || count != vm.toInt32(vm.get(alphas, QStringLiteral("length")))
         || count != vm.toInt32(vm.get(ratios, QStringLiteral("length"))))
-        return false;
+        return GradientArgs::Refused;
     for (int i = 0; i < qMin(count, 15); ++i) {
         const QString at = QString::number(i);
         GradientStop stop;
         stop.color = colorArg(vm, vm.get(colors, at), vm.get(alphas, at));
-        stop.ratio = qBound(0.0, vm.toNumber(vm.get(ratios, at)), 255.0);
+        // Ratios are whole numbers, cut toward zero; one outside 0..255
+        // refuses the gradient.
+        const double ratio = std::trunc(vm.toNumber(vm.get(ratios, at)));
+        if (ratio < 0 || ratio > 255)
+            return GradientArgs::Refused;
+        stop.ratio = std::isnan(ratio) ? 0 : ratio;
         fill.stops.push_back(stop);
     }
     fill.kind = type == u"linear" ? FillKind::Linear : FillKind::Radial;
@@ -193,11 +204,12 @@ bool gradientArgs(Vm &vm, CallInfo &c, FillStyle &fill)
     if (fill.kind == FillKind::Radial && c.args.size() > 7) {
         const double focal = vm.toNumber(c.args[7]);
         if (focal != 0 && !std::isnan(focal)) {
+            // Kept as in a shape record: 8.8 fixed point, cut toward zero.
             fill.kind = FillKind::Focal;
-            fill.focal = qBound(-1.0, focal, 1.0);
+            fill.focal = std::trunc(qBound(-1.0, focal, 1.0) * 256) / 256;
         }
     }
-    return true;
+    return GradientArgs::Gradient;
 }
 
 Value beginGradientFill(Vm &vm, CallInfo &c)
@@ -206,14 +218,23 @@ Value beginGradientFill(Vm &vm, CallInfo &c)
     if (!d)
         return {};
     FillStyle fill;
-    d->beginFill(gradientArgs(vm, c, fill) ? &fill : nullptr);
+    switch (gradientArgs(vm, c, fill)) {
+    case GradientArgs::Gradient:
+        d->beginFill(&fill);
+        break;
+    case GradientArgs::NoType:
+        d->beginFill(nullptr);
+        break;
+    case GradientArgs::Refused:
+        break;
+    }
     return {};
 }
 
 Value lineGradientStyle(Vm &vm, CallInfo &c)
 {
     FillStyle fill;
-    if (ScriptDrawing *d = drawingOf(vm, c); d && gradientArgs(vm, c, fill))
+    if (ScriptDrawing *d = drawingOf(vm, c); d && gradientArgs(vm, c, fill) == GradientArgs::Gradient)
         d->lineFill(fill);
     return {};
 }

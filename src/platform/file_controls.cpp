@@ -184,8 +184,26 @@ void DirListBox::setListIndex(int index)
     fire(Click);
 }
 
+// Reads its folder as it comes on screen when a change of path or pattern
+// left it unread.
+class FileListBox::View : public QListWidget
+{
+public:
+    explicit View(FileListBox &owner) : m_owner(owner) {}
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        m_owner.fillWhenUnread();
+        QListWidget::showEvent(event);
+    }
+
+private:
+    FileListBox &m_owner;
+};
+
 FileListBox::FileListBox(Form &form, const QString &name, Control *container)
-    : Control(form, name, new QListWidget, container), m_watcher(new QFileSystemWatcher(this))
+    : Control(form, name, new View(*this), container), m_watcher(new QFileSystemWatcher(this))
 {
     m_list = static_cast<QListWidget *>(widget());
     m_list->setUniformItemSizes(true);
@@ -206,7 +224,7 @@ void FileListBox::setPath(const QString &path)
         m_watcher->removePath(m_path);
     m_path = folder;
     m_watcher->addPath(m_path);
-    fill();
+    refill();
 }
 
 void FileListBox::setPattern(const QString &pattern)
@@ -214,17 +232,34 @@ void FileListBox::setPattern(const QString &pattern)
     m_pattern = pattern;
     m_matcher = FilePattern(pattern);
     if (!m_path.isEmpty())
-        fill();
+        refill();
 }
 
 void FileListBox::Refresh()
 {
     if (!m_path.isEmpty())
-        fill();
+        refill();
+}
+
+void FileListBox::refill()
+{
+    // A list out of sight is read when it is next read or shown: a window
+    // typically sets the path and the pattern in turn, and the skin
+    // manager's lists are set up at every start while nobody sees them.
+    m_unread = true;
+    if (m_list->isVisible())
+        fillWhenUnread();
+}
+
+void FileListBox::fillWhenUnread() const
+{
+    if (m_unread)
+        const_cast<FileListBox *>(this)->fill();
 }
 
 void FileListBox::fill()
 {
+    m_unread = false;
     // In the folder listing's order by name, ignoring case.
     std::vector<std::pair<QString, QString>> found; // the name in lower case, the name
     for (QDirIterator it(m_path, QDir::Files); it.hasNext();) {
@@ -250,6 +285,8 @@ void FileListBox::fill()
 
 void FileListBox::folderChanged()
 {
+    if (m_unread)
+        return;
     // Keep the selection on the same file when it is still there.
     const QString selected = FileName();
     fill();
@@ -264,28 +301,33 @@ void FileListBox::folderChanged()
 
 QString FileListBox::FileName() const
 {
+    fillWhenUnread();
     const QListWidgetItem *item = m_list->currentItem();
     return item && m_list->currentRow() >= 0 ? item->text() : QString();
 }
 
 int FileListBox::ListCount() const
 {
+    fillWhenUnread();
     return m_list->count();
 }
 
 QString FileListBox::List(int index) const
 {
+    fillWhenUnread();
     const QListWidgetItem *item = m_list->item(index);
     return item ? item->text() : QString();
 }
 
 int FileListBox::ListIndex() const
 {
+    fillWhenUnread();
     return m_list->currentRow();
 }
 
 void FileListBox::setListIndex(int index)
 {
+    fillWhenUnread();
     if (index < -1 || index >= m_list->count())
         throw RuntimeError(QStringLiteral("Invalid property value"));
     m_settingFromCode = true;

@@ -80,6 +80,11 @@ public:
     void Refresh();
 
 private:
+    class View;
+    // Reads the folder again now, or when next read or shown if the list
+    // is out of sight.
+    void refill();
+    void fillWhenUnread() const;
     void fill();
     void folderChanged();
 
@@ -89,6 +94,7 @@ private:
     QString m_pattern = QStringLiteral("*.*");
     FilePattern m_matcher { m_pattern };
     bool m_settingFromCode = false;
+    bool m_unread = false;
 };
 
 } // namespace sky

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QtTest>
 
 using namespace sky;
@@ -54,6 +55,7 @@ private Q_SLOTS:
     void listBoxSelection();
     void comboBoxTextThatNamesNoEntry();
     void fileListFiltersAndSorts();
+    void fileListOnScreenShowsItsFolder();
     void imageTakesNaturalSizeWithoutStretch();
     void stretchedImageFollowsItsPictureAndSize();
 
@@ -142,6 +144,43 @@ void TestControls::fileListFiltersAndSorts()
     QCOMPARE(form.files.FileName(), u"C.mid"_s);
 
     QVERIFY_THROWS_EXCEPTION(RuntimeError, form.files.setPath(dir.filePath(u"missing"_s)));
+}
+
+void TestControls::fileListOnScreenShowsItsFolder()
+{
+    QTemporaryDir temp;
+    const QDir dir(temp.path());
+    for (const char *name : {"a.mp3", "b.wav", "c.txt"})
+        touch(dir, QString::fromLatin1(name));
+    const auto shownRows = [](FileListBox &files) {
+        const auto *view = qobject_cast<QListWidget *>(files.widget());
+        QStringList rows;
+        for (int i = 0; i < view->count(); ++i)
+            rows.append(view->item(i)->text());
+        return rows;
+    };
+
+    // Set up while the window is hidden, as a window's load does.
+    Sample form(rig.services);
+    form.Load();
+    form.files.setPath(temp.path());
+    form.files.setPattern(u"*.mp3;*.wav"_s);
+    form.Show();
+    QCOMPARE(shownRows(form.files), QStringList({u"a.mp3"_s, u"b.wav"_s}));
+
+    // Changed on screen, it shows the change at once.
+    form.files.setPattern(u"*.txt"_s);
+    QCOMPARE(shownRows(form.files), QStringList({u"c.txt"_s}));
+    touch(dir, u"d.txt"_s);
+    form.files.Refresh();
+    QCOMPARE(shownRows(form.files), QStringList({u"c.txt"_s, u"d.txt"_s}));
+
+    // Hidden again, it still answers for what the folder holds.
+    form.Hide();
+    form.files.setPattern(u"*.*"_s);
+    QCOMPARE(form.files.ListCount(), 4);
+    form.files.setListIndex(3);
+    QCOMPARE(form.files.FileName(), u"d.txt"_s);
 }
 
 void TestControls::imageTakesNaturalSizeWithoutStretch()

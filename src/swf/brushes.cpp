@@ -12,10 +12,8 @@ namespace {
 constexpr double gradientHalfSize = 16384;
 constexpr int linearRgbSubdivisions = 8;
 // The continuous lookup of older movies takes a colour half a ratio step
-// before the position, a sixteenth of a step more when the gradient is
-// reflected or repeated.
+// before the position.
 constexpr double continuousLead = 0.5;
-constexpr double spreadLead = 0.0625;
 
 // A stop's colour in linear light, as the player keeps it: in 8 bits,
 // rounded down, so dark colours lose most of their precision.
@@ -102,7 +100,9 @@ public:
         }
         if (stops_.empty())
             stops_.push_back({0, QColor(0, 0, 0)});
-        const int steps = continuous_ ? fineSteps : 256;
+        // Linear-RGB colours curve between the table's steps, so those
+        // tables take finer ones.
+        const int steps = !continuous_ ? 256 : linearRgb_ ? 65536 : 4096;
         table_.resize(std::size_t(steps));
         for (int i = 0; i < steps; ++i)
             table_[std::size_t(i)] = evaluate(i * 255.0 / (steps - 1), continuous_ ? 0.0 : 0.5);
@@ -116,7 +116,7 @@ public:
         if (!continuous_)
             return table_[std::size_t(qBound(0, int(t * 256), 255))];
         // Between the table's colours, a mix of the two nearest.
-        const double at = qBound(0.0, t * 256 - continuousLead, 255.0) * ((fineSteps - 1) / 255.0);
+        const double at = qBound(0.0, t * 256 - continuousLead, 255.0) * (double(table_.size() - 1) / 255.0);
         const auto i = std::size_t(at);
         if (i + 1 >= table_.size())
             return table_.back();
@@ -125,8 +125,6 @@ public:
     }
 
 private:
-    static constexpr int fineSteps = 4096;
-
     QRgb evaluate(double ratio, double rounding) const
     {
         std::size_t next = 0;
@@ -189,21 +187,15 @@ const Ramp &rampFor(const FillStyle &fill, const ColorTransform &color, bool ste
     return kept.front().ramp;
 }
 
-// `t` (0 to 1 over the gradient's square) padded, reflected or repeated
-// into 0..1, where the ramp looks it up.
-double spreadPosition(double t, int spread, bool continuous)
+double spreadPosition(double t, int spread)
 {
-    if (spread == 0)
-        return qBound(0.0, t, 1.0);
-    const double lag = continuous ? spreadLead / 256 : 0;
     if (spread == 1) {
         t = std::fmod(std::abs(t), 2.0);
-        return qMax(0.0, (t > 1 ? 2 - t : t) - lag);
+        return t > 1 ? 2 - t : t;
     }
-    // What the continuous lookup would place past the last colour already
-    // shows the first.
-    const double within = t - std::floor(t) - lag;
-    return continuous && within * 256 - continuousLead > 255 ? 0 : qMax(0.0, within);
+    if (spread == 2)
+        return t - std::floor(t);
+    return qBound(0.0, t, 1.0);
 }
 
 // The player keeps a focal point a little inside the circle.
@@ -264,7 +256,7 @@ QImage shadeGradient(const FillStyle &fill, const ColorTransform &color, const Q
         int x = 0;
         for (int column = int(std::floor(double(area.x()) / pixelSize)); x < area.width(); ++column, g += step) {
             const double t = fill.kind == FillKind::Linear ? (g.x() + 1) / 2 : radialPosition(g.x(), g.y(), focal);
-            const QRgb value = ramp.at(spreadPosition(t, fill.spread, !stepped));
+            const QRgb value = ramp.at(spreadPosition(t, fill.spread));
             for (const int end = qMin(area.width(), (column + 1) * pixelSize - area.x()); x < end; ++x)
                 line[x] = value;
         }

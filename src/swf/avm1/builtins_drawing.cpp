@@ -134,6 +134,17 @@ double numberField(Vm &vm, Object *o, const char16_t *name)
     return vm.toNumber(vm.get(o, QString::fromUtf16(name)));
 }
 
+// `m` as a shape record keeps it: the stretch in 16.16 fixed point, the
+// move in whole twips, both cut toward zero.
+Matrix asRecord(Matrix m)
+{
+    for (double *scale : {&m.a, &m.b, &m.c, &m.d})
+        *scale = std::trunc(*scale * 65536) / 65536;
+    m.tx = std::trunc(m.tx);
+    m.ty = std::trunc(m.ty);
+    return m;
+}
+
 // The gradient's square (32768 twips across, centred) to the clip's twips,
 // from a box {matrixType: "box", x, y, w, h, r} or a matrix {a..ty} in
 // pixels.
@@ -152,7 +163,7 @@ Matrix gradientMatrix(Vm &vm, const Value &v)
         m.d = std::cos(r) * sy;
         m.tx = (numberField(vm, o, u"x") + w / 2) * 20;
         m.ty = (numberField(vm, o, u"y") + h / 2) * 20;
-        return m;
+        return asRecord(m);
     }
     m.a = numberField(vm, o, u"a");
     m.b = numberField(vm, o, u"b");
@@ -160,7 +171,7 @@ Matrix gradientMatrix(Vm &vm, const Value &v)
     m.d = numberField(vm, o, u"d");
     m.tx = numberField(vm, o, u"tx") * 20;
     m.ty = numberField(vm, o, u"ty") * 20;
-    return m;
+    return asRecord(m);
 }
 
 // What the arguments of beginGradientFill and lineGradientStyle (type,

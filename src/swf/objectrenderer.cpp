@@ -46,11 +46,17 @@ void Renderer::drawList(const DrawItems &list, const QTransform &world, const Co
         if (!placement.visible)
             continue;
         if (placement.background.isValid() && placement.background.alpha() > 0) {
-            // A cached bitmap with an opaque background fills its pixel bounds.
+            // An opaque background fills its object's bounds: a cached
+            // bitmap's whole pixels, and otherwise the pixels whose centres
+            // the bounds hold, as a fill would.
             const QRectF bounds = it->clip ? placed(placement, world).mapRect(clipBoundsInTwips(movie_, *it->clip))
                                            : outline(*it, world, level).boundingRect();
-            const QRect pixels(QPoint(qRound(bounds.left()), qRound(bounds.top())),
-                               QPoint(qRound(bounds.right()) - 1, qRound(bounds.bottom()) - 1));
+            const auto edge = [cached = placement.cached, samples = samples_](double at) {
+                const double pixel = at / samples;
+                return (cached ? qRound(pixel) : int(std::ceil(pixel - 0.5))) * samples;
+            };
+            const QRect pixels(QPoint(edge(bounds.left()), edge(bounds.top())),
+                               QPoint(edge(bounds.right()) - 1, edge(bounds.bottom()) - 1));
             if (steps_) {
                 DrawStep step;
                 step.kind = DrawStep::Kind::Background;
@@ -112,11 +118,16 @@ void Renderer::drawScriptMasked(const DrawItem &item, const QTransform &parentWo
 }
 
 // A clip showing only the rectangle `scroll` of itself (its own pixels),
-// that rectangle's corner put at its origin.
+// that rectangle's corner put at its origin. Drawn as a mask, the clip is
+// only moved so: the player does not cut a mask by its scroll rect.
 void Renderer::drawScrolled(const DrawItem &item, const QRectF &scroll, const QTransform &world,
                             const ColorTransform &color, int level)
 {
     const QTransform shifted = QTransform::fromTranslate(-scroll.x() * 20, -scroll.y() * 20) * world;
+    if (outlinesOnly_) {
+        drawChildren(item, shifted, color, level);
+        return;
+    }
     drawThroughMask([&](Renderer &r) { r.fillMaskRect(QRectF(QPointF(0, 0), scroll.size() * 20), world); },
                     [&](Renderer &r) { r.drawChildren(item, shifted, color, level); });
 }
@@ -270,7 +281,7 @@ void Renderer::drawCharacter(const DrawItem &item, const QTransform &world, cons
                         || std::holds_alternative<BitmapCharacter>(*character));
     if (!drawn) {
         // Drawn as a mask, a clip is its whole shapes.
-        if (item.clip && item.clip->scrollRect && !outlinesOnly_)
+        if (item.clip && item.clip->scrollRect)
             drawScrolled(item, *item.clip->scrollRect, world, color, level);
         else
             drawChildren(item, world, color, level);

@@ -181,9 +181,10 @@ void Renderer::strokePath(const StrokedPath &stroke, const QTransform &world, co
     pen.setCapStyle(capFor(style.startCap));
     pen.setJoinStyle(joinFor(style.join));
     pen.setMiterLimit(style.miterLimit);
-    if (pixels <= samples_ || scale <= 0) {
-        // Thin lines are a one-pixel band around the outline, filled by
-        // the same rules as shapes.
+    if (pixels < samples_ || scale <= 0) {
+        // Lines thinner than a pixel are a one-pixel band around the
+        // outline, filled by the same rules as shapes; a line of a whole
+        // pixel is widened like thicker ones, with its caps and joins.
         QPainterPathStroker stroker;
         stroker.setWidth(samples_);
         stroker.setCapStyle(Qt::FlatCap);

@@ -75,6 +75,7 @@ private Q_SLOTS:
     void nullTakesTheMaskAway();
     void removingTheMaskUnmasksTheClip();
     void aScrollRectShowsPartOfTheClipAtItsOrigin();
+    void aMasksScrollRectMovesItWithoutCuttingIt();
     void anOpaqueBackgroundFillsTheClipsBounds();
 };
 
@@ -245,6 +246,27 @@ void TestSwfDrawingApi::aScrollRectShowsPartOfTheClipAtItsOrigin()
     QCOMPARE(frame.pixelColor(60, 60), QColor(Qt::white));
 }
 
+void TestSwfDrawingApi::aMasksScrollRectMovesItWithoutCuttingIt()
+{
+    // m.k is a blue square from (20, 20) to (40, 40), scrolled by (10, 10)
+    // through a 5 x 5 rectangle; m masks the red square of c.
+    Actions script;
+    script.makeClip("_root", "c", 1);
+    script.makeClip("_root", "m", 2);
+    script.makeClip("m", "k", 1);
+    script.fillSquare("c", 0xFF0000, 0, 0, 100);
+    script.fillSquare("m.k", 0x0000FF, 20, 20, 20);
+    script.push("m").op(0x1C).push("k").op(0x4E).push("scrollRect");
+    script.push(5).push(5).push(10).push(10).push(4);
+    script.push("flash").op(0x1C).push("geom").op(0x4E).push("Rectangle").op(0x53).op(0x4F);
+    script.push("m").op(0x1C);
+    script.callWithPushed("c", "setMask");
+    const QImage frame = drawn(script);
+    QCOMPARE(frame.pixelColor(12, 12), red);
+    QCOMPARE(frame.pixelColor(28, 28), red); // past the scroll rect
+    QCOMPARE(frame.pixelColor(32, 32), QColor(Qt::white));
+}
+
 void TestSwfDrawingApi::anOpaqueBackgroundFillsTheClipsBounds()
 {
     Actions script;
@@ -257,6 +279,12 @@ void TestSwfDrawingApi::anOpaqueBackgroundFillsTheClipsBounds()
     QCOMPARE(frame.pixelColor(70, 30), QColor(0, 255, 0));
     QCOMPARE(frame.pixelColor(50, 50), red);
     QCOMPARE(frame.pixelColor(90, 90), QColor(Qt::white));
+    // Half a pixel further, the bounds (19.5 to 81.5) hold the centres of
+    // pixels 19 to 80, as a fill's edges would.
+    script.push("c").op(0x1C).push("_x").push("0.5").op(0x4F);
+    const QImage moved = drawn(script);
+    QCOMPARE(moved.pixelColor(19, 50), QColor(0, 255, 0));
+    QCOMPARE(moved.pixelColor(81, 50), QColor(Qt::white));
 }
 
 QTEST_GUILESS_MAIN(TestSwfDrawingApi)

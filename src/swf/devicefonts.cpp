@@ -1,6 +1,7 @@
 #include "devicefonts.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QRawFont>
 
@@ -8,13 +9,21 @@
 
 namespace sky::swf {
 
+namespace {
+
+bool hasFontDatabase() { return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr; }
+
+} // namespace
+
+QStringList deviceFontFamilies() { return hasFontDatabase() ? QFontDatabase::families() : QStringList(); }
+
 FontCharacter deviceFont(const QString &name, bool bold, bool italic, const QString &characters)
 {
     FontCharacter font;
     font.name = name;
     font.bold = bold;
     font.italic = italic;
-    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+    if (!hasFontDatabase())
         return font;
     // Names may carry the NUL that ends them in the file.
     const QString family = name.section(QChar(0), 0, 0);

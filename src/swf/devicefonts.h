@@ -3,6 +3,7 @@
 #include "characters.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace sky::swf {
 
@@ -12,5 +13,8 @@ namespace sky::swf {
 // its ascent and descent. Without a font database (a program with no GUI
 // application) it holds no glyphs, and device text is not drawn.
 FontCharacter deviceFont(const QString &name, bool bold, bool italic, const QString &characters);
+
+// The families of the system's fonts; none without a font database.
+QStringList deviceFontFamilies();
 
 } // namespace sky::swf

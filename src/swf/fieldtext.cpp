@@ -2,6 +2,8 @@
 
 #include <QColor>
 
+#include <algorithm>
+
 namespace sky::swf {
 namespace {
 
@@ -185,6 +187,17 @@ void TextField::setPlainText(const QString &plain)
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
     text.replace(u'\n', u'\r');
     formats.assign(std::size_t(text.size()), newFormat);
+}
+
+void TextField::replace(qsizetype from, qsizetype to, const QString &with)
+{
+    from = std::clamp<qsizetype>(from, 0, text.size());
+    to = std::clamp<qsizetype>(to, from, text.size());
+    const qsizetype like = from < to || from == 0 ? from : from - 1;
+    const TextFormat format = like < qsizetype(formats.size()) ? formats[std::size_t(like)] : newFormat;
+    text.replace(from, to - from, with);
+    formats.erase(formats.begin() + from, formats.begin() + to);
+    formats.insert(formats.begin() + from, std::size_t(with.size()), format);
 }
 
 void setHtmlText(TextField &field, const QString &html)

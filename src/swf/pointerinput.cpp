@@ -290,6 +290,10 @@ void ScriptRuntime::mouseDown(const QPointF &pos)
     if (const int over = resolve(hovered_)) {
         pressed_ = hovered_;
         pointerEvent(over, PointerEvent::Press);
+    } else {
+        // A selectable text field under the pointer takes the keyboard's
+        // focus, the caret after its text; a click on nothing takes it away.
+        setFocusedField(fieldAt(stage_.root(), QTransform(), pos * 20));
     }
     settle();
 }
@@ -334,6 +338,7 @@ void ScriptRuntime::keyDown(int code, int character)
     lastKeyCode_ = code;
     lastCharacter_ = character;
     broadcast(eventKeyDown, QStringLiteral("onKeyDown"), QStringLiteral("Key"));
+    typeIntoFocus(code, character);
     // A key press goes to the first button or clip waiting for that key,
     // parents before their children.
     const int key = buttonKeyOf(code, character);

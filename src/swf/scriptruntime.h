@@ -119,6 +119,10 @@ public:
     void textFieldChanged(int clip, bool textChanged) override;
     FieldMetrics textFieldMetrics(int clip) override;
     int createTextField(int parent, const QString &name, int depth, const QRectF &box) override;
+    int focusedField() override;
+    bool setFocusedField(int field) override;
+    std::pair<int, int> fieldSelection() override;
+    void setFieldSelection(int begin, int end) override;
 
 private:
     // Work waiting for the end of the tick's stage changes.
@@ -198,6 +202,11 @@ private:
     QString dropTarget(int clip);
     // What an input event set off: constructs and queued scripts.
     void settle();
+    // The selectable text field at a stage point (twips), 0 for none.
+    int fieldAt(const StageClip &parent, const QTransform &world, const QPointF &point);
+    // A key typed into the field with the focus: characters go in at the
+    // caret, editing keys change the text or move the caret.
+    void typeIntoFocus(int code, int character);
 
     MoviePlayer &player_;
     ClipStage &stage_;
@@ -227,6 +236,8 @@ private:
     std::map<int, QString> dropTargets_; // by clip handle
     std::vector<int> keysDown_;
     int lastKeyCode_ = 0, lastCharacter_ = 0;
+    int focus_ = 0; // the text field with the keyboard's focus
+    qsizetype selectionBegin_ = 0, selectionEnd_ = 0; // the caret at the end
     bool quit_ = false;
     std::vector<bool> initDone_;
 };

@@ -52,6 +52,10 @@ struct TextField {
     // Replaces the text with `plain`, all in the new text format; a
     // carriage return or line feed ends a line.
     void setPlainText(const QString &plain);
+    // Replaces characters `from` to `to` (clamped to the text) with `with`,
+    // which takes the format of the first character it replaces, of the
+    // one before where nothing is replaced, else the new text format.
+    void replace(qsizetype from, qsizetype to, const QString &with);
 };
 
 // What laying a field out measured, in twips.

@@ -253,6 +253,46 @@ private Q_SLOTS:
         QVERIFY(away.take().isEmpty());
     }
 
+    void keysTypedIntoAClickedInputFieldChangeItsTextAndVariable()
+    {
+        // An input field "f" of 100 x 20 pixels at the origin, bound to v;
+        // its onChanged traces the field's text, v and the focus. The
+        // frame's script gives it the text "x".
+        Actions changed;
+        changed.push("arguments").op(0x1C).push(0).op(0x4E).push("text").op(0x4E).push(" ").op(0x47);
+        changed.push("v").op(0x1C).op(0x47).push(" ").op(0x47);
+        changed.push(0).push("Selection").op(0x1C).push("getFocus").op(0x52).op(0x47).op(0x26);
+        Actions script;
+        script.push("f").op(0x1C).push("onChanged").function(changed).op(0x4F);
+        script.push("f").op(0x1C).push("text").push("x").op(0x4F).op(0x07);
+        swftest::Movie m(6, 200, 100);
+        m.tag(37, swftest::Bits().u16(1).rect(QRect(0, 0, 2000, 400)).u8(0).u8(0).bytes("v").u8(0).data());
+        m.placeNamed(1, 1, "f");
+        m.doAction(script.code()).showFrame();
+        Played p(m);
+        const auto type = [&p](int code, int character) {
+            p.player.input([&](ScriptRuntime &s) { s.keyDown(code, character); });
+            p.player.input([&](ScriptRuntime &s) { s.keyUp(code, character); });
+        };
+        type('H', 'h'); // nothing has the focus yet
+        QVERIFY(p.take().isEmpty());
+        p.press(50, 10);
+        p.lift(50, 10);
+        type('H', 'h');
+        type('I', 'i');
+        type(8, 8);   // backspace
+        type(37, 0);  // left, before the h
+        type('A', 'a');
+        type(13, 13); // a single-line field takes no line break
+        QCOMPARE(p.take(), (QStringList{u"xh xh _level0.f"_s, u"xhi xhi _level0.f"_s, u"xh xh _level0.f"_s,
+                                        u"xah xah _level0.f"_s}));
+        // A click beside the field takes the focus away.
+        p.press(150, 80);
+        p.lift(150, 80);
+        type('B', 'b');
+        QVERIFY(p.take().isEmpty());
+    }
+
     void enterRunsTheButtonsKeyAction()
     {
         Played p(buttonMovie());

@@ -8,6 +8,7 @@
 #include <QTest>
 
 using namespace sky::swf;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -73,6 +74,7 @@ private Q_SLOTS:
     void aTextFormatChangesTheTextItIsGiven();
     void anAutoSizedFieldFitsItsText();
     void textGivenToABoundFieldSetsItsVariable();
+    void replaceSelTypesOverTheFocusedSelection();
 };
 
 void TestSwfTextFields::aMadeFieldDrawsItsBackgroundAndBorderInItsColours()
@@ -165,6 +167,33 @@ void TestSwfTextFields::textGivenToABoundFieldSetsItsVariable()
     player.setTraceSink([&lines](const QString &text) { lines << text; });
     QVERIFY(player.loadData(m.fws()));
     QCOMPARE(lines, (QStringList{QStringLiteral("new"), QStringLiteral("v")}));
+}
+
+void TestSwfTextFields::replaceSelTypesOverTheFocusedSelection()
+{
+    const auto selection = [](const QByteArray &method, std::initializer_list<int> args) {
+        swftest::Actions a;
+        for (auto it = std::rbegin(args); it != std::rend(args); ++it)
+            a.push(*it);
+        return a.push(int(args.size())).push("Selection").op(0x1C).push(method).op(0x52).code();
+    };
+    const auto trace = swftest::Actions().op(0x26).code();
+    const auto drop = swftest::Actions().op(0x17).code();
+    const QByteArray replaceSel =
+        swftest::Actions().push("ZZ").push(1).push("t").op(0x1C).push("replaceSel").op(0x52).op(0x17).code();
+    const QByteArray make = createField("t", 1, QRect(0, 0, 80, 20)) + setMember("t", "text", "abc");
+    // Without the focus nothing is replaced.
+    QCOMPARE(traced(8, make + replaceSel + traceMember("t", "text") + selection("getFocus", {}) + trace),
+             (QStringList{u"abc"_s, u"null"_s}));
+    const QByteArray focus = getVariable("t") + swftest::Actions().push(1).push("Selection").op(0x1C).push("setFocus")
+                                                    .op(0x52).op(0x26).code();
+    QCOMPARE(traced(8, make + focus + selection("setSelection", {1, 2}) + drop + replaceSel + traceMember("t", "text")
+                           + selection("getCaretIndex", {}) + trace + selection("getFocus", {}) + trace),
+             (QStringList{u"true"_s, u"aZZc"_s, u"3"_s, u"_level0.t"_s}));
+    // The system's fonts by name.
+    QCOMPARE(traced(8, swftest::Actions().push(0).push("TextField").op(0x1C).push("getFontList").op(0x52)
+                           .push("Array").op(0x1C).op(0x54).op(0x26).code()),
+             QStringList{u"true"_s});
 }
 
 QTEST_MAIN(TestSwfTextFields)

@@ -50,6 +50,7 @@ void installBuiltins(Vm &vm)
     installInput(vm);
     installTextField(vm);
     installTextFormat(vm);
+    installSelection(vm);
 }
 
 } // namespace sky::swf::avm1

@@ -27,6 +27,7 @@ void installStage(Vm &vm);
 void installColor(Vm &vm);
 void installTextField(Vm &vm);
 void installTextFormat(Vm &vm);
+void installSelection(Vm &vm); // after TextField
 
 // A TextFormat object for `formats`: each property the value they share,
 // null where they differ (or when there are none).

@@ -4,6 +4,7 @@
 
 #include "builtins.h"
 
+#include "../devicefonts.h"
 #include "../fieldtext.h"
 
 #include <algorithm>
@@ -206,12 +207,7 @@ Value replaceText(Vm &vm, CallInfo &c)
         return {};
     TextField &f = *vm.host()->textField(clip);
     const auto [from, to] = range(vm, f, c.args[0], c.args[1]);
-    const QString with = vm.toString(c.args[2]);
-    // The new text takes the format of the first character it replaces.
-    const TextFormat format = from < qsizetype(f.formats.size()) ? f.formats[std::size_t(from)] : f.newFormat;
-    f.text.replace(from, to - from, with);
-    f.formats.erase(f.formats.begin() + from, f.formats.begin() + to);
-    f.formats.insert(f.formats.begin() + from, std::size_t(with.size()), format);
+    f.replace(from, to, vm.toString(c.args[2]));
     vm.host()->textFieldChanged(clip, true);
     return {};
 }
@@ -245,12 +241,37 @@ Value createTextField(Vm &vm, CallInfo &c)
 
 Value textFieldCall(Vm &, CallInfo &) { return {}; }
 
+// Listeners of a field's onChanged, kept like a broadcaster's.
+Value addFieldListener(Vm &vm, CallInfo &c)
+{
+    if (!fieldOf(vm, c))
+        return false;
+    if (!vm.getMember(c.self, QStringLiteral("_listeners")).isObject())
+        vm.defineHidden(c.self.object, QStringLiteral("_listeners"), vm.newArray());
+    return vm.call(vm.get(vm.broadcaster, QStringLiteral("addListener")), c.self, c.args);
+}
+
+Value removeFieldListener(Vm &vm, CallInfo &c)
+{
+    return vm.call(vm.get(vm.broadcaster, QStringLiteral("removeListener")), c.self, c.args);
+}
+
+// The names of the system's fonts.
+Value getFontList(Vm &vm, CallInfo &)
+{
+    Object *list = vm.newArray();
+    for (const QString &name : deviceFontFamilies())
+        vm.arrayPush(list, name);
+    return list;
+}
+
 } // namespace
 
 void installTextField(Vm &vm)
 {
     vm.textFieldProto = vm.newPlain();
-    defineClass(vm, QStringLiteral("TextField"), vm.textFieldProto, textFieldCall);
+    Object *textField = defineClass(vm, QStringLiteral("TextField"), vm.textFieldProto, textFieldCall);
+    vm.method(textField, QStringLiteral("getFontList"), getFontList);
     for (std::size_t i = 0; i < std::size(fieldProperties); ++i) {
         const QString name = QString::fromUtf16(fieldProperties[i].name);
         Property &p = vm.textFieldProto->add(vm.key(name), name, Value(), dontEnum | dontDelete);
@@ -267,6 +288,8 @@ void installTextField(Vm &vm)
         {u"replaceText", replaceText},
         {u"removeTextField", removeTextField},
         {u"getDepth", getDepth},
+        {u"addListener", addFieldListener},
+        {u"removeListener", removeFieldListener},
     });
     vm.method(vm.clipProto, QStringLiteral("createTextField"), createTextField);
 }

@@ -47,22 +47,23 @@ QColor mixLinear(const QColor &a, const QColor &b, double t)
 QGradientStops stopsOf(const FillStyle &fill, const ColorTransform &color)
 {
     QGradientStops stops;
-    double last = -1;
+    const bool linearRgb = fill.interpolation == 1;
+    double last = -1; // the position of the last stop, in ratio steps
     for (std::size_t i = 0; i < fill.stops.size(); ++i) {
-        const GradientStop &s = fill.stops[i];
-        const double at = qBound(0.0, qMax(s.ratio / 255.0, last), 1.0);
-        const QColor c = color.apply(s.color);
-        const bool linearRgb = fill.interpolation == 1;
-        if (linearRgb && i > 0) {
+        // Stops share no ratio, as in the ramps shaded by hand.
+        const double ratio = i == 0 ? fill.stops[i].ratio : qMin(255.0, qMax(fill.stops[i].ratio, last + 1));
+        const QColor c = color.apply(fill.stops[i].color);
+        if (linearRgb && i > 0 && ratio > last) {
             const QColor previous = color.apply(fill.stops[i - 1].color);
             for (int k = 1; k < linearRgbSubdivisions; ++k) {
                 const double t = double(k) / linearRgbSubdivisions;
-                stops.append({last + (at - last) * t, mixLinear(previous, c, t)});
+                stops.append({(last + (ratio - last) * t) / 255, mixLinear(previous, c, t)});
             }
         }
         // Equal positions would make Qt drop a stop; nudge them apart.
-        stops.append({at > last ? at : qMin(1.0, last + 1e-6), linearRgb ? mixLinear(c, c, 0) : c});
-        last = stops.back().first;
+        const double at = ratio > last ? ratio / 255 : qMin(1.0, stops.back().first + 1e-6);
+        stops.append({at, linearRgb ? mixLinear(c, c, 0) : c});
+        last = ratio;
     }
     if (stops.isEmpty())
         stops.append({0.0, QColor(0, 0, 0)});
@@ -275,6 +276,9 @@ QBrush gradientOrSolidBrush(const FillStyle &fill, const ColorTransform &color)
         gradient = QRadialGradient(QPointF(0, 0), gradientHalfSize,
                                    QPointF(fill.kind == FillKind::Focal ? focalOf(fill) * gradientHalfSize : 0, 0));
     gradient.setStops(stopsOf(fill, color));
+    // Colour and alpha each go their own way between stops, as in the
+    // player: a transparent stop's colour still shows.
+    gradient.setInterpolationMode(QGradient::ComponentInterpolation);
     gradient.setSpread(fill.spread == 1   ? QGradient::ReflectSpread
                        : fill.spread == 2 ? QGradient::RepeatSpread
                                           : QGradient::PadSpread);

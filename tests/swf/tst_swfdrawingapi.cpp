@@ -10,6 +10,7 @@
 #include <functional>
 
 using namespace sky::swf;
+using namespace Qt::StringLiterals;
 using swftest::Actions;
 
 namespace {
@@ -32,20 +33,21 @@ Actions redUnderBlue()
 // Pushes the arguments of a two-colour gradient call (type, colors,
 // alphas, ratios, a box over the stage) and then `extra` strings, last
 // first, with their count.
-Actions &pushGradient(Actions &a, const QByteArray &type, int ratio0, int ratio1, const QList<QByteArray> &extra = {})
+Actions &pushGradient(Actions &a, const QByteArray &type, int ratio0, int ratio1, const QList<QByteArray> &extra = {},
+                      int alpha0 = 100)
 {
     for (auto it = extra.rbegin(); it != extra.rend(); ++it)
         a.push(*it);
     a.push("matrixType").push("box").push("x").push(0).push("y").push(0).push("w").push(100).push("h").push(100);
     a.push("r").push(0).push(6).op(0x43);
     a.push(ratio1).push(ratio0).push(2).op(0x42);
-    a.push(100).push(100).push(2).op(0x42);
+    a.push(100).push(alpha0).push(2).op(0x42);
     a.push(0x0000FF).push(0xFF0000).push(2).op(0x42);
     a.push(type);
     return a.push(5 + int(extra.size()));
 }
 
-QImage drawn(const Actions &script)
+QImage drawn(const Actions &script, const RenderOptions &options = {})
 {
     swftest::Movie m(8, 100, 100, 12);
     m.background(Qt::white);
@@ -53,7 +55,7 @@ QImage drawn(const Actions &script)
     MoviePlayer player;
     if (!player.loadData(m.fws()))
         return {};
-    return player.renderFrame();
+    return player.renderFrame(options);
 }
 
 } // namespace
@@ -68,6 +70,7 @@ private Q_SLOTS:
     void drawingOnTheMainMovieLiesBelowItsClips();
     void aFillLeftOpenIsDrawnClosedWithItsLine();
     void gradientCallsThePlayerRefusesChangeNothing();
+    void theWindowShadesGradientsAsTheReferenceDrawingDoes();
 
     void aMaskShowsTheClipOnlyUnderItAndNotItself();
     void aMaskGivenByTargetPathMasks();
@@ -172,6 +175,34 @@ void TestSwfDrawingApi::gradientCallsThePlayerRefusesChangeNothing()
     QCOMPARE(gradient("linear", 255, {"pad", "RGB", "0", "x"}).pixelColor(50, 50), green);
     // Without a type the fill ends.
     QCOMPARE(greenThen([](Actions &a) { a.push(0); }).pixelColor(50, 50), QColor(Qt::white));
+}
+
+void TestSwfDrawingApi::theWindowShadesGradientsAsTheReferenceDrawingDoes()
+{
+    // From a transparent red to blue; and a linear-RGB radial one whose
+    // two stops share a ratio, red inside and blue outside.
+    const auto square = [](const std::function<void(Actions &)> &push) {
+        Actions script;
+        script.makeClip("_root", "c", 1);
+        push(script);
+        script.push("c").op(0x1C).push("beginGradientFill").op(0x52).op(0x17);
+        script.call("c", "moveTo", {0, 0});
+        for (const auto &[x, y] : {std::pair{100, 0}, {100, 100}, {0, 100}, {0, 0}})
+            script.call("c", "lineTo", {x, y});
+        return script;
+    };
+    const Actions fading = square([](Actions &a) { pushGradient(a, "linear", 0, 255, {}, 0); });
+    const Actions sharp = square([](Actions &a) { pushGradient(a, "radial", 100, 100, {"pad", "linearRGB"}); });
+    RenderOptions window;
+    window.supersample = false;
+    for (const Actions &script : {fading, sharp}) {
+        const QImage reference = drawn(script), shown = drawn(script, window);
+        for (const QPoint at : {QPoint(25, 50), QPoint(50, 50), QPoint(75, 50), QPoint(5, 5)}) {
+            const QColor a = reference.pixelColor(at), b = shown.pixelColor(at);
+            QVERIFY2(qAbs(a.red() - b.red()) <= 8 && qAbs(a.blue() - b.blue()) <= 8,
+                     qPrintable(u"at %1,%2: %3 against %4"_s.arg(at.x()).arg(at.y()).arg(b.name(), a.name())));
+        }
+    }
 }
 
 void TestSwfDrawingApi::aMaskShowsTheClipOnlyUnderItAndNotItself()

@@ -1,6 +1,8 @@
-// swf-render [--ticks N] [--quality low|high] INPUT.swf OUTPUT.png
+// swf-render [--ticks N] [--quality low|high|window] INPUT.swf OUTPUT.png
 // Loads a movie, runs N ticks from the start (tick 1 shows frame 1, frame
-// actions applied) and writes the frame then shown at the stage's size.
+// actions applied) and writes the frame then shown at the stage's size;
+// "window" draws it as the Flash window does, its edges smoothed by the
+// painter.
 
 #include "swf/movieplayer.h"
 
@@ -18,7 +20,7 @@ namespace {
 
 int usage()
 {
-    std::fputs("usage: swf-render [--ticks N] [--quality low|high] INPUT.swf OUTPUT.png\n", stderr);
+    std::fputs("usage: swf-render [--ticks N] [--quality low|high|window] INPUT.swf OUTPUT.png\n", stderr);
     return 2;
 }
 
@@ -32,7 +34,9 @@ int main(int argc, char **argv)
         || args.files.size() != 2)
         return usage();
     RenderOptions options;
-    options.antialias = args.options.value(QStringLiteral("--quality")) != u"low";
+    const QString quality = args.options.value(QStringLiteral("--quality"));
+    options.antialias = quality != u"low";
+    options.supersample = quality != u"window";
     const int ticks = args.ticks;
     const QStringList &files = args.files;
 

@@ -81,9 +81,9 @@ private:
     void drawDrawn(const Character &character, quint16 id, int ratio, const QTransform &world,
                    const ColorTransform &color);
     void drawShape(const CompiledShape &shape, const QTransform &world, const ColorTransform &color);
-    QPainterPath pixelArea(const QPainterPath &outline, Cut cut = Cut::Shape) const;
+    QPainterPath pixelArea(const QPainterPath &outline) const;
     void fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color,
-                  Cut cut = Cut::Shape);
+                  bool glyph = false);
     QBrush brushFor(const FillStyle &style, const ColorTransform &color, const QTransform &world, const QRectF &bounds);
     void strokePath(const StrokedPath &stroke, const QTransform &world, const ColorTransform &color);
     void fillInDevice(const QPainterPath &outline, const QBrush &brush, const QTransform &world);

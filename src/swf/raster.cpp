@@ -8,68 +8,91 @@
 namespace sky::swf {
 namespace {
 
-// A curve is cut into the fewest n pieces for which n² times this many
-// twips is at least its bulge (see below) plus the slack: the error of
-// each piece stays under about a ninth of a pixel. The slack is the
-// player's: a curve bending 30 twips takes two pieces, one bending 33
-// three.
-constexpr double curveBulgePerPiece = 9;
-constexpr double curveBulgeSlack = 4;
-// n pieces of a curve bending b stray from it by b / 4n²; glyphs keep that
-// under 1/8192 pixel, close enough to their curves to draw as the player's.
-constexpr double glyphStrayTwips = 20.0 / 8192;
-constexpr int maxPieces = 64;
+// However long a curve, it is cut into no more pieces than this.
+constexpr int maxCurvePieces = 1024;
 
-int piecesFor(double bulge, Cut cut)
+// The curve y = x² from 0 to x, measured in how many pieces within a given
+// distance of it it takes (up to a common factor), and the inverse; both
+// close approximations of the exact integral.
+double parabolaIntegral(double x)
 {
-    const double pieces = cut == Cut::Glyph ? std::sqrt(bulge / (4 * glyphStrayTwips))
-                                            : std::sqrt((bulge + curveBulgeSlack) / curveBulgePerPiece);
-    return qBound(1, int(std::ceil(pieces)), maxPieces);
+    constexpr double d = 0.67;
+    return x / (1 - d + std::pow(d * d * d * d + 0.25 * x * x, 0.25));
+}
+
+double parabolaIntegralInverse(double x)
+{
+    constexpr double b = 0.39;
+    return x * (1 - b + std::sqrt(b * b + 0.25 * x * x));
+}
+
+// The inner cut points (as curve parameters) of the quadratic curve p0, p1,
+// p2 cut into the fewest pieces that stray from it by at most `tolerance`.
+// Every quadratic is a stretch of a parabola, scaled and turned; the cuts
+// fall evenly along the integral above, so pieces are longer where the
+// curve runs straight.
+void parabolaSteps(QPointF p0, QPointF p1, QPointF p2, double tolerance, std::vector<double> &ts)
+{
+    ts.clear();
+    const QPointF chord = p2 - p0;
+    const QPointF bend = p1 * 2 - p0 - p2;
+    // Twice the area between the chord and the control point: a curve
+    // whose middle lies within the tolerance of its chord (its control
+    // point within twice that) is one straight piece.
+    const double cross = chord.x() * bend.y() - chord.y() * bend.x();
+    if (!(tolerance > 0) || cross * cross <= 16 * tolerance * tolerance * QPointF::dotProduct(chord, chord))
+        return;
+    // Where the ends lie on the parabola, and its scale.
+    const double x0 = QPointF::dotProduct(p1 - p0, bend) / cross;
+    const double x2 = QPointF::dotProduct(p2 - p1, bend) / cross;
+    const double scale = std::abs(cross) / (std::hypot(bend.x(), bend.y()) * std::abs(x2 - x0));
+    const double a0 = parabolaIntegral(x0);
+    const double a2 = parabolaIntegral(x2);
+    const double rootTolerance = std::sqrt(tolerance);
+    double length = 0;
+    if (std::isfinite(scale)) {
+        const double rootScale = std::sqrt(scale);
+        // Around a sharp vertex the bend, not the length, sets the count.
+        length = (x0 < 0) == (x2 < 0) ? std::abs(a2 - a0) * rootScale
+                                      : rootTolerance * std::abs(a2 - a0) / parabolaIntegral(rootTolerance / rootScale);
+    }
+    const int pieces = qBound(1, int(std::ceil(0.5 * length / rootTolerance)), maxCurvePieces);
+    const double v0 = parabolaIntegralInverse(a0);
+    const double v2 = parabolaIntegralInverse(a2);
+    for (int k = 1; k < pieces; ++k)
+        ts.push_back((parabolaIntegralInverse(a0 + (a2 - a0) * k / pieces) - v0) / (v2 - v0));
 }
 
 } // namespace
 
-QPainterPath flattenedOutline(const QPainterPath &path, int samples, Cut cut)
+QPainterPath flattenedOutline(const QPainterPath &path, const QTransform &toDevice, double tolerance)
 {
-    const double grid = 20.0 / samples;
-    // A shape's curve pieces end on whole twips, halves rounding up; the
-    // points are first cleared of the noise of floating point so that a half
-    // stays one.
-    const auto snap = [grid, cut](QPointF p) {
-        if (cut != Cut::Shape)
-            return p;
-        const auto toTwips = [grid](double v) { return std::floor(std::round(v * grid * 1024) / 1024 + 0.5) / grid; };
-        return QPointF(toTwips(p.x()), toTwips(p.y()));
-    };
     QPainterPath out;
     out.setFillRule(path.fillRule());
     QPointF at;
+    std::vector<double> steps;
     for (int i = 0; i < path.elementCount(); ++i) {
         const QPainterPath::Element e = path.elementAt(i);
         if (e.isMoveTo()) {
             at = e;
-            out.moveTo(at);
+            out.moveTo(toDevice.map(at));
         } else if (e.isLineTo()) {
             at = e;
-            out.lineTo(at);
+            out.lineTo(toDevice.map(at));
         } else if (e.isCurveTo() && i + 2 < path.elementCount()) {
+            // Curves are quadratic, kept as cubics: the control point is
+            // where the two inner points point (for a true cubic, the
+            // nearest quadratic's).
             const QPointF c1 = e;
             const QPointF c2 = path.elementAt(i + 1);
             const QPointF end = path.elementAt(i + 2);
-            // Three times the larger second difference: for a quadratic
-            // kept as a cubic, how far its control point pulls, twice the
-            // distance between the curve's middle and its chord's.
-            const QPointF d1 = (at - c1 * 2 + c2) * 3 * grid;
-            const QPointF d2 = (c1 - c2 * 2 + end) * 3 * grid;
-            const double bulge = qMax(std::hypot(d1.x(), d1.y()), std::hypot(d2.x(), d2.y()));
-            const int pieces = piecesFor(bulge, cut);
-            for (int k = 1; k < pieces; ++k) {
-                const double t = double(k) / pieces;
+            parabolaSteps(at, (c1 * 3 + c2 * 3 - at - end) / 4, end, tolerance, steps);
+            for (const double t : steps) {
                 const double u = 1 - t;
-                out.lineTo(snap(at * (u * u * u) + c1 * (3 * u * u * t) + c2 * (3 * u * t * t) + end * (t * t * t)));
+                out.lineTo(toDevice.map(at * (u * u * u) + c1 * (3 * u * u * t) + c2 * (3 * u * t * t) + end * (t * t * t)));
             }
             at = end;
-            out.lineTo(at);
+            out.lineTo(toDevice.map(at));
             i += 2;
         }
     }
@@ -80,20 +103,20 @@ QPainterPath roundEnds(const QPainterPath &centre, double radius, int samples, b
 {
     // One disc about the origin: each arc's control point lies where the
     // tangents at its ends meet, and it is cut into pieces as a shape's
-    // curves are, so the disc lies inside the circle between its pieces'
-    // ends.
+    // curves are (within a tenth of a picture pixel), so the disc lies
+    // inside the circle between its pieces' ends.
     constexpr int arcs = 8;
     const double step = 2 * std::numbers::pi / arcs;
     const double reach = radius / std::cos(step / 2);
-    const double bulge = 2 * (reach - radius * std::cos(step / 2)) * 20 / samples; // twips
-    const int piecesPerArc = piecesFor(bulge, Cut::Shape);
+    std::vector<double> steps;
     QPolygonF disc;
     for (int a = 0; a < arcs; ++a) {
         const QPointF from(radius * std::cos(a * step), radius * std::sin(a * step));
         const QPointF control(reach * std::cos((a + 0.5) * step), reach * std::sin((a + 0.5) * step));
         const QPointF to(radius * std::cos((a + 1) * step), radius * std::sin((a + 1) * step));
-        for (int k = 0; k < piecesPerArc; ++k) {
-            const double t = double(k) / piecesPerArc;
+        parabolaSteps(from, control, to, curveTolerance / 20 * samples, steps);
+        disc << from;
+        for (const double t : steps) {
             const double u = 1 - t;
             disc << from * (u * u) + control * (2 * u * t) + to * (t * t);
         }

@@ -2,30 +2,31 @@
 
 #include <QImage>
 #include <QPainterPath>
+#include <QTransform>
 
 namespace sky::swf {
 
 // Most device pixels per picture pixel in each direction for downsample().
 inline constexpr int maxSamples = 16;
 
-// How flattenedOutline() cuts curves into straight pieces.
-enum class Cut {
-    Shape, // more pieces the further a curve bends, inner ends on whole twips
-    Line,  // as many pieces, their ends left on the curve: centre lines of lines
-    Glyph, // so many that they stray from the curve by under 1/8192 pixel
-};
+// How far, in twips, a shape's or a line's straight pieces may stray from
+// its curves: a tenth of a pixel of the shape's own space, however it is
+// scaled. Glyphs are cut the same way in their font's units, so a small
+// font's pieces lie closer to their curves on screen.
+inline constexpr double curveTolerance = 2;
 
-// An outline in device pixels as the player rasterises it, its curves cut
-// into straight pieces; twips are those of a picture drawn `samples` times
-// larger.
-QPainterPath flattenedOutline(const QPainterPath &path, int samples, Cut cut = Cut::Shape);
+// An outline mapped to device pixels by `toDevice`, its quadratic curves
+// cut into straight pieces in its own space: each piece strays from its
+// curve by at most `tolerance` there, the pieces spread evenly along the
+// parabola the curve belongs to (fewer where it runs straight).
+QPainterPath flattenedOutline(const QPainterPath &path, const QTransform &toDevice, double tolerance = curveTolerance);
 
 // The round joins and caps of a line along the straight pieces of `centre`
 // (device pixels, `samples` to a picture pixel): discs of `radius` around
 // its inner points (`joins`) and around the ends of its open subpaths
 // (`caps`). Each disc is a circle of eight quadratic arcs starting on the x
-// axis, as the player draws circles, cut into straight pieces as a shape's
-// curves are.
+// axis, as the player draws circles, cut into pieces as a shape's curves
+// are.
 QPainterPath roundEnds(const QPainterPath &centre, double radius, int samples, bool joins, bool caps);
 
 // The pixels an aliased fill of `outline` takes in, as rectangles one

@@ -86,22 +86,21 @@ void Renderer::drawScripted(const ScriptDrawing &drawing, const QTransform &worl
     drawShape(shape, world, color);
 }
 
-// What a fill of `outline` (device pixels) covers: the pixels whose
-// centre lies inside the outline as the player flattens it.
-QPainterPath Renderer::pixelArea(const QPainterPath &outline, Cut cut) const
+// What a fill of `outline` (device pixels, straight edges) covers: the
+// pixels whose centre lies inside it, or the outline itself where the
+// painter smooths edges.
+QPainterPath Renderer::pixelArea(const QPainterPath &outline) const
 {
-    if (smoothEdges_ && cut == Cut::Glyph)
-        return outline; // as good as the painter's own curves
-    const QPainterPath flat = flattenedOutline(outline, samples_, cut);
     if (smoothEdges_)
-        return flat;
-    return coveredPixels(flat, QRect(0, 0, painter_.device()->width(), painter_.device()->height()), samples_);
+        return outline;
+    return coveredPixels(outline, QRect(0, 0, painter_.device()->width(), painter_.device()->height()), samples_);
 }
 
 void Renderer::fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color,
-                        Cut cut)
+                        bool glyph)
 {
-    const QPainterPath area = pixelArea(world.map(path), cut);
+    // The painter's own curves are as good as a glyph's pieces.
+    const QPainterPath area = smoothEdges_ && glyph ? world.map(path) : pixelArea(flattenedOutline(path, world));
     const auto place = [&](QBrush brush) {
         brush.setTransform(brush.transform() * world);
         return brush;
@@ -189,7 +188,7 @@ void Renderer::strokePath(const StrokedPath &stroke, const QTransform &world, co
         stroker.setWidth(samples_);
         stroker.setCapStyle(Qt::FlatCap);
         stroker.setJoinStyle(Qt::BevelJoin);
-        QPainterPath band = stroker.createStroke(flattenedOutline(world.map(stroke.path), samples_, Cut::Line));
+        QPainterPath band = stroker.createStroke(flattenedOutline(stroke.path, world));
         band.setFillRule(Qt::WindingFill);
         fillInDevice(band, pen.brush(), world);
         return;
@@ -213,7 +212,7 @@ void Renderer::strokePath(const StrokedPath &stroke, const QTransform &world, co
                                                   world.m22() / scale, 0, 0);
         const QTransform unstretch = stretch.inverted();
         const QPainterPath centre =
-            unstretch.map(flattenedOutline(world.map(stroke.path), samples_, Cut::Line));
+            unstretch.map(flattenedOutline(stroke.path, world));
         QPainterPath outline;
         outline.setFillRule(Qt::WindingFill);
         for (const QPolygonF &part : QPainterPathStroker(pen).createStroke(centre).toSubpathPolygons())
@@ -252,7 +251,7 @@ void Renderer::drawText(const TextCharacter &text, const QTransform &world, cons
     FillStyle solid;
     for (const PlacedGlyph &glyph : placedGlyphs(movie_, text)) {
         solid.color = glyph.color;
-        fillPath(*glyph.outline, solid, glyph.transform * world, color, Cut::Glyph);
+        fillPath(*glyph.outline, solid, glyph.transform * world, color, true);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QTest>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -21,7 +22,7 @@ QImage coverage(const QPainterPath &outline, int samples = 1)
     QImage image(8, 8, QImage::Format_Grayscale8);
     image.fill(0);
     QPainter painter(&image);
-    painter.fillPath(coveredPixels(flattenedOutline(outline, samples), image.rect(), samples), Qt::white);
+    painter.fillPath(coveredPixels(outline, image.rect(), samples), Qt::white);
     return image;
 }
 
@@ -44,9 +45,27 @@ QPainterPath polygon(std::initializer_list<QPointF> points)
     return path;
 }
 
-int piecesOf(const QPainterPath &outline, Cut cut = Cut::Shape)
+// How far the straight pieces `flat` stray from the quadratic curve from,
+// control, to at most, measured at many points of the curve against the
+// nearest piece.
+double strayOf(QPointF from, QPointF control, QPointF to, const QPainterPath &flat)
 {
-    return flattenedOutline(outline, 1, cut).elementCount() - 1;
+    const QPolygonF line = flat.toSubpathPolygons().value(0);
+    double worst = 0;
+    for (int i = 0; i <= 1000; ++i) {
+        const double t = i / 1000.0;
+        const double u = 1 - t;
+        const QPointF at = from * (u * u) + control * (2 * u * t) + to * (t * t);
+        double nearest = std::numeric_limits<double>::max();
+        for (qsizetype k = 0; k + 1 < line.size(); ++k) {
+            const QPointF d = line[k + 1] - line[k];
+            const double along = qBound(0.0, QPointF::dotProduct(at - line[k], d) / QPointF::dotProduct(d, d), 1.0);
+            const QPointF off = at - (line[k] + d * along);
+            nearest = qMin(nearest, std::hypot(off.x(), off.y()));
+        }
+        worst = qMax(worst, nearest);
+    }
+    return worst;
 }
 
 } // namespace
@@ -58,7 +77,7 @@ private Q_SLOTS:
     void pixelCentresDecide();
     void fillRulesCountCrossings();
     void farAndBrokenPointsAreHarmless();
-    void curvesAreCutByHowFarTheyBend();
+    void curvesAreCutWithinATenthOfAPixel();
     void roundEndsAreDiscsOfQuadraticArcs();
 };
 
@@ -110,38 +129,49 @@ void TestSwfRaster::farAndBrokenPointsAreHarmless()
     QCOMPARE(rows(coverage(polygon({{nan, 0}, {8, nan}, {8, 8}}))).count(u'#'), 0);
 }
 
-void TestSwfRaster::curvesAreCutByHowFarTheyBend()
+void TestSwfRaster::curvesAreCutWithinATenthOfAPixel()
 {
-    // A quadratic from (0,0) over (x,y) to (2x,0) bends by 2y; n pieces
-    // take n² nine-twip steps of bend, less four twips. Coordinates are
-    // pixels of 20 twips.
-    const auto curve = [](double bend) {
-        QPainterPath path;
-        path.quadTo(1, bend / 2 / 20, 2, 0);
+    const auto quad = [](QPointF from, QPointF control, QPointF to) {
+        QPainterPath path(from);
+        path.quadTo(control, to);
         return path;
     };
-    QCOMPARE(piecesOf(curve(5)), 1);
-    QCOMPARE(piecesOf(curve(6)), 2);
-    QCOMPARE(piecesOf(curve(30.5)), 2);
-    QCOMPARE(piecesOf(curve(33)), 3);
-    QCOMPARE(piecesOf(curve(317)), 6);
-    QCOMPARE(piecesOf(curve(1e9)), 64); // bounded
-    // Glyphs' curves stray from the curve by under 1/8192 pixel, a bend of
-    // b twips over n pieces by b / 4n².
-    QCOMPARE(piecesOf(curve(30), Cut::Glyph), 56);
-    QCOMPARE(piecesOf(curve(0.5), Cut::Glyph), 8);
-    QCOMPARE(piecesOf(curve(1e9), Cut::Glyph), 64);
-    // Inner ends land on whole twips, halves rounding up. In twips: from
-    // (0,0) over (10,-45) to (20,0), bending by 90: four pieces.
-    QPainterPath path;
-    path.quadTo(0.5, -2.25, 1.0, 0);
-    const QPainterPath flat = flattenedOutline(path, 1);
-    QCOMPARE(flat.elementCount(), 5);
-    QCOMPARE(QPointF(flat.elementAt(1)) * 20, QPointF(5, -17));  // (5, -16.875)
-    QCOMPARE(QPointF(flat.elementAt(2)) * 20, QPointF(10, -22)); // (10, -22.5)
-    QCOMPARE(QPointF(flat.elementAt(4)) * 20, QPointF(20, 0));
-    // The centre lines of lines keep their points on the curve.
-    QCOMPARE(QPointF(flattenedOutline(path, 1, Cut::Line).elementAt(1)) * 20, QPointF(5, -16.875));
+    const auto pieces = [](const QPainterPath &flat) { return flat.elementCount() - 1; };
+    // A curve whose middle lies within two twips of its chord is one piece;
+    // a little further, two.
+    QCOMPARE(pieces(flattenedOutline(quad({0, 0}, {100, 4}, {200, 0}), QTransform())), 1);
+    QCOMPARE(pieces(flattenedOutline(quad({0, 0}, {100, 4.2}, {200, 0}), QTransform())), 2);
+    // Curves of every kind, gentle or sharp, long or short: no piece strays
+    // further than the tolerance, and the count grows as the square root
+    // of the precision asked (half the tolerance takes under half as many
+    // pieces again).
+    const QList<std::array<QPointF, 3>> curves{{{{1614, 1187}, {3228, 19}, {5510, 19}}},
+                                               {{{0, 0}, {40, 400}, {80, 0}}},
+                                               {{{0, 0}, {3000, 10}, {20, 20}}},
+                                               {{{7755, 6025}, {7714, 5801}, {7705, 5775}}},
+                                               {{{0, 0}, {0, 20000}, {20000, 20000}}}};
+    for (const auto &[from, control, to] : curves) {
+        const QPainterPath curve = quad(from, control, to);
+        const QPainterPath flat = flattenedOutline(curve, QTransform());
+        QVERIFY(strayOf(from, control, to, flat) <= curveTolerance * 1.01);
+        QVERIFY(pieces(flattenedOutline(curve, QTransform(), curveTolerance / 2)) * 2 < pieces(flat) * 3 + 2);
+    }
+    // Pieces fall closer together where the curve bends: the quarter of an
+    // ellipse running from its side to its top is cut finer near the side.
+    const QPolygonF quarter = flattenedOutline(quad({1614, 1187}, {3228, 19}, {5510, 19}), QTransform()).toFillPolygon();
+    QVERIFY(quarter.size() > 8);
+    const auto length = [&](qsizetype k) {
+        return std::hypot(quarter[k + 1].x() - quarter[k].x(), quarter[k + 1].y() - quarter[k].y());
+    };
+    QVERIFY(length(0) < length(quarter.size() - 3));
+    // The cut is made in the outline's own space: scaled up ten times on
+    // the way to the device, a shape keeps its pieces.
+    const QPainterPath small = quad({0, 0}, {40, 400}, {80, 0});
+    const QPainterPath shown = flattenedOutline(small, QTransform::fromScale(10, 10));
+    QCOMPARE(pieces(shown), pieces(flattenedOutline(small, QTransform())));
+    QCOMPARE(QPointF(shown.elementAt(pieces(shown))), QPointF(800, 0));
+    // However long, a curve is cut into a bounded number of pieces.
+    QVERIFY(pieces(flattenedOutline(quad({0, 0}, {1e9, 1e9}, {2e9, 0}), QTransform())) <= 1024);
 }
 
 void TestSwfRaster::roundEndsAreDiscsOfQuadraticArcs()

@@ -101,10 +101,11 @@ QPainterPath flattenedOutline(const QPainterPath &path, const QTransform &toDevi
 
 QPainterPath roundEnds(const QPainterPath &centre, double radius, int samples, bool joins, bool caps)
 {
-    // One disc about the origin: each arc's control point lies where the
-    // tangents at its ends meet, and it is cut into pieces as a shape's
-    // curves are (within a tenth of a picture pixel), so the disc lies
-    // inside the circle between its pieces' ends.
+    // One disc about the origin, its arcs starting on the x axis: each
+    // arc's control point lies where the tangents at its ends meet, and it
+    // is cut into pieces as a shape's curves are (within a tenth of a
+    // picture pixel), so the disc lies inside the circle between its
+    // pieces' ends.
     constexpr int arcs = 8;
     const double step = 2 * std::numbers::pi / arcs;
     const double reach = radius / std::cos(step / 2);
@@ -127,8 +128,20 @@ QPainterPath roundEnds(const QPainterPath &centre, double radius, int samples, b
         const bool closed = part.size() > 2 && part.isClosed();
         for (qsizetype i = 0; i < part.size() - (closed ? 1 : 0); ++i) {
             const bool end = !closed && (i == 0 || i == part.size() - 1);
-            if (end ? caps : joins)
+            if (!(end ? caps : joins))
+                continue;
+            // A cap's disc is turned with the line's end: its arcs start
+            // across the line and straight along it. Joins keep theirs
+            // upright.
+            const QPointF along = i == 0 ? part[1] - part[0] : part[i] - part[i - 1];
+            const double length = std::hypot(along.x(), along.y());
+            if (!end || !(length > 0)) {
                 out.addPolygon(disc.translated(part[i]));
+                continue;
+            }
+            const double c = along.x() / length;
+            const double s = along.y() / length;
+            out.addPolygon(QTransform(c, s, -s, c, part[i].x(), part[i].y()).map(disc));
         }
     }
     return out;

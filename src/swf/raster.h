@@ -24,9 +24,9 @@ QPainterPath flattenedOutline(const QPainterPath &path, const QTransform &toDevi
 // The round joins and caps of a line along the straight pieces of `centre`
 // (device pixels, `samples` to a picture pixel): discs of `radius` around
 // its inner points (`joins`) and around the ends of its open subpaths
-// (`caps`). Each disc is a circle of eight quadratic arcs starting on the x
-// axis, as the player draws circles, cut into pieces as a shape's curves
-// are.
+// (`caps`). Each disc is a circle of eight quadratic arcs, as the player
+// draws circles, cut into pieces as a shape's curves are; a join's arcs
+// start on the x axis, a cap's along the line's end.
 QPainterPath roundEnds(const QPainterPath &centre, double radius, int samples, bool joins, bool caps);
 
 // The pixels an aliased fill of `outline` takes in, as rectangles one

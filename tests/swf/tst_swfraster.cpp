@@ -192,6 +192,15 @@ void TestSwfRaster::roundEndsAreDiscsOfQuadraticArcs()
     const double diagonal = std::numbers::pi / 8;
     QVERIFY(within(joins, QPointF(10, 0) + outside * QPointF(std::cos(diagonal), std::sin(diagonal))));
     QVERIFY(!within(joins, QPointF(10 + outside, 0)));
+    // A cap's disc is turned with its line: half a pixel wide, its arcs are
+    // single pieces, and the one straight behind a slanted line's start
+    // ends there, where an upright disc would cut the corner off.
+    const double slant = std::numbers::pi / 8;
+    QPainterPath slanted;
+    slanted.lineTo(10 * std::cos(slant), 10 * std::sin(slant));
+    const QPointF behind = -0.48 * QPointF(std::cos(slant), std::sin(slant));
+    QVERIFY(within(roundEnds(slanted, 0.5, 1, false, true), behind));
+    QVERIFY(!within(roundEnds(line, 0.5, 1, true, false), QPointF(10, 0) + behind)); // an upright join
     // A closed outline joins at every corner, its first one too.
     QPainterPath square;
     square.addRect(0, 0, 10, 10);

@@ -53,7 +53,7 @@ ClipStage::ClipStage(const Movie &movie, StageListener *listener)
 {
     root_->handle = nextHandle_++;
     root_->timeline = &movie.timeline();
-    handles_.emplace(root_->handle, root_.get());
+    handles_.insert(root_->handle, root_.get());
     made_.push_back(root_->handle);
 }
 
@@ -82,12 +82,6 @@ void ClipStage::catchUp(StageClip &clip)
             gotoFrame(*child, child->timeline->frameAtAge(tick - child->placedTick), false);
         catchUp(*child);
     }
-}
-
-StageClip *ClipStage::find(int handle) const
-{
-    const auto found = handles_.find(handle);
-    return found == handles_.end() ? nullptr : found->second;
 }
 
 std::vector<int> ClipStage::subtree(const StageClip &clip) const
@@ -245,7 +239,7 @@ StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &plac
         clip->placement.name = QStringLiteral("instance%1").arg(++unnamed_);
     clip->readScaleAndRotation();
     parent.children[depth] = std::move(made);
-    handles_.emplace(clip->handle, clip);
+    handles_.insert(clip->handle, clip);
     made_.push_back(clip->handle);
     const int handle = clip->handle;
     if (listener_)

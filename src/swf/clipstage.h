@@ -1,13 +1,13 @@
 #pragma once
 
 #include "characters.h"
+#include "cliphandles.h"
 #include "scriptdrawing.h"
 #include "textfield.h"
 
 #include <map>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 namespace sky::swf {
@@ -102,7 +102,7 @@ public:
     // from the start would, with no scripts told.
     void reset(int n);
     // The clip with `handle`, null once it left the stage.
-    StageClip *find(int handle) const;
+    StageClip *find(int handle) const { return handles_.find(handle); }
     // The handles of a clip and all inside it, children before parents.
     std::vector<int> subtree(const StageClip &clip) const;
     // The handles of every clip on the stage, the most recently made first.
@@ -140,7 +140,7 @@ private:
     const Movie &movie_;
     StageListener *listener_;
     std::unique_ptr<StageClip> root_;
-    std::unordered_map<int, StageClip *> handles_;
+    ClipHandles handles_;
     // Every handle in handles_ and, after a removal, handles gone, in the
     // order they were made (handles only grow).
     mutable std::vector<int> made_;

@@ -9,10 +9,36 @@
 #include "scriptruntime.h"
 #include "textlayout.h"
 
+#include <algorithm>
+
 namespace sky::swf {
 
 using avm1::Object;
 using avm1::Value;
+
+namespace {
+
+// The depths that lead from the main movie to `clip`.
+std::vector<int> depthPath(const StageClip &clip)
+{
+    std::vector<int> path;
+    for (const StageClip *c = &clip; c->parent; c = c->parent)
+        path.push_back(c->depth);
+    std::reverse(path.begin(), path.end());
+    return path;
+}
+
+// Whether a walk of the stage that takes each clip's children by depth,
+// before the clip itself, comes to `a` before `b`.
+bool walkedBefore(const std::vector<int> &a, const std::vector<int> &b)
+{
+    const auto [inA, inB] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    if (inA == a.end())
+        return false; // `a` is `b` or holds it
+    return inB == b.end() || *inA < *inB;
+}
+
+} // namespace
 
 // "score", "a.b.score", "/a/b:score", "_root.score", "../score": the object
 // that holds the variable, from the field's timeline, and its name.
@@ -40,6 +66,7 @@ void ScriptRuntime::fieldPlaced(StageClip &c)
 {
     if (fieldToPlace_) {
         c.field = std::move(fieldToPlace_);
+        fields_.push_back(c.handle);
         relayoutField(c);
         return;
     }
@@ -47,6 +74,7 @@ void ScriptRuntime::fieldPlaced(StageClip &c)
     if (!text || !text->edit)
         return;
     c.field = std::make_unique<TextField>(text->edit->field);
+    fields_.push_back(c.handle);
     c.field->box = text->box; // as auto-sizing left it
     c.fieldText = text->edit->initialText;
     updateField(c);
@@ -86,8 +114,16 @@ void ScriptRuntime::updateField(StageClip &c)
 
 void ScriptRuntime::updateFields()
 {
-    for (const int handle : stage_.subtree(stage_.root()))
-        if (StageClip *c = clip(handle); c && c->field)
+    std::erase_if(fields_, [this](int handle) { return !clip(handle); });
+    // In the order of the stage, where fields bound to one variable
+    // decide which of them sets it.
+    std::vector<std::pair<std::vector<int>, int>> placed;
+    placed.reserve(fields_.size());
+    for (const int handle : fields_)
+        placed.emplace_back(depthPath(*clip(handle)), handle);
+    std::sort(placed.begin(), placed.end(), [](const auto &a, const auto &b) { return walkedBefore(a.first, b.first); });
+    for (const auto &[path, handle] : placed)
+        if (StageClip *c = clip(handle))
             updateField(*c);
 }
 

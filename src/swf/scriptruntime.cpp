@@ -92,8 +92,7 @@ void ScriptRuntime::dispatch(int handle, quint32 event, const QString &method)
     if (method.isEmpty() || !clip(handle))
         return;
     Object *self = clipObject(handle);
-    const Value fn = vm_.get(self, method);
-    if (fn.isObject() && fn.object->isFunction())
+    if (const Value fn = vm_.handler(self, method); fn.isObject())
         vm_.callEvent(fn, self);
 }
 
@@ -163,8 +162,7 @@ bool ScriptRuntime::hasUnloadHandler(int handle)
         for (const ClipAction &action : *c->placement.clipActions)
             if (action.events & eventUnload)
                 return true;
-    const Value fn = vm_.get(clipObject(handle), QStringLiteral("onUnload"));
-    return fn.isObject() && fn.object->isFunction();
+    return vm_.handler(clipObject(handle), QStringLiteral("onUnload")).isObject();
 }
 
 bool ScriptRuntime::clipRemoving(StageClip &c)

@@ -215,6 +215,7 @@ private:
     std::deque<Queued> queue_;
     std::vector<int> constructs_;
     std::vector<int> unloaded_; // clips whose unload event ran, to leave at the end of the tick
+    std::vector<int> fields_;   // clips that are text fields, some of which may have gone
     bool scriptMaking_ = false; // a script is making a clip, which it constructs itself
     std::unique_ptr<TextField> fieldToPlace_; // a script is making this text field
     // The player's settings scripts reach through any clip.

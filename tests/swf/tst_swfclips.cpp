@@ -1,7 +1,8 @@
 // The picture of a scripted movie is the stage's tree of clips as scripts
 // left it: clips moved, stopped or duplicated inside sprites are drawn so,
 // by the reference drawing and by the window's repainting alike, however
-// many of them moved at once.
+// many of them moved at once. Clips made and removed by the thousand are
+// still found by scripts.
 
 #include "swf/framecanvas.h"
 #include "swfwriter.h"
@@ -46,6 +47,19 @@ Actions &setClipProperty(Actions &a, const QByteArray &path, int index, int valu
     return a.push(path).push(index).push(value).op(0x23);
 }
 
+// for (i = 0; i < count; ++i) body, where `body` reads i.
+QByteArray loop(int count, const Actions &body)
+{
+    const auto jump = [](int op, int offset) {
+        return Actions().op(op, QByteArray(1, char(offset & 0xff)) + char((offset >> 8) & 0xff)).code();
+    };
+    const QByteArray step = body.code() + Actions().push("i").push("i").op(0x1C).op(0x50).op(0x1D).code();
+    const QByteArray test = Actions().push("i").op(0x1C).push(count).op(0x48).op(0x12).code();
+    const int size = int(test.size()) + 5 + int(step.size()) + 5;
+    return Actions().push("i").push(0).op(0x1D).code() + test + jump(0x9D, int(step.size()) + 5) + step
+           + jump(0x99, -size);
+}
+
 QColor colourAt(const QImage &image, int x, int y) { return image.pixelColor(x, y); }
 
 QImage drawnWhole(const MoviePlayer &player, const QSize &size, const RenderOptions &options)
@@ -76,6 +90,7 @@ private Q_SLOTS:
     void matrixGivenThroughTransformPlacesTheClip();
     void windowRepaintsWhatScriptsChanged();
     void windowRepaintsHundredsOfMovedClips();
+    void thousandsOfClipsMadeAndRemovedAreFound();
 };
 
 void TestSwfClips::nestedClipMovedByScriptIsDrawnWhereItWent()
@@ -177,6 +192,36 @@ void TestSwfClips::windowRepaintsHundredsOfMovedClips()
     player.tick();
     QCOMPARE(canvas.paint(player, size, 1, windowQuality()), drawnWhole(player, size, windowQuality()));
     QVERIFY(canvas.repainted().rectCount() > 1); // not the whole picture
+}
+
+void TestSwfClips::thousandsOfClipsMadeAndRemovedAreFound()
+{
+    // 2,100 copies of "outer" (each a clip and its square), the first
+    // 2,000 removed but one renamed before, then one more.
+    Actions copy, removal;
+    copy.push("outer").push("c").push("i").op(0x1C).op(0x21).push("i").op(0x1C).push(16385).op(0x47).op(0x24);
+    removal.push("c").push("i").op(0x1C).op(0x21).op(0x25);
+    swftest::Movie m(6, 200, 100, 12);
+    const QRect box(0, 0, 400, 400);
+    m.shape(1, 1, box, {swftest::solidFill(red, false)}, {}, Edges().rect(box, 1).end());
+    swftest::Movie square(6, 1, 1);
+    square.place(1, 1).showFrame();
+    m.sprite(2, square).placeNamed(1, 2, "outer");
+    m.doAction(loop(2100, copy) + Actions().push("c1000").push(13).push("kept").op(0x23).code() + loop(2000, removal)
+               + Actions().push("outer").push("last").push(16384 + 5000).op(0x24).code());
+    m.showFrame();
+    Actions check;
+    for (const QByteArray name : {"c1999", "kept", "c2000", "c2099", "last"})
+        check.push(name).op(0x1C).op(0x26);
+    m.doAction(check.code()).stopAction().showFrame();
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &text) { lines << text; });
+    QVERIFY(player.loadData(m.fws()));
+    player.tick();
+    QCOMPARE(lines, (QStringList{QStringLiteral("undefined"), QStringLiteral("_level0.kept"),
+                                 QStringLiteral("_level0.c2000"), QStringLiteral("_level0.c2099"),
+                                 QStringLiteral("_level0.last")}));
 }
 
 QTEST_GUILESS_MAIN(TestSwfClips)

@@ -1,5 +1,6 @@
 // Text fields bound to a variable: a field placed sets its variable when
-// the movie has not, and shows the variable's value after each tick.
+// the movie has not, and shows the variable's value after each tick; of
+// fields bound to a variable gone, the first in the stage's order sets it.
 
 #include "swf/movieplayer.h"
 #include "swfwriter.h"
@@ -42,6 +43,7 @@ private Q_SLOTS:
     void fieldsShowTheirVariables();
     void theFieldIsDrawnWithTheVariablesText();
     void aCachedFieldShowsItsNewText();
+    void theStageOrderDecidesWhichFieldSetsAVariable();
 };
 
 void TestSwfFields::fieldsShowTheirVariables()
@@ -125,6 +127,26 @@ void TestSwfFields::aCachedFieldShowsItsNewText()
     const QImage after = drawn(everyFrameDrawn);
     QVERIFY(after != before);
     QCOMPARE(after, drawn(lastFrameDrawn));
+}
+
+// "a" is made first, "b" below it. After a.text = "x" the script deletes
+// the variable: b, first in the stage's order, sets it to the text it
+// shows, which a then shows.
+void TestSwfFields::theStageOrderDecidesWhichFieldSetsAVariable()
+{
+    swftest::Movie m(6, 200, 100);
+    m.tag(37, boundField(1, "v", "one"));
+    m.placeNamed(2, 1, "a").placeNamed(1, 1, "b");
+    m.doAction(swftest::Actions().push("a").op(0x1C).push("text").push("x").op(0x4F).push("v").op(0x3B).op(0x17).code());
+    m.showFrame();
+    m.doAction(traceVariable("v")).stopAction().showFrame();
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &text) { lines << text; });
+    QVERIFY(player.loadData(m.fws()));
+    player.tick();
+    QCOMPARE(lines, QStringList{QStringLiteral("one")});
+    QCOMPARE(clipAt(player, 2)->fieldText, QStringLiteral("one"));
 }
 
 QTEST_MAIN(TestSwfFields)

@@ -12,6 +12,7 @@ class Vm;
 // One running piece of code: a frame script or a function call.
 struct Activation {
     std::shared_ptr<const QByteArray> code;
+    DecodedCode *decoded = nullptr;      // `code` as the Vm decoded it, found on the first action
     std::shared_ptr<const std::vector<QString>> constants;
     std::vector<Scope> scope;            // outermost first
     Object *target = nullptr;            // the timeline its timeline actions act on

@@ -64,6 +64,7 @@ int defineFunction(Vm &vm, Activation &act, const ActionHeader &h, ActionData &d
     fn->scope = act.scope;
     act.localsCaptured = act.locals != nullptr;
     fn->constants = act.constants;
+    fn->decoded = act.decoded;
     Object *function = vm.newFunction(fn);
     if (fn->name.isEmpty())
         vm.stack.push_back(function);
@@ -172,9 +173,13 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
 {
     const ScriptFunction &fn = *function->script;
     Activation act;
+    Vm::CallVectors vectors = vm.takeCallVectors();
+    act.scope = std::move(vectors.scope);
+    act.registers = std::move(vectors.registers);
     act.code = fn.code;
+    act.decoded = fn.decoded;
     act.constants = fn.constants;
-    act.scope = fn.scope;
+    act.scope.assign(fn.scope.begin(), fn.scope.end());
     act.locals = vm.newActivation();
     act.function = function;
     act.scope.push_back({act.locals, Scope::Local});
@@ -260,6 +265,7 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
                 vm.stack.resize(act.stackBase);
             if (!act.localsCaptured)
                 vm.reuseActivation(act.locals);
+            vm.giveBack({std::move(act.scope), std::move(act.registers)});
         }
     } restore{vm, act, caller, vm.version()};
     vm.setVersion(qMax(5, vm.movieVersion()));

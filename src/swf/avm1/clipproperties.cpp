@@ -12,6 +12,22 @@ const std::array<QStringView, clipPropertyCount> names = {
     u"_soundbuftime", u"_quality",  u"_xmouse",    u"_ymouse",
 };
 
+// Whether `name` is `known` (lower case ASCII) without case: ASCII at
+// once, other characters by their Unicode case folding.
+bool sameNoCase(const QString &name, QStringView known)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        char16_t c = name[i].unicode();
+        if (c >= 0x80)
+            return name.compare(known, Qt::CaseInsensitive) == 0;
+        if (c >= u'A' && c <= u'Z')
+            c = char16_t(c + 32);
+        if (c != known[i])
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString clipPropertyName(int index)
@@ -25,7 +41,7 @@ int clipPropertyIndex(const QString &name)
         return -1;
     for (int i = 0; i < clipPropertyCount; ++i)
         if (const QStringView known = names[std::size_t(i)];
-            known.size() == name.size() && name.compare(known, Qt::CaseInsensitive) == 0)
+            known.size() == name.size() && sameNoCase(name, known))
             return i;
     return -1;
 }

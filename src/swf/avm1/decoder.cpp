@@ -100,4 +100,38 @@ bool readPushItem(ActionData &data, PushItem &out)
     return true;
 }
 
+DecodedCode::DecodedCode(std::shared_ptr<const QByteArray> code, int version)
+    : code_(std::move(code))
+    , version_(version)
+    , slots_(std::size_t(code_->size()), nullptr)
+{
+}
+
+const DecodedAction *DecodedCode::at(int pos, int end)
+{
+    if (pos < 0 || pos >= end || pos >= int(slots_.size()))
+        return nullptr;
+    const DecodedAction *&slot = slots_[std::size_t(pos)];
+    if (!slot) {
+        DecodedAction &action = actions_.emplace_back();
+        action.fits = readActionHeader(*code_, pos, int(code_->size()), action.header);
+        const ActionHeader &h = action.header;
+        ActionData data(*code_, h.dataStart, h.dataEnd, version_);
+        if (action.fits && h.code == 0x96) {
+            PushItem item;
+            while (!data.atEnd() && readPushItem(data, item))
+                action.pushes.push_back(std::move(item));
+        } else if (action.fits && h.code == 0x88) {
+            auto pool = std::make_shared<std::vector<QString>>();
+            const int n = data.u16();
+            pool->reserve(std::size_t(n));
+            for (int i = 0; i < n && !data.atEnd(); ++i)
+                pool->push_back(data.string());
+            action.constants = std::move(pool);
+        }
+        slot = &action;
+    }
+    return slot->fits && slot->header.dataEnd <= end ? slot : nullptr;
+}
+
 } // namespace sky::swf::avm1

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -56,5 +57,33 @@ struct PushItem {
     Value value;
 };
 bool readPushItem(ActionData &data, PushItem &out);
+
+// An action as every run of its block sees it.
+struct DecodedAction {
+    ActionHeader header;
+    bool fits = false;                                     // its data lies inside the block
+    std::vector<PushItem> pushes;                          // Push: its values, up to the first bad one
+    std::shared_ptr<const std::vector<QString>> constants; // ConstantPool
+};
+
+// A block of actions (a frame script, an event's code, the code that holds
+// functions) decoded as it runs, each action once: the text of pushed
+// values and of constant pools is made once, not on every run.
+class DecodedCode {
+public:
+    DecodedCode(std::shared_ptr<const QByteArray> code, int version);
+
+    const QByteArray &code() const { return *code_; }
+    // Whether text is read as UTF-8 (SWF 6 on) or as Latin-1.
+    bool utf8() const { return version_ >= 6; }
+    // The action at `pos`, null when none fits before `end`.
+    const DecodedAction *at(int pos, int end);
+
+private:
+    std::shared_ptr<const QByteArray> code_; // held, so that no other block takes its address
+    int version_;
+    std::vector<const DecodedAction *> slots_; // by offset, null while not decoded
+    std::deque<DecodedAction> actions_;
+};
 
 } // namespace sky::swf::avm1

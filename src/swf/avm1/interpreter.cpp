@@ -23,6 +23,12 @@ struct Stack {
         vm.stack.pop_back();
         return v;
     }
+    // The value on top as text: a string is taken, not copied.
+    QString popString()
+    {
+        Value v = pop();
+        return v.isString() ? std::move(v.string) : vm.toString(v);
+    }
     void push(Value v)
     {
         if (vm.stack.size() >= 1'000'000)
@@ -104,6 +110,9 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
 {
     const QByteArray &code = *act.code;
     end = qMin(end, int(code.size()));
+    if (!act.decoded || act.decoded->utf8() != (vm.version() >= 6))
+        act.decoded = &vm.decoded(act.code);
+    DecodedCode &decoded = *act.decoded;
     Stack st{vm, act};
     // Both operands of a numeric operator, converted left first.
     auto numbers = [&] {
@@ -113,11 +122,12 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         return std::pair<double, double>(x, vm.toNumber(b));
     };
     int pc = start;
-    ActionHeader h;
     while (pc < end) {
         vm.charge();
-        if (!readActionHeader(code, pc, end, h) || h.code == 0)
+        const DecodedAction *action = decoded.at(pc, end);
+        if (!action || action->header.code == 0)
             return {};
+        const ActionHeader &h = action->header;
         int next = h.dataEnd;
         bool called = false; // a call, after which a script whose clip has gone stops
         ActionData data(code, h.dataStart, h.dataEnd, vm.version());
@@ -138,22 +148,22 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x10: { const bool b = vm.toBoolean(st.pop()); const bool a = vm.toBoolean(st.pop()); st.push(a && b); break; }
         case 0x11: { const bool b = vm.toBoolean(st.pop()); const bool a = vm.toBoolean(st.pop()); st.push(a || b); break; }
         case 0x12: st.push(!vm.toBoolean(st.pop())); break;
-        case 0x13: { const QString b = vm.toString(st.pop()); st.push(vm.toString(st.pop()) == b); break; }
+        case 0x13: { const QString b = st.popString(); st.push(st.popString() == b); break; }
         case 0x14:
-        case 0x31: st.push(int(vm.toString(st.pop()).size())); break;
+        case 0x31: st.push(int(st.popString().size())); break;
         case 0x15:
         case 0x35: {
             const qint32 count = vm.toInt32(st.pop());
             const qint32 index = vm.toInt32(st.pop());
-            st.push(substring(vm.toString(st.pop()), index, count));
+            st.push(substring(st.popString(), index, count));
             break;
         }
         case 0x17: st.pop(); break;
         case 0x18: st.push(double(vm.toInt32(st.pop()))); break; // int(): NaN gives 0, the rest wraps to 32 bits
-        case 0x1C: { const QString name = vm.toString(st.pop()); st.push(getVariable(vm, act, name)); break; }
+        case 0x1C: { const QString name = st.popString(); st.push(getVariable(vm, act, name)); break; }
         case 0x1D: {
             Value v = st.pop();
-            setVariable(vm, act, vm.toString(st.pop()), v);
+            setVariable(vm, act, st.popString(), v);
             break;
         }
         case 0x20: {
@@ -168,10 +178,10 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
                 setTargetPath(vm, act, path);
             break;
         }
-        case 0x21: { const QString b = vm.toString(st.pop()); st.push(vm.checkedString(vm.toString(st.pop()) + b)); break; }
+        case 0x21: { const QString b = st.popString(); st.push(vm.checkedString(st.popString() + b)); break; }
         case 0x22: {
             const int index = clampedInt(vm.toNumber(st.pop()));
-            const QString path = vm.toString(st.pop());
+            const QString path = st.popString();
             Object *target = resolveTarget(vm, act, path);
             st.push(clipOf(target) ? vm.host()->clipProperty(clipOf(target), index) : Value());
             break;
@@ -179,7 +189,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x23: {
             Value v = st.pop();
             const int index = clampedInt(vm.toNumber(st.pop()));
-            Object *target = resolveTarget(vm, act, vm.toString(st.pop()));
+            Object *target = resolveTarget(vm, act, st.popString());
             if (clipOf(target))
                 vm.host()->setClipProperty(clipOf(target), index, v);
             break;
@@ -188,7 +198,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             // The bias is taken off before the range is cut, so that no
             // depth the script gives can overflow.
             const int depth = clampedInt(vm.toNumber(st.pop()) - cloneDepthBias);
-            const QString name = vm.toString(st.pop());
+            const QString name = st.popString();
             const Value source = st.pop();
             Object *clip = source.isObject() ? source.object : resolveTarget(vm, act, vm.toString(source));
             if (clipOf(clip))
@@ -223,8 +233,8 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             break;
         }
         case 0x28: vm.host()->stopDrag(); break;
-        case 0x29: { const QString b = vm.toString(st.pop()); st.push(vm.toString(st.pop()) < b); break; }
-        case 0x68: { const QString b = vm.toString(st.pop()); st.push(vm.toString(st.pop()) > b); break; }
+        case 0x29: { const QString b = st.popString(); st.push(st.popString() < b); break; }
+        case 0x68: { const QString b = st.popString(); st.push(st.popString() > b); break; }
         case 0x2A: throw ScriptThrow{st.pop()};
         case 0x2B: {
             const Value object = st.pop();
@@ -251,7 +261,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         }
         case 0x32:
         case 0x36: {
-            const QString s = vm.toString(st.pop());
+            const QString s = st.popString();
             st.push(s.isEmpty() ? 0 : int(plainCharacter(s[0].unicode())));
             break;
         }
@@ -263,19 +273,19 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         }
         case 0x34: st.push(std::floor(vm.host()->time())); break;
         case 0x3A: {
-            const QString name = vm.toString(st.pop());
+            const QString name = st.popString();
             const Value object = st.pop();
             st.push(object.isObject() && vm.remove(object.object, name));
             break;
         }
-        case 0x3B: st.push(deleteVariable(vm, act, vm.toString(st.pop()))); break;
+        case 0x3B: st.push(deleteVariable(vm, act, st.popString())); break;
         case 0x3C: {
             Value v = st.pop();
-            defineLocal(vm, act, vm.toString(st.pop()), v);
+            defineLocal(vm, act, st.popString(), v);
             break;
         }
         case 0x3D: {
-            const QString name = vm.toString(st.pop());
+            const QString name = st.popString();
             const std::vector<Value> args = st.popArgs();
             Object *callee = nullptr;
             const Value fn = getVariable(vm, act, name, &callee);
@@ -293,14 +303,14 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             return {Completion::Return, 0};
         case 0x3F: { const auto [a, b] = numbers(); st.push(std::fmod(a, b)); break; }
         case 0x40: {
-            const QString name = vm.toString(st.pop());
+            const QString name = st.popString();
             const std::vector<Value> args = st.popArgs();
             st.push(vm.construct(getVariable(vm, act, name), args));
             called = true;
             break;
         }
         case 0x41: {
-            const QString name = vm.toString(st.pop());
+            const QString name = st.popString();
             if (act.locals) {
                 if (!act.locals->find(vm.key(name)))
                     vm.put(act.locals, name, Value());
@@ -325,7 +335,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             Object *object = vm.newPlain();
             for (int i = 0; i < n && vm.stack.size() > act.stackBase; ++i) {
                 Value v = st.pop();
-                vm.set(object, vm.toString(st.pop()), v);
+                vm.set(object, st.popString(), v);
             }
             st.push(object);
             break;
@@ -353,7 +363,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x49: { const Value b = st.pop(); st.push(looseEquals(vm, st.pop(), b)); break; }
         case 0x66: { const Value b = st.pop(); st.push(strictEquals(vm, st.pop(), b)); break; }
         case 0x4A: st.push(vm.toNumber(st.pop())); break;
-        case 0x4B: st.push(vm.toString(st.pop())); break;
+        case 0x4B: st.push(st.popString()); break;
         case 0x4C: st.push(st.top()); break;
         case 0x4D: {
             Value a = st.pop();
@@ -363,13 +373,13 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             break;
         }
         case 0x4E: {
-            const QString name = vm.toString(st.pop());
+            const QString name = st.popString();
             st.push(vm.getMember(st.pop(), name));
             break;
         }
         case 0x4F: {
             Value v = st.pop();
-            const QString name = vm.toString(st.pop());
+            const QString name = st.popString();
             vm.setMember(st.pop(), name, v);
             break;
         }
@@ -432,29 +442,22 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         }
         case 0x9A: {
             data.u8();
-            const QString window = vm.toString(st.pop());
-            const QString url = vm.toString(st.pop());
+            const QString window = st.popString();
+            const QString url = st.popString();
             if (url.startsWith(QStringLiteral("FSCommand:"), Qt::CaseInsensitive))
                 vm.host()->fsCommand(url.mid(10), window);
             break;
         }
         case 0x87: act.reg(data.u8()) = st.top(); break;
-        case 0x88: {
-            auto pool = std::make_shared<std::vector<QString>>();
-            const int n = data.u16();
-            pool->reserve(std::size_t(n));
-            for (int i = 0; i < n && !data.atEnd(); ++i)
-                pool->push_back(data.string());
-            act.constants = std::move(pool);
-            break;
-        }
+        case 0x88: act.constants = action->constants; break;
         case 0x8A:
         case 0x8D: {
             const bool loaded = h.code == 0x8A ? frameLoaded(vm, &act, data.u16() + 1) : frameLoaded(vm, &act, st.pop());
             const int skip = data.u8();
+            ActionHeader skipped;
             if (!loaded)
-                for (int i = 0; i < skip && readActionHeader(code, next, end, h); ++i)
-                    next = h.dataEnd;
+                for (int i = 0; i < skip && readActionHeader(code, next, end, skipped); ++i)
+                    next = skipped.dataEnd;
             break;
         }
         case 0x8B: setTargetPath(vm, act, data.string()); break;
@@ -470,10 +473,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             break;
         }
         case 0x96:
-            while (!data.atEnd()) {
-                PushItem item;
-                if (!readPushItem(data, item))
-                    break;
+            for (const PushItem &item : action->pushes) {
                 if (item.kind == PushItem::Register)
                     st.push(act.reg(item.index));
                 else if (item.kind == PushItem::Constant)
@@ -481,7 +481,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
                                 ? Value((*act.constants)[std::size_t(item.index)])
                                 : Value());
                 else
-                    st.push(std::move(item.value));
+                    st.push(item.value);
             }
             break;
         case 0x99:

@@ -11,6 +11,7 @@
 
 namespace sky::swf::avm1 {
 
+class DecodedCode;
 class Vm;
 
 enum PropertyFlag : int { dontEnum = 1, dontDelete = 2, readOnly = 4 };
@@ -64,6 +65,7 @@ struct ScriptFunction {
     quint16 flags = 0;               // DefineFunction2 preload/suppress flags
     std::vector<Scope> scope;        // the scope chain where it was defined
     std::shared_ptr<const std::vector<QString>> constants;
+    DecodedCode *decoded = nullptr; // `code` as the Vm decoded it
 };
 
 // What a built-in class keeps for each of its objects, out of scripts'

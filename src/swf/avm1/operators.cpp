@@ -9,6 +9,8 @@ namespace sky::swf::avm1 {
 
 Value add2(Vm &vm, const Value &a, const Value &b)
 {
+    if (a.isNumber() && b.isNumber())
+        return a.number + b.number;
     const Value pa = vm.toPrimitive(a, false);
     const Value pb = vm.toPrimitive(b, false);
     if (pa.isString() || pb.isString())

@@ -3,6 +3,7 @@
 #include "builtins.h"
 #include "calls.h"
 #include "clipproperties.h"
+#include "decoder.h"
 
 #include <QSet>
 
@@ -81,6 +82,24 @@ void Vm::reuseActivation(Object *locals)
         spareActivations_.push_back(locals);
 }
 
+Vm::CallVectors Vm::takeCallVectors()
+{
+    if (spareVectors_.empty())
+        return {};
+    CallVectors vectors = std::move(spareVectors_.back());
+    spareVectors_.pop_back();
+    return vectors;
+}
+
+void Vm::giveBack(CallVectors vectors)
+{
+    if (spareVectors_.size() >= std::size_t(limits_.callDepth))
+        return;
+    vectors.scope.clear();
+    vectors.registers.clear();
+    spareVectors_.push_back(std::move(vectors));
+}
+
 Object *Vm::method(Object *target, const QString &name, Native fn)
 {
     Object *f = newNative(fn);
@@ -95,7 +114,8 @@ void Vm::defineHidden(Object *target, const QString &name, const Value &value)
 
 Property *Vm::lookup(Object *object, const QString &name, Object **holder)
 {
-    const QString k = key(name);
+    QString folded;
+    const QString &k = key(name, folded);
     for (int hops = 0; object && hops < 256; ++hops, object = object->proto) {
         if (Property *p = object->find(k); p && propertyVersion(p->flags) <= version_) {
             if (holder)
@@ -128,9 +148,8 @@ Value Vm::getFrom(Object *object, const QString &name, const Value &self)
 {
     if (isProtoName(name))
         return object->proto ? Value(object->proto) : object->protoValue;
-    const QString k = key(name);
-    if (object->kind == ObjectKind::Array && k == u"length") {
-        const Property *own = object->find(k);
+    if (object->kind == ObjectKind::Array && name.size() == 6 && key(name) == u"length") {
+        const Property *own = object->find(key(name));
         if (!own || !own->getter)
             return object->length;
     }
@@ -152,6 +171,17 @@ Value Vm::getFrom(Object *object, const QString &name, const Value &self)
             return host_->clipObject(child);
     }
     return {};
+}
+
+Value Vm::handler(Object *object, const QString &name)
+{
+    object = liveClip(object);
+    if (!object || object->kind == ObjectKind::Super)
+        return {};
+    Object *holder = nullptr;
+    const Property *p = lookup(object, name, &holder);
+    const Value fn = !p ? Value() : p->getter ? call(p->getter, object, {}, holder) : p->value;
+    return fn.isObject() && fn.object->isFunction() ? fn : Value();
 }
 
 Value Vm::clipPathName(Object *clip, const QString &name)
@@ -237,7 +267,8 @@ void Vm::setOn(Object *object, const QString &name, const Value &value, Object *
             return;
         }
     }
-    const QString k = key(name);
+    QString folded;
+    const QString &k = key(name, folded);
     if (object != self || object->watches.empty()) {
         assign(object, name, k, value, self);
         return;
@@ -298,7 +329,8 @@ void Vm::setMember(const Value &target, const QString &name, const Value &value)
 
 void Vm::put(Object *object, const QString &name, const Value &value, int flags)
 {
-    const QString k = key(name);
+    QString folded;
+    const QString &k = key(name, folded);
     if (Property *p = object->find(k)) {
         p->value = value;
         p->flags = flags;
@@ -413,6 +445,14 @@ Value Vm::construct(const Value &ctor, std::span<const Value> args)
     return object;
 }
 
+DecodedCode &Vm::decoded(const std::shared_ptr<const QByteArray> &code)
+{
+    std::unique_ptr<DecodedCode> &slot = decoded_[version_ >= 6 ? 1 : 0][code.get()];
+    if (!slot)
+        slot = std::make_unique<DecodedCode>(code, version_);
+    return *slot;
+}
+
 bool Vm::instanceOf(const Value &v, Object *ctor)
 {
     if (!v.isObject() || !ctor)
@@ -465,22 +505,18 @@ bool Vm::callEvent(const Value &fn, const Value &self, std::span<const Value> ar
     return guarded([&] { call(fn, self, args); });
 }
 
-bool Vm::guarded(const std::function<void()> &work)
+void Vm::uncaught(const ScriptThrow &thrown)
 {
-    try {
-        work();
-        return true;
-    } catch (const ScriptThrow &t) {
-        host_->trace(QStringLiteral("Warning: Uncaught exception, ") + toString(t.value));
-        return true;
-    } catch (const ScriptAbort &a) {
-        std::fprintf(stderr, "script abandoned: %s\n", qPrintable(a.reason));
-        stack.clear();
-        depth = 0;
-        current = nullptr;
-        abandoned += a.budget;
-        return false;
-    }
+    host_->trace(QStringLiteral("Warning: Uncaught exception, ") + toString(thrown.value));
+}
+
+void Vm::abandon(const ScriptAbort &abort)
+{
+    std::fprintf(stderr, "script abandoned: %s\n", qPrintable(abort.reason));
+    stack.clear();
+    depth = 0;
+    current = nullptr;
+    abandoned += abort.budget;
 }
 
 void Vm::mark(Object *object)

@@ -10,8 +10,8 @@
 #include <QTransform>
 
 #include <array>
-#include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace sky::swf {
@@ -149,6 +149,7 @@ struct Limits {
 };
 
 struct Activation;
+class DecodedCode;
 
 // The interpreter: values, objects, the built-in classes and the code that
 // runs them, for one movie.
@@ -169,6 +170,15 @@ public:
 
     // The key a name is stored under: folded to lower case up to SWF 6.
     QString key(const QString &name) const { return version_ <= 6 ? foldNameCase(name) : name; }
+    // The same without a copy: `name` itself from SWF 7 on, else `folded`,
+    // made from it.
+    const QString &key(const QString &name, QString &folded) const
+    {
+        if (version_ > 6)
+            return name;
+        folded = foldNameCase(name);
+        return folded;
+    }
 
     // Objects.
     Object *newObject(Object *proto, ObjectKind kind = ObjectKind::Plain);
@@ -181,6 +191,14 @@ public:
     // with no function closing over it is emptied and serves a later call.
     Object *newActivation();
     void reuseActivation(Object *locals);
+    // The scope chain and registers of a call: vectors a call that ended
+    // gave back, emptied, so that calls need not allocate them.
+    struct CallVectors {
+        std::vector<Scope> scope;
+        std::vector<Value> registers;
+    };
+    CallVectors takeCallVectors();
+    void giveBack(CallVectors vectors);
     // A native method on `target`, not enumerable.
     Object *method(Object *target, const QString &name, Native fn);
     void defineHidden(Object *target, const QString &name, const Value &value);
@@ -191,6 +209,11 @@ public:
     // run on, from the prototype above the method's own.
     Value get(Object *object, const QString &name);
     Value getMember(const Value &target, const QString &name);
+    // The function an event calls: `name` (no clip property, path name or
+    // `__proto__`) as `get` reads it when it holds a function, else
+    // undefined. Clips inside a clip, which are never functions, are not
+    // looked through.
+    Value handler(Object *object, const QString &name);
     // A reference to a clip that has left the stage names the clip now at
     // its path, when there is one.
     Object *liveClip(Object *object);
@@ -232,6 +255,10 @@ public:
     Value construct(const Value &ctor, std::span<const Value> args);
     bool instanceOf(const Value &v, Object *ctor);
 
+    // A block of actions decoded for the version in force, kept for as
+    // long as the Vm.
+    DecodedCode &decoded(const std::shared_ptr<const QByteArray> &code);
+
     // Runs a DoAction / DoInitAction / event body on a timeline. Returns
     // false when the script was abandoned (the reason went to stderr).
     bool runScript(std::shared_ptr<const QByteArray> code, Object *target);
@@ -239,7 +266,20 @@ public:
     bool callEvent(const Value &fn, const Value &self, std::span<const Value> args = {});
     // Runs `work`, reporting an uncaught throw to the trace log and an
     // abandoned script on stderr; false when abandoned.
-    bool guarded(const std::function<void()> &work);
+    template <typename Work>
+    bool guarded(Work &&work)
+    {
+        try {
+            work();
+            return true;
+        } catch (const ScriptThrow &t) {
+            uncaught(t);
+            return true;
+        } catch (const ScriptAbort &a) {
+            abandon(a);
+            return false;
+        }
+    }
     int abandoned = 0; // scripts abandoned on their budget so far
     // Starts a new frame's budget.
     void beginFrame();
@@ -278,6 +318,8 @@ public:
 private:
     friend Value callScript(Vm &, Object *, const Value &, std::span<const Value>, Object *);
     void mark(Object *object);
+    void uncaught(const ScriptThrow &thrown);
+    void abandon(const ScriptAbort &abort);
     // get and set of `name` starting at `object`, with `self` as the this
     // of getters, setters and watchers.
     Value getFrom(Object *object, const QString &name, const Value &self);
@@ -296,6 +338,9 @@ private:
     QElapsedTimer clock_;
     std::vector<std::unique_ptr<Object>> heap_;
     std::vector<Object *> spareActivations_;
+    std::vector<CallVectors> spareVectors_;
+    // By the code's address, Latin-1 and UTF-8 apart.
+    std::array<std::unordered_map<const QByteArray *, std::unique_ptr<DecodedCode>>, 2> decoded_;
     size_t collectAt_ = 0; // the heap size that calls for the next collection
 };
 

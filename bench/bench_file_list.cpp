@@ -33,6 +33,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     test::TestRig rig;
     Form1 &main = rig.startMainWindow();
+    // On screen, as a person sees it: a list out of sight reads its folder
+    // only when it is next read or shown.
+    main.Show();
 
     QTemporaryDir folder;
     const QDir dir(folder.path());

@@ -20,10 +20,13 @@ using Plane = std::vector<float>;
 
 // One pass of a box blur `width` pixels wide along rows (`step` 1) or
 // columns of a plane of floats, which count as 0 beyond its edges; a width
-// with a fraction weighs the two outermost pixels by it. The work lines hold
-// the plane's pixels only, however wide the box (a filter's blur is scaled
-// with the picture).
-void boxBlur(Plane &plane, int width, int height, double boxWidth, bool alongRows)
+// with a fraction weighs the two outermost pixels by it. Each pass keeps
+// whole levels (`level` is one level in the plane's values), cut toward
+// zero, as the player's 8-bit passes do: a wide blur's faint edge comes out
+// lighter than exact sums would make it. The work lines hold the plane's
+// pixels only, however wide the box (a filter's blur is scaled with the
+// picture).
+void boxBlur(Plane &plane, int width, int height, double boxWidth, bool alongRows, float level)
 {
     const double half = (boxWidth - 1) / 2;
     const auto whole = qint64(std::floor(half));
@@ -45,7 +48,9 @@ void boxBlur(Plane &plane, int width, int height, double boxWidth, bool alongRow
         for (qint64 k = 0; k < length; ++k) {
             const float inside = sumTo(k + whole + 1) - sumTo(k - whole);
             const float outer = at(k - whole - 1) + at(k + whole + 1);
-            start[std::size_t(k) * stride] = (inside + edge * outer) * scale;
+            // Running sums of floats may fall a hair short of a whole level.
+            constexpr float slack = 0.01f;
+            start[std::size_t(k) * stride] = std::floor((inside + edge * outer) * scale / level + slack) * level;
         }
     }
 }
@@ -57,15 +62,17 @@ void boxBlur(Plane &plane, int width, int height, double boxWidth, bool alongRow
 // pixels wide.
 double boxOnPicture(double blur, double stageScale) { return (blur - 1) * stageScale + 1; }
 
-void blur(Plane &plane, int width, int height, const Filter &filter, double stageScale)
+// Blurs a plane whose values step by `level` (1/255 for alpha from 0 to
+// 1, 1 for colours from 0 to 255).
+void blur(Plane &plane, int width, int height, const Filter &filter, double stageScale, float level)
 {
     const double acrossX = boxOnPicture(filter.blurX, stageScale);
     const double acrossY = boxOnPicture(filter.blurY, stageScale);
     for (int pass = 0; pass < filter.passes; ++pass) {
         if (acrossX > 1)
-            boxBlur(plane, width, height, acrossX, true);
+            boxBlur(plane, width, height, acrossX, true, level);
         if (acrossY > 1)
-            boxBlur(plane, width, height, acrossY, false);
+            boxBlur(plane, width, height, acrossY, false, level);
     }
 }
 
@@ -169,7 +176,7 @@ QImage glowOf(const QImage &small, const Filter &filter, double stageScale)
     if (filter.inner)
         for (float &a : spread)
             a = 1 - a;
-    blur(spread, width, height, filter, stageScale);
+    blur(spread, width, height, filter, stageScale, 1.0f / 255);
     const QPoint offset = filter.kind == Filter::Kind::Glow ? QPoint() : offsetOf(filter, stageScale);
     const bool graded = filter.kind == Filter::Kind::GradientGlow;
     const std::vector<QRgb> ramp = graded ? rampOf(filter.gradient) : std::vector<QRgb>();
@@ -193,7 +200,7 @@ QImage bevelOf(const QImage &small, const Filter &filter, double stageScale)
     const int width = small.width();
     const int height = small.height();
     Plane soft = alphaOf(small);
-    blur(soft, width, height, filter, stageScale);
+    blur(soft, width, height, filter, stageScale, 1.0f / 255);
     const QPoint offset = offsetOf(filter, stageScale);
     const bool graded = filter.kind == Filter::Kind::GradientBevel;
     const std::vector<QRgb> ramp = graded ? rampOf(filter.gradient) : std::vector<QRgb>();
@@ -227,7 +234,7 @@ QImage blurred(const QImage &small, const Filter &filter, double stageScale)
             for (int x = 0; x < width; ++x)
                 plane[std::size_t(y) * width + x] = float((line[x] >> shift) & 0xFF);
         }
-        blur(plane, width, height, filter, stageScale);
+        blur(plane, width, height, filter, stageScale, 1.0f);
         for (int y = 0; y < height; ++y) {
             auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
             for (int x = 0; x < width; ++x) {

@@ -92,6 +92,10 @@ void TestSwfFilters::shadowsMoveAndBlursSoften()
     QVERIFY(qRed(blurred.pixel(41, 30)) > 0 && qRed(blurred.pixel(41, 30)) < 255);
     QCOMPARE(blurred.pixel(30, 41), qRgb(0, 0, 0));
     QCOMPARE(blurred.pixel(50, 30), qRgb(0, 0, 0));
+    // A pass keeps whole levels, cut toward zero: five ninths of white
+    // is 141, two ninths 56.
+    QCOMPARE(blurred.pixel(39, 30), qRgb(141, 141, 141));
+    QCOMPARE(blurred.pixel(42, 30), qRgb(56, 56, 56));
 }
 
 void TestSwfFilters::blursReachFartherOnAnEnlargedStage()

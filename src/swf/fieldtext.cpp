@@ -200,7 +200,7 @@ void TextField::replace(qsizetype from, qsizetype to, const QString &with)
     formats.insert(formats.begin() + from, std::size_t(with.size()), format);
 }
 
-void setHtmlText(TextField &field, const QString &html)
+void setHtmlText(TextField &field, const QString &html, const StyleRule &sheet)
 {
     QString text;
     std::vector<TextFormat> formats;
@@ -257,6 +257,8 @@ void setHtmlText(TextField &field, const QString &html)
                 style.indent = pixels(tag, QStringLiteral("indent"), style.indent);
                 style.leading = pixels(tag, QStringLiteral("leading"), style.leading);
             }
+            if (sheet)
+                sheet(name, attribute(tag, QStringLiteral("class")), style);
             styles.push_back(style);
             continue;
         }

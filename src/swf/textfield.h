@@ -4,6 +4,7 @@
 #include <QRgb>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace sky::swf {
@@ -48,6 +49,9 @@ struct TextField {
     // its embedFonts is off; text in a face it has no outlines of is drawn
     // in that font.
     quint16 definitionFont = 0;
+    // The text a script last gave a field that a style sheet styles, which
+    // its htmlText reads back as given.
+    std::optional<QString> styledSource;
 
     // Replaces the text with `plain`, all in the new text format; a
     // carriage return or line feed ends a line.

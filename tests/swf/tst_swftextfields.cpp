@@ -75,6 +75,7 @@ private Q_SLOTS:
     void anAutoSizedFieldFitsItsText();
     void textGivenToABoundFieldSetsItsVariable();
     void replaceSelTypesOverTheFocusedSelection();
+    void aStyleSheetFormatsTheHtmlItIsGiven();
 };
 
 void TestSwfTextFields::aMadeFieldDrawsItsBackgroundAndBorderInItsColours()
@@ -194,6 +195,23 @@ void TestSwfTextFields::replaceSelTypesOverTheFocusedSelection()
     QCOMPARE(traced(8, swftest::Actions().push(0).push("TextField").op(0x1C).push("getFontList").op(0x52)
                            .push("Array").op(0x1C).op(0x54).op(0x26).code()),
              QStringList{u"true"_s});
+}
+
+void TestSwfTextFields::aStyleSheetFormatsTheHtmlItIsGiven()
+{
+    const QByteArray sheet =
+        swftest::Actions().push("s").push(0).push("TextField").op(0x1C).push("StyleSheet").op(0x53).op(0x1D)
+            .push("p { text-align: center } .red, .warm { color: #FF0000; font-size: 20px }").push(1).push("s")
+            .op(0x1C).push("parseCSS").op(0x52).op(0x26)
+            .push("t").op(0x1C).push("styleSheet").push("s").op(0x1C).op(0x4F).code();
+    const QByteArray format = swftest::Actions().push("g").push(1).push(0).push(2).push("t").op(0x1C)
+                                  .push("getTextFormat").op(0x52).op(0x1D).code();
+    QCOMPARE(traced(8, createField("t", 1, QRect(0, 0, 80, 40)) + sheet
+                           + setMember("t", "htmlText", "<p><span class=\"warm\">ab</span></p>")
+                           + traceMember("t", "text") + traceMember("t", "htmlText") + format
+                           + traceMember("g", "color") + traceMember("g", "size") + traceMember("g", "align")),
+             (QStringList{u"true"_s, u"ab"_s, u"<p><span class=\"warm\">ab</span></p>"_s, u"16711680"_s, u"20"_s,
+                          u"center"_s}));
 }
 
 QTEST_MAIN(TestSwfTextFields)

@@ -51,6 +51,7 @@ void installBuiltins(Vm &vm)
     installTextField(vm);
     installTextFormat(vm);
     installSelection(vm);
+    installStyleSheet(vm);
 }
 
 } // namespace sky::swf::avm1

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "../fieldtext.h"
+
 #include "vm.h"
 
 #include <initializer_list>
@@ -28,6 +30,10 @@ void installColor(Vm &vm);
 void installTextField(Vm &vm);
 void installTextFormat(Vm &vm);
 void installSelection(Vm &vm); // after TextField
+void installStyleSheet(Vm &vm); // after TextField
+// What the style sheet of a text field object makes of its HTML; none
+// without a sheet.
+StyleRule fieldStyles(Vm &vm, const Value &field);
 
 // A TextFormat object for `formats`: each property the value they share,
 // null where they differ (or when there are none).

@@ -58,18 +58,19 @@ struct FieldProperty {
     Value (*get)(Vm &, TextField &, int clip);
     void (*set)(Vm &, TextField &, const Value &);
     bool text = false;
+    bool styled = false; // read and set as given while a style sheet styles the field
 };
 
 const FieldProperty fieldProperties[] = {
     {u"text", [](Vm &, TextField &f, int) -> Value { return f.text; },
-     [](Vm &vm, TextField &f, const Value &v) { f.setPlainText(vm.toString(v)); }, true},
+     [](Vm &vm, TextField &f, const Value &v) { f.setPlainText(vm.toString(v)); }, true, true},
     {u"htmlText", [](Vm &, TextField &f, int) -> Value { return f.html ? htmlText(f) : f.text; },
      [](Vm &vm, TextField &f, const Value &v) {
          if (f.html)
              setHtmlText(f, vm.toString(v));
          else
              f.setPlainText(vm.toString(v));
-     }, true},
+     }, true, true},
     {u"html", [](Vm &, TextField &f, int) -> Value { return f.html; },
      [](Vm &vm, TextField &f, const Value &v) { f.html = vm.toBoolean(v); }},
     {u"length", [](Vm &, TextField &f, int) -> Value { return int(f.text.size()); }, nullptr},
@@ -133,7 +134,14 @@ const FieldProperty &propertyOf(const CallInfo &c) { return fieldProperties[std:
 Value getProperty(Vm &vm, CallInfo &c)
 {
     const int clip = fieldOf(vm, c);
-    return clip ? propertyOf(c).get(vm, *vm.host()->textField(clip), clip) : Value();
+    if (!clip)
+        return {};
+    const FieldProperty &property = propertyOf(c);
+    TextField &f = *vm.host()->textField(clip);
+    // A styled field's HTML reads back as a script gave it, or as HTML.
+    if (property.styled && property.name != std::u16string_view(u"text") && fieldStyles(vm, c.self))
+        return f.styledSource ? *f.styledSource : htmlText(f);
+    return property.get(vm, f, clip);
 }
 
 Value setProperty(Vm &vm, CallInfo &c)
@@ -142,7 +150,15 @@ Value setProperty(Vm &vm, CallInfo &c)
     const int clip = fieldOf(vm, c);
     if (!clip || !property.set)
         return {};
-    property.set(vm, *vm.host()->textField(clip), c.arg(0));
+    TextField &f = *vm.host()->textField(clip);
+    const StyleRule styles = property.styled ? fieldStyles(vm, c.self) : StyleRule();
+    if (styles) {
+        // A style sheet reads the text given as HTML, whatever the html flag.
+        f.styledSource = vm.toString(c.arg(0));
+        setHtmlText(f, *f.styledSource, styles);
+    } else {
+        property.set(vm, f, c.arg(0));
+    }
     vm.host()->textFieldChanged(clip, property.text);
     return {};
 }

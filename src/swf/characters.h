@@ -31,6 +31,8 @@ struct MorphCharacter {
 // Image data is decoded the first time it is drawn.
 struct BitmapCharacter {
     int tagCode = 0;
+    // DefineBitsJPEG3, DefineBitsLossless2 and DefineBitsJPEG4 hold alpha.
+    bool hasAlpha() const { return tagCode == 35 || tagCode == 36 || tagCode == 90; }
     QByteArray body;
     mutable QImage image;
     mutable bool decoded = false;

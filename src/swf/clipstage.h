@@ -12,6 +12,7 @@
 
 namespace sky::swf {
 
+class BitmapSurface;
 class Movie;
 
 // Depths a script gives (attachMovie, swapDepths, getDepth) are the
@@ -47,6 +48,11 @@ struct StageClip {
     int fieldChanges = 0;
     StageClip *parent = nullptr;
     std::unique_ptr<ScriptDrawing> drawing; // made on the first drawing call
+    // A script's bitmap shown here (attachBitmap), whether it lies on whole
+    // pixels and whether it is smoothed when stretched.
+    std::shared_ptr<const BitmapSurface> bitmap;
+    bool bitmapSnapped = true;
+    bool bitmapSmoothed = false;
     // Set by scripts: the clip whose shapes mask this one (setMask) and the
     // one this clip masks, which is then not drawn itself; the part of the
     // clip shown, in its own pixels, its origin put where the clip's is.

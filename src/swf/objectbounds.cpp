@@ -1,5 +1,6 @@
 #include "objectbounds.h"
 
+#include "bitmapsurface.h"
 #include "drawitems.h"
 #include "text.h"
 
@@ -35,8 +36,9 @@ QRectF shapeBounds(const CompiledShape &shape, const QTransform &world, double s
 // The device area a part may paint.
 QRect partBounds(const Movie &movie, const DrawnPart &part, double stageScale)
 {
-    const QRectF area = part.drawing ? shapeBounds(part.drawing->compiled(), part.world, stageScale)
-                                     : characterArea(movie, part.characterId, part.ratio, part.world, stageScale,
+    const QRectF area = part.drawing              ? shapeBounds(part.drawing->compiled(), part.world, stageScale)
+                      : !part.scriptBitmap.isNull() ? part.world.mapRect(part.scriptBitmap)
+                                                    : characterArea(movie, part.characterId, part.ratio, part.world, stageScale,
                                            part.shown.get());
     if (area.isEmpty())
         return {};
@@ -75,6 +77,8 @@ struct Collector
             || std::holds_alternative<SpriteCharacter>(*character)) {
             if (item.clip && item.clip->drawing && !item.clip->drawing->isEmpty())
                 addDrawing(*item.clip->drawing, world, color, context, filters);
+            if (item.clip && item.clip->bitmap)
+                addBitmap(*item.clip, world, color, context, filters);
             for (const DrawItem &child : childrenOf(movie, item).items) {
                 path.push_back(child.depth);
                 add(child, world, color, context, filters);
@@ -82,7 +86,7 @@ struct Collector
             }
         } else if (!std::holds_alternative<FontCharacter>(*character)) {
             DrawnPart part { placement.characterId, field ? item.clip->fieldLayout : nullptr, placement.ratio,
-                nullptr, 0, world, color, std::move(context), std::move(filters), {} };
+                nullptr, 0, world, color, std::move(context), std::move(filters), {}, {} };
             const auto kept = before.find(path);
             part.bounds = kept != before.end() && kept->second.looksLike(part)
                 ? kept->second.bounds
@@ -96,7 +100,21 @@ struct Collector
         const std::vector<int> &context, const std::vector<Filter> &filters)
     {
         path.push_back(std::numeric_limits<int>::min());
-        DrawnPart part { 0, nullptr, 0, &drawing, drawing.serial(), world, color, context, filters, {} };
+        DrawnPart part { 0, nullptr, 0, &drawing, drawing.serial(), world, color, context, filters, {}, {} };
+        const auto kept = before.find(path);
+        part.bounds = kept != before.end() && kept->second.looksLike(part) ? kept->second.bounds
+                                                                           : partBounds(movie, part, stageScale);
+        out.insert_or_assign(path, std::move(part));
+        path.pop_back();
+    }
+
+    // A script's bitmap, above the drawing.
+    void addBitmap(const StageClip &clip, const QTransform &world, const ColorTransform &color,
+        const std::vector<int> &context, const std::vector<Filter> &filters)
+    {
+        path.push_back(std::numeric_limits<int>::min() + 1);
+        DrawnPart part { 0, nullptr, 0, nullptr, clip.bitmap->serial(), world, color, context, filters, {},
+            scriptBitmapBounds(clip) };
         const auto kept = before.find(path);
         part.bounds = kept != before.end() && kept->second.looksLike(part) ? kept->second.bounds
                                                                            : partBounds(movie, part, stageScale);
@@ -136,12 +154,21 @@ QRectF characterBounds(const Movie &movie, quint16 id, int ratio)
 
 } // namespace
 
+QRectF scriptBitmapBounds(const StageClip &clip)
+{
+    if (!clip.bitmap || clip.bitmap->image().isNull())
+        return {};
+    return QRectF(0, 0, clip.bitmap->width() * 20.0, clip.bitmap->height() * 20.0);
+}
+
 QRectF clipBoundsInTwips(const Movie &movie, const StageClip &clip)
 {
     // A text field's bounds are its box, whatever its text.
     QRectF area = clip.field ? clip.field->box : characterBounds(movie, clip.placement.characterId, clip.placement.ratio);
     if (clip.drawing && !clip.drawing->isEmpty())
         area = area.isNull() ? clip.drawing->compiled().bounds : area.united(clip.drawing->compiled().bounds);
+    if (const QRectF bitmap = scriptBitmapBounds(clip); !bitmap.isNull())
+        area = area.isNull() ? bitmap : area.united(bitmap);
     for (const auto &[depth, child] : clip.children) {
         const QRectF inner = clipBoundsInTwips(movie, *child);
         if (!inner.isEmpty() || inner.width() > 0 || inner.height() > 0)

@@ -25,6 +25,9 @@ QRectF characterArea(const Movie &movie, quint16 id, int ratio, const QTransform
 // live children's; null when it draws nothing.
 QRectF clipBoundsInTwips(const Movie &movie, const StageClip &clip);
 
+// The area a clip's script bitmap covers, in its twips; null when none.
+QRectF scriptBitmapBounds(const StageClip &clip);
+
 // How far `filters` may spread an object's pixels, in device pixels.
 double filterReach(const std::vector<Filter> &filters, double stageScale);
 
@@ -44,11 +47,12 @@ struct DrawnPart
     std::vector<int> context;
     std::vector<Filter> filters;
     QRect bounds; // device pixels it may paint, smoothed edges and filters included
+    QRectF scriptBitmap; // a script bitmap's area in twips (its serial in drawingSerial)
 
     bool looksLike(const DrawnPart &other) const
     {
         return characterId == other.characterId && shown == other.shown && ratio == other.ratio
-            && drawingSerial == other.drawingSerial && world == other.world && color == other.color
+            && drawingSerial == other.drawingSerial && scriptBitmap == other.scriptBitmap && world == other.world && color == other.color
             && context == other.context && filters == other.filters;
     }
 };

@@ -313,6 +313,8 @@ void Renderer::drawChildren(const DrawItem &item, const QTransform &world, const
 {
     if (item.clip && item.clip->drawing && !item.clip->drawing->isEmpty())
         drawScripted(*item.clip->drawing, world, color);
+    if (item.clip && item.clip->bitmap)
+        drawScriptBitmap(*item.clip, world, color);
     drawList(childrenOf(movie_, item), world, color, level + 1);
 }
 
@@ -392,6 +394,8 @@ QRectF Renderer::declaredArea(const DrawItem &item, const QTransform &world, int
     QRectF area;
     if (item.clip && item.clip->drawing && !item.clip->drawing->isEmpty())
         area = world.mapRect(item.clip->drawing->compiled().bounds);
+    if (item.clip && item.clip->bitmap)
+        area |= world.mapRect(scriptBitmapBounds(*item.clip));
     for (const DrawItem &child : childrenOf(movie_, item).items)
         area |= declaredArea(child, placed(*child.placement, world), level + 1);
     return area;

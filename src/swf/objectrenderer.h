@@ -46,6 +46,8 @@ public:
     void drawCharacter(const DrawItem &item, const QTransform &world, const ColorTransform &color, int level);
     // What a clip's drawing methods drew (shapedrawing.cpp).
     void drawScripted(const ScriptDrawing &drawing, const QTransform &world, const ColorTransform &color);
+    // A script's bitmap a clip shows (shapedrawing.cpp).
+    void drawScriptBitmap(const StageClip &clip, const QTransform &world, const ColorTransform &color);
 
 private:
     // Display lists, masks and layers (objectrenderer.cpp).

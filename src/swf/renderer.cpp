@@ -105,6 +105,23 @@ void drawWholeFrame(QPainter &painter, const Movie &movie, const StageClip *root
 
 } // namespace
 
+void drawClipOnto(QImage &image, const Movie &movie, const StageClip &clip, const QTransform &matrix,
+                  const ColorTransform &color, const QRect &area, bool smoothBitmaps)
+{
+    drawOnPoolThread([&] {
+        QPainter painter(&image);
+        painter.setClipRect(area);
+        Placement placement = clip.placement;
+        placement.matrix = Matrix();
+        placement.color = ColorTransform();
+        const QTransform world = QTransform::fromScale(0.05, 0.05) * matrix;
+        Renderer::Budget budget;
+        Renderer renderer(painter, movie, 1, smoothBitmaps, std::sqrt(std::abs(matrix.determinant())), budget, nullptr);
+        renderer.setStageWorld(world);
+        renderer.drawObject({clip.depth, &placement, 0, &clip}, world, color, 0);
+    });
+}
+
 QTransform stageTransform(const Movie &movie, const QRectF &target)
 {
     // The stage is a whole number of pixels from its top left corner.

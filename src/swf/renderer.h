@@ -7,6 +7,7 @@
 
 #include <vector>
 
+class QImage;
 class QPainter;
 
 namespace sky::swf {
@@ -41,5 +42,11 @@ QTransform stageTransform(const Movie &movie, const QRectF &target);
 // aspect ratio kept ("show all"), centred.
 void drawStage(QPainter &painter, const Movie &movie, const StageClip *root, const std::vector<StageObject> &objects,
                const QRectF &target, const RenderOptions &options);
+
+// Draws `clip` and what lies in it, without its own matrix and colour
+// transform, onto `image` through `matrix` (its pixels to the image's) and
+// `color`, inside `area`, with the player's low-quality edges.
+void drawClipOnto(QImage &image, const Movie &movie, const StageClip &clip, const QTransform &matrix,
+                  const ColorTransform &color, const QRect &area, bool smoothBitmaps);
 
 } // namespace sky::swf

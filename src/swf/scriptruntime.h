@@ -123,6 +123,12 @@ public:
     bool setFocusedField(int field) override;
     std::pair<int, int> fieldSelection() override;
     void setFieldSelection(int begin, int end) override;
+    // Script bitmaps (scriptbitmaps.cpp).
+    QImage libraryBitmap(const QString &exportName) override;
+    bool attachBitmap(int clip, const std::shared_ptr<BitmapSurface> &bitmap, int depth, bool snapped,
+                      bool smoothed) override;
+    void drawClip(int clip, BitmapSurface &into, const QTransform &matrix, const avm1::ClipColor &color,
+                  const QRect &area, bool smoothed) override;
 
 private:
     // Work waiting for the end of the tick's stage changes.

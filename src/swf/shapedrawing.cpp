@@ -1,6 +1,7 @@
 // Shapes, text and bitmaps drawn onto the renderer's painter: fills and
 // lines by the player's pixel rules, or smoothed by the painter.
 
+#include "bitmapsurface.h"
 #include "brushes.h"
 #include "objectbounds.h"
 #include "objectrenderer.h"
@@ -84,6 +85,30 @@ void Renderer::drawScripted(const ScriptDrawing &drawing, const QTransform &worl
         return;
     }
     drawShape(shape, world, color);
+}
+
+// Unrotated and unstretched, a bitmap's pixels that snap lie on whole
+// pixels of the picture.
+void Renderer::drawScriptBitmap(const StageClip &clip, const QTransform &world, const ColorTransform &color)
+{
+    const QImage &image = clip.bitmap->image();
+    if (image.isNull())
+        return;
+    if (steps_) {
+        DrawStep step = characterStep(0, 0, world, color, stepsOrigin_);
+        step.ratio = int(clip.bitmap->serial() & 0x7FFFFFFF);
+        step.blend = -1 - int(clip.bitmap->serial() >> 31 & 0x3FFFFFFF); // below every drawing's
+        record(std::move(step), world.mapRect(scriptBitmapBounds(clip)));
+        return;
+    }
+    QTransform toDevice = QTransform::fromScale(20, 20) * world;
+    if (clip.bitmapSnapped && toDevice.type() <= QTransform::TxScale) {
+        const auto snapped = [this](double at) { return std::round(at / samples_) * samples_; };
+        toDevice = QTransform(toDevice.m11(), 0, 0, toDevice.m22(), snapped(toDevice.dx()), snapped(toDevice.dy()));
+    }
+    painter_.setTransform(toDevice);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, clip.bitmapSmoothed && smoothBitmaps_);
+    painter_.drawImage(0, 0, color.isIdentity() ? image : transformImage(image, color));
 }
 
 // What a fill of `outline` (device pixels, straight edges) covers: the

@@ -1,6 +1,6 @@
 // Built-in classes that reach the player: intervals on its clock, dates in
-// local time and UTC, the Stage, Color on a clip's colour transform and
-// what System.capabilities says.
+// local time and UTC, the Stage, Color on a clip's colour transform, what
+// System.capabilities says, and bitmaps (BitmapData) with their pixels.
 
 #include "swf/avm1/builtins.h"
 #include "swf/avm1/vm.h"
@@ -64,6 +64,28 @@ Value construct(Vm &vm, const char *name, std::initializer_list<Value> args = {}
     return vm.construct(vm.get(vm.global, QString::fromLatin1(name)), list);
 }
 
+// A new flash.display.BitmapData.
+Value newBitmap(Vm &vm, std::initializer_list<Value> args)
+{
+    const std::vector<Value> list(args);
+    const Value display = vm.getMember(vm.get(vm.global, QStringLiteral("flash")), QStringLiteral("display"));
+    return vm.construct(vm.getMember(display, QStringLiteral("BitmapData")), list);
+}
+
+Value newGeom(Vm &vm, const char *name, std::initializer_list<Value> args)
+{
+    const std::vector<Value> list(args);
+    const Value geom = vm.getMember(vm.get(vm.global, QStringLiteral("flash")), QStringLiteral("geom"));
+    return vm.construct(vm.getMember(geom, QString::fromLatin1(name)), list);
+}
+
+quint32 pixel32(Vm &vm, const Value &bitmap, int x, int y)
+{
+    return quint32(vm.toInt32(callMethod(vm, bitmap, "getPixel32", {x, y})));
+}
+
+double widthOf(Vm &vm, const Value &bitmap) { return vm.toNumber(vm.getMember(bitmap, QStringLiteral("width"))); }
+
 // Moves the clock on and runs what is due, as a tick of the player does.
 void advance(Vm &vm, ClassesHost &host, double to)
 {
@@ -87,6 +109,10 @@ private Q_SLOTS:
     void stageFollowsTheWindowOnlyWithoutScaling();
     void colorActsOnTheClipsTransform();
     void capabilitiesNameThisPlayer();
+    void bitmapsKeepColoursUnderTheirAlpha();
+    void bitmapsCopyLayingOverOrReplacing();
+    void bitmapsRefusedOrOverBudgetHaveNoPixels();
+    void pixelDissolveReachesEachPixelOnce();
 };
 
 void TestAvm1Classes::initTestCase()
@@ -262,6 +288,113 @@ void TestAvm1Classes::capabilitiesNameThisPlayer()
     QCOMPARE(vm.toString(callGlobal(vm, "getVersion", {})), version);
     host.view = QSizeF(1024, 768);
     QCOMPARE(vm.toNumber(vm.getMember(caps, QStringLiteral("screenResolutionX"))), 1024.0);
+}
+
+// Values the original player reads back from the same calls.
+void TestAvm1Classes::bitmapsKeepColoursUnderTheirAlpha()
+{
+    ClassesHost host;
+    Vm vm(8, &host);
+    const Value translucent = newBitmap(vm, {5, 5, true, 0x45112233});
+    QCOMPARE(pixel32(vm, translucent, 2, 2), 0x45122134u);
+    QCOMPARE(pixel32(vm, translucent, 5, 0), 0u); // outside
+    callMethod(vm, translucent, "setPixel32", {1, 1, qint32(0x80AABBCCu)});
+    QCOMPARE(pixel32(vm, translucent, 1, 1), 0x80A9BBCBu);
+    // setPixel keeps the pixel's alpha; an opaque bitmap has no other.
+    callMethod(vm, translucent, "setPixel", {1, 1, 0x0000FF});
+    QCOMPARE(pixel32(vm, translucent, 1, 1), 0x800000FFu);
+    const Value opaque = newBitmap(vm, {2, 2, false, qint32(0x80020406u)});
+    QCOMPARE(pixel32(vm, opaque, 0, 0), 0xFF020406u);
+    QCOMPARE(vm.toBoolean(vm.getMember(opaque, QStringLiteral("transparent"))), false);
+
+    // A colour transform takes each colour out of its alpha and puts it
+    // back: an opaque pixel loses a level; raising alpha alone is left out.
+    const Value grey = newBitmap(vm, {1, 1, true, qint32(0xFF808080u)});
+    const Value area = vm.getMember(grey, QStringLiteral("rectangle"));
+    callMethod(vm, grey, "colorTransform", {area, newGeom(vm, "ColorTransform", {0.5, 1, 1, 1, 0, 0, 0, 0})});
+    QCOMPARE(pixel32(vm, grey, 0, 0), 0xFF3F7F7Fu);
+    const Value faint = newBitmap(vm, {1, 1, true, 0x20FF0000});
+    const quint32 before = pixel32(vm, faint, 0, 0);
+    callMethod(vm, faint, "colorTransform", {area, newGeom(vm, "ColorTransform", {1, 1, 1, 2, 0, 0, 0, 0})});
+    QCOMPARE(pixel32(vm, faint, 0, 0), before);
+}
+
+void TestAvm1Classes::bitmapsCopyLayingOverOrReplacing()
+{
+    ClassesHost host;
+    Vm vm(8, &host);
+    const Value origin = newGeom(vm, "Point", {0, 0});
+    const Value one = newGeom(vm, "Rectangle", {0, 0, 1, 1});
+    // Laid over a translucent pixel with mergeAlpha; replacing it without.
+    const Value target = newBitmap(vm, {2, 1, true, 0x45112233});
+    const Value source = newBitmap(vm, {1, 1, true, 0x22445566});
+    callMethod(vm, target, "copyPixels", {source, one, origin, Value(), Value(), true});
+    QCOMPARE(pixel32(vm, target, 0, 0), 0x5D243147u);
+    callMethod(vm, target, "copyPixels", {source, one, newGeom(vm, "Point", {1, 0}), Value(), Value(), false});
+    QCOMPARE(pixel32(vm, target, 1, 0), pixel32(vm, source, 0, 0));
+    // An opaque bitmap has no alpha to take: the copy is laid over it.
+    const Value black = newBitmap(vm, {1, 1, false, 0});
+    callMethod(vm, black, "copyPixels", {newBitmap(vm, {1, 1, true, qint32(0xF00E0E0Eu)}), one, origin});
+    QCOMPARE(pixel32(vm, black, 0, 0), 0xFF0D0D0Du);
+    // A transparent alpha bitmap copies only where it lies, faded by it.
+    const Value white = newBitmap(vm, {2, 1, true, 0});
+    const Value half = newBitmap(vm, {1, 1, true, qint32(0x80000000u)});
+    callMethod(vm, white, "copyPixels", {newBitmap(vm, {2, 1, false, 0xFFFFFF}), newGeom(vm, "Rectangle", {0, 0, 2, 1}),
+                                         origin, half, origin, false});
+    QCOMPARE(pixel32(vm, white, 0, 0), 0x80FFFFFFu);
+    QCOMPARE(pixel32(vm, white, 1, 0), 0u);
+    // A rectangle reaching back from its corner still covers its area.
+    callMethod(vm, white, "fillRect", {newGeom(vm, "Rectangle", {2, 1, -1, -1}), qint32(0xFF00FF00u)});
+    QCOMPARE(pixel32(vm, white, 1, 0), 0xFF00FF00u);
+}
+
+void TestAvm1Classes::bitmapsRefusedOrOverBudgetHaveNoPixels()
+{
+    ClassesHost host;
+    Vm vm(8, &host);
+    // Flash 8 takes 1 to 2880 pixels a side.
+    QCOMPARE(widthOf(vm, newBitmap(vm, {0, 10})), -1.0);
+    QCOMPARE(widthOf(vm, newBitmap(vm, {2881, 10})), -1.0);
+    QCOMPARE(widthOf(vm, newBitmap(vm, {2880, 1})), 2880.0);
+    // Bitmaps alive share one budget of pixels: past it a bitmap is not
+    // made, and a disposed one gives its pixels back.
+    std::vector<Value> kept;
+    Value refused;
+    for (int i = 0; i < 8 && refused.isUndefined(); ++i) {
+        const Value big = newBitmap(vm, {2880, 2880});
+        if (widthOf(vm, big) < 0)
+            refused = big;
+        else
+            kept.push_back(big);
+    }
+    QVERIFY(!refused.isUndefined());
+    QCOMPARE(vm.toInt32(callMethod(vm, refused, "getPixel", {0, 0})), -1);
+    callMethod(vm, refused, "fillRect", {newGeom(vm, "Rectangle", {0, 0, 5, 5}), 0});
+    callMethod(vm, kept.front(), "dispose");
+    QCOMPARE(widthOf(vm, kept.front()), -1.0);
+    QCOMPARE(widthOf(vm, newBitmap(vm, {2880, 2880})), 2880.0);
+}
+
+// The order pixels dissolve in covers the area without repeating itself,
+// across calls that hand on the seed; the seed's own pixel comes first.
+void TestAvm1Classes::pixelDissolveReachesEachPixelOnce()
+{
+    ClassesHost host;
+    Vm vm(8, &host);
+    const Value bitmap = newBitmap(vm, {10, 10, false, 0});
+    const Value area = vm.getMember(bitmap, QStringLiteral("rectangle"));
+    const Value origin = newGeom(vm, "Point", {0, 0});
+    auto changed = [&] {
+        int count = 0;
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x)
+                count += pixel32(vm, bitmap, x, y) != 0xFF000000u;
+        return count;
+    };
+    const Value seed = callMethod(vm, bitmap, "pixelDissolve", {bitmap, area, origin, 7, 49, 0xFFFFFF});
+    QCOMPARE(changed(), 50);
+    callMethod(vm, bitmap, "pixelDissolve", {bitmap, area, origin, seed, 49, 0xFFFFFF});
+    QCOMPARE(changed(), 100);
 }
 
 QTEST_GUILESS_MAIN(TestAvm1Classes)

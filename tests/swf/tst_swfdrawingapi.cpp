@@ -1,7 +1,9 @@
 // A clip's drawing methods: fills close where they began, clear takes
-// everything back, and what a clip draws lies below its children; and what
-// scripts set of how clips are drawn: masks, scroll rects and backgrounds.
+// everything back, and what a clip draws lies below its children; what
+// scripts set of how clips are drawn: masks, scroll rects and backgrounds;
+// and scripts' bitmaps shown in clips and drawn from them.
 
+#include "swf/framecanvas.h"
 #include "swf/movieplayer.h"
 #include "swfwriter.h"
 
@@ -58,6 +60,22 @@ QImage drawn(const Actions &script, const RenderOptions &options = {})
     return player.renderFrame(options);
 }
 
+// `name` = new flash.display.BitmapData(width, height, false, colour).
+void newBitmap(Actions &a, const QByteArray &name, int width, int height, int colour)
+{
+    a.push(name).push(colour).push(0).push(height).push(width).push(4);
+    a.push("flash").op(0x1C).push("display").op(0x4E).push("BitmapData").op(0x53).op(0x1D);
+}
+
+// Calls `method` of the object in variable `object` with the values pushed
+// by `args`, which pushes `count` of them; the result is dropped.
+template<typename Args>
+void callOn(Actions &a, const QByteArray &object, const QByteArray &method, int count, Args args)
+{
+    args(a);
+    a.push(count).push(object).op(0x1C).push(method).op(0x52).op(0x17);
+}
+
 } // namespace
 
 class TestSwfDrawingApi : public QObject {
@@ -80,6 +98,9 @@ private Q_SLOTS:
     void aScrollRectShowsPartOfTheClipAtItsOrigin();
     void aMasksScrollRectMovesItWithoutCuttingIt();
     void anOpaqueBackgroundFillsTheClipsBounds();
+
+    void anAttachedBitmapShowsItsLaterChanges();
+    void aClipDrawnIntoABitmap();
 };
 
 void TestSwfDrawingApi::endFillClosesTheOutlineWithALine()
@@ -316,6 +337,59 @@ void TestSwfDrawingApi::anOpaqueBackgroundFillsTheClipsBounds()
     const QImage moved = drawn(script);
     QCOMPARE(moved.pixelColor(19, 50), QColor(0, 255, 0));
     QCOMPARE(moved.pixelColor(81, 50), QColor(Qt::white));
+}
+
+// The window repaints what changed: a bitmap changed after it was
+// attached is a change.
+void TestSwfDrawingApi::anAttachedBitmapShowsItsLaterChanges()
+{
+    Actions first;
+    first.makeClip("_root", "c", 1);
+    newBitmap(first, "b", 20, 20, 0xFF0000);
+    callOn(first, "c", "attachBitmap", 2, [](Actions &a) { a.push(1).push("b").op(0x1C); });
+    first.push("c").op(0x1C).push("_x").push(30).op(0x4F);
+    Actions second;
+    callOn(second, "b", "setPixel", 3, [](Actions &a) { a.push(0x0000FF).push(5).push(5); });
+    swftest::Movie m(8, 100, 100, 12);
+    m.background(Qt::white);
+    m.doAction(first.code()).showFrame().doAction(second.code()).stopAction().showFrame();
+    MoviePlayer player;
+    QVERIFY(player.loadData(m.fws()));
+    FrameCanvas canvas;
+    const RenderOptions exact{false};
+    QCOMPARE(canvas.paint(player, QSize(100, 100), 1, exact).pixelColor(35, 15), red);
+    QCOMPARE(canvas.paint(player, QSize(100, 100), 1, exact).pixelColor(55, 5), QColor(Qt::white));
+    player.play();
+    player.tick();
+    const QImage &after = canvas.paint(player, QSize(100, 100), 1, exact);
+    QCOMPARE(after.pixelColor(35, 5), blue);
+    QCOMPARE(after.pixelColor(36, 5), red);
+    QVERIFY(canvas.repainted().contains(QPoint(35, 5)));
+}
+
+// draw() puts a clip's drawing into a bitmap through a matrix, without the
+// clip's own position.
+void TestSwfDrawingApi::aClipDrawnIntoABitmap()
+{
+    Actions script;
+    script.makeClip("_root", "c", 1);
+    script.fillSquare("c", 0x0000FF, 0, 0, 10);
+    script.push("c").op(0x1C).push("_x").push(80).op(0x4F);
+    script.makeClip("_root", "shown", 2);
+    newBitmap(script, "b", 40, 40, 0xFF0000);
+    // b.draw(c, new flash.geom.Matrix(2, 0, 0, 2, 5, 5))
+    callOn(script, "b", "draw", 2, [](Actions &a) {
+        a.push(5).push(5).push(2).push(0).push(0).push(2).push(6);
+        a.push("flash").op(0x1C).push("geom").op(0x4E).push("Matrix").op(0x53);
+        a.push("c").op(0x1C);
+    });
+    callOn(script, "shown", "attachBitmap", 2, [](Actions &a) { a.push(1).push("b").op(0x1C); });
+    const QImage frame = drawn(script);
+    QCOMPARE(frame.pixelColor(2, 2), red);
+    QCOMPARE(frame.pixelColor(10, 10), blue);
+    QCOMPARE(frame.pixelColor(24, 24), blue);
+    QCOMPARE(frame.pixelColor(26, 26), red);
+    QCOMPARE(frame.pixelColor(85, 5), blue); // the clip itself
 }
 
 QTEST_GUILESS_MAIN(TestSwfDrawingApi)

@@ -47,6 +47,7 @@ void installBuiltins(Vm &vm)
     installGeometry(vm);
     installClipDisplay(vm);
     installTransform(vm);
+    installBitmapData(vm);
     installInput(vm);
     installTextField(vm);
     installTextFormat(vm);

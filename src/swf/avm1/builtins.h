@@ -46,6 +46,7 @@ void installTransform(Vm &vm); // flash.geom.Transform and the clips' `transform
 // A new flash.geom object of `className` made from `fields` in order, or a
 // plain object with those fields when scripts replaced the class.
 Value newGeometry(Vm &vm, const QString &className, std::initializer_list<std::pair<const char16_t *, double>> fields);
+void installBitmapData(Vm &vm); // flash.display.BitmapData and the clips' attachBitmap
 
 // Calls the intervals (setInterval) that are due by the host's clock.
 void runIntervals(Vm &vm);

@@ -1,5 +1,6 @@
-// flash.geom (Flash 8): Point, Rectangle and Matrix, plain objects whose
-// fields scripts hand to the clips' scroll rects and drawing methods.
+// flash.geom (Flash 8): Point, Rectangle, Matrix and ColorTransform, plain
+// objects whose fields scripts hand to the clips' scroll rects, drawing
+// methods and bitmaps.
 
 #include "builtins.h"
 
@@ -114,6 +115,15 @@ Value createGradientBox(Vm &vm, CallInfo &c)
     return {};
 }
 
+Value colorTransformCall(Vm &vm, CallInfo &c)
+{
+    static constexpr double identity[] = {1, 1, 1, 1, 0, 0, 0, 0};
+    setFields(vm, c, {u"redMultiplier", u"greenMultiplier", u"blueMultiplier", u"alphaMultiplier", u"redOffset",
+                      u"greenOffset", u"blueOffset", u"alphaOffset"},
+              identity);
+    return {};
+}
+
 Value matrixIdentity(Vm &vm, CallInfo &c)
 {
     setMatrix(vm, c, 1, 1, 0, 0, 0);
@@ -160,6 +170,9 @@ void installGeometry(Vm &vm)
                                {u"createBox", createBox},
                                {u"createGradientBox", createGradientBox},
                                {u"identity", matrixIdentity}});
+
+    Object *colorTransform = vm.newPlain();
+    defineClass(vm, QStringLiteral("ColorTransform"), colorTransform, colorTransformCall, nullptr, geom);
 }
 
 } // namespace sky::swf::avm1

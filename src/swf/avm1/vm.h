@@ -5,6 +5,7 @@
 #include "object.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QRectF>
 #include <QSizeF>
 #include <QTransform>
@@ -15,6 +16,7 @@
 #include <vector>
 
 namespace sky::swf {
+class BitmapSurface;
 class ScriptDrawing;
 struct StageClip;
 }
@@ -137,6 +139,13 @@ public:
     virtual bool setFocusedField(int) { return false; }
     virtual std::pair<int, int> fieldSelection() { return {-1, -1}; }
     virtual void setFieldSelection(int, int) { }
+    // Script bitmaps: a library bitmap by its export name (null for none);
+    // a bitmap shown by a clip at a script depth, whether its pixels snap
+    // and whether it is smoothed; a clip drawn into a bitmap through a
+    // matrix (pixels) and colour transform, inside an area of the bitmap.
+    virtual QImage libraryBitmap(const QString &) { return {}; }
+    virtual bool attachBitmap(int, const std::shared_ptr<BitmapSurface> &, int, bool, bool) { return false; }
+    virtual void drawClip(int, BitmapSurface &, const QTransform &, const ClipColor &, const QRect &, bool) { }
 };
 
 // Limits that keep a hostile movie from taking the player down.

@@ -272,8 +272,27 @@ void TestAvm1Classes::colorActsOnTheClipsTransform()
     QCOMPARE(vm.get(read.object, QStringLiteral("gb")).number, double(0x66));
     QCOMPARE(vm.get(read.object, QStringLiteral("aa")).number, 100.0);
     QCOMPARE(vm.get(read.object, QStringLiteral("ab")).number, -20.0);
-    // Without a clip there is nothing to colour.
+    // The clip keeps 8.8 multipliers and 16-bit offsets, wrapping round;
+    // inherited fields and what is no finite number count for nothing.
+    vm.set(vm.objectProto, QStringLiteral("ab"), 99);
+    vm.set(t, QStringLiteral("ra"), 1);
+    vm.set(t, QStringLiteral("ga"), 12800);
+    vm.set(t, QStringLiteral("ba"), QStringLiteral("Infinity"));
+    vm.set(t, QStringLiteral("rb"), -40000);
+    vm.remove(t, QStringLiteral("ab"));
+    callMethod(vm, color, "setTransform", {t});
+    QCOMPARE(host.colors[7].mul, (std::array<double, 4>{2 / 256.0, -128, 0, 1}));
+    QCOMPARE(host.colors[7].add, (std::array<double, 4>{25536, 0x66, 0x99, -20}));
+    // Negative offsets spill into the bits above them.
+    vm.set(t, QStringLiteral("rb"), -50);
+    vm.set(t, QStringLiteral("gb"), -25);
+    vm.set(t, QStringLiteral("bb"), 25);
+    callMethod(vm, color, "setTransform", {t});
+    QCOMPARE(callMethod(vm, color, "getRGB").number, -6375.0);
+    QCOMPARE(vm.get(color.object, QStringLiteral("target")).object, clip);
+    // Without a clip there is nothing to colour; an empty path names none.
     QVERIFY(callMethod(vm, construct(vm, "Color", {QStringLiteral("nowhere")}), "getRGB").isUndefined());
+    QVERIFY(callMethod(vm, construct(vm, "Color", {QString()}), "getRGB").isUndefined());
 }
 
 void TestAvm1Classes::capabilitiesNameThisPlayer()

@@ -26,7 +26,8 @@ int targetClip(Vm &vm, CallInfo &c)
     const Value &target = c.self.object->data;
     if (target.isObject())
         return clipOf(target.object);
-    if (target.isString() && vm.current)
+    // An empty path names no clip here, not the calling one.
+    if (target.isString() && !target.string.isEmpty() && vm.current)
         return clipOf(resolveTarget(vm, *vm.current, target.string));
     return 0;
 }
@@ -37,6 +38,7 @@ Value colorCall(Vm &vm, CallInfo &c)
         return {};
     const Value target = c.arg(0);
     c.self.object->data = target.isObject() ? target : Value(vm.toString(target));
+    vm.defineHidden(c.self.object, QStringLiteral("target"), target);
     return c.self;
 }
 
@@ -61,10 +63,10 @@ Value getRGB(Vm &vm, CallInfo &c)
     if (!clip)
         return {};
     const ClipColor color = vm.host()->clipColor(clip);
-    int rgb = 0;
-    for (int i = 0; i < 3; ++i)
-        rgb = (rgb << 8) | (int(color.add[std::size_t(i)]) & 0xff);
-    return rgb;
+    // The offsets as they are, not cut to a byte: negative ones spill into
+    // the bits above them.
+    const auto offset = [&color](int i) { return quint32(qint32(color.add[std::size_t(i)])); };
+    return qint32((offset(0) << 16) | (offset(1) << 8) | offset(2));
 }
 
 Value setTransform(Vm &vm, CallInfo &c)
@@ -73,16 +75,22 @@ Value setTransform(Vm &vm, CallInfo &c)
     const Value t = c.arg(0);
     if (!clip || !t.isObject())
         return {};
+    // A clip keeps its transform as a placing tag does: multipliers in 8.8
+    // and offsets as 16-bit whole numbers, wrapping round when too large;
+    // what is no finite number counts as 0. Only the object's own fields
+    // count, not those it inherits.
+    const auto fixed16 = [&vm](double v) { return double(qint16(vm.toInt32(Value(v)))); };
     ClipColor color = vm.host()->clipColor(clip);
     for (const TransformField &f : transformFields) {
         const QString name = QString::fromUtf16(f.name);
-        if (!vm.has(t.object, name))
+        Object *holder = nullptr;
+        if (!vm.lookup(t.object, name, &holder) || holder != t.object)
             continue;
         const double v = vm.toNumber(vm.get(t.object, name));
         if (f.offset)
-            color.add[std::size_t(f.channel)] = v;
+            color.add[std::size_t(f.channel)] = fixed16(v);
         else
-            color.mul[std::size_t(f.channel)] = v / 100;
+            color.mul[std::size_t(f.channel)] = fixed16(v * 256 / 100) / 256;
     }
     vm.host()->setClipColor(clip, color);
     return {};

@@ -61,6 +61,14 @@ struct FieldProperty {
     bool styled = false; // read and set as given while a style sheet styles the field
 };
 
+// A property that is one of the field's flags.
+template <bool TextField::*flag>
+constexpr FieldProperty flagProperty(const char16_t *name)
+{
+    return {name, [](Vm &, TextField &f, int) -> Value { return f.*flag; },
+            [](Vm &vm, TextField &f, const Value &v) { f.*flag = vm.toBoolean(v); }};
+}
+
 const FieldProperty fieldProperties[] = {
     {u"text", [](Vm &, TextField &f, int) -> Value { return f.text; },
      [](Vm &vm, TextField &f, const Value &v) { f.setPlainText(vm.toString(v)); }, true, true},
@@ -71,8 +79,7 @@ const FieldProperty fieldProperties[] = {
          else
              f.setPlainText(vm.toString(v));
      }, true, true},
-    {u"html", [](Vm &, TextField &f, int) -> Value { return f.html; },
-     [](Vm &vm, TextField &f, const Value &v) { f.html = vm.toBoolean(v); }},
+    flagProperty<&TextField::html>(u"html"),
     {u"length", [](Vm &, TextField &f, int) -> Value { return int(f.text.size()); }, nullptr},
     {u"textColor", [](Vm &, TextField &f, int) -> Value { return double(f.newFormat.color & 0xFFFFFF); },
      [](Vm &vm, TextField &f, const Value &v) {
@@ -80,27 +87,19 @@ const FieldProperty fieldProperties[] = {
          for (TextFormat &format : f.formats)
              format.color = f.newFormat.color;
      }},
-    {u"background", [](Vm &, TextField &f, int) -> Value { return f.background; },
-     [](Vm &vm, TextField &f, const Value &v) { f.background = vm.toBoolean(v); }},
+    flagProperty<&TextField::background>(u"background"),
     {u"backgroundColor", [](Vm &, TextField &f, int) -> Value { return double(f.backgroundColor & 0xFFFFFF); },
      [](Vm &vm, TextField &f, const Value &v) { f.backgroundColor = rgbOf(vm, v); }},
-    {u"border", [](Vm &, TextField &f, int) -> Value { return f.border; },
-     [](Vm &vm, TextField &f, const Value &v) { f.border = vm.toBoolean(v); }},
+    flagProperty<&TextField::border>(u"border"),
     {u"borderColor", [](Vm &, TextField &f, int) -> Value { return double(f.borderColor & 0xFFFFFF); },
      [](Vm &vm, TextField &f, const Value &v) { f.borderColor = rgbOf(vm, v); }},
     {u"autoSize", [](Vm &, TextField &f, int) -> Value { return autoSizeName(f.autoSize); }, setAutoSize},
-    {u"wordWrap", [](Vm &, TextField &f, int) -> Value { return f.wordWrap; },
-     [](Vm &vm, TextField &f, const Value &v) { f.wordWrap = vm.toBoolean(v); }},
-    {u"multiline", [](Vm &, TextField &f, int) -> Value { return f.multiline; },
-     [](Vm &vm, TextField &f, const Value &v) { f.multiline = vm.toBoolean(v); }},
-    {u"selectable", [](Vm &, TextField &f, int) -> Value { return f.selectable; },
-     [](Vm &vm, TextField &f, const Value &v) { f.selectable = vm.toBoolean(v); }},
-    {u"password", [](Vm &, TextField &f, int) -> Value { return f.password; },
-     [](Vm &vm, TextField &f, const Value &v) { f.password = vm.toBoolean(v); }},
-    {u"embedFonts", [](Vm &, TextField &f, int) -> Value { return f.embedFonts; },
-     [](Vm &vm, TextField &f, const Value &v) { f.embedFonts = vm.toBoolean(v); }},
-    {u"condenseWhite", [](Vm &, TextField &f, int) -> Value { return f.condenseWhite; },
-     [](Vm &vm, TextField &f, const Value &v) { f.condenseWhite = vm.toBoolean(v); }},
+    flagProperty<&TextField::wordWrap>(u"wordWrap"),
+    flagProperty<&TextField::multiline>(u"multiline"),
+    flagProperty<&TextField::selectable>(u"selectable"),
+    flagProperty<&TextField::password>(u"password"),
+    flagProperty<&TextField::embedFonts>(u"embedFonts"),
+    flagProperty<&TextField::condenseWhite>(u"condenseWhite"),
     {u"type", [](Vm &, TextField &f, int) -> Value { return f.editable ? QStringLiteral("input") : QStringLiteral("dynamic"); },
      [](Vm &vm, TextField &f, const Value &v) {
          const QString type = vm.toString(v).toLower();

@@ -91,9 +91,7 @@ private Q_SLOTS:
     void theWindowShadesGradientsAsTheReferenceDrawingDoes();
 
     void aMaskShowsTheClipOnlyUnderItAndNotItself();
-    void aMaskGivenByTargetPathMasks();
-    void aTargetNamingNoClipKeepsTheMask();
-    void nullTakesTheMaskAway();
+    void setMaskTakesAPathOrNull();
     void removingTheMaskUnmasksTheClip();
     void aScrollRectShowsPartOfTheClipAtItsOrigin();
     void aMasksScrollRectMovesItWithoutCuttingIt();
@@ -237,36 +235,31 @@ void TestSwfDrawingApi::aMaskShowsTheClipOnlyUnderItAndNotItself()
     QCOMPARE(frame.pixelColor(10, 10), QColor(Qt::white));
 }
 
-void TestSwfDrawingApi::aMaskGivenByTargetPathMasks()
+void TestSwfDrawingApi::setMaskTakesAPathOrNull()
 {
-    Actions script = redUnderBlue();
-    script.push("_root.m");
-    script.callWithPushed("c", "setMask");
-    const QImage frame = drawn(script);
+    // c.setMask(<first>), then c.setMask(<second>) when given.
+    const auto masked = [](const std::function<void(Actions &)> &first,
+                           const std::function<void(Actions &)> &second = {}) {
+        Actions script = redUnderBlue();
+        first(script);
+        script.callWithPushed("c", "setMask");
+        if (second) {
+            second(script);
+            script.callWithPushed("c", "setMask");
+        }
+        return drawn(script);
+    };
+    const auto clipM = [](Actions &a) { a.push("m").op(0x1C); };
+    // A target path masks as the clip does.
+    QImage frame = masked([](Actions &a) { a.push("_root.m"); });
     QCOMPARE(frame.pixelColor(30, 30), red);
     QCOMPARE(frame.pixelColor(70, 70), QColor(Qt::white));
-}
-
-void TestSwfDrawingApi::aTargetNamingNoClipKeepsTheMask()
-{
-    Actions script = redUnderBlue();
-    script.push("m").op(0x1C);
-    script.callWithPushed("c", "setMask");
-    script.push("nothing");
-    script.callWithPushed("c", "setMask");
-    const QImage frame = drawn(script);
+    // A path naming no clip keeps the mask.
+    frame = masked(clipM, [](Actions &a) { a.push("nothing"); });
     QCOMPARE(frame.pixelColor(30, 30), red);
     QCOMPARE(frame.pixelColor(70, 70), QColor(Qt::white));
-}
-
-void TestSwfDrawingApi::nullTakesTheMaskAway()
-{
-    Actions script = redUnderBlue();
-    script.push("m").op(0x1C);
-    script.callWithPushed("c", "setMask");
-    script.pushNull();
-    script.callWithPushed("c", "setMask");
-    const QImage frame = drawn(script);
+    // null takes it away.
+    frame = masked(clipM, [](Actions &a) { a.pushNull(); });
     QCOMPARE(frame.pixelColor(30, 30), blue);
     QCOMPARE(frame.pixelColor(70, 70), red);
 }

@@ -38,13 +38,14 @@ quint32 over(quint32 top, quint32 below)
     return out;
 }
 
-// A premultiplied pixel whose alpha is scaled by `alpha` (0..255).
-quint32 faded(quint32 stored, quint32 alpha)
+// A stored pixel of a bitmap whose alpha is scaled by `alpha` (0..255):
+// the player takes the new alpha as the product over 256, cut (an opaque
+// bitmap has no alpha of its own: there `alpha` is the new alpha), and
+// puts the pixel's straight colour back under it.
+quint32 faded(quint32 stored, quint32 alpha, bool opaqueSource)
 {
-    quint32 out = 0;
-    for (int shift = 0; shift <= 24; shift += 8)
-        out |= ((channel(stored, shift) * alpha + 127) / 255) << shift;
-    return out;
+    const quint32 newAlpha = opaqueSource ? alpha : channel(stored, 24) * alpha >> 8;
+    return BitmapSurface::premultiplied((BitmapSurface::unmultiplied(stored) & 0xFFFFFF) | newAlpha << 24);
 }
 
 // The area of `from` inside `source` and its place in a bitmap of `bounds`
@@ -239,7 +240,7 @@ void BitmapSurface::copyPixels(const BitmapSurface &source, const QRect &from, Q
             for (int x = 0; x < area.width(); ++x) {
                 const int ax = area.left() + x + alphaOffset.x();
                 const quint32 a = alpha->rect().contains(ax, ay) ? channel(alpha->row(ay)[ax], 24) : 0;
-                line[std::size_t(x)] = faded(line[std::size_t(x)], a);
+                line[std::size_t(x)] = faded(line[std::size_t(x)], a, !source.transparent());
             }
         }
         quint32 *out = row(at.y() + y) + at.x();

@@ -362,6 +362,11 @@ void TestAvm1Classes::bitmapsCopyLayingOverOrReplacing()
                                          origin, half, origin, false});
     QCOMPARE(pixel32(vm, white, 0, 0), 0x80FFFFFFu);
     QCOMPARE(pixel32(vm, white, 1, 0), 0u);
+    // A translucent source's alpha is multiplied over 256 and cut (170 x
+    // 102 gives 67, not 68); its colour is put back under the new alpha.
+    callMethod(vm, white, "copyPixels", {newBitmap(vm, {1, 1, true, qint32(0xAA2288DDu)}), one, origin,
+                                         newBitmap(vm, {1, 1, true, 0x66000000}), origin, false});
+    QCOMPARE(pixel32(vm, white, 0, 0), 0x432289DDu);
     // A rectangle reaching back from its corner still covers its area.
     callMethod(vm, white, "fillRect", {newGeom(vm, "Rectangle", {2, 1, -1, -1}), qint32(0xFF00FF00u)});
     QCOMPARE(pixel32(vm, white, 1, 0), 0xFF00FF00u);

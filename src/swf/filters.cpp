@@ -138,20 +138,30 @@ enum class Side { Inner, Outer, Both };
 
 // Puts `effect` together with the object `picture` as the filter asks:
 // an inner effect kept inside the object's edge, an outer one cut out of
-// the object only when knocked out; the object on top of an outer effect,
-// under an inner one, knocked out or left out.
+// the object only when knocked out. An outer effect lies under the object;
+// an inner one is laid on it without adding to its alpha (the object shows
+// only where the effect lets it through, so a translucent object stays as
+// translucent); either may be knocked out or left out.
 QImage composed(const QImage &picture, QImage effect, const Plane &objectAlpha, Side side, const Filter &filter)
 {
+    const bool onObject = side == Side::Inner && !filter.knockout && !filter.onlyEffect;
     if (side == Side::Inner || (side == Side::Outer && filter.knockout)) {
         for (int y = 0; y < effect.height(); ++y) {
             auto *line = reinterpret_cast<QRgb *>(effect.scanLine(y));
+            const auto *object = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
             for (int x = 0; x < effect.width(); ++x) {
                 const float a = objectAlpha[std::size_t(y) * effect.width() + x];
-                line[x] = scaled(line[x], side == Side::Inner ? a : 1 - a);
+                const QRgb e = line[x];
+                line[x] = scaled(e, side == Side::Inner ? a : 1 - a);
+                if (onObject) {
+                    const QRgb shown = scaled(object[x], 1 - qAlpha(e) / 255.0);
+                    line[x] = qRgba(qMin(qRed(line[x]) + qRed(shown), 255), qMin(qGreen(line[x]) + qGreen(shown), 255),
+                                    qMin(qBlue(line[x]) + qBlue(shown), 255), qMin(qAlpha(line[x]) + qAlpha(shown), 255));
+                }
             }
         }
     }
-    if (filter.knockout || filter.onlyEffect)
+    if (onObject || filter.knockout || filter.onlyEffect)
         return effect;
     QImage out = side == Side::Outer ? effect : picture;
     QPainter painter(&out);

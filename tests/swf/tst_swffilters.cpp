@@ -14,12 +14,13 @@ namespace {
 
 const QRect stageTwips(0, 0, 2000, 2000); // 100 x 100 pixels
 
-// A white shape on black, placed with the given filters.
-QImage filtered(const QRect &shapeTwips, const std::vector<QByteArray> &filters, bool smooth = false)
+// A white (or `fill`) shape on black, placed with the given filters.
+QImage filtered(const QRect &shapeTwips, const std::vector<QByteArray> &filters, bool smooth = false,
+                const QColor &fill = Qt::white)
 {
     swftest::Movie m(8, 100, 100);
     m.background(Qt::black);
-    m.shape(1, 1, stageTwips, { swftest::solidFill(Qt::white, false) }, {}, Edges().rect(shapeTwips, 1).end());
+    m.shape(1, 3, stageTwips, {swftest::solidFill(fill, true)}, {}, Edges().rect(shapeTwips, 1).end());
     m.placeFiltered(1, 1, 0, 0, filters).showFrame();
     return swftest::render(m, smooth);
 }
@@ -169,6 +170,13 @@ void TestSwfFilters::innerEffectsStayInsideTheShape()
     QVERIFY(qRed(knocked.pixel(20, 30)) > 80);
     QCOMPARE(knocked.pixel(30, 30), qRgb(0, 0, 0));
     QCOMPARE(knocked.pixel(18, 30), qRgb(0, 0, 0));
+
+    // Laid on a half-transparent square, a full inner glow (the whole
+    // square glows: it is half transparent throughout) hides the square
+    // without making it more opaque: half-strength red over black.
+    const QImage veiled =
+        filtered(square, {swftest::glowFilter(Qt::red, 4, 2, 1, false, true)}, false, QColor(255, 255, 255, 128));
+    QVERIFY(near(veiled.pixel(30, 30), qRgb(128, 0, 0), 1));
 }
 
 void TestSwfFilters::bevelsLightTheSideFacingTheLight()

@@ -204,7 +204,10 @@ void Renderer::strokePath(const StrokedPath &stroke, const QTransform &world, co
         pen.setColor(color.apply(style.color));
     pen.setCapStyle(capFor(style.startCap));
     pen.setJoinStyle(joinFor(style.join));
-    pen.setMiterLimit(style.miterLimit);
+    // A miter reaches at most its limit times the line's width past the
+    // point where the lines meet, else it is bevelled; the pen measures
+    // its tip in half widths.
+    pen.setMiterLimit(style.miterLimit * 2);
     if (pixels < samples_ || scale <= 0) {
         // Lines thinner than a pixel are a one-pixel band around the
         // outline, filled by the same rules as shapes; a line of a whole

@@ -87,6 +87,7 @@ private Q_SLOTS:
     void drawingLiesBelowTheClipsChildren();
     void drawingOnTheMainMovieLiesBelowItsClips();
     void aFillLeftOpenIsDrawnClosedWithItsLine();
+    void miterJoinsReachTheirLimitTimesTheWidth();
     void gradientCallsThePlayerRefusesChangeNothing();
     void theWindowShadesGradientsAsTheReferenceDrawingDoes();
 
@@ -166,6 +167,29 @@ void TestSwfDrawingApi::aFillLeftOpenIsDrawnClosedWithItsLine()
     const QImage frame = drawn(script);
     QCOMPARE(frame.pixelColor(75, 25), red);
     QCOMPARE(frame.pixelColor(50, 50), QColor(Qt::black));
+}
+
+void TestSwfDrawingApi::miterJoinsReachTheirLimitTimesTheWidth()
+{
+    // Limit 1 on 10-pixel lines: a right-angled join's tip lies 7.1 pixels
+    // past the corner, within 10, and is drawn; a 28-degree join's would
+    // lie 20.7 pixels past it and is bevelled.
+    Actions script;
+    script.makeClip("_root", "c", 1);
+    callOn(script, "c", "lineStyle", 8, [](Actions &a) {
+        a.push(1).push("miter").push("none").push("normal").push(0).push(100).push(0x000000).push(10);
+    });
+    script.call("c", "moveTo", {20, 70});
+    script.call("c", "lineTo", {50, 40});
+    script.call("c", "lineTo", {80, 70});
+    script.call("c", "moveTo", {75, 95});
+    script.call("c", "lineTo", {85, 55});
+    script.call("c", "lineTo", {95, 95});
+    const QImage frame = drawn(script);
+    QCOMPARE(frame.pixelColor(50, 34), QColor(Qt::black));
+    QCOMPARE(frame.pixelColor(50, 31), QColor(Qt::white));
+    QCOMPARE(frame.pixelColor(85, 51), QColor(Qt::white));
+    QCOMPARE(frame.pixelColor(85, 56), QColor(Qt::black));
 }
 
 void TestSwfDrawingApi::gradientCallsThePlayerRefusesChangeNothing()

@@ -6,7 +6,7 @@
 #include <QPainter>
 
 // Loads the bytes as a movie and draws its frames, forwards, backwards and
-// by ticks (running its scripts on a small budget), in both qualities.
+// by ticks (running its scripts on a small budget), in every quality.
 void runFuzzInput(const uint8_t *data, size_t size)
 {
     sky::swf::MoviePlayer player;
@@ -25,7 +25,8 @@ void runFuzzInput(const uint8_t *data, size_t size)
     const int frames = qMin(player.totalFrames(), 6);
     for (int frame = frames; frame >= 1; --frame) {
         player.gotoFrame(frame);
-        player.draw(painter, canvas.rect(), sky::swf::RenderOptions{frame % 2 == 0});
+        // Low, high, and the window's smooth edges in turn.
+        player.draw(painter, canvas.rect(), sky::swf::RenderOptions{frame % 3 != 0, frame % 3 == 1});
     }
     player.play();
     for (int tick = 0; tick < 4; ++tick) {

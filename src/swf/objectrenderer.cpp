@@ -36,6 +36,8 @@ Renderer::Renderer(QPainter &painter, const Movie &movie, int samples, bool smoo
     : painter_(painter), movie_(movie), samples_(samples), smoothBitmaps_(smoothBitmaps), stageScale_(stageScale),
       budget_(budget), cache_(cache), smoothEdges_(painter.testRenderHint(QPainter::Antialiasing))
 {
+    if (smoothEdges_)
+        writer_ = PixelWriter::onto(painter);
 }
 
 void Renderer::drawList(const DrawItems &list, const QTransform &world, const ColorTransform &color, int level)

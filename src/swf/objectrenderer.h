@@ -3,6 +3,7 @@
 #include "drawitems.h"
 #include "movie.h"
 #include "pixelcache.h"
+#include "pixelwriter.h"
 #include "raster.h"
 
 #include <QPainter>
@@ -84,12 +85,13 @@ private:
                    const ColorTransform &color);
     void drawShape(const CompiledShape &shape, const QTransform &world, const ColorTransform &color);
     QPainterPath pixelArea(const QPainterPath &outline) const;
-    void fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color,
-                  bool glyph = false);
+    int subsamples() const;
+    void fillOutline(const QPainterPath &outline, const QBrush &brush);
+    void fillOutline(const QPainterPath &outline, const std::function<void(QPainter &, const QRect &)> &paint);
+    void fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color);
     QBrush brushFor(const FillStyle &style, const ColorTransform &color, const QTransform &world, const QRectF &bounds);
     void strokePath(const StrokedPath &stroke, const QTransform &world, const ColorTransform &color);
-    void fillInDevice(const QPainterPath &outline, const QBrush &brush, const QTransform &world);
-    void fillPixels(const QPainterPath &area, QBrush brush, const QTransform &world);
+    void fillInDevice(const QPainterPath &outline, QBrush brush, const QTransform &world);
     void drawText(const TextCharacter &text, const QTransform &world, const ColorTransform &color);
     void drawFrame(const TextCharacter &text, const QTransform &world, const ColorTransform &color);
 
@@ -101,6 +103,7 @@ private:
     Budget &budget_;
     PixelCache *cache_;
     bool smoothEdges_; // the painter antialiases; else pixels are taken in by their centres
+    std::optional<PixelWriter> writer_; // fills straight into the painter's image
     bool outlinesOnly_ = false;
     bool inLayer_ = false; // drawing into the layer of a blended or filtered parent
     QTransform stageWorld_;

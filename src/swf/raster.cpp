@@ -157,20 +157,28 @@ struct ScanEdge {
     int firstRow = 0, lastRow = 0; // rows whose centre line it crosses
 };
 
+// Where an edge crosses the current row.
 struct Crossing {
     double x = 0;
-    int winding = 0;
-    bool operator<(const Crossing &other) const { return x < other.x; }
+    const ScanEdge *edge = nullptr;
 };
 
 } // namespace
 
-QPainterPath coveredPixels(const QPainterPath &outline, const QRect &bounds, int samples)
+namespace {
+
+// Calls emit(row, from, to) for each run [from, to) of pixels of `row`
+// within `bounds` whose centres `outline` takes in, by the rules of
+// coveredPixels(). The pixels are a grid `subsamples` times finer than the
+// outline's device pixels, `samples` of which make a picture pixel.
+template<typename Emit>
+void scanSpans(const QPainterPath &outline, const QRect &bounds, int samples, int subsamples, Emit &&emit)
 {
-    // Ends of edges are taken to 1/256 of a pixel, halves rounding up, as
-    // the player keeps them; every pixel centre is a whole number of these
-    // units, so crossings through a centre come out exact.
-    const double units = 256.0 / samples;
+    // Ends of edges are taken to 1/256 of a picture pixel, halves rounding
+    // up, as the player keeps them; every sample point is a whole number of
+    // these units, so crossings through one come out exact.
+    const double toUnits = 256.0 / samples;
+    const double units = toUnits / subsamples; // a pixel of the grid
     const double half = units / 2;
     // The first pixel whose centre lies at or after `at` (in units), kept
     // just outside `bounds` however far away `at` is.
@@ -183,8 +191,8 @@ QPainterPath coveredPixels(const QPainterPath &outline, const QRect &bounds, int
     std::vector<ScanEdge> edges;
     for (const QPolygonF &polygon : outline.toSubpathPolygons()) {
         for (qsizetype i = 0; i < polygon.size(); ++i) {
-            const QPointF a = polygon[i] * units;
-            const QPointF b = polygon[(i + 1) % polygon.size()] * units;
+            const QPointF a = polygon[i] * toUnits;
+            const QPointF b = polygon[(i + 1) % polygon.size()] * toUnits;
             // Far-off points are as good as any far outside the picture;
             // keeping them finite keeps every crossing a number.
             if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) || !std::isfinite(b.y()))
@@ -206,30 +214,32 @@ QPainterPath coveredPixels(const QPainterPath &outline, const QRect &bounds, int
                 edges.push_back(e);
         }
     }
-    QPainterPath covered;
     if (edges.empty())
-        return covered;
+        return;
     std::sort(edges.begin(), edges.end(), [](const ScanEdge &a, const ScanEdge &b) { return a.firstRow < b.firstRow; });
     const bool evenOdd = outline.fillRule() == Qt::OddEvenFill;
-    std::vector<const ScanEdge *> active;
+    // The edges crossing the row, kept in order of where they cross: from
+    // row to row that order hardly changes.
     std::vector<Crossing> crossings;
     std::size_t next = 0;
-    for (int row = edges.front().firstRow; row <= bounds.bottom() && (next < edges.size() || !active.empty()); ++row) {
-        std::erase_if(active, [row](const ScanEdge *e) { return e->lastRow < row; });
+    for (int row = edges.front().firstRow; row <= bounds.bottom() && (next < edges.size() || !crossings.empty());
+         ++row) {
+        std::erase_if(crossings, [row](const Crossing &c) { return c.edge->lastRow < row; });
         for (; next < edges.size() && edges[next].firstRow <= row; ++next)
-            active.push_back(&edges[next]);
+            crossings.push_back({0, &edges[next]});
         const double centre = row * units + half;
-        crossings.clear();
-        for (const ScanEdge *e : active) {
-            const double x = e->topX + (centre - e->topY) * (e->bottomX - e->topX) / (e->bottomY - e->topY);
-            crossings.push_back({x, e->winding});
+        for (Crossing &c : crossings) {
+            const ScanEdge &e = *c.edge;
+            c.x = e.topX + (centre - e.topY) * (e.bottomX - e.topX) / (e.bottomY - e.topY);
         }
-        std::sort(crossings.begin(), crossings.end());
+        for (std::size_t i = 1; i < crossings.size(); ++i)
+            for (std::size_t k = i; k > 0 && crossings[k].x < crossings[k - 1].x; --k)
+                std::swap(crossings[k], crossings[k - 1]);
         int winding = 0;
         int spanStart = 0;
         for (const Crossing &c : crossings) {
             const bool wasInside = evenOdd ? (winding & 1) : winding != 0;
-            winding += c.winding;
+            winding += c.edge->winding;
             const bool inside = evenOdd ? (winding & 1) : winding != 0;
             // Pixel x is covered when start <= its centre < end.
             const int pixel = pixelAtOrAfter(c.x);
@@ -239,11 +249,68 @@ QPainterPath coveredPixels(const QPainterPath &outline, const QRect &bounds, int
                 const int from = qMax(spanStart, bounds.left());
                 const int to = qMin(pixel, bounds.right() + 1);
                 if (from < to)
-                    covered.addRect(from, row, to - from, 1);
+                    emit(row, from, to);
             }
         }
     }
+}
+
+} // namespace
+
+QPainterPath coveredPixels(const QPainterPath &outline, const QRect &bounds, int samples)
+{
+    QPainterPath covered;
+    scanSpans(outline, bounds, samples, 1, [&](int row, int from, int to) { covered.addRect(from, row, to - from, 1); });
     return covered;
+}
+
+void coverageRows(const QPainterPath &outline, const QRect &bounds, int samples, int subsamples, const CoverageRow &row)
+{
+    if (bounds.isEmpty() || subsamples < 1 || subsamples > maxSamples)
+        return;
+    const int width = bounds.width();
+    const int full = subsamples * subsamples;
+    // Per pixel of the row: samples taken in at the ends of runs, and the
+    // changes of a count carried along whole pixels.
+    std::vector<int> ends(static_cast<std::size_t>(width) + 1), steps(static_cast<std::size_t>(width) + 1);
+    std::vector<quint8> alpha(static_cast<std::size_t>(width));
+    int current = 0;
+    int low = width, high = 0; // the pixels of the row touched so far
+    const auto flush = [&] {
+        if (low >= high)
+            return;
+        int carried = 0;
+        for (int x = low; x < high; ++x) {
+            carried += steps[x];
+            alpha[x] = quint8(((carried + ends[x]) * 255 + full / 2) / full);
+            steps[x] = ends[x] = 0;
+        }
+        row(current, bounds.left() + low, alpha.data() + low, high - low);
+        low = width;
+        high = 0;
+    };
+    const QRect grid(bounds.left() * subsamples, bounds.top() * subsamples, width * subsamples,
+                     bounds.height() * subsamples);
+    scanSpans(outline, grid, samples, subsamples, [&](int gridRow, int from, int to) {
+        const int y = bounds.top() + (gridRow - grid.top()) / subsamples;
+        if (y != current) {
+            flush();
+            current = y;
+        }
+        const int a = from - grid.left(), b = to - grid.left();
+        const int first = a / subsamples, last = (b - 1) / subsamples;
+        if (first == last) {
+            ends[first] += b - a;
+        } else {
+            ends[first] += (first + 1) * subsamples - a;
+            ends[last] += b - last * subsamples;
+            steps[first + 1] += subsamples;
+            steps[last] -= subsamples;
+        }
+        low = qMin(low, first);
+        high = qMax(high, last + 1);
+    });
+    flush();
 }
 
 QImage downsample(const QImage &big, int samples)

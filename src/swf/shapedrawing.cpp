@@ -112,7 +112,7 @@ void Renderer::drawScriptBitmap(const StageClip &clip, const QTransform &world, 
 }
 
 // What a fill of `outline` (device pixels, straight edges) covers: the
-// pixels whose centre lies inside it, or the outline itself where the
+// pixels whose centres lie inside it, or the outline itself where the
 // painter smooths edges.
 QPainterPath Renderer::pixelArea(const QPainterPath &outline) const
 {
@@ -121,51 +121,95 @@ QPainterPath Renderer::pixelArea(const QPainterPath &outline) const
     return coveredPixels(outline, QRect(0, 0, painter_.device()->width(), painter_.device()->height()), samples_);
 }
 
-void Renderer::fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color,
-                        bool glyph)
+// Points sampled along each side of a device pixel: the window's smooth
+// edges take in sixteen of each pixel, as high quality does.
+int Renderer::subsamples() const { return smoothEdges_ ? 4 : 1; }
+
+// Fills `outline` (device pixels, straight edges) with `brush` (device
+// space) by this quality's rules.
+void Renderer::fillOutline(const QPainterPath &outline, const QBrush &brush)
 {
-    // The painter's own curves are as good as a glyph's pieces.
-    const QPainterPath area = smoothEdges_ && glyph ? world.map(path) : pixelArea(flattenedOutline(path, world));
-    const auto place = [&](QBrush brush) {
-        brush.setTransform(brush.transform() * world);
-        return brush;
-    };
-    painter_.setTransform(QTransform());
+    if (brush.style() == Qt::NoBrush)
+        return;
+    if (!writer_) {
+        painter_.setTransform(QTransform());
+        painter_.fillPath(pixelArea(outline), brush);
+        return;
+    }
+    if (brush.style() == Qt::SolidPattern) {
+        writer_->fill(outline, samples_, subsamples(), qPremultiply(brush.color().rgba64()).toArgb32());
+        return;
+    }
+    fillOutline(outline, [&brush](QPainter &painter, const QRect &area) { painter.fillRect(area, brush); });
+}
+
+// Fills `outline` with what `paint` paints over the device pixels of
+// `area` (its painter's transform taking device pixels there).
+void Renderer::fillOutline(const QPainterPath &outline, const std::function<void(QPainter &, const QRect &)> &paint)
+{
+    if (!writer_) {
+        painter_.save();
+        painter_.setTransform(QTransform());
+        painter_.setClipPath(pixelArea(outline), Qt::IntersectClip);
+        paint(painter_, painter_.clipBoundingRect().toAlignedRect());
+        painter_.restore();
+        return;
+    }
+    const QRect area = writer_->reach(outline);
+    if (area.isEmpty())
+        return;
+    QImage source(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (source.isNull())
+        return;
+    source.fill(Qt::transparent);
+    {
+        QPainter painter(&source);
+        painter.translate(-area.x(), -area.y());
+        paint(painter, area);
+    }
+    writer_->fill(outline, samples_, subsamples(), source, area.topLeft());
+}
+
+void Renderer::fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color)
+{
+    const QPainterPath outline = flattenedOutline(path, world);
     if (style.kind != FillKind::Bitmap) {
-        painter_.fillPath(area, place(brushFor(style, color, world, path.boundingRect())));
+        QBrush brush = brushFor(style, color, world, path.boundingRect());
+        brush.setTransform(brush.transform() * world);
+        fillOutline(outline, brush);
         return;
     }
     const QImage image = transformImage(movie_.bitmap(style.bitmapId), color);
     if (image.isNull()) {
-        painter_.fillPath(area, QColor(255, 0, 0));
+        fillOutline(outline, QColor(255, 0, 0));
         return;
     }
-    painter_.save();
     // Smoothing only helps a bitmap that is scaled or turned.
     const QTransform toPixels = style.matrix.toTransform() * world * QTransform::fromScale(1.0 / samples_, 1.0 / samples_);
     const bool unscaled = toPixels.type() <= QTransform::TxTranslate
                        || (qFuzzyCompare(toPixels.m11(), 1.0) && qFuzzyCompare(toPixels.m22(), 1.0)
                            && qFuzzyIsNull(toPixels.m12()) && qFuzzyIsNull(toPixels.m21()));
-    painter_.setRenderHint(QPainter::SmoothPixmapTransform, style.smooth && smoothBitmaps_ && !unscaled);
+    const bool smooth = style.smooth && smoothBitmaps_ && !unscaled;
     // A bitmap shown at its own size lands on whole pixels.
     QTransform placed = style.matrix.toTransform() * world;
     if (unscaled)
         placed.setMatrix(placed.m11(), placed.m12(), 0, placed.m21(), placed.m22(), 0,
                          std::round(placed.dx() / samples_) * samples_, std::round(placed.dy() / samples_) * samples_, 1);
-    if (style.repeat) {
-        QBrush brush(image);
-        brush.setTransform(placed);
-        painter_.fillPath(area, brush);
-    } else {
+    fillOutline(outline, [&](QPainter &painter, const QRect &area) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+        if (style.repeat) {
+            QBrush brush(image);
+            brush.setTransform(placed);
+            painter.fillRect(area, brush);
+            return;
+        }
         // Past its edges a clipped bitmap goes on in its edge pixels.
-        const QRect reach = placed.inverted().mapRect(area.boundingRect()).toAlignedRect().intersected(
+        const QRect reach = placed.inverted().mapRect(QRectF(area)).toAlignedRect().intersected(
             image.rect().adjusted(-maxEdgeExtension, -maxEdgeExtension, maxEdgeExtension, maxEdgeExtension));
         const QRect cover = reach.united(image.rect());
-        painter_.setClipPath(area, Qt::IntersectClip);
-        painter_.setTransform(placed);
-        painter_.drawImage(cover.topLeft(), cover == image.rect() ? image : extendedEdges(image, cover));
-    }
-    painter_.restore();
+        painter.setTransform(placed, true);
+        painter.drawImage(cover.topLeft(), cover == image.rect() ? image : extendedEdges(image, cover));
+    });
 }
 
 // Solid colours, or gradients shaded in device pixels over `bounds`.
@@ -249,26 +293,20 @@ void Renderer::strokePath(const StrokedPath &stroke, const QTransform &world, co
         if (roundJoins || roundCaps)
             area.addPath(pixelArea(stretch.map(roundEnds(centre, pixels / 2, samples_, roundJoins, roundCaps))));
         area.setFillRule(Qt::WindingFill); // pixel rows of both, once each
-        fillPixels(area, pen.brush(), world);
+        fillInDevice(area, pen.brush(), world);
         return;
     }
-    // Widened in shape space once, then filled wherever it is drawn.
+    // Widened in shape space once, then filled wherever it is drawn, its
+    // round parts cut into pieces there as a shape's curves are.
     pen.setWidthF(pixels / scale);
-    painter_.fillPath(stroke.widened(pen), pen.brush());
+    fillInDevice(flattenedOutline(stroke.widened(pen), world), pen.brush(), world);
 }
 
 // Fills an outline given in device pixels with a brush in shape space.
-void Renderer::fillInDevice(const QPainterPath &outline, const QBrush &brush, const QTransform &world)
-{
-    fillPixels(pixelArea(outline), brush, world);
-}
-
-// Fills what pixelArea() gave with a brush in shape space.
-void Renderer::fillPixels(const QPainterPath &area, QBrush brush, const QTransform &world)
+void Renderer::fillInDevice(const QPainterPath &outline, QBrush brush, const QTransform &world)
 {
     brush.setTransform(brush.transform() * world);
-    painter_.setTransform(QTransform());
-    painter_.fillPath(area, brush);
+    fillOutline(outline, brush);
 }
 
 void Renderer::drawText(const TextCharacter &text, const QTransform &world, const ColorTransform &color)
@@ -279,7 +317,7 @@ void Renderer::drawText(const TextCharacter &text, const QTransform &world, cons
     FillStyle solid;
     for (const PlacedGlyph &glyph : placedGlyphs(movie_, text)) {
         solid.color = glyph.color;
-        fillPath(*glyph.outline, solid, glyph.transform * world, color, true);
+        fillPath(*glyph.outline, solid, glyph.transform * world, color);
     }
 }
 

@@ -1,6 +1,7 @@
 // Aliased rasterising as the player does it: which pixels an outline takes
 // in, and how finely curves are cut.
 
+#include "swf/pixelwriter.h"
 #include "swf/raster.h"
 
 #include <QPainter>
@@ -77,6 +78,8 @@ private Q_SLOTS:
     void pixelCentresDecide();
     void fillRulesCountCrossings();
     void farAndBrokenPointsAreHarmless();
+    void smoothEdgesTakeInAShareOfEachPixel();
+    void fillsWrittenStraightKeepToTheClip();
     void curvesAreCutWithinATenthOfAPixel();
     void roundEndsAreDiscsOfQuadraticArcs();
 };
@@ -127,6 +130,86 @@ void TestSwfRaster::farAndBrokenPointsAreHarmless()
     QCOMPARE(rows(coverage(polygon({{-huge, -huge}, {huge, -huge}, {huge, huge}, {-huge, huge}}))).count(u'#'), 64);
     const double nan = std::numeric_limits<double>::quiet_NaN();
     QCOMPARE(rows(coverage(polygon({{nan, 0}, {8, nan}, {8, 8}}))).count(u'#'), 0);
+}
+
+namespace {
+
+// Coverage of `outline` within an 8 x 8 picture, one value a pixel.
+std::array<int, 64> shares(const QPainterPath &outline, int subsamples)
+{
+    std::array<int, 64> out{};
+    int lastRow = -1;
+    coverageRows(outline, QRect(0, 0, 8, 8), 1, subsamples, [&](int y, int left, const quint8 *alpha, int count) {
+        QVERIFY(y > lastRow); // each row once, top to bottom
+        lastRow = y;
+        for (int i = 0; i < count; ++i)
+            out[std::size_t(y * 8 + left + i)] = alpha[i];
+    });
+    return out;
+}
+
+} // namespace
+
+void TestSwfRaster::smoothEdgesTakeInAShareOfEachPixel()
+{
+    // One sample a pixel is the aliased rule itself.
+    const QPainterPath slanted = polygon({{0.3, 0.2}, {7.7, 1.9}, {6.1, 7.6}, {1.2, 5.4}});
+    const QImage aliased = coverage(slanted);
+    const std::array<int, 64> one = shares(slanted, 1);
+    for (int i = 0; i < 64; ++i)
+        QCOMPARE(one[std::size_t(i)], aliased.pixelColor(i % 8, i / 8).value());
+    // Four a side: a whole pixel, half of one, a quarter, and none.
+    const std::array<int, 64> four = shares(polygon({{1, 1}, {2, 1}, {2, 2}, {1, 2}}), 4);
+    QCOMPARE(four[9], 255);
+    QCOMPARE(four[8] + four[10] + four[1] + four[17], 0);
+    QCOMPARE(shares(polygon({{3, 3}, {3.5, 3}, {3.5, 4}, {3, 4}}), 4)[27], 128);
+    QCOMPARE(shares(polygon({{3, 3}, {3.5, 3}, {3.5, 3.5}, {3, 3.5}}), 4)[27], 64);
+    // A run over many pixels: whole ones inside, shares at its ends.
+    const std::array<int, 64> run = shares(polygon({{0.25, 4}, {6.75, 4}, {6.75, 5}, {0.25, 5}}), 4);
+    QCOMPARE(run[32], 191);
+    for (int x = 1; x < 6; ++x)
+        QCOMPARE(run[std::size_t(32 + x)], 255);
+    QCOMPARE(run[38], 191);
+    QCOMPARE(run[39], 0);
+    // The fill rules hold within pixels too.
+    QPainterPath ring = polygon({{0, 0}, {8, 0}, {8, 8}, {0, 8}});
+    ring.addPath(polygon({{2, 2}, {4.5, 2}, {4.5, 6}, {2, 6}}));
+    ring.setFillRule(Qt::OddEvenFill);
+    const std::array<int, 64> holed = shares(ring, 4);
+    QCOMPARE(holed[3 * 8 + 3], 0);
+    QCOMPARE(holed[3 * 8 + 4], 128);
+    QCOMPARE(holed[3 * 8 + 5], 255);
+}
+
+void TestSwfRaster::fillsWrittenStraightKeepToTheClip()
+{
+    QImage image(8, 8, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    QRegion clip(0, 0, 3, 8);
+    clip += QRect(5, 0, 3, 4);
+    painter.setClipRegion(clip);
+    std::optional<PixelWriter> writer = PixelWriter::onto(painter);
+    QVERIFY(writer);
+    // Half of column 1 and the whole of columns 2 to 6, in every row.
+    writer->fill(polygon({{1.5, 0}, {7, 0}, {7, 8}, {1.5, 8}}), 1, 4, qRgb(255, 255, 255));
+    painter.end();
+    for (int y = 0; y < 8; ++y) {
+        QCOMPARE(image.pixel(0, y), qRgb(0, 0, 0));
+        QCOMPARE(image.pixel(1, y), qRgb(128, 128, 128)); // half of white over black
+        QCOMPARE(image.pixel(2, y), qRgb(255, 255, 255));
+        QCOMPARE(image.pixel(3, y), qRgb(0, 0, 0)); // outside the clip
+        QCOMPARE(image.pixel(6, y), y < 4 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        QCOMPARE(image.pixel(7, y), qRgb(0, 0, 0));
+    }
+    // Drawn at half opacity, or onto anything but premultiplied pixels,
+    // the painter draws instead.
+    QImage plain(8, 8, QImage::Format_RGB32);
+    QPainter other(&plain);
+    QVERIFY(!PixelWriter::onto(other));
+    painter.begin(&image);
+    painter.setOpacity(0.5);
+    QVERIFY(!PixelWriter::onto(painter));
 }
 
 void TestSwfRaster::curvesAreCutWithinATenthOfAPixel()

@@ -34,10 +34,9 @@ ColorTransform opaqueColor()
 Renderer::Renderer(QPainter &painter, const Movie &movie, int samples, bool smoothBitmaps, double stageScale,
                    Budget &budget, PixelCache *cache)
     : painter_(painter), movie_(movie), samples_(samples), smoothBitmaps_(smoothBitmaps), stageScale_(stageScale),
-      budget_(budget), cache_(cache), smoothEdges_(painter.testRenderHint(QPainter::Antialiasing))
+      budget_(budget), cache_(cache), smoothEdges_(painter.testRenderHint(QPainter::Antialiasing)),
+      writer_(PixelWriter::onto(painter))
 {
-    if (smoothEdges_)
-        writer_ = PixelWriter::onto(painter);
 }
 
 void Renderer::drawList(const DrawItems &list, const QTransform &world, const ColorTransform &color, int level)

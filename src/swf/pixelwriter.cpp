@@ -57,9 +57,9 @@ QRect PixelWriter::reach(const QPainterPath &outline) const
     return outline.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1) & bounds_;
 }
 
-// Runs `blend(line, alpha, count, x, y)` over each stretch of a row of the
-// fill's coverage that the clip lets through: `line` is the image's first
-// pixel of it, `x` and `y` where that pixel lies.
+// Runs `blend(line, count, alpha, x, y)` over each run of the fill's
+// coverage that the clip lets through: `line` is the image's first pixel
+// of it, `x` and `y` where that pixel lies.
 template<typename Blend>
 void PixelWriter::write(const QPainterPath &outline, int samples, int subsamples, const QRect &within, Blend &&blend)
 {
@@ -68,15 +68,20 @@ void PixelWriter::write(const QPainterPath &outline, int samples, int subsamples
     // The clip's rectangles come in bands of equal top and bottom, top to
     // bottom, as the rows do.
     auto band = clip_.begin();
-    coverageRows(outline, within, samples, subsamples, [&](int y, int left, const quint8 *alpha, int count) {
-        while (band != clip_.end() && band->bottom() < y)
-            ++band;
-        auto *line = reinterpret_cast<QRgb *>(image_->scanLine(y));
+    QRgb *line = nullptr;
+    int lineY = within.top() - 1;
+    coverageRuns(outline, within, samples, subsamples, [&](int y, int x, int count, quint8 alpha) {
+        if (y != lineY) {
+            while (band != clip_.end() && band->bottom() < y)
+                ++band;
+            line = reinterpret_cast<QRgb *>(image_->scanLine(y));
+            lineY = y;
+        }
         for (auto r = band; r != clip_.end() && r->top() <= y; ++r) {
-            const int from = qMax(left, r->left());
-            const int to = qMin(left + count, r->right() + 1);
+            const int from = qMax(x, r->left());
+            const int to = qMin(x + count, r->right() + 1);
             if (from < to)
-                blend(line + from, alpha + (from - left), to - from, from, y);
+                blend(line + from, to - from, alpha, from, y);
         }
     });
 }
@@ -85,20 +90,15 @@ void PixelWriter::fill(const QPainterPath &outline, int samples, int subsamples,
 {
     if (qAlpha(color) == 0)
         return;
-    const bool opaque = qAlpha(color) == 255;
-    write(outline, samples, subsamples, reach(outline), [&](QRgb *line, const quint8 *alpha, int count, int, int) {
-        for (int i = 0; i < count; ++i) {
-            if (alpha[i] == 255 && opaque) {
-                // Runs of whole pixels are filled at once.
-                int end = i + 1;
-                while (end < count && alpha[end] == 255)
-                    ++end;
-                std::fill(line + i, line + end, color);
-                i = end - 1;
-            } else if (alpha[i]) {
-                line[i] = over(alpha[i] == 255 ? color : byteMul(color, alpha[i]), line[i]);
-            }
+    write(outline, samples, subsamples, reach(outline), [color](QRgb *line, int count, uint alpha, int, int) {
+        const QRgb source = alpha == 255 ? color : byteMul(color, alpha);
+        if (qAlpha(source) == 255) {
+            std::fill(line, line + count, source);
+            return;
         }
+        const uint rest = 255 - qAlpha(source);
+        for (int i = 0; i < count; ++i)
+            line[i] = source + byteMul(line[i], rest);
     });
 }
 
@@ -107,11 +107,15 @@ void PixelWriter::fill(const QPainterPath &outline, int samples, int subsamples,
     if (source.format() != QImage::Format_ARGB32_Premultiplied)
         return;
     const QRect within = reach(outline) & QRect(origin, source.size());
-    write(outline, samples, subsamples, within, [&](QRgb *line, const quint8 *alpha, int count, int x, int y) {
+    write(outline, samples, subsamples, within, [&](QRgb *line, int count, uint alpha, int x, int y) {
         const auto *from = reinterpret_cast<const QRgb *>(source.constScanLine(y - origin.y())) + (x - origin.x());
-        for (int i = 0; i < count; ++i)
-            if (const uint a = alpha[i])
-                line[i] = over(a == 255 ? from[i] : byteMul(from[i], a), line[i]);
+        if (alpha == 255) {
+            for (int i = 0; i < count; ++i)
+                line[i] = over(from[i], line[i]);
+        } else {
+            for (int i = 0; i < count; ++i)
+                line[i] = over(byteMul(from[i], alpha), line[i]);
+        }
     });
 }
 

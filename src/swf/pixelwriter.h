@@ -11,8 +11,8 @@ class QPainter;
 
 namespace sky::swf {
 
-// Fills put straight into the image a painter draws on, a row of coverage
-// at a time (coverageRows()), inside the clip the painter had when the
+// Fills put straight into the image a painter draws on, a run of coverage
+// at a time (coverageRuns()), inside the clip the painter had when the
 // writer was made, laid over what is there as the painter would.
 class PixelWriter {
 public:

@@ -264,30 +264,38 @@ QPainterPath coveredPixels(const QPainterPath &outline, const QRect &bounds, int
     return covered;
 }
 
-void coverageRows(const QPainterPath &outline, const QRect &bounds, int samples, int subsamples, const CoverageRow &row)
+void coverageRuns(const QPainterPath &outline, const QRect &bounds, int samples, int subsamples, const CoverageRun &run)
 {
     if (bounds.isEmpty() || subsamples < 1 || subsamples > maxSamples)
         return;
     const int width = bounds.width();
     const int full = subsamples * subsamples;
+    std::vector<quint8> share(static_cast<std::size_t>(full) + 1); // of samples taken in
+    for (int n = 0; n <= full; ++n)
+        share[std::size_t(n)] = quint8((n * 255 + full / 2) / full);
     // Per pixel of the row: samples taken in at the ends of runs, and the
-    // changes of a count carried along whole pixels.
+    // changes of a count carried along whole pixels; and the pixels where
+    // either is set, between which the count stays the same.
     std::vector<int> ends(static_cast<std::size_t>(width) + 1), steps(static_cast<std::size_t>(width) + 1);
-    std::vector<quint8> alpha(static_cast<std::size_t>(width));
+    std::vector<int> marks;
     int current = 0;
-    int low = width, high = 0; // the pixels of the row touched so far
     const auto flush = [&] {
-        if (low >= high)
+        if (marks.empty())
             return;
+        std::sort(marks.begin(), marks.end());
+        marks.erase(std::unique(marks.begin(), marks.end()), marks.end());
         int carried = 0;
-        for (int x = low; x < high; ++x) {
-            carried += steps[x];
-            alpha[x] = quint8(((carried + ends[x]) * 255 + full / 2) / full);
-            steps[x] = ends[x] = 0;
+        int from = marks.front();
+        for (const int x : marks) {
+            if (carried > 0 && from < x)
+                run(current, bounds.left() + from, x - from, share[std::size_t(carried)]);
+            carried += steps[std::size_t(x)];
+            if (const int n = carried + ends[std::size_t(x)])
+                run(current, bounds.left() + x, 1, share[std::size_t(n)]);
+            steps[std::size_t(x)] = ends[std::size_t(x)] = 0;
+            from = x + 1;
         }
-        row(current, bounds.left() + low, alpha.data() + low, high - low);
-        low = width;
-        high = 0;
+        marks.clear();
     };
     const QRect grid(bounds.left() * subsamples, bounds.top() * subsamples, width * subsamples,
                      bounds.height() * subsamples);
@@ -299,16 +307,31 @@ void coverageRows(const QPainterPath &outline, const QRect &bounds, int samples,
         }
         const int a = from - grid.left(), b = to - grid.left();
         const int first = a / subsamples, last = (b - 1) / subsamples;
-        if (first == last) {
-            ends[first] += b - a;
-        } else {
-            ends[first] += (first + 1) * subsamples - a;
-            ends[last] += b - last * subsamples;
-            steps[first + 1] += subsamples;
-            steps[last] -= subsamples;
+        // A pixel only partly inside counts its samples; whole ones between
+        // carry the count on.
+        const int firstWhole = a % subsamples ? first + 1 : first;
+        const int pastWhole = b % subsamples ? last : last + 1;
+        if (firstWhole >= pastWhole) {
+            ends[std::size_t(first)] += qMin(b, (first + 1) * subsamples) - a;
+            marks.push_back(first);
+            if (last != first) {
+                ends[std::size_t(last)] += b - last * subsamples;
+                marks.push_back(last);
+            }
+            return;
         }
-        low = qMin(low, first);
-        high = qMax(high, last + 1);
+        if (firstWhole != first) {
+            ends[std::size_t(first)] += firstWhole * subsamples - a;
+            marks.push_back(first);
+        }
+        if (pastWhole != last + 1) {
+            ends[std::size_t(last)] += b - last * subsamples;
+            marks.push_back(last);
+        }
+        steps[std::size_t(firstWhole)] += subsamples;
+        steps[std::size_t(pastWhole)] -= subsamples;
+        marks.push_back(firstWhole);
+        marks.push_back(pastWhole);
     });
     flush();
 }

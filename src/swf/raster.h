@@ -38,16 +38,16 @@ QPainterPath roundEnds(const QPainterPath &centre, double radius, int samples, b
 // edges only, flattened by flattenedOutline().
 QPainterPath coveredPixels(const QPainterPath &outline, const QRect &bounds, int samples);
 
-// One row of a fill's coverage: pixels `left` to `left + count - 1` of row
-// `y`, each taking in alpha[i] / 255 of the fill.
-using CoverageRow = std::function<void(int y, int left, const quint8 *alpha, int count)>;
+// A run of a fill's coverage: `count` pixels of row `y` from `x` on, each
+// taking in alpha / 255 of the fill.
+using CoverageRun = std::function<void(int y, int x, int count, quint8 alpha)>;
 
 // How much of each pixel within `bounds` a fill of `outline` takes in: of
 // `subsamples` x `subsamples` points spread evenly over each pixel, the
 // share covered by the rules of coveredPixels() (one point, at the centre,
-// gives that rule itself). Rows come top to bottom, each once, leaving out
-// those the fill misses.
-void coverageRows(const QPainterPath &outline, const QRect &bounds, int samples, int subsamples, const CoverageRow &row);
+// gives that rule itself). Runs come row by row, top to bottom, left to
+// right, leaving out pixels the fill misses.
+void coverageRuns(const QPainterPath &outline, const QRect &bounds, int samples, int subsamples, const CoverageRun &run);
 
 // Averages each square of `samples` x `samples` pixels into one. Two
 // channels are summed at once in the halves of a 32-bit word.

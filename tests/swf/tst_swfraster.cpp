@@ -138,12 +138,14 @@ namespace {
 std::array<int, 64> shares(const QPainterPath &outline, int subsamples)
 {
     std::array<int, 64> out{};
-    int lastRow = -1;
-    coverageRows(outline, QRect(0, 0, 8, 8), 1, subsamples, [&](int y, int left, const quint8 *alpha, int count) {
-        QVERIFY(y > lastRow); // each row once, top to bottom
+    int lastRow = 0, lastEnd = 0;
+    coverageRuns(outline, QRect(0, 0, 8, 8), 1, subsamples, [&](int y, int x, int count, quint8 alpha) {
+        // Row by row, left to right, each pixel once.
+        QVERIFY(y > lastRow || (y == lastRow && x >= lastEnd));
         lastRow = y;
+        lastEnd = x + count;
         for (int i = 0; i < count; ++i)
-            out[std::size_t(y * 8 + left + i)] = alpha[i];
+            out[std::size_t(y * 8 + x + i)] = alpha;
     });
     return out;
 }

@@ -33,7 +33,7 @@ struct StageClip {
     qint64 placedTick = 0;
     const Timeline *timeline = nullptr; // sprites and the main movie
     const ButtonCharacter *button = nullptr; // buttons, whose children are the parts of their state
-    int buttonState = buttonUp;
+    int buttonState = buttonUp; // of a button, or of a clip with mouse handlers
     int frame = 0;
     bool playing = true;
     bool scripted = false; // transform set by a script

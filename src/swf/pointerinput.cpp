@@ -98,11 +98,11 @@ bool ScriptRuntime::wantsMouse(int handle)
     StageClip *c = clip(handle);
     if (!c || c->unloading || !(c->button || isMovieClip(*c)))
         return false;
-    Object *self = clipObject(handle);
-    if (vm_.has(self, QStringLiteral("enabled")) && !vm_.toBoolean(vm_.get(self, QStringLiteral("enabled"))))
+    if (!mouseEnabled(handle))
         return false;
     if (c->button)
         return true;
+    Object *self = clipObject(handle);
     if (c->placement.clipActions)
         for (const ClipAction &action : *c->placement.clipActions)
             if (action.events & mouseEvents)
@@ -113,6 +113,12 @@ bool ScriptRuntime::wantsMouse(int handle)
             return true;
     }
     return false;
+}
+
+bool ScriptRuntime::mouseEnabled(int handle)
+{
+    Object *self = clipObject(handle);
+    return !vm_.has(self, QStringLiteral("enabled")) || vm_.toBoolean(vm_.get(self, QStringLiteral("enabled")));
 }
 
 int ScriptRuntime::pickIn(StageClip &c, const QTransform &world, const QPointF &point)
@@ -143,7 +149,7 @@ ScriptRuntime::PointerTarget ScriptRuntime::targetOf(int handle)
     const StageClip *c = clip(handle);
     if (!c)
         return {};
-    return {handle, c->parent ? c->parent->handle : 0, c->depth, c->placement.characterId};
+    return {handle, c->parent ? c->parent->handle : 0, c->depth, c->placement.characterId, c->buttonState};
 }
 
 int ScriptRuntime::resolve(PointerTarget &target)
@@ -155,21 +161,30 @@ int ScriptRuntime::resolve(PointerTarget &target)
     // The timeline put the same button back where it was (going back to
     // its frame): the pointer is still over it.
     const StageClip *parent = clip(target.parent);
-    const StageClip *same = parent ? parent->childAt(target.depth) : nullptr;
+    StageClip *same = parent ? parent->childAt(target.depth) : nullptr;
     if (same && !same->unloading && same->button && same->placement.characterId == target.character) {
         target.handle = same->handle;
+        stage_.setButtonState(*same, target.state);
         return target.handle;
     }
     target = {};
     return 0;
 }
 
+// A disabled button or clip is not under the pointer (wantsMouse), and
+// while it stays disabled its state holds whatever the pointer does:
+// enabled again under a still pointer it is over, as it was, without
+// rolling over once more. Events that would leave the state as it is run
+// nothing.
 void ScriptRuntime::pointerEvent(int handle, PointerEvent event)
 {
     StageClip *c = clip(handle);
-    if (!c)
-        return;
     const PointerEventInfo info = infoOf(int(event));
+    if (!c || c->buttonState == info.state || !mouseEnabled(handle))
+        return;
+    for (PointerTarget *target : {&hovered_, &pressed_})
+        if (target->handle == handle)
+            target->state = info.state;
     if (c->button) {
         const int old = c->buttonState;
         const quint16 id = c->placement.characterId;
@@ -190,6 +205,7 @@ void ScriptRuntime::pointerEvent(int handle, PointerEvent event)
         }
         dispatch(handle, 0, QString::fromUtf16(info.method));
     } else {
+        c->buttonState = info.state;
         dispatch(handle, info.clipEvent, QString::fromUtf16(info.method));
     }
 }
@@ -286,6 +302,7 @@ void ScriptRuntime::mouseDown(const QPointF &pos)
     vm_.beginFrame();
     pointerMovedTo(pos, true);
     mouseIsDown_ = true;
+    holdKey(1, true);
     broadcast(eventMouseDown, QStringLiteral("onMouseDown"), QStringLiteral("Mouse"));
     if (const int over = resolve(hovered_)) {
         pressed_ = hovered_;
@@ -303,6 +320,7 @@ void ScriptRuntime::mouseUp(const QPointF &pos, bool inWindow)
     vm_.beginFrame();
     pointerMovedTo(pos, inWindow);
     mouseIsDown_ = false;
+    holdKey(1, false);
     broadcast(eventMouseUp, QStringLiteral("onMouseUp"), QStringLiteral("Mouse"));
     const int pressed = resolve(pressed_);
     const int over = resolve(hovered_);
@@ -333,8 +351,7 @@ void ScriptRuntime::mouseWheel(int delta)
 void ScriptRuntime::keyDown(int code, int character)
 {
     vm_.beginFrame();
-    if (std::find(keysDown_.begin(), keysDown_.end(), code) == keysDown_.end())
-        keysDown_.push_back(code);
+    holdKey(code, true);
     lastKeyCode_ = code;
     lastCharacter_ = character;
     broadcast(eventKeyDown, QStringLiteral("onKeyDown"), QStringLiteral("Key"));
@@ -374,11 +391,21 @@ void ScriptRuntime::keyDown(int code, int character)
 void ScriptRuntime::keyUp(int code, int character)
 {
     vm_.beginFrame();
-    std::erase(keysDown_, code);
+    holdKey(code, false);
     lastKeyCode_ = code;
     lastCharacter_ = character;
     broadcast(eventKeyUp, QStringLiteral("onKeyUp"), QStringLiteral("Key"));
     settle();
+}
+
+void ScriptRuntime::otherMouseButton(int key, bool down) { holdKey(key, down); }
+
+void ScriptRuntime::holdKey(int code, bool down)
+{
+    if (!down)
+        std::erase(keysDown_, code);
+    else if (!keyIsDown(code))
+        keysDown_.push_back(code);
 }
 
 bool ScriptRuntime::keyIsDown(int code)

@@ -50,6 +50,10 @@ public:
     void mouseDown(const QPointF &pos);
     void mouseUp(const QPointF &pos, bool inWindow = true);
     void mouseLeave();
+    // The right or middle button held or let go: it belongs to the player,
+    // not to the movie's buttons, and only Key.isDown sees it, as key 2 or
+    // 4 (the left button is key 1 there too).
+    void otherMouseButton(int key, bool down);
     // The wheel turned by `delta` lines, up for positive ones.
     void mouseWheel(int delta);
     void keyDown(int code, int character);
@@ -174,12 +178,14 @@ private:
     void initialiseClip(int clip, const avm1::Value &init);
 
     // An object the pointer is over or pressed: known by its handle, or,
-    // once it has gone, by the same character at the same place.
+    // once it has gone, by the same character at the same place, which
+    // then takes on the state the pointer left the first one in.
     struct PointerTarget {
         int handle = 0;
         int parent = 0;
         int depth = 0;
         quint16 character = 0;
+        int state = buttonUp;
     };
     enum class PointerEvent { RollOver, RollOut, Press, Release, ReleaseOutside, DragOver, DragOut, MenuOver, MenuOut };
     // The button or clip with mouse handlers under a stage point (twips), 0
@@ -187,9 +193,12 @@ private:
     int pick(const QPointF &point);
     int pickIn(StageClip &clip, const QTransform &world, const QPointF &point);
     bool wantsMouse(int clip);
+    // False once a script set the button's or clip's `enabled` to false.
+    bool mouseEnabled(int clip);
     int resolve(PointerTarget &target);
     PointerTarget targetOf(int clip);
-    // Sends a button or clip one of its mouse events.
+    // Sends a button or clip one of its mouse events: an enabled one whose
+    // state (up, over or down) the event changes.
     void pointerEvent(int clip, PointerEvent event);
     // Finds what the pointer is over now: rolls over and out, drags over
     // and out.
@@ -242,6 +251,7 @@ private:
     } drag_;
     std::map<int, QString> dropTargets_; // by clip handle
     std::vector<int> keysDown_;
+    void holdKey(int code, bool down);
     int lastKeyCode_ = 0, lastCharacter_ = 0;
     int focus_ = 0; // the text field with the keyboard's focus
     qsizetype selectionBegin_ = 0, selectionEnd_ = 0; // the caret at the end

@@ -3,13 +3,13 @@
 #include "keycodes.h"
 #include "movieplayer.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 
 namespace sky::swf {
 
@@ -57,23 +57,44 @@ bool readInputEvents(const QByteArray &json, std::vector<InputEvent> &out, QStri
     return true;
 }
 
-namespace {
+bool readInputFile(const QString &path, std::vector<InputEvent> &out, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return readInputEvents(file.readAll(), out, error);
+}
 
-// `pointer` is where the mouse was last seen.
-void deliver(MoviePlayer &player, const InputEvent &event, std::optional<QPointF> &pointer)
+bool InputReplay::toNextWait(MoviePlayer &player, const std::function<bool()> &stop)
+{
+    while (next_ < events_.size() && !(stop && stop())) {
+        const InputEvent &event = events_[next_++];
+        if (event.type == InputEvent::Type::Wait)
+            return true;
+        deliver(player, event);
+    }
+    return false;
+}
+
+void InputReplay::deliver(MoviePlayer &player, const InputEvent &event)
 {
     const std::pair<int, int> key = movieKeyNamed(event.key);
     const bool button = event.type == InputEvent::Type::MouseDown || event.type == InputEvent::Type::MouseUp;
-    // Buttons other than the left one belong to the player, not the movie:
-    // pressed somewhere new they only bring the pointer there.
     if (button && event.button != u"Left") {
-        if (pointer != event.pos)
-            player.input([&](ScriptRuntime &scripts) { scripts.mouseMove(event.pos); });
-        pointer = event.pos;
+        const bool down = event.type == InputEvent::Type::MouseDown;
+        player.input([&](ScriptRuntime &scripts) {
+            if (pointer_ != event.pos)
+                scripts.mouseMove(event.pos);
+            scripts.otherMouseButton(event.button == u"Right" ? 2 : 4, down);
+        });
+        pointer_ = event.pos;
         return;
     }
     if (button || event.type == InputEvent::Type::MouseMove)
-        pointer = event.pos;
+        pointer_ = event.pos;
     player.input([&](ScriptRuntime &scripts) {
         switch (event.type) {
         case InputEvent::Type::MouseMove: scripts.mouseMove(event.pos); break;
@@ -86,8 +107,6 @@ void deliver(MoviePlayer &player, const InputEvent &event, std::optional<QPointF
         }
     });
 }
-
-} // namespace
 
 TraceResult traceMovie(const QString &path, int ticks, const std::vector<InputEvent> &events)
 {
@@ -130,20 +149,14 @@ TraceResult traceMovie(const QString &path, int ticks, const std::vector<InputEv
     };
     result.ticksRun = 1;
     listen();
-    auto quit = [&] { return player.scripts() && player.scripts()->quitRequested(); };
-    std::optional<QPointF> pointer;
-    for (const InputEvent &event : events) {
-        if (quit())
-            break;
-        if (event.type == InputEvent::Type::Wait) {
-            if (result.ticksRun >= ticks)
-                continue;
-            player.tick();
-            ++result.ticksRun;
-            listen();
-        } else {
-            deliver(player, event, pointer);
-        }
+    const std::function<bool()> quit = [&] { return player.scripts() && player.scripts()->quitRequested(); };
+    InputReplay replay(events);
+    while (replay.toNextWait(player, quit)) {
+        if (result.ticksRun >= ticks)
+            continue;
+        player.tick();
+        ++result.ticksRun;
+        listen();
     }
     while (!quit() && result.ticksRun < ticks) {
         player.tick();

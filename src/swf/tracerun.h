@@ -4,9 +4,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace sky::swf {
+
+class MoviePlayer;
 
 // One recorded mouse or keyboard event; Wait lets one tick pass.
 struct InputEvent {
@@ -21,6 +25,27 @@ struct InputEvent {
 // Reads a list of events: [{"type": "MouseMove", "pos": [x, y]}, ...].
 // Returns false and says why when the text is not such a list.
 bool readInputEvents(const QByteArray &json, std::vector<InputEvent> &out, QString *error);
+// The same from a file.
+bool readInputFile(const QString &path, std::vector<InputEvent> &out, QString *error);
+
+// Recorded events played into a movie between its ticks, those before the
+// next Wait at a time. A press or release of a button other than the left
+// one belongs to the player, not the movie's buttons: it brings the pointer
+// there, and scripts see it only through Key.isDown.
+class InputReplay {
+public:
+    explicit InputReplay(std::vector<InputEvent> events) : events_(std::move(events)) {}
+    // Delivers the events up to the next Wait and steps past it; false when
+    // no Wait is left or `stop` says so before an event.
+    bool toNextWait(MoviePlayer &player, const std::function<bool()> &stop = {});
+
+private:
+    void deliver(MoviePlayer &player, const InputEvent &event);
+
+    std::vector<InputEvent> events_;
+    std::size_t next_ = 0;
+    std::optional<QPointF> pointer_; // where the mouse was last seen
+};
 
 struct TraceResult {
     bool loaded = false;

@@ -25,9 +25,7 @@ TraceResult runTraceCorpusMovie(const QString &dir, const TraceCorpusMovie &movi
 {
     const QDir folder(dir + u'/' + movie.name);
     std::vector<InputEvent> events;
-    QFile input(folder.filePath(QStringLiteral("input.json")));
-    if (input.open(QIODevice::ReadOnly))
-        readInputEvents(input.readAll(), events, nullptr);
+    readInputFile(folder.filePath(QStringLiteral("input.json")), events, nullptr);
     return traceMovie(folder.filePath(QStringLiteral("test.swf")), movie.ticks, events);
 }
 

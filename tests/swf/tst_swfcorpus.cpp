@@ -4,6 +4,7 @@
 #include "corpusrules.h"
 
 #include "swf/movieplayer.h"
+#include "swf/tracerun.h"
 
 #include <QDir>
 #include <QFile>
@@ -86,12 +87,19 @@ void TestSwfCorpus::referencesMatch()
         const ShippedFonts fonts(dir, test);
         MoviePlayer player;
         const bool loaded = player.load(dir.filePath(QStringLiteral("test.swf")));
+        // Recorded input comes after the first tick, each Wait letting the
+        // next one run.
+        std::vector<InputEvent> events;
+        readInputFile(dir.filePath(QStringLiteral("input.json")), events, nullptr);
+        InputReplay replay(std::move(events));
         int ticksRun = 1;
         RenderOptions options;
         options.antialias = !test.lowQuality;
         for (const ReferenceImage &ref : test.images) {
-            for (; loaded && ticksRun < ref.tick; ++ticksRun)
+            for (; loaded && ticksRun < ref.tick; ++ticksRun) {
+                replay.toNextWait(player);
                 player.tick();
+            }
             const QImage expected(dir.filePath(ref.name + QStringLiteral(".expected.png")));
             const QImage actual = test.viewport.isEmpty() ? player.renderFrame(options) : [&] {
                 // A window of its own size, the stage scaled to fit it.

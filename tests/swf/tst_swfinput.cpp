@@ -253,6 +253,52 @@ private Q_SLOTS:
         QVERIFY(away.take().isEmpty());
     }
 
+    void disabledButtonHoldsItsStateWhileThePointerGoesOn()
+    {
+        // Button "b" turns itself off when rolled over or pressed; every
+        // frame it is on while the middle button is held.
+        const auto offAfter = [](const char *text) {
+            return Actions().push(text).op(0x26).push("b").op(0x1C).push("enabled").push(0).op(0x4F).code();
+        };
+        Actions held;
+        held.push("b").op(0x1C).push("enabled").push(4).push(1).push("Key").op(0x1C).push("isDown").op(0x52);
+        held.op(0x4F);
+        swftest::Movie m(6, 200, 200);
+        m.squareButton(10, 1, {{rollOver, offAfter("rollOver")}, {rollOut, offAfter("rollOut")},
+                               {press, offAfter("press")}, {release, offAfter("release")},
+                               {releaseOutside, offAfter("releaseOutside")}});
+        m.placeNamed(1, 10, "b", 1000, 1000);
+        m.doAction(Actions().push("_root").op(0x1C).push("onEnterFrame").function(held).op(0x4F).code());
+        m.showFrame();
+        Played p(m);
+        const auto tickHoldingMiddle = [&p](bool middle) {
+            p.player.input([&](ScriptRuntime &s) { s.otherMouseButton(4, middle); });
+            p.player.tick();
+            p.player.input([&](ScriptRuntime &s) { s.otherMouseButton(4, false); });
+        };
+        p.move(60, 60);
+        QCOMPARE(p.take(), QStringList{u"rollOver"_s});
+        // Off, it is under the pointer no more, but keeps looking rolled
+        // over; on again under the still pointer, it does not roll over twice.
+        tickHoldingMiddle(false);
+        QVERIFY(!p.hand());
+        QCOMPARE(QColor(p.pixel(60, 60)), QColor(Qt::green));
+        tickHoldingMiddle(true);
+        QVERIFY(p.take().isEmpty());
+        QVERIFY(p.hand());
+        // Pressed, it goes off: the release and the moves are lost on it,
+        // and it stays down until it is on again and rolls over.
+        p.press(60, 60);
+        p.lift(60, 60);
+        p.move(190, 190);
+        p.move(60, 60);
+        QCOMPARE(p.take(), QStringList{u"press"_s});
+        QCOMPARE(QColor(p.pixel(60, 60)), QColor(Qt::blue));
+        tickHoldingMiddle(true);
+        QCOMPARE(p.take(), QStringList{u"rollOver"_s});
+        QCOMPARE(QColor(p.pixel(60, 60)), QColor(Qt::green));
+    }
+
     void keysTypedIntoAClickedInputFieldChangeItsTextAndVariable()
     {
         // An input field "f" of 100 x 20 pixels at the origin, bound to v;

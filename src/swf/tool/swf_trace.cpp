@@ -6,7 +6,6 @@
 #include "toolargs.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QStringList>
 
 #include <cstdio>
@@ -33,17 +32,10 @@ int main(int argc, char **argv)
     const QString inputPath = args.options.value(QStringLiteral("--input"));
 
     std::vector<InputEvent> events;
-    if (!inputPath.isEmpty()) {
-        QFile input(inputPath);
-        QString error;
-        if (!input.open(QIODevice::ReadOnly)) {
-            std::fprintf(stderr, "swf-trace: cannot open %s: %s\n", qPrintable(inputPath), qPrintable(input.errorString()));
-            return 1;
-        }
-        if (!readInputEvents(input.readAll(), events, &error)) {
-            std::fprintf(stderr, "swf-trace: %s: %s\n", qPrintable(inputPath), qPrintable(error));
-            return 1;
-        }
+    QString error;
+    if (!inputPath.isEmpty() && !readInputFile(inputPath, events, &error)) {
+        std::fprintf(stderr, "swf-trace: %s: %s\n", qPrintable(inputPath), qPrintable(error));
+        return 1;
     }
     const TraceResult result = traceMovie(args.files[0], args.ticks, events);
     if (!result.loaded) {

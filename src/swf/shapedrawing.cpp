@@ -140,6 +140,18 @@ void Renderer::fillOutline(const QPainterPath &outline, const QBrush &brush)
         writer_->fill(outline, samples_, subsamples(), qPremultiply(brush.color().rgba64()).toArgb32());
         return;
     }
+    // A shaded gradient lies on whole device pixels: its pixels are put
+    // down as they are.
+    const QTransform &placed = brush.transform();
+    const auto near = [](double v, double to) { return std::abs(v - to) < 1e-6; };
+    if (brush.style() == Qt::TexturePattern
+        && brush.textureImage().format() == QImage::Format_ARGB32_Premultiplied && near(placed.m11(), 1)
+        && near(placed.m22(), 1) && near(placed.m12(), 0) && near(placed.m21(), 0)
+        && near(placed.dx(), std::round(placed.dx())) && near(placed.dy(), std::round(placed.dy()))) {
+        writer_->fill(outline, samples_, subsamples(), brush.textureImage(),
+                      QPoint(int(std::round(placed.dx())), int(std::round(placed.dy()))));
+        return;
+    }
     fillOutline(outline, [&brush](QPainter &painter, const QRect &area) { painter.fillRect(area, brush); });
 }
 

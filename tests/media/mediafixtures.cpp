@@ -1,7 +1,10 @@
 #include "mediafixtures.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtEndian>
 #include <cmath>
 
@@ -88,6 +91,24 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QString make(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!writeFile(path, bytes))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+sky::MpvEngineOptions silentOptions(bool untimed)
+{
+    sky::MpvEngineOptions options;
+    options.mpvOptions << QStringLiteral("ao=null");
+    if (untimed)
+        options.mpvOptions << QStringLiteral("untimed=yes") << QStringLiteral("ao-null-untimed=yes");
+    return options;
 }
 
 bool ffmpegMake(const QString &outPath, double seconds, bool withVideo, const QStringList &args)

@@ -1,11 +1,19 @@
 #pragma once
 
+#include "media/mpvengine.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
-// Media files made by the tests themselves.
+class QTemporaryDir;
+
+// Media files made by the tests themselves, and the engine that plays them.
 namespace fixtures {
+
+constexpr int kLoadTimeoutMs = 15000;
+// No sound device; `untimed`: as fast as it decodes.
+sky::MpvEngineOptions silentOptions(bool untimed);
 
 // A 16-bit mono 8 kHz sine tone of the given length.
 QByteArray wavBytes(double seconds);
@@ -14,6 +22,8 @@ QByteArray wavBytes(double seconds);
 QByteArray midiBytes(int notes, double noteSeconds);
 
 bool writeFile(const QString &path, const QByteArray &bytes);
+// Writes `name` under `dir` (ending the run if it cannot); returns its path.
+QString make(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes = QByteArray("x"));
 
 // Runs the ffmpeg command-line tool with `args` after the input options for
 // a test tone (and a test picture when `withVideo`) of `seconds`; returns

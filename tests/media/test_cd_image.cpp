@@ -12,7 +12,7 @@ using sky::MpvEngine;
 
 namespace {
 
-constexpr int kLoadTimeoutMs = 15000;
+using fixtures::kLoadTimeoutMs;
 
 // Three audio tracks of 2, 3 and 2 seconds on one disc image; a track starts
 // where the one before it ends, so its place on the disc tells which it is.
@@ -80,8 +80,7 @@ private Q_SLOTS:
         QFETCH(double, from);
         QFETCH(double, to);
 
-        sky::MpvEngineOptions options;
-        options.mpvOptions << QStringLiteral("ao=null");
+        sky::MpvEngineOptions options = fixtures::silentOptions(false);
         options.cdDevice = path(QStringLiteral("disc.cue"));
         MpvEngine engine(nullptr, options);
         QVERIFY(engine.isValid());
@@ -113,8 +112,7 @@ private Q_SLOTS:
 
     void missingImageOpensNothing()
     {
-        sky::MpvEngineOptions options;
-        options.mpvOptions << QStringLiteral("ao=null");
+        sky::MpvEngineOptions options = fixtures::silentOptions(false);
         options.cdDevice = path(QStringLiteral("nothere.cue"));
         MpvEngine engine(nullptr, options);
         engine.setFileName(QStringLiteral("wmpcd://0/02"));

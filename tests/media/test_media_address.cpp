@@ -2,7 +2,6 @@
 #include "media/metafile.h"
 #include "mediafixtures.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -14,14 +13,7 @@ class MediaAddressTest : public QObject
     Q_OBJECT
 
 private:
-    QString make(const QString &name, const QByteArray &bytes = QByteArray("x"))
-    {
-        const QString path = m_dir.filePath(name);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        if (!fixtures::writeFile(path, bytes))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
-    }
+    QString make(const QString &name, const QByteArray &bytes = "x") { return fixtures::make(m_dir, name, bytes); }
 
     QTemporaryDir m_dir;
     const QString m_cd = QStringLiteral("/dev/sr0");

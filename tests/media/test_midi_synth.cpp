@@ -12,13 +12,7 @@ class MidiSynthTest : public QObject
     Q_OBJECT
 
 private:
-    QString make(const QString &name, const QByteArray &bytes)
-    {
-        const QString path = m_dir.filePath(name);
-        if (!fixtures::writeFile(path, bytes))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
-    }
+    QString make(const QString &name, const QByteArray &bytes) { return fixtures::make(m_dir, name, bytes); }
 
     QTemporaryDir m_dir;
     QString m_soundFont;

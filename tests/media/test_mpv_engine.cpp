@@ -22,15 +22,11 @@ using sky::MpvEngine;
 
 namespace {
 
-constexpr int kLoadTimeoutMs = 15000;
+using fixtures::kLoadTimeoutMs;
 
 std::unique_ptr<MpvEngine> makeEngine(bool untimed, QWidget *parent = nullptr)
 {
-    sky::MpvEngineOptions options;
-    options.mpvOptions << QStringLiteral("ao=null");
-    if (untimed)
-        options.mpvOptions << QStringLiteral("untimed=yes") << QStringLiteral("ao-null-untimed=yes");
-    return std::make_unique<MpvEngine>(parent, options);
+    return std::make_unique<MpvEngine>(parent, fixtures::silentOptions(untimed));
 }
 
 bool ended(const MediaEngine &engine)

@@ -93,11 +93,7 @@ private Q_SLOTS:
     {
         QFETCH(Driver, driver);
         QFETCH(int, items);
-        sky::MpvEngineOptions options;
-        // Silent, and each item runs as fast as it decodes.
-        options.mpvOptions << QStringLiteral("ao=null") << QStringLiteral("untimed=yes")
-                           << QStringLiteral("ao-null-untimed=yes");
-        MpvEngine engine(nullptr, options);
+        MpvEngine engine(nullptr, fixtures::silentOptions(true));
 
         int assigned = 0;
         int finished = 0;

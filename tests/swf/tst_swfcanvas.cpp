@@ -2,47 +2,18 @@
 // looks like the frame drawn whole, and only changed areas are repainted.
 
 #include "swf/framecanvas.h"
-#include "swfwriter.h"
+#include "rendercheck.h"
 
 #include <QDir>
-#include <QPainter>
 #include <QTest>
 
 using namespace sky::swf;
 using swftest::Edges;
+using swftest::drawnWhole;
+using swftest::largestDifference;
+using swftest::windowQuality;
 
 namespace {
-
-RenderOptions windowQuality()
-{
-    RenderOptions options;
-    options.supersample = false;
-    return options;
-}
-
-QImage drawnWhole(const MoviePlayer &player, const QSize &size, const RenderOptions &options)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&image);
-    player.draw(painter, QRectF(QPointF(0, 0), size), options);
-    return image;
-}
-
-// The largest difference of any channel of any pixel.
-int largestDifference(const QImage &a, const QImage &b)
-{
-    if (a.size() != b.size())
-        return 256;
-    int worst = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        const auto *p = reinterpret_cast<const QRgb *>(a.constScanLine(y));
-        const auto *q = reinterpret_cast<const QRgb *>(b.constScanLine(y));
-        for (int x = 0; x < a.width(); ++x)
-            for (int shift = 0; shift < 32; shift += 8)
-                worst = qMax(worst, qAbs(int((p[x] >> shift) & 0xFF) - int((q[x] >> shift) & 0xFF)));
-    }
-    return worst;
-}
 
 // Overlapping outlined squares, gradient and solid, one of them a mask and
 // one a sprite that moves on its own; frame by frame one square moves, one

@@ -5,14 +5,15 @@
 // still found by scripts.
 
 #include "swf/framecanvas.h"
-#include "swfwriter.h"
+#include "rendercheck.h"
 
-#include <QPainter>
 #include <QTest>
 
 using namespace sky::swf;
 using swftest::Actions;
 using swftest::Edges;
+using swftest::drawnWhole;
+using swftest::windowQuality;
 
 namespace {
 
@@ -61,21 +62,6 @@ QByteArray loop(int count, const Actions &body)
 }
 
 QColor colourAt(const QImage &image, int x, int y) { return image.pixelColor(x, y); }
-
-QImage drawnWhole(const MoviePlayer &player, const QSize &size, const RenderOptions &options)
-{
-    QImage whole(size, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&whole);
-    player.draw(painter, QRectF(QPointF(0, 0), QSizeF(size)), options);
-    return whole;
-}
-
-RenderOptions windowQuality()
-{
-    RenderOptions options;
-    options.supersample = false;
-    return options;
-}
 
 } // namespace
 

@@ -3,9 +3,8 @@
 // fields bound to a variable gone, the first in the stage's order sets it.
 
 #include "swf/movieplayer.h"
-#include "swfwriter.h"
+#include "rendercheck.h"
 
-#include <QPainter>
 #include <QTest>
 
 using namespace sky::swf;
@@ -109,12 +108,7 @@ void TestSwfFields::aCachedFieldShowsItsNewText()
     m.tag(70, swftest::Bits().u8(0x06).u8(0x04).u16(1).u16(2).matrix(1, 1, 0, 0).u8(1).data());
     m.showFrame().showFrame().showFrame();
     m.doAction(setVariable("label", "ii")).stopAction().showFrame();
-    const auto drawn = [](const MoviePlayer &player) {
-        QImage image(200, 40, QImage::Format_ARGB32_Premultiplied);
-        QPainter painter(&image);
-        player.draw(painter, image.rect(), RenderOptions{false});
-        return image;
-    };
+    const auto drawn = [](const MoviePlayer &player) { return swftest::drawnWhole(player, {200, 40}, {false}); };
     MoviePlayer everyFrameDrawn, lastFrameDrawn;
     QVERIFY(everyFrameDrawn.loadData(m.fws()));
     QVERIFY(lastFrameDrawn.loadData(m.fws()));

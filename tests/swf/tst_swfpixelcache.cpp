@@ -5,16 +5,20 @@
 
 #include "swf/movieplayer.h"
 #include "swf/pixelcache.h"
-#include "swfwriter.h"
+#include "rendercheck.h"
 
-#include <QPainter>
 #include <QTest>
 
 using namespace sky::swf;
 using swftest::Bits;
 using swftest::Edges;
+using swftest::drawnWhole;
+using swftest::largestDifference;
+using swftest::windowQuality;
 
 namespace {
+
+constexpr QSize kShown(180, 135);
 
 // Moves the object at `depth` and gives it a colour transform that scales
 // red by `redTimes256` / 256 and adds `blueAdd` to blue.
@@ -72,38 +76,13 @@ QByteArray changingMovie()
     return m.fws();
 }
 
-QImage drawn(const MoviePlayer &player, const RenderOptions &options)
-{
-    QImage image(180, 135, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&image);
-    player.draw(painter, image.rect(), options);
-    return image;
-}
-
 // The frame drawn by a player that has drawn nothing before.
 QImage drawnAfresh(int frame, const RenderOptions &options)
 {
     MoviePlayer fresh;
     fresh.loadData(changingMovie());
     fresh.gotoFrame(frame);
-    return drawn(fresh, options);
-}
-
-int largestDifference(const QImage &a, const QImage &b)
-{
-    int worst = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            for (int shift = 0; shift < 32; shift += 8)
-                worst = qMax(worst, qAbs(int(a.pixel(x, y) >> shift & 0xFF) - int(b.pixel(x, y) >> shift & 0xFF)));
-    return worst;
-}
-
-RenderOptions windowQuality()
-{
-    RenderOptions options;
-    options.supersample = false;
-    return options;
+    return drawnWhole(fresh, kShown, options);
 }
 
 DrawSteps key(int id)
@@ -150,7 +129,7 @@ void TestSwfPixelCache::framesDrawnAgainLookLikeFreshOnes()
         const QImage afresh = drawnAfresh(frame, options);
         // Drawn three times: in place, into the cache, from the cache.
         for (int time = 1; time <= 3; ++time)
-            QVERIFY2(largestDifference(drawn(player, options), afresh) <= tolerance,
+            QVERIFY2(largestDifference(drawnWhole(player, kShown, options), afresh) <= tolerance,
                      qPrintable(QStringLiteral("frame %1, drawing %2").arg(frame).arg(time)));
         player.tick();
     }

@@ -11,63 +11,9 @@
 #include <QTest>
 
 using namespace sky::swf;
+using swftest::Actions;
 
 namespace {
-
-// ActionScript bytecode, written one action at a time.
-class Script {
-public:
-    Script &op(quint8 code)
-    {
-        code_ += char(code);
-        return *this;
-    }
-    Script &push(const QString &text)
-    {
-        return withData(0x96, QByteArray(1, 0) + text.toUtf8() + QByteArray(1, 0));
-    }
-    Script &push(qint32 n)
-    {
-        QByteArray data(1, 7);
-        for (int i = 0; i < 4; ++i)
-            data += char((quint32(n) >> (8 * i)) & 0xff);
-        return withData(0x96, data);
-    }
-    Script &get(const QString &variable) { return push(variable).op(0x1C); }
-    Script &trace() { return op(0x26); }
-    // object.method(args) with the arguments already pushed, last first.
-    Script &callMethod(const QString &object, const QString &method, int argCount)
-    {
-        return push(argCount).get(object).push(method).op(0x52).op(0x17);
-    }
-    // An anonymous function without parameters around `body`.
-    Script &function(const Script &body)
-    {
-        const QByteArray code = body.code_;
-        QByteArray data(1, 0); // no name
-        data += QByteArray(2, 0); // no parameters
-        data += char(code.size() & 0xff);
-        data += char(code.size() >> 8);
-        return withData(0x9B, data).raw(code);
-    }
-    QByteArray doAction() const { return code_ + QByteArray(1, 0); }
-    Script &raw(const QByteArray &code)
-    {
-        code_ += code;
-        return *this;
-    }
-
-private:
-    Script &withData(quint8 code, const QByteArray &data)
-    {
-        code_ += char(code);
-        code_ += char(data.size() & 0xff);
-        code_ += char(data.size() >> 8);
-        code_ += data;
-        return *this;
-    }
-    QByteArray code_;
-};
 
 constexpr int rate = 44100;
 
@@ -82,23 +28,22 @@ QByteArray toneMovie(int tickOfStop = 0)
     m.tag(14, swftest::defineSound(1, swftest::soundFormat(3, 3, true, false), quint32(tone.size()),
                                    swftest::littleEndian16(tone)));                  // DefineSound
     m.tag(56, swftest::Bits().u16(1).u16(1).bytes(QByteArray("tone", 5)).data()); // ExportAssets
-    Script onComplete;
-    onComplete.push(QStringLiteral("complete ")).get(QStringLiteral("s")).push(QStringLiteral("position"))
-        .op(0x4E).op(0x47).trace();
-    Script first;
-    first.push(QStringLiteral("s")).push(0).push(QStringLiteral("Sound")).op(0x40).op(0x1D);
-    first.push(QStringLiteral("tone")).callMethod(QStringLiteral("s"), QStringLiteral("attachSound"), 1);
-    first.push(50).callMethod(QStringLiteral("s"), QStringLiteral("setVolume"), 1);
-    first.get(QStringLiteral("s")).push(QStringLiteral("onSoundComplete")).function(onComplete).op(0x4F);
-    first.callMethod(QStringLiteral("s"), QStringLiteral("start"), 0);
-    m.tag(12, first.doAction()).showFrame();
+    Actions onComplete;
+    onComplete.push("complete ").push("s").op(0x1C).push("position").op(0x4E).op(0x47).op(0x26);
+    Actions first;
+    first.push("s").push(0).push("Sound").op(0x40).op(0x1D);
+    first.push("tone").callWithPushed("s", "attachSound");
+    first.call("s", "setVolume", {50});
+    first.push("s").op(0x1C).push("onSoundComplete").function(onComplete).op(0x4F);
+    first.call("s", "start", {});
+    m.doAction(first.code()).showFrame();
     for (int frame = 2; frame <= 10; ++frame) {
-        Script script;
+        Actions script;
         if (frame == 4)
-            script.get(QStringLiteral("s")).push(QStringLiteral("position")).op(0x4E).trace();
+            script.push("s").op(0x1C).push("position").op(0x4E).op(0x26);
         if (frame == tickOfStop)
-            script.callMethod(QStringLiteral("s"), QStringLiteral("stop"), 0);
-        m.tag(12, script.doAction()).showFrame();
+            script.call("s", "stop", {});
+        m.doAction(script.code()).showFrame();
     }
     return m.fws();
 }
@@ -118,17 +63,20 @@ QByteArray nestedSpriteMovie(int outerVolume, int innerVolume)
     m.tag(14, swftest::defineSound(1, swftest::soundFormat(3, 3, true, false), quint32(tone.size()),
                                    swftest::littleEndian16(tone)));
     m.sprite(20, inner).sprite(30, outer).placeNamed(1, 30, "outer");
-    Script script;
-    const auto soundOf = [&script](const QString &name, int volume, const Script &clip) {
+    Actions script;
+    // new Sound(outer) as "a", new Sound(outer.inner) as "b".
+    const auto soundOf = [&script](const QByteArray &name, int volume, const QByteArray &child) {
         if (volume == 0)
             return;
-        script.push(name).raw(clip.doAction().chopped(1)).push(1).push(QStringLiteral("Sound")).op(0x40).op(0x1D);
-        script.push(volume).callMethod(name, QStringLiteral("setVolume"), 1);
+        script.push(name).push("outer").op(0x1C);
+        if (!child.isEmpty())
+            script.push(child).op(0x4E);
+        script.push(1).push("Sound").op(0x40).op(0x1D);
+        script.call(name, "setVolume", {volume});
     };
-    soundOf(QStringLiteral("a"), outerVolume, Script().get(QStringLiteral("outer")));
-    soundOf(QStringLiteral("b"), innerVolume,
-            Script().get(QStringLiteral("outer")).push(QStringLiteral("inner")).op(0x4E));
-    m.tag(12, script.doAction()).showFrame().showFrame().showFrame();
+    soundOf("a", outerVolume, {});
+    soundOf("b", innerVolume, "inner");
+    m.doAction(script.code()).showFrame().showFrame().showFrame();
     return m.fws();
 }
 

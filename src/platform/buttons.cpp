@@ -1,6 +1,7 @@
 #include "platform/buttons.h"
 
 #include "platform/colour.h"
+#include "platform/form.h"
 #include "platform/painted_buttons.h"
 
 #include <QRadioButton>
@@ -32,27 +33,53 @@ QString wrappedCaption(const QAbstractButton *button, const QString &caption)
     return lines.join(QLatin1Char('\n'));
 }
 
+void ButtonCaption::showOn(QAbstractButton *button)
+{
+    m_button = button;
+    show();
+}
+
 void ButtonCaption::set(const QString &caption)
 {
     m_caption = caption;
-    m_button->setText(wrappedCaption(m_button, symbolText(m_font, caption)));
+    if (m_button)
+        show();
 }
 
-void ButtonCaption::setSymbolFont(SymbolFont font, double points)
+void ButtonCaption::show()
+{
+    m_button->setText(wrappedCaption(m_button, symbolText(m_font, m_caption)));
+}
+
+void ButtonCaption::setSymbolFont(SymbolFont font)
 {
     m_font = font;
-    QFont f = m_button->font();
-    f.setPointSizeF(points);
-    m_button->setFont(f);
-    m_button->setText(symbolText(font, m_caption));
+    if (m_button)
+        m_button->setText(symbolText(font, m_caption));
 }
 
 CommandButton::CommandButton(Form &form, const QString &name, Control *container)
-    : Control(form, name, new PushButtonView, container), m_button(static_cast<PushButtonView *>(widget())),
-      m_caption(m_button)
+    : Control(form, name, MadeWhenNeeded{}, container)
 {
+}
+
+QWidget *CommandButton::makeWidget()
+{
+    m_button = new PushButtonView;
     m_button->setFocusPolicy(Qt::StrongFocus);
     QObject::connect(m_button, &QPushButton::clicked, this, [this] { fire(Click); });
+    return m_button;
+}
+
+void CommandButton::showState()
+{
+    m_caption.showOn(m_button);
+}
+
+void CommandButton::setSymbolFont(SymbolFont font, double points)
+{
+    setFontSize(points);
+    m_caption.setSymbolFont(font);
 }
 
 void CommandButton::applyBackColor()
@@ -68,10 +95,21 @@ void CommandButton::applyForeColor()
 }
 
 CheckBox::CheckBox(Form &form, const QString &name, Control *container)
-    : Control(form, name, new CheckBoxView, container)
+    : Control(form, name, MadeWhenNeeded{}, container)
 {
-    m_box = static_cast<CheckBoxView *>(widget());
+}
+
+QWidget *CheckBox::makeWidget()
+{
+    m_box = new CheckBoxView;
     QObject::connect(m_box, &QCheckBox::toggled, this, [this](bool checked) { userToggled(checked); });
+    return m_box;
+}
+
+void CheckBox::showState()
+{
+    m_box->setText(wrappedCaption(m_box, m_caption));
+    showValue();
 }
 
 void CheckBox::applyBackColor()
@@ -86,15 +124,11 @@ void CheckBox::applyForeColor()
     m_box->look.setText(m_box, toQColor(ForeColor()));
 }
 
-QString CheckBox::Caption() const
-{
-    return m_caption;
-}
-
 void CheckBox::setCaption(const QString &caption)
 {
     m_caption = caption;
-    m_box->setText(wrappedCaption(m_box, caption));
+    if (m_box)
+        m_box->setText(wrappedCaption(m_box, caption));
 }
 
 void CheckBox::setValue(int value)
@@ -103,11 +137,16 @@ void CheckBox::setValue(int value)
     if (normalised == m_value)
         return;
     m_value = normalised;
-    {
-        const QSignalBlocker blocker(m_box);
-        m_box->setChecked(m_value == 1);
-    }
+    showValue();
     fire(Click);
+}
+
+void CheckBox::showValue()
+{
+    if (!m_box)
+        return;
+    const QSignalBlocker blocker(m_box);
+    m_box->setChecked(m_value == 1);
 }
 
 void CheckBox::userToggled(bool checked)
@@ -118,8 +157,6 @@ void CheckBox::userToggled(bool checked)
 
 namespace {
 
-const char *const kOptionProperty = "skyOption";
-
 QAbstractButton *optionWidget(OptionButton::Look look)
 {
     QAbstractButton *button = nullptr;
@@ -129,19 +166,22 @@ QAbstractButton *optionWidget(OptionButton::Look look)
         button = new PushButtonView;
         button->setCheckable(true);
     }
-    // The options of one container form a group; Qt's own grouping would
-    // also take in the options of frames inside that container.
+    // The options of one container form a group (see select()); Qt's own
+    // grouping would also take in the options of frames inside it.
     button->setAutoExclusive(false);
-    button->setProperty(kOptionProperty, true);
     return button;
 }
 
 } // namespace
 
 OptionButton::OptionButton(Form &form, const QString &name, Control *container, Look look)
-    : Control(form, name, optionWidget(look), container), m_button(static_cast<QAbstractButton *>(widget())),
-      m_caption(m_button)
+    : Control(form, name, MadeWhenNeeded{}, container), m_kind(look)
 {
+}
+
+QWidget *OptionButton::makeWidget()
+{
+    m_button = optionWidget(m_kind);
     if (auto *graphical = dynamic_cast<PushButtonView *>(m_button))
         m_look = &graphical->look;
     // A click on the option that is already selected raises Click again.
@@ -149,6 +189,19 @@ OptionButton::OptionButton(Form &form, const QString &name, Control *container, 
         select();
         fire(Click);
     });
+    return m_button;
+}
+
+void OptionButton::showState()
+{
+    m_caption.showOn(m_button);
+    setChecked(m_value);
+}
+
+void OptionButton::setSymbolFont(SymbolFont font, double points)
+{
+    setFontSize(points);
+    m_caption.setSymbolFont(font);
 }
 
 void OptionButton::applyBackColor()
@@ -166,33 +219,34 @@ void OptionButton::applyForeColor()
         m_look->setText(m_button, toQColor(ForeColor()));
 }
 
-bool OptionButton::Value() const
-{
-    return m_button->isChecked();
-}
-
 void OptionButton::setValue(bool selected)
 {
     if (!selected) {
-        const QSignalBlocker blocker(m_button);
-        m_button->setChecked(false);
+        setChecked(false);
         return;
     }
     select();
     fire(Click);
 }
 
+// The options of one container form a group.
 void OptionButton::select()
 {
-    const auto siblings = m_button->parentWidget()->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly);
-    for (QAbstractButton *other : siblings) {
-        if (other != m_button && other->property(kOptionProperty).toBool()) {
-            const QSignalBlocker blocker(other);
+    for (Control *control : form().Controls()) {
+        auto *other = dynamic_cast<OptionButton *>(control);
+        if (other && other != this && other->container() == container())
             other->setChecked(false);
-        }
     }
+    setChecked(true);
+}
+
+void OptionButton::setChecked(bool checked)
+{
+    m_value = checked;
+    if (!m_button)
+        return;
     const QSignalBlocker blocker(m_button);
-    m_button->setChecked(true);
+    m_button->setChecked(checked);
 }
 
 } // namespace sky

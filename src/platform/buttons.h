@@ -11,17 +11,20 @@ namespace sky {
 // The caption broken into lines that fit the button's width.
 QString wrappedCaption(const QAbstractButton *button, const QString &caption);
 
-// A caption as set, shown as symbols when it is drawn in a symbol font.
+// A caption as set, shown as symbols when it is drawn in a symbol font, on
+// its button once that is made.
 class ButtonCaption
 {
 public:
-    explicit ButtonCaption(QAbstractButton *button) : m_button(button) {}
+    void showOn(QAbstractButton *button);
     QString get() const { return m_caption; }
     void set(const QString &caption);
-    void setSymbolFont(SymbolFont font, double points);
+    void setSymbolFont(SymbolFont font);
 
 private:
-    QAbstractButton *m_button;
+    void show();
+
+    QAbstractButton *m_button = nullptr;
     QString m_caption;
     SymbolFont m_font = SymbolFont::None;
 };
@@ -34,14 +37,16 @@ public:
 
     QString Caption() const { return m_caption.get(); }
     void setCaption(const QString &caption) { m_caption.set(caption); }
-    void setSymbolFont(SymbolFont font, double points) { m_caption.setSymbolFont(font, points); }
+    void setSymbolFont(SymbolFont font, double points);
 
 protected:
     void applyBackColor() override;
     void applyForeColor() override;
+    QWidget *makeWidget() override;
+    void showState() override;
 
 private:
-    PushButtonView *m_button;
+    PushButtonView *m_button = nullptr;
     ButtonCaption m_caption;
 };
 
@@ -52,7 +57,7 @@ class CheckBox : public Control
 public:
     CheckBox(Form &form, const QString &name, Control *container = nullptr);
 
-    QString Caption() const;
+    QString Caption() const { return m_caption; }
     void setCaption(const QString &caption);
     int Value() const { return m_value; }
     void setValue(int value);
@@ -60,11 +65,14 @@ public:
 protected:
     void applyBackColor() override;
     void applyForeColor() override;
+    QWidget *makeWidget() override;
+    void showState() override;
 
 private:
     void userToggled(bool checked);
+    void showValue();
 
-    CheckBoxView *m_box;
+    CheckBoxView *m_box = nullptr;
     QString m_caption;
     int m_value = 0;
 };
@@ -81,21 +89,26 @@ public:
 
     QString Caption() const { return m_caption.get(); }
     void setCaption(const QString &caption) { m_caption.set(caption); }
-    void setSymbolFont(SymbolFont font, double points) { m_caption.setSymbolFont(font, points); }
-    bool Value() const;
+    void setSymbolFont(SymbolFont font, double points);
+    bool Value() const { return m_value; }
     void setValue(bool selected);
 
 protected:
     void applyBackColor() override;
     void applyForeColor() override;
+    QWidget *makeWidget() override;
+    void showState() override;
 
 private:
     void select();
+    void setChecked(bool checked);
 
-    QAbstractButton *m_button;
+    Look m_kind;
+    QAbstractButton *m_button = nullptr;
     // Set for the graphical look, which draws in the option's colours.
     ButtonLook *m_look = nullptr;
     ButtonCaption m_caption;
+    bool m_value = false;
 };
 
 } // namespace sky

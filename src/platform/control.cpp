@@ -8,6 +8,9 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include <algorithm>
+#include <iterator>
+
 namespace sky {
 
 namespace {
@@ -63,11 +66,12 @@ int keyAscii(const QKeyEvent &event)
 } // namespace
 
 Control::Control(Form &form, const QString &name, QWidget *widget, Control *container)
-    : m_form(form), m_name(name), m_widget(widget)
+    : m_form(form), m_name(name), m_widget(widget), m_container(container), m_windowed(widget != nullptr)
 {
     setObjectName(name);
+    form.registerControl(this);
     if (m_widget) {
-        QWidget *parent = container && container->widget() ? container->widget() : form.window();
+        QWidget *parent = parentWidget();
         // A widget that already sits in its place keeps it: reparenting
         // would recreate its native window.
         if (m_widget->parentWidget() != parent)
@@ -75,10 +79,98 @@ Control::Control(Form &form, const QString &name, QWidget *widget, Control *cont
         m_widget->setObjectName(name);
         m_widget->installEventFilter(this);
     }
+}
+
+Control::Control(Form &form, const QString &name, MadeWhenNeeded, Control *container)
+    : m_form(form), m_name(name), m_widget(nullptr), m_container(container), m_windowed(true)
+{
+    setObjectName(name);
     form.registerControl(this);
 }
 
 Control::~Control() = default;
+
+QWidget *Control::widget() const
+{
+    if (!m_widget && m_windowed)
+        const_cast<Control *>(this)->makeWidgetNow();
+    return m_widget;
+}
+
+QWidget *Control::parentWidget() const
+{
+    return m_container && m_container->hasVisibility() ? m_container->widget() : m_form.window();
+}
+
+void Control::makeWidgetNow()
+{
+    QWidget *made = makeWidget();
+    made->setParent(parentWidget());
+    made->setObjectName(m_name);
+    made->installEventFilter(this);
+    m_widget = made;
+    takePlaceInOrder();
+    applyGeometry();
+    if (!m_fontFamily.isEmpty() || m_fontPoints > 0 || m_fontBold)
+        applyFont();
+    if (m_backColorSet)
+        applyBackColor();
+    if (m_foreColorSet)
+        applyForeColor();
+    if (!m_enabled)
+        made->setEnabled(false);
+    if (m_acceptDrops)
+        setOLEDropMode(true);
+    showState();
+    made->setVisible(m_visible);
+}
+
+void Control::formShown()
+{
+    if (!m_windowed)
+        return;
+    if (!m_widget) {
+        if (m_visible)
+            makeWidgetNow();
+        return;
+    }
+    // Made before the others (at once, or because it was asked for): it
+    // goes above those made so far, as they are made in order.
+    m_widget->raise();
+    takeFocusOrderPlace();
+}
+
+// Widgets stack and take the focus in the order of the form's controls, as
+// they do when they are made in that order; one made out of turn is put in
+// its place.
+void Control::takePlaceInOrder()
+{
+    const std::vector<Control *> &controls = m_form.Controls();
+    const auto self = std::find(controls.begin(), controls.end(), this);
+    for (auto later = self + 1; later != controls.end(); ++later) {
+        QWidget *other = (*later)->m_widget;
+        if (other && other->parentWidget() == m_widget->parentWidget()) {
+            m_widget->stackUnder(other);
+            takeFocusOrderPlace();
+            return;
+        }
+    }
+}
+
+void Control::takeFocusOrderPlace()
+{
+    if (m_widget->focusPolicy() == Qt::NoFocus)
+        return;
+    const std::vector<Control *> &controls = m_form.Controls();
+    const auto self = std::find(controls.rbegin(), controls.rend(), this);
+    for (auto earlier = self + 1; earlier != controls.rend(); ++earlier) {
+        QWidget *other = (*earlier)->m_widget;
+        if (other && other->focusPolicy() != Qt::NoFocus) {
+            QWidget::setTabOrder(other, m_widget);
+            return;
+        }
+    }
+}
 
 void Control::fire(const Handler &handler) const
 {
@@ -91,6 +183,8 @@ void Control::setVisible(bool visible)
     m_visible = visible;
     if (m_widget)
         m_widget->setVisible(visible);
+    else if (visible && m_windowed && m_form.controlsShown())
+        makeWidgetNow();
 }
 
 void Control::setEnabled(bool enabled)
@@ -146,18 +240,24 @@ void Control::applyGeometry()
     m_widget->setGeometry(x, y, right - x, bottom - y);
 }
 
+void Control::showOnWidget(void (Control::*show)())
+{
+    if (m_widget)
+        (this->*show)();
+}
+
 void Control::setBackColor(long colour)
 {
     m_backColor = colour;
-    if (m_widget)
-        applyBackColor();
+    m_backColorSet = true;
+    showOnWidget(&Control::applyBackColor);
 }
 
 void Control::setForeColor(long colour)
 {
     m_foreColor = colour;
-    if (m_widget)
-        applyForeColor();
+    m_foreColorSet = true;
+    showOnWidget(&Control::applyForeColor);
 }
 
 void Control::applyBackColor()
@@ -193,17 +293,33 @@ void Control::watch(QObject *part)
 
 void Control::setFont(const QString &family, double points, bool bold)
 {
-    if (!m_widget)
-        return;
+    m_fontFamily = family;
+    m_fontPoints = points;
+    m_fontBold = bold;
+    showOnWidget(&Control::applyFont);
+}
+
+void Control::setFontSize(double points)
+{
+    m_fontPoints = points;
+    showOnWidget(&Control::applyFont);
+}
+
+void Control::applyFont()
+{
     QFont font = m_widget->font();
-    font.setFamily(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
+    if (!m_fontFamily.isEmpty())
+        font.setFamily(m_fontFamily);
+    if (m_fontPoints > 0)
+        font.setPointSizeF(m_fontPoints);
+    if (m_fontBold)
+        font.setBold(*m_fontBold);
     m_widget->setFont(font);
 }
 
 void Control::setOLEDropMode(bool manual)
 {
+    m_acceptDrops = manual;
     if (m_widget)
         m_widget->setAcceptDrops(manual);
     if (auto *part = qobject_cast<QWidget *>(m_part))
@@ -212,8 +328,8 @@ void Control::setOLEDropMode(bool manual)
 
 void Control::SetFocus()
 {
-    if (m_widget)
-        m_widget->setFocus(Qt::OtherFocusReason);
+    if (QWidget *focused = widget())
+        focused->setFocus(Qt::OtherFocusReason);
 }
 
 int Control::raiseKeyPress(int keyAscii)

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -17,6 +18,12 @@ class Form;
 // values (see colour.h). Events are plain callables that the form wires to
 // its handlers; a control raises them for the user's actions and, where the
 // runtime does, for changes made from code.
+//
+// Most controls keep what they show themselves and make their widget only
+// when it is first needed: as their form is first shown with them visible,
+// or when someone asks for the widget. A form that is loaded and unloaded
+// without being shown (the skin manager, at every start) then makes no
+// widgets at all, and a control hidden until later makes its own then.
 class Control : public QObject
 {
 public:
@@ -25,15 +32,18 @@ public:
     using KeyHandler = std::function<void(int keyCode, int shift)>;
     using MouseHandler = std::function<void(int button, int shift, float x, float y)>;
 
-    // widget is null for controls that have no window (a timer, a dialog).
-    // A control inside another one (a frame) names it as its container.
+    // A control whose widget is made at once; widget is null for controls
+    // that have no window (a timer, a dialog). A control inside another one
+    // (a frame) names it as its container.
     Control(Form &form, const QString &name, QWidget *widget, Control *container = nullptr);
     ~Control() override;
 
     const QString &Name() const { return m_name; }
     Form &form() { return m_form; }
-    QWidget *widget() const { return m_widget; }
-    bool hasVisibility() const { return m_widget != nullptr; }
+    // The widget, made now if it was not yet.
+    QWidget *widget() const;
+    bool hasVisibility() const { return m_windowed; }
+    Control *container() const { return m_container; }
 
     bool Visible() const { return m_visible; }
     void setVisible(bool visible);
@@ -55,6 +65,8 @@ public:
     long ForeColor() const { return m_foreColor; }
     void setForeColor(long colour);
     void setFont(const QString &family, double points, bool bold = false);
+    // Changes only the size of the font.
+    void setFontSize(double points);
 
     void SetFocus();
     // True: files dragged from a file manager come to OLEDragOver and
@@ -75,8 +87,22 @@ public:
     // Called by the form when it is loaded or unloaded.
     virtual void formLoaded() {}
     virtual void formUnloaded() {}
+    // Called by the form as it is first shown: a visible control makes its
+    // widget, one made already takes its place in the design's order.
+    void formShown();
 
 protected:
+    struct MadeWhenNeeded
+    {
+    };
+    // A control whose widget makeWidget() makes when it is first needed.
+    Control(Form &form, const QString &name, MadeWhenNeeded, Control *container = nullptr);
+    // Makes the widget (unparented); the control then shows its geometry,
+    // colours and font on it and calls showState().
+    virtual QWidget *makeWidget() { return nullptr; }
+    // Puts what the control holds into its newly made widget.
+    virtual void showState() {}
+
     // Raises an event, except while the form puts its controls into their
     // design-time state.
     void fire(const Handler &handler) const;
@@ -91,12 +117,32 @@ protected:
     // Also takes the mouse and key events of a part of the widget (the
     // viewport of a list).
     void watch(QObject *part);
+    // The widget if it has been made, without making it.
+    QWidget *madeWidget() const { return m_widget; }
 
 private:
+    QWidget *parentWidget() const;
+    // Calls `show` when the widget has been made.
+    void showOnWidget(void (Control::*show)());
+    void makeWidgetNow();
+    void takePlaceInOrder();
+    void takeFocusOrderPlace();
+    void applyFont();
+
     Form &m_form;
     QString m_name;
     QWidget *m_widget;
+    Control *m_container;
+    bool m_windowed;
     QObject *m_part = nullptr;
+    // What the font was changed to: an empty family and no size keep the
+    // widget's own.
+    QString m_fontFamily;
+    double m_fontPoints = 0;
+    std::optional<bool> m_fontBold;
+    bool m_acceptDrops = false;
+    bool m_backColorSet = false;
+    bool m_foreColorSet = false;
     bool m_visible = true;
     bool m_enabled = true;
     float m_left = 0;

@@ -33,29 +33,40 @@ bool sortsBefore(const QString &a, const QString &b)
 } // namespace
 
 DriveListBox::DriveListBox(Form &form, const QString &name, Control *container)
-    : Control(form, name, new QComboBox, container)
+    : Control(form, name, MadeWhenNeeded{}, container)
 {
-    m_combo = static_cast<QComboBox *>(widget());
     Refresh();
-    QObject::connect(m_combo, &QComboBox::activated, this, [this](int) { fire(Change); });
+}
+
+QWidget *DriveListBox::makeWidget()
+{
+    m_combo = new QComboBox;
+    return m_combo;
+}
+
+void DriveListBox::showState()
+{
+    showVolumes();
+    QObject::connect(m_combo, &QComboBox::currentIndexChanged, this, [this](int index) { m_index = index; });
+    QObject::connect(m_combo, &QComboBox::activated, this, [this] { fire(Change); });
 }
 
 void DriveListBox::Refresh()
 {
-    m_volumes = form().services().environment.volumes();
-    const QSignalBlocker blocker(m_combo);
     const QString current = Drive();
-    m_combo->clear();
-    for (const QString &volume : m_volumes)
-        m_combo->addItem(volume);
+    m_volumes = form().services().environment.volumes();
     const int at = static_cast<int>(m_volumes.indexOf(current));
-    m_combo->setCurrentIndex(at >= 0 ? at : 0);
+    m_index = m_volumes.isEmpty() ? -1 : std::max(at, 0);
+    if (m_combo)
+        showVolumes();
 }
 
-QString DriveListBox::Drive() const
+void DriveListBox::showVolumes()
 {
-    const int at = m_combo->currentIndex();
-    return at >= 0 && at < m_volumes.size() ? m_volumes.at(at) : QString();
+    const QSignalBlocker blocker(m_combo);
+    m_combo->clear();
+    m_combo->addItems(m_volumes);
+    m_combo->setCurrentIndex(m_index);
 }
 
 void DriveListBox::setDrive(const QString &drive)
@@ -72,31 +83,33 @@ void DriveListBox::setDrive(const QString &drive)
     }
     if (best < 0)
         throw RuntimeError(QStringLiteral("Device unavailable"));
-    if (best == m_combo->currentIndex())
+    if (best == m_index)
         return;
-    {
+    m_index = best;
+    if (m_combo) {
         const QSignalBlocker blocker(m_combo);
         m_combo->setCurrentIndex(best);
     }
     fire(Change);
 }
 
-int DriveListBox::ListCount() const
-{
-    return static_cast<int>(m_volumes.size());
-}
-
-QString DriveListBox::List(int index) const
-{
-    return m_volumes.value(index);
-}
-
 DirListBox::DirListBox(Form &form, const QString &name, Control *container)
-    : Control(form, name, new QListWidget, container)
+    : Control(form, name, MadeWhenNeeded{}, container)
 {
-    m_list = static_cast<QListWidget *>(widget());
+}
+
+QWidget *DirListBox::makeWidget()
+{
+    m_list = new QListWidget;
     m_list->setUniformItemSizes(true);
     watch(m_list->viewport());
+    return m_list;
+}
+
+void DirListBox::showState()
+{
+    showFolders();
+    QObject::connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) { m_row = row; });
     QObject::connect(m_list, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
         const QString target = item->data(Qt::UserRole).toString();
         try {
@@ -135,7 +148,13 @@ void DirListBox::fill()
     for (const QString &folder : names)
         m_subfolders.append(dir.filePath(folder));
     std::sort(m_subfolders.begin(), m_subfolders.end(), sortsBefore);
+    m_row = static_cast<int>(m_ancestors.size()) - 1;
+    if (m_list)
+        showFolders();
+}
 
+void DirListBox::showFolders()
+{
     const QSignalBlocker blocker(m_list);
     m_list->clear();
     const QIcon open = drawnIcon(DrawnIcon::FolderOpen);
@@ -153,31 +172,24 @@ void DirListBox::fill()
         item->setData(Qt::UserRole, sub);
         m_list->addItem(item);
     }
-    m_list->setCurrentRow(static_cast<int>(m_ancestors.size()) - 1);
-}
-
-int DirListBox::rowOf(int index) const
-{
-    return static_cast<int>(m_ancestors.size()) + index;
+    m_list->setCurrentRow(m_row);
 }
 
 QString DirListBox::List(int index) const
 {
-    const QListWidgetItem *item = m_list->item(rowOf(index));
-    return item ? item->data(Qt::UserRole).toString() : QString();
-}
-
-int DirListBox::ListIndex() const
-{
-    return m_list->currentRow() - static_cast<int>(m_ancestors.size());
+    const int row = static_cast<int>(m_ancestors.size()) + index;
+    if (row < 0)
+        return QString();
+    return row < m_ancestors.size() ? m_ancestors.at(row) : m_subfolders.value(row - m_ancestors.size());
 }
 
 void DirListBox::setListIndex(int index)
 {
-    const int row = rowOf(index);
-    if (row < 0 || row >= m_list->count())
+    const int row = static_cast<int>(m_ancestors.size()) + index;
+    if (row < 0 || row >= m_ancestors.size() + m_subfolders.size())
         throw RuntimeError(QStringLiteral("Invalid property value"));
-    {
+    m_row = row;
+    if (m_list) {
         const QSignalBlocker blocker(m_list);
         m_list->setCurrentRow(row);
     }
@@ -203,16 +215,29 @@ private:
 };
 
 FileListBox::FileListBox(Form &form, const QString &name, Control *container)
-    : Control(form, name, new View(*this), container), m_watcher(new QFileSystemWatcher(this))
+    : Control(form, name, MadeWhenNeeded{}, container), m_watcher(new QFileSystemWatcher(this))
 {
-    m_list = static_cast<QListWidget *>(widget());
+    QObject::connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { folderChanged(); });
+}
+
+QWidget *FileListBox::makeWidget()
+{
+    m_list = new View(*this);
     m_list->setUniformItemSizes(true);
     watch(m_list->viewport());
-    QObject::connect(m_list, &QListWidget::currentRowChanged, this, [this](int) {
+    return m_list;
+}
+
+void FileListBox::showState()
+{
+    // A folder not read yet is read as the list comes on screen.
+    if (!m_unread)
+        showFiles();
+    QObject::connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) {
+        m_row = row;
         if (!m_settingFromCode)
             fire(Click);
     });
-    QObject::connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { folderChanged(); });
 }
 
 void FileListBox::setPath(const QString &path)
@@ -247,7 +272,7 @@ void FileListBox::refill()
     // typically sets the path and the pattern in turn, and the skin
     // manager's lists are set up at every start while nobody sees them.
     m_unread = true;
-    if (m_list->isVisible())
+    if (m_list && m_list->isVisible())
         fillWhenUnread();
 }
 
@@ -269,16 +294,23 @@ void FileListBox::fill()
             found.emplace_back(name.toLower(), name);
     }
     std::sort(found.begin(), found.end());
-    QStringList names;
-    names.reserve(qsizetype(found.size()));
+    m_names.clear();
+    m_names.reserve(qsizetype(found.size()));
     for (auto &entry : found)
-        names.append(std::move(entry.second));
+        m_names.append(std::move(entry.second));
+    m_row = -1;
+    if (m_list)
+        showFiles();
+}
+
+void FileListBox::showFiles()
+{
     m_settingFromCode = true;
     {
         const QSignalBlocker blocker(m_list);
         m_list->clear();
-        m_list->addItems(names);
-        m_list->setCurrentRow(-1);
+        m_list->addItems(m_names);
+        m_list->setCurrentRow(m_row);
     }
     m_settingFromCode = false;
 }
@@ -292,47 +324,51 @@ void FileListBox::folderChanged()
     fill();
     if (selected.isEmpty())
         return;
-    const auto found = m_list->findItems(selected, Qt::MatchExactly);
-    if (!found.isEmpty()) {
+    const int at = static_cast<int>(m_names.indexOf(selected));
+    if (at < 0)
+        return;
+    m_row = at;
+    if (m_list) {
         const QSignalBlocker blocker(m_list);
-        m_list->setCurrentItem(found.first());
+        m_list->setCurrentRow(at);
     }
 }
 
 QString FileListBox::FileName() const
 {
     fillWhenUnread();
-    const QListWidgetItem *item = m_list->currentItem();
-    return item && m_list->currentRow() >= 0 ? item->text() : QString();
+    return m_names.value(m_row);
 }
 
 int FileListBox::ListCount() const
 {
     fillWhenUnread();
-    return m_list->count();
+    return static_cast<int>(m_names.size());
 }
 
 QString FileListBox::List(int index) const
 {
     fillWhenUnread();
-    const QListWidgetItem *item = m_list->item(index);
-    return item ? item->text() : QString();
+    return m_names.value(index);
 }
 
 int FileListBox::ListIndex() const
 {
     fillWhenUnread();
-    return m_list->currentRow();
+    return m_row;
 }
 
 void FileListBox::setListIndex(int index)
 {
     fillWhenUnread();
-    if (index < -1 || index >= m_list->count())
+    if (index < -1 || index >= m_names.size())
         throw RuntimeError(QStringLiteral("Invalid property value"));
-    m_settingFromCode = true;
-    m_list->setCurrentRow(index);
-    m_settingFromCode = false;
+    m_row = index;
+    if (m_list) {
+        m_settingFromCode = true;
+        m_list->setCurrentRow(index);
+        m_settingFromCode = false;
+    }
     fire(Click);
 }
 

@@ -18,18 +18,25 @@ class DriveListBox : public Control
 public:
     DriveListBox(Form &form, const QString &name, Control *container = nullptr);
 
-    QString Drive() const;
+    QString Drive() const { return m_volumes.value(m_index); }
     // Takes a volume, or any path on one; throws when no volume holds it.
     void setDrive(const QString &drive);
-    int ListCount() const;
-    QString List(int index) const;
+    int ListCount() const { return static_cast<int>(m_volumes.size()); }
+    QString List(int index) const { return m_volumes.value(index); }
     // Reads the volumes again.
     void Refresh();
     Handler Change;
 
+protected:
+    QWidget *makeWidget() override;
+    void showState() override;
+
 private:
-    QComboBox *m_combo;
+    void showVolumes();
+
+    QComboBox *m_combo = nullptr;
     QStringList m_volumes;
+    int m_index = -1;
 };
 
 // The folders above and below Path. ListIndex -1 is Path itself, 0 to
@@ -44,18 +51,23 @@ public:
     void setPath(const QString &path);
     int ListCount() const { return static_cast<int>(m_subfolders.size()); }
     QString List(int index) const;
-    int ListIndex() const;
+    int ListIndex() const { return m_row - static_cast<int>(m_ancestors.size()); }
     void setListIndex(int index);
     Handler Change;
 
+protected:
+    QWidget *makeWidget() override;
+    void showState() override;
+
 private:
     void fill();
-    int rowOf(int index) const;
+    void showFolders();
 
-    QListWidget *m_list;
+    QListWidget *m_list = nullptr;
     QString m_path;
     QStringList m_ancestors; // from the root down to m_path
     QStringList m_subfolders; // full paths
+    int m_row = -1; // the current line: ancestors first, then subfolders
 };
 
 // The files of Path that match Pattern ("*.a;*.b", any case), sorted by name
@@ -79,6 +91,10 @@ public:
     void setListIndex(int index);
     void Refresh();
 
+protected:
+    QWidget *makeWidget() override;
+    void showState() override;
+
 private:
     class View;
     // Reads the folder again now, or when next read or shown if the list
@@ -86,10 +102,13 @@ private:
     void refill();
     void fillWhenUnread() const;
     void fill();
+    void showFiles();
     void folderChanged();
 
-    QListWidget *m_list;
+    QListWidget *m_list = nullptr;
     QFileSystemWatcher *m_watcher;
+    QStringList m_names;
+    int m_row = -1;
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");
     FilePattern m_matcher { m_pattern };

@@ -73,12 +73,7 @@ void FormWindow::hideEvent(QHideEvent *event)
         Q_EMIT hiddenOrClosed();
 }
 
-Form::Form(const QString &name, Services &services)
-    : m_name(name), m_services(services), m_window(new FormWindow(*this))
-{
-    m_window->setObjectName(name);
-    m_window->setAutoFillBackground(true);
-}
+Form::Form(const QString &name, Services &services) : m_name(name), m_services(services) { }
 
 Form::~Form()
 {
@@ -101,11 +96,39 @@ void Form::Load()
     Form_Load();
 }
 
+QWidget *Form::window()
+{
+    if (m_window)
+        return m_window;
+    m_window = new FormWindow(*this);
+    m_window->setObjectName(m_name);
+    m_window->setAutoFillBackground(true);
+    m_window->setWindowTitle(m_caption);
+    if (m_borderSet)
+        applyBorder();
+    if (m_backColor)
+        applyBackColor();
+    m_window->picture = m_picture;
+    if (m_appliedPixels.isValid())
+        m_window->resize(m_appliedPixels);
+    if (m_position)
+        m_window->move(*m_position);
+    if (m_acceptDrops)
+        m_window->setAcceptDrops(true);
+    return m_window;
+}
+
 void Form::Show(bool modal)
 {
     Load();
     if (!m_loaded) // the load handler unloaded the window again
         return;
+    window();
+    if (!m_controlsShown) {
+        m_controlsShown = true;
+        for (Control *control : m_controls)
+            control->formShown();
+    }
     if (!m_shownOnce) {
         m_shownOnce = true;
         raiseResize();
@@ -124,7 +147,8 @@ void Form::Show(bool modal)
 void Form::Hide()
 {
     Load();
-    m_window->hide();
+    if (m_window)
+        m_window->hide();
 }
 
 void Form::Unload()
@@ -135,14 +159,17 @@ void Form::Unload()
     m_loaded = false;
     for (Control *control : m_controls)
         control->formUnloaded();
-    m_window->hide();
+    if (m_window)
+        m_window->hide();
     if (g_lastActive == this)
         g_lastActive = nullptr;
 }
 
 void Form::setOLEDropMode(bool manual)
 {
-    m_window->setAcceptDrops(manual);
+    m_acceptDrops = manual;
+    if (m_window)
+        m_window->setAcceptDrops(manual);
 }
 
 void Form::bringToFront()
@@ -154,12 +181,13 @@ void Form::bringToFront()
 
 bool Form::Visible() const
 {
-    return m_window->isVisible();
+    return m_window && m_window->isVisible();
 }
 
 void Form::Refresh()
 {
-    m_window->update();
+    if (m_window)
+        m_window->update();
 }
 
 // The frame a window of this border style is counted with: borders of 4
@@ -193,12 +221,13 @@ float Form::frameHeight() const
 
 bool Form::isMinimized() const
 {
-    return m_window->windowState() & Qt::WindowMinimized;
+    return m_window && (m_window->windowState() & Qt::WindowMinimized);
 }
 
 void Form::restore()
 {
-    m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+    if (m_window)
+        m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
 }
 
 float Form::Width() const
@@ -227,12 +256,12 @@ void Form::setHeight(float twips)
 
 float Form::Left() const
 {
-    return pixelsToTwips(m_window->frameGeometry().x());
+    return pixelsToTwips(m_window ? m_window->frameGeometry().x() : m_position.value_or(QPoint()).x());
 }
 
 float Form::Top() const
 {
-    return pixelsToTwips(m_window->frameGeometry().y());
+    return pixelsToTwips(m_window ? m_window->frameGeometry().y() : m_position.value_or(QPoint()).y());
 }
 
 float Form::ScaleWidth() const
@@ -261,8 +290,10 @@ void Form::centreOnScreen()
     const QSize outer(twipsToPixels(Width()), twipsToPixels(Height()));
     const int frameLeft = twipsToPixels(frameWidth() / 2);
     const int frameTop = twipsToPixels(frameHeight()) - frameLeft;
-    m_window->move(area.x() + (area.width() - outer.width()) / 2 + frameLeft,
-                   area.y() + (area.height() - outer.height()) / 2 + frameTop);
+    m_position = QPoint(area.x() + (area.width() - outer.width()) / 2 + frameLeft,
+                        area.y() + (area.height() - outer.height()) / 2 + frameTop);
+    if (m_window)
+        m_window->move(*m_position);
 }
 
 void Form::applySize()
@@ -270,7 +301,8 @@ void Form::applySize()
     const QSize pixels(std::max(1, twipsToPixels(m_clientWidth)),
                        std::max(1, twipsToPixels(m_clientHeight)));
     m_appliedPixels = pixels;
-    m_window->resize(pixels);
+    if (m_window)
+        m_window->resize(pixels);
 }
 
 void Form::windowResized()
@@ -308,29 +340,39 @@ void Form::windowCloseRequested()
     Unload();
 }
 
-QString Form::Caption() const
-{
-    return m_window->windowTitle();
-}
-
 void Form::setCaption(const QString &caption)
 {
-    m_window->setWindowTitle(caption);
+    m_caption = caption;
+    if (m_window)
+        m_window->setWindowTitle(caption);
 }
 
 void Form::setBackColor(long colour)
 {
     m_backColor = colour;
+    if (m_window)
+        applyBackColor();
+}
+
+void Form::applyBackColor()
+{
     QPalette palette = m_window->palette();
-    palette.setColor(QPalette::Window, toQColor(colour));
+    palette.setColor(QPalette::Window, toQColor(*m_backColor));
     m_window->setPalette(palette);
 }
 
 void Form::setBorder(Border border)
 {
     m_border = border;
+    m_borderSet = true;
+    if (m_window)
+        applyBorder();
+}
+
+void Form::applyBorder()
+{
     Qt::WindowFlags flags = Qt::Window;
-    switch (border) {
+    switch (m_border) {
     case Border::Sizable:
         break;
     case Border::Fixed:
@@ -349,8 +391,11 @@ void Form::setBorder(Border border)
 
 void Form::setPicture(const QImage &picture)
 {
-    m_window->picture = picture;
-    m_window->update();
+    m_picture = picture;
+    if (m_window) {
+        m_window->picture = picture;
+        m_window->update();
+    }
 }
 
 void Form::registerControl(Control *control)

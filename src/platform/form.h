@@ -5,6 +5,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
 namespace sky {
@@ -39,6 +40,8 @@ private:
 // A window of the player with its named controls. There is one instance per
 // window, created on first use; unloading closes the window and resets it,
 // while the instance keeps its window-level variables for the next load.
+// The window's widget is made when it is first needed, its controls' as it
+// is first shown (see Control).
 class Form
 {
 public:
@@ -51,7 +54,11 @@ public:
 
     const QString &name() const { return m_name; }
     Services &services() { return m_services; }
-    QWidget *window() { return m_window; }
+    // The top-level widget, made now if it was not yet.
+    QWidget *window();
+    // True once the window has been shown: controls made visible from then
+    // on make their widgets at once.
+    bool controlsShown() const { return m_controlsShown; }
 
     // Lifetime.
     void Load();
@@ -86,9 +93,9 @@ public:
     // Brings a minimised window back to its size before.
     void restore();
 
-    QString Caption() const;
+    QString Caption() const { return m_caption; }
     void setCaption(const QString &caption);
-    long BackColor() const { return m_backColor; }
+    long BackColor() const { return m_backColor.value_or(0); }
     void setBackColor(long colour);
     void setBorder(Border border);
     // A picture drawn from the client area's top-left corner.
@@ -116,22 +123,31 @@ protected:
 
 private:
     void applySize();
+    void applyBackColor();
+    void applyBorder();
     void raiseResize();
     float frameWidth() const;
     float frameHeight() const;
 
     QString m_name;
     Services &m_services;
-    FormWindow *m_window;
+    FormWindow *m_window = nullptr;
     std::vector<Control *> m_controls;
     bool m_loaded = false;
     bool m_shownOnce = false;
+    bool m_controlsShown = false;
     bool m_designing = false;
     float m_clientWidth = 0;
     float m_clientHeight = 0;
     QSize m_appliedPixels;
-    long m_backColor = 0;
+    // What the window shows once it is made.
+    QString m_caption;
+    std::optional<long> m_backColor;
     Border m_border = Border::Sizable;
+    bool m_borderSet = false;
+    std::optional<QPoint> m_position;
+    QImage m_picture;
+    bool m_acceptDrops = false;
 };
 
 } // namespace sky

@@ -10,13 +10,32 @@
 namespace sky {
 
 ListBox::ListBox(Form &form, const QString &name, Control *container)
-    : Control(form, name, new QListWidget, container)
+    : Control(form, name, MadeWhenNeeded{}, container)
 {
-    m_list = static_cast<QListWidget *>(widget());
+}
+
+QWidget *ListBox::makeWidget()
+{
+    m_list = new QListWidget;
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setUniformItemSizes(true);
     watch(m_list->viewport());
-    QObject::connect(m_list, &QListWidget::currentRowChanged, this, [this](int) {
+    return m_list;
+}
+
+void ListBox::showState()
+{
+    {
+        const QSignalBlocker blocker(m_list);
+        m_list->addItems(m_items);
+        m_list->setCurrentRow(m_index);
+        if (m_index >= 0)
+            m_list->scrollToItem(m_list->item(m_index));
+    }
+    // The user's selection (and the line the list makes current as it
+    // takes the focus) comes back here.
+    QObject::connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) {
+        m_index = row;
         if (!m_settingFromCode)
             fire(Click);
     });
@@ -24,128 +43,177 @@ ListBox::ListBox(Form &form, const QString &name, Control *container)
 
 void ListBox::AddItem(const QString &text)
 {
-    const QSignalBlocker blocker(m_list);
-    m_list->addItem(text);
+    m_items.append(text);
+    if (m_list) {
+        const QSignalBlocker blocker(m_list);
+        m_list->addItem(text);
+    }
 }
 
 void ListBox::RemoveItem(int index)
 {
-    if (index < 0 || index >= m_list->count())
+    if (index < 0 || index >= m_items.size())
         throw RuntimeError(QStringLiteral("Invalid procedure call or argument"));
-    const QSignalBlocker blocker(m_list);
-    delete m_list->takeItem(index);
-    m_list->setCurrentRow(-1);
+    m_items.removeAt(index);
+    m_index = -1;
+    if (m_list) {
+        const QSignalBlocker blocker(m_list);
+        delete m_list->takeItem(index);
+        m_list->setCurrentRow(-1);
+    }
 }
 
 void ListBox::Clear()
 {
-    const QSignalBlocker blocker(m_list);
-    m_list->clear();
-}
-
-int ListBox::ListCount() const
-{
-    return m_list->count();
-}
-
-QString ListBox::List(int index) const
-{
-    const QListWidgetItem *item = m_list->item(index);
-    return item ? item->text() : QString();
+    m_items.clear();
+    m_index = -1;
+    if (m_list) {
+        const QSignalBlocker blocker(m_list);
+        m_list->clear();
+    }
 }
 
 void ListBox::setList(int index, const QString &text)
 {
-    if (QListWidgetItem *item = m_list->item(index))
-        item->setText(text);
-}
-
-int ListBox::ListIndex() const
-{
-    return m_list->currentRow();
+    if (index < 0 || index >= m_items.size())
+        return;
+    m_items[index] = text;
+    if (m_list)
+        m_list->item(index)->setText(text);
 }
 
 void ListBox::setListIndex(int index)
 {
-    if (index < -1 || index >= m_list->count())
+    if (index < -1 || index >= m_items.size())
         throw RuntimeError(QStringLiteral("Invalid property value"));
-    m_settingFromCode = true;
-    m_list->setCurrentRow(index);
-    if (index >= 0)
-        m_list->scrollToItem(m_list->item(index));
-    m_settingFromCode = false;
+    m_index = index;
+    if (m_list) {
+        m_settingFromCode = true;
+        m_list->setCurrentRow(index);
+        if (index >= 0)
+            m_list->scrollToItem(m_list->item(index));
+        m_settingFromCode = false;
+    }
     fire(Click);
 }
 
-ComboBox::ComboBox(Form &form, const QString &name, Style style, Control *container)
-    : Control(form, name, new QComboBox, container)
+namespace {
+
+// Changes made from code raise no signals, neither the box's nor those of
+// its editable text.
+struct QuietCombo
 {
-    m_combo = static_cast<QComboBox *>(widget());
-    m_combo->setEditable(style == DropdownCombo);
+    explicit QuietCombo(QComboBox *combo) : box(combo), text(combo->lineEdit()) {}
+    QSignalBlocker box;
+    QSignalBlocker text;
+};
+
+} // namespace
+
+ComboBox::ComboBox(Form &form, const QString &name, Style style, Control *container)
+    : Control(form, name, MadeWhenNeeded{}, container), m_style(style)
+{
+}
+
+QWidget *ComboBox::makeWidget()
+{
+    m_combo = new QComboBox;
+    m_combo->setEditable(editable());
     m_combo->setInsertPolicy(QComboBox::NoInsert);
-    QObject::connect(m_combo, &QComboBox::activated, this, [this](int) { fire(Click); });
-    if (m_combo->lineEdit()) {
-        watch(m_combo->lineEdit());
-        QObject::connect(m_combo->lineEdit(), &QLineEdit::textEdited, this, [this] { fire(Change); });
+    return m_combo;
+}
+
+void ComboBox::showState()
+{
+    {
+        const QuietCombo quiet(m_combo);
+        m_combo->addItems(m_items);
     }
+    showSelection();
+    // What the user chooses and types comes back here.
+    QObject::connect(m_combo, &QComboBox::currentIndexChanged, this, [this](int index) { m_index = index; });
+    QObject::connect(m_combo, &QComboBox::activated, this, [this](int) { fire(Click); });
+    if (QLineEdit *edit = m_combo->lineEdit()) {
+        watch(edit);
+        QObject::connect(edit, &QLineEdit::textChanged, this, [this](const QString &text) { m_text = text; });
+        QObject::connect(edit, &QLineEdit::textEdited, this, [this] { fire(Change); });
+    }
+}
+
+void ComboBox::showSelection()
+{
+    const QuietCombo quiet(m_combo);
+    m_combo->setCurrentIndex(m_index);
+    if (editable())
+        m_combo->setEditText(m_text);
 }
 
 void ComboBox::AddItem(const QString &text)
 {
-    const QSignalBlocker blocker(m_combo);
-    m_combo->addItem(text);
-    if (m_combo->isEditable() && m_combo->count() == 1)
-        m_combo->setCurrentIndex(-1);
+    m_items.append(text);
+    if (m_items.size() == 1) {
+        if (editable())
+            m_text.clear();
+        else
+            m_index = 0;
+    }
+    if (m_combo) {
+        {
+            const QuietCombo quiet(m_combo);
+            m_combo->addItem(text);
+        }
+        showSelection();
+    }
 }
 
 void ComboBox::Clear()
 {
-    const QSignalBlocker blocker(m_combo);
-    m_combo->clear();
-}
-
-int ComboBox::ListCount() const
-{
-    return m_combo->count();
-}
-
-QString ComboBox::List(int index) const
-{
-    return m_combo->itemText(index);
+    // Typed text stays while no line is selected.
+    if (m_index >= 0)
+        m_text.clear();
+    m_index = -1;
+    m_items.clear();
+    if (m_combo) {
+        {
+            const QuietCombo quiet(m_combo);
+            m_combo->clear();
+        }
+        showSelection();
+    }
 }
 
 int ComboBox::ListIndex() const
 {
     // Editable text that names no entry selects none.
-    if (m_combo->isEditable() && m_combo->currentIndex() >= 0
-        && m_combo->currentText() != m_combo->itemText(m_combo->currentIndex()))
+    if (editable() && m_index >= 0 && m_text != m_items.at(m_index))
         return -1;
-    return m_combo->currentIndex();
+    return m_index;
 }
 
 void ComboBox::setListIndex(int index)
 {
-    if (index < -1 || index >= m_combo->count())
+    if (index < -1 || index >= m_items.size())
         throw RuntimeError(QStringLiteral("Invalid property value"));
-    {
-        const QSignalBlocker blocker(m_combo);
-        m_combo->setCurrentIndex(index);
-    }
+    m_index = index;
+    m_text = m_items.value(index);
+    if (m_combo)
+        showSelection();
     fire(Click);
 }
 
 QString ComboBox::Text() const
 {
-    return m_combo->currentText();
+    return editable() ? m_text : m_items.value(m_index);
 }
 
 void ComboBox::setText(const QString &text)
 {
-    const QSignalBlocker blocker(m_combo);
-    if (m_combo->isEditable())
-        m_combo->setEditText(text);
+    if (editable())
+        m_text = text;
     else
-        m_combo->setCurrentIndex(m_combo->findText(text));
+        m_index = static_cast<int>(m_items.indexOf(text));
+    if (m_combo)
+        showSelection();
 }
 
 } // namespace sky

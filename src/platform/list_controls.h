@@ -2,6 +2,8 @@
 
 #include "platform/control.h"
 
+#include <QStringList>
+
 class QComboBox;
 class QListWidget;
 
@@ -17,21 +19,26 @@ public:
     void AddItem(const QString &text);
     void RemoveItem(int index);
     void Clear();
-    int ListCount() const;
-    QString List(int index) const;
+    int ListCount() const { return static_cast<int>(m_items.size()); }
+    QString List(int index) const { return m_items.value(index); }
     void setList(int index, const QString &text);
-    int ListIndex() const;
+    int ListIndex() const { return m_index; }
     void setListIndex(int index);
 
 protected:
-    QListWidget *list() const { return m_list; }
+    QWidget *makeWidget() override;
+    void showState() override;
 
 private:
-    QListWidget *m_list;
+    QListWidget *m_list = nullptr;
+    QStringList m_items;
+    int m_index = -1;
     bool m_settingFromCode = false;
 };
 
 // A drop-down list (Style 2) or a drop-down box with editable text (Style 0).
+// The first line added to an empty drop-down list is selected; a drop-down
+// box selects none.
 class ComboBox : public Control
 {
 public:
@@ -41,16 +48,28 @@ public:
 
     void AddItem(const QString &text);
     void Clear();
-    int ListCount() const;
-    QString List(int index) const;
+    int ListCount() const { return static_cast<int>(m_items.size()); }
+    QString List(int index) const { return m_items.value(index); }
     int ListIndex() const;
     void setListIndex(int index);
     QString Text() const;
     void setText(const QString &text);
     Handler Change;
 
+protected:
+    QWidget *makeWidget() override;
+    void showState() override;
+
 private:
-    QComboBox *m_combo;
+    bool editable() const { return m_style == DropdownCombo; }
+    void showSelection();
+
+    Style m_style;
+    QComboBox *m_combo = nullptr;
+    QStringList m_items;
+    int m_index = -1;
+    // The editable text of a drop-down box.
+    QString m_text;
 };
 
 } // namespace sky

@@ -52,13 +52,12 @@ long Picture::Height() const
 class Image::View : public QWidget
 {
 public:
-    const Picture *picture = nullptr;
-    bool stretch = false;
+    View(const Picture &picture, const bool &stretch) : m_picture(picture), m_stretch(stretch) {}
 
 protected:
     void paintEvent(QPaintEvent *event) override
     {
-        if (!picture || picture->isNull())
+        if (m_picture.isNull())
             return;
         QPainter painter(this);
         drawPieces(painter, shown(), event->region());
@@ -70,8 +69,8 @@ private:
     // paint.
     const QImage &shown()
     {
-        const QImage &image = picture->image();
-        if (!stretch || image.size() == size()) {
+        const QImage &image = m_picture.image();
+        if (!m_stretch || image.size() == size()) {
             m_stretched = QImage();
             return image;
         }
@@ -82,15 +81,32 @@ private:
         return m_stretched;
     }
 
+    const Picture &m_picture;
+    const bool &m_stretch;
     QImage m_stretched;
     qint64 m_stretchedFrom = 0;
 };
 
-Image::Image(Form &form, const QString &name, Control *container)
-    : Control(form, name, new View, container)
+Image::Image(Form &form, const QString &name, Control *container) : Control(form, name, MadeWhenNeeded{}, container)
 {
-    m_view = static_cast<View *>(widget());
-    m_view->picture = &m_picture;
+}
+
+QWidget *Image::makeWidget()
+{
+    m_view = new View(m_picture, m_stretch);
+    return m_view;
+}
+
+void Image::showState()
+{
+    if (m_atBack)
+        m_view->lower();
+}
+
+void Image::repaint()
+{
+    if (m_view)
+        m_view->update();
 }
 
 void Image::setPicture(const Picture &picture)
@@ -98,16 +114,15 @@ void Image::setPicture(const Picture &picture)
     m_picture = picture;
     if (!m_stretch)
         takeNaturalSize();
-    m_view->update();
+    repaint();
 }
 
 void Image::setStretch(bool stretch)
 {
     m_stretch = stretch;
-    m_view->stretch = stretch;
     if (!stretch)
         takeNaturalSize();
-    m_view->update();
+    repaint();
 }
 
 void Image::takeNaturalSize()
@@ -121,34 +136,44 @@ void Image::takeNaturalSize()
 class PictureBox::View : public QWidget
 {
 public:
-    const Picture *picture = nullptr;
+    explicit View(const Picture &picture) : m_picture(picture) {}
 
 protected:
     void paintEvent(QPaintEvent *event) override
     {
-        if (!picture || picture->isNull())
+        if (m_picture.isNull())
             return;
         QPainter painter(this);
-        drawPieces(painter, picture->image(), event->region());
+        drawPieces(painter, m_picture.image(), event->region());
     }
+
+private:
+    const Picture &m_picture;
 };
 
 PictureBox::PictureBox(Form &form, const QString &name, Control *container)
-    : Control(form, name, new View, container)
+    : Control(form, name, MadeWhenNeeded{}, container)
 {
-    m_view = static_cast<View *>(widget());
-    m_view->picture = &m_picture;
+}
+
+QWidget *PictureBox::makeWidget()
+{
+    m_view = new View(m_picture);
+    return m_view;
 }
 
 void PictureBox::setPicture(const Picture &picture)
 {
     m_picture = picture;
-    m_view->update();
+    if (m_view)
+        m_view->update();
 }
 
 void Image::sendToBack()
 {
-    m_view->lower();
+    m_atBack = true;
+    if (m_view)
+        m_view->lower();
 }
 
 } // namespace sky

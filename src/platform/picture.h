@@ -53,13 +53,19 @@ public:
     // Draws behind every other control of the form.
     void sendToBack();
 
+protected:
+    QWidget *makeWidget() override;
+    void showState() override;
+
 private:
     class View;
     void takeNaturalSize();
+    void repaint();
 
-    View *m_view;
+    View *m_view = nullptr;
     Picture m_picture;
     bool m_stretch = false;
+    bool m_atBack = false;
 };
 
 // A box that holds other controls and draws a picture at its natural size
@@ -71,9 +77,12 @@ public:
 
     void setPicture(const Picture &picture);
 
+protected:
+    QWidget *makeWidget() override;
+
 private:
     class View;
-    View *m_view;
+    View *m_view = nullptr;
     Picture m_picture;
 };
 

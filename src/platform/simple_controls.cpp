@@ -78,27 +78,53 @@ private:
     QFont m_elidedFont;
 };
 
-Label::Label(Form &form, const QString &name, Control *container) : Control(form, name, new View, container)
+Label::Label(Form &form, const QString &name, Control *container) : Control(form, name, MadeWhenNeeded{}, container)
 {
-    m_label = static_cast<View *>(widget());
+}
+
+QWidget *Label::makeWidget()
+{
+    m_label = new View;
     m_label->setTextFormat(Qt::PlainText);
-    m_label->setWordWrap(true);
-    m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_label->setWordWrap(m_symbolFont == SymbolFont::None);
+    return m_label;
+}
+
+void Label::showState()
+{
+    m_label->singleLine = m_singleLine;
+    m_label->setAutoFillBackground(m_opaque);
+    if (m_buddy)
+        m_label->setBuddy(m_buddy->widget());
+    showAlignment();
+    showCaption();
 }
 
 void Label::setCaption(const QString &caption)
 {
     m_caption = caption;
-    m_label->setText(symbolText(m_symbolFont, caption).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    if (m_label)
+        showCaption();
+}
+
+void Label::showCaption()
+{
+    m_label->setText(symbolText(m_symbolFont, m_caption).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 void Label::setAlignment(int alignment)
 {
     m_alignment = alignment;
+    if (m_label)
+        showAlignment();
+}
+
+void Label::showAlignment()
+{
     Qt::Alignment horizontal = Qt::AlignLeft;
-    if (alignment == RightJustify)
+    if (m_alignment == RightJustify)
         horizontal = Qt::AlignRight;
-    else if (alignment == Center)
+    else if (m_alignment == Center)
         horizontal = Qt::AlignHCenter;
     m_label->setAlignment(horizontal | Qt::AlignTop);
 }
@@ -106,28 +132,34 @@ void Label::setAlignment(int alignment)
 void Label::setSymbolFont(SymbolFont font, double points)
 {
     m_symbolFont = font;
-    QFont f = m_label->font();
-    f.setPointSizeF(points);
-    m_label->setFont(f);
-    m_label->setWordWrap(false);
-    m_label->setText(symbolText(font, m_caption));
+    setFontSize(points);
+    if (m_label) {
+        m_label->setWordWrap(false);
+        showCaption();
+    }
 }
 
 void Label::setOpaque(bool opaque)
 {
     m_opaque = opaque;
-    m_label->setAutoFillBackground(opaque);
+    if (m_label)
+        m_label->setAutoFillBackground(opaque);
 }
 
 void Label::setBuddy(Control &control)
 {
-    m_label->setBuddy(control.widget());
+    m_buddy = &control;
+    if (m_label)
+        m_label->setBuddy(control.widget());
 }
 
 void Label::setSingleLine(bool singleLine)
 {
-    m_label->singleLine = singleLine;
-    m_label->update();
+    m_singleLine = singleLine;
+    if (m_label) {
+        m_label->singleLine = singleLine;
+        m_label->update();
+    }
 }
 
 void Label::applyForeColor()
@@ -170,83 +202,120 @@ protected:
     }
 };
 
-Frame::Frame(Form &form, const QString &name, Control *container) : Control(form, name, new View, container)
+Frame::Frame(Form &form, const QString &name, Control *container) : Control(form, name, MadeWhenNeeded{}, container)
 {
-    m_box = static_cast<QGroupBox *>(widget());
 }
 
-QString Frame::Caption() const
+QWidget *Frame::makeWidget()
 {
-    return m_box->title();
+    m_box = new View;
+    return m_box;
+}
+
+void Frame::showState()
+{
+    m_box->setTitle(m_caption);
 }
 
 void Frame::setCaption(const QString &caption)
 {
-    m_box->setTitle(caption);
+    m_caption = caption;
+    if (m_box)
+        m_box->setTitle(caption);
 }
 
 class Shape::View : public QWidget
 {
 public:
-    QColor border = Qt::black;
-    QColor fill;
-    int borderWidth = 1;
+    explicit View(const Look &look) : m_look(look) {}
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        const int inset = borderWidth / 2;
-        const QRect box = rect().adjusted(inset, inset, -inset - (borderWidth % 2), -inset - (borderWidth % 2));
-        if (fill.isValid())
-            painter.fillRect(box, fill);
-        if (borderWidth > 0) {
-            painter.setPen(QPen(border, borderWidth));
+        const int width = m_look.borderWidth;
+        const int inset = width / 2;
+        const QRect box = rect().adjusted(inset, inset, -inset - (width % 2), -inset - (width % 2));
+        if (m_look.fill.isValid())
+            painter.fillRect(box, m_look.fill);
+        if (width > 0) {
+            painter.setPen(QPen(m_look.border, width));
             painter.drawRect(box);
         }
     }
+
+private:
+    const Look &m_look;
 };
 
-Shape::Shape(Form &form, const QString &name, Control *container) : Control(form, name, new View, container)
+Shape::Shape(Form &form, const QString &name, Control *container) : Control(form, name, MadeWhenNeeded{}, container)
 {
-    m_view = static_cast<View *>(widget());
+}
+
+QWidget *Shape::makeWidget()
+{
+    m_view = new View(m_look);
     m_view->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return m_view;
+}
+
+void Shape::repaint()
+{
+    if (m_view)
+        m_view->update();
 }
 
 void Shape::setBorderColor(long colour)
 {
     m_borderColor = colour;
-    m_view->border = toQColor(colour);
-    m_view->update();
+    m_look.border = toQColor(colour);
+    repaint();
 }
 
 void Shape::setFillColor(long colour)
 {
-    m_view->fill = colour < 0 ? QColor() : toQColor(colour);
-    m_view->update();
+    m_look.fill = colour < 0 ? QColor() : toQColor(colour);
+    repaint();
 }
 
 void Shape::setBorderWidth(int pixels)
 {
-    m_view->borderWidth = pixels;
-    m_view->update();
+    m_look.borderWidth = pixels;
+    repaint();
 }
 
-TextBox::TextBox(Form &form, const QString &name, Control *container) : Control(form, name, new QLineEdit, container)
+TextBox::TextBox(Form &form, const QString &name, Control *container)
+    : Control(form, name, MadeWhenNeeded{}, container)
 {
-    m_edit = static_cast<QLineEdit *>(widget());
-    QObject::connect(m_edit, &QLineEdit::textChanged, this, [this] { fire(Change); });
 }
 
-QString TextBox::Text() const
+QWidget *TextBox::makeWidget()
 {
-    return m_edit->text();
+    m_edit = new QLineEdit;
+    return m_edit;
+}
+
+void TextBox::showState()
+{
+    m_edit->setText(m_text);
+    m_edit->setCursorPosition(0);
+    // The user's typing comes back here; from here on the widget raises
+    // Change for text set from code too.
+    QObject::connect(m_edit, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_text = text;
+        fire(Change);
+    });
 }
 
 void TextBox::setText(const QString &text)
 {
-    m_edit->setText(text);
-    m_edit->setCursorPosition(0);
+    if (m_edit) {
+        m_edit->setText(text);
+        m_edit->setCursorPosition(0);
+    } else if (text != m_text) {
+        m_text = text;
+        fire(Change);
+    }
 }
 
 Timer::Timer(Form &form, const QString &name) : Control(form, name, nullptr), m_timer(new QTimer(this))

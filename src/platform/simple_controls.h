@@ -3,6 +3,7 @@
 #include "platform/control.h"
 #include "platform/symbols.h"
 
+#include <QColor>
 #include <QElapsedTimer>
 
 class QGroupBox;
@@ -38,14 +39,21 @@ public:
 protected:
     void applyBackColor() override;
     void applyForeColor() override;
+    QWidget *makeWidget() override;
+    void showState() override;
 
 private:
     class View;
-    View *m_label;
+    void showCaption();
+    void showAlignment();
+
+    View *m_label = nullptr;
     QString m_caption;
     int m_alignment = LeftJustify;
     SymbolFont m_symbolFont = SymbolFont::None;
     bool m_opaque = false;
+    bool m_singleLine = false;
+    Control *m_buddy = nullptr;
 };
 
 class Frame : public Control
@@ -53,12 +61,17 @@ class Frame : public Control
 public:
     Frame(Form &form, const QString &name, Control *container = nullptr);
 
-    QString Caption() const;
+    QString Caption() const { return m_caption; }
     void setCaption(const QString &caption);
+
+protected:
+    QWidget *makeWidget() override;
+    void showState() override;
 
 private:
     class View;
-    QGroupBox *m_box;
+    QGroupBox *m_box = nullptr;
+    QString m_caption;
 };
 
 // A rectangle with a border and an optional fill.
@@ -73,9 +86,22 @@ public:
     void setFillColor(long colour);
     void setBorderWidth(int pixels);
 
+protected:
+    QWidget *makeWidget() override;
+
 private:
     class View;
-    View *m_view;
+    // What the view draws.
+    struct Look
+    {
+        QColor border = Qt::black;
+        QColor fill;
+        int borderWidth = 1;
+    };
+    void repaint();
+
+    View *m_view = nullptr;
+    Look m_look;
     long m_borderColor = 0;
 };
 
@@ -84,13 +110,18 @@ class TextBox : public Control
 public:
     TextBox(Form &form, const QString &name, Control *container = nullptr);
 
-    QString Text() const;
+    QString Text() const { return m_text; }
     // Replacing the text puts the caret at its start.
     void setText(const QString &text);
     Handler Change;
 
+protected:
+    QWidget *makeWidget() override;
+    void showState() override;
+
 private:
-    QLineEdit *m_edit;
+    QLineEdit *m_edit = nullptr;
+    QString m_text;
 };
 
 // Raises Tick every Interval milliseconds while it is enabled and its form

@@ -1,8 +1,14 @@
 #include "platform/buttons.h"
 #include "platform/form.h"
+#include "platform/list_controls.h"
 #include "platform/simple_controls.h"
 #include "test_rig.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
 #include <QtTest>
 
 using namespace sky;
@@ -17,6 +23,9 @@ public:
 
     CheckBox box{*this, u"box"_s};
     Label caption{*this, u"caption"_s};
+    Label above{*this, u"above"_s};
+    ListBox list{*this, u"list"_s};
+    ComboBox combo{*this, u"combo"_s, ComboBox::DropdownCombo};
     Timer timer{*this, u"timer"_s};
     int loads = 0;
     int activations = 0;
@@ -31,6 +40,22 @@ protected:
         box.setValue(0);
         timer.setInterval(100);
         timer.setEnabled(true);
+        // Three overlapping controls, the first one hidden, a list and a
+        // box with typed text.
+        for (Control *c : std::initializer_list<Control *>{&caption, &box, &above})
+            c->Move(0, 0, 1500, 300);
+        box.setVisible(false);
+        box.setCaption(u"&Box"_s);
+        above.setCaption(u"above"_s);
+        list.Clear();
+        list.AddItem(u"a"_s);
+        list.AddItem(u"b"_s);
+        list.setListIndex(1);
+        combo.Clear();
+        combo.AddItem(u"5 secs"_s);
+        combo.AddItem(u"30 secs"_s);
+        combo.setListIndex(0);
+        combo.setText(u"7 secs"_s);
     }
     void Form_Load() override { ++loads; }
     void Form_Activate() override { ++activations; }
@@ -51,6 +76,7 @@ private Q_SLOTS:
     void lifetimeKeepsWindowLevelVariables();
     void geometryIsExactInTwips();
     void activationCountsOncePerSwitch();
+    void widgetsAreMadeAsTheWindowIsFirstShown();
 
 private:
     test::TestRig rig;
@@ -117,6 +143,46 @@ void TestForm::activationCountsOncePerSwitch()
     first.Load();
     first.windowActivated();
     QCOMPARE(first.activations, 3);
+}
+
+void TestForm::widgetsAreMadeAsTheWindowIsFirstShown()
+{
+    Counter form(rig.services);
+    int clicks = 0;
+    form.list.Click = [&] { ++clicks; };
+    // Loaded and unloaded unseen, as the skin manager is at every start: no
+    // widget is made, and the controls answer all the same.
+    const qsizetype before = QApplication::allWidgets().size();
+    form.Load();
+    QCOMPARE(form.list.ListIndex(), 1);
+    QCOMPARE(form.combo.ListIndex(), -1); // the typed text names no entry
+    form.Unload();
+    QCOMPARE(QApplication::allWidgets().size(), before);
+
+    // Shown, each widget shows what was set before, and making it raises
+    // no events.
+    form.Show();
+    QCOMPARE(clicks, 0);
+    auto *list = qobject_cast<QListWidget *>(form.list.widget());
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(qobject_cast<QComboBox *>(form.combo.widget())->currentText(), u"7 secs"_s);
+    QCOMPARE(qobject_cast<QLabel *>(form.caption.widget())->text(), u"design"_s);
+    // The user's choice comes back to the control.
+    list->setCurrentRow(0);
+    QCOMPARE(form.list.ListIndex(), 0);
+    QCOMPARE(clicks, 1);
+
+    // A control hidden at first makes its widget as it is shown, in its
+    // place under those that come after it.
+    form.box.setValue(1);
+    form.box.setVisible(true);
+    auto *box = qobject_cast<QCheckBox *>(form.box.widget());
+    QVERIFY(box->isChecked());
+    QCOMPARE(box->text(), u"&Box"_s);
+    const QObjectList order = form.window()->children();
+    QVERIFY(order.indexOf(box) < order.indexOf(form.caption.widget()));
+    QVERIFY(order.indexOf(form.caption.widget()) < order.indexOf(form.above.widget()));
 }
 
 QTEST_MAIN(TestForm)

@@ -319,9 +319,9 @@ Actions &Actions::makeClip(const QByteArray &path, const QByteArray &name, int d
     return push(depth).push(name).push(2).push(path).op(0x1C).push("createEmptyMovieClip").op(0x52).op(0x17);
 }
 
-Actions &Actions::function(const Actions &body)
+Actions &Actions::function(const Actions &body, const QByteArray &name)
 {
-    op(0x9B, Bits().u8(0).u16(0).u16(int(body.out_.size())).data());
+    op(0x9B, Bits().bytes(name).u8(0).u16(0).u16(int(body.out_.size())).data());
     out_ += body.out_;
     return *this;
 }

@@ -85,11 +85,17 @@ public:
     Actions &callWithPushed(const QByteArray &path, const QByteArray &method);
     // Makes an empty clip `name` at `depth` inside the clip at `path`.
     Actions &makeClip(const QByteArray &path, const QByteArray &name, int depth);
-    // Pushes an anonymous function without parameters around `body`.
-    Actions &function(const Actions &body);
+    // A function without parameters around `body`: pushed when anonymous,
+    // defined under `name` otherwise.
+    Actions &function(const Actions &body, const QByteArray &name = {});
     // Fills the square from (x, y) to (x + size, y + size) with the drawing
     // methods of the clip at `path`.
     Actions &fillSquare(const QByteArray &path, int colour, int x, int y, int size);
+    Actions &then(const Actions &more)
+    {
+        out_ += more.out_;
+        return *this;
+    }
     QByteArray code() const { return out_; }
 
 private:

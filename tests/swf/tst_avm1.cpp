@@ -6,12 +6,15 @@
 #include "swf/avm1/operators.h"
 #include "swf/avm1/vm.h"
 
+#include "swfwriter.h"
+
 #include <QTest>
 
 #include <cmath>
 #include <limits>
 
 using namespace sky::swf::avm1;
+using swftest::Actions;
 
 namespace {
 
@@ -24,47 +27,13 @@ public:
     double time() override { return 0; }
 };
 
-// Bytecode pieces.
-QByteArray action(quint8 code, const QByteArray &data = {})
-{
-    QByteArray out(1, char(code));
-    if (code >= 0x80) {
-        out += char(data.size() & 0xff);
-        out += char(data.size() >> 8);
-        out += data;
-    }
-    return out;
-}
-
-QByteArray pushString(const char *text) { return action(0x96, QByteArray(1, 0) + QByteArray(text) + QByteArray(1, 0)); }
-
-QByteArray pushInt(qint32 n)
-{
-    QByteArray data(1, 7);
-    for (int i = 0; i < 4; ++i)
-        data += char((quint32(n) >> (8 * i)) & 0xff);
-    return action(0x96, data);
-}
-
-QByteArray jump(qint16 offset) { return action(0x99, QByteArray(1, char(offset & 0xff)) + char(quint16(offset) >> 8)); }
-
-// DefineFunction without parameters around `body`.
-QByteArray defineFunction(const char *name, const QByteArray &body)
-{
-    QByteArray data = QByteArray(name) + QByteArray(1, 0);
-    data += QByteArray(2, 0); // no parameters
-    data += char(body.size() & 0xff);
-    data += char(body.size() >> 8);
-    return action(0x9B, data) + body;
-}
-
-QStringList run(int version, const QByteArray &code, Limits limits = {}, bool *finished = nullptr)
+QStringList run(int version, const Actions &code, Limits limits = {}, bool *finished = nullptr)
 {
     TraceHost host;
     Vm vm(version, &host, limits);
     Object *timeline = vm.newPlain();
     vm.beginFrame();
-    const bool ok = vm.runScript(std::make_shared<const QByteArray>(code), timeline);
+    const bool ok = vm.runScript(std::make_shared<const QByteArray>(code.code()), timeline);
     if (finished)
         *finished = ok;
     return host.lines;
@@ -259,53 +228,55 @@ void TestAvm1::propertiesHideFromOlderVersions()
 void TestAvm1::intWrapsToThirtyTwoBits()
 {
     // int("abc"), int(4294967297), int(-2.5)
-    const QByteArray toInteger = action(0x18) + action(0x26);
-    const QByteArray code = pushString("abc") + toInteger + pushString("4294967297") + toInteger
-                          + pushString("-2.5") + toInteger;
+    Actions code;
+    for (const char *text : {"abc", "4294967297", "-2.5"})
+        code.push(text).op(0x18).op(0x26);
     QCOMPARE(run(7, code), QStringList({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("-2")}));
 }
 
 void TestAvm1::scriptMethodsSeePrimitivesBoxed()
 {
     // String.prototype.kind = function () { trace(typeof this); }; "x".kind(); trace("x".charAt(0));
-    const QByteArray body = pushString("this") + action(0x1C) + action(0x44) + action(0x26);
-    const QByteArray code = pushString("String") + action(0x1C) + pushString("prototype") + action(0x4E)
-                          + pushString("kind") + defineFunction("", body) + action(0x4F) + pushInt(0) + pushString("x")
-                          + pushString("kind") + action(0x52) + action(0x17) + pushInt(0) + pushInt(1) + pushString("x")
-                          + pushString("charAt") + action(0x52) + action(0x26);
+    Actions body;
+    body.push("this").op(0x1C).op(0x44).op(0x26);
+    Actions code;
+    code.push("String").op(0x1C).push("prototype").op(0x4E).push("kind").function(body).op(0x4F);
+    code.push(0).push("x").push("kind").op(0x52).op(0x17);
+    code.push(0).push(1).push("x").push("charAt").op(0x52).op(0x26);
     QCOMPARE(run(7, code), QStringList({QStringLiteral("object"), QStringLiteral("x")}));
 }
 
 void TestAvm1::swf4ArithmeticReadsNumberPrefixes()
 {
     // '300' + '150a' with the SWF 4 Add, then 4 / 0, then !'5a'.
-    const QByteArray code = pushString("300") + pushString("150a") + action(0x0A) + action(0x26) + pushInt(4)
-                          + pushInt(0) + action(0x0D) + action(0x26) + pushString("5a") + action(0x12) + action(0x26);
+    Actions code;
+    code.push("300").push("150a").op(0x0A).op(0x26).push(4).push(0).op(0x0D).op(0x26).push("5a").op(0x12).op(0x26);
     QCOMPARE(run(4, code), QStringList({QStringLiteral("450"), QStringLiteral("#ERROR#"), QStringLiteral("0")}));
     QCOMPARE(run(5, code), QStringList({QStringLiteral("NaN"), QStringLiteral("Infinity"), QStringLiteral("true")}));
 }
 
 void TestAvm1::functionsInSwf4MoviesFollowVersion5Rules()
 {
-    const QByteArray body = pushInt(4) + pushInt(0) + action(0x0D) + action(0x26);
-    const QByteArray code = defineFunction("f", body) + pushInt(0) + pushString("f") + action(0x3D) + action(0x17)
-                          + body;
+    Actions body;
+    body.push(4).push(0).op(0x0D).op(0x26);
+    Actions code;
+    code.function(body, "f").push(0).push("f").op(0x3D).op(0x17).then(body);
     QCOMPARE(run(4, code), QStringList({QStringLiteral("Infinity"), QStringLiteral("#ERROR#")}));
 }
 
 void TestAvm1::thrownValuesReachTheCatchBlock()
 {
     // function f() { throw "boom"; } try { f(); } catch (e) { trace(e); }
-    const QByteArray thrower = defineFunction("f", pushString("boom") + action(0x2A));
-    const QByteArray tryBody = pushInt(0) + pushString("f") + action(0x3D) + action(0x17);
-    const QByteArray catchBody = pushString("e") + action(0x1C) + action(0x26);
-    QByteArray tryData(1, 1); // catch block, caught into a variable
-    for (const int size : {int(tryBody.size()), int(catchBody.size()), 0}) {
-        tryData += char(size & 0xff);
-        tryData += char(size >> 8);
-    }
-    tryData += QByteArray("e") + QByteArray(1, 0);
-    const QByteArray code = thrower + action(0x8F, tryData) + tryBody + catchBody + pushString("after") + action(0x26);
+    Actions tryBody;
+    tryBody.push(0).push("f").op(0x3D).op(0x17);
+    Actions catchBody;
+    catchBody.push("e").op(0x1C).op(0x26);
+    // A catch block, caught into the variable "e".
+    const int trySize = int(tryBody.code().size()), catchSize = int(catchBody.code().size());
+    const QByteArray tryData = swftest::Bits().u8(1).u16(trySize).u16(catchSize).u16(0).bytes("e").u8(0).data();
+    Actions code;
+    code.function(Actions().push("boom").op(0x2A), "f").op(0x8F, tryData).then(tryBody).then(catchBody);
+    code.push("after").op(0x26);
     QCOMPARE(run(7, code), QStringList({QStringLiteral("boom"), QStringLiteral("after")}));
 }
 
@@ -314,7 +285,8 @@ void TestAvm1::endlessLoopIsAbandonedOnItsBudget()
     Limits limits;
     limits.actionsPerFrame = 10'000;
     bool finished = true;
-    const QByteArray code = pushString("once") + action(0x26) + jump(-5);
+    Actions code;
+    code.push("once").op(0x26).op(0x99, swftest::Bits().u16(-5).data());
     const QStringList lines = run(7, code, limits, &finished);
     QVERIFY(!finished);
     QCOMPARE(lines, QStringList({QStringLiteral("once")}));
@@ -323,9 +295,10 @@ void TestAvm1::endlessLoopIsAbandonedOnItsBudget()
 void TestAvm1::endlessRecursionIsStopped()
 {
     // function r() { trace("in"); r(); } r(); trace("not reached");
-    const QByteArray call = pushInt(0) + pushString("r") + action(0x3D) + action(0x17);
-    const QByteArray code = defineFunction("r", pushString("in") + action(0x26) + call) + call + pushString("no")
-                          + action(0x26);
+    Actions call;
+    call.push(0).push("r").op(0x3D).op(0x17);
+    Actions code;
+    code.function(Actions().push("in").op(0x26).then(call), "r").then(call).push("no").op(0x26);
     Limits limits;
     limits.callDepth = 5;
     const QStringList lines = run(7, code, limits);
@@ -351,9 +324,8 @@ void TestAvm1::highestArrayIndexWrapsTheLength()
 void TestAvm1::frameBeyondAnyIntIsNotLoaded()
 {
     // ifFrameLoaded(10000000000) { trace("loaded"); } trace("after");
-    const QByteArray skipTwo = action(0x8D, QByteArray(1, 2));
-    const QByteArray code = pushString("10000000000") + skipTwo + pushString("loaded") + action(0x26)
-                          + pushString("after") + action(0x26);
+    Actions code;
+    code.push("10000000000").op(0x8D, QByteArray(1, 2)).push("loaded").op(0x26).push("after").op(0x26);
     QCOMPARE(run(6, code), QStringList{QStringLiteral("after")});
 }
 

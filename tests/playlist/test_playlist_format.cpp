@@ -12,7 +12,6 @@ private Q_SLOTS:
     void shownNames_data();
     void shownNames();
     void readingRules();
-    void limitAndRoundTrip();
 };
 
 void TestPlaylistFormat::shownNames_data()
@@ -57,24 +56,6 @@ void TestPlaylistFormat::readingRules()
     // Under either convention a CD track keeps its whole address as its name.
     const ParsedPlaylist cd = parsePlaylist("wmpcd://0/05\r\n", PlaylistRules::M3u, QString(), PathRules::native(), 50);
     QCOMPARE(cd.entries.at(0).name, u"wmpcd://0/05"_s);
-}
-
-void TestPlaylistFormat::limitAndRoundTrip()
-{
-    QStringList addresses;
-    for (int i = 0; i < 52; ++i)
-        addresses.append(u"/music/Tränen %1.mp3"_s.arg(i));
-    const QByteArray content = playlistFileContent(addresses);
-    QVERIFY(content.endsWith(".mp3\r\n"));
-    const ParsedPlaylist parsed = parsePlaylist(content, PlaylistRules::Pla, QString(), PathRules::native(), 50);
-    QVERIFY(parsed.overLimit);
-    QCOMPARE(parsed.entries.size(), std::size_t(50));
-    QCOMPARE(parsed.entries[49].address, addresses[49]);
-    QCOMPARE(parsed.entries[49].name, u"Tränen 49.mp3"_s);
-    const ParsedPlaylist exact =
-        parsePlaylist(playlistFileContent(addresses.mid(0, 50)), PlaylistRules::Pla, QString(), PathRules::native(), 50);
-    QVERIFY(!exact.overLimit);
-    QCOMPARE(playlistFileContent({}), QByteArray());
 }
 
 QTEST_APPLESS_MAIN(TestPlaylistFormat)

@@ -64,20 +64,15 @@ Value construct(Vm &vm, const char *name, std::initializer_list<Value> args = {}
     return vm.construct(vm.get(vm.global, QString::fromLatin1(name)), list);
 }
 
-// A new flash.display.BitmapData.
-Value newBitmap(Vm &vm, std::initializer_list<Value> args)
+// A new flash.<package>.<name>.
+Value newFlash(Vm &vm, const char *package, const char *name, std::initializer_list<Value> args)
 {
     const std::vector<Value> list(args);
-    const Value display = vm.getMember(vm.get(vm.global, QStringLiteral("flash")), QStringLiteral("display"));
-    return vm.construct(vm.getMember(display, QStringLiteral("BitmapData")), list);
+    const Value in = vm.getMember(vm.get(vm.global, QStringLiteral("flash")), QString::fromLatin1(package));
+    return vm.construct(vm.getMember(in, QString::fromLatin1(name)), list);
 }
 
-Value newGeom(Vm &vm, const char *name, std::initializer_list<Value> args)
-{
-    const std::vector<Value> list(args);
-    const Value geom = vm.getMember(vm.get(vm.global, QStringLiteral("flash")), QStringLiteral("geom"));
-    return vm.construct(vm.getMember(geom, QString::fromLatin1(name)), list);
-}
+Value newBitmap(Vm &vm, std::initializer_list<Value> args) { return newFlash(vm, "display", "BitmapData", args); }
 
 quint32 pixel32(Vm &vm, const Value &bitmap, int x, int y)
 {
@@ -330,11 +325,11 @@ void TestAvm1Classes::bitmapsKeepColoursUnderTheirAlpha()
     // back: an opaque pixel loses a level; raising alpha alone is left out.
     const Value grey = newBitmap(vm, {1, 1, true, qint32(0xFF808080u)});
     const Value area = vm.getMember(grey, QStringLiteral("rectangle"));
-    callMethod(vm, grey, "colorTransform", {area, newGeom(vm, "ColorTransform", {0.5, 1, 1, 1, 0, 0, 0, 0})});
+    callMethod(vm, grey, "colorTransform", {area, newFlash(vm, "geom", "ColorTransform", {0.5, 1, 1, 1, 0, 0, 0, 0})});
     QCOMPARE(pixel32(vm, grey, 0, 0), 0xFF3F7F7Fu);
     const Value faint = newBitmap(vm, {1, 1, true, 0x20FF0000});
     const quint32 before = pixel32(vm, faint, 0, 0);
-    callMethod(vm, faint, "colorTransform", {area, newGeom(vm, "ColorTransform", {1, 1, 1, 2, 0, 0, 0, 0})});
+    callMethod(vm, faint, "colorTransform", {area, newFlash(vm, "geom", "ColorTransform", {1, 1, 1, 2, 0, 0, 0, 0})});
     QCOMPARE(pixel32(vm, faint, 0, 0), before);
 }
 
@@ -342,14 +337,14 @@ void TestAvm1Classes::bitmapsCopyLayingOverOrReplacing()
 {
     ClassesHost host;
     Vm vm(8, &host);
-    const Value origin = newGeom(vm, "Point", {0, 0});
-    const Value one = newGeom(vm, "Rectangle", {0, 0, 1, 1});
+    const Value origin = newFlash(vm, "geom", "Point", {0, 0});
+    const Value one = newFlash(vm, "geom", "Rectangle", {0, 0, 1, 1});
     // Laid over a translucent pixel with mergeAlpha; replacing it without.
     const Value target = newBitmap(vm, {2, 1, true, 0x45112233});
     const Value source = newBitmap(vm, {1, 1, true, 0x22445566});
     callMethod(vm, target, "copyPixels", {source, one, origin, Value(), Value(), true});
     QCOMPARE(pixel32(vm, target, 0, 0), 0x5D243147u);
-    callMethod(vm, target, "copyPixels", {source, one, newGeom(vm, "Point", {1, 0}), Value(), Value(), false});
+    callMethod(vm, target, "copyPixels", {source, one, newFlash(vm, "geom", "Point", {1, 0}), Value(), Value(), false});
     QCOMPARE(pixel32(vm, target, 1, 0), pixel32(vm, source, 0, 0));
     // An opaque bitmap has no alpha to take: the copy is laid over it.
     const Value black = newBitmap(vm, {1, 1, false, 0});
@@ -358,8 +353,8 @@ void TestAvm1Classes::bitmapsCopyLayingOverOrReplacing()
     // A transparent alpha bitmap copies only where it lies, faded by it.
     const Value white = newBitmap(vm, {2, 1, true, 0});
     const Value half = newBitmap(vm, {1, 1, true, qint32(0x80000000u)});
-    callMethod(vm, white, "copyPixels", {newBitmap(vm, {2, 1, false, 0xFFFFFF}), newGeom(vm, "Rectangle", {0, 0, 2, 1}),
-                                         origin, half, origin, false});
+    const Value box = newFlash(vm, "geom", "Rectangle", {0, 0, 2, 1});
+    callMethod(vm, white, "copyPixels", {newBitmap(vm, {2, 1, false, 0xFFFFFF}), box, origin, half, origin, false});
     QCOMPARE(pixel32(vm, white, 0, 0), 0x80FFFFFFu);
     QCOMPARE(pixel32(vm, white, 1, 0), 0u);
     // A translucent source's alpha is multiplied over 256 and cut (170 x
@@ -368,7 +363,7 @@ void TestAvm1Classes::bitmapsCopyLayingOverOrReplacing()
                                          newBitmap(vm, {1, 1, true, 0x66000000}), origin, false});
     QCOMPARE(pixel32(vm, white, 0, 0), 0x432289DDu);
     // A rectangle reaching back from its corner still covers its area.
-    callMethod(vm, white, "fillRect", {newGeom(vm, "Rectangle", {2, 1, -1, -1}), qint32(0xFF00FF00u)});
+    callMethod(vm, white, "fillRect", {newFlash(vm, "geom", "Rectangle", {2, 1, -1, -1}), qint32(0xFF00FF00u)});
     QCOMPARE(pixel32(vm, white, 1, 0), 0xFF00FF00u);
 }
 
@@ -393,7 +388,7 @@ void TestAvm1Classes::bitmapsRefusedOrOverBudgetHaveNoPixels()
     }
     QVERIFY(!refused.isUndefined());
     QCOMPARE(vm.toInt32(callMethod(vm, refused, "getPixel", {0, 0})), -1);
-    callMethod(vm, refused, "fillRect", {newGeom(vm, "Rectangle", {0, 0, 5, 5}), 0});
+    callMethod(vm, refused, "fillRect", {newFlash(vm, "geom", "Rectangle", {0, 0, 5, 5}), 0});
     callMethod(vm, kept.front(), "dispose");
     QCOMPARE(widthOf(vm, kept.front()), -1.0);
     QCOMPARE(widthOf(vm, newBitmap(vm, {2880, 2880})), 2880.0);
@@ -407,7 +402,7 @@ void TestAvm1Classes::pixelDissolveReachesEachPixelOnce()
     Vm vm(8, &host);
     const Value bitmap = newBitmap(vm, {10, 10, false, 0});
     const Value area = vm.getMember(bitmap, QStringLiteral("rectangle"));
-    const Value origin = newGeom(vm, "Point", {0, 0});
+    const Value origin = newFlash(vm, "geom", "Point", {0, 0});
     auto changed = [&] {
         int count = 0;
         for (int y = 0; y < 10; ++y)

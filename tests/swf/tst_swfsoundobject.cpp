@@ -17,16 +17,21 @@ namespace {
 
 constexpr int rate = 44100;
 
-// Ten frames at 12 a second. Frame 1 starts the exported sound "tone" (a
-// 440 Hz sine of half a second, in 16-bit PCM at 44.1 kHz) at half volume
-// and traces "complete" with its position when it ends; frame 4 traces its
-// position.
-QByteArray toneMovie(int tickOfStop = 0)
+// Sound 1: a 440 Hz sine of half a second, in 16-bit PCM at 44.1 kHz.
+void defineTone(swftest::Movie &m)
 {
     const std::vector<qint16> tone = swftest::sine(rate, rate / 2, 440, 16000);
-    swftest::Movie m(8, 10, 10, 12);
     m.tag(14, swftest::defineSound(1, swftest::soundFormat(3, 3, true, false), quint32(tone.size()),
-                                   swftest::littleEndian16(tone)));                  // DefineSound
+                                   swftest::littleEndian16(tone))); // DefineSound
+}
+
+// Ten frames at 12 a second. Frame 1 starts sound 1, exported as "tone", at
+// half volume and traces "complete" with its position when it ends; frame 4
+// traces its position.
+QByteArray toneMovie(int tickOfStop = 0)
+{
+    swftest::Movie m(8, 10, 10, 12);
+    defineTone(m);
     m.tag(56, swftest::Bits().u16(1).u16(1).bytes(QByteArray("tone", 5)).data()); // ExportAssets
     Actions onComplete;
     onComplete.push("complete ").push("s").op(0x1C).push("position").op(0x4E).op(0x47).op(0x26);
@@ -54,14 +59,12 @@ QByteArray toneMovie(int tickOfStop = 0)
 // for none.
 QByteArray nestedSpriteMovie(int outerVolume, int innerVolume)
 {
-    const std::vector<qint16> tone = swftest::sine(rate, rate / 2, 440, 16000);
     swftest::Movie inner(8, 10, 10, 12);
     inner.tag(15, swftest::startSound(1)).showFrame(); // StartSound
     swftest::Movie outer(8, 10, 10, 12);
     outer.placeNamed(1, 20, "inner").showFrame();
     swftest::Movie m(8, 10, 10, 12);
-    m.tag(14, swftest::defineSound(1, swftest::soundFormat(3, 3, true, false), quint32(tone.size()),
-                                   swftest::littleEndian16(tone)));
+    defineTone(m);
     m.sprite(20, inner).sprite(30, outer).placeNamed(1, 30, "outer");
     Actions script;
     // new Sound(outer) as "a", new Sound(outer.inner) as "b".

@@ -44,6 +44,9 @@ struct FontCharacter {
     std::vector<quint16> codes;       // character of each glyph, when given
     std::vector<double> advances;     // font units, when the font has a layout
     double ascent = 0, descent = 0;   // font units
+    // The system gives a device font's ascent and descent in whole pixels,
+    // rounded up; a font the player carries keeps its own.
+    bool wholePixelHeights = false;
     std::map<std::pair<quint16, quint16>, double> kerning; // font units, by pair of characters
     QString name;
     bool bold = false, italic = false;

@@ -13,18 +13,15 @@ namespace {
 
 bool hasFontDatabase() { return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr; }
 
-} // namespace
-
-QStringList deviceFontFamilies() { return hasFontDatabase() ? QFontDatabase::families() : QStringList(); }
-
-FontCharacter deviceFont(const QString &name, bool bold, bool italic, const QString &characters)
+QRawFont &carriedFont()
 {
-    FontCharacter font;
-    font.name = name;
-    font.bold = bold;
-    font.italic = italic;
-    if (!hasFontDatabase())
-        return font;
+    static QRawFont font;
+    return font;
+}
+
+// The system's font that stands for a device font's name.
+QRawFont systemFont(const QString &name, bool bold, bool italic)
+{
     // Names may carry the NUL that ends them in the file.
     const QString family = name.section(QChar(0), 0, 0);
     QFont wanted;
@@ -49,7 +46,24 @@ FontCharacter deviceFont(const QString &name, bool bold, bool italic, const QStr
     }
     wanted.setBold(bold);
     wanted.setItalic(italic);
-    QRawFont raw = QRawFont::fromFont(wanted);
+    return QRawFont::fromFont(wanted);
+}
+
+} // namespace
+
+QStringList deviceFontFamilies() { return hasFontDatabase() ? QFontDatabase::families() : QStringList(); }
+
+FontCharacter deviceFont(const QString &name, bool bold, bool italic, const QString &characters)
+{
+    FontCharacter font;
+    font.name = name;
+    font.bold = bold;
+    font.italic = italic;
+    if (!hasFontDatabase())
+        return font;
+    const bool carried = carriedFont().isValid();
+    QRawFont raw = carried ? carriedFont() : systemFont(name, bold, italic);
+    font.wholePixelHeights = !carried;
     if (!raw.isValid())
         return font;
     raw.setPixelSize(font.emSize);
@@ -67,6 +81,11 @@ FontCharacter deviceFont(const QString &name, bool bold, bool italic, const QStr
         font.advances.push_back(raw.advancesForGlyphIndexes(indexes).front().x());
     }
     return font;
+}
+
+void setCarriedDeviceFont(const QString &file)
+{
+    carriedFont() = file.isEmpty() || !hasFontDatabase() ? QRawFont() : QRawFont(file, 1024);
 }
 
 } // namespace sky::swf

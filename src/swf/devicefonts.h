@@ -14,6 +14,11 @@ namespace sky::swf {
 // application) it holds no glyphs, and device text is not drawn.
 FontCharacter deviceFont(const QString &name, bool bold, bool italic, const QString &characters);
 
+// Has device text of every name drawn in the font of `file`, a font the
+// player carries, instead of the system's fonts; none (an empty name) goes
+// back to the system's. The whole process draws with it.
+void setCarriedDeviceFont(const QString &file);
+
 // The families of the system's fonts; none without a font database.
 QStringList deviceFontFamilies();
 

@@ -40,15 +40,20 @@ bool walkedBefore(const std::vector<int> &a, const std::vector<int> &b)
 
 } // namespace
 
-// "score", "a.b.score", "/a/b:score", "_root.score", "../score": the object
-// that holds the variable, from the field's timeline, and its name.
-std::pair<Object *, QString> ScriptRuntime::fieldVariable(Object *timeline, const QString &variable)
+// "score", "a.b.score", "/a/b:score", "_root.score", "../score", from the
+// field's timeline: the clip it lies in, or for a part of a button's state
+// the clip that holds the button, as buttons have no variables.
+std::pair<Object *, QString> ScriptRuntime::fieldVariable(const StageClip &field)
 {
+    const StageClip *timeline = field.parent;
+    while (timeline && timeline->button && timeline->parent)
+        timeline = timeline->parent;
+    const QString &variable = field.field->variable;
     qsizetype split = variable.lastIndexOf(u':');
     if (split < 0)
         split = variable.lastIndexOf(u'.');
     QString path = split < 0 ? QString() : variable.left(split);
-    Object *at = timeline;
+    Object *at = timeline ? clipObject(timeline->handle) : nullptr;
     if (path.startsWith(u'/')) {
         at = clipObject(clipRoot());
         path.remove(0, 1);
@@ -93,7 +98,7 @@ void ScriptRuntime::updateField(StageClip &c)
     if (!c.field || c.field->variable.isEmpty() || !c.parent)
         return;
     vm_.guarded([&] {
-        const auto [holder, name] = fieldVariable(clipObject(c.parent->handle), c.field->variable);
+        const auto [holder, name] = fieldVariable(c);
         if (!holder || name.isEmpty())
             return;
         if (!vm_.has(holder, name)) {
@@ -141,7 +146,7 @@ void ScriptRuntime::textFieldChanged(int handle, bool textChanged)
     relayoutField(*c);
     if (!textChanged || c->field->variable.isEmpty() || !c->parent)
         return;
-    const auto [holder, name] = fieldVariable(clipObject(c->parent->handle), c->field->variable);
+    const auto [holder, name] = fieldVariable(*c);
     if (!holder || name.isEmpty())
         return;
     c->fieldText = c->field->html ? htmlText(*c->field) : c->field->text;

@@ -162,7 +162,8 @@ private:
     void fieldPlaced(StageClip &clip);
     // Lays a text field out again after a change.
     void relayoutField(StageClip &clip);
-    std::pair<avm1::Object *, QString> fieldVariable(avm1::Object *timeline, const QString &variable);
+    // The object that holds a bound field's variable, and its name.
+    std::pair<avm1::Object *, QString> fieldVariable(const StageClip &field);
     bool hasUnloadHandler(int clip);
     StageClip *clip(int handle) const { return stage_.find(handle); }
     void touchTransform(StageClip &clip);

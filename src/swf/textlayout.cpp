@@ -105,18 +105,22 @@ public:
         return c.glyphs.value(shown_[i].unicode(), -1);
     }
 
-    // The advance of character `i`, whole twips, with the letter spacing
-    // and the kerning with the next character of the line.
+    // The advance of character `i`, whole twips (whole pixels in a device
+    // font), with the letter spacing and the kerning with the next
+    // character of the line.
     double advance(qsizetype i, qsizetype lineEnd)
     {
         const TextFormat &f = formatAt(i);
         const FontChoice &c = fonts_.of(f);
         const int glyph = c.glyphs.value(shown_[i].unicode(), -1);
         double a = f.size / 2;
-        if (c.font && glyph >= 0 && std::size_t(glyph) < c.font->advances.size())
-            a = std::floor(c.font->advances[std::size_t(glyph)] * scaleOf(f, c));
-        else if (c.font && glyph >= 0 && std::size_t(glyph) < c.font->glyphs.size())
+        if (c.font && glyph >= 0 && std::size_t(glyph) < c.font->advances.size()) {
+            // The system places device glyphs whole pixels apart.
+            const double units = c.font->advances[std::size_t(glyph)] * scaleOf(f, c);
+            a = c.device >= 0 ? std::round(units / 20) * 20 : std::floor(units);
+        } else if (c.font && glyph >= 0 && std::size_t(glyph) < c.font->glyphs.size()) {
             a = c.font->glyphs[std::size_t(glyph)].boundingRect().right() * scaleOf(f, c);
+        }
         a += f.letterSpacing;
         if (f.kerning && i + 1 < lineEnd && &fonts_.of(formatAt(i + 1)) == &c && c.font) {
             const auto pair = c.font->kerning.find({shown_[i].unicode(), shown_[i + 1].unicode()});
@@ -132,8 +136,8 @@ public:
         const FontChoice &c = fonts_.of(f);
         const double s = scaleOf(f, c);
         const bool metrics = c.font && c.font->ascent + c.font->descent > 0;
-        // The system gives its fonts' heights in whole pixels, rounded up.
-        const auto height = [&](double units) { return c.device >= 0 ? std::ceil(units * s / 20) * 20 : units * s; };
+        const auto height
+            = [&](double units) { return c.font->wholePixelHeights ? std::ceil(units * s / 20) * 20 : units * s; };
         line.ascent = qMax(line.ascent, metrics ? height(c.font->ascent) : f.size * 0.8);
         line.descent = qMax(line.descent, metrics ? height(c.font->descent) : f.size * 0.2);
     }

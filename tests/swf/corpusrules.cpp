@@ -80,6 +80,8 @@ CorpusCase readCorpusToml(const QString &text)
         } else if (inPlayerOptions && key == u"with_renderer") {
             const auto q = qualityRe.match(value);
             result.lowQuality = q.hasMatch() && q.captured(1) == u"low";
+        } else if (inPlayerOptions && key == u"with_default_font") {
+            result.playerDefaultFont = value == u"true";
         } else if (inPlayerOptions && key == u"viewport_dimensions") {
             const auto v = viewportRe.match(value);
             if (v.hasMatch())

@@ -31,6 +31,8 @@ struct CorpusCase {
     // the player's "sans", "serif" and "typewriter" fonts in its test.
     QStringList fontFiles;
     std::map<QString, QStringList> defaultFonts;
+    // The reference player drew device text in its own built-in font.
+    bool playerDefaultFont = false;
 };
 
 // Reads the parts of a test.toml the comparison needs.

@@ -3,6 +3,7 @@
 
 #include "corpusrules.h"
 
+#include "swf/devicefonts.h"
 #include "swf/movieplayer.h"
 #include "swf/tracerun.h"
 
@@ -22,9 +23,17 @@ constexpr int minimumMatches = SKY_SWF_CORPUS_MINIMUM;
 
 QString corpusDir() { return QStringLiteral(SKY_SWF_CORPUS_DIR); }
 
+// The reference player's own font for device text, where a test has it
+// draw with that instead of the system's fonts: Noto Sans, its metrics as
+// the font gives them. It is carried here rather than installed, since an
+// installed Noto would become the system's sans and serif font for every
+// other movie as well.
+QString playerDefaultFontFile() { return QStringLiteral(SKY_SWF_TEST_FONT); }
+
 // The fonts a movie's test ships beside it, standing for the system's
 // default fonts while that movie is drawn, as its font configuration would
-// have the system's own font matching do.
+// have the system's own font matching do; and the player's own font, when
+// the test draws device text with it.
 class ShippedFonts {
 public:
     ShippedFonts(const QDir &dir, const CorpusCase &test)
@@ -34,6 +43,8 @@ public:
         static const std::map<QString, QString> generic = {{QStringLiteral("sans"), QStringLiteral("Sans Serif")},
                                                            {QStringLiteral("serif"), QStringLiteral("Serif")},
                                                            {QStringLiteral("typewriter"), QStringLiteral("Monospace")}};
+        if (test.playerDefaultFont)
+            setCarriedDeviceFont(playerDefaultFontFile());
         for (const auto &[kind, families] : test.defaultFonts) {
             if (const auto found = generic.find(kind); found != generic.end()) {
                 QFont::insertSubstitutions(found->second, families);
@@ -43,6 +54,7 @@ public:
     }
     ~ShippedFonts()
     {
+        setCarriedDeviceFont({});
         for (const QString &family : replaced_)
             QFont::removeSubstitutions(family);
         for (const int id : ids_)

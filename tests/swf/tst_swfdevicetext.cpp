@@ -3,7 +3,12 @@
 
 #include "rendercheck.h"
 
+#include "swf/devicefonts.h"
+#include "swf/textlayout.h"
+
 #include <QTest>
+
+using namespace sky::swf;
 
 namespace {
 
@@ -17,6 +22,17 @@ int inkIn(const QImage &image, const QRect &area)
     return ink;
 }
 
+// "K,I" in 29-pixel device text, laid out from a field's top left corner.
+TextCharacter laidOutLabel()
+{
+    TextField field;
+    field.box = QRectF(0, 0, 2000, 800);
+    field.newFormat.font = QStringLiteral("_sans");
+    field.newFormat.size = 580;
+    field.setPlainText(QStringLiteral("K,I"));
+    return layoutTextField(field, FontLookup{[](quint16) { return nullptr; }, [](const QString &, bool, bool) { return 0; }});
+}
+
 } // namespace
 
 class TestSwfDeviceText : public QObject {
@@ -25,6 +41,7 @@ class TestSwfDeviceText : public QObject {
 private Q_SLOTS:
     void fieldsWithoutEmbeddedGlyphsUseTheSystemsFont();
     void aFontTagWithNoGlyphsNamesTheDeviceFont();
+    void deviceGlyphsStandWholePixelsApart();
 };
 
 void TestSwfDeviceText::fieldsWithoutEmbeddedGlyphsUseTheSystemsFont()
@@ -54,6 +71,27 @@ void TestSwfDeviceText::aFontTagWithNoGlyphsNamesTheDeviceFont()
     m.place(1, 2, 0, 0).showFrame();
     const QImage image = swftest::render(m);
     QVERIFY(inkIn(image, QRect(38, 0, 20, 40)) > 5);
+}
+
+// The system's glyphs stand whole pixels apart, on a baseline its ascent
+// in whole pixels, rounded up, below the gutter; a font the player carries
+// keeps its own ascent: Noto Sans's 1.069 em is 620.02 twips at 29 pixels,
+// its glyphs' advances 359.0 and 155.4 twips.
+void TestSwfDeviceText::deviceGlyphsStandWholePixelsApart()
+{
+    const TextCharacter system = laidOutLabel();
+    QCOMPARE(system.glyphs.size(), 3u);
+    for (const TextGlyph &glyph : system.glyphs) {
+        QCOMPARE(std::fmod(glyph.origin.x() - 40, 20), 0.0);
+        QCOMPARE(std::fmod(glyph.origin.y() - 40, 20), 0.0);
+    }
+    setCarriedDeviceFont(QStringLiteral(SKY_SWF_TEST_FONT));
+    const TextCharacter carried = laidOutLabel();
+    setCarriedDeviceFont({});
+    QCOMPARE(carried.glyphs.size(), 3u);
+    QCOMPARE(carried.glyphs[0].origin, QPointF(40, 660));
+    QCOMPARE(carried.glyphs[1].origin, QPointF(400, 660));
+    QCOMPARE(carried.glyphs[2].origin, QPointF(560, 660));
 }
 
 QTEST_MAIN(TestSwfDeviceText)

@@ -25,6 +25,17 @@ QByteArray setVariable(const QByteArray &name, const QByteArray &value)
 
 QByteArray traceVariable(const QByteArray &name) { return swftest::Actions().push(name).op(0x1C).op(0x26).code(); }
 
+// Plays `movie` in `player` up to its second frame: the lines traced.
+QStringList tracedUpToFrameTwo(MoviePlayer &player, const QByteArray &movie)
+{
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &text) { lines << text; });
+    if (player.loadData(movie))
+        player.tick();
+    player.setTraceSink({});
+    return lines;
+}
+
 const StageClip *clipAt(const MoviePlayer &player, int depth)
 {
     for (const StageObject &object : player.stageObjects())
@@ -43,6 +54,7 @@ private Q_SLOTS:
     void theFieldIsDrawnWithTheVariablesText();
     void aCachedFieldShowsItsNewText();
     void theStageOrderDecidesWhichFieldSetsAVariable();
+    void aButtonsFieldBindsToTheClipHoldingTheButton();
 };
 
 void TestSwfFields::fieldsShowTheirVariables()
@@ -135,12 +147,35 @@ void TestSwfFields::theStageOrderDecidesWhichFieldSetsAVariable()
     m.showFrame();
     m.doAction(traceVariable("v")).stopAction().showFrame();
     MoviePlayer player;
-    QStringList lines;
-    player.setTraceSink([&lines](const QString &text) { lines << text; });
-    QVERIFY(player.loadData(m.fws()));
-    player.tick();
-    QCOMPARE(lines, QStringList{QStringLiteral("one")});
+    QCOMPARE(tracedUpToFrameTwo(player, m.fws()), QStringList{QStringLiteral("one")});
     QCOMPARE(clipAt(player, 2)->fieldText, QStringLiteral("one"));
+}
+
+// A field among a button's parts names a variable of the clip that holds
+// the button, as buttons have none of their own: it gives "holder" its
+// text, and shows what a script sets there.
+void TestSwfFields::aButtonsFieldBindsToTheClipHoldingTheButton()
+{
+    swftest::Movie m(6, 200, 100);
+    m.tag(37, boundField(1, "label", "one"));
+    m.button(2, {{1, 1, buttonUp | buttonOver | buttonDown}}, {});
+    swftest::Movie inner(6, 200, 100);
+    inner.place(1, 2).showFrame();
+    m.sprite(3, inner);
+    m.placeNamed(1, 3, "holder");
+    m.showFrame();
+    m.doAction(swftest::Actions()
+                   .push("holder").op(0x1C).push("label").op(0x4E).op(0x26) // trace(holder.label)
+                   .push("holder").op(0x1C).push("label").push("two").op(0x4F)
+                   .code());
+    m.stopAction().showFrame();
+    MoviePlayer player;
+    QCOMPARE(tracedUpToFrameTwo(player, m.fws()), QStringList{QStringLiteral("one")});
+    const StageClip *holder = clipAt(player, 1);
+    const StageClip *button = holder ? holder->childAt(1) : nullptr;
+    const StageClip *field = button ? button->childAt(1) : nullptr;
+    QVERIFY(field && field->field);
+    QCOMPARE(field->fieldText, QStringLiteral("two"));
 }
 
 QTEST_MAIN(TestSwfFields)

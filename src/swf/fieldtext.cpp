@@ -209,6 +209,12 @@ void setHtmlText(TextField &field, const QString &html, const StyleRule &sheet)
         text += c;
         formats.push_back(styles.back());
     };
+    // A field of one line takes no line breaks from its HTML.
+    const auto lineBreak = [&] {
+        if (field.multiline)
+            put(u'\r');
+        return field.multiline;
+    };
     bool closedParagraph = false; // the text ends with a paragraph's end
     for (qsizetype i = 0; i < html.size(); ++i) {
         const QChar c = html[i];
@@ -223,14 +229,12 @@ void setHtmlText(TextField &field, const QString &html, const StyleRule &sheet)
             i = end;
             TextFormat style = styles.back();
             if (name == u"br") {
-                put(u'\r');
+                lineBreak();
                 closedParagraph = false;
                 continue;
             }
-            if (name == u"/p" || name == u"/li") {
-                put(u'\r');
-                closedParagraph = true;
-            }
+            if (name == u"/p" || name == u"/li")
+                closedParagraph = lineBreak();
             if (name.startsWith(u'/')) {
                 if (styles.size() > 1)
                     styles.pop_back();
@@ -238,7 +242,7 @@ void setHtmlText(TextField &field, const QString &html, const StyleRule &sheet)
             }
             if (name == u"p" || name == u"li") {
                 if (!text.isEmpty() && !text.endsWith(u'\r'))
-                    put(u'\r');
+                    lineBreak();
                 style.align = alignOf(attribute(tag, QStringLiteral("align")), style.align);
             } else if (name == u"font") {
                 fontTag(tag, style);

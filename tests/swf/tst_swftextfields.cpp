@@ -122,6 +122,10 @@ void TestSwfTextFields::textAndHtmlReadBackAsThePlayerWritesThem()
              (QStringList{QStringLiteral("a & b"),
                           QStringLiteral("<P ALIGN=\"LEFT\"><FONT FACE=\"Times New Roman\" SIZE=\"12\" COLOR=\"#000000\" "
                                          "LETTERSPACING=\"0\" KERNING=\"0\">a &amp; <B>b</B></FONT></P>")}));
+    // A field of one line runs paragraphs and breaks together.
+    const QByteArray lines = setMember("t", "htmlText", "<p>a</p><p>b<br>c</p>") + traceMember("t", "length");
+    QCOMPARE(traced(8, make + setMember("t", "html", 1) + lines + setMember("t", "multiline", 1) + lines),
+             (QStringList{QStringLiteral("3"), QStringLiteral("5")}));
 }
 
 void TestSwfTextFields::aTextFormatChangesTheTextItIsGiven()

@@ -234,10 +234,8 @@ int ScriptRuntime::clipAtDepth(int handle, int depth)
 
 QTransform ScriptRuntime::clipToStage(int handle)
 {
-    QTransform twips;
-    for (StageClip *c = clip(handle); c && c->parent; c = c->parent)
-        twips = twips * c->placement.matrix.toTransform();
-    return inPixels(twips);
+    const StageClip *c = clip(handle);
+    return inPixels(c ? clipWorld(*c) : QTransform());
 }
 
 QRectF ScriptRuntime::clipBounds(int handle)

@@ -73,10 +73,11 @@ const QImage &FrameCanvas::paint(
     const std::vector<StageObject> objects = player.stageObjects();
     const QTransform world = stageTransform(*movie_, QRectF(QPointF(0, 0), image_.size()));
     DrawnParts now;
+    const RootPlacement inRoot = rootPlacement(player.stageRoot(), world);
     if (const StageClip *root = player.stageRoot())
-        collectRootParts(*movie_, *root, world, drawn_, now);
+        collectRootParts(*movie_, *root, world, inRoot, drawn_, now);
     for (const StageObject &object : objects)
-        collectParts(*movie_, object, world, drawn_, now);
+        collectParts(*movie_, object, world, inRoot, drawn_, now);
     if (fresh) {
         repainted_ = QRegion(image_.rect());
     } else {

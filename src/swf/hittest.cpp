@@ -108,7 +108,7 @@ bool buttonHitArea(const Movie &movie, const StageClip &button, const QTransform
 QTransform clipWorld(const StageClip &clip)
 {
     QTransform world;
-    for (const StageClip *c = &clip; c && c->parent; c = c->parent)
+    for (const StageClip *c = &clip; c; c = c->parent)
         world = world * c->placement.matrix.toTransform();
     return world;
 }

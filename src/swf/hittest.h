@@ -25,7 +25,8 @@ bool clipHits(const Movie &movie, const StageClip &clip, const QTransform &world
 // The hit area of a button on the stage.
 bool buttonHitArea(const Movie &movie, const StageClip &button, const QTransform &world, const QPointF &point);
 
-// A clip's own space to the stage's, in twips.
+// A clip's own space to the stage's, in twips, through the main movie's
+// own placement (scripts move, scale and turn _root too).
 QTransform clipWorld(const StageClip &clip);
 
 } // namespace sky::swf

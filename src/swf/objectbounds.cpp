@@ -225,20 +225,22 @@ double lineWidthOnDevice(const LineStyle &style, const QTransform &world, double
     return style.width * std::sqrt(std::abs(world.determinant()));
 }
 
-void collectParts(const Movie &movie, const StageObject &object, const QTransform &stageWorld, const DrawnParts &before,
-    DrawnParts &out)
+void collectParts(const Movie &movie, const StageObject &object, const QTransform &stageWorld,
+    const RootPlacement &root, const DrawnParts &before, DrawnParts &out)
 {
+    if (!root.visible)
+        return;
     Collector collector { movie, stageWorld.m11() * 20, before, out, { object.depth } };
-    collector.add({ object.depth, &object.placement(), object.age, object.clip }, stageWorld, ColorTransform(), {}, {});
+    collector.add({ object.depth, &object.placement(), object.age, object.clip }, root.world, root.color, {}, {});
 }
 
-void collectRootParts(const Movie &movie, const StageClip &root, const QTransform &stageWorld, const DrawnParts &before,
-    DrawnParts &out)
+void collectRootParts(const Movie &movie, const StageClip &root, const QTransform &stageWorld,
+    const RootPlacement &placement, const DrawnParts &before, DrawnParts &out)
 {
-    if (!root.drawing || root.drawing->isEmpty())
+    if (!root.drawing || root.drawing->isEmpty() || !placement.visible)
         return;
     Collector collector { movie, stageWorld.m11() * 20, before, out, {} };
-    collector.addDrawing(*root.drawing, stageWorld, ColorTransform(), {}, {});
+    collector.addDrawing(*root.drawing, placement.world, placement.color, {}, {});
 }
 
 } // namespace sky::swf

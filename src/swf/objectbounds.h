@@ -61,12 +61,13 @@ struct DrawnPart
 using DrawnParts = std::map<std::vector<int>, DrawnPart>;
 
 // Adds the parts of an object on the stage, down its tree of clips;
-// `stageWorld` takes stage twips to device pixels. Bounds of parts that
-// look as in `before` are taken from there.
-void collectParts(const Movie &movie, const StageObject &object, const QTransform &stageWorld, const DrawnParts &before,
-    DrawnParts &out);
+// `stageWorld` takes stage twips to device pixels, `root` is the main
+// movie's placement in it. Bounds of parts that look as in `before` are
+// taken from there.
+void collectParts(const Movie &movie, const StageObject &object, const QTransform &stageWorld,
+    const RootPlacement &root, const DrawnParts &before, DrawnParts &out);
 // Adds what scripts drew on the main movie's clip.
-void collectRootParts(const Movie &movie, const StageClip &root, const QTransform &stageWorld, const DrawnParts &before,
-    DrawnParts &out);
+void collectRootParts(const Movie &movie, const StageClip &root, const QTransform &stageWorld,
+    const RootPlacement &placement, const DrawnParts &before, DrawnParts &out);
 
 } // namespace sky::swf

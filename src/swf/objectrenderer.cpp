@@ -103,7 +103,7 @@ void Renderer::drawScriptMasked(const DrawItem &item, const QTransform &parentWo
 {
     const StageClip &mask = *item.clip->mask;
     std::vector<const StageClip *> above;
-    for (const StageClip *c = mask.parent; c && c->parent; c = c->parent)
+    for (const StageClip *c = mask.parent; c; c = c->parent)
         above.push_back(c);
     QTransform maskWorld = stageWorld_;
     for (auto it = above.rbegin(); it != above.rend(); ++it)

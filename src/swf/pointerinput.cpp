@@ -142,7 +142,7 @@ int ScriptRuntime::pickIn(StageClip &c, const QTransform &world, const QPointF &
     return 0;
 }
 
-int ScriptRuntime::pick(const QPointF &point) { return pickIn(stage_.root(), QTransform(), point); }
+int ScriptRuntime::pick(const QPointF &point) { return pickIn(stage_.root(), clipWorld(stage_.root()), point); }
 
 ScriptRuntime::PointerTarget ScriptRuntime::targetOf(int handle)
 {
@@ -310,7 +310,7 @@ void ScriptRuntime::mouseDown(const QPointF &pos)
     } else {
         // A selectable text field under the pointer takes the keyboard's
         // focus, the caret after its text; a click on nothing takes it away.
-        setFocusedField(fieldAt(stage_.root(), QTransform(), pos * 20));
+        setFocusedField(fieldAt(stage_.root(), clipWorld(stage_.root()), pos * 20));
     }
     settle();
 }
@@ -342,7 +342,7 @@ void ScriptRuntime::mouseUp(const QPointF &pos, bool inWindow)
 void ScriptRuntime::mouseWheel(int delta)
 {
     vm_.beginFrame();
-    const StageClip *target = inWindow_ ? clipUnder(stage_.root(), QTransform(), mouse_ * 20, {}) : nullptr;
+    const StageClip *target = inWindow_ ? clipUnder(stage_.root(), clipWorld(stage_.root()), mouse_ * 20, {}) : nullptr;
     const Value args[] = {double(delta), target ? Value(clipObject(target->handle)) : Value()};
     tellListeners(QStringLiteral("Mouse"), QStringLiteral("onMouseWheel"), args);
     settle();
@@ -459,7 +459,7 @@ void ScriptRuntime::followDrag()
     setClipProperty(drag_.clip, 1, at.y());
     // What the clip is dropped on: the topmost clip under the pointer
     // outside the dragged one.
-    const StageClip *target = clipUnder(stage_.root(), QTransform(), mouse_ * 20, stage_.subtree(*c));
+    const StageClip *target = clipUnder(stage_.root(), clipWorld(stage_.root()), mouse_ * 20, stage_.subtree(*c));
     dropTargets_[drag_.clip] = target && target->parent ? clipProperty(target->handle, 11).string : QString();
 }
 

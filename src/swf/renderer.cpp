@@ -59,9 +59,12 @@ void drawObjects(QPainter &painter, const Movie &movie, const StageClip *root, c
     movie.pixelCache().beginFrame();
     Renderer renderer(painter, movie, samples, smoothBitmaps, world.m11() * 20, budget, &movie.pixelCache());
     renderer.setStageWorld(base);
+    const RootPlacement inRoot = rootPlacement(root, base);
+    if (!inRoot.visible)
+        return;
     if (root && root->drawing && !root->drawing->isEmpty())
-        renderer.drawScripted(*root->drawing, base, ColorTransform());
-    renderer.drawList(list, base, ColorTransform(), 0);
+        renderer.drawScripted(*root->drawing, inRoot.world, inRoot.color);
+    renderer.drawList(list, inRoot.world, inRoot.color, 0);
 }
 
 void drawWholeFrame(QPainter &painter, const Movie &movie, const StageClip *root,
@@ -120,6 +123,13 @@ void drawClipOnto(QImage &image, const Movie &movie, const StageClip &clip, cons
         renderer.setStageWorld(world);
         renderer.drawObject({clip.depth, &placement, 0, &clip}, world, color, 0);
     });
+}
+
+RootPlacement rootPlacement(const StageClip *root, const QTransform &stageWorld)
+{
+    if (!root)
+        return {stageWorld, ColorTransform(), true};
+    return {root->placement.matrix.toTransform() * stageWorld, root->placement.color, root->placement.visible};
 }
 
 QTransform stageTransform(const Movie &movie, const QRectF &target)

@@ -37,6 +37,16 @@ struct StageObject {
 // aspect ratio kept ("show all"), centred.
 QTransform stageTransform(const Movie &movie, const QRectF &target);
 
+// The main movie's own placement, which scripts change as any clip's
+// (_x, _xscale, _rotation, _alpha, _visible): the stage shows everything in
+// it. `world` takes its twips where `stageWorld` takes the stage's.
+struct RootPlacement {
+    QTransform world;
+    ColorTransform color;
+    bool visible = true;
+};
+RootPlacement rootPlacement(const StageClip *root, const QTransform &stageWorld);
+
 // Draws the stage (background, what scripts drew on the main movie's clip
 // `root`, then the objects by depth) scaled to fit `target` with its
 // aspect ratio kept ("show all"), centred.

@@ -145,6 +145,18 @@ private Q_SLOTS:
         QCOMPARE(p.take(), QStringList{u"rollOver"_s});
     }
 
+    void buttonOfAMovedMainMovieIsWhereItShows()
+    {
+        swftest::Movie m = buttonMovie();
+        m.doAction(Actions().push("_root").push(0).push(80).op(0x23).code()).showFrame();
+        Played p(m);
+        p.player.tick();
+        p.move(60, 60);
+        QVERIFY(p.take().isEmpty());
+        p.move(140, 60);
+        QCOMPARE(p.take(), QStringList{u"rollOver"_s});
+    }
+
     void buttonShowsItsStateAndChildren()
     {
         Played p(buttonMovie());

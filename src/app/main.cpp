@@ -38,7 +38,9 @@ int main(int argc, char *argv[])
     sky::QtUserSettings userSettings;
     sky::EventLoopModal modal;
     sky::ModuleSoundOutput soundOutput(QApplication::applicationDirPath());
-    sky::Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal, soundOutput};
+    sky::QtClipboard clipboard;
+    sky::Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal, soundOutput,
+                           clipboard};
     sky::HelpBrowserProcess helpBrowser(QApplication::applicationDirPath() + QStringLiteral("/skyvantrix-help"));
 
     // One player per settings file: a player already running with the same

@@ -7,6 +7,8 @@
 #include "swf/keycodes.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QStyleHints>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -68,6 +70,7 @@ protected:
         options.supersample = false;
         const double ratio = devicePixelRatioF();
         painter.drawImage(QPointF(0, 0), m_canvas.paint(*player, (QSizeF(size()) * ratio).toSize(), ratio, options));
+        player->drawEditing(painter, QRectF(rect()), control->caretShown());
     }
 
 private:
@@ -75,8 +78,12 @@ private:
 };
 
 ShockwaveFlash::ShockwaveFlash(Form &form, const QString &name, Control *container)
-    : Control(form, name, new View, container), m_timer(new QTimer(this))
+    : Control(form, name, new View, container), m_timer(new QTimer(this)), m_caretTimer(new QTimer(this))
 {
+    ClipboardService &clipboard = form.services().clipboard;
+    m_player.setClipboard({[&clipboard] { return clipboard.text(); },
+                           [&clipboard](const QString &text) { clipboard.setText(text); }});
+    QObject::connect(m_caretTimer, &QTimer::timeout, this, [this] { caretBlinked(); });
     m_view = static_cast<View *>(widget());
     m_view->player = &m_player;
     m_view->resized = [this](const QSize &size) { m_player.setViewSize(size); };
@@ -195,6 +202,7 @@ void ShockwaveFlash::mousePressed(const QPointF &pos)
 {
     const QPointF at = m_player.stagePoint(QRectF(m_view->rect()), pos);
     m_player.input([&](swf::ScriptRuntime &scripts) { scripts.mouseDown(at); });
+    showCaret();
     inputDone();
 }
 
@@ -226,6 +234,7 @@ void ShockwaveFlash::keyPressed(int qtKey, const QString &text)
 {
     const std::pair<int, int> key = swf::movieKey(qtKey, text);
     m_player.input([&](swf::ScriptRuntime &scripts) { scripts.keyDown(key.first, key.second); });
+    showCaret();
     inputDone();
 }
 
@@ -238,6 +247,10 @@ void ShockwaveFlash::keyReleased(int qtKey, const QString &text)
 
 void ShockwaveFlash::inputDone()
 {
+    // A field a script gave the focus blinks too.
+    const bool editing = m_player.scripts() && m_player.scripts()->focusedField();
+    if (editing && !m_caretTimer->isActive())
+        startBlinking();
     const bool hand = m_player.scripts() && m_player.scripts()->handCursor();
     const Qt::CursorShape shape = hand ? Qt::PointingHandCursor : Qt::ArrowCursor;
     if (m_view->cursor().shape() != shape)
@@ -245,8 +258,38 @@ void ShockwaveFlash::inputDone()
     m_view->update();
 }
 
+void ShockwaveFlash::showCaret()
+{
+    m_caretShown = true;
+    startBlinking();
+}
+
+void ShockwaveFlash::startBlinking()
+{
+    // The desktop's blink period, read as it may have changed; none set,
+    // the caret stays.
+    const int period = QGuiApplication::styleHints()->cursorFlashTime();
+    if (period > 0)
+        m_caretTimer->start(period / 2);
+    else
+        m_caretTimer->stop();
+}
+
+void ShockwaveFlash::caretBlinked()
+{
+    // Nothing to blink: the timer rests until the next key or press.
+    if (!m_player.scripts() || !m_player.scripts()->focusedField()) {
+        m_caretTimer->stop();
+        m_caretShown = true;
+        return;
+    }
+    m_caretShown = !m_caretShown;
+    m_view->update();
+}
+
 void ShockwaveFlash::formUnloaded()
 {
+    m_caretTimer->stop();
     m_timer->stop();
     form().services().soundOutput.stop();
 }

@@ -57,6 +57,12 @@ public:
     void keyReleased(int qtKey, const QString &text);
     const swf::MoviePlayer &player() const { return m_player; }
 
+    // The caret of the text field with the keyboard's focus blinks: the
+    // blink timer calls this every half period. A key or a press shows it
+    // again at once and starts the period over.
+    void caretBlinked();
+    bool caretShown() const { return m_caretShown; }
+
     void formUnloaded() override;
 
 private:
@@ -65,9 +71,13 @@ private:
     void updateTimer();
     // After input or a frame: the picture and the pointer's shape.
     void inputDone();
+    void showCaret();
+    void startBlinking();
 
     View *m_view;
     QTimer *m_timer;
+    QTimer *m_caretTimer;
+    bool m_caretShown = true;
     swf::MoviePlayer m_player;
     QString m_path;
     bool m_justLoaded = false;

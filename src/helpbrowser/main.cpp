@@ -43,7 +43,9 @@ int main(int argc, char *argv[])
     sky::QtUserSettings userSettings;
     sky::EventLoopModal modal;
     sky::ModuleSoundOutput soundOutput(QApplication::applicationDirPath());
-    sky::Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal, soundOutput};
+    sky::QtClipboard clipboard;
+    sky::Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal, soundOutput,
+                           clipboard};
     // Cookies and log-ins are kept from one run to the next.
     QWebEngineProfile profile(QStringLiteral("help"));
     int status = 0;

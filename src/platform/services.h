@@ -124,6 +124,15 @@ public:
     virtual qsizetype queuedFrames() { return 0; }
 };
 
+// The desktop's clipboard, holding text.
+class ClipboardService
+{
+public:
+    virtual ~ClipboardService() = default;
+    virtual QString text() = 0;
+    virtual void setText(const QString &text) = 0;
+};
+
 // The services a window reaches the outside world through.
 struct Services
 {
@@ -135,6 +144,7 @@ struct Services
     UserSettings &userSettings;
     ModalLoop &modal;
     SoundOutput &soundOutput;
+    ClipboardService &clipboard;
 };
 
 } // namespace sky

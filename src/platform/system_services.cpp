@@ -3,6 +3,7 @@
 #include "platform/form.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QEventLoop>
@@ -124,6 +125,10 @@ QVariant QtUserSettings::value(const QString &section, const QString &key, const
     QSettings settings(QStringLiteral("SKYVANTRIX"), QFileInfo(QCoreApplication::applicationFilePath()).fileName());
     return settings.value(section + QLatin1Char('/') + key, fallback);
 }
+
+QString QtClipboard::text() { return QGuiApplication::clipboard()->text(); }
+
+void QtClipboard::setText(const QString &text) { QGuiApplication::clipboard()->setText(text); }
 
 void EventLoopModal::run(Form &form)
 {

@@ -61,6 +61,13 @@ public:
     QVariant value(const QString &section, const QString &key, const QVariant &fallback) override;
 };
 
+class QtClipboard : public ClipboardService
+{
+public:
+    QString text() override;
+    void setText(const QString &text) override;
+};
+
 class EventLoopModal : public ModalLoop
 {
 public:

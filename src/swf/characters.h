@@ -59,6 +59,16 @@ struct TextGlyph {
     QPointF origin;    // twips, text space
     QColor color;
     int deviceFont = -1; // the text's device font the glyph is of, -1 for fontId's
+    int character = -1;  // a text field's: the character of its text drawn
+};
+
+// A line a text field shows: its characters (a line break left out), the
+// edges between them from the first one's left to the last one's right,
+// and the line's top and bottom; twips, text space.
+struct TextLine {
+    qsizetype start = 0, end = 0;
+    std::vector<double> edges; // end - start + 1 of them
+    double top = 0, bottom = 0;
 };
 
 struct EditTextSource;
@@ -75,6 +85,8 @@ struct TextCharacter {
     std::vector<std::shared_ptr<const FontCharacter>> deviceFonts;
     // An edit text field's definition, to show another text.
     std::shared_ptr<const EditTextSource> edit;
+    // A text field's lines in view, from the first one scrolled to.
+    std::vector<TextLine> lines;
 
     bool framed() const { return background || border; }
 };

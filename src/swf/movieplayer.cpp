@@ -1,5 +1,8 @@
 #include "movieplayer.h"
 
+#include "fieldediting.h"
+#include "hittest.h"
+
 #include <QFileInfo>
 #include <QPainter>
 #include <algorithm>
@@ -166,6 +169,24 @@ void MoviePlayer::draw(QPainter &painter, const QRectF &target, const RenderOpti
 {
     if (movie_)
         drawStage(painter, *movie_, stageRoot(), stageObjects(), target, options);
+}
+
+void MoviePlayer::drawEditing(QPainter &painter, const QRectF &target, bool caretShown) const
+{
+    const int focus = scripts_ ? scripts_->focusedField() : 0;
+    const StageClip *field = focus ? scripts_->stageClip(focus) : nullptr;
+    const TextCharacter *layout = field ? shownLayout(*movie_, *field) : nullptr;
+    if (!layout)
+        return;
+    const QTransform world = clipWorld(*field) * stageTransform(*movie_, target);
+    const TextField &f = *field->field;
+    const auto [anchor, caret] = scripts_->fieldSelection();
+    const qsizetype size = f.text.size();
+    const qsizetype to = std::clamp<qsizetype>(caret, 0, size);
+    const std::size_t like = std::size_t(to > 0 ? to - 1 : 0);
+    const QRgb color = like < f.formats.size() ? f.formats[like].color : f.newFormat.color;
+    const std::optional<QColor> shown = caretShown && f.editable ? std::optional(QColor::fromRgb(color)) : std::nullopt;
+    drawFieldEditing(painter, *movie_, *layout, world, std::clamp<qsizetype>(anchor, 0, size), to, shown);
 }
 
 QPointF MoviePlayer::stagePoint(const QRectF &target, const QPointF &point) const

@@ -46,6 +46,13 @@ inline constexpr int maxFrameSide = 16384;
 // `stage` scaled down, keeping its shape, to fit those limits.
 QSize boundedFrameSize(const QSize &stage);
 
+// Where text copied from a movie's text fields goes and pasted text comes
+// from; either may be left unset.
+struct TextClipboard {
+    std::function<QString()> text;
+    std::function<void(const QString &)> setText;
+};
+
 class MoviePlayer {
 public:
     // Loads a movie file; on failure the previous movie is kept and
@@ -82,6 +89,10 @@ public:
     QSize viewSize() const { return viewSize_; }
     // Where trace() output goes; set before setMovie() to see frame 1's.
     void setTraceSink(std::function<void(const QString &)> sink) { traceSink_ = std::move(sink); }
+
+    // The clipboard the movie's text fields copy to and paste from.
+    void setClipboard(TextClipboard clipboard) { clipboard_ = std::move(clipboard); }
+    const TextClipboard &clipboard() const { return clipboard_; }
 
     // Mouse or keyboard input for the movie's buttons and scripts:
     // `deliver` calls one of ScriptRuntime's input functions.
@@ -126,6 +137,10 @@ public:
     // Draws the frame shown, scaled into `target` keeping the aspect ratio
     // ("show all"), centred, the rest of `target` in the background colour.
     void draw(QPainter &painter, const QRectF &target, const RenderOptions &options = {}) const;
+    // Over a frame draw() drew into `target`: the selection of the text
+    // field with the keyboard's focus, and its caret when `caretShown` and
+    // it takes typing. Pictures of frames never show them.
+    void drawEditing(QPainter &painter, const QRectF &target, bool caretShown) const;
     // The frame shown at the stage's size in pixels, or scaled down, keeping
     // its shape, to fit maxFramePixels and maxFrameSide when the stage
     // (as the file states it) is larger.
@@ -151,6 +166,7 @@ private:
     QSize viewSize_;
     int soundRate_ = 44100;
     std::unique_ptr<MovieSound> sound_;
+    TextClipboard clipboard_;
     QString folder_; // of the movie's file, for the files its scripts load
 };
 

@@ -272,6 +272,7 @@ void ScriptRuntime::mouseMove(const QPointF &pos, bool inWindow)
     mouse_ = pos;
     inWindow_ = inWindow;
     followDrag();
+    fieldDragged(pos * 20);
     broadcast(eventMouseMove, QStringLiteral("onMouseMove"), QStringLiteral("Mouse"));
     trackPointer();
     settle();
@@ -309,8 +310,8 @@ void ScriptRuntime::mouseDown(const QPointF &pos)
         pointerEvent(over, PointerEvent::Press);
     } else {
         // A selectable text field under the pointer takes the keyboard's
-        // focus, the caret after its text; a click on nothing takes it away.
-        setFocusedField(fieldAt(stage_.root(), clipWorld(stage_.root()), pos * 20));
+        // focus and the caret; a click on nothing takes it away.
+        fieldPressed(pos * 20);
     }
     settle();
 }
@@ -321,6 +322,7 @@ void ScriptRuntime::mouseUp(const QPointF &pos, bool inWindow)
     pointerMovedTo(pos, inWindow);
     mouseIsDown_ = false;
     holdKey(1, false);
+    selecting_ = false;
     broadcast(eventMouseUp, QStringLiteral("onMouseUp"), QStringLiteral("Mouse"));
     const int pressed = resolve(pressed_);
     const int over = resolve(hovered_);

@@ -223,6 +223,19 @@ private:
     // A key typed into the field with the focus: characters go in at the
     // caret, editing keys change the text or move the caret.
     void typeIntoFocus(int code, int character);
+    // The left button pressed at a stage point (twips) that no button or
+    // clip took, and the pointer moved there while it is held.
+    void fieldPressed(const QPointF &point);
+    void fieldDragged(const QPointF &point);
+    // The character boundary of a field nearest a stage point (twips), -1
+    // when the field shows no line.
+    qsizetype caretIndexUnder(int field, const QPointF &point);
+    qsizetype caretOnNextLine(bool below);
+    // Scrolls the focused field by lines until the caret is in view.
+    void scrollToCaret();
+    // The focused field's selection as the clipboard takes it: lines end
+    // in line feeds.
+    QString selectedText(const TextField &field) const;
 
     MoviePlayer &player_;
     ClipStage &stage_;
@@ -256,6 +269,7 @@ private:
     int lastKeyCode_ = 0, lastCharacter_ = 0;
     int focus_ = 0; // the text field with the keyboard's focus
     qsizetype selectionBegin_ = 0, selectionEnd_ = 0; // the caret at the end
+    bool selecting_ = false; // the left button held since it pressed in the focused field
     bool quit_ = false;
     std::vector<bool> initDone_;
 };

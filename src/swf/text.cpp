@@ -161,7 +161,7 @@ std::vector<PlacedGlyph> placedGlyphs(const Movie &movie, const TextCharacter &t
         out.push_back({&font->glyphs[std::size_t(glyph.glyph)],
                        QTransform::fromScale(scale, scale) * QTransform::fromTranslate(glyph.origin.x(), glyph.origin.y())
                            * textMatrix,
-                       glyph.color});
+                       glyph.color, glyph.character});
     }
     return out;
 }

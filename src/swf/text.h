@@ -12,6 +12,7 @@ struct PlacedGlyph {
     const QPainterPath *outline = nullptr;
     QTransform transform;
     QColor color;
+    int character = -1; // a text field's: the character of its text drawn
 };
 
 // The glyphs of a text whose font and glyph exist.

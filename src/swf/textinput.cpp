@@ -1,8 +1,14 @@
 // The keyboard's focus and typing into text fields: a click on a selectable
-// field gives it the focus, a click elsewhere takes it away, and the keys
-// typed while an input field has it change its text, which sets its
-// variable and calls onChanged on the field and its listeners.
+// field gives it the focus and puts the caret at the boundary under the
+// pointer, a drag or a click with Shift held selects, a click elsewhere
+// takes the focus away. The keys typed while an input field has it change
+// its text, which sets its variable and calls onChanged on the field and
+// its listeners; the arrows, Home and End move the caret, with Shift held
+// they select, and Ctrl+A, C, X and V select all and go through the
+// clipboard.
 
+#include "fieldediting.h"
+#include "hittest.h"
 #include "movieplayer.h"
 #include "scriptruntime.h"
 
@@ -15,7 +21,34 @@ using avm1::Value;
 namespace {
 
 // Key.getCode() codes of the editing keys.
-enum EditKey { backspace = 8, enter = 13, end = 35, home = 36, left = 37, right = 39, del = 46 };
+enum EditKey {
+    backspace = 8,
+    enter = 13,
+    shift = 16,
+    control = 17,
+    end = 35,
+    home = 36,
+    left = 37,
+    up = 38,
+    right = 39,
+    down = 40,
+    del = 46,
+    keyA = 'A',
+    keyC = 'C',
+    keyV = 'V',
+    keyX = 'X',
+};
+
+// Pasted text as a field takes it: line breaks as carriage returns, and a
+// single-line field only the first line.
+QString pasted(QString text, bool multiline)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\r")).replace(u'\n', u'\r');
+    if (!multiline)
+        text.truncate(text.indexOf(u'\r') < 0 ? text.size() : text.indexOf(u'\r'));
+    text.removeIf([](QChar c) { return c < u' ' && c != u'\r'; });
+    return text;
+}
 
 } // namespace
 
@@ -86,27 +119,130 @@ int ScriptRuntime::fieldAt(const StageClip &parent, const QTransform &world, con
     return 0;
 }
 
+qsizetype ScriptRuntime::caretIndexUnder(int handle, const QPointF &point)
+{
+    const StageClip *c = clip(handle);
+    const TextCharacter *layout = c ? shownLayout(*player_.movie(), *c) : nullptr;
+    if (!layout)
+        return -1;
+    const qsizetype at = swf::caretIndexAt(*layout, clipWorld(*c).inverted().map(point));
+    return std::min(at, c->field->text.size());
+}
+
+void ScriptRuntime::fieldPressed(const QPointF &point)
+{
+    const int field = fieldAt(stage_.root(), clipWorld(stage_.root()), point);
+    const bool extend = field && field == focusedField() && keyIsDown(shift);
+    setFocusedField(field);
+    selecting_ = field && focusedField() == field;
+    if (!selecting_)
+        return;
+    if (const qsizetype at = caretIndexUnder(field, point); at >= 0) {
+        if (!extend)
+            selectionBegin_ = at;
+        selectionEnd_ = at;
+    }
+}
+
+void ScriptRuntime::fieldDragged(const QPointF &point)
+{
+    if (!selecting_ || !mouseIsDown_ || !focusedField())
+        return;
+    if (const qsizetype at = caretIndexUnder(focus_, point); at >= 0) {
+        selectionEnd_ = at;
+        scrollToCaret();
+    }
+}
+
+void ScriptRuntime::scrollToCaret()
+{
+    StageClip *c = clip(focus_);
+    // A line a step: a field is scrolled by a few lines at most.
+    for (int step = 0; c && step < 1000; ++step) {
+        const TextCharacter *layout = shownLayout(*player_.movie(), *c);
+        if (!layout || layout->lines.empty())
+            return;
+        const TextLine &first = layout->lines.front(), &last = layout->lines.back();
+        const bool cut = layout->lines.size() > 1 && last.bottom > layout->box.bottom();
+        if (selectionEnd_ < first.start && c->field->scroll > 1)
+            --c->field->scroll;
+        else if (selectionEnd_ > last.end || (cut && selectionEnd_ >= last.start))
+            ++c->field->scroll;
+        else
+            return;
+        relayoutField(*c);
+    }
+}
+
+// The caret on the line above or below, nearest where it stands.
+qsizetype ScriptRuntime::caretOnNextLine(bool below)
+{
+    const StageClip *c = clip(focus_);
+    const TextCharacter *layout = shownLayout(*player_.movie(), *c);
+    const std::optional<QLineF> at = layout ? caretLine(*layout, selectionEnd_) : std::nullopt;
+    if (!at)
+        return selectionEnd_;
+    const auto line = std::find_if(layout->lines.begin(), layout->lines.end(), [this](const TextLine &l) {
+        return selectionEnd_ >= l.start && selectionEnd_ <= l.end;
+    });
+    if (below ? line + 1 == layout->lines.end() : line == layout->lines.begin())
+        return below ? line->end : line->start;
+    const TextLine &next = *(below ? line + 1 : line - 1);
+    return swf::caretIndexAt(*layout, QPointF(at->x1(), next.top));
+}
+
+QString ScriptRuntime::selectedText(const TextField &f) const
+{
+    const qsizetype from = std::min(selectionBegin_, selectionEnd_), to = std::max(selectionBegin_, selectionEnd_);
+    return f.text.mid(from, to - from).replace(u'\r', u'\n');
+}
+
 void ScriptRuntime::typeIntoFocus(int code, int character)
 {
     if (!focusedField())
         return;
     TextField &f = *clip(focus_)->field;
-    if (!f.editable)
-        return;
     const qsizetype size = f.text.size();
     selectionBegin_ = std::clamp<qsizetype>(selectionBegin_, 0, size);
     selectionEnd_ = std::clamp<qsizetype>(selectionEnd_, 0, size);
     qsizetype from = qMin(selectionBegin_, selectionEnd_), to = qMax(selectionBegin_, selectionEnd_);
+    const bool extend = keyIsDown(shift);
+    const TextClipboard &clipboard = player_.clipboard();
     QString typed;
-    switch (code) {
+    if (keyIsDown(control)) {
+        // The password's characters are never copied out.
+        const bool copy = (code == keyC || code == keyX) && from < to && !f.password && clipboard.setText;
+        if (code == keyA) {
+            selectionBegin_ = 0;
+            selectionEnd_ = size;
+        } else if (copy) {
+            clipboard.setText(selectedText(f));
+        }
+        if (!f.editable || !((code == keyX && copy) || (code == keyV && clipboard.text)))
+            return;
+        if (code == keyV)
+            typed = pasted(clipboard.text(), f.multiline);
+    } else if (!f.editable) {
+        return;
+    }
+    switch (keyIsDown(control) ? 0 : code) {
+    case 0:
+        break;
     case left:
     case right:
     case home:
-    case end: {
-        const qsizetype caret = code == home ? 0 : code == end ? size
-                              : from < to ? (code == left ? from : to)
+    case end:
+    case up:
+    case down: {
+        const qsizetype caret = code == home ? 0
+                              : code == end  ? size
+                              : code == up || code == down ? caretOnNextLine(code == down)
+                              : from < to && !extend ? (code == left ? from : to)
                               : qBound<qsizetype>(0, selectionEnd_ + (code == left ? -1 : 1), size);
-        selectionBegin_ = selectionEnd_ = caret;
+        if (!extend)
+            selectionBegin_ = caret;
+        selectionEnd_ = caret;
+        scrollToCaret();
         return;
     }
     case backspace:
@@ -128,12 +264,20 @@ void ScriptRuntime::typeIntoFocus(int code, int character)
         typed = QString(QChar(char16_t(character)));
         break;
     }
-    if (f.maxChars > 0 && size - (to - from) + typed.size() > f.maxChars)
+    // Pasted text is cut to the room left; a typed key that does not fit
+    // is refused.
+    if (f.maxChars > 0 && size - (to - from) + typed.size() > f.maxChars) {
+        if (code != keyV || !keyIsDown(control))
+            return;
+        typed.truncate(qMax<qsizetype>(0, f.maxChars - (size - (to - from))));
+    }
+    if (from == to && typed.isEmpty())
         return;
     f.replace(from, to, typed);
     selectionBegin_ = selectionEnd_ = from + typed.size();
     const int handle = focus_;
     textFieldChanged(handle, true);
+    scrollToCaret();
     const Value self = clipObject(handle);
     const Value args[] = {self};
     vm_.callEvent(vm_.getMember(self, QStringLiteral("onChanged")), self, args);

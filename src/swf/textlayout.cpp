@@ -201,16 +201,19 @@ public:
                 pen = left + (width - line.width) / 2;
             // The baseline lies whole twips below the line's top.
             const double baseline = top + std::floor(line.ascent);
+            TextLine shown{line.start, line.end, {pen}, top, top + line.ascent + line.descent};
             for (qsizetype i = line.start; i < line.end; ++i) {
                 const TextFormat &f = formatAt(i);
                 const FontChoice &c = fonts_.of(f);
                 const int glyph = c.glyphs.value(shown_[i].unicode(), -1);
                 if (glyph >= 0) {
-                    TextGlyph g{c.id, glyph, f.size, QPointF(pen, baseline), fieldColor(f.color), c.device};
+                    TextGlyph g{c.id, glyph, f.size, QPointF(pen, baseline), fieldColor(f.color), c.device, int(i)};
                     out.glyphs.push_back(g);
                 }
                 pen += advance(i, line.end);
+                shown.edges.push_back(pen);
             }
+            out.lines.push_back(std::move(shown));
             top += line.ascent + line.descent + line.leading;
         }
     }

@@ -2,7 +2,9 @@
 #include "soundwriter.h"
 #include "swfwriter.h"
 #include "main_window_test.h"
+#include "swf/renderer.h"
 
+#include <QStyleHints>
 #include <QtTest>
 
 #include <algorithm>
@@ -154,6 +156,7 @@ private Q_SLOTS:
     void transportRunsTheScriptsOfTheFrameReached();
     void pointerLeavingAndOtherButtonsPressNothing();
     void wheelReachesTheMovie();
+    void inputFieldsShowABlinkingCaretAndCopy();
 
 private:
     void openStreamMovie();
@@ -513,3 +516,48 @@ void TestFlashWindow::wheelReachesTheMovie()
 
 QTEST_MAIN(TestFlashWindow)
 #include "test_flash_window.moc"
+
+void TestFlashWindow::inputFieldsShowABlinkingCaretAndCopy()
+{
+    // The test blinks the caret itself.
+    QGuiApplication::styleHints()->setCursorFlashTime(0);
+    rig->writeAppFile(u"field.swf"_s, swftest::inputFieldMovie().fws());
+    rig->fileDialog.answers.push_back(rig->appPath(u"field.swf"_s));
+    flash->Command7_Click();
+    ShockwaveFlash &movie = flash->ShockwaveFlash1;
+    QWidget *view = movie.widget();
+    const QTransform toView = swf::stageTransform(*movie.player().movie(), QRectF(view->rect()));
+    const auto at = [&toView](double x, double y) { return toView.map(QPointF(x, y) * 20); };
+    const auto shown = [view](const QPointF &p) {
+        return view->grab().toImage().pixelColor(int(std::floor(p.x())), int(p.y()));
+    };
+    // Boundary 2 of the first line lies at x = 42, 4 stage pixels left of
+    // the click; the caret is one pixel wide.
+    QTest::mouseClick(view, Qt::LeftButton, {}, at(46, 30).toPoint());
+    QCOMPARE(movie.player().scripts()->fieldSelection(), std::pair(2, 2));
+    QCOMPARE(shown(at(42, 30)), QColor(Qt::blue));
+    QCOMPARE(shown(at(42, 30) + QPointF(1, 0)), QColor(Qt::white));
+    QCOMPARE(shown(at(42, 30) - QPointF(1, 0)), QColor(Qt::white));
+    movie.caretBlinked();
+    QCOMPARE(shown(at(42, 30)), QColor(Qt::white));
+    movie.caretBlinked();
+    QCOMPARE(shown(at(42, 30)), QColor(Qt::blue));
+    // Off, then a key: shown at once where it went.
+    movie.caretBlinked();
+    QTest::keyClick(view, Qt::Key_Right);
+    QCOMPARE(shown(at(52, 30)), QColor(Qt::blue));
+
+    // Shift and the arrow select; Ctrl+C copies through the clipboard.
+    QTest::keyPress(view, Qt::Key_Shift);
+    QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyRelease(view, Qt::Key_Shift);
+    QCOMPARE(shown(at(33, 30)), QColor(Qt::black)); // b, selected, lies on black
+    QTest::keyPress(view, Qt::Key_Control);
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyRelease(view, Qt::Key_Control);
+    QCOMPARE(rig->clipboard.held, u"bc"_s);
+    QTest::keyClicks(view, u"z"_s);
+    QCOMPARE(movie.player().scripts()->fieldSelection(), std::pair(2, 2));
+    QCOMPARE(shown(at(27, 30)), QColor(Qt::blue)); // a, unselected again
+}

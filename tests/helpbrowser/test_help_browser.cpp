@@ -89,7 +89,8 @@ private:
     test::FakeUserSettings userSettings;
     test::RecordingModal modal;
     test::FakeSoundOutput soundOutput;
-    Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal, soundOutput};
+    test::FakeClipboard clipboard;
+    Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal, soundOutput, clipboard};
     QWebEngineProfile profile; // off the record
     std::unique_ptr<frmBrowser> browser;
 };

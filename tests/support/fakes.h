@@ -70,6 +70,14 @@ public:
     QMap<QString, QVariant> values; // "section/key"
 };
 
+class FakeClipboard : public ClipboardService
+{
+public:
+    QString text() override { return held; }
+    void setText(const QString &text) override { held = text; }
+    QString held;
+};
+
 // Shows a modal window without waiting for it.
 class RecordingModal : public ModalLoop
 {

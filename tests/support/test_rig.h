@@ -43,7 +43,8 @@ public:
     FakeUserSettings userSettings;
     RecordingModal modal;
     FakeSoundOutput soundOutput;
-    Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal, soundOutput};
+    FakeClipboard clipboard;
+    Services services{messageBox, fileDialog, random, clock, environment, userSettings, modal, soundOutput, clipboard};
     FakeHelpBrowser helpBrowser;
     FakeMediaEngine *media = nullptr; // owned by the main window's media control
     std::unique_ptr<Program> program;

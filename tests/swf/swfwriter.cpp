@@ -451,6 +451,30 @@ Movie &Movie::font(int id, const std::vector<QByteArray> &glyphs)
     return tag(10, Bits().u16(id).bytes(offsets.data()).bytes(shapes).data());
 }
 
+Movie &Movie::font2(int id, const QByteArray &name, const QString &codes, int advance, int ascent, int descent)
+{
+    const int count = int(codes.size());
+    const QByteArray box = Edges().style(0, 1, 0).moveTo(advance / 4, -ascent).line(advance / 2, 0).line(0, ascent)
+                               .line(-advance / 2, 0).line(0, -ascent).end();
+    // Offsets from the start of the offset table, the code table's last.
+    Bits table;
+    const int start = (count + 1) * 2;
+    for (int i = 0; i <= count; ++i)
+        table.u16(start + i * int(box.size()));
+    for (int i = 0; i < count; ++i)
+        table.bytes(box);
+    for (const QChar c : codes)
+        table.u16(c.unicode());
+    table.u16(ascent).u16(descent).u16(0);
+    for (int i = 0; i < count; ++i)
+        table.u16(advance);
+    for (int i = 0; i < count; ++i)
+        table.rect(QRect(advance / 4, -ascent, advance / 2, ascent));
+    table.u16(0); // no kerning
+    // Flags: a layout, wide codes.
+    return tag(48, Bits().u16(id).u8(0x84).u8(0).u8(int(name.size())).bytes(name).u16(count).bytes(table.data()).data());
+}
+
 Movie &Movie::text(int id, int fontId, int height, const QColor &c, int x, int y,
                    const std::vector<std::pair<int, int>> &glyphsAndAdvances)
 {
@@ -512,6 +536,19 @@ QByteArray Movie::zws() const
     const QByteArray data = packed.mid(13);
     return QByteArray("ZWS") + char(version_) + Bits().u32(quint32(b.size() + 8)).u32(quint32(data.size())).data()
          + packed.left(5) + data;
+}
+
+Movie inputFieldMovie(int flags)
+{
+    Movie m(8, 240, 100);
+    m.font2(1, "Boxes", QStringLiteral("abcdefghz "), 512, 820, 204);
+    m.tag(37, Bits().u16(2).rect(QRect(0, 0, 4000, 1000)).u8(0xA5 | flags).u8(0x09).u16(1).u16(400)
+                  .rgba(Qt::blue).bytes("v").u8(0).bytes("abcd\refgh").u8(0).data());
+    m.placeNamed(1, 2, "f", 400, 400);
+    m.doAction(Actions().push("f").op(0x1C).push("onChanged").function(Actions().push("v").op(0x1C).op(0x26)).op(0x4F)
+                   .code());
+    m.showFrame();
+    return m;
 }
 
 } // namespace swftest

@@ -154,6 +154,11 @@ public:
     // DefineFont with the given glyph outlines (Edges().end() each), in a
     // 1024-unit em square.
     Movie &font(int id, const std::vector<QByteArray> &glyphs);
+    // DefineFont2 `name` with a layout, one glyph for each character of
+    // `codes`: a box as high as the ascent over the middle half of its
+    // advance, each `advance` units on from the last, in a 1024-unit em
+    // square.
+    Movie &font2(int id, const QByteArray &name, const QString &codes, int advance, int ascent, int descent);
     // DefineText: one run of glyphs starting at (x, y) twips.
     Movie &text(int id, int fontId, int height, const QColor &c, int x, int y,
                 const std::vector<std::pair<int, int>> &glyphsAndAdvances);
@@ -175,5 +180,14 @@ private:
     int frames_ = 0;
     QByteArray tags_;
 };
+
+// A 240 x 100 stage with a field "f" of 200 x 50 pixels at (20, 20),
+// bound to v, in an embedded font whose blue boxes stand 10 pixels apart on
+// lines 20 pixels high: the first line runs from y = 22 (inside the
+// field's gutter) with character boundaries at x = 22, 32, ..., the second
+// from y = 42. It holds "abcd" and "efgh" on two lines and takes more; its
+// onChanged traces v. `flags` are DefineEditText's first flag byte's
+// password (0x10) and read-only (0x08) bits.
+Movie inputFieldMovie(int flags = 0);
 
 } // namespace swftest

@@ -6,6 +6,7 @@
 #include "swf/tracerun.h"
 #include "swfwriter.h"
 
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -91,6 +92,36 @@ struct Played {
     void lift(double x, double y) { player.input([&](ScriptRuntime &s) { s.mouseUp({x, y}); }); }
     bool hand() { return player.scripts()->handCursor(); }
     QRgb pixel(int x, int y) { return player.renderFrame().pixel(x, y); }
+    void key(int code, int character = 0)
+    {
+        player.input([&](ScriptRuntime &s) { s.keyDown(code, character); });
+        player.input([&](ScriptRuntime &s) { s.keyUp(code, character); });
+    }
+    // A key pressed while `held` (Shift 16, Control 17) is down.
+    void chord(int held, int code)
+    {
+        player.input([&](ScriptRuntime &s) { s.keyDown(held, 0); });
+        key(code);
+        player.input([&](ScriptRuntime &s) { s.keyUp(held, 0); });
+    }
+    void click(double x, double y)
+    {
+        press(x, y);
+        lift(x, y);
+    }
+    std::pair<int, int> selection() { return player.scripts()->fieldSelection(); }
+    void useClipboard(QString &held)
+    {
+        player.setClipboard({[&held] { return held; }, [&held](const QString &text) { held = text; }});
+    }
+    // The frame with the focused field's editing drawn over it.
+    QImage editing(bool caretShown)
+    {
+        QImage image = player.renderFrame();
+        QPainter painter(&image);
+        player.drawEditing(painter, QRectF(image.rect()), caretShown);
+        return image;
+    }
 };
 
 } // namespace
@@ -349,6 +380,114 @@ private Q_SLOTS:
         p.lift(150, 80);
         type('B', 'b');
         QVERIFY(p.take().isEmpty());
+    }
+
+    void clicksDragsAndKeysPlaceTheCaretAndSelect()
+    {
+        Played p(swftest::inputFieldMovie());
+        QString clipboard;
+        p.useClipboard(clipboard);
+        // A click puts the caret at the nearest boundary, line by line.
+        p.click(46, 30);
+        QCOMPARE(p.selection(), std::pair(2, 2));
+        p.click(48, 30);
+        QCOMPARE(p.selection(), std::pair(3, 3));
+        p.click(150, 50);
+        QCOMPARE(p.selection(), std::pair(9, 9));
+        p.click(5, 5);
+        QCOMPARE(p.selection(), std::pair(-1, -1));
+        // A drag selects from where it started; Shift extends the selection
+        // by click and by arrow, and typing replaces it.
+        p.press(23, 30);
+        p.move(46, 50);
+        p.lift(46, 50);
+        QCOMPARE(p.selection(), std::pair(0, 7));
+        p.player.input([](ScriptRuntime &s) { s.keyDown(16, 0); });
+        p.click(33, 30);
+        p.key(39);
+        p.player.input([](ScriptRuntime &s) { s.keyUp(16, 0); });
+        QCOMPARE(p.selection(), std::pair(0, 2));
+        p.chord(16, 40); // down a line
+        QCOMPARE(p.selection(), std::pair(0, 7));
+        p.key('Z', 'z');
+        QCOMPARE(p.selection(), std::pair(1, 1));
+        QCOMPARE(p.take(), QStringList{u"zgh"_s});
+        // Ctrl+A, C, X and V.
+        p.chord(17, 'A');
+        QCOMPARE(p.selection(), std::pair(0, 3));
+        p.chord(17, 'C');
+        QCOMPARE(clipboard, u"zgh"_s);
+        p.key(37);
+        p.key(39);
+        p.chord(16, 39);
+        p.chord(17, 'X');
+        QCOMPARE(clipboard, u"g"_s);
+        clipboard = u"ab\r\ncd"_s;
+        p.chord(17, 'V');
+        QCOMPARE(p.take(), (QStringList{u"zh"_s, u"zab\rcdh"_s}));
+        QCOMPARE(p.selection(), std::pair(6, 6));
+
+        // A password field's characters are never copied out.
+        Played secret(swftest::inputFieldMovie(0x10));
+        clipboard = u"kept"_s;
+        secret.useClipboard(clipboard);
+        secret.click(46, 30);
+        secret.chord(17, 'A');
+        secret.chord(17, 'C');
+        secret.chord(17, 'X');
+        QCOMPARE(clipboard, u"kept"_s);
+        QVERIFY(secret.take().isEmpty());
+
+        // A dynamic field selects by drag and copies, but takes no typing.
+        Played shown(swftest::inputFieldMovie(0x08));
+        shown.useClipboard(clipboard);
+        shown.press(33, 50);
+        shown.move(150, 50);
+        shown.lift(150, 50);
+        QCOMPARE(shown.selection(), std::pair(6, 9));
+        shown.chord(17, 'C');
+        QCOMPARE(clipboard, u"fgh"_s);
+        shown.key('Z', 'z');
+        shown.chord(17, 'V');
+        QVERIFY(shown.take().isEmpty());
+    }
+
+    void theFocusedFieldDrawsItsCaretAndSelection()
+    {
+        const QRgb blue = qRgb(0, 0, 255), black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
+        Played p(swftest::inputFieldMovie());
+        p.click(46, 30); // the caret at boundary 2, x = 42
+        // Frames drawn as pictures never show it.
+        QCOMPARE(p.pixel(42, 30), white);
+        const QImage caret = p.editing(true);
+        QCOMPARE(caret.pixel(42, 30), blue);
+        QCOMPARE(caret.pixel(42, 22), blue); // the line's height
+        QCOMPARE(caret.pixel(42, 41), blue);
+        QCOMPARE(caret.pixel(42, 43), white);
+        QCOMPARE(caret.pixel(41, 30), white); // one pixel wide
+        QCOMPARE(caret.pixel(43, 30), white);
+        QCOMPARE(p.editing(false).pixel(42, 30), white); // blinked off
+
+        // A selection: black under it, its characters white.
+        p.press(23, 30);
+        p.move(43, 30);
+        p.lift(43, 30);
+        const QImage selected = p.editing(true);
+        QCOMPARE(selected.pixel(23, 30), black);
+        QCOMPARE(selected.pixel(27, 30), white); // a
+        QCOMPARE(selected.pixel(37, 30), white); // b
+        QCOMPARE(selected.pixel(47, 30), blue);  // c
+        QCOMPARE(selected.pixel(23, 50), white);
+
+        // A new line past the field's bottom scrolls it; the caret goes with it.
+        p.click(150, 50);
+        p.key(13, 13);
+        p.key('Z', 'z');
+        QCOMPARE(p.player.scripts()->textField(p.player.scripts()->focusedField())->scroll, 2);
+        const QImage scrolled = p.editing(true);
+        QCOMPARE(scrolled.pixel(32, 50), blue);
+        QCOMPARE(scrolled.pixel(32, 66), white);
+        QCOMPARE(scrolled.pixel(27, 30), blue); // e on the first line shown
     }
 
     void enterRunsTheButtonsKeyAction()

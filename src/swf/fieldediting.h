@@ -1,0 +1,38 @@
+#pragma once
+
+#include "characters.h"
+
+#include <QLineF>
+
+#include <optional>
+
+class QPainter;
+
+namespace sky::swf {
+
+class Movie;
+struct StageClip;
+
+// The layout a text field shows: its own once changed, else its
+// definition's; null for a clip that is no text field.
+const TextCharacter *shownLayout(const Movie &movie, const StageClip &field);
+
+// The character boundary nearest `point` (twips, the field's text space):
+// on the line under it, the nearest shown line above or below it; -1 when
+// no line is shown.
+qsizetype caretIndexAt(const TextCharacter &layout, const QPointF &point);
+
+// The caret before character `caret` (the end of the text for its length):
+// from the top of its line to the bottom at the boundary, twips of text
+// space; none when that line is not in view.
+std::optional<QLineF> caretLine(const TextCharacter &layout, qsizetype caret);
+
+// What a field with the keyboard's focus shows of its editing: the
+// characters from `from` to `to` (either order) white on black, and, when
+// nothing is selected and `caret` is set, the caret at `to` in `color`.
+// `world` takes the field's twips to the painter's coordinates; both are
+// kept within the field's box.
+void drawFieldEditing(QPainter &painter, const Movie &movie, const TextCharacter &layout, const QTransform &world,
+                      qsizetype from, qsizetype to, const std::optional<QColor> &caret);
+
+} // namespace sky::swf

@@ -37,15 +37,10 @@ protected:
     }
 
     void mouseMoveEvent(QMouseEvent *event) override { control->mouseMoved(event->position()); }
-    void mousePressEvent(QMouseEvent *event) override
-    {
-        if (event->button() == Qt::LeftButton)
-            control->mousePressed(event->position());
-    }
+    void mousePressEvent(QMouseEvent *event) override { control->mousePressed(event->position(), event->button()); }
     void mouseReleaseEvent(QMouseEvent *event) override
     {
-        if (event->button() == Qt::LeftButton)
-            control->mouseReleased(event->position());
+        control->mouseReleased(event->position(), event->button());
     }
     // Qt holds the pointer for the view while a button is down and tells
     // of its leaving only once all are up.
@@ -57,6 +52,8 @@ protected:
         if (!event->isAutoRepeat())
             control->keyReleased(event->key(), event->text());
     }
+    void focusInEvent(QFocusEvent *) override { control->focusChanged(true); }
+    void focusOutEvent(QFocusEvent *) override { control->focusChanged(false); }
 
     void paintEvent(QPaintEvent *) override
     {
@@ -198,20 +195,44 @@ void ShockwaveFlash::mouseMoved(const QPointF &pos)
     inputDone();
 }
 
-void ShockwaveFlash::mousePressed(const QPointF &pos)
+namespace {
+
+// The key Key.isDown knows a mouse button by, 0 for the left one.
+int buttonKey(Qt::MouseButton button)
 {
+    return button == Qt::RightButton ? 2 : button == Qt::MiddleButton ? 4 : 0;
+}
+
+} // namespace
+
+void ShockwaveFlash::mousePressed(const QPointF &pos, Qt::MouseButton button)
+{
+    if (button != Qt::LeftButton) {
+        otherButton(button, true);
+        return;
+    }
     const QPointF at = m_player.stagePoint(QRectF(m_view->rect()), pos);
     m_player.input([&](swf::ScriptRuntime &scripts) { scripts.mouseDown(at); });
     showCaret();
     inputDone();
 }
 
-void ShockwaveFlash::mouseReleased(const QPointF &pos)
+void ShockwaveFlash::mouseReleased(const QPointF &pos, Qt::MouseButton button)
 {
+    if (button != Qt::LeftButton) {
+        otherButton(button, false);
+        return;
+    }
     const QPointF at = m_player.stagePoint(QRectF(m_view->rect()), pos);
     const bool inside = QRectF(m_view->rect()).contains(pos);
     m_player.input([&](swf::ScriptRuntime &scripts) { scripts.mouseUp(at, inside); });
     inputDone();
+}
+
+void ShockwaveFlash::otherButton(Qt::MouseButton button, bool down)
+{
+    if (const int key = buttonKey(button))
+        m_player.input([&](swf::ScriptRuntime &scripts) { scripts.otherMouseButton(key, down); });
 }
 
 void ShockwaveFlash::mouseLeft()
@@ -258,6 +279,17 @@ void ShockwaveFlash::inputDone()
     m_view->update();
 }
 
+bool ShockwaveFlash::caretShown() const { return m_caretShown && m_view->hasFocus(); }
+
+void ShockwaveFlash::focusChanged(bool focused)
+{
+    if (focused)
+        showCaret();
+    else
+        m_caretTimer->stop();
+    m_view->update();
+}
+
 void ShockwaveFlash::showCaret()
 {
     m_caretShown = true;
@@ -267,9 +299,9 @@ void ShockwaveFlash::showCaret()
 void ShockwaveFlash::startBlinking()
 {
     // The desktop's blink period, read as it may have changed; none set,
-    // the caret stays.
+    // the caret stays. Out of focus it rests, hidden.
     const int period = QGuiApplication::styleHints()->cursorFlashTime();
-    if (period > 0)
+    if (period > 0 && m_view->hasFocus())
         m_caretTimer->start(period / 2);
     else
         m_caretTimer->stop();

@@ -45,10 +45,12 @@ public:
     // The mouse and the keyboard over the control, positions in its own
     // pixels: the movie gets them at the stage point drawn there. Only the
     // left button presses; moves and releases outside the control, while a
-    // button holds the pointer, are over nothing of the movie.
+    // button holds the pointer, are over nothing of the movie. The right and
+    // middle buttons are the player's: scripts see them held through
+    // Key.isDown (keys 2 and 4), and the right one opens no menu.
     void mouseMoved(const QPointF &pos);
-    void mousePressed(const QPointF &pos);
-    void mouseReleased(const QPointF &pos);
+    void mousePressed(const QPointF &pos, Qt::MouseButton button);
+    void mouseReleased(const QPointF &pos, Qt::MouseButton button);
     void mouseLeft();
     // The wheel turned, in eighths of a degree, away from the user for
     // positive ones.
@@ -59,9 +61,11 @@ public:
 
     // The caret of the text field with the keyboard's focus blinks: the
     // blink timer calls this every half period. A key or a press shows it
-    // again at once and starts the period over.
+    // again at once and starts the period over. While the control does not
+    // have the window's focus, the caret is hidden and rests.
     void caretBlinked();
-    bool caretShown() const { return m_caretShown; }
+    bool caretShown() const;
+    void focusChanged(bool focused);
 
     void formUnloaded() override;
 
@@ -71,6 +75,7 @@ private:
     void updateTimer();
     // After input or a frame: the picture and the pointer's shape.
     void inputDone();
+    void otherButton(Qt::MouseButton button, bool down);
     void showCaret();
     void startBlinking();
 

@@ -101,6 +101,26 @@ QByteArray wheelMovie()
     return m.fws();
 }
 
+// Four empty frames that stop on the first; every frame goes to frame 1,
+// plus 1 while the right button is held and 2 while the middle one is.
+QByteArray heldButtonsMovie()
+{
+    swftest::Movie m(6, 100, 100);
+    swftest::Actions frameOfButtons;
+    const auto isDown = [&frameOfButtons](int key) {
+        frameOfButtons.push(key).push(1).push("Key").op(0x1C).push("isDown").op(0x52);
+    };
+    isDown(4);
+    frameOfButtons.push(2).op(0x0C);
+    isDown(2);
+    frameOfButtons.op(0x47).push(1).op(0x47).op(0x9F, QByteArray(1, 0));
+    m.doAction(swftest::Actions().op(0x07).push("_root").op(0x1C).push("onEnterFrame").function(frameOfButtons)
+                   .op(0x4F).code());
+    for (int i = 0; i < 4; ++i)
+        m.showFrame();
+    return m.fws();
+}
+
 // The points of `image` in colour `c`, as a rectangle.
 QRect areaOf(const QImage &image, const QColor &c)
 {
@@ -119,6 +139,14 @@ void hover(QWidget *view, const QPoint &pos, Qt::MouseButtons held = Qt::NoButto
 {
     QMouseEvent move(QEvent::MouseMove, pos, view->mapToGlobal(pos), Qt::NoButton, held, {});
     QApplication::sendEvent(view, &move);
+}
+
+// `window` shown and made the active one, as a person's click on it does.
+void activate(QWidget *window)
+{
+    window->show();
+    window->activateWindow();
+    QCoreApplication::processEvents();
 }
 
 // The pointer left `view` with no button held.
@@ -155,6 +183,7 @@ private Q_SLOTS:
     void buttonsTakeClicksWhereTheyAreDrawn();
     void transportRunsTheScriptsOfTheFrameReached();
     void pointerLeavingAndOtherButtonsPressNothing();
+    void scriptsSeeTheRightAndMiddleButtonsHeld();
     void wheelReachesTheMovie();
     void inputFieldsShowABlinkingCaretAndCopy();
 
@@ -163,6 +192,8 @@ private:
     std::vector<float> listen(int frames) { return rig->soundOutput.pull(qsizetype(frames) * 44100 / 12); }
 
     void openMovie(int frames);
+    // Opens `data` as the movie file `name` chosen in the open dialog.
+    ShockwaveFlash &openMovie(const QString &name, const QByteArray &data);
 
     Form3 *flash = nullptr;
 };
@@ -176,11 +207,14 @@ void TestFlashWindow::init()
     QVERIFY(rig->messageBox.shown.isEmpty());
 }
 
-void TestFlashWindow::openMovie(int frames)
+void TestFlashWindow::openMovie(int frames) { openMovie(u"movie.swf"_s, emptyMovie(frames)); }
+
+ShockwaveFlash &TestFlashWindow::openMovie(const QString &name, const QByteArray &data)
 {
-    rig->writeAppFile(u"movie.swf"_s, emptyMovie(frames));
-    rig->fileDialog.answers.push_back(rig->appPath(u"movie.swf"_s));
+    rig->writeAppFile(name, data);
+    rig->fileDialog.answers.push_back(rig->appPath(name));
     flash->Command7_Click();
+    return flash->ShockwaveFlash1;
 }
 
 void TestFlashWindow::openingAndStopMode()
@@ -304,12 +338,7 @@ void TestFlashWindow::closeAndReopen()
     QVERIFY(!flash->Check1.Value());
 }
 
-void TestFlashWindow::openStreamMovie()
-{
-    rig->writeAppFile(u"sound.swf"_s, streamMovie());
-    rig->fileDialog.answers.push_back(rig->appPath(u"sound.swf"_s));
-    flash->Command7_Click();
-}
+void TestFlashWindow::openStreamMovie() { openMovie(u"sound.swf"_s, streamMovie()); }
 
 void TestFlashWindow::soundLeadsTheFramesAndFollowsTheButtons()
 {
@@ -363,10 +392,7 @@ void TestFlashWindow::closingOrOpeningAnotherMovieEndsTheSound()
 
 void TestFlashWindow::buttonsTakeClicksWhereTheyAreDrawn()
 {
-    rig->writeAppFile(u"buttons.swf"_s, buttonsMovie());
-    rig->fileDialog.answers.push_back(rig->appPath(u"buttons.swf"_s));
-    flash->Command7_Click();
-    ShockwaveFlash &movie = flash->ShockwaveFlash1;
+    ShockwaveFlash &movie = openMovie(u"buttons.swf"_s, buttonsMovie());
     QVERIFY(!movie.Playing()); // its first frame stopped it
     // Zoomed in and panned a little to the right.
     flash->Check1.setValue(1);
@@ -409,10 +435,7 @@ void TestFlashWindow::buttonsTakeClicksWhereTheyAreDrawn()
 
 void TestFlashWindow::transportRunsTheScriptsOfTheFrameReached()
 {
-    rig->writeAppFile(u"scripted.swf"_s, scriptedFramesMovie());
-    rig->fileDialog.answers.push_back(rig->appPath(u"scripted.swf"_s));
-    flash->Command7_Click();
-    ShockwaveFlash &movie = flash->ShockwaveFlash1;
+    ShockwaveFlash &movie = openMovie(u"scripted.swf"_s, scriptedFramesMovie());
     QVERIFY(!movie.Playing());
     flash->Option3.setValue(true);
     QWidget *view = movie.widget();
@@ -460,10 +483,7 @@ void TestFlashWindow::transportRunsTheScriptsOfTheFrameReached()
 
 void TestFlashWindow::pointerLeavingAndOtherButtonsPressNothing()
 {
-    rig->writeAppFile(u"buttons.swf"_s, buttonsMovie());
-    rig->fileDialog.answers.push_back(rig->appPath(u"buttons.swf"_s));
-    flash->Command7_Click();
-    ShockwaveFlash &movie = flash->ShockwaveFlash1;
+    ShockwaveFlash &movie = openMovie(u"buttons.swf"_s, buttonsMovie());
     QWidget *view = movie.widget();
     const auto picture = [view] { return view->grab().toImage().convertToFormat(QImage::Format_RGB32); };
     const auto colourAt = [&picture](const QPoint &p) { return picture().pixelColor(p); };
@@ -498,12 +518,26 @@ void TestFlashWindow::pointerLeavingAndOtherButtonsPressNothing()
     QCOMPARE(movie.CurrentFrame(), 1);
 }
 
+void TestFlashWindow::scriptsSeeTheRightAndMiddleButtonsHeld()
+{
+    ShockwaveFlash &movie = openMovie(u"held.swf"_s, heldButtonsMovie());
+    QWidget *view = movie.widget();
+    const QPoint centre = view->rect().center();
+    hover(view, centre);
+    const auto frameAfter = [&movie](const std::function<void()> &input) {
+        input();
+        movie.advance();
+        return movie.CurrentFrame();
+    };
+    QCOMPARE(frameAfter([&] { QTest::mousePress(view, Qt::RightButton, {}, centre); }), 2);
+    QCOMPARE(frameAfter([&] { QTest::mousePress(view, Qt::MiddleButton, {}, centre); }), 4);
+    QCOMPARE(frameAfter([&] { QTest::mouseRelease(view, Qt::RightButton, {}, centre); }), 3);
+    QCOMPARE(frameAfter([&] { QTest::mouseRelease(view, Qt::MiddleButton, {}, centre); }), 1);
+}
+
 void TestFlashWindow::wheelReachesTheMovie()
 {
-    rig->writeAppFile(u"wheel.swf"_s, wheelMovie());
-    rig->fileDialog.answers.push_back(rig->appPath(u"wheel.swf"_s));
-    flash->Command7_Click();
-    ShockwaveFlash &movie = flash->ShockwaveFlash1;
+    ShockwaveFlash &movie = openMovie(u"wheel.swf"_s, wheelMovie());
     QCOMPARE(movie.CurrentFrame(), 1);
     QWidget *view = movie.widget();
     const QPoint centre = view->rect().center();
@@ -514,18 +548,14 @@ void TestFlashWindow::wheelReachesTheMovie()
     QCOMPARE(movie.CurrentFrame(), std::clamp(QApplication::wheelScrollLines(), 1, 10));
 }
 
-QTEST_MAIN(TestFlashWindow)
-#include "test_flash_window.moc"
 
 void TestFlashWindow::inputFieldsShowABlinkingCaretAndCopy()
 {
     // The test blinks the caret itself.
     QGuiApplication::styleHints()->setCursorFlashTime(0);
-    rig->writeAppFile(u"field.swf"_s, swftest::inputFieldMovie().fws());
-    rig->fileDialog.answers.push_back(rig->appPath(u"field.swf"_s));
-    flash->Command7_Click();
-    ShockwaveFlash &movie = flash->ShockwaveFlash1;
+    ShockwaveFlash &movie = openMovie(u"field.swf"_s, swftest::inputFieldMovie().fws());
     QWidget *view = movie.widget();
+    activate(view->window());
     const QTransform toView = swf::stageTransform(*movie.player().movie(), QRectF(view->rect()));
     const auto at = [&toView](double x, double y) { return toView.map(QPointF(x, y) * 20); };
     const auto shown = [view](const QPointF &p) {
@@ -541,6 +571,15 @@ void TestFlashWindow::inputFieldsShowABlinkingCaretAndCopy()
     movie.caretBlinked();
     QCOMPARE(shown(at(42, 30)), QColor(Qt::white));
     movie.caretBlinked();
+    QCOMPARE(shown(at(42, 30)), QColor(Qt::blue));
+    // Another window active, it is hidden however it blinks; back, it
+    // shows at once.
+    QWidget other;
+    activate(&other);
+    QCOMPARE(shown(at(42, 30)), QColor(Qt::white));
+    movie.caretBlinked();
+    QCOMPARE(shown(at(42, 30)), QColor(Qt::white));
+    activate(view->window());
     QCOMPARE(shown(at(42, 30)), QColor(Qt::blue));
     // Off, then a key: shown at once where it went.
     movie.caretBlinked();
@@ -561,3 +600,6 @@ void TestFlashWindow::inputFieldsShowABlinkingCaretAndCopy()
     QCOMPARE(movie.player().scripts()->fieldSelection(), std::pair(2, 2));
     QCOMPARE(shown(at(27, 30)), QColor(Qt::blue)); // a, unselected again
 }
+
+QTEST_MAIN(TestFlashWindow)
+#include "test_flash_window.moc"

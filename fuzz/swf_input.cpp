@@ -5,8 +5,11 @@
 #include <QImage>
 #include <QPainter>
 
+#include <vector>
+
 // Loads the bytes as a movie and draws its frames, forwards, backwards and
-// by ticks (running its scripts on a small budget), in every quality.
+// by ticks (running its scripts on a small budget), in every quality, and
+// mixes its sound as the output would ask for it.
 void runFuzzInput(const uint8_t *data, size_t size)
 {
     sky::swf::MoviePlayer player;
@@ -29,8 +32,10 @@ void runFuzzInput(const uint8_t *data, size_t size)
         player.draw(painter, canvas.rect(), sky::swf::RenderOptions{frame % 3 != 0, frame % 3 == 1});
     }
     player.play();
+    std::vector<float> stereo(2 * 2048);
     for (int tick = 0; tick < 4; ++tick) {
         player.tick();
         player.draw(painter, QRectF(3, 2, 40, 20), sky::swf::RenderOptions{false});
+        player.mixSound(stereo.data(), qsizetype(stereo.size() / 2));
     }
 }

@@ -82,7 +82,7 @@ bool frmTip::LoadTips(const QString &fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    Tips.append(splitTextLines(file.readAll()));
+    Tips.append(splitTextLines(readTextFileLines(file)));
     file.close();
     GoNextTip();
     return true;

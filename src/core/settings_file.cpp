@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <limits>
 
 namespace sky {
 
@@ -108,28 +109,40 @@ SettingsRead parseSettings(const QByteArray &content, Module1 &m)
     return complete ? SettingsRead::Loaded : SettingsRead::Truncated;
 }
 
-QByteArray readLeadingLines(QIODevice &device, int count)
+QByteArray readLeadingLines(QIODevice &device, int count, qint64 maxBytes)
 {
     constexpr qint64 kBlock = 4096;
     QByteArray head;
+    qsizetype lineEnd = 0;
     int ends = 0;
     bool afterCr = false;
-    while (ends < count) {
-        const QByteArray block = device.read(kBlock);
+    while (ends < count && head.size() <= maxBytes) {
+        const QByteArray block = device.read(qMin(kBlock, maxBytes + 1 - head.size()));
         if (block.isEmpty())
-            break;
+            return head;
         for (qsizetype i = 0; i < block.size(); ++i) {
             const char c = block.at(i);
             const bool lfOfCrLf = c == '\n' && afterCr;
             afterCr = c == '\r';
-            if ((c == '\r' || c == '\n') && !lfOfCrLf && ++ends == count) {
+            if ((c != '\r' && c != '\n') || lfOfCrLf)
+                continue;
+            lineEnd = head.size() + i + 1;
+            if (++ends == count) {
                 head.append(block.constData(), i + 1);
                 return head;
             }
         }
         head.append(block);
     }
+    // More than the file may hold: the lines ended before the limit are
+    // read, and no piece of the one that runs past it.
+    head.truncate(lineEnd);
     return head;
+}
+
+QByteArray readTextFileLines(QIODevice &device)
+{
+    return readLeadingLines(device, std::numeric_limits<int>::max(), kMaxTextFileBytes);
 }
 
 SettingsRead readSettingsFile(const QString &path, Module1 &module)
@@ -139,7 +152,7 @@ SettingsRead readSettingsFile(const QString &path, Module1 &module)
         return SettingsRead::Missing;
     // Whatever follows the last line is never read: a file of any size
     // costs no more than its first lines.
-    return parseSettings(readLeadingLines(file, kSettingsLineCount), module);
+    return parseSettings(readLeadingLines(file, kSettingsLineCount, kMaxTextFileBytes), module);
 }
 
 QByteArray settingsFileContent(const Module1 &m)

@@ -35,10 +35,18 @@ QList<QByteArray> splitLines(const QByteArray &content);
 // The same lines, read as UTF-8.
 QStringList splitTextLines(const QByteArray &content);
 
+// The player's own text files (settings, playlists, tips) hold a few
+// hundred kilobytes at most; more than this is never read.
+inline constexpr qint64 kMaxTextFileBytes = 4 << 20;
+
 // The bytes of the first `count` such lines of the device (the LF of the
 // last one's CR LF may be left out); the device is read at most one block of
-// 4 KiB past them, never to its end.
-QByteArray readLeadingLines(QIODevice &device, int count);
+// 4 KiB past them, never to its end. At most `maxBytes` are read: the lines
+// that end within them.
+QByteArray readLeadingLines(QIODevice &device, int count, qint64 maxBytes);
+
+// The lines of a playlist or tip file that end within the limit.
+QByteArray readTextFileLines(QIODevice &device);
 
 // Where "save.ata" lives: beside the executable, or in the per-user data
 // folder when the executable's folder is not writable.

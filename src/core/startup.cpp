@@ -66,10 +66,10 @@ void Form1::loadCommandLinePlaylist(const QString &path)
     List1.setEnabled(true);
     List1.Clear();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         throw RuntimeError(QStringLiteral("Playlist not found: ") + path);
     const ParsedPlaylist playlist =
-        parsePlaylist(file.readAll(), playlistRulesFor(path), QString(), paths(), kMaxPlaylistEntries);
+        parsePlaylist(readTextFileLines(file), playlistRulesFor(path), QString(), paths(), kMaxPlaylistEntries);
     file.close();
     for (const PlaylistEntry &entry : playlist.entries)
         appendPlaylistEntry(entry.address, entry.name);

@@ -52,8 +52,10 @@ bool isLocalRelative(const QString &reference)
 
 QString firstMetafileEntry(const QString &metafilePath)
 {
+    // A pipe or a device named like a metafile is not read: it might never
+    // answer.
     QFile file(metafilePath);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(metafilePath).isFile() || !file.open(QIODevice::ReadOnly))
         return {};
     // What the file holds, up to the limit: a read of the limit itself would
     // set aside that much for every file.

@@ -7,6 +7,8 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#include <optional>
+
 namespace sky {
 
 namespace {
@@ -23,6 +25,29 @@ QStringList absoluteArguments(const QStringList &arguments)
         absolute.append(
             !argument.isEmpty() && QFileInfo::exists(argument) ? QFileInfo(argument).absoluteFilePath() : argument);
     return absolute;
+}
+
+// Any program of the user may write to the socket, so the message is read
+// with care: the stream would set aside room for as many arguments as the
+// count claims before reading one, so a count the message cannot hold (each
+// argument takes at least its four-byte length) is refused first.
+std::optional<QStringList> handedOverArguments(const QByteArray &message)
+{
+    QDataStream stream(message);
+    quint32 count = 0;
+    stream >> count;
+    if (stream.status() != QDataStream::Ok || count > quint32((message.size() - sizeof count) / sizeof count))
+        return std::nullopt;
+    QStringList arguments;
+    arguments.reserve(count);
+    for (quint32 i = 0; i < count; ++i) {
+        QString argument;
+        stream >> argument;
+        if (stream.status() != QDataStream::Ok)
+            return std::nullopt;
+        arguments.append(argument);
+    }
+    return arguments;
 }
 
 } // namespace
@@ -67,11 +92,8 @@ bool SingleInstance::handOverOrListen(const QStringList &arguments)
 
 void SingleInstance::takeOver(const QByteArray &message)
 {
-    QDataStream stream(message);
-    QStringList arguments;
-    stream >> arguments;
-    if (stream.status() == QDataStream::Ok)
-        Q_EMIT handedOver(arguments);
+    if (const std::optional<QStringList> arguments = handedOverArguments(message))
+        Q_EMIT handedOver(*arguments);
 }
 
 } // namespace sky

@@ -1,9 +1,11 @@
 #include "core/module1.h"
+#include "core/settings_file.h"
 #include "mainwindow/form1.h"
 #include "platform/file_saving.h"
 #include "playlist/file_kinds.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace sky {
 
@@ -48,11 +50,12 @@ void Form1::Command18_Click()
 
 void Form1::loadPlaylistFile(const QString &chosen)
 {
-    // A file that cannot be read leaves the playlist as it was.
+    // A file that cannot be read leaves the playlist as it was; so does a
+    // pipe or a device, which might never end or never answer.
     QFile file(chosen);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(chosen).isFile() || !file.open(QIODevice::ReadOnly))
         return;
-    const QByteArray content = file.readAll();
+    const QByteArray content = readTextFileLines(file);
     if (file.error() != QFileDevice::NoError)
         return;
     file.close();

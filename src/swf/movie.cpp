@@ -10,6 +10,7 @@
 #include "text.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace sky::swf {
 namespace {
@@ -61,6 +62,12 @@ enum TagCode : int {
 std::shared_ptr<const Movie> Movie::fromFile(const QString &path, QString *error)
 {
     QFile file(path);
+    // A pipe or a device might never answer or never end: movies are files.
+    if (!QFileInfo(path).isFile()) {
+        if (error)
+            *error = QStringLiteral("not a file: %1").arg(path);
+        return nullptr;
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
             *error = QStringLiteral("cannot open %1: %2").arg(path, file.errorString());

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QUrl>
 
 #include <cmath>
@@ -40,8 +41,12 @@ quint16 ScriptSounds::loadSoundFile(const QString &url, std::optional<std::vecto
     const QUrl address(url);
     if (folder_.isEmpty() || (!address.scheme().isEmpty() && address.scheme() != u"file") || url.contains(u".."))
         return 0;
-    QFile file(QDir(folder_).filePath(address.isLocalFile() ? address.toLocalFile() : url));
-    if (!file.open(QIODevice::ReadOnly))
+    const QString name = address.isLocalFile() ? address.toLocalFile() : url;
+    const QString path = QDir(folder_).filePath(name);
+    // Nor a file named from the root, nor a pipe or a device that might
+    // never answer.
+    QFile file(path);
+    if (QDir::isAbsolutePath(name) || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return 0;
     const auto mp3 = audio::readMp3File(file.read(maxSoundFileBytes));
     if (!mp3)

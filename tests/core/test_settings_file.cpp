@@ -164,10 +164,18 @@ void TestSettingsFile::readingStopsAfterTheLastLine()
 
     QBuffer device(&content);
     QVERIFY(device.open(QIODevice::ReadOnly));
-    const QByteArray head = readLeadingLines(device, kSettingsLineCount);
+    const QByteArray head = readLeadingLines(device, kSettingsLineCount, kMaxTextFileBytes);
     QCOMPARE(splitTextLines(head), expected);
     QVERIFY(head.size() <= fileEnd);
     QVERIFY(device.pos() <= fileEnd + 4096);
+
+    // A line that never ends is read no further than the limit, and none
+    // of it is taken for a value.
+    QByteArray endless = "1\r\n" + QByteArray(2 * kMaxTextFileBytes, 'x');
+    QBuffer endlessDevice(&endless);
+    QVERIFY(endlessDevice.open(QIODevice::ReadOnly));
+    QCOMPARE(splitTextLines(readLeadingLines(endlessDevice, kSettingsLineCount, kMaxTextFileBytes)), QStringList{u"1"_s});
+    QVERIFY(endlessDevice.pos() <= kMaxTextFileBytes + 1);
     // A whole settings file with 100 MB after its last line: test_shutdown_signal.
 }
 

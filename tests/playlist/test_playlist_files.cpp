@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace sky;
 using namespace Qt::StringLiterals;
 
@@ -70,6 +72,12 @@ void TestPlaylistFiles::cancelAndUnreadableFilesChangeNothing()
     rig->fileDialog.answers.push_back(rig->appPath(u"missing.pla"_s));
     main->Command18_Click();
     rig->fileDialog.answers.push_back(rig->folder.path()); // a folder
+    main->Command18_Click();
+    // A pipe nobody writes to, and a device without end.
+    QCOMPARE(::mkfifo(QFile::encodeName(rig->appPath(u"pipe.pla"_s)).constData(), 0600), 0);
+    rig->fileDialog.answers.push_back(rig->appPath(u"pipe.pla"_s));
+    main->Command18_Click();
+    rig->fileDialog.answers.push_back(u"/dev/zero"_s);
     main->Command18_Click();
     QCOMPARE(m->PlaylistCount, 2);
     QCOMPARE(rig->playlistLines(), QStringList({u"a.mp3"_s, u"b.mp3"_s}));

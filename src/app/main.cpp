@@ -15,7 +15,6 @@
 #include "platform/system_services.h"
 
 #include <QApplication>
-#include <thread>
 
 int main(int argc, char *argv[])
 {
@@ -25,8 +24,6 @@ int main(int argc, char *argv[])
     QApplication::setDesktopSettingsAware(false);
     sky::FontConfigurationReader fonts;
     QApplication app(argc, argv);
-    // A painter needs the application object, even on a picture.
-    std::jthread pictures(&sky::drawStartupPictures);
     sky::setUpApplication();
     QGuiApplication::setDesktopFileName(sky::kDesktopEntry);
 

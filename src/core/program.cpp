@@ -4,7 +4,6 @@
 #include "core/settings_file.h"
 #include "core/splash.h"
 #include "flash/form3.h"
-#include "mainwindow/default_skin.h"
 #include "mainwindow/form1.h"
 #include "options/form4.h"
 #include "options/form5.h"
@@ -19,12 +18,6 @@ const QString kHelpBrowserFailed
                      "or cannot run.");
 
 } // namespace
-
-void drawStartupPictures()
-{
-    defaultSkinPicture();
-    skinManagerBackground();
-}
 
 Program::Program(Services &services, MediaEngineFactory mediaFactory, HelpBrowserLauncher &helpBrowser)
     : m_services(services), m_mediaFactory(std::move(mediaFactory)), m_helpBrowser(helpBrowser)

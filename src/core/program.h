@@ -17,13 +17,6 @@ class Form5;
 class frmTip;
 class frmSplash;
 
-// Draws the pictures of the windows every start shows (the main window's
-// default skin and the skin manager's background, some 20 million
-// instructions). Run on a thread of its own once the application object
-// exists, it has them ready by the time the windows are built, which then
-// take them as drawn.
-void drawStartupPictures();
-
 // The application object: it owns the shared state and the one instance of
 // each window, creating a window on first use, and hands the services to
 // them.

@@ -3,9 +3,15 @@
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QStandardPaths>
+#include <QThread>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <optional>
 
@@ -17,6 +23,38 @@ namespace {
 // that is stuck.
 constexpr int kHandOverMs = 5000;
 constexpr int kLockMs = 10000;
+
+// An exclusive lock on a file, held until it goes. The system lets go of it
+// when the process ends, however it ends, so a crashed player leaves no lock
+// behind; and taking it writes nothing (a lock file with its holder written
+// and synced to disk kept a start waiting for the disk). The file stays:
+// removed, a later start could lock a new file while another held the old.
+class FileLock
+{
+public:
+    FileLock(const QString &path, int timeoutMs)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600))
+    {
+        constexpr int kRetryMs = 20;
+        for (int waited = 0; m_fd >= 0; waited += kRetryMs) {
+            if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+                return;
+            if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= timeoutMs)
+                return;
+            QThread::msleep(kRetryMs);
+        }
+    }
+    ~FileLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileLock(const FileLock &) = delete;
+    FileLock &operator=(const FileLock &) = delete;
+
+private:
+    int m_fd;
+};
 
 QStringList absoluteArguments(const QStringList &arguments)
 {
@@ -72,9 +110,8 @@ bool SingleInstance::handOverOrListen(const QStringList &arguments)
 {
     // Two players started together must not both find no one and both
     // listen: the look and the listen happen under a lock. A lock left by a
-    // crashed player is taken over.
-    QLockFile lock(m_socketPath + QStringLiteral(".lock"));
-    const bool locked = lock.tryLock(kLockMs);
+    // crashed player is let go of by the system.
+    const FileLock lock(m_socketPath + QStringLiteral(".lock"), kLockMs);
     QByteArray message;
     QDataStream stream(&message, QIODevice::WriteOnly);
     stream << absoluteArguments(arguments);
@@ -85,8 +122,6 @@ bool SingleInstance::handOverOrListen(const QStringList &arguments)
     if (!m_listener.listen(m_socketPath))
         qWarning("single instance: cannot listen on %s: %s", qPrintable(m_socketPath),
             qPrintable(m_listener.errorString()));
-    if (locked)
-        lock.unlock();
     return false;
 }
 

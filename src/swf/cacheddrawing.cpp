@@ -16,6 +16,14 @@ namespace {
 // quicker drawn again than put down from an image.
 constexpr qint64 maxKeptBitmapPixels = 1024 * 1024;
 constexpr qint64 maxKeptPixels = 256 * 256;
+// The player draws no filters on an object whose filtered bitmap would be
+// wider or higher than this, or larger, in pixels of the picture.
+constexpr double maxFilteredSide = 8191;
+constexpr double maxFilteredPixels = 16'777'215;
+// A filtered bitmap of more device pixels than this (a wide blur reaching
+// far around a small picture) is drawn and filtered at the picture's own
+// resolution, and only its part on the device is brought to the device's.
+constexpr qint64 maxSampledFilterPixels = 16LL * 1024 * 1024;
 // Device pixels past an object's outline that snapping or smoothing may
 // touch, in pixels of the picture.
 constexpr int edgeMargin = 2;
@@ -134,12 +142,16 @@ void Renderer::drawAsBitmap(const DrawItem &item, const QTransform &world, const
     }
     if (covered.isEmpty())
         return;
+    const double spread = filtered ? filterReach(placement.filters, stageScale_ * samples_) : 0;
+    const QSizeF bitmap = (covered.size() + QSizeF(2 * spread, 2 * spread)) / samples_;
+    if (qMax(bitmap.width(), bitmap.height()) > maxFilteredSide || bitmap.width() * bitmap.height() > maxFilteredPixels)
+        filtered = false;
     DrawStep filters;
     filters.kind = DrawStep::Kind::Object;
     if (filtered)
         filters.filters = placement.filters;
     key.push_back(std::move(filters));
-    const double reach = edgeMargin * samples_ + (filtered ? filterReach(placement.filters, stageScale_ * samples_) : 0);
+    const double reach = edgeMargin * samples_ + (filtered ? spread : 0);
     QRect area = alignedTo(covered.translated(-origin).adjusted(-reach, -reach, reach, reach), samples_);
     // What lies far outside the picture is left out, and not kept.
     const bool keep = cache_ && qint64(area.width()) * area.height() <= maxKeptBitmapPixels;
@@ -150,7 +162,8 @@ void Renderer::drawAsBitmap(const DrawItem &item, const QTransform &world, const
     bool wanted = false;
     std::optional<PixelCache::Pixels> pixels = keep ? cache_->find(key, wanted) : std::nullopt;
     if (!pixels) {
-        QImage layer(area.size(), QImage::Format_ARGB32_Premultiplied);
+        const int coarse = filtered && qint64(area.width()) * area.height() > maxSampledFilterPixels ? samples_ : 1;
+        QImage layer(area.size() / coarse, QImage::Format_ARGB32_Premultiplied);
         if (layer.isNull())
             return;
         layer.fill(Qt::transparent);
@@ -159,13 +172,30 @@ void Renderer::drawAsBitmap(const DrawItem &item, const QTransform &world, const
             painter.setRenderHints(painter_.renderHints());
             Renderer inside = onto(painter);
             inside.inLayer_ = ownLayer || inLayer_;
-            const QTransform toLayer = QTransform::fromTranslate(-origin.x() - area.x(), -origin.y() - area.y());
+            if (coarse > 1) {
+                // One sample a pixel, its edges smoothed by the painter.
+                painter.setRenderHint(QPainter::Antialiasing);
+                inside.samples_ = 1;
+                inside.smoothEdges_ = true;
+                inside.cache_ = nullptr;
+            }
+            const QTransform toLayer = QTransform::fromTranslate(-origin.x() - area.x(), -origin.y() - area.y())
+                * QTransform::fromScale(1.0 / coarse, 1.0 / coarse);
             inside.stageWorld_ = stageWorld_ * toLayer;
             inside.drawCharacter(item, world * toLayer, color, level);
         }
         if (filtered)
-            layer = applyFilters(layer, placement.filters, samples_, stageScale_);
-        pixels = PixelCache::Pixels{layer, area.topLeft()};
+            layer = applyFilters(layer, placement.filters, samples_ / coarse, stageScale_);
+        QPoint at = area.topLeft();
+        if (coarse > 1) {
+            const QRect shown = alignedTo(QRectF(area & device().translated(-origin)), coarse);
+            if (shown.isEmpty())
+                return;
+            const QRect part((shown.topLeft() - at) / coarse, shown.size() / coarse);
+            layer = layer.copy(part).scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            at = shown.topLeft();
+        }
+        pixels = PixelCache::Pixels{layer, at};
         if (wanted)
             cache_->store(key, *pixels);
     }

@@ -41,6 +41,7 @@ private Q_SLOTS:
     void colourMatricesWorkOnStraightColours();
     void everyKindOfFilterRecordIsRead();
     void filterWorkPerFrameIsBounded();
+    void glowsReachingFarAroundTheObject();
 };
 
 void TestSwfFilters::glowsSpreadLikeThePlayersBoxBlur()
@@ -238,6 +239,43 @@ void TestSwfFilters::filterWorkPerFrameIsBounded()
     QVERIFY(qRed(image.pixel(56, 52)) > 0); // the first square's glow
     QCOMPARE(image.pixel(502, 52), qRgb(255, 255, 255));
     QCOMPARE(image.pixel(506, 52), qRgb(0, 0, 0)); // none beside the tenth
+}
+
+void TestSwfFilters::glowsReachingFarAroundTheObject()
+{
+    // A glow blurred 255 pixels across, four times, reaches some 500 pixels
+    // past the sides of a 100-pixel picture: its bitmap is made at the
+    // picture's own resolution, and the glow lies beside the line all the
+    // same.
+    const QByteArray glowAcross
+        = swftest::Bits().u8(2).rgba(Qt::red).u32(255 << 16).u32(0).u16(100 << 8).u8(0x20 | 4).data();
+    const QImage wide = filtered(QRect(900, 0, 200, 2000), {glowAcross}); // x = 45 to 55
+    QCOMPARE(wide.pixel(50, 50), qRgb(255, 255, 255));
+    QCOMPARE(wide.pixel(54, 99), qRgb(255, 255, 255));
+    for (const QPoint beside : {QPoint(56, 50), QPoint(40, 0), QPoint(99, 99), QPoint(2, 60)})
+        QVERIFY2(qRed(wide.pixel(beside)) > 0 && qGreen(wide.pixel(beside)) == 0,
+                 qPrintable(QString::number(wide.pixel(beside), 16)));
+    // A line 9750 pixels long is more than the 8191 pixels the player
+    // allows a filtered bitmap: it comes without its glow, where one 6500
+    // pixels long has it.
+    for (const int pieces : {3, 2}) {
+        const int piece = 65000;
+        swftest::Movie m(8, 100, 100);
+        m.background(Qt::black);
+        Edges edges;
+        edges.style(0, 1, 0).moveTo(900, 1000 - pieces * piece / 2).line(200, 0);
+        for (int i = 0; i < pieces; ++i)
+            edges.line(0, piece);
+        edges.line(-200, 0);
+        for (int i = 0; i < pieces; ++i)
+            edges.line(0, -piece);
+        m.shape(1, 3, QRect(900, 1000 - pieces * piece / 2, 200, pieces * piece),
+                {swftest::solidFill(Qt::white, true)}, {}, edges.end());
+        m.placeFiltered(1, 1, 0, 0, {swftest::glowFilter(Qt::red, 4, 1, 1)}).showFrame();
+        const QImage image = swftest::render(m);
+        QCOMPARE(image.pixel(50, 50), qRgb(255, 255, 255));
+        QCOMPARE(qRed(image.pixel(56, 50)) > 0, pieces == 2);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSwfFilters)

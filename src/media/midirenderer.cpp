@@ -8,9 +8,7 @@
 
 namespace sky {
 
-MidiRenderer::MidiRenderer(QObject *parent)
-    : QObject(parent), m_dir(QDir::tempPath() + QStringLiteral("/skyvantrix-midi-XXXXXX"))
-{ }
+MidiRenderer::MidiRenderer(QObject *parent) : QObject(parent) { }
 
 MidiRenderer::~MidiRenderer()
 {
@@ -33,13 +31,15 @@ quint64 MidiRenderer::start(const QString &midiPath)
             this, [this, job, wav] { Q_EMIT finished(job, wav); }, Qt::QueuedConnection);
         return job;
     }
-    if (!m_dir.isValid()) {
+    if (!m_dir)
+        m_dir.emplace(QDir::tempPath() + QStringLiteral("/skyvantrix-midi-XXXXXX"));
+    if (!m_dir->isValid()) {
         QMetaObject::invokeMethod(
             this, [this, job] { Q_EMIT finished(job, QString()); }, Qt::QueuedConnection);
         return job;
     }
 
-    wanted.wavPath = m_dir.filePath(QStringLiteral("%1.wav").arg(job));
+    wanted.wavPath = m_dir->filePath(QStringLiteral("%1.wav").arg(job));
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     std::thread worker([this, job, wanted, cancel] {
         const bool ok = renderMidiToWav(wanted.midiPath, wanted.wavPath, findSoundFont(), *cancel);

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <optional>
 #include <thread>
 
 namespace sky {
@@ -14,7 +15,8 @@ namespace sky {
 // Turns MIDI files into WAV files the player can play, on worker threads so
 // the user interface never waits for the synthesiser. Only the newest job
 // matters: starting one cancels the others. The WAV files live in a
-// temporary folder that goes away with this object.
+// temporary folder, made with the first job (a player that plays no MIDI
+// file makes none at its start) and gone with this object.
 class MidiRenderer : public QObject
 {
     Q_OBJECT
@@ -50,7 +52,7 @@ private:
 
     void jobDone(quint64 job, const Rendered &result, bool ok);
 
-    QTemporaryDir m_dir;
+    std::optional<QTemporaryDir> m_dir;
     quint64 m_lastJob = 0;
     std::map<quint64, Job> m_jobs;
     Rendered m_last;

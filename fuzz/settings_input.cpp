@@ -15,11 +15,21 @@ void runFuzzInput(const uint8_t *data, size_t size)
     QBuffer device(&content);
     device.open(QIODevice::ReadOnly);
     const QByteArray head = sky::readLeadingLines(device, sky::kSettingsLineCount, sky::kMaxTextFileBytes);
+    qsizetype longest = 0;
+    for (const QByteArray &line : sky::splitLines(head))
+        longest = qMax(longest, line.size());
+    requireFuzz(longest <= sky::kMaxTextLineBytes, "no line is kept longer than the longest");
     sky::Module1 first;
-    sky::Module1 whole;
-    requireFuzz(sky::parseSettings(head, first) == sky::parseSettings(content, whole), "the leading lines read alike");
+    const sky::SettingsRead read = sky::parseSettings(head, first);
     const QByteArray written = sky::settingsFileContent(first);
-    requireFuzz(sky::settingsFileContent(whole) == written, "the leading lines hold all that is read");
+    bool shortLines = true;
+    for (const QByteArray &line : sky::splitLines(content))
+        shortLines = shortLines && line.size() <= sky::kMaxTextLineBytes;
+    if (shortLines) {
+        sky::Module1 whole;
+        requireFuzz(read == sky::parseSettings(content, whole), "the leading lines read alike");
+        requireFuzz(sky::settingsFileContent(whole) == written, "the leading lines hold all that is read");
+    }
     sky::Module1 second;
     requireFuzz(sky::parseSettings(written, second) == sky::SettingsRead::Loaded, "a written file reads whole");
     requireFuzz(sky::settingsFileContent(second) == written, "read, write, read again: the same bytes");

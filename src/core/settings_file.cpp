@@ -113,26 +113,32 @@ QByteArray readLeadingLines(QIODevice &device, int count, qint64 maxBytes)
 {
     constexpr qint64 kBlock = 4096;
     QByteArray head;
+    qint64 read = 0;
+    qsizetype lineStart = 0;
     qsizetype lineEnd = 0;
-    int ends = 0;
+    int lines = 0;
     bool afterCr = false;
-    while (ends < count && head.size() <= maxBytes) {
-        const QByteArray block = device.read(qMin(kBlock, maxBytes + 1 - head.size()));
+    while (read <= maxBytes) {
+        const QByteArray block = device.read(qMin(kBlock, maxBytes + 1 - read));
         if (block.isEmpty())
             return head;
-        for (qsizetype i = 0; i < block.size(); ++i) {
-            const char c = block.at(i);
+        read += block.size();
+        for (const char c : block) {
             const bool lfOfCrLf = c == '\n' && afterCr;
+            const bool ends = (c == '\r' || c == '\n') && !lfOfCrLf;
             afterCr = c == '\r';
-            if ((c != '\r' && c != '\n') || lfOfCrLf)
+            // What a line holds past the longest line kept is left out.
+            if (!ends && !lfOfCrLf && head.size() - lineStart >= kMaxTextLineBytes)
                 continue;
-            lineEnd = head.size() + i + 1;
-            if (++ends == count) {
-                head.append(block.constData(), i + 1);
+            head.append(c);
+            if (lfOfCrLf)
+                lineStart = head.size();
+            if (!ends)
+                continue;
+            lineStart = lineEnd = head.size();
+            if (++lines == count)
                 return head;
-            }
         }
-        head.append(block);
     }
     // More than the file may hold: the lines ended before the limit are
     // read, and no piece of the one that runs past it.

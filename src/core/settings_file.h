@@ -39,10 +39,13 @@ QStringList splitTextLines(const QByteArray &content);
 // hundred kilobytes at most; more than this is never read.
 inline constexpr qint64 kMaxTextFileBytes = 4 << 20;
 
+// No address, path or tip is longer than this: a line is kept up to it.
+inline constexpr qsizetype kMaxTextLineBytes = 8 << 10;
+
 // The bytes of the first `count` such lines of the device (the LF of the
-// last one's CR LF may be left out); the device is read at most one block of
-// 4 KiB past them, never to its end. At most `maxBytes` are read: the lines
-// that end within them.
+// last one's CR LF may be left out), each cut to kMaxTextLineBytes; the
+// device is read at most one block of 4 KiB past them, never to its end. At
+// most `maxBytes` are read: the lines that end within them.
 QByteArray readLeadingLines(QIODevice &device, int count, qint64 maxBytes);
 
 // The lines of a playlist or tip file that end within the limit.

@@ -170,11 +170,13 @@ void TestSettingsFile::readingStopsAfterTheLastLine()
     QVERIFY(device.pos() <= fileEnd + 4096);
 
     // A line that never ends is read no further than the limit, and none
-    // of it is taken for a value.
-    QByteArray endless = "1\r\n" + QByteArray(2 * kMaxTextFileBytes, 'x');
+    // of it is taken for a value; one far longer than any path keeps its
+    // first part, and the lines after it their places.
+    QByteArray endless = "1\r\n" + QByteArray(100000, 'y') + "\r\n2\n" + QByteArray(2 * kMaxTextFileBytes, 'x');
     QBuffer endlessDevice(&endless);
     QVERIFY(endlessDevice.open(QIODevice::ReadOnly));
-    QCOMPARE(splitTextLines(readLeadingLines(endlessDevice, kSettingsLineCount, kMaxTextFileBytes)), QStringList{u"1"_s});
+    QCOMPARE(splitTextLines(readLeadingLines(endlessDevice, kSettingsLineCount, kMaxTextFileBytes)),
+             QStringList({u"1"_s, QString(kMaxTextLineBytes, u'y'), u"2"_s}));
     QVERIFY(endlessDevice.pos() <= kMaxTextFileBytes + 1);
     // A whole settings file with 100 MB after its last line: test_shutdown_signal.
 }

@@ -28,30 +28,51 @@ Edge reversed(const Edge &e)
     return r;
 }
 
-// `parts` are the edges of one fill style, each turned so that the fill
-// lies on its right.
-QPainterPath fillPath(const std::vector<Edge> &parts, bool nonZero)
-{
-    // Edges by start point, the earliest at the back; each is taken once, so the
-    // whole chaining stays linear however many edges meet at a point.
-    std::map<PointKey, std::vector<std::size_t>> byStart;
-    for (std::size_t i = parts.size(); i-- > 0;)
-        byStart[keyOf(parts[i].from)].push_back(i);
-    std::vector<bool> used(parts.size(), false);
-    const auto takeFrom = [&](const QPointF &at) -> std::size_t {
-        const auto found = byStart.find(keyOf(at));
-        if (found == byStart.end())
-            return parts.size();
+// Unused edges by one of their end points, the earliest at the back; each
+// is taken once, so the whole chaining stays linear however many edges
+// meet at a point.
+class EdgeIndex {
+public:
+    EdgeIndex(const std::vector<Edge> &parts, std::vector<bool> &used, bool byEnd) : used_(used)
+    {
+        for (std::size_t i = parts.size(); i-- > 0;)
+            edges_[keyOf(byEnd ? parts[i].to : parts[i].from)].push_back(i);
+    }
+
+    // An unused edge meeting `at`, marked used; none() when there is none.
+    std::size_t take(const QPointF &at)
+    {
+        const auto found = edges_.find(keyOf(at));
+        if (found == edges_.end())
+            return none();
         std::vector<std::size_t> &candidates = found->second;
-        while (!candidates.empty() && used[candidates.back()])
+        while (!candidates.empty() && used_[candidates.back()])
             candidates.pop_back();
         if (candidates.empty())
-            return parts.size();
+            return none();
         const std::size_t next = candidates.back();
         candidates.pop_back();
+        used_[next] = true;
         return next;
-    };
+    }
 
+    std::size_t none() const { return used_.size(); }
+
+private:
+    std::vector<bool> &used_;
+    std::map<PointKey, std::vector<std::size_t>> edges_;
+};
+
+// `parts` are the edges of one fill style, each turned so that the fill
+// lies on its right. Under the even-odd rule an area is filled where a ray
+// from it crosses the style's edges an odd number of times, whichever way
+// they run: an outline whose edges disagree on their direction, as some
+// converters write them, is closed by running the odd ones backwards.
+QPainterPath fillPath(const std::vector<Edge> &parts, bool nonZero)
+{
+    std::vector<bool> used(parts.size(), false);
+    EdgeIndex byStart(parts, used, false);
+    EdgeIndex byEnd(parts, used, true);
     QPainterPath path;
     path.setFillRule(nonZero ? Qt::WindingFill : Qt::OddEvenFill);
     for (std::size_t first = 0; first < parts.size(); ++first) {
@@ -63,12 +84,16 @@ QPainterPath fillPath(const std::vector<Edge> &parts, bool nonZero)
         addEdge(path, parts[first]);
         QPointF at = parts[first].to;
         while (at != start) {
-            const std::size_t next = takeFrom(at);
-            if (next == parts.size())
+            std::size_t next = byStart.take(at);
+            Edge edge;
+            if (next != byStart.none())
+                edge = parts[next];
+            else if (!nonZero && (next = byEnd.take(at)) != byEnd.none())
+                edge = reversed(parts[next]);
+            else
                 break;
-            used[next] = true;
-            addEdge(path, parts[next]);
-            at = parts[next].to;
+            addEdge(path, edge);
+            at = edge.to;
         }
         path.closeSubpath();
     }

@@ -69,6 +69,19 @@ void TestSwfRender::solidFillsTakeTheSideTheirEdgesGive()
     QCOMPARE(image.pixel(10, 20), qRgb(255, 0, 0));
     QCOMPARE(image.pixel(10, 70), qRgb(255, 255, 255));
 
+    // A square as some converters write it: every side has the fill on
+    // its fill0 side, but the right one runs down while the others run
+    // round. An even-odd fill is where its edges are crossed an odd number
+    // of times, whichever way they run.
+    swftest::Movie sides = stage();
+    sides.shape(1, 1, stageTwips, {swftest::solidFill(Qt::green, false)}, {},
+                Edges().style(1, 0, 0).moveTo(2000, 0).line(-2000, 0).line(0, 2000)
+                    .moveTo(2000, 0).line(0, 2000).moveTo(0, 2000).line(2000, 0).end());
+    sides.place(1, 1).showFrame();
+    const QImage square = render(sides);
+    for (const QPoint p : {QPoint(10, 10), QPoint(90, 10), QPoint(10, 90), QPoint(90, 90)})
+        QCOMPARE(square.pixel(p), qRgb(0, 255, 0));
+
     // DefineShape3 colours carry alpha.
     swftest::Movie half = stage();
     half.shape(1, 3, stageTwips, {swftest::solidFill(QColor(0, 0, 0, 128), true)}, {},

@@ -58,6 +58,9 @@ void installInput(Vm &vm);
 
 // Calls onSoundComplete of the Sound objects whose sounds have ended.
 void completeSounds(Vm &vm);
+// stopAllSounds(): every sound of the movie falls silent, and the Sound
+// objects that played them stand where they stopped.
+void stopAllSounds(Vm &vm);
 
 struct MethodEntry {
     const char16_t *name;

@@ -420,4 +420,15 @@ void completeSounds(Vm &vm)
     });
 }
 
+void stopAllSounds(Vm &vm)
+{
+    SoundHost *host = vm.host()->sounds();
+    if (!host)
+        return;
+    for (Object *sound : vm.playingSounds)
+        if (SoundState *s = stateOf(sound))
+            positionOf(Call{s, host, 0});
+    host->stopSounds(0, 0);
+}
+
 } // namespace sky::swf::avm1

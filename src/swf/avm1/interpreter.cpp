@@ -1,4 +1,5 @@
 #include "activation.h"
+#include "builtins.h"
 #include "calls.h"
 #include "decoder.h"
 #include "operators.h"
@@ -136,9 +137,8 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x05: vm.host()->stepFrame(clipOf(timelineTarget(vm, act)), -1); break;
         case 0x06: vm.host()->setPlaying(clipOf(timelineTarget(vm, act)), true); break;
         case 0x07: vm.host()->setPlaying(clipOf(timelineTarget(vm, act)), false); break;
-        case 0x08: // ToggleQuality
-        case 0x09: // StopSounds
-            break;
+        case 0x08: break; // ToggleQuality: the picture is always drawn at one quality
+        case 0x09: stopAllSounds(vm); break;
         case 0x0A: { const auto [a, b] = numbers(); st.push(a + b); break; }
         case 0x0B: { const auto [a, b] = numbers(); st.push(a - b); break; }
         case 0x0C: { const auto [a, b] = numbers(); st.push(a * b); break; }

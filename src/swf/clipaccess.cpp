@@ -115,6 +115,11 @@ int ScriptRuntime::framesLoaded(int handle)
     return c ? c->totalFrames() : 0;
 }
 
+qint64 ScriptRuntime::movieBytes(int handle)
+{
+    return clip(handle) ? player_.movie()->byteLength() : 0;
+}
+
 int ScriptRuntime::frameOfLabel(int handle, const QString &label)
 {
     StageClip *c = clip(handle);

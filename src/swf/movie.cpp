@@ -91,6 +91,7 @@ std::shared_ptr<const Movie> Movie::fromData(const QByteArray &data, QString *er
     movie->stage_ = swf.stage;
     movie->frameRate_ = swf.frameRate;
     movie->headerFrames_ = swf.frameCount;
+    movie->byteLength_ = swf.body.size();
     movie->edgeBudget_ = maxEdges;
     movie->opBudget_ = maxDisplayOps;
     const auto tags = readTags(swf.body, swf.tagsStart, swf.body.size());

@@ -37,6 +37,8 @@ public:
     QSize stageSize() const;                    // whole pixels
     double frameRate() const { return frameRate_; }
     int headerFrameCount() const { return headerFrames_; }
+    // The uncompressed length of the file, header included.
+    qint64 byteLength() const { return byteLength_; }
     QColor backgroundColor() const { return background_; }
     int damagedTags() const { return damagedTags_; }
     // How deep script calls may nest (ScriptLimits, at most 256).
@@ -64,6 +66,7 @@ private:
     QRectF stage_;
     double frameRate_ = 0;
     int headerFrames_ = 0;
+    qint64 byteLength_ = 0;
     QColor background_ = QColor(255, 255, 255);
     bool backgroundSet_ = false;
     int damagedTags_ = 0;

@@ -89,6 +89,7 @@ public:
     void setPlaying(int clip, bool playing) override;
     void stepFrame(int clip, int delta) override;
     int framesLoaded(int clip) override;
+    qint64 movieBytes(int clip) override;
     int frameOfLabel(int clip, const QString &label) override;
     std::vector<std::shared_ptr<const QByteArray>> frameScripts(int clip, int frame) override;
     int duplicateClip(int clip, const QString &name, int depth, const avm1::Value &init) override;

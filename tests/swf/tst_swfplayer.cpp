@@ -174,6 +174,21 @@ void TestSwfPlayer::frameActionsStopAndJump()
     player.back();
     QCOMPARE(player.currentFrame(), 1);
 
+    // A preloader on frame 2 plays frames 1 and 2 until every byte is
+    // there: if (_root.getBytesLoaded() / _root.getBytesTotal() != 1)
+    // gotoAndPlay(1); frame 3 stops. A movie read from a file is all there.
+    swftest::Actions share;
+    for (const char *method : {"getBytesLoaded", "getBytesTotal"})
+        share.push(0).push("_root").op(0x1C).push(method).op(0x52);
+    share.op(0x0D).push(1).op(0x49).op(0x9D, QByteArray("\x06\x00", 2)); // If loaded: over the next 6 bytes
+    share.op(0x81, QByteArray(2, '\0')).op(0x06);                       // GotoFrame 1, Play
+    swftest::Movie preloader(8, 100, 100);
+    preloader.showFrame().doAction(share.code()).showFrame().stopAction().showFrame();
+    QVERIFY(player.loadData(preloader.fws()));
+    for (int t = 0; t < 4; ++t)
+        player.tick();
+    QCOMPARE(player.currentFrame(), 3);
+
     // A stop on frame 1 holds the movie as loaded.
     swftest::Movie held(8, 100, 100);
     held.stopAction().showFrame().showFrame();

@@ -261,7 +261,9 @@ Value setMask(Vm &vm, CallInfo &c)
     return true;
 }
 
-Value zero(Vm &, CallInfo &) { return 0; }
+// A movie is read whole before it plays: what is loaded is all there is,
+// so preloaders waiting for the two to match move on at once.
+Value movieBytes(Vm &vm, CallInfo &c) { return double(vm.host()->movieBytes(clipOfSelf(c))); }
 Value nothing(Vm &, CallInfo &) { return {}; }
 
 Value movieClipCall(Vm &, CallInfo &) { return {}; }
@@ -295,8 +297,8 @@ void installMovieClip(Vm &vm)
         {u"globalToLocal", globalToLocal},
         {u"startDrag", startDrag},
         {u"stopDrag", stopDrag},
-        {u"getBytesLoaded", zero},
-        {u"getBytesTotal", zero},
+        {u"getBytesLoaded", movieBytes},
+        {u"getBytesTotal", movieBytes},
         {u"loadMovie", nothing},
         {u"loadVariables", nothing},
         {u"unloadMovie", nothing},

@@ -86,6 +86,9 @@ public:
     virtual void setPlaying(int, bool) { }
     virtual void stepFrame(int, int) { }
     virtual int framesLoaded(int) { return 1; }
+    // The bytes of the movie a clip belongs to, which is loaded whole;
+    // 0 for no clip.
+    virtual qint64 movieBytes(int) { return 0; }
     // The frame a label names, 0 when none.
     virtual int frameOfLabel(int, const QString &) { return 0; }
     // The scripts of a frame, for the Call action.

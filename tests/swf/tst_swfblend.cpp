@@ -32,6 +32,7 @@ private Q_SLOTS:
     void subtractTakesThePremultipliedColourAway();
     void invertTurnsTheBackdropOver();
     void eraseAndAlphaActOnTheirParentsLayerOnly();
+    void scriptsSetTheModeByNameOrNumber();
 };
 
 void TestSwfBlend::subtractTakesThePremultipliedColourAway()
@@ -79,6 +80,24 @@ void TestSwfBlend::eraseAndAlphaActOnTheirParentsLayerOnly()
     // With no layer to act on, neither shows at all.
     QCOMPARE(movie(12, 1).pixel(25, 50), qRgb(0, 0, 255));
     QCOMPARE(movie(11, 1).pixel(25, 50), qRgb(0, 0, 255));
+}
+
+void TestSwfBlend::scriptsSetTheModeByNameOrNumber()
+{
+    // The square of the subtract test in a clip "c"; frame 1's script sets
+    // c.blendMode, then to a name no mode has, which changes nothing.
+    const auto subtracted = [](const swftest::Actions &mode) {
+        swftest::Movie m = withSquare(QColor(200, 200, 200), QColor(100, 50, 0));
+        m.sprite(2, swftest::Movie(8, 100, 100).place(1, 1).showFrame()).placeNamed(1, 2, "c");
+        swftest::Actions script;
+        script.push("c").op(0x1C).push("blendMode").then(mode).op(0x4F);
+        script.push("c").op(0x1C).push("blendMode").push("bogus").op(0x4F);
+        m.doAction(script.code()).showFrame();
+        return swftest::render(m).pixel(50, 50);
+    };
+    QCOMPARE(subtracted(swftest::Actions().push("subtract")), qRgb(100, 150, 200));
+    QCOMPARE(subtracted(swftest::Actions().push(9)), qRgb(100, 150, 200));
+    QCOMPARE(subtracted(swftest::Actions().push("normal")), qRgb(100, 50, 0));
 }
 
 QTEST_GUILESS_MAIN(TestSwfBlend)

@@ -1,5 +1,6 @@
 // What Flash 8 scripts set of how a clip is drawn: cacheAsBitmap,
-// opaqueBackground and scrollRect, properties of every MovieClip.
+// opaqueBackground, scrollRect and blendMode, properties of every
+// MovieClip.
 
 #include "builtins.h"
 
@@ -88,6 +89,41 @@ Value setScrollRect(Vm &vm, CallInfo &c)
     return {};
 }
 
+// The blend modes by their numbers, 1 to 14.
+constexpr const char16_t *blendNames[] = {u"normal",   u"layer", u"multiply", u"screen",  u"lighten",
+                                          u"darken",   u"difference", u"add",  u"subtract", u"invert",
+                                          u"alpha",    u"erase", u"overlay",  u"hardlight"};
+constexpr int blendCount = int(std::size(blendNames));
+
+Value getBlendMode(Vm &vm, CallInfo &c)
+{
+    const StageClip *clip = clipOfSelf(vm, c);
+    if (!clip)
+        return {};
+    const int blend = clip->placement.blend;
+    return QString::fromUtf16(blendNames[blend >= 1 && blend <= blendCount ? blend - 1 : 0]);
+}
+
+// A mode's name or its number; anything else leaves the mode as it is.
+Value setBlendMode(Vm &vm, CallInfo &c)
+{
+    StageClip *clip = clipOfSelf(vm, c);
+    if (!clip)
+        return {};
+    const Value v = c.arg(0);
+    if (v.isNumber()) {
+        const double n = vm.toNumber(v);
+        if (n >= 1 && n <= blendCount)
+            clip->placement.blend = int(n);
+        return {};
+    }
+    const QString name = vm.toString(v);
+    for (int i = 0; i < blendCount; ++i)
+        if (name == QStringView(blendNames[i]))
+            clip->placement.blend = i + 1;
+    return {};
+}
+
 } // namespace
 
 void installClipDisplay(Vm &vm)
@@ -96,6 +132,7 @@ void installClipDisplay(Vm &vm)
     defineAccessor(vm, vm.clipProto, QStringLiteral("opaqueBackground"), getOpaqueBackground, setOpaqueBackground,
                    fromFlash8);
     defineAccessor(vm, vm.clipProto, QStringLiteral("scrollRect"), getScrollRect, setScrollRect, fromFlash8);
+    defineAccessor(vm, vm.clipProto, QStringLiteral("blendMode"), getBlendMode, setBlendMode, fromFlash8);
 }
 
 } // namespace sky::swf::avm1

@@ -12,7 +12,9 @@
 // memory and the time from start to the first frame on screen (to playback
 // under way, for sound), min and median over the rounds, and the program's
 // figures as ratios against mpv's, also the median of the ratios within each
-// round. At full screen, where the software renderer may not keep up with
+// round. For the sound-only playlist, whose 15 seconds a window's start-up
+// weighs on, it also prints the CPU time per second from the first sound to
+// the end, the cost of playing on. At full screen, where the software renderer may not keep up with
 // every frame, it also counts the frames each put on screen, since a player
 // that draws fewer frames spends less time drawing: the program tells them
 // at the end of its item, and a small script run inside mpv reads mpv's
@@ -63,6 +65,7 @@ struct Command
     int items = 1; // how many items end before the process is closed
     QString framesFile {}; // where mpv's frame-counting script writes, when it runs
     bool countsFrames = false;
+    bool playingCost = false; // CPU per second after the first frame is reported
 };
 
 struct Measure
@@ -71,6 +74,7 @@ struct Measure
     double peakMiB = 0;
     double firstFrameMs = 0;
     double framesShown = 0;
+    double cpuMsPerSecondAfter = 0; // from the first frame to the end
     QByteArray firstFrameReport; // the player's line
 };
 
@@ -138,6 +142,7 @@ std::optional<Measure> runOnce(const Command &command, qint64 xServerPid)
 
     Measure m;
     std::optional<double> firstFrameMs;
+    double cpuAtFirstFrame = 0;
     int ended = command.endLine.isEmpty() ? command.items : 0;
     QByteArray pending;
     QByteArray transcript;
@@ -163,6 +168,9 @@ std::optional<Measure> runOnce(const Command &command, qint64 xServerPid)
             if (!firstFrameMs && line.contains(command.firstFrameLine)) {
                 firstFrameMs = double(clock.nsecsElapsed()) / 1e6;
                 m.firstFrameReport = line;
+                // Counted as the whole run is, children the process has
+                // waited for included.
+                cpuAtFirstFrame = bench::processCpuSeconds(pid, true) + bench::processCpuSeconds(xServerPid) - xBefore;
             }
             // The program stays open after its items; it is closed as a user
             // would end it, by a termination signal.
@@ -175,6 +183,7 @@ std::optional<Measure> runOnce(const Command &command, qint64 xServerPid)
     rusage usage {};
     wait4(pid, &status, 0, &usage);
     const double xCpu = bench::processCpuSeconds(xServerPid) - xBefore;
+    const double endMs = double(clock.nsecsElapsed()) / 1e6;
 
     if (!firstFrameMs || ended < command.items) {
         std::fprintf(stderr, "%s: no %s\n%s\n", qPrintable(command.argv.first()),
@@ -185,6 +194,8 @@ std::optional<Measure> runOnce(const Command &command, qint64 xServerPid)
         + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6 + xCpu;
     m.peakMiB = double(usage.ru_maxrss) / 1024.0;
     m.firstFrameMs = *firstFrameMs;
+    if (endMs > m.firstFrameMs)
+        m.cpuMsPerSecondAfter = (m.cpuSeconds - cpuAtFirstFrame) * 1e6 / (endMs - m.firstFrameMs);
     if (!command.framesFile.isEmpty())
         m.framesShown = framesShownByMpv(command.framesFile);
     return m;
@@ -220,9 +231,11 @@ bool compare(const QString &title, int rounds, const Command &program, const Com
             if (!m)
                 return false;
             (programTurn ? programRuns : mpvRuns).push_back(*m);
-            std::fprintf(stderr, "  %s round %d: %.2f s CPU, %.1f MiB, first frame %.0f ms, %.0f frames shown\n",
+            std::fprintf(stderr,
+                "  %s round %d: %.2f s CPU, %.1f MiB, first frame %.0f ms, %.0f frames shown, %.1f ms CPU a second "
+                "after it\n",
                 programTurn ? "program" : "mpv    ", round + 1, m->cpuSeconds, m->peakMiB, m->firstFrameMs,
-                m->framesShown);
+                m->framesShown, m->cpuMsPerSecondAfter);
         }
     }
     std::printf("%s, %d rounds (program vs mpv)\n", qPrintable(title), rounds);
@@ -231,6 +244,9 @@ bool compare(const QString &title, int rounds, const Command &program, const Com
     reportMetric(title, "start to first frame ms", "ms", programRuns, mpvRuns, &Measure::firstFrameMs);
     if (program.countsFrames)
         reportMetric(title, "video frames shown", "frames", programRuns, mpvRuns, &Measure::framesShown);
+    if (program.playingCost)
+        reportMetric(title, "CPU ms a second after first frame", "ms", programRuns, mpvRuns,
+            &Measure::cpuMsPerSecondAfter);
     std::fflush(stdout);
     return true;
 }
@@ -400,6 +416,7 @@ int main(int argc, char *argv[])
         ours.argv = QStringList { program, playlist };
         ours.firstFrameLine = "sky.media: playback started";
         ours.items = kSongs;
+        ours.playingCost = true;
         theirs.argv = mpvArgs + songs;
         theirs.firstFrameLine = "playback restart complete";
         ok = QFile(settings).open(QIODevice::WriteOnly)

@@ -56,7 +56,7 @@ pid_t spawn(const QStringList &argv, const Environment &changes, int outputFd)
     return pid;
 }
 
-double processCpuSeconds(qint64 pid)
+double processCpuSeconds(qint64 pid, bool withChildren)
 {
     if (pid <= 0)
         return 0;
@@ -64,12 +64,15 @@ double processCpuSeconds(qint64 pid)
     if (!stat.open(QIODevice::ReadOnly))
         return 0;
     const QByteArray text = stat.readAll();
-    // Fields 14 and 15 are utime and stime; the name in parentheses before
-    // them may hold spaces.
+    // Fields 14 and 15 are utime and stime, 16 and 17 those of the waited-for
+    // children; the name in parentheses before them may hold spaces.
     const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
+    if (fields.size() < 15)
         return 0;
-    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+    qint64 ticks = fields[11].toLongLong() + fields[12].toLongLong();
+    if (withChildren)
+        ticks += fields[13].toLongLong() + fields[14].toLongLong();
+    return double(ticks) / double(sysconf(_SC_CLK_TCK));
 }
 
 double mainThreadCpuSeconds(qint64 pid)

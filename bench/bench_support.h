@@ -25,8 +25,10 @@ using Environment = QMap<QString, QString>;
 pid_t spawn(const QStringList &argv, const Environment &changes, int outputFd = -1);
 
 // User plus system time the process `pid` (all of its threads) has used so
-// far, 0 without one.
-double processCpuSeconds(qint64 pid);
+// far, with that of the children it has waited for when `withChildren`
+// (as the parent's rusage counts it once the process has ended); 0 without
+// one.
+double processCpuSeconds(qint64 pid, bool withChildren = false);
 
 // Processor time the main thread of the process `pid` has used so far, in
 // seconds, to the nanosecond; 0 without one.

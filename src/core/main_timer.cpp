@@ -28,7 +28,10 @@ const QString &entryPath(const Module1 &m, int index)
 
 void Form1::Timer1_Timer()
 {
-    Label1.setCaption(List1.Visible() ? QStringLiteral("Total file(s) = %1").arg(List1.ListCount()) : QString());
+    // Every tick: a number formatted through QString::arg costs a locale
+    // lookup each time.
+    Label1.setCaption(List1.Visible() ? QStringLiteral("Total file(s) = ") + QString::number(List1.ListCount())
+                                      : QString());
 
     const long state = MediaPlayer1.PlayState();
     if (state == MediaEngine::Paused || state == MediaEngine::Playing) {

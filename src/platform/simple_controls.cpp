@@ -102,6 +102,10 @@ void Label::showState()
 
 void Label::setCaption(const QString &caption)
 {
+    // The main window sets its titles to what they already show ten times
+    // a second.
+    if (caption == m_caption)
+        return;
     m_caption = caption;
     if (m_label)
         showCaption();

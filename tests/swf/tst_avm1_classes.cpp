@@ -160,6 +160,17 @@ void TestAvm1Classes::intervalsCallObjectMethodsAndStopWhenCleared()
     QCOMPARE(host.lines.size(), 1);
     // Neither a function nor an object: no interval.
     QVERIFY(callGlobal(vm, "setInterval", {QStringLiteral("tick"), 30}).isUndefined());
+    // A timeout is called once, when its time has come; one cleared first
+    // never is.
+    callGlobal(vm, "setTimeout", {o, QStringLiteral("tick"), 50, QStringLiteral("y")});
+    const Value cleared = callGlobal(vm, "setTimeout", {o, QStringLiteral("tick"), 50, QStringLiteral("z")});
+    callGlobal(vm, "clearTimeout", {cleared});
+    advance(vm, host, 1049);
+    QCOMPARE(host.lines.size(), 1);
+    advance(vm, host, 1050);
+    QCOMPARE(host.lines, (QStringList{QStringLiteral("o,x"), QStringLiteral("o,y")}));
+    advance(vm, host, 5000);
+    QCOMPARE(host.lines.size(), 2);
 }
 
 void TestAvm1Classes::datesReadAndSetLocalTimeAndUtc()

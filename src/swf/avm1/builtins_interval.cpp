@@ -1,7 +1,8 @@
 // setInterval and clearInterval, on the player's clock: an interval is
 // called when the host's time has reached it, as often as its period went
 // by since (at most maxCallsPerRun times in one run: a movie that lags
-// does not call an interval endlessly to catch up).
+// does not call an interval endlessly to catch up). setTimeout makes one
+// that is called once and then gone; clearTimeout clears either.
 
 #include "builtins.h"
 
@@ -18,14 +19,15 @@ struct Interval : NativeState {
     int id = 0;
     double period = 0;
     double due = 0;
+    bool once = false;
 };
 
 Interval *intervalOf(Object *entry) { return static_cast<Interval *>(entry->state.get()); }
 
 // setInterval(function, ms, args...) or setInterval(object, "method", ms,
-// args...); the id it returns counts up from 1; undefined when no function
-// or object is given.
-Value setIntervalMethod(Vm &vm, CallInfo &c)
+// args...), and setTimeout alike; the id they return counts up from 1;
+// undefined when no function or object is given.
+Value startTimer(Vm &vm, CallInfo &c, bool once)
 {
     const Value first = c.arg(0);
     if (!first.isObject())
@@ -48,10 +50,14 @@ Value setIntervalMethod(Vm &vm, CallInfo &c)
     state->period = std::isfinite(period) ? qMax(shortestPeriod, period) : shortestPeriod;
     state->due = vm.host()->time() + state->period;
     state->id = ++vm.lastTimerId;
+    state->once = once;
     entry->state = std::move(state);
     vm.timers.push_back(entry);
     return vm.lastTimerId;
 }
+
+Value setIntervalMethod(Vm &vm, CallInfo &c) { return startTimer(vm, c, false); }
+Value setTimeoutMethod(Vm &vm, CallInfo &c) { return startTimer(vm, c, true); }
 
 Value clearIntervalMethod(Vm &vm, CallInfo &c)
 {
@@ -91,6 +97,8 @@ void runIntervals(Vm &vm)
             if (interval->due > now)
                 break;
             interval->due += interval->period;
+            if (interval->once)
+                std::erase(vm.timers, entry);
             callInterval(vm, entry);
         }
         if (Interval *interval = intervalOf(entry); interval->due <= now)
@@ -100,7 +108,11 @@ void runIntervals(Vm &vm)
 
 void installIntervals(Vm &vm)
 {
-    defineMethods(vm, vm.global, {{u"setInterval", setIntervalMethod}, {u"clearInterval", clearIntervalMethod}});
+    defineMethods(vm, vm.global,
+                  {{u"setInterval", setIntervalMethod},
+                   {u"clearInterval", clearIntervalMethod},
+                   {u"setTimeout", setTimeoutMethod},
+                   {u"clearTimeout", clearIntervalMethod}});
 }
 
 } // namespace sky::swf::avm1

@@ -27,6 +27,7 @@ enum TagCode : int {
     tagRemoveObject = 5,
     tagDefineBits = 6,
     tagDefineButton = 7,
+    tagDefineButtonCxform = 23,
     tagJpegTables = 8,
     tagSetBackgroundColor = 9,
     tagDefineFont = 10,
@@ -244,6 +245,17 @@ void Movie::readDefinition(const Tag &tag, const QByteArray &buffer)
     case tagDefineButton2: {
         const quint16 id = r.u16();
         dictionary_.insert_or_assign(id, readDefineButton(r, tag.code == tagDefineButton ? 1 : 2));
+        break;
+    }
+    case tagDefineButtonCxform: {
+        // The colour transform of every part of a button of the first kind.
+        const auto found = dictionary_.find(r.u16());
+        auto *button = found == dictionary_.end() ? nullptr : std::get_if<ButtonCharacter>(&found->second);
+        if (!button)
+            break;
+        const ColorTransform color = r.colorTransform(false);
+        for (ButtonPart &part : button->parts)
+            part.color = color;
         break;
     }
     default: break;

@@ -38,6 +38,7 @@ private Q_SLOTS:
     void bitmapFillsRepeatAndScale();
     void linesAreDrawnOverFillsWithTheirWidth();
     void masksClipTheDepthsUpToTheirClipDepth();
+    void firstButtonsTakeTheColourOfTheirTransformTag();
     void textDrawsFontGlyphsAtTheirHeight();
     void fieldBordersFrameThePixelsTheirBoxCovers();
     void morphShapesFollowTheirRatio();
@@ -262,6 +263,19 @@ void TestSwfRender::masksClipTheDepthsUpToTheirClipDepth()
     QCOMPARE(image.pixel(80, 20), qRgb(255, 255, 255)); // outside the mask
     QCOMPARE(image.pixel(80, 90), qRgb(0, 255, 0));     // above the clip depth
     QCOMPARE(image.pixel(20, 90), qRgb(0, 255, 0));
+}
+
+void TestSwfRender::firstButtonsTakeTheColourOfTheirTransformTag()
+{
+    // A DefineButton whose up state is a red square, and a
+    // DefineButtonCxform that takes the red away and adds full blue.
+    swftest::Movie m = stage();
+    m.shape(1, 1, stageTwips, {swftest::solidFill(Qt::red, false)}, {}, Edges().rect(stageTwips, 1).end());
+    m.tag(7, swftest::Bits().u16(2).u8(1).u16(1).u16(1).matrix().flush().u8(0).u8(0).data());
+    m.tag(23, swftest::Bits().u16(2).ub(1, 1).ub(1, 1).ub(4, 10).sb(10, 0).sb(10, 256).sb(10, 256)
+                  .sb(10, 0).sb(10, 0).sb(10, 255).flush().data());
+    m.place(1, 2).showFrame();
+    QCOMPARE(render(m).pixel(50, 50), qRgb(0, 0, 255));
 }
 
 void TestSwfRender::textDrawsFontGlyphsAtTheirHeight()

@@ -67,6 +67,9 @@ QWidget *CommandButton::makeWidget()
 {
     m_button = new PushButtonView;
     m_button->setFocusPolicy(Qt::StrongFocus);
+    // Enter presses the button that has the focus, as Space does; the
+    // focused button is drawn as the default one meanwhile.
+    m_button->setAutoDefault(true);
     QObject::connect(m_button, &QPushButton::clicked, this, [this] { fire(Click); });
     return m_button;
 }

@@ -339,6 +339,19 @@ int Control::raiseKeyPress(int keyAscii)
     return keyAscii;
 }
 
+bool Control::tabMovesFocus() const
+{
+    for (QWidget *next = m_widget->nextInFocusChain(); next != m_widget; next = next->nextInFocusChain()) {
+        // The control's own parts (an editable text, a list's viewport) are
+        // not another control.
+        if (m_widget->isAncestorOf(next) || next->window() != m_widget->window())
+            continue;
+        if ((next->focusPolicy() & Qt::TabFocus) && next->isVisible() && next->isEnabled())
+            return true;
+    }
+    return false;
+}
+
 bool Control::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != m_widget && (m_part == nullptr || watched != m_part))
@@ -346,6 +359,10 @@ bool Control::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto *key = static_cast<QKeyEvent *>(event);
+        // Tab and Shift+Tab that move the focus on are no key press of the
+        // control; only a window with nothing else to move to hands them on.
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && tabMovesFocus())
+            return false;
         const int ascii = keyAscii(*key);
         if (ascii != 0 && KeyPress)
             return raiseKeyPress(ascii) == 0;

@@ -122,6 +122,9 @@ protected:
 
 private:
     QWidget *parentWidget() const;
+    // True when Tab takes the focus from this control to another of its
+    // window.
+    bool tabMovesFocus() const;
     // Calls `show` when the widget has been made.
     void showOnWidget(void (Control::*show)());
     void makeWidgetNow();

@@ -2,6 +2,7 @@
 
 #include "platform/drawn_icons.h"
 #include "platform/form.h"
+#include "platform/list_controls.h"
 #include "platform/runtime_error.h"
 
 #include <QComboBox>
@@ -233,8 +234,10 @@ void FileListBox::showState()
     // A folder not read yet is read as the list comes on screen.
     if (!m_unread)
         showFiles();
-    QObject::connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) {
-        m_row = row;
+    // The user's selection comes back here; the line a list takes the focus
+    // on is not selected (see selectedRow()).
+    QObject::connect(m_list, &QListWidget::itemSelectionChanged, this, [this] {
+        m_row = selectedRow(*m_list);
         if (!m_settingFromCode)
             fire(Click);
     });

@@ -9,6 +9,12 @@
 
 namespace sky {
 
+int selectedRow(const QListWidget &list)
+{
+    const QList<QListWidgetItem *> selected = list.selectedItems();
+    return selected.isEmpty() ? -1 : list.row(selected.first());
+}
+
 ListBox::ListBox(Form &form, const QString &name, Control *container)
     : Control(form, name, MadeWhenNeeded{}, container)
 {
@@ -32,10 +38,11 @@ void ListBox::showState()
         if (m_index >= 0)
             m_list->scrollToItem(m_list->item(m_index));
     }
-    // The user's selection (and the line the list makes current as it
-    // takes the focus) comes back here.
-    QObject::connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) {
-        m_index = row;
+    // The user's selection comes back here. A list with nothing selected
+    // that takes the focus shows its focus frame on its first line without
+    // selecting it: Enter and Escape then find no line selected.
+    QObject::connect(m_list, &QListWidget::itemSelectionChanged, this, [this] {
+        m_index = selectedRow(*m_list);
         if (!m_settingFromCode)
             fire(Click);
     });

@@ -9,6 +9,11 @@ class QListWidget;
 
 namespace sky {
 
+// The line selected in a list of single selection, -1 for none. The line
+// that is only current (where a list that takes the focus puts its focus
+// frame) is not selected.
+int selectedRow(const QListWidget &list);
+
 // A list of text lines. ListIndex is the selected line, -1 for none; setting
 // it from code always raises Click, as the user's selection does.
 class ListBox : public Control

@@ -1,4 +1,5 @@
 #include "core/module1.h"
+#include "keyboard.h"
 #include "main_window_test.h"
 
 #include <QtTest>
@@ -33,6 +34,7 @@ private Q_SLOTS:
     void shuffleSwitchResumesInOrder();
     void doubleClickAndEnterPlay();
     void escapeRemovesTheSelectedEntry();
+    void keysActOnlyOnTheLinePicked();
 
 private:
     QTemporaryDir media;
@@ -150,8 +152,7 @@ void TestPlaylistEditing::doubleClickAndEnterPlay()
 {
     rig->loadPlaylist(entries(5));
     int enter = 13;
-    main->List1_KeyPress(enter); // nothing selected: nothing happens
-    main->List1_DblClick();
+    main->List1_DblClick(); // nothing selected: nothing happens
     QVERIFY(rig->media->assigned.isEmpty());
 
     main->List1.setList(2, u" #  2.mp3"_s);
@@ -179,9 +180,6 @@ void TestPlaylistEditing::escapeRemovesTheSelectedEntry()
     rig->loadPlaylist(entries(6));
     m->PlaylistIndex = 4;
     int escape = 27;
-    main->List1_KeyPress(escape); // nothing selected
-    QCOMPARE(m->PlaylistCount, 6);
-
     main->List1.setList(0, u" #  0.mp3"_s);
     main->List1.setListIndex(1);
     main->List1_KeyPress(escape);
@@ -197,6 +195,32 @@ void TestPlaylistEditing::escapeRemovesTheSelectedEntry()
     main->List1_KeyPress(escape);
     QCOMPARE(m->PlaylistCount, 4);
     QCOMPARE(main->List1.ListIndex(), -1);
+}
+
+// A person who tabs into the playlist finds the focus frame on its first
+// line, not chosen: Enter and Escape change nothing until an arrow key
+// picks a line.
+void TestPlaylistEditing::keysActOnlyOnTheLinePicked()
+{
+    rig->loadPlaylist(entries(3));
+    main->Show();
+    test::activate(*main);
+    main->Label2_DblClick(); // the bar of squares goes, and the name colours
+    QVERIFY(test::tabTo(main->List1));
+    test::press(Qt::Key_Return);
+    test::press(Qt::Key_Escape);
+    QCOMPARE(m->PlaylistCount, 3);
+    QVERIFY(rig->media->assigned.isEmpty());
+    QVERIFY(!m->RandomNameColour && !main->Label2.Visible());
+
+    test::press(Qt::Key_Down);
+    QCOMPARE(main->List1.ListIndex(), 1);
+    QVERIFY(m->RandomNameColour && main->Label2.Visible());
+    test::press(Qt::Key_Return);
+    QCOMPARE(rig->media->assigned, QStringList({u"/m/1.mp3"_s}));
+    test::press(Qt::Key_Escape);
+    QCOMPARE(rig->playlistLines(), QStringList({u"0.mp3"_s, u"2.mp3"_s}));
+    QCOMPARE(main->List1.ListIndex(), 1);
 }
 
 QTEST_MAIN(TestPlaylistEditing)

@@ -2,6 +2,7 @@
 #include "platform/colour.h"
 #include "skins/form2.h"
 #include "skins/skin_rules.h"
+#include "keyboard.h"
 #include "main_window_test.h"
 
 #include <QDir>
@@ -23,6 +24,7 @@ private Q_SLOTS:
     void handEditedCountsStayWithinTheList();
     void handEditedNumbersOutOfRange();
     void applyingAPicture();
+    void keyboardPicksAndAppliesAPicture();
     void previewGrowsBack();
     void slideshowCountAndBlink();
 
@@ -220,6 +222,34 @@ void TestSkinManager::applyingAPicture()
     int enter = 13;
     skins->File1_KeyPress(enter);
     QCOMPARE(skins->List1.ListCount(), 2);
+}
+
+// From the folder the manager opens in, with the keyboard alone: the file
+// list takes the focus without choosing a file, an arrow chooses one, and
+// moving back and forth over the folder list keeps it for Apply.
+void TestSkinManager::keyboardPicksAndAppliesAPicture()
+{
+    const QString folder = makePictures(u"keys"_s, 3);
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(folder);
+    skins->Show();
+    QDir::setCurrent(before);
+    test::activate(*skins);
+    QVERIFY(test::tabTo(skins->File1));
+    QCOMPARE(skins->File1.ListIndex(), -1);
+    QVERIFY(skins->Image1.picture().isNull());
+
+    test::press(Qt::Key_Down);
+    QCOMPARE(skins->File1.FileName(), u"pic001.jpg"_s);
+    QVERIFY(!skins->Image1.picture().isNull());
+    test::press(Qt::Key_Tab, Qt::ShiftModifier);
+    QVERIFY(test::hasFocus(skins->Dir1));
+    test::press(Qt::Key_Tab);
+    test::press(Qt::Key_Tab);
+    QVERIFY(test::hasFocus(skins->Command1));
+    test::press(Qt::Key_Return);
+    QCOMPARE(m->SkinChosen, 1);
+    QCOMPARE(m->SkinPicturePath, QDir(folder).filePath(u"pic001.jpg"_s));
 }
 
 void TestSkinManager::previewGrowsBack()

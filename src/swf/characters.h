@@ -87,6 +87,8 @@ struct TextCharacter {
     std::shared_ptr<const EditTextSource> edit;
     // A text field's lines in view, from the first one scrolled to.
     std::vector<TextLine> lines;
+    // A text field's, whose glyphs show within its box.
+    bool field = false;
 
     bool framed() const { return background || border; }
 };

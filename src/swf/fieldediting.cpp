@@ -65,9 +65,7 @@ void drawFieldEditing(QPainter &painter, const Movie &movie, const TextCharacter
     painter.save();
     painter.setPen(Qt::NoPen);
     const QTransform textWorld = layout.matrix.toTransform() * world;
-    QPainterPath box;
-    box.addRect(layout.box);
-    painter.setClipPath(world.map(box), Qt::IntersectClip);
+    painter.setClipPath(fieldClip(layout, world), Qt::IntersectClip);
     const qsizetype first = std::min(from, to), last = std::max(from, to);
     if (first < last) {
         painter.setRenderHint(QPainter::Antialiasing, false);

@@ -30,8 +30,8 @@ std::optional<QLineF> caretLine(const TextCharacter &layout, qsizetype caret);
 // What a field with the keyboard's focus shows of its editing: the
 // characters from `from` to `to` (either order) white on black, and, when
 // nothing is selected and `caret` is set, the caret at `to` in `color`.
-// `world` takes the field's twips to the painter's coordinates; both are
-// kept within the field's box.
+// `world` takes the field's twips to the painter's coordinates; both show
+// where its text does (fieldClip()).
 void drawFieldEditing(QPainter &painter, const Movie &movie, const TextCharacter &layout, const QTransform &world,
                       qsizetype from, qsizetype to, const std::optional<QColor> &caret);
 

@@ -94,6 +94,7 @@ private:
     void fillInDevice(const QPainterPath &outline, QBrush brush, const QTransform &world);
     void drawText(const TextCharacter &text, const QTransform &world, const ColorTransform &color);
     void drawFrame(const TextCharacter &text, const QTransform &world, const ColorTransform &color);
+    void drawGlyphs(const TextCharacter &text, const QTransform &world, const ColorTransform &color);
 
     QPainter &painter_;
     const Movie &movie_;

@@ -87,8 +87,10 @@ void ScriptRuntime::fieldPlaced(StageClip &c)
 
 void ScriptRuntime::relayoutField(StageClip &c)
 {
-    TextCharacter text = layoutTextField(*c.field, player_.movie()->fonts());
+    FieldMetrics metrics;
+    TextCharacter text = layoutTextField(*c.field, player_.movie()->fonts(), &metrics);
     c.field->box = text.box;
+    c.field->hscroll = qBound(0, c.field->hscroll, metrics.maxHScroll);
     c.fieldLayout = std::make_shared<const Character>(std::move(text));
     ++c.fieldChanges;
 }

@@ -232,7 +232,8 @@ private:
     // when the field shows no line.
     qsizetype caretIndexUnder(int field, const QPointF &point);
     qsizetype caretOnNextLine(bool below);
-    // Scrolls the focused field by lines until the caret is in view.
+    // Scrolls the focused field by lines, and sideways by pixels, until the
+    // caret is in view.
     void scrollToCaret();
     // The focused field's selection as the clipboard takes it: lines end
     // in line feeds.

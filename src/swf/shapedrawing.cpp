@@ -326,6 +326,21 @@ void Renderer::drawText(const TextCharacter &text, const QTransform &world, cons
     painter_.setPen(Qt::NoPen);
     if (text.framed() && !outlinesOnly_)
         drawFrame(text, world, color);
+    if (!text.field || outlinesOnly_) {
+        drawGlyphs(text, world, color);
+        return;
+    }
+    // A text field's glyphs show within its box.
+    painter_.save();
+    painter_.setTransform(QTransform::fromScale(samples_, samples_));
+    painter_.setClipPath(fieldClip(text, world * QTransform::fromScale(1.0 / samples_, 1.0 / samples_)),
+                         Qt::IntersectClip);
+    onto(painter_).drawGlyphs(text, world, color);
+    painter_.restore();
+}
+
+void Renderer::drawGlyphs(const TextCharacter &text, const QTransform &world, const ColorTransform &color)
+{
     FillStyle solid;
     for (const PlacedGlyph &glyph : placedGlyphs(movie_, text)) {
         solid.color = glyph.color;
@@ -341,12 +356,8 @@ void Renderer::drawText(const TextCharacter &text, const QTransform &world, cons
 void Renderer::drawFrame(const TextCharacter &text, const QTransform &world, const ColorTransform &color)
 {
     const QRectF &box = text.box;
-    QTransform toPicture = world * QTransform::fromScale(1.0 / samples_, 1.0 / samples_);
-    // Turned or slanted by less than half a pixel along its sides, the box
-    // is drawn square on the pixels.
-    if (std::abs(toPicture.m12()) * box.width() < 0.5 && std::abs(toPicture.m21()) * box.height() < 0.5)
-        toPicture.setMatrix(toPicture.m11(), 0, 0, 0, toPicture.m22(), 0, toPicture.dx(), toPicture.dy(), 1);
-    if (toPicture.isRotating()) {
+    const std::optional<QRect> pixels = fieldPixels(box, world * QTransform::fromScale(1.0 / samples_, 1.0 / samples_));
+    if (!pixels) {
         QPainterPath area;
         area.addRect(box);
         if (text.background) {
@@ -361,14 +372,10 @@ void Renderer::drawFrame(const TextCharacter &text, const QTransform &world, con
         }
         return;
     }
-    // Whole pixels at every quality: the corner on the nearest pixel
-    // (halves rounding down), the size rounded on its own.
-    const QRectF r = toPicture.mapRect(box);
-    const auto nearest = [](double v) { return std::ceil(v - 0.5); };
-    const double x0 = nearest(r.left()), x1 = x0 + nearest(r.width());
-    const double y0 = nearest(r.top()), y1 = y0 + nearest(r.height());
-    if (x1 <= x0 || y1 <= y0)
+    // Whole pixels at every quality.
+    if (pixels->isEmpty())
         return;
+    const int x0 = pixels->left(), x1 = x0 + pixels->width(), y0 = pixels->top(), y1 = y0 + pixels->height();
     painter_.setTransform(QTransform::fromScale(samples_, samples_));
     if (text.background)
         painter_.fillRect(QRectF(x0, y0, x1 - x0, y1 - y0), color.apply(text.backgroundColor));

@@ -3,6 +3,8 @@
 #include "bitreader.h"
 #include "movie.h"
 
+#include <cmath>
+
 namespace sky::swf {
 namespace {
 
@@ -145,6 +147,31 @@ TextCharacter readDefineText(BitReader &r, int version)
         // draw the glyphs read so far
     }
     return text;
+}
+
+std::optional<QRect> fieldPixels(const QRectF &box, const QTransform &toPicture)
+{
+    QTransform upright = toPicture;
+    if (std::abs(upright.m12()) * box.width() < 0.5 && std::abs(upright.m21()) * box.height() < 0.5)
+        upright.setMatrix(upright.m11(), 0, 0, 0, upright.m22(), 0, upright.dx(), upright.dy(), 1);
+    if (upright.isRotating())
+        return std::nullopt;
+    const QRectF r = upright.mapRect(box);
+    const auto nearest = [](double v) { return int(std::ceil(v - 0.5)); };
+    return QRect(nearest(r.left()), nearest(r.top()), nearest(r.width()), nearest(r.height()));
+}
+
+QPainterPath fieldClip(const TextCharacter &text, const QTransform &toPicture)
+{
+    QPainterPath area;
+    if (const std::optional<QRect> pixels = fieldPixels(text.box, toPicture)) {
+        // The border takes the top and left rows of the box's pixels.
+        area.addRect(pixels->adjusted(text.border ? 1 : 0, text.border ? 1 : 0, 0, 0));
+    } else {
+        area.addRect(text.box);
+        area = toPicture.map(area);
+    }
+    return area;
 }
 
 std::vector<PlacedGlyph> placedGlyphs(const Movie &movie, const TextCharacter &text)

@@ -2,6 +2,8 @@
 
 #include "characters.h"
 
+#include <optional>
+
 namespace sky::swf {
 
 class BitReader;
@@ -17,6 +19,18 @@ struct PlacedGlyph {
 
 // The glyphs of a text whose font and glyph exist.
 std::vector<PlacedGlyph> placedGlyphs(const Movie &movie, const TextCharacter &text);
+
+// Where a text field's box lies on the whole pixels of a picture, as its
+// background and border are drawn there: the corner on the nearest pixel
+// (halves rounding down), the size rounded on its own. `toPicture` takes the
+// field's twips to the picture's pixels; turned or slanted by less than
+// half a pixel along its sides, the box is taken as upright, and none is
+// given when it is turned further.
+std::optional<QRect> fieldPixels(const QRectF &box, const QTransform &toPicture);
+
+// Where a text field's text, caret and selection show, in the picture's
+// pixels: within its box, inside the border when it has one.
+QPainterPath fieldClip(const TextCharacter &text, const QTransform &toPicture);
 
 // DefineFont (tag 10), DefineFont2 (48) and DefineFont3 (75) after the id.
 FontCharacter readDefineFont(BitReader &r, int tagCode, qint64 &edgeBudget);

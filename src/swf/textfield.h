@@ -44,6 +44,7 @@ struct TextField {
     int autoSize = noAutoSize;
     int maxChars = 0; // 0: no limit
     int scroll = 1;   // the first line shown
+    int hscroll = 0;  // pixels the lines are scrolled left by; a field that wraps takes none
     QString variable;
     // A field defined with a font that has outlines draws them even when
     // its embedFonts is off; text in a face it has no outlines of is drawn
@@ -66,6 +67,7 @@ struct TextField {
 struct FieldMetrics {
     double textWidth = 0, textHeight = 0;
     int lines = 0;
+    int maxHScroll = 0; // pixels: how far the widest line can be scrolled left
 };
 
 } // namespace sky::swf

@@ -11,8 +11,10 @@
 #include "hittest.h"
 #include "movieplayer.h"
 #include "scriptruntime.h"
+#include "textlayout.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace sky::swf {
 
@@ -169,9 +171,21 @@ void ScriptRuntime::scrollToCaret()
         else if (selectionEnd_ > last.end || (cut && selectionEnd_ >= last.start))
             ++c->field->scroll;
         else
-            return;
+            break;
         relayoutField(*c);
     }
+    // Sideways, a field that does not wrap scrolls by whole pixels until the
+    // caret stands within its box less the gutter.
+    const TextCharacter *layout = c ? shownLayout(*player_.movie(), *c) : nullptr;
+    const std::optional<QLineF> caret = layout ? caretLine(*layout, selectionEnd_) : std::nullopt;
+    if (!caret || c->field->wordWrap)
+        return;
+    const double x = caret->x1(), left = layout->box.left() + fieldGutter, right = layout->box.right() - fieldGutter;
+    const int by = x > right ? int(std::ceil((x - right) / 20)) : x < left ? -int(std::ceil((left - x) / 20)) : 0;
+    if (by == 0)
+        return;
+    c->field->hscroll = qMax(0, c->field->hscroll + by);
+    relayoutField(*c);
 }
 
 // The caret on the line above or below, nearest where it stands.

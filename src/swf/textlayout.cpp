@@ -10,7 +10,7 @@
 namespace sky::swf {
 namespace {
 
-constexpr double gutter = 40; // twips between the box and the text
+constexpr double gutter = fieldGutter;
 
 // The colour a text field's glyphs come out in: the player keeps each
 // channel as a multiplier in 1/256 steps, rounded down, applied to white.
@@ -184,7 +184,7 @@ public:
         return out;
     }
 
-    void place(const std::vector<Line> &lines, const QRectF &box, TextCharacter &out)
+    void place(const std::vector<Line> &lines, const QRectF &box, double hscroll, TextCharacter &out)
     {
         double top = box.top() + gutter;
         for (std::size_t n = std::size_t(qMax(0, field_.scroll - 1)); n < lines.size(); ++n) {
@@ -199,6 +199,7 @@ public:
                 pen = left + width - line.width;
             else if (p.align == TextFormat::center)
                 pen = left + (width - line.width) / 2;
+            pen -= hscroll;
             // The baseline lies whole twips below the line's top.
             const double baseline = top + std::floor(line.ascent);
             TextLine shown{line.start, line.end, {pen}, top, top + line.ascent + line.descent};
@@ -256,9 +257,12 @@ TextCharacter layoutTextField(const TextField &field, const FontLookup &fonts, F
         box.setHeight(textHeight + 2 * gutter);
     }
     out.box = box;
-    layout.place(lines, box, out);
+    out.field = true;
+    // Whole pixels sideways, as far as the widest line runs past the box.
+    const int maxHScroll = field.wordWrap ? 0 : qMax(0, int(std::ceil((textWidth - (box.width() - 2 * gutter)) / 20 - 1e-6)));
+    layout.place(lines, box, 20.0 * qBound(0, field.hscroll, maxHScroll), out);
     if (metrics)
-        *metrics = {textWidth, textHeight, int(lines.size())};
+        *metrics = {textWidth, textHeight, int(lines.size()), maxHScroll};
     return out;
 }
 

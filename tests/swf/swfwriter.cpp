@@ -538,12 +538,12 @@ QByteArray Movie::zws() const
          + packed.left(5) + data;
 }
 
-Movie inputFieldMovie(int flags)
+Movie inputFieldMovie(int flags, const QByteArray &text)
 {
     Movie m(8, 240, 100);
     m.font2(1, "Boxes", QStringLiteral("abcdefghz "), 512, 820, 204);
-    m.tag(37, Bits().u16(2).rect(QRect(0, 0, 4000, 1000)).u8(0xA5 | flags).u8(0x09).u16(1).u16(400)
-                  .rgba(Qt::blue).bytes("v").u8(0).bytes("abcd\refgh").u8(0).data());
+    m.tag(37, Bits().u16(2).rect(QRect(0, 0, 4000, 1000)).u8(0x85 | flags).u8(0x09).u16(1).u16(400)
+                  .rgba(Qt::blue).bytes("v").u8(0).bytes(text).u8(0).data());
     m.placeNamed(1, 2, "f", 400, 400);
     m.doAction(Actions().push("f").op(0x1C).push("onChanged").function(Actions().push("v").op(0x1C).op(0x26)).op(0x4F)
                    .code());

@@ -185,9 +185,9 @@ private:
 // bound to v, in an embedded font whose blue boxes stand 10 pixels apart on
 // lines 20 pixels high: the first line runs from y = 22 (inside the
 // field's gutter) with character boundaries at x = 22, 32, ..., the second
-// from y = 42. It holds "abcd" and "efgh" on two lines and takes more; its
-// onChanged traces v. `flags` are DefineEditText's first flag byte's
-// password (0x10) and read-only (0x08) bits.
-Movie inputFieldMovie(int flags = 0);
+// from y = 42. It holds "abcd" and "efgh" on two lines, or `text`, and
+// takes more; its onChanged traces v. `flags` are DefineEditText's first
+// flag byte's multiline (0x20), password (0x10) and read-only (0x08) bits.
+Movie inputFieldMovie(int flags = 0x20, const QByteArray &text = "abcd\refgh");
 
 } // namespace swftest

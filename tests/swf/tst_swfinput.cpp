@@ -428,7 +428,7 @@ private Q_SLOTS:
         QCOMPARE(p.selection(), std::pair(6, 6));
 
         // A password field's characters are never copied out.
-        Played secret(swftest::inputFieldMovie(0x10));
+        Played secret(swftest::inputFieldMovie(0x30));
         clipboard = u"kept"_s;
         secret.useClipboard(clipboard);
         secret.click(46, 30);
@@ -439,7 +439,7 @@ private Q_SLOTS:
         QVERIFY(secret.take().isEmpty());
 
         // A dynamic field selects by drag and copies, but takes no typing.
-        Played shown(swftest::inputFieldMovie(0x08));
+        Played shown(swftest::inputFieldMovie(0x28));
         shown.useClipboard(clipboard);
         shown.press(33, 50);
         shown.move(150, 50);
@@ -488,6 +488,37 @@ private Q_SLOTS:
         QCOMPARE(scrolled.pixel(32, 50), blue);
         QCOMPARE(scrolled.pixel(32, 66), white);
         QCOMPARE(scrolled.pixel(27, 30), blue); // e on the first line shown
+    }
+
+    void aLineTypedPastTheEdgeScrollsSidewaysWithinTheBox()
+    {
+        const QRgb blue = qRgb(0, 0, 255), black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
+        Played p(swftest::inputFieldMovie(0, "abcd"));
+        p.click(150, 30);
+        for (int i = 0; i < 20; ++i)
+            p.key('Z', 'z');
+        // 24 boxes 10 pixels apart in 196 pixels: the line went 44 pixels
+        // left, the caret at the right edge of the text's room.
+        const TextField &f = *p.player.scripts()->textField(p.player.scripts()->focusedField());
+        QCOMPARE(f.hscroll, 44);
+        const QImage typed = p.editing(true);
+        QCOMPARE(typed.pixel(218, 30), blue);
+        QCOMPARE(typed.pixel(213, 30), blue); // the last box
+        // What went past the left edge is cut at the border, which stays.
+        QCOMPARE(typed.pixel(12, 30), white);
+        QCOMPARE(typed.pixel(20, 30), black);
+        QCOMPARE(typed.pixel(22, 30), blue);
+        p.chord(17, 'A'); // the selection's black stops there too
+        QCOMPARE(p.editing(true).pixel(12, 30), white);
+        // Home brings the start back; a box rubbed out at the end leaves
+        // no gap at the right.
+        p.key(36);
+        QCOMPARE(p.pixel(27, 30), blue);
+        QCOMPARE(p.pixel(12, 30), white);
+        p.key(35);
+        p.key(8);
+        QCOMPARE(f.hscroll, 34);
+        QCOMPARE(p.pixel(213, 30), blue);
     }
 
     void enterRunsTheButtonsKeyAction()

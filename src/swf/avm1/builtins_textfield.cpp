@@ -124,8 +124,10 @@ const FieldProperty fieldProperties[] = {
          const FieldMetrics m = vm.host()->textFieldMetrics(clip);
          return qMin(qMax(1, m.lines), f.scroll + visibleLines(f, m) - 1);
      }, nullptr},
-    {u"hscroll", [](Vm &, TextField &, int) -> Value { return 0; }, [](Vm &, TextField &, const Value &) { }},
-    {u"maxhscroll", [](Vm &, TextField &, int) -> Value { return 0; }, nullptr},
+    {u"hscroll", [](Vm &, TextField &f, int) -> Value { return f.hscroll; },
+     [](Vm &vm, TextField &f, const Value &v) { f.hscroll = qMax(0, vm.toInt32(v)); }},
+    {u"maxhscroll", [](Vm &vm, TextField &, int clip) -> Value { return vm.host()->textFieldMetrics(clip).maxHScroll; },
+     nullptr},
 };
 
 const FieldProperty &propertyOf(const CallInfo &c) { return fieldProperties[std::size_t(c.callee->data.number)]; }

@@ -44,7 +44,11 @@ protected:
     }
     // Qt holds the pointer for the view while a button is down and tells
     // of its leaving only once all are up.
-    void leaveEvent(QEvent *) override { control->mouseLeft(); }
+    void leaveEvent(QEvent *) override
+    {
+        if (control)
+            control->mouseLeft();
+    }
     void wheelEvent(QWheelEvent *event) override { control->wheelTurned(event->angleDelta().y()); }
     void keyPressEvent(QKeyEvent *event) override { control->keyPressed(event->key(), event->text()); }
     void keyReleaseEvent(QKeyEvent *event) override
@@ -52,8 +56,18 @@ protected:
         if (!event->isAutoRepeat())
             control->keyReleased(event->key(), event->text());
     }
-    void focusInEvent(QFocusEvent *) override { control->focusChanged(true); }
-    void focusOutEvent(QFocusEvent *) override { control->focusChanged(false); }
+    // The view outlives its control by a moment: the window it sits in
+    // hands the focus on as it goes, and tells nobody.
+    void focusInEvent(QFocusEvent *) override
+    {
+        if (control)
+            control->focusChanged(true);
+    }
+    void focusOutEvent(QFocusEvent *) override
+    {
+        if (control)
+            control->focusChanged(false);
+    }
 
     void paintEvent(QPaintEvent *) override
     {
@@ -90,6 +104,13 @@ ShockwaveFlash::ShockwaveFlash(Form &form, const QString &name, Control *contain
     m_view->setAttribute(Qt::WA_OpaquePaintEvent);
     m_timer->setTimerType(Qt::PreciseTimer);
     QObject::connect(m_timer, &QTimer::timeout, this, [this] { advance(); });
+}
+
+ShockwaveFlash::~ShockwaveFlash()
+{
+    m_view->control = nullptr;
+    m_view->player = nullptr;
+    m_view->resized = nullptr;
 }
 
 void ShockwaveFlash::setMovie(const QString &path)

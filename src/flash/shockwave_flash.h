@@ -17,6 +17,7 @@ class ShockwaveFlash : public Control
 {
 public:
     ShockwaveFlash(Form &form, const QString &name, Control *container = nullptr);
+    ~ShockwaveFlash() override;
 
     // Assigning a path loads that movie; a file that is no movie leaves the
     // movie that was there.

@@ -97,7 +97,10 @@ void MpvEngine::buildView(QWidget *parent, bool withVideo)
 {
     m_view = new QWidget(parent);
     m_view->setObjectName(QStringLiteral("MediaPlayerView"));
-    m_view->setFocusPolicy(Qt::ClickFocus);
+    // No key of the player's is the view's own (Escape leaves full screen
+    // wherever the focus is), so neither Tab nor a click on the video or
+    // the control bar takes the keyboard focus from the window's controls.
+    m_view->setFocusPolicy(Qt::NoFocus);
 
     if (withVideo) {
         auto *video = new MpvVideoWindow(*m_core);

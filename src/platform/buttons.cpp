@@ -4,8 +4,11 @@
 #include "platform/form.h"
 #include "platform/painted_buttons.h"
 
+#include <QKeyEvent>
 #include <QRadioButton>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace sky {
 
@@ -201,6 +204,28 @@ void OptionButton::showState()
     setChecked(m_value);
 }
 
+bool OptionButton::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == madeWidget() && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<const QKeyEvent *>(event);
+        if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            switch (key->key()) {
+            case Qt::Key_Up:
+            case Qt::Key_Left:
+                selectInGroup(-1);
+                return true;
+            case Qt::Key_Down:
+            case Qt::Key_Right:
+                selectInGroup(1);
+                return true;
+            default:
+                break;
+            }
+        }
+    }
+    return Control::eventFilter(watched, event);
+}
+
 void OptionButton::setSymbolFont(SymbolFont font, double points)
 {
     setFontSize(points);
@@ -232,24 +257,60 @@ void OptionButton::setValue(bool selected)
     fire(Click);
 }
 
-// The options of one container form a group.
+std::vector<OptionButton *> OptionButton::group()
+{
+    std::vector<OptionButton *> options;
+    for (Control *control : form().Controls()) {
+        auto *option = dynamic_cast<OptionButton *>(control);
+        if (option && option->container() == container())
+            options.push_back(option);
+    }
+    return options;
+}
+
 void OptionButton::select()
 {
-    for (Control *control : form().Controls()) {
-        auto *other = dynamic_cast<OptionButton *>(control);
-        if (other && other != this && other->container() == container())
-            other->setChecked(false);
-    }
+    for (OptionButton *other : group())
+        if (other != this)
+            other->m_value = false;
     setChecked(true);
 }
 
 void OptionButton::setChecked(bool checked)
 {
     m_value = checked;
-    if (!m_button)
-        return;
-    const QSignalBlocker blocker(m_button);
-    m_button->setChecked(checked);
+    showTabStops();
+}
+
+void OptionButton::showTabStops()
+{
+    const std::vector<OptionButton *> options = group();
+    const bool anySelected = std::any_of(options.begin(), options.end(), [](auto *o) { return o->m_value; });
+    for (OptionButton *option : options) {
+        if (!option->m_button)
+            continue;
+        const bool stop = anySelected ? option->m_value : option == options.front();
+        option->m_button->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
+        const QSignalBlocker blocker(option->m_button);
+        option->m_button->setChecked(option->m_value);
+    }
+}
+
+void OptionButton::selectInGroup(int step)
+{
+    const std::vector<OptionButton *> options = group();
+    const auto count = static_cast<int>(options.size());
+    const auto self = static_cast<int>(std::find(options.begin(), options.end(), this) - options.begin());
+    for (int distance = 1; distance < count; ++distance) {
+        OptionButton *next = options[static_cast<std::size_t>(((self + step * distance) % count + count) % count)];
+        const QWidget *shown = next->madeWidget();
+        if (shown && shown->isVisible() && shown->isEnabled()) {
+            next->SetFocus();
+            next->select();
+            next->fire(next->Click);
+            return;
+        }
+    }
 }
 
 } // namespace sky

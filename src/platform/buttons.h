@@ -4,6 +4,8 @@
 #include "platform/painted_buttons.h"
 #include "platform/symbols.h"
 
+#include <vector>
+
 class QAbstractButton;
 
 namespace sky {
@@ -80,6 +82,9 @@ private:
 // One of a group of options in the same container. Selecting it from code
 // always raises Click, as does the user's click; the others of the group are
 // cleared. A graphical option looks like a push button that stays down.
+// From the keyboard a group is one stop of Tab, its selected option (the
+// first when none is), and the arrow keys select the next or the previous
+// option of the group, raising its Click as a click would.
 class OptionButton : public Control
 {
 public:
@@ -98,10 +103,19 @@ protected:
     void applyForeColor() override;
     QWidget *makeWidget() override;
     void showState() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The options of this one's container, in the window's order.
+    std::vector<OptionButton *> group();
     void select();
     void setChecked(bool checked);
+    // Only the group's stop takes the focus from Tab; the others take it
+    // from the mouse and the arrow keys.
+    void showTabStops();
+    // Selects the option `step` places on in the group, round its ends,
+    // passing over those that cannot take the focus.
+    void selectInGroup(int step);
 
     Look m_kind;
     QAbstractButton *m_button = nullptr;

@@ -1,3 +1,4 @@
+#include "core/settings_file.h"
 #include "endtoendtest.h"
 #include "flash/form3.h"
 #include "mediafixtures.h"
@@ -101,10 +102,20 @@ void TestE2eWindows::typedHintedPasswordOpensTheAdvancedOptions()
     QVERIFY(player().window(u"Password"_s).id.isEmpty());
     XSession::keep(x().screenshot(), u"options"_s);
 
-    // Closed from the keyboard: Shift+Tab from the first option round to
-    // "Close", and Enter presses it. No prompt is left behind.
+    // From the keyboard: the arrow key selects the other theme, Tab goes on
+    // to "Save Settings" and Space ticks it, which writes the settings.
     x().focus(options);
-    x().keys({ u"shift+Tab"_s, u"Return"_s });
+    x().keys({ u"Down"_s, u"Tab"_s, u"space"_s });
+    sky::Module1 saved;
+    QVERIFY(waitFor([&] {
+        return sky::readSettingsFile(player().appPath(u"save.ata"_s), saved) == sky::SettingsRead::Loaded
+            && saved.SaveSettings == 1;
+    }));
+    QVERIFY(saved.ThemeOption == 1);
+    // The two themes are one stop of Tab: Shift+Tab passes the selected
+    // one on its way round to "Close", and Enter presses that. No prompt
+    // is left behind.
+    x().keys({ u"shift+Tab"_s, u"shift+Tab"_s, u"Return"_s });
     QVERIFY(player().waitUntilGone(u"Advanced Options"_s));
     QVERIFY(player().window(u"Password"_s).id.isEmpty());
     QVERIFY(!player().mainWindow().id.isEmpty());

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLayout>
+#include <QLineEdit>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSlider>
@@ -320,6 +321,27 @@ private Q_SLOTS:
         view->hide();
         QTRY_VERIFY(!engine->isFullScreen());
         QVERIFY(!window.windowFlags().testFlag(Qt::FramelessWindowHint));
+    }
+
+    void clicksLeaveTheKeyboardFocusWhereItWas()
+    {
+        QWidget window;
+        auto *field = new QLineEdit(&window);
+        auto engine = makeEngine(true, &window);
+        QWidget *view = engine->view();
+        view->setGeometry(0, 40, 320, 240);
+        window.resize(320, 280);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        field->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        QWidget *videoArea = view->layout()->itemAt(0)->widget();
+        QTest::mouseClick(videoArea, Qt::LeftButton);
+        QTest::mouseClick(view->findChild<sky::ControlBar *>()->findChild<QToolButton *>(), Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), field);
+        QTest::keyClick(field, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), field);
     }
 
     void midiCanBeSoughtWhileItRenders()

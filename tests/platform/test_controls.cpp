@@ -5,6 +5,7 @@
 #include "platform/picture.h"
 #include "platform/runtime_error.h"
 #include "platform/simple_controls.h"
+#include "keyboard.h"
 #include "test_rig.h"
 
 #include <QDir>
@@ -23,7 +24,7 @@ class Sample : public Form
 public:
     explicit Sample(Services &services) : Form(u"Sample"_s, services)
     {
-        for (Control *c : std::initializer_list<Control *>{&check, &optionA, &optionB, &list, &files, &combo})
+        for (Control *c : std::initializer_list<Control *>{&check, &optionA, &optionB, &optionC, &list, &files, &combo})
             c->Click = [this, c] { clicks.append(c->Name()); };
     }
     CheckBox check{*this, u"check"_s};
@@ -52,6 +53,7 @@ class TestControls : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void valuesSetFromCodeRaiseClick();
+    void optionGroupIsOneStopOfTab();
     void listBoxSelection();
     void comboBoxTextThatNamesNoEntry();
     void fileListFiltersAndSorts();
@@ -82,6 +84,51 @@ void TestControls::valuesSetFromCodeRaiseClick()
     form.optionC.setValue(true);
     form.optionA.setValue(true);
     QVERIFY(form.optionC.Value() && form.optionA.Value() && !form.optionB.Value());
+}
+
+void TestControls::optionGroupIsOneStopOfTab()
+{
+    Sample form(rig.services);
+    form.optionB.setValue(true);
+    form.Show();
+    test::activate(form);
+    form.check.SetFocus();
+    form.clicks.clear();
+
+    // Tab passes over the group's other option to the selected one, and
+    // the frame's group, with nothing selected, stops at its first.
+    test::press(Qt::Key_Tab);
+    QVERIFY(test::hasFocus(form.optionB));
+    test::press(Qt::Key_Tab);
+    QVERIFY(test::hasFocus(form.optionC));
+    test::press(Qt::Key_Backtab);
+    QVERIFY(test::hasFocus(form.optionB));
+    QVERIFY(form.clicks.isEmpty());
+
+    // The arrow keys select round the group, as clicks would; Tab then
+    // stops at the option they chose. Alone in its group, an option stays.
+    test::press(Qt::Key_Down);
+    QVERIFY(test::hasFocus(form.optionA));
+    QVERIFY(form.optionA.Value() && !form.optionB.Value());
+    test::press(Qt::Key_Tab);
+    test::press(Qt::Key_Backtab);
+    QVERIFY(test::hasFocus(form.optionA));
+    test::press(Qt::Key_Left);
+    QVERIFY(test::hasFocus(form.optionB) && form.optionB.Value());
+    QCOMPARE(form.clicks, QStringList({u"optionA"_s, u"optionB"_s}));
+    form.optionC.SetFocus();
+    test::press(Qt::Key_Down);
+    QVERIFY(test::hasFocus(form.optionC) && !form.optionC.Value());
+
+    // A disabled option is passed over; Space selects the focused one.
+    form.optionA.setEnabled(false);
+    form.optionB.SetFocus();
+    test::press(Qt::Key_Up);
+    QVERIFY(test::hasFocus(form.optionB) && form.optionB.Value());
+    form.optionC.SetFocus();
+    test::press(Qt::Key_Space);
+    QVERIFY(form.optionC.Value() && form.optionB.Value());
+    QCOMPARE(form.clicks, QStringList({u"optionA"_s, u"optionB"_s, u"optionC"_s}));
 }
 
 void TestControls::listBoxSelection()

@@ -1,6 +1,7 @@
 #include "core/module1.h"
 #include "core/settings_file.h"
 #include "core/splash.h"
+#include "mainwindow/default_skin.h"
 #include "mainwindow/form1.h"
 #include "platform/colour.h"
 #include "test_rig.h"
@@ -198,7 +199,10 @@ void TestStartup::resizeKeepsTheMinimumSize()
 {
     rig->writeAppFile(u"save.ata"_s, QByteArray());
     Form1 &main = rig->program->form1();
-    main.Load();
+    main.Show();
+    // The default skin is carried at the size its box takes as the window
+    // opens: the first drawing shows it without stretching it.
+    QCOMPARE(main.Image1.widget()->size(), QSize(kDefaultSkinWidth, kDefaultSkinHeight));
     Module1 &m = rig->program->module();
     main.setHeight(5000);
     main.setWidth(6000);

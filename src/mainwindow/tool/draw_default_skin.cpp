@@ -16,8 +16,11 @@
 
 namespace {
 
-constexpr int kWidth = sky::kDefaultSkinWidth;
-constexpr int kHeight = sky::kDefaultSkinHeight;
+// The picture is drawn at the window's design size and then stretched to
+// the size it is carried at, as the window used to stretch it at every
+// start.
+constexpr int kDesignWidth = 587;
+constexpr int kDesignHeight = 446;
 
 void glow(QPainter &painter, QPointF centre, qreal radius, QColor colour)
 {
@@ -37,11 +40,11 @@ QRgb lightened(QRgb pixel)
 
 QImage drawDefaultSkin()
 {
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    QImage image(kDesignWidth, kDesignHeight, QImage::Format_RGB32);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    QLinearGradient sky(0, 0, kWidth, kHeight);
+    QLinearGradient sky(0, 0, kDesignWidth, kDesignHeight);
     sky.setColorAt(0.0, QColor(8, 14, 46));
     sky.setColorAt(0.5, QColor(38, 16, 74));
     sky.setColorAt(1.0, QColor(6, 44, 78));
@@ -63,9 +66,9 @@ QImage drawDefaultSkin()
     // add up to a multiple of 6, lightened straight in the rows, which takes
     // a hundredth of what the painter's line drawing took.
     painter.end();
-    for (int y = 0; y < kHeight; ++y) {
+    for (int y = 0; y < kDesignHeight; ++y) {
         auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = (6 - y % 6) % 6; x < kWidth; x += 6)
+        for (int x = (6 - y % 6) % 6; x < kDesignWidth; x += 6)
             row[x] = lightened(row[x]);
     }
     painter.begin(&image);
@@ -73,15 +76,15 @@ QImage drawDefaultSkin()
 
     // A sound wave across the lower part.
     QPainterPath wave;
-    for (int x = 0; x <= kWidth; x += 2) {
-        const qreal t = x / static_cast<qreal>(kWidth);
+    for (int x = 0; x <= kDesignWidth; x += 2) {
+        const qreal t = x / static_cast<qreal>(kDesignWidth);
         const qreal y = 392 + std::sin(t * 19.0) * 14 * std::sin(t * 3.14159) + std::sin(t * 53.0) * 4;
         if (x == 0)
             wave.moveTo(x, y);
         else
             wave.lineTo(x, y);
     }
-    QLinearGradient waveColour(0, 0, kWidth, 0);
+    QLinearGradient waveColour(0, 0, kDesignWidth, 0);
     waveColour.setColorAt(0, QColor(255, 60, 180, 160));
     waveColour.setColorAt(0.5, QColor(140, 120, 255, 200));
     waveColour.setColorAt(1, QColor(0, 210, 255, 160));
@@ -92,7 +95,7 @@ QImage drawDefaultSkin()
     for (int i = 0; i < 48; ++i) {
         const qreal level = 10 + 26 * std::fabs(std::sin(i * 0.61) * std::cos(i * 0.23));
         QColor bar = QColor::fromHsv((200 + i * 3) % 360, 180, 255, 70);
-        painter.fillRect(QRectF(4 + i * 12.1, kHeight - level, 8, level), bar);
+        painter.fillRect(QRectF(4 + i * 12.1, kDesignHeight - level, 8, level), bar);
     }
     return image;
 }
@@ -105,9 +108,9 @@ QByteArray pixelSource(const QImage &image)
                         "namespace sky {\n\n"
                         "alignas(16) const quint32 kDefaultSkinPixels[kDefaultSkinWidth * kDefaultSkinHeight] = {\n";
     int count = 0;
-    for (int y = 0; y < kHeight; ++y) {
+    for (int y = 0; y < image.height(); ++y) {
         const auto *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < kWidth; ++x) {
+        for (int x = 0; x < image.width(); ++x) {
             char text[16];
             std::snprintf(text, sizeof text, "0x%08x,", unsigned(row[x]));
             source += text;
@@ -126,8 +129,10 @@ int main(int argc, char *argv[])
         std::fputs("usage: draw_default_skin OUTPUT.cpp\n", stderr);
         return 2;
     }
+    const QImage skin = drawDefaultSkin().scaled(
+        sky::kDefaultSkinWidth, sky::kDefaultSkinHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QSaveFile out(QString::fromLocal8Bit(argv[1]));
-    if (!out.open(QIODevice::WriteOnly) || out.write(pixelSource(drawDefaultSkin())) < 0 || !out.commit()) {
+    if (!out.open(QIODevice::WriteOnly) || out.write(pixelSource(skin)) < 0 || !out.commit()) {
         std::fprintf(stderr, "draw_default_skin: cannot write %s: %s\n", argv[1], qPrintable(out.errorString()));
         return 1;
     }

@@ -108,7 +108,8 @@ QWidget *Form::window()
         applyBorder();
     if (m_backColor)
         applyBackColor();
-    m_window->picture = m_picture;
+    if (m_picture)
+        m_window->picture = m_picture();
     if (m_appliedPixels.isValid())
         m_window->resize(m_appliedPixels);
     if (m_position)
@@ -389,11 +390,11 @@ void Form::applyBorder()
     m_window->setWindowFlags(flags);
 }
 
-void Form::setPicture(const QImage &picture)
+void Form::setPicture(std::function<QImage()> draw)
 {
-    m_picture = picture;
+    m_picture = std::move(draw);
     if (m_window) {
-        m_window->picture = picture;
+        m_window->picture = m_picture();
         m_window->update();
     }
 }

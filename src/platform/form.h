@@ -5,6 +5,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -98,8 +99,10 @@ public:
     long BackColor() const { return m_backColor.value_or(0); }
     void setBackColor(long colour);
     void setBorder(Border border);
-    // A picture drawn from the client area's top-left corner.
-    void setPicture(const QImage &picture);
+    // A picture drawn from the client area's top-left corner, which `draw`
+    // makes as the window is first needed: a window loaded and unloaded
+    // unseen, as the skin manager is at every start, draws none.
+    void setPicture(std::function<QImage()> draw);
 
     const std::vector<Control *> &Controls() const { return m_controls; }
 
@@ -146,7 +149,7 @@ private:
     Border m_border = Border::Sizable;
     bool m_borderSet = false;
     std::optional<QPoint> m_position;
-    QImage m_picture;
+    std::function<QImage()> m_picture;
     bool m_acceptDrops = false;
 };
 

@@ -52,8 +52,8 @@ QImage drawSkinManagerBackground()
 
 QImage skinManagerBackground()
 {
-    // The window is built at every start and end of the program; its
-    // picture is drawn once.
+    // The window is loaded at every start and at every opening; its picture
+    // is drawn once, as the window is first shown.
     static const QImage image = drawSkinManagerBackground();
     return image;
 }
@@ -76,7 +76,7 @@ void Form2::design()
     setCaption(QStringLiteral("Change Skin"));
     setBorder(Border::ToolWindow);
     setClientSize(7500, 5595);
-    setPicture(skinManagerBackground());
+    setPicture(skinManagerBackground);
 
     const long violet = rgb(192, 192, 255);
     const long teal = rgb(0, 192, 192);

@@ -31,11 +31,18 @@ public:
     int activations = 0;
     int resizes = 0;
     int windowLevelValue = 0; // survives unloading
+    int picturesDrawn = 0;
 
 protected:
     void design() override
     {
         setClientSize(3000, 1500);
+        setPicture([this] {
+            ++picturesDrawn;
+            QImage picture(400, 200, QImage::Format_RGB32);
+            picture.fill(Qt::red);
+            return picture;
+        });
         caption.setCaption(u"design"_s);
         box.setValue(0);
         timer.setInterval(100);
@@ -158,11 +165,14 @@ void TestForm::widgetsAreMadeAsTheWindowIsFirstShown()
     QCOMPARE(form.combo.ListIndex(), -1); // the typed text names no entry
     form.Unload();
     QCOMPARE(QApplication::allWidgets().size(), before);
+    QCOMPARE(form.picturesDrawn, 0);
 
     // Shown, each widget shows what was set before, and making it raises
-    // no events.
+    // no events; the window's picture lies behind them.
     form.Show();
     QCOMPARE(clicks, 0);
+    QCOMPARE(form.window()->grab().toImage().pixelColor(form.window()->width() - 2, form.window()->height() - 2),
+             QColor(Qt::red));
     auto *list = qobject_cast<QListWidget *>(form.list.widget());
     QCOMPARE(list->count(), 2);
     QCOMPARE(list->currentRow(), 1);

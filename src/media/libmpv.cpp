@@ -1,6 +1,9 @@
 #include "media/libmpv.h"
 
+#include "media/library_pages.h"
 #include "media/shared_library.h"
+
+#include <algorithm>
 
 #include <QtDebug>
 
@@ -16,6 +19,7 @@ bool load(LibMpv &mpv)
     // Lazily bound: of the functions its libraries import, only those
     // called are looked up, which spares a ninth of the work of starting
     // the player (libmpv itself is linked to be bound at once anyway).
+    const std::vector<std::string> before = loadedLibraries();
     void *library = nullptr;
     for (const char *name : kLibraryNames) {
         if ((library = dlopen(name, RTLD_LAZY | RTLD_LOCAL)))
@@ -24,6 +28,10 @@ bool load(LibMpv &mpv)
     if (!library) {
         qWarning("media: libmpv not found (%s)", dlerror());
         return false;
+    }
+    for (std::string &path : loadedLibraries()) {
+        if (std::find(before.begin(), before.end(), path) == before.end())
+            mpv.libraries.push_back(std::move(path));
     }
     const auto version = reinterpret_cast<unsigned long (*)()>(dlsym(library, "mpv_client_api_version"));
     if (!version || (version() >> 16) != (MPV_CLIENT_API_VERSION >> 16)) {

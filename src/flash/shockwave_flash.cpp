@@ -89,8 +89,11 @@ private:
 };
 
 ShockwaveFlash::ShockwaveFlash(Form &form, const QString &name, Control *container)
-    : Control(form, name, new View, container), m_timer(new QTimer(this)), m_caretTimer(new QTimer(this))
+    : Control(form, name, new View, container),
+      m_sharedObjects(form.services().environment.userDataFolder()), m_timer(new QTimer(this)),
+      m_caretTimer(new QTimer(this))
 {
+    m_player.setObjectStore(&m_sharedObjects);
     ClipboardService &clipboard = form.services().clipboard;
     m_player.setClipboard({[&clipboard] { return clipboard.text(); },
                            [&clipboard](const QString &text) { clipboard.setText(text); }});
@@ -345,6 +348,7 @@ void ShockwaveFlash::formUnloaded()
     m_caretTimer->stop();
     m_timer->stop();
     form().services().soundOutput.stop();
+    m_player.writeKeptData();
 }
 
 void ShockwaveFlash::updateTimer()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "flash/shared_object_folder.h"
 #include "platform/control.h"
 #include "swf/movieplayer.h"
 
@@ -80,6 +81,8 @@ private:
     void showCaret();
     void startBlinking();
 
+    // Declared before the player, which writes to it as its movie ends.
+    SharedObjectFolder m_sharedObjects;
     View *m_view;
     QTimer *m_timer;
     QTimer *m_caretTimer;

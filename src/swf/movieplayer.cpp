@@ -36,6 +36,7 @@ bool MoviePlayer::load(const QString &path)
         error_ = error;
         return false;
     }
+    path_ = QFileInfo(path).absoluteFilePath();
     folder_ = QFileInfo(path).absolutePath();
     setMovie(std::move(movie));
     return true;
@@ -49,6 +50,7 @@ bool MoviePlayer::loadData(const QByteArray &data)
         error_ = error;
         return false;
     }
+    path_.clear();
     folder_.clear();
     setMovie(std::move(movie));
     return true;
@@ -70,6 +72,7 @@ void MoviePlayer::setMovie(std::shared_ptr<const Movie> movie)
     scripts_->onTrace = traceSink_;
     scripts_->start();
     scripts_->soundsFinished(); // files the first frame loaded
+    scripts_->filesLoaded();
     followSound();
 }
 
@@ -111,6 +114,7 @@ void MoviePlayer::tick()
     // Files are read at once: what the frames loaded comes in before the
     // next tick.
     scripts_->soundsFinished();
+    scripts_->filesLoaded();
 }
 
 void MoviePlayer::followSound()

@@ -3,6 +3,7 @@
 #include "clipstage.h"
 #include "movie.h"
 #include "moviesound.h"
+#include "objectstore.h"
 #include "renderer.h"
 #include "scriptruntime.h"
 
@@ -87,6 +88,21 @@ public:
     // scripts are told when it changes.
     void setViewSize(const QSize &size);
     QSize viewSize() const { return viewSize_; }
+    // Where the data movies keep between runs is stored, for movies loaded
+    // from now on; none by default. The store outlives the player.
+    void setObjectStore(ObjectStore *store) { objectStore_ = store; }
+    ObjectStore *objectStore() const { return objectStore_; }
+    // The movie's file, empty when it was not read from one; the files its
+    // scripts load are read beside it.
+    QString moviePath() const { return path_; }
+    // Writes what the movie keeps between runs that changed since it was
+    // last written; the movie does so itself as it ends.
+    void writeKeptData()
+    {
+        if (scripts_)
+            scripts_->writeKeptData();
+    }
+    QString movieFolder() const { return folder_; }
     // Where trace() output goes; set before setMovie() to see frame 1's.
     void setTraceSink(std::function<void(const QString &)> sink) { traceSink_ = std::move(sink); }
 
@@ -167,7 +183,9 @@ private:
     int soundRate_ = 44100;
     std::unique_ptr<MovieSound> sound_;
     TextClipboard clipboard_;
+    QString path_;
     QString folder_; // of the movie's file, for the files its scripts load
+    ObjectStore *objectStore_ = nullptr;
 };
 
 } // namespace sky::swf

@@ -1,6 +1,8 @@
 #include "scriptruntime.h"
 
 #include "avm1/builtins.h"
+#include "avm1/dataloads.h"
+#include "moviefiles.h"
 #include "movieplayer.h"
 
 #include <algorithm>
@@ -38,6 +40,14 @@ ScriptRuntime::ScriptRuntime(MoviePlayer &player, ClipStage &stage)
     , vm_(player.movie()->version(), this, limitsFor(player))
 {
     initDone_.assign(std::size_t(player.movie()->timeline().frameCount()) + 1, false);
+}
+
+ScriptRuntime::~ScriptRuntime() { writeKeptData(); }
+
+void ScriptRuntime::writeKeptData()
+{
+    vm_.beginFrame();
+    avm1::flushSharedObjects(vm_);
 }
 
 void ScriptRuntime::start()
@@ -231,6 +241,21 @@ void ScriptRuntime::soundsFinished()
 }
 
 avm1::SoundHost *ScriptRuntime::sounds() { return &player_.sound()->scripts(); }
+
+void ScriptRuntime::filesLoaded()
+{
+    vm_.beginFrame();
+    avm1::finishDataLoads(vm_);
+}
+
+std::optional<QByteArray> ScriptRuntime::readFile(const QString &url, qint64 maxBytes)
+{
+    return readMovieFile(player_.movieFolder(), url, maxBytes);
+}
+
+QString ScriptRuntime::moviePath() { return player_.moviePath(); }
+
+ObjectStore *ScriptRuntime::objectStore() { return player_.objectStore(); }
 
 void ScriptRuntime::trace(const QString &text)
 {

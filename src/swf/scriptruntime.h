@@ -28,6 +28,9 @@ class MoviePlayer;
 class ScriptRuntime : public avm1::Host, public StageListener {
 public:
     ScriptRuntime(MoviePlayer &player, ClipStage &stage);
+    // What the movie keeps between runs is written as it ends.
+    ~ScriptRuntime() override;
+    void writeKeptData();
 
     // Shows frame 1 and runs what it queues.
     void start();
@@ -39,6 +42,8 @@ public:
 
     // Tells the Sound objects whose sounds played to their end.
     void soundsFinished();
+    // Hands the files scripts asked for to the objects that asked.
+    void filesLoaded();
 
     // The mouse (positions in stage pixels) and the keyboard: each runs
     // what the event sets off, before it returns. `code` is a key code as
@@ -120,6 +125,9 @@ public:
     // The window showing the movie changed size.
     void viewResized();
     avm1::SoundHost *sounds() override;
+    std::optional<QByteArray> readFile(const QString &url, qint64 maxBytes) override;
+    QString moviePath() override;
+    ObjectStore *objectStore() override;
     TextField *textField(int clip) override;
     void textFieldChanged(int clip, bool textChanged) override;
     FieldMetrics textFieldMetrics(int clip) override;

@@ -1,11 +1,7 @@
 #include "scriptsounds.h"
 
 #include "audio/mp3file.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QUrl>
+#include "moviefiles.h"
 
 #include <cmath>
 
@@ -36,19 +32,10 @@ quint16 ScriptSounds::exportedSound(const QString &name)
 
 quint16 ScriptSounds::loadSoundFile(const QString &url, std::optional<std::vector<audio::Id3Frame>> *id3)
 {
-    // Only files next to the movie (or below its folder) are read; the
-    // network is never used.
-    const QUrl address(url);
-    if (folder_.isEmpty() || (!address.scheme().isEmpty() && address.scheme() != u"file") || url.contains(u".."))
+    const std::optional<QByteArray> data = readMovieFile(folder_, url, maxSoundFileBytes);
+    if (!data)
         return 0;
-    const QString name = address.isLocalFile() ? address.toLocalFile() : url;
-    const QString path = QDir(folder_).filePath(name);
-    // Nor a file named from the root, nor a pipe or a device that might
-    // never answer.
-    QFile file(path);
-    if (QDir::isAbsolutePath(name) || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return 0;
-    const auto mp3 = audio::readMp3File(file.read(maxSoundFileBytes));
+    const auto mp3 = audio::readMp3File(*data);
     if (!mp3)
         return 0;
     *id3 = mp3->id3;

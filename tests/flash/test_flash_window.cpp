@@ -186,6 +186,7 @@ private Q_SLOTS:
     void scriptsSeeTheRightAndMiddleButtonsHeld();
     void wheelReachesTheMovie();
     void inputFieldsShowABlinkingCaretAndCopy();
+    void moviesKeepTheirDataForTheUser();
 
 private:
     void openStreamMovie();
@@ -599,6 +600,28 @@ void TestFlashWindow::inputFieldsShowABlinkingCaretAndCopy()
     QTest::keyClicks(view, u"z"_s);
     QCOMPARE(movie.player().scripts()->fieldSelection(), std::pair(2, 2));
     QCOMPARE(shown(at(27, 30)), QColor(Qt::blue)); // a, unselected again
+}
+
+void TestFlashWindow::moviesKeepTheirDataForTheUser()
+{
+    // Four frames; the first goes to the frame the movie kept last time
+    // (none at first) and keeps frame 3.
+    swftest::Actions script;
+    script.push("so").push("place").push(1).push("SharedObject").op(0x1C).push("getLocal").op(0x52).op(0x1D);
+    script.push("so").op(0x1C).push("data").op(0x4E).push("frame").op(0x4E).push(1).push("_root").op(0x1C)
+        .push("gotoAndStop").op(0x52).op(0x17);
+    script.push("so").op(0x1C).push("data").op(0x4E).push("frame").push(3).op(0x4F);
+    swftest::Movie movie(8, 10, 10);
+    movie.doAction(script.code()).showFrame().showFrame().showFrame().showFrame();
+    QCOMPARE(openMovie(u"keeper.swf"_s, movie.fws()).CurrentFrame(), 1);
+    // Closing the window writes what the movie keeps, in the user's data
+    // folder; the movie opened again finds it.
+    flash->Command1_Click();
+    const QString record = rig->environment.dataFolder + u"/Flash objects/localhost"_s + rig->appPath(u"keeper.swf"_s) +
+                           u"/place.sol"_s;
+    QVERIFY(QFileInfo(record).isFile());
+    main->Command11_Click();
+    QCOMPARE(openMovie(u"keeper.swf"_s, movie.fws()).CurrentFrame(), 3);
 }
 
 QTEST_MAIN(TestFlashWindow)

@@ -53,6 +53,8 @@ void installBuiltins(Vm &vm)
     installTextFormat(vm);
     installSelection(vm);
     installStyleSheet(vm);
+    installXml(vm);
+    installSharedObject(vm);
 }
 
 } // namespace sky::swf::avm1

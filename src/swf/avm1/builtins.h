@@ -25,6 +25,8 @@ void installDrawing(Vm &vm); // the clips' drawing methods
 void installSound(Vm &vm);
 void installIntervals(Vm &vm);
 void installDate(Vm &vm);
+// The time of a Date object; none for any other value.
+std::optional<double> dateTimeOf(const Value &v);
 void installStage(Vm &vm);
 void installColor(Vm &vm);
 void installTextField(Vm &vm);
@@ -55,6 +57,11 @@ void runIntervals(Vm &vm);
 // changed size, when the stage follows the window.
 void stageResized(Vm &vm);
 void installInput(Vm &vm);
+void installXml(Vm &vm); // XMLNode and XML
+void installLoadVars(Vm &vm);
+void installSharedObject(Vm &vm);
+// Writes the SharedObjects of the run, as the movie ends.
+void flushSharedObjects(Vm &vm);
 
 // Calls onSoundComplete of the Sound objects whose sounds have ended.
 void completeSounds(Vm &vm);

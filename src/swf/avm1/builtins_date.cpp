@@ -154,6 +154,12 @@ Value setYear(Vm &vm, CallInfo &c)
 
 } // namespace
 
+std::optional<double> dateTimeOf(const Value &v)
+{
+    const DateState *d = dateOf(v);
+    return d ? std::optional<double>(d->time) : std::nullopt;
+}
+
 void installDate(Vm &vm)
 {
     Object *proto = vm.newPlain();

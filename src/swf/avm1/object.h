@@ -69,9 +69,10 @@ struct ScriptFunction {
 };
 
 // What a built-in class keeps for each of its objects, out of scripts'
-// reach. It holds no objects: the collector does not look into it.
+// reach. The objects it holds it names to the collector.
 struct NativeState {
     virtual ~NativeState() = default;
+    virtual void references(std::vector<Object *> &) const { }
     // Whether the object gives its text (toString) where a primitive is
     // asked for without a hint, as + asks: Dates do from SWF 6 on.
     virtual bool convertsToText() const { return false; }

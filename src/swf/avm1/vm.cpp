@@ -547,6 +547,8 @@ void Vm::mark(Object *object)
         if (o->script)
             for (const Scope &s : o->script->scope)
                 pending.push_back(s.object);
+        if (o->state)
+            o->state->references(pending);
     }
 }
 
@@ -562,6 +564,10 @@ void Vm::collect(const std::vector<Object *> &roots)
     for (Object *o : timers)
         mark(o);
     for (Object *o : playingSounds)
+        mark(o);
+    for (const DataLoad &load : dataLoads)
+        mark(load.target);
+    for (Object *o : keptObjects)
         mark(o);
     for (const Value &v : stack)
         mark(v.object);

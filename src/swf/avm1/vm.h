@@ -12,11 +12,13 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
 namespace sky::swf {
 class BitmapSurface;
+class ObjectStore;
 class ScriptDrawing;
 struct StageClip;
 }
@@ -126,6 +128,15 @@ public:
     virtual StageClip *stageClip(int) { return nullptr; }
     // The movie's sounds; none when the host plays no sound.
     virtual SoundHost *sounds() { return nullptr; }
+    // A file the scripts read, by the address they give it (relative to
+    // the movie), at most `maxBytes` of it; none when it is refused or
+    // cannot be read.
+    virtual std::optional<QByteArray> readFile(const QString &, qint64) { return std::nullopt; }
+    // The movie's own file, by which the data it keeps is known; empty
+    // when it was not read from a file. Where that data is kept (null:
+    // nowhere).
+    virtual QString moviePath() { return {}; }
+    virtual ObjectStore *objectStore() { return nullptr; }
     // Text fields, known by their handles like clips: the field's state
     // (null when the handle is no field), which a script changes and then
     // tells the host about, saying whether the text changed; the size of
@@ -162,6 +173,16 @@ struct Limits {
 
 struct Activation;
 class DecodedCode;
+class Vm;
+
+// A file a script asked for (XML, LoadVars, loadVariables), handed over at
+// the player's next turn: the object that asked, the bytes read (none when
+// the file could not be read) and what hands them over.
+struct DataLoad {
+    Object *target = nullptr;
+    std::optional<QByteArray> bytes;
+    void (*deliver)(Vm &, DataLoad &) = nullptr;
+};
 
 // The interpreter: values, objects, the built-in classes and the code that
 // runs them, for one movie.
@@ -323,6 +344,8 @@ public:
     std::vector<Object *> timers;             // running intervals (setInterval), kept alive
     int lastTimerId = 0;                      // the id the last setInterval returned
     std::vector<Object *> playingSounds;      // Sound objects kept alive while their sounds play
+    std::vector<DataLoad> dataLoads;          // files read for scripts, not handed over yet
+    std::vector<Object *> keptObjects;        // SharedObjects of this run, written as the movie ends
 
     // Whether `name` is `__proto__` under the version's case rule.
     bool isProtoName(const QString &name) const { return name.size() == 9 && key(name) == u"__proto__"; }

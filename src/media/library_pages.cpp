@@ -49,8 +49,15 @@ int releaseSegments(dl_phdr_info *info, std::size_t, void *data)
         const std::uintptr_t from = info->dlpi_addr + segment.p_vaddr;
         const std::uintptr_t start = (from + page - 1) & ~(page - 1);
         const std::uintptr_t end = (from + segment.p_filesz) & ~(page - 1);
-        if (end > start)
-            madvise(reinterpret_cast<void *>(start), end - start, MADV_DONTNEED);
+        if (end <= start)
+            continue;
+        void *pages = reinterpret_cast<void *>(start);
+        madvise(pages, end - start, MADV_DONTNEED);
+        // A page used again comes back alone, not with the fifteen around
+        // it that a fault on a file's pages maps in otherwise: with those,
+        // what playing and the libraries' clean-up at the end used again
+        // brought 4 MB back.
+        madvise(pages, end - start, MADV_RANDOM);
     }
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "platform/drawn_icons.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -89,17 +90,55 @@ QPixmap drawnPixmap(DrawnIcon icon, const QColor &ink, int size)
     return pixmap;
 }
 
+// Draws the icon's pictures as they are first asked for: the media control
+// bar is built with the main window, and its icons are not seen until
+// something plays.
+class DrawnIconEngine : public QIconEngine
+{
+public:
+    DrawnIconEngine(DrawnIcon icon, const QColor &ink) : m_icon(icon), m_ink(ink) {}
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        drawn().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return drawn().pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return drawn().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return drawn().availableSizes(mode, state);
+    }
+    QIconEngine *clone() const override { return new DrawnIconEngine(*this); }
+
+private:
+    const QIcon &drawn()
+    {
+        if (m_drawn.isNull()) {
+            m_drawn.addPixmap(drawnPixmap(m_icon, m_ink, 16));
+            // A folder stays at 16 pixels in a list, whose rows would
+            // otherwise grow to its icons' larger size.
+            if (m_icon != DrawnIcon::FolderOpen && m_icon != DrawnIcon::FolderClosed)
+                m_drawn.addPixmap(drawnPixmap(m_icon, m_ink, 32));
+        }
+        return m_drawn;
+    }
+
+    DrawnIcon m_icon;
+    QColor m_ink;
+    QIcon m_drawn;
+};
+
 } // namespace
 
 QIcon drawnIcon(DrawnIcon icon, const QColor &ink)
 {
-    QIcon result;
-    result.addPixmap(drawnPixmap(icon, ink, 16));
-    // A folder stays at 16 pixels in a list, whose rows would otherwise grow
-    // to its icons' larger size.
-    if (icon != DrawnIcon::FolderOpen && icon != DrawnIcon::FolderClosed)
-        result.addPixmap(drawnPixmap(icon, ink, 32));
-    return result;
+    return QIcon(new DrawnIconEngine(icon, ink));
 }
 
 } // namespace sky

@@ -25,6 +25,7 @@ int main(int argc, char *argv[])
     sky::FontConfigurationReader fonts;
     QApplication app(argc, argv);
     sky::setUpApplication();
+    fonts.applicationMade();
     QGuiApplication::setDesktopFileName(sky::kDesktopEntry);
 
     sky::QtMessageBox messageBox;

@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QRawFont>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -83,10 +84,19 @@ void CaptionText::paint(QPainter &painter, const QRect &area, const QString &tex
         top += area.height() - layout.size.height();
     // Whole pixels keep the glyphs as sharp as the style draws them.
     const QPointF origin(area.left(), qRound(top));
+    m_origin = origin;
     for (const QGlyphRun &run : layout.runs)
         painter.drawGlyphRun(origin, run);
     if (!layout.underline.isEmpty())
         painter.fillRect(layout.underline.translated(origin), painter.pen().color());
+}
+
+QRect CaptionText::inkLastPainted() const
+{
+    if (!m_current || m_current->ink.isEmpty())
+        return {};
+    // Smoothed edges and hinting may reach a pixel past an outline's box.
+    return m_current->ink.translated(m_origin).toAlignedRect().adjusted(-2, -2, 2, 2);
 }
 
 void CaptionText::paintFitted(QPainter &painter, const QRect &area, const QString &text, int flags)
@@ -149,6 +159,14 @@ CaptionText::Layout CaptionText::layOut(const QString &text, int flags) const
     layout.endLayout();
     result.runs = layout.glyphRuns();
     result.size = QSizeF(widest, height);
+    for (const QGlyphRun &run : std::as_const(result.runs)) {
+        result.ink |= run.boundingRect();
+        const QRawFont font = run.rawFont();
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        for (qsizetype i = 0; i < glyphs.size(); ++i)
+            result.ink |= font.boundingRect(glyphs.at(i)).translated(positions.at(i));
+    }
     if (underlined >= 0) {
         const QTextLine line = layout.lineForTextPosition(underlined);
         const QFontMetricsF metrics(m_font);
@@ -156,6 +174,7 @@ CaptionText::Layout CaptionText::layOut(const QString &text, int flags) const
         const qreal right = line.cursorToX(underlined + 1);
         result.underline = QRectF(std::min(left, right), line.y() + line.ascent() + metrics.underlinePos(),
             std::abs(right - left), metrics.lineWidth());
+        result.ink |= result.underline;
     }
     return result;
 }

@@ -29,6 +29,9 @@ public:
     void paintFitted(QPainter &painter, const QRect &area, const QString &text, int flags);
     // The size of the text last painted.
     QSizeF size() const { return m_current ? m_current->size : QSizeF(); }
+    // Every pixel the text last painted may have touched, in the painter's
+    // coordinates: what a change of its colour alone repaints.
+    QRect inkLastPainted() const;
 
 private:
     struct Layout
@@ -39,6 +42,9 @@ private:
         // Under the access-key letter, where the runs start at (0, 0).
         QRectF underline;
         QSizeF size;
+        // The glyphs' outlines and the underline, where the runs start at
+        // (0, 0).
+        QRectF ink;
     };
 
     // The text laid out in `font`, broken at `width` where it wraps.
@@ -50,6 +56,7 @@ private:
     int m_width = -1;
     std::vector<Layout> m_layouts;
     const Layout *m_current = nullptr;
+    QPointF m_origin;
     // The font last fitted, and what it was fitted for.
     QFont m_fitted;
     QFont m_fittedFrom;

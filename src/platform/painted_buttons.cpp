@@ -9,17 +9,29 @@ namespace sky {
 
 namespace {
 
+// One-pixel lines as strips of pixels: the pen's stroker cost more than the
+// rest of a face together, and the main window repaints two faces ten times
+// a second.
+void fillEdges(QPainter &painter, const QRect &box, const QColor &colour)
+{
+    painter.fillRect(QRect(box.left(), box.top(), box.width(), 1), colour);
+    painter.fillRect(QRect(box.left(), box.top(), 1, box.height()), colour);
+    painter.fillRect(QRect(box.left(), box.bottom(), box.width(), 1), colour);
+    painter.fillRect(QRect(box.right(), box.top(), 1, box.height()), colour);
+}
+
 void drawFocusFrame(QPainter &painter, const QWidget *widget, const QRect &frame)
 {
-    painter.setPen(widget->palette().color(QPalette::Highlight));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(frame.adjusted(0, 0, -1, -1));
+    fillEdges(painter, frame, widget->palette().color(QPalette::Highlight));
 }
 
 } // namespace
 
 void ButtonLook::setFace(QWidget *button, const QColor &face)
 {
+    // The PLAY button with its colour held gets it again at every tick.
+    if (face == m_face)
+        return;
     m_face = face;
     // The face covers the whole button: what is behind it is not drawn.
     button->setAutoFillBackground(false);
@@ -29,6 +41,8 @@ void ButtonLook::setFace(QWidget *button, const QColor &face)
 
 void ButtonLook::setText(QWidget *button, const QColor &text)
 {
+    if (text == m_text)
+        return;
     m_text = text;
     button->update();
 }
@@ -56,14 +70,13 @@ void paintFace(QPushButton &button, ButtonLook &look)
     const QColor light = face.lighter(135);
     const QColor shade = face.darker(130);
     const QRect bevel = all.adjusted(1, 1, -2, -2);
-    painter.setPen(down ? shade : light);
-    painter.drawLine(bevel.topLeft(), bevel.topRight());
-    painter.drawLine(bevel.topLeft(), bevel.bottomLeft());
-    painter.setPen(down ? light : shade);
-    painter.drawLine(bevel.bottomLeft(), bevel.bottomRight());
-    painter.drawLine(bevel.topRight(), bevel.bottomRight());
-    painter.setPen(look.face().darker(button.isDefault() ? 250 : 170));
-    painter.drawRect(all.adjusted(0, 0, -1, -1));
+    const QColor &upper = down ? shade : light;
+    const QColor &lower = down ? light : shade;
+    painter.fillRect(QRect(bevel.left(), bevel.top(), bevel.width(), 1), upper);
+    painter.fillRect(QRect(bevel.left(), bevel.top(), 1, bevel.height()), upper);
+    painter.fillRect(QRect(bevel.left(), bevel.bottom(), bevel.width(), 1), lower);
+    painter.fillRect(QRect(bevel.right(), bevel.top(), 1, bevel.height()), lower);
+    fillEdges(painter, all, look.face().darker(button.isDefault() ? 250 : 170));
     if (button.hasFocus())
         drawFocusFrame(painter, &button, all.adjusted(3, 3, -3, -3));
 
@@ -84,8 +97,7 @@ void paintFace(QCheckBox &button, ButtonLook &look)
     if (button.isDown())
         inside = inside.darker(115);
     painter.fillRect(box, inside);
-    painter.setPen(QColor(96, 96, 96));
-    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    fillEdges(painter, box, QColor(96, 96, 96));
     const QColor text = look.text(&button);
     if (button.isChecked()) {
         painter.save();

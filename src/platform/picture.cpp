@@ -54,7 +54,21 @@ class Image::View : public QWidget
 public:
     View(const Picture &picture, const bool &stretch) : m_picture(picture), m_stretch(stretch) {}
 
+    // A picture that covers the whole box hides what lies behind it, which
+    // is then not drawn: the main window's skin is under the captions whose
+    // colours change ten times a second.
+    void showCover()
+    {
+        const QImage &image = m_picture.image();
+        const bool covers = !image.isNull() && !image.hasAlphaChannel()
+            && (m_stretch || (image.width() >= width() && image.height() >= height()));
+        if (covers != testAttribute(Qt::WA_OpaquePaintEvent))
+            setAttribute(Qt::WA_OpaquePaintEvent, covers);
+    }
+
 protected:
+    void resizeEvent(QResizeEvent *) override { showCover(); }
+
     void paintEvent(QPaintEvent *event) override
     {
         if (m_picture.isNull())
@@ -105,8 +119,10 @@ void Image::showState()
 
 void Image::repaint()
 {
-    if (m_view)
+    if (m_view) {
+        m_view->showCover();
         m_view->update();
+    }
 }
 
 void Image::setPicture(const Picture &picture)

@@ -29,8 +29,18 @@ Q_LOGGING_CATEGORY(lcTimer, "sky.timer", QtWarningMsg)
 class Label::View : public QLabel
 {
 public:
-    QColor colour;
     bool singleLine = false;
+
+    void setColour(const QColor &colour)
+    {
+        if (colour == m_colour)
+            return;
+        m_colour = colour;
+        // Only the letters change: the rest of the label, and the picture
+        // under it that would be drawn again with it, stay as they are.
+        if (!m_ink.isEmpty())
+            update(m_ink);
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -38,13 +48,14 @@ protected:
         // Nothing to lay out: no font need be made ready for it (the main
         // window's empty titles would each cost a font of their own at
         // start-up).
+        m_ink = QRect();
         if (text().isEmpty())
             return;
         QPainter painter(this);
         if (!isEnabled())
             painter.setPen(greyedText());
         else
-            painter.setPen(colour.isValid() ? colour : palette().color(QPalette::WindowText));
+            painter.setPen(m_colour.isValid() ? m_colour : palette().color(QPalette::WindowText));
         int flags = int(alignment());
         if (wordWrap() && !singleLine)
             flags |= Qt::TextWordWrap;
@@ -53,6 +64,7 @@ protected:
         if (buddy())
             flags |= Qt::TextShowMnemonic;
         m_caption.paint(painter, contentsRect(), singleLine ? elided() : text(), flags);
+        m_ink = m_caption.inkLastPainted();
     }
 
 private:
@@ -72,6 +84,9 @@ private:
     }
 
     CaptionText m_caption;
+    QColor m_colour;
+    // What the caption covered when it was last painted.
+    QRect m_ink;
     QString m_elidedFrom;
     QString m_elided;
     int m_elidedWidth = -1;
@@ -168,8 +183,7 @@ void Label::setSingleLine(bool singleLine)
 
 void Label::applyForeColor()
 {
-    m_label->colour = toQColor(ForeColor());
-    m_label->update();
+    m_label->setColour(toQColor(ForeColor()));
 }
 
 void Label::applyBackColor()

@@ -3,6 +3,7 @@
 #include "main_window_test.h"
 
 #include <QImage>
+#include <QScreen>
 #include <QtTest>
 
 using namespace sky;
@@ -18,6 +19,7 @@ private Q_SLOTS:
     void squareBarGrowsWhilePlaying();
     void titleBarScrollsAndHoldsTheTime();
     void automaticSkinChange();
+    void screenKeepsUpWithTheAnimation();
 
 private:
 };
@@ -125,6 +127,29 @@ void TestEffects::automaticSkinChange()
     main->Timer1_Timer(); // a picture that is gone leaves the last one
     QCOMPARE(main->Image1.picture().image().pixelColor(0, 0), QColor(Qt::red));
     QCOMPARE(m->SkinIndex.value(), 2.0);
+}
+
+void TestEffects::screenKeepsUpWithTheAnimation()
+{
+    // Each tick repaints only what it changed; the window on screen must
+    // still show what a repaint of the whole window draws: a piece left out
+    // would keep an old colour, square or name.
+    rig->loadPlaylist({u"/m/a.mp3"_s});
+    main->Check2.setValue(1);
+    main->Show();
+    QWidget *window = main->window();
+    for (int tick = 0; tick < 14; ++tick) {
+        main->Timer1_Timer();
+        if (tick == 12)
+            main->Label3.DblClick(); // the bar goes, the name keeps its colour
+        // The window system's call to draw what changed.
+        QCoreApplication::processEvents();
+        QEvent drawNow(QEvent::UpdateRequest);
+        QCoreApplication::sendEvent(window, &drawNow);
+        const QImage shown = window->screen()->grabWindow(window->winId()).toImage();
+        const QImage whole = window->grab().toImage();
+        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), whole.convertToFormat(QImage::Format_RGB32));
+    }
 }
 
 QTEST_MAIN(TestEffects)

@@ -166,6 +166,12 @@ void Renderer::drawAsBitmap(const DrawItem &item, const QTransform &world, const
         QImage layer(area.size() / coarse, QImage::Format_ARGB32_Premultiplied);
         if (layer.isNull())
             return;
+        // Past the frame's share of filtering the object comes unfiltered,
+        // and is not kept as if it were filtered.
+        if (filtered && !withinFilterBudget(qint64(layer.width()) * layer.height(), placement.filters)) {
+            filtered = false;
+            wanted = false;
+        }
         layer.fill(Qt::transparent);
         {
             QPainter painter(&layer);

@@ -238,7 +238,7 @@ void Renderer::drawObject(const DrawItem &item, const QTransform &parentWorld, c
         return;
     }
     const bool layered = drawnAsLayer(placement.blend) && !outlinesOnly_;
-    const bool filtered = !placement.filters.empty() && !outlinesOnly_ && withinFilterBudget(placement.filters);
+    const bool filtered = !placement.filters.empty() && !outlinesOnly_;
     const bool kept = placement.cached && cache_ && !outlinesOnly_;
     if ((!layered && !filtered && !kept) || ++budget_.layers > Budget::maxLayers) {
         drawCharacter(item, world, color, level);
@@ -346,13 +346,13 @@ QPainterPath Renderer::outline(const DrawItem &item, const QTransform &parentWor
     return area;
 }
 
-// Counts the work of `filters` on a whole picture; false once a frame
-// has spent its share, when the object is drawn unfiltered.
-bool Renderer::withinFilterBudget(const std::vector<Filter> &filters)
+// Counts the work of `filters` on a layer of `layerPixels`, each pass of
+// each filter going over all of it; false once a frame has spent its
+// share, when the object is drawn unfiltered.
+bool Renderer::withinFilterBudget(qint64 layerPixels, const std::vector<Filter> &filters)
 {
-    const qint64 picture = qint64(device().width()) * device().height() / (samples_ * samples_);
     for (const Filter &filter : filters)
-        budget_.filteredPixels += picture * filter.passes;
+        budget_.filteredPixels += layerPixels * filter.passes;
     return budget_.filteredPixels <= Budget::maxFilteredPixels;
 }
 

@@ -28,7 +28,7 @@ public:
         int objects = 0;
         int layers = 0;
         qint64 shadedPixels = 0;
-        qint64 filteredPixels = 0; // picture pixels times blur passes
+        qint64 filteredPixels = 0; // pixels of the layers filtered times their filters' passes
     };
 
     // Draws without Qt's antialiasing unless the painter has it on, when
@@ -65,7 +65,7 @@ private:
     void drawChildren(const DrawItem &item, const QTransform &world, const ColorTransform &color, int level);
     QImage drawnAlone(const DrawItem &item, const QTransform &world, const ColorTransform &color, int level);
     QPainterPath outline(const DrawItem &item, const QTransform &parentWorld, int level);
-    bool withinFilterBudget(const std::vector<Filter> &filters);
+    bool withinFilterBudget(qint64 layerPixels, const std::vector<Filter> &filters);
     Renderer onto(QPainter &painter) const;
     QTransform placed(const Placement &placement, const QTransform &parentWorld) const;
     QRectF declaredArea(const DrawItem &item, const QTransform &world, int level) const;

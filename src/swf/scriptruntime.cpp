@@ -21,6 +21,7 @@ enum ClipEvent : quint32 {
     eventLoad = 0x1,
     eventEnterFrame = 0x2,
     eventUnload = 0x4,
+    eventData = 0x100,
     eventInitialize = 0x200,
     eventConstruct = 0x40000,
 };
@@ -254,6 +255,8 @@ std::optional<QByteArray> ScriptRuntime::readFile(const QString &url, qint64 max
 }
 
 QString ScriptRuntime::moviePath() { return player_.moviePath(); }
+
+void ScriptRuntime::variablesLoaded(int clip) { dispatch(clip, eventData, QStringLiteral("onData")); }
 
 ObjectStore *ScriptRuntime::objectStore() { return player_.objectStore(); }
 

@@ -127,6 +127,7 @@ public:
     avm1::SoundHost *sounds() override;
     std::optional<QByteArray> readFile(const QString &url, qint64 maxBytes) override;
     QString moviePath() override;
+    void variablesLoaded(int clip) override;
     ObjectStore *objectStore() override;
     TextField *textField(int clip) override;
     void textFieldChanged(int clip, bool textChanged) override;

@@ -109,6 +109,7 @@ private Q_SLOTS:
     void xmlIsReadLenientlyAndWrittenBack();
     void xmlTreesChangeOnlyIntoTrees();
     void filesComeInFromBesideTheMovieOnly();
+    void variablesLoadIntoObjectsAndClips();
     void sharedObjectsAreKeptBetweenRuns();
     void sharedObjectsThatCannotBeWrittenSaySo();
     void hostileStoredRecordsGiveEmptyData();
@@ -223,6 +224,32 @@ void TestSwfData::filesComeInFromBesideTheMovieOnly()
     const QStringList lines = run(movie(script), 2);
     QCOMPARE(lines, (QStringList{u"false"_s, u"undefined"_s, u"7"_s, u"caf\u00e9"_s, QString::number(list.size()),
                                  u"missing false"_s, u"above false"_s, u"network false"_s}));
+}
+
+void TestSwfData::variablesLoadIntoObjectsAndClips()
+{
+    writeFile(QStringLiteral("movies/vars.txt"), "name=J%C3%B6rg+M&score=12&empty&odd=%zz");
+    Actions script = construct("out", "LoadVars");
+    script.then(setMember("out", "msg", Actions().push("x y&z=\xc3\xa9")));
+    script.then(callOn("out", "toString")).op(0x26);
+    script.then(construct("lv", "LoadVars"));
+    script.then(setMember("lv", "onLoad",
+                          Actions().function(Actions().push("loaded ").push("arguments").op(0x1C).push(0).op(0x4E)
+                                                 .op(0x47).op(0x26).then(trace("this.name"))
+                                                 .then(trace("this.score")))));
+    script.then(callOn("lv", "load", {"vars.txt"})).op(0x17);
+    // Into a clip by its method, and into the main movie by the action
+    // loadVariables("vars.txt", "_root") compiles to.
+    script.makeClip("_root", "holder", 1);
+    script.then(setMember("holder", "onData", Actions().function(Actions().push("holder ").then(valueOf("this.name"))
+                                                                       .op(0x47).op(0x26))));
+    script.then(callOn("holder", "loadVariables", {"vars.txt"})).op(0x17);
+    script.then(setMember("_root", "onData", Actions().function(Actions().push("root ").then(valueOf("_root.score"))
+                                                                      .op(0x47).op(0x26))));
+    script.push("vars.txt").push("_root").op(0x9A, QByteArray(1, char(0xc0)));
+    script.push("missing.txt").push("_root").op(0x9A, QByteArray(1, char(0xc0)));
+    QCOMPARE(run(movie(script), 2), (QStringList{u"msg=x%20y%26z%3D%C3%A9"_s, u"loaded true"_s, u"J\u00f6rg M"_s,
+                                                 u"12"_s, u"holder J\u00f6rg M"_s, u"root 12"_s}));
 }
 
 void TestSwfData::sharedObjectsAreKeptBetweenRuns()

@@ -225,20 +225,25 @@ void TestSwfFilters::everyKindOfFilterRecordIsRead()
 
 void TestSwfFilters::filterWorkPerFrameIsBounded()
 {
-    // Glows blurred fifteen times over a large picture: the first are
-    // drawn, those past the frame's share of work come without a glow.
-    swftest::Movie m(8, 800, 800);
-    m.background(Qt::black);
-    m.shape(1, 1, stageTwips, {swftest::solidFill(Qt::white, false)}, {},
-            Edges().rect(QRect(0, 0, 100, 100), 1).end());
-    const QByteArray glow = swftest::glowFilter(Qt::red, 3, 1, 15);
-    for (int depth = 1; depth <= 10; ++depth)
-        m.placeFiltered(depth, 1, depth * 1000, 1000, {glow});
-    m.showFrame();
-    const QImage image = swftest::render(m);
-    QVERIFY(qRed(image.pixel(56, 52)) > 0); // the first square's glow
-    QCOMPARE(image.pixel(502, 52), qRgb(255, 255, 255));
-    QCOMPARE(image.pixel(506, 52), qRgb(0, 0, 0)); // none beside the tenth
+    // Small squares on a small picture, each glowing and casting a shadow
+    // far off it: each filters a layer thirty times the picture's size,
+    // fifteen times and once, and a frame's share of that work is spent
+    // after a few. Those past it come without their glow; the last one's
+    // is blue.
+    for (const int squares : {2, 10}) {
+        swftest::Movie m(8, 100, 100);
+        m.background(Qt::black);
+        m.shape(1, 1, stageTwips, {swftest::solidFill(Qt::white, false)}, {},
+                Edges().rect(QRect(0, 0, 100, 100), 1).end());
+        for (int depth = 1; depth <= squares; ++depth)
+            m.placeFiltered(depth, 1, depth * 180, 1000,
+                            {swftest::glowFilter(depth == squares ? Qt::blue : Qt::red, 2, 2, 15),
+                             swftest::dropShadowFilter(Qt::green, 2, 0, 500, 1, 1)});
+        m.showFrame();
+        const QImage image = swftest::render(m);
+        QVERIFY(qRed(image.pixel(15, 52)) > 0); // the first square's glow
+        QCOMPARE(qBlue(image.pixel(9 * squares + 6, 52)) > 0, squares == 2);
+    }
 }
 
 void TestSwfFilters::glowsReachingFarAroundTheObject()

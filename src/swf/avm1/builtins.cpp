@@ -54,6 +54,7 @@ void installBuiltins(Vm &vm)
     installSelection(vm);
     installStyleSheet(vm);
     installXml(vm);
+    installLoadVars(vm);
     installSharedObject(vm);
 }
 

@@ -20,6 +20,9 @@ void installMath(Vm &vm);
 void installError(Vm &vm);
 void installBroadcaster(Vm &vm);
 void installGlobalFunctions(Vm &vm);
+// What escape() and unescape() make of text.
+QString escapeText(Vm &vm, const QString &text);
+QString unescapeText(Vm &vm, const QString &text);
 void installMovieClip(Vm &vm);
 void installDrawing(Vm &vm); // the clips' drawing methods
 void installSound(Vm &vm);
@@ -59,6 +62,11 @@ void stageResized(Vm &vm);
 void installInput(Vm &vm);
 void installXml(Vm &vm); // XMLNode and XML
 void installLoadVars(Vm &vm);
+// Reads the variables of a file into a clip (loadVariables), which is
+// told by its data event and onData once they are set.
+void loadVariables(Vm &vm, Object *clip, const QString &url);
+// MovieClip.loadVariables(url).
+Value loadClipVariables(Vm &vm, CallInfo &c);
 void installSharedObject(Vm &vm);
 // Writes the SharedObjects of the run, as the movie ends.
 void flushSharedObjects(Vm &vm);

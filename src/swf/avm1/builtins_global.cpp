@@ -85,6 +85,20 @@ Value nothing(Vm &, CallInfo &) { return {}; }
 
 } // namespace
 
+QString escapeText(Vm &vm, const QString &text)
+{
+    const Value args[] = {text};
+    CallInfo c{Value(), args};
+    return escapeMethod(vm, c).string;
+}
+
+QString unescapeText(Vm &vm, const QString &text)
+{
+    const Value args[] = {text};
+    CallInfo c{Value(), args};
+    return unescapeMethod(vm, c).string;
+}
+
 void installGlobalFunctions(Vm &vm)
 {
     Object *g = vm.global;

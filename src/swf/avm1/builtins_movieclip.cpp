@@ -300,7 +300,7 @@ void installMovieClip(Vm &vm)
         {u"getBytesLoaded", movieBytes},
         {u"getBytesTotal", movieBytes},
         {u"loadMovie", nothing},
-        {u"loadVariables", nothing},
+        {u"loadVariables", loadClipVariables},
         {u"unloadMovie", nothing},
         {u"getURL", nothing},
     });

@@ -90,12 +90,6 @@ Value parseXmlMethod(Vm &vm, CallInfo &c)
 Value createElement(Vm &vm, CallInfo &c) { return newXmlNode(vm, 1, vm.toString(c.arg(0))); }
 Value createTextNode(Vm &vm, CallInfo &c) { return newXmlNode(vm, 3, vm.toString(c.arg(0))); }
 
-Value load(Vm &vm, CallInfo &c) { return loadData(vm, c.self, c.arg(0)); }
-
-// Nothing goes over the network: what the movie sends stays here, and a
-// file beside it is read in answer.
-Value sendAndLoad(Vm &vm, CallInfo &c) { return loadData(vm, c.arg(1), c.arg(0)); }
-Value send(Vm &, CallInfo &) { return false; }
 Value nothing(Vm &, CallInfo &) { return {}; }
 
 // The default onData: parses the text and tells onLoad.
@@ -126,12 +120,12 @@ void installXml(Vm &vm)
                    {u"createTextNode", createTextNode},
                    {u"getBytesLoaded", getBytesLoaded},
                    {u"getBytesTotal", getBytesTotal},
-                   {u"load", load},
+                   {u"load", loadMethod},
                    {u"onData", onData},
                    {u"onLoad", nothing},
                    {u"parseXML", parseXmlMethod},
-                   {u"send", send},
-                   {u"sendAndLoad", sendAndLoad}});
+                   {u"send", sendMethod},
+                   {u"sendAndLoad", sendAndLoadMethod}});
     vm.defineHidden(proto, QStringLiteral("contentType"), QStringLiteral("application/x-www-form-urlencoded"));
 }
 

@@ -32,6 +32,10 @@ Value loadData(Vm &vm, const Value &target, const Value &url)
     return true;
 }
 
+Value loadMethod(Vm &vm, CallInfo &c) { return loadData(vm, c.self, c.arg(0)); }
+Value sendAndLoadMethod(Vm &vm, CallInfo &c) { return loadData(vm, c.arg(1), c.arg(0)); }
+Value sendMethod(Vm &, CallInfo &) { return false; }
+
 void finishDataLoads(Vm &vm)
 {
     // What the handlers load in turn comes at the next turn.

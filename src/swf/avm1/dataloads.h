@@ -17,6 +17,12 @@ void startDataLoad(Vm &vm, Object *target, const QString &url, void (*deliver)(V
 // XML's and LoadVars' load: sets `target`'s `loaded` false and reads
 // `url` for its onData; false without an address.
 Value loadData(Vm &vm, const Value &target, const Value &url);
+// load(url), sendAndLoad(url, target) and send() of XML and LoadVars.
+// Nothing goes over the network: what is sent stays here, and a file
+// beside the movie is read in answer.
+Value loadMethod(Vm &vm, CallInfo &c);
+Value sendAndLoadMethod(Vm &vm, CallInfo &c);
+Value sendMethod(Vm &vm, CallInfo &c);
 // Hands over the files read since the last call.
 void finishDataLoads(Vm &vm);
 // A file's text: UTF-8, or UTF-16 after its byte-order mark; from movies

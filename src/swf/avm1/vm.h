@@ -136,6 +136,8 @@ public:
     // when it was not read from a file. Where that data is kept (null:
     // nowhere).
     virtual QString moviePath() { return {}; }
+    // Variables loaded into a clip were set: its data event and onData.
+    virtual void variablesLoaded(int) { }
     virtual ObjectStore *objectStore() { return nullptr; }
     // Text fields, known by their handles like clips: the field's state
     // (null when the handle is no field), which a script changes and then

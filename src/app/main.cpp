@@ -75,6 +75,17 @@ int main(int argc, char *argv[])
     });
     sky::MprisService mpris(remote);
     sky::afterFirstDrawing(program.form1().window(), [&mpris] { mpris.registerOn(QDBusConnection::sessionBus()); });
+    // The bus learns what changed on every third tick of the main window's
+    // timer: a timer of its own woke the player four more times a second,
+    // between the ticks.
+    sky::Timer &mainTimer = program.form1().Timer1;
+    mainTimer.Tick = [tick = mainTimer.Tick, &mpris, count = 0]() mutable {
+        tick();
+        if (++count == 3) {
+            count = 0;
+            mpris.refresh();
+        }
+    };
 
     const int status = program.shutdownRequested() ? 0 : QApplication::exec();
     // A logout or Ctrl+C, under any modal window, ends here as a close of

@@ -14,9 +14,6 @@ namespace {
 const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString kBusName = QStringLiteral("org.mpris.MediaPlayer2.skyvantrix");
 const QString kNoTrack = QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
-// Often enough for a panel's play button and title to follow the player.
-constexpr int kPollMs = 250;
-
 // The address as a URL: local files as file URLs, anything else (a CD
 // track) as it is.
 QString addressUrl(const QString &address)
@@ -45,8 +42,6 @@ MprisService::MprisService(RemotePlayer &player)
     : m_player(player), m_playerAdaptor(new MprisPlayerAdaptor(*this))
 {
     new MprisRootAdaptor(*this);
-    m_poll.setInterval(kPollMs);
-    connect(&m_poll, &QTimer::timeout, this, &MprisService::refresh);
 }
 
 MprisService::~MprisService()
@@ -75,7 +70,6 @@ bool MprisService::registerOn(const QDBusConnection &connection)
     }
     m_shown = current();
     m_announced = true;
-    m_poll.start();
     return true;
 }
 

@@ -5,7 +5,6 @@
 #include <QDBusConnection>
 #include <QDBusObjectPath>
 #include <QObject>
-#include <QTimer>
 #include <QVariantMap>
 
 namespace sky {
@@ -38,8 +37,9 @@ public:
     QVariantMap metadata();
 
     // Tells the bus what changed since it was told last (the player's state,
-    // its item, its volume, what the buttons can do). Runs on a timer while
-    // registered and after every call from the bus.
+    // its item, its volume, what the buttons can do). Its owner runs it while
+    // registered, on ticks of a timer the program has running anyway, and it
+    // runs after every call from the bus.
     void refresh();
     // The position jumped to `seconds` at the bus's request.
     void announceSeek(double seconds);
@@ -61,7 +61,6 @@ private:
     QDBusConnection m_connection{QString()};
     MprisPlayerAdaptor *m_playerAdaptor;
     QString m_busName;
-    QTimer m_poll;
     Shown m_shown;
     bool m_announced = false;
     QString m_itemAddress; // of the item open when last looked at

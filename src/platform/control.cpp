@@ -110,7 +110,7 @@ void Control::makeWidgetNow()
     made->installEventFilter(this);
     m_widget = made;
     takePlaceInOrder();
-    applyGeometry();
+    placeWidget();
     if (!m_fontFamily.isEmpty() || m_fontPoints > 0 || m_fontBold)
         applyFont();
     if (m_backColorSet)
@@ -122,7 +122,7 @@ void Control::makeWidgetNow()
     if (m_acceptDrops)
         setOLEDropMode(true);
     showState();
-    made->setVisible(m_visible);
+    showWhetherInView();
 }
 
 void Control::formShown()
@@ -182,9 +182,23 @@ void Control::setVisible(bool visible)
 {
     m_visible = visible;
     if (m_widget)
-        m_widget->setVisible(visible);
+        showWhetherInView();
     else if (visible && m_windowed && m_form.controlsShown())
         makeWidgetNow();
+}
+
+void Control::showWhetherInView()
+{
+    if (!m_widget)
+        return;
+    const QRect area = m_widget->geometry();
+    const QWidget *parent = m_widget->parentWidget();
+    // A control or container of no width or height still stands where it
+    // is put.
+    const bool inView = !parent
+        || (area.x() < std::max(1, parent->width()) && area.y() < std::max(1, parent->height())
+            && area.x() + std::max(1, area.width()) > 0 && area.y() + std::max(1, area.height()) > 0);
+    m_widget->setVisible(m_visible && inView);
 }
 
 void Control::setEnabled(bool enabled)
@@ -231,6 +245,15 @@ void Control::applyGeometry()
 {
     if (!m_widget)
         return;
+    placeWidget();
+    showWhetherInView();
+    for (Control *inside : m_form.Controls())
+        if (inside->m_container == this)
+            inside->showWhetherInView();
+}
+
+void Control::placeWidget()
+{
     const int x = twipsToPixels(m_left);
     const int y = twipsToPixels(m_top);
     // Right and bottom edges are rounded on their own so that controls that

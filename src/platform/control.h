@@ -90,6 +90,11 @@ public:
     // Called by the form as it is first shown: a visible control makes its
     // widget, one made already takes its place in the design's order.
     void formShown();
+    // Called as the area the control lies in changes size: a visible
+    // control shows its widget only while that lies at least partly within
+    // the area. One wholly outside, which nobody can see, is thus out of
+    // the keyboard's reach too: no stop of Tab, no access key.
+    void showWhetherInView();
 
 protected:
     struct MadeWhenNeeded
@@ -114,6 +119,8 @@ protected:
     int raiseKeyPress(int keyAscii);
     bool eventFilter(QObject *watched, QEvent *event) override;
     void applyGeometry();
+    // Puts the widget where the control stands, nothing more.
+    void placeWidget();
     // Also takes the mouse and key events of a part of the widget (the
     // viewport of a list).
     void watch(QObject *part);

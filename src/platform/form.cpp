@@ -57,6 +57,8 @@ void FormWindow::paintEvent(QPaintEvent *event)
 void FormWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    for (Control *control : m_form.Controls())
+        control->showWhetherInView();
     m_form.windowResized();
 }
 

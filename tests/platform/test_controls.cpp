@@ -54,6 +54,7 @@ class TestControls : public QObject
 private Q_SLOTS:
     void valuesSetFromCodeRaiseClick();
     void optionGroupIsOneStopOfTab();
+    void controlsOutOfViewTakeNoKeys();
     void listBoxSelection();
     void comboBoxTextThatNamesNoEntry();
     void fileListFiltersAndSorts();
@@ -129,6 +130,42 @@ void TestControls::optionGroupIsOneStopOfTab()
     test::press(Qt::Key_Space);
     QVERIFY(form.optionC.Value() && form.optionB.Value());
     QCOMPARE(form.clicks, QStringList({u"optionA"_s, u"optionB"_s, u"optionC"_s}));
+}
+
+void TestControls::controlsOutOfViewTakeNoKeys()
+{
+    // A window narrower than its design: a check box beyond its right
+    // edge, a frame with an option below its bottom.
+    Sample form(rig.services);
+    form.setClientSize(3000, 1500);
+    form.optionA.Move(0, 0, 1500, 300);
+    form.check.Move(3000, 0, 1500, 300);
+    form.check.setCaption(u"&Beyond"_s);
+    form.frame.Move(0, 1500, 1500, 600);
+    form.optionC.setCaption(u"&Under"_s);
+    form.Show();
+    test::activate(form);
+    form.optionA.SetFocus();
+
+    // Neither Tab nor their access keys reach what nobody can see.
+    QSet<QWidget *> reached;
+    for (int i = 0; i < 8; ++i) {
+        test::press(Qt::Key_Tab);
+        reached.insert(test::focused());
+    }
+    QVERIFY(reached.contains(form.optionA.widget()));
+    QVERIFY(!reached.contains(form.check.widget()) && !reached.contains(form.optionC.widget()));
+    test::press(Qt::Key_B, Qt::AltModifier);
+    test::press(Qt::Key_U, Qt::AltModifier);
+    QVERIFY(form.clicks.isEmpty());
+    QVERIFY(form.check.Visible());
+
+    // Widened, the window shows the box, and Tab reaches it.
+    form.setClientSize(4500, 1500);
+    QCoreApplication::processEvents();
+    QVERIFY(test::tabTo(form.check));
+    test::press(Qt::Key_Space);
+    QCOMPARE(form.clicks, QStringList({u"check"_s}));
 }
 
 void TestControls::listBoxSelection()

@@ -2,6 +2,7 @@
 
 #include "platform/drawn_icons.h"
 #include "platform/form.h"
+#include "platform/line_list.h"
 #include "platform/list_controls.h"
 #include "platform/runtime_error.h"
 
@@ -12,6 +13,7 @@
 #include <QFileSystemWatcher>
 #include <QListWidget>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <utility>
@@ -30,6 +32,35 @@ bool sortsBefore(const QString &a, const QString &b)
 {
     return QString::compare(a, b, Qt::CaseInsensitive) < 0;
 }
+
+// How deep a folder's line lies below the root.
+constexpr int kDepthRole = Qt::UserRole + 1;
+
+// Draws a folder's line indented two spaces a level. The lines' text is the
+// folders' names alone, so that typing a name's first letters finds it.
+class IndentedLines : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem indented(option);
+        indented.rect.setLeft(option.rect.left() + indent(option, index));
+        QStyledItemDelegate::paint(painter, indented, index);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(indent(option, index), 0);
+    }
+
+private:
+    static int indent(const QStyleOptionViewItem &option, const QModelIndex &index)
+    {
+        return index.data(kDepthRole).toInt() * 2 * option.fontMetrics.horizontalAdvance(QLatin1Char(' '));
+    }
+};
 
 } // namespace
 
@@ -101,8 +132,9 @@ DirListBox::DirListBox(Form &form, const QString &name, Control *container)
 
 QWidget *DirListBox::makeWidget()
 {
-    m_list = new QListWidget;
+    m_list = new LineList;
     m_list->setUniformItemSizes(true);
+    m_list->setItemDelegate(new IndentedLines(m_list));
     watch(m_list->viewport());
     return m_list;
 }
@@ -163,14 +195,16 @@ void DirListBox::showFolders()
     int depth = 0;
     for (const QString &ancestor : std::as_const(m_ancestors)) {
         const QString shown = depth == 0 ? ancestor : QFileInfo(ancestor).fileName();
-        auto *item = new QListWidgetItem(open, QString(depth * 2, QLatin1Char(' ')) + shown);
+        auto *item = new QListWidgetItem(open, shown);
         item->setData(Qt::UserRole, ancestor);
+        item->setData(kDepthRole, depth);
         m_list->addItem(item);
         ++depth;
     }
     for (const QString &sub : std::as_const(m_subfolders)) {
-        auto *item = new QListWidgetItem(closed, QString(depth * 2, QLatin1Char(' ')) + QFileInfo(sub).fileName());
+        auto *item = new QListWidgetItem(closed, QFileInfo(sub).fileName());
         item->setData(Qt::UserRole, sub);
+        item->setData(kDepthRole, depth);
         m_list->addItem(item);
     }
     m_list->setCurrentRow(m_row);
@@ -199,7 +233,7 @@ void DirListBox::setListIndex(int index)
 
 // Reads its folder as it comes on screen when a change of path or pattern
 // left it unread.
-class FileListBox::View : public QListWidget
+class FileListBox::View : public LineList
 {
 public:
     explicit View(FileListBox &owner) : m_owner(owner) {}
@@ -208,7 +242,7 @@ protected:
     void showEvent(QShowEvent *event) override
     {
         m_owner.fillWhenUnread();
-        QListWidget::showEvent(event);
+        LineList::showEvent(event);
     }
 
 private:

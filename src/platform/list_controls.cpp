@@ -1,5 +1,6 @@
 #include "platform/list_controls.h"
 
+#include "platform/line_list.h"
 #include "platform/runtime_error.h"
 
 #include <QComboBox>
@@ -22,7 +23,7 @@ ListBox::ListBox(Form &form, const QString &name, Control *container)
 
 QWidget *ListBox::makeWidget()
 {
-    m_list = new QListWidget;
+    m_list = new LineList;
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setUniformItemSizes(true);
     watch(m_list->viewport());

@@ -35,6 +35,7 @@ public:
     ListBox list{*this, u"list"_s};
     FileListBox files{*this, u"files"_s};
     ComboBox combo{*this, u"combo"_s, ComboBox::DropdownCombo};
+    DirListBox folders{*this, u"folders"_s};
     Image image{*this, u"image"_s};
     Timer timer{*this, u"timer"_s};
     QStringList clicks;
@@ -59,6 +60,7 @@ private Q_SLOTS:
     void comboBoxTextThatNamesNoEntry();
     void fileListFiltersAndSorts();
     void fileListOnScreenShowsItsFolder();
+    void folderListFindsTheNameTyped();
     void imageTakesNaturalSizeWithoutStretch();
     void stretchedImageFollowsItsPictureAndSize();
 
@@ -265,6 +267,36 @@ void TestControls::fileListOnScreenShowsItsFolder()
     QCOMPARE(form.files.ListCount(), 4);
     form.files.setListIndex(3);
     QCOMPARE(form.files.FileName(), u"d.txt"_s);
+}
+
+void TestControls::folderListFindsTheNameTyped()
+{
+    QTemporaryDir temp;
+    for (const char *name : {"xray", "yankee", "yellow"})
+        QVERIFY(QDir(temp.path()).mkdir(QString::fromLatin1(name)));
+    Sample form(rig.services);
+    form.folders.setPath(temp.path());
+    form.Show();
+    test::activate(form);
+    form.folders.SetFocus();
+
+    // The folders' lines are indented, yet a letter typed finds the next
+    // one that begins with it, in either case and round the end; Enter
+    // opens the folder found.
+    test::press(Qt::Key_Y);
+    QCOMPARE(form.folders.ListIndex(), 1);
+    test::press(Qt::Key_Y);
+    QCOMPARE(form.folders.ListIndex(), 2);
+    test::press(Qt::Key_Y, Qt::ShiftModifier);
+    QCOMPARE(form.folders.ListIndex(), 1);
+    test::press(Qt::Key_X);
+    QCOMPARE(form.folders.ListIndex(), 0);
+    test::press(Qt::Key_Home);
+    test::press(Qt::Key_End);
+    test::press(Qt::Key_Up);
+    QCOMPARE(form.folders.ListIndex(), 1);
+    test::press(Qt::Key_Return);
+    QCOMPARE(form.folders.Path(), QDir(temp.path()).filePath(u"yankee"_s));
 }
 
 void TestControls::imageTakesNaturalSizeWithoutStretch()

@@ -143,6 +143,7 @@ public:
                       bool smoothed) override;
     void drawClip(int clip, BitmapSurface &into, const QTransform &matrix, const avm1::ClipColor &color,
                   const QRect &area, bool smoothed) override;
+    bool showImage(int clip, const QImage &image) override;
 
 private:
     // Work waiting for the end of the tick's stage changes.

@@ -110,6 +110,7 @@ private Q_SLOTS:
     void xmlTreesChangeOnlyIntoTrees();
     void filesComeInFromBesideTheMovieOnly();
     void variablesLoadIntoObjectsAndClips();
+    void picturesLoadIntoClips();
     void sharedObjectsAreKeptBetweenRuns();
     void sharedObjectsThatCannotBeWrittenSaySo();
     void hostileStoredRecordsGiveEmptyData();
@@ -117,7 +118,7 @@ private Q_SLOTS:
 private:
     // Runs `bytes` as a movie in the test folder for `ticks` ticks and
     // returns what it traced; the movie ends before this returns.
-    QStringList run(const QByteArray &bytes, int ticks = 1);
+    QStringList run(const QByteArray &bytes, int ticks = 1, QImage *frame = nullptr);
     void writeFile(const QString &name, const QByteArray &content);
 
     QTemporaryDir dir;
@@ -130,7 +131,7 @@ void TestSwfData::writeFile(const QString &name, const QByteArray &content)
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
 }
 
-QStringList TestSwfData::run(const QByteArray &bytes, int ticks)
+QStringList TestSwfData::run(const QByteArray &bytes, int ticks, QImage *frame)
 {
     QDir(dir.path()).mkpath(QStringLiteral("movies"));
     writeFile(QStringLiteral("movies/test.swf"), bytes);
@@ -142,6 +143,8 @@ QStringList TestSwfData::run(const QByteArray &bytes, int ticks)
         qFatal("the test movie does not load");
     for (int i = 1; i < ticks; ++i)
         player.tick();
+    if (frame)
+        *frame = player.renderFrame();
     return lines;
 }
 
@@ -250,6 +253,37 @@ void TestSwfData::variablesLoadIntoObjectsAndClips()
     script.push("missing.txt").push("_root").op(0x9A, QByteArray(1, char(0xc0)));
     QCOMPARE(run(movie(script), 2), (QStringList{u"msg=x%20y%26z%3D%C3%A9"_s, u"loaded true"_s, u"J\u00f6rg M"_s,
                                                  u"12"_s, u"holder J\u00f6rg M"_s, u"root 12"_s}));
+}
+
+void TestSwfData::picturesLoadIntoClips()
+{
+    QImage red(10, 10, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QVERIFY(red.save(dir.filePath(QStringLiteral("movies/red.png"))));
+    writeFile(QStringLiteral("movies/other.swf"), movie(Actions()));
+    Actions script;
+    script.makeClip("_root", "holder", 1).makeClip("_root", "other", 2).makeClip("_root", "direct", 3);
+    script.fillSquare("_root.holder", 0x0000ff, 0, 0, 40).then(setMember("direct", "_x", Actions().push(50)));
+    script.then(construct("mcl", "MovieClipLoader"));
+    for (const QByteArray event : {"onLoadStart", "onLoadComplete", "onLoadInit", "onLoadError"})
+        script.then(setMember("mcl", event,
+                              Actions().function(Actions().push(event + " ").push("arguments").op(0x1C).push(0)
+                                                     .op(0x4E).push("_name").op(0x4E).op(0x47).push(" ").op(0x47)
+                                                     .push("arguments").op(0x1C).push(1).op(0x4E).op(0x47).op(0x26))));
+    for (const auto &[url, clip] : {std::pair("red.png", "holder"), {"other.swf", "other"}, {"none.png", "other"}})
+        script.then(valueOf(clip)).push(url).push(2).then(valueOf("mcl")).push("loadClip").op(0x52).op(0x17);
+    // What loadMovie("red.png", "direct") compiles to.
+    script.push("red.png").push("direct").op(0x9A, QByteArray(1, char(0x40)));
+    QImage frame;
+    QCOMPARE(run(movie(script), 1, &frame),
+             (QStringList{u"onLoadStart holder undefined"_s, u"onLoadComplete holder 0"_s, u"onLoadInit holder undefined"_s,
+                          u"onLoadStart other undefined"_s, u"onLoadError other LoadNeverCompleted"_s,
+                          u"onLoadError other URLNotFound"_s}));
+    // The picture in place of the square drawn before, and in the clip
+    // moved aside.
+    QCOMPARE(frame.pixel(5, 5), qRgb(255, 0, 0));
+    QCOMPARE(frame.pixel(15, 15), qRgb(255, 255, 255));
+    QCOMPARE(frame.pixel(55, 5), qRgb(255, 0, 0));
 }
 
 void TestSwfData::sharedObjectsAreKeptBetweenRuns()

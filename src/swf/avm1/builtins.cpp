@@ -55,6 +55,7 @@ void installBuiltins(Vm &vm)
     installStyleSheet(vm);
     installXml(vm);
     installLoadVars(vm);
+    installMovieClipLoader(vm);
     installSharedObject(vm);
 }
 

@@ -67,6 +67,12 @@ void installLoadVars(Vm &vm);
 void loadVariables(Vm &vm, Object *clip, const QString &url);
 // MovieClip.loadVariables(url).
 Value loadClipVariables(Vm &vm, CallInfo &c);
+void installMovieClipLoader(Vm &vm);
+// Reads a picture file into a clip (loadMovie), which then shows it.
+void loadMovie(Vm &vm, Object *clip, const QString &url);
+// MovieClip.loadMovie(url) and unloadMovie().
+Value loadClipMovie(Vm &vm, CallInfo &c);
+Value unloadClipMovie(Vm &vm, CallInfo &c);
 void installSharedObject(Vm &vm);
 // Writes the SharedObjects of the run, as the movie ends.
 void flushSharedObjects(Vm &vm);

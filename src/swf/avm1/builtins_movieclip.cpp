@@ -299,9 +299,9 @@ void installMovieClip(Vm &vm)
         {u"stopDrag", stopDrag},
         {u"getBytesLoaded", movieBytes},
         {u"getBytesTotal", movieBytes},
-        {u"loadMovie", nothing},
+        {u"loadMovie", loadClipMovie},
         {u"loadVariables", loadClipVariables},
-        {u"unloadMovie", nothing},
+        {u"unloadMovie", unloadClipMovie},
         {u"getURL", nothing},
     });
 }

@@ -441,17 +441,17 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             break;
         }
         case 0x9A: {
-            // Flags: load variables (0x80) into the clip the target names
-            // (a path with 0x40, else a level); the variables sent with
-            // them (0x03) go nowhere.
+            // Flags: load variables (0x80), or else a movie (0x40), into
+            // the clip the target names; the variables sent with them
+            // (0x03) go nowhere.
             const quint8 flags = data.u8();
             const QString window = st.popString();
             const QString url = st.popString();
             if (url.startsWith(QStringLiteral("FSCommand:"), Qt::CaseInsensitive))
                 vm.host()->fsCommand(url.mid(10), window);
-            else if (flags & 0x80)
+            else if (flags & 0xC0)
                 if (Object *target = resolveTarget(vm, act, window); target && target->kind == ObjectKind::Clip)
-                    loadVariables(vm, target, url);
+                    (flags & 0x80) ? loadVariables(vm, target, url) : loadMovie(vm, target, url);
             break;
         }
         case 0x87: act.reg(data.u8()) = st.top(); break;

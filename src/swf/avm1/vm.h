@@ -138,6 +138,10 @@ public:
     virtual QString moviePath() { return {}; }
     // Variables loaded into a clip were set: its data event and onData.
     virtual void variablesLoaded(int) { }
+    // Shows a picture in a clip in place of what it showed (its children,
+    // its drawing and its timeline, which stops); a null picture leaves
+    // it empty. False when the clip cannot show it.
+    virtual bool showImage(int, const QImage &) { return false; }
     virtual ObjectStore *objectStore() { return nullptr; }
     // Text fields, known by their handles like clips: the field's state
     // (null when the handle is no field), which a script changes and then

@@ -2,6 +2,7 @@
 
 #include "media/libmpv.h"
 #include "media/library_pages.h"
+#include "platform/application_setup.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -162,7 +163,10 @@ void MpvCore::startWhenNeeded()
         QCoreApplication::instance()->removeEventFilter(this);
     // An item named on the command line is asked for while the windows are
     // still being built: the player then starts alongside, which brings its
-    // first frame a tenth of a second sooner than waiting for them.
+    // first frame a tenth of a second sooner than waiting for them. The
+    // window's first drawing starts threads, which would wait for the
+    // player's libraries to be opened.
+    startDrawingThreads();
     m_starter = std::thread([this] { startPlayer(); });
 }
 

@@ -4,6 +4,8 @@
 #include "platform/services.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QPainter>
 #include <QStyleFactory>
 
 namespace sky {
@@ -15,6 +17,16 @@ void setUpApplication()
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(programFont());
+}
+
+void startDrawingThreads()
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return;
+    // A blend over a few hundred rows is shared out among those threads.
+    QImage rows(1, 512, QImage::Format_ARGB32_Premultiplied);
+    rows.fill(Qt::transparent);
+    QPainter(&rows).fillRect(rows.rect(), QColor(0, 0, 0, 128));
 }
 
 } // namespace sky

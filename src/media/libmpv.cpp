@@ -4,6 +4,7 @@
 #include "media/shared_library.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <QtDebug>
 
@@ -15,9 +16,11 @@ namespace {
 // themselves first, and only then among the program's own (by default each
 // lookup first went through the program and the forty-odd libraries of the
 // toolkit): a sixth fewer instructions to open it, on the way to the first
-// sound of a playlist named on the command line. The address sanitizer's
-// runtime stands in for the C library's allocator and refuses libraries
-// that would bind past it.
+// sound of a playlist named on the command line. Not when something stands
+// in for the C library's allocator: the address sanitizer's runtime refuses
+// such libraries, and an allocator preloaded (LD_PRELOAD, also how memory
+// checkers and profilers come in) would be bound past, so that memory
+// allocated on one side of the toolkit and libmpv was freed on the other.
 #if defined(__SANITIZE_ADDRESS__)
 #define SKY_ADDRESS_SANITIZER 1
 #elif defined(__has_feature)
@@ -25,10 +28,14 @@ namespace {
 #else
 #define SKY_ADDRESS_SANITIZER 0
 #endif
+// Read as the program starts, before any thread could change the environment.
 #if SKY_ADDRESS_SANITIZER
-constexpr int kOwnLookupFirst = 0;
+const int kOwnLookupFirst = 0;
 #else
-constexpr int kOwnLookupFirst = RTLD_DEEPBIND;
+const int kOwnLookupFirst = [] {
+    const char *preloaded = std::getenv("LD_PRELOAD");
+    return preloaded && *preloaded ? 0 : RTLD_DEEPBIND;
+}();
 #endif
 
 // Sonames of the client API versions this code is written for, newest first.

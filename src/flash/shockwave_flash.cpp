@@ -37,7 +37,14 @@ protected:
     }
 
     void mouseMoveEvent(QMouseEvent *event) override { control->mouseMoved(event->position()); }
-    void mousePressEvent(QMouseEvent *event) override { control->mousePressed(event->position(), event->button()); }
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        control->mousePressed(event->position(), event->button(), event->timestamp());
+    }
+    void mouseDoubleClickEvent(QMouseEvent *event) override
+    {
+        control->mousePressed(event->position(), event->button(), event->timestamp(), true);
+    }
     void mouseReleaseEvent(QMouseEvent *event) override
     {
         control->mouseReleased(event->position(), event->button());
@@ -50,6 +57,19 @@ protected:
             control->mouseLeft();
     }
     void wheelEvent(QWheelEvent *event) override { control->wheelTurned(event->angleDelta().y()); }
+    // Tab and Shift+Tab go through the movie's objects before they go on
+    // to the window's next control.
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress && control) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+            const bool backward = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+            if (tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && control->tabPressed(backward))
+                return true;
+        }
+        return QWidget::event(event);
+    }
     void keyPressEvent(QKeyEvent *event) override { control->keyPressed(event->key(), event->text()); }
     void keyReleaseEvent(QKeyEvent *event) override
     {
@@ -58,15 +78,15 @@ protected:
     }
     // The view outlives its control by a moment: the window it sits in
     // hands the focus on as it goes, and tells nobody.
-    void focusInEvent(QFocusEvent *) override
+    void focusInEvent(QFocusEvent *event) override
     {
         if (control)
-            control->focusChanged(true);
+            control->focusChanged(true, event->reason());
     }
-    void focusOutEvent(QFocusEvent *) override
+    void focusOutEvent(QFocusEvent *event) override
     {
         if (control)
-            control->focusChanged(false);
+            control->focusChanged(false, event->reason());
     }
 
     void paintEvent(QPaintEvent *) override
@@ -129,7 +149,7 @@ void ShockwaveFlash::setMovie(const QString &path)
     // The last movie's sounds end at once; this one's play from its start.
     output.start([this](float *stereo, qsizetype frames) { m_player.mixSound(stereo, frames); });
     updateTimer();
-    m_view->update();
+    inputDone();
 }
 
 void ShockwaveFlash::setPlaying(bool playing)
@@ -229,14 +249,21 @@ int buttonKey(Qt::MouseButton button)
 
 } // namespace
 
-void ShockwaveFlash::mousePressed(const QPointF &pos, Qt::MouseButton button)
+void ShockwaveFlash::mousePressed(const QPointF &pos, Qt::MouseButton button, quint64 timestamp, bool doubleClick)
 {
     if (button != Qt::LeftButton) {
         otherButton(button, true);
         return;
     }
+    // The system tells a double click; a third press soon after and near
+    // it makes a triple click, and a fourth starts again.
+    const QStyleHints *hints = QGuiApplication::styleHints();
+    const bool soon = m_lastPress && timestamp - m_lastPress->first <= quint64(hints->mouseDoubleClickInterval())
+                      && (pos - m_lastPress->second).manhattanLength() <= hints->mouseDoubleClickDistance();
+    m_clicks = doubleClick ? 2 : soon && m_clicks == 2 ? 3 : 1;
+    m_lastPress = {timestamp, pos};
     const QPointF at = m_player.stagePoint(QRectF(m_view->rect()), pos);
-    m_player.input([&](swf::ScriptRuntime &scripts) { scripts.mouseDown(at); });
+    m_player.input([&](swf::ScriptRuntime &scripts) { scripts.mouseDown(at, m_clicks); });
     showCaret();
     inputDone();
 }
@@ -290,6 +317,17 @@ void ShockwaveFlash::keyReleased(int qtKey, const QString &text)
     inputDone();
 }
 
+bool ShockwaveFlash::tabPressed(bool backward)
+{
+    swf::ScriptRuntime *scripts = m_player.scripts();
+    if (!scripts || scripts->tabLeavesMovie(backward))
+        return false;
+    m_player.input([&](swf::ScriptRuntime &s) { s.tabKeyDown(backward); });
+    showCaret();
+    inputDone();
+    return true;
+}
+
 void ShockwaveFlash::inputDone()
 {
     // A field a script gave the focus blinks too.
@@ -300,18 +338,30 @@ void ShockwaveFlash::inputDone()
     const Qt::CursorShape shape = hand ? Qt::PointingHandCursor : Qt::ArrowCursor;
     if (m_view->cursor().shape() != shape)
         m_view->setCursor(shape);
+    // Tab stops at the movie while it has objects to visit.
+    if (!m_view->hasFocus()) {
+        const bool stops = m_player.scripts() && m_player.scripts()->hasTabStops();
+        m_view->setFocusPolicy(stops ? Qt::StrongFocus : Qt::ClickFocus);
+    }
     m_view->update();
 }
 
 bool ShockwaveFlash::caretShown() const { return m_caretShown && m_view->hasFocus(); }
 
-void ShockwaveFlash::focusChanged(bool focused)
+void ShockwaveFlash::focusChanged(bool focused, Qt::FocusReason reason)
 {
+    // Come by Tab, the movie's first object has the focus, by Shift+Tab its
+    // last; gone, a button or clip loses it.
+    const bool tab = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
+    if (focused && tab)
+        m_player.input([&](swf::ScriptRuntime &s) { s.focusTabStop(reason == Qt::BacktabFocusReason); });
+    else if (!focused)
+        m_player.input([](swf::ScriptRuntime &s) { s.windowFocusLost(); });
     if (focused)
         showCaret();
     else
         m_caretTimer->stop();
-    m_view->update();
+    inputDone();
 }
 
 void ShockwaveFlash::showCaret()

@@ -4,6 +4,9 @@
 #include "platform/control.h"
 #include "swf/movieplayer.h"
 
+#include <optional>
+#include <utility>
+
 class QTimer;
 
 namespace sky {
@@ -50,14 +53,22 @@ public:
     // button holds the pointer, are over nothing of the movie. The right and
     // middle buttons are the player's: scripts see them held through
     // Key.isDown (keys 2 and 4), and the right one opens no menu.
+    // A left press the system tells as a double click, or that comes soon
+    // after one and near it (`timestamp` in milliseconds), selects a word
+    // or a line of a text field.
     void mouseMoved(const QPointF &pos);
-    void mousePressed(const QPointF &pos, Qt::MouseButton button);
+    void mousePressed(const QPointF &pos, Qt::MouseButton button, quint64 timestamp, bool doubleClick = false);
     void mouseReleased(const QPointF &pos, Qt::MouseButton button);
     void mouseLeft();
     // The wheel turned, in eighths of a degree, away from the user for
     // positive ones.
     void wheelTurned(int eighthsOfDegree);
     void keyPressed(int qtKey, const QString &text);
+    // Tab or Shift+Tab: the movie's next input field, button or clip takes
+    // the keyboard's focus; false when Tab goes on to the window's next
+    // control, from the movie's last object or a movie without any. The
+    // control is then a Tab stop only while the movie has such objects.
+    bool tabPressed(bool backward);
     void keyReleased(int qtKey, const QString &text);
     const swf::MoviePlayer &player() const { return m_player; }
 
@@ -67,7 +78,7 @@ public:
     // have the window's focus, the caret is hidden and rests.
     void caretBlinked();
     bool caretShown() const;
-    void focusChanged(bool focused);
+    void focusChanged(bool focused, Qt::FocusReason reason);
 
     void formUnloaded() override;
 
@@ -90,6 +101,8 @@ private:
     swf::MoviePlayer m_player;
     QString m_path;
     bool m_justLoaded = false;
+    int m_clicks = 0; // left presses in a row
+    std::optional<std::pair<quint64, QPointF>> m_lastPress;
 };
 
 } // namespace sky

@@ -35,19 +35,70 @@ const TextCharacter *shownLayout(const Movie &movie, const StageClip &field)
     return character ? std::get_if<TextCharacter>(character) : nullptr;
 }
 
+namespace {
+
+// The shown line under a point of text space: the line a point is on
+// reaches down to the next line's top; above the first is the first.
+const TextLine &lineUnder(const TextCharacter &layout, const QPointF &at)
+{
+    auto line = std::find_if(layout.lines.begin() + 1, layout.lines.end(),
+                             [&at](const TextLine &l) { return l.top > at.y(); });
+    return *--line;
+}
+
+// Letters, digits and the underscore make words.
+bool inWord(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+
+} // namespace
+
 qsizetype caretIndexAt(const TextCharacter &layout, const QPointF &point)
 {
     if (layout.lines.empty())
         return -1;
     const QPointF at = layout.matrix.toTransform().inverted().map(point);
-    // The line a point is on reaches down to the next line's top.
-    auto line = std::find_if(layout.lines.begin() + 1, layout.lines.end(),
-                             [&at](const TextLine &l) { return l.top > at.y(); });
-    --line;
-    const auto nearest = std::min_element(line->edges.begin(), line->edges.end(), [&at](double a, double b) {
+    const TextLine &line = lineUnder(layout, at);
+    const auto nearest = std::min_element(line.edges.begin(), line.edges.end(), [&at](double a, double b) {
         return std::abs(a - at.x()) < std::abs(b - at.x());
     });
-    return line->start + (nearest - line->edges.begin());
+    return line.start + (nearest - line.edges.begin());
+}
+
+qsizetype characterAt(const TextCharacter &layout, const QPointF &point)
+{
+    if (layout.lines.empty())
+        return -1;
+    const QPointF at = layout.matrix.toTransform().inverted().map(point);
+    const TextLine &line = lineUnder(layout, at);
+    if (line.start == line.end)
+        return -1;
+    // The first character whose right edge lies past the point; the last
+    // one beyond the line's end.
+    const auto right = std::find_if(line.edges.begin() + 1, line.edges.end(), [&at](double x) { return x > at.x(); });
+    return line.start + std::min<qsizetype>(right - line.edges.begin() - 1, line.end - line.start - 1);
+}
+
+std::pair<qsizetype, qsizetype> lineAt(const TextCharacter &layout, const QPointF &point)
+{
+    if (layout.lines.empty())
+        return {-1, -1};
+    const TextLine &line = lineUnder(layout, layout.matrix.toTransform().inverted().map(point));
+    return {line.start, line.end};
+}
+
+std::pair<qsizetype, qsizetype> wordAround(const QString &text, qsizetype index)
+{
+    if (index < 0 || index >= text.size())
+        return {index, index};
+    const QChar c = text[index];
+    if (!inWord(c) && c != u' ')
+        return {index, index + 1};
+    const auto same = [&text, word = inWord(c)](qsizetype i) { return word ? inWord(text[i]) : text[i] == u' '; };
+    qsizetype from = index, to = index + 1;
+    while (from > 0 && same(from - 1))
+        --from;
+    while (to < text.size() && same(to))
+        ++to;
+    return {from, to};
 }
 
 std::optional<QLineF> caretLine(const TextCharacter &layout, qsizetype caret)

@@ -5,6 +5,7 @@
 #include <QLineF>
 
 #include <optional>
+#include <utility>
 
 class QPainter;
 
@@ -21,6 +22,19 @@ const TextCharacter *shownLayout(const Movie &movie, const StageClip &field);
 // on the line under it, the nearest shown line above or below it; -1 when
 // no line is shown.
 qsizetype caretIndexAt(const TextCharacter &layout, const QPointF &point);
+
+// The character under `point` (twips, the field's text space) on the line
+// under it, the line's last one past its end; -1 when that line is empty
+// or no line is shown.
+qsizetype characterAt(const TextCharacter &layout, const QPointF &point);
+
+// The first and the end boundary of the shown line under `point`, its line
+// break left out; -1 for both when no line is shown.
+std::pair<qsizetype, qsizetype> lineAt(const TextCharacter &layout, const QPointF &point);
+
+// The word of `text` around character `index`: a run of letters, digits
+// and underscores, or of spaces, or the one character else.
+std::pair<qsizetype, qsizetype> wordAround(const QString &text, qsizetype index);
 
 // The caret before character `caret` (the end of the text for its length):
 // from the top of its line to the bottom at the boundary, twips of text

@@ -7,11 +7,12 @@ namespace sky::swf {
 std::pair<int, int> movieKey(int qtKey, const QString &text)
 {
     static const std::pair<int, int> special[] = {
-        {Qt::Key_Backspace, 8}, {Qt::Key_Tab, 9},       {Qt::Key_Return, 13},  {Qt::Key_Enter, 13},
-        {Qt::Key_Shift, 16},    {Qt::Key_Control, 17},  {Qt::Key_Alt, 18},     {Qt::Key_CapsLock, 20},
-        {Qt::Key_Escape, 27},   {Qt::Key_Space, 32},    {Qt::Key_PageUp, 33},  {Qt::Key_PageDown, 34},
-        {Qt::Key_End, 35},      {Qt::Key_Home, 36},     {Qt::Key_Left, 37},    {Qt::Key_Up, 38},
-        {Qt::Key_Right, 39},    {Qt::Key_Down, 40},     {Qt::Key_Insert, 45},  {Qt::Key_Delete, 46},
+        {Qt::Key_Backspace, 8}, {Qt::Key_Tab, 9},      {Qt::Key_Backtab, 9},   {Qt::Key_Return, 13},
+        {Qt::Key_Enter, 13},    {Qt::Key_Shift, 16},   {Qt::Key_Control, 17},  {Qt::Key_Alt, 18},
+        {Qt::Key_CapsLock, 20}, {Qt::Key_Escape, 27},  {Qt::Key_Space, 32},    {Qt::Key_PageUp, 33},
+        {Qt::Key_PageDown, 34}, {Qt::Key_End, 35},     {Qt::Key_Home, 36},     {Qt::Key_Left, 37},
+        {Qt::Key_Up, 38},       {Qt::Key_Right, 39},   {Qt::Key_Down, 40},     {Qt::Key_Insert, 45},
+        {Qt::Key_Delete, 46},
     };
     const int character = text.size() == 1 && text[0].unicode() >= 8 ? text[0].unicode() : 0;
     for (const auto &[key, code] : special)

@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QPainter>
+#include <QPainterPath>
 #include <algorithm>
 #include <cmath>
 
@@ -177,7 +178,18 @@ void MoviePlayer::draw(QPainter &painter, const QRectF &target, const RenderOpti
 
 void MoviePlayer::drawEditing(QPainter &painter, const QRectF &target, bool caretShown) const
 {
-    const int focus = scripts_ ? scripts_->focusedField() : 0;
+    if (!scripts_)
+        return;
+    if (const std::optional<QRectF> focus = scripts_->focusRectangle()) {
+        // Yellow, two pixels wide, inside the whole pixels the object's
+        // bounds touch.
+        const QRectF r = stageTransform(*movie_, target).mapRect(*focus).toAlignedRect();
+        QPainterPath frame;
+        frame.addRect(r);
+        frame.addRect(r.adjusted(2, 2, -2, -2));
+        painter.fillPath(frame, QColor(255, 255, 0));
+    }
+    const int focus = scripts_->focusedField();
     const StageClip *field = focus ? scripts_->stageClip(focus) : nullptr;
     const TextCharacter *layout = field ? shownLayout(*movie_, *field) : nullptr;
     if (!layout)

@@ -153,9 +153,10 @@ public:
     // Draws the frame shown, scaled into `target` keeping the aspect ratio
     // ("show all"), centred, the rest of `target` in the background colour.
     void draw(QPainter &painter, const QRectF &target, const RenderOptions &options = {}) const;
-    // Over a frame draw() drew into `target`: the selection of the text
-    // field with the keyboard's focus, and its caret when `caretShown` and
-    // it takes typing. Pictures of frames never show them.
+    // Over a frame draw() drew into `target`: the frame around a button or
+    // clip with the keyboard's focus (ScriptRuntime::focusRectangle()), or
+    // the selection of the text field with it, and its caret when
+    // `caretShown` and it takes typing. Pictures of frames never show them.
     void drawEditing(QPainter &painter, const QRectF &target, bool caretShown) const;
     // The frame shown at the stage's size in pixels, or scaled down, keeping
     // its shape, to fit maxFramePixels and maxFrameSide when the stage

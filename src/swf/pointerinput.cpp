@@ -1,6 +1,7 @@
 // The mouse and the keyboard reaching a movie's scripts: buttons and clips
 // with mouse handlers under the pointer, their states and events, the
-// clip events and listeners every press and move is told to, and dragging.
+// clip events and listeners every press, move and key is told to, and
+// dragging.
 
 #include "hittest.h"
 #include "movieplayer.h"
@@ -32,6 +33,9 @@ enum ClipEvent : quint32 {
     mouseEvents = eventPress | eventRelease | eventReleaseOutside | eventRollOver | eventRollOut | eventDragOver
                   | eventDragOut,
 };
+
+// Key.getCode() codes of the keys that move and use the focus.
+constexpr int tabCode = 9, enterCode = 13, shiftCode = 16, spaceCode = 32;
 
 // What one pointer event is to a clip and to a button.
 struct PointerEventInfo {
@@ -298,10 +302,12 @@ void ScriptRuntime::mouseLeave()
     settle();
 }
 
-void ScriptRuntime::mouseDown(const QPointF &pos)
+void ScriptRuntime::mouseDown(const QPointF &pos, int clicks)
 {
     vm_.beginFrame();
     pointerMovedTo(pos, true);
+    // The frame around a button or clip focused by the keyboard goes.
+    focusShown_ = false;
     mouseIsDown_ = true;
     holdKey(1, true);
     broadcast(eventMouseDown, QStringLiteral("onMouseDown"), QStringLiteral("Mouse"));
@@ -311,7 +317,7 @@ void ScriptRuntime::mouseDown(const QPointF &pos)
     } else {
         // A selectable text field under the pointer takes the keyboard's
         // focus and the caret; a click on nothing takes it away.
-        fieldPressed(pos * 20);
+        fieldPressed(pos * 20, clicks);
     }
     settle();
 }
@@ -350,14 +356,26 @@ void ScriptRuntime::mouseWheel(int delta)
     settle();
 }
 
-void ScriptRuntime::keyDown(int code, int character)
+void ScriptRuntime::keyDown(int code, int character) { pressKey(code, character, keyIsDown(shiftCode)); }
+
+void ScriptRuntime::tabKeyDown(bool backward) { pressKey(tabCode, tabCode, backward); }
+
+// Once the key's listeners have heard it, Tab moves the focus, Enter and
+// Space press a focused button or clip, other keys type into a focused
+// field.
+void ScriptRuntime::pressKey(int code, int character, bool backward)
 {
     vm_.beginFrame();
     holdKey(code, true);
     lastKeyCode_ = code;
     lastCharacter_ = character;
     broadcast(eventKeyDown, QStringLiteral("onKeyDown"), QStringLiteral("Key"));
-    typeIntoFocus(code, character);
+    if (code == tabCode)
+        moveTabFocus(backward);
+    else if (code == enterCode || code == spaceCode)
+        pressFocused();
+    if (code != tabCode)
+        typeIntoFocus(code, character);
     // A key press goes to the first button or clip waiting for that key,
     // parents before their children.
     const int key = buttonKeyOf(code, character);

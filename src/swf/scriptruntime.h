@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <span>
 #include <unordered_map>
 
@@ -51,8 +52,11 @@ public:
     // A pointer outside the window showing the movie (held there by a
     // pressed button) is over nothing; until it first moves in, or after it
     // left, it is nowhere.
+    // A press that is the second or third in quick succession at one place
+    // (`clicks` 2 or 3) selects the word or the line under it in a text
+    // field.
     void mouseMove(const QPointF &pos, bool inWindow = true);
-    void mouseDown(const QPointF &pos);
+    void mouseDown(const QPointF &pos, int clicks = 1);
     void mouseUp(const QPointF &pos, bool inWindow = true);
     void mouseLeave();
     // The right or middle button held or let go: it belongs to the player,
@@ -63,6 +67,27 @@ public:
     void mouseWheel(int delta);
     void keyDown(int code, int character);
     void keyUp(int code, int character);
+
+    // The keyboard's focus among the movie's input fields, buttons and
+    // clips (keyfocus.cpp). Tab (keyDown with code 9) moves it to the next
+    // object in the movie's tab order, Shift+Tab to the one before, round
+    // from the last to the first; Enter and Space press a focused button or
+    // clip. tabKeyDown() is Tab with its direction given, whatever keys are
+    // held. A window holding the movie beside other controls asks whether
+    // Tab would go round (tabLeavesMovie: the focus is on the last object,
+    // or there is none), and, taking the focus back by Tab, focuses the
+    // first or the last object with focusTabStop(), which presses no key.
+    void tabKeyDown(bool backward);
+    bool hasTabStops();
+    bool tabLeavesMovie(bool backward);
+    void focusTabStop(bool backward);
+    // The window lost the keyboard: a focused button or clip loses the
+    // focus, a text field keeps it.
+    void windowFocusLost();
+    // The focused button's or clip's bounds on the stage (twips), when the
+    // focus came by the keyboard or a script and _focusrect is on: the
+    // window draws a yellow frame there.
+    std::optional<QRectF> focusRectangle();
     // Whether the pointer is over a button or clip that wants the hand.
     bool handCursor();
 
@@ -133,8 +158,9 @@ public:
     void textFieldChanged(int clip, bool textChanged) override;
     FieldMetrics textFieldMetrics(int clip) override;
     int createTextField(int parent, const QString &name, int depth, const QRectF &box) override;
+    int focusedObject() override;
     int focusedField() override;
-    bool setFocusedField(int field) override;
+    bool setFocus(int handle) override { return focusOn(handle, true); }
     std::pair<int, int> fieldSelection() override;
     void setFieldSelection(int begin, int end) override;
     // Script bitmaps (scriptbitmaps.cpp).
@@ -234,13 +260,30 @@ private:
     // A key typed into the field with the focus: characters go in at the
     // caret, editing keys change the text or move the caret.
     void typeIntoFocus(int code, int character);
+    // A key pressed; Tab goes backwards when `backward` is set.
+    void pressKey(int code, int character, bool backward);
+    // Gives the focus to a field, button or clip (0: nobody), telling both
+    // and the Selection listeners; `shown` frames a button or clip.
+    bool focusOn(int handle, bool shown);
+    struct TabStop;
+    bool takesTabFocus(int clip);
+    // The objects in `parent` that Tab may visit, or the first one only;
+    // `indexed` is set when one of the movie's objects has a tabIndex.
+    void collectTabStops(const StageClip &parent, std::vector<TabStop> &stops, bool &indexed, bool firstOnly);
+    // The objects Tab visits, in order.
+    std::vector<int> tabOrder();
+    void moveTabFocus(bool backward);
+    // Enter or Space on a focused button or clip: pressed and released.
+    void pressFocused();
     // The left button pressed at a stage point (twips) that no button or
-    // clip took, and the pointer moved there while it is held.
-    void fieldPressed(const QPointF &point);
+    // clip took, the `clicks`th time in a row, and the pointer moved there
+    // while it is held.
+    void fieldPressed(const QPointF &point, int clicks);
     void fieldDragged(const QPointF &point);
-    // The character boundary of a field nearest a stage point (twips), -1
-    // when the field shows no line.
-    qsizetype caretIndexUnder(int field, const QPointF &point);
+    // What a press selects at a stage point (twips) of the focused field:
+    // the boundary nearest it, or for `unit` 2 and 3 the word or the line
+    // under it; -1 for both when the field shows no line.
+    std::pair<qsizetype, qsizetype> selectionUnitAt(const QPointF &point, int unit);
     qsizetype caretOnNextLine(bool below);
     // Scrolls the focused field by lines, and sideways by pixels, until the
     // caret is in view.
@@ -279,9 +322,14 @@ private:
     std::vector<int> keysDown_;
     void holdKey(int code, bool down);
     int lastKeyCode_ = 0, lastCharacter_ = 0;
-    int focus_ = 0; // the text field with the keyboard's focus
+    int focus_ = 0; // the field, button or clip with the keyboard's focus
+    bool focusShown_ = false; // a focused button or clip is framed
     qsizetype selectionBegin_ = 0, selectionEnd_ = 0; // the caret at the end
     bool selecting_ = false; // the left button held since it pressed in the focused field
+    // What the press that started the selection selects by (1 characters,
+    // 2 words, 3 lines), and the first unit, which a drag keeps selected.
+    int selectionUnit_ = 1;
+    std::pair<qsizetype, qsizetype> firstUnit_;
     bool quit_ = false;
     std::vector<bool> initDone_;
 };

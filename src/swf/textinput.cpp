@@ -1,7 +1,8 @@
-// The keyboard's focus and typing into text fields: a click on a selectable
-// field gives it the focus and puts the caret at the boundary under the
-// pointer, a drag or a click with Shift held selects, a click elsewhere
-// takes the focus away. The keys typed while an input field has it change
+// Typing into text fields: a click on a selectable field gives it the
+// focus and puts the caret at the boundary under the pointer, a double
+// click selects the word under it and a triple click the line (a field of
+// one line all its text), a drag or a click with Shift held selects, a
+// click elsewhere takes the focus away. The keys typed while an input field has it change
 // its text, which sets its variable and calls onChanged on the field and
 // its listeners; the arrows, Home and End move the caret, with Shift held
 // they select, and Ctrl+A, C, X and V select all and go through the
@@ -54,39 +55,6 @@ QString pasted(QString text, bool multiline)
 
 } // namespace
 
-int ScriptRuntime::focusedField()
-{
-    const StageClip *c = clip(focus_);
-    if (!c || !c->field || c->unloading)
-        focus_ = 0;
-    return focus_;
-}
-
-bool ScriptRuntime::setFocusedField(int handle)
-{
-    const StageClip *c = clip(handle);
-    if (handle && (!c || !c->field))
-        return false;
-    const int old = focusedField();
-    if (handle == old)
-        return true;
-    focus_ = handle;
-    selectionBegin_ = selectionEnd_ = c ? c->field->text.size() : 0;
-    const Value was = old ? Value(clipObject(old)) : Value::null();
-    const Value now = handle ? Value(clipObject(handle)) : Value::null();
-    if (old) {
-        const Value args[] = {now};
-        vm_.callEvent(vm_.getMember(was, QStringLiteral("onKillFocus")), was, args);
-    }
-    if (handle) {
-        const Value args[] = {was};
-        vm_.callEvent(vm_.getMember(now, QStringLiteral("onSetFocus")), now, args);
-    }
-    const Value args[] = {was, now};
-    tellListeners(QStringLiteral("Selection"), QStringLiteral("onSetFocus"), args);
-    return true;
-}
-
 std::pair<int, int> ScriptRuntime::fieldSelection()
 {
     if (!focusedField())
@@ -121,39 +89,62 @@ int ScriptRuntime::fieldAt(const StageClip &parent, const QTransform &world, con
     return 0;
 }
 
-qsizetype ScriptRuntime::caretIndexUnder(int handle, const QPointF &point)
+std::pair<qsizetype, qsizetype> ScriptRuntime::selectionUnitAt(const QPointF &point, int unit)
 {
-    const StageClip *c = clip(handle);
-    const TextCharacter *layout = c ? shownLayout(*player_.movie(), *c) : nullptr;
-    if (!layout)
-        return -1;
-    const qsizetype at = swf::caretIndexAt(*layout, clipWorld(*c).inverted().map(point));
-    return std::min(at, c->field->text.size());
+    const StageClip *c = clip(focus_);
+    const TextCharacter *layout = c && c->field ? shownLayout(*player_.movie(), *c) : nullptr;
+    if (!layout || layout->lines.empty())
+        return {-1, -1};
+    const QString &text = c->field->text;
+    const QPointF at = clipWorld(*c).inverted().map(point);
+    // A password's words are not told apart.
+    if (unit >= 3 || (unit == 2 && c->field->password)) {
+        const auto [from, to] = c->field->multiline ? lineAt(*layout, at) : std::pair<qsizetype, qsizetype>(0, text.size());
+        return {std::min(from, text.size()), std::min(to, text.size())};
+    }
+    if (const qsizetype under = unit == 2 ? characterAt(*layout, at) : -1; under >= 0 && under < text.size())
+        return wordAround(text, under);
+    const qsizetype caret = std::min(caretIndexAt(*layout, at), text.size());
+    return {caret, caret};
 }
 
-void ScriptRuntime::fieldPressed(const QPointF &point)
+void ScriptRuntime::fieldPressed(const QPointF &point, int clicks)
 {
     const int field = fieldAt(stage_.root(), clipWorld(stage_.root()), point);
     const bool extend = field && field == focusedField() && keyIsDown(shift);
-    setFocusedField(field);
+    focusOn(field, false);
     selecting_ = field && focusedField() == field;
     if (!selecting_)
         return;
-    if (const qsizetype at = caretIndexUnder(field, point); at >= 0) {
-        if (!extend)
-            selectionBegin_ = at;
-        selectionEnd_ = at;
-    }
+    selectionUnit_ = extend ? 1 : std::clamp(clicks, 1, 3);
+    const std::pair<qsizetype, qsizetype> unit = selectionUnitAt(point, selectionUnit_);
+    if (unit.first < 0)
+        return;
+    firstUnit_ = unit;
+    if (!extend)
+        selectionBegin_ = unit.first;
+    selectionEnd_ = unit.second;
 }
 
+// A drag from a double or triple click selects whole words or lines, the
+// first one always.
 void ScriptRuntime::fieldDragged(const QPointF &point)
 {
     if (!selecting_ || !mouseIsDown_ || !focusedField())
         return;
-    if (const qsizetype at = caretIndexUnder(focus_, point); at >= 0) {
-        selectionEnd_ = at;
-        scrollToCaret();
+    const std::pair<qsizetype, qsizetype> unit = selectionUnitAt(point, selectionUnit_);
+    if (unit.first < 0)
+        return;
+    if (selectionUnit_ == 1) {
+        selectionEnd_ = unit.first;
+    } else if (unit.first < firstUnit_.first) {
+        selectionBegin_ = firstUnit_.second;
+        selectionEnd_ = unit.first;
+    } else {
+        selectionBegin_ = firstUnit_.first;
+        selectionEnd_ = std::max(unit.second, firstUnit_.second);
     }
+    scrollToCaret();
 }
 
 void ScriptRuntime::scrollToCaret()

@@ -27,6 +27,7 @@ bool readInputEvents(const QByteArray &json, std::vector<InputEvent> &out, QStri
         {u"MouseMove", InputEvent::Type::MouseMove}, {u"MouseDown", InputEvent::Type::MouseDown},
         {u"MouseUp", InputEvent::Type::MouseUp},     {u"KeyDown", InputEvent::Type::KeyDown},
         {u"KeyUp", InputEvent::Type::KeyUp},         {u"TextInput", InputEvent::Type::TextInput},
+        {u"FocusLost", InputEvent::Type::FocusLost}, {u"FocusGained", InputEvent::Type::FocusGained},
         {u"Wait", InputEvent::Type::Wait},
     };
     out.clear();
@@ -102,7 +103,9 @@ void InputReplay::deliver(MoviePlayer &player, const InputEvent &event)
         case InputEvent::Type::MouseUp: scripts.mouseUp(event.pos); break;
         case InputEvent::Type::KeyDown: scripts.keyDown(key.first, key.second); break;
         case InputEvent::Type::KeyUp: scripts.keyUp(key.first, key.second); break;
+        case InputEvent::Type::FocusLost: scripts.windowFocusLost(); break;
         case InputEvent::Type::TextInput:
+        case InputEvent::Type::FocusGained:
         case InputEvent::Type::Wait: break;
         }
     });

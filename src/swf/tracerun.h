@@ -12,9 +12,11 @@ namespace sky::swf {
 
 class MoviePlayer;
 
-// One recorded mouse or keyboard event; Wait lets one tick pass.
+// One recorded mouse or keyboard event; Wait lets one tick pass; FocusLost
+// and FocusGained tell the player's window losing and taking back the
+// keyboard.
 struct InputEvent {
-    enum class Type { MouseMove, MouseDown, MouseUp, KeyDown, KeyUp, TextInput, Wait };
+    enum class Type { MouseMove, MouseDown, MouseUp, KeyDown, KeyUp, TextInput, FocusLost, FocusGained, Wait };
     Type type = Type::Wait;
     QPointF pos; // stage pixels
     QString button = QStringLiteral("Left"); // of a press or release: "Left", "Middle" or "Right"

@@ -187,6 +187,8 @@ private Q_SLOTS:
     void wheelReachesTheMovie();
     void inputFieldsShowABlinkingCaretAndCopy();
     void moviesKeepTheirDataForTheUser();
+    void tabGoesThroughTheMoviesButtonsAndOnToTheWindow();
+    void doubleAndTripleClicksSelectWordsAndLines();
 
 private:
     void openStreamMovie();
@@ -622,6 +624,115 @@ void TestFlashWindow::moviesKeepTheirDataForTheUser()
     QVERIFY(QFileInfo(record).isFile());
     main->Command11_Click();
     QCOMPARE(openMovie(u"keeper.swf"_s, movie.fws()).CurrentFrame(), 3);
+}
+
+void TestFlashWindow::tabGoesThroughTheMoviesButtonsAndOnToTheWindow()
+{
+    ShockwaveFlash &movie = openMovie(u"buttons.swf"_s, buttonsMovie());
+    QWidget *view = movie.widget();
+    activate(view->window());
+    const auto picture = [view] { return view->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    const QRect go = areaOf(picture(), Qt::red) & QRect(0, 0, view->width() / 2, view->height());
+    const auto focused = [&movie] {
+        swf::ScriptRuntime *scripts = movie.player().scripts();
+        return scripts->focusedObject() ? scripts->clipTarget(scripts->focusedObject()) : QString();
+    };
+    const auto press = [](int key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+    };
+
+    // A click on nothing in the movie, then Tab: its buttons in turn, the
+    // focused one framed in yellow.
+    QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(2, 2));
+    QCOMPARE(QApplication::focusWidget(), view);
+    press(Qt::Key_Tab);
+    QCOMPARE(focused(), u"_level0.go"_s);
+    const QRect frame = areaOf(picture(), QColor(255, 255, 0));
+    QVERIFY(std::abs(frame.left() - go.left()) <= 1 && std::abs(frame.top() - go.top()) <= 1);
+    press(Qt::Key_Tab);
+    QCOMPARE(focused(), u"_level0.quiet"_s);
+    // Past the last one, the window's next control; the movie's focus and
+    // frame go.
+    press(Qt::Key_Tab);
+    QWidget *next = QApplication::focusWidget();
+    QVERIFY(next != view && view->window()->isAncestorOf(next));
+    QCOMPARE(focused(), QString());
+    QVERIFY(areaOf(picture(), QColor(255, 255, 0)).isEmpty());
+    // Shift+Tab comes back to the last button, and past the first leaves.
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), view);
+    QCOMPARE(focused(), u"_level0.quiet"_s);
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(focused(), u"_level0.go"_s);
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(QApplication::focusWidget() != view);
+    // Tab from the control before it comes to the first; Enter presses it.
+    press(Qt::Key_Tab);
+    QCOMPARE(focused(), u"_level0.go"_s);
+    press(Qt::Key_Return);
+    QCOMPARE(movie.CurrentFrame(), 2);
+
+    // A movie with nothing to visit is no Tab stop.
+    openMovie(3);
+    next->setFocus(Qt::OtherFocusReason);
+    for (int i = 0; i < 40; ++i) {
+        press(Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != view);
+    }
+}
+
+void TestFlashWindow::doubleAndTripleClicksSelectWordsAndLines()
+{
+    ShockwaveFlash &movie = openMovie(u"words.swf"_s, swftest::inputFieldMovie(0x20, "ab cd\refgh").fws());
+    QWidget *view = movie.widget();
+    const QTransform toView = swf::stageTransform(*movie.player().movie(), QRectF(view->rect()));
+    // Characters are 10 stage pixels apart from x = 22, lines 20 apart
+    // from y = 22: "d" at (62, 22), "g" at (42, 42).
+    const auto at = [&toView](double x, double y) { return toView.map(QPointF(x, y) * 20); };
+    quint64 clock = 1000;
+    const auto send = [&](QEvent::Type type, const QPointF &p, int after, Qt::MouseButtons held) {
+        QMouseEvent event(type, p, view->mapToGlobal(p), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                          held, {});
+        event.setTimestamp(clock += after);
+        QApplication::sendEvent(view, &event);
+    };
+    // A press, as the system tells it, and its release `after` ms on.
+    const auto click = [&](const QPointF &p, QEvent::Type type, int after = 100) {
+        send(type, p, after, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, p, 10, Qt::NoButton);
+    };
+    const auto selection = [&movie] { return movie.player().scripts()->fieldSelection(); };
+
+    click(at(66, 30), QEvent::MouseButtonPress);
+    click(at(66, 30), QEvent::MouseButtonDblClick);
+    QCOMPARE(selection(), std::pair(3, 5));
+    click(at(66, 30), QEvent::MouseButtonPress); // a third press soon after: the line
+    QCOMPARE(selection(), std::pair(0, 5));
+    click(at(66, 30), QEvent::MouseButtonPress); // a fourth starts again
+    QCOMPARE(selection(), std::pair(4, 4));
+    click(at(66, 30), QEvent::MouseButtonDblClick);
+    click(at(66, 30), QEvent::MouseButtonPress, 5000); // too late for a triple click
+    QCOMPARE(selection(), std::pair(4, 4));
+    click(at(66, 30), QEvent::MouseButtonPress);
+    click(at(23, 50), QEvent::MouseButtonDblClick, 50); // the system's double click
+    QCOMPARE(selection(), std::pair(6, 10));
+    click(at(27, 50), QEvent::MouseButtonPress, 50); // too far from it for a triple click
+    QCOMPARE(selection(), std::pair(6, 6));
+
+    // A drag after a double click on "ab" takes in whole words.
+    click(at(27, 30), QEvent::MouseButtonPress, 2000);
+    send(QEvent::MouseButtonDblClick, at(27, 30), 100, Qt::LeftButton);
+    send(QEvent::MouseMove, at(47, 50), 50, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, at(47, 50), 50, Qt::NoButton);
+    QCOMPARE(selection(), std::pair(0, 10));
+
+    // A field of one line: a triple click selects all its text.
+    ShockwaveFlash &line = openMovie(u"line.swf"_s, swftest::inputFieldMovie(0, "ab cd").fws());
+    QCOMPARE(&line, &movie);
+    click(at(66, 30), QEvent::MouseButtonPress, 2000);
+    click(at(66, 30), QEvent::MouseButtonDblClick);
+    click(at(66, 30), QEvent::MouseButtonPress);
+    QCOMPARE(selection(), std::pair(0, 5));
 }
 
 QTEST_MAIN(TestFlashWindow)

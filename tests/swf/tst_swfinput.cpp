@@ -77,6 +77,38 @@ swftest::Movie drawnClipMovie()
     return m;
 }
 
+// A 300 x 200 stage: an input field "f" at (150, 10) and a dynamic one at
+// the origin; the writer's square buttons "b1" at (200, 60), "b2" at (20,
+// 150) and "b3" at (20, 10), which leaves the tab order, and one inside
+// clip "holder" at (100, 150), whose children leave it; clip "c" drawn at
+// (20, 60) with an onRelease. Frame 1 runs `more`, gives c the focus and
+// traces Selection.getFocus().
+swftest::Movie tabMovie(const Actions &more)
+{
+    swftest::Movie m(6, 300, 200);
+    m.squareButton(10, 1, {});
+    m.tag(37, swftest::Bits().u16(20).rect(QRect(0, 0, 2000, 400)).u8(0).u8(0).bytes("v").u8(0).data());
+    m.tag(37, swftest::Bits().u16(21).rect(QRect(0, 0, 2000, 400)).u8(0x08).u8(0).bytes("w").u8(0).data());
+    m.sprite(30, swftest::Movie(6, 1, 1).place(1, 10).showFrame());
+    m.placeNamed(1, 20, "f", 3000, 200);
+    m.placeNamed(2, 10, "b1", 4000, 1200);
+    m.placeNamed(3, 10, "b2", 400, 3000);
+    m.placeNamed(4, 10, "b3", 400, 200);
+    m.placeNamed(5, 30, "holder", 2000, 3000);
+    m.placeNamed(6, 21, "d");
+    Actions a;
+    a.makeClip("_root", "c", 10);
+    a.fillSquare("c", 0xFF00FF, 20, 60, 40);
+    a.push("c").op(0x1C).push("onRelease").function(Actions()).op(0x4F);
+    a.push("b3").op(0x1C).push("tabEnabled").push(0).op(0x4F);
+    a.push("holder").op(0x1C).push("tabChildren").push(0).op(0x4F);
+    a.then(more);
+    a.push("c").callWithPushed("Selection", "setFocus");
+    a.push(0).push("Selection").op(0x1C).push("getFocus").op(0x52).op(0x26);
+    m.doAction(a.code()).showFrame();
+    return m;
+}
+
 struct Played {
     MoviePlayer player;
     QStringList traced;
@@ -110,6 +142,22 @@ struct Played {
         lift(x, y);
     }
     std::pair<int, int> selection() { return player.scripts()->fieldSelection(); }
+    // The target path of what has the keyboard's focus.
+    QString focused()
+    {
+        const int handle = player.scripts()->focusedObject();
+        return handle ? player.scripts()->clipTarget(handle) : QString();
+    }
+    // Tab, or Shift+Tab, pressed `times` times: where the focus went each time.
+    QStringList tabbed(int times, bool backward = false)
+    {
+        QStringList visited;
+        for (int i = 0; i < times; ++i) {
+            backward ? chord(16, 9) : key(9, 9);
+            visited << focused();
+        }
+        return visited;
+    }
     void useClipboard(QString &held)
     {
         player.setClipboard({[&held] { return held; }, [&held](const QString &text) { held = text; }});
@@ -519,6 +567,61 @@ private Q_SLOTS:
         p.key(8);
         QCOMPARE(f.hscroll, 34);
         QCOMPARE(p.pixel(213, 30), blue);
+    }
+
+    void tabMovesTheFocusByPlaceOrByTabIndex()
+    {
+        Played p(tabMovie({}));
+        QCOMPARE(p.take(), QStringList{u"_level0.c"_s});
+        // Top to bottom, left to right, and round.
+        QCOMPARE(p.tabbed(4), (QStringList{u"_level0.b1"_s, u"_level0.b2"_s, u"_level0.f"_s, u"_level0.c"_s}));
+        QCOMPARE(p.tabbed(2, true), (QStringList{u"_level0.f"_s, u"_level0.b2"_s}));
+
+        // Once anything has a tabIndex, only what has one goes, by it; a
+        // button taken out keeps out.
+        Actions indexed;
+        for (const auto &[name, index] : {std::pair("b2", 1), std::pair("f", 2), std::pair("b3", 0)})
+            indexed.push(name).op(0x1C).push("tabIndex").push(index).op(0x4F);
+        Played q(tabMovie(indexed));
+        QCOMPARE(q.tabbed(3), (QStringList{u"_level0.b2"_s, u"_level0.f"_s, u"_level0.b2"_s}));
+    }
+
+    void enterAndSpacePressTheButtonTabFocusedWithinItsFrame()
+    {
+        const QColor yellow(255, 255, 0);
+        Played p(buttonMovie());
+        p.key(9, 9);
+        QCOMPARE(p.take(), QStringList{u"rollOver"_s});
+        // A yellow frame at its bounds, over it in its over state; never on
+        // pictures of frames.
+        QCOMPARE(QColor(p.editing(true).pixel(50, 50)), yellow);
+        QCOMPARE(QColor(p.editing(true).pixel(52, 52)), QColor(Qt::green));
+        QCOMPARE(QColor(p.pixel(50, 50)), QColor(Qt::green));
+        p.key(13, 13);
+        p.key(32, 32);
+        QCOMPARE(p.take(), (QStringList{u"press"_s, u"release"_s, u"Enter"_s, u"press"_s, u"release"_s}));
+        // A click on nothing takes the focus away.
+        p.click(190, 190);
+        QCOMPARE(p.take(), QStringList{u"rollOut"_s});
+        QCOMPARE(QColor(p.editing(true).pixel(50, 50)), QColor(Qt::red));
+
+        // _focusrect off, no frame.
+        swftest::Movie m = buttonMovie();
+        m.doAction(Actions().push("_root").push(17).push(0).op(0x23).code()).showFrame();
+        Played off(m);
+        off.player.tick();
+        off.key(9, 9);
+        QCOMPARE(QColor(off.editing(true).pixel(50, 50)), QColor(Qt::green));
+
+        // Focused and unfocused objects hear of it, and so does the object
+        // as the window loses the keyboard.
+        const QString dir = QStringLiteral(SKY_SWF_CORPUS_DIR "/ruffle/avm1__focusrect_focuslost/");
+        std::vector<InputEvent> events;
+        QVERIFY(readInputFile(dir + u"input.json"_s, events, nullptr));
+        QFile expected(dir + u"output.txt"_s);
+        QVERIFY(expected.open(QIODevice::ReadOnly));
+        QCOMPARE(traceMovie(dir + u"test.swf"_s, 1, events).lines.join(u'\n') + u'\n',
+                 QString::fromUtf8(expected.readAll()));
     }
 
     void enterRunsTheButtonsKeyAction()

@@ -1,6 +1,6 @@
-// Selection: the keyboard's focus and the selection in the focused text
-// field, for scripts; and TextField.replaceSel, which types over that
-// selection.
+// Selection: the keyboard's focus (a text field, button or clip) and the
+// selection in the focused text field, for scripts; and
+// TextField.replaceSel, which types over that selection.
 
 #include "activation.h"
 #include "builtins.h"
@@ -10,31 +10,30 @@
 namespace sky::swf::avm1 {
 namespace {
 
-// The field a value names: a TextField object or a target path.
-int fieldNamed(Vm &vm, const Value &v)
+// The field, button or clip a value names: its object or its target path.
+int objectNamed(Vm &vm, const Value &v)
 {
-    int handle = 0;
     if (v.isObject())
-        handle = clipOf(v.object);
-    else if (v.isString() && vm.current)
-        handle = clipOf(resolveTarget(vm, *vm.current, v.string));
-    return handle && vm.host()->textField(handle) ? handle : 0;
+        return clipOf(v.object);
+    if (v.isString() && vm.current)
+        return clipOf(resolveTarget(vm, *vm.current, v.string));
+    return 0;
 }
 
 Value getFocus(Vm &vm, CallInfo &)
 {
-    const int field = vm.host()->focusedField();
-    return field ? Value(vm.host()->clipTarget(field)) : Value::null();
+    const int focused = vm.host()->focusedObject();
+    return focused ? Value(vm.host()->clipTarget(focused)) : Value::null();
 }
 
-// A field, or null or undefined to take the focus away.
+// A field, button or clip, or null or undefined to take the focus away.
 Value setFocus(Vm &vm, CallInfo &c)
 {
     const Value v = c.arg(0);
     if (v.isNullish())
-        return vm.host()->setFocusedField(0);
-    const int field = fieldNamed(vm, v);
-    return field && vm.host()->setFocusedField(field);
+        return vm.host()->setFocus(0);
+    const int named = objectNamed(vm, v);
+    return named && vm.host()->setFocus(named);
 }
 
 Value getBeginIndex(Vm &vm, CallInfo &)

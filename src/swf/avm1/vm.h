@@ -152,11 +152,13 @@ public:
     virtual void textFieldChanged(int, bool) { }
     virtual FieldMetrics textFieldMetrics(int) { return {}; }
     virtual int createTextField(int, const QString &, int, const QRectF &) { return 0; }
-    // The keyboard's focus: the text field that has it (0: none), which a
-    // new focus takes (0 takes it away; false when it cannot), and the
-    // selection in it, from its first character to the caret's side.
+    // The keyboard's focus: the text field, button or clip that has it (0:
+    // none), the text field among them, the object a new focus goes to (0
+    // takes it away; false when it cannot take it), and the selection in
+    // the focused field, from its first character to the caret's side.
+    virtual int focusedObject() { return 0; }
     virtual int focusedField() { return 0; }
-    virtual bool setFocusedField(int) { return false; }
+    virtual bool setFocus(int) { return false; }
     virtual std::pair<int, int> fieldSelection() { return {-1, -1}; }
     virtual void setFieldSelection(int, int) { }
     // Script bitmaps: a library bitmap by its export name (null for none);

@@ -36,19 +36,7 @@ Value decode(Vm &vm, CallInfo &c)
 }
 
 // The default onData: sets the variables and tells onLoad.
-Value onData(Vm &vm, CallInfo &c)
-{
-    if (!c.self.isObject())
-        return {};
-    const bool loaded = !c.arg(0).isUndefined();
-    if (loaded) {
-        decodeInto(vm, c.self.object, vm.toString(c.arg(0)));
-        vm.set(c.self.object, QStringLiteral("loaded"), true);
-    }
-    const Value args[] = {Value(loaded)};
-    vm.call(vm.get(c.self.object, QStringLiteral("onLoad")), c.self, args);
-    return {};
-}
+Value onData(Vm &vm, CallInfo &c) { return defaultOnData(vm, c, decodeInto); }
 
 // Every variable but the methods, escaped.
 Value toStringMethod(Vm &vm, CallInfo &c)

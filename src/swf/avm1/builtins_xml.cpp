@@ -93,19 +93,7 @@ Value createTextNode(Vm &vm, CallInfo &c) { return newXmlNode(vm, 3, vm.toString
 Value nothing(Vm &, CallInfo &) { return {}; }
 
 // The default onData: parses the text and tells onLoad.
-Value onData(Vm &vm, CallInfo &c)
-{
-    if (!c.self.isObject())
-        return {};
-    const bool loaded = !c.arg(0).isUndefined();
-    if (loaded) {
-        parseInto(vm, c.self.object, vm.toString(c.arg(0)));
-        vm.set(c.self.object, QStringLiteral("loaded"), true);
-    }
-    const Value args[] = {Value(loaded)};
-    vm.call(vm.get(c.self.object, QStringLiteral("onLoad")), c.self, args);
-    return {};
-}
+Value onData(Vm &vm, CallInfo &c) { return defaultOnData(vm, c, parseInto); }
 
 } // namespace
 

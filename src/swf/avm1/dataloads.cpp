@@ -62,6 +62,20 @@ void deliverToOnData(Vm &vm, DataLoad &load)
     vm.call(vm.get(load.target, QStringLiteral("onData")), load.target, args);
 }
 
+Value defaultOnData(Vm &vm, CallInfo &c, void (*read)(Vm &, Object *, const QString &))
+{
+    if (!c.self.isObject())
+        return {};
+    const bool loaded = !c.arg(0).isUndefined();
+    if (loaded) {
+        read(vm, c.self.object, vm.toString(c.arg(0)));
+        vm.set(c.self.object, QStringLiteral("loaded"), true);
+    }
+    const Value args[] = {Value(loaded)};
+    vm.call(vm.get(c.self.object, QStringLiteral("onLoad")), c.self, args);
+    return {};
+}
+
 Value getBytesLoaded(Vm &, CallInfo &c)
 {
     const LoadingState *state = loadingOf(c.self);

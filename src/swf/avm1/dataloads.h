@@ -31,6 +31,9 @@ QString fileText(Vm &vm, const QByteArray &bytes);
 // The XML and LoadVars way: the object's onData gets the file's text, or
 // undefined when it could not be read.
 void deliverToOnData(Vm &vm, DataLoad &load);
+// Their default onData: `read` takes in the text loaded (XML parses it,
+// LoadVars decodes its variables), then onLoad is told whether it loaded.
+Value defaultOnData(Vm &vm, CallInfo &c, void (*read)(Vm &, Object *, const QString &));
 // getBytesLoaded and getBytesTotal of such objects.
 Value getBytesLoaded(Vm &vm, CallInfo &c);
 Value getBytesTotal(Vm &vm, CallInfo &c);

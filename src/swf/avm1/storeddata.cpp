@@ -183,29 +183,24 @@ private:
         v = quint8(in_[at_++]);
         return true;
     }
-    bool u16(quint16 &v)
+    // A big-endian number of T's size.
+    template <typename T>
+    bool bigEndian(T &v)
     {
-        if (!need(2))
+        if (!need(sizeof(T)))
             return false;
-        v = qFromBigEndian<quint16>(in_.constData() + at_);
-        at_ += 2;
+        v = qFromBigEndian<T>(in_.constData() + at_);
+        at_ += sizeof(T);
         return true;
     }
-    bool u32(quint32 &v)
-    {
-        if (!need(4))
-            return false;
-        v = qFromBigEndian<quint32>(in_.constData() + at_);
-        at_ += 4;
-        return true;
-    }
+    bool u16(quint16 &v) { return bigEndian(v); }
+    bool u32(quint32 &v) { return bigEndian(v); }
     bool number(double &v)
     {
-        if (!need(8))
+        quint64 bits = 0;
+        if (!bigEndian(bits))
             return false;
-        const quint64 bits = qFromBigEndian<quint64>(in_.constData() + at_);
         std::memcpy(&v, &bits, sizeof v);
-        at_ += 8;
         return true;
     }
     bool bytes(qsizetype size, QString &out)

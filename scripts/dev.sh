@@ -16,9 +16,11 @@ esac
 
 bash "$here/scripts/install-deps.sh"
 
-# ccache keeps the objects of earlier builds on this machine.
+# ccache keeps the objects of earlier builds on this machine. Paths inside the
+# checkout are hashed relative to it, so a fresh clone elsewhere reuses them.
 launcher=()
 if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$here" CCACHE_NOHASHDIR=true
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 

@@ -1,0 +1,41 @@
+#include "playedmovie.h"
+
+#include <QPainter>
+#include <QTest>
+
+namespace swftest {
+
+Movie buttonMovie(bool trackAsMenu)
+{
+    Movie m(6, 200, 200);
+    const auto say = [](const char *text) { return Actions().push(text).op(0x26).code(); };
+    m.squareButton(10, 1,
+                   {{rollOver, say("rollOver")},
+                    {rollOut, say("rollOut")},
+                    {press, say("press")},
+                    {release, say("release")},
+                    {dragOut, say("dragOut")},
+                    {dragOver, say("dragOver")},
+                    {releaseOutside, say("releaseOutside")},
+                    {13 << 9, say("Enter")}},
+                   trackAsMenu);
+    m.place(1, 10, 1000, 1000);
+    m.showFrame();
+    return m;
+}
+
+Played::Played(const Movie &movie)
+{
+    player.setTraceSink([this](const QString &line) { traced << line; });
+    QVERIFY(player.loadData(movie.fws()));
+}
+
+QImage Played::editing(bool caretShown)
+{
+    QImage image = player.renderFrame();
+    QPainter painter(&image);
+    player.drawEditing(painter, QRectF(image.rect()), caretShown);
+    return image;
+}
+
+} // namespace swftest

@@ -1,0 +1,300 @@
+// The keyboard reaching a movie: typing into input fields, their caret and
+// selection, and Tab, Enter and Space going round and pressing the movie's
+// buttons and clips.
+
+#include "playedmovie.h"
+#include "swf/tracerun.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace sky::swf;
+using namespace swftest;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A 300 x 200 stage: an input field "f" at (150, 10) and a dynamic one at
+// the origin; the writer's square buttons "b1" at (200, 60), "b2" at (20,
+// 150) and "b3" at (20, 10), which leaves the tab order, and one inside
+// clip "holder" at (100, 150), whose children leave it; clip "c" drawn at
+// (20, 60) with an onRelease. Frame 1 runs `more`, gives c the focus and
+// traces Selection.getFocus().
+swftest::Movie tabMovie(const Actions &more)
+{
+    swftest::Movie m(6, 300, 200);
+    m.squareButton(10, 1, {});
+    m.tag(37, swftest::Bits().u16(20).rect(QRect(0, 0, 2000, 400)).u8(0).u8(0).bytes("v").u8(0).data());
+    m.tag(37, swftest::Bits().u16(21).rect(QRect(0, 0, 2000, 400)).u8(0x08).u8(0).bytes("w").u8(0).data());
+    m.sprite(30, swftest::Movie(6, 1, 1).place(1, 10).showFrame());
+    m.placeNamed(1, 20, "f", 3000, 200);
+    m.placeNamed(2, 10, "b1", 4000, 1200);
+    m.placeNamed(3, 10, "b2", 400, 3000);
+    m.placeNamed(4, 10, "b3", 400, 200);
+    m.placeNamed(5, 30, "holder", 2000, 3000);
+    m.placeNamed(6, 21, "d");
+    Actions a;
+    a.makeClip("_root", "c", 10);
+    a.fillSquare("c", 0xFF00FF, 20, 60, 40);
+    a.push("c").op(0x1C).push("onRelease").function(Actions()).op(0x4F);
+    a.push("b3").op(0x1C).push("tabEnabled").push(0).op(0x4F);
+    a.push("holder").op(0x1C).push("tabChildren").push(0).op(0x4F);
+    a.then(more);
+    a.push("c").callWithPushed("Selection", "setFocus");
+    a.push(0).push("Selection").op(0x1C).push("getFocus").op(0x52).op(0x26);
+    m.doAction(a.code()).showFrame();
+    return m;
+}
+
+} // namespace
+
+class TestSwfKeyboard : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void keysTypedIntoAClickedInputFieldChangeItsTextAndVariable()
+    {
+        // An input field "f" of 100 x 20 pixels at the origin, bound to v;
+        // its onChanged traces the field's text, v and the focus. The
+        // frame's script gives it the text "x".
+        Actions changed;
+        changed.push("arguments").op(0x1C).push(0).op(0x4E).push("text").op(0x4E).push(" ").op(0x47);
+        changed.push("v").op(0x1C).op(0x47).push(" ").op(0x47);
+        changed.push(0).push("Selection").op(0x1C).push("getFocus").op(0x52).op(0x47).op(0x26);
+        Actions script;
+        script.push("f").op(0x1C).push("onChanged").function(changed).op(0x4F);
+        script.push("f").op(0x1C).push("text").push("x").op(0x4F).op(0x07);
+        swftest::Movie m(6, 200, 100);
+        m.tag(37, swftest::Bits().u16(1).rect(QRect(0, 0, 2000, 400)).u8(0).u8(0).bytes("v").u8(0).data());
+        m.placeNamed(1, 1, "f");
+        m.doAction(script.code()).showFrame();
+        Played p(m);
+        const auto type = [&p](int code, int character) {
+            p.player.input([&](ScriptRuntime &s) { s.keyDown(code, character); });
+            p.player.input([&](ScriptRuntime &s) { s.keyUp(code, character); });
+        };
+        type('H', 'h'); // nothing has the focus yet
+        QVERIFY(p.take().isEmpty());
+        p.press(50, 10);
+        p.lift(50, 10);
+        type('H', 'h');
+        type('I', 'i');
+        type(8, 8);   // backspace
+        type(37, 0);  // left, before the h
+        type('A', 'a');
+        type(13, 13); // a single-line field takes no line break
+        QCOMPARE(p.take(), (QStringList{u"xh xh _level0.f"_s, u"xhi xhi _level0.f"_s, u"xh xh _level0.f"_s,
+                                        u"xah xah _level0.f"_s}));
+        // A click beside the field takes the focus away.
+        p.press(150, 80);
+        p.lift(150, 80);
+        type('B', 'b');
+        QVERIFY(p.take().isEmpty());
+    }
+
+    void clicksDragsAndKeysPlaceTheCaretAndSelect()
+    {
+        Played p(swftest::inputFieldMovie());
+        QString clipboard;
+        p.useClipboard(clipboard);
+        // A click puts the caret at the nearest boundary, line by line.
+        p.click(46, 30);
+        QCOMPARE(p.selection(), std::pair(2, 2));
+        p.click(48, 30);
+        QCOMPARE(p.selection(), std::pair(3, 3));
+        p.click(150, 50);
+        QCOMPARE(p.selection(), std::pair(9, 9));
+        p.click(5, 5);
+        QCOMPARE(p.selection(), std::pair(-1, -1));
+        // A drag selects from where it started; Shift extends the selection
+        // by click and by arrow, and typing replaces it.
+        p.press(23, 30);
+        p.move(46, 50);
+        p.lift(46, 50);
+        QCOMPARE(p.selection(), std::pair(0, 7));
+        p.player.input([](ScriptRuntime &s) { s.keyDown(16, 0); });
+        p.click(33, 30);
+        p.key(39);
+        p.player.input([](ScriptRuntime &s) { s.keyUp(16, 0); });
+        QCOMPARE(p.selection(), std::pair(0, 2));
+        p.chord(16, 40); // down a line
+        QCOMPARE(p.selection(), std::pair(0, 7));
+        p.key('Z', 'z');
+        QCOMPARE(p.selection(), std::pair(1, 1));
+        QCOMPARE(p.take(), QStringList{u"zgh"_s});
+        // Ctrl+A, C, X and V.
+        p.chord(17, 'A');
+        QCOMPARE(p.selection(), std::pair(0, 3));
+        p.chord(17, 'C');
+        QCOMPARE(clipboard, u"zgh"_s);
+        p.key(37);
+        p.key(39);
+        p.chord(16, 39);
+        p.chord(17, 'X');
+        QCOMPARE(clipboard, u"g"_s);
+        clipboard = u"ab\r\ncd"_s;
+        p.chord(17, 'V');
+        QCOMPARE(p.take(), (QStringList{u"zh"_s, u"zab\rcdh"_s}));
+        QCOMPARE(p.selection(), std::pair(6, 6));
+
+        // A password field's characters are never copied out.
+        Played secret(swftest::inputFieldMovie(0x30));
+        clipboard = u"kept"_s;
+        secret.useClipboard(clipboard);
+        secret.click(46, 30);
+        secret.chord(17, 'A');
+        secret.chord(17, 'C');
+        secret.chord(17, 'X');
+        QCOMPARE(clipboard, u"kept"_s);
+        QVERIFY(secret.take().isEmpty());
+
+        // A dynamic field selects by drag and copies, but takes no typing.
+        Played shown(swftest::inputFieldMovie(0x28));
+        shown.useClipboard(clipboard);
+        shown.press(33, 50);
+        shown.move(150, 50);
+        shown.lift(150, 50);
+        QCOMPARE(shown.selection(), std::pair(6, 9));
+        shown.chord(17, 'C');
+        QCOMPARE(clipboard, u"fgh"_s);
+        shown.key('Z', 'z');
+        shown.chord(17, 'V');
+        QVERIFY(shown.take().isEmpty());
+    }
+
+    void theFocusedFieldDrawsItsCaretAndSelection()
+    {
+        const QRgb blue = qRgb(0, 0, 255), black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
+        Played p(swftest::inputFieldMovie());
+        p.click(46, 30); // the caret at boundary 2, x = 42
+        // Frames drawn as pictures never show it.
+        QCOMPARE(p.pixel(42, 30), white);
+        const QImage caret = p.editing(true);
+        QCOMPARE(caret.pixel(42, 30), blue);
+        QCOMPARE(caret.pixel(42, 22), blue); // the line's height
+        QCOMPARE(caret.pixel(42, 41), blue);
+        QCOMPARE(caret.pixel(42, 43), white);
+        QCOMPARE(caret.pixel(41, 30), white); // one pixel wide
+        QCOMPARE(caret.pixel(43, 30), white);
+        QCOMPARE(p.editing(false).pixel(42, 30), white); // blinked off
+
+        // A selection: black under it, its characters white.
+        p.press(23, 30);
+        p.move(43, 30);
+        p.lift(43, 30);
+        const QImage selected = p.editing(true);
+        QCOMPARE(selected.pixel(23, 30), black);
+        QCOMPARE(selected.pixel(27, 30), white); // a
+        QCOMPARE(selected.pixel(37, 30), white); // b
+        QCOMPARE(selected.pixel(47, 30), blue);  // c
+        QCOMPARE(selected.pixel(23, 50), white);
+
+        // A new line past the field's bottom scrolls it; the caret goes with it.
+        p.click(150, 50);
+        p.key(13, 13);
+        p.key('Z', 'z');
+        QCOMPARE(p.player.scripts()->textField(p.player.scripts()->focusedField())->scroll, 2);
+        const QImage scrolled = p.editing(true);
+        QCOMPARE(scrolled.pixel(32, 50), blue);
+        QCOMPARE(scrolled.pixel(32, 66), white);
+        QCOMPARE(scrolled.pixel(27, 30), blue); // e on the first line shown
+    }
+
+    void aLineTypedPastTheEdgeScrollsSidewaysWithinTheBox()
+    {
+        const QRgb blue = qRgb(0, 0, 255), black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
+        Played p(swftest::inputFieldMovie(0, "abcd"));
+        p.click(150, 30);
+        for (int i = 0; i < 20; ++i)
+            p.key('Z', 'z');
+        // 24 boxes 10 pixels apart in 196 pixels: the line went 44 pixels
+        // left, the caret at the right edge of the text's room.
+        const TextField &f = *p.player.scripts()->textField(p.player.scripts()->focusedField());
+        QCOMPARE(f.hscroll, 44);
+        const QImage typed = p.editing(true);
+        QCOMPARE(typed.pixel(218, 30), blue);
+        QCOMPARE(typed.pixel(213, 30), blue); // the last box
+        // What went past the left edge is cut at the border, which stays.
+        QCOMPARE(typed.pixel(12, 30), white);
+        QCOMPARE(typed.pixel(20, 30), black);
+        QCOMPARE(typed.pixel(22, 30), blue);
+        p.chord(17, 'A'); // the selection's black stops there too
+        QCOMPARE(p.editing(true).pixel(12, 30), white);
+        // Home brings the start back; a box rubbed out at the end leaves
+        // no gap at the right.
+        p.key(36);
+        QCOMPARE(p.pixel(27, 30), blue);
+        QCOMPARE(p.pixel(12, 30), white);
+        p.key(35);
+        p.key(8);
+        QCOMPARE(f.hscroll, 34);
+        QCOMPARE(p.pixel(213, 30), blue);
+    }
+
+    void tabMovesTheFocusByPlaceOrByTabIndex()
+    {
+        Played p(tabMovie({}));
+        QCOMPARE(p.take(), QStringList{u"_level0.c"_s});
+        // Top to bottom, left to right, and round.
+        QCOMPARE(p.tabbed(4), (QStringList{u"_level0.b1"_s, u"_level0.b2"_s, u"_level0.f"_s, u"_level0.c"_s}));
+        QCOMPARE(p.tabbed(2, true), (QStringList{u"_level0.f"_s, u"_level0.b2"_s}));
+
+        // Once anything has a tabIndex, only what has one goes, by it; a
+        // button taken out keeps out.
+        Actions indexed;
+        for (const auto &[name, index] : {std::pair("b2", 1), std::pair("f", 2), std::pair("b3", 0)})
+            indexed.push(name).op(0x1C).push("tabIndex").push(index).op(0x4F);
+        Played q(tabMovie(indexed));
+        QCOMPARE(q.tabbed(3), (QStringList{u"_level0.b2"_s, u"_level0.f"_s, u"_level0.b2"_s}));
+    }
+
+    void enterAndSpacePressTheButtonTabFocusedWithinItsFrame()
+    {
+        const QColor yellow(255, 255, 0);
+        Played p(buttonMovie());
+        p.key(9, 9);
+        QCOMPARE(p.take(), QStringList{u"rollOver"_s});
+        // A yellow frame at its bounds, over it in its over state; never on
+        // pictures of frames.
+        QCOMPARE(QColor(p.editing(true).pixel(50, 50)), yellow);
+        QCOMPARE(QColor(p.editing(true).pixel(52, 52)), QColor(Qt::green));
+        QCOMPARE(QColor(p.pixel(50, 50)), QColor(Qt::green));
+        p.key(13, 13);
+        p.key(32, 32);
+        QCOMPARE(p.take(), (QStringList{u"press"_s, u"release"_s, u"Enter"_s, u"press"_s, u"release"_s}));
+        // A click on nothing takes the focus away.
+        p.click(190, 190);
+        QCOMPARE(p.take(), QStringList{u"rollOut"_s});
+        QCOMPARE(QColor(p.editing(true).pixel(50, 50)), QColor(Qt::red));
+
+        // _focusrect off, no frame.
+        swftest::Movie m = buttonMovie();
+        m.doAction(Actions().push("_root").push(17).push(0).op(0x23).code()).showFrame();
+        Played off(m);
+        off.player.tick();
+        off.key(9, 9);
+        QCOMPARE(QColor(off.editing(true).pixel(50, 50)), QColor(Qt::green));
+
+        // Focused and unfocused objects hear of it, and so does the object
+        // as the window loses the keyboard.
+        const QString dir = QStringLiteral(SKY_SWF_CORPUS_DIR "/ruffle/avm1__focusrect_focuslost/");
+        std::vector<InputEvent> events;
+        QVERIFY(readInputFile(dir + u"input.json"_s, events, nullptr));
+        QFile expected(dir + u"output.txt"_s);
+        QVERIFY(expected.open(QIODevice::ReadOnly));
+        QCOMPARE(traceMovie(dir + u"test.swf"_s, 1, events).lines.join(u'\n') + u'\n',
+                 QString::fromUtf8(expected.readAll()));
+    }
+
+    void enterRunsTheButtonsKeyAction()
+    {
+        Played p(buttonMovie());
+        p.player.input([](ScriptRuntime &s) { s.keyDown(13, 13); });
+        p.player.input([](ScriptRuntime &s) { s.keyUp(13, 13); });
+        p.player.input([](ScriptRuntime &s) { s.keyDown('A', 'a'); });
+        QCOMPARE(p.take(), QStringList{u"Enter"_s});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSwfKeyboard)
+#include "tst_swfkeyboard.moc"

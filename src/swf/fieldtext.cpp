@@ -240,6 +240,9 @@ void setHtmlText(TextField &field, const QString &html, const StyleRule &sheet)
                     styles.pop_back();
                 continue;
             }
+            // The tag's own attributes outweigh the style sheet's.
+            if (sheet)
+                sheet(name, attribute(tag, QStringLiteral("class")), style);
             if (name == u"p" || name == u"li") {
                 if (!text.isEmpty() && !text.endsWith(u'\r'))
                     lineBreak();
@@ -261,8 +264,6 @@ void setHtmlText(TextField &field, const QString &html, const StyleRule &sheet)
                 style.indent = pixels(tag, QStringLiteral("indent"), style.indent);
                 style.leading = pixels(tag, QStringLiteral("leading"), style.leading);
             }
-            if (sheet)
-                sheet(name, attribute(tag, QStringLiteral("class")), style);
             styles.push_back(style);
             continue;
         }

@@ -49,6 +49,21 @@ QByteArray callMethod(const QByteArray &object, const QByteArray &method, const 
          + swftest::Actions().push(method).op(0x52).op(0x17).code();
 }
 
+// `s = new TextField.StyleSheet(); trace(s.parseCSS(css)); field.styleSheet = s`.
+QByteArray styleSheetOf(const QByteArray &field, const QByteArray &css)
+{
+    return swftest::Actions().push("s").push(0).push("TextField").op(0x1C).push("StyleSheet").op(0x53).op(0x1D)
+        .push(css).push(1).push("s").op(0x1C).push("parseCSS").op(0x52).op(0x26)
+        .push(field).op(0x1C).push("styleSheet").push("s").op(0x1C).op(0x4F).code();
+}
+
+// `g = field.getTextFormat(begin, end)`.
+QByteArray textFormatOf(const QByteArray &field, int begin, int end)
+{
+    return swftest::Actions().push("g").push(end).push(begin).push(2).push(field).op(0x1C)
+        .push("getTextFormat").op(0x52).op(0x1D).code();
+}
+
 QStringList traced(int version, const QByteArray &script)
 {
     swftest::Movie m(version, 100, 60);
@@ -203,19 +218,25 @@ void TestSwfTextFields::replaceSelTypesOverTheFocusedSelection()
 
 void TestSwfTextFields::aStyleSheetFormatsTheHtmlItIsGiven()
 {
-    const QByteArray sheet =
-        swftest::Actions().push("s").push(0).push("TextField").op(0x1C).push("StyleSheet").op(0x53).op(0x1D)
-            .push("p { text-align: center } .red, .warm { color: #FF0000; font-size: 20px }").push(1).push("s")
-            .op(0x1C).push("parseCSS").op(0x52).op(0x26)
-            .push("t").op(0x1C).push("styleSheet").push("s").op(0x1C).op(0x4F).code();
-    const QByteArray format = swftest::Actions().push("g").push(1).push(0).push(2).push("t").op(0x1C)
-                                  .push("getTextFormat").op(0x52).op(0x1D).code();
-    QCOMPARE(traced(8, createField("t", 1, QRect(0, 0, 80, 40)) + sheet
+    QCOMPARE(traced(8, createField("t", 1, QRect(0, 0, 80, 40))
+                           + styleSheetOf("t", "p { text-align: center } .red, .warm { color: #FF0000; font-size: 20px }")
                            + setMember("t", "htmlText", "<p><span class=\"warm\">ab</span></p>")
-                           + traceMember("t", "text") + traceMember("t", "htmlText") + format
+                           + traceMember("t", "text") + traceMember("t", "htmlText") + textFormatOf("t", 0, 2)
                            + traceMember("g", "color") + traceMember("g", "size") + traceMember("g", "align")),
              (QStringList{u"true"_s, u"ab"_s, u"<p><span class=\"warm\">ab</span></p>"_s, u"16711680"_s, u"20"_s,
                           u"center"_s}));
+    // Class names match in any case; of the tags only paragraphs, list
+    // items and links take styles of their own; a tag's own attributes
+    // outweigh its style.
+    const QByteArray css = "p { text-align: center } span, font, textformat { color: #0000FF } .warm { color: #FF0000 }";
+    const QByteArray html = "<p align=\"right\"><span class=\"WARM\">a</span><span>b</span><font>c</font>"
+                            "<textformat>d</textformat></p>";
+    QByteArray formats;
+    for (int i = 0; i < 4; ++i)
+        formats += textFormatOf("t", i, i + 1) + traceMember("g", "color");
+    QCOMPARE(traced(8, createField("t", 1, QRect(0, 0, 80, 40)) + styleSheetOf("t", css) + setMember("t", "htmlText", html)
+                           + formats + textFormatOf("t", 0, 4) + traceMember("g", "align")),
+             (QStringList{u"true"_s, u"16711680"_s, u"0"_s, u"0"_s, u"0"_s, u"right"_s}));
 }
 
 QTEST_MAIN(TestSwfTextFields)

@@ -216,10 +216,18 @@ StyleRule fieldStyles(Vm &vm, const Value &field)
         Object *styles = stylesOf(vm, sheet, false);
         if (!styles)
             return;
-        for (const QString &name : {tag, className.isEmpty() ? QString() : u'.' + className}) {
-            const Value style = name.isEmpty() ? Value() : vm.get(styles, name);
-            if (style.isObject())
-                applyStyle(vm, style.object, format);
+        // Of the tags only paragraphs, list items and links take their
+        // own styles; class names match whatever their case.
+        const bool styledTag = tag == u"p" || tag == u"li" || tag == u"a";
+        const QString classSelector = className.isEmpty() ? QString() : u'.' + className;
+        for (const QString &wanted : {styledTag ? tag : QString(), classSelector}) {
+            if (wanted.isEmpty())
+                continue;
+            for (const QString &name : vm.enumerate(styles)) {
+                const Value style = name.compare(wanted, Qt::CaseInsensitive) == 0 ? vm.get(styles, name) : Value();
+                if (style.isObject())
+                    applyStyle(vm, style.object, format);
+            }
         }
     };
 }

@@ -1,5 +1,6 @@
 #include "bench_support.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -75,13 +76,34 @@ double processCpuSeconds(qint64 pid, bool withChildren)
     return double(ticks) / double(sysconf(_SC_CLK_TCK));
 }
 
+namespace {
+
+// The first field of a schedstat file is the time spent running, in
+// nanoseconds.
+double runningSeconds(const QString &schedstatPath)
+{
+    QFile stat(schedstatPath);
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    return stat.readAll().split(' ').first().toDouble() / 1e9;
+}
+
+} // namespace
+
 double mainThreadCpuSeconds(qint64 pid)
 {
-    QFile stat(QStringLiteral("/proc/%1/schedstat").arg(pid));
-    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
+    return pid <= 0 ? 0 : runningSeconds(QStringLiteral("/proc/%1/schedstat").arg(pid));
+}
+
+double threadsCpuSeconds(qint64 pid)
+{
+    if (pid <= 0)
         return 0;
-    // The first field is the time spent running, in nanoseconds.
-    return stat.readAll().split(' ').first().toDouble() / 1e9;
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    double seconds = 0;
+    for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        seconds += runningSeconds(tasks + QLatin1Char('/') + task + QStringLiteral("/schedstat"));
+    return seconds;
 }
 
 double residentMiB(qint64 pid)

@@ -34,6 +34,12 @@ double processCpuSeconds(qint64 pid, bool withChildren = false);
 // seconds, to the nanosecond; 0 without one.
 double mainThreadCpuSeconds(qint64 pid);
 
+// Processor time the threads the process `pid` runs now have used so far,
+// in seconds, to the nanosecond (the X server's, which keeps its threads;
+// the ticks of processCpuSeconds() come in hundredths of a second); 0
+// without one.
+double threadsCpuSeconds(qint64 pid);
+
 // Resident memory of the process `pid` in MiB, 0 without one.
 double residentMiB(qint64 pid);
 

@@ -42,7 +42,14 @@ bool FormWindow::event(QEvent *event)
         m_form.windowActivated();
     else if (event->type() == QEvent::WindowStateChange)
         m_form.windowResized();
-    return QWidget::event(event);
+    else if (event->type() == QEvent::WinIdChange)
+        title.windowRemade(*this);
+    if (event->type() != QEvent::UpdateRequest)
+        return QWidget::event(event);
+    title.beforeDrawing(*this);
+    const bool handled = QWidget::event(event);
+    title.afterDrawing();
+    return handled;
 }
 
 void FormWindow::paintEvent(QPaintEvent *event)
@@ -347,7 +354,7 @@ void Form::setCaption(const QString &caption)
 {
     m_caption = caption;
     if (m_window)
-        m_window->setWindowTitle(caption);
+        m_window->title.show(*m_window, caption);
 }
 
 void Form::setBackColor(long colour)

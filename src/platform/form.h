@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/services.h"
+#include "platform/window_title.h"
 
 #include <QString>
 #include <QWidget>
@@ -23,6 +24,7 @@ public:
     explicit FormWindow(Form &form);
 
     QImage picture;
+    WindowTitle title;
 
 Q_SIGNALS:
     void hiddenOrClosed();

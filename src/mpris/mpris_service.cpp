@@ -117,10 +117,20 @@ MprisService::Shown MprisService::current()
     return shown;
 }
 
+MprisService::Inputs MprisService::inputs() const
+{
+    return {m_player.status(), m_player.address(), m_player.title(), m_player.length(), m_player.volume(),
+            m_player.canGoNext(), m_player.canGoPrevious()};
+}
+
 void MprisService::refresh()
 {
     if (!m_announced)
         return;
+    const Inputs from = inputs();
+    if (from == m_shownFrom)
+        return;
+    m_shownFrom = from;
     const Shown now = current();
     QVariantMap changed;
     const auto compare = [&changed](const QString &name, const auto &value, const auto &before) {

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QVariantMap>
 
+#include <optional>
+
 namespace sky {
 
 class MprisPlayerAdaptor;
@@ -54,6 +56,21 @@ private:
         bool canGoPrevious = false;
         bool canSeek = false;
     };
+    // What the bus is told is made from these: while they stay as they
+    // were, nothing is built to be compared (the item's address as a URL,
+    // its metadata), every third tick of the main timer.
+    struct Inputs
+    {
+        RemotePlayer::Status status = RemotePlayer::Status::Stopped;
+        QString address;
+        QString title;
+        double length = 0;
+        double volume = 0;
+        bool canGoNext = false;
+        bool canGoPrevious = false;
+        bool operator==(const Inputs &) const = default;
+    };
+    Inputs inputs() const;
     Shown current();
     void notePlayingItem();
 
@@ -62,6 +79,7 @@ private:
     MprisPlayerAdaptor *m_playerAdaptor;
     QString m_busName;
     Shown m_shown;
+    std::optional<Inputs> m_shownFrom;
     bool m_announced = false;
     QString m_itemAddress; // of the item open when last looked at
     quint64 m_itemNumber = 0;

@@ -9,7 +9,8 @@
 
 // Loads the bytes as a movie and draws its frames, forwards, backwards and
 // by ticks (running its scripts on a small budget), in every quality, and
-// mixes its sound as the output would ask for it.
+// mixes its sound as the output would ask for it; for the ticks the same
+// bytes play in a clip of the movie too, as a movie its scripts loaded.
 void runFuzzInput(const uint8_t *data, size_t size)
 {
     sky::swf::MoviePlayer player;
@@ -21,7 +22,8 @@ void runFuzzInput(const uint8_t *data, size_t size)
     limits.objects = 50'000;
     limits.stringLength = 1 << 20;
     player.setScriptLimits(limits);
-    if (!player.loadData(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size))))
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    if (!player.loadData(bytes))
         return;
     QImage canvas(48, 32, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&canvas);
@@ -31,6 +33,9 @@ void runFuzzInput(const uint8_t *data, size_t size)
         // Low, high, and the window's smooth edges in turn.
         player.draw(painter, canvas.rect(), sky::swf::RenderOptions{frame % 3 != 0, frame % 3 == 1});
     }
+    sky::swf::ScriptRuntime &scripts = *player.scripts();
+    if (const int holder = scripts.createEmptyClip(scripts.clipRoot(), QStringLiteral("loaded"), 0))
+        scripts.showMovie(holder, bytes, QStringLiteral("loaded.swf"), {});
     player.play();
     std::vector<float> stereo(2 * 2048);
     for (int tick = 0; tick < 4; ++tick) {

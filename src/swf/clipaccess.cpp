@@ -117,7 +117,8 @@ int ScriptRuntime::framesLoaded(int handle)
 
 qint64 ScriptRuntime::movieBytes(int handle)
 {
-    return clip(handle) ? player_.movie()->byteLength() : 0;
+    const StageClip *c = clip(handle);
+    return c ? c->childLibrary().byteLength() : 0;
 }
 
 int ScriptRuntime::frameOfLabel(int handle, const QString &label)
@@ -174,8 +175,9 @@ int ScriptRuntime::duplicateClip(int handle, const QString &name, int depth, con
 int ScriptRuntime::attachClip(int handle, const QString &exportName, const QString &name, int depth, const Value &init)
 {
     StageClip *parent = clip(handle);
-    const quint16 id = player_.movie()->exportedId(exportName);
-    if (!parent || !id || !std::get_if<SpriteCharacter>(player_.movie()->character(id)))
+    const Movie *library = parent ? &parent->childLibrary() : nullptr;
+    const quint16 id = library ? library->exportedId(exportName) : 0;
+    if (!id || !std::get_if<SpriteCharacter>(library->character(id)))
         return 0;
     Placement placement;
     placement.characterId = id;
@@ -248,7 +250,7 @@ QRectF ScriptRuntime::clipBounds(int handle)
     StageClip *c = clip(handle);
     if (!c)
         return {};
-    const QRectF twips = clipBoundsInTwips(*player_.movie(), *c);
+    const QRectF twips = clipBoundsInTwips(*c);
     return QRectF(twips.topLeft() / 20, twips.size() / 20);
 }
 
@@ -266,7 +268,7 @@ bool ScriptRuntime::clipHitsPoint(int handle, const QPointF &point, bool shape)
 {
     if (shape) {
         const StageClip *c = clip(handle);
-        return c && clipHits(*player_.movie(), *c, clipWorld(*c), point * 20);
+        return c && clipHits(*c, clipWorld(*c), point * 20);
     }
     const QRectF area = clipToStage(handle).mapRect(clipBounds(handle));
     return area.contains(point);

@@ -53,6 +53,7 @@ ClipStage::ClipStage(const Movie &movie, StageListener *listener)
 {
     root_->handle = nextHandle_++;
     root_->timeline = &movie.timeline();
+    root_->library = &movie;
     handles_.insert(root_->handle, root_.get());
     made_.push_back(root_->handle);
 }
@@ -231,7 +232,9 @@ StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &plac
     clip->placement = placement;
     clip->placedTick = placedTick;
     clip->parent = &parent;
-    const Character *character = movie_.character(placement.characterId);
+    clip->library = &parent.childLibrary();
+    clip->libraryKept = parent.loaded ? parent.loaded : parent.libraryKept;
+    const Character *character = clip->library->character(placement.characterId);
     if (const auto *sprite = std::get_if<SpriteCharacter>(character))
         clip->timeline = &sprite->timeline;
     clip->button = std::get_if<ButtonCharacter>(character);
@@ -255,6 +258,21 @@ StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &plac
     if (listener_ && find(handle) == clip)
         listener_->clipReady(*clip);
     return find(handle);
+}
+
+void ClipStage::showMovie(StageClip &clip, std::shared_ptr<const Movie> movie, const QString &from)
+{
+    clip.loaded = std::move(movie);
+    clip.loadedFrom = from;
+    clip.timeline = &clip.loaded->timeline();
+    clip.placedTick = tick;
+    clip.playing = true;
+    clip.frame = 0;
+    if (nesting_ >= maxNesting)
+        return;
+    ++nesting_;
+    enterFrame(clip, 1, true);
+    --nesting_;
 }
 
 void ClipStage::remove(StageClip &clip)

@@ -32,6 +32,13 @@ struct StageClip {
     Placement placement;
     qint64 placedTick = 0;
     const Timeline *timeline = nullptr; // sprites and the main movie
+    // The movie whose character this is, kept alive by every clip of a
+    // movie loaded into a clip; and a movie loaded into the clip (and the
+    // address it was loaded from), whose characters its children are.
+    const Movie *library = nullptr;
+    std::shared_ptr<const Movie> libraryKept;
+    std::shared_ptr<const Movie> loaded;
+    QString loadedFrom;
     const ButtonCharacter *button = nullptr; // buttons, whose children are the parts of their state
     int buttonState = buttonUp; // of a button, or of a clip with mouse handlers
     int frame = 0;
@@ -62,6 +69,7 @@ struct StageClip {
     std::map<int, std::unique_ptr<StageClip>> children; // by depth
 
     int totalFrames() const { return timeline ? timeline->frameCount() : 1; }
+    const Movie &childLibrary() const { return loaded ? *loaded : *library; }
     StageClip *childAt(int depth) const;
     // Takes the scales and rotation scripts see from the matrix.
     void readScaleAndRotation();
@@ -130,6 +138,9 @@ public:
     void finishRemoval(StageClip &clip);
     // Moves a child to another depth, trading places with one there.
     void swapDepths(StageClip &clip, int depth);
+    // Plays `movie` (of one frame or more), read from the address `from`,
+    // in `clip`, which holds nothing any more, from its first frame.
+    void showMovie(StageClip &clip, std::shared_ptr<const Movie> movie, const QString &from);
     // Shows a button's parts for `state` (a ButtonState): parts the old
     // state shares stay as they are, the others leave or are made.
     void setButtonState(StageClip &button, int state);

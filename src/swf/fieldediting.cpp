@@ -27,11 +27,12 @@ bool upright(const QTransform &world) { return world.m12() == 0 && world.m21() =
 
 } // namespace
 
-const TextCharacter *shownLayout(const Movie &movie, const StageClip &field)
+const TextCharacter *shownLayout(const StageClip &field)
 {
     if (!field.field)
         return nullptr;
-    const Character *character = field.fieldLayout ? field.fieldLayout.get() : movie.character(field.placement.characterId);
+    const Character *character =
+        field.fieldLayout ? field.fieldLayout.get() : field.library->character(field.placement.characterId);
     return character ? std::get_if<TextCharacter>(character) : nullptr;
 }
 

@@ -16,7 +16,7 @@ struct StageClip;
 
 // The layout a text field shows: its own once changed, else its
 // definition's; null for a clip that is no text field.
-const TextCharacter *shownLayout(const Movie &movie, const StageClip &field);
+const TextCharacter *shownLayout(const StageClip &field);
 
 // The character boundary nearest `point` (twips, the field's text space):
 // on the line under it, the nearest shown line above or below it; -1 when

@@ -84,25 +84,26 @@ bool characterHits(const Movie &movie, quint16 id, int ratio, const QTransform &
     return false;
 }
 
-bool clipHits(const Movie &movie, const StageClip &clip, const QTransform &world, const QPointF &point, int level)
+bool clipHits(const StageClip &clip, const QTransform &world, const QPointF &point, int level)
 {
     if (level > maxLevels || !clip.placement.visible || clip.unloading)
         return false;
     if (!clip.timeline && !clip.button && clip.placement.characterId != 0)
-        return characterHits(movie, clip.placement.characterId, clip.placement.ratio, world, point, buttonUp, level);
+        return characterHits(*clip.library, clip.placement.characterId, clip.placement.ratio, world, point, buttonUp,
+                             level);
     // What its drawing methods drew lies below its children.
     if (clip.drawing && !clip.drawing->isEmpty() && shapeHits(clip.drawing->compiled(), world, point))
         return true;
     for (const auto &[depth, child] : clip.children)
         if (child->placement.clipDepth == 0
-            && clipHits(movie, *child, child->placement.matrix.toTransform() * world, point, level + 1))
+            && clipHits(*child, child->placement.matrix.toTransform() * world, point, level + 1))
             return true;
     return false;
 }
 
-bool buttonHitArea(const Movie &movie, const StageClip &button, const QTransform &world, const QPointF &point)
+bool buttonHitArea(const StageClip &button, const QTransform &world, const QPointF &point)
 {
-    return button.button && listHits(movie, button.button->stateList(buttonHit), world, point, 0);
+    return button.button && listHits(*button.library, button.button->stateList(buttonHit), world, point, 0);
 }
 
 QTransform clipWorld(const StageClip &clip)

@@ -20,10 +20,10 @@ bool characterHits(const Movie &movie, quint16 id, int ratio, const QTransform &
                    int state = buttonUp, int level = 0);
 
 // A clip on the stage as it shows now, with its live children.
-bool clipHits(const Movie &movie, const StageClip &clip, const QTransform &world, const QPointF &point, int level = 0);
+bool clipHits(const StageClip &clip, const QTransform &world, const QPointF &point, int level = 0);
 
 // The hit area of a button on the stage.
-bool buttonHitArea(const Movie &movie, const StageClip &button, const QTransform &world, const QPointF &point);
+bool buttonHitArea(const StageClip &button, const QTransform &world, const QPointF &point);
 
 // A clip's own space to the stage's, in twips, through the main movie's
 // own placement (scripts move, scale and turn _root too).

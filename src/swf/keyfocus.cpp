@@ -7,9 +7,10 @@
 // handlers (or a true tabEnabled) that are shown, unless their tabEnabled
 // is false or they lie in a clip whose tabChildren is false. Once any of
 // them has a tabIndex, only those that have one are visited, by that
-// number; otherwise they go by where they stand on the stage, top to
-// bottom, then left to right. A button or clip that takes the focus rolls
-// over, as under the pointer, and rolls out as it loses it.
+// number (what Tab cannot visit orders nothing by its tabIndex);
+// otherwise they go by where they stand on the stage, top to bottom, then
+// left to right. A button or clip that takes the focus rolls over, as
+// under the pointer, and rolls out as it loses it.
 
 #include "hittest.h"
 #include "movieplayer.h"
@@ -120,9 +121,11 @@ void ScriptRuntime::collectTabStops(const StageClip &parent, std::vector<TabStop
         TabStop stop{handle, index.isUndefined() ? NAN : vm_.toNumber(index), {}};
         if (stop.index < 0)
             stop.index = NAN;
-        indexed |= !std::isnan(stop.index);
-        if (takesTabFocus(handle))
+        // The tabIndex of what Tab never visits orders nothing.
+        if (takesTabFocus(handle)) {
+            indexed |= !std::isnan(stop.index);
             stops.push_back(stop);
+        }
         const Value inner = self && movieClip ? vm_.get(self, QStringLiteral("tabChildren")) : Value();
         const StageClip *now = clip(handle);
         if (now && movieClip && (inner.isUndefined() || vm_.toBoolean(inner)))
@@ -142,7 +145,7 @@ std::vector<int> ScriptRuntime::tabOrder()
     } else {
         for (TabStop &stop : stops) {
             const StageClip *c = clip(stop.handle);
-            const QRectF bounds = c ? clipWorld(*c).mapRect(clipBoundsInTwips(*player_.movie(), *c)) : QRectF();
+            const QRectF bounds = c ? clipWorld(*c).mapRect(clipBoundsInTwips(*c)) : QRectF();
             stop.at = QPoint(int(std::lround(bounds.left() / 20)), int(std::lround(bounds.top() / 20)));
         }
         std::stable_sort(stops.begin(), stops.end(), [](const TabStop &a, const TabStop &b) {
@@ -219,12 +222,19 @@ void ScriptRuntime::windowFocusLost()
     settle();
 }
 
+bool ScriptRuntime::focusRectOn(int handle) const
+{
+    const auto own = ownFocusRect_.find(handle);
+    return own != ownFocusRect_.end() ? own->second : settings_.focusRect;
+}
+
 std::optional<QRectF> ScriptRuntime::focusRectangle()
 {
-    const StageClip *c = clip(focusedObject());
-    if (!c || c->field || !focusShown_ || !settings_.focusRect)
+    const int handle = focusedObject();
+    const StageClip *c = clip(handle);
+    if (!c || c->field || !focusShown_ || !focusRectOn(handle))
         return std::nullopt;
-    return clipWorld(*c).mapRect(clipBoundsInTwips(*player_.movie(), *c));
+    return clipWorld(*c).mapRect(clipBoundsInTwips(*c));
 }
 
 } // namespace sky::swf

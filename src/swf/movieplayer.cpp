@@ -18,7 +18,8 @@ namespace {
 void collectSprites(const StageClip &parent, std::vector<int> &owners, std::vector<MovieSound::SpriteFrame> &out)
 {
     for (const auto &[depth, clip] : parent.children) {
-        if (!clip->timeline || clip->placement.characterId == 0)
+        // A movie loaded into a clip has sounds of its own.
+        if (!clip->timeline || clip->placement.characterId == 0 || clip->loaded)
             continue;
         owners.insert(owners.begin(), clip->handle);
         out.push_back({clip->handle, clip->placement.characterId, clip->frame, owners});
@@ -191,7 +192,7 @@ void MoviePlayer::drawEditing(QPainter &painter, const QRectF &target, bool care
     }
     const int focus = scripts_->focusedField();
     const StageClip *field = focus ? scripts_->stageClip(focus) : nullptr;
-    const TextCharacter *layout = field ? shownLayout(*movie_, *field) : nullptr;
+    const TextCharacter *layout = field ? shownLayout(*field) : nullptr;
     if (!layout)
         return;
     const QTransform world = clipWorld(*field) * stageTransform(*movie_, target);
@@ -202,7 +203,7 @@ void MoviePlayer::drawEditing(QPainter &painter, const QRectF &target, bool care
     const std::size_t like = std::size_t(to > 0 ? to - 1 : 0);
     const QRgb color = like < f.formats.size() ? f.formats[like].color : f.newFormat.color;
     const std::optional<QColor> shown = caretShown && f.editable ? std::optional(QColor::fromRgb(color)) : std::nullopt;
-    drawFieldEditing(painter, *movie_, *layout, world, std::clamp<qsizetype>(anchor, 0, size), to, shown);
+    drawFieldEditing(painter, *field->library, *layout, world, std::clamp<qsizetype>(anchor, 0, size), to, shown);
 }
 
 QPointF MoviePlayer::stagePoint(const QRectF &target, const QPointF &point) const

@@ -59,6 +59,11 @@ struct Collector
     {
         if (path.size() > maxNesting)
             return;
+        if (item.clip && item.clip->library != &movie) {
+            Collector { *item.clip->library, stageScale, before, out, path }.add(item, parentWorld, parentColor,
+                std::move(context), std::move(filters));
+            return;
+        }
         const Placement &placement = *item.placement;
         const bool field = item.clip && item.clip->fieldLayout;
         const Character *character = field ? item.clip->fieldLayout.get() : movie.character(placement.characterId);
@@ -161,16 +166,17 @@ QRectF scriptBitmapBounds(const StageClip &clip)
     return QRectF(0, 0, clip.bitmap->width() * 20.0, clip.bitmap->height() * 20.0);
 }
 
-QRectF clipBoundsInTwips(const Movie &movie, const StageClip &clip)
+QRectF clipBoundsInTwips(const StageClip &clip)
 {
     // A text field's bounds are its box, whatever its text.
-    QRectF area = clip.field ? clip.field->box : characterBounds(movie, clip.placement.characterId, clip.placement.ratio);
+    QRectF area = clip.field ? clip.field->box
+                             : characterBounds(*clip.library, clip.placement.characterId, clip.placement.ratio);
     if (clip.drawing && !clip.drawing->isEmpty())
         area = area.isNull() ? clip.drawing->compiled().bounds : area.united(clip.drawing->compiled().bounds);
     if (const QRectF bitmap = scriptBitmapBounds(clip); !bitmap.isNull())
         area = area.isNull() ? bitmap : area.united(bitmap);
     for (const auto &[depth, child] : clip.children) {
-        const QRectF inner = clipBoundsInTwips(movie, *child);
+        const QRectF inner = clipBoundsInTwips(*child);
         if (!inner.isEmpty() || inner.width() > 0 || inner.height() > 0)
             area = area.isNull() ? child->placement.matrix.toTransform().mapRect(inner)
                                  : area.united(child->placement.matrix.toTransform().mapRect(inner));

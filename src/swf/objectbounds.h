@@ -23,7 +23,7 @@ QRectF characterArea(const Movie &movie, quint16 id, int ratio, const QTransform
 
 // A clip's bounds in its own twips: its character's, its drawing's and its
 // live children's; null when it draws nothing.
-QRectF clipBoundsInTwips(const Movie &movie, const StageClip &clip);
+QRectF clipBoundsInTwips(const StageClip &clip);
 
 // The area a clip's script bitmap covers, in its twips; null when none.
 QRectF scriptBitmapBounds(const StageClip &clip);

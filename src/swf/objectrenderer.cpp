@@ -50,7 +50,7 @@ void Renderer::drawList(const DrawItems &list, const QTransform &world, const Co
             // An opaque background fills its object's bounds: a cached
             // bitmap's whole pixels, and otherwise the pixels whose centres
             // the bounds hold, as a fill would.
-            const QRectF bounds = it->clip ? placed(placement, world).mapRect(clipBoundsInTwips(movie_, *it->clip))
+            const QRectF bounds = it->clip ? placed(placement, world).mapRect(clipBoundsInTwips(*it->clip))
                                            : outline(*it, world, level).boundingRect();
             const auto edge = [cached = placement.cached, samples = samples_](double at) {
                 const double pixel = at / samples;
@@ -195,6 +195,10 @@ void Renderer::fillMaskRect(const QRectF &rect, const QTransform &world)
 void Renderer::drawObject(const DrawItem &item, const QTransform &parentWorld, const ColorTransform &parentColor,
                           int level)
 {
+    if (item.clip && item.clip->library != &movie_) {
+        withLibrary(*item.clip->library).drawObject(item, parentWorld, parentColor, level);
+        return;
+    }
     if (level > maxNesting || ++budget_.objects > Budget::maxObjects)
         return;
     if (item.clip && !outlinesOnly_) {
@@ -268,6 +272,10 @@ QImage Renderer::drawnAlone(const DrawItem &item, const QTransform &world, const
 
 void Renderer::drawCharacter(const DrawItem &item, const QTransform &world, const ColorTransform &color, int level)
 {
+    if (item.clip && item.clip->library != &movie_) {
+        withLibrary(*item.clip->library).drawCharacter(item, world, color, level);
+        return;
+    }
     const quint16 id = item.placement->characterId;
     const int ratio = item.placement->ratio;
     // A text field shows its own layout once changed.
@@ -322,6 +330,8 @@ void Renderer::drawChildren(const DrawItem &item, const QTransform &world, const
 // The area an object covers, in device coordinates, for masking.
 QPainterPath Renderer::outline(const DrawItem &item, const QTransform &parentWorld, int level)
 {
+    if (item.clip && item.clip->library != &movie_)
+        return withLibrary(*item.clip->library).outline(item, parentWorld, level);
     const Placement &placement = *item.placement;
     QPainterPath area;
     area.setFillRule(Qt::WindingFill);
@@ -357,13 +367,27 @@ bool Renderer::withinFilterBudget(qint64 layerPixels, const std::vector<Filter> 
 }
 
 // A renderer with the same settings drawing onto another painter.
-Renderer Renderer::onto(QPainter &painter) const
+Renderer Renderer::onto(QPainter &painter) const { return like(painter, movie_, cache_); }
+
+Renderer Renderer::like(QPainter &painter, const Movie &movie, PixelCache *cache) const
 {
-    Renderer other(painter, movie_, samples_, smoothBitmaps_, stageScale_, budget_, cache_);
+    Renderer other(painter, movie, samples_, smoothBitmaps_, stageScale_, budget_, cache);
     other.outlinesOnly_ = outlinesOnly_;
     other.smoothEdges_ = smoothEdges_;
     other.inLayer_ = inLayer_;
     other.stageWorld_ = stageWorld_;
+    return other;
+}
+
+// A renderer drawing onto the same painter the characters of a movie
+// loaded into a clip, whose ids are not the ones kept pixels are known by.
+Renderer Renderer::withLibrary(const Movie &library) const
+{
+    Renderer other = like(painter_, library, nullptr);
+    other.unmasked_ = unmasked_;
+    other.steps_ = steps_;
+    other.stepsArea_ = stepsArea_;
+    other.stepsOrigin_ = stepsOrigin_;
     return other;
 }
 
@@ -382,6 +406,8 @@ QTransform Renderer::placed(const Placement &placement, const QTransform &parent
 // size, the lines of a clip's drawing methods.
 QRectF Renderer::declaredArea(const DrawItem &item, const QTransform &world, int level) const
 {
+    if (item.clip && item.clip->library != &movie_)
+        return withLibrary(*item.clip->library).declaredArea(item, world, level);
     if (level > maxNesting)
         return {};
     const quint16 id = item.placement->characterId;

@@ -67,6 +67,8 @@ private:
     QPainterPath outline(const DrawItem &item, const QTransform &parentWorld, int level);
     bool withinFilterBudget(qint64 layerPixels, const std::vector<Filter> &filters);
     Renderer onto(QPainter &painter) const;
+    Renderer withLibrary(const Movie &library) const;
+    Renderer like(QPainter &painter, const Movie &movie, PixelCache *cache) const;
     QTransform placed(const Placement &placement, const QTransform &parentWorld) const;
     QRectF declaredArea(const DrawItem &item, const QTransform &world, int level) const;
     QRect device() const;

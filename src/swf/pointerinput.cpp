@@ -130,7 +130,7 @@ int ScriptRuntime::pickIn(StageClip &c, const QTransform &world, const QPointF &
     if (!c.placement.visible || c.unloading)
         return 0;
     const bool wants = c.parent && wantsMouse(c.handle);
-    if (wants && !c.button && clipHits(*player_.movie(), c, world, point))
+    if (wants && !c.button && clipHits(c, world, point))
         return c.handle;
     // The topmost child first; a button's own buttons and clips come before
     // its hit area.
@@ -141,7 +141,7 @@ int ScriptRuntime::pickIn(StageClip &c, const QTransform &world, const QPointF &
         if (StageClip *child = clip(*it); child && child->placement.clipDepth == 0)
             if (const int found = pickIn(*child, child->placement.matrix.toTransform() * world, point))
                 return found;
-    if (wants && c.button && buttonHitArea(*player_.movie(), c, world, point))
+    if (wants && c.button && buttonHitArea(c, world, point))
         return c.handle;
     return 0;
 }
@@ -491,7 +491,7 @@ const StageClip *ScriptRuntime::clipUnder(const StageClip &parent, const QTransf
         if (std::find(leftOut.begin(), leftOut.end(), child.handle) != leftOut.end() || child.placement.clipDepth)
             continue;
         const QTransform childWorld = child.placement.matrix.toTransform() * world;
-        if (!clipHits(*player_.movie(), child, childWorld, point))
+        if (!clipHits(child, childWorld, point))
             continue;
         if (const StageClip *inner = clipUnder(child, childWorld, point, leftOut))
             return inner;

@@ -36,29 +36,6 @@ bool ScriptRuntime::attachBitmap(int handle, const std::shared_ptr<BitmapSurface
     return true;
 }
 
-bool ScriptRuntime::showImage(int handle, const QImage &image)
-{
-    StageClip *c = clip(handle);
-    if (!c || !isMovieClip(*c))
-        return false;
-    std::shared_ptr<BitmapSurface> picture;
-    if (!image.isNull() && !(picture = BitmapSurface::fromImage(image, image.hasAlphaChannel())))
-        return false;
-    std::vector<int> children;
-    for (const auto &[depth, child] : c->children)
-        children.push_back(child->handle);
-    for (const int child : children)
-        if (StageClip *gone = clip(child))
-            stage_.remove(*gone);
-    if (ScriptDrawing *drawing = clipDrawing(handle))
-        drawing->clear();
-    if (StageClip *shown = clip(handle)) {
-        shown->playing = false;
-        shown->bitmap = std::move(picture);
-    }
-    return true;
-}
-
 void ScriptRuntime::drawClip(int handle, BitmapSurface &into, const QTransform &matrix, const avm1::ClipColor &color,
                              const QRect &area, bool smoothed)
 {
@@ -71,7 +48,7 @@ void ScriptRuntime::drawClip(int handle, BitmapSurface &into, const QTransform &
     transform.add = color.add;
     // Drawn onto a copy: the clip may show this very bitmap.
     QImage canvas = *target;
-    drawClipOnto(canvas, *player_.movie(), *source, matrix, transform, area, smoothed);
+    drawClipOnto(canvas, *source->library, *source, matrix, transform, area, smoothed);
     *target = canvas;
     into.drawn();
 }

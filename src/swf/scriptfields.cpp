@@ -75,7 +75,7 @@ void ScriptRuntime::fieldPlaced(StageClip &c)
         relayoutField(c);
         return;
     }
-    const auto *text = std::get_if<TextCharacter>(player_.movie()->character(c.placement.characterId));
+    const auto *text = std::get_if<TextCharacter>(c.library->character(c.placement.characterId));
     if (!text || !text->edit)
         return;
     c.field = std::make_unique<TextField>(text->edit->field);
@@ -88,7 +88,7 @@ void ScriptRuntime::fieldPlaced(StageClip &c)
 void ScriptRuntime::relayoutField(StageClip &c)
 {
     FieldMetrics metrics;
-    TextCharacter text = layoutTextField(*c.field, player_.movie()->fonts(), &metrics);
+    TextCharacter text = layoutTextField(*c.field, c.library->fonts(), &metrics);
     c.field->box = text.box;
     c.field->hscroll = qBound(0, c.field->hscroll, metrics.maxHScroll);
     c.fieldLayout = std::make_shared<const Character>(std::move(text));
@@ -158,8 +158,8 @@ void ScriptRuntime::textFieldChanged(int handle, bool textChanged)
 FieldMetrics ScriptRuntime::textFieldMetrics(int handle)
 {
     FieldMetrics metrics;
-    if (const TextField *field = textField(handle))
-        layoutTextField(*field, player_.movie()->fonts(), &metrics);
+    if (const StageClip *c = clip(handle); c && c->field)
+        layoutTextField(*c->field, c->library->fonts(), &metrics);
     return metrics;
 }
 

@@ -94,9 +94,13 @@ Value ScriptRuntime::clipProperty(int handle, int index)
     }
     case 13: return c->placement.name;
     case 14: return dropTarget(handle);
-    case 15: return QStringLiteral("file:///");
+    case 15:
+        for (const StageClip *holder = c; holder; holder = holder->parent)
+            if (holder->loaded)
+                return QStringLiteral("file:///") + holder->loadedFrom;
+        return QStringLiteral("file:///");
     case 16: return settings_.quality == best ? 2 : settings_.quality == low ? 0 : 1;
-    case 17: return settings_.focusRect;
+    case 17: return focusRectOn(handle);
     case 18: return settings_.soundBufferTime;
     case 19: return qualityName(settings_.quality);
     case 20: return mouseIn(handle).x();
@@ -114,11 +118,21 @@ void ScriptRuntime::setClipProperty(int handle, int index, const Value &value)
     case 13:
         c->placement.name = vm_.toString(value);
         return;
-    case 17:
+    case 17: {
         // Objects turn it off without being asked for their value.
-        if (const double v = value.isObject() ? 0 : propertyNumber(value); !std::isnan(v))
+        const double v = value.isObject() ? 0 : propertyNumber(value);
+        // From SWF 6 on a button or clip has one of its own, which
+        // outweighs the movie's; null gives it back to the movie's.
+        if (vm_.movieVersion() >= 6 && c != &stage_.root()) {
+            if (value.isNullish())
+                ownFocusRect_.erase(handle);
+            else if (!std::isnan(v))
+                ownFocusRect_[handle] = v != 0;
+        } else if (!std::isnan(v)) {
             settings_.focusRect = v != 0;
+        }
         return;
+    }
     case 19: {
         const QString name = vm_.toString(value);
         for (int quality = low; quality <= best; ++quality)

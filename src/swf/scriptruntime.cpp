@@ -125,7 +125,7 @@ void ScriptRuntime::construct(int handle)
 {
     dispatch(handle, eventConstruct, QString());
     StageClip *c = clip(handle);
-    const Value ctor = c ? registeredClass(c->placement.characterId) : Value();
+    const Value ctor = c ? registeredClass(*c) : Value();
     if (ctor.isObject() && ctor.object->isFunction())
         vm_.callEvent(ctor, clipObject(handle));
 }
@@ -138,15 +138,16 @@ void ScriptRuntime::initialiseClip(int handle, const Value &init)
     construct(handle);
 }
 
-Value ScriptRuntime::registeredClass(quint16 characterId)
+Value ScriptRuntime::registeredClass(const StageClip &c)
 {
+    const quint16 characterId = c.placement.characterId;
     if (!characterId)
         return {};
     const Value registry = vm_.get(vm_.get(vm_.global, QStringLiteral("Object")).object, QStringLiteral("__classes"));
     if (!registry.isObject())
         return {};
     for (const avm1::Property &p : registry.object->properties())
-        if (player_.movie()->exportedId(p.name) == characterId)
+        if (c.library->exportedId(p.name) == characterId)
             return p.value;
     return {};
 }
@@ -155,11 +156,18 @@ void ScriptRuntime::clipReady(StageClip &) { }
 
 void ScriptRuntime::frameEntered(StageClip &c, const Frame &frame, std::size_t first, std::size_t last)
 {
-    if (&c == &stage_.root() && !frame.initScripts.empty() && !initDone_[std::size_t(c.frame)]) {
+    // A movie's init actions run once, the first time its frame is reached.
+    const auto initsDue = [&] {
+        if (c.loaded)
+            return loadedInitsDone_.insert({c.handle, c.frame}).second;
+        if (&c != &stage_.root() || initDone_[std::size_t(c.frame)])
+            return false;
         initDone_[std::size_t(c.frame)] = true;
+        return true;
+    };
+    if (!frame.initScripts.empty() && initsDue())
         for (const auto &code : frame.initScripts)
             vm_.runScript(code, clipObject(c.handle));
-    }
     for (std::size_t i = first; i < last && i < frame.scripts.size(); ++i)
         queue_.push_back({Queued::Script, c.handle, frame.scripts[i]});
 }
@@ -189,11 +197,18 @@ void ScriptRuntime::clipRemoved(StageClip &c)
 {
     if (isMovieClip(c) && !c.unloading)
         dispatch(c.handle, eventUnload, QStringLiteral("onUnload"));
+    ownFocusRect_.erase(c.handle);
+    forgetLoadedInits(c.handle);
     // References to it go on naming the clip at its path.
     if (const auto found = objects_.find(c.handle); found != objects_.end()) {
         found->second->primitive = clipTarget(c.handle);
         objects_.erase(found);
     }
+}
+
+void ScriptRuntime::forgetLoadedInits(int handle)
+{
+    std::erase_if(loadedInitsDone_, [handle](const std::pair<int, int> &done) { return done.first == handle; });
 }
 
 void ScriptRuntime::runConstructs()
@@ -208,8 +223,11 @@ void ScriptRuntime::runQueue()
     for (std::size_t done = 0; !queue_.empty() && done < maxQueuedPerTick; ++done) {
         const Queued item = queue_.front();
         queue_.pop_front();
-        if (!clip(item.clip))
+        const StageClip *c = clip(item.clip);
+        if (!c)
             continue;
+        // A movie loaded into a clip runs by the rules of its own version.
+        vm_.setMovieVersion(c->childLibrary().version());
         if (item.kind == Queued::Script) {
             vm_.runScript(item.code, clipObject(item.clip));
         } else if (item.kind == Queued::Load) {
@@ -222,6 +240,7 @@ void ScriptRuntime::runQueue()
         runConstructs();
     }
     queue_.clear();
+    vm_.setMovieVersion(player_.movie()->version());
     for (const int handle : std::exchange(unloaded_, {}))
         if (StageClip *c = clip(handle))
             stage_.finishRemoval(*c);
@@ -284,7 +303,7 @@ Object *ScriptRuntime::clipObject(int handle)
     if (c->button && vm_.movieVersion() < 6)
         return c->parent ? clipObject(c->parent->handle) : nullptr;
     Object *proto = c->field ? vm_.textFieldProto : c->button ? vm_.buttonProto : vm_.clipProto;
-    if (const Value ctor = registeredClass(c->placement.characterId); ctor.isObject()) {
+    if (const Value ctor = registeredClass(*c); ctor.isObject()) {
         const Value prototype = vm_.get(ctor.object, QStringLiteral("prototype"));
         if (prototype.isObject())
             proto = prototype.object;

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <set>
 #include <span>
 #include <unordered_map>
 
@@ -169,7 +170,10 @@ public:
                       bool smoothed) override;
     void drawClip(int clip, BitmapSurface &into, const QTransform &matrix, const avm1::ClipColor &color,
                   const QRect &area, bool smoothed) override;
+    // Files loaded into clips (movieloads.cpp).
     bool showImage(int clip, const QImage &image) override;
+    bool showMovie(int clip, const QByteArray &bytes, const QString &url,
+                   const std::function<void()> &loaded) override;
 
 private:
     // Work waiting for the end of the tick's stage changes.
@@ -188,7 +192,7 @@ private:
     // The construct event and the constructor of the class registered for
     // the clip's symbol (Object.registerClass).
     void construct(int clip);
-    avm1::Value registeredClass(quint16 characterId);
+    avm1::Value registeredClass(const StageClip &clip);
     void runQueue();
     // Shows the values of the variables text fields are bound to; a field
     // just placed sets its variable when it has none yet.
@@ -202,6 +206,9 @@ private:
     // The object that holds a bound field's variable, and its name.
     std::pair<avm1::Object *, QString> fieldVariable(const StageClip &field);
     bool hasUnloadHandler(int clip);
+    // Takes a movie clip's children and drawing away, and a movie loaded
+    // into it; null when it is no movie clip or went meanwhile.
+    StageClip *emptyClip(int clip);
     StageClip *clip(int handle) const { return stage_.find(handle); }
     void touchTransform(StageClip &clip);
     // A value set to a numeric property as a number: NaN for undefined and
@@ -308,6 +315,10 @@ private:
         bool focusRect = true;
         int soundBufferTime = 5;
     } settings_;
+    std::unordered_map<int, bool> ownFocusRect_; // by clip handle: a button's or clip's own _focusrect
+    // Whether the object is framed as it has the focus: its own
+    // _focusrect, else the movie's.
+    bool focusRectOn(int handle) const;
     QPointF mouse_; // stage pixels
     bool mouseIsDown_ = false;
     bool inWindow_ = false;
@@ -332,6 +343,8 @@ private:
     std::pair<qsizetype, qsizetype> firstUnit_;
     bool quit_ = false;
     std::vector<bool> initDone_;
+    std::set<std::pair<int, int>> loadedInitsDone_; // clips holding a loaded movie, and their frames
+    void forgetLoadedInits(int clip);
 };
 
 } // namespace sky::swf

@@ -92,7 +92,7 @@ int ScriptRuntime::fieldAt(const StageClip &parent, const QTransform &world, con
 std::pair<qsizetype, qsizetype> ScriptRuntime::selectionUnitAt(const QPointF &point, int unit)
 {
     const StageClip *c = clip(focus_);
-    const TextCharacter *layout = c && c->field ? shownLayout(*player_.movie(), *c) : nullptr;
+    const TextCharacter *layout = c && c->field ? shownLayout(*c) : nullptr;
     if (!layout || layout->lines.empty())
         return {-1, -1};
     const QString &text = c->field->text;
@@ -152,7 +152,7 @@ void ScriptRuntime::scrollToCaret()
     StageClip *c = clip(focus_);
     // A line a step: a field is scrolled by a few lines at most.
     for (int step = 0; c && step < 1000; ++step) {
-        const TextCharacter *layout = shownLayout(*player_.movie(), *c);
+        const TextCharacter *layout = shownLayout(*c);
         if (!layout || layout->lines.empty())
             return;
         const TextLine &first = layout->lines.front(), &last = layout->lines.back();
@@ -167,7 +167,7 @@ void ScriptRuntime::scrollToCaret()
     }
     // Sideways, a field that does not wrap scrolls by whole pixels until the
     // caret stands within its box less the gutter.
-    const TextCharacter *layout = c ? shownLayout(*player_.movie(), *c) : nullptr;
+    const TextCharacter *layout = c ? shownLayout(*c) : nullptr;
     const std::optional<QLineF> caret = layout ? caretLine(*layout, selectionEnd_) : std::nullopt;
     if (!caret || c->field->wordWrap)
         return;
@@ -183,7 +183,7 @@ void ScriptRuntime::scrollToCaret()
 qsizetype ScriptRuntime::caretOnNextLine(bool below)
 {
     const StageClip *c = clip(focus_);
-    const TextCharacter *layout = shownLayout(*player_.movie(), *c);
+    const TextCharacter *layout = shownLayout(*c);
     const std::optional<QLineF> at = layout ? caretLine(*layout, selectionEnd_) : std::nullopt;
     if (!at)
         return selectionEnd_;

@@ -1,5 +1,5 @@
 #include "flashwindowtest.h"
-#include "swfwriter.h"
+#include "scriptactions.h"
 #include "swf/renderer.h"
 
 #include <QStyleHints>
@@ -15,8 +15,8 @@ namespace {
 
 // A 300 x 200 stage that stops on its first frame, with two of the writer's
 // square buttons: "go" at (20, 50) goes to frame 2 when released, "quiet"
-// at (170, 50) keeps the arrow pointer.
-QByteArray buttonsMovie()
+// at (170, 50) keeps the arrow pointer. The first frame runs `more` too.
+QByteArray buttonsMovie(const swftest::Actions &more = {})
 {
     swftest::Movie m(6, 300, 200);
     m.squareButton(10, 1, {{0x8, swftest::Actions().op(0x81, swftest::Bits().u16(1).data()).op(0x07).code()}});
@@ -30,6 +30,7 @@ QByteArray buttonsMovie()
                    .push("useHandCursor")
                    .op(0x96, swftest::Bits().u8(5).u8(0).data())
                    .op(0x4f)
+                   .then(more)
                    .op(0x07)
                    .code());
     m.showFrame().showFrame();
@@ -94,6 +95,7 @@ private Q_SLOTS:
     void wheelReachesTheMovie();
     void inputFieldsShowABlinkingCaretAndCopy();
     void tabGoesThroughTheMoviesButtonsAndOnToTheWindow();
+    void tabPassesOverWhatItCannotVisitAndFramesByEachObjectsFocusrect();
     void doubleAndTripleClicksSelectWordsAndLines();
 };
 
@@ -312,6 +314,62 @@ void TestFlashInput::tabGoesThroughTheMoviesButtonsAndOnToTheWindow()
         press(Qt::Key_Tab);
         QVERIFY(QApplication::focusWidget() != view);
     }
+}
+
+void TestFlashInput::tabPassesOverWhatItCannotVisitAndFramesByEachObjectsFocusrect()
+{
+    using swftest::Actions;
+    using swftest::setMember;
+    const Actions no = Actions().op(0x96, swftest::Bits().u8(5).u8(0).data());
+    const Actions yes = Actions().op(0x96, swftest::Bits().u8(5).u8(1).data());
+    // Three objects Tab cannot visit, each with a tabIndex: a hidden clip
+    // with a press handler, one with tabEnabled false, one with no
+    // handlers. The buttons have none.
+    Actions unvisitable;
+    unvisitable.makeClip("_root", "hidden", 20).makeClip("_root", "off", 21).makeClip("_root", "plain", 22);
+    for (const QByteArray clip : {"hidden", "off"})
+        unvisitable.then(setMember(clip, "onPress", Actions().function(Actions())));
+    unvisitable.then(setMember("hidden", "_visible", no)).then(setMember("off", "tabEnabled", no));
+    int index = 0;
+    for (const QByteArray clip : {"hidden", "off", "plain"})
+        unvisitable.then(setMember(clip, "tabIndex", Actions().push(++index)));
+
+    ShockwaveFlash *movie = nullptr;
+    QWidget *view = nullptr;
+    const auto framed = [&] {
+        return !areaOf(view->grab().toImage().convertToFormat(QImage::Format_RGB32), QColor(255, 255, 0)).isEmpty();
+    };
+    const auto focused = [&] {
+        swf::ScriptRuntime *scripts = movie->player().scripts();
+        return scripts->focusedObject() ? scripts->clipTarget(scripts->focusedObject()) : QString();
+    };
+    // Opens the movie and clicks on nothing in it, then presses Tab.
+    const auto tabInto = [&](const Actions &script) {
+        movie = &openMovie(u"buttons.swf"_s, buttonsMovie(script));
+        view = movie->widget();
+        activate(view->window());
+        QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(2, 2));
+        QTest::keyClick(view, Qt::Key_Tab);
+    };
+
+    // Their tabIndex orders nothing: the buttons go by place. The quiet
+    // one's own _focusrect hides its frame.
+    tabInto(Actions(unvisitable).then(setMember("quiet", "_focusrect", no)));
+    QCOMPARE(focused(), u"_level0.go"_s);
+    QVERIFY(framed());
+    QTest::keyClick(view, Qt::Key_Tab);
+    QCOMPARE(focused(), u"_level0.quiet"_s);
+    QVERIFY(!framed());
+    QTest::keyClick(view, Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() != view);
+
+    // _focusrect off for the whole movie, and on for one button of it.
+    tabInto(Actions().push("_focusrect").then(no).op(0x1D).then(setMember("go", "_focusrect", yes)));
+    QCOMPARE(focused(), u"_level0.go"_s);
+    QVERIFY(framed());
+    QTest::keyClick(view, Qt::Key_Tab);
+    QCOMPARE(focused(), u"_level0.quiet"_s);
+    QVERIFY(!framed());
 }
 
 void TestFlashInput::doubleAndTripleClicksSelectWordsAndLines()

@@ -1,8 +1,8 @@
-// Pictures loaded into clips: loadMovie and MovieClipLoader read a JPEG,
-// PNG or GIF file beside the movie, which then shows in the clip in place
-// of what it showed (its place, its properties and its variables stay).
-// Movies loaded into movies are not played: MovieClipLoader says such a
-// load never completed.
+// Pictures and movies loaded into clips: loadMovie and MovieClipLoader
+// read a JPEG, PNG or GIF file beside the movie, which then shows in the
+// clip in place of what it showed (its place, its properties and its
+// variables stay), or a SWF movie, which plays there in place of it (the
+// clip keeps its place and name, but not its variables).
 
 #include "builtins.h"
 #include "dataloads.h"
@@ -34,17 +34,30 @@ Object *targetClip(Vm &vm, const Value &target)
     return clip ? vm.host()->clipObject(clip) : nullptr;
 }
 
-// The picture in `bytes` shown in `clip`; false when it is none.
-bool show(Vm &vm, Object *clip, const QByteArray &bytes)
+bool isMovie(const QByteArray &bytes)
 {
-    const QImage image = QImage::fromData(bytes);
-    return !image.isNull() && vm.host()->showImage(clip->clip, image);
+    return bytes.startsWith("FWS") || bytes.startsWith("CWS") || bytes.startsWith("ZWS");
+}
+
+// The picture or movie in `load` shown in `clip`, `loaded` called once it
+// is known to be sound (for a movie, before its first frame runs); false
+// when it is neither.
+bool show(Vm &vm, Object *clip, const DataLoad &load, const std::function<void()> &loaded = {})
+{
+    if (isMovie(*load.bytes))
+        return vm.host()->showMovie(clip->clip, *load.bytes, load.url, loaded);
+    const QImage image = QImage::fromData(*load.bytes);
+    if (image.isNull() || !vm.host()->showImage(clip->clip, image))
+        return false;
+    if (loaded)
+        loaded();
+    return true;
 }
 
 void deliverToClip(Vm &vm, DataLoad &load)
 {
     if (Object *clip = vm.liveClip(load.target); clip && load.bytes)
-        show(vm, clip, *load.bytes);
+        show(vm, clip, load);
 }
 
 void broadcast(Vm &vm, Object *loader, const QString &event, std::initializer_list<Value> args)
@@ -70,11 +83,11 @@ void deliverToLoader(Vm &vm, DataLoad &load)
     const double size = double(load.bytes->size());
     broadcast(vm, load.target, QStringLiteral("onLoadStart"), {clip});
     broadcast(vm, load.target, QStringLiteral("onLoadProgress"), {clip, size, size});
-    if (!show(vm, clip, *load.bytes)) {
+    const auto complete = [&] { broadcast(vm, load.target, QStringLiteral("onLoadComplete"), {clip, 0}); };
+    if (!show(vm, clip, load, complete)) {
         broadcast(vm, load.target, QStringLiteral("onLoadError"), {clip, QStringLiteral("LoadNeverCompleted"), 0});
         return;
     }
-    broadcast(vm, load.target, QStringLiteral("onLoadComplete"), {clip, 0});
     broadcast(vm, load.target, QStringLiteral("onLoadInit"), {clip});
 }
 

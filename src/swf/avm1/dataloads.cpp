@@ -20,7 +20,7 @@ void startDataLoad(Vm &vm, Object *target, const QString &url, void (*deliver)(V
     std::optional<QByteArray> bytes = vm.host()->readFile(url, maxDataFileBytes + 1);
     if (bytes && bytes->size() > maxDataFileBytes)
         bytes.reset();
-    vm.dataLoads.push_back({target, std::move(bytes), deliver});
+    vm.dataLoads.push_back({target, url, std::move(bytes), deliver});
 }
 
 Value loadData(Vm &vm, const Value &target, const Value &url)

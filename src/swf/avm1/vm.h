@@ -11,6 +11,7 @@
 #include <QTransform>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -142,6 +143,11 @@ public:
     // its drawing and its timeline, which stops); a null picture leaves
     // it empty. False when the clip cannot show it.
     virtual bool showImage(int, const QImage &) { return false; }
+    // Plays the SWF movie in `bytes`, read from `url`, in a clip in place of
+    // what it showed, from its first frame, whose actions have run when
+    // this returns; `loaded` is called once the movie is known to be
+    // sound, before it is shown. False when the clip cannot play it.
+    virtual bool showMovie(int, const QByteArray &, const QString &, const std::function<void()> &) { return false; }
     virtual ObjectStore *objectStore() { return nullptr; }
     // Text fields, known by their handles like clips: the field's state
     // (null when the handle is no field), which a script changes and then
@@ -188,6 +194,7 @@ class Vm;
 // the file could not be read) and what hands them over.
 struct DataLoad {
     Object *target = nullptr;
+    QString url;
     std::optional<QByteArray> bytes;
     void (*deliver)(Vm &, DataLoad &) = nullptr;
 };
@@ -206,6 +213,8 @@ public:
     int version() const { return version_; }
     int movieVersion() const { return movieVersion_; }
     void setVersion(int version) { version_ = version; }
+    // A movie loaded into a clip runs its scripts by its own version's rules.
+    void setMovieVersion(int version) { movieVersion_ = version_ = version; }
     Host *host() const { return host_; }
     const Limits &limits() const { return limits_; }
 

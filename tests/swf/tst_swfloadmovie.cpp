@@ -1,0 +1,193 @@
+// Movies that load other movies into their clips: the loaded movie plays
+// there with its own characters, frames and version, the clip keeps its
+// place and name, MovieClipLoader tells each stage of the load, and a
+// movie that loads itself without end is stopped.
+
+#include "scriptactions.h"
+
+#include "swf/movieplayer.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace swftest;
+using sky::swf::MoviePlayer;
+
+namespace {
+
+// trace(text)
+Actions say(const QByteArray &text) { return Actions().push(text).op(0x26); }
+
+// loadMovie(url, target), as the action GetURL2 does it.
+Actions loadMovie(const QByteArray &url, const QByteArray &target)
+{
+    return Actions().push(url).push(target).op(0x9A, QByteArray(1, char(0x40)));
+}
+
+// A square of `size` twips from the origin, in `colour`, as character `id`.
+void square(swftest::Movie &m, int id, const QColor &colour, int size)
+{
+    const QRect box(0, 0, size, size);
+    m.shape(id, 1, box, {swftest::solidFill(colour, false)}, {}, swftest::Edges().rect(box, 1).end());
+}
+
+// Traces a MovieClipLoader event's name, its clip's name and its second
+// argument.
+Actions loaderHandler(const QByteArray &event)
+{
+    Actions body;
+    body.push(event + " ").push("arguments").op(0x1C).push(0).op(0x4E).push("_name").op(0x4E).op(0x47);
+    body.push(" ").op(0x47).push("arguments").op(0x1C).push(1).op(0x4E).op(0x47).op(0x26);
+    return Actions().function(body);
+}
+
+} // namespace
+
+class TestSwfLoadMovie : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void aLoadedMoviePlaysInTheClipWithItsOwnCharacters();
+    void movieClipLoaderTellsEachStageOfAMovieLoad();
+    void loadedMoviesKeepTheirVersionsRules();
+    void aMovieLoadingItselfStopsAtALimit();
+
+private:
+    // Runs `bytes` as the movie test.swf of the test folder for `ticks`
+    // ticks and returns what it traced.
+    QStringList run(const QByteArray &bytes, int ticks, QImage *frame = nullptr);
+    void writeFile(const QString &name, const QByteArray &content);
+
+    QTemporaryDir dir;
+};
+
+void TestSwfLoadMovie::writeFile(const QString &name, const QByteArray &content)
+{
+    QFile file(dir.filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.flush());
+}
+
+QStringList TestSwfLoadMovie::run(const QByteArray &bytes, int ticks, QImage *frame)
+{
+    writeFile(QStringLiteral("test.swf"), bytes);
+    QStringList lines;
+    MoviePlayer player;
+    player.setTraceSink([&lines](const QString &line) { lines << line; });
+    if (!player.load(dir.filePath(QStringLiteral("test.swf"))))
+        qFatal("the test movie does not load");
+    for (int i = 1; i < ticks; ++i)
+        player.tick();
+    if (frame)
+        *frame = player.renderFrame();
+    return lines;
+}
+
+void TestSwfLoadMovie::aLoadedMoviePlaysInTheClipWithItsOwnCharacters()
+{
+    // Three frames, each tracing its number; its character 1 is a green
+    // square. The first frame traces what the clip it plays in shows
+    // scripts, then what _root is, before and after _lockroot.
+    swftest::Movie child(8, 100, 100);
+    square(child, 1, Qt::green, 400);
+    child.place(1, 1);
+    Actions first = say("frame 1");
+    for (const QByteArray path : {"this._name", "this._x", "this.v", "this.inner", "this._totalframes", "this._url"})
+        first.then(trace(path));
+    first.then(Actions(callOn("this", "getBytesTotal")).op(0x26));
+    first.then(trace("_root.hostName")).then(setMember("this", "_lockroot", Actions().push(1)));
+    first.then(trace("_root.hostName"));
+    child.doAction(first.code()).showFrame();
+    child.doAction(say("frame 2").code()).showFrame();
+    child.doAction(say("frame 3").code()).showFrame();
+    const QByteArray childBytes = child.fws();
+    writeFile(QStringLiteral("child.swf"), childBytes);
+
+    // The host's character 1 is a red square at (150, 150); its clip
+    // "holder" at (50, 0) has a variable, a child and a blue drawing
+    // before the child movie comes into it.
+    swftest::Movie host(8, 200, 200);
+    square(host, 1, Qt::red, 400);
+    host.place(1, 1, 3000, 3000);
+    Actions script;
+    script.push("hostName").push("host").op(0x1D);
+    script.makeClip("_root", "holder", 5).makeClip("_root.holder", "inner", 1);
+    script.fillSquare("_root.holder", 0x0000ff, 0, 0, 40);
+    script.then(setMember("holder", "_x", Actions().push(50))).then(setMember("holder", "v", Actions().push(1)));
+    script.then(loadMovie("child.swf", "holder")).op(0x07);
+    host.doAction(script.code()).showFrame();
+
+    QImage frame;
+    QCOMPARE(run(host.fws(), 3, &frame),
+             (QStringList{u"frame 1"_s, u"holder"_s, u"50"_s, u"undefined"_s, u"undefined"_s, u"3"_s,
+                          u"file:///child.swf"_s, QString::number(childBytes.size()), u"host"_s, u"undefined"_s,
+                          u"frame 2"_s, u"frame 3"_s}));
+    QCOMPARE(frame.pixel(55, 5), qRgb(0, 255, 0));        // the child's square, where the clip is
+    QCOMPARE(frame.pixel(80, 30), qRgb(255, 255, 255));   // the drawing went
+    QCOMPARE(frame.pixel(155, 155), qRgb(255, 0, 0));     // the host's own character 1
+}
+
+void TestSwfLoadMovie::movieClipLoaderTellsEachStageOfAMovieLoad()
+{
+    swftest::Movie child(8, 100, 100);
+    square(child, 1, Qt::green, 400);
+    child.place(1, 1).doAction(say("first frame").code()).showFrame();
+    const QByteArray childBytes = child.fws();
+    writeFile(QStringLiteral("child.swf"), childBytes);
+    writeFile(QStringLiteral("broken.swf"), QByteArray("FWS\x08", 4));
+
+    // Frame 1 loads the child, a broken movie and a missing one into
+    // "holder"; frame 2 unloads it again.
+    swftest::Movie host(8, 100, 100);
+    Actions script;
+    script.makeClip("_root", "holder", 1).then(construct("mcl", "MovieClipLoader"));
+    for (const QByteArray event : {"onLoadStart", "onLoadProgress", "onLoadComplete", "onLoadInit", "onLoadError"})
+        script.then(setMember("mcl", event, loaderHandler(event)));
+    for (const QByteArray url : {"child.swf", "broken.swf", "none.swf"})
+        script.then(valueOf("holder")).push(url).push(2).then(valueOf("mcl")).push("loadClip").op(0x52).op(0x17);
+    host.doAction(script.code()).showFrame();
+    host.doAction(Actions(valueOf("holder")).push(1).then(valueOf("mcl")).push("unloadClip").op(0x52).op(0x17)
+                      .op(0x07).code())
+        .showFrame();
+    const QString size = QString::number(childBytes.size());
+    QImage loaded, unloaded;
+    QCOMPARE(run(host.fws(), 1, &loaded),
+             (QStringList{u"onLoadStart holder undefined"_s, u"onLoadProgress holder "_s + size,
+                          u"onLoadComplete holder 0"_s, u"first frame"_s, u"onLoadInit holder undefined"_s,
+                          u"onLoadStart holder undefined"_s, u"onLoadProgress holder 4"_s,
+                          u"onLoadError holder LoadNeverCompleted"_s, u"onLoadError holder URLNotFound"_s}));
+    QCOMPARE(loaded.pixel(5, 5), qRgb(0, 255, 0));
+    run(host.fws(), 2, &unloaded);
+    QCOMPARE(unloaded.pixel(5, 5), qRgb(255, 255, 255));
+}
+
+void TestSwfLoadMovie::loadedMoviesKeepTheirVersionsRules()
+{
+    // Names are the same whatever their case up to SWF 6, and not after.
+    const auto caseTest = [](const QByteArray &label) {
+        return Actions().push("Name").push(label).op(0x1D).then(trace("name"));
+    };
+    swftest::Movie child(6, 100, 100);
+    child.doAction(caseTest("version 6").code()).showFrame();
+    writeFile(QStringLiteral("child.swf"), child.fws());
+    swftest::Movie host(8, 100, 100);
+    Actions script;
+    script.makeClip("_root", "holder", 1).then(loadMovie("child.swf", "holder"));
+    host.doAction(script.code()).showFrame();
+    host.doAction(caseTest("version 8").op(0x07).code()).showFrame();
+    QCOMPARE(run(host.fws(), 2), (QStringList{u"version 6"_s, u"undefined"_s}));
+}
+
+void TestSwfLoadMovie::aMovieLoadingItselfStopsAtALimit()
+{
+    // Each copy makes a clip of its own and loads itself into it.
+    swftest::Movie self(8, 100, 100);
+    Actions script = say("in");
+    script.makeClip("this", "c", 1).then(loadMovie("test.swf", "c"));
+    self.doAction(script.code()).showFrame();
+    QCOMPARE(run(self.fws(), 20), QStringList(9, u"in"_s));
+}
+
+QTEST_GUILESS_MAIN(TestSwfLoadMovie)
+#include "tst_swfloadmovie.moc"

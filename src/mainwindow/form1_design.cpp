@@ -144,12 +144,12 @@ void Form1::design()
     Label6.setForeColor(rgb(128, 224, 255));
     Label6.Move(6000, 6360, 540, 255);
     for (Label *mark : {&Label5, &Label6}) {
-        mark->setSymbolFont(SymbolFont::Wingdings, 9);
+        mark->setSymbolFont(SymbolFont::Wingdings, 8);
         mark->setVisible(true);
     }
     Label1.setCaption(QString());
     Label1.setForeColor(rgb(255, 255, 255));
-    Label1.setFont(QStringLiteral("DejaVu Sans"), 8, true);
+    Label1.setFont(QStringLiteral("DejaVu Sans"), 9, true);
     Label1.Move(4140, 6375, 1860, 255);
     Label1.setVisible(true);
     button(Command12, QStringLiteral("Adva&nced"), 6600, 6330, 960, 300, windowColour);

@@ -40,13 +40,16 @@ bool fitsIn(const QFont &font, const QRect &area, const QString &text, int flags
 // fits; the smallest when none does. Every
 // size measured makes a font engine of its own, and each costs the font
 // configuration's rules a millisecond or so, so the search starts where the
-// text's size in the font's own size scales to, not at the top.
+// text's size in the font's own size scales to, not at the top. An area
+// narrower than half a line of the font holds one letter at most, at any of
+// these sizes (the main window's group bars, five pixels wide, carry only
+// their access keys): the text keeps its own font.
 QFont fittedFont(const QFont &from, const QRect &area, const QString &text, int flags)
 {
     constexpr qreal kStep = 0.25;
     const qreal size = from.pointSizeF();
     const int steps = int(size * 0.25 / kStep);
-    if (steps <= 0)
+    if (steps <= 0 || area.width() < QFontMetricsF(from).height() / 2)
         return from;
     const auto sized = [&](int step) {
         QFont font = from;

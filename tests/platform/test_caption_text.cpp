@@ -172,6 +172,15 @@ void TestCaptionText::longCaptionShrinksByQuarterPointsToFit()
             QCOMPARE(painter.font().pointSizeF(), expected.pointSizeF());
         }
     }
+    // An area narrower than a letter at the smallest size, as the main
+    // window's group bars are, shows no letter whole at any size: the
+    // caption keeps its own font.
+    QImage bar(5, 145, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&bar);
+    painter.setFont(own);
+    CaptionText caption;
+    caption.paintFitted(painter, bar.rect(), u"   &1"_s, Qt::AlignCenter | Qt::TextShowMnemonic);
+    QCOMPARE(painter.font(), own);
 }
 
 QTEST_MAIN(TestCaptionText)

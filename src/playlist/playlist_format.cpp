@@ -37,6 +37,28 @@ QString decodeLine(const QByteArray &bytes)
     return utf8.hasError() ? fromWindows1252(bytes) : text;
 }
 
+// Notepad's "Unicode" playlists are UTF-16 with a byte order mark: they are
+// read whole into UTF-8 first. A byte order mark at the start of a line (the
+// file's own, or one left where two files were joined together) names no
+// file and is left out.
+QByteArray asUtf8(const QByteArray &content)
+{
+    const std::optional<QStringConverter::Encoding> encoding = QStringConverter::encodingForData(content);
+    if (!encoding || *encoding == QStringConverter::Utf8)
+        return content;
+    QStringDecoder decoder(*encoding);
+    return QString(decoder(content)).toUtf8();
+}
+
+QByteArray withoutByteOrderMarks(const QByteArray &line)
+{
+    constexpr QByteArrayView kMark("\xEF\xBB\xBF");
+    qsizetype from = 0;
+    while (QByteArrayView(line).sliced(from).startsWith(kMark))
+        from += kMark.size();
+    return line.sliced(from);
+}
+
 } // namespace
 
 QString shownName(const QString &source, qsizetype lineLength, const PathRules &paths)
@@ -48,8 +70,8 @@ ParsedPlaylist parsePlaylist(const QByteArray &content, PlaylistRules rules, con
                              const PathRules &paths, int limit)
 {
     ParsedPlaylist parsed;
-    for (const QByteArray &bytes : splitLines(content)) {
-        const QString line = decodeLine(bytes);
+    for (const QByteArray &bytes : splitLines(asUtf8(content))) {
+        const QString line = decodeLine(withoutByteOrderMarks(bytes));
         if (line.isEmpty() || (rules == PlaylistRules::M3u && line.startsWith(QLatin1Char('#'))))
             continue;
         QString source = line;

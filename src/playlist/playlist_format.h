@@ -12,7 +12,8 @@ namespace sky {
 
 // Playlist files hold one entry address per line. ".pla" files take every
 // non-empty line; ".m3u" files also skip lines that begin with "#". They are
-// written in UTF-8; a line that is not UTF-8 is read as Windows-1252.
+// written in UTF-8; a line that is not UTF-8 is read as Windows-1252, and a
+// file that begins with a UTF-16 byte order mark is read as UTF-16.
 enum class PlaylistRules { Pla, M3u };
 
 struct PlaylistEntry

@@ -19,6 +19,7 @@ private Q_SLOTS:
     void readingRulesFollowTheName();
     void loadingKeepsTheFirstFifty();
     void windowsNamesAreReadAndSavedInUtf8();
+    void otherProgramsEncodingsAreRead();
 
 private:
     QByteArray saveTo(const QString &name);
@@ -139,6 +140,40 @@ void TestPlaylistFiles::windowsNamesAreReadAndSavedInUtf8()
                  qPrintable(m->PlaylistPath[static_cast<std::size_t>(i)]));
     QCOMPARE(saveTo(u"saved.pla"_s), folder + "caf\xC3\xA9.wav\r\n" + folder + "\xE2\x80\x9Cquoted\xE2\x80\x9D.wav\r\n"
                                         + folder + "Tr\xC3\xA4nen.wav\r\n");
+}
+
+void TestPlaylistFiles::otherProgramsEncodingsAreRead()
+{
+    QTemporaryDir media;
+    test::TestRig::createFiles(media.path(), {u"café.wav"_s, u"Tränen.wav"_s});
+    const QString folder = media.path() + u'/';
+    const QString lines = u"#EXTM3U\r\n#EXTINF:12,Café\r\n"_s + folder + u"café.wav\r\n"_s + folder + u"Tränen.wav\r\n"_s;
+    const auto utf16 = [&](QStringConverter::Encoding encoding) {
+        QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+        return QByteArray(encoder(lines));
+    };
+    const QByteArray utf8Bom = "\xEF\xBB\xBF" + lines.toUtf8();
+    const QList<QByteArray> files = {
+        utf16(QStringConverter::Utf16LE), // Notepad's "Unicode"
+        utf16(QStringConverter::Utf16BE),
+        utf8Bom,
+        // A UTF-8 file with its mark whose names are in the ANSI code page.
+        "\xEF\xBB\xBF" + folder.toUtf8() + "caf\xE9.wav\n" + folder.toUtf8() + "Tr\xE4nen.wav\n",
+        // Two playlists joined together, the second one's mark in the middle.
+        "\xEF\xBB\xBF" + folder.toUtf8() + "café.wav\r\n" + "\xEF\xBB\xBF" + folder.toUtf8() + "Tränen.wav",
+    };
+    for (const QByteArray &content : files) {
+        main->Command7_Click();
+        rig->writeAppFile(u"other.m3u"_s, content);
+        rig->fileDialog.answers.push_back(rig->appPath(u"other.m3u"_s));
+        main->Command18_Click();
+        QCOMPARE(rig->playlistLines(), QStringList({u"café.wav"_s, u"Tränen.wav"_s}));
+        for (int i = 0; i < 2; ++i)
+            QVERIFY2(QFileInfo(m->PlaylistPath[static_cast<std::size_t>(i)]).isFile(),
+                     qPrintable(m->PlaylistPath[static_cast<std::size_t>(i)]));
+    }
+    // Saved back in UTF-8, without a mark.
+    QCOMPARE(saveTo(u"saved.m3u"_s), (folder + u"café.wav\r\n"_s + folder + u"Tränen.wav\r\n"_s).toUtf8());
 }
 
 QTEST_MAIN(TestPlaylistFiles)

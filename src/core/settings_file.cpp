@@ -61,6 +61,11 @@ QList<QByteArray> splitLines(const QByteArray &content)
     return lines;
 }
 
+bool fitsOnTextLine(const QString &text)
+{
+    return !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'));
+}
+
 QStringList splitTextLines(const QByteArray &content)
 {
     QStringList lines;

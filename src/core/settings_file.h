@@ -32,6 +32,10 @@ QByteArray settingsFileContent(const Module1 &module);
 // counts too.
 QList<QByteArray> splitLines(const QByteArray &content);
 
+// False for text with a line break in it, which a line of the settings file
+// or of a playlist cannot hold: it would come back as two.
+bool fitsOnTextLine(const QString &text);
+
 // The same lines, read as UTF-8.
 QStringList splitTextLines(const QByteArray &content);
 

@@ -89,11 +89,6 @@ ParsedPlaylist parsePlaylist(const QByteArray &content, PlaylistRules rules, con
     return parsed;
 }
 
-bool fitsOnPlaylistLine(const QString &text)
-{
-    return !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'));
-}
-
 QByteArray playlistFileContent(const QStringList &addresses)
 {
     QByteArray content;

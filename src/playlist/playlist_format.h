@@ -40,10 +40,6 @@ QString shownName(const QString &source, qsizetype lineLength, const PathRules &
 ParsedPlaylist parsePlaylist(const QByteArray &content, PlaylistRules rules, const QString &drivePrefix,
                              const PathRules &paths, int limit);
 
-// False for text with a line break in it, which a line of a playlist file
-// cannot hold.
-bool fitsOnPlaylistLine(const QString &text);
-
 // One address a line, each ended by CR LF, in UTF-8.
 QByteArray playlistFileContent(const QStringList &addresses);
 

@@ -1,4 +1,5 @@
 #include "core/module1.h"
+#include "core/settings_file.h"
 #include "mainwindow/form1.h"
 #include "playlist/playlist_format.h"
 
@@ -34,7 +35,7 @@ Form1::Addition Form1::addFile(const QString &folder, const QString &name)
     if (m.PlaylistCount >= kMaxPlaylistEntries)
         return Addition::PlaylistFull;
     const QString address = paths().entryAddress(folder, name);
-    if (!fitsOnPlaylistLine(name) || !fitsOnPlaylistLine(address))
+    if (!fitsOnTextLine(name) || !fitsOnTextLine(address))
         return Addition::NameRefused;
     appendPlaylistEntry(address, name);
     return Addition::Added;

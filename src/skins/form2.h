@@ -89,7 +89,8 @@ private:
     // The first steps of applying a picture, shared by every way of applying.
     void takeChosenPicture();
     void recolourList();
-    void appendSkin(const QString &path, const QString &text);
+    // False, adding nothing, for a path or text with a line break in it.
+    bool appendSkin(const QString &path, const QString &text);
     void showNextPreview();
     void growPreview();
     const PathRules &paths() const;

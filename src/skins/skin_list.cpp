@@ -1,4 +1,5 @@
 #include "core/module1.h"
+#include "core/settings_file.h"
 #include "skins/form2.h"
 #include "skins/skin_rules.h"
 
@@ -8,16 +9,22 @@ namespace {
 
 constexpr int kEscape = 27;
 const QString kSkinsFull = QStringLiteral("Maximun skins possible is 80");
+const QString kLineBreakInName = QStringLiteral("File names with a line break in them cannot be put in the skin list");
 
 } // namespace
 
-void Form2::appendSkin(const QString &path, const QString &text)
+bool Form2::appendSkin(const QString &path, const QString &text)
 {
+    // Each path and name is a line of the settings file: one that held a
+    // line break would move every line after it.
+    if (!fitsOnTextLine(path) || !fitsOnTextLine(text))
+        return false;
     const auto at = static_cast<std::size_t>(m.SkinCount.value());
     m.SkinPath[at] = path;
     m.SkinName[at] = text;
     List1.AddItem(text);
     m.SkinCount = m.SkinCount + 1;
+    return true;
 }
 
 void Form2::recolourList()
@@ -31,10 +38,10 @@ void Form2::Command3_Click()
 {
     if (File1.FileName().isEmpty())
         return;
-    if (m.SkinCount < kMaxSkins)
-        appendSkin(selectedPath(), skinEntryText(File1.Path(), File1.FileName(), paths()));
-    else
+    if (m.SkinCount >= kMaxSkins)
         services().messageBox.show(kSkinsFull);
+    else if (!appendSkin(selectedPath(), skinEntryText(File1.Path(), File1.FileName(), paths())))
+        services().messageBox.show(kLineBreakInName);
     recolourList();
 }
 
@@ -42,14 +49,18 @@ void Form2::Command5_Click()
 {
     m.AddAllBusy = 1;
     const QString folder = File1.Path();
+    bool refused = false;
     for (int i = 0; i < File1.ListCount(); ++i) {
         File1.setListIndex(i);
         if (m.SkinCount >= kMaxSkins) {
             services().messageBox.show(kSkinsFull);
             break;
         }
-        appendSkin(paths().join(folder, File1.FileName()), skinEntryText(folder, File1.FileName(), paths()));
+        if (!appendSkin(paths().join(folder, File1.FileName()), skinEntryText(folder, File1.FileName(), paths())))
+            refused = true;
     }
+    if (refused)
+        services().messageBox.show(kLineBreakInName);
     recolourList();
     m.AddAllBusy = 0;
 }

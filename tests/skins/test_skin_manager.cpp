@@ -1,4 +1,5 @@
 #include "core/module1.h"
+#include "core/settings_file.h"
 #include "platform/colour.h"
 #include "skins/form2.h"
 #include "skins/skin_rules.h"
@@ -21,6 +22,7 @@ private Q_SLOTS:
     void loadTakesTheSharedState();
     void addAllStopsAtEighty();
     void removingAndClearing();
+    void namesWithLineBreaksStayOut();
     void handEditedCountsStayWithinTheList();
     void handEditedNumbersOutOfRange();
     void applyingAPicture();
@@ -139,6 +141,38 @@ void TestSkinManager::removingAndClearing()
     skins->Unload();
     skins->Show();
     QCOMPARE(skins->List1.ListCount(), 0);
+}
+
+void TestSkinManager::namesWithLineBreaksStayOut()
+{
+    // A file and a folder whose names hold a line break, as Linux allows.
+    const QString folder = makePictures(u"line breaks"_s, 2);
+    QVERIFY(QFile::copy(QDir(folder).filePath(u"pic000.jpg"_s), QDir(folder).filePath(u"new\nline.jpg"_s)));
+    const QString broken = makePictures(u"a\rb"_s, 1);
+    m->SaveSettings = 1;
+    m->ShowTipsAtStartup = 1;
+    skins->Show();
+    skins->Dir1.setPath(folder);
+    QCOMPARE(skins->File1.ListCount(), 3);
+    skins->Command5_Click();
+    QCOMPARE(skins->List1.ListCount(), 2);
+    QCOMPARE(rig->messageBox.shown,
+             QStringList({u"File names with a line break in them cannot be put in the skin list"_s}));
+    skins->Dir1.setPath(broken);
+    skins->File1.setListIndex(0);
+    skins->Command3_Click();
+    QCOMPARE(rig->messageBox.shown.size(), 2);
+    QCOMPARE(m->SkinCount.value(), 2.0);
+    QCOMPARE(m->SkinPath[2], QString());
+
+    // What is saved reads back whole, every line in its place.
+    rig->program->terminate();
+    const QByteArray saved = rig->readAppFile(u"save.ata"_s);
+    QCOMPARE(splitLines(saved).size(), kSettingsLineCount);
+    restart(saved);
+    QCOMPARE(m->SkinCount.value(), 2.0);
+    QCOMPARE(m->SkinPath[1], QDir(folder).filePath(u"pic001.jpg"_s));
+    QCOMPARE(m->ShowTipsAtStartup.value(), 1.0);
 }
 
 void TestSkinManager::handEditedCountsStayWithinTheList()

@@ -4,6 +4,8 @@
 #include "platform/runtime_error.h"
 #include "skins/picture_fitting.h"
 
+#include <cmath>
+
 namespace sky {
 
 namespace {
@@ -16,6 +18,14 @@ constexpr int kFixedTitleLength = 60;
 QString lastChars(const QString &text, int length)
 {
     return length <= 0 ? QString() : text.right(length);
+}
+
+// The PLAY button's fixed colour; a hand-edited number beyond any colour
+// value gives the start colour.
+long fixedButtonColour(const QString &text)
+{
+    const std::optional<double> colour = parseSettingsNumber(text, kInt32Range);
+    return colour ? static_cast<long>(std::nearbyint(*colour)) : 9869050;
 }
 
 } // namespace
@@ -42,7 +52,7 @@ void Form1::cycleColours(int level)
     if (m.StopColourChange == 0)
         Command1.setBackColor(rgb(200, 255 - L, L));
     else
-        Command1.setBackColor(static_cast<long>(parseSettingsNumber(m.FixedButtonColour).value_or(9869050)));
+        Command1.setBackColor(fixedButtonColour(m.FixedButtonColour));
     Check1.setBackColor(rgb(L, 200, L));
 
     if (MediaPlayer1.PlayState() != MediaEngine::Playing || Label3.Caption().isEmpty()) {

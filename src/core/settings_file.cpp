@@ -158,8 +158,10 @@ QByteArray readTextFileLines(QIODevice &device)
 
 SettingsRead readSettingsFile(const QString &path, Module1 &module)
 {
+    // A pipe or a device of that name might never answer: it holds no
+    // settings.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return SettingsRead::Missing;
     // Whatever follows the last line is never read: a file of any size
     // costs no more than its first lines.

@@ -42,6 +42,13 @@ void TestEffects::colourCycleRisesPausesAndFalls()
     main->Timer1_Timer();
     QCOMPARE(main->Command1.BackColor(), rgb(250, 150, 150));
     QCOMPARE(main->Check1.BackColor(), rgb(253, 200, 253));
+
+    // A hand-edited colour that fits no colour value keeps the start one.
+    for (const QString &colour : {u"1e300"_s, u"-1e300"_s, u"99999999999"_s, u"65479.6"_s}) {
+        restart(test::TestRig::editedSettings({{4, colour}, {6, u"1"_s}}));
+        main->Timer1_Timer();
+        QCOMPARE(main->Command1.BackColor(), colour == u"65479.6"_s ? 65480L : rgb(250, 150, 150));
+    }
 }
 
 void TestEffects::squareBarGrowsWhilePlaying()

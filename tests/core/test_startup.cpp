@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace sky;
 using namespace Qt::StringLiterals;
 
@@ -76,6 +78,15 @@ void TestStartup::settingsFileDecidesTheStart()
     rig->program->form1().Load();
     QCOMPARE(rig->messageBox.shown, QStringList({kFirstStart}));
     QCOMPARE(rig->program->module().ScrollTitle.value(), 0.0);
+
+    // A pipe in its place, which nothing writes to, counts as no file; the
+    // exit puts a file there.
+    init();
+    QCOMPARE(::mkfifo(QFile::encodeName(rig->appPath(u"save.ata"_s)).constData(), 0600), 0);
+    rig->program->form1().Load();
+    QCOMPARE(rig->messageBox.shown, QStringList({kFirstStart}));
+    rig->program->terminate();
+    QVERIFY(QFileInfo(rig->appPath(u"save.ata"_s)).isFile());
 }
 
 void TestStartup::commandLinePlaylist()

@@ -167,7 +167,7 @@ QAbstractButton *optionWidget(OptionButton::Look look)
 {
     QAbstractButton *button = nullptr;
     if (look == OptionButton::Look::Standard) {
-        button = new QRadioButton;
+        button = new OptionView;
     } else {
         button = new PushButtonView;
         button->setCheckable(true);

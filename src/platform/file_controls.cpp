@@ -72,7 +72,7 @@ DriveListBox::DriveListBox(Form &form, const QString &name, Control *container)
 
 QWidget *DriveListBox::makeWidget()
 {
-    m_combo = new QComboBox;
+    m_combo = new LineCombo;
     return m_combo;
 }
 

@@ -1,19 +1,75 @@
 #include "platform/line_list.h"
 
+#include <QAbstractItemView>
+#include <QKeyEvent>
+
 namespace sky {
+
+namespace {
+
+// The character a key typed into a drop-down list, for keys that type one;
+// what is typed into a box with editable text is its text.
+QString typedText(const QComboBox &combo, const QKeyEvent &key)
+{
+    if (combo.isEditable() || (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return {};
+    const QString text = key.text();
+    return !text.isEmpty() && text.at(0).isPrint() ? text : QString();
+}
+
+} // namespace
+
+int nextRowStartingWith(const QAbstractItemModel &model, int current, const QString &search)
+{
+    if (search.isEmpty())
+        return -1;
+    const int rows = model.rowCount();
+    for (int step = 1; step <= rows; ++step) {
+        const int row = (current + step) % rows;
+        if (model.index(row, 0).data().toString().startsWith(search, Qt::CaseInsensitive))
+            return row;
+    }
+    return -1;
+}
 
 void LineList::keyboardSearch(const QString &search)
 {
-    if (search.isEmpty())
+    const int row = nextRowStartingWith(*model(), currentRow(), search);
+    if (row >= 0)
+        setCurrentIndex(model()->index(row, 0));
+}
+
+LineCombo::LineCombo()
+{
+    view()->installEventFilter(this);
+}
+
+void LineCombo::keyPressEvent(QKeyEvent *event)
+{
+    const QString text = typedText(*this, *event);
+    if (text.isEmpty()) {
+        QComboBox::keyPressEvent(event);
         return;
-    const int lines = count();
-    for (int step = 1; step <= lines; ++step) {
-        const int row = (currentRow() + step) % lines;
-        if (item(row)->text().startsWith(search, Qt::CaseInsensitive)) {
-            setCurrentIndex(model()->index(row, 0));
-            return;
+    }
+    const int row = nextRowStartingWith(*model(), currentIndex(), text);
+    if (row >= 0 && row != currentIndex()) {
+        setCurrentIndex(row);
+        Q_EMIT activated(row);
+    }
+}
+
+bool LineCombo::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == view() && event->type() == QEvent::KeyPress) {
+        const QString text = typedText(*this, *static_cast<QKeyEvent *>(event));
+        if (!text.isEmpty()) {
+            const int row = nextRowStartingWith(*model(), view()->currentIndex().row(), text);
+            if (row >= 0)
+                view()->setCurrentIndex(model()->index(row, modelColumn(), rootModelIndex()));
+            return true;
         }
     }
+    return QComboBox::eventFilter(watched, event);
 }
 
 } // namespace sky

@@ -125,7 +125,7 @@ ComboBox::ComboBox(Form &form, const QString &name, Style style, Control *contai
 
 QWidget *ComboBox::makeWidget()
 {
-    m_combo = new QComboBox;
+    m_combo = new LineCombo;
     m_combo->setEditable(editable());
     m_combo->setInsertPolicy(QComboBox::NoInsert);
     return m_combo;

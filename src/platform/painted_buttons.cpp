@@ -124,4 +124,13 @@ void paintFace(QCheckBox &button, ButtonLook &look)
     }
 }
 
+void OptionView::paintEvent(QPaintEvent *event)
+{
+    QRadioButton::paintEvent(event);
+    if (!hasFocus() || !text().isEmpty())
+        return;
+    QPainter painter(this);
+    drawFocusFrame(painter, this, rect());
+}
+
 } // namespace sky

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QColor>
 #include <QPushButton>
+#include <QRadioButton>
 
 namespace sky {
 
@@ -49,5 +50,14 @@ protected:
 
 using PushButtonView = PaintedButton<QPushButton>;
 using CheckBoxView = PaintedButton<QCheckBox>;
+
+// An option button the style draws. One without a caption (a colour swatch)
+// has nothing the style would frame when it has the focus: the frame goes
+// round the whole button, so that Tab shows where it went.
+class OptionView : public QRadioButton
+{
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
 
 } // namespace sky

@@ -2,6 +2,7 @@
 #include "core/settings_file.h"
 #include "options/form4.h"
 #include "options/form5.h"
+#include "keyboard.h"
 #include "main_window_test.h"
 
 #include <QLineEdit>
@@ -18,6 +19,7 @@ private Q_SLOTS:
     void passwordPromptEchoesAndAccepts();
     void optionsFillThemselvesFromTheSettings();
     void framesRunAboveTheirControls();
+    void swatchesShowWhereTheFocusIs();
     void clicksWriteTheSettings();
     void handEditedNumbersOutOfRange();
 
@@ -115,6 +117,34 @@ void TestOptions::framesRunAboveTheirControls()
     const int firstControl
         = options.Check2.widget()->mapToGlobal(QPoint()).y() - frameView->mapToGlobal(QPoint()).y();
     QVERIFY2(line < firstControl, qPrintable(u"line %1, control %2"_s.arg(line).arg(firstControl)));
+}
+
+void TestOptions::swatchesShowWhereTheFocusIs()
+{
+    m->StopColourChange = 1;
+    Form5 &options = rig->program->form5();
+    options.Show(true);
+    test::activate(options);
+    // The left edge, halfway down: where a frame round the swatch runs.
+    const auto edge = [](const OptionButton &swatch) {
+        const QImage face = swatch.widget()->grab().toImage();
+        return QColor(face.pixel(0, face.height() / 2));
+    };
+    const QColor frame = options.Option5.widget()->palette().color(QPalette::Highlight);
+    QVERIFY(edge(options.Option5) != frame);
+
+    // Tab reaches the selected swatch and frames it; an arrow key moves
+    // the frame with the choice.
+    QVERIFY(test::tabTo(options.Option5));
+    QCOMPARE(edge(options.Option5), frame);
+    test::press(Qt::Key_Right);
+    QVERIFY(test::hasFocus(options.Option6));
+    QCOMPARE(edge(options.Option6), frame);
+    QVERIFY(edge(options.Option5) != frame);
+    QCOMPARE(m->FixedButtonColour, u"6605000"_s);
+    // The captioned options keep the style's own focus drawing.
+    QVERIFY(test::tabTo(options.Option1));
+    QVERIFY(edge(options.Option1) != frame);
 }
 
 void TestOptions::clicksWriteTheSettings()

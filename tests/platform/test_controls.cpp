@@ -8,6 +8,7 @@
 #include "keyboard.h"
 #include "test_rig.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
@@ -24,7 +25,7 @@ class Sample : public Form
 public:
     explicit Sample(Services &services) : Form(u"Sample"_s, services)
     {
-        for (Control *c : std::initializer_list<Control *>{&check, &optionA, &optionB, &optionC, &list, &files, &combo})
+        for (Control *c : std::initializer_list<Control *>{&check, &optionA, &optionB, &optionC, &list, &files, &combo, &dropdown})
             c->Click = [this, c] { clicks.append(c->Name()); };
     }
     CheckBox check{*this, u"check"_s};
@@ -38,6 +39,7 @@ public:
     DirListBox folders{*this, u"folders"_s};
     Image image{*this, u"image"_s};
     Timer timer{*this, u"timer"_s};
+    ComboBox dropdown{*this, u"dropdown"_s, ComboBox::DropdownList};
     QStringList clicks;
 };
 
@@ -58,6 +60,7 @@ private Q_SLOTS:
     void controlsOutOfViewTakeNoKeys();
     void listBoxSelection();
     void comboBoxTextThatNamesNoEntry();
+    void dropdownListFindsTheLetterTyped();
     void fileListFiltersAndSorts();
     void fileListOnScreenShowsItsFolder();
     void folderListFindsTheNameTyped();
@@ -202,6 +205,44 @@ void TestControls::comboBoxTextThatNamesNoEntry()
     QCOMPARE(form.combo.Text(), u"30 secs"_s);
     form.combo.setText(u"7 secs"_s);
     QCOMPARE(form.combo.ListIndex(), -1);
+}
+
+void TestControls::dropdownListFindsTheLetterTyped()
+{
+    Sample form(rig.services);
+    for (const QString &line : {u"Fit"_s, u"stretch"_s, u"Sky"_s, u"Tile"_s})
+        form.dropdown.AddItem(line);
+    form.Show();
+    test::activate(form);
+    form.dropdown.SetFocus();
+    form.clicks.clear();
+
+    // Each letter goes on to the next entry that begins with it, in either
+    // case and round the end; letters typed together make no word ("st"
+    // finds "Tile", not "stretch"), and each move is a click.
+    test::press(Qt::Key_S);
+    QCOMPARE(form.dropdown.ListIndex(), 1);
+    test::press(Qt::Key_S, Qt::ShiftModifier);
+    QCOMPARE(form.dropdown.ListIndex(), 2);
+    test::press(Qt::Key_S);
+    QCOMPARE(form.dropdown.ListIndex(), 1);
+    test::press(Qt::Key_T);
+    QCOMPARE(form.dropdown.ListIndex(), 3);
+    test::press(Qt::Key_Q); // begins nothing
+    QCOMPARE(form.dropdown.ListIndex(), 3);
+    QCOMPARE(form.clicks, QStringList(4, u"dropdown"_s));
+
+    // Open, the list follows the same rule, and Enter takes the entry.
+    test::press(Qt::Key_F4);
+    QVERIFY(qobject_cast<QComboBox *>(form.dropdown.widget())->view()->isVisible());
+    test::press(Qt::Key_S);
+    test::press(Qt::Key_T);
+    test::press(Qt::Key_Return);
+    QCOMPARE(form.dropdown.ListIndex(), 3);
+    test::press(Qt::Key_F4);
+    test::press(Qt::Key_F);
+    test::press(Qt::Key_Return);
+    QCOMPARE(form.dropdown.ListIndex(), 0);
 }
 
 void TestControls::fileListFiltersAndSorts()

@@ -9,7 +9,6 @@
 #include <QMetaObject>
 #include <QtDebug>
 #include <clocale>
-#include <malloc.h>
 #include <utility>
 #include <mpv/client.h>
 #include <vector>
@@ -124,14 +123,6 @@ MpvCore::MpvCore(const QStringList &options, QObject *parent) : QObject(parent),
     // has set the user's locale by now. The locale is the whole process's,
     // so it is set here, before any starting thread exists.
     std::setlocale(LC_NUMERIC, "C");
-    // libmpv takes a zeroed 10 MiB buffer to probe every item it opens and
-    // frees it at once. The C library's heap adapts to such sizes: from the
-    // second item on the buffer came from the heap and stayed resident for
-    // the rest of the run, 10 MB more while playing on. Blocks of 4 MiB and
-    // more are mapped and returned each time instead; what is freed at the
-    // top of a heap is kept up to twice that, as it was.
-    mallopt(M_MMAP_THRESHOLD, 4 << 20);
-    mallopt(M_TRIM_THRESHOLD, 8 << 20);
     // Nothing plays before the user has clicked, typed or dropped something;
     // so the first of these starts the player, which is then ready by the
     // time the file has been chosen and PLAY pressed.

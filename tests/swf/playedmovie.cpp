@@ -10,13 +10,13 @@ Movie buttonMovie(bool trackAsMenu)
     Movie m(6, 200, 200);
     const auto say = [](const char *text) { return Actions().push(text).op(0x26).code(); };
     m.squareButton(10, 1,
-                   {{rollOver, say("rollOver")},
-                    {rollOut, say("rollOut")},
-                    {press, say("press")},
-                    {release, say("release")},
-                    {dragOut, say("dragOut")},
-                    {dragOver, say("dragOver")},
-                    {releaseOutside, say("releaseOutside")},
+                   {{sky::swf::idleToOverUp, say("rollOver")},
+                    {sky::swf::overUpToIdle, say("rollOut")},
+                    {sky::swf::overUpToOverDown, say("press")},
+                    {sky::swf::overDownToOverUp, say("release")},
+                    {sky::swf::overDownToOutDown, say("dragOut")},
+                    {sky::swf::outDownToOverDown, say("dragOver")},
+                    {sky::swf::outDownToIdle, say("releaseOutside")},
                     {13 << 9, say("Enter")}},
                    trackAsMenu);
     m.place(1, 10, 1000, 1000);

@@ -12,17 +12,6 @@
 
 namespace swftest {
 
-// Condition bits of DefineButton2 actions.
-enum : int {
-    rollOver = 0x1,
-    rollOut = 0x2,
-    press = 0x4,
-    release = 0x8,
-    dragOut = 0x10,
-    dragOver = 0x20,
-    releaseOutside = 0x40,
-};
-
 // A 200 x 200 pixel stage with the writer's square button at (50, 50),
 // whose actions trace its state changes and Enter.
 Movie buttonMovie(bool trackAsMenu = false);

@@ -224,9 +224,10 @@ private Q_SLOTS:
         held.push("b").op(0x1C).push("enabled").push(4).push(1).push("Key").op(0x1C).push("isDown").op(0x52);
         held.op(0x4F);
         swftest::Movie m(6, 200, 200);
-        m.squareButton(10, 1, {{rollOver, offAfter("rollOver")}, {rollOut, offAfter("rollOut")},
-                               {press, offAfter("press")}, {release, offAfter("release")},
-                               {releaseOutside, offAfter("releaseOutside")}});
+        using namespace sky::swf;
+        m.squareButton(10, 1, {{idleToOverUp, offAfter("rollOver")}, {overUpToIdle, offAfter("rollOut")},
+                               {overUpToOverDown, offAfter("press")}, {overDownToOverUp, offAfter("release")},
+                               {outDownToIdle, offAfter("releaseOutside")}});
         m.placeNamed(1, 10, "b", 1000, 1000);
         m.doAction(Actions().push("_root").op(0x1C).push("onEnterFrame").function(held).op(0x4F).code());
         m.showFrame();

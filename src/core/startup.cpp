@@ -74,9 +74,10 @@ void Form1::loadCommandLinePlaylist(const QString &path)
     for (const PlaylistEntry &entry : playlist.entries)
         appendPlaylistEntry(entry.address, entry.name);
     m.PlaylistCount = List1.ListCount();
-    // The main timer starts the first entry at its next tick.
+    // The main timer starts the list at its next tick, from the first entry
+    // unless shuffled (the pick is made only then).
     if (!playlist.entries.empty())
-        MediaPlayer1.engine().prepare();
+        MediaPlayer1.engine().prepare(Check3.Value() == 1 ? QString() : m.PlaylistPath[0]);
     if (playlist.overLimit)
         services().messageBox.show(kPlaylistFullMessage);
 }

@@ -89,6 +89,14 @@ MediaSource resolve(const QString &address, const QString &cdDevice, int depth)
 
 } // namespace
 
+bool MediaSource::soundOnly() const
+{
+    if (url.startsWith(QLatin1String("cdda:")))
+        return true;
+    const QString suffix = QFileInfo(url).suffix().toLower();
+    return suffix == u"wav" || suffix == u"mp3" || suffix == u"mp1" || suffix == u"mp2";
+}
+
 QString cdromDevice()
 {
     for (const char *candidate : { "/dev/cdrom", "/dev/sr0", "/dev/sr1" }) {

@@ -16,6 +16,9 @@ struct MediaSource
     Kind kind = Kind::None;
     QString url;
     QStringList options;
+
+    // CD tracks and files of the formats that hold sound alone.
+    bool soundOnly() const;
 };
 
 // The CD drive audio tracks are read from, or "" when the machine has none.

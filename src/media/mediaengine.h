@@ -53,8 +53,12 @@ public:
 
     // Something will be played in a moment (a playlist named on the command
     // line, whose first item the main timer starts): an engine that takes
-    // long to start gets under way now.
-    virtual void prepare() = 0;
+    // long to start gets under way now. `address` is what will most likely
+    // be assigned ("" when that cannot be told): the engine may open it
+    // ahead, paused, so that the assignment need only start it. Nothing of
+    // it is heard or seen before, and what the getters return does not
+    // change until the assignment.
+    virtual void prepare(const QString &address) = 0;
 
     // The engine's area inside the window (video and its own control bar),
     // or nullptr for an engine that shows nothing.

@@ -250,24 +250,24 @@ void MpvCore::command(const QStringList &args, quint64 replyId)
     });
 }
 
-void MpvCore::setProperty(const char *name, const QVariant &value)
+void MpvCore::setProperty(const char *name, const QVariant &value, quint64 replyId)
 {
-    whenStarted([this, name, value] {
+    whenStarted([this, name, value, replyId] {
         switch (value.typeId()) {
         case QMetaType::Bool: {
             int flag = value.toBool() ? 1 : 0;
-            m_mpv->set_property_async(m_handle, 0, name, MPV_FORMAT_FLAG, &flag);
+            m_mpv->set_property_async(m_handle, replyId, name, MPV_FORMAT_FLAG, &flag);
             break;
         }
         case QMetaType::Double: {
             double number = value.toDouble();
-            m_mpv->set_property_async(m_handle, 0, name, MPV_FORMAT_DOUBLE, &number);
+            m_mpv->set_property_async(m_handle, replyId, name, MPV_FORMAT_DOUBLE, &number);
             break;
         }
         default: {
             const QByteArray text = value.toString().toUtf8();
             const char *data = text.constData();
-            m_mpv->set_property_async(m_handle, 0, name, MPV_FORMAT_STRING, &data);
+            m_mpv->set_property_async(m_handle, replyId, name, MPV_FORMAT_STRING, &data);
             break;
         }
         }
@@ -317,6 +317,7 @@ void MpvCore::dispatch(const mpv_event &event)
 {
     switch (event.event_id) {
     case MPV_EVENT_COMMAND_REPLY:
+    case MPV_EVENT_SET_PROPERTY_REPLY:
         Q_EMIT commandReplied(event.reply_userdata, event.error >= 0, replyEntryId(event));
         break;
     case MPV_EVENT_START_FILE:
@@ -326,9 +327,6 @@ void MpvCore::dispatch(const mpv_event &event)
         Q_EMIT fileLoaded();
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
-        // libmpv reports this once the first frame after a load or a seek
-        // has been drawn (for sound alone, once it is under way).
-        qCInfo(lcMedia, "playback started");
         Q_EMIT playbackRestarted();
         break;
     case MPV_EVENT_END_FILE: {

@@ -17,8 +17,8 @@ namespace sky {
 
 struct LibMpv;
 
-// Milestones of playback ("playback started", "first frame shown" by the
-// video view with its size in pixels, "item ended"), silent unless switched on with
+// Milestones of playback ("playback started" by the engine, "first frame
+// shown" by the video view with its size in pixels, "item ended"), silent unless switched on with
 // QT_LOGGING_RULES="sky.media.info=true"; measurements of the player take
 // their times from them.
 Q_DECLARE_LOGGING_CATEGORY(lcMedia)
@@ -53,7 +53,8 @@ public:
     // "loadfile" starts the player.
     void command(const QStringList &args, quint64 replyId = 0);
     // `name` is a literal: it is read again when the call has to wait.
-    void setProperty(const char *name, const QVariant &value);
+    // `replyId` comes back in commandReplied() once the value is set.
+    void setProperty(const char *name, const QVariant &value, quint64 replyId = 0);
 
     // Starts the player on a thread of its own, once; the first "loadfile"
     // does too.
@@ -75,10 +76,13 @@ Q_SIGNALS:
     // The player has started, and every call made before has been carried
     // out; or (`ok` false) it could not be started.
     void started(bool ok);
+    // Also for a property set; `playlistEntryId` is -1 where none is named.
     void commandReplied(quint64 replyId, bool ok, qint64 playlistEntryId);
     void fileStarted(qint64 playlistEntryId);
     void fileLoaded();
-    // Playback goes on after a load or a seek.
+    // Playback goes on after a load or a seek: the first frame after it has
+    // been drawn (for sound alone, the sound is under way), or would have
+    // been, were the player not paused.
     void playbackRestarted();
     // `reason` is an mpv_end_file_reason.
     void fileEnded(qint64 playlistEntryId, int reason);

@@ -8,7 +8,6 @@
 #include "media/mpvvideowindow.h"
 
 #include <QEvent>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QVBoxLayout>
@@ -21,25 +20,10 @@ namespace sky {
 
 namespace {
 
-// Entry id meaning "whatever libmpv starts next is ours" (after a playlist
-// redirect, or when libmpv did not say which entry a load created).
-constexpr qint64 kNextStartedEntry = -2;
-constexpr qint64 kNoEntry = -1;
 constexpr long kFullScreen = 3;
 // The watch of the position, which changes between whole seconds and exact
 // values.
 constexpr quint64 kPositionWatch = 1;
-
-// CD tracks and files of the formats that hold sound alone. No video
-// renderer is made ahead for them: it would bring the OpenGL driver into
-// memory (some 60 MB) for nothing.
-bool soundOnly(const QString &url)
-{
-    if (url.startsWith(QLatin1String("cdda:")))
-        return true;
-    const QString suffix = QFileInfo(url).suffix().toLower();
-    return suffix == u"wav" || suffix == u"mp3" || suffix == u"mp1" || suffix == u"mp2";
-}
 
 bool displayAvailable()
 {
@@ -63,19 +47,17 @@ MpvEngine::MpvEngine(QWidget *viewParent, const MpvEngineOptions &options)
     connect(m_core.get(), &MpvCore::commandReplied, this, &MpvEngine::onCommandReplied);
     connect(m_core.get(), &MpvCore::fileStarted, this, &MpvEngine::onFileStarted);
     connect(m_core.get(), &MpvCore::fileLoaded, this, &MpvEngine::onFileLoaded);
-    // Only a restart reported after libmpv took the seek is the seek's own:
-    // the one that starts a file can come after a seek sent as it loaded.
-    connect(m_core.get(), &MpvCore::playbackRestarted, this, [this] {
-        if (m_seek == Seek::Taken)
-            m_seek = Seek::None;
-    });
+    connect(m_core.get(), &MpvCore::playbackRestarted, this, &MpvEngine::playbackRestarted);
     connect(m_core.get(), &MpvCore::fileEnded, this, &MpvEngine::onFileEnded);
     connect(m_core.get(), &MpvCore::propertyChanged, this, &MpvEngine::onPropertyChanged);
     connect(m_midi.get(), &MidiRenderer::finished, this, &MpvEngine::onMidiRendered);
     // An item asked for while the player was starting closes when it
     // cannot start.
     connect(m_core.get(), &MpvCore::started, this, [this](bool ok) {
-        if (!ok && m_phase == Phase::Loading)
+        if (ok)
+            return;
+        m_preload.reset();
+        if (m_phase == Phase::Loading)
             closeItem();
     });
     observeProperties();
@@ -109,8 +91,10 @@ void MpvEngine::buildView(QWidget *parent, bool withVideo)
         // selected while there is a render context. Taking the track off and
         // on again also brings back the video of an item that is playing.
         connect(video, &MpvVideoWindow::renderContextChanged, this, [this](bool available) {
+            m_renderContext = available;
             m_core->setProperty("vid", QStringLiteral("no"));
-            if (available)
+            // An item opened ahead shows nothing until it is started.
+            if (available && !m_preload)
                 m_core->setProperty("vid", QStringLiteral("auto"));
         });
         // The holder gets the window's mouse input.
@@ -176,9 +160,13 @@ void MpvEngine::setFileName(const QString &address)
     m_fullScreenWanted = m_displaySize == kFullScreen;
     m_positionRead = false;
     watchPosition(m_view && m_view->isVisible());
+    // An item opened ahead goes on as this one, or gives way to it.
+    const std::optional<Preload> preload = std::exchange(m_preload, std::nullopt);
+    m_preloadStart.reset();
+    if (preload)
+        selectVideo();
 
-    // A drive may have been plugged in since the last item.
-    const MediaSource source = resolveMediaAddress(address, m_cdDevice.isEmpty() ? cdromDevice() : m_cdDevice);
+    const MediaSource source = resolve(address);
     switch (source.kind) {
     case MediaSource::Kind::None:
         closeItem();
@@ -192,10 +180,19 @@ void MpvEngine::setFileName(const QString &address)
         setPhase(Phase::Rendering);
         break;
     case MediaSource::Kind::Player:
-        load(source);
+        if (preload && preload->address == address)
+            startPreloaded(*preload);
+        else
+            load(source);
         break;
     }
     updateBar();
+}
+
+MediaSource MpvEngine::resolve(const QString &address) const
+{
+    // A drive may have been plugged in since the last item.
+    return resolveMediaAddress(address, m_cdDevice.isEmpty() ? cdromDevice() : m_cdDevice);
 }
 
 void MpvEngine::open(const QString &address)
@@ -203,9 +200,12 @@ void MpvEngine::open(const QString &address)
     setFileName(address);
 }
 
-void MpvEngine::prepare()
+QStringList MpvEngine::loadCommand(const MediaSource &source)
 {
-    m_core->startWhenNeeded();
+    QStringList args { QStringLiteral("loadfile"), source.url, QStringLiteral("replace") };
+    if (!source.options.isEmpty())
+        args << source.options.join(u',');
+    return args;
 }
 
 void MpvEngine::load(const MediaSource &source)
@@ -216,15 +216,14 @@ void MpvEngine::load(const MediaSource &source)
     }
     // Video can start decoding while the view is still on its way to the
     // screen.
-    if (m_video && !soundOnly(source.url))
+    // No video renderer is made ahead for sound: it would bring the OpenGL
+    // driver into memory (some 60 MB) for nothing.
+    if (m_video && !source.soundOnly())
         m_video->prepare();
-    QStringList args { QStringLiteral("loadfile"), source.url, QStringLiteral("replace") };
-    if (!source.options.isEmpty())
-        args << source.options.join(u',');
     setPaused(false);
     m_entryId = kNoEntry;
     m_loadRequest = ++m_requests;
-    m_core->command(args, m_loadRequest);
+    m_core->command(loadCommand(source), m_loadRequest);
     setPhase(Phase::Loading);
 }
 
@@ -377,10 +376,10 @@ void MpvEngine::togglePause()
     notifyState();
 }
 
-void MpvEngine::setPaused(bool paused)
+void MpvEngine::setPaused(bool paused, quint64 replyId)
 {
     m_paused = paused;
-    m_core->setProperty("pause", paused);
+    m_core->setProperty("pause", paused, replyId);
 }
 
 bool MpvEngine::isValid() const
@@ -451,6 +450,19 @@ void MpvEngine::updateBar()
 
 void MpvEngine::onCommandReplied(quint64 replyId, bool ok, qint64 entryId)
 {
+    if (m_preload && replyId == m_preload->request) {
+        // Without the entry's id its end could not be told.
+        if (ok && entryId >= 0)
+            m_preload->entryId = entryId;
+        else
+            dropPreload();
+        return;
+    }
+    if (m_preloadStart && replyId == m_preloadStart->unpauseRequest) {
+        m_preloadStart->unpaused = true;
+        reportStartOfPreloaded();
+        return;
+    }
     if (replyId != 0 && replyId == m_seekRequest && m_seek == Seek::Sent) {
         m_seek = ok ? Seek::Taken : Seek::None;
         return;
@@ -499,6 +511,10 @@ void MpvEngine::openItem()
 
 void MpvEngine::onFileEnded(qint64 entryId, int reason)
 {
+    if (m_preload && m_preload->entryId == entryId) {
+        dropPreload();
+        return;
+    }
     if (entryId != m_entryId || m_phase == Phase::Closed)
         return;
     if (reason == MPV_END_FILE_REASON_REDIRECT) {
@@ -521,7 +537,7 @@ void MpvEngine::onPropertyChanged(const QByteArray &name, const QVariant &value)
             m_position = value.toDouble();
         updateBar();
     } else if (name == "duration") {
-        m_duration = value.isValid() ? value.toDouble() : 0.0;
+        (m_preload ? m_preload->duration : m_duration) = value.isValid() ? value.toDouble() : 0.0;
         updateBar();
     } else if (name == "pause") {
         m_paused = value.toBool();

@@ -52,7 +52,7 @@ public:
     long playState() const override;
     void stop() override;
     void open(const QString &address) override;
-    void prepare() override;
+    void prepare(const QString &address) override;
     QWidget *view() override { return m_view; }
 
     // False once libmpv could not be started; nothing will play. True while
@@ -70,20 +70,56 @@ Q_SIGNALS:
 
 private:
     enum class Phase { Closed, Rendering, Loading, Open };
+    // Entry id meaning "whatever libmpv starts next is ours" (after a
+    // playlist redirect, or when libmpv did not say which entry a load
+    // created), and none.
+    static constexpr qint64 kNextStartedEntry = -2;
+    static constexpr qint64 kNoEntry = -1;
     // A seek sent and not yet answered, or answered and not yet carried out:
     // positions reported meanwhile are stale.
     enum class Seek { None, Sent, Taken };
+    // An item opened ahead by prepare(), paused and without video, until the
+    // same address is assigned (and it starts where it stands) or anything
+    // else is. Nothing it reports shows in the getters meanwhile.
+    struct Preload
+    {
+        QString address; // as it will be assigned
+        quint64 request = 0; // the reply id of its "loadfile"
+        std::optional<qint64> entryId; // once libmpv has answered
+        bool ready = false; // libmpv has it ready to play
+        double duration = 0;
+    };
+    // A preloaded item started: its sound is under way once libmpv has
+    // reported it both ready and no longer paused.
+    struct PreloadStart
+    {
+        quint64 unpauseRequest = 0; // the reply id of "pause=no"
+        bool ready = false;
+        bool unpaused = false;
+    };
 
     void buildView(QWidget *parent, bool withVideo);
     void observeProperties();
     void watchPosition(bool exactly) const;
     // The position as last reported, without asking for exact reports.
     double knownPosition() const;
+    MediaSource resolve(const QString &address) const;
+    static QStringList loadCommand(const MediaSource &source);
     void load(const MediaSource &source);
+    // Starts the preloaded item as the assignment of its address would
+    // have loaded it.
+    void startPreloaded(const Preload &preload);
+    // Forgets the item opened ahead and closes it.
+    void dropPreload();
+    // Video as the view allows it: always without a view, else once its
+    // render context exists.
+    void selectVideo();
+    void playbackRestarted();
+    void reportStartOfPreloaded();
     void openItem();
     void closeItem();
     void setPhase(Phase phase);
-    void setPaused(bool paused);
+    void setPaused(bool paused, quint64 replyId = 0);
     void seekTo(double seconds);
     void itemFinished();
     void enterFullScreenIfWanted();
@@ -130,6 +166,9 @@ private:
     mutable bool m_positionRead = false; // in this item
     double m_duration = 0;
     double m_volume = 100;
+    bool m_renderContext = false;
+    std::optional<Preload> m_preload;
+    std::optional<PreloadStart> m_preloadStart;
     std::optional<double> m_pendingSeek; // asked for before the item was open
     Seek m_seek = Seek::None;
     long m_lastNotifiedState = Closed;

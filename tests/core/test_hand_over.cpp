@@ -89,12 +89,18 @@ void TestHandOver::playlistReplacesTheListAndStartsIt()
     QCOMPARE(main.Check2.Value(), 1);
     // The old item is stopped and the new list plays from its first entry
     // on the next tick, then goes on in order.
+    QCOMPARE(rig->media->prepared.last(), u"/music/new1.mp3"_s);
     main.Timer1_Timer();
     QCOMPARE(rig->media->fileName(), u"/music/new1.mp3"_s);
     rig->media->state = test::FakeMediaEngine::Stopped;
     main.Timer1_Timer();
     QCOMPARE(rig->media->fileName(), u"/music/new2.mp3"_s);
     QVERIFY(rig->messageBox.shown.isEmpty());
+
+    // Shuffled, the entry is picked only on the tick.
+    main.Check3.setValue(1);
+    rig->program->handOver({ rig->appPath(u"new.pla"_s) });
+    QCOMPARE(rig->media->prepared.last(), QString());
 }
 
 void TestHandOver::unreadablePlaylistChangesNothing()

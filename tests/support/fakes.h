@@ -132,7 +132,7 @@ public:
     double volume() const override { return loudness; }
     void setVolume(double percent) override { loudness = percent; }
     void open(const QString &address) override { opened.append(address); }
-    void prepare() override { prepared = true; }
+    void prepare(const QString &address) override { prepared.append(address); }
     QWidget *view() override { return nullptr; }
 
     long state = Closed;
@@ -144,7 +144,7 @@ public:
     double loudness = 100;
     QStringList assigned; // every address assigned, in order
     QStringList opened;
-    bool prepared = false;
+    QStringList prepared; // every address the engine was told to expect
     std::vector<double> seeks;
     int stops = 0;
 

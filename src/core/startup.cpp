@@ -27,7 +27,19 @@ QString withoutQuotes(QString argument)
     return argument;
 }
 
+// The argument as the main window's load reads it.
+QString commandLineArgument(const QStringList &arguments)
+{
+    return withoutQuotes(arguments.join(QLatin1Char(' ')));
+}
+
 } // namespace
+
+bool startMayPlay(const QStringList &arguments)
+{
+    const QString argument = commandLineArgument(arguments);
+    return !argument.isEmpty() && !isFlashMovie(argument);
+}
 
 void Form1::Form_Load()
 {
@@ -49,7 +61,7 @@ void Form1::Form_Load()
 
 void Form1::actOnCommandLine(const QStringList &arguments)
 {
-    const QString argument = withoutQuotes(arguments.join(QLatin1Char(' ')));
+    const QString argument = commandLineArgument(arguments);
     if (argument.isEmpty())
         return;
     if (isPlaylistFile(argument))

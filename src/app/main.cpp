@@ -2,7 +2,6 @@
 #include "core/remote_control.h"
 #include "core/settings_file.h"
 #include "mainwindow/form1.h"
-#include "media/libmpv.h"
 #include "media/mpvengine.h"
 #include "mpris/mpris_desktop.h"
 #include "mpris/mpris_service.h"
@@ -16,7 +15,6 @@
 #include "platform/system_services.h"
 
 #include <QApplication>
-#include <optional>
 
 int main(int argc, char *argv[])
 {
@@ -64,13 +62,6 @@ int main(int argc, char *argv[])
         &instance, &sky::SingleInstance::handedOver, &instance,
         [&program](const QStringList &arguments) { program.handOver(arguments); }, Qt::QueuedConnection);
     fonts.wait();
-    // libmpv takes a tenth of a second and more to open: a start that may
-    // play has it opened now, beside the building of the main window,
-    // rather than as the window's load comes to the argument (not before
-    // the fonts are read: the reading would wait for a processor).
-    std::optional<sky::LibMpvOpening> mpvOpening;
-    if (sky::startMayPlay(environment.arguments()))
-        mpvOpening.emplace();
     program.start();
 
     // The desktop's media panel and media keys reach the player on the

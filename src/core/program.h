@@ -17,10 +17,6 @@ class Form5;
 class frmTip;
 class frmSplash;
 
-// Whether a start with these command-line arguments may play something, at
-// once or on the main window's first tick: any argument but a Flash movie.
-bool startMayPlay(const QStringList &arguments);
-
 // The application object: it owns the shared state and the one instance of
 // each window, creating a window on first use, and hands the services to
 // them.

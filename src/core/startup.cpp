@@ -27,19 +27,7 @@ QString withoutQuotes(QString argument)
     return argument;
 }
 
-// The argument as the main window's load reads it.
-QString commandLineArgument(const QStringList &arguments)
-{
-    return withoutQuotes(arguments.join(QLatin1Char(' ')));
-}
-
 } // namespace
-
-bool startMayPlay(const QStringList &arguments)
-{
-    const QString argument = commandLineArgument(arguments);
-    return !argument.isEmpty() && !isFlashMovie(argument);
-}
 
 void Form1::Form_Load()
 {
@@ -61,7 +49,7 @@ void Form1::Form_Load()
 
 void Form1::actOnCommandLine(const QStringList &arguments)
 {
-    const QString argument = commandLineArgument(arguments);
+    const QString argument = withoutQuotes(arguments.join(QLatin1Char(' ')));
     if (argument.isEmpty())
         return;
     if (isPlaylistFile(argument))

@@ -2,7 +2,6 @@
 
 #include "media/library_pages.h"
 #include "media/shared_library.h"
-#include "platform/application_setup.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -87,19 +86,6 @@ const LibMpv *libMpv()
     static LibMpv mpv {};
     static const bool loaded = load(mpv);
     return loaded ? &mpv : nullptr;
-}
-
-LibMpvOpening::LibMpvOpening()
-{
-    // Threads started while the library is opened wait for the opening:
-    // the toolkit's drawing threads are started first.
-    startDrawingThreads();
-    m_thread = std::thread([] { libMpv(); });
-}
-
-LibMpvOpening::~LibMpvOpening()
-{
-    m_thread.join();
 }
 
 } // namespace sky

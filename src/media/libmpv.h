@@ -3,7 +3,6 @@
 #include <mpv/client.h>
 #include <mpv/render_gl.h>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace sky {
@@ -38,21 +37,5 @@ struct LibMpv
 
 // The library's functions, or nullptr when no usable libmpv is installed.
 const LibMpv *libMpv();
-
-// Opens the library on a thread of its own, for a player that will be
-// wanted in a moment (an item named on the command line), while the
-// program goes on building its windows: libMpv() then waits only for what
-// is left of the opening. The thread is joined as this object goes.
-class LibMpvOpening
-{
-public:
-    LibMpvOpening();
-    ~LibMpvOpening();
-    LibMpvOpening(const LibMpvOpening &) = delete;
-    LibMpvOpening &operator=(const LibMpvOpening &) = delete;
-
-private:
-    std::thread m_thread;
-};
 
 } // namespace sky

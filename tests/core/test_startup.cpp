@@ -185,13 +185,6 @@ void TestStartup::commandLineFile()
     QVERIFY(rig->media->assigned.isEmpty());
     QVERIFY(rig->messageBox.shown.isEmpty());
     QDir::setCurrent(savedFolder);
-
-    // The media player is got ready before the load for any argument but
-    // a Flash movie, which opens in its own window.
-    QVERIFY(startMayPlay({u"--whatever"_s}));
-    QVERIFY(startMayPlay({u"\"/music/my list.pla\""_s}));
-    QVERIFY(!startMayPlay({u"\"/films/intro.swf\""_s}));
-    QVERIFY(!startMayPlay({}));
 }
 
 void TestStartup::terminationWritesOrEmptiesTheFile()

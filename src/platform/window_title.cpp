@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace sky {
 
@@ -105,6 +106,24 @@ void WindowTitle::show(QWidget &window, const QString &title)
     window.setWindowTitle(title);
 }
 
+std::optional<uint32_t> WindowTitle::selectedEvents(xcb_connection_t *connection, uint32_t window)
+{
+    if (window != m_eventsWindow) {
+        if (m_eventsAsked)
+            xcb_discard_reply(connection, *m_eventsAsked);
+        m_eventsWindow = window;
+        m_eventsAsked = xcb_get_window_attributes(connection, window).sequence;
+        m_events.reset();
+    } else if (m_eventsAsked) {
+        xcb_get_window_attributes_reply_t *reply
+            = xcb_get_window_attributes_reply(connection, { *std::exchange(m_eventsAsked, std::nullopt) }, nullptr);
+        if (reply)
+            m_events = reply->your_event_mask;
+        std::free(reply);
+    }
+    return m_events;
+}
+
 void WindowTitle::windowRemade(QWidget &window)
 {
     if (m_toolkitBehind)
@@ -129,10 +148,23 @@ void WindowTitle::beforeDrawing(QWidget &window)
     const QByteArray latin1 = m_waiting->toLatin1();
     m_waiting.reset();
     const auto id = static_cast<xcb_window_t>(window.winId());
+    // The server would tell the program of both changes, in two events that
+    // wake it again after every tick's drawing: it stops listening to the
+    // window's properties for them and listens again at once, in the same
+    // write, which the server reads and carries out at one go. What others
+    // change on the window is still heard.
+    const std::optional<uint32_t> selected = selectedEvents(connection, id);
+    const bool unheard = selected && (*selected & XCB_EVENT_MASK_PROPERTY_CHANGE);
+    if (unheard) {
+        const uint32_t without = *selected & ~uint32_t(XCB_EVENT_MASK_PROPERTY_CHANGE);
+        xcb_change_window_attributes(connection, id, XCB_CW_EVENT_MASK, &without);
+    }
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, atoms().name(), atoms().utf8(), 8,
         static_cast<uint32_t>(utf8.size()), utf8.constData());
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
         static_cast<uint32_t>(latin1.size()), latin1.constData());
+    if (unheard)
+        xcb_change_window_attributes(connection, id, XCB_CW_EVENT_MASK, &*selected);
     m_sent = true;
     m_toolkitBehind = true;
 }

@@ -2,9 +2,11 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 class QWidget;
+struct xcb_connection_t;
 
 namespace sky {
 
@@ -14,8 +16,9 @@ namespace sky {
 // an event; the main window's title changes at every tick of its timer,
 // which also repaints its buttons. A title of Latin-1 letters is written
 // here into the requests of the window's next drawing instead, which go to
-// the server in one write. Other titles, titles of windows not yet on the
-// server and titles elsewhere go through the toolkit.
+// the server in one write, and the server does not report it back. Other
+// titles, titles of windows not yet on the server and titles elsewhere go
+// through the toolkit.
 class WindowTitle
 {
 public:
@@ -30,10 +33,17 @@ public:
     void windowRemade(QWidget &window);
 
 private:
+    // The events the program asked the server to report about `window`,
+    // asked for as the title is first sent to it and read at the next, as
+    // the title's atoms are; asked again for a window made anew.
+    std::optional<uint32_t> selectedEvents(xcb_connection_t *connection, uint32_t window);
     void sendWithDrawing(QWidget &window, const QString &title);
 
     QString m_shown;
     std::optional<QString> m_waiting;
+    uint32_t m_eventsWindow = 0;
+    std::optional<unsigned> m_eventsAsked;
+    std::optional<uint32_t> m_events;
     bool m_sent = false;
     // The toolkit's copy of the title is not the one on the server.
     bool m_toolkitBehind = false;

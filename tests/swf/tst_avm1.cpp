@@ -60,6 +60,7 @@ private Q_SLOTS:
     void swf4ArithmeticReadsNumberPrefixes();
     void functionsInSwf4MoviesFollowVersion5Rules();
     void thrownValuesReachTheCatchBlock();
+    void throwsCaughtFromBuiltInConstructorsLeaveNoDepth();
     void endlessLoopIsAbandonedOnItsBudget();
     void endlessRecursionIsStopped();
     void highestArrayIndexWrapsTheLength();
@@ -278,6 +279,24 @@ void TestAvm1::thrownValuesReachTheCatchBlock()
     code.function(Actions().push("boom").op(0x2A), "f").op(0x8F, tryData).then(tryBody).then(catchBody);
     code.push("after").op(0x26);
     QCOMPARE(run(7, code), QStringList({QStringLiteral("boom"), QStringLiteral("after")}));
+}
+
+void TestAvm1::throwsCaughtFromBuiltInConstructorsLeaveNoDepth()
+{
+    // function t() { throw "boom"; } o = {}; o.toString = t;
+    // 300 times: try { new String(o); } catch (e) { }
+    // function r() { trace("reached"); } r();
+    Actions tryBody;
+    tryBody.push("o").op(0x1C).push(1).push("String").op(0x40).op(0x17);
+    const QByteArray tryData = swftest::Bits().u8(1).u16(int(tryBody.code().size())).u16(0).u16(0).bytes("e").u8(0).data();
+    Actions code;
+    code.function(Actions().push("boom").op(0x2A), "t");
+    code.push("o").push(0).op(0x43).op(0x1D);
+    code.push("o").op(0x1C).push("toString").push("t").op(0x1C).op(0x4F);
+    for (int i = 0; i < 300; ++i)
+        code.op(0x8F, tryData).then(tryBody);
+    code.function(Actions().push("reached").op(0x26), "r").push(0).push("r").op(0x3D).op(0x17);
+    QCOMPARE(run(7, code), QStringList({QStringLiteral("reached")}));
 }
 
 void TestAvm1::endlessLoopIsAbandonedOnItsBudget()

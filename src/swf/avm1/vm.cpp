@@ -395,18 +395,31 @@ std::vector<QString> Vm::enumerate(Object *object)
     return names;
 }
 
+namespace {
+
+// One level deeper in calls, given back however the call ends: a throw a
+// script catches further out leaves the depth as it was.
+struct CallLevel {
+    int &depth;
+    CallLevel(int &d, int limit) : depth(d)
+    {
+        if (depth >= limit)
+            throw ScriptAbort{QStringLiteral("recursion too deep")};
+        ++depth;
+    }
+    ~CallLevel() { --depth; }
+    CallLevel(const CallLevel &) = delete;
+    CallLevel &operator=(const CallLevel &) = delete;
+};
+
+} // namespace
+
 Value Vm::call(const Value &fn, const Value &self, std::span<const Value> args, Object *home)
 {
     if (!fn.isObject() || !fn.object->isFunction())
         return {};
     Object *f = fn.object;
-    if (depth >= limits_.callDepth)
-        throw ScriptAbort{QStringLiteral("recursion too deep")};
-    ++depth;
-    struct Leave {
-        int &d;
-        ~Leave() { --d; }
-    } leave{depth};
+    const CallLevel level(depth, limits_.callDepth);
     if (f->native) {
         CallInfo info{self, args, f, false};
         return f->native(*this, info);
@@ -433,12 +446,9 @@ Value Vm::construct(const Value &ctor, std::span<const Value> args)
     if (version_ <= 5)
         defineHidden(object, QStringLiteral("constructor"), f);
     if (f->native) {
-        if (depth >= limits_.callDepth)
-            throw ScriptAbort{QStringLiteral("recursion too deep")};
-        ++depth;
+        const CallLevel level(depth, limits_.callDepth);
         CallInfo info{object, args, f, true};
         const Value r = f->native(*this, info);
-        --depth;
         return r.isObject() ? r : Value(object);
     }
     call(f, object, args, prototype.isObject() ? prototype.object : nullptr);

@@ -10,7 +10,8 @@
 // Loads the bytes as a movie and draws its frames, forwards, backwards and
 // by ticks (running its scripts on a small budget), in every quality, and
 // mixes its sound as the output would ask for it; for the ticks the same
-// bytes play in a clip of the movie too, as a movie its scripts loaded.
+// bytes play in a clip of the movie and as level 1 too, as movies its
+// scripts loaded.
 void runFuzzInput(const uint8_t *data, size_t size)
 {
     sky::swf::MoviePlayer player;
@@ -36,6 +37,7 @@ void runFuzzInput(const uint8_t *data, size_t size)
     sky::swf::ScriptRuntime &scripts = *player.scripts();
     if (const int holder = scripts.createEmptyClip(scripts.clipRoot(), QStringLiteral("loaded"), 0))
         scripts.showMovie(holder, bytes, QStringLiteral("loaded.swf"), {});
+    scripts.showLevel(1, bytes, QStringLiteral("level.swf"));
     player.play();
     std::vector<float> stereo(2 * 2048);
     for (int tick = 0; tick < 4; ++tick) {

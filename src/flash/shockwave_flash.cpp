@@ -228,6 +228,7 @@ void ShockwaveFlash::advance()
     m_player.setSoundLatency(form().services().soundOutput.queuedFrames());
     m_justLoaded = false;
     m_player.tick();
+    updateTimer(); // a movie loaded as level 0 brings its own frame rate
     inputDone();
 }
 
@@ -407,7 +408,7 @@ void ShockwaveFlash::updateTimer()
         m_timer->stop();
         return;
     }
-    const double rate = m_player.movie()->frameRate();
+    const double rate = m_player.frameRate();
     const int interval = rate > 0 ? static_cast<int>(std::lround(1000.0 / std::min(rate, 120.0))) : 83;
     if (!m_timer->isActive() || m_timer->interval() != interval)
         m_timer->start(interval);

@@ -41,18 +41,34 @@ QTransform inPixels(const QTransform &twips)
 QString ScriptRuntime::clipTarget(int handle)
 {
     QStringList names;
-    for (StageClip *c = clip(handle); c && c->parent; c = c->parent)
-        names.prepend(c->placement.name);
-    if (!clip(handle))
+    StageClip *c = clip(handle);
+    if (!c)
         return {};
-    names.prepend(QStringLiteral("_level0"));
+    for (; c->parent; c = c->parent)
+        names.prepend(c->placement.name);
+    names.prepend(QStringLiteral("_level%1").arg(c->depth));
     return names.join(u'.');
+}
+
+int ScriptRuntime::clipLevel(int n)
+{
+    const StageClip *root = stage_.level(n);
+    return root ? root->handle : 0;
+}
+
+std::vector<StageClip *> ScriptRuntime::levelRoots() const
+{
+    std::vector<StageClip *> roots{&stage_.root()};
+    for (const auto &[n, level] : stage_.levels())
+        roots.push_back(level.get());
+    return roots;
 }
 
 int ScriptRuntime::clipAtPath(const QString &path)
 {
     const QStringList names = path.split(u'.');
-    int found = names.first() == u"_level0" ? stage_.root().handle : 0;
+    const int level = vm_.levelNumber(names.first());
+    int found = level >= 0 ? clipLevel(level) : 0;
     for (qsizetype i = 1; found && i < names.size(); ++i)
         found = clipChild(found, names[i]);
     return found;

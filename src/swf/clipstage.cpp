@@ -58,9 +58,47 @@ ClipStage::ClipStage(const Movie &movie, StageListener *listener)
     made_.push_back(root_->handle);
 }
 
+StageClip *ClipStage::level(int n) const
+{
+    if (n == 0)
+        return root_.get();
+    const auto found = levels_.find(n);
+    return found == levels_.end() ? nullptr : found->second.get();
+}
+
+StageClip *ClipStage::loadLevel(int n, std::shared_ptr<const Movie> movie, const QString &from)
+{
+    if (n <= 0 || levels_.contains(n) || handles_.size() >= maxClips)
+        return nullptr;
+    auto made = std::make_unique<StageClip>();
+    StageClip *clip = made.get();
+    clip->handle = nextHandle_++;
+    clip->depth = n;
+    clip->library = movie.get();
+    clip->libraryKept = movie;
+    levels_[n] = std::move(made);
+    handles_.insert(clip->handle, clip);
+    made_.push_back(clip->handle);
+    const int handle = clip->handle;
+    showMovie(*clip, std::move(movie), from);
+    return find(handle);
+}
+
+void ClipStage::unloadLevel(int n)
+{
+    const auto found = levels_.find(n);
+    if (found == levels_.end())
+        return;
+    std::unique_ptr<StageClip> detached = std::move(found->second);
+    levels_.erase(found);
+    forget(std::move(detached));
+}
+
 void ClipStage::reset(int n)
 {
     StageListener *listener = std::exchange(listener_, nullptr);
+    while (!levels_.empty())
+        unloadLevel(levels_.begin()->first);
     while (!root_->children.empty())
         remove(*root_->children.begin()->second);
     root_->frame = 0;
@@ -96,7 +134,23 @@ std::vector<int> ClipStage::executionOrder() const
 {
     if (std::exchange(madeHasGone_, false))
         std::erase_if(made_, [this](int handle) { return !handles_.contains(handle); });
-    return {made_.rbegin(), made_.rend()};
+    std::vector<int> order(made_.rbegin(), made_.rend());
+    if (levels_.empty())
+        return order;
+    const auto levelOf = [this](int handle) {
+        const StageClip *c = find(handle);
+        while (c->parent)
+            c = c->parent;
+        return c->depth;
+    };
+    std::vector<std::pair<int, int>> byLevel;
+    byLevel.reserve(order.size());
+    for (const int handle : order)
+        byLevel.emplace_back(levelOf(handle), handle);
+    std::stable_sort(byLevel.begin(), byLevel.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = byLevel[i].second;
+    return order;
 }
 
 void ClipStage::nextFrame(StageClip &clip)
@@ -304,6 +358,11 @@ void ClipStage::finishRemoval(StageClip &clip)
         return;
     std::unique_ptr<StageClip> detached = std::move(parent->children[clip.depth]);
     parent->children.erase(clip.depth);
+    forget(std::move(detached));
+}
+
+void ClipStage::forget(std::unique_ptr<StageClip> detached)
+{
     std::vector<int> subtree;
     collectSubtree(*detached, subtree);
     if (listener_)

@@ -102,12 +102,25 @@ public:
 
 // The tree of clips of a playing movie and the playheads of their
 // timelines. Frames count from 1.
+//
+// The main movie is level 0; movies loaded into levels 1 and up play
+// above it, each the root of a tree of its own (a clip without a parent,
+// whose depth is its level number).
 class ClipStage {
 public:
     ClipStage(const Movie &movie, StageListener *listener);
 
     StageClip &root() { return *root_; }
     const StageClip &root() const { return *root_; }
+    // The levels above the main movie, by number.
+    const std::map<int, std::unique_ptr<StageClip>> &levels() const { return levels_; }
+    // The root of level `n` (the main movie's for 0), null when none.
+    StageClip *level(int n) const;
+    // Plays `movie` (of one frame or more), read from the address `from`,
+    // as level `n` (1 or more), which holds nothing yet, from its first frame.
+    StageClip *loadLevel(int n, std::shared_ptr<const Movie> movie, const QString &from);
+    // Takes level `n` (1 or more) off the stage.
+    void unloadLevel(int n);
     const Movie &movie() const { return movie_; }
     void setListener(StageListener *listener) { listener_ = listener; }
     qint64 tick = 0; // ticks run, for the age of placed sprites
@@ -119,7 +132,8 @@ public:
     StageClip *find(int handle) const { return handles_.find(handle); }
     // The handles of a clip and all inside it, children before parents.
     std::vector<int> subtree(const StageClip &clip) const;
-    // The handles of every clip on the stage, the most recently made first.
+    // The handles of every clip on the stage, level by level from the
+    // lowest, in each the most recently made first.
     std::vector<int> executionOrder() const;
 
     // One frame on (frame 1 after the last), when the clip has frames.
@@ -153,10 +167,14 @@ private:
     void applyOp(StageClip &clip, const DisplayOp &op, int frame);
     void announceScripts(StageClip &clip, const Frame &frame, std::size_t &next, int opsDone);
     StageClip *create(StageClip &parent, int depth, const Placement &placement, qint64 placedTick);
+    // Tells the listener that a clip taken off the stage has gone, and
+    // forgets its tree.
+    void forget(std::unique_ptr<StageClip> detached);
 
     const Movie &movie_;
     StageListener *listener_;
     std::unique_ptr<StageClip> root_;
+    std::map<int, std::unique_ptr<StageClip>> levels_;
     ClipHandles handles_;
     // Every handle in handles_ and, after a removal, handles gone, in the
     // order they were made (handles only grow).

@@ -137,7 +137,8 @@ std::vector<int> ScriptRuntime::tabOrder()
 {
     std::vector<TabStop> stops;
     bool indexed = false;
-    collectTabStops(stage_.root(), stops, indexed, false);
+    for (const StageClip *root : levelRoots())
+        collectTabStops(*root, stops, indexed, false);
     if (indexed) {
         std::erase_if(stops, [](const TabStop &s) { return std::isnan(s.index); });
         std::stable_sort(stops.begin(), stops.end(),
@@ -165,7 +166,9 @@ bool ScriptRuntime::hasTabStops()
 {
     std::vector<TabStop> stops;
     bool indexed = false;
-    collectTabStops(stage_.root(), stops, indexed, true);
+    for (const StageClip *root : levelRoots())
+        if (stops.empty())
+            collectTabStops(*root, stops, indexed, true);
     return !stops.empty();
 }
 

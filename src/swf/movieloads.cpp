@@ -45,6 +45,11 @@ bool ScriptRuntime::showImage(int handle, const QImage &image)
     const StageClip *c = clip(handle);
     if (!c || !isMovieClip(*c))
         return false;
+    // Unloading a level's movie takes the level away.
+    if (!c->parent && image.isNull()) {
+        unloadLevel(c->depth);
+        return true;
+    }
     std::shared_ptr<BitmapSurface> picture;
     if (!image.isNull() && !(picture = BitmapSurface::fromImage(image, image.hasAlphaChannel())))
         return false;
@@ -58,10 +63,17 @@ bool ScriptRuntime::showImage(int handle, const QImage &image)
 bool ScriptRuntime::showMovie(int handle, const QByteArray &bytes, const QString &url,
                               const std::function<void()> &loaded)
 {
-    // The main movie's place is its own: its stage, frame rate and sound.
     const StageClip *c = clip(handle);
-    if (!c || !c->parent || !isMovieClip(*c))
+    if (!c || !isMovieClip(*c))
         return false;
+    if (!c->parent) {
+        // A level's root: the movie takes the level.
+        if (!showLevel(c->depth, bytes, url))
+            return false;
+        if (loaded)
+            loaded();
+        return true;
+    }
     int nesting = 0;
     for (const StageClip *above = c->parent; above; above = above->parent)
         nesting += above->loaded ? 1 : 0;
@@ -72,20 +84,57 @@ bool ScriptRuntime::showMovie(int handle, const QByteArray &bytes, const QString
         return false;
     if (loaded)
         loaded();
-    StageClip *shown = emptyClip(handle);
-    if (!shown)
-        return true;
+    if (StageClip *shown = emptyClip(handle))
+        playIn(*shown, std::move(movie), url);
+    return true;
+}
+
+void ScriptRuntime::playIn(StageClip &shown, std::shared_ptr<const Movie> movie, const QString &url)
+{
     // The clip is a new movie to scripts: what they set on it goes.
-    if (const auto found = objects_.find(handle); found != objects_.end()) {
+    if (const auto found = objects_.find(shown.handle); found != objects_.end()) {
         found->second->clearProperties();
         found->second->watches.clear();
         found->second->proto = vm_.clipProto;
     }
-    shown->bitmap.reset();
-    forgetLoadedInits(handle);
-    stage_.showMovie(*shown, std::move(movie), url);
+    shown.bitmap.reset();
+    forgetLoadedInits(shown.handle);
+    stage_.showMovie(shown, std::move(movie), url);
     settle();
+}
+
+bool ScriptRuntime::showLevel(int level, const QByteArray &bytes, const QString &url)
+{
+    std::shared_ptr<const Movie> movie = Movie::fromData(bytes);
+    if (level < 0 || !movie || movie->timeline().frameCount() == 0)
+        return false;
+    if (level > 0) {
+        stage_.unloadLevel(level);
+        stage_.loadLevel(level, std::move(movie), url);
+        settle();
+        return true;
+    }
+    // The main movie goes, and every level with it; the stage keeps its
+    // size, the new movie's frame rate applies.
+    unloadLevel(0);
+    StageClip &root = stage_.root();
+    root.playing = true;
+    playIn(root, std::move(movie), url);
     return true;
+}
+
+void ScriptRuntime::unloadLevel(int level)
+{
+    if (level > 0) {
+        stage_.unloadLevel(level);
+        return;
+    }
+    while (!stage_.levels().empty())
+        stage_.unloadLevel(stage_.levels().begin()->first);
+    if (StageClip *root = emptyClip(stage_.root().handle)) {
+        root->timeline = nullptr;
+        root->playing = false;
+    }
 }
 
 } // namespace sky::swf

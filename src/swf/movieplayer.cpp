@@ -78,7 +78,13 @@ void MoviePlayer::setMovie(std::shared_ptr<const Movie> movie)
     followSound();
 }
 
-int MoviePlayer::totalFrames() const { return movie_ ? movie_->timeline().frameCount() : 0; }
+int MoviePlayer::totalFrames() const
+{
+    const Timeline *timeline = stage_ ? stage_->root().timeline : nullptr;
+    return timeline ? timeline->frameCount() : 0;
+}
+
+double MoviePlayer::frameRate() const { return stage_ ? stage_->root().childLibrary().frameRate() : 0; }
 
 void MoviePlayer::setPlaying(bool playing)
 {
@@ -173,8 +179,12 @@ void MoviePlayer::forward()
 
 void MoviePlayer::draw(QPainter &painter, const QRectF &target, const RenderOptions &options) const
 {
-    if (movie_)
-        drawStage(painter, *movie_, stageRoot(), stageObjects(), target, options);
+    if (!movie_)
+        return;
+    std::vector<StageObject> levels;
+    for (const auto &[n, level] : stage_->levels())
+        levels.push_back({n, level.get(), stage_->tick - level->placedTick});
+    drawStage(painter, *movie_, stageRoot(), stageObjects(), target, options, levels);
 }
 
 void MoviePlayer::drawEditing(QPainter &painter, const QRectF &target, bool caretShown) const

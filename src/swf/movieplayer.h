@@ -69,6 +69,9 @@ public:
     QString errorString() const { return error_; }
 
     int totalFrames() const;
+    // Frames a second: the rate of the movie playing as level 0, which
+    // may have replaced the one loaded.
+    double frameRate() const;
     int currentFrame() const { return stage_ ? stage_->root().frame : 0; }
     bool isPlaying() const { return stage_ && stage_->root().playing; }
 

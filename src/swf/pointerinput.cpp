@@ -146,7 +146,14 @@ int ScriptRuntime::pickIn(StageClip &c, const QTransform &world, const QPointF &
     return 0;
 }
 
-int ScriptRuntime::pick(const QPointF &point) { return pickIn(stage_.root(), clipWorld(stage_.root()), point); }
+int ScriptRuntime::pick(const QPointF &point)
+{
+    const std::vector<StageClip *> roots = levelRoots();
+    for (auto it = roots.rbegin(); it != roots.rend(); ++it)
+        if (const int found = pickIn(**it, clipWorld(**it), point))
+            return found;
+    return 0;
+}
 
 ScriptRuntime::PointerTarget ScriptRuntime::targetOf(int handle)
 {
@@ -350,7 +357,7 @@ void ScriptRuntime::mouseUp(const QPointF &pos, bool inWindow)
 void ScriptRuntime::mouseWheel(int delta)
 {
     vm_.beginFrame();
-    const StageClip *target = inWindow_ ? clipUnder(stage_.root(), clipWorld(stage_.root()), mouse_ * 20, {}) : nullptr;
+    const StageClip *target = inWindow_ ? clipUnderPointer({}) : nullptr;
     const Value args[] = {double(delta), target ? Value(clipObject(target->handle)) : Value()};
     tellListeners(QStringLiteral("Mouse"), QStringLiteral("onMouseWheel"), args);
     settle();
@@ -379,7 +386,7 @@ void ScriptRuntime::pressKey(int code, int character, bool backward)
     // A key press goes to the first button or clip waiting for that key,
     // parents before their children.
     const int key = buttonKeyOf(code, character);
-    std::vector<StageClip *> order{&stage_.root()};
+    std::vector<StageClip *> order = levelRoots();
     for (std::size_t i = 0; key && i < order.size(); ++i) {
         StageClip *c = order[i];
         const int handle = c->handle;
@@ -479,8 +486,17 @@ void ScriptRuntime::followDrag()
     setClipProperty(drag_.clip, 1, at.y());
     // What the clip is dropped on: the topmost clip under the pointer
     // outside the dragged one.
-    const StageClip *target = clipUnder(stage_.root(), clipWorld(stage_.root()), mouse_ * 20, stage_.subtree(*c));
+    const StageClip *target = clipUnderPointer(stage_.subtree(*c));
     dropTargets_[drag_.clip] = target && target->parent ? clipProperty(target->handle, 11).string : QString();
+}
+
+const StageClip *ScriptRuntime::clipUnderPointer(const std::vector<int> &leftOut)
+{
+    const std::vector<StageClip *> roots = levelRoots();
+    for (auto it = roots.rbegin(); it != roots.rend(); ++it)
+        if (const StageClip *found = clipUnder(**it, clipWorld(**it), mouse_ * 20, leftOut))
+            return found;
+    return nullptr;
 }
 
 const StageClip *ScriptRuntime::clipUnder(const StageClip &parent, const QTransform &world, const QPointF &point,

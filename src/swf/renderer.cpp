@@ -37,9 +37,17 @@ void drawOnPoolThread(const std::function<void()> &draw)
     done.acquire();
 }
 
-void drawObjects(QPainter &painter, const Movie &movie, const StageClip *root, const std::vector<StageObject> &objects,
-                 const QRectF &target, int samples, bool smoothBitmaps, bool shadeGradients = true)
+struct StageContent {
+    const StageClip *root;
+    const std::vector<StageObject> &objects;
+    const std::vector<StageObject> &levels;
+};
+
+void drawObjects(QPainter &painter, const Movie &movie, const StageContent &content, const QRectF &target,
+                 int samples, bool smoothBitmaps, bool shadeGradients = true)
 {
+    const StageClip *root = content.root;
+    const std::vector<StageObject> &objects = content.objects;
     const QRectF stage = movie.stageRect();
     painter.fillRect(target, movie.backgroundColor());
     if (stage.width() <= 0 || stage.height() <= 0 || target.isEmpty())
@@ -60,26 +68,28 @@ void drawObjects(QPainter &painter, const Movie &movie, const StageClip *root, c
     Renderer renderer(painter, movie, samples, smoothBitmaps, world.m11() * 20, budget, &movie.pixelCache());
     renderer.setStageWorld(base);
     const RootPlacement inRoot = rootPlacement(root, base);
-    if (!inRoot.visible)
-        return;
-    if (root && root->drawing && !root->drawing->isEmpty())
-        renderer.drawScripted(*root->drawing, inRoot.world, inRoot.color);
-    renderer.drawList(list, inRoot.world, inRoot.color, 0);
+    if (inRoot.visible) {
+        if (root && root->drawing && !root->drawing->isEmpty())
+            renderer.drawScripted(*root->drawing, inRoot.world, inRoot.color);
+        renderer.drawList(list, inRoot.world, inRoot.color, 0);
+    }
+    for (const StageObject &level : content.levels)
+        renderer.drawObject({level.depth, &level.clip->placement, level.age, level.clip}, base, ColorTransform(), 0);
 }
 
-void drawWholeFrame(QPainter &painter, const Movie &movie, const StageClip *root,
-                    const std::vector<StageObject> &objects, const QRectF &target, const RenderOptions &options)
+void drawWholeFrame(QPainter &painter, const Movie &movie, const StageContent &stage, const QRectF &target,
+                    const RenderOptions &options)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     if (!options.antialias) {
-        drawObjects(painter, movie, root, objects, target, 1, false);
+        drawObjects(painter, movie, stage, target, 1, false);
         painter.restore();
         return;
     }
     if (!options.supersample) {
         painter.setRenderHint(QPainter::Antialiasing, true);
-        drawObjects(painter, movie, root, objects, target, 1, true, false);
+        drawObjects(painter, movie, stage, target, 1, true, false);
         painter.restore();
         return;
     }
@@ -89,7 +99,7 @@ void drawWholeFrame(QPainter &painter, const Movie &movie, const StageClip *root
     const QRect device = painter.transform().mapRect(target).toAlignedRect().intersected(
         QRect(0, 0, painter.device()->width(), painter.device()->height()));
     if (device.isEmpty() || qint64(device.width()) * device.height() * samples * samples > maxSupersampledPixels) {
-        drawObjects(painter, movie, root, objects, target, 1, true);
+        drawObjects(painter, movie, stage, target, 1, true);
         painter.restore();
         return;
     }
@@ -99,7 +109,7 @@ void drawWholeFrame(QPainter &painter, const Movie &movie, const StageClip *root
         QPainter bigPainter(&big);
         bigPainter.setTransform(painter.transform() * QTransform::fromTranslate(-device.x(), -device.y())
                                 * QTransform::fromScale(samples, samples));
-        drawObjects(bigPainter, movie, root, objects, target, samples, true);
+        drawObjects(bigPainter, movie, stage, target, samples, true);
     }
     painter.resetTransform();
     painter.drawImage(device.topLeft(), downsample(big, samples));
@@ -142,14 +152,15 @@ QTransform stageTransform(const Movie &movie, const QRectF &target)
 }
 
 void drawStage(QPainter &painter, const Movie &movie, const StageClip *root, const std::vector<StageObject> &objects,
-               const QRectF &target, const RenderOptions &options)
+               const QRectF &target, const RenderOptions &options, const std::vector<StageObject> &levels)
 {
+    const StageContent stage{root, objects, levels};
     // Supersampled frames are a few very large fills, which the painter's
     // threads speed up; other frames are many small ones.
     if (options.antialias && options.supersample)
-        drawWholeFrame(painter, movie, root, objects, target, options);
+        drawWholeFrame(painter, movie, stage, target, options);
     else
-        drawOnPoolThread([&] { drawWholeFrame(painter, movie, root, objects, target, options); });
+        drawOnPoolThread([&] { drawWholeFrame(painter, movie, stage, target, options); });
 }
 
 } // namespace sky::swf

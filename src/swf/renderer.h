@@ -48,10 +48,11 @@ struct RootPlacement {
 RootPlacement rootPlacement(const StageClip *root, const QTransform &stageWorld);
 
 // Draws the stage (background, what scripts drew on the main movie's clip
-// `root`, then the objects by depth) scaled to fit `target` with its
-// aspect ratio kept ("show all"), centred.
+// `root`, then the objects by depth, then the roots of the levels above
+// it, lowest first) scaled to fit `target` with its aspect ratio kept
+// ("show all"), centred.
 void drawStage(QPainter &painter, const Movie &movie, const StageClip *root, const std::vector<StageObject> &objects,
-               const QRectF &target, const RenderOptions &options);
+               const QRectF &target, const RenderOptions &options, const std::vector<StageObject> &levels = {});
 
 // Draws `clip` and what lies in it, without its own matrix and colour
 // transform, onto `image` through `matrix` (its pixels to the image's) and

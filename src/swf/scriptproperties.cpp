@@ -88,8 +88,13 @@ Value ScriptRuntime::clipProperty(int handle, int index)
     case 9: return size(false);
     case 10: return c->scripted ? c->rotation : std::atan2(m.b, m.a) * 180 / M_PI;
     case 11: {
-        QString path = clipTarget(handle).mid(7);
-        path.replace(u'.', u'/');
+        // "/a/b" in the main movie, "_level1/a/b" in level 1.
+        QString path = clipTarget(handle);
+        const qsizetype levelEnd = path.indexOf(u'.') < 0 ? path.size() : path.indexOf(u'.');
+        const QString level = path.left(levelEnd);
+        path = path.mid(levelEnd).replace(u'.', u'/');
+        if (level != u"_level0")
+            return level + path;
         return path.isEmpty() ? QStringLiteral("/") : path;
     }
     case 13: return c->placement.name;

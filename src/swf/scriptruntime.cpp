@@ -94,6 +94,17 @@ void ScriptRuntime::dispatch(int handle, quint32 event, const QString &method)
     StageClip *c = clip(handle);
     if (!c)
         return;
+    // Handlers run by the rules of their own movie's version, whoever
+    // set off the event.
+    const int outer = vm_.movieVersion();
+    vm_.setMovieVersion(c->childLibrary().version());
+    runHandlers(handle, event, method);
+    vm_.setMovieVersion(outer);
+}
+
+void ScriptRuntime::runHandlers(int handle, quint32 event, const QString &method)
+{
+    StageClip *c = clip(handle);
     if (event && c->placement.clipActions) {
         const auto actions = c->placement.clipActions;
         for (const ClipAction &action : *actions)

@@ -109,6 +109,7 @@ public:
     avm1::Object *clipObject(int clip) override;
     QString clipTarget(int clip) override;
     int clipRoot() override { return stage_.root().handle; }
+    int clipLevel(int n) override;
     int clipParent(int clip) override;
     int clipChild(int clip, const QString &name) override;
     bool clipGone(int clip) override { return clip && !this->clip(clip); }
@@ -174,6 +175,8 @@ public:
     bool showImage(int clip, const QImage &image) override;
     bool showMovie(int clip, const QByteArray &bytes, const QString &url,
                    const std::function<void()> &loaded) override;
+    bool showLevel(int level, const QByteArray &bytes, const QString &url) override;
+    void unloadLevel(int level) override;
 
 private:
     // Work waiting for the end of the tick's stage changes.
@@ -188,6 +191,7 @@ private:
     // Runs the clip's onClipEvent scripts for `event` and then its handler
     // method `method` when one is set.
     void dispatch(int clip, quint32 event, const QString &method);
+    void runHandlers(int clip, quint32 event, const QString &method);
     void runConstructs();
     // The construct event and the constructor of the class registered for
     // the clip's symbol (Object.registerClass).
@@ -209,7 +213,12 @@ private:
     // Takes a movie clip's children and drawing away, and a movie loaded
     // into it; null when it is no movie clip or went meanwhile.
     StageClip *emptyClip(int clip);
+    // Plays `movie` in a clip emptied for it: a new movie to scripts.
+    void playIn(StageClip &clip, std::shared_ptr<const Movie> movie, const QString &url);
     StageClip *clip(int handle) const { return stage_.find(handle); }
+    // The main movie's clip and the roots of the levels above it, lowest
+    // first.
+    std::vector<StageClip *> levelRoots() const;
     void touchTransform(StageClip &clip);
     // A value set to a numeric property as a number: NaN for undefined and
     // null whatever the version, which leaves the property as it was.
@@ -258,6 +267,9 @@ private:
     // are passed over.
     const StageClip *clipUnder(const StageClip &parent, const QTransform &world, const QPointF &point,
                                const std::vector<int> &leftOut);
+    // The innermost movie clip under the pointer in the topmost level
+    // that has one, clips in `leftOut` passed over.
+    const StageClip *clipUnderPointer(const std::vector<int> &leftOut);
     void followDrag();
     QString dropTarget(int clip);
     // What an input event set off: constructs and queued scripts.

@@ -110,7 +110,10 @@ std::pair<qsizetype, qsizetype> ScriptRuntime::selectionUnitAt(const QPointF &po
 
 void ScriptRuntime::fieldPressed(const QPointF &point, int clicks)
 {
-    const int field = fieldAt(stage_.root(), clipWorld(stage_.root()), point);
+    int field = 0;
+    const std::vector<StageClip *> roots = levelRoots();
+    for (auto it = roots.rbegin(); it != roots.rend() && !field; ++it)
+        field = fieldAt(**it, clipWorld(**it), point);
     const bool extend = field && field == focusedField() && keyIsDown(shift);
     focusOn(field, false);
     selecting_ = field && focusedField() == field;

@@ -68,8 +68,12 @@ void loadVariables(Vm &vm, Object *clip, const QString &url);
 // MovieClip.loadVariables(url).
 Value loadClipVariables(Vm &vm, CallInfo &c);
 void installMovieClipLoader(Vm &vm);
-// Reads a picture file into a clip (loadMovie), which then shows it.
+// Reads a picture or movie file into a clip (loadMovie), which then shows
+// it; without an address the clip is emptied (unloadMovie).
 void loadMovie(Vm &vm, Object *clip, const QString &url);
+// Reads a movie file into level `level` (loadMovieNum), in place of the
+// movie there; without an address the level's movie goes (unloadMovieNum).
+void loadLevel(Vm &vm, int level, const QString &url);
 // MovieClip.loadMovie(url) and unloadMovie().
 Value loadClipMovie(Vm &vm, CallInfo &c);
 Value unloadClipMovie(Vm &vm, CallInfo &c);

@@ -54,6 +54,12 @@ bool show(Vm &vm, Object *clip, const DataLoad &load, const std::function<void()
     return true;
 }
 
+void deliverToLevel(Vm &vm, DataLoad &load)
+{
+    if (load.bytes && isMovie(*load.bytes))
+        vm.host()->showLevel(load.level, *load.bytes, load.url);
+}
+
 void deliverToClip(Vm &vm, DataLoad &load)
 {
     if (Object *clip = vm.liveClip(load.target); clip && load.bytes)
@@ -121,7 +127,23 @@ Value unloadClip(Vm &vm, CallInfo &c)
 
 } // namespace
 
-void loadMovie(Vm &vm, Object *clip, const QString &url) { startDataLoad(vm, clip, url, deliverToClip); }
+void loadMovie(Vm &vm, Object *clip, const QString &url)
+{
+    if (url.isEmpty())
+        vm.host()->showImage(clip->clip, QImage());
+    else
+        startDataLoad(vm, clip, url, deliverToClip);
+}
+
+void loadLevel(Vm &vm, int level, const QString &url)
+{
+    if (url.isEmpty()) {
+        vm.host()->unloadLevel(level);
+        return;
+    }
+    startDataLoad(vm, nullptr, url, deliverToLevel);
+    vm.dataLoads.back().level = level;
+}
 
 Value loadClipMovie(Vm &vm, CallInfo &c)
 {

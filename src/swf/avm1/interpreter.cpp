@@ -438,17 +438,23 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             const QString window = data.string();
             if (url.startsWith(QStringLiteral("FSCommand:"), Qt::CaseInsensitive))
                 vm.host()->fsCommand(url.mid(10), window);
+            else if (const int level = vm.levelNumber(window); level >= 0)
+                loadLevel(vm, level, url);
             break;
         }
         case 0x9A: {
             // Flags: load variables (0x80), or else a movie (0x40), into
-            // the clip the target names; the variables sent with them
-            // (0x03) go nowhere.
+            // the clip the target names; a movie goes into a level the
+            // target names, flag or not, and no address unloads it. The
+            // variables sent with them (0x03) go nowhere.
             const quint8 flags = data.u8();
             const QString window = st.popString();
             const QString url = st.popString();
+            const int level = (flags & 0x80) ? -1 : vm.levelNumber(window);
             if (url.startsWith(QStringLiteral("FSCommand:"), Qt::CaseInsensitive))
                 vm.host()->fsCommand(url.mid(10), window);
+            else if (level >= 0)
+                loadLevel(vm, level, url);
             else if (flags & 0xC0)
                 if (Object *target = resolveTarget(vm, act, window); target && target->kind == ObjectKind::Clip)
                     (flags & 0x80) ? loadVariables(vm, target, url) : loadMovie(vm, target, url);

@@ -13,7 +13,7 @@ bool isName(Vm &vm, const QString &name, const char16_t *special)
     return vm.version() <= 6 ? name.compare(QStringView(special), Qt::CaseInsensitive) == 0 : name == special;
 }
 
-// `this`, `_global`, `_root`, `_level0`, `super`: names every scope knows.
+// `this`, `_global`, `_root`, `_levelN`, `super`: names every scope knows.
 bool specialName(Vm &vm, Activation &act, const QString &name, Value &out)
 {
     if (name.isEmpty() || (name[0] != u'_' && name[0] != u't' && name[0] != u's' && name[0] != u'T' && name[0] != u'S'))
@@ -30,8 +30,9 @@ bool specialName(Vm &vm, Activation &act, const QString &name, Value &out)
         out = vm.rootOf(act.baseTarget);
         return true;
     }
-    if (isName(vm, name, u"_level0")) {
-        out = rootObject(vm);
+    if (const int level = vm.levelNumber(name); level >= 0) {
+        const int root = vm.host()->clipLevel(level);
+        out = root ? Value(vm.host()->clipObject(root)) : Value();
         return true;
     }
     if (isName(vm, name, u"super") && act.superObject) {
@@ -57,8 +58,8 @@ qsizetype variableSeparator(Vm &vm, const QString &name)
 }
 
 // The level a first step "_levelN" or "_flashN" names, whatever follows
-// its digits: the root for level 0, none for the others, which no movie
-// is loaded into. Null, with `isLevel` false, for any other step.
+// its digits: its root, null when no movie is loaded there. Null, with
+// `isLevel` false, for any other step.
 Object *levelStep(Vm &vm, const QString &step, bool &isLevel)
 {
     isLevel = (step.startsWith(u"_level", Qt::CaseInsensitive) || step.startsWith(u"_flash", Qt::CaseInsensitive))
@@ -66,7 +67,10 @@ Object *levelStep(Vm &vm, const QString &step, bool &isLevel)
     qsizetype end = 6;
     while (isLevel && end < step.size() && step[end].isDigit())
         ++end;
-    return isLevel && QStringView(step).mid(6, end - 6).toInt() == 0 ? rootObject(vm) : nullptr;
+    bool number = false;
+    const int level = isLevel ? QStringView(step).mid(6, end - 6).toInt(&number) : 0;
+    const int root = number ? vm.host()->clipLevel(level) : 0;
+    return root ? vm.host()->clipObject(root) : nullptr;
 }
 
 // SWF 4 target paths: slash steps only ("a/b", ".." for the parent, a

@@ -197,23 +197,43 @@ Value Vm::clipPathName(Object *clip, const QString &name)
     }
     if (is(u"_root"))
         return rootOf(clip);
-    if (is(u"_level0"))
-        return host_->clipObject(host_->clipRoot());
+    if (const int level = levelNumber(name); level >= 0) {
+        const int root = host_->clipLevel(level);
+        return root ? Value(host_->clipObject(root)) : Value();
+    }
     if (version_ >= 6 && is(u"_global"))
         return global;
     return {};
 }
 
+int Vm::levelNumber(QStringView name) const
+{
+    const QStringView prefix(u"_level");
+    if (name.size() <= prefix.size() || name.size() > prefix.size() + 9
+        || !name.startsWith(prefix, version_ <= 6 ? Qt::CaseInsensitive : Qt::CaseSensitive))
+        return -1;
+    int n = 0;
+    for (const QChar c : name.mid(prefix.size())) {
+        if (c < u'0' || c > u'9')
+            return -1;
+        n = n * 10 + (c.unicode() - u'0');
+    }
+    return n;
+}
+
 Object *Vm::rootOf(Object *clip)
 {
-    const int main = host_->clipRoot();
     int handle = clip && clip->kind == ObjectKind::Clip ? clip->clip : 0;
-    for (; handle && handle != main; handle = host_->clipParent(handle)) {
+    while (handle) {
+        const int parent = host_->clipParent(handle);
         Object *o = host_->clipObject(handle);
+        if (!parent)
+            return o;
         if (o && o->find(key(QStringLiteral("_lockroot"))) && toBoolean(get(o, QStringLiteral("_lockroot"))))
             return o;
+        handle = parent;
     }
-    return host_->clipObject(main);
+    return host_->clipObject(host_->clipRoot());
 }
 
 Value Vm::getMember(const Value &target, const QString &name)

@@ -74,6 +74,9 @@ public:
     virtual Object *clipObject(int) { return nullptr; }
     virtual QString clipTarget(int) { return {}; } // "_level0.a.b"
     virtual int clipRoot() { return 0; }
+    // The root clip of level `n` (the main movie's for 0), 0 when no
+    // movie plays there.
+    virtual int clipLevel(int n) { return n == 0 ? clipRoot() : 0; }
     virtual int clipParent(int) { return 0; }
     virtual int clipChild(int, const QString &) { return 0; }
     // Whether a clip has left the stage.
@@ -148,6 +151,12 @@ public:
     // this returns; `loaded` is called once the movie is known to be
     // sound, before it is shown. False when the clip cannot play it.
     virtual bool showMovie(int, const QByteArray &, const QString &, const std::function<void()> &) { return false; }
+    // Plays the SWF movie in `bytes`, read from `url`, as level `n` in
+    // place of the one there; a movie loaded as level 0 replaces the main
+    // movie and every level. False when it is no movie.
+    virtual bool showLevel(int, const QByteArray &, const QString &) { return false; }
+    // Takes the movie of level `n` off the stage; for level 0 every level's.
+    virtual void unloadLevel(int) { }
     virtual ObjectStore *objectStore() { return nullptr; }
     // Text fields, known by their handles like clips: the field's state
     // (null when the handle is no field), which a script changes and then
@@ -197,6 +206,7 @@ struct DataLoad {
     QString url;
     std::optional<QByteArray> bytes;
     void (*deliver)(Vm &, DataLoad &) = nullptr;
+    int level = 0; // a movie loaded into a level, which has no object yet
 };
 
 // The interpreter: values, objects, the built-in classes and the code that
@@ -268,9 +278,11 @@ public:
     // its path, when there is one.
     Object *liveClip(Object *object);
     // The `_root` of a clip: the nearest clip, itself or one it lies in,
-    // whose `_lockroot` is set, else the main movie.
+    // whose `_lockroot` is set, else the root of its level.
     Object *rootOf(Object *clip);
-    // `_parent`, `_root`, `_level0` and `_global` read on a clip.
+    // The number a level's name "_levelN" gives, -1 for any other name.
+    int levelNumber(QStringView name) const;
+    // `_parent`, `_root`, `_levelN` and `_global` read on a clip.
     Value clipPathName(Object *clip, const QString &name);
     void set(Object *object, const QString &name, const Value &value);
     void setMember(const Value &target, const QString &name, const Value &value);

@@ -314,8 +314,22 @@ StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &plac
     return find(handle);
 }
 
+std::vector<const StageClip *> ClipStage::movieHolders() const
+{
+    std::vector<const StageClip *> holders;
+    std::erase_if(holders_, [&](int handle) {
+        const StageClip *c = find(handle);
+        if (c && c->loaded)
+            holders.push_back(c);
+        return !c || !c->loaded;
+    });
+    return holders;
+}
+
 void ClipStage::showMovie(StageClip &clip, std::shared_ptr<const Movie> movie, const QString &from)
 {
+    if (std::find(holders_.begin(), holders_.end(), clip.handle) == holders_.end())
+        holders_.push_back(clip.handle);
     clip.loaded = std::move(movie);
     clip.loadedFrom = from;
     clip.timeline = &clip.loaded->timeline();

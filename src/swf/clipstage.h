@@ -155,6 +155,9 @@ public:
     // Plays `movie` (of one frame or more), read from the address `from`,
     // in `clip`, which holds nothing any more, from its first frame.
     void showMovie(StageClip &clip, std::shared_ptr<const Movie> movie, const QString &from);
+    // The clips on the stage holding a movie loaded into them, and the
+    // levels' roots, in the order their movies came.
+    std::vector<const StageClip *> movieHolders() const;
     // Shows a button's parts for `state` (a ButtonState): parts the old
     // state shares stay as they are, the others leave or are made.
     void setButtonState(StageClip &button, int state);
@@ -175,6 +178,7 @@ private:
     StageListener *listener_;
     std::unique_ptr<StageClip> root_;
     std::map<int, std::unique_ptr<StageClip>> levels_;
+    mutable std::vector<int> holders_; // clips that were given a movie, some of which have gone
     ClipHandles handles_;
     // Every handle in handles_ and, after a removal, handles gone, in the
     // order they were made (handles only grow).

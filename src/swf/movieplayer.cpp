@@ -65,6 +65,7 @@ void MoviePlayer::setMovie(std::shared_ptr<const Movie> movie)
     movie_ = std::move(movie);
     error_.clear();
     sound_.reset();
+    loadedSounds_.clear();
     if (!movie_)
         return;
     sound_ = std::make_unique<MovieSound>(*movie_, soundRate_, folder_);
@@ -90,8 +91,8 @@ void MoviePlayer::setPlaying(bool playing)
 {
     if (stage_)
         stage_->root().playing = playing;
-    if (sound_ && !playing)
-        sound_->mixer().silenceStream();
+    if (MovieSound *sound = rootSound(); sound && !playing)
+        sound->mixer().silenceStream();
 }
 
 void MoviePlayer::setViewSize(const QSize &size)
@@ -112,8 +113,9 @@ void MoviePlayer::tick()
         return;
     scripts_->soundsFinished();
     const int shown = currentFrame();
-    const int steps = isPlaying() && totalFrames() > 1
-                          ? std::clamp(sound_->mixer().frameDue(shown) - shown, 0, maxFramesPerTick)
+    MovieSound *sound = rootSound();
+    const int steps = sound && isPlaying() && totalFrames() > 1
+                          ? std::clamp(sound->mixer().frameDue(shown) - shown, 0, maxFramesPerTick)
                           : 1;
     for (int i = 0; i < steps; ++i) {
         scripts_->tick();
@@ -123,28 +125,78 @@ void MoviePlayer::tick()
     // next tick.
     scripts_->soundsFinished();
     scripts_->filesLoaded();
+    followSound();
 }
 
 void MoviePlayer::followSound()
 {
-    std::vector<MovieSound::SpriteFrame> sprites;
-    if (sound_->spritesHaveSound()) {
-        std::vector<int> owners{stage_->root().handle};
-        collectSprites(stage_->root(), owners, sprites);
+    const StageClip &root = stage_->root();
+    if (root.loaded) {
+        // The main movie was replaced: its sounds are over.
+        sound_->mixer().stopAll();
+    } else {
+        std::vector<MovieSound::SpriteFrame> sprites;
+        if (sound_->spritesHaveSound()) {
+            std::vector<int> owners{root.handle};
+            collectSprites(root, owners, sprites);
+        }
+        sound_->follow(currentFrame(), isPlaying(), root.handle, sprites);
     }
-    sound_->follow(currentFrame(), isPlaying(), stage_->root().handle, sprites);
+    std::map<int, LoadedSound> following;
+    for (const StageClip *holder : stage_->movieHolders()) {
+        auto found = loadedSounds_.find(holder->handle);
+        if (found == loadedSounds_.end() || found->second.movie != holder->loaded) {
+            auto sound = std::make_unique<MovieSound>(*holder->loaded, soundRate_, folder_);
+            sound->mixer().setOutputLatency(soundLatency_);
+            found = loadedSounds_.insert_or_assign(holder->handle, LoadedSound{holder->loaded, std::move(sound)}).first;
+        }
+        MovieSound &sound = *found->second.sound;
+        std::vector<int> owners;
+        for (const StageClip *c = holder; c; c = c->parent)
+            owners.push_back(c->handle);
+        std::vector<MovieSound::SpriteFrame> sprites;
+        if (sound.spritesHaveSound())
+            collectSprites(*holder, owners, sprites);
+        sound.follow(holder->frame, holder->playing, holder->handle, sprites);
+        following.insert(loadedSounds_.extract(found));
+    }
+    // The movies unloaded or replaced since take their sounds with them.
+    loadedSounds_ = std::move(following);
+}
+
+MovieSound *MoviePlayer::rootSound() const
+{
+    if (!stage_ || !stage_->root().loaded)
+        return sound_.get();
+    const auto found = loadedSounds_.find(stage_->root().handle);
+    return found == loadedSounds_.end() ? nullptr : found->second.sound.get();
+}
+
+MovieSound *MoviePlayer::soundOf(const StageClip &clip) const
+{
+    for (const StageClip *c = clip.parent; c; c = c->parent)
+        if (c->loaded) {
+            const auto found = loadedSounds_.find(c->handle);
+            return found == loadedSounds_.end() ? nullptr : found->second.sound.get();
+        }
+    return sound_.get();
 }
 
 void MoviePlayer::mixSound(float *stereo, qsizetype frames)
 {
     if (sound_)
         sound_->mixer().mix(stereo, frames);
+    for (const auto &[holder, loaded] : loadedSounds_)
+        loaded.sound->mixer().mix(stereo, frames);
 }
 
 void MoviePlayer::setSoundLatency(qsizetype frames)
 {
+    soundLatency_ = frames;
     if (sound_)
         sound_->mixer().setOutputLatency(frames);
+    for (const auto &[holder, loaded] : loadedSounds_)
+        loaded.sound->mixer().setOutputLatency(frames);
 }
 
 void MoviePlayer::gotoFrame(int n)

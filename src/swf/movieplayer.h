@@ -134,6 +134,11 @@ public:
     void setSoundRate(int rate) { soundRate_ = rate; }
     // The sound of the movie; null when none is loaded.
     MovieSound *sound() const { return sound_.get(); }
+    // The sound of the movie whose character `clip` shows: the main
+    // movie's, or that of a movie loaded into a clip or a level, which
+    // plays through a mixer of its own beside the main one's until it is
+    // unloaded or replaced. Null when it has none yet.
+    MovieSound *soundOf(const StageClip &clip) const;
     // What the sound output calls for the next `frames` sample frames,
     // added to `stereo`.
     void mixSound(float *stereo, qsizetype frames);
@@ -186,6 +191,16 @@ private:
     QSize viewSize_;
     int soundRate_ = 44100;
     std::unique_ptr<MovieSound> sound_;
+    // The sounds of loaded movies, by the handle of the clip each plays in.
+    struct LoadedSound {
+        std::shared_ptr<const Movie> movie;
+        std::unique_ptr<MovieSound> sound;
+    };
+    std::map<int, LoadedSound> loadedSounds_;
+    qsizetype soundLatency_ = 0;
+    // The sound of the movie playing as level 0: the one loaded, or the
+    // one that replaced it.
+    MovieSound *rootSound() const;
     TextClipboard clipboard_;
     QString path_;
     QString folder_; // of the movie's file, for the files its scripts load

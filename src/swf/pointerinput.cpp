@@ -204,7 +204,8 @@ void ScriptRuntime::pointerEvent(int handle, PointerEvent event)
             std::vector<int> owners;
             for (const StageClip *p = c; p; p = p->parent)
                 owners.push_back(p->handle);
-            player_.sound()->mixer().buttonChanged(id, *transition, owners);
+            if (MovieSound *sound = player_.soundOf(*c))
+                sound->mixer().buttonChanged(id, *transition, owners);
         }
         c = clip(handle);
         Object *target = c && c->parent ? clipObject(c->parent->handle) : nullptr;

@@ -1,15 +1,20 @@
 // Movies that load other movies into their clips: the loaded movie plays
 // there with its own characters, frames and version, the clip keeps its
-// place and name, MovieClipLoader tells each stage of the load, and a
-// movie that loads itself without end is stopped.
+// place and name, MovieClipLoader tells each stage of the load, a movie
+// that loads itself without end is stopped, and loaded movies sound from
+// their own libraries until they go.
 
 #include "scriptactions.h"
+#include "soundwriter.h"
 
+#include "swf/audio/soundtags.h"
 #include "swf/movieplayer.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 using namespace swftest;
@@ -43,6 +48,39 @@ Actions loaderHandler(const QByteArray &event)
     return Actions().function(body);
 }
 
+// Sound 1, `samples` of a `hz` tone, exported as "tone".
+void addTone(swftest::Movie &m, int hz, int samples)
+{
+    m.tag(sky::swf::audio::tagDefineSound,
+          swftest::defineSound(1, swftest::soundFormat(3, 3, true, false), quint32(samples),
+                               swftest::littleEndian16(swftest::sine(44100, samples, hz))));
+    m.tag(56, swftest::Bits().u16(1).u16(1).bytes(QByteArray("tone", 5)).data()); // ExportAssets
+}
+
+// A movie whose sound 1, a second of a `hz` tone, starts on its first
+// frame, where it stops.
+QByteArray toneMovie(int hz)
+{
+    swftest::Movie m(8, 100, 100);
+    addTone(m, hz, 44100);
+    m.tag(sky::swf::audio::tagStartSound, swftest::startSound(1));
+    m.stopAction().showFrame();
+    return m.fws();
+}
+
+// The pitch the player's next tenth of a second of sound has, from the
+// crossings of zero on the left, to 50 Hz.
+int pitchHeard(MoviePlayer &player)
+{
+    constexpr qsizetype frames = 4410;
+    std::vector<float> out(size_t(frames) * 2, 0.0f);
+    player.mixSound(out.data(), frames);
+    int crossings = 0;
+    for (size_t i = 2; i < out.size(); i += 2)
+        crossings += (out[i - 2] < 0) != (out[i] < 0);
+    return int(std::lround(crossings * 10.0 / 2 / 50)) * 50;
+}
+
 } // namespace
 
 class TestSwfLoadMovie : public QObject {
@@ -53,6 +91,7 @@ private Q_SLOTS:
     void movieClipLoaderTellsEachStageOfAMovieLoad();
     void loadedMoviesKeepTheirVersionsRules();
     void aMovieLoadingItselfStopsAtALimit();
+    void loadedMoviesSoundFromTheirOwnLibrariesUntilTheyGo();
 
 private:
     // Runs `bytes` as the movie test.swf of the test folder for `ticks`
@@ -187,6 +226,30 @@ void TestSwfLoadMovie::aMovieLoadingItselfStopsAtALimit()
     script.makeClip("this", "c", 1).then(loadMovie("test.swf", "c"));
     self.doAction(script.code()).showFrame();
     QCOMPARE(run(self.fws(), 20), QStringList(9, u"in"_s));
+}
+
+void TestSwfLoadMovie::loadedMoviesSoundFromTheirOwnLibrariesUntilTheyGo()
+{
+    // Each movie's sound 1 is a tone of its own; the main movie's is never
+    // started. Frame 1 loads a movie into a clip, frame 2 unloads it and
+    // loads another into level 1, frame 3 unloads that level.
+    writeFile(QStringLiteral("clip.swf"), toneMovie(3000));
+    writeFile(QStringLiteral("level.swf"), toneMovie(1000));
+    swftest::Movie host(8, 100, 100);
+    addTone(host, 440, 44100);
+    host.doAction(Actions().makeClip("_root", "holder", 1).then(loadMovie("clip.swf", "holder")).code()).showFrame();
+    const QByteArray toLevel = "level.swf\0_level1\0"_ba;
+    host.doAction(Actions(loadMovie("", "holder")).op(0x83, toLevel).code()).showFrame();
+    host.doAction(Actions().op(0x83, "\0_level1\0"_ba).op(0x07).code()).showFrame();
+    writeFile(QStringLiteral("test.swf"), host.fws());
+
+    MoviePlayer player;
+    QVERIFY(player.load(dir.filePath(QStringLiteral("test.swf"))));
+    QCOMPARE(pitchHeard(player), 3000);
+    player.tick();
+    QCOMPARE(pitchHeard(player), 1000);
+    player.tick();
+    QCOMPARE(pitchHeard(player), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSwfLoadMovie)

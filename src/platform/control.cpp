@@ -260,7 +260,12 @@ void Control::placeWidget()
     // meet in twips also meet in pixels.
     const int right = twipsToPixels(m_left + std::max(0.0f, m_width));
     const int bottom = twipsToPixels(m_top + std::max(0.0f, m_height));
-    m_widget->setGeometry(x, y, right - x, bottom - y);
+    placeWidgetAt(QRect(x, y, right - x, bottom - y));
+}
+
+void Control::placeWidgetAt(const QRect &place)
+{
+    m_widget->setGeometry(place);
 }
 
 void Control::showOnWidget(void (Control::*show)())

@@ -3,6 +3,7 @@
 #include "platform/file_drop.h"
 
 #include <QObject>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -121,6 +122,8 @@ protected:
     void applyGeometry();
     // Puts the widget where the control stands, nothing more.
     void placeWidget();
+    // Gives the widget its place, in pixels of its parent.
+    virtual void placeWidgetAt(const QRect &place);
     // Also takes the mouse and key events of a part of the widget (the
     // viewport of a list).
     void watch(QObject *part);

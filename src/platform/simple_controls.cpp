@@ -115,6 +115,15 @@ void Label::showState()
     showCaption();
 }
 
+void Label::placeWidgetAt(const QRect &place)
+{
+    // A label stays the size it is given: fixed, its widget asks the window
+    // for no new layout as its caption changes (the main window's bar of
+    // squares grows at every tick of its timer).
+    m_label->setFixedSize(place.size());
+    m_label->move(place.topLeft());
+}
+
 void Label::setCaption(const QString &caption)
 {
     // The main window sets its titles to what they already show ten times

@@ -41,6 +41,7 @@ protected:
     void applyForeColor() override;
     QWidget *makeWidget() override;
     void showState() override;
+    void placeWidgetAt(const QRect &place) override;
 
 private:
     class View;

@@ -40,7 +40,23 @@ public:
     Image image{*this, u"image"_s};
     Timer timer{*this, u"timer"_s};
     ComboBox dropdown{*this, u"dropdown"_s, ComboBox::DropdownList};
+    Label label{*this, u"label"_s};
     QStringList clicks;
+};
+
+// Counts the requests for a new layout that reach a window.
+class LayoutRequests : public QObject
+{
+public:
+    explicit LayoutRequests(QWidget *window) { window->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::LayoutRequest;
+        return false;
+    }
 };
 
 void touch(const QDir &dir, const QString &name)
@@ -66,6 +82,7 @@ private Q_SLOTS:
     void folderListFindsTheNameTyped();
     void imageTakesNaturalSizeWithoutStretch();
     void stretchedImageFollowsItsPictureAndSize();
+    void labelTakesCaptionsWhereItStands();
 
 private:
     test::TestRig rig;
@@ -373,6 +390,31 @@ void TestControls::stretchedImageFollowsItsPictureAndSize()
     QCOMPARE(drawn(50, 50), QColor(Qt::blue));
     form.image.Move(0, 0, 3000, 1500);
     QCOMPARE(drawn(199, 99), QColor(Qt::blue));
+}
+
+void TestControls::labelTakesCaptionsWhereItStands()
+{
+    Sample form(rig.services);
+    form.label.Move(150, 150, 1500, 300); // 100 x 20 pixels
+    form.Show();
+    QCoreApplication::sendPostedEvents();
+    const QWidget *shown = form.label.widget();
+
+    // New captions, as the main window's bar of squares takes at every tick,
+    // ask the window for no new layout.
+    const LayoutRequests requests(form.window());
+    for (const QString &caption : {u"n"_s, u"nn"_s, u"a caption far wider than the label"_s})
+        form.label.setCaption(caption);
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(requests.count, 0);
+    QCOMPARE(shown->geometry(), QRect(10, 10, 100, 20));
+
+    // Placed again, larger and then smaller, it takes each place.
+    form.label.Move(300, 0, 3000, 600);
+    QCOMPARE(shown->geometry(), QRect(20, 0, 200, 40));
+    form.label.setWidth(750);
+    form.label.setHeight(150);
+    QCOMPARE(shown->geometry(), QRect(20, 0, 50, 10));
 }
 
 QTEST_MAIN(TestControls)

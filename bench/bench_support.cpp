@@ -126,7 +126,7 @@ QString startXvfb(QProcess &xvfb, int first, const QString &size)
         const QString name = QStringLiteral(":%1").arg(display);
         xvfb.start(QStringLiteral("Xvfb"),
             { name, QStringLiteral("-screen"), QStringLiteral("0"), size + QStringLiteral("x24"),
-                QStringLiteral("-nolisten"), QStringLiteral("tcp") });
+                QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset") });
         if (!xvfb.waitForStarted())
             return {};
         const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(display);

@@ -45,7 +45,10 @@ double residentMiB(qint64 pid);
 
 // An X server of the bench's own on the first free display from `first` on,
 // with a screen of `size` ("1280x1024"); its display name, or "" when none
-// came up.
+// came up. It keeps running as it is when its last program leaves, as a
+// desktop's server does: by itself it would start over, reading its fonts
+// and keyboard anew, and that work fell to whichever program was measured
+// then.
 QString startXvfb(QProcess &xvfb, int first, const QString &size);
 void stopXvfb(QProcess &xvfb);
 

@@ -11,25 +11,6 @@
 
 namespace sky::swf {
 
-namespace {
-
-// The sprites inside `parent` at the frames they show, each with the clips
-// it lies in; `owners` holds `parent` and those it lies in, innermost first.
-void collectSprites(const StageClip &parent, std::vector<int> &owners, std::vector<MovieSound::SpriteFrame> &out)
-{
-    for (const auto &[depth, clip] : parent.children) {
-        // A movie loaded into a clip has sounds of its own.
-        if (!clip->timeline || clip->placement.characterId == 0 || clip->loaded)
-            continue;
-        owners.insert(owners.begin(), clip->handle);
-        out.push_back({clip->handle, clip->placement.characterId, clip->frame, owners});
-        collectSprites(*clip, owners, out);
-        owners.erase(owners.begin());
-    }
-}
-
-} // namespace
-
 bool MoviePlayer::load(const QString &path)
 {
     QString error;
@@ -61,15 +42,14 @@ bool MoviePlayer::loadData(const QByteArray &data)
 void MoviePlayer::setMovie(std::shared_ptr<const Movie> movie)
 {
     scripts_.reset();
+    sounds_.reset();
     stage_.reset();
     movie_ = std::move(movie);
     error_.clear();
-    sound_.reset();
-    loadedSounds_.clear();
     if (!movie_)
         return;
-    sound_ = std::make_unique<MovieSound>(*movie_, soundRate_, folder_);
     stage_ = std::make_unique<ClipStage>(*movie_, nullptr);
+    sounds_ = std::make_unique<StageSounds>(*movie_, *stage_, soundRate_, folder_, soundLatency_);
     scripts_ = std::make_unique<ScriptRuntime>(*this, *stage_);
     stage_->setListener(scripts_.get());
     scripts_->onTrace = traceSink_;
@@ -91,7 +71,7 @@ void MoviePlayer::setPlaying(bool playing)
 {
     if (stage_)
         stage_->root().playing = playing;
-    if (MovieSound *sound = rootSound(); sound && !playing)
+    if (MovieSound *sound = sounds_ ? sounds_->root() : nullptr; sound && !playing)
         sound->mixer().silenceStream();
 }
 
@@ -113,7 +93,7 @@ void MoviePlayer::tick()
         return;
     scripts_->soundsFinished();
     const int shown = currentFrame();
-    MovieSound *sound = rootSound();
+    MovieSound *sound = sounds_->root();
     const int steps = sound && isPlaying() && totalFrames() > 1
                           ? std::clamp(sound->mixer().frameDue(shown) - shown, 0, maxFramesPerTick)
                           : 1;
@@ -128,75 +108,21 @@ void MoviePlayer::tick()
     followSound();
 }
 
-void MoviePlayer::followSound()
-{
-    const StageClip &root = stage_->root();
-    if (root.loaded) {
-        // The main movie was replaced: its sounds are over.
-        sound_->mixer().stopAll();
-    } else {
-        std::vector<MovieSound::SpriteFrame> sprites;
-        if (sound_->spritesHaveSound()) {
-            std::vector<int> owners{root.handle};
-            collectSprites(root, owners, sprites);
-        }
-        sound_->follow(currentFrame(), isPlaying(), root.handle, sprites);
-    }
-    std::map<int, LoadedSound> following;
-    for (const StageClip *holder : stage_->movieHolders()) {
-        auto found = loadedSounds_.find(holder->handle);
-        if (found == loadedSounds_.end() || found->second.movie != holder->loaded) {
-            auto sound = std::make_unique<MovieSound>(*holder->loaded, soundRate_, folder_);
-            sound->mixer().setOutputLatency(soundLatency_);
-            found = loadedSounds_.insert_or_assign(holder->handle, LoadedSound{holder->loaded, std::move(sound)}).first;
-        }
-        MovieSound &sound = *found->second.sound;
-        std::vector<int> owners;
-        for (const StageClip *c = holder; c; c = c->parent)
-            owners.push_back(c->handle);
-        std::vector<MovieSound::SpriteFrame> sprites;
-        if (sound.spritesHaveSound())
-            collectSprites(*holder, owners, sprites);
-        sound.follow(holder->frame, holder->playing, holder->handle, sprites);
-        following.insert(loadedSounds_.extract(found));
-    }
-    // The movies unloaded or replaced since take their sounds with them.
-    loadedSounds_ = std::move(following);
-}
+void MoviePlayer::followSound() { sounds_->follow(); }
 
-MovieSound *MoviePlayer::rootSound() const
-{
-    if (!stage_ || !stage_->root().loaded)
-        return sound_.get();
-    const auto found = loadedSounds_.find(stage_->root().handle);
-    return found == loadedSounds_.end() ? nullptr : found->second.sound.get();
-}
-
-MovieSound *MoviePlayer::soundOf(const StageClip &clip) const
-{
-    for (const StageClip *c = clip.parent; c; c = c->parent)
-        if (c->loaded) {
-            const auto found = loadedSounds_.find(c->handle);
-            return found == loadedSounds_.end() ? nullptr : found->second.sound.get();
-        }
-    return sound_.get();
-}
+MovieSound *MoviePlayer::soundOf(const StageClip &clip) const { return sounds_ ? sounds_->of(clip) : nullptr; }
 
 void MoviePlayer::mixSound(float *stereo, qsizetype frames)
 {
-    if (sound_)
-        sound_->mixer().mix(stereo, frames);
-    for (const auto &[holder, loaded] : loadedSounds_)
-        loaded.sound->mixer().mix(stereo, frames);
+    if (sounds_)
+        sounds_->mix(stereo, frames);
 }
 
 void MoviePlayer::setSoundLatency(qsizetype frames)
 {
     soundLatency_ = frames;
-    if (sound_)
-        sound_->mixer().setOutputLatency(frames);
-    for (const auto &[holder, loaded] : loadedSounds_)
-        loaded.sound->mixer().setOutputLatency(frames);
+    if (sounds_)
+        sounds_->setLatency(frames);
 }
 
 void MoviePlayer::gotoFrame(int n)

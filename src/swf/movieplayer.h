@@ -2,7 +2,7 @@
 
 #include "clipstage.h"
 #include "movie.h"
-#include "moviesound.h"
+#include "stagesounds.h"
 #include "objectstore.h"
 #include "renderer.h"
 #include "scriptruntime.h"
@@ -133,12 +133,14 @@ public:
     // Mixers of the movies loaded from now on mix at this rate.
     void setSoundRate(int rate) { soundRate_ = rate; }
     // The sound of the movie; null when none is loaded.
-    MovieSound *sound() const { return sound_.get(); }
+    MovieSound *sound() const { return sounds_ ? &sounds_->main() : nullptr; }
     // The sound of the movie whose character `clip` shows: the main
     // movie's, or that of a movie loaded into a clip or a level, which
     // plays through a mixer of its own beside the main one's until it is
     // unloaded or replaced. Null when it has none yet.
     MovieSound *soundOf(const StageClip &clip) const;
+    // The sounds of every movie on the stage, as scripts reach them.
+    StageSounds *stageSounds() const { return sounds_.get(); }
     // What the sound output calls for the next `frames` sample frames,
     // added to `stereo`.
     void mixSound(float *stereo, qsizetype frames);
@@ -184,23 +186,14 @@ private:
     std::shared_ptr<const Movie> movie_;
     QString error_;
     std::unique_ptr<ClipStage> stage_;
+    std::unique_ptr<StageSounds> sounds_; // plays the stage's movies
     std::unique_ptr<ScriptRuntime> scripts_;
     std::function<void(const QString &)> traceSink_;
     avm1::Limits scriptLimits_;
     double startDate_ = 0;
     QSize viewSize_;
     int soundRate_ = 44100;
-    std::unique_ptr<MovieSound> sound_;
-    // The sounds of loaded movies, by the handle of the clip each plays in.
-    struct LoadedSound {
-        std::shared_ptr<const Movie> movie;
-        std::unique_ptr<MovieSound> sound;
-    };
-    std::map<int, LoadedSound> loadedSounds_;
     qsizetype soundLatency_ = 0;
-    // The sound of the movie playing as level 0: the one loaded, or the
-    // one that replaced it.
-    MovieSound *rootSound() const;
     TextClipboard clipboard_;
     QString path_;
     QString folder_; // of the movie's file, for the files its scripts load

@@ -271,7 +271,7 @@ void ScriptRuntime::soundsFinished()
     vm_.guarded([this] { avm1::completeSounds(vm_); });
 }
 
-avm1::SoundHost *ScriptRuntime::sounds() { return &player_.sound()->scripts(); }
+avm1::SoundHost *ScriptRuntime::sounds() { return player_.stageSounds(); }
 
 void ScriptRuntime::filesLoaded()
 {

@@ -21,7 +21,7 @@ ScriptSounds::ScriptSounds(const audio::MovieSounds &sounds, audio::SoundMixer &
 {
 }
 
-quint16 ScriptSounds::exportedSound(const QString &name)
+quint16 ScriptSounds::exportedSound(const QString &name) const
 {
     // Linkage names are matched in any case, as the authoring tool did.
     for (const auto &[exported, id] : sounds_.exports)
@@ -42,7 +42,7 @@ quint16 ScriptSounds::loadSoundFile(const QString &url, std::optional<std::vecto
     return mixer_.addSound(mp3->sound);
 }
 
-double ScriptSounds::soundDuration(quint16 id)
+double ScriptSounds::soundDuration(quint16 id) const
 {
     // The length the sound's tag or frames give, as the original player
     // reported it.
@@ -57,24 +57,10 @@ quint64 ScriptSounds::startSound(quint16 id, double offset, int loops, const std
     return mixer_.playSound(id, qsizetype(std::llround(offset * mixer_.outputRate())), loops, owners);
 }
 
-void ScriptSounds::stopSounds(int owner, quint16 id)
-{
-    mixer_.stopSounds(owner, id ? std::optional<quint16>(id) : std::nullopt);
-}
-
-double ScriptSounds::soundPosition(quint64 voice)
+double ScriptSounds::soundPosition(quint64 voice) const
 {
     const qsizetype at = mixer_.voicePosition(voice);
     return at < 0 ? -1 : double(at) * 1000.0 / mixer_.outputRate();
-}
-
-std::vector<quint64> ScriptSounds::finishedSounds() { return mixer_.takeFinished(); }
-
-audio::SoundTransform ScriptSounds::soundTransform(int owner) { return mixer_.transform(owner); }
-
-void ScriptSounds::setSoundTransform(int owner, const audio::SoundTransform &transform)
-{
-    mixer_.setTransform(owner, transform);
 }
 
 } // namespace sky::swf

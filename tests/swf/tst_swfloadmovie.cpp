@@ -14,7 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 using namespace swftest;
@@ -57,15 +59,33 @@ void addTone(swftest::Movie &m, int hz, int samples)
     m.tag(56, swftest::Bits().u16(1).u16(1).bytes(QByteArray("tone", 5)).data()); // ExportAssets
 }
 
-// A movie whose sound 1, a second of a `hz` tone, starts on its first
-// frame, where it stops.
-QByteArray toneMovie(int hz)
+// A movie whose sound 1, `samples` of a `hz` tone, starts on its first
+// frame, where it stops: started by the frame, or by `script` when there
+// is one.
+QByteArray toneMovie(int hz, int samples = 44100, const std::optional<Actions> &script = {})
 {
     swftest::Movie m(8, 100, 100);
-    addTone(m, hz, 44100);
-    m.tag(sky::swf::audio::tagStartSound, swftest::startSound(1));
+    addTone(m, hz, samples);
+    if (script)
+        m.doAction(script->code());
+    else
+        m.tag(sky::swf::audio::tagStartSound, swftest::startSound(1));
     m.stopAction().showFrame();
     return m.fws();
+}
+
+// s = new Sound(target); s.attachSound("tone"); s.onSoundComplete =
+// function () { trace(done); }; s.start();
+Actions startTone(const QByteArray &target, const QByteArray &done)
+{
+    Actions a;
+    if (target.isEmpty())
+        a.then(construct("s", "Sound"));
+    else
+        a.push("s").then(valueOf(target)).push(1).push("Sound").op(0x40).op(0x1D);
+    a.push("tone").callWithPushed("s", "attachSound");
+    a.then(setMember("s", "onSoundComplete", Actions().function(say(done))));
+    return a.then(callOn("s", "start")).op(0x17);
 }
 
 // The pitch the player's next tenth of a second of sound has, from the
@@ -92,6 +112,8 @@ private Q_SLOTS:
     void loadedMoviesKeepTheirVersionsRules();
     void aMovieLoadingItselfStopsAtALimit();
     void loadedMoviesSoundFromTheirOwnLibrariesUntilTheyGo();
+    void soundObjectsOfLoadedMoviesPlayTheirOwnSounds();
+    void theMainMoviesVolumeReachesLoadedMovies();
 
 private:
     // Runs `bytes` as the movie test.swf of the test folder for `ticks`
@@ -250,6 +272,72 @@ void TestSwfLoadMovie::loadedMoviesSoundFromTheirOwnLibrariesUntilTheyGo()
     QCOMPARE(pitchHeard(player), 1000);
     player.tick();
     QCOMPARE(pitchHeard(player), 0);
+}
+
+void TestSwfLoadMovie::soundObjectsOfLoadedMoviesPlayTheirOwnSounds()
+{
+    // The main movie exports a tone of its own under the same name, which
+    // nobody starts. A Sound made without a target in the movie loaded
+    // into a clip plays that movie's tenth of a second of 3 kHz, and tells
+    // when it has played out; one made for level 1's root plays the
+    // level's 1 kHz.
+    writeFile(QStringLiteral("clip.swf"), toneMovie(3000, 4410, startTone({}, "clip done")));
+    writeFile(QStringLiteral("level.swf"), toneMovie(1000, 44100, startTone("this", "level done")));
+    // Frame 1 loads the clip's movie, frame 2 level 1's, frame 3 unloads
+    // the level.
+    swftest::Movie host(8, 100, 100);
+    addTone(host, 440, 44100);
+    host.doAction(Actions().makeClip("_root", "holder", 1).then(loadMovie("clip.swf", "holder")).code()).showFrame();
+    host.doAction(Actions().op(0x83, "level.swf\0_level1\0"_ba).code()).showFrame();
+    host.doAction(Actions().op(0x83, "\0_level1\0"_ba).op(0x07).code()).showFrame();
+    writeFile(QStringLiteral("test.swf"), host.fws());
+
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &line) { lines << line; });
+    QVERIFY(player.load(dir.filePath(QStringLiteral("test.swf"))));
+    QCOMPARE(pitchHeard(player), 3000);
+    player.tick();
+    QCOMPARE(pitchHeard(player), 1000);
+    QCOMPARE(lines, QStringList{u"clip done"_s});
+    player.tick();
+    QCOMPARE(pitchHeard(player), 0);
+    QCOMPARE(lines, QStringList{u"clip done"_s});
+}
+
+void TestSwfLoadMovie::theMainMoviesVolumeReachesLoadedMovies()
+{
+    // The main movie turns every sound down as it loads a movie whose
+    // frame starts a tone, and up again on its next frame; a Sound made
+    // for the clip the movie is loaded into then halves that movie's.
+    writeFile(QStringLiteral("clip.swf"), toneMovie(3000));
+    swftest::Movie host(8, 100, 100);
+    host.doAction(Actions()
+                      .makeClip("_root", "holder", 1)
+                      .then(loadMovie("clip.swf", "holder"))
+                      .then(construct("s", "Sound"))
+                      .then(callOn("s", "setVolume", {"0"}))
+                      .op(0x17)
+                      .code())
+        .showFrame();
+    host.doAction(Actions(callOn("s", "setVolume", {"100"})).op(0x17).code()).showFrame();
+    host.doAction(Actions(construct("h", "Sound", {"holder"})).then(callOn("h", "setVolume", {"50"})).op(0x17).code())
+        .stopAction()
+        .showFrame();
+    writeFile(QStringLiteral("test.swf"), host.fws());
+
+    MoviePlayer player;
+    QVERIFY(player.load(dir.filePath(QStringLiteral("test.swf"))));
+    QCOMPARE(pitchHeard(player), 0);
+    player.tick();
+    QCOMPARE(pitchHeard(player), 3000);
+    std::vector<float> out(4410 * 2, 0.0f);
+    player.mixSound(out.data(), 4410);
+    const float loud = *std::max_element(out.begin(), out.end());
+    player.tick();
+    std::fill(out.begin(), out.end(), 0.0f);
+    player.mixSound(out.data(), 4410);
+    QCOMPARE(std::lround(*std::max_element(out.begin(), out.end()) / loud * 100), 50L);
 }
 
 QTEST_GUILESS_MAIN(TestSwfLoadMovie)

@@ -123,12 +123,12 @@ quint64 SoundMixer::playSound(quint16 id, qsizetype offset, int loops, const std
     Voice v;
     v.id = id;
     v.owners = owners;
-    v.handle = nextHandle_;
+    v.handle = group_->nextHandle;
     if (!startVoice(std::move(v), info))
         return 0;
     // Exactly the offset asked for, whatever the 44.1 kHz in point rounds to.
     voices_.back().begin = voices_.back().pos = std::max<qsizetype>(0, offset);
-    return nextHandle_++;
+    return group_->nextHandle++;
 }
 
 void SoundMixer::stopSounds(int owner, std::optional<quint16> id)
@@ -253,8 +253,8 @@ qsizetype SoundMixer::streamPosition(quint16 timeline) const
 
 SoundTransform SoundMixer::transform(int owner) const
 {
-    const auto found = transforms_.find(owner);
-    return found == transforms_.end() ? SoundTransform() : found->second;
+    const auto found = group_->transforms.find(owner);
+    return found == group_->transforms.end() ? SoundTransform() : found->second;
 }
 
 SoundTransform SoundMixer::gainsOf(const std::vector<int> &owners) const

@@ -23,6 +23,14 @@ namespace sky::swf::audio {
 // time as they play and hold little.
 inline constexpr qsizetype maxMixedFrames = qsizetype(44100) * 60 * 30;
 
+// What the mixers of one stage share: the transforms of its clips, whose
+// handles are the stage's, and the numbering of voices, so that a voice's
+// handle names one voice of them all.
+struct MixerGroup {
+    std::map<int, SoundTransform> transforms;
+    quint64 nextHandle = 1;
+};
+
 class SoundMixer {
 public:
     SoundMixer(std::shared_ptr<const MovieSounds> sounds, int outputRate, qsizetype budgetFrames = maxMixedFrames);
@@ -92,7 +100,7 @@ public:
     std::vector<quint64> takeFinished();
 
     // The transform of a clip's sounds; 0 names the one over every sound.
-    void setTransform(int owner, const SoundTransform &transform) { transforms_[owner] = transform; }
+    void setTransform(int owner, const SoundTransform &transform) { group_->transforms[owner] = transform; }
     SoundTransform transform(int owner) const;
 
     // Adds the next `frames` sample frames of the mix to `stereo`
@@ -104,6 +112,8 @@ public:
     // Sample frames from the stream's start, or -1 with no stream playing.
     qsizetype streamPosition(quint16 timeline = mainTimeline) const;
     int activeSounds() const { return int(voices_.size()); }
+    // Plays beside `other` from now on, in its group.
+    void joinGroupOf(const SoundMixer &other) { group_ = other.group_; }
 
 private:
     struct Voice {
@@ -131,9 +141,8 @@ private:
     std::map<quint16, std::shared_ptr<const StereoBuffer>> decoded_;
     std::map<quint16, SoundDefinition> added_;
     std::vector<Voice> voices_;
-    quint64 nextHandle_ = 1;
+    std::shared_ptr<MixerGroup> group_ = std::make_shared<MixerGroup>();
     std::vector<quint64> finished_;
-    std::map<int, SoundTransform> transforms_;
     std::map<quint16, StreamSound> streams_; // the timelines that have one
     std::map<quint16, std::vector<int>> streamOwners_; // whose clip's stream plays
     qsizetype latency_ = 0;

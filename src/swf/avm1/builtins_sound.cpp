@@ -17,9 +17,11 @@ struct SoundState : NativeState {
     // every call, so a clip removed and made again under the same name is
     // found, and a renamed one is not. A path given as text is read from
     // the timeline of the code that calls, a clip by its full path.
-    // Without a target, the Sound speaks for every sound of the movie.
+    // Without a target, the Sound speaks for every sound, and its sounds
+    // come from the library of the movie whose code made it.
     bool targeted = false;
     QString target;
+    int home = 0;                       // that library, without a target
     quint16 sound = 0;                  // attached or loaded
     bool loading = false;               // loaded, its onLoad not yet called
     bool streaming = false;             // starts when loaded
@@ -55,6 +57,7 @@ struct Call {
     SoundState *state = nullptr;
     SoundHost *host = nullptr;
     int owner = 0;
+    int library = 0; // whose sounds it attaches, loads and starts
 };
 
 // The clip and the clips it lies in, innermost first: their volumes all
@@ -68,19 +71,21 @@ std::vector<int> ownerChain(Vm &vm, int owner)
     return chain;
 }
 
-// The Sound a method runs on, the player's sounds, and its clip; nothing
-// when any of them is missing.
-std::optional<Call> soundCall(Vm &vm, CallInfo &c)
+// The Sound `self`, the player's sounds, and its clip; nothing when any
+// of them is missing.
+std::optional<Call> soundCall(Vm &vm, const Value &self)
 {
-    SoundState *state = stateOf(c.self);
+    SoundState *state = stateOf(self);
     SoundHost *host = vm.host()->sounds();
     if (!state || !host)
         return std::nullopt;
     const std::optional<int> owner = ownerOf(vm, *state);
     if (!owner)
         return std::nullopt;
-    return Call{state, host, *owner};
+    return Call{state, host, *owner, state->targeted ? host->soundLibrary(*owner) : state->home};
 }
+
+std::optional<Call> soundCall(Vm &vm, CallInfo &c) { return soundCall(vm, c.self); }
 
 Value construct(Vm &vm, CallInfo &c)
 {
@@ -95,13 +100,16 @@ Value construct(Vm &vm, CallInfo &c)
                             ? vm.host()->clipTarget(target.object->clip)
                             : vm.toString(target);
     }
+    const Object *code = vm.current ? vm.current->target : nullptr;
+    if (SoundHost *host = vm.host()->sounds(); host && code && code->kind == ObjectKind::Clip)
+        state->home = host->soundLibrary(code->clip);
     self->state = std::move(state);
     return {};
 }
 
 double durationOf(const Call &call)
 {
-    return call.state->sound ? call.host->soundDuration(call.state->sound) : -1;
+    return call.state->sound ? call.host->soundDuration(call.library, call.state->sound) : -1;
 }
 
 // Milliseconds into the sound the Sound last started.
@@ -133,7 +141,7 @@ double wrapped32(qint64 v) { return double(qint32(quint32(quint64(v)))); }
 Value attachSound(Vm &vm, CallInfo &c)
 {
     if (const auto call = soundCall(vm, c)) {
-        call->state->sound = call->host->exportedSound(vm.toString(c.arg(0)));
+        call->state->sound = call->host->exportedSound(call->library, vm.toString(c.arg(0)));
         call->state->position = 0;
     }
     return {};
@@ -148,7 +156,7 @@ Value start(Vm &vm, CallInfo &c)
     const double loops = c.args.size() < 2 ? 1 : vm.toNumber(c.arg(1));
     // No sound lasts a day; a larger offset plays nothing all the same.
     const double seconds = std::isfinite(offset) ? std::clamp(offset, 0.0, 86400.0) : 0;
-    const quint64 voice = call->host->startSound(call->state->sound, seconds,
+    const quint64 voice = call->host->startSound(call->library, call->state->sound, seconds,
                                                  std::isfinite(loops) ? int(std::clamp(loops, 1.0, 1e6)) : 1,
                                                  ownerChain(vm, call->owner));
     if (!voice)
@@ -167,12 +175,12 @@ Value stop(Vm &vm, CallInfo &c)
         return {};
     quint16 id = 0;
     if (!c.args.empty()) {
-        id = call->host->exportedSound(vm.toString(c.arg(0)));
+        id = call->host->exportedSound(call->library, vm.toString(c.arg(0)));
         if (!id)
             return {};
     }
     positionOf(*call);
-    call->host->stopSounds(call->owner, id);
+    call->host->stopSounds(call->library, call->owner, id);
     return {};
 }
 
@@ -253,7 +261,7 @@ Value loadSound(Vm &vm, CallInfo &c)
         return {};
     SoundState &s = *call->state;
     s.id3.reset();
-    s.sound = call->host->loadSoundFile(vm.toString(c.arg(0)), &s.id3);
+    s.sound = call->host->loadSoundFile(call->library, vm.toString(c.arg(0)), &s.id3);
     s.loading = true;
     s.streaming = vm.toBoolean(c.arg(1));
     s.position = 0;
@@ -324,7 +332,7 @@ Object *id3Object(Vm &vm, const std::vector<audio::Id3Frame> &frames)
 
 // A sound loaded: onID3 when the file has a tag, then onLoad with whether
 // it could be read; a streaming sound starts.
-void finishLoad(Vm &vm, SoundHost &host, Object *sound)
+void finishLoad(Vm &vm, Object *sound)
 {
     SoundState *s = stateOf(sound);
     // onID3 comes while the sound still counts as loading.
@@ -341,15 +349,15 @@ void finishLoad(Vm &vm, SoundHost &host, Object *sound)
         const Value ok[] = {Value(s->sound != 0)};
         vm.callEvent(onLoad, sound, ok);
     }
-    const std::optional<int> owner = ownerOf(vm, *s);
-    if (s->streaming && s->sound && owner)
-        if (const quint64 voice = host.startSound(s->sound, 0, 1, ownerChain(vm, *owner)))
+    const std::optional<Call> call = soundCall(vm, sound);
+    if (s->streaming && s->sound && call)
+        if (const quint64 voice = call->host->startSound(call->library, s->sound, 0, 1, ownerChain(vm, call->owner)))
             s->voices.push_back(voice);
 }
 
 // Every sound loaded since the last call; a file the callbacks load in
 // turn finishes in the same go.
-void finishLoads(Vm &vm, SoundHost &host)
+void finishLoads(Vm &vm)
 {
     constexpr int rounds = 64;
     const auto loading = [](Object *sound) {
@@ -361,7 +369,7 @@ void finishLoads(Vm &vm, SoundHost &host)
             return;
         for (Object *sound : std::vector<Object *>(vm.playingSounds))
             if (loading(sound))
-                finishLoad(vm, host, sound);
+                finishLoad(vm, sound);
     }
 }
 
@@ -394,7 +402,7 @@ void completeSounds(Vm &vm)
     SoundHost *host = vm.host()->sounds();
     if (!host)
         return;
-    finishLoads(vm, *host);
+    finishLoads(vm);
     const std::vector<quint64> finished = host->finishedSounds();
     for (const quint64 voice : finished) {
         for (Object *sound : std::vector<Object *>(vm.playingSounds)) {
@@ -402,8 +410,8 @@ void completeSounds(Vm &vm)
             if (!s || std::erase(s->voices, voice) == 0)
                 continue;
             // A sound that played out stands at its end.
-            if (s->sound)
-                s->position = std::max(0.0, host->soundDuration(s->sound));
+            if (const std::optional<Call> call = soundCall(vm, sound); call && s->sound)
+                s->position = std::max(0.0, durationOf(*call));
             if (s->voices.empty())
                 std::erase(vm.playingSounds, sound);
             const Value callback = vm.get(sound, QStringLiteral("onSoundComplete"));
@@ -427,8 +435,8 @@ void stopAllSounds(Vm &vm)
         return;
     for (Object *sound : vm.playingSounds)
         if (SoundState *s = stateOf(sound))
-            positionOf(Call{s, host, 0});
-    host->stopSounds(0, 0);
+            positionOf(Call{s, host});
+    host->stopSounds(0, 0, 0);
 }
 
 } // namespace sky::swf::avm1

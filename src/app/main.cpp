@@ -16,7 +16,20 @@
 
 #include <QApplication>
 
-int main(int argc, char *argv[])
+#include <cstdio>
+#include <cstdlib>
+
+// The sanitizer build checks for leaks as the player ends.
+#ifdef __has_feature
+#if __has_feature(address_sanitizer)
+#include <sanitizer/lsan_interface.h>
+#define SKY_CHECK_LEAKS_AT_END
+#endif
+#endif
+
+namespace {
+
+int run(int argc, char *argv[])
 {
     // The player has a look of its own (its style, font and skins); the
     // desktop's palette, fonts and icon theme are left out, which also
@@ -93,4 +106,21 @@ int main(int argc, char *argv[])
     program.closeMainWindow();
     program.terminate();
     return status;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const int status = run(argc, argv);
+    // Everything the player keeps has been written and its windows closed.
+    // The libraries' own clean-up at exit is skipped: the hundred or so that
+    // the media player brings each ran code of theirs, paged in again for
+    // it, to free memory that goes with the process anyway; that took a
+    // third of the player's quitting.
+#ifdef SKY_CHECK_LEAKS_AT_END
+    __lsan_do_leak_check();
+#endif
+    std::fflush(nullptr);
+    std::_Exit(status);
 }

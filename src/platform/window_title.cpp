@@ -9,16 +9,25 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 namespace sky {
 
 namespace {
 
+// The application's connection to the X server, none on other platforms.
+// It is looked up once: the toolkit's lookup (a cast across its classes and
+// name comparisons) cost more at every tick than the rest of the title's
+// change.
 xcb_connection_t *xConnection()
 {
-    auto *application = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return application ? application->connection() : nullptr;
+    static std::optional<xcb_connection_t *> connection;
+    if (!connection && qGuiApp) {
+        auto *application = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        connection = application ? application->connection() : nullptr;
+    }
+    return connection.value_or(nullptr);
 }
 
 // The names of the title's property and of its text type, asked for as the

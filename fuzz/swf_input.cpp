@@ -11,7 +11,8 @@
 // by ticks (running its scripts on a small budget), in every quality, and
 // mixes its sound as the output would ask for it; for the ticks the same
 // bytes play in a clip of the movie and as level 1 too, as movies its
-// scripts loaded.
+// scripts loaded. Between the ticks a person uses the movie: the pointer
+// crosses the stage and clicks, and keys are typed into what has the focus.
 void runFuzzInput(const uint8_t *data, size_t size)
 {
     sky::swf::MoviePlayer player;
@@ -40,7 +41,19 @@ void runFuzzInput(const uint8_t *data, size_t size)
     scripts.showLevel(1, bytes, QStringLiteral("level.swf"));
     player.play();
     std::vector<float> stereo(2 * 2048);
+    const QSizeF stage = player.movie()->stageSize();
     for (int tick = 0; tick < 4; ++tick) {
+        // From the top left corner to past the bottom right one.
+        const QPointF at(stage.width() * (tick + 0.5) / 3, stage.height() * (tick + 0.5) / 3);
+        player.input([&](sky::swf::ScriptRuntime &movie) {
+            movie.mouseMove(at);
+            movie.mouseDown(at, 1 + tick % 3);
+            movie.keyDown('A', 'a' + tick);
+            movie.keyUp('A', 'a' + tick);
+            movie.mouseUp(at);
+            movie.keyDown(tick % 2 ? 8 : 9, 0);
+            movie.keyUp(tick % 2 ? 8 : 9, 0);
+        });
         player.tick();
         player.draw(painter, QRectF(3, 2, 40, 20), sky::swf::RenderOptions{false});
         player.mixSound(stereo.data(), qsizetype(stereo.size() / 2));

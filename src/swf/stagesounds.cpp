@@ -90,17 +90,13 @@ void StageSounds::follow()
 
 void StageSounds::mix(float *stereo, qsizetype frames)
 {
-    main_.mixer().mix(stereo, frames);
-    for (const auto &[holder, loaded] : loaded_)
-        loaded.sound->mixer().mix(stereo, frames);
+    eachMixer([&](audio::SoundMixer &mixer) { mixer.mix(stereo, frames); });
 }
 
 void StageSounds::setLatency(qsizetype frames)
 {
     latency_ = frames;
-    main_.mixer().setOutputLatency(frames);
-    for (const auto &[holder, loaded] : loaded_)
-        loaded.sound->mixer().setOutputLatency(frames);
+    eachMixer([frames](audio::SoundMixer &mixer) { mixer.setOutputLatency(frames); });
 }
 
 int StageSounds::soundLibrary(int clip)
@@ -142,9 +138,7 @@ void StageSounds::stopSounds(int library, int owner, quint16 id)
             sound->mixer().stopSounds(owner, id);
         return;
     }
-    main_.mixer().stopSounds(owner);
-    for (const auto &[holder, loaded] : loaded_)
-        loaded.sound->mixer().stopSounds(owner);
+    eachMixer([owner](audio::SoundMixer &mixer) { mixer.stopSounds(owner); });
 }
 
 double StageSounds::soundPosition(quint64 voice)
@@ -157,11 +151,11 @@ double StageSounds::soundPosition(quint64 voice)
 
 std::vector<quint64> StageSounds::finishedSounds()
 {
-    std::vector<quint64> finished = main_.mixer().takeFinished();
-    for (const auto &[holder, loaded] : loaded_) {
-        const std::vector<quint64> more = loaded.sound->mixer().takeFinished();
+    std::vector<quint64> finished;
+    eachMixer([&finished](audio::SoundMixer &mixer) {
+        const std::vector<quint64> more = mixer.takeFinished();
         finished.insert(finished.end(), more.begin(), more.end());
-    }
+    });
     return finished;
 }
 

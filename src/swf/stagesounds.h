@@ -55,6 +55,14 @@ private:
     // The sound of the movie held by clip `library` (0: the main movie),
     // made when it has none; null when the clip holds no movie.
     MovieSound *library(int library);
+    // Calls `visit` with the main movie's mixer, then each loaded movie's.
+    template <typename Visit>
+    void eachMixer(Visit visit)
+    {
+        visit(main_.mixer());
+        for (const auto &[holder, loaded] : loaded_)
+            visit(loaded.sound->mixer());
+    }
 
     const ClipStage &stage_;
     int rate_;

@@ -39,9 +39,15 @@ void LineList::keyboardSearch(const QString &search)
         setCurrentIndex(model()->index(row, 0));
 }
 
-LineCombo::LineCombo()
+void LineCombo::showPopup()
 {
-    view()->installEventFilter(this);
+    // The list is made as it first opens: made with the box, it cost every
+    // start the making of a view nobody may ever open.
+    if (!m_typedIntoList) {
+        m_typedIntoList = view();
+        m_typedIntoList->installEventFilter(this);
+    }
+    QComboBox::showPopup();
 }
 
 void LineCombo::keyPressEvent(QKeyEvent *event)
@@ -60,7 +66,7 @@ void LineCombo::keyPressEvent(QKeyEvent *event)
 
 bool LineCombo::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == view() && event->type() == QEvent::KeyPress) {
+    if (watched == m_typedIntoList && event->type() == QEvent::KeyPress) {
         const QString text = typedText(*this, *static_cast<QKeyEvent *>(event));
         if (!text.isEmpty()) {
             const int row = nextRowStartingWith(*model(), view()->currentIndex().row(), text);

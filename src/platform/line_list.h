@@ -25,11 +25,14 @@ public:
 class LineCombo : public QComboBox
 {
 public:
-    LineCombo();
+    void showPopup() override;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QAbstractItemView *m_typedIntoList = nullptr; // its open list, once opened
 };
 
 } // namespace sky

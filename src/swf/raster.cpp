@@ -65,6 +65,18 @@ void parabolaSteps(QPointF p0, QPointF p1, QPointF p2, double tolerance, std::ve
 
 } // namespace
 
+double curveToleranceOn(const QTransform &toDevice, int samples)
+{
+    // The most the transform stretches any direction: its larger singular
+    // value.
+    const double a = toDevice.m11(), b = toDevice.m12(), c = toDevice.m21(), d = toDevice.m22();
+    const double half = (a * a + b * b + c * c + d * d) / 2;
+    const double determinant = a * d - b * c;
+    const double stretch = std::sqrt(half + std::sqrt(std::max(0.0, half * half - determinant * determinant)));
+    const double tenthOfAPixel = samples / 10.0 / stretch;
+    return std::isfinite(tenthOfAPixel) ? std::min(curveTolerance, tenthOfAPixel) : curveTolerance;
+}
+
 QPainterPath flattenedOutline(const QPainterPath &path, const QTransform &toDevice, double tolerance)
 {
     QPainterPath out;

@@ -12,10 +12,16 @@ namespace sky::swf {
 inline constexpr int maxSamples = 16;
 
 // How far, in twips, a shape's or a line's straight pieces may stray from
-// its curves: a tenth of a pixel of the shape's own space, however it is
-// scaled. Glyphs are cut the same way in their font's units, so a small
+// its curves: a tenth of a pixel of the shape's own space, however far it
+// is shrunk. Glyphs are cut the same way in their font's units, so a small
 // font's pieces lie closer to their curves on screen.
 inline constexpr double curveTolerance = 2;
+
+// The tolerance in a shape's own units for drawing it by `toDevice`, with
+// `samples` device pixels to a picture pixel: curveTolerance, or less where
+// the shape is enlarged, so that a circle blown up many times stays round
+// to a tenth of a picture pixel in every direction.
+double curveToleranceOn(const QTransform &toDevice, int samples);
 
 // An outline mapped to device pixels by `toDevice`, its quadratic curves
 // cut into straight pieces in its own space: each piece strays from its

@@ -184,7 +184,7 @@ void Renderer::fillOutline(const QPainterPath &outline, const std::function<void
 
 void Renderer::fillPath(const QPainterPath &path, const FillStyle &style, const QTransform &world, const ColorTransform &color)
 {
-    const QPainterPath outline = flattenedOutline(path, world);
+    const QPainterPath outline = flattenedOutline(path, world, curveToleranceOn(world, samples_));
     if (style.kind != FillKind::Bitmap) {
         QBrush brush = brushFor(style, color, world, path.boundingRect());
         brush.setTransform(brush.transform() * world);
@@ -250,6 +250,7 @@ void Renderer::strokePath(const StrokedPath &stroke, const QTransform &world, co
     painter_.setTransform(world);
     const double scale = std::sqrt(std::abs(world.determinant()));
     const double pixels = lineWidthOnDevice(style, world, stageScale_ * samples_);
+    const double tolerance = curveToleranceOn(world, samples_);
     QPen pen;
     if (style.hasFill && style.fill.kind != FillKind::Solid) {
         const double margin = qMax(pixels, 1.0) / qMax(scale, 1e-9);
@@ -272,7 +273,7 @@ void Renderer::strokePath(const StrokedPath &stroke, const QTransform &world, co
         stroker.setWidth(samples_);
         stroker.setCapStyle(Qt::FlatCap);
         stroker.setJoinStyle(Qt::BevelJoin);
-        QPainterPath band = stroker.createStroke(flattenedOutline(stroke.path, world));
+        QPainterPath band = stroker.createStroke(flattenedOutline(stroke.path, world, tolerance));
         band.setFillRule(Qt::WindingFill);
         fillInDevice(band, pen.brush(), world);
         return;
@@ -296,7 +297,7 @@ void Renderer::strokePath(const StrokedPath &stroke, const QTransform &world, co
                                                   world.m22() / scale, 0, 0);
         const QTransform unstretch = stretch.inverted();
         const QPainterPath centre =
-            unstretch.map(flattenedOutline(stroke.path, world));
+            unstretch.map(flattenedOutline(stroke.path, world, tolerance));
         QPainterPath outline;
         outline.setFillRule(Qt::WindingFill);
         for (const QPolygonF &part : QPainterPathStroker(pen).createStroke(centre).toSubpathPolygons())
@@ -311,7 +312,7 @@ void Renderer::strokePath(const StrokedPath &stroke, const QTransform &world, co
     // Widened in shape space once, then filled wherever it is drawn, its
     // round parts cut into pieces there as a shape's curves are.
     pen.setWidthF(pixels / scale);
-    fillInDevice(flattenedOutline(stroke.widened(pen), world), pen.brush(), world);
+    fillInDevice(flattenedOutline(stroke.widened(pen), world, tolerance), pen.brush(), world);
 }
 
 // Fills an outline given in device pixels with a brush in shape space.

@@ -11,6 +11,9 @@
 #include <QPainter>
 #include <QTest>
 
+#include <cmath>
+#include <numbers>
+
 using namespace sky::swf;
 using swftest::Edges;
 using swftest::near;
@@ -37,6 +40,7 @@ private Q_SLOTS:
     void gradientsRunFromFirstToLastStop();
     void bitmapFillsRepeatAndScale();
     void linesAreDrawnOverFillsWithTheirWidth();
+    void enlargedCurvesStayRound();
     void masksClipTheDepthsUpToTheirClipDepth();
     void firstButtonsTakeTheColourOfTheirTransformTag();
     void textDrawsFontGlyphsAtTheirHeight();
@@ -247,6 +251,52 @@ void TestSwfRender::linesAreDrawnOverFillsWithTheirWidth()
     }
     QCOMPARE(rows, 6);
     QCOMPARE(columns, 3);
+}
+
+// A circle of eight quadratic arcs, 5 pixels across in its own space,
+// blown up 16 times: its fill and its line follow the true circle of 80
+// pixels to within a pixel all the way round, at either quality.
+void TestSwfRender::enlargedCurvesStayRound()
+{
+    constexpr int radius = 100; // twips
+    constexpr double scale = 16;
+    constexpr double shown = radius * scale / 20; // pixels
+    const double step = std::numbers::pi / 4;
+    const auto at = [](double length, double angle) {
+        return QPoint(int(std::lround(length * std::cos(angle))), int(std::lround(length * std::sin(angle))));
+    };
+    // Filled in red, or outlined by a black line 20 twips wide; the centre
+    // on the stage's corner, so that a quarter of the circle shows.
+    const auto drawn = [&](bool filled, bool smooth) {
+        Edges circle;
+        circle.style(0, filled ? 1 : 0, filled ? 0 : 1).moveTo(radius, 0);
+        for (int k = 0; k < 8; ++k) {
+            const QPoint from = at(radius, k * step);
+            const QPoint control = at(radius / std::cos(step / 2), (k + 0.5) * step);
+            const QPoint to = at(radius, (k + 1) * step);
+            circle.curve(control.x() - from.x(), control.y() - from.y(), to.x() - control.x(), to.y() - control.y());
+        }
+        swftest::Movie m = stage();
+        m.shape(1, 1, QRect(-radius, -radius, 2 * radius, 2 * radius), {swftest::solidFill(Qt::red, false)},
+                {swftest::lineStyle(20, Qt::black, false)}, circle.end());
+        m.placeScaled(1, 1, scale, scale, 0, 0).showFrame();
+        return render(m, smooth);
+    };
+    // Every pixel a pixel's width or more from an edge of the true circle
+    // takes one colour whole.
+    for (const bool smooth : {false, true}) {
+        const QImage fill = drawn(true, smooth);
+        const QImage ring = drawn(false, smooth); // 16 pixels wide
+        for (int y = 0; y < fill.height(); ++y) {
+            for (int x = 0; x < fill.width(); ++x) {
+                const double fromEdge = std::hypot(x + 0.5, y + 0.5) - shown;
+                if (std::abs(fromEdge) >= 1)
+                    QCOMPARE(fill.pixel(x, y), fromEdge < 0 ? qRgb(255, 0, 0) : qRgb(255, 255, 255));
+                if (std::abs(std::abs(fromEdge) - 8) >= 1)
+                    QCOMPARE(ring.pixel(x, y), std::abs(fromEdge) < 8 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+            }
+        }
+    }
 }
 
 void TestSwfRender::masksClipTheDepthsUpToTheirClipDepth()

@@ -66,11 +66,20 @@ bool fitsOnTextLine(const QString &text)
     return !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'));
 }
 
+QByteArray withoutByteOrderMarks(const QByteArray &line)
+{
+    constexpr QByteArrayView kMark("\xEF\xBB\xBF");
+    qsizetype from = 0;
+    while (QByteArrayView(line).sliced(from).startsWith(kMark))
+        from += kMark.size();
+    return line.sliced(from);
+}
+
 QStringList splitTextLines(const QByteArray &content)
 {
     QStringList lines;
     for (const QByteArray &line : splitLines(content))
-        lines.append(QString::fromUtf8(line));
+        lines.append(QString::fromUtf8(withoutByteOrderMarks(line)));
     return lines;
 }
 

@@ -36,7 +36,13 @@ QList<QByteArray> splitLines(const QByteArray &content);
 // or of a playlist cannot hold: it would come back as two.
 bool fitsOnTextLine(const QString &text);
 
-// The same lines, read as UTF-8.
+// The line without the byte order marks it begins with: a file's own, or
+// one left where two files were joined together. A mark there is no text
+// of the line's: a line read after one was written would lose it.
+QByteArray withoutByteOrderMarks(const QByteArray &line);
+
+// The same lines, read as UTF-8, each without the byte order marks it
+// begins with.
 QStringList splitTextLines(const QByteArray &content);
 
 // The player's own text files (settings, playlists, tips) hold a few

@@ -38,9 +38,8 @@ QString decodeLine(const QByteArray &bytes)
 }
 
 // Notepad's "Unicode" playlists are UTF-16 with a byte order mark: they are
-// read whole into UTF-8 first. A byte order mark at the start of a line (the
-// file's own, or one left where two files were joined together) names no
-// file and is left out.
+// read whole into UTF-8 first. A byte order mark at the start of a line
+// names no file and is left out (withoutByteOrderMarks()).
 QByteArray asUtf8(const QByteArray &content)
 {
     const std::optional<QStringConverter::Encoding> encoding = QStringConverter::encodingForData(content);
@@ -48,15 +47,6 @@ QByteArray asUtf8(const QByteArray &content)
         return content;
     QStringDecoder decoder(*encoding);
     return QString(decoder(content)).toUtf8();
-}
-
-QByteArray withoutByteOrderMarks(const QByteArray &line)
-{
-    constexpr QByteArrayView kMark("\xEF\xBB\xBF");
-    qsizetype from = 0;
-    while (QByteArrayView(line).sliced(from).startsWith(kMark))
-        from += kMark.size();
-    return line.sliced(from);
 }
 
 } // namespace

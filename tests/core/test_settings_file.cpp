@@ -94,6 +94,16 @@ void TestSettingsFile::roundTripIsByteForByte()
     QCOMPARE(fromEdited.SkinDisplayMode.value(), 0.0);
     // A text that is no number counts as the start value.
     QCOMPARE(fromEdited.SkinCount.value(), 0.0);
+
+    // Byte order marks an editor put before the file, or left where two
+    // files were joined, are no part of the lines they begin: the values
+    // are those written, and written again they read back the same.
+    QList<QByteArray> marked = first.split('\n');
+    marked[0].prepend("\xEF\xBB\xBF\xEF\xBB\xBF");
+    marked[12].prepend("\xEF\xBB\xBF");
+    Module1 fromMarked;
+    QCOMPARE(parseSettings(marked.join('\n'), fromMarked), SettingsRead::Loaded);
+    QCOMPARE(settingsFileContent(fromMarked), first);
 }
 
 void TestSettingsFile::numbersAndTexts()

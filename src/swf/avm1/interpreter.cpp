@@ -49,7 +49,9 @@ struct Stack {
     {
         const double n = vm.toNumber(pop());
         const std::size_t available = vm.stack.size() - act.stackBase;
-        const std::size_t count = n > 0 ? std::min(std::size_t(n), available) : 0;
+        // Compared as numbers first: a count past every integer (or past
+        // what the stack holds) takes what there is.
+        const std::size_t count = !(n > 0) ? 0 : n >= double(available) ? available : std::size_t(n);
         std::vector<Value> args;
         args.reserve(count);
         for (std::size_t i = 0; i < count; ++i)

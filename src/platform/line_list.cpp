@@ -69,9 +69,9 @@ bool LineCombo::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_typedIntoList && event->type() == QEvent::KeyPress) {
         const QString text = typedText(*this, *static_cast<QKeyEvent *>(event));
         if (!text.isEmpty()) {
-            const int row = nextRowStartingWith(*model(), view()->currentIndex().row(), text);
+            const int row = nextRowStartingWith(*model(), m_typedIntoList->currentIndex().row(), text);
             if (row >= 0)
-                view()->setCurrentIndex(model()->index(row, modelColumn(), rootModelIndex()));
+                m_typedIntoList->setCurrentIndex(model()->index(row, modelColumn(), rootModelIndex()));
             return true;
         }
     }

@@ -214,7 +214,7 @@ int ScriptRuntime::createEmptyClip(int handle, const QString &name, int depth)
 void ScriptRuntime::removeClip(int handle)
 {
     StageClip *c = clip(handle);
-    if (c && c->parent && c->depth >= scriptDepthOffset && c->depth <= scriptDepthOffset + maxScriptDepth)
+    if (c && c->parent && c->depth >= scriptDepthOffset && c->depth <= scriptDepthOffset + maxRemovableDepth)
         stage_.remove(*c);
 }
 

@@ -21,6 +21,8 @@ class Movie;
 inline constexpr int scriptDepthOffset = 16384;
 // The deepest a script may put a clip.
 inline constexpr int maxScriptDepth = 2130690044;
+// The deepest script depth a clip can be removed from is a little shallower.
+inline constexpr int maxRemovableDepth = 2130690031;
 
 // One object on the stage: the main movie, a sprite instance with its own
 // playhead, or any other placed character. Script changes to its transform

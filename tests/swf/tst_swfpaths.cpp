@@ -1,6 +1,6 @@
 // How scripts name clips: slash, colon and dot paths, tellTarget, clip
-// references that outlive their clips, and scripts whose clip goes away
-// while they run.
+// references that outlive their clips, scripts whose clip goes away
+// while they run, and the timelines functions run on.
 
 #include "swf/movieplayer.h"
 #include "swfwriter.h"
@@ -203,6 +203,61 @@ private Q_SLOTS:
         a.push("kept").op(getVariable).push("other").op(getVariable).op(equals).op(trace);
         m.doAction(a.code()).showFrame();
         QCOMPARE(traceOf(m), (QStringList{u"new clip"_s, u"true"_s, u"false"_s}));
+    }
+
+    void functionsRunOnTheTimelineTheirMoviesVersionGivesThem()
+    {
+        // MovieClip.prototype.where = function () { trace(_target); }; a.where();
+        // A version 5 function runs on the clip it is called on, a later one
+        // on the timeline that defined it.
+        for (const int version : {5, 6}) {
+            swftest::Movie m = nestedClips(version);
+            Actions body;
+            body.push("").push(11).op(getProperty).op(trace);
+            Actions a;
+            a.push("MovieClip").op(getVariable).push("prototype").op(getMember).push("where");
+            a.function(body).op(setMember);
+            callOn(a, "a", "where", 0);
+            m.doAction(a.code()).showFrame();
+            QCOMPARE(traceOf(m), QStringList{version == 5 ? u"/a"_s : u"/"_s});
+        }
+    }
+
+    void functionOfARemovedClipRunsOnTheClipNowAtItsPath()
+    {
+        // Clip "a" defines _root.f = function () { trace(_target); }.
+        swftest::Movie m(7, 100, 100);
+        Actions body;
+        body.push("").push(11).op(getProperty).op(trace);
+        Actions define;
+        define.push("_root").op(getVariable).push("f").function(body).op(setMember);
+        m.sprite(1, swftest::Movie(7, 1, 1).doAction(define.code()).showFrame());
+        m.placeNamed(1, 1, "a").showFrame();
+        Actions call;
+        callOn(call, "_root", "f", 0);
+        m.doAction(call.code()).showFrame();
+        // Gone with nothing at its path: on the timeline of `this`.
+        Actions again = call;
+        makeEmpty(again, "a", 5);
+        again.then(call);
+        m.remove(1).doAction(again.code()).stopAction().showFrame();
+        QCOMPARE(traceOf(m, 2), (QStringList{u"/a"_s, u"/"_s, u"/a"_s}));
+    }
+
+    void scriptsRemoveOnlyClipsAtTheDepthsTheyMay()
+    {
+        // Timeline clips sit below script depths; script depths end a little
+        // short of the deepest a clip can be made at.
+        swftest::Movie m = nestedClips();
+        Actions a;
+        makeEmpty(a, "deepest", 2130690031);
+        makeEmpty(a, "tooDeep", 2130690032);
+        for (const char *name : {"a", "deepest", "tooDeep"}) {
+            callOn(a, name, "removeMovieClip", 0);
+            sayVariable(a, name);
+        }
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"_level0.a"_s, u"undefined"_s, u"_level0.tooDeep"_s}));
     }
 
     void twoClipsOfOnePathAreTheSameClipToScripts()

@@ -179,14 +179,25 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
     act.code = fn.code;
     act.decoded = fn.decoded;
     act.constants = fn.constants;
-    act.scope.assign(fn.scope.begin(), fn.scope.end());
+    // The timeline a call runs on: the one the function was defined on, or
+    // the clip at that one's path once it has left the stage. A version 5
+    // function closes over nothing and takes the timeline of `this` or of its
+    // caller, as do functions whose own timeline is gone.
+    Object *own = self.isObject() && self.object->kind == ObjectKind::Clip ? self.object
+                  : vm.current                                              ? vm.current->target
+                                                                            : nullptr;
+    Object *defined = vm.liveClip(innermostTarget(fn.scope));
+    if (vm.movieVersion() < 6) {
+        act.target = own ? own : defined;
+        act.scope = {{vm.global, Scope::Global}, {act.target, Scope::Target}};
+    } else {
+        act.target = own && (!defined || clipGone(vm, defined)) ? own : defined;
+        act.scope.assign(fn.scope.begin(), fn.scope.end());
+    }
     act.locals = vm.newActivation();
     act.function = function;
     act.scope.push_back({act.locals, Scope::Local});
     act.self = self;
-    act.target = innermostTarget(fn.scope);
-    if (!act.target && vm.current)
-        act.target = vm.current->target;
     act.baseTarget = act.target;
     act.stackBase = vm.stack.size();
     Activation *caller = vm.current;

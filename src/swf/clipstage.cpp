@@ -30,6 +30,16 @@ void keepScriptTransform(const StageClip &clip, Placement &next)
     next.visible = clip.placement.visible;
 }
 
+// Which display tag of frame `n` put the character at `depth` there.
+std::size_t placingTag(const Timeline &timeline, int n, int depth)
+{
+    const std::vector<DisplayOp> &ops = timeline.frames[std::size_t(n - 1)].ops;
+    for (std::size_t i = ops.size(); i-- > 0;)
+        if (ops[i].depth == depth && ops[i].hasCharacter && !ops[i].remove)
+            return i;
+    return 0;
+}
+
 } // namespace
 
 StageClip *StageClip::childAt(int at) const
@@ -251,21 +261,36 @@ void ClipStage::gotoFrame(StageClip &clip, int n, bool scripts)
     if (find(handle) != &clip)
         return;
     clip.frame = n;
-    const Frame &frame = clip.timeline->frames[std::size_t(n - 1)];
-    scripts = scripts && listener_;
-    if (scripts)
-        listener_->frameEntered(clip, frame, 0, frame.scripts.size());
+    std::vector<std::pair<int, const Placement *>> made; // by the place of their tags
     for (const auto &[depth, placement] : *list) {
-        if (find(handle) != &clip)
-            return;
         if (StageClip *existing = clip.childAt(depth); existing && !existing->unloading) {
             Placement next = placement;
             keepScriptTransform(*existing, next);
             existing->placement = std::move(next);
-            continue;
+        } else {
+            made.emplace_back(depth, &placement);
         }
-        create(clip, depth, placement, tick - (n - placement.placedFrame));
     }
+    std::stable_sort(made.begin(), made.end(), [&](const auto &a, const auto &b) {
+        const int frameA = a.second->placedFrame, frameB = b.second->placedFrame;
+        return frameA != frameB ? frameA < frameB
+                                : placingTag(*clip.timeline, frameA, a.first) < placingTag(*clip.timeline, frameB, b.first);
+    });
+    // Objects come in the order playing through the frames would have made
+    // them, those of the frame gone to after its scripts.
+    const Frame &frame = clip.timeline->frames[std::size_t(n - 1)];
+    bool announced = !scripts || !listener_;
+    for (const auto &[depth, placement] : made) {
+        if (!announced && placement->placedFrame == n) {
+            listener_->frameEntered(clip, frame, 0, frame.scripts.size());
+            announced = true;
+        }
+        if (find(handle) != &clip)
+            return;
+        create(clip, depth, *placement, tick - (n - placement->placedFrame));
+    }
+    if (!announced && find(handle) == &clip)
+        listener_->frameEntered(clip, frame, 0, frame.scripts.size());
 }
 
 StageClip *ClipStage::place(StageClip &parent, int depth, const Placement &placement)

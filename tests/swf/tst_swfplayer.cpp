@@ -11,6 +11,7 @@
 
 using namespace sky::swf;
 using swftest::Edges;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -66,6 +67,7 @@ private Q_SLOTS:
     void ticksAdvanceAndLoop();
     void frameActionsStopAndJump();
     void spritesRunInStepWithTheirParent();
+    void gotoMakesSpritesInTheOrderPlayingWould();
     void steppingShowsWhatPlayingShows();
     void realMoviesStepBothWays();
     void hugeStagesAreDrawnScaledDown();
@@ -215,6 +217,29 @@ void TestSwfPlayer::spritesRunInStepWithTheirParent()
     QCOMPARE(frameImage(player).pixel(25, 55), qRgb(255, 255, 255));
     player.tick();
     QCOMPARE(frameImage(player).pixel(5, 55), qRgb(0, 0, 255));
+}
+
+void TestSwfPlayer::gotoMakesSpritesInTheOrderPlayingWould()
+{
+    // Frame 1 jumps to frame 4. Sprites placed on frames 2 and 3 start (and
+    // run their first frame's script) in the order of their tags, whatever
+    // their depths, before frame 4's script; one placed on frame 4 after it.
+    swftest::Movie m(7, 100, 100);
+    const auto says = [](const QByteArray &text) {
+        return swftest::Movie(7, 1, 1).doAction(swftest::Actions().push(text).op(0x26).code()).showFrame();
+    };
+    m.sprite(1, says("made on 2")).sprite(2, says("made on 3, deeper")).sprite(3, says("made on 3, shallower"));
+    m.sprite(4, says("made on 4"));
+    m.gotoAction(4).showFrame();
+    m.place(9, 1).showFrame();
+    m.place(5, 2).place(2, 3).showFrame();
+    m.doAction(swftest::Actions().push("frame 4").op(0x26).op(0x07).code()).place(1, 4).showFrame();
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &line) { lines << line; });
+    QVERIFY(player.loadData(m.fws()));
+    QCOMPARE(lines, (QStringList{u"made on 2"_s, u"made on 3, deeper"_s, u"made on 3, shallower"_s, u"frame 4"_s,
+                                 u"made on 4"_s}));
 }
 
 void TestSwfPlayer::steppingShowsWhatPlayingShows()

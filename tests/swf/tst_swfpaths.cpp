@@ -29,6 +29,7 @@ enum : int {
     play = 0x06,
     stop = 0x07,
     gotoFrame = 0x81,
+    gotoFrame2 = 0x9F,
     setTarget = 0x8B,
 };
 
@@ -153,17 +154,35 @@ private Q_SLOTS:
         QCOMPARE(traceOf(m, 1), (QStringList{u"/a"_s, u"/"_s, u"/a"_s}));
     }
 
-    void tellTargetOfNoClipLeavesNoNameAndTimelineActionsOnTheRoot()
+    void tellTargetOfNoClipLeavesNoNameAndNoTimelineButTheRootsForAGotoByValue()
     {
         swftest::Movie m = nestedClips();
         Actions first;
         first.op(stop).op(setTarget, text("a/nothing"));
         sayTargetName(first);
-        first.op(gotoFrame, QByteArray("\x01\x00", 2)).op(play).op(setTarget, text(""));
-        Actions second;
+        first.op(gotoFrame, QByteArray("\x02\x00", 2)).op(play);
+        first.push(2).op(gotoFrame2, QByteArray(1, '\0')).op(setTarget, text(""));
+        Actions second, third;
         say(second, "root frame 2").op(stop);
-        m.doAction(first.code()).showFrame().doAction(second.code()).showFrame();
+        say(third, "root frame 3").op(stop);
+        m.doAction(first.code()).showFrame().doAction(second.code()).showFrame().doAction(third.code()).showFrame();
         QCOMPARE(traceOf(m, 2), (QStringList{u"undefined"_s, u"root frame 2"_s}));
+    }
+
+    void tellTargetFromAScriptWhoseClipWasRemovedNamesNothing()
+    {
+        // Clip "a" sends the root to frame 2, which removes it, then to frame 3.
+        swftest::Movie m(7, 100, 100);
+        Actions inside;
+        inside.op(setTarget, text("/")).op(gotoFrame, QByteArray("\x01\x00", 2)).op(setTarget, text(""));
+        inside.op(setTarget, text("/")).op(gotoFrame, QByteArray("\x02\x00", 2)).op(setTarget, text(""));
+        m.sprite(1, swftest::Movie(7, 1, 1).doAction(inside.code()).showFrame());
+        Actions second, third;
+        say(second, "root frame 2").op(stop);
+        say(third, "root frame 3").op(stop);
+        m.placeNamed(1, 1, "a").stopAction().showFrame();
+        m.remove(1).doAction(second.code()).showFrame().doAction(third.code()).showFrame();
+        QCOMPARE(traceOf(m, 2), QStringList{u"root frame 2"_s});
     }
 
     void scriptWhoseClipIsRemovedGoesOnUntilItsNextCall()

@@ -77,11 +77,19 @@ void setTarget(Vm &vm, Activation &act, Object *target)
 }
 
 // tellTarget: paths start from the script's own clip, whatever the target
-// is now, and an empty one goes back to it.
+// is now, and an empty one goes back to it. Once that clip has left the
+// stage, other paths name nothing.
 void setTargetPath(Vm &vm, Activation &act, const QString &path)
 {
-    setTarget(vm, act, path.isEmpty() ? act.baseTarget : resolvePath(vm, act, act.baseTarget, path, false));
+    if (path.isEmpty())
+        setTarget(vm, act, act.baseTarget);
+    else
+        setTarget(vm, act, clipGone(vm, act.baseTarget) ? nullptr : resolvePath(vm, act, act.baseTarget, path, false));
 }
+
+// The timeline the frame actions of SWF 3 act on: none after a tellTarget
+// that named nothing.
+Object *toldTimeline(Vm &vm, const Activation &act) { return act.target ? timelineTarget(vm, act) : nullptr; }
 
 // A number a script gives as a property index, a depth or a frame: NaN
 // counts as the lowest int, which names no property, depth or frame, and
@@ -135,10 +143,10 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         bool called = false; // a call, after which a script whose clip has gone stops
         ActionData data(code, h.dataStart, h.dataEnd, vm.version());
         switch (h.code) {
-        case 0x04: vm.host()->stepFrame(clipOf(timelineTarget(vm, act)), 1); break;
-        case 0x05: vm.host()->stepFrame(clipOf(timelineTarget(vm, act)), -1); break;
-        case 0x06: vm.host()->setPlaying(clipOf(timelineTarget(vm, act)), true); break;
-        case 0x07: vm.host()->setPlaying(clipOf(timelineTarget(vm, act)), false); break;
+        case 0x04: vm.host()->stepFrame(clipOf(toldTimeline(vm, act)), 1); break;
+        case 0x05: vm.host()->stepFrame(clipOf(toldTimeline(vm, act)), -1); break;
+        case 0x06: vm.host()->setPlaying(clipOf(toldTimeline(vm, act)), true); break;
+        case 0x07: vm.host()->setPlaying(clipOf(toldTimeline(vm, act)), false); break;
         case 0x08: break; // ToggleQuality: the picture is always drawn at one quality
         case 0x09: stopAllSounds(vm); break;
         case 0x0A: { const auto [a, b] = numbers(); st.push(a + b); break; }
@@ -431,8 +439,8 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x81: {
             // Unlike the other gotos, this one does not stop at the last frame.
             const int frame = data.u16() + 1;
-            if (frame <= vm.host()->framesLoaded(clipOf(timelineTarget(vm, act))))
-                vm.host()->gotoFrame(clipOf(timelineTarget(vm, act)), frame, false);
+            if (const int clip = clipOf(toldTimeline(vm, act)); frame <= vm.host()->framesLoaded(clip))
+                vm.host()->gotoFrame(clip, frame, false);
             break;
         }
         case 0x83: {
@@ -475,7 +483,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             break;
         }
         case 0x8B: setTargetPath(vm, act, data.string()); break;
-        case 0x8C: vm.host()->gotoLabel(clipOf(timelineTarget(vm, act)), data.string(), false); break;
+        case 0x8C: vm.host()->gotoLabel(clipOf(toldTimeline(vm, act)), data.string(), false); break;
         case 0x9E:
             callFrame(vm, act, st.pop());
             called = true;

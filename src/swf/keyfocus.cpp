@@ -54,7 +54,9 @@ bool ScriptRuntime::focusOn(int handle, bool shown)
     if (handle && (!c || c->unloading || !(c->field || c->button || (isMovieClip(*c) && c->parent))))
         return false;
     const int old = focusedObject();
-    focusShown_ = shown && c && !c->field;
+    // What has nothing drawn as it takes the focus is not framed, even
+    // when something is drawn in it later.
+    focusShown_ = shown && c && !c->field && !clipWorld(*c).mapRect(clipBoundsInTwips(*c)).isNull();
     if (handle == old)
         return true;
     focus_ = handle;

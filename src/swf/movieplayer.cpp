@@ -169,15 +169,7 @@ void MoviePlayer::drawEditing(QPainter &painter, const QRectF &target, bool care
 {
     if (!scripts_)
         return;
-    if (const std::optional<QRectF> focus = scripts_->focusRectangle()) {
-        // Yellow, two pixels wide, inside the whole pixels the object's
-        // bounds touch.
-        const QRectF r = stageTransform(*movie_, target).mapRect(*focus).toAlignedRect();
-        QPainterPath frame;
-        frame.addRect(r);
-        frame.addRect(r.adjusted(2, 2, -2, -2));
-        painter.fillPath(frame, QColor(255, 255, 0));
-    }
+    drawFocusFrame(painter, target);
     const int focus = scripts_->focusedField();
     const StageClip *field = focus ? scripts_->stageClip(focus) : nullptr;
     const TextCharacter *layout = field ? shownLayout(*field) : nullptr;
@@ -192,6 +184,20 @@ void MoviePlayer::drawEditing(QPainter &painter, const QRectF &target, bool care
     const QRgb color = like < f.formats.size() ? f.formats[like].color : f.newFormat.color;
     const std::optional<QColor> shown = caretShown && f.editable ? std::optional(QColor::fromRgb(color)) : std::nullopt;
     drawFieldEditing(painter, *field->library, *layout, world, std::clamp<qsizetype>(anchor, 0, size), to, shown);
+}
+
+void MoviePlayer::drawFocusFrame(QPainter &painter, const QRectF &target) const
+{
+    const std::optional<QRectF> focus = scripts_ ? scripts_->focusRectangle() : std::nullopt;
+    if (!focus)
+        return;
+    // Yellow, three pixels wide, inside the whole pixels the object's
+    // bounds touch.
+    const QRectF r = stageTransform(*movie_, target).mapRect(*focus).toAlignedRect();
+    QPainterPath frame;
+    frame.addRect(r);
+    frame.addRect(r.adjusted(3, 3, -3, -3));
+    painter.fillPath(frame, QColor(255, 255, 0));
 }
 
 QPointF MoviePlayer::stagePoint(const QRectF &target, const QPointF &point) const
@@ -229,6 +235,7 @@ QImage MoviePlayer::renderFrame(const RenderOptions &options) const
     image.fill(Qt::transparent);
     QPainter painter(&image);
     draw(painter, QRectF(QPointF(0, 0), QSizeF(size)), options);
+    drawFocusFrame(painter, QRectF(QPointF(0, 0), QSizeF(size)));
     painter.end();
     return image;
 }

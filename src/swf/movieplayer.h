@@ -166,11 +166,13 @@ public:
     // Over a frame draw() drew into `target`: the frame around a button or
     // clip with the keyboard's focus (ScriptRuntime::focusRectangle()), or
     // the selection of the text field with it, and its caret when
-    // `caretShown` and it takes typing. Pictures of frames never show them.
+    // `caretShown` and it takes typing.
     void drawEditing(QPainter &painter, const QRectF &target, bool caretShown) const;
     // The frame shown at the stage's size in pixels, or scaled down, keeping
     // its shape, to fit maxFramePixels and maxFrameSide when the stage
-    // (as the file states it) is larger.
+    // (as the file states it) is larger, with the frame around what the
+    // keyboard focused, as the player shows it; a text field's selection
+    // and caret are left out.
     QImage renderFrame(const RenderOptions &options = {}) const;
     // The objects of the frame shown, by depth, with the ticks their own
     // timelines have run.
@@ -180,6 +182,7 @@ public:
     const StageClip *stageRoot() const { return stage_ ? &stage_->root() : nullptr; }
 
 private:
+    void drawFocusFrame(QPainter &painter, const QRectF &target) const;
     void setPlaying(bool playing);
     void followSound();
 

@@ -278,9 +278,19 @@ void ScriptRuntime::settle()
     runQueue();
 }
 
+// The frame around a button or clip focused by the keyboard goes as the
+// left button is pressed; before SWF 9 also as the pointer moves, or
+// either of its two main buttons is pressed or released.
+void ScriptRuntime::pointerHidesFocusFrame(bool leftPress)
+{
+    if (leftPress || vm_.movieVersion() < 9)
+        focusShown_ = false;
+}
+
 void ScriptRuntime::mouseMove(const QPointF &pos, bool inWindow)
 {
     vm_.beginFrame();
+    pointerHidesFocusFrame(false);
     mouse_ = pos;
     inWindow_ = inWindow;
     followDrag();
@@ -314,8 +324,7 @@ void ScriptRuntime::mouseDown(const QPointF &pos, int clicks)
 {
     vm_.beginFrame();
     pointerMovedTo(pos, true);
-    // The frame around a button or clip focused by the keyboard goes.
-    focusShown_ = false;
+    pointerHidesFocusFrame(true);
     mouseIsDown_ = true;
     holdKey(1, true);
     broadcast(eventMouseDown, QStringLiteral("onMouseDown"), QStringLiteral("Mouse"));
@@ -334,6 +343,7 @@ void ScriptRuntime::mouseUp(const QPointF &pos, bool inWindow)
 {
     vm_.beginFrame();
     pointerMovedTo(pos, inWindow);
+    pointerHidesFocusFrame(false);
     mouseIsDown_ = false;
     holdKey(1, false);
     selecting_ = false;
@@ -426,7 +436,12 @@ void ScriptRuntime::keyUp(int code, int character)
     settle();
 }
 
-void ScriptRuntime::otherMouseButton(int key, bool down) { holdKey(key, down); }
+void ScriptRuntime::otherMouseButton(int key, bool down)
+{
+    if (key == 2)
+        pointerHidesFocusFrame(false);
+    holdKey(key, down);
+}
 
 void ScriptRuntime::holdKey(int code, bool down)
 {

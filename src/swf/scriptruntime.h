@@ -344,6 +344,7 @@ private:
     std::map<int, QString> dropTargets_; // by clip handle
     std::vector<int> keysDown_;
     void holdKey(int code, bool down);
+    void pointerHidesFocusFrame(bool leftPress);
     int lastKeyCode_ = 0, lastCharacter_ = 0;
     int focus_ = 0; // the field, button or clip with the keyboard's focus
     bool focusShown_ = false; // a focused button or clip is framed

@@ -5,9 +5,9 @@
 
 namespace swftest {
 
-Movie buttonMovie(bool trackAsMenu)
+Movie buttonMovie(bool trackAsMenu, int version)
 {
-    Movie m(6, 200, 200);
+    Movie m(version, 200, 200);
     const auto say = [](const char *text) { return Actions().push(text).op(0x26).code(); };
     m.squareButton(10, 1,
                    {{sky::swf::idleToOverUp, say("rollOver")},

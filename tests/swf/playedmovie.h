@@ -12,9 +12,10 @@
 
 namespace swftest {
 
-// A 200 x 200 pixel stage with the writer's square button at (50, 50),
+// A 200 x 200 pixel stage of the given SWF version with the writer's
+// square button at (50, 50),
 // whose actions trace its state changes and Enter.
-Movie buttonMovie(bool trackAsMenu = false);
+Movie buttonMovie(bool trackAsMenu = false, int version = 6);
 
 // What a movie traces as it is played.
 struct Played {

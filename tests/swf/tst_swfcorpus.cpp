@@ -99,18 +99,26 @@ void TestSwfCorpus::referencesMatch()
         const ShippedFonts fonts(dir, test);
         MoviePlayer player;
         const bool loaded = player.load(dir.filePath(QStringLiteral("test.swf")));
-        // Recorded input comes after the first tick, each Wait letting the
-        // next one run.
+        // Recorded input follows each tick up to its next Wait, and a tick's
+        // picture is taken after that input: the reference player draws
+        // what the input changed before the next frame runs.
         std::vector<InputEvent> events;
         readInputFile(dir.filePath(QStringLiteral("input.json")), events, nullptr);
         InputReplay replay(std::move(events));
         int ticksRun = 1;
+        bool inputAfterTick = false;
         RenderOptions options;
         options.antialias = !test.lowQuality;
         for (const ReferenceImage &ref : test.images) {
-            for (; loaded && ticksRun < ref.tick; ++ticksRun) {
-                replay.toNextWait(player);
+            while (loaded) {
+                if (!inputAfterTick)
+                    replay.toNextWait(player);
+                inputAfterTick = true;
+                if (ticksRun >= ref.tick)
+                    break;
                 player.tick();
+                ++ticksRun;
+                inputAfterTick = false;
             }
             const QImage expected(dir.filePath(ref.name + QStringLiteral(".expected.png")));
             const QImage actual = test.viewport.isEmpty() ? player.renderFrame(options) : [&] {

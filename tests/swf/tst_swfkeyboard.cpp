@@ -254,11 +254,11 @@ private Q_SLOTS:
         Played p(buttonMovie());
         p.key(9, 9);
         QCOMPARE(p.take(), QStringList{u"rollOver"_s});
-        // A yellow frame at its bounds, over it in its over state; never on
-        // pictures of frames.
-        QCOMPARE(QColor(p.editing(true).pixel(50, 50)), yellow);
-        QCOMPARE(QColor(p.editing(true).pixel(52, 52)), QColor(Qt::green));
-        QCOMPARE(QColor(p.pixel(50, 50)), QColor(Qt::green));
+        // A yellow frame three pixels wide inside its bounds, over it in
+        // its over state, on pictures of frames too.
+        QCOMPARE(QColor(p.editing(true).pixel(52, 52)), yellow);
+        QCOMPARE(QColor(p.editing(true).pixel(53, 53)), QColor(Qt::green));
+        QCOMPARE(QColor(p.pixel(52, 52)), yellow);
         p.key(13, 13);
         p.key(32, 32);
         QCOMPARE(p.take(), (QStringList{u"press"_s, u"release"_s, u"Enter"_s, u"press"_s, u"release"_s}));
@@ -266,6 +266,33 @@ private Q_SLOTS:
         p.click(190, 190);
         QCOMPARE(p.take(), QStringList{u"rollOut"_s});
         QCOMPARE(QColor(p.editing(true).pixel(50, 50)), QColor(Qt::red));
+
+        // Before SWF 9 the pointer's moving takes the frame away, the
+        // focus staying; from SWF 9 on it does not.
+        p.key(9, 9);
+        p.move(5, 5);
+        QCOMPARE(QColor(p.pixel(52, 52)), QColor(Qt::green));
+        QCOMPARE(p.focused(), u"_level0.instance1"_s);
+        Played nine(buttonMovie(false, 9));
+        nine.key(9, 9);
+        nine.move(5, 5);
+        QCOMPARE(QColor(nine.pixel(52, 52)), yellow);
+
+        // A clip with nothing drawn as the Tab reaches it is not framed,
+        // not even once something is drawn in it.
+        swftest::Movie late(6, 200, 200);
+        Actions empty;
+        empty.makeClip("_root", "e", 1);
+        empty.push("e").op(0x1C).push("tabEnabled").push(1).op(0x4F);
+        late.doAction(empty.code()).showFrame();
+        Actions drawn;
+        drawn.fillSquare("e", 0x0000FF, 50, 50, 100);
+        late.doAction(drawn.op(0x07).code()).showFrame();
+        Played lateDrawn(late);
+        lateDrawn.key(9, 9);
+        QCOMPARE(lateDrawn.focused(), u"_level0.e"_s);
+        lateDrawn.player.tick();
+        QCOMPARE(QColor(lateDrawn.pixel(51, 51)), QColor(Qt::blue));
 
         // _focusrect off, no frame.
         swftest::Movie m = buttonMovie();

@@ -9,12 +9,15 @@ namespace {
 // The onClipEvent scripts at the end of a PlaceObject2/3.
 std::shared_ptr<const ClipActions> readClipActions(BitReader &r, int swfVersion)
 {
-    const auto eventFlags = [&r, swfVersion]() -> quint32 { return swfVersion >= 6 ? r.u32() : r.u16(); };
+    const int flagsSize = swfVersion >= 6 ? 4 : 2;
+    const auto eventFlags = [&r, flagsSize]() -> quint32 { return flagsSize == 4 ? r.u32() : r.u16(); };
     r.u16(); // reserved
     // Every event used: the player runs no handler for an event left out.
     const quint32 used = eventFlags();
     auto actions = std::make_shared<ClipActions>();
-    while (!r.atEnd()) {
+    // The list ends with empty flags, or with the tag, however short the
+    // last flags' bytes fall.
+    while (r.remaining() >= flagsSize) {
         ClipAction action;
         action.events = eventFlags();
         if (action.events == 0)

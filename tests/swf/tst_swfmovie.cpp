@@ -88,6 +88,20 @@ void TestSwfMovie::brokenInputEndsInAnErrorOrAPartialMovie()
     QVERIFY(movie);
     QCOMPARE(movie->timeline().frameCount(), 2);
     QVERIFY(movie->damagedTags() >= 1);
+
+    // Clip events whose closing flags are cut short by the tag's end still
+    // come with their clip.
+    swftest::Movie events(8, 40, 30);
+    events.sprite(1, swftest::Movie(8, 1, 1).showFrame());
+    const QByteArray stop("\x07\x00", 2);
+    events.tag(26, swftest::Bits().u8(0x86).u16(1).u16(1).matrix().u16(0).u32(1).u32(1).u32(2).bytes(stop).u16(0).data());
+    const auto placed = Movie::fromData(events.showFrame().fws(), &error);
+    QVERIFY(placed);
+    QCOMPARE(placed->damagedTags(), 0);
+    const DisplayOp &op = placed->timeline().frames[0].ops[0];
+    QVERIFY(op.hasCharacter && op.values.clipActions);
+    QCOMPARE(op.values.clipActions->size(), std::size_t(1));
+    QCOMPARE(*op.values.clipActions->front().code, stop);
 }
 
 void TestSwfMovie::everyTruncationLoadsOrFailsCleanly()

@@ -222,14 +222,13 @@ void ClipStage::applyOp(StageClip &clip, const DisplayOp &op, int frame)
         existing->placement = std::move(next);
         return;
     }
-    if (!op.hasCharacter)
+    // A new object finds no room at a depth something already holds.
+    if (!op.hasCharacter || (existing && !existing->unloading))
         return;
     Placement placement;
     placement.characterId = op.values.characterId;
     placement.placedFrame = frame;
     setPlacementFields(placement, op);
-    if (existing)
-        remove(*existing);
     create(clip, op.depth, placement, tick);
 }
 

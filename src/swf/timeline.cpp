@@ -50,7 +50,7 @@ void Timeline::apply(DisplayList &list, const Frame &frame, int frameNumber) con
                 p.placedFrame = frameNumber;
             }
             setPlacementFields(p, op);
-        } else if (op.hasCharacter) {
+        } else if (op.hasCharacter && it == list.end()) {
             Placement p;
             p.characterId = op.values.characterId;
             p.placedFrame = frameNumber;

@@ -108,6 +108,19 @@ void TestSwfPlayer::displayListFollowsTheFrames()
     QVERIFY(placed);
     QCOMPARE(placed->timeline().displayListAt(1)->at(1).characterId, quint16(1));
     QCOMPARE(placed->timeline().displayListAt(1)->at(2).characterId, quint16(1));
+
+    // A new object placed at a depth something holds is not placed: the
+    // red square stays, whether played to or gone to.
+    swftest::Movie occupied(8, 100, 100);
+    square(occupied, 1, Qt::red);
+    square(occupied, 2, Qt::green);
+    occupied.place(1, 1).showFrame().place(1, 2).showFrame().showFrame();
+    QVERIFY(player.loadData(occupied.fws()));
+    player.tick();
+    QCOMPARE(frameImage(player).pixel(5, 5), qRgb(255, 0, 0));
+    player.gotoFrame(3);
+    player.gotoFrame(2);
+    QCOMPARE(frameImage(player).pixel(5, 5), qRgb(255, 0, 0));
 }
 
 void TestSwfPlayer::ticksAdvanceAndLoop()

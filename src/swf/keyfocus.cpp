@@ -25,6 +25,19 @@ namespace sky::swf {
 using avm1::Object;
 using avm1::Value;
 
+namespace {
+
+// Where the frame of the keyboard's focus goes, in the object's twips: a
+// button is framed at its hit area, which stays as its states change
+// under the pointer; anything else at its bounds.
+QRectF focusBounds(const StageClip &c)
+{
+    const QRectF hit = buttonHitBoundsInTwips(c);
+    return hit.isNull() ? clipBoundsInTwips(c) : hit;
+}
+
+} // namespace
+
 struct ScriptRuntime::TabStop {
     int handle = 0;
     double index = NAN; // its tabIndex, NaN for none
@@ -56,7 +69,7 @@ bool ScriptRuntime::focusOn(int handle, bool shown)
     const int old = focusedObject();
     // What has nothing drawn as it takes the focus is not framed, even
     // when something is drawn in it later.
-    focusShown_ = shown && c && !c->field && !clipWorld(*c).mapRect(clipBoundsInTwips(*c)).isNull();
+    focusShown_ = shown && c && !c->field && !clipWorld(*c).mapRect(focusBounds(*c)).isNull();
     if (handle == old)
         return true;
     focus_ = handle;
@@ -239,7 +252,7 @@ std::optional<QRectF> ScriptRuntime::focusRectangle()
     const StageClip *c = clip(handle);
     if (!c || c->field || !focusShown_ || !focusRectOn(handle))
         return std::nullopt;
-    return clipWorld(*c).mapRect(clipBoundsInTwips(*c));
+    return clipWorld(*c).mapRect(focusBounds(*c));
 }
 
 } // namespace sky::swf

@@ -159,6 +159,20 @@ QRectF characterBounds(const Movie &movie, quint16 id, int ratio)
 
 } // namespace
 
+QRectF buttonHitBoundsInTwips(const StageClip &button)
+{
+    QRectF area;
+    if (!button.button)
+        return area;
+    for (const ButtonPart &part : button.button->parts) {
+        const QRectF inner = part.states & buttonHit ? characterBounds(*button.library, part.characterId, 0) : QRectF();
+        if (!inner.isNull())
+            area = area.isNull() ? part.matrix.toTransform().mapRect(inner)
+                                 : area.united(part.matrix.toTransform().mapRect(inner));
+    }
+    return area;
+}
+
 QRectF scriptBitmapBounds(const StageClip &clip)
 {
     if (!clip.bitmap || clip.bitmap->image().isNull())

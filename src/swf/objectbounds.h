@@ -25,6 +25,10 @@ QRectF characterArea(const Movie &movie, quint16 id, int ratio, const QTransform
 // live children's; null when it draws nothing.
 QRectF clipBoundsInTwips(const StageClip &clip);
 
+// A button's hit area in its own twips, from the shapes, texts and morph
+// shapes of its hit state; null for other clips.
+QRectF buttonHitBoundsInTwips(const StageClip &button);
+
 // The area a clip's script bitmap covers, in its twips; null when none.
 QRectF scriptBitmapBounds(const StageClip &clip);
 

@@ -267,8 +267,31 @@ private Q_SLOTS:
         QCOMPARE(p.take(), QStringList{u"rollOut"_s});
         QCOMPARE(QColor(p.editing(true).pixel(50, 50)), QColor(Qt::red));
 
+        // _focusrect off, no frame.
+        swftest::Movie m = buttonMovie();
+        m.doAction(Actions().push("_root").push(17).push(0).op(0x23).code()).showFrame();
+        Played off(m);
+        off.player.tick();
+        off.key(9, 9);
+        QCOMPARE(QColor(off.editing(true).pixel(50, 50)), QColor(Qt::green));
+
+        // Focused and unfocused objects hear of it, and so does the object
+        // as the window loses the keyboard.
+        const QString dir = QStringLiteral(SKY_SWF_CORPUS_DIR "/ruffle/avm1__focusrect_focuslost/");
+        std::vector<InputEvent> events;
+        QVERIFY(readInputFile(dir + u"input.json"_s, events, nullptr));
+        QFile expected(dir + u"output.txt"_s);
+        QVERIFY(expected.open(QIODevice::ReadOnly));
+        QCOMPARE(traceMovie(dir + u"test.swf"_s, 1, events).lines.join(u'\n') + u'\n',
+                 QString::fromUtf8(expected.readAll()));
+    }
+
+    void theFocusFrameShowsWhereAndWhileFlashPlayerShowsIt()
+    {
+        const QColor yellow(255, 255, 0);
         // Before SWF 9 the pointer's moving takes the frame away, the
         // focus staying; from SWF 9 on it does not.
+        Played p(buttonMovie());
         p.key(9, 9);
         p.move(5, 5);
         QCOMPARE(QColor(p.pixel(52, 52)), QColor(Qt::green));
@@ -294,23 +317,19 @@ private Q_SLOTS:
         lateDrawn.player.tick();
         QCOMPARE(QColor(lateDrawn.pixel(51, 51)), QColor(Qt::blue));
 
-        // _focusrect off, no frame.
-        swftest::Movie m = buttonMovie();
-        m.doAction(Actions().push("_root").push(17).push(0).op(0x23).code()).showFrame();
-        Played off(m);
-        off.player.tick();
-        off.key(9, 9);
-        QCOMPARE(QColor(off.editing(true).pixel(50, 50)), QColor(Qt::green));
-
-        // Focused and unfocused objects hear of it, and so does the object
-        // as the window loses the keyboard.
-        const QString dir = QStringLiteral(SKY_SWF_CORPUS_DIR "/ruffle/avm1__focusrect_focuslost/");
-        std::vector<InputEvent> events;
-        QVERIFY(readInputFile(dir + u"input.json"_s, events, nullptr));
-        QFile expected(dir + u"output.txt"_s);
-        QVERIFY(expected.open(QIODevice::ReadOnly));
-        QCOMPARE(traceMovie(dir + u"test.swf"_s, 1, events).lines.join(u'\n') + u'\n',
-                 QString::fromUtf8(expected.readAll()));
+        // A button is framed at its hit area, not at what it shows.
+        swftest::Movie hitOnly(6, 200, 200);
+        const QRect big(0, 0, 2000, 2000), small(0, 0, 400, 400);
+        hitOnly.shape(1, 1, big, {swftest::solidFill(Qt::red, false)}, {}, swftest::Edges().rect(big, 1).end());
+        hitOnly.shape(2, 1, small, {swftest::solidFill(Qt::black, false)}, {}, swftest::Edges().rect(small, 1).end());
+        hitOnly.button(3, {{1, 1, 1 | 2 | 4}, {2, 2, 8, 800, 800}}, {});
+        hitOnly.place(1, 3, 1000, 1000).showFrame();
+        Played hitFramed(hitOnly);
+        hitFramed.key(9, 9);
+        QCOMPARE(QColor(hitFramed.pixel(90, 90)), yellow);
+        QCOMPARE(QColor(hitFramed.pixel(92, 109)), yellow);
+        QCOMPARE(QColor(hitFramed.pixel(93, 93)), QColor(Qt::red));
+        QCOMPARE(QColor(hitFramed.pixel(51, 51)), QColor(Qt::red));
     }
 
     void enterRunsTheButtonsKeyAction()

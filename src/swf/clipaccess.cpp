@@ -86,11 +86,14 @@ int ScriptRuntime::clipChild(int handle, const QString &name)
     if (!c || name.isEmpty())
         return 0;
     const Qt::CaseSensitivity cs = vm_.version() <= 6 ? Qt::CaseInsensitive : Qt::CaseSensitive;
-    for (const auto &[depth, child] : c->children)
-        if (child->placement.name.size() == name.size()
-            && (isMovieClip(*child) || child->button || (child->field && vm_.movieVersion() >= 6))
-            && child->placement.name.compare(name, cs) == 0)
+    for (const auto &[depth, child] : c->children) {
+        if (child->placement.name.size() != name.size() || child->placement.name.compare(name, cs) != 0)
+            continue;
+        if (isMovieClip(*child) || child->button || (child->field && vm_.movieVersion() >= 6))
             return child->handle;
+        if (!child->field)
+            return handle;
+    }
     return 0;
 }
 

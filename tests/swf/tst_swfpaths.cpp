@@ -107,6 +107,25 @@ private Q_SLOTS:
                                         u"undefined"_s}));
     }
 
+    void aNamedShapeStandsForTheClipHoldingIt()
+    {
+        // Shapes have no object of their own: a dot or colon path naming
+        // one reaches the clip it lies in.
+        swftest::Movie m = nestedClips();
+        const QRect square(0, 0, 200, 200);
+        m.shape(3, 1, square, {swftest::solidFill(Qt::red, false)}, {}, swftest::Edges().rect(square, 1).end());
+        m.placeNamed(2, 3, "s");
+        Actions a;
+        a.push("v").push("on the root").op(setVariable);
+        sayVariable(a, "s");
+        sayVariable(a, "s.v");
+        sayVariable(a, "s:v");
+        a.push("s").op(getVariable).push("_xscale").push(50).op(setMember);
+        a.push("").push(2).op(getProperty).op(trace);
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"_level0"_s, u"on the root"_s, u"on the root"_s, u"50"_s}));
+    }
+
     void swf4PathsAreSlashPathsWithVariablesAfterAColon()
     {
         swftest::Movie m = nestedClips(4);

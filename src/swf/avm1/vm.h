@@ -78,6 +78,8 @@ public:
     // movie plays there.
     virtual int clipLevel(int n) { return n == 0 ? clipRoot() : 0; }
     virtual int clipParent(int) { return 0; }
+    // The child of a clip by its instance name; the clip itself when that
+    // child is a shape, text or bitmap, which has no object of its own.
     virtual int clipChild(int, const QString &) { return 0; }
     // Whether a clip has left the stage.
     virtual bool clipGone(int) { return false; }

@@ -97,6 +97,16 @@ int ScriptRuntime::clipChild(int handle, const QString &name)
     return 0;
 }
 
+std::vector<QString> ScriptRuntime::clipChildNames(int handle)
+{
+    std::vector<QString> names;
+    if (const StageClip *c = clip(handle))
+        for (const auto &[depth, child] : c->children)
+            if (!child->placement.name.isEmpty())
+                names.push_back(child->placement.name);
+    return names;
+}
+
 void ScriptRuntime::gotoFrame(int handle, int frame, bool play)
 {
     StageClip *c = clip(handle);

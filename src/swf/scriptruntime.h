@@ -112,6 +112,7 @@ public:
     int clipLevel(int n) override;
     int clipParent(int clip) override;
     int clipChild(int clip, const QString &name) override;
+    std::vector<QString> clipChildNames(int clip) override;
     bool clipGone(int clip) override { return clip && !this->clip(clip); }
     int clipAtPath(const QString &path) override;
     avm1::Value clipProperty(int clip, int index) override;

@@ -30,6 +30,10 @@ enum : int {
     stop = 0x07,
     gotoFrame = 0x81,
     gotoFrame2 = 0x9F,
+    enumerate2 = 0x55,
+    storeRegister = 0x87,
+    jump = 0x99,
+    ifTrue = 0x9D,
     setTarget = 0x8B,
 };
 
@@ -296,6 +300,24 @@ private Q_SLOTS:
         }
         m.doAction(a.code()).showFrame();
         QCOMPARE(traceOf(m), (QStringList{u"_level0.a"_s, u"undefined"_s, u"_level0.tooDeep"_s}));
+    }
+
+    void forInOverAClipNamesItsPropertiesThenItsObjectsFromTheTop()
+    {
+        // a.v = 1; makes "c" at depth 5 in a, beside "b" at depth 1, then
+        // for (k in a) trace(k);
+        swftest::Movie m = nestedClips();
+        Actions a;
+        a.push("a").op(getVariable).push("v").push(1).op(setMember);
+        a.push(5).push("c").push(2).push("a").op(getVariable).push("createEmptyMovieClip").op(callMethod).op(pop);
+        a.push("a").op(getVariable).op(enumerate2);
+        Actions loop;
+        // r0 = next name; if (r0 == null) leave (over 11 bytes); trace(r0);
+        // back 25 bytes to the loop's start.
+        loop.op(storeRegister, QByteArray(1, '\0')).pushNull().op(equals).op(ifTrue, QByteArray("\x0b\x00", 2));
+        loop.pushRegister(0).op(trace).op(jump, QByteArray("\xe7\xff", 2));
+        m.doAction(a.then(loop).code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"v"_s, u"c"_s, u"b"_s}));
     }
 
     void twoClipsOfOnePathAreTheSameClipToScripts()

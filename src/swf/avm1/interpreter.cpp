@@ -362,9 +362,14 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             if (h.code == 0x46)
                 v = getVariable(vm, act, vm.toString(v));
             st.push(Value()); // the end marker
-            if (v.isObject())
-                for (const QString &name : vm.enumerate(v.object))
-                    st.push(name);
+            if (!v.isObject())
+                break;
+            // A clip's own properties come first, then its named objects
+            // from the highest depth down.
+            for (const QString &name : vm.host()->clipChildNames(clipOf(vm.liveClip(v.object))))
+                st.push(name);
+            for (const QString &name : vm.enumerate(v.object))
+                st.push(name);
             break;
         }
         case 0x47: { const Value b = st.pop(); st.push(add2(vm, st.pop(), b)); break; }

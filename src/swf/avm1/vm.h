@@ -81,6 +81,8 @@ public:
     // The child of a clip by its instance name; the clip itself when that
     // child is a shape, text or bitmap, which has no object of its own.
     virtual int clipChild(int, const QString &) { return 0; }
+    // The names of the named objects in a clip, from the lowest depth up.
+    virtual std::vector<QString> clipChildNames(int) { return {}; }
     // Whether a clip has left the stage.
     virtual bool clipGone(int) { return false; }
     // The clip at a target path ("_level0.a.b"), 0 for none.

@@ -170,16 +170,20 @@ std::vector<std::shared_ptr<const QByteArray>> ScriptRuntime::frameScripts(int h
     return c->timeline->frames[std::size_t(frame - 1)].scripts;
 }
 
-StageClip *ScriptRuntime::makeClip(StageClip &parent, const Placement &placement, int depth, const Value &init)
+StageClip *ScriptRuntime::makeClip(StageClip &parent, const Placement &placement, int depth, const Value &init,
+                                   const std::function<void(StageClip &)> &prepare)
 {
     if (depth < -scriptDepthOffset || depth > maxScriptDepth)
         return nullptr;
     scriptMaking_ = true;
     StageClip *made = stage_.place(parent, depth + scriptDepthOffset, placement);
     scriptMaking_ = false;
-    if (made)
-        initialiseClip(made->handle, init);
-    return clip(made ? made->handle : 0);
+    if (!made)
+        return nullptr;
+    if (prepare)
+        prepare(*made);
+    initialiseClip(made->handle, init);
+    return clip(made->handle);
 }
 
 int ScriptRuntime::duplicateClip(int handle, const QString &name, int depth, const Value &init)
@@ -189,16 +193,19 @@ int ScriptRuntime::duplicateClip(int handle, const QString &name, int depth, con
         return 0;
     Placement placement = source->placement;
     placement.name = name;
+    // The copy takes what the source's scripts set and drew before its own
+    // scripts run; the source may be gone by then, replaced at its depth.
     const bool scripted = source->scripted;
     const double xscale = source->xscale, yscale = source->yscale, rotation = source->rotation;
-    StageClip *made = makeClip(*source->parent, placement, depth, init);
-    if (!made)
-        return 0;
-    made->scripted = scripted;
-    made->xscale = xscale;
-    made->yscale = yscale;
-    made->rotation = rotation;
-    return made->handle;
+    auto drawing = source->drawing ? std::make_unique<ScriptDrawing>(*source->drawing) : nullptr;
+    StageClip *made = makeClip(*source->parent, placement, depth, init, [&](StageClip &copy) {
+        copy.scripted = scripted;
+        copy.xscale = xscale;
+        copy.yscale = yscale;
+        copy.rotation = rotation;
+        copy.drawing = std::move(drawing);
+    });
+    return made ? made->handle : 0;
 }
 
 int ScriptRuntime::attachClip(int handle, const QString &exportName, const QString &name, int depth, const Value &init)

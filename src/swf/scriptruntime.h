@@ -226,9 +226,10 @@ private:
     double propertyNumber(const avm1::Value &value);
     // The mouse in a clip's coordinates.
     QPointF mouseIn(int clip);
-    // A new clip from a script at script depth `depth` of `parent`, set up
-    // from `init` and constructed.
-    StageClip *makeClip(StageClip &parent, const Placement &placement, int depth, const avm1::Value &init);
+    // A new clip from a script at script depth `depth` of `parent`, given
+    // to `prepare` (when set), then set up from `init` and constructed.
+    StageClip *makeClip(StageClip &parent, const Placement &placement, int depth, const avm1::Value &init,
+                        const std::function<void(StageClip &)> &prepare = {});
     // Copies the properties of `init` onto a new clip, then constructs it.
     void initialiseClip(int clip, const avm1::Value &init);
 

@@ -84,6 +84,7 @@ class TestSwfDrawingApi : public QObject {
 private Q_SLOTS:
     void endFillClosesTheOutlineWithALine();
     void clearTakesBackDrawingAndLineStyle();
+    void aDuplicateStartsFromTheDrawingAndDrawsOnByItself();
     void drawingLiesBelowTheClipsChildren();
     void drawingOnTheMainMovieLiesBelowItsClips();
     void aFillLeftOpenIsDrawnClosedWithItsLine();
@@ -132,6 +133,23 @@ void TestSwfDrawingApi::clearTakesBackDrawingAndLineStyle()
     const QImage frame = drawn(script);
     QCOMPARE(frame.pixelColor(20, 50), QColor(Qt::white));
     QCOMPARE(frame.pixelColor(50, 20), QColor(Qt::white));
+}
+
+void TestSwfDrawingApi::aDuplicateStartsFromTheDrawingAndDrawsOnByItself()
+{
+    // c draws a red square; d = c.duplicateMovieClip("d", 2) moves 50
+    // pixels right and adds a blue square below.
+    Actions script;
+    script.makeClip("_root", "c", 1);
+    script.fillSquare("c", 0xFF0000, 0, 0, 40);
+    script.push(2).push("d").push(2).push("c").op(0x1C).push("duplicateMovieClip").op(0x52).op(0x17);
+    script.push("d").op(0x1C).push("_x").push(50).op(0x4F);
+    script.fillSquare("d", 0x0000FF, 0, 60, 20);
+    const QImage frame = drawn(script);
+    QCOMPARE(frame.pixelColor(20, 20), red);
+    QCOMPARE(frame.pixelColor(70, 20), red);
+    QCOMPARE(frame.pixelColor(60, 70), blue);
+    QCOMPARE(frame.pixelColor(10, 70), QColor(Qt::white));
 }
 
 void TestSwfDrawingApi::drawingLiesBelowTheClipsChildren()

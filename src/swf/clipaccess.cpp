@@ -306,8 +306,14 @@ bool ScriptRuntime::clipHitsPoint(int handle, const QPointF &point, bool shape)
         const StageClip *c = clip(handle);
         return c && clipHits(*c, clipWorld(*c), point * 20);
     }
-    const QRectF area = clipToStage(handle).mapRect(clipBounds(handle));
-    return area.contains(point);
+    const QRectF bounds = clipBounds(handle);
+    if (bounds.isNull())
+        return false;
+    // Edges count, so a clip scaled to nothing still holds the point it
+    // shrank to.
+    const QRectF area = clipToStage(handle).mapRect(bounds);
+    return point.x() >= area.left() && point.x() <= area.right() && point.y() >= area.top()
+           && point.y() <= area.bottom();
 }
 
 

@@ -143,6 +143,32 @@ private Q_SLOTS:
         QCOMPARE(p.take(), QStringList{u"press"_s});
     }
 
+    void hitTestTakesPointsInTheCoordinatesOfTheRoot()
+    {
+        // c fills (20, 20)-(60, 60) and the root moves 100 pixels right.
+        Actions a;
+        a.makeClip("_root", "c", 1);
+        a.fillSquare("c", 0xFF0000, 20, 20, 40);
+        a.push("_root").op(0x1C).push("_x").push(100).op(0x4F);
+        const auto hitTest = [&a](std::initializer_list<int> args) {
+            for (auto it = std::rbegin(args); it != std::rend(args); ++it)
+                a.push(*it);
+            a.push(int(args.size())).push("c").op(0x1C).push("hitTest").op(0x52).op(0x26);
+        };
+        hitTest({30, 30});
+        hitTest({130, 30});
+        // Scaled to nothing it still holds the point it shrank to.
+        for (const char *scale : {"_xscale", "_yscale"})
+            a.push("c").op(0x1C).push(scale).push(0).op(0x4F);
+        hitTest({0, 0});
+        // An empty path names no clip to hit.
+        a.push("").push(1).push("c").op(0x1C).push("hitTest").op(0x52).op(0x26);
+        swftest::Movie m(6, 200, 200);
+        m.doAction(a.code()).showFrame();
+        Played p(m);
+        QCOMPARE(p.take(), (QStringList{u"true"_s, u"false"_s, u"true"_s, u"false"_s}));
+    }
+
     void wheelTellsTheListenersWhatIsUnderThePointer()
     {
         Played p(drawnClipMovie());

@@ -178,10 +178,18 @@ Value hitTest(Vm &vm, CallInfo &c)
     if (!clip || c.args.empty())
         return false;
     if (c.args.size() >= 2) {
+        // The point is in the coordinates of the clip's root, which a
+        // script may have moved, not the stage's.
         const QPointF point(vm.toNumber(c.args[0]), vm.toNumber(c.args[1]));
-        return vm.host()->clipHitsPoint(clip, point, vm.toBoolean(c.arg(2)));
+        if (!std::isfinite(point.x()) || !std::isfinite(point.y()))
+            return false;
+        int root = clip;
+        while (const int parent = vm.host()->clipParent(root))
+            root = parent;
+        return vm.host()->clipHitsPoint(clip, vm.host()->clipToStage(root).map(point), vm.toBoolean(c.arg(2)));
     }
-    const int other = clipArgument(vm, c.args[0], clip);
+    // An empty path names no clip here.
+    const int other = c.args[0].isObject() || !vm.toString(c.args[0]).isEmpty() ? clipArgument(vm, c.args[0], clip) : 0;
     if (!other)
         return false;
     const QRectF a = vm.host()->clipToStage(clip).mapRect(vm.host()->clipBounds(clip));

@@ -104,6 +104,7 @@ private Q_SLOTS:
     void stageFollowsTheWindowOnlyWithoutScaling();
     void colorActsOnTheClipsTransform();
     void capabilitiesNameThisPlayer();
+    void geometryFieldsComeFromTheArgumentsGiven();
     void bitmapsKeepColoursUnderTheirAlpha();
     void bitmapsCopyLayingOverOrReplacing();
     void bitmapsRefusedOrOverBudgetHaveNoPixels();
@@ -313,6 +314,36 @@ void TestAvm1Classes::capabilitiesNameThisPlayer()
     QCOMPARE(vm.toString(callGlobal(vm, "getVersion", {})), version);
     host.view = QSizeF(1024, 768);
     QCOMPARE(vm.toNumber(vm.getMember(caps, QStringLiteral("screenResolutionX"))), 1024.0);
+    // Its input method editor, though there is none, takes listeners.
+    const Value ime = vm.getMember(vm.get(vm.global, QStringLiteral("System")), QStringLiteral("IME"));
+    const Value add = vm.getMember(vm.get(vm.global, QStringLiteral("AsBroadcaster")), QStringLiteral("addListener"));
+    QVERIFY(add.isObject());
+    QCOMPARE(vm.getMember(ime, QStringLiteral("addListener")).object, add.object);
+}
+
+void TestAvm1Classes::geometryFieldsComeFromTheArgumentsGiven()
+{
+    ClassesHost host;
+    Vm vm(8, &host);
+    auto field = [&](const Value &o, const char *name) { return vm.toString(vm.getMember(o, QString::fromLatin1(name))); };
+    // A missing argument leaves its field undefined; a Matrix sets only
+    // the fields given; no arguments at all give the defaults.
+    const Value point = newFlash(vm, "geom", "Point", {1});
+    QCOMPARE(field(point, "y"), QStringLiteral("undefined"));
+    const Value matrix = newFlash(vm, "geom", "Matrix", {2, 3});
+    QCOMPARE(field(matrix, "b"), QStringLiteral("3"));
+    QVERIFY(!vm.has(matrix.object, QStringLiteral("c")));
+    QCOMPARE(field(newFlash(vm, "geom", "Matrix", {}), "d"), QStringLiteral("1"));
+    // Matrix.call(m, 2, 3) fills in m as `new` would; ColorTransform,
+    // built natively, does nothing unless constructing.
+    const Value geom = vm.getMember(vm.get(vm.global, QStringLiteral("flash")), QStringLiteral("geom"));
+    const Value m = vm.newPlain();
+    const Value args[] = {2, 3};
+    vm.call(vm.getMember(geom, QStringLiteral("Matrix")), m, args);
+    QCOMPARE(field(m, "a") + field(m, "b"), QStringLiteral("23"));
+    vm.call(vm.getMember(geom, QStringLiteral("ColorTransform")), m, args);
+    QCOMPARE(field(m, "redMultiplier"), QStringLiteral("undefined"));
+    QCOMPARE(field(newFlash(vm, "geom", "ColorTransform", {2}), "redMultiplier"), QStringLiteral("1"));
 }
 
 // Values the original player reads back from the same calls.

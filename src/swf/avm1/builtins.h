@@ -99,6 +99,10 @@ void defineMethods(Vm &vm, Object *target, std::initializer_list<MethodEntry> me
 Object *defineClass(Vm &vm, const QString &name, Object *prototype, Native call, Native construct = nullptr,
                     Object *holder = nullptr);
 
+// A new object `name` on `holder` (the global object when null), made a
+// broadcaster as AsBroadcaster.initialize makes one.
+Object *newBroadcaster(Vm &vm, const QString &name, Object *holder = nullptr);
+
 // A property read and written through native functions on `target`.
 void defineAccessor(Vm &vm, Object *target, const QString &name, Native get, Native set,
                     int flags = dontEnum | dontDelete);

@@ -57,21 +57,33 @@ Value broadcastMessage(Vm &vm, CallInfo &c)
     return !all.empty();
 }
 
-Value initialize(Vm &vm, CallInfo &c)
+// The broadcaster's methods, its own, and an empty list of listeners.
+void makeBroadcaster(Vm &vm, Object *target)
 {
-    const Value target = c.arg(0);
-    if (!target.isObject())
-        return {};
     Object *b = vm.broadcaster;
     for (const char16_t *name : {u"addListener", u"removeListener", u"broadcastMessage"}) {
         const QString n = QString::fromUtf16(name);
-        vm.defineHidden(target.object, n, vm.get(b, n));
+        vm.defineHidden(target, n, vm.get(b, n));
     }
-    vm.defineHidden(target.object, QStringLiteral("_listeners"), vm.newArray());
+    vm.defineHidden(target, QStringLiteral("_listeners"), vm.newArray());
+}
+
+Value initialize(Vm &vm, CallInfo &c)
+{
+    if (c.arg(0).isObject())
+        makeBroadcaster(vm, c.arg(0).object);
     return {};
 }
 
 } // namespace
+
+Object *newBroadcaster(Vm &vm, const QString &name, Object *holder)
+{
+    Object *object = vm.newPlain();
+    vm.defineHidden(holder ? holder : vm.global, name, object);
+    makeBroadcaster(vm, object);
+    return object;
+}
 
 void installBroadcaster(Vm &vm)
 {

@@ -12,15 +12,21 @@ namespace {
 // Hidden from movies before Flash 8.
 constexpr int fromFlash8 = dontEnum | 0x1000;
 
-// Sets each named field of a new object from the arguments in order, its
-// fallback where one is missing.
-void setFields(Vm &vm, CallInfo &c, std::initializer_list<const char16_t *> names, const double *fallbacks)
+// Point, Rectangle and Matrix build their objects in script, so called
+// as plain functions they fill in `this` all the same: with no arguments
+// the fields' defaults, else each field from its argument, undefined where
+// one is missing (or, for `onlyGiven`, the fields given and no others).
+void setFields(Vm &vm, CallInfo &c, std::initializer_list<const char16_t *> names, const double *defaults,
+               bool onlyGiven = false)
 {
-    if (!c.constructing || !c.self.isObject())
+    if (!c.self.isObject())
         return;
     std::size_t i = 0;
     for (const char16_t *name : names) {
-        vm.set(c.self.object, QString::fromUtf16(name), i < c.args.size() ? c.args[i] : Value(fallbacks[i]));
+        if (c.args.empty())
+            vm.set(c.self.object, QString::fromUtf16(name), defaults[i]);
+        else if (!onlyGiven || i < c.args.size())
+            vm.set(c.self.object, QString::fromUtf16(name), c.arg(i));
         ++i;
     }
 }
@@ -70,7 +76,7 @@ Value rectangleIsEmpty(Vm &vm, CallInfo &c)
 Value matrixCall(Vm &vm, CallInfo &c)
 {
     static constexpr double identity[] = {1, 0, 0, 1, 0, 0};
-    setFields(vm, c, {u"a", u"b", u"c", u"d", u"tx", u"ty"}, identity);
+    setFields(vm, c, {u"a", u"b", u"c", u"d", u"tx", u"ty"}, identity, true);
     return {};
 }
 
@@ -115,12 +121,19 @@ Value createGradientBox(Vm &vm, CallInfo &c)
     return {};
 }
 
+// A ColorTransform is built natively: only by `new`, from eight numbers or
+// else as the identity.
 Value colorTransformCall(Vm &vm, CallInfo &c)
 {
+    if (!c.constructing || !c.self.isObject())
+        return {};
     static constexpr double identity[] = {1, 1, 1, 1, 0, 0, 0, 0};
-    setFields(vm, c, {u"redMultiplier", u"greenMultiplier", u"blueMultiplier", u"alphaMultiplier", u"redOffset",
-                      u"greenOffset", u"blueOffset", u"alphaOffset"},
-              identity);
+    static constexpr const char16_t *names[] = {u"redMultiplier", u"greenMultiplier", u"blueMultiplier",
+                                                u"alphaMultiplier", u"redOffset", u"greenOffset",
+                                                u"blueOffset", u"alphaOffset"};
+    const bool given = c.args.size() >= 8;
+    for (std::size_t i = 0; i < 8; ++i)
+        vm.set(c.self.object, QString::fromUtf16(names[i]), given ? vm.toNumber(c.args[i]) : identity[i]);
     return {};
 }
 

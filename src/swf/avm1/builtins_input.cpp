@@ -21,16 +21,6 @@ Value buttonDepth(Vm &vm, CallInfo &c)
     return button ? Value(vm.host()->clipDepth(c.self.object->clip)) : Value();
 }
 
-// An object made a broadcaster, as AsBroadcaster.initialize makes it.
-Object *newBroadcaster(Vm &vm, const QString &name)
-{
-    Object *object = vm.newPlain();
-    vm.defineHidden(vm.global, name, object);
-    const Value target = object;
-    vm.call(vm.get(vm.broadcaster, QStringLiteral("initialize")), vm.broadcaster, std::span<const Value>(&target, 1));
-    return object;
-}
-
 } // namespace
 
 void installInput(Vm &vm)

@@ -76,10 +76,7 @@ Value replaceSel(Vm &vm, CallInfo &c)
 
 void installSelection(Vm &vm)
 {
-    Object *selection = vm.newPlain();
-    vm.defineHidden(vm.global, QStringLiteral("Selection"), selection);
-    const Value args[] = {selection};
-    vm.call(vm.broadcaster, Value(), args); // AsBroadcaster.initialize(Selection)
+    Object *selection = newBroadcaster(vm, QStringLiteral("Selection"));
     defineMethods(vm, selection, {{u"getFocus", getFocus},
                                   {u"setFocus", setFocus},
                                   {u"getBeginIndex", getBeginIndex},

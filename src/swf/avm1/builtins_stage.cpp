@@ -44,6 +44,9 @@ void installCapabilities(Vm &vm)
     vm.defineHidden(vm.global, QStringLiteral("System"), system);
     Object *caps = vm.newPlain();
     vm.defineHidden(system, QStringLiteral("capabilities"), caps);
+    // The input method editor, which this player has none of, tells
+    // listeners as the others do.
+    newBroadcaster(vm, QStringLiteral("IME"), system);
     const std::pair<const char16_t *, Value> answers[] = {
         {u"os", QStringLiteral("Linux")},
         {u"version", playerVersion},
@@ -82,10 +85,7 @@ void installCapabilities(Vm &vm)
 
 void installStage(Vm &vm)
 {
-    Object *stage = vm.newPlain();
-    vm.defineHidden(vm.global, QStringLiteral("Stage"), stage);
-    const Value target = stage;
-    vm.call(vm.get(vm.broadcaster, QStringLiteral("initialize")), vm.broadcaster, std::span<const Value>(&target, 1));
+    Object *stage = newBroadcaster(vm, QStringLiteral("Stage"));
     defineGetter(vm, stage, QStringLiteral("width"), stageWidth);
     defineGetter(vm, stage, QStringLiteral("height"), stageHeight);
     vm.put(stage, QStringLiteral("scaleMode"), QStringLiteral("showAll"), dontEnum | dontDelete);

@@ -56,6 +56,9 @@ private Q_SLOTS:
     void protoIsAPropertyOfItsOwn();
     void propertiesHideFromOlderVersions();
     void intWrapsToThirtyTwoBits();
+    void unsignedShiftIsSignedInVersions8And9();
+    void methodNamesAreTheirText();
+    void objectsOfACountOutOfRangeAreUndefined();
     void scriptMethodsSeePrimitivesBoxed();
     void swf4ArithmeticReadsNumberPrefixes();
     void functionsInSwf4MoviesFollowVersion5Rules();
@@ -63,6 +66,9 @@ private Q_SLOTS:
     void throwsCaughtFromBuiltInConstructorsLeaveNoDepth();
     void endlessLoopIsAbandonedOnItsBudget();
     void endlessRecursionIsStopped();
+    void endlessPrototypeChainEndsTheScript();
+    void superOfAnOwnMethodStartsAboveThePrototype();
+    void registeredClassesAreFunctionsOrNone();
     void highestArrayIndexWrapsTheLength();
     void frameBeyondAnyIntIsNotLoaded();
 };
@@ -102,6 +108,13 @@ void TestAvm1::textReadsAsNumbers()
     QCOMPARE(stringToNumber(QStringLiteral("0x10")), 16.0);
     QCOMPARE(stringToNumber(QStringLiteral("010")), 8.0); // octal
     QCOMPARE(stringToNumber(QStringLiteral("010"), false), 10.0); // SWF 5: decimal
+    // Hexadecimal and octal read as 32-bit ints; a sign may follow the 0x
+    // but not come before it.
+    QCOMPARE(stringToNumber(QStringLiteral("0x-10")), -16.0);
+    QCOMPARE(stringToNumber(QStringLiteral("0xFFFFFFFF")), -1.0);
+    QCOMPARE(stringToNumber(QStringLiteral("-037777777777")), 1.0);
+    QVERIFY(std::isnan(stringToNumber(QStringLiteral("-0x10"))));
+    QVERIFY(std::isnan(stringToNumber(QStringLiteral("0x1g"))));
     QCOMPARE(stringToNumber(QStringLiteral("0.5")), 0.5);
     QVERIFY(std::isnan(stringToNumber(QStringLiteral("150a"))));
     QVERIFY(std::isnan(stringToNumber(QStringLiteral("Infinity"))));
@@ -224,6 +237,18 @@ void TestAvm1::propertiesHideFromOlderVersions()
         QCOMPARE(vm.get(o, QStringLiteral("a")).number, 2.0);
         QCOMPARE(o->properties().size(), std::size_t(1));
     }
+    // Bit 8 hides from SWF 6 only, bit 7 from SWF 5 only.
+    for (const int version : {5, 6, 7}) {
+        Vm vm(version, &host);
+        Object *o = vm.newPlain();
+        vm.set(o, QStringLiteral("a"), 1);
+        vm.set(o, QStringLiteral("b"), 1);
+        const Value a[] = {o, QStringLiteral("a"), 0x100, 0}, b[] = {o, QStringLiteral("b"), 0x80, 0};
+        vm.call(vm.get(vm.global, QStringLiteral("ASSetPropFlags")), Value(), a);
+        vm.call(vm.get(vm.global, QStringLiteral("ASSetPropFlags")), Value(), b);
+        QCOMPARE(vm.get(o, QStringLiteral("a")).isUndefined(), version == 6);
+        QCOMPARE(vm.get(o, QStringLiteral("b")).isUndefined(), version == 5);
+    }
 }
 
 void TestAvm1::intWrapsToThirtyTwoBits()
@@ -233,6 +258,44 @@ void TestAvm1::intWrapsToThirtyTwoBits()
     for (const char *text : {"abc", "4294967297", "-2.5"})
         code.push(text).op(0x18).op(0x26);
     QCOMPARE(run(7, code), QStringList({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("-2")}));
+}
+
+void TestAvm1::unsignedShiftIsSignedInVersions8And9()
+{
+    // trace(-3 >>> 0); trace(-3 >>> 1);
+    Actions code;
+    code.push(0).push(3).op(0x0B).push(0).op(0x65).op(0x26);
+    code.push(0).push(3).op(0x0B).push(1).op(0x65).op(0x26);
+    const QStringList unsigned_{QStringLiteral("4294967293"), QStringLiteral("2147483646")};
+    const QStringList signed_{QStringLiteral("-3"), QStringLiteral("2147483646")};
+    QCOMPARE(run(7, code), unsigned_);
+    QCOMPARE(run(8, code), signed_);
+    QCOMPARE(run(9, code), signed_);
+    QCOMPARE(run(10, code), unsigned_);
+}
+
+void TestAvm1::methodNamesAreTheirText()
+{
+    // o = {}; o["null"] = function () { trace("null"); }; o[null]();
+    // function f() { trace("f"); } f[""](); f[undefined]();
+    Actions code;
+    code.push("o").push(0).op(0x43).op(0x1D);
+    code.push("o").op(0x1C).push("null").function(Actions().push("null").op(0x26)).op(0x4F);
+    code.push(0).push("o").op(0x1C).pushNull().op(0x52).op(0x17);
+    code.function(Actions().push("f").op(0x26), "f");
+    code.push(0).push("f").op(0x1C).push("").op(0x52).op(0x17);
+    code.push(0).push("f").op(0x1C).op(0x96, QByteArray(1, 3)).op(0x52).op(0x17);
+    QCOMPARE(run(7, code), QStringList({QStringLiteral("null"), QStringLiteral("f"), QStringLiteral("f")}));
+}
+
+void TestAvm1::objectsOfACountOutOfRangeAreUndefined()
+{
+    // An InitObject of 4294967297 or -1 pairs takes none of them.
+    for (const char *count : {"4294967297", "-1"}) {
+        Actions code;
+        code.push("kept").push(count).op(0x43).op(0x26).op(0x26);
+        QCOMPARE(run(8, code), QStringList({QStringLiteral("undefined"), QStringLiteral("kept")}));
+    }
 }
 
 void TestAvm1::scriptMethodsSeePrimitivesBoxed()
@@ -279,6 +342,18 @@ void TestAvm1::thrownValuesReachTheCatchBlock()
     code.function(Actions().push("boom").op(0x2A), "f").op(0x8F, tryData).then(tryBody).then(catchBody);
     code.push("after").op(0x26);
     QCOMPARE(run(7, code), QStringList({QStringLiteral("boom"), QStringLiteral("after")}));
+
+    // o = {toString: f}; try { trace(o); } catch (e) { trace(e); }: the
+    // trace leaves a line before the throw goes on.
+    Actions traceBody;
+    traceBody.push("o").op(0x1C).op(0x26);
+    const QByteArray traceData =
+        swftest::Bits().u8(1).u16(int(traceBody.code().size())).u16(catchSize).u16(0).bytes("e").u8(0).data();
+    Actions traced;
+    traced.function(Actions().push("boom").op(0x2A), "f");
+    traced.push("o").push("toString").push("f").op(0x1C).push(1).op(0x43).op(0x1D);
+    traced.op(0x8F, traceData).then(traceBody).then(catchBody);
+    QCOMPARE(run(7, traced), QStringList({QStringLiteral("[type Object]"), QStringLiteral("boom")}));
 }
 
 void TestAvm1::throwsCaughtFromBuiltInConstructorsLeaveNoDepth()
@@ -323,6 +398,48 @@ void TestAvm1::endlessRecursionIsStopped()
     const QStringList lines = run(7, code, limits);
     QCOMPARE(lines.size(), 4); // the frame script counts as the first level
     QVERIFY(!lines.contains(QStringLiteral("no")));
+}
+
+void TestAvm1::endlessPrototypeChainEndsTheScript()
+{
+    // o = {}; o.__proto__ = o; trace("before"); o.x; trace("after");
+    Actions code;
+    code.push("o").push(0).op(0x43).op(0x1D);
+    code.push("o").op(0x1C).push("__proto__").push("o").op(0x1C).op(0x4F);
+    code.push("before").op(0x26).push("o").op(0x1C).push("x").op(0x4E).op(0x17).push("after").op(0x26);
+    bool finished = true;
+    QCOMPARE(run(7, code, {}, &finished), QStringList{QStringLiteral("before")});
+    QVERIFY(!finished);
+}
+
+void TestAvm1::superOfAnOwnMethodStartsAboveThePrototype()
+{
+    // o = {}; o.f = function () { trace(super); }; o.f(); the method counts
+    // as found on Object.prototype, above which there is no toString.
+    Actions code;
+    code.push("o").push(0).op(0x43).op(0x1D);
+    code.push("o").op(0x1C).push("f").function(Actions().push("super").op(0x1C).op(0x26)).op(0x4F);
+    code.push(0).push("o").op(0x1C).push("f").op(0x52).op(0x17);
+    QCOMPARE(run(7, code), QStringList{QStringLiteral("[type Object]")});
+}
+
+void TestAvm1::registeredClassesAreFunctionsOrNone()
+{
+    TraceHost host;
+    Vm vm(7, &host);
+    const Value object = vm.get(vm.global, QStringLiteral("Object"));
+    const Value registerClass = vm.getMember(object, QStringLiteral("registerClass"));
+    auto registers = [&](const Value &ctor) {
+        const Value args[] = {QStringLiteral("symbol"), ctor};
+        return vm.toBoolean(vm.call(registerClass, object, args));
+    };
+    QVERIFY(registers(vm.get(vm.global, QStringLiteral("Array"))));
+    QVERIFY(registers(Value::null()));
+    QVERIFY(registers(Value()));
+    QVERIFY(!registers(12));
+    QVERIFY(!registers(QStringLiteral("Array")));
+    QVERIFY(!registers(vm.newPlain()));
+    QVERIFY(!vm.toBoolean(vm.call(registerClass, object, {})));
 }
 
 void TestAvm1::highestArrayIndexWrapsTheLength()

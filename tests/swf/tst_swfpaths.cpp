@@ -160,6 +160,19 @@ private Q_SLOTS:
         QCOMPARE(traceOf(m), (QStringList{u"a variable"_s, u"a"_s}));
     }
 
+    void variablesOfATimelineHideItsPathNames()
+    {
+        // _root = "fake"; _global = "fake"; trace(_root); trace(_global); trace(a._root);
+        swftest::Movie m = nestedClips();
+        Actions a;
+        a.push("_root").push("fake").op(setVariable).push("_global").push("fake").op(setVariable);
+        sayVariable(a, "_root");
+        sayVariable(a, "_global");
+        a.push("a").op(getVariable).push("_root").op(getMember).op(trace);
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"fake"_s, u"fake"_s, u"_level0"_s}));
+    }
+
     void clipWithLockRootIsTheRootOfTheClipsInIt()
     {
         swftest::Movie m(7, 100, 100);

@@ -112,7 +112,9 @@ Value unwatch(Vm &vm, CallInfo &c)
 
 Value registerClass(Vm &vm, CallInfo &c)
 {
-    if (c.args.size() < 2)
+    // A class is a function, or none (null, undefined) to take one back.
+    const Value ctor = c.arg(1);
+    if (c.args.size() < 2 || !(ctor.isNullish() || (ctor.isObject() && ctor.object->isFunction())))
         return false;
     Object *registry = vm.get(vm.global, QStringLiteral("Object")).object;
     Value classes = vm.get(registry, QStringLiteral("__classes"));

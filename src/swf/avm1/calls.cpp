@@ -27,9 +27,12 @@ Object *innermostTarget(const std::vector<Scope> &scope)
     return nullptr;
 }
 
+// `super` reads from above the prototype the method was found on; a method
+// of the object's own counts as found on its prototype.
 Object *makeSuper(Vm &vm, const Value &self, Object *home)
 {
-    Object *base = home ? home : (self.isObject() && self.object->proto ? self.object->proto : nullptr);
+    Object *own = self.isObject() ? self.object : nullptr;
+    Object *base = home && home != own ? home : (own ? own->proto : nullptr);
     if (!base)
         return nullptr;
     Object *super = vm.newObject(base->proto, ObjectKind::Super);
@@ -73,9 +76,12 @@ int defineFunction(Vm &vm, Activation &act, const ActionHeader &h, ActionData &d
     return h.dataEnd + fn->length;
 }
 
+QString methodName(Vm &vm, const Value &name) { return name.isUndefined() ? QString() : vm.toString(name); }
+
 Value callMethod(Vm &vm, Activation &act, const Value &object, const Value &name, std::span<const Value> args)
 {
-    if (name.isNullish() || (name.isString() && name.string.isEmpty())) {
+    const QString method = methodName(vm, name);
+    if (method.isEmpty()) {
         if (object.isObject() && object.object->kind == ObjectKind::Super) {
             Object *super = object.object;
             Object *home = super->proto ? super->proto : nullptr;
@@ -83,7 +89,6 @@ Value callMethod(Vm &vm, Activation &act, const Value &object, const Value &name
         }
         return vm.call(object, act.baseTarget ? Value(act.baseTarget) : Value(), args);
     }
-    const QString method = vm.toString(name);
     if (object.isObject()) {
         Object *o = vm.liveClip(object.object);
         const bool isSuper = o->kind == ObjectKind::Super;

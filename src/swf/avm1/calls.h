@@ -8,7 +8,10 @@ namespace sky::swf::avm1 {
 // DefineFunction / DefineFunction2: makes the function, binds or pushes it,
 // and returns where the code after its body starts.
 int defineFunction(Vm &vm, Activation &act, const ActionHeader &h, ActionData &data);
-// CallMethod: `name` undefined or "" calls `object` itself.
+// The method CallMethod and NewMethod name: undefined means none, as does
+// any value whose text is empty; null is the method "null".
+QString methodName(Vm &vm, const Value &name);
+// CallMethod: no method name calls `object` itself.
 Value callMethod(Vm &vm, Activation &act, const Value &object, const Value &name, std::span<const Value> args);
 // Try: runs the try, catch and finally blocks that follow the action at
 // `next`. A normal end comes back as Normal with `target` the code after

@@ -223,8 +223,15 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             break;
         }
         case 0x26: {
+            // A toString that throws still leaves a line, the text of a
+            // value with no way to print itself, before the throw goes on.
             const Value v = st.pop();
-            vm.host()->trace(v.isUndefined() ? QStringLiteral("undefined") : vm.toString(v));
+            try {
+                vm.host()->trace(v.isUndefined() ? QStringLiteral("undefined") : vm.toString(v));
+            } catch (const ScriptThrow &) {
+                vm.host()->trace(QStringLiteral("[type Object]"));
+                throw;
+            }
             break;
         }
         case 0x27: {
@@ -341,7 +348,12 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             break;
         }
         case 0x43: {
+            // A count out of the int's range takes nothing and makes nothing.
             const double n = vm.toNumber(st.pop());
+            if (n < 0 || n > 2147483647.0) {
+                st.push(Value());
+                break;
+            }
             Object *object = vm.newPlain();
             for (int i = 0; i < n && vm.stack.size() > act.stackBase; ++i) {
                 Value v = st.pop();
@@ -412,9 +424,8 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             const Value name = st.pop();
             const Value object = st.pop();
             const std::vector<Value> args = st.popArgs();
-            const Value ctor = name.isNullish() || (name.isString() && name.string.isEmpty())
-                                 ? object
-                                 : vm.getMember(object, vm.toString(name));
+            const QString method = methodName(vm, name);
+            const Value ctor = method.isEmpty() ? object : vm.getMember(object, method);
             st.push(vm.construct(ctor, args));
             called = !object.isNullish();
             break;
@@ -429,7 +440,13 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x62: { const qint32 b = vm.toInt32(st.pop()); st.push(double(vm.toInt32(st.pop()) ^ b)); break; }
         case 0x63: { const qint32 b = vm.toInt32(st.pop()) & 31; st.push(double(qint32(quint32(vm.toInt32(st.pop())) << b))); break; }
         case 0x64: { const qint32 b = vm.toInt32(st.pop()) & 31; st.push(double(vm.toInt32(st.pop()) >> b)); break; }
-        case 0x65: { const qint32 b = vm.toInt32(st.pop()) & 31; st.push(double(quint32(vm.toInt32(st.pop())) >> b)); break; }
+        case 0x65: {
+            // SWF 8 and 9 players give the unsigned shift's result back as a signed int.
+            const qint32 b = vm.toInt32(st.pop()) & 31;
+            const quint32 shifted = quint32(vm.toInt32(st.pop())) >> b;
+            st.push(vm.version() == 8 || vm.version() == 9 ? double(qint32(shifted)) : double(shifted));
+            break;
+        }
         case 0x69: {
             const Value superclass = st.pop();
             const Value subclass = st.pop();

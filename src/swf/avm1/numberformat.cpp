@@ -74,6 +74,25 @@ double readDecimal(const QString &text, qsizetype length)
     return std::strtod(latin.constData(), nullptr);
 }
 
+// Digits of `radix` after an optional sign, read as the player's 32-bit
+// int, wrapping; NaN when there are none or any other character follows.
+double wrappedInteger(QStringView t, int radix)
+{
+    const bool negative = !t.isEmpty() && t[0] == u'-';
+    if (!t.isEmpty() && (negative || t[0] == u'+'))
+        t = t.mid(1);
+    if (t.isEmpty())
+        return nan;
+    quint32 v = 0;
+    for (const QChar c : t) {
+        const int d = digitValue(c);
+        if (d >= radix)
+            return nan;
+        v = v * quint32(radix) + quint32(d);
+    }
+    return qint32(negative ? 0u - v : v);
+}
+
 } // namespace
 
 QString numberToString(double value)
@@ -146,27 +165,16 @@ double stringToNumber(const QString &text, bool hex)
     const QString t = text.mid(start);
     if (t.isEmpty())
         return nan;
-    if (hex && t.size() > 2 && t[0] == u'0' && (t[1] == u'x' || t[1] == u'X')) {
-        double v = 0;
-        for (qsizetype i = 2; i < t.size(); ++i) {
-            const int d = digitValue(t[i]);
-            if (d >= 16)
-                return nan;
-            v = v * 16 + d;
-        }
-        return v;
-    }
-    // A leading zero followed by octal digits only reads as octal, from
-    // SWF 6 on, like 0x.
-    const bool signed_ = t[0] == u'-' || t[0] == u'+';
-    const qsizetype first = signed_ ? 1 : 0;
+    // From SWF 6 on, 0x hexadecimal (a sign may follow the x, not come
+    // before the 0) and a leading zero followed by octal digits only read
+    // as 32-bit ints.
+    if (hex && t.size() > 2 && t[0] == u'0' && (t[1] == u'x' || t[1] == u'X'))
+        return wrappedInteger(QStringView(t).mid(2), 16);
+    const qsizetype first = t[0] == u'-' || t[0] == u'+' ? 1 : 0;
     if (hex && t.size() > first + 1 && t[first] == u'0') {
-        double v = 0;
-        qsizetype i = first + 1;
-        for (; i < t.size() && t[i] >= u'0' && t[i] <= u'7'; ++i)
-            v = v * 8 + (t[i].unicode() - u'0');
-        if (i == t.size())
-            return t[0] == u'-' ? -v : v;
+        const double octal = wrappedInteger(t, 8);
+        if (!std::isnan(octal))
+            return octal;
     }
     const qsizetype n = decimalPrefix(t, true);
     if (n != t.size())

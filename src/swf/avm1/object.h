@@ -16,12 +16,14 @@ class Vm;
 
 enum PropertyFlag : int { dontEnum = 1, dontDelete = 2, readOnly = 4 };
 
-// ASSetPropFlags' high bits hide a property from movies older than a
-// version: bit 7 SWF 6, bits 8 and 10 SWF 7, 12 SWF 8, 13 SWF 9, 14 SWF 10.
-inline constexpr int versionFlags = 0x80 | 0x100 | 0x400 | 0x1000 | 0x2000 | 0x4000;
-inline int propertyVersion(int flags)
+// ASSetPropFlags' bits from 3 up hide a property from some versions of
+// movies: 7 from SWF 5, 8 from SWF 6, 10 from SWF 5 and 6, 12 up to SWF 7,
+// 13 up to SWF 8, 14 up to SWF 9, and any of them from SWF 4.
+inline constexpr int versionFlags = 0xFFF8;
+inline bool hiddenFrom(int flags, int version)
 {
-    return (flags & 0x4000) ? 10 : (flags & 0x2000) ? 9 : (flags & 0x1000) ? 8 : (flags & 0x500) ? 7 : (flags & 0x80) ? 6 : 0;
+    static constexpr int hiding[] = {0x7480, 0x7500, 0x7000, 0x6000, 0x4000}; // SWF 5 to 9
+    return flags & (version <= 4 ? 0x7FF8 : version >= 10 ? 0 : hiding[version - 5]);
 }
 
 struct Property {

@@ -117,12 +117,16 @@ Property *Vm::lookup(Object *object, const QString &name, Object **holder)
     QString folded;
     const QString &k = key(name, folded);
     for (int hops = 0; object && hops < 256; ++hops, object = object->proto) {
-        if (Property *p = object->find(k); p && propertyVersion(p->flags) <= version_) {
+        if (Property *p = object->find(k); p && !hiddenFrom(p->flags, version_)) {
             if (holder)
                 *holder = object;
             return p;
         }
     }
+    // A chain of prototypes that long (a loop, most likely) ends the
+    // script that searched it.
+    if (object && current)
+        throw ScriptAbort{QStringLiteral("prototype chain too long")};
     return nullptr;
 }
 
@@ -157,8 +161,12 @@ Value Vm::getFrom(Object *object, const QString &name, const Value &self)
         const int index = clipPropertyIndex(name);
         if (index >= 0)
             return host_->clipProperty(object->clip, index);
-        if (const Value special = clipPathName(object, name); !special.isUndefined())
-            return special;
+        // A variable of the clip's own hides a path name (`_root = 1`).
+        if (const Value special = clipPathName(object, name); !special.isUndefined()) {
+            const Property *own = object->find(key(name));
+            if (!own || hiddenFrom(own->flags, version_))
+                return special;
+        }
     }
     Object *holder = nullptr;
     if (Property *p = lookup(object, name, &holder)) {
@@ -313,7 +321,7 @@ void Vm::assign(Object *object, const QString &name, const QString &k, const Val
         }
         return;
     }
-    if (Property *own = self->find(k); own && propertyVersion(own->flags) > version_) {
+    if (Property *own = self->find(k); own && hiddenFrom(own->flags, version_)) {
         // Hidden from this movie's version: the value written replaces it
         // for every version.
         *own = Property{name, value, nullptr, nullptr, own->flags & ~versionFlags};

@@ -60,8 +60,9 @@ void ScriptRuntime::touchTransform(StageClip &c)
 
 double ScriptRuntime::propertyNumber(const Value &value)
 {
+    // valueOf is asked once; an object it leaves is no number.
     const Value primitive = vm_.toPrimitive(value, true);
-    return primitive.isNullish() ? std::nan("") : vm_.toNumber(primitive);
+    return primitive.isNullish() || primitive.isObject() ? std::nan("") : vm_.toNumber(primitive);
 }
 
 Value ScriptRuntime::clipProperty(int handle, int index)

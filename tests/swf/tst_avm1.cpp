@@ -39,6 +39,9 @@ QStringList run(int version, const Actions &code, Limits limits = {}, bool *fini
     return host.lines;
 }
 
+// A native function that returns a new object.
+Value newPlainObject(Vm &vm, CallInfo &) { return vm.newPlain(); }
+
 } // namespace
 
 class TestAvm1 : public QObject {
@@ -52,6 +55,8 @@ private Q_SLOTS:
     void namesIgnoreCaseUpToVersion6();
     void equalityRules();
     void datesJoinTextAsTextFromVersion6();
+    void objectsGivenByValueOfLeaveTheObjectItself();
+    void prototypesCannotBeDeleted();
     void unescapeDecodesByTheMoviesVersion();
     void protoIsAPropertyOfItsOwn();
     void propertiesHideFromOlderVersions();
@@ -183,6 +188,39 @@ void TestAvm1::datesJoinTextAsTextFromVersion6()
         QCOMPARE(joined, version == 5 ? QStringLiteral("0") : vm.toString(date));
         QCOMPARE(vm.toNumber(date), 0.0);
     }
+}
+
+void TestAvm1::objectsGivenByValueOfLeaveTheObjectItself()
+{
+    // o.valueOf = function () { return {}; }; o.toString = function () { return "text"; };
+    // "" + o reads o's own text, not that of what valueOf gave.
+    TraceHost host;
+    Vm vm(7, &host);
+    Object *o = vm.newPlain();
+    vm.set(o, QStringLiteral("valueOf"), vm.newNative(newPlainObject));
+    vm.set(o, QStringLiteral("toString"), vm.newNative([](Vm &, CallInfo &) -> Value { return QStringLiteral("text"); }));
+    QCOMPARE(vm.toString(add2(vm, QString(), o)), QStringLiteral("text"));
+    QVERIFY(std::isnan(vm.toNumber(o)));
+    // A Date's toString that gives an object leaves the date; one taken
+    // away leaves nothing to join.
+    const Value date = vm.construct(vm.get(vm.global, QStringLiteral("Date")), {});
+    vm.setMember(date, QStringLiteral("toString"), vm.newNative(newPlainObject));
+    QCOMPARE(vm.toString(add2(vm, QString(), date)), QStringLiteral("[type Object]"));
+    vm.setMember(date, QStringLiteral("toString"), Value());
+    QCOMPARE(vm.toString(add2(vm, QString(), date)), QStringLiteral("undefined"));
+}
+
+void TestAvm1::prototypesCannotBeDeleted()
+{
+    // delete Object.prototype; delete f.prototype;
+    Actions code;
+    code.function(Actions(), "f");
+    for (const char *owner : {"Object", "f"}) {
+        code.push(owner).op(0x1C).push("prototype").op(0x3A).op(0x26);
+        code.push(owner).op(0x1C).push("prototype").op(0x4E).op(0x44).op(0x26);
+    }
+    const QString no = QStringLiteral("false"), object = QStringLiteral("object");
+    QCOMPARE(run(8, code), (QStringList{no, object, no, object}));
 }
 
 void TestAvm1::unescapeDecodesByTheMoviesVersion()

@@ -5,8 +5,8 @@ namespace sky::swf::avm1 {
 Object *defineClass(Vm &vm, const QString &name, Object *prototype, Native call, Native construct, Object *holder)
 {
     Object *ctor = vm.newNative(call, construct);
-    vm.defineHidden(ctor, QStringLiteral("prototype"), prototype);
-    vm.defineHidden(prototype, QStringLiteral("constructor"), ctor);
+    vm.put(ctor, QStringLiteral("prototype"), prototype, dontEnum | dontDelete);
+    vm.put(prototype, QStringLiteral("constructor"), ctor, dontEnum | dontDelete);
     vm.defineHidden(holder ? holder : vm.global, name, ctor);
     return ctor;
 }

@@ -75,15 +75,16 @@ Value Vm::toPrimitive(const Value &v, bool numberHint)
 {
     if (!v.isObject() || v.object->kind == ObjectKind::Clip)
         return v;
-    if (!numberHint && version_ >= 6 && v.object->state && v.object->state->convertsToText())
-        return toString(v);
-    // Clips are asked nothing. Other objects are asked valueOf alone, and
-    // what it gives is the answer even when it is an object; an object
-    // without one (the global object) gives undefined.
-    const Value valueOf = get(v.object, QStringLiteral("valueOf"));
-    if (valueOf.isObject() && valueOf.object->isFunction())
-        return call(valueOf, v, {});
-    return {};
+    // Clips are asked nothing. Other objects are asked valueOf alone (those
+    // that give their text, toString); when it gives an object, the object
+    // itself stands, and its text is what toString then gives. An object
+    // without the method (the global object) gives undefined.
+    const bool text = !numberHint && version_ >= 6 && v.object->state && v.object->state->convertsToText();
+    const Value method = get(v.object, text ? QStringLiteral("toString") : QStringLiteral("valueOf"));
+    if (!method.isObject() || !method.object->isFunction())
+        return {};
+    const Value r = call(method, v, {});
+    return r.isObject() ? v : r;
 }
 
 Object *Vm::toObject(const Value &v)

@@ -55,7 +55,7 @@ Object *Vm::newFunction(std::shared_ptr<ScriptFunction> fn)
     f->script = std::move(fn);
     Object *prototype = newPlain();
     defineHidden(prototype, QStringLiteral("constructor"), f);
-    defineHidden(f, QStringLiteral("prototype"), prototype);
+    put(f, QStringLiteral("prototype"), prototype, dontEnum | dontDelete);
     return f;
 }
 

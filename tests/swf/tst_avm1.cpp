@@ -62,6 +62,7 @@ private Q_SLOTS:
     void propertiesHideFromOlderVersions();
     void intWrapsToThirtyTwoBits();
     void unsignedShiftIsSignedInVersions8And9();
+    void localsDefinedInWithGoWhereTheVariableIs();
     void methodNamesAreTheirText();
     void objectsOfACountOutOfRangeAreUndefined();
     void scriptMethodsSeePrimitivesBoxed();
@@ -310,6 +311,19 @@ void TestAvm1::unsignedShiftIsSignedInVersions8And9()
     QCOMPARE(run(8, code), signed_);
     QCOMPARE(run(9, code), signed_);
     QCOMPARE(run(10, code), unsigned_);
+}
+
+void TestAvm1::localsDefinedInWithGoWhereTheVariableIs()
+{
+    // m = {b: 20}; with (m) { var b = 10; var c = 10; } trace(m.b); trace(c); trace(m.c);
+    Actions block;
+    block.push("b").push(10).op(0x3C).push("c").push(10).op(0x3C);
+    Actions code;
+    code.push("m").push("b").push(20).push(1).op(0x43).op(0x1D);
+    code.push("m").op(0x1C).op(0x94, swftest::Bits().u16(int(block.code().size())).data()).then(block);
+    code.push("m").op(0x1C).push("b").op(0x4E).op(0x26).push("c").op(0x1C).op(0x26);
+    code.push("m").op(0x1C).push("c").op(0x4E).op(0x26);
+    QCOMPARE(run(7, code), (QStringList{QStringLiteral("10"), QStringLiteral("10"), QStringLiteral("undefined")}));
 }
 
 void TestAvm1::methodNamesAreTheirText()

@@ -277,15 +277,21 @@ void setVariable(Vm &vm, Activation &act, const QString &name, const Value &valu
 
 void defineLocal(Vm &vm, Activation &act, const QString &name, const Value &value)
 {
-    if (act.locals) {
-        vm.put(act.locals, name, value);
+    // The object of an enclosing `with` that has the variable of its own
+    // takes it; else the function's variables, or the timeline.
+    for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
+        if (it->kind == Scope::With) {
+            const Property *own = it->object->find(vm.key(name));
+            if (!own || hiddenFrom(own->flags, vm.version()))
+                continue;
+            vm.set(it->object, name, value);
+        } else if (act.locals) {
+            vm.put(act.locals, name, value);
+        } else {
+            vm.set(scopeObject(vm, act, *it), name, value);
+        }
         return;
     }
-    for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
-        if (it->kind == Scope::Target || it->kind == Scope::Global) {
-            vm.set(scopeObject(vm, act, *it), name, value);
-            return;
-        }
 }
 
 bool deleteVariable(Vm &vm, Activation &act, const QString &name)

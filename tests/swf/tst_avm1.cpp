@@ -64,6 +64,7 @@ private Q_SLOTS:
     void unsignedShiftIsSignedInVersions8And9();
     void localsDefinedInWithGoWhereTheVariableIs();
     void methodNamesAreTheirText();
+    void callsWithoutAnObjectSeeTheirThis();
     void objectsOfACountOutOfRangeAreUndefined();
     void scriptMethodsSeePrimitivesBoxed();
     void swf4ArithmeticReadsNumberPrefixes();
@@ -338,6 +339,20 @@ void TestAvm1::methodNamesAreTheirText()
     code.push(0).push("f").op(0x1C).push("").op(0x52).op(0x17);
     code.push(0).push("f").op(0x1C).op(0x96, QByteArray(1, 3)).op(0x52).op(0x17);
     QCOMPARE(run(7, code), QStringList({QStringLiteral("null"), QStringLiteral("f"), QStringLiteral("f")}));
+}
+
+void TestAvm1::callsWithoutAnObjectSeeTheirThis()
+{
+    // function t() { trace(typeof this); trace(this === _global); } t.apply(); t.call(null); t[""]();
+    Actions body;
+    body.push("this").op(0x1C).op(0x44).op(0x26).push("this").op(0x1C).push("_global").op(0x1C).op(0x66).op(0x26);
+    Actions code;
+    code.function(body, "t");
+    code.push(0).push("t").op(0x1C).push("apply").op(0x52).op(0x17);
+    code.pushNull().push(1).push("t").op(0x1C).push("call").op(0x52).op(0x17);
+    code.push(0).push("t").op(0x1C).push("").op(0x52).op(0x17);
+    const QString object = QStringLiteral("object"), yes = QStringLiteral("true");
+    QCOMPARE(run(7, code), (QStringList{object, yes, object, yes, QStringLiteral("undefined"), QStringLiteral("false")}));
 }
 
 void TestAvm1::objectsOfACountOutOfRangeAreUndefined()

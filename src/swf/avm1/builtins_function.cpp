@@ -7,7 +7,7 @@ Value functionCall(Vm &vm, CallInfo &c)
 {
     const Value self = c.arg(0);
     const std::span<const Value> rest = c.args.empty() ? c.args : c.args.subspan(1);
-    return vm.call(c.self, self.isNullish() ? Value() : self, rest);
+    return vm.call(c.self, self.isNullish() ? Value(vm.global) : self, rest);
 }
 
 Value functionApply(Vm &vm, CallInfo &c)
@@ -16,7 +16,7 @@ Value functionApply(Vm &vm, CallInfo &c)
     std::vector<Value> args;
     if (c.arg(1).isObject())
         args = vm.arrayElements(c.arg(1).object);
-    return vm.call(c.self, self.isNullish() ? Value() : self, args);
+    return vm.call(c.self, self.isNullish() ? Value(vm.global) : self, args);
 }
 
 // Function(x) hands back x; Function() makes an object without prototype.

@@ -78,7 +78,7 @@ int defineFunction(Vm &vm, Activation &act, const ActionHeader &h, ActionData &d
 
 QString methodName(Vm &vm, const Value &name) { return name.isUndefined() ? QString() : vm.toString(name); }
 
-Value callMethod(Vm &vm, Activation &act, const Value &object, const Value &name, std::span<const Value> args)
+Value callMethod(Vm &vm, const Value &object, const Value &name, std::span<const Value> args)
 {
     const QString method = methodName(vm, name);
     if (method.isEmpty()) {
@@ -87,7 +87,7 @@ Value callMethod(Vm &vm, Activation &act, const Value &object, const Value &name
             Object *home = super->proto ? super->proto : nullptr;
             return vm.call(super->data, super->superThis, args, home);
         }
-        return vm.call(object, act.baseTarget ? Value(act.baseTarget) : Value(), args);
+        return vm.call(object, Value(), args); // no `this`
     }
     if (object.isObject()) {
         Object *o = vm.liveClip(object.object);

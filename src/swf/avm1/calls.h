@@ -12,7 +12,7 @@ int defineFunction(Vm &vm, Activation &act, const ActionHeader &h, ActionData &d
 // any value whose text is empty; null is the method "null".
 QString methodName(Vm &vm, const Value &name);
 // CallMethod: no method name calls `object` itself.
-Value callMethod(Vm &vm, Activation &act, const Value &object, const Value &name, std::span<const Value> args);
+Value callMethod(Vm &vm, const Value &object, const Value &name, std::span<const Value> args);
 // Try: runs the try, catch and finally blocks that follow the action at
 // `next`. A normal end comes back as Normal with `target` the code after
 // the blocks.

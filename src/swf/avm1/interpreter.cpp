@@ -307,7 +307,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             Object *callee = nullptr;
             const Value fn = getVariable(vm, act, name, &callee);
             if (fn.isObject() && fn.object->kind == ObjectKind::Super) { // super(): the superclass's constructor
-                st.push(callMethod(vm, act, fn, Value(), args));
+                st.push(callMethod(vm, fn, Value(), args));
                 break;
             }
             Object *self = callee ? callee : act.baseTarget;
@@ -416,7 +416,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             const Value name = st.pop();
             const Value object = st.pop();
             const std::vector<Value> args = st.popArgs();
-            st.push(callMethod(vm, act, object, name, args));
+            st.push(callMethod(vm, object, name, args));
             called = !object.isNullish();
             break;
         }

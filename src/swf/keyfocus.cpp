@@ -69,7 +69,7 @@ bool ScriptRuntime::focusOn(int handle, bool shown)
     const int old = focusedObject();
     // What has nothing drawn as it takes the focus is not framed, even
     // when something is drawn in it later.
-    focusShown_ = shown && c && !c->field && !clipWorld(*c).mapRect(focusBounds(*c)).isNull();
+    focusShown_ = shown && c && !c->field && !focusBounds(*c).isNull();
     if (handle == old)
         return true;
     focus_ = handle;

@@ -136,9 +136,8 @@ void ScriptRuntime::construct(int handle)
 {
     dispatch(handle, eventConstruct, QString());
     StageClip *c = clip(handle);
-    const Value ctor = c ? registeredClass(*c) : Value();
-    if (ctor.isObject() && ctor.object->isFunction())
-        vm_.callEvent(ctor, clipObject(handle));
+    if (Object *object = c ? clipObject(handle) : nullptr)
+        vm_.constructExisting(registeredClass(*c), object);
 }
 
 void ScriptRuntime::initialiseClip(int handle, const Value &init)

@@ -75,6 +75,7 @@ private Q_SLOTS:
     void endlessRecursionIsStopped();
     void endlessPrototypeChainEndsTheScript();
     void superOfAnOwnMethodStartsAboveThePrototype();
+    void constructedObjectsOwnTheirConstructorBeforeVersion7();
     void registeredClassesAreFunctionsOrNone();
     void highestArrayIndexWrapsTheLength();
     void frameBeyondAnyIntIsNotLoaded();
@@ -122,6 +123,11 @@ void TestAvm1::textReadsAsNumbers()
     QCOMPARE(stringToNumber(QStringLiteral("-037777777777")), 1.0);
     QVERIFY(std::isnan(stringToNumber(QStringLiteral("-0x10"))));
     QVERIFY(std::isnan(stringToNumber(QStringLiteral("0x1g"))));
+    // Only text that starts with its 0 is octal or hexadecimal: after
+    // white space it is decimal.
+    QCOMPARE(stringToNumber(QStringLiteral(" 010")), 10.0);
+    QCOMPARE(stringToNumber(QStringLiteral(" -010")), -10.0);
+    QVERIFY(std::isnan(stringToNumber(QStringLiteral(" 0x10"))));
     QCOMPARE(stringToNumber(QStringLiteral("0.5")), 0.5);
     QVERIFY(std::isnan(stringToNumber(QStringLiteral("150a"))));
     QVERIFY(std::isnan(stringToNumber(QStringLiteral("Infinity"))));
@@ -488,6 +494,19 @@ void TestAvm1::superOfAnOwnMethodStartsAboveThePrototype()
     code.push("o").op(0x1C).push("f").function(Actions().push("super").op(0x1C).op(0x26)).op(0x4F);
     code.push(0).push("o").op(0x1C).push("f").op(0x52).op(0x17);
     QCOMPARE(run(7, code), QStringList{QStringLiteral("[type Object]")});
+}
+
+void TestAvm1::constructedObjectsOwnTheirConstructorBeforeVersion7()
+{
+    // function F() {} o = new F(); trace(o.hasOwnProperty("constructor"));
+    // trace(o.__constructor__ === F);
+    Actions code;
+    code.function(Actions(), "F");
+    code.push("o").push(0).push("F").op(0x40).op(0x1D);
+    code.push("constructor").push(1).push("o").op(0x1C).push("hasOwnProperty").op(0x52).op(0x26);
+    code.push("o").op(0x1C).push("__constructor__").op(0x4E).push("F").op(0x1C).op(0x66).op(0x26);
+    QCOMPARE(run(6, code), (QStringList{QStringLiteral("true"), QStringLiteral("true")}));
+    QCOMPARE(run(7, code), (QStringList{QStringLiteral("false"), QStringLiteral("true")}));
 }
 
 void TestAvm1::registeredClassesAreFunctionsOrNone()

@@ -1,6 +1,7 @@
 // How scripts name clips: slash, colon and dot paths, tellTarget, clip
 // references that outlive their clips, scripts whose clip goes away
-// while they run, and the timelines functions run on.
+// while they run, the timelines functions run on, and the constructor a
+// clip of a registered class is made by.
 
 #include "swf/movieplayer.h"
 #include "swfwriter.h"
@@ -241,6 +242,31 @@ private Q_SLOTS:
         sayVariable(second, "v").op(stop);
         m.doAction(first.code()).showFrame().doAction(second.code()).showFrame();
         QCOMPARE(traceOf(m, 1), (QStringList{u"start"_s, u"still running"_s, u"set after"_s}));
+    }
+
+    void clipOfARegisteredClassKnowsItsConstructor()
+    {
+        // function C() { trace(this.__constructor__ === C); }
+        // Object.registerClass("s", C); attachMovie("s", "c", 1);
+        // trace(c.__constructor__ === C);
+        swftest::Movie m(7, 100, 100);
+        m.sprite(3, swftest::Movie(7, 1, 1).showFrame());
+        m.tag(56, swftest::Bits().u16(1).u16(3).bytes(text("s")).data());
+        const auto isC = [](Actions &a, const char *object) {
+            a.push(object).op(getVariable).push("__constructor__").op(getMember);
+            return a.push("C").op(getVariable).op(strictEquals).op(trace);
+        };
+        Actions body;
+        isC(body, "this");
+        Actions a;
+        a.function(body, "C");
+        a.push("C").op(getVariable).push("s");
+        callOn(a, "Object", "registerClass", 2);
+        a.push(1).push("c").push("s");
+        callOn(a, "this", "attachMovie", 3);
+        isC(a, "c");
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"true"_s, u"true"_s}));
     }
 
     void referenceToRemovedClipNamesTheClipMadeAtItsPath()

@@ -167,14 +167,17 @@ double stringToNumber(const QString &text, bool hex)
         return nan;
     // From SWF 6 on, 0x hexadecimal (a sign may follow the x, not come
     // before the 0) and a leading zero followed by octal digits only read
-    // as 32-bit ints.
-    if (hex && t.size() > 2 && t[0] == u'0' && (t[1] == u'x' || t[1] == u'X'))
-        return wrappedInteger(QStringView(t).mid(2), 16);
-    const qsizetype first = t[0] == u'-' || t[0] == u'+' ? 1 : 0;
-    if (hex && t.size() > first + 1 && t[first] == u'0') {
-        const double octal = wrappedInteger(t, 8);
-        if (!std::isnan(octal))
-            return octal;
+    // as 32-bit ints; only at the very start: text with leading space is
+    // decimal.
+    if (hex && start == 0) {
+        if (t.size() > 2 && t[0] == u'0' && (t[1] == u'x' || t[1] == u'X'))
+            return wrappedInteger(QStringView(t).mid(2), 16);
+        const qsizetype first = t[0] == u'-' || t[0] == u'+' ? 1 : 0;
+        if (t.size() > first + 1 && t[first] == u'0') {
+            const double octal = wrappedInteger(t, 8);
+            if (!std::isnan(octal))
+                return octal;
+        }
     }
     const qsizetype n = decimalPrefix(t, true);
     if (n != t.size())

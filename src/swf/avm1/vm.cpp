@@ -470,9 +470,7 @@ Value Vm::construct(const Value &ctor, std::span<const Value> args)
     }
     const Value prototype = get(f, QStringLiteral("prototype"));
     Object *object = newObject(prototype.isObject() ? prototype.object : objectProto);
-    defineHidden(object, QStringLiteral("__constructor__"), f);
-    if (version_ <= 5)
-        defineHidden(object, QStringLiteral("constructor"), f);
+    markConstructed(object, f);
     if (f->native) {
         const CallLevel level(depth, limits_.callDepth);
         CallInfo info{object, args, f, true};
@@ -481,6 +479,23 @@ Value Vm::construct(const Value &ctor, std::span<const Value> args)
     }
     call(f, object, args, prototype.isObject() ? prototype.object : nullptr);
     return object;
+}
+
+void Vm::markConstructed(Object *object, Object *ctor)
+{
+    // The object knows its maker for super(); before SWF 7 it has it as
+    // its own constructor as well.
+    defineHidden(object, QStringLiteral("__constructor__"), ctor);
+    if (version_ < 7)
+        defineHidden(object, QStringLiteral("constructor"), ctor);
+}
+
+bool Vm::constructExisting(const Value &ctor, Object *object)
+{
+    if (!ctor.isObject() || !ctor.object->isFunction())
+        return true;
+    markConstructed(object, ctor.object);
+    return callEvent(ctor, object);
 }
 
 DecodedCode &Vm::decoded(const std::shared_ptr<const QByteArray> &code)

@@ -319,6 +319,9 @@ public:
     // Calls.
     Value call(const Value &fn, const Value &self, std::span<const Value> args, Object *home = nullptr);
     Value construct(const Value &ctor, std::span<const Value> args);
+    // Runs a constructor, from outside any script, on an object made
+    // beforehand (a clip of a registered class); false when abandoned.
+    bool constructExisting(const Value &ctor, Object *object);
     bool instanceOf(const Value &v, Object *ctor);
 
     // A block of actions decoded for the version in force, kept for as
@@ -386,6 +389,7 @@ public:
 private:
     friend Value callScript(Vm &, Object *, const Value &, std::span<const Value>, Object *);
     void mark(Object *object);
+    void markConstructed(Object *object, Object *ctor);
     void uncaught(const ScriptThrow &thrown);
     void abandon(const ScriptAbort &abort);
     // get and set of `name` starting at `object`, with `self` as the this

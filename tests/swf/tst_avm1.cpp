@@ -15,6 +15,7 @@
 
 using namespace sky::swf::avm1;
 using swftest::Actions;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -64,6 +65,7 @@ private Q_SLOTS:
     void unsignedShiftIsSignedInVersions8And9();
     void localsDefinedInWithGoWhereTheVariableIs();
     void methodNamesAreTheirText();
+    void missingMembersAskResolve();
     void callsWithoutAnObjectSeeTheirThis();
     void objectsOfACountOutOfRangeAreUndefined();
     void scriptMethodsSeePrimitivesBoxed();
@@ -345,6 +347,35 @@ void TestAvm1::methodNamesAreTheirText()
     code.push(0).push("f").op(0x1C).push("").op(0x52).op(0x17);
     code.push(0).push("f").op(0x1C).op(0x96, QByteArray(1, 3)).op(0x52).op(0x17);
     QCOMPARE(run(7, code), QStringList({QStringLiteral("null"), QStringLiteral("f"), QStringLiteral("f")}));
+}
+
+void TestAvm1::missingMembersAskResolve()
+{
+    // o = {}; o.__resolve = function () { trace(arguments[0]);
+    //     return function () { trace("called"); }; };
+    Actions resolve;
+    resolve.push("arguments").op(0x1C).push("0").op(0x4E).op(0x26);
+    resolve.function(Actions().push("called").op(0x26)).op(0x3E);
+    Actions code;
+    code.push("o").push(0).op(0x43).op(0x1D);
+    code.push("o").op(0x1C).push("__resolve").function(resolve).op(0x4F);
+    // trace(o.x); o.m(); o.y = 5; trace(o.y);
+    code.push("o").op(0x1C).push("x").op(0x4E).op(0x26);
+    code.push(0).push("o").op(0x1C).push("m").op(0x52).op(0x17);
+    code.push("o").op(0x1C).push("y").push(5).op(0x4F);
+    code.push("o").op(0x1C).push("y").op(0x4E).op(0x26);
+    // c = {}; c.__proto__ = o; c.__resolve = 42; trace(c.z): a primitive
+    // __resolve is passed over.
+    code.push("c").push(0).op(0x43).op(0x1D);
+    code.push("c").op(0x1C).push("__proto__").push("o").op(0x1C).op(0x4F);
+    code.push("c").op(0x1C).push("__resolve").push(42).op(0x4F);
+    code.push("c").op(0x1C).push("z").op(0x4E).op(0x26);
+    // c.__resolve = {}; trace(c.z): an object that is no function gives
+    // nothing.
+    code.push("c").op(0x1C).push("__resolve").push(0).op(0x43).op(0x4F);
+    code.push("c").op(0x1C).push("z").op(0x4E).op(0x26);
+    QCOMPARE(run(7, code), (QStringList{u"x"_s, u"[type Function]"_s, u"m"_s, u"called"_s, u"5"_s, u"z"_s,
+                                        u"[type Function]"_s, u"undefined"_s}));
 }
 
 void TestAvm1::callsWithoutAnObjectSeeTheirThis()

@@ -96,7 +96,7 @@ Value callMethod(Vm &vm, const Value &object, const Value &name, std::span<const
         Property *p = vm.lookup(isSuper ? o->proto : o, method, &holder);
         const Value self = isSuper ? o->superThis : Value(o);
         if (!p) {
-            const Value fn = vm.get(o, method); // clip children and properties
+            const Value fn = vm.getMemberResolving(o, method); // clip children and properties, __resolve
             if (!fn.isObject() || !fn.object->isFunction())
                 return {};
             return vm.call(fn, self, args);

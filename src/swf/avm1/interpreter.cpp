@@ -401,7 +401,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         }
         case 0x4E: {
             const QString name = st.popString();
-            st.push(vm.getMember(st.pop(), name));
+            st.push(vm.getMemberResolving(st.pop(), name));
             break;
         }
         case 0x4F: {

@@ -148,7 +148,7 @@ Value Vm::get(Object *object, const QString &name)
     return getFrom(object, name, object);
 }
 
-Value Vm::getFrom(Object *object, const QString &name, const Value &self)
+Value Vm::getFrom(Object *object, const QString &name, const Value &self, bool *found)
 {
     if (isProtoName(name))
         return object->proto ? Value(object->proto) : object->protoValue;
@@ -178,6 +178,8 @@ Value Vm::getFrom(Object *object, const QString &name, const Value &self)
         if (const int child = host_->clipChild(object->clip, name))
             return host_->clipObject(child);
     }
+    if (found)
+        *found = false;
     return {};
 }
 
@@ -256,6 +258,30 @@ Value Vm::getMember(const Value &target, const QString &name)
     case Value::Type::Boolean: return get(booleanProto, name);
     default: return {};
     }
+}
+
+Value Vm::getMemberResolving(const Value &target, const QString &name)
+{
+    Object *object = target.isObject() ? liveClip(target.object) : nullptr;
+    if (!object || object->kind == ObjectKind::Super)
+        return getMember(target, name);
+    bool found = true;
+    const Value value = getFrom(object, name, object, &found);
+    if (found)
+        return value;
+    // A __resolve that holds a primitive or a clip is passed over, one
+    // that holds any other object is taken (and gives nothing unless it
+    // is a function); one made by addProperty is not looked at.
+    Object *o = object;
+    for (int hops = 0; o && hops < 256; ++hops, o = o->proto) {
+        const Property *p = o->find(QStringLiteral("__resolve"));
+        if (p && !p->getter && !hiddenFrom(p->flags, version_) && p->value.isObject()
+            && p->value.object->kind != ObjectKind::Clip) {
+            const Value args[] = {name};
+            return call(p->value, object, args);
+        }
+    }
+    return {};
 }
 
 void Vm::set(Object *object, const QString &name, const Value &value)

@@ -273,6 +273,10 @@ public:
     // run on, from the prototype above the method's own.
     Value get(Object *object, const QString &name);
     Value getMember(const Value &target, const QString &name);
+    // What a script reads or calls as a member: `getMember`, and for an
+    // object where nothing has the name, what the nearest `__resolve` up
+    // its prototypes that holds an object gives for it.
+    Value getMemberResolving(const Value &target, const QString &name);
     // The function an event calls: `name` (no clip property, path name or
     // `__proto__`) as `get` reads it when it holds a function, else
     // undefined. Clips inside a clip, which are never functions, are not
@@ -394,7 +398,8 @@ private:
     void abandon(const ScriptAbort &abort);
     // get and set of `name` starting at `object`, with `self` as the this
     // of getters, setters and watchers.
-    Value getFrom(Object *object, const QString &name, const Value &self);
+    // `found`, when given, tells whether anything had the name.
+    Value getFrom(Object *object, const QString &name, const Value &self, bool *found = nullptr);
     void setOn(Object *object, const QString &name, const Value &value, Object *self);
     // Stores what setOn let through: setter, own property or new one.
     void assign(Object *object, const QString &name, const QString &key, const Value &value, Object *self);

@@ -58,6 +58,7 @@ private Q_SLOTS:
     void datesJoinTextAsTextFromVersion6();
     void objectsGivenByValueOfLeaveTheObjectItself();
     void prototypesCannotBeDeleted();
+    void deletingAPathRemovesItsLastName();
     void unescapeDecodesByTheMoviesVersion();
     void protoIsAPropertyOfItsOwn();
     void propertiesHideFromOlderVersions();
@@ -231,6 +232,26 @@ void TestAvm1::prototypesCannotBeDeleted()
     }
     const QString no = QStringLiteral("false"), object = QStringLiteral("object");
     QCOMPARE(run(8, code), (QStringList{no, object, no, object}));
+}
+
+void TestAvm1::deletingAPathRemovesItsLastName()
+{
+    // o = {}; o.a = 1; o.c = {}; o.c.d = 2; o.t = 3; then Delete2 of
+    // "o.a", "o:c.d" and "o.t.y", each result traced, then o.a and o.c.d.
+    Actions code;
+    code.push("o").push(0).op(0x43).op(0x1D);
+    code.push("o").op(0x1C).push("a").push(1).op(0x4F);
+    code.push("o").op(0x1C).push("c").push(0).op(0x43).op(0x4F);
+    code.push("o").op(0x1C).push("c").op(0x4E).push("d").push(2).op(0x4F);
+    code.push("o").op(0x1C).push("t").push(3).op(0x4F);
+    for (const char *path : {"o.a", "o:c.d", "o.t.y"})
+        code.push(path).op(0x3B).op(0x26);
+    code.push("o").op(0x1C).push("a").op(0x4E).op(0x26);
+    code.push("o.c.d").op(0x1C).op(0x26);
+    QCOMPARE(run(7, code),
+             (QStringList{u"true"_s, u"true"_s,
+                          u"Parameters of primitive types are no longer coerced into the required type - Object."_s,
+                          u"false"_s, u"undefined"_s, u"undefined"_s}));
 }
 
 void TestAvm1::unescapeDecodesByTheMoviesVersion()

@@ -296,6 +296,16 @@ void defineLocal(Vm &vm, Activation &act, const QString &name, const Value &valu
 
 bool deleteVariable(Vm &vm, Activation &act, const QString &name)
 {
+    // A path deletes its last name from the value the rest of it reads
+    // as a variable; the player warns of a value that is no object.
+    if (const qsizetype at = variableSeparator(vm, name); at >= 0) {
+        const Value target = getVariable(vm, act, name.left(at));
+        if (target.isObject())
+            return vm.remove(target.object, name.mid(at + 1));
+        if (!target.isNullish())
+            vm.host()->trace(QStringLiteral("Parameters of primitive types are no longer coerced into the required type - Object."));
+        return false;
+    }
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)
         if (Object *o = scopeObject(vm, act, *it); vm.has(o, name))
             return vm.remove(o, name);

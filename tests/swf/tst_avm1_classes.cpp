@@ -1,6 +1,7 @@
 // Built-in classes that reach the player: intervals on its clock, dates in
 // local time and UTC, the Stage, Color on a clip's colour transform, what
-// System.capabilities says, and bitmaps (BitmapData) with their pixels.
+// System.capabilities says, and bitmaps (BitmapData) with their pixels;
+// and the broadcasters that Stage, Mouse and Key are.
 
 #include "swf/avm1/builtins.h"
 #include "swf/avm1/vm.h"
@@ -104,6 +105,7 @@ private Q_SLOTS:
     void stageFollowsTheWindowOnlyWithoutScaling();
     void colorActsOnTheClipsTransform();
     void capabilitiesNameThisPlayer();
+    void broadcastersHoldEachListenerOnceByEquality();
     void geometryFieldsComeFromTheArgumentsGiven();
     void bitmapsKeepColoursUnderTheirAlpha();
     void bitmapsCopyLayingOverOrReplacing();
@@ -319,6 +321,29 @@ void TestAvm1Classes::capabilitiesNameThisPlayer()
     const Value add = vm.getMember(vm.get(vm.global, QStringLiteral("AsBroadcaster")), QStringLiteral("addListener"));
     QVERIFY(add.isObject());
     QCOMPARE(vm.getMember(ime, QStringLiteral("addListener")).object, add.object);
+}
+
+void TestAvm1Classes::broadcastersHoldEachListenerOnceByEquality()
+{
+    ClassesHost host;
+    Vm vm(8, &host);
+    const Value b = vm.newPlain();
+    callMethod(vm, vm.get(vm.global, QStringLiteral("AsBroadcaster")), "initialize", {b});
+    const auto listeners = [&] { return vm.toString(vm.getMember(b, QStringLiteral("_listeners"))); };
+    // null == undefined: adding one replaces the other in its place.
+    callMethod(vm, b, "addListener", {Value()});
+    callMethod(vm, b, "addListener", {Value::null()});
+    callMethod(vm, b, "addListener", {false});
+    QCOMPARE(listeners(), QStringLiteral("null,false"));
+    QVERIFY(vm.toBoolean(callMethod(vm, b, "removeListener", {Value()})));
+    QCOMPARE(listeners(), QStringLiteral("false"));
+    QVERIFY(!vm.toBoolean(callMethod(vm, b, "removeListener", {Value::null()})));
+    // An empty message calls each listener itself.
+    Object *f = vm.newNative(record);
+    vm.set(f, QStringLiteral("name"), QStringLiteral("f"));
+    callMethod(vm, b, "addListener", {f});
+    callMethod(vm, b, "broadcastMessage", {QString(), 1});
+    QCOMPARE(host.lines, QStringList{QStringLiteral("f,1")});
 }
 
 void TestAvm1Classes::geometryFieldsComeFromTheArgumentsGiven()

@@ -1,4 +1,5 @@
 #include "builtins.h"
+#include "operators.h"
 
 namespace sky::swf::avm1 {
 namespace {
@@ -9,16 +10,27 @@ Object *listenersOf(Vm &vm, const Value &self)
     return list.isObject() ? list.object : nullptr;
 }
 
+// Where the list holds a listener equal (==) to `listener`, -1 if nowhere.
+int listenerIndex(Vm &vm, const std::vector<Value> &all, const Value &listener)
+{
+    for (std::size_t i = 0; i < all.size(); ++i)
+        if (looseEquals(vm, all[i], listener))
+            return int(i);
+    return -1;
+}
+
+// A listener already there (by ==, so null stands for undefined) is
+// replaced in its place, any other added at the end.
 Value addListener(Vm &vm, CallInfo &c)
 {
     Object *list = listenersOf(vm, c.self);
     if (!list)
         return true;
-    std::vector<Value> all = vm.arrayElements(list);
-    for (const Value &v : all)
-        if (v.isObject() && v.object == c.arg(0).object && c.arg(0).isObject())
-            return true;
-    vm.arrayPush(list, c.arg(0));
+    const int at = listenerIndex(vm, vm.arrayElements(list), c.arg(0));
+    if (at >= 0)
+        vm.set(list, QString::number(at), c.arg(0));
+    else
+        vm.arrayPush(list, c.arg(0));
     return true;
 }
 
@@ -28,19 +40,18 @@ Value removeListener(Vm &vm, CallInfo &c)
     if (!list)
         return false;
     std::vector<Value> all = vm.arrayElements(list);
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        const Value &v = all[i];
-        if (v.type == c.arg(0).type && (v.isObject() ? v.object == c.arg(0).object : true)) {
-            all.erase(all.begin() + qsizetype(i));
-            vm.setArrayLength(list, 0);
-            for (const Value &e : all)
-                vm.arrayPush(list, e);
-            return true;
-        }
-    }
-    return false;
+    const int at = listenerIndex(vm, all, c.arg(0));
+    if (at < 0)
+        return false;
+    all.erase(all.begin() + at);
+    vm.setArrayLength(list, 0);
+    for (const Value &e : all)
+        vm.arrayPush(list, e);
+    return true;
 }
 
+// Each listener's method of the name is called on it; an empty name calls
+// the listener itself.
 Value broadcastMessage(Vm &vm, CallInfo &c)
 {
     Object *list = listenersOf(vm, c.self);
@@ -50,7 +61,7 @@ Value broadcastMessage(Vm &vm, CallInfo &c)
     const std::span<const Value> rest = c.args.subspan(1);
     const std::vector<Value> all = vm.arrayElements(list);
     for (const Value &listener : all) {
-        const Value fn = vm.getMember(listener, name);
+        const Value fn = name.isEmpty() ? listener : vm.getMember(listener, name);
         if (fn.isObject())
             vm.call(fn, listener, rest);
     }

@@ -65,6 +65,7 @@ private Q_SLOTS:
     void intWrapsToThirtyTwoBits();
     void unsignedShiftIsSignedInVersions8And9();
     void localsDefinedInWithGoWhereTheVariableIs();
+    void localsWithPathsAreAssignmentsOutsideFunctions();
     void methodNamesAreTheirText();
     void missingMembersAskResolve();
     void callsWithoutAnObjectSeeTheirThis();
@@ -354,6 +355,29 @@ void TestAvm1::localsDefinedInWithGoWhereTheVariableIs()
     code.push("m").op(0x1C).push("b").op(0x4E).op(0x26).push("c").op(0x1C).op(0x26);
     code.push("m").op(0x1C).push("c").op(0x4E).op(0x26);
     QCOMPARE(run(7, code), (QStringList{QStringLiteral("10"), QStringLiteral("10"), QStringLiteral("undefined")}));
+}
+
+void TestAvm1::localsWithPathsAreAssignmentsOutsideFunctions()
+{
+    // o = {}; var o.a = 1; trace(o.a); var o.b; trace(o.hasOwnProperty("b"));
+    Actions code;
+    code.push("o").push(0).op(0x43).op(0x1D);
+    code.push("o.a").push(1).op(0x3C);
+    code.push("o").op(0x1C).push("a").op(0x4E).op(0x26);
+    code.push("o.b").op(0x41);
+    code.push("b").push(1).push("o").op(0x1C).push("hasOwnProperty").op(0x52).op(0x26);
+    // function f() { var o.c = 3; var g = function () { trace(this["o.c"]); }; g(); }
+    // f(); trace(o.c): inside a function the path is a local's name, and
+    // a function called by a local's name runs on the function's variables.
+    Actions g;
+    g.push("this").op(0x1C).push("o.c").op(0x4E).op(0x26);
+    Actions f;
+    f.push("o.c").push(3).op(0x3C);
+    f.push("g").function(g).op(0x3C);
+    f.push(0).push("g").op(0x3D).op(0x17);
+    code.function(f, "f").push(0).push("f").op(0x3D).op(0x17);
+    code.push("o").op(0x1C).push("c").op(0x4E).op(0x26);
+    QCOMPARE(run(7, code), (QStringList{u"1"_s, u"true"_s, u"3"_s, u"undefined"_s}));
 }
 
 void TestAvm1::methodNamesAreTheirText()

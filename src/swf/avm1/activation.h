@@ -42,11 +42,15 @@ Completion execute(Vm &vm, Activation &act, int start, int end);
 // Variables and paths.
 // `callee`, when given, is set to the `this` of a call by name: the object
 // a path names the function on, the `with` object the name was found on,
-// the global object for a function's local (as for any activation
-// object), else null.
+// the function's variables for one of them, else null.
 Value getVariable(Vm &vm, Activation &act, const QString &name, Object **callee = nullptr);
 void setVariable(Vm &vm, Activation &act, const QString &name, const Value &value);
+// `var name = value` (DefineLocal) and `var name` (DefineLocal2, which
+// leaves a variable that is there as it is). Outside functions a path
+// ("/:a", "o.b") sets its variable as an assignment does; inside them it
+// is a name like any other.
 void defineLocal(Vm &vm, Activation &act, const QString &name, const Value &value);
+void declareLocal(Vm &vm, Activation &act, const QString &name);
 bool deleteVariable(Vm &vm, Activation &act, const QString &name);
 // A clip or object named by a slash or dot path from `start`; with
 // `names` its first step may be `this` or `_root`.

@@ -326,16 +326,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             called = true;
             break;
         }
-        case 0x41: {
-            const QString name = st.popString();
-            if (act.locals) {
-                if (!act.locals->find(vm.key(name)))
-                    vm.put(act.locals, name, Value());
-            } else if (!vm.has(timelineTarget(vm, act), name)) {
-                defineLocal(vm, act, name, Value());
-            }
-            break;
-        }
+        case 0x41: declareLocal(vm, act, st.popString()); break;
         case 0x42: {
             const double n = vm.toNumber(st.top());
             if (!(n >= 0 && n < 2147483648.0)) {

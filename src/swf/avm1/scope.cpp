@@ -237,7 +237,7 @@ Value findVariable(Vm &vm, Activation &act, const QString &name, Object **callee
             if (callee && it->kind == Scope::With)
                 *callee = o;
             else if (callee && it->kind == Scope::Local)
-                *callee = vm.global;
+                *callee = o;
             return vm.get(o, name);
         }
     }
@@ -277,6 +277,10 @@ void setVariable(Vm &vm, Activation &act, const QString &name, const Value &valu
 
 void defineLocal(Vm &vm, Activation &act, const QString &name, const Value &value)
 {
+    if (!act.locals && variableSeparator(vm, name) >= 0) {
+        setVariable(vm, act, name, value);
+        return;
+    }
     // The object of an enclosing `with` that has the variable of its own
     // takes it; else the function's variables, or the timeline.
     for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it) {
@@ -291,6 +295,19 @@ void defineLocal(Vm &vm, Activation &act, const QString &name, const Value &valu
             vm.set(scopeObject(vm, act, *it), name, value);
         }
         return;
+    }
+}
+
+void declareLocal(Vm &vm, Activation &act, const QString &name)
+{
+    if (act.locals) {
+        if (!act.locals->find(vm.key(name)))
+            vm.put(act.locals, name, Value());
+    } else if (variableSeparator(vm, name) >= 0) {
+        if (getVariable(vm, act, name).isUndefined())
+            setVariable(vm, act, name, Value());
+    } else if (!vm.has(timelineTarget(vm, act), name)) {
+        defineLocal(vm, act, name, Value());
     }
 }
 

@@ -72,6 +72,7 @@ private Q_SLOTS:
     void objectsOfACountOutOfRangeAreUndefined();
     void scriptMethodsSeePrimitivesBoxed();
     void swf4ArithmeticReadsNumberPrefixes();
+    void swf4ActionsConvertOperandsInThePlayersOrder();
     void functionsInSwf4MoviesFollowVersion5Rules();
     void thrownValuesReachTheCatchBlock();
     void throwsCaughtFromBuiltInConstructorsLeaveNoDepth();
@@ -466,6 +467,29 @@ void TestAvm1::swf4ArithmeticReadsNumberPrefixes()
     code.push("300").push("150a").op(0x0A).op(0x26).push(4).push(0).op(0x0D).op(0x26).push("5a").op(0x12).op(0x26);
     QCOMPARE(run(4, code), QStringList({QStringLiteral("450"), QStringLiteral("#ERROR#"), QStringLiteral("0")}));
     QCOMPARE(run(5, code), QStringList({QStringLiteral("NaN"), QStringLiteral("Infinity"), QStringLiteral("true")}));
+}
+
+void TestAvm1::swf4ActionsConvertOperandsInThePlayersOrder()
+{
+    // name = {method: function () { trace(name); return result; }}
+    const auto noisy = [](Actions &code, const char *name, const char *method, const char *result) {
+        code.push(name).push(method).function(Actions().push(name).op(0x26).push(result).op(0x3E));
+        code.push(1).op(0x43).op(0x1D);
+    };
+    Actions code;
+    noisy(code, "one", "valueOf", "1");
+    noisy(code, "two", "valueOf", "2");
+    noisy(code, "path", "toString", "nowhere");
+    // trace(one - two); trace(one / two): the right operand first.
+    code.push("one").op(0x1C).push("two").op(0x1C).op(0x0B).op(0x26);
+    code.push("one").op(0x1C).push("two").op(0x1C).op(0x0D).op(0x26);
+    // setProperty(path, _x, one) with no clip there still reads one.
+    code.push("path").op(0x1C).push(0).push("one").op(0x1C).op(0x23);
+    // startDrag(path, one, two): the target first, then the flags, each
+    // on only as the int 1 (so no bounds are taken).
+    code.push("two").op(0x1C).push("one").op(0x1C).push("path").op(0x1C).op(0x27);
+    QCOMPARE(run(5, code), (QStringList{u"two"_s, u"one"_s, u"-1"_s, u"two"_s, u"one"_s, u"0.5"_s, u"path"_s,
+                                        u"one"_s, u"path"_s, u"one"_s, u"two"_s}));
 }
 
 void TestAvm1::functionsInSwf4MoviesFollowVersion5Rules()

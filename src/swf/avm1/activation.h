@@ -63,6 +63,9 @@ Object *timelineTarget(Vm &vm, const Activation &act);
 bool clipGone(Vm &vm, const Object *o);
 // A clip or object named by a path from the activation's target.
 Object *resolveTarget(Vm &vm, Activation &act, const QString &path);
+// The clip an action's target operand names: a clip itself, anything
+// else by its text as a path.
+Object *targetOperand(Vm &vm, Activation &act, const Value &target);
 
 // The clip handle of a clip object, 0 for anything else.
 int clipOf(Object *o);

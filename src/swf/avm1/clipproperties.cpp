@@ -1,4 +1,5 @@
 #include "clipproperties.h"
+#include "vm.h"
 
 #include <array>
 
@@ -44,6 +45,14 @@ int clipPropertyIndex(const QString &name)
             known.size() == name.size() && sameNoCase(name, known))
             return i;
     return -1;
+}
+
+void convertForProperty(Vm &vm, int index, const Value &value)
+{
+    if ((index >= 0 && index <= 10) || index == 12 || index == 16 || index == 18 || index == 20 || index == 21)
+        vm.toNumber(value);
+    else if (index == 13 || index == 19)
+        vm.toString(value);
 }
 
 } // namespace sky::swf::avm1

@@ -1,6 +1,7 @@
 #include "activation.h"
 #include "builtins.h"
 #include "calls.h"
+#include "clipproperties.h"
 #include "decoder.h"
 #include "operators.h"
 #include "vm.h"
@@ -125,12 +126,14 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         act.decoded = &vm.decoded(act.code);
     DecodedCode &decoded = *act.decoded;
     Stack st{vm, act};
-    // Both operands of a numeric operator, converted left first.
-    auto numbers = [&] {
+    // Both operands of a numeric operator, converted left first, or right
+    // first as Subtract and Divide do.
+    auto numbers = [&](bool rightFirst = false) {
         const Value b = st.pop();
         const Value a = st.pop();
+        const double y = rightFirst ? vm.toNumber(b) : 0;
         const double x = vm.toNumber(a);
-        return std::pair<double, double>(x, vm.toNumber(b));
+        return std::pair<double, double>(x, rightFirst ? y : vm.toNumber(b));
     };
     int pc = start;
     while (pc < end) {
@@ -150,9 +153,9 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x08: break; // ToggleQuality: the picture is always drawn at one quality
         case 0x09: stopAllSounds(vm); break;
         case 0x0A: { const auto [a, b] = numbers(); st.push(a + b); break; }
-        case 0x0B: { const auto [a, b] = numbers(); st.push(a - b); break; }
+        case 0x0B: { const auto [a, b] = numbers(true); st.push(a - b); break; }
         case 0x0C: { const auto [a, b] = numbers(); st.push(a * b); break; }
-        case 0x0D: { const auto [a, b] = numbers(); st.push(divide(vm, a, b)); break; }
+        case 0x0D: { const auto [a, b] = numbers(true); st.push(divide(vm, a, b)); break; }
         case 0x0E: { const double b = vm.toNumber(st.pop()); st.push(vm.toNumber(st.pop()) == b); break; } // b converts first
         case 0x0F: { const auto [a, b] = numbers(); st.push(a < b); break; }
         case 0x10: { const bool b = vm.toBoolean(st.pop()); const bool a = vm.toBoolean(st.pop()); st.push(a && b); break; }
@@ -202,6 +205,8 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             Object *target = resolveTarget(vm, act, st.popString());
             if (clipOf(target))
                 vm.host()->setClipProperty(clipOf(target), index, v);
+            else
+                convertForProperty(vm, index, v);
             break;
         }
         case 0x24: {
@@ -209,15 +214,13 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             // depth the script gives can overflow.
             const int depth = clampedInt(vm.toNumber(st.pop()) - cloneDepthBias);
             const QString name = st.popString();
-            const Value source = st.pop();
-            Object *clip = source.isObject() ? source.object : resolveTarget(vm, act, vm.toString(source));
+            Object *clip = targetOperand(vm, act, st.pop());
             if (clipOf(clip))
                 vm.host()->duplicateClip(clipOf(clip), name, depth, Value());
             break;
         }
         case 0x25: {
-            const Value target = st.pop();
-            Object *clip = target.isObject() ? target.object : resolveTarget(vm, act, vm.toString(target));
+            Object *clip = targetOperand(vm, act, st.pop());
             if (clipOf(clip))
                 vm.host()->removeClip(clipOf(clip));
             break;
@@ -235,16 +238,16 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             break;
         }
         case 0x27: {
-            const Value target = st.pop();
-            const bool lock = vm.toBoolean(st.pop());
-            const bool constrain = vm.toBoolean(st.pop());
+            // The target is read first; the flags are set by the int 1.
+            Object *clip = targetOperand(vm, act, st.pop());
+            const bool lock = vm.toInt32(st.pop()) == 1;
+            const bool constrain = vm.toInt32(st.pop()) == 1;
             QRectF bounds;
             if (constrain) {
                 const double y2 = vm.toNumber(st.pop()), x2 = vm.toNumber(st.pop());
                 const double y1 = vm.toNumber(st.pop()), x1 = vm.toNumber(st.pop());
                 bounds = QRectF(QPointF(x1, y1), QPointF(x2, y2));
             }
-            Object *clip = target.isObject() ? target.object : resolveTarget(vm, act, vm.toString(target));
             if (clipOf(clip))
                 vm.host()->startDrag(clipOf(clip), lock, constrain ? &bounds : nullptr);
             break;

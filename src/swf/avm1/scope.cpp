@@ -205,6 +205,13 @@ Object *resolveTarget(Vm &vm, Activation &act, const QString &path)
     return path.isEmpty() ? act.target : resolvePath(vm, act, act.target, path, false);
 }
 
+Object *targetOperand(Vm &vm, Activation &act, const Value &target)
+{
+    if (target.isObject() && clipOf(target.object))
+        return target.object;
+    return resolveTarget(vm, act, vm.toString(target));
+}
+
 namespace {
 
 Value findVariable(Vm &vm, Activation &act, const QString &name, Object **callee)

@@ -80,6 +80,7 @@ private Q_SLOTS:
     void endlessRecursionIsStopped();
     void endlessPrototypeChainEndsTheScript();
     void superOfAnOwnMethodStartsAboveThePrototype();
+    void superCallReadsTheConstructorAsItIsCalled();
     void constructedObjectsOwnTheirConstructorBeforeVersion7();
     void registeredClassesAreFunctionsOrNone();
     void highestArrayIndexWrapsTheLength();
@@ -594,6 +595,26 @@ void TestAvm1::superOfAnOwnMethodStartsAboveThePrototype()
     code.push("o").op(0x1C).push("f").function(Actions().push("super").op(0x1C).op(0x26)).op(0x4F);
     code.push(0).push("o").op(0x1C).push("f").op(0x52).op(0x17);
     QCOMPARE(run(7, code), QStringList{QStringLiteral("[type Object]")});
+}
+
+void TestAvm1::superCallReadsTheConstructorAsItIsCalled()
+{
+    // p = {}; p.addProperty("__constructor__", function () { trace("read");
+    //     return function () { trace("constructor"); }; }, null);
+    // o = {__proto__: p}; o.f = function () { trace("in f"); super(); }; o.f();
+    Actions getter;
+    getter.push("read").op(0x26).function(Actions().push("constructor").op(0x26)).op(0x3E);
+    Actions code;
+    code.push("p").push(0).op(0x43).op(0x1D);
+    code.pushNull().function(getter).push("__constructor__").push(3).push("p").op(0x1C);
+    code.push("addProperty").op(0x52).op(0x17);
+    code.push("o").push(0).op(0x43).op(0x1D);
+    code.push("o").op(0x1C).push("__proto__").push("p").op(0x1C).op(0x4F);
+    Actions f;
+    f.push("in f").op(0x26).push(0).push("super").op(0x3D).op(0x17);
+    code.push("o").op(0x1C).push("f").function(f).op(0x4F);
+    code.push(0).push("o").op(0x1C).push("f").op(0x52).op(0x17);
+    QCOMPARE(run(7, code), (QStringList{u"in f"_s, u"read"_s, u"constructor"_s}));
 }
 
 void TestAvm1::constructedObjectsOwnTheirConstructorBeforeVersion7()

@@ -1,7 +1,7 @@
 // How scripts name clips: slash, colon and dot paths, tellTarget, clip
 // references that outlive their clips, scripts whose clip goes away
-// while they run, the timelines functions run on, and the constructor a
-// clip of a registered class is made by.
+// while they run, the timelines functions run on, the constructor a
+// clip of a registered class is made by, and a clip as a prototype.
 
 #include "swf/movieplayer.h"
 #include "swfwriter.h"
@@ -267,6 +267,28 @@ private Q_SLOTS:
         isC(a, "c");
         m.doAction(a.code()).showFrame();
         QCOMPARE(traceOf(m), (QStringList{u"true"_s, u"true"_s}));
+    }
+
+    void superFindsNothingThroughAClip()
+    {
+        // o = {}; o.__proto__ = this; this.__constructor__ = function () {
+        // trace("constructor"); }; this.m = ...; o.f = function () {
+        // super(); super.m(); trace("after"); }; o.f();
+        swftest::Movie m(7, 100, 100);
+        Actions a;
+        a.push("o").push(0).op(0x43).op(setVariable);
+        a.push("o").op(getVariable).push("__proto__").push("this").op(getVariable).op(setMember);
+        a.push("this").op(getVariable).push("__constructor__");
+        a.function(Actions().push("constructor").op(trace)).op(setMember);
+        a.push("this").op(getVariable).push("m").function(Actions().push("m").op(trace)).op(setMember);
+        Actions f;
+        f.push(0).push("super").op(callFunction).op(pop);
+        f.push(0).push("super").op(getVariable).push("m").op(callMethod).op(pop);
+        f.push("after").op(trace);
+        a.push("o").op(getVariable).push("f").function(f).op(setMember);
+        callOn(a, "o", "f", 0);
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), QStringList{u"after"_s});
     }
 
     void referenceToRemovedClipNamesTheClipMadeAtItsPath()

@@ -28,16 +28,20 @@ Object *innermostTarget(const std::vector<Scope> &scope)
 }
 
 // `super` reads from above the prototype the method was found on; a method
-// of the object's own counts as found on its prototype.
+// of the object's own counts as found on its prototype. It keeps that
+// prototype, whose `__constructor__` super() reads as it is called. A
+// clip is no prototype to it: through one, super finds nothing.
 Object *makeSuper(Vm &vm, const Value &self, Object *home)
 {
     Object *own = self.isObject() ? self.object : nullptr;
     Object *base = home && home != own ? home : (own ? own->proto : nullptr);
     if (!base)
         return nullptr;
-    Object *super = vm.newObject(base->proto, ObjectKind::Super);
+    const bool clip = base->kind == ObjectKind::Clip;
+    Object *super = vm.newObject(clip ? nullptr : base->proto, ObjectKind::Super);
     super->superThis = self;
-    super->data = vm.get(base, QStringLiteral("__constructor__"));
+    if (!clip)
+        super->data = base;
     return super;
 }
 
@@ -85,7 +89,8 @@ Value callMethod(Vm &vm, const Value &object, const Value &name, std::span<const
         if (object.isObject() && object.object->kind == ObjectKind::Super) {
             Object *super = object.object;
             Object *home = super->proto ? super->proto : nullptr;
-            return vm.call(super->data, super->superThis, args, home);
+            const Value ctor = super->data.isObject() ? vm.get(super->data.object, QStringLiteral("__constructor__")) : Value();
+            return vm.call(ctor, super->superThis, args, home);
         }
         return vm.call(object, Value(), args); // no `this`
     }

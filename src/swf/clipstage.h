@@ -68,6 +68,9 @@ struct StageClip {
     StageClip *mask = nullptr;
     StageClip *maskOf = nullptr;
     std::optional<QRectF> scrollRect;
+    // Where Tab visits a field, button or clip when the movie orders them
+    // itself (its tabIndex): none, or any 32-bit number but -1.
+    std::optional<qint32> tabIndex;
     std::map<int, std::unique_ptr<StageClip>> children; // by depth
 
     int totalFrames() const { return timeline ? timeline->frameCount() : 1; }

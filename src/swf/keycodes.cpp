@@ -35,7 +35,9 @@ std::pair<int, int> movieKeyNamed(const QString &name)
         {u"Right", Qt::Key_Right},    {u"Down", Qt::Key_Down},         {u"Home", Qt::Key_Home},
         {u"End", Qt::Key_End},        {u"PageUp", Qt::Key_PageUp},     {u"PageDown", Qt::Key_PageDown},
         {u"Insert", Qt::Key_Insert},  {u"Shift", Qt::Key_Shift},       {u"Control", Qt::Key_Control},
-        {u"Alt", Qt::Key_Alt},
+        {u"Alt", Qt::Key_Alt},        {u"LeftShift", Qt::Key_Shift},   {u"RightShift", Qt::Key_Shift},
+        {u"LeftControl", Qt::Key_Control}, {u"RightControl", Qt::Key_Control}, {u"LeftAlt", Qt::Key_Alt},
+        {u"RightAlt", Qt::Key_Alt},   {u"CapsLock", Qt::Key_CapsLock},
     };
     static const std::pair<int, QChar> typed[] = {
         {Qt::Key_Return, u'\r'}, {Qt::Key_Escape, QChar(27)}, {Qt::Key_Tab, u'\t'}, {Qt::Key_Backspace, QChar(8)},

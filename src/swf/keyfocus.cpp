@@ -4,13 +4,16 @@
 // clip, and the frame drawn around it.
 //
 // Tab visits the input fields, the buttons and the clips with mouse
-// handlers (or a true tabEnabled) that are shown, unless their tabEnabled
-// is false or they lie in a clip whose tabChildren is false. Once any of
-// them has a tabIndex, only those that have one are visited, by that
-// number (what Tab cannot visit orders nothing by its tabIndex);
-// otherwise they go by where they stand on the stage, top to bottom, then
-// left to right. A button or clip that takes the focus rolls over, as
-// under the pointer, and rolls out as it loses it.
+// handlers, a tabIndex or a true tabEnabled that are shown, unless their
+// tabEnabled is false or they lie in a clip whose tabChildren is false.
+// Once any of them has a tabIndex, only those that have one are visited,
+// by that number (what Tab cannot visit orders nothing by its tabIndex);
+// otherwise they go by where the top left corner of their frame stands on
+// the stage: along lines falling one step down for six across, so mostly
+// top to bottom, then left to right. Of two on the same line only the
+// first met in the display list is visited. A button or clip that takes
+// the focus rolls over, as under the pointer, and rolls out as it loses
+// it.
 
 #include "hittest.h"
 #include "movieplayer.h"
@@ -40,8 +43,8 @@ QRectF focusBounds(const StageClip &c)
 
 struct ScriptRuntime::TabStop {
     int handle = 0;
-    double index = NAN; // its tabIndex, NaN for none
-    QPoint at;          // the top left corner of its bounds on the stage, whole pixels
+    std::optional<qint32> index;
+    qint64 line = 0; // of the automatic order
 };
 
 int ScriptRuntime::focusedObject()
@@ -70,25 +73,38 @@ bool ScriptRuntime::focusOn(int handle, bool shown)
     // What has nothing drawn as it takes the focus is not framed, even
     // when something is drawn in it later.
     focusShown_ = shown && c && !c->field && !focusBounds(*c).isNull();
-    if (handle == old)
-        return true;
+    if (handle != old || shown)
+        focusActive_ = handle != 0;
+    // A button or clip rolls out as it loses the focus, unless the
+    // pointer is over it, and over as it takes it, even again; before
+    // the objects hear of the focus. A focus a script sets does so after
+    // the script, one the keys move at once.
+    const auto rolls = [this](int h) { return h && clip(h) && !clip(h)->field; };
+    const auto roll = [this](int h, PointerEvent event) {
+        if (vm_.current)
+            queue_.push_back({Queued::Pointer, h, nullptr, int(event)});
+        else
+            pointerEvent(h, event);
+    };
+    if (rolls(old) && (old == handle || old != resolve(hovered_)))
+        roll(old, PointerEvent::RollOut);
+    if (rolls(handle))
+        roll(handle, PointerEvent::RollOver);
+    if (handle == old || !clip(handle) != !handle)
+        return handle == old;
     focus_ = handle;
+    c = clip(handle);
     selectionBegin_ = selectionEnd_ = c && c->field ? c->field->text.size() : 0;
     // Before SWF 6 a button is no object of its own and hears nothing.
     const auto object = [this](int h) {
         const StageClip *o = clip(h);
         return o && !(o->button && vm_.movieVersion() < 6) ? Value(clipObject(h)) : Value::null();
     };
-    const auto isField = [this](int h) { return clip(h) && clip(h)->field; };
     const Value was = object(old), now = object(handle);
-    if (old && !isField(old) && old != resolve(hovered_))
-        pointerEvent(old, PointerEvent::RollOut);
     if (was.isObject()) {
         const Value args[] = {now};
         vm_.callEvent(vm_.getMember(was, QStringLiteral("onKillFocus")), was, args);
     }
-    if (handle && !isField(handle))
-        pointerEvent(handle, PointerEvent::RollOver);
     if (now.isObject()) {
         const Value args[] = {was};
         vm_.callEvent(vm_.getMember(now, QStringLiteral("onSetFocus")), now, args);
@@ -96,6 +112,17 @@ bool ScriptRuntime::focusOn(int handle, bool shown)
     const Value args[] = {was, now};
     tellListeners(QStringLiteral("Selection"), QStringLiteral("onSetFocus"), args);
     return true;
+}
+
+// A script may give the focus to any field or button, but to a clip only
+// while it acts as a button or its focusEnabled is true.
+bool ScriptRuntime::setFocus(int handle)
+{
+    const StageClip *c = clip(handle);
+    if (c && isMovieClip(*c) && !actsAsButton(handle)
+        && !vm_.toBoolean(vm_.get(clipObject(handle), QStringLiteral("focusEnabled"))))
+        return false;
+    return focusOn(handle, true);
 }
 
 // A script reading a property may change the stage: clips are looked up
@@ -112,16 +139,21 @@ bool ScriptRuntime::takesTabFocus(int handle)
         return false;
     if (field)
         return clip(handle)->field->editable;
-    if (button || !enabled.isUndefined())
+    if (button || !enabled.isUndefined() || c->tabIndex)
         return mouseEnabled(handle);
     return wantsMouse(handle);
 }
 
-void ScriptRuntime::collectTabStops(const StageClip &parent, std::vector<TabStop> &stops, bool &indexed,
-                                    bool firstOnly)
+void ScriptRuntime::collectTabStops(int parent, std::vector<TabStop> &stops, bool &indexed, bool firstOnly)
 {
+    // A clip whose tabChildren is false, the root too, hides all inside it.
+    Object *self = clipObject(parent);
+    const Value inner = self ? vm_.get(self, QStringLiteral("tabChildren")) : Value();
+    const StageClip *holder = clip(parent);
+    if (!holder || !(inner.isUndefined() || vm_.toBoolean(inner)))
+        return;
     std::vector<int> children;
-    for (const auto &[depth, child] : parent.children)
+    for (const auto &[depth, child] : holder->children)
         children.push_back(child->handle);
     for (const int handle : children) {
         if (firstOnly && !stops.empty())
@@ -130,21 +162,16 @@ void ScriptRuntime::collectTabStops(const StageClip &parent, std::vector<TabStop
         if (!c || !c->placement.visible || c->unloading || c->placement.clipDepth
             || !(c->field || c->button || isMovieClip(*c)))
             continue;
-        const bool button = c->button != nullptr, movieClip = isMovieClip(*c);
-        Object *self = button && vm_.movieVersion() < 6 ? nullptr : clipObject(handle);
-        const Value index = self ? vm_.get(self, QStringLiteral("tabIndex")) : Value();
-        TabStop stop{handle, index.isUndefined() ? NAN : vm_.toNumber(index), {}};
-        if (stop.index < 0)
-            stop.index = NAN;
+        const bool movieClip = isMovieClip(*c);
+        // Before SWF 6 no tabIndex orders anything.
+        const std::optional<qint32> index = vm_.movieVersion() >= 6 ? c->tabIndex : std::nullopt;
         // The tabIndex of what Tab never visits orders nothing.
         if (takesTabFocus(handle)) {
-            indexed |= !std::isnan(stop.index);
-            stops.push_back(stop);
+            indexed |= index.has_value();
+            stops.push_back({handle, index});
         }
-        const Value inner = self && movieClip ? vm_.get(self, QStringLiteral("tabChildren")) : Value();
-        const StageClip *now = clip(handle);
-        if (now && movieClip && (inner.isUndefined() || vm_.toBoolean(inner)))
-            collectTabStops(*now, stops, indexed, firstOnly);
+        if (movieClip)
+            collectTabStops(handle, stops, indexed, firstOnly);
     }
 }
 
@@ -153,20 +180,22 @@ std::vector<int> ScriptRuntime::tabOrder()
     std::vector<TabStop> stops;
     bool indexed = false;
     for (const StageClip *root : levelRoots())
-        collectTabStops(*root, stops, indexed, false);
+        collectTabStops(root->handle, stops, indexed, false);
     if (indexed) {
-        std::erase_if(stops, [](const TabStop &s) { return std::isnan(s.index); });
+        std::erase_if(stops, [](const TabStop &s) { return !s.index; });
         std::stable_sort(stops.begin(), stops.end(),
-                         [](const TabStop &a, const TabStop &b) { return a.index < b.index; });
+                         [](const TabStop &a, const TabStop &b) { return *a.index < *b.index; });
     } else {
         for (TabStop &stop : stops) {
             const StageClip *c = clip(stop.handle);
-            const QRectF bounds = c ? clipWorld(*c).mapRect(clipBoundsInTwips(*c)) : QRectF();
-            stop.at = QPoint(int(std::lround(bounds.left() / 20)), int(std::lround(bounds.top() / 20)));
+            const QRectF bounds = c ? clipWorld(*c).mapRect(focusBounds(*c)) : QRectF();
+            stop.line = std::llround(bounds.top()) * 6 + std::llround(bounds.left());
         }
-        std::stable_sort(stops.begin(), stops.end(), [](const TabStop &a, const TabStop &b) {
-            return std::pair(a.at.y(), a.at.x()) < std::pair(b.at.y(), b.at.x());
-        });
+        std::stable_sort(stops.begin(), stops.end(),
+                         [](const TabStop &a, const TabStop &b) { return a.line < b.line; });
+        const auto repeated = std::unique(stops.begin(), stops.end(),
+                                          [](const TabStop &a, const TabStop &b) { return a.line == b.line; });
+        stops.erase(repeated, stops.end());
     }
     std::vector<int> order;
     order.reserve(stops.size());
@@ -183,7 +212,7 @@ bool ScriptRuntime::hasTabStops()
     bool indexed = false;
     for (const StageClip *root : levelRoots())
         if (stops.empty())
-            collectTabStops(*root, stops, indexed, true);
+            collectTabStops(root->handle, stops, indexed, true);
     return !stops.empty();
 }
 
@@ -211,6 +240,58 @@ void ScriptRuntime::moveTabFocus(bool backward)
     }
 }
 
+// An arrow key moves the focus from a framed button or clip to the
+// nearest object Tab visits in its direction: first those straight ahead,
+// by how far along it they start; going down, next those beside it, by
+// how far aside; then any other ahead, by the distance between their
+// nearest edges. Of two as near, the first in the display list.
+void ScriptRuntime::moveFocusByArrow(int code)
+{
+    const std::optional<QRectF> framed = focusRectangle();
+    if (!framed || code < 37 || code > 40)
+        return;
+    const QRectF from = *framed;
+    const bool vertical = code == 38 || code == 40;
+    std::vector<TabStop> stops;
+    bool indexed = false;
+    for (const StageClip *root : levelRoots())
+        collectTabStops(root->handle, stops, indexed, false);
+    int best = 0;
+    std::pair<int, double> bestKey;
+    for (const TabStop &stop : stops) {
+        const StageClip *c = clip(stop.handle);
+        if (!c || stop.handle == focus_)
+            continue;
+        const QRectF to = clipWorld(*c).mapRect(focusBounds(*c));
+        const bool ahead = code == 37 ? to.left() < from.left()
+                           : code == 38 ? to.bottom() < from.bottom()
+                           : code == 39 ? to.right() > from.right()
+                                        : to.bottom() > from.bottom();
+        if (!ahead)
+            continue;
+        const bool behind = vertical ? to.right() >= from.left() && to.left() <= from.right()
+                                     : to.bottom() >= from.top() && to.top() <= from.bottom();
+        const double gapX = std::max(from.right() - to.left(), to.right() - from.left());
+        const double gapY = std::max(from.bottom() - to.top(), to.bottom() - from.top());
+        std::pair<int, double> key;
+        if (behind)
+            key = {0, code == 37 ? from.right() - to.right()
+                      : code == 38 ? from.bottom() - to.bottom()
+                      : code == 39 ? to.left() - from.left()
+                                   : to.top() - from.top()};
+        else if (code == 40 && to.top() <= from.bottom())
+            key = {1, gapX};
+        else
+            key = {2, gapX * gapX + gapY * gapY};
+        if (!best || key < bestKey) {
+            best = stop.handle;
+            bestKey = key;
+        }
+    }
+    if (best)
+        focusOn(best, true);
+}
+
 void ScriptRuntime::focusTabStop(bool backward)
 {
     vm_.beginFrame();
@@ -221,7 +302,7 @@ void ScriptRuntime::focusTabStop(bool backward)
 
 void ScriptRuntime::pressFocused()
 {
-    const int handle = focusedObject();
+    const int handle = focusRectangle() ? focusedObject() : 0;
     const StageClip *c = clip(handle);
     if (!c || c->field)
         return;

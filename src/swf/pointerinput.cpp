@@ -104,19 +104,22 @@ bool ScriptRuntime::wantsMouse(int handle)
         return false;
     if (!mouseEnabled(handle))
         return false;
-    if (c->button)
-        return true;
+    return c->button || actsAsButton(handle);
+}
+
+bool ScriptRuntime::actsAsButton(int handle)
+{
+    const StageClip *c = clip(handle);
+    if (!c || !isMovieClip(*c))
+        return false;
     Object *self = clipObject(handle);
     if (c->placement.clipActions)
         for (const ClipAction &action : *c->placement.clipActions)
             if (action.events & mouseEvents)
                 return true;
-    for (const char16_t *method : mouseMethods) {
-        const Value fn = vm_.get(self, QString::fromUtf16(method));
-        if (fn.isObject() && fn.object->isFunction())
-            return true;
-    }
-    return false;
+    // Having the handler is enough, whatever its value.
+    return std::any_of(std::begin(mouseMethods), std::end(mouseMethods),
+                       [&](const char16_t *method) { return vm_.has(self, QString::fromUtf16(method)); });
 }
 
 bool ScriptRuntime::mouseEnabled(int handle)
@@ -253,9 +256,16 @@ void ScriptRuntime::trackPointer()
 
 void ScriptRuntime::broadcast(quint32 clipEvent, const QString &method, const QString &broadcaster)
 {
+    // Every clip's clip events hear the keys, but only the focused button
+    // or clip its method, while its focus is active.
+    const bool keys = clipEvent & (eventKeyDown | eventKeyUp);
+    const int focused = keys && focusActive_ ? focusedObject() : 0;
+    const bool methods = vm_.version() >= 6;
     for (const int handle : stage_.executionOrder())
         if (StageClip *c = clip(handle); c && isMovieClip(*c) && !c->unloading)
-            dispatch(handle, clipEvent, vm_.version() >= 6 ? method : QString());
+            dispatch(handle, clipEvent, methods && (!keys || handle == focused) ? method : QString());
+    if (const StageClip *c = clip(focused); methods && c && c->button)
+        dispatch(focused, 0, method);
     tellListeners(broadcaster, method, {});
 }
 
@@ -284,7 +294,7 @@ void ScriptRuntime::settle()
 void ScriptRuntime::pointerHidesFocusFrame(bool leftPress)
 {
     if (leftPress || vm_.movieVersion() < 9)
-        focusShown_ = false;
+        focusShown_ = focusActive_ = false;
 }
 
 void ScriptRuntime::mouseMove(const QPointF &pos, bool inWindow)
@@ -330,7 +340,15 @@ void ScriptRuntime::mouseDown(const QPointF &pos, int clicks)
     broadcast(eventMouseDown, QStringLiteral("onMouseDown"), QStringLiteral("Mouse"));
     if (const int over = resolve(hovered_)) {
         pressed_ = hovered_;
+        // A press on a button or clip, which take no focus from the
+        // pointer, takes it from a field; what was pressed then hears the
+        // pointer roll out, after the press.
+        const bool fromField = focusedField() != 0;
+        if (fromField)
+            focusOn(0, false);
         pointerEvent(over, PointerEvent::Press);
+        if (fromField && clip(over))
+            pointerEvent(over, PointerEvent::RollOut);
     } else {
         // A selectable text field under the pointer takes the keyboard's
         // focus and the caret; a click on nothing takes it away.
@@ -379,8 +397,8 @@ void ScriptRuntime::keyDown(int code, int character) { pressKey(code, character,
 void ScriptRuntime::tabKeyDown(bool backward) { pressKey(tabCode, tabCode, backward); }
 
 // Once the key's listeners have heard it, Tab moves the focus, Enter and
-// Space press a focused button or clip, other keys type into a focused
-// field.
+// Space press a focused button or clip and the arrows move the focus on
+// from it, other keys type into a focused field.
 void ScriptRuntime::pressKey(int code, int character, bool backward)
 {
     vm_.beginFrame();
@@ -392,6 +410,8 @@ void ScriptRuntime::pressKey(int code, int character, bool backward)
         moveTabFocus(backward);
     else if (code == enterCode || code == spaceCode)
         pressFocused();
+    else
+        moveFocusByArrow(code);
     if (code != tabCode)
         typeIntoFocus(code, character);
     // A key press goes to the first button or clip waiting for that key,

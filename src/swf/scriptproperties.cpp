@@ -180,6 +180,9 @@ void ScriptRuntime::setClipProperty(int handle, int index, const Value &value)
     case 7:
         touchTransform(*c);
         c->placement.visible = v != 0;
+        // Hidden, it gives up the keyboard's focus.
+        if (v == 0 && handle == focus_)
+            focusOn(0, false);
         break;
     case 8:
     case 9: {

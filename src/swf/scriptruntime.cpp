@@ -197,6 +197,10 @@ bool ScriptRuntime::hasUnloadHandler(int handle)
 bool ScriptRuntime::clipRemoving(StageClip &c)
 {
     const std::vector<int> tree = stage_.subtree(c);
+    // The focus leaves with what has it, and the Selection listeners hear
+    // of it, even while an unload handler keeps the clip a while longer.
+    if (std::find(tree.begin(), tree.end(), focus_) != tree.end())
+        focusOn(0, false);
     if (std::none_of(tree.begin(), tree.end(), [this](int handle) { return hasUnloadHandler(handle); }))
         return false;
     queue_.push_back({Queued::Unload, c.handle, nullptr});
@@ -207,6 +211,8 @@ void ScriptRuntime::clipRemoved(StageClip &c)
 {
     if (isMovieClip(c) && !c.unloading)
         dispatch(c.handle, eventUnload, QStringLiteral("onUnload"));
+    if (c.handle == focus_ && !c.unloading)
+        focusOn(0, false);
     ownFocusRect_.erase(c.handle);
     forgetLoadedInits(c.handle);
     // References to it go on naming the clip at its path.
@@ -242,6 +248,8 @@ void ScriptRuntime::runQueue()
             vm_.runScript(item.code, clipObject(item.clip));
         } else if (item.kind == Queued::Load) {
             dispatch(item.clip, eventLoad, QStringLiteral("onLoad"));
+        } else if (item.kind == Queued::Pointer) {
+            pointerEvent(item.clip, PointerEvent(item.pointerEvent));
         } else {
             for (const int handle : stage_.subtree(*clip(item.clip)))
                 dispatch(handle, eventUnload, QStringLiteral("onUnload"));

@@ -163,7 +163,7 @@ public:
     int createTextField(int parent, const QString &name, int depth, const QRectF &box) override;
     int focusedObject() override;
     int focusedField() override;
-    bool setFocus(int handle) override { return focusOn(handle, true); }
+    bool setFocus(int handle) override;
     std::pair<int, int> fieldSelection() override;
     void setFieldSelection(int begin, int end) override;
     // Script bitmaps (scriptbitmaps.cpp).
@@ -182,9 +182,10 @@ public:
 private:
     // Work waiting for the end of the tick's stage changes.
     struct Queued {
-        enum Kind { Script, Load, Unload } kind = Script;
+        enum Kind { Script, Load, Unload, Pointer } kind = Script;
         int clip = 0;
         std::shared_ptr<const QByteArray> code;
+        int pointerEvent = 0; // a PointerEvent
     };
 
     // Whether scripts see the clip as a MovieClip (sprites and the main movie).
@@ -249,6 +250,8 @@ private:
     int pick(const QPointF &point);
     int pickIn(StageClip &clip, const QTransform &world, const QPointF &point);
     bool wantsMouse(int clip);
+    // A clip with mouse events or handlers, set to anything, enabled or not.
+    bool actsAsButton(int clip);
     // False once a script set the button's or clip's `enabled` to false.
     bool mouseEnabled(int clip);
     int resolve(PointerTarget &target);
@@ -290,11 +293,14 @@ private:
     bool takesTabFocus(int clip);
     // The objects in `parent` that Tab may visit, or the first one only;
     // `indexed` is set when one of the movie's objects has a tabIndex.
-    void collectTabStops(const StageClip &parent, std::vector<TabStop> &stops, bool &indexed, bool firstOnly);
+    void collectTabStops(int parent, std::vector<TabStop> &stops, bool &indexed, bool firstOnly);
     // The objects Tab visits, in order.
     std::vector<int> tabOrder();
     void moveTabFocus(bool backward);
-    // Enter or Space on a focused button or clip: pressed and released.
+    // An arrow key (its code) on a framed button or clip.
+    void moveFocusByArrow(int code);
+    // Enter or Space on a focused button or clip, while it is framed:
+    // pressed and released.
     void pressFocused();
     // The left button pressed at a stage point (twips) that no button or
     // clip took, the `clicks`th time in a row, and the pointer moved there
@@ -350,6 +356,9 @@ private:
     int lastKeyCode_ = 0, lastCharacter_ = 0;
     int focus_ = 0; // the field, button or clip with the keyboard's focus
     bool focusShown_ = false; // a focused button or clip is framed
+    // The focus was set and the pointer has not taken its frame away
+    // since: only then does the focused button or clip hear its keys.
+    bool focusActive_ = false;
     qsizetype selectionBegin_ = 0, selectionEnd_ = 0; // the caret at the end
     bool selecting_ = false; // the left button held since it pressed in the focused field
     // What the press that started the selection selects by (1 characters,

@@ -80,7 +80,7 @@ int ScriptRuntime::fieldAt(const StageClip &parent, const QTransform &world, con
         const QTransform at = child.placement.matrix.toTransform() * world;
         if (child.field) {
             const TextField &f = *child.field;
-            if ((f.editable || f.selectable) && f.box.contains(at.inverted().map(point)))
+            if (f.selectable && f.box.contains(at.inverted().map(point)))
                 return child.handle;
         } else if (const int found = fieldAt(child, at, point)) {
             return found;

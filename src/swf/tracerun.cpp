@@ -51,7 +51,9 @@ bool readInputEvents(const QByteArray &json, std::vector<InputEvent> &out, QStri
             event.pos = QPointF(pos[0].toDouble(), pos[1].toDouble());
         if (o.contains(u"btn"))
             event.button = o.value(u"btn").toString();
-        event.key = o.value(u"key").toString();
+        // A named key, or {"Char": "a"} for the key of a character.
+        const QJsonValue key = o.value(u"key");
+        event.key = key.isObject() ? key.toObject().value(u"Char").toString() : key.toString();
         event.codepoint = uint(o.value(u"codepoint").toInt());
         out.push_back(event);
     }

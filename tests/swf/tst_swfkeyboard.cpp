@@ -6,6 +6,7 @@
 #include "swf/tracerun.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace sky::swf;
@@ -246,6 +247,146 @@ private Q_SLOTS:
             indexed.push(name).op(0x1C).push("tabIndex").push(index).op(0x4F);
         Played q(tabMovie(indexed));
         QCOMPARE(q.tabbed(3), (QStringList{u"_level0.b2"_s, u"_level0.f"_s, u"_level0.b2"_s}));
+
+        // Indexes are 32-bit numbers and may be negative; -1 is none. A
+        // field takes any value as a number and reads back unsigned; a
+        // button or clip takes what is no number as the lowest. A clip
+        // with an index is visited without any handler of its own.
+        Actions wrapped;
+        wrapped.makeClip("_root", "plain", 20);
+        wrapped.fillSquare("plain", 0x00FF00, 250, 150, 20);
+        wrapped.push("f").op(0x1C).push("tabIndex").push("4294967293").op(0x4F);
+        wrapped.push("c").op(0x1C).push("tabIndex").push("x").op(0x4F);
+        for (const auto &[name, index] : {std::pair("b1", -2), std::pair("plain", 0), std::pair("b2", -1)})
+            wrapped.push(name).op(0x1C).push("tabIndex").push(index).op(0x4F);
+        for (const char *name : {"f", "b1", "b2", "c"})
+            wrapped.push(name).op(0x1C).push("tabIndex").op(0x4E).op(0x26);
+        Played r(tabMovie(wrapped));
+        QCOMPARE(r.take(), (QStringList{u"4294967293"_s, u"-2"_s, u"undefined"_s, u"-2147483648"_s, u"_level0.c"_s}));
+        QCOMPARE(r.tabbed(4), (QStringList{u"_level0.f"_s, u"_level0.b1"_s, u"_level0.plain"_s, u"_level0.c"_s}));
+    }
+
+    void tabByPlaceGoesAlongFallingLinesAndSkipsObjectsOnTheSameLine()
+    {
+        // Top left corners at (100, 50), (0, 60) and, on the line of the
+        // first, (94, 51): one step down weighs six across. A handler
+        // that is there, even undefined, makes a clip a stop.
+        swftest::Movie m(6, 300, 200);
+        Actions a;
+        int depth = 1;
+        for (const auto &[name, x, y] : {std::tuple("right", 100, 50), std::tuple("left", 0, 60),
+                                         std::tuple("same", 94, 51)}) {
+            a.makeClip("_root", name, depth++);
+            a.fillSquare(name, 0x0000FF, x, y, 10);
+            a.push(name).op(0x1C).push("onRelease").op(0x96, QByteArray(1, 3)).op(0x4F);
+        }
+        m.doAction(a.code()).showFrame();
+        Played p(m);
+        QCOMPARE(p.tabbed(3), (QStringList{u"_level0.left"_s, u"_level0.right"_s, u"_level0.left"_s}));
+    }
+
+    void scriptsHiddenAndRemovedObjectsMoveTheFocusAsInFlashPlayer()
+    {
+        const auto traceOf = [](const QByteArray &text) { return Actions().push(text).op(0x26); };
+        const auto getFocus = [] { return Actions().push(0).push("Selection").op(0x1C).push("getFocus").op(0x52).op(0x26); };
+        // A clip with neither mouse handlers nor a true focusEnabled takes
+        // no focus from a script. Only the focused clip hears its key
+        // methods, and a focus set by a script rolls over after it.
+        Actions more;
+        more.makeClip("_root", "e", 30);
+        more.fillSquare("e", 0x00FF00, 250, 100, 20);
+        more.push("e").op(0x1C).push(1).push("Selection").op(0x1C).push("setFocus").op(0x52).op(0x26);
+        more.push("e").op(0x1C).push("focusEnabled").push(1).op(0x4F);
+        more.push("e").op(0x1C).push(1).push("Selection").op(0x1C).push("setFocus").op(0x52).op(0x26);
+        more.push("c").op(0x1C).push("onRollOver").function(traceOf("over")).op(0x4F);
+        more.push("c").op(0x1C).push("onKeyDown").function(traceOf("c key")).op(0x4F);
+        more.push("e").op(0x1C).push("onKeyDown").function(traceOf("e key")).op(0x4F);
+        swftest::Movie m = tabMovie(more);
+        // Frame 2 hides c; frame 3 listens, focuses e and removes it.
+        m.doAction(Actions().push("c").push(7).push(0).op(0x23).then(getFocus()).code()).showFrame();
+        Actions removal;
+        Actions heard;
+        heard.push("heard ").push("arguments").op(0x1C).push(1).op(0x4E).op(0x47).op(0x26);
+        removal.push("l").push(0).op(0x43).op(0x1D);
+        removal.push("l").op(0x1C).push("onSetFocus").function(heard).op(0x4F);
+        removal.push("l").op(0x1C).push(1).push("Selection").op(0x1C).push("addListener").op(0x52).op(0x17);
+        removal.push("e").callWithPushed("Selection", "setFocus");
+        removal.push(0).push("e").op(0x1C).push("removeMovieClip").op(0x52).op(0x17);
+        m.doAction(removal.then(getFocus()).code()).showFrame();
+
+        Played p(m);
+        QCOMPARE(p.take(), (QStringList{u"false"_s, u"true"_s, u"_level0.c"_s, u"over"_s}));
+        p.key(65);
+        QCOMPARE(p.take(), QStringList{u"c key"_s});
+        // The pointer's move takes the frame, and the keys, away.
+        p.move(5, 5);
+        p.key(65);
+        QVERIFY(p.take().isEmpty());
+        p.player.tick();
+        QCOMPARE(p.take(), QStringList{u"null"_s});
+        p.player.tick();
+        QCOMPARE(p.take(), (QStringList{u"heard _level0.e"_s, u"heard null"_s, u"null"_s}));
+    }
+
+    void thePointerTakesTheFocusFromFieldsButGivesItOnlyToSelectableOnes()
+    {
+        // A press on a clip takes the focus from the field clicked before.
+        Played p(tabMovie({}));
+        p.take();
+        p.click(160, 15);
+        QCOMPARE(p.focused(), u"_level0.f"_s);
+        p.click(30, 70);
+        QCOMPARE(p.focused(), QString());
+        // A click on a field that cannot be selected is a click on nothing.
+        Played q(tabMovie(Actions().push("f").op(0x1C).push("selectable").push(0).op(0x4F)));
+        q.take();
+        q.click(160, 15);
+        QCOMPARE(q.focused(), QString());
+    }
+
+    void recordedKeysNameCharactersAndEitherShift()
+    {
+        // The recordings name a character's key as {"Char": "a"} and the
+        // left and right Shift keys apart.
+        Actions heard;
+        heard.push(0).push("Key").op(0x1C).push("getCode").op(0x52).op(0x26);
+        heard.push(16).push(1).push("Key").op(0x1C).push("isDown").op(0x52).op(0x26);
+        Actions a;
+        a.push("l").push(0).op(0x43).op(0x1D);
+        a.push("l").op(0x1C).push("onKeyDown").function(heard).op(0x4F);
+        a.push("l").op(0x1C).push(1).push("Key").op(0x1C).push("addListener").op(0x52).op(0x17);
+        swftest::Movie m(6, 100, 100);
+        m.doAction(a.code()).showFrame();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"keys.swf"_s);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(m.fws()) > 0 && file.flush());
+        file.close();
+        std::vector<InputEvent> events;
+        QVERIFY(readInputEvents(R"([{"type": "KeyDown", "key": {"Char": "a"}},
+            {"type": "KeyDown", "key": "RightShift"}, {"type": "KeyUp", "key": "RightShift"},
+            {"type": "KeyDown", "key": "LeftShift"}])",
+                                events, nullptr));
+        QCOMPARE(traceMovie(path, 1, events).lines,
+                 (QStringList{u"65"_s, u"false"_s, u"16"_s, u"true"_s, u"16"_s, u"true"_s}));
+    }
+
+    void arrowsMoveTheFramedFocusToTheNearestObjectThatWay()
+    {
+        Played p(tabMovie({}));
+        const auto arrow = [&p](int code) {
+            p.key(code);
+            return p.focused();
+        };
+        // From c: b1 straight to the right, b2 below b1 though not
+        // straight below it, c straight above b2; nothing left of c.
+        QCOMPARE(arrow(39), u"_level0.b1"_s);
+        QCOMPARE(arrow(40), u"_level0.b2"_s);
+        QCOMPARE(arrow(38), u"_level0.c"_s);
+        QCOMPARE(arrow(37), u"_level0.c"_s);
+        // Once the pointer has taken the frame away, they move nothing.
+        p.move(5, 5);
+        QCOMPARE(arrow(39), u"_level0.c"_s);
     }
 
     void enterAndSpacePressTheButtonTabFocusedWithinItsFrame()

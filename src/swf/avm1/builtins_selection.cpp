@@ -5,10 +5,54 @@
 #include "activation.h"
 #include "builtins.h"
 
+#include "../clipstage.h"
 #include "../textfield.h"
+
+#include <limits>
 
 namespace sky::swf::avm1 {
 namespace {
+
+// tabIndex, on the prototypes of text fields (`data` 1), buttons and clips
+// (0). It is kept as a 32-bit number, -1 or undefined meaning none; a
+// field's reads back unsigned and takes any value as a number, while a
+// button or clip takes what is neither number nor boolean as the lowest.
+StageClip *tabIndexHolder(Vm &vm, const CallInfo &c)
+{
+    return c.self.isObject() ? vm.host()->stageClip(clipOf(c.self.object)) : nullptr;
+}
+
+Value getTabIndex(Vm &vm, CallInfo &c)
+{
+    const StageClip *clip = tabIndexHolder(vm, c);
+    if (!clip || !clip->tabIndex)
+        return {};
+    const bool field = c.callee->data.number != 0;
+    return field ? double(quint32(*clip->tabIndex)) : double(*clip->tabIndex);
+}
+
+Value setTabIndex(Vm &vm, CallInfo &c)
+{
+    const Value v = c.arg(0);
+    const bool field = c.callee->data.number != 0;
+    std::optional<qint32> index;
+    if (!v.isNullish())
+        index = field || v.isNumber() || v.isBoolean() ? vm.toInt32(v) : std::numeric_limits<qint32>::min();
+    // Read after the number: a valueOf may have removed the clip.
+    if (StageClip *clip = tabIndexHolder(vm, c))
+        clip->tabIndex = index == -1 ? std::nullopt : index;
+    return {};
+}
+
+void defineTabIndex(Vm &vm, Object *proto, int flags, bool field)
+{
+    const QString name = QStringLiteral("tabIndex");
+    Property &p = proto->add(vm.key(name), name, Value(), flags);
+    p.getter = vm.newNative(getTabIndex);
+    p.getter->data = int(field);
+    p.setter = vm.newNative(setTabIndex);
+    p.setter->data = int(field);
+}
 
 // The field, button or clip a value names: its object or its target path.
 int objectNamed(Vm &vm, const Value &v)
@@ -26,9 +70,12 @@ Value getFocus(Vm &vm, CallInfo &)
     return focused ? Value(vm.host()->clipTarget(focused)) : Value::null();
 }
 
-// A field, button or clip, or null or undefined to take the focus away.
+// A field, button or clip, or null or undefined to take the focus away;
+// nothing at all does nothing.
 Value setFocus(Vm &vm, CallInfo &c)
 {
+    if (c.args.empty())
+        return false;
     const Value v = c.arg(0);
     if (v.isNullish())
         return vm.host()->setFocus(0);
@@ -84,6 +131,11 @@ void installSelection(Vm &vm)
                                   {u"getCaretIndex", getCaretIndex},
                                   {u"setSelection", setSelection}});
     vm.method(vm.textFieldProto, QStringLiteral("replaceSel"), replaceSel);
+    // A button's and a clip's are not there for SWF 5 movies.
+    constexpr int fromSwf6 = 0x80;
+    defineTabIndex(vm, vm.textFieldProto, 0, true);
+    defineTabIndex(vm, vm.buttonProto, fromSwf6, false);
+    defineTabIndex(vm, vm.clipProto, dontEnum | fromSwf6, false);
 }
 
 } // namespace sky::swf::avm1

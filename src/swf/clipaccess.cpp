@@ -89,7 +89,7 @@ int ScriptRuntime::clipChild(int handle, const QString &name)
     for (const auto &[depth, child] : c->children) {
         if (child->placement.name.size() != name.size() || child->placement.name.compare(name, cs) != 0)
             continue;
-        if (isMovieClip(*child) || child->button || (child->field && vm_.movieVersion() >= 6))
+        if (isMovieClip(*child) || child->button || child->field)
             return child->handle;
         if (!child->field)
             return handle;

@@ -106,7 +106,16 @@ Value ScriptRuntime::clipProperty(int handle, int index)
                 return QStringLiteral("file:///") + holder->loadedFrom;
         return QStringLiteral("file:///");
     case 16: return settings_.quality == best ? 2 : settings_.quality == low ? 0 : 1;
-    case 17: return focusRectOn(handle);
+    case 17: {
+        // Before SWF 6, and on a level's root, the movie's own: a number
+        // before SWF 6. Else the object's own, null while it has none.
+        if (vm_.movieVersion() < 6)
+            return settings_.focusRect ? 1 : 0;
+        if (!c->parent)
+            return settings_.focusRect;
+        const auto own = ownFocusRect_.find(handle);
+        return own != ownFocusRect_.end() ? Value(own->second) : Value::null();
+    }
     case 18: return settings_.soundBufferTime;
     case 19: return qualityName(settings_.quality);
     case 20: return mouseIn(handle).x();
@@ -125,18 +134,20 @@ void ScriptRuntime::setClipProperty(int handle, int index, const Value &value)
         c->placement.name = vm_.toString(value);
         return;
     case 17: {
-        // Objects turn it off without being asked for their value.
-        const double v = value.isObject() ? 0 : propertyNumber(value);
         // From SWF 6 on a button or clip has one of its own, which
-        // outweighs the movie's; null gives it back to the movie's.
-        if (vm_.movieVersion() >= 6 && c != &stage_.root()) {
+        // outweighs the movie's: null gives it back to the movie's.
+        if (vm_.movieVersion() >= 6 && c->parent) {
             if (value.isNullish())
                 ownFocusRect_.erase(handle);
-            else if (!std::isnan(v))
-                ownFocusRect_[handle] = v != 0;
-        } else if (!std::isnan(v)) {
-            settings_.focusRect = v != 0;
+            else
+                ownFocusRect_[handle] = vm_.toBoolean(value);
+            return;
         }
+        // The movie's takes a number, objects turning it off unasked;
+        // null, undefined and what is no number leave it.
+        const double v = value.isObject() ? 0 : value.isNullish() ? NAN : vm_.toNumber(value);
+        if (!std::isnan(v))
+            settings_.focusRect = v != 0;
         return;
     }
     case 19: {

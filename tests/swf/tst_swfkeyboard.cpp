@@ -344,6 +344,34 @@ private Q_SLOTS:
         QCOMPARE(q.focused(), QString());
     }
 
+    void focusRectIsTheMoviesBeforeSwf6AndTheObjectsOwnAfter()
+    {
+        const auto played = [](int version) {
+            swftest::Movie m(version, 100, 100);
+            m.tag(37, swftest::Bits().u16(20).rect(QRect(0, 0, 2000, 400)).u8(0).u8(0).bytes("v").u8(0).data());
+            m.sprite(30, swftest::Movie(version, 1, 1).showFrame());
+            m.placeNamed(1, 20, "t");
+            m.placeNamed(2, 30, "c");
+            Actions a;
+            for (const char *target : {"c", "t", "_root"})
+                a.push(target).push(17).op(0x22).op(0x26);
+            a.push("c").push(17).push("x").op(0x23);
+            a.push("_root").push(17).push("0").op(0x23);
+            for (const char *target : {"c", "_root"})
+                a.push(target).push(17).op(0x22).op(0x26);
+            a.push("Object").op(0x1C).push("prototype").op(0x4E).push("hasOwnProperty").op(0x4E).op(0x44).op(0x26);
+            m.doAction(a.code()).showFrame();
+            Played p(m);
+            return p.take();
+        };
+        // SWF 5: one number for the whole movie, which a text that is no
+        // number leaves alone; text fields answer too; no hasOwnProperty.
+        QCOMPARE(played(5), (QStringList{u"1"_s, u"1"_s, u"1"_s, u"0"_s, u"0"_s, u"undefined"_s}));
+        // SWF 7: null until an object has one of its own, taken as a
+        // boolean; the root's is the movie's.
+        QCOMPARE(played(7), (QStringList{u"null"_s, u"null"_s, u"true"_s, u"true"_s, u"false"_s, u"function"_s}));
+    }
+
     void recordedKeysNameCharactersAndEitherShift()
     {
         // The recordings name a character's key as {"Char": "a"} and the

@@ -169,12 +169,13 @@ void installObject(Vm &vm)
     vm.method(proto, QStringLiteral("toString"), toStringMethod);
     vm.method(proto, QStringLiteral("toLocaleString"), toStringMethod);
     vm.method(proto, QStringLiteral("valueOf"), valueOfMethod);
-    vm.method(proto, QStringLiteral("hasOwnProperty"), hasOwnProperty);
-    vm.method(proto, QStringLiteral("isPropertyEnumerable"), isPropertyEnumerable);
-    vm.method(proto, QStringLiteral("isPrototypeOf"), isPrototypeOf);
-    vm.method(proto, QStringLiteral("addProperty"), addProperty);
-    vm.method(proto, QStringLiteral("watch"), watch);
-    vm.method(proto, QStringLiteral("unwatch"), unwatch);
+    // The rest came with Flash 6: SWF 5 movies do not see them.
+    constexpr int fromSwf6 = 0x80;
+    const MethodEntry later[] = {{u"hasOwnProperty", hasOwnProperty}, {u"isPropertyEnumerable", isPropertyEnumerable},
+                                 {u"isPrototypeOf", isPrototypeOf},   {u"addProperty", addProperty},
+                                 {u"watch", watch},                   {u"unwatch", unwatch}};
+    for (const MethodEntry &m : later)
+        vm.put(proto, QString::fromUtf16(m.name), vm.newNative(m.fn), dontEnum | dontDelete | fromSwf6);
     vm.method(ctor, QStringLiteral("registerClass"), registerClass);
     vm.method(vm.global, QStringLiteral("ASSetPropFlags"), setPropFlags);
 }

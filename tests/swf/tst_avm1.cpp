@@ -78,6 +78,7 @@ private Q_SLOTS:
     void throwsCaughtFromBuiltInConstructorsLeaveNoDepth();
     void endlessLoopIsAbandonedOnItsBudget();
     void endlessRecursionIsStopped();
+    void accessorsOfAPropertyNestSixtyFiveDeep();
     void endlessPrototypeChainEndsTheScript();
     void superOfAnOwnMethodStartsAboveThePrototype();
     void superCallReadsTheConstructorAsItIsCalled();
@@ -572,6 +573,30 @@ void TestAvm1::endlessRecursionIsStopped()
     const QStringList lines = run(7, code, limits);
     QCOMPARE(lines.size(), 4); // the frame script counts as the first level
     QVERIFY(!lines.contains(QStringLiteral("no")));
+}
+
+void TestAvm1::accessorsOfAPropertyNestSixtyFiveDeep()
+{
+    // o.addProperty("p", function () { ++n; return o.p; },
+    //     function () { ++m; o.p = arguments[0]; });
+    // o.p = 1; trace(m); trace(o.p); trace(n);
+    const auto count = [](Actions &a, const char *name) { a.push(name).push(name).op(0x1C).op(0x50).op(0x1D); };
+    Actions getter;
+    count(getter, "n");
+    getter.push("o").op(0x1C).push("p").op(0x4E).op(0x3E);
+    Actions setter;
+    count(setter, "m");
+    setter.push("o").op(0x1C).push("p").push("arguments").op(0x1C).push("0").op(0x4E).op(0x4F);
+    Actions code;
+    code.push("n").push(0).op(0x1D).push("m").push(0).op(0x1D);
+    code.push("o").push(0).op(0x43).op(0x1D);
+    code.function(setter).function(getter).push("p").push(3).push("o").op(0x1C).push("addProperty").op(0x52).op(0x17);
+    code.push("o").op(0x1C).push("p").push(1).op(0x4F);
+    code.push("m").op(0x1C).op(0x26);
+    // The innermost getter call is not made: the value set stands in.
+    code.push("o").op(0x1C).push("p").op(0x4E).op(0x26);
+    code.push("n").op(0x1C).op(0x26);
+    QCOMPARE(run(7, code), (QStringList{u"65"_s, u"1"_s, u"65"_s}));
 }
 
 void TestAvm1::endlessPrototypeChainEndsTheScript()

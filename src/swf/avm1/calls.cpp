@@ -106,7 +106,7 @@ Value callMethod(Vm &vm, const Value &object, const Value &name, std::span<const
                 return {};
             return vm.call(fn, self, args);
         }
-        const Value fn = p->getter ? vm.call(p->getter, self, {}) : p->value;
+        const Value fn = p->getter ? vm.callAccessor(holder, p->id, p->getter, self, {}, p->value) : p->value;
         return vm.call(fn, self, args, holder);
     }
     const Value fn = vm.getMember(object, method);

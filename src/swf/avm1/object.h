@@ -32,6 +32,15 @@ struct Property {
     Object *getter = nullptr; // addProperty
     Object *setter = nullptr;
     int flags = 0;
+    // Which property this is, for as long as it lives: made again under
+    // the same name it is another.
+    quint64 id = nextId();
+
+    static quint64 nextId()
+    {
+        static quint64 last = 0;
+        return ++last;
+    }
 };
 
 // What a function receives.

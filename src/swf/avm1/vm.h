@@ -12,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -322,6 +323,12 @@ public:
 
     // Calls.
     Value call(const Value &fn, const Value &self, std::span<const Value> args, Object *home = nullptr);
+    // Calls a getter, setter or watcher of the property `id` (0 for a
+    // watcher of no property) of `holder`. Those of one property run 65
+    // calls deep at most, however the calls nest: one past that is not
+    // made, and gives `refused`.
+    Value callAccessor(Object *holder, quint64 id, Object *fn, const Value &self, std::span<const Value> args = {},
+                       Value refused = {});
     Value construct(const Value &ctor, std::span<const Value> args);
     // Runs a constructor, from outside any script, on an object made
     // beforehand (a clip of a registered class); false when abandoned.
@@ -419,6 +426,8 @@ private:
     // By the code's address, Latin-1 and UTF-8 apart.
     std::array<std::unordered_map<const QByteArray *, std::unique_ptr<DecodedCode>>, 2> decoded_;
     size_t collectAt_ = 0; // the heap size that calls for the next collection
+    // Calls of each property's accessors now running, by property.
+    std::map<quint64, int> accessorCalls_;
 };
 
 } // namespace sky::swf::avm1

@@ -35,7 +35,7 @@ enum ClipEvent : quint32 {
 };
 
 // Key.getCode() codes of the keys that move and use the focus.
-constexpr int tabCode = 9, enterCode = 13, shiftCode = 16, spaceCode = 32;
+constexpr int tabCode = 9, enterCode = 13, shiftCode = 16, controlCode = 17, spaceCode = 32;
 
 // What one pointer event is to a clip and to a button.
 struct PointerEventInfo {
@@ -396,9 +396,17 @@ void ScriptRuntime::keyDown(int code, int character) { pressKey(code, character,
 
 void ScriptRuntime::tabKeyDown(bool backward) { pressKey(tabCode, tabCode, backward); }
 
-// Once the key's listeners have heard it, Tab moves the focus, Enter and
-// Space press a focused button or clip and the arrows move the focus on
-// from it, other keys type into a focused field.
+void ScriptRuntime::fieldCommand(int letter)
+{
+    vm_.beginFrame();
+    typeIntoFocus(letter, 0, true);
+    settle();
+}
+
+// Once the key's listeners have heard it, a button or clip waiting for
+// the key takes it; else Tab moves the focus, Enter and Space press a
+// focused button or clip and the arrows move the focus on from it, other
+// keys type into a focused field.
 void ScriptRuntime::pressKey(int code, int character, bool backward)
 {
     vm_.beginFrame();
@@ -406,21 +414,30 @@ void ScriptRuntime::pressKey(int code, int character, bool backward)
     lastKeyCode_ = code;
     lastCharacter_ = character;
     broadcast(eventKeyDown, QStringLiteral("onKeyDown"), QStringLiteral("Key"));
-    if (code == tabCode)
-        moveTabFocus(backward);
-    else if (code == enterCode || code == spaceCode)
-        pressFocused();
-    else
-        moveFocusByArrow(code);
-    if (code != tabCode)
-        typeIntoFocus(code, character);
-    // A key press goes to the first button or clip waiting for that key,
-    // parents before their children.
+    if (!runKeyPress(code, character)) {
+        if (code == tabCode)
+            moveTabFocus(backward);
+        else if (code == enterCode || code == spaceCode)
+            pressFocused();
+        else
+            moveFocusByArrow(code);
+        if (code != tabCode)
+            typeIntoFocus(code, character, keyIsDown(controlCode));
+    }
+    settle();
+}
+
+// A key press goes to the first shown button or clip waiting for that
+// key, parents before their children.
+bool ScriptRuntime::runKeyPress(int code, int character)
+{
     const int key = buttonKeyOf(code, character);
     std::vector<StageClip *> order = levelRoots();
     for (std::size_t i = 0; key && i < order.size(); ++i) {
         StageClip *c = order[i];
         const int handle = c->handle;
+        if (!c->placement.visible)
+            continue;
         if (c->button && c->parent) {
             const auto actions = c->button->actions;
             const auto found = std::find_if(actions.begin(), actions.end(),
@@ -428,7 +445,7 @@ void ScriptRuntime::pressKey(int code, int character, bool backward)
             if (found != actions.end()) {
                 if (Object *target = clipObject(c->parent->handle))
                     vm_.runScript(found->code, target);
-                break;
+                return true;
             }
         } else if (c->placement.clipActions) {
             const auto actions = c->placement.clipActions;
@@ -437,13 +454,13 @@ void ScriptRuntime::pressKey(int code, int character, bool backward)
             });
             if (found != actions->end()) {
                 vm_.runScript(found->code, clipObject(handle));
-                break;
+                return true;
             }
         }
         for (const auto &[depth, child] : c->children)
             order.push_back(child.get());
     }
-    settle();
+    return false;
 }
 
 void ScriptRuntime::keyUp(int code, int character)

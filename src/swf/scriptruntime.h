@@ -68,6 +68,9 @@ public:
     void mouseWheel(int delta);
     void keyDown(int code, int character);
     void keyUp(int code, int character);
+    // Select all, copy, cut or paste (their letter) in the focused field,
+    // as the system's own commands do, without any key.
+    void fieldCommand(int letter);
 
     // The keyboard's focus among the movie's input fields, buttons and
     // clips (keyfocus.cpp). Tab (keyDown with code 9) moves it to the next
@@ -283,7 +286,11 @@ private:
     int fieldAt(const StageClip &parent, const QTransform &world, const QPointF &point);
     // A key typed into the field with the focus: characters go in at the
     // caret, editing keys change the text or move the caret.
-    void typeIntoFocus(int code, int character);
+    // Runs the key press actions of the first button or clip waiting for
+    // the key; false when none is.
+    bool runKeyPress(int code, int character);
+    // `command`: with Ctrl held, or the system's editing command.
+    void typeIntoFocus(int code, int character, bool command);
     // A key pressed; Tab goes backwards when `backward` is set.
     void pressKey(int code, int character, bool backward);
     // Gives the focus to a field, button or clip (0: nobody), telling both

@@ -28,7 +28,6 @@ enum EditKey {
     backspace = 8,
     enter = 13,
     shift = 16,
-    control = 17,
     end = 35,
     home = 36,
     left = 37,
@@ -205,7 +204,7 @@ QString ScriptRuntime::selectedText(const TextField &f) const
     return f.text.mid(from, to - from).replace(u'\r', u'\n');
 }
 
-void ScriptRuntime::typeIntoFocus(int code, int character)
+void ScriptRuntime::typeIntoFocus(int code, int character, bool command)
 {
     if (!focusedField())
         return;
@@ -217,7 +216,7 @@ void ScriptRuntime::typeIntoFocus(int code, int character)
     const bool extend = keyIsDown(shift);
     const TextClipboard &clipboard = player_.clipboard();
     QString typed;
-    if (keyIsDown(control)) {
+    if (command) {
         // The password's characters are never copied out.
         const bool copy = (code == keyC || code == keyX) && from < to && !f.password && clipboard.setText;
         if (code == keyA) {
@@ -233,7 +232,7 @@ void ScriptRuntime::typeIntoFocus(int code, int character)
     } else if (!f.editable) {
         return;
     }
-    switch (keyIsDown(control) ? 0 : code) {
+    switch (command ? 0 : code) {
     case 0:
         break;
     case left:
@@ -275,7 +274,7 @@ void ScriptRuntime::typeIntoFocus(int code, int character)
     // Pasted text is cut to the room left; a typed key that does not fit
     // is refused.
     if (f.maxChars > 0 && size - (to - from) + typed.size() > f.maxChars) {
-        if (code != keyV || !keyIsDown(control))
+        if (code != keyV || !command)
             return;
         typed.truncate(qMax<qsizetype>(0, f.maxChars - (size - (to - from))));
     }

@@ -23,11 +23,15 @@ bool readInputEvents(const QByteArray &json, std::vector<InputEvent> &out, QStri
                                                                   : QStringLiteral("not a list of events");
         return false;
     }
+    // Typing shown before it is committed is nothing the movie sees, and
+    // the characters typed come with their keys.
     static const std::pair<const char16_t *, InputEvent::Type> types[] = {
-        {u"MouseMove", InputEvent::Type::MouseMove}, {u"MouseDown", InputEvent::Type::MouseDown},
-        {u"MouseUp", InputEvent::Type::MouseUp},     {u"KeyDown", InputEvent::Type::KeyDown},
-        {u"KeyUp", InputEvent::Type::KeyUp},         {u"TextInput", InputEvent::Type::TextInput},
-        {u"FocusLost", InputEvent::Type::FocusLost}, {u"FocusGained", InputEvent::Type::FocusGained},
+        {u"MouseMove", InputEvent::Type::MouseMove},     {u"MouseDown", InputEvent::Type::MouseDown},
+        {u"MouseUp", InputEvent::Type::MouseUp},         {u"MouseWheel", InputEvent::Type::MouseWheel},
+        {u"KeyDown", InputEvent::Type::KeyDown},         {u"KeyUp", InputEvent::Type::KeyUp},
+        {u"TextInput", InputEvent::Type::TextInput},     {u"ImePreedit", InputEvent::Type::TextInput},
+        {u"TextControl", InputEvent::Type::TextCommand}, {u"SetClipboardText", InputEvent::Type::Clipboard},
+        {u"FocusLost", InputEvent::Type::FocusLost},     {u"FocusGained", InputEvent::Type::FocusGained},
         {u"Wait", InputEvent::Type::Wait},
     };
     out.clear();
@@ -54,7 +58,8 @@ bool readInputEvents(const QByteArray &json, std::vector<InputEvent> &out, QStri
         // A named key, or {"Char": "a"} for the key of a character.
         const QJsonValue key = o.value(u"key");
         event.key = key.isObject() ? key.toObject().value(u"Char").toString() : key.toString();
-        event.codepoint = uint(o.value(u"codepoint").toInt());
+        event.text = o.value(event.type == InputEvent::Type::TextCommand ? u"code" : u"text").toString();
+        event.lines = o.value(u"lines").toInt();
         out.push_back(event);
     }
     return true;
@@ -98,15 +103,35 @@ void InputReplay::deliver(MoviePlayer &player, const InputEvent &event)
     }
     if (button || event.type == InputEvent::Type::MouseMove)
         pointer_ = event.pos;
+    if (event.type == InputEvent::Type::Clipboard) {
+        *clipboard_ = event.text;
+        const std::shared_ptr<QString> held = clipboard_;
+        player.setClipboard({[held] { return *held; }, [held](const QString &text) { *held = text; }});
+        return;
+    }
+    // The commands that come with no key of their own; the others (Enter,
+    // Backspace, the arrows ...) follow the key that already did them.
+    static const std::pair<const char16_t *, int> commands[] = {
+        {u"SelectAll", 'A'}, {u"Copy", 'C'}, {u"Cut", 'X'}, {u"Paste", 'V'}};
+    int command = 0;
+    for (const auto &[name, letter] : commands)
+        if (event.type == InputEvent::Type::TextCommand && event.text == name)
+            command = letter;
     player.input([&](ScriptRuntime &scripts) {
         switch (event.type) {
         case InputEvent::Type::MouseMove: scripts.mouseMove(event.pos); break;
         case InputEvent::Type::MouseDown: scripts.mouseDown(event.pos); break;
         case InputEvent::Type::MouseUp: scripts.mouseUp(event.pos); break;
+        case InputEvent::Type::MouseWheel: scripts.mouseWheel(event.lines); break;
+        case InputEvent::Type::TextCommand:
+            if (command)
+                scripts.fieldCommand(command);
+            break;
         case InputEvent::Type::KeyDown: scripts.keyDown(key.first, key.second); break;
         case InputEvent::Type::KeyUp: scripts.keyUp(key.first, key.second); break;
         case InputEvent::Type::FocusLost: scripts.windowFocusLost(); break;
         case InputEvent::Type::TextInput:
+        case InputEvent::Type::Clipboard:
         case InputEvent::Type::FocusGained:
         case InputEvent::Type::Wait: break;
         }

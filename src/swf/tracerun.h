@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -14,14 +15,19 @@ class MoviePlayer;
 
 // One recorded mouse or keyboard event; Wait lets one tick pass; FocusLost
 // and FocusGained tell the player's window losing and taking back the
-// keyboard.
+// keyboard; TextCommand is an editing command of the system's own (select
+// all, copy, cut, paste) and Clipboard puts text on the clipboard.
 struct InputEvent {
-    enum class Type { MouseMove, MouseDown, MouseUp, KeyDown, KeyUp, TextInput, FocusLost, FocusGained, Wait };
+    enum class Type {
+        MouseMove, MouseDown, MouseUp, MouseWheel, KeyDown, KeyUp, TextInput, TextCommand, Clipboard,
+        FocusLost, FocusGained, Wait
+    };
     Type type = Type::Wait;
     QPointF pos; // stage pixels
     QString button = QStringLiteral("Left"); // of a press or release: "Left", "Middle" or "Right"
     QString key;
-    uint codepoint = 0;
+    QString text; // the command's name, the clipboard's text
+    int lines = 0; // of the wheel, up positive
 };
 
 // Reads a list of events: [{"type": "MouseMove", "pos": [x, y]}, ...].
@@ -47,6 +53,7 @@ private:
     std::vector<InputEvent> events_;
     std::size_t next_ = 0;
     std::optional<QPointF> pointer_; // where the mouse was last seen
+    std::shared_ptr<QString> clipboard_ = std::make_shared<QString>();
 };
 
 struct TraceResult {

@@ -1,6 +1,10 @@
 #include "playedmovie.h"
 
+#include "swf/tracerun.h"
+
+#include <QFile>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace swftest {
@@ -22,6 +26,19 @@ Movie buttonMovie(bool trackAsMenu, int version)
     m.place(1, 10, 1000, 1000);
     m.showFrame();
     return m;
+}
+
+QStringList tracedWithRecording(const Movie &movie, const QByteArray &recording)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("recorded.swf"));
+    QFile file(path);
+    std::vector<sky::swf::InputEvent> events;
+    if (!file.open(QIODevice::WriteOnly) || file.write(movie.fws()) <= 0 || !file.flush()
+        || !sky::swf::readInputEvents(recording, events, nullptr))
+        return {QStringLiteral("(no movie or recording)")};
+    file.close();
+    return sky::swf::traceMovie(path, 1, events).lines;
 }
 
 Played::Played(const Movie &movie)

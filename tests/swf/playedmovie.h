@@ -17,6 +17,10 @@ namespace swftest {
 // whose actions trace its state changes and Enter.
 Movie buttonMovie(bool trackAsMenu = false, int version = 6);
 
+// What a movie traces over its first tick while a recording of input in
+// the test suites' JSON form is played into it.
+QStringList tracedWithRecording(const Movie &movie, const QByteArray &recording);
+
 // What a movie traces as it is played.
 struct Played {
     sky::swf::MoviePlayer player;

@@ -314,6 +314,14 @@ Actions &Actions::callWithPushed(const QByteArray &path, const QByteArray &metho
     return push(1).push(path).op(0x1C).push(method).op(0x52).op(0x17);
 }
 
+Actions &Actions::listen(const QByteArray &broadcaster, const QByteArray &name, const QByteArray &method,
+                         const Actions &body)
+{
+    push(name).push(0).op(0x43).op(0x1D);
+    push(name).op(0x1C).push(method).function(body).op(0x4F);
+    return push(name).op(0x1C).push(1).push(broadcaster).op(0x1C).push("addListener").op(0x52).op(0x17);
+}
+
 Actions &Actions::makeClip(const QByteArray &path, const QByteArray &name, int depth)
 {
     return push(depth).push(name).push(2).push(path).op(0x1C).push("createEmptyMovieClip").op(0x52).op(0x17);

@@ -83,6 +83,10 @@ public:
     // the one argument the caller pushed; the result is dropped.
     Actions &call(const QByteArray &path, const QByteArray &method, std::initializer_list<int> args);
     Actions &callWithPushed(const QByteArray &path, const QByteArray &method);
+    // Makes an object `name` whose `method` runs `body` and adds it to the
+    // listeners of `broadcaster` (Key, Mouse, Selection ...).
+    Actions &listen(const QByteArray &broadcaster, const QByteArray &name, const QByteArray &method,
+                    const Actions &body);
     // Makes an empty clip `name` at `depth` inside the clip at `path`.
     Actions &makeClip(const QByteArray &path, const QByteArray &name, int depth);
     // A function without parameters around `body`: pushed when anonymous,

@@ -6,7 +6,6 @@
 #include "swf/tracerun.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace sky::swf;
@@ -307,9 +306,7 @@ private Q_SLOTS:
         Actions removal;
         Actions heard;
         heard.push("heard ").push("arguments").op(0x1C).push(1).op(0x4E).op(0x47).op(0x26);
-        removal.push("l").push(0).op(0x43).op(0x1D);
-        removal.push("l").op(0x1C).push("onSetFocus").function(heard).op(0x4F);
-        removal.push("l").op(0x1C).push(1).push("Selection").op(0x1C).push("addListener").op(0x52).op(0x17);
+        removal.listen("Selection", "l", "onSetFocus", heard);
         removal.push("e").callWithPushed("Selection", "setFocus");
         removal.push(0).push("e").op(0x1C).push("removeMovieClip").op(0x52).op(0x17);
         m.doAction(removal.then(getFocus()).code()).showFrame();
@@ -379,23 +376,11 @@ private Q_SLOTS:
         Actions heard;
         heard.push(0).push("Key").op(0x1C).push("getCode").op(0x52).op(0x26);
         heard.push(16).push(1).push("Key").op(0x1C).push("isDown").op(0x52).op(0x26);
-        Actions a;
-        a.push("l").push(0).op(0x43).op(0x1D);
-        a.push("l").op(0x1C).push("onKeyDown").function(heard).op(0x4F);
-        a.push("l").op(0x1C).push(1).push("Key").op(0x1C).push("addListener").op(0x52).op(0x17);
         swftest::Movie m(6, 100, 100);
-        m.doAction(a.code()).showFrame();
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"keys.swf"_s);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(m.fws()) > 0 && file.flush());
-        file.close();
-        std::vector<InputEvent> events;
-        QVERIFY(readInputEvents(R"([{"type": "KeyDown", "key": {"Char": "a"}},
+        m.doAction(Actions().listen("Key", "l", "onKeyDown", heard).code()).showFrame();
+        QCOMPARE(tracedWithRecording(m, R"([{"type": "KeyDown", "key": {"Char": "a"}},
             {"type": "KeyDown", "key": "RightShift"}, {"type": "KeyUp", "key": "RightShift"},
-            {"type": "KeyDown", "key": "LeftShift"}])",
-                                events, nullptr));
-        QCOMPARE(traceMovie(path, 1, events).lines,
+            {"type": "KeyDown", "key": "LeftShift"}])"),
                  (QStringList{u"65"_s, u"false"_s, u"16"_s, u"true"_s, u"16"_s, u"true"_s}));
 
         // The system's paste, after the recording filled the clipboard,
@@ -410,21 +395,14 @@ private Q_SLOTS:
         b.push("createTextField").op(0x52).op(0x17);
         b.push("t").op(0x1C).push("type").push("input").op(0x4F);
         b.push("t").callWithPushed("Selection", "setFocus");
-        b.push("w").push(0).op(0x43).op(0x1D);
-        b.push("w").op(0x1C).push("onMouseWheel").function(wheel).op(0x4F);
-        b.push("w").op(0x1C).push(1).push("Mouse").op(0x1C).push("addListener").op(0x52).op(0x17);
+        b.listen("Mouse", "w", "onMouseWheel", wheel);
         swftest::Movie field(6, 100, 100);
         field.doAction(b.code()).showFrame();
-        const QString fieldPath = dir.filePath(u"field.swf"_s);
-        QFile fieldFile(fieldPath);
-        QVERIFY(fieldFile.open(QIODevice::WriteOnly) && fieldFile.write(field.fws()) > 0 && fieldFile.flush());
-        fieldFile.close();
-        QVERIFY(readInputEvents(R"([{"type": "SetClipboardText", "text": "xy"},
+        QCOMPARE(tracedWithRecording(field, R"([{"type": "SetClipboardText", "text": "xy"},
             {"type": "TextControl", "code": "Paste"}, {"type": "TextControl", "code": "Paste"},
             {"type": "TextControl", "code": "Enter"}, {"type": "ImePreedit", "text": "q", "cursor": [1, 1]},
-            {"type": "MouseWheel", "lines": -1}])",
-                                events, nullptr));
-        QCOMPARE(traceMovie(fieldPath, 1, events).lines, (QStringList{u"-1"_s, u"xyxy"_s}));
+            {"type": "MouseWheel", "lines": -1}])"),
+                 (QStringList{u"-1"_s, u"xyxy"_s}));
     }
 
     void arrowsMoveTheFramedFocusToTheNearestObjectThatWay()

@@ -128,6 +128,20 @@ bool ScriptRuntime::mouseEnabled(int handle)
     return !vm_.has(self, QStringLiteral("enabled")) || vm_.toBoolean(vm_.get(self, QStringLiteral("enabled")));
 }
 
+// A script's trackAsMenu overrides a button's own flag; a clip has only
+// the script's.
+bool ScriptRuntime::tracksAsMenu(int handle)
+{
+    const StageClip *c = clip(handle);
+    if (!c)
+        return false;
+    Object *self = clipObject(handle);
+    const QString name = QStringLiteral("trackAsMenu");
+    if (self && (vm_.has(self, name) || !c->button))
+        return vm_.toBoolean(vm_.get(self, name));
+    return c->button->trackAsMenu;
+}
+
 int ScriptRuntime::pickIn(StageClip &c, const QTransform &world, const QPointF &point)
 {
     if (!c.placement.visible || c.unloading)
@@ -240,17 +254,13 @@ void ScriptRuntime::trackPointer()
             pointerEvent(over, PointerEvent::RollOver);
         return;
     }
-    const auto menu = [this](int handle) {
-        const StageClip *c = clip(handle);
-        return c && c->button && c->button->trackAsMenu;
-    };
     if (pressed && was == pressed)
         pointerEvent(pressed, PointerEvent::DragOut);
-    else if (was && menu(was))
+    else if (was && tracksAsMenu(was))
         pointerEvent(was, PointerEvent::MenuOut);
     if (pressed && over == pressed)
         pointerEvent(pressed, PointerEvent::DragOver);
-    else if (over && menu(over))
+    else if (over && tracksAsMenu(over))
         pointerEvent(over, PointerEvent::MenuOver);
 }
 
@@ -374,8 +384,7 @@ void ScriptRuntime::mouseUp(const QPointF &pos, bool inWindow)
     } else {
         if (pressed)
             pointerEvent(pressed, PointerEvent::ReleaseOutside);
-        const StageClip *c = clip(over);
-        if (c && c->button && c->button->trackAsMenu)
+        if (over && tracksAsMenu(over))
             pointerEvent(over, PointerEvent::Release);
         else if (over)
             pointerEvent(over, PointerEvent::RollOver);

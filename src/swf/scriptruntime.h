@@ -257,6 +257,9 @@ private:
     bool actsAsButton(int clip);
     // False once a script set the button's or clip's `enabled` to false.
     bool mouseEnabled(int clip);
+    // True for a button or clip tracked as a menu item: it goes down as a
+    // held pointer moves onto it and takes the release, pressed elsewhere.
+    bool tracksAsMenu(int clip);
     int resolve(PointerTarget &target);
     PointerTarget targetOf(int clip);
     // Sends a button or clip one of its mouse events: an enabled one whose

@@ -124,6 +124,28 @@ private Q_SLOTS:
         QCOMPARE(p.take(), (QStringList{u"release"_s}));
     }
 
+    void clipsTrackedAsMenusTakeAPressMadeElsewhere()
+    {
+        // Clip a fills (20, 20)-(60, 60), clip b (120, 20)-(160, 60); only
+        // b is set to track as a menu.
+        Actions a;
+        for (const auto &[name, x] : {std::pair<QByteArray, int>{"a", 20}, {"b", 120}}) {
+            a.makeClip("_root", name, x);
+            a.fillSquare(name, 0xFF0000, x, 20, 40);
+            for (const QByteArray event : {"onDragOver", "onRelease"})
+                a.push(name).op(0x1C).push(event).function(Actions().push(name + ' ' + event).op(0x26)).op(0x4F);
+        }
+        a.push("b").op(0x1C).push("trackAsMenu").push(1).op(0x4F);
+        swftest::Movie m(6, 200, 200);
+        m.doAction(a.code()).showFrame();
+        Played p(m);
+        p.press(100, 150);
+        p.move(40, 40);
+        p.move(140, 40);
+        p.lift(140, 40);
+        QCOMPARE(p.take(), (QStringList{u"b onDragOver"_s, u"b onRelease"_s}));
+    }
+
     void drawnClipIsHitWhereItsFillIs()
     {
         Played p(drawnClipMovie());

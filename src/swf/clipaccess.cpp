@@ -144,10 +144,16 @@ int ScriptRuntime::framesLoaded(int handle)
     return c ? c->totalFrames() : 0;
 }
 
+// A movie's root counts the whole file, a sprite the tags it holds, a
+// clip made by a script nothing.
 qint64 ScriptRuntime::movieBytes(int handle)
 {
     const StageClip *c = clip(handle);
-    return c ? c->childLibrary().byteLength() : 0;
+    if (!c)
+        return 0;
+    if (c->loaded || !c->parent)
+        return c->childLibrary().byteLength();
+    return c->timeline ? c->timeline->tagBytes : 0;
 }
 
 int ScriptRuntime::frameOfLabel(int handle, const QString &label)

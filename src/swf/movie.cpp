@@ -158,6 +158,7 @@ void Movie::readTimeline(const QByteArray &buffer, const std::vector<Tag> &tags,
                     const quint16 id = r.u16();
                     r.u16(); // frame count; the ShowFrame tags decide
                     SpriteCharacter sprite;
+                    sprite.timeline.tagBytes = tag.length - 4;
                     const auto inner = readTags(buffer, tag.offset + 4, tag.offset + tag.length);
                     readTimeline(buffer, inner, sprite.timeline, false);
                     dictionary_.insert_or_assign(id, std::move(sprite));

@@ -81,6 +81,7 @@ struct Playhead {
 class Timeline {
 public:
     std::vector<Frame> frames;
+    qint64 tagBytes = 0; // a sprite's: the length of its tags
 
     // Call once all frames are added.
     void finish();

@@ -91,6 +91,7 @@ private Q_SLOTS:
     void miterJoinsReachTheirLimitTimesTheWidth();
     void gradientCallsThePlayerRefusesChangeNothing();
     void theWindowShadesGradientsAsTheReferenceDrawingDoes();
+    void pointsAreCutToWholeTwips();
 
     void aMaskShowsTheClipOnlyUnderItAndNotItself();
     void setMaskTakesAPathOrNull();
@@ -264,6 +265,30 @@ void TestSwfDrawingApi::theWindowShadesGradientsAsTheReferenceDrawingDoes()
                      qPrintable(u"at %1,%2: %3 against %4"_s.arg(at.x()).arg(at.y()).arg(b.name(), a.name())));
         }
     }
+}
+
+void TestSwfDrawingApi::pointsAreCutToWholeTwips()
+{
+    // c fills a square 10.06 pixels wide, 201.2 twips, d one 0.04 pixels
+    // wide, under a twip; each traces its _width.
+    Actions a;
+    for (const auto &[name, side] : {std::pair<QByteArray, QByteArray>{"c", "10.06"}, {"d", "0.04"}}) {
+        a.makeClip("_root", name, name == "c" ? 1 : 2);
+        a.call(name, "beginFill", {0xFF0000, 100});
+        const std::pair<QByteArray, QByteArray> corners[] = {{"0", "0"}, {side, "0"}, {side, side}, {"0", side}};
+        for (const auto &[x, y] : corners)
+            callOn(a, name, &x == &corners[0].first ? "moveTo" : "lineTo", 2,
+                   [&x, &y](Actions &args) { args.push(y).push(x); });
+        a.call(name, "endFill", {});
+        a.push(name).op(0x1C).push("_width").op(0x4E).op(0x26);
+    }
+    swftest::Movie m(8, 100, 100, 12);
+    m.doAction(a.code()).showFrame();
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &line) { lines << line; });
+    QVERIFY(player.loadData(m.fws()));
+    QCOMPARE(lines, (QStringList{u"10.05"_s, u"0"_s}));
 }
 
 void TestSwfDrawingApi::aMaskShowsTheClipOnlyUnderItAndNotItself()

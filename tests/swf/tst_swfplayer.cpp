@@ -71,6 +71,7 @@ private Q_SLOTS:
     void steppingShowsWhatPlayingShows();
     void realMoviesStepBothWays();
     void hugeStagesAreDrawnScaledDown();
+    void clipsCountTheBytesOfTheirOwnTags();
 };
 
 void TestSwfPlayer::displayListFollowsTheFrames()
@@ -324,6 +325,25 @@ void TestSwfPlayer::hugeStagesAreDrawnScaledDown()
     QCOMPARE(boundedFrameSize(QSize(1, 50'000'000)), QSize(1, maxFrameSide));
     QCOMPARE(boundedFrameSize(QSize(40'000, 20'000)), QSize(11585, 5792));
     QCOMPARE(boundedFrameSize(QSize(550, 400)), QSize(550, 400));
+}
+
+void TestSwfPlayer::clipsCountTheBytesOfTheirOwnTags()
+{
+    // Sprite 1 holds only its ShowFrame and End tags, two bytes each. Traced:
+    // s.getBytesTotal(), then that of a clip a script makes and of the root.
+    swftest::Movie m(7, 100, 100);
+    m.sprite(1, swftest::Movie(7, 1, 1).showFrame()).placeNamed(1, 1, "s");
+    swftest::Actions a;
+    a.push(1).push("e").push(2).push("this").op(0x1C).push("createEmptyMovieClip").op(0x52).op(0x17);
+    for (const char *clip : {"s", "e", "_root"})
+        a.push(0).push(clip).op(0x1C).push("getBytesTotal").op(0x52).op(0x26);
+    m.doAction(a.code()).showFrame();
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &line) { lines << line; });
+    const QByteArray file = m.fws();
+    QVERIFY(player.loadData(file));
+    QCOMPARE(lines, (QStringList{u"4"_s, u"0"_s, QString::number(file.size())}));
 }
 
 QTEST_GUILESS_MAIN(TestSwfPlayer)

@@ -14,10 +14,11 @@ ScriptDrawing *drawingOf(Vm &vm, CallInfo &c)
     return vm.host()->clipDrawing(c.self.object->clip);
 }
 
-// Points are given in pixels of the clip; drawings keep twips.
+// Points are given in pixels of the clip; drawings keep whole twips, the
+// fraction cut off.
 QPointF pointArg(Vm &vm, CallInfo &c, std::size_t at)
 {
-    return QPointF(vm.toNumber(c.arg(at)), vm.toNumber(c.arg(at + 1))) * 20;
+    return QPointF(std::trunc(vm.toNumber(c.arg(at)) * 20), std::trunc(vm.toNumber(c.arg(at + 1)) * 20));
 }
 
 bool allFinite(Vm &vm, CallInfo &c, std::size_t count)

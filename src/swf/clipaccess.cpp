@@ -278,7 +278,11 @@ int ScriptRuntime::clipAtDepth(int handle, int depth)
 {
     StageClip *c = clip(handle);
     StageClip *child = c ? c->childAt(depth + scriptDepthOffset) : nullptr;
-    return child && isMovieClip(*child) ? child->handle : 0;
+    if (!child)
+        return 0;
+    // A shape, text or picture there has no object of its own: the clip
+    // holding it stands for it.
+    return isMovieClip(*child) || child->button || child->field ? child->handle : handle;
 }
 
 QTransform ScriptRuntime::clipToStage(int handle)

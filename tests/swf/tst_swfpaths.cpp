@@ -174,6 +174,23 @@ private Q_SLOTS:
         QCOMPARE(traceOf(m), (QStringList{u"fake"_s, u"fake"_s, u"_level0"_s}));
     }
 
+    void pathNamesOfAPrototypeAreNotTheTimelines()
+    {
+        // MovieClip.prototype._parent = "bad"; the same for _root and
+        // _global; then trace(_parent); trace(_root); trace(a._parent);
+        // trace(_global == "bad");
+        swftest::Movie m = nestedClips();
+        Actions a;
+        for (const char *name : {"_parent", "_root", "_global"})
+            a.push("MovieClip").op(getVariable).push("prototype").op(getMember).push(name).push("bad").op(setMember);
+        sayVariable(a, "_parent");
+        sayVariable(a, "_root");
+        a.push("a").op(getVariable).push("_parent").op(getMember).op(trace);
+        a.push("_global").op(getVariable).push("bad").op(equals).op(trace);
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"undefined"_s, u"_level0"_s, u"_level0"_s, u"false"_s}));
+    }
+
     void clipWithLockRootIsTheRootOfTheClipsInIt()
     {
         swftest::Movie m(7, 100, 100);
@@ -204,6 +221,28 @@ private Q_SLOTS:
         say(third, "root frame 3").op(stop);
         m.doAction(first.code()).showFrame().doAction(second.code()).showFrame().doAction(third.code()).showFrame();
         QCOMPARE(traceOf(m, 2), (QStringList{u"undefined"_s, u"root frame 2"_s}));
+    }
+
+    void tellTargetOfAVariableHoldingARemovedClipLeavesPathsToTheRoot()
+    {
+        // gone = this.gone (a clip made, then removed); other._x = 30;
+        // tellTarget("/gone") { trace(_name); trace(getProperty("other", _x));
+        // setProperty("other", _y, 40); } trace(other._y);
+        swftest::Movie m(7, 100, 100);
+        Actions a;
+        makeEmpty(a, "gone", 1);
+        makeEmpty(a, "other", 2);
+        a.push("gone").push("gone").op(getVariable).op(setVariable);
+        a.push("other").op(getVariable).push("_x").push(30).op(setMember);
+        callOn(a, "gone", "removeMovieClip", 0);
+        a.op(setTarget, text("/gone"));
+        sayTargetName(a);
+        a.push("other").push(0).op(getProperty).op(trace);
+        a.push("other").push(1).push(40).op(0x23);
+        a.op(setTarget, text(""));
+        a.push("other").op(getVariable).push("_y").op(getMember).op(trace);
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"undefined"_s, u"30"_s, u"40"_s}));
     }
 
     void tellTargetFromAScriptWhoseClipWasRemovedNamesNothing()
@@ -379,6 +418,39 @@ private Q_SLOTS:
         loop.pushRegister(0).op(trace).op(jump, QByteArray("\xe7\xff", 2));
         m.doAction(a.then(loop).code()).showFrame();
         QCOMPARE(traceOf(m), (QStringList{u"v"_s, u"c"_s, u"b"_s}));
+    }
+
+    void clipsStandForTheirPathWhateverTheirToStringSays()
+    {
+        // trace(a.toString()); MovieClip.prototype.toString = function ()
+        // { return "custom"; }; trace(a); trace(a.toString()); trace("" + a);
+        swftest::Movie m = nestedClips();
+        Actions a;
+        a.push(0).push("a").op(getVariable).push("toString").op(callMethod).op(trace);
+        a.push("MovieClip").op(getVariable).push("prototype").op(getMember).push("toString");
+        a.function(Actions().push("custom").op(0x3E)).op(setMember);
+        sayVariable(a, "a");
+        a.push(0).push("a").op(getVariable).push("toString").op(callMethod).op(trace);
+        a.push("").push("a").op(getVariable).op(0x47).op(trace);
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"[object Object]"_s, u"_level0.a"_s, u"custom"_s, u"_level0.a"_s}));
+    }
+
+    void objectAtADepthIsItsOwnOrTheClipHoldingIt()
+    {
+        // Clip "a" at depth 1, a shape at 2, nothing at 3, an unnamed text
+        // field at 4: _root.getInstanceAtDepth(depth - 16384) for each.
+        swftest::Movie m = nestedClips();
+        const QRect square(0, 0, 200, 200);
+        m.shape(3, 1, square, {swftest::solidFill(Qt::red, false)}, {}, swftest::Edges().rect(square, 1).end());
+        m.place(2, 3);
+        m.tag(37, swftest::Bits().u16(4).rect(QRect(0, 0, 400, 200)).u8(0).u8(0).u8(0).data());
+        m.place(4, 4);
+        Actions a;
+        for (const int depth : {1, 2, 3, 4})
+            a.push(depth - 16384).push(1).push("_root").op(getVariable).push("getInstanceAtDepth").op(callMethod).op(trace);
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"_level0.a"_s, u"_level0"_s, u"undefined"_s, u"_level0.instance1"_s}));
     }
 
     void twoClipsOfOnePathAreTheSameClipToScripts()

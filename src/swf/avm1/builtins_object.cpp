@@ -23,11 +23,9 @@ Value objectConstruct(Vm &vm, CallInfo &c)
     return vm.toObject(v);
 }
 
-Value toStringMethod(Vm &vm, CallInfo &c)
+Value toStringMethod(Vm &, CallInfo &c)
 {
     Object *o = selfObject(c);
-    if (o && o->kind == ObjectKind::Clip)
-        return vm.host()->clipTarget(o->clip);
     return o && o->isFunction() ? QStringLiteral("[type Function]") : QStringLiteral("[object Object]");
 }
 

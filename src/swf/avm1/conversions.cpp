@@ -41,6 +41,10 @@ QString Vm::toString(const Value &v)
     case Value::Type::Number: return numberToString(v.number);
     case Value::Type::String: return v.string;
     case Value::Type::Object: {
+        // Objects on the stage stand for their path, whatever their
+        // toString says.
+        if (v.object->kind == ObjectKind::Clip)
+            return host_->clipTarget(liveClip(v.object)->clip);
         const Value fn = get(v.object, QStringLiteral("toString"));
         if (fn.isObject() && fn.object->isFunction()) {
             // Only text stands for the object; anything else its type.

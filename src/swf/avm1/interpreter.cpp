@@ -79,13 +79,14 @@ void setTarget(Vm &vm, Activation &act, Object *target)
 
 // tellTarget: paths start from the script's own clip, whatever the target
 // is now, and an empty one goes back to it. Once that clip has left the
-// stage, other paths name nothing.
+// stage, other paths name nothing; so does a path to a variable still
+// holding a clip that has left.
 void setTargetPath(Vm &vm, Activation &act, const QString &path)
 {
     if (path.isEmpty())
-        setTarget(vm, act, act.baseTarget);
-    else
-        setTarget(vm, act, clipGone(vm, act.baseTarget) ? nullptr : resolvePath(vm, act, act.baseTarget, path, false));
+        return setTarget(vm, act, act.baseTarget);
+    Object *target = clipGone(vm, act.baseTarget) ? nullptr : resolvePath(vm, act, act.baseTarget, path, false);
+    setTarget(vm, act, clipGone(vm, vm.liveClip(target)) ? nullptr : target);
 }
 
 // The timeline the frame actions of SWF 3 act on: none after a tellTarget

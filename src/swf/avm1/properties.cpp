@@ -59,11 +59,12 @@ Value Vm::getFrom(Object *object, const QString &name, const Value &self, bool *
         const int index = clipPropertyIndex(name);
         if (index >= 0)
             return host_->clipProperty(object->clip, index);
-        // A variable of the clip's own hides a path name (`_root = 1`).
-        if (const Value special = clipPathName(object, name); !special.isUndefined()) {
+        // A variable of the clip's own hides a path name (`_root = 1`), one
+        // its prototypes have does not, even where the name leads nowhere.
+        if (const std::optional<Value> special = clipPathName(object, name)) {
             const Property *own = object->find(key(name));
             if (!own || hiddenFrom(own->flags, version_))
-                return special;
+                return *special;
         }
     }
     Object *holder = nullptr;
@@ -92,10 +93,10 @@ Value Vm::handler(Object *object, const QString &name)
     return fn.isObject() && fn.object->isFunction() ? fn : Value();
 }
 
-Value Vm::clipPathName(Object *clip, const QString &name)
+std::optional<Value> Vm::clipPathName(Object *clip, const QString &name)
 {
     if (name.isEmpty() || name[0] != u'_')
-        return {};
+        return std::nullopt;
     const auto is = [&](const char16_t *special) {
         return version_ <= 6 ? name.compare(QStringView(special), Qt::CaseInsensitive) == 0 : name == special;
     };
@@ -111,7 +112,7 @@ Value Vm::clipPathName(Object *clip, const QString &name)
     }
     if (version_ >= 6 && is(u"_global"))
         return global;
-    return {};
+    return std::nullopt;
 }
 
 int Vm::levelNumber(QStringView name) const
@@ -311,7 +312,7 @@ bool Vm::has(Object *object, const QString &name)
     if (object->kind == ObjectKind::Array && key(name) == u"length")
         return true;
     if (object->kind == ObjectKind::Clip)
-        return clipPropertyIndex(name) >= 0 || !clipPathName(object, name).isUndefined()
+        return clipPropertyIndex(name) >= 0 || !clipPathName(object, name).value_or(Value()).isUndefined()
                || host_->clipChild(object->clip, name) != 0;
     return false;
 }

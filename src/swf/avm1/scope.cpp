@@ -200,9 +200,12 @@ Object *timelineTarget(Vm &vm, const Activation &act)
     return rootObject(vm);
 }
 
+// After a tellTarget that named nothing, paths start from the root.
 Object *resolveTarget(Vm &vm, Activation &act, const QString &path)
 {
-    return path.isEmpty() ? act.target : resolvePath(vm, act, act.target, path, false);
+    if (path.isEmpty())
+        return act.target;
+    return resolvePath(vm, act, act.target ? act.target : rootObject(vm), path, false);
 }
 
 Object *targetOperand(Vm &vm, Activation &act, const Value &target)

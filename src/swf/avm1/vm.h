@@ -291,8 +291,9 @@ public:
     Object *rootOf(Object *clip);
     // The number a level's name "_levelN" gives, -1 for any other name.
     int levelNumber(QStringView name) const;
-    // `_parent`, `_root`, `_levelN` and `_global` read on a clip.
-    Value clipPathName(Object *clip, const QString &name);
+    // `_parent`, `_root`, `_levelN` and `_global` read on a clip; nothing
+    // for other names.
+    std::optional<Value> clipPathName(Object *clip, const QString &name);
     void set(Object *object, const QString &name, const Value &value);
     void setMember(const Value &target, const QString &name, const Value &value);
     // Sets an own property, ignoring setters and read-only flags.

@@ -191,6 +191,37 @@ private Q_SLOTS:
         QCOMPARE(traceOf(m), (QStringList{u"undefined"_s, u"_level0"_s, u"_level0"_s, u"false"_s}));
     }
 
+    void aClipsChildrenComeBeforeItsPropertiesAndPrototypes()
+    {
+        // A child named "_x" beside "a"; MovieClip.prototype.a = 2; then
+        // trace(_root["_x"]); trace(_root.a); _root["_x"] = 42; trace(getProperty("", _x));
+        swftest::Movie m = nestedClips();
+        m.placeNamed(2, 1, "_x");
+        Actions a;
+        a.push("MovieClip").op(getVariable).push("prototype").op(getMember).push("a").push(2).op(setMember);
+        a.push("_root").op(getVariable).push("_x").op(getMember).op(trace);
+        a.push("_root").op(getVariable).push("a").op(getMember).op(trace);
+        a.push("_root").op(getVariable).push("_x").push(42).op(setMember);
+        a.push("").push(0).op(getProperty).op(trace);
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"_level0._x"_s, u"_level0.a"_s, u"42"_s}));
+    }
+
+    void anyNameOfALevelReadsItsLeadingDigits()
+    {
+        // _flash0, _level, _level0abc, _level4294967296 (wrapped to 0),
+        // _level1 (none loaded), _root["_level-1"]; then a.getSWFVersion().
+        swftest::Movie m = nestedClips();
+        Actions a;
+        for (const char *name : {"_flash0", "_level", "_level0abc", "_level4294967296", "_level1"})
+            sayVariable(a, name);
+        a.push("_root").op(getVariable).push("_level-1").op(getMember).op(trace);
+        a.push(0).push("a").op(getVariable).push("getSWFVersion").op(callMethod).op(trace);
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"_level0"_s, u"_level0"_s, u"_level0"_s, u"_level0"_s, u"undefined"_s,
+                                          u"undefined"_s, u"7"_s}));
+    }
+
     void clipWithLockRootIsTheRootOfTheClipsInIt()
     {
         swftest::Movie m(7, 100, 100);

@@ -2,6 +2,7 @@
 #include "builtins.h"
 
 #include "../clipstage.h"
+#include "../movie.h"
 
 #include <cmath>
 
@@ -274,6 +275,13 @@ Value setMask(Vm &vm, CallInfo &c)
 Value movieBytes(Vm &vm, CallInfo &c) { return double(vm.host()->movieBytes(clipOfSelf(c))); }
 Value nothing(Vm &, CallInfo &) { return {}; }
 
+// The version of the movie the clip comes from.
+Value getSWFVersion(Vm &vm, CallInfo &c)
+{
+    const StageClip *clip = vm.host()->stageClip(clipOfSelf(c));
+    return clip ? Value(clip->childLibrary().version()) : Value();
+}
+
 Value movieClipCall(Vm &, CallInfo &) { return {}; }
 
 } // namespace
@@ -307,6 +315,7 @@ void installMovieClip(Vm &vm)
         {u"stopDrag", stopDrag},
         {u"getBytesLoaded", movieBytes},
         {u"getBytesTotal", movieBytes},
+        {u"getSWFVersion", getSWFVersion},
         {u"loadMovie", loadClipMovie},
         {u"loadVariables", loadClipVariables},
         {u"unloadMovie", unloadClipMovie},

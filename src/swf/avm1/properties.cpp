@@ -55,16 +55,18 @@ Value Vm::getFrom(Object *object, const QString &name, const Value &self, bool *
         if (!own || !own->getter)
             return object->length;
     }
+    // A clip's own variables come first (`_root = 1` hides the root), then
+    // its path names, even where one leads nowhere, its children by name,
+    // its display properties such as _x, and only then its prototypes.
     if (object->kind == ObjectKind::Clip) {
-        const int index = clipPropertyIndex(name);
-        if (index >= 0)
-            return host_->clipProperty(object->clip, index);
-        // A variable of the clip's own hides a path name (`_root = 1`), one
-        // its prototypes have does not, even where the name leads nowhere.
-        if (const std::optional<Value> special = clipPathName(object, name)) {
-            const Property *own = object->find(key(name));
-            if (!own || hiddenFrom(own->flags, version_))
+        const Property *own = object->find(key(name));
+        if (!own || hiddenFrom(own->flags, version_)) {
+            if (const std::optional<Value> special = clipPathName(object, name))
                 return *special;
+            if (const int child = host_->clipChild(object->clip, name))
+                return host_->clipObject(child);
+            if (const int index = clipPropertyIndex(name); index >= 0)
+                return host_->clipProperty(object->clip, index);
         }
     }
     Object *holder = nullptr;
@@ -72,10 +74,6 @@ Value Vm::getFrom(Object *object, const QString &name, const Value &self, bool *
         if (p->getter)
             return callAccessor(holder, p->id, p->getter, self, {}, p->value);
         return p->value;
-    }
-    if (object->kind == ObjectKind::Clip) {
-        if (const int child = host_->clipChild(object->clip, name))
-            return host_->clipObject(child);
     }
     if (found)
         *found = false;
@@ -97,17 +95,27 @@ std::optional<Value> Vm::clipPathName(Object *clip, const QString &name)
 {
     if (name.isEmpty() || name[0] != u'_')
         return std::nullopt;
-    const auto is = [&](const char16_t *special) {
-        return version_ <= 6 ? name.compare(QStringView(special), Qt::CaseInsensitive) == 0 : name == special;
-    };
+    const Qt::CaseSensitivity caseRule = version_ <= 6 ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const auto is = [&](const char16_t *special) { return name.compare(QStringView(special), caseRule) == 0; };
     if (is(u"_parent")) {
         const int parent = host_->clipParent(clip->clip);
         return parent ? Value(host_->clipObject(parent)) : Value();
     }
     if (is(u"_root"))
         return rootOf(clip);
-    if (const int level = levelNumber(name); level >= 0) {
-        const int root = host_->clipLevel(level);
+    // Any name "_levelN" or "_flashN" reads a level: N's leading digits,
+    // none for level 0, wrapped to 32 bits; a negative one names none.
+    if (name.size() >= 6 && (name.startsWith(u"_level", caseRule) || name.startsWith(u"_flash", caseRule))) {
+        QStringView digits = QStringView(name).mid(6);
+        const bool negative = digits.startsWith(u'-');
+        quint32 level = 0;
+        for (const QChar c : digits.mid(negative ? 1 : 0)) {
+            if (c < u'0' || c > u'9')
+                break;
+            level = level * 10 + (c.unicode() - u'0');
+        }
+        const qint32 n = qint32(negative ? 0u - level : level);
+        const int root = n >= 0 ? host_->clipLevel(n) : 0;
         return root ? Value(host_->clipObject(root)) : Value();
     }
     if (version_ >= 6 && is(u"_global"))

@@ -206,12 +206,19 @@ void ScriptRuntime::setClipProperty(int handle, int index, const Value &value)
             }
             break;
         }
+        if (!std::isfinite(v))
+            break;
         const double now = clipProperty(handle, index).number;
-        if (std::isfinite(v) && now > 0) {
-            touchTransform(*c);
+        const QRectF own = clipBounds(handle);
+        const double ownSize = index == 8 ? own.width() : own.height();
+        touchTransform(*c);
+        if (now > 0)
             (index == 8 ? c->xscale : c->yscale) *= v / now;
-            rebuild();
-        }
+        else if (ownSize > 0)
+            (index == 8 ? c->xscale : c->yscale) = v / ownSize * 100;
+        else
+            c->xscale = c->yscale = 0; // nothing to size: the clip shrinks to nothing
+        rebuild();
         break;
     }
     case 16:

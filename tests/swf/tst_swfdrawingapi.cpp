@@ -92,6 +92,7 @@ private Q_SLOTS:
     void gradientCallsThePlayerRefusesChangeNothing();
     void theWindowShadesGradientsAsTheReferenceDrawingDoes();
     void pointsAreCutToWholeTwips();
+    void sizingAClipWithNothingInItShrinksItToNothing();
 
     void aMaskShowsTheClipOnlyUnderItAndNotItself();
     void setMaskTakesAPathOrNull();
@@ -289,6 +290,36 @@ void TestSwfDrawingApi::pointsAreCutToWholeTwips()
     player.setTraceSink([&lines](const QString &line) { lines << line; });
     QVERIFY(player.loadData(m.fws()));
     QCOMPARE(lines, (QStringList{u"10.05"_s, u"0"_s}));
+}
+
+void TestSwfDrawingApi::sizingAClipWithNothingInItShrinksItToNothing()
+{
+    // c._width = 50 while c is empty; c then fills a 20 x 10 rectangle and
+    // traces its size, is given a _width of 40 and traces it, then a
+    // _height of 30.
+    Actions a;
+    a.makeClip("_root", "c", 1);
+    a.push("c").op(0x1C).push("_width").push(50).op(0x4F);
+    a.call("c", "beginFill", {0xFF0000, 100});
+    for (const auto &[x, y] : {std::pair{0, 0}, {20, 0}, {20, 10}, {0, 10}})
+        a.call("c", x == 0 && y == 0 ? "moveTo" : "lineTo", {x, y});
+    a.call("c", "endFill", {});
+    const auto traceSize = [&a] {
+        for (const char *size : {"_width", "_height"})
+            a.push("c").op(0x1C).push(size).op(0x4E).op(0x26);
+    };
+    traceSize();
+    a.push("c").op(0x1C).push("_width").push(40).op(0x4F);
+    traceSize();
+    a.push("c").op(0x1C).push("_height").push(30).op(0x4F);
+    traceSize();
+    swftest::Movie m(8, 100, 100, 12);
+    m.doAction(a.code()).showFrame();
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &line) { lines << line; });
+    QVERIFY(player.loadData(m.fws()));
+    QCOMPARE(lines, (QStringList{u"0"_s, u"0"_s, u"40"_s, u"0"_s, u"40"_s, u"30"_s}));
 }
 
 void TestSwfDrawingApi::aMaskShowsTheClipOnlyUnderItAndNotItself()

@@ -484,6 +484,22 @@ private Q_SLOTS:
         QCOMPARE(traceOf(m), (QStringList{u"_level0.a"_s, u"_level0"_s, u"undefined"_s, u"_level0.instance1"_s}));
     }
 
+    void aClipMadeEmptyRunsItsOnConstructAtOnce()
+    {
+        // MovieClip.prototype.onConstruct = function () { trace(this); throw "inside"; };
+        // this.createEmptyMovieClip("e", 1); trace("after");
+        swftest::Movie m(7, 100, 100);
+        Actions body;
+        body.push("this").op(getVariable).op(trace).push("inside").op(0x2A);
+        Actions a;
+        a.push("MovieClip").op(getVariable).push("prototype").op(getMember).push("onConstruct");
+        a.function(body).op(setMember);
+        makeEmpty(a, "e", 1);
+        say(a, "after");
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"_level0.e"_s, u"Warning: Uncaught exception, inside"_s, u"after"_s}));
+    }
+
     void twoClipsOfOnePathAreTheSameClipToScripts()
     {
         swftest::Movie m(7, 100, 100);

@@ -100,7 +100,12 @@ Value createEmptyMovieClip(Vm &vm, CallInfo &c)
     if (!parent || c.args.size() < 2)
         return {};
     const QString name = vm.toString(c.args[0]);
-    return clipValue(vm, vm.host()->createEmptyClip(parent, name, vm.toInt32(c.args[1])));
+    const Value made = clipValue(vm, vm.host()->createEmptyClip(parent, name, vm.toInt32(c.args[1])));
+    // The new clip's onConstruct runs at once; what it throws stops there.
+    if (made.isObject())
+        if (const Value onConstruct = vm.handler(made.object, QStringLiteral("onConstruct")); onConstruct.isObject())
+            vm.callEvent(onConstruct, made);
+    return made;
 }
 
 Value removeMovieClip(Vm &vm, CallInfo &c)

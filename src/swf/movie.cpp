@@ -184,7 +184,7 @@ void Movie::readDefinition(const Tag &tag, const QByteArray &buffer)
     if (tag.code == tagExportAssets) {
         for (int n = r.u16(); n > 0; --n) {
             const quint16 id = r.u16();
-            exports_.try_emplace(r.string().toLower(), id);
+            exports_.insert_or_assign(r.string().toLower(), id); // the last export of a name wins
         }
         return;
     }

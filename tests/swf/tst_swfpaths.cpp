@@ -500,6 +500,23 @@ private Q_SLOTS:
         QCOMPARE(traceOf(m), (QStringList{u"_level0.e"_s, u"Warning: Uncaught exception, inside"_s, u"after"_s}));
     }
 
+    void theLastExportOfANameIsTheOneAttached()
+    {
+        // Sprite 1 of one frame exported as "Twin", sprite 2 of two frames
+        // then as "twin"; attachMovie("twin", "t", 1); trace(t._totalframes);
+        swftest::Movie m(7, 100, 100);
+        m.sprite(1, swftest::Movie(7, 1, 1).showFrame());
+        m.tag(56, swftest::Bits().u16(1).u16(1).bytes(text("Twin")).data());
+        m.sprite(2, swftest::Movie(7, 1, 1).showFrame().showFrame());
+        m.tag(56, swftest::Bits().u16(1).u16(2).bytes(text("twin")).data());
+        Actions a;
+        a.push(1).push("t").push("twin");
+        callOn(a, "this", "attachMovie", 3);
+        a.push("t").op(getVariable).push("_totalframes").op(getMember).op(trace);
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), QStringList{u"2"_s});
+    }
+
     void twoClipsOfOnePathAreTheSameClipToScripts()
     {
         swftest::Movie m(7, 100, 100);

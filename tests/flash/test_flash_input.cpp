@@ -322,16 +322,16 @@ void TestFlashInput::tabPassesOverWhatItCannotVisitAndFramesByEachObjectsFocusre
     using swftest::setMember;
     const Actions no = Actions().op(0x96, swftest::Bits().u8(5).u8(0).data());
     const Actions yes = Actions().op(0x96, swftest::Bits().u8(5).u8(1).data());
-    // Three objects Tab cannot visit, each with a tabIndex: a hidden clip
-    // with a press handler, one with tabEnabled false, one with no
-    // handlers. The buttons have none.
+    // Two objects Tab cannot visit, each with a tabIndex: a hidden clip
+    // with a press handler and one with tabEnabled false. (A clip with a
+    // tabIndex and no handlers is visited.) The buttons have none.
     Actions unvisitable;
-    unvisitable.makeClip("_root", "hidden", 20).makeClip("_root", "off", 21).makeClip("_root", "plain", 22);
+    unvisitable.makeClip("_root", "hidden", 20).makeClip("_root", "off", 21);
     for (const QByteArray clip : {"hidden", "off"})
         unvisitable.then(setMember(clip, "onPress", Actions().function(Actions())));
     unvisitable.then(setMember("hidden", "_visible", no)).then(setMember("off", "tabEnabled", no));
     int index = 0;
-    for (const QByteArray clip : {"hidden", "off", "plain"})
+    for (const QByteArray clip : {"hidden", "off"})
         unvisitable.then(setMember(clip, "tabIndex", Actions().push(++index)));
 
     ShockwaveFlash *movie = nullptr;

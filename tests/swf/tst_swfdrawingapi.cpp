@@ -20,6 +20,17 @@ namespace {
 const QColor red(255, 0, 0);
 const QColor blue(0, 0, 255);
 
+// What a 100 x 100 SWF 8 movie running `a` on its first frame traces.
+QStringList tracedBy(const Actions &a)
+{
+    swftest::Movie m(8, 100, 100, 12);
+    m.doAction(a.code()).showFrame();
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &line) { lines << line; });
+    return player.loadData(m.fws()) ? lines : QStringList{QStringLiteral("(not loaded)")};
+}
+
 // A red square over the whole stage in clip "c", a blue one in "m" from
 // (20, 20) to (40, 40) above it.
 Actions redUnderBlue()
@@ -283,13 +294,7 @@ void TestSwfDrawingApi::pointsAreCutToWholeTwips()
         a.call(name, "endFill", {});
         a.push(name).op(0x1C).push("_width").op(0x4E).op(0x26);
     }
-    swftest::Movie m(8, 100, 100, 12);
-    m.doAction(a.code()).showFrame();
-    MoviePlayer player;
-    QStringList lines;
-    player.setTraceSink([&lines](const QString &line) { lines << line; });
-    QVERIFY(player.loadData(m.fws()));
-    QCOMPARE(lines, (QStringList{u"10.05"_s, u"0"_s}));
+    QCOMPARE(tracedBy(a), (QStringList{u"10.05"_s, u"0"_s}));
 }
 
 void TestSwfDrawingApi::sizingAClipWithNothingInItShrinksItToNothing()
@@ -313,13 +318,7 @@ void TestSwfDrawingApi::sizingAClipWithNothingInItShrinksItToNothing()
     traceSize();
     a.push("c").op(0x1C).push("_height").push(30).op(0x4F);
     traceSize();
-    swftest::Movie m(8, 100, 100, 12);
-    m.doAction(a.code()).showFrame();
-    MoviePlayer player;
-    QStringList lines;
-    player.setTraceSink([&lines](const QString &line) { lines << line; });
-    QVERIFY(player.loadData(m.fws()));
-    QCOMPARE(lines, (QStringList{u"0"_s, u"0"_s, u"40"_s, u"0"_s, u"40"_s, u"30"_s}));
+    QCOMPARE(tracedBy(a), (QStringList{u"0"_s, u"0"_s, u"40"_s, u"0"_s, u"40"_s, u"30"_s}));
 }
 
 void TestSwfDrawingApi::aMaskShowsTheClipOnlyUnderItAndNotItself()

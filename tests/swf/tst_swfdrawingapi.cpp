@@ -288,9 +288,9 @@ void TestSwfDrawingApi::pointsAreCutToWholeTwips()
         a.makeClip("_root", name, name == "c" ? 1 : 2);
         a.call(name, "beginFill", {0xFF0000, 100});
         const std::pair<QByteArray, QByteArray> corners[] = {{"0", "0"}, {side, "0"}, {side, side}, {"0", side}};
-        for (const auto &[x, y] : corners)
-            callOn(a, name, &x == &corners[0].first ? "moveTo" : "lineTo", 2,
-                   [&x, &y](Actions &args) { args.push(y).push(x); });
+        for (const auto &corner : corners)
+            callOn(a, name, &corner == &corners[0] ? "moveTo" : "lineTo", 2,
+                   [&corner](Actions &args) { args.push(corner.second).push(corner.first); });
         a.call(name, "endFill", {});
         a.push(name).op(0x1C).push("_width").op(0x4E).op(0x26);
     }

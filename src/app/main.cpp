@@ -35,6 +35,7 @@ int run(int argc, char *argv[])
     // desktop's palette, fonts and icon theme are left out, which also
     // spares start-up reading the icon theme for the few standard icons.
     QApplication::setDesktopSettingsAware(false);
+    sky::prepareDisplayConnection();
     sky::FontConfigurationReader fonts;
     QApplication app(argc, argv);
     sky::setUpApplication();

@@ -10,6 +10,18 @@
 
 namespace sky {
 
+void prepareDisplayConnection()
+{
+    // The main window redraws a few small areas ten times a second. Through
+    // the X server's shared memory, every redrawing of an area it drew the
+    // time before waits for a round trip to the server first (the server
+    // might still be reading it); those few kilobytes sent over the
+    // connection cost the player and the server less. Video has a window
+    // and a drawing path of its own.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
+}
+
 void setUpApplication()
 {
     QApplication::setOrganizationName(QStringLiteral("SKYVANTRIX"));

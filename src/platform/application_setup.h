@@ -2,6 +2,10 @@
 
 namespace sky {
 
+// How the windows reach the X server; called before the application object
+// is made.
+void prepareDisplayConnection();
+
 // The names, style and font every program of the player shares; called
 // once the application object exists.
 void setUpApplication();

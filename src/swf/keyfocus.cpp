@@ -90,8 +90,11 @@ bool ScriptRuntime::focusOn(int handle, bool shown)
         roll(old, PointerEvent::RollOut);
     if (rolls(handle))
         roll(handle, PointerEvent::RollOver);
-    if (handle == old || !clip(handle) != !handle)
-        return handle == old;
+    if (handle == old)
+        return true;
+    // Rolled over at once, the object's own handlers may have removed it.
+    if (handle && !clip(handle))
+        return false;
     focus_ = handle;
     c = clip(handle);
     selectionBegin_ = selectionEnd_ = c && c->field ? c->field->text.size() : 0;
@@ -175,12 +178,20 @@ void ScriptRuntime::collectTabStops(int parent, std::vector<TabStop> &stops, boo
     }
 }
 
-std::vector<int> ScriptRuntime::tabOrder()
+std::vector<ScriptRuntime::TabStop> ScriptRuntime::tabStops(bool firstOnly, bool &indexed)
 {
     std::vector<TabStop> stops;
-    bool indexed = false;
+    indexed = false;
     for (const StageClip *root : levelRoots())
-        collectTabStops(root->handle, stops, indexed, false);
+        if (!firstOnly || stops.empty())
+            collectTabStops(root->handle, stops, indexed, firstOnly);
+    return stops;
+}
+
+std::vector<int> ScriptRuntime::tabOrder()
+{
+    bool indexed = false;
+    std::vector<TabStop> stops = tabStops(false, indexed);
     if (indexed) {
         std::erase_if(stops, [](const TabStop &s) { return !s.index; });
         std::stable_sort(stops.begin(), stops.end(),
@@ -208,12 +219,8 @@ std::vector<int> ScriptRuntime::tabOrder()
 // every frame: the first object found will do.
 bool ScriptRuntime::hasTabStops()
 {
-    std::vector<TabStop> stops;
     bool indexed = false;
-    for (const StageClip *root : levelRoots())
-        if (stops.empty())
-            collectTabStops(root->handle, stops, indexed, true);
-    return !stops.empty();
+    return !tabStops(true, indexed).empty();
 }
 
 bool ScriptRuntime::tabLeavesMovie(bool backward)
@@ -252,10 +259,8 @@ void ScriptRuntime::moveFocusByArrow(int code)
         return;
     const QRectF from = *framed;
     const bool vertical = code == 38 || code == 40;
-    std::vector<TabStop> stops;
     bool indexed = false;
-    for (const StageClip *root : levelRoots())
-        collectTabStops(root->handle, stops, indexed, false);
+    const std::vector<TabStop> stops = tabStops(false, indexed);
     int best = 0;
     std::pair<int, double> bestKey;
     for (const TabStop &stop : stops) {

@@ -304,6 +304,8 @@ private:
     // The objects in `parent` that Tab may visit, or the first one only;
     // `indexed` is set when one of the movie's objects has a tabIndex.
     void collectTabStops(int parent, std::vector<TabStop> &stops, bool &indexed, bool firstOnly);
+    // The same over the movie and its levels.
+    std::vector<TabStop> tabStops(bool firstOnly, bool &indexed);
     // The objects Tab visits, in order.
     std::vector<int> tabOrder();
     void moveTabFocus(bool backward);

@@ -69,6 +69,7 @@ private Q_SLOTS:
     void methodNamesAreTheirText();
     void missingMembersAskResolve();
     void callsWithoutAnObjectSeeTheirThis();
+    void thisIsAKeywordOfItsOwnCase();
     void objectsOfACountOutOfRangeAreUndefined();
     void scriptMethodsSeePrimitivesBoxed();
     void swf4ArithmeticReadsNumberPrefixes();
@@ -438,6 +439,31 @@ void TestAvm1::callsWithoutAnObjectSeeTheirThis()
     code.push(0).push("t").op(0x1C).push("").op(0x52).op(0x17);
     const QString object = QStringLiteral("object"), yes = QStringLiteral("true");
     QCOMPARE(run(7, code), (QStringList{object, yes, object, yes, QStringLiteral("undefined"), QStringLiteral("false")}));
+}
+
+void TestAvm1::thisIsAKeywordOfItsOwnCase()
+{
+    // mark = "timeline";
+    // function f() { trace(typeof tHiS); trace(tHiS.mark); }  -- `this` kept in register 1
+    // function g() { trace(typeof THIS); }
+    // new f(); o = {}; o.g = g; o.g();
+    Actions f;
+    f.push("tHiS").op(0x1C).op(0x44).op(0x26).push("tHiS").op(0x1C).push("mark").op(0x4E).op(0x26);
+    Actions g;
+    g.push("THIS").op(0x1C).op(0x44).op(0x26);
+    Actions code;
+    code.push("mark").push("timeline").op(0x1D);
+    code.op(0x8E, swftest::Bits().bytes("f").u8(0).u16(0).u8(2).u16(0x01).u16(int(f.code().size())).data());
+    code.then(f);
+    code.function(g, "g");
+    code.push(0).push("f").op(0x40).op(0x17);
+    code.push("o").push(0).op(0x43).op(0x1D).push("o").op(0x1C).push("g").push("g").op(0x1C).op(0x4F);
+    code.push(0).push("o").op(0x1C).push("g").op(0x52).op(0x17);
+    // Version 5 functions know `this` by its own case alone; version 6
+    // ignores case, and a function that keeps `this` in a register leaves
+    // the name to its caller's `this`, the timeline.
+    QCOMPARE(run(5, code), (QStringList{u"undefined"_s, u"undefined"_s, u"undefined"_s}));
+    QCOMPARE(run(6, code), (QStringList{u"object"_s, u"timeline"_s, u"object"_s}));
 }
 
 void TestAvm1::objectsOfACountOutOfRangeAreUndefined()

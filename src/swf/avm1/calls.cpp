@@ -250,8 +250,10 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
         preload(preloadGlobal, vm.global);
         if (!(fn.flags & suppressArguments))
             vm.put(act.locals, QStringLiteral("arguments"), arguments);
-        if (!(fn.flags & suppressThis))
-            vm.put(act.locals, QStringLiteral("this"), self);
+        // A function that keeps `this` in a register, or has none, leaves
+        // the name `this` to its caller's.
+        if ((fn.flags & (preloadThis | suppressThis)) && caller)
+            act.self = caller->self;
         if (!(fn.flags & (suppressSuper | preloadSuper)))
             act.superObject = makeSuper(vm, self, home);
         for (std::size_t i = 0; i < fn.params.size(); ++i) {
@@ -267,7 +269,6 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
         act.registers.resize(4);
         act.superObject = makeSuper(vm, self, home);
         vm.put(act.locals, QStringLiteral("arguments"), arguments);
-        vm.put(act.locals, QStringLiteral("this"), self);
         for (std::size_t i = 0; i < fn.params.size(); ++i)
             vm.put(act.locals, fn.params[i], i < args.size() ? args[i] : Value());
     }

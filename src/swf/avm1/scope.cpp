@@ -13,15 +13,21 @@ bool isName(Vm &vm, const QString &name, const char16_t *special)
     return vm.version() <= 6 ? name.compare(QStringView(special), Qt::CaseInsensitive) == 0 : name == special;
 }
 
-// `this`, `_global`, `_root`, `_levelN`, `super`: names every scope knows.
+// `this` names the running code's own object before any variable does.
+// Up to version 6 it ignores case, except in version 5 code that runs
+// in a function's own variables (not within a `with`).
+bool isThis(Vm &vm, const Activation &act, const QString &name)
+{
+    if (vm.version() <= 5 && !act.scope.empty() && act.scope.back().kind == Scope::Local)
+        return name == u"this";
+    return isName(vm, name, u"this");
+}
+
+// `_global`, `_root`, `_levelN`, `super`: names every scope knows.
 bool specialName(Vm &vm, Activation &act, const QString &name, Value &out)
 {
-    if (name.isEmpty() || (name[0] != u'_' && name[0] != u't' && name[0] != u's' && name[0] != u'T' && name[0] != u'S'))
+    if (name.isEmpty() || (name[0] != u'_' && name[0] != u's' && name[0] != u'S'))
         return false;
-    if (isName(vm, name, u"this")) {
-        out = act.self;
-        return true;
-    }
     if (vm.version() >= 6 && isName(vm, name, u"_global")) {
         out = vm.global;
         return true;
@@ -174,7 +180,7 @@ Object *resolvePath(Vm &vm, Activation &act, Object *start, const QString &text,
             path = path.mid(qMin(end + 1, path.size()));
             if (name.isEmpty())
                 return nullptr;
-            if (first && names && isName(vm, name, u"this"))
+            if (first && names && isThis(vm, act, name))
                 next = act.self;
             else if (first && names && isName(vm, name, u"_root"))
                 next = vm.rootOf(act.baseTarget);
@@ -219,6 +225,8 @@ namespace {
 
 Value findVariable(Vm &vm, Activation &act, const QString &name, Object **callee)
 {
+    if (isThis(vm, act, name))
+        return act.self;
     // A path with a variable at its end reads it on the first object of
     // the scope chain the path names that has it; a slash path alone
     // names the object, from any scope but a function's own variables.

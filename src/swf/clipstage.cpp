@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <unordered_map>
 
 namespace sky::swf {
 namespace {
@@ -30,14 +31,38 @@ void keepScriptTransform(const StageClip &clip, Placement &next)
     next.visible = clip.placement.visible;
 }
 
-// Which display tag of frame `n` put the character at `depth` there.
-std::size_t placingTag(const Timeline &timeline, int n, int depth)
+// An object a goto makes: its depth, the frame that placed it and the place
+// of the placing tag among that frame's tags.
+struct Made
 {
-    const std::vector<DisplayOp> &ops = timeline.frames[std::size_t(n - 1)].ops;
-    for (std::size_t i = ops.size(); i-- > 0;)
-        if (ops[i].depth == depth && ops[i].hasCharacter && !ops[i].remove)
-            return i;
-    return 0;
+    int depth = 0;
+    const Placement *placement = nullptr;
+    std::size_t tag = 0;
+};
+
+// Puts `made` in the order playing through the frames would have made the
+// objects: by the frame that placed each, then by its tag in that frame.
+// Each frame's tags are read once, however many objects it placed.
+void orderAsPlayed(const Timeline &timeline, std::vector<Made> &made)
+{
+    std::stable_sort(made.begin(), made.end(),
+                     [](const Made &a, const Made &b) { return a.placement->placedFrame < b.placement->placedFrame; });
+    std::unordered_map<int, std::size_t> tagAt;
+    for (auto run = made.begin(); run != made.end();) {
+        const int frame = run->placement->placedFrame;
+        const auto end = std::find_if(run, made.end(), [&](const Made &m) { return m.placement->placedFrame != frame; });
+        const std::vector<DisplayOp> &ops = timeline.frames[std::size_t(frame - 1)].ops;
+        tagAt.clear();
+        for (std::size_t i = 0; i < ops.size(); ++i)
+            if (ops[i].hasCharacter && !ops[i].remove)
+                tagAt[ops[i].depth] = i;
+        for (auto m = run; m != end; ++m) {
+            const auto found = tagAt.find(m->depth);
+            m->tag = found == tagAt.end() ? 0 : found->second;
+        }
+        std::stable_sort(run, end, [](const Made &a, const Made &b) { return a.tag < b.tag; });
+        run = end;
+    }
 }
 
 } // namespace
@@ -260,33 +285,30 @@ void ClipStage::gotoFrame(StageClip &clip, int n, bool scripts)
     if (find(handle) != &clip)
         return;
     clip.frame = n;
-    std::vector<std::pair<int, const Placement *>> made; // by the place of their tags
+    std::vector<Made> made;
     for (const auto &[depth, placement] : *list) {
         if (StageClip *existing = clip.childAt(depth); existing && !existing->unloading) {
             Placement next = placement;
             keepScriptTransform(*existing, next);
             existing->placement = std::move(next);
         } else {
-            made.emplace_back(depth, &placement);
+            made.push_back({depth, &placement});
         }
     }
-    std::stable_sort(made.begin(), made.end(), [&](const auto &a, const auto &b) {
-        const int frameA = a.second->placedFrame, frameB = b.second->placedFrame;
-        return frameA != frameB ? frameA < frameB
-                                : placingTag(*clip.timeline, frameA, a.first) < placingTag(*clip.timeline, frameB, b.first);
-    });
+    orderAsPlayed(*clip.timeline, made);
     // Objects come in the order playing through the frames would have made
     // them, those of the frame gone to after its scripts.
     const Frame &frame = clip.timeline->frames[std::size_t(n - 1)];
     bool announced = !scripts || !listener_;
-    for (const auto &[depth, placement] : made) {
-        if (!announced && placement->placedFrame == n) {
+    for (const Made &m : made) {
+        const int placedFrame = m.placement->placedFrame;
+        if (!announced && placedFrame == n) {
             listener_->frameEntered(clip, frame, 0, frame.scripts.size());
             announced = true;
         }
         if (find(handle) != &clip)
             return;
-        create(clip, depth, *placement, tick - (n - placement->placedFrame));
+        create(clip, m.depth, *m.placement, tick - (n - placedFrame));
     }
     if (!announced && find(handle) == &clip)
         listener_->frameEntered(clip, frame, 0, frame.scripts.size());

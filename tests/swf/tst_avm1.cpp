@@ -75,6 +75,7 @@ private Q_SLOTS:
     void swf4ArithmeticReadsNumberPrefixes();
     void swf4ActionsConvertOperandsInThePlayersOrder();
     void functionsInSwf4MoviesFollowVersion5Rules();
+    void framesScriptsShareTheirOperandStack();
     void thrownValuesReachTheCatchBlock();
     void throwsCaughtFromBuiltInConstructorsLeaveNoDepth();
     void endlessLoopIsAbandonedOnItsBudget();
@@ -445,12 +446,12 @@ void TestAvm1::thisIsAKeywordOfItsOwnCase()
 {
     // mark = "timeline";
     // function f() { trace(typeof tHiS); trace(tHiS.mark); }  -- `this` kept in register 1
-    // function g() { trace(typeof THIS); }
+    // function g() { trace(typeof THIS); this = 5; trace(typeof this); }
     // new f(); o = {}; o.g = g; o.g();
     Actions f;
     f.push("tHiS").op(0x1C).op(0x44).op(0x26).push("tHiS").op(0x1C).push("mark").op(0x4E).op(0x26);
     Actions g;
-    g.push("THIS").op(0x1C).op(0x44).op(0x26);
+    g.push("THIS").op(0x1C).op(0x44).op(0x26).push("this").push(5).op(0x1D).push("this").op(0x1C).op(0x44).op(0x26);
     Actions code;
     code.push("mark").push("timeline").op(0x1D);
     code.op(0x8E, swftest::Bits().bytes("f").u8(0).u16(0).u8(2).u16(0x01).u16(int(f.code().size())).data());
@@ -462,8 +463,8 @@ void TestAvm1::thisIsAKeywordOfItsOwnCase()
     // Version 5 functions know `this` by its own case alone; version 6
     // ignores case, and a function that keeps `this` in a register leaves
     // the name to its caller's `this`, the timeline.
-    QCOMPARE(run(5, code), (QStringList{u"undefined"_s, u"undefined"_s, u"undefined"_s}));
-    QCOMPARE(run(6, code), (QStringList{u"object"_s, u"timeline"_s, u"object"_s}));
+    QCOMPARE(run(5, code), (QStringList{u"undefined"_s, u"undefined"_s, u"undefined"_s, u"number"_s}));
+    QCOMPARE(run(6, code), (QStringList{u"object"_s, u"timeline"_s, u"object"_s, u"number"_s}));
 }
 
 void TestAvm1::objectsOfACountOutOfRangeAreUndefined()
@@ -527,6 +528,26 @@ void TestAvm1::functionsInSwf4MoviesFollowVersion5Rules()
     Actions code;
     code.function(body, "f").push(0).push("f").op(0x3D).op(0x17).then(body);
     QCOMPARE(run(4, code), QStringList({QStringLiteral("Infinity"), QStringLiteral("#ERROR#")}));
+}
+
+void TestAvm1::framesScriptsShareTheirOperandStack()
+{
+    // One script leaves "left" pushed; the next of the frame traces it
+    // with its own pushed first; after the frame the stack is empty again.
+    TraceHost host;
+    Vm vm(8, &host);
+    Object *timeline = vm.newPlain();
+    Actions leave, takeTwo;
+    leave.push("left");
+    takeTwo.push("own").op(0x26).op(0x26);
+    const auto script = [](const Actions &a) { return std::make_shared<const QByteArray>(a.code()); };
+    vm.beginFrame();
+    vm.runScript(script(leave), timeline);
+    vm.runScript(script(takeTwo), timeline);
+    vm.runScript(script(leave), timeline);
+    vm.beginFrame();
+    vm.runScript(script(takeTwo), timeline);
+    QCOMPARE(host.lines, (QStringList{u"own"_s, u"left"_s, u"own"_s, u"undefined"_s}));
 }
 
 void TestAvm1::thrownValuesReachTheCatchBlock()

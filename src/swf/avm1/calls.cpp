@@ -305,8 +305,11 @@ void runNested(Vm &vm, const std::shared_ptr<const QByteArray> &code, Object *ta
     act.target = act.baseTarget = target;
     act.self = target;
     act.registers.resize(4);
-    act.stackBase = vm.stack.size();
+    // The scripts a frame runs one after another share the operand stack:
+    // what one leaves there the next finds, until the frame ends
+    // (Vm::beginFrame). A script run from within another sees its own.
     Activation *caller = vm.current;
+    act.stackBase = caller ? vm.stack.size() : 0;
     vm.current = &act;
     ++vm.depth;
     struct Restore {
@@ -317,7 +320,7 @@ void runNested(Vm &vm, const std::shared_ptr<const QByteArray> &code, Object *ta
         {
             vm.current = caller;
             --vm.depth;
-            if (vm.stack.size() > base)
+            if (caller && vm.stack.size() > base)
                 vm.stack.resize(base);
         }
     } restore{vm, caller, act.stackBase};

@@ -275,6 +275,10 @@ Value getVariable(Vm &vm, Activation &act, const QString &name, Object **callee)
 
 void setVariable(Vm &vm, Activation &act, const QString &name, const Value &value)
 {
+    if (isThis(vm, act, name)) {
+        act.self = value;
+        return;
+    }
     if (const qsizetype at = variableSeparator(vm, name); at >= 0) {
         const QString path = name.left(at);
         for (auto it = act.scope.rbegin(); it != act.scope.rend(); ++it)

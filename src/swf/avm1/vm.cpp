@@ -243,6 +243,8 @@ quint32 Vm::random()
 
 void Vm::beginFrame()
 {
+    if (!current)
+        stack.clear();
     spent_ = 0;
     clock_.restart();
 }

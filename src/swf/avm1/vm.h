@@ -362,7 +362,7 @@ public:
         }
     }
     int abandoned = 0; // scripts abandoned on their budget so far
-    // Starts a new frame's budget.
+    // Starts a new frame: its budget, and an empty operand stack.
     void beginFrame();
     // Counts one action against the budget; throws ScriptAbort when spent.
     void charge();

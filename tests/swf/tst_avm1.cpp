@@ -73,7 +73,7 @@ private Q_SLOTS:
     void objectsOfACountOutOfRangeAreUndefined();
     void scriptMethodsSeePrimitivesBoxed();
     void swf4ArithmeticReadsNumberPrefixes();
-    void swf4ActionsConvertOperandsInThePlayersOrder();
+    void actionsConvertOperandsInThePlayersOrder();
     void functionsInSwf4MoviesFollowVersion5Rules();
     void framesScriptsShareTheirOperandStack();
     void thrownValuesReachTheCatchBlock();
@@ -498,7 +498,7 @@ void TestAvm1::swf4ArithmeticReadsNumberPrefixes()
     QCOMPARE(run(5, code), QStringList({QStringLiteral("NaN"), QStringLiteral("Infinity"), QStringLiteral("true")}));
 }
 
-void TestAvm1::swf4ActionsConvertOperandsInThePlayersOrder()
+void TestAvm1::actionsConvertOperandsInThePlayersOrder()
 {
     // name = {method: function () { trace(name); return result; }}
     const auto noisy = [](Actions &code, const char *name, const char *method, const char *result) {
@@ -509,15 +509,17 @@ void TestAvm1::swf4ActionsConvertOperandsInThePlayersOrder()
     noisy(code, "one", "valueOf", "1");
     noisy(code, "two", "valueOf", "2");
     noisy(code, "path", "toString", "nowhere");
-    // trace(one - two); trace(one / two): the right operand first.
+    // trace(one - two); trace(one / two); trace(one + two) with the
+    // Add2 of version 5: the right operand first.
     code.push("one").op(0x1C).push("two").op(0x1C).op(0x0B).op(0x26);
     code.push("one").op(0x1C).push("two").op(0x1C).op(0x0D).op(0x26);
+    code.push("one").op(0x1C).push("two").op(0x1C).op(0x47).op(0x26);
     // setProperty(path, _x, one) with no clip there still reads one.
     code.push("path").op(0x1C).push(0).push("one").op(0x1C).op(0x23);
     // startDrag(path, one, two): the target first, then the flags, each
     // on only as the int 1 (so no bounds are taken).
     code.push("two").op(0x1C).push("one").op(0x1C).push("path").op(0x1C).op(0x27);
-    QCOMPARE(run(5, code), (QStringList{u"two"_s, u"one"_s, u"-1"_s, u"two"_s, u"one"_s, u"0.5"_s, u"path"_s,
+    QCOMPARE(run(5, code), (QStringList{u"two"_s, u"one"_s, u"-1"_s, u"two"_s, u"one"_s, u"0.5"_s, u"two"_s, u"one"_s, u"12"_s, u"path"_s,
                                         u"one"_s, u"path"_s, u"one"_s, u"two"_s}));
 }
 

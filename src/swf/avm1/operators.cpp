@@ -11,8 +11,9 @@ Value add2(Vm &vm, const Value &a, const Value &b)
 {
     if (a.isNumber() && b.isNumber())
         return a.number + b.number;
-    const Value pa = vm.toPrimitive(a, false);
+    // The right operand, on top of the stack, converts first.
     const Value pb = vm.toPrimitive(b, false);
+    const Value pa = vm.toPrimitive(a, false);
     if (pa.isString() || pb.isString())
         return vm.checkedString(vm.toString(pa) + vm.toString(pb));
     return vm.toNumber(pa) + vm.toNumber(pb);

@@ -71,6 +71,7 @@ private Q_SLOTS:
     void callsWithoutAnObjectSeeTheirThis();
     void thisIsAKeywordOfItsOwnCase();
     void objectsOfACountOutOfRangeAreUndefined();
+    void instanceofTakesBothOperandsWhateverTheyAre();
     void scriptMethodsSeePrimitivesBoxed();
     void swf4ArithmeticReadsNumberPrefixes();
     void actionsConvertOperandsInThePlayersOrder();
@@ -475,6 +476,19 @@ void TestAvm1::objectsOfACountOutOfRangeAreUndefined()
         code.push("kept").push(count).op(0x43).op(0x26).op(0x26);
         QCOMPARE(run(8, code), QStringList({QStringLiteral("undefined"), QStringLiteral("kept")}));
     }
+}
+
+void TestAvm1::instanceofTakesBothOperandsWhateverTheyAre()
+{
+    // "kept" stays below; then ({} instanceof undefined), (1 instanceof
+    // Object) and ({} instanceof Object).
+    Actions code;
+    code.push("kept");
+    code.push(0).op(0x43).push("nothing").op(0x1C).op(0x54).op(0x26);
+    code.push(1).push("Object").op(0x1C).op(0x54).op(0x26);
+    code.push(0).op(0x43).push("Object").op(0x1C).op(0x54).op(0x26);
+    code.op(0x26);
+    QCOMPARE(run(6, code), (QStringList{u"false"_s, u"false"_s, u"true"_s, u"kept"_s}));
 }
 
 void TestAvm1::scriptMethodsSeePrimitivesBoxed()

@@ -427,7 +427,8 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         }
         case 0x54: {
             const Value ctor = st.pop();
-            st.push(ctor.isObject() && vm.instanceOf(st.pop(), ctor.object));
+            const Value object = st.pop();
+            st.push(ctor.isObject() && vm.instanceOf(object, ctor.object));
             break;
         }
         case 0x60: { const qint32 b = vm.toInt32(st.pop()); st.push(double(vm.toInt32(st.pop()) & b)); break; }

@@ -466,6 +466,15 @@ void TestAvm1::thisIsAKeywordOfItsOwnCase()
     // the name to its caller's `this`, the timeline.
     QCOMPARE(run(5, code), (QStringList{u"undefined"_s, u"undefined"_s, u"undefined"_s, u"number"_s}));
     QCOMPARE(run(6, code), (QStringList{u"object"_s, u"timeline"_s, u"object"_s, u"number"_s}));
+
+    // function h() { trace(typeof r1); } -- `this` both kept in register 1
+    // and suppressed leaves the register empty; new h();
+    Actions h;
+    h.pushRegister(1).op(0x44).op(0x26);
+    Actions both;
+    both.op(0x8E, swftest::Bits().bytes("h").u8(0).u16(0).u8(2).u16(0x03).u16(int(h.code().size())).data());
+    both.then(h).push(0).push("h").op(0x40).op(0x17);
+    QCOMPARE(run(7, both), QStringList{u"undefined"_s});
 }
 
 void TestAvm1::objectsOfACountOutOfRangeAreUndefined()

@@ -234,7 +234,8 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
                 act.registers[std::size_t(r)] = v;
             ++r;
         };
-        preload(preloadThis, self);
+        // A function both to preload and to suppress `this` gets an empty register.
+        preload(preloadThis, (fn.flags & suppressThis) ? Value() : self);
         preload(preloadArguments, arguments);
         if (fn.flags & preloadSuper)
             act.superObject = makeSuper(vm, self, home);

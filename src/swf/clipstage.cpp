@@ -190,12 +190,10 @@ std::vector<int> ClipStage::executionOrder() const
 
 void ClipStage::nextFrame(StageClip &clip)
 {
-    if (clip.totalFrames() <= 1)
-        return;
-    if (clip.frame >= clip.totalFrames())
-        gotoFrame(clip, 1);
-    else
+    if (clip.frame < clip.totalFrames())
         enterFrame(clip, clip.frame + 1, true);
+    else if (clip.timeline->loops())
+        gotoFrame(clip, 1);
 }
 
 void ClipStage::enterFrame(StageClip &clip, int n, bool scripts)
@@ -247,9 +245,14 @@ void ClipStage::applyOp(StageClip &clip, const DisplayOp &op, int frame)
         existing->placement = std::move(next);
         return;
     }
-    // A new object finds no room at a depth something already holds.
-    if (!op.hasCharacter || (existing && !existing->unloading))
+    if (!op.hasCharacter)
         return;
+    // A new object finds no room at a depth something already holds.
+    if (existing && !existing->unloading) {
+        if (listener_)
+            listener_->placeRefused(op.depth);
+        return;
+    }
     Placement placement;
     placement.characterId = op.values.characterId;
     placement.placedFrame = frame;

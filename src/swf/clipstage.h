@@ -103,6 +103,9 @@ public:
     // `clip` has left the stage; told for each clip of the removed tree,
     // children first.
     virtual void clipRemoved(StageClip &clip) = 0;
+    // A timeline tag put a new object at `depth`, which
+    // something already holds: nothing was placed.
+    virtual void placeRefused(int depth) = 0;
 };
 
 // The tree of clips of a playing movie and the playheads of their

@@ -95,7 +95,7 @@ std::shared_ptr<const Movie> Movie::fromData(const QByteArray &data, QString *er
     movie->byteLength_ = swf.body.size();
     movie->edgeBudget_ = maxEdges;
     movie->opBudget_ = maxDisplayOps;
-    const auto tags = readTags(swf.body, swf.tagsStart, swf.body.size());
+    const auto tags = readTags(swf.body, swf.tagsStart, swf.body.size(), &movie->root_.ended);
     movie->readTimeline(swf.body, tags, movie->root_, true);
     movie->sounds_ = std::make_shared<const audio::MovieSounds>(audio::readMovieSounds(swf));
     return movie;
@@ -159,7 +159,8 @@ void Movie::readTimeline(const QByteArray &buffer, const std::vector<Tag> &tags,
                     r.u16(); // frame count; the ShowFrame tags decide
                     SpriteCharacter sprite;
                     sprite.timeline.tagBytes = tag.length - 4;
-                    const auto inner = readTags(buffer, tag.offset + 4, tag.offset + tag.length);
+                    const auto inner =
+                        readTags(buffer, tag.offset + 4, tag.offset + tag.length, &sprite.timeline.ended);
                     readTimeline(buffer, inner, sprite.timeline, false);
                     dictionary_.insert_or_assign(id, std::move(sprite));
                 }

@@ -303,6 +303,12 @@ void ScriptRuntime::trace(const QString &text)
         onTrace(text);
 }
 
+// The debugging player's log line, which shows among the traces.
+void ScriptRuntime::placeRefused(int depth)
+{
+    trace(QStringLiteral("Warning: Failed to place object at depth %1.").arg(depth));
+}
+
 void ScriptRuntime::fsCommand(const QString &command, const QString &)
 {
     if (command.compare(QStringLiteral("quit"), Qt::CaseInsensitive) == 0)

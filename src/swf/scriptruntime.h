@@ -105,6 +105,7 @@ public:
     void frameEntered(StageClip &clip, const Frame &frame, std::size_t first, std::size_t last) override;
     bool clipRemoving(StageClip &clip) override;
     void clipRemoved(StageClip &clip) override;
+    void placeRefused(int depth) override;
 
     // Host
     void trace(const QString &text) override;

@@ -40,9 +40,11 @@ SwfData decodeSwf(const QByteArray &file)
     return swf;
 }
 
-std::vector<Tag> readTags(const QByteArray &buffer, qsizetype start, qsizetype end)
+std::vector<Tag> readTags(const QByteArray &buffer, qsizetype start, qsizetype end, bool *ended)
 {
     std::vector<Tag> tags;
+    if (ended)
+        *ended = false;
     end = qMin(end, buffer.size());
     qsizetype pos = start;
     while (end - pos >= 2) {
@@ -58,8 +60,11 @@ std::vector<Tag> readTags(const QByteArray &buffer, qsizetype start, qsizetype e
         }
         tag.offset = pos + r.pos();
         tag.length = qMin(length, end - tag.offset);
-        if (tag.code == 0)
+        if (tag.code == 0) {
+            if (ended)
+                *ended = true;
             break;
+        }
         tags.push_back(tag);
         pos = tag.offset + tag.length;
     }

@@ -34,6 +34,7 @@ SwfData decodeSwf(const QByteArray &file);
 
 // Splits [start, end) of `buffer` into tags, up to the End tag or the end
 // of the data. A tag claiming more bytes than remain is cut short.
-std::vector<Tag> readTags(const QByteArray &buffer, qsizetype start, qsizetype end);
+// `ended`, when given, tells whether the End tag was there.
+std::vector<Tag> readTags(const QByteArray &buffer, qsizetype start, qsizetype end, bool *ended = nullptr);
 
 } // namespace sky::swf

@@ -149,7 +149,7 @@ void Timeline::runActions(Playhead &head) const
 
 void Timeline::advance(Playhead &head) const
 {
-    if (!head.playing || frameCount() <= 1)
+    if (!head.playing || frameCount() <= 1 || (head.frame >= frameCount() && !loops()))
         return;
     head.frame = head.frame % frameCount() + 1;
     runActions(head);

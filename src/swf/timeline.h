@@ -82,6 +82,9 @@ class Timeline {
 public:
     std::vector<Frame> frames;
     qint64 tagBytes = 0; // a sprite's: the length of its tags
+    // Tags that stop short of their End tag leave the timeline waiting on
+    // its last frame for more to load: it never loops.
+    bool ended = true;
 
     // Call once all frames are added.
     void finish();
@@ -95,6 +98,8 @@ public:
     // One tick: the next frame when playing (frame 1 after the last), then
     // its actions.
     void advance(Playhead &head) const;
+    // Whether the playhead, once on the last frame, goes on to frame 1.
+    bool loops() const { return ended && frameCount() > 1; }
 
     // For a sprite started `age` ticks ago: the frame it shows, and the age
     // of the object placed on it by `placement`.

@@ -428,9 +428,9 @@ Movie &Movie::squareButton(int id, int firstShape, const std::vector<std::pair<i
                   actions, trackAsMenu);
 }
 
-Movie &Movie::sprite(int id, const Movie &inner)
+Movie &Movie::sprite(int id, const Movie &inner, bool ended)
 {
-    return tag(39, Bits().u16(id).u16(inner.frames_).bytes(inner.tags_).u16(0).data());
+    return tag(39, Bits().u16(id).u16(inner.frames_).bytes(inner.tags_ + (ended ? QByteArray(2, 0) : QByteArray())).data());
 }
 
 Movie &Movie::bitmap(int id, int w, int h, const std::vector<QRgb> &pixels)

@@ -136,7 +136,8 @@ public:
     Movie &gotoAction(int frame1Based);
     // DoAction with `code` (the End action is added).
     Movie &doAction(const QByteArray &code);
-    Movie &sprite(int id, const Movie &inner); // inner's control tags
+    // A sprite of inner's control tags; `ended` false leaves out its End tag.
+    Movie &sprite(int id, const Movie &inner, bool ended = true);
     // DefineButton2: parts (character, depth, ButtonState bits, position in
     // twips) and actions run on state changes (condition bits and key code
     // as the tag stores them, then the action bytes).

@@ -6,6 +6,7 @@
 #include "swf/movieplayer.h"
 
 #include <QDir>
+#include <QtEndian>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -68,6 +69,8 @@ private Q_SLOTS:
     void frameActionsStopAndJump();
     void spritesRunInStepWithTheirParent();
     void gotoMakesSpritesInTheOrderPlayingWould();
+    void timelinesWithoutEndTagStayOnTheirLastFrame();
+    void newObjectFindsNoRoomAtAnOccupiedDepth();
     void steppingShowsWhatPlayingShows();
     void realMoviesStepBothWays();
     void hugeStagesAreDrawnScaledDown();
@@ -254,6 +257,60 @@ void TestSwfPlayer::gotoMakesSpritesInTheOrderPlayingWould()
     QVERIFY(player.loadData(m.fws()));
     QCOMPARE(lines, (QStringList{u"made on 2"_s, u"made on 3, deeper"_s, u"made on 3, shallower"_s, u"frame 4"_s,
                                  u"made on 4"_s}));
+}
+
+void TestSwfPlayer::timelinesWithoutEndTagStayOnTheirLastFrame()
+{
+    // A sprite of two frames tracing "s1", "s2" on a root of two frames
+    // tracing "r1", "r2": five frames played. A timeline whose End tag is
+    // missing waits on its last frame instead of looping.
+    const auto says = [](const QByteArray &text) { return swftest::Actions().push(text).op(0x26).code(); };
+    const auto played = [&](bool spriteEnded, bool rootEnded) {
+        swftest::Movie inner(7, 1, 1);
+        inner.doAction(says("s1")).showFrame().doAction(says("s2")).showFrame();
+        swftest::Movie m(7, 100, 100);
+        m.sprite(1, inner, spriteEnded).place(1, 1).doAction(says("r1")).showFrame();
+        m.doAction(says("r2")).showFrame();
+        QByteArray file = m.fws();
+        if (!rootEnded) {
+            file.chop(2);
+            qToLittleEndian(quint32(file.size()), file.data() + 4);
+        }
+        MoviePlayer player;
+        QStringList lines;
+        player.setTraceSink([&lines](const QString &line) { lines << line; });
+        if (!player.loadData(file))
+            return QStringList{u"(not loaded)"_s};
+        for (int t = 0; t < 4; ++t)
+            player.tick();
+        return lines;
+    };
+    QCOMPARE(played(true, true), (QStringList{u"s1"_s, u"r1"_s, u"s2"_s, u"r2"_s, u"s1"_s, u"r1"_s, u"s2"_s,
+                                              u"r2"_s, u"s1"_s, u"r1"_s}));
+    QCOMPARE(played(false, true),
+             (QStringList{u"s1"_s, u"r1"_s, u"s2"_s, u"r2"_s, u"r1"_s, u"r2"_s, u"r1"_s}));
+    QCOMPARE(played(true, false), (QStringList{u"s1"_s, u"r1"_s, u"s2"_s, u"r2"_s, u"s1"_s, u"s2"_s, u"s1"_s}));
+}
+
+void TestSwfPlayer::newObjectFindsNoRoomAtAnOccupiedDepth()
+{
+    // Placing at a depth something holds leaves it there, and the player
+    // logs the refusal among the traces; a tag that moves what is there,
+    // naming its character again, is no new object.
+    const auto says = [](const QByteArray &text) {
+        return swftest::Movie(7, 1, 1).doAction(swftest::Actions().push(text).op(0x26).code()).showFrame();
+    };
+    swftest::Movie m(7, 100, 100);
+    m.sprite(1, says("first")).sprite(2, says("second"));
+    m.place(1, 1).place(1, 2).showFrame();
+    m.tag(26, swftest::Bits().u8(0x03).u16(1).u16(1).data()).showFrame();
+    m.stopAction().showFrame();
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &line) { lines << line; });
+    QVERIFY(player.loadData(m.fws()));
+    player.tick();
+    QCOMPARE(lines, (QStringList{u"Warning: Failed to place object at depth 1."_s, u"first"_s}));
 }
 
 void TestSwfPlayer::steppingShowsWhatPlayingShows()

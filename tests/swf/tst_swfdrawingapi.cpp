@@ -20,10 +20,11 @@ namespace {
 const QColor red(255, 0, 0);
 const QColor blue(0, 0, 255);
 
-// What a 100 x 100 SWF 8 movie running `a` on its first frame traces.
-QStringList tracedBy(const Actions &a)
+// What a 100 x 100 movie (SWF 8 unless told) running `a` on its first
+// frame traces.
+QStringList tracedBy(const Actions &a, int version = 8)
 {
-    swftest::Movie m(8, 100, 100, 12);
+    swftest::Movie m(version, 100, 100, 12);
     m.doAction(a.code()).showFrame();
     MoviePlayer player;
     QStringList lines;
@@ -104,6 +105,7 @@ private Q_SLOTS:
     void theWindowShadesGradientsAsTheReferenceDrawingDoes();
     void pointsAreCutToWholeTwips();
     void sizingAClipWithNothingInItShrinksItToNothing();
+    void boundsOfAClipWithNothingInItLieFarOut();
 
     void aMaskShowsTheClipOnlyUnderItAndNotItself();
     void setMaskTakesAPathOrNull();
@@ -295,6 +297,26 @@ void TestSwfDrawingApi::pointsAreCutToWholeTwips()
         a.push(name).op(0x1C).push("_width").op(0x4E).op(0x26);
     }
     QCOMPARE(tracedBy(a), (QStringList{u"10.05"_s, u"0"_s}));
+}
+
+void TestSwfDrawingApi::boundsOfAClipWithNothingInItLieFarOut()
+{
+    // Empty clip c traces getBounds().xMin, getBounds(_root).yMax and
+    // getRect("nothing"), a clip that is not there.
+    Actions a;
+    a.makeClip("_root", "c", 1);
+    const auto traceEdge = [&a](const QByteArray &space, const QByteArray &edge) {
+        if (!space.isEmpty())
+            a.push(space).op(0x1C);
+        a.push(space.isEmpty() ? 0 : 1).push("c").op(0x1C).push("getBounds").op(0x52).push(edge).op(0x4E).op(0x26);
+    };
+    traceEdge({}, "xMin");
+    traceEdge("_root", "yMax");
+    a.push("nothing").push(1).push("c").op(0x1C).push("getRect").op(0x52).op(0x26);
+    // The largest twips value; from SWF 8 on, in another clip's space one
+    // twip more.
+    QCOMPARE(tracedBy(a, 7), (QStringList{u"6710886.35"_s, u"6710886.35"_s, u"undefined"_s}));
+    QCOMPARE(tracedBy(a), (QStringList{u"6710886.35"_s, u"6710886.4"_s, u"undefined"_s}));
 }
 
 void TestSwfDrawingApi::sizingAClipWithNothingInItShrinksItToNothing()

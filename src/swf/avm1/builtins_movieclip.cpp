@@ -157,16 +157,22 @@ Value getBounds(Vm &vm, CallInfo &c)
     const int clip = clipOfSelf(c);
     if (!clip)
         return {};
+    const int space = c.args.empty() ? clip : clipArgument(vm, c.args[0], clip);
+    if (!space)
+        return {};
+    // Nothing drawn: every edge at the largest twips value. Once a call has
+    // run by SWF 8's rules (of its own movie or of the main one), the edges
+    // in another clip's space lie one twip further out.
+    if (vm.movieVersion() >= 8 || vm.mainMovieVersion() >= 8)
+        vm.sinceBoundsUnderSwf8 = true;
     QRectF area = vm.host()->clipBounds(clip);
     Object *out = vm.newPlain();
     if (area.isNull()) {
+        const double edge = (space != clip && vm.sinceBoundsUnderSwf8 ? 0x8000000 : 0x7FFFFFF) / 20.0;
         for (const char16_t *name : {u"xMin", u"xMax", u"yMin", u"yMax"})
-            vm.set(out, QString::fromUtf16(name), 6710886.35);
+            vm.set(out, QString::fromUtf16(name), edge);
         return out;
     }
-    const int space = c.args.empty() ? clip : clipArgument(vm, c.args[0], clip);
-    if (!space && !c.args.empty())
-        return {};
     if (space != clip) {
         const QTransform toSpace = vm.host()->clipToStage(clip) * vm.host()->clipToStage(space).inverted();
         area = toSpace.mapRect(area);

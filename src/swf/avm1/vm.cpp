@@ -11,6 +11,7 @@ namespace sky::swf::avm1 {
 Vm::Vm(int swfVersion, Host *host, Limits limits)
     : version_(swfVersion)
     , movieVersion_(swfVersion)
+    , mainMovieVersion_(swfVersion)
     , host_(host)
     , limits_(limits)
 {

@@ -227,6 +227,7 @@ public:
     // functions (which SWF 4 has none of).
     int version() const { return version_; }
     int movieVersion() const { return movieVersion_; }
+    int mainMovieVersion() const { return mainMovieVersion_; }
     void setVersion(int version) { version_ = version; }
     // A movie loaded into a clip runs its scripts by its own version's rules.
     void setMovieVersion(int version) { movieVersion_ = version_ = version; }
@@ -394,6 +395,7 @@ public:
     std::vector<Object *> playingSounds;      // Sound objects kept alive while their sounds play
     std::vector<DataLoad> dataLoads;          // files read for scripts, not handed over yet
     std::vector<Object *> keptObjects;        // SharedObjects of this run, written as the movie ends
+    bool sinceBoundsUnderSwf8 = false;        // a getBounds has run by SWF 8's rules
 
     // Whether `name` is `__proto__` under the version's case rule.
     bool isProtoName(const QString &name) const { return name.size() == 9 && key(name) == u"__proto__"; }
@@ -416,6 +418,7 @@ private:
 
     int version_;
     int movieVersion_;
+    int mainMovieVersion_;
     Host *host_;
     Limits limits_;
     qint64 spent_ = 0;

@@ -491,10 +491,14 @@ void ScriptRuntime::otherMouseButton(int key, bool down)
 
 void ScriptRuntime::holdKey(int code, bool down)
 {
-    if (!down)
+    if (!down) {
         std::erase(keysDown_, code);
-    else if (!keyIsDown(code))
+    } else if (!keyIsDown(code)) {
         keysDown_.push_back(code);
+        // Every key toggles, not only the locks, as the system counts them.
+        if (!keysToggled_.erase(code))
+            keysToggled_.insert(code);
+    }
 }
 
 bool ScriptRuntime::keyIsDown(int code)

@@ -145,6 +145,7 @@ public:
     bool clipHitsPoint(int clip, const QPointF &point, bool shape) override;
     bool isButton(int clip) override;
     bool keyIsDown(int code) override;
+    bool keyIsToggled(int code) override { return keysToggled_.contains(code); }
     int lastKey(bool character) override;
     void startDrag(int clip, bool lockCenter, const QRectF *bounds) override;
     void stopDrag() override;
@@ -364,6 +365,7 @@ private:
     } drag_;
     std::map<int, QString> dropTargets_; // by clip handle
     std::vector<int> keysDown_;
+    std::set<int> keysToggled_; // keys and buttons pressed an odd number of times
     void holdKey(int code, bool down);
     void pointerHidesFocusFrame(bool leftPress);
     int lastKeyCode_ = 0, lastCharacter_ = 0;

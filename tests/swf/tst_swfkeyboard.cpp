@@ -405,6 +405,24 @@ private Q_SLOTS:
                  (QStringList{u"-1"_s, u"xyxy"_s}));
     }
 
+    void everyKeyAndButtonTogglesAsItIsPressed()
+    {
+        // Key.isToggled of Caps Lock, of A and of the mouse's left button,
+        // traced as keys go down.
+        Actions heard;
+        for (const int code : {20, 65, 1})
+            heard.push(code).push(1).push("Key").op(0x1C).push("isToggled").op(0x52).op(0x26);
+        swftest::Movie m(6, 100, 100);
+        m.doAction(Actions().listen("Key", "l", "onKeyDown", heard).code()).showFrame();
+        QCOMPARE(tracedWithRecording(m, R"([{"type": "KeyDown", "key": {"Char": "a"}},
+            {"type": "MouseDown", "pos": [10, 10], "btn": "Left"}, {"type": "KeyDown", "key": "CapsLock"},
+            {"type": "MouseUp", "pos": [10, 10], "btn": "Left"}, {"type": "KeyUp", "key": "CapsLock"},
+            {"type": "KeyDown", "key": "CapsLock"}, {"type": "MouseDown", "pos": [10, 10], "btn": "Left"},
+            {"type": "KeyDown", "key": {"Char": "b"}}])"),
+                 (QStringList{u"false"_s, u"true"_s, u"false"_s, u"true"_s, u"true"_s, u"true"_s, u"false"_s,
+                              u"true"_s, u"true"_s, u"false"_s, u"true"_s, u"false"_s}));
+    }
+
     void arrowsMoveTheFramedFocusToTheNearestObjectThatWay()
     {
         Played p(tabMovie({}));

@@ -10,7 +10,7 @@ namespace {
 Value keyIsDown(Vm &vm, CallInfo &c) { return vm.host()->keyIsDown(vm.toInt32(c.arg(0))); }
 Value keyCode(Vm &vm, CallInfo &) { return vm.host()->lastKey(false); }
 Value keyAscii(Vm &vm, CallInfo &) { return vm.host()->lastKey(true); }
-Value isToggled(Vm &, CallInfo &) { return false; }
+Value isToggled(Vm &vm, CallInfo &c) { return vm.host()->keyIsToggled(vm.toInt32(c.arg(0))); }
 Value showPointer(Vm &, CallInfo &) { return 1; }
 Value hidePointer(Vm &, CallInfo &) { return 0; }
 Value nothing(Vm &, CallInfo &) { return {}; }

@@ -124,9 +124,11 @@ public:
     virtual bool clipHitsPoint(int, const QPointF &, bool) { return false; }
     // Whether a clip handle is a button's (scripts see it as a Button).
     virtual bool isButton(int) { return false; }
-    // The keyboard: whether a key (Key.getCode() codes) is down, and the
-    // code or the character of the last key pressed.
+    // The keyboard: whether a key (Key.getCode() codes) is down, whether it
+    // has been pressed an odd number of times, and the code or the
+    // character of the last key pressed.
     virtual bool keyIsDown(int) { return false; }
+    virtual bool keyIsToggled(int) { return false; }
     virtual int lastKey(bool) { return 0; }
     virtual void startDrag(int, bool, const QRectF *) { }
     virtual void stopDrag() { }

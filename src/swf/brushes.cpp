@@ -10,7 +10,7 @@ namespace sky::swf {
 namespace {
 
 constexpr double gradientHalfSize = 16384;
-constexpr int linearRgbSubdivisions = 8;
+constexpr int rampSteps = 256;
 // The continuous lookup of older movies takes a colour half a ratio step
 // before the position.
 constexpr double continuousLead = 0.5;
@@ -44,32 +44,6 @@ QColor mixLinear(const QColor &a, const QColor &b, double t)
                   qBound(0, int(std::lround(alpha)), 255));
 }
 
-QGradientStops stopsOf(const FillStyle &fill, const ColorTransform &color)
-{
-    QGradientStops stops;
-    const bool linearRgb = fill.interpolation == 1;
-    double last = -1; // the position of the last stop, in ratio steps
-    for (std::size_t i = 0; i < fill.stops.size(); ++i) {
-        // Stops share no ratio, as in the ramps shaded by hand.
-        const double ratio = i == 0 ? fill.stops[i].ratio : qMin(255.0, qMax(fill.stops[i].ratio, last + 1));
-        const QColor c = color.apply(fill.stops[i].color);
-        if (linearRgb && i > 0 && ratio > last) {
-            const QColor previous = color.apply(fill.stops[i - 1].color);
-            for (int k = 1; k < linearRgbSubdivisions; ++k) {
-                const double t = double(k) / linearRgbSubdivisions;
-                stops.append({(last + (ratio - last) * t) / 255, mixLinear(previous, c, t)});
-            }
-        }
-        // Equal positions would make Qt drop a stop; nudge them apart.
-        const double at = ratio > last ? ratio / 255 : qMin(1.0, stops.back().first + 1e-6);
-        stops.append({at, linearRgb ? mixLinear(c, c, 0) : c});
-        last = ratio;
-    }
-    if (stops.isEmpty())
-        stops.append({0.0, QColor(0, 0, 0)});
-    return stops;
-}
-
 // `weight` 256ths of the way from premultiplied `a` to `b`.
 QRgb mixPixels(QRgb a, QRgb b, uint weight)
 {
@@ -90,8 +64,19 @@ public:
         // Stops share no ratio: each takes at least the step after the one
         // before, so every colour shows. In the 256-step lookup the stop
         // before a run of such stops also keeps its colour one step longer.
+        // A stop below the one before keeps its ratio: a position takes its
+        // colour from the first stop, in the order given, at or past it, so
+        // such a stop shows only as the start of the way to the next one.
         bool inRun = false;
+        double given = -1; // the ratio the stop before was given
         for (const GradientStop &stop : fill.stops) {
+            const bool falling = stop.ratio < given;
+            given = stop.ratio;
+            if (falling) {
+                stops_.push_back({stop.ratio, color.apply(stop.color)});
+                inRun = false;
+                continue;
+            }
             const bool shared = !stops_.empty() && stop.ratio <= stops_.back().ratio;
             if (shared && !inRun && !continuous_)
                 stops_.push_back({qMin(255.0, stops_.back().ratio + 1), stops_.back().color});
@@ -103,7 +88,7 @@ public:
             stops_.push_back({0, QColor(0, 0, 0)});
         // Linear-RGB colours curve between the table's steps, so those
         // tables take finer ones.
-        const int steps = !continuous_ ? 256 : linearRgb_ ? 65536 : 4096;
+        const int steps = !continuous_ ? rampSteps : linearRgb_ ? 65536 : 4096;
         table_.resize(std::size_t(steps));
         for (int i = 0; i < steps; ++i)
             table_[std::size_t(i)] = evaluate(i * 255.0 / (steps - 1), continuous_ ? 0.0 : 0.5);
@@ -115,7 +100,7 @@ public:
     QRgb at(double t) const
     {
         if (!continuous_)
-            return table_[std::size_t(qBound(0, int(t * 256), 255))];
+            return table_[std::size_t(qBound(0, int(t * rampSteps), rampSteps - 1))];
         // Between the table's colours, a mix of the two nearest.
         const double at = qBound(0.0, t * 256 - continuousLead, 255.0) * (double(table_.size() - 1) / 255.0);
         const auto i = std::size_t(at);
@@ -275,9 +260,15 @@ QBrush gradientOrSolidBrush(const FillStyle &fill, const ColorTransform &color)
     else
         gradient = QRadialGradient(QPointF(0, 0), gradientHalfSize,
                                    QPointF(fill.kind == FillKind::Focal ? focalOf(fill) * gradientHalfSize : 0, 0));
-    gradient.setStops(stopsOf(fill, color));
-    // Colour and alpha each go their own way between stops, as in the
-    // player: a transparent stop's colour still shows.
+    // A stop in the middle of each of the 256 steps of the ramp that
+    // shaded pixels read, so both ways of drawing show the same colours.
+    const Ramp &ramp = rampFor(fill, color, true);
+    QGradientStops stops;
+    for (int i = 0; i < rampSteps; ++i) {
+        const double t = (i + 0.5) / rampSteps;
+        stops.append({t, QColor::fromRgba(qUnpremultiply(ramp.at(t)))});
+    }
+    gradient.setStops(stops);
     gradient.setInterpolationMode(QGradient::ComponentInterpolation);
     gradient.setSpread(fill.spread == 1   ? QGradient::ReflectSpread
                        : fill.spread == 2 ? QGradient::RepeatSpread

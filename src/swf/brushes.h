@@ -10,7 +10,7 @@ namespace sky::swf {
 
 // The brush for a solid or gradient fill under a colour transform, in the
 // shape's own coordinates. Gradients span -16384..16384 twips in their
-// own space; linear-RGB interpolation is approximated with extra stops.
+// own space, their colours read from the 256-step ramp of shadeGradient.
 QBrush gradientOrSolidBrush(const FillStyle &fill, const ColorTransform &color);
 
 // The pixels of a gradient fill over `area` (device pixels), each picture

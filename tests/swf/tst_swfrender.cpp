@@ -116,6 +116,24 @@ void TestSwfRender::gradientsRunFromFirstToLastStop()
             QVERIFY(near(image.pixel(1, 1), qRgb(0, 255, 0), 1)); // padded past the end
         }
     }
+
+    // Stops out of order: a position takes its colour from the first stop,
+    // in the order given, at or past it. Past green at 128 the blue stop at
+    // 64 only starts the way to red at 192, already three quarters gone at
+    // ratio 160, in the reference drawing and in the window alike.
+    swftest::Movie m = stage();
+    m.shape(1, 2, stageTwips,
+            {swftest::gradientFill(0x10, scale, 1000, 1000,
+                                   {{0, Qt::black}, {128, QColor(0, 255, 0)}, {64, Qt::blue}, {192, Qt::red}})},
+            {}, Edges().rect(stageTwips, 1).end());
+    m.place(1, 1).showFrame();
+    MoviePlayer player;
+    QVERIFY(player.loadData(m.fws()));
+    for (const QImage &image : {render(m), swftest::drawnWhole(player, QSize(100, 100), swftest::windowQuality())}) {
+        QVERIFY(near(image.pixel(40, 50), qRgb(0, 204, 0), 8));
+        QVERIFY(near(image.pixel(62, 50), qRgb(190, 0, 65), 8));
+        QVERIFY(near(image.pixel(90, 50), qRgb(255, 0, 0), 1));
+    }
 }
 
 void TestSwfRender::bitmapFillsRepeatAndScale()

@@ -29,11 +29,4 @@ struct ColorTransform {
     bool operator==(const ColorTransform &) const = default;
 };
 
-inline QColor lerpColor(const QColor &from, const QColor &to, double t)
-{
-    auto mix = [t](int x, int y) { return qBound(0, int(x + (y - x) * t + 0.5), 255); };
-    return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()),
-                  mix(from.alpha(), to.alpha()));
-}
-
 } // namespace sky::swf

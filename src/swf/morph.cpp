@@ -2,6 +2,8 @@
 
 #include "bitreader.h"
 
+#include <cmath>
+
 namespace sky::swf {
 namespace {
 
@@ -84,6 +86,15 @@ void readMorphStyles(BitReader &r, int version, ShapeLayer &start, ShapeLayer &e
         start.lines.push_back(a);
         end.lines.push_back(b);
     }
+}
+
+// The colour `t` of the way from `from` to `to`, each channel rounded down
+// as the player's morphs do.
+QColor lerpColor(const QColor &from, const QColor &to, double t)
+{
+    auto mix = [t](int x, int y) { return qBound(0, int(std::floor(x + (y - x) * t + 1e-6)), 255); };
+    return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()),
+                  mix(from.alpha(), to.alpha()));
 }
 
 FillStyle lerpFill(const FillStyle &a, const FillStyle &b, double t)

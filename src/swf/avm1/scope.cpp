@@ -18,6 +18,9 @@ bool isName(Vm &vm, const QString &name, const char16_t *special)
 // in a function's own variables (not within a `with`).
 bool isThis(Vm &vm, const Activation &act, const QString &name)
 {
+    // Asked before every variable lookup: most names are not four long.
+    if (name.size() != 4)
+        return false;
     if (vm.version() <= 5 && !act.scope.empty() && act.scope.back().kind == Scope::Local)
         return name == u"this";
     return isName(vm, name, u"this");

@@ -31,6 +31,16 @@ void keepScriptTransform(const StageClip &clip, Placement &next)
     next.visible = clip.placement.visible;
 }
 
+// An object a goto keeps stays the same object: its name, its event
+// handlers and its character (a script may have swapped a sprite to a depth
+// the timeline fills with another).
+void keepIdentity(const StageClip &clip, Placement &next)
+{
+    next.characterId = clip.placement.characterId;
+    next.name = clip.placement.name;
+    next.clipActions = clip.placement.clipActions;
+}
+
 // An object a goto makes: its depth, the frame that placed it and the place
 // of the placing tag among that frame's tags.
 struct Made
@@ -277,8 +287,8 @@ void ClipStage::gotoFrame(StageClip &clip, int n, bool scripts)
         if (child->depth >= scriptDepthOffset || child->unloading)
             continue;
         const auto found = list->find(depth);
-        if (found == list->end() || found->second.characterId != child->placement.characterId
-            || found->second.placedFrame != child->placement.placedFrame)
+        if (found == list->end() || found->second.placedFrame != child->placement.placedFrame
+            || (!child->timeline && found->second.characterId != child->placement.characterId))
             gone.push_back(child->handle);
     }
     const int handle = clip.handle;
@@ -293,6 +303,7 @@ void ClipStage::gotoFrame(StageClip &clip, int n, bool scripts)
         if (StageClip *existing = clip.childAt(depth); existing && !existing->unloading) {
             Placement next = placement;
             keepScriptTransform(*existing, next);
+            keepIdentity(*existing, next);
             existing->placement = std::move(next);
         } else {
             made.push_back({depth, &placement});

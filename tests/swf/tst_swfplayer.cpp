@@ -1,6 +1,7 @@
 // Playing: the display list across frames, ticks, frame actions, sprites
 // and stepping in both directions.
 
+#include "scriptactions.h"
 #include "swfwriter.h"
 
 #include "swf/movieplayer.h"
@@ -69,6 +70,7 @@ private Q_SLOTS:
     void frameActionsStopAndJump();
     void spritesRunInStepWithTheirParent();
     void gotoMakesSpritesInTheOrderPlayingWould();
+    void loopingKeepsSpritesAScriptSwapped();
     void timelinesWithoutEndTagStayOnTheirLastFrame();
     void newObjectFindsNoRoomAtAnOccupiedDepth();
     void steppingShowsWhatPlayingShows();
@@ -257,6 +259,30 @@ void TestSwfPlayer::gotoMakesSpritesInTheOrderPlayingWould()
     QVERIFY(player.loadData(m.fws()));
     QCOMPARE(lines, (QStringList{u"made on 2"_s, u"made on 3, deeper"_s, u"made on 3, shallower"_s, u"frame 4"_s,
                                  u"made on 4"_s}));
+}
+
+void TestSwfPlayer::loopingKeepsSpritesAScriptSwapped()
+{
+    // Frame 1 places sprites a and b; frame 2 swaps their depths and
+    // traces a's. Looping back to frame 1 keeps both clips where the swap
+    // left them, although each timeline depth now holds the other's
+    // character: they are not made again, and the next swap moves them back.
+    const auto says = [](const QByteArray &text) {
+        return swftest::Movie(7, 1, 1).doAction(swftest::Actions().push(text).op(0x26).code()).showFrame();
+    };
+    swftest::Movie m(7, 100, 100);
+    m.sprite(1, says("a made")).sprite(2, says("b made"));
+    m.placeNamed(1, 1, "a").placeNamed(2, 2, "b").showFrame();
+    swftest::Actions swap = swftest::callOn("a", "swapDepths", {"_root.b"});
+    swap.op(0x17).then(swftest::callOn("a", "getDepth")).op(0x26).then(swftest::trace("b._name"));
+    m.doAction(swap.code()).showFrame();
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &line) { lines << line; });
+    QVERIFY(player.loadData(m.fws()));
+    for (int t = 0; t < 3; ++t)
+        player.tick();
+    QCOMPARE(lines, (QStringList{u"a made"_s, u"b made"_s, u"-16382"_s, u"b"_s, u"-16383"_s, u"b"_s}));
 }
 
 void TestSwfPlayer::timelinesWithoutEndTagStayOnTheirLastFrame()

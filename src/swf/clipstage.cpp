@@ -41,6 +41,19 @@ void keepIdentity(const StageClip &clip, Placement &next)
     next.clipActions = clip.placement.clipActions;
 }
 
+// Whether `clip`, at a timeline depth where the frame gone to has
+// `placement`, stays through a goto back. A sprite stays whatever the
+// character placed there (a script may have swapped it in) or the frame
+// that placed it, unless its ratio differs; another object only when the
+// same tag placed it.
+bool survivesGoto(const StageClip &clip, const Placement &placement)
+{
+    if (clip.timeline)
+        return placement.ratio == clip.placement.ratio;
+    return placement.characterId == clip.placement.characterId
+        && placement.placedFrame == clip.placement.placedFrame;
+}
+
 // An object a goto makes: its depth, the frame that placed it and the place
 // of the placing tag among that frame's tags.
 struct Made
@@ -287,8 +300,7 @@ void ClipStage::gotoFrame(StageClip &clip, int n, bool scripts)
         if (child->depth >= scriptDepthOffset || child->unloading)
             continue;
         const auto found = list->find(depth);
-        if (found == list->end() || found->second.placedFrame != child->placement.placedFrame
-            || (!child->timeline && found->second.characterId != child->placement.characterId))
+        if (found == list->end() || !survivesGoto(*child, found->second))
             gone.push_back(child->handle);
     }
     const int handle = clip.handle;

@@ -71,6 +71,7 @@ private Q_SLOTS:
     void spritesRunInStepWithTheirParent();
     void gotoMakesSpritesInTheOrderPlayingWould();
     void loopingKeepsSpritesAScriptSwapped();
+    void loopingKeepsSpritesPlacedAgainWithTheSameRatio();
     void timelinesWithoutEndTagStayOnTheirLastFrame();
     void newObjectFindsNoRoomAtAnOccupiedDepth();
     void steppingShowsWhatPlayingShows();
@@ -283,6 +284,27 @@ void TestSwfPlayer::loopingKeepsSpritesAScriptSwapped()
     for (int t = 0; t < 3; ++t)
         player.tick();
     QCOMPARE(lines, (QStringList{u"a made"_s, u"b made"_s, u"-16382"_s, u"b"_s, u"-16383"_s, u"b"_s}));
+}
+
+void TestSwfPlayer::loopingKeepsSpritesPlacedAgainWithTheSameRatio()
+{
+    // Frame 1 places sprites one and two; frame 2 removes them and places
+    // them again, one with another ratio. Looping back to frame 1 keeps
+    // two, placed by another tag of another frame, and makes one again.
+    const auto says = [](const QByteArray &text) {
+        return swftest::Movie(7, 1, 1).doAction(swftest::Actions().push(text).op(0x26).code()).showFrame();
+    };
+    swftest::Movie m(7, 100, 100);
+    m.sprite(1, says("one made")).sprite(2, says("two made"));
+    m.place(1, 1).place(2, 2).showFrame();
+    m.remove(1).remove(2).placeRatio(1, 1, 5).placeRatio(2, 2, 0).showFrame();
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &line) { lines << line; });
+    QVERIFY(player.loadData(m.fws()));
+    for (int t = 0; t < 2; ++t)
+        player.tick();
+    QCOMPARE(lines, (QStringList{u"one made"_s, u"two made"_s, u"one made"_s, u"two made"_s, u"one made"_s}));
 }
 
 void TestSwfPlayer::timelinesWithoutEndTagStayOnTheirLastFrame()

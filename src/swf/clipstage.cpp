@@ -31,6 +31,20 @@ void keepScriptTransform(const StageClip &clip, Placement &next)
     next.visible = clip.placement.visible;
 }
 
+// Whether a tag moving `clip` may show character `id` in its place: only
+// a shape, morph shape or static text changes, to another of its kind.
+// Sprites, buttons and edit fields stay what they are.
+bool replaceable(const StageClip &clip, int id)
+{
+    const Character *now = clip.library->character(clip.placement.characterId);
+    const Character *next = clip.library->character(id);
+    if (!now || !next || now->index() != next->index())
+        return false;
+    if (const auto *text = std::get_if<TextCharacter>(now))
+        return !text->edit && !std::get<TextCharacter>(*next).edit;
+    return std::holds_alternative<ShapeCharacter>(*now) || std::holds_alternative<MorphCharacter>(*now);
+}
+
 // An object a goto keeps stays the same object: its name, its event
 // handlers and its character (a script may have swapped a sprite to a depth
 // the timeline fills with another).
@@ -259,11 +273,12 @@ void ClipStage::applyOp(StageClip &clip, const DisplayOp &op, int frame)
     }
     if (op.move && existing) {
         Placement next = existing->placement;
-        if (op.hasCharacter && op.values.characterId != next.characterId) {
+        if (op.hasCharacter && op.values.characterId != next.characterId
+            && replaceable(*existing, op.values.characterId)) {
             next.characterId = op.values.characterId;
             next.placedFrame = frame;
         }
-        setPlacementFields(next, op);
+        setMovedFields(next, op);
         keepScriptTransform(*existing, next);
         existing->placement = std::move(next);
         return;

@@ -8,7 +8,7 @@ constexpr std::size_t minOpsBetweenSnapshots = 64;
 
 } // namespace
 
-void setPlacementFields(Placement &p, const DisplayOp &op)
+void setMovedFields(Placement &p, const DisplayOp &op)
 {
     if (op.hasMatrix)
         p.matrix = op.values.matrix;
@@ -18,8 +18,6 @@ void setPlacementFields(Placement &p, const DisplayOp &op)
         p.ratio = op.values.ratio;
     if (op.hasClip)
         p.clipDepth = op.values.clipDepth;
-    if (op.hasName)
-        p.name = op.values.name;
     if (op.hasBlend)
         p.blend = op.values.blend;
     if (op.hasVisible)
@@ -30,6 +28,13 @@ void setPlacementFields(Placement &p, const DisplayOp &op)
         p.cached = op.values.cached;
     if (op.hasFilters)
         p.filters = op.values.filters;
+}
+
+void setPlacementFields(Placement &p, const DisplayOp &op)
+{
+    setMovedFields(p, op);
+    if (op.hasName)
+        p.name = op.values.name;
     if (op.values.clipActions)
         p.clipActions = op.values.clipActions;
 }
@@ -49,7 +54,7 @@ void Timeline::apply(DisplayList &list, const Frame &frame, int frameNumber) con
                 p.characterId = op.values.characterId;
                 p.placedFrame = frameNumber;
             }
-            setPlacementFields(p, op);
+            setMovedFields(p, op);
         } else if (op.hasCharacter && it == list.end()) {
             Placement p;
             p.characterId = op.values.characterId;

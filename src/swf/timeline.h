@@ -56,8 +56,12 @@ struct DisplayOp {
 
 using DisplayList = std::map<int, Placement>; // by depth
 
-// Copies the fields `op` sets (all but the character) onto `p`.
+// Copies the fields `op` sets (all but the character) onto `p`, an object
+// it places.
 void setPlacementFields(Placement &p, const DisplayOp &op);
+// The same for an object already there that `op` moves: its name and event
+// handlers stay those it was placed with.
+void setMovedFields(Placement &p, const DisplayOp &op);
 
 struct Frame {
     std::vector<DisplayOp> ops;

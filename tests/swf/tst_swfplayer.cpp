@@ -72,6 +72,7 @@ private Q_SLOTS:
     void gotoMakesSpritesInTheOrderPlayingWould();
     void loopingKeepsSpritesAScriptSwapped();
     void loopingKeepsSpritesPlacedAgainWithTheSameRatio();
+    void movingTagReplacesShapesButNotSprites();
     void timelinesWithoutEndTagStayOnTheirLastFrame();
     void newObjectFindsNoRoomAtAnOccupiedDepth();
     void steppingShowsWhatPlayingShows();
@@ -305,6 +306,32 @@ void TestSwfPlayer::loopingKeepsSpritesPlacedAgainWithTheSameRatio()
     for (int t = 0; t < 2; ++t)
         player.tick();
     QCOMPARE(lines, (QStringList{u"one made"_s, u"two made"_s, u"one made"_s, u"two made"_s, u"one made"_s}));
+}
+
+void TestSwfPlayer::movingTagReplacesShapesButNotSprites()
+{
+    // Frame 2's tags move what frame 1 placed, naming other characters and,
+    // for the sprite, another name: the red square becomes the green one,
+    // while sprite a stays the clip it was, under its name.
+    const auto says = [](const QByteArray &text) {
+        return swftest::Movie(7, 1, 1).doAction(swftest::Actions().push(text).op(0x26).code()).showFrame();
+    };
+    swftest::Movie m(7, 100, 100);
+    m.background(Qt::white);
+    square(m, 1, Qt::red);
+    square(m, 2, Qt::green);
+    m.sprite(3, says("a made")).sprite(4, says("b made"));
+    m.place(1, 1).placeNamed(2, 3, "a").showFrame();
+    m.tag(26, swftest::Bits().u8(0x03).u16(1).u16(2).data());
+    m.tag(26, swftest::Bits().u8(0x23).u16(2).u16(4).bytes("b").u8(0).data());
+    m.doAction(swftest::Actions(swftest::trace("a._name")).then(swftest::trace("b._name")).code()).showFrame();
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &line) { lines << line; });
+    QVERIFY(player.loadData(m.fws()));
+    player.tick();
+    QCOMPARE(lines, (QStringList{u"a made"_s, u"a"_s, u"undefined"_s}));
+    QCOMPARE(frameImage(player).pixelColor(5, 5), QColor(Qt::green));
 }
 
 void TestSwfPlayer::timelinesWithoutEndTagStayOnTheirLastFrame()

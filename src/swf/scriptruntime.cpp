@@ -57,13 +57,13 @@ void ScriptRuntime::start()
     stage_.gotoFrame(stage_.root(), 1);
     runConstructs();
     runQueue();
+    runIntervals();
 }
 
 void ScriptRuntime::tick()
 {
     vm_.beginFrame();
     ++stage_.tick;
-    avm1::runIntervals(vm_);
     const std::vector<int> order = stage_.executionOrder();
     for (const int handle : order)
         if (StageClip *c = clip(handle); c && c->playing && c->timeline && !c->unloading)
@@ -75,6 +75,14 @@ void ScriptRuntime::tick()
     runQueue();
     trackPointer();
     settle();
+    runIntervals();
+}
+
+// The intervals due before the next frame's time run after this frame, the
+// actions each queues (a clip it attached loading) before the next is called.
+void ScriptRuntime::runIntervals()
+{
+    avm1::runIntervals(vm_, time() + framePeriod(), [this] { settle(); });
 }
 
 void ScriptRuntime::gotoMainFrame(int frame, bool play)
@@ -338,7 +346,9 @@ Object *ScriptRuntime::clipObject(int handle)
     return object;
 }
 
-double ScriptRuntime::time() { return double(stage_.tick) * 1000.0 / qMax(1.0, player_.movie()->frameRate()); }
+double ScriptRuntime::framePeriod() const { return 1000.0 / qMax(1.0, player_.movie()->frameRate()); }
+
+double ScriptRuntime::time() { return double(stage_.tick) * framePeriod(); }
 
 double ScriptRuntime::dateNow() { return player_.startDate() + time(); }
 

@@ -287,6 +287,8 @@ private:
     QString dropTarget(int clip);
     // What an input event set off: constructs and queued scripts.
     void settle();
+    void runIntervals();
+    double framePeriod() const; // milliseconds
     // The selectable text field at a stage point (twips), 0 for none.
     int fieldAt(const StageClip &parent, const QTransform &world, const QPointF &point);
     // A key typed into the field with the focus: characters go in at the

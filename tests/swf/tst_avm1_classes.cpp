@@ -82,12 +82,20 @@ quint32 pixel32(Vm &vm, const Value &bitmap, int x, int y)
 
 double widthOf(Vm &vm, const Value &bitmap) { return vm.toNumber(vm.getMember(bitmap, QStringLiteral("width"))); }
 
-// Moves the clock on and runs what is due, as a tick of the player does.
+// Runs what is due before `to`, as the end of a frame does, and moves the
+// clock there; each call is followed by an "after" line.
 void advance(Vm &vm, ClassesHost &host, double to)
 {
-    host.now = to;
     vm.beginFrame();
-    runIntervals(vm);
+    runIntervals(vm, to, [&host] { host.lines << QStringLiteral("after"); });
+    host.now = to;
+}
+
+QStringList calls(const ClassesHost &host)
+{
+    QStringList made = host.lines;
+    made.removeAll(QStringLiteral("after"));
+    return made;
 }
 
 } // namespace
@@ -98,6 +106,7 @@ class TestAvm1Classes : public QObject {
 private Q_SLOTS:
     void initTestCase();
     void intervalsRunOnThePlayersClock();
+    void intervalsRunInTheOrderTheyFallDue();
     void intervalsCallObjectMethodsAndStopWhenCleared();
     void datesReadAndSetLocalTimeAndUtc();
     void datesFromTheConstructorsArguments();
@@ -126,21 +135,43 @@ void TestAvm1Classes::intervalsRunOnThePlayersClock()
     Vm vm(8, &host);
     const Value f = vm.newNative(record);
     QCOMPARE(callGlobal(vm, "setInterval", {f, 100, QStringLiteral("a"), 1}).number, 1.0);
-    advance(vm, host, 99);
-    QVERIFY(host.lines.isEmpty());
+    // Due at 100: not yet by a frame ending at 100, by one just past it.
     advance(vm, host, 100);
-    QCOMPARE(host.lines, QStringList{QStringLiteral("a,1")});
+    QVERIFY(host.lines.isEmpty());
+    advance(vm, host, 101);
+    QCOMPARE(host.lines, (QStringList{QStringLiteral("a,1"), QStringLiteral("after")}));
     // Two periods went by since: two calls.
     advance(vm, host, 320);
-    QCOMPARE(host.lines.size(), 3);
+    QCOMPARE(calls(host).size(), 3);
     // A movie that fell far behind does not call it endlessly.
     QCOMPARE(callGlobal(vm, "setInterval", {f, 1}).number, 2.0);
     host.lines.clear();
     advance(vm, host, 100000);
-    QVERIFY(host.lines.size() <= 20);
+    QVERIFY(calls(host).size() <= 20);
     host.lines.clear();
-    advance(vm, host, 100010);
-    QCOMPARE(host.lines, QStringList{QString()});
+    advance(vm, host, 100011);
+    QCOMPARE(calls(host), QStringList{QString()});
+    // Without a period, or with no function, there is no interval.
+    QVERIFY(callGlobal(vm, "setInterval", {f}).isUndefined());
+    QVERIFY(callGlobal(vm, "setInterval", {f, Value(), QStringLiteral("b")}).isUndefined());
+    QVERIFY(callGlobal(vm, "setTimeout", {QStringLiteral("tick"), 30}).isUndefined());
+}
+
+void TestAvm1Classes::intervalsRunInTheOrderTheyFallDue()
+{
+    ClassesHost host;
+    Vm vm(8, &host);
+    const Value f = vm.newNative(record);
+    // Set in the opposite order to when they fall due; a period of a
+    // fraction is cut to whole milliseconds.
+    callGlobal(vm, "setInterval", {f, 30.9, QStringLiteral("slow")});
+    callGlobal(vm, "setTimeout", {f, 20, QStringLiteral("once")});
+    callGlobal(vm, "setInterval", {f, 10, QStringLiteral("fast")});
+    advance(vm, host, 65);
+    QCOMPARE(calls(host), (QStringList{QStringLiteral("fast"), QStringLiteral("once"), QStringLiteral("fast"),
+                                       QStringLiteral("slow"), QStringLiteral("fast"), QStringLiteral("fast"),
+                                       QStringLiteral("fast"), QStringLiteral("slow"), QStringLiteral("fast")}));
+    QCOMPARE(host.lines.count(QStringLiteral("after")), 9);
 }
 
 void TestAvm1Classes::intervalsCallObjectMethodsAndStopWhenCleared()
@@ -151,29 +182,28 @@ void TestAvm1Classes::intervalsCallObjectMethodsAndStopWhenCleared()
     vm.set(o, QStringLiteral("name"), QStringLiteral("o"));
     vm.set(o, QStringLiteral("tick"), vm.newNative(record));
     const Value id = callGlobal(vm, "setInterval", {o, QStringLiteral("tick"), 30, QStringLiteral("x")});
-    advance(vm, host, 30);
-    QCOMPARE(host.lines, QStringList{QStringLiteral("o,x")});
+    QVERIFY(callGlobal(vm, "setInterval", {o, QStringLiteral("tick")}).isUndefined());
+    advance(vm, host, 31);
+    QCOMPARE(calls(host), QStringList{QStringLiteral("o,x")});
     // The method is looked up at every call.
     vm.set(o, QStringLiteral("tick"), Value());
-    advance(vm, host, 60);
-    QCOMPARE(host.lines.size(), 1);
+    advance(vm, host, 61);
+    QCOMPARE(calls(host).size(), 1);
     vm.set(o, QStringLiteral("tick"), vm.newNative(record));
     callGlobal(vm, "clearInterval", {id});
     advance(vm, host, 1000);
-    QCOMPARE(host.lines.size(), 1);
-    // Neither a function nor an object: no interval.
-    QVERIFY(callGlobal(vm, "setInterval", {QStringLiteral("tick"), 30}).isUndefined());
+    QCOMPARE(calls(host).size(), 1);
     // A timeout is called once, when its time has come; one cleared first
     // never is.
     callGlobal(vm, "setTimeout", {o, QStringLiteral("tick"), 50, QStringLiteral("y")});
     const Value cleared = callGlobal(vm, "setTimeout", {o, QStringLiteral("tick"), 50, QStringLiteral("z")});
     callGlobal(vm, "clearTimeout", {cleared});
-    advance(vm, host, 1049);
-    QCOMPARE(host.lines.size(), 1);
     advance(vm, host, 1050);
-    QCOMPARE(host.lines, (QStringList{QStringLiteral("o,x"), QStringLiteral("o,y")}));
+    QCOMPARE(calls(host).size(), 1);
+    advance(vm, host, 1051);
+    QCOMPARE(calls(host), (QStringList{QStringLiteral("o,x"), QStringLiteral("o,y")}));
     advance(vm, host, 5000);
-    QCOMPARE(host.lines.size(), 2);
+    QCOMPARE(calls(host).size(), 2);
 }
 
 void TestAvm1Classes::datesReadAndSetLocalTimeAndUtc()

@@ -4,6 +4,7 @@
 
 #include "vm.h"
 
+#include <functional>
 #include <initializer_list>
 
 namespace sky::swf::avm1 {
@@ -53,8 +54,9 @@ void installTransform(Vm &vm); // flash.geom.Transform and the clips' `transform
 Value newGeometry(Vm &vm, const QString &className, std::initializer_list<std::pair<const char16_t *, double>> fields);
 void installBitmapData(Vm &vm); // flash.display.BitmapData and the clips' attachBitmap
 
-// Calls the intervals (setInterval) that are due by the host's clock.
-void runIntervals(Vm &vm);
+// Calls the intervals (setInterval) that are due before `now`, earliest
+// first, and `afterCall` after each, for the actions that call queued.
+void runIntervals(Vm &vm, double now, const std::function<void()> &afterCall);
 
 // Tells the Stage's listeners (onResize) that the window showing the movie
 // changed size, when the stage follows the window.

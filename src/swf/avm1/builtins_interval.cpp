@@ -1,5 +1,5 @@
 // setInterval and clearInterval, on the player's clock: an interval is
-// called when the host's time has reached it, as often as its period went
+// called once the player's time has passed it, as often as its period went
 // by since (at most maxCallsPerRun times in one run: a movie that lags
 // does not call an interval endlessly to catch up). setTimeout makes one
 // that is called once and then gone; clearTimeout clears either.
@@ -7,7 +7,7 @@
 #include "builtins.h"
 
 #include <algorithm>
-#include <cmath>
+#include <unordered_map>
 
 namespace sky::swf::avm1 {
 namespace {
@@ -26,7 +26,7 @@ Interval *intervalOf(Object *entry) { return static_cast<Interval *>(entry->stat
 
 // setInterval(function, ms, args...) or setInterval(object, "method", ms,
 // args...), and setTimeout alike; the id they return counts up from 1;
-// undefined when no function or object is given.
+// undefined, and no timer, when no function or object or no period is given.
 Value startTimer(Vm &vm, CallInfo &c, bool once)
 {
     const Value first = c.arg(0);
@@ -34,6 +34,8 @@ Value startTimer(Vm &vm, CallInfo &c, bool once)
         return {};
     const bool function = first.object->isFunction();
     const std::size_t periodAt = function ? 1 : 2;
+    if (c.arg(periodAt).isUndefined())
+        return {};
     Object *entry = vm.newPlain();
     if (function) {
         vm.put(entry, QStringLiteral("fn"), first);
@@ -46,8 +48,7 @@ Value startTimer(Vm &vm, CallInfo &c, bool once)
         args.push_back(c.args[i]);
     vm.put(entry, QStringLiteral("args"), vm.newArray(args));
     auto state = std::make_unique<Interval>();
-    const double period = vm.toNumber(c.arg(periodAt));
-    state->period = std::isfinite(period) ? qMax(shortestPeriod, period) : shortestPeriod;
+    state->period = qMax(shortestPeriod, double(vm.toInt32(c.arg(periodAt))));
     state->due = vm.host()->time() + state->period;
     state->id = ++vm.lastTimerId;
     state->once = once;
@@ -84,24 +85,31 @@ void callInterval(Vm &vm, Object *entry)
 
 } // namespace
 
-void runIntervals(Vm &vm)
+void runIntervals(Vm &vm, double now, const std::function<void()> &afterCall)
 {
-    const double now = vm.host()->time();
-    const std::vector<Object *> running = vm.timers;
-    for (Object *entry : running) {
-        for (int calls = 0; calls < maxCallsPerRun; ++calls) {
-            // A call may clear this interval or any other.
-            if (std::find(vm.timers.begin(), vm.timers.end(), entry) == vm.timers.end())
-                break;
-            Interval *interval = intervalOf(entry);
-            if (interval->due > now)
-                break;
-            interval->due += interval->period;
-            if (interval->once)
-                std::erase(vm.timers, entry);
-            callInterval(vm, entry);
+    // Whichever interval is due first is called first, across all of them;
+    // two due at the same time go in the order they were set.
+    std::unordered_map<Object *, int> calls;
+    for (;;) {
+        Object *next = nullptr;
+        for (Object *entry : vm.timers) {
+            const Interval *interval = intervalOf(entry);
+            if (interval->due < now && calls[entry] < maxCallsPerRun
+                && (!next || interval->due < intervalOf(next)->due))
+                next = entry;
         }
-        if (Interval *interval = intervalOf(entry); interval->due <= now)
+        if (!next)
+            break;
+        ++calls[next];
+        Interval *interval = intervalOf(next);
+        interval->due += interval->period;
+        if (interval->once)
+            std::erase(vm.timers, next);
+        callInterval(vm, next);
+        afterCall();
+    }
+    for (Object *entry : vm.timers) {
+        if (Interval *interval = intervalOf(entry); interval->due < now)
             interval->due = now + interval->period;
     }
 }

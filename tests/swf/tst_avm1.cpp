@@ -70,6 +70,7 @@ private Q_SLOTS:
     void missingMembersAskResolve();
     void callsWithoutAnObjectSeeTheirThis();
     void thisIsAKeywordOfItsOwnCase();
+    void namesKeptInRegistersAreNoVariables();
     void objectsOfACountOutOfRangeAreUndefined();
     void instanceofTakesBothOperandsWhateverTheyAre();
     void scriptMethodsSeePrimitivesBoxed();
@@ -475,6 +476,28 @@ void TestAvm1::thisIsAKeywordOfItsOwnCase()
     both.op(0x8E, swftest::Bits().bytes("h").u8(0).u16(0).u8(2).u16(0x03).u16(int(h.code().size())).data());
     both.then(h).push(0).push("h").op(0x40).op(0x17);
     QCOMPARE(run(7, both), QStringList{u"undefined"_s});
+}
+
+void TestAvm1::namesKeptInRegistersAreNoVariables()
+{
+    // function k() { trace(typeof arguments); trace(typeof super); trace(r1); trace(typeof r2); }
+    // with arguments kept in register 1 and super in 2, then with both also
+    // suppressed; o = {}; o.k = k; o.k(1, 2);
+    Actions k;
+    k.push("arguments").op(0x1C).op(0x44).op(0x26).push("super").op(0x1C).op(0x44).op(0x26);
+    k.pushRegister(1).op(0x26).pushRegister(2).op(0x44).op(0x26);
+    const auto calledWith = [&k](int flags) {
+        Actions code;
+        code.op(0x8E, swftest::Bits().bytes("k").u8(0).u16(0).u8(3).u16(flags).u16(int(k.code().size())).data());
+        code.then(k);
+        code.push("o").push(0).op(0x43).op(0x1D).push("o").op(0x1C).push("k").push("k").op(0x1C).op(0x4F);
+        code.push(2).push(1).push(2).push("o").op(0x1C).push("k").op(0x52).op(0x17);
+        return run(7, code);
+    };
+    const QString none = QStringLiteral("undefined");
+    QCOMPARE(calledWith(0x14), (QStringList{none, none, u"1,2"_s, u"object"_s}));
+    // Suppressed as well, the arguments are still kept; super is not.
+    QCOMPARE(calledWith(0x3C), (QStringList{none, none, u"1,2"_s, none}));
 }
 
 void TestAvm1::objectsOfACountOutOfRangeAreUndefined()

@@ -237,9 +237,9 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
         // A function both to preload and to suppress `this` gets an empty register.
         preload(preloadThis, (fn.flags & suppressThis) ? Value() : self);
         preload(preloadArguments, arguments);
-        if (fn.flags & preloadSuper)
-            act.superObject = makeSuper(vm, self, home);
-        preload(preloadSuper, act.superObject);
+        // As with `this`, a super both preloaded and suppressed leaves its
+        // register empty.
+        preload(preloadSuper, (fn.flags & preloadSuper) && !(fn.flags & suppressSuper) ? makeSuper(vm, self, home) : Value());
         if (fn.flags & preloadRoot)
             preload(preloadRoot, vm.rootOf(act.baseTarget));
         // A timeline without a parent takes no register: the next preload
@@ -249,7 +249,10 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
         if (parent)
             preload(preloadParent, vm.host()->clipObject(parent));
         preload(preloadGlobal, vm.global);
-        if (!(fn.flags & suppressArguments))
+        // What goes to a register is not also named: `arguments` and
+        // `super` are only there for a function that neither preloads nor
+        // suppresses them.
+        if (!(fn.flags & (suppressArguments | preloadArguments)))
             vm.put(act.locals, QStringLiteral("arguments"), arguments);
         // A function that keeps `this` in a register, or has none, leaves
         // the name `this` to its caller's.

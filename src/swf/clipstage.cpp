@@ -59,9 +59,11 @@ void keepIdentity(const StageClip &clip, Placement &next)
 // `placement`, stays through a goto back. A sprite stays whatever the
 // character placed there (a script may have swapped it in) or the frame
 // that placed it, unless its ratio differs; another object only when the
-// same tag placed it.
+// same tag placed it. What a script made there goes.
 bool survivesGoto(const StageClip &clip, const Placement &placement)
 {
+    if (clip.madeByScript)
+        return false;
     if (clip.timeline)
         return placement.ratio == clip.placement.ratio;
     return placement.characterId == clip.placement.characterId
@@ -359,7 +361,10 @@ StageClip *ClipStage::place(StageClip &parent, int depth, const Placement &place
 {
     if (StageClip *existing = parent.childAt(depth))
         remove(*existing);
-    return create(parent, depth, placement, tick);
+    StageClip *made = create(parent, depth, placement, tick);
+    if (made)
+        made->madeByScript = true;
+    return made;
 }
 
 StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &placement, qint64 placedTick)

@@ -46,6 +46,7 @@ struct StageClip {
     int frame = 0;
     bool playing = true;
     bool scripted = false; // transform set by a script
+    bool madeByScript = false; // put on the stage by a script, not by a timeline tag
     bool unloading = false; // removed, waiting for its unload event
     double xscale = 100, yscale = 100, rotation = 0; // as scripts set them
     // A text field: its state as scripts and its variable left it, the
@@ -152,8 +153,8 @@ public:
     // announced when `scripts` is set.
     void gotoFrame(StageClip &clip, int n, bool scripts = true);
 
-    // Puts `characterId` (or an empty clip for 0) at `depth` of `parent`,
-    // replacing what was there.
+    // Puts `characterId` (or an empty clip for 0) at `depth` of `parent`
+    // for a script, replacing what was there.
     StageClip *place(StageClip &parent, int depth, const Placement &placement);
     void remove(StageClip &clip);
     // Takes off the stage a clip kept for its unload event.

@@ -72,6 +72,7 @@ private Q_SLOTS:
     void gotoMakesSpritesInTheOrderPlayingWould();
     void loopingKeepsSpritesAScriptSwapped();
     void loopingKeepsSpritesPlacedAgainWithTheSameRatio();
+    void loopingRemovesWhatScriptsPutAtTimelineDepths();
     void movingTagReplacesShapesButNotSprites();
     void timelinesWithoutEndTagStayOnTheirLastFrame();
     void newObjectFindsNoRoomAtAnOccupiedDepth();
@@ -306,6 +307,24 @@ void TestSwfPlayer::loopingKeepsSpritesPlacedAgainWithTheSameRatio()
     for (int t = 0; t < 2; ++t)
         player.tick();
     QCOMPARE(lines, (QStringList{u"one made"_s, u"two made"_s, u"one made"_s, u"two made"_s, u"one made"_s}));
+}
+
+void TestSwfPlayer::loopingRemovesWhatScriptsPutAtTimelineDepths()
+{
+    // Frame 1 places sprite a; frame 2 duplicates it onto its own depth,
+    // replacing it. Looping back to frame 1 takes the copy away and makes a
+    // again, as the timeline placed it.
+    swftest::Movie m(7, 100, 100);
+    m.sprite(1, swftest::Movie(7, 1, 1).doAction(swftest::Actions().push("a made").op(0x26).code()).showFrame());
+    m.placeNamed(1, 1, "a").showFrame();
+    m.doAction(swftest::Actions().push("a").push("d").push(1).op(0x24).code()).showFrame();
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &line) { lines << line; });
+    QVERIFY(player.loadData(m.fws()));
+    for (int t = 0; t < 2; ++t)
+        player.tick();
+    QCOMPARE(lines, (QStringList{u"a made"_s, u"a made"_s, u"a made"_s}));
 }
 
 void TestSwfPlayer::movingTagReplacesShapesButNotSprites()

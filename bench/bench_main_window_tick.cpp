@@ -12,10 +12,10 @@
 
 #include "bench_support.h"
 #include "best_of.h"
+#include "platform/caption_text.h"
 #include "test_rig.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QPaintEvent>
 #include <QStyleFactory>
 #include <QWidget>
@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // The program's style and font, which decide what painting costs.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans Condensed"), 8));
+    QApplication::setFont(programFont());
     test::TestRig rig;
     Form1 &main = rig.startMainWindow();
     main.Show();

@@ -624,6 +624,27 @@ void TestAvm1::thrownValuesReachTheCatchBlock()
     traced.push("o").push("toString").push("f").op(0x1C).push(1).op(0x43).op(0x1D);
     traced.op(0x8F, traceData).then(traceBody).then(catchBody);
     QCOMPARE(run(7, traced), QStringList({QStringLiteral("[type Object]"), QStringLiteral("boom")}));
+
+    // try { trace("try"); } catch (e) { trace(e); } finally { trace("finally"); }
+    // trace("after"); as compilers write it, the try and catch blocks
+    // ending in a jump to the finally block, which runs once.
+    Actions caught;
+    caught.push("e").op(0x1C).op(0x26).op(0x99, swftest::Bits().u16(0).data());
+    Actions tried;
+    tried.push("try").op(0x26).op(0x99, swftest::Bits().u16(int(caught.code().size())).data());
+    Actions finallyBody;
+    finallyBody.push("finally").op(0x26);
+    const QByteArray finallyData = swftest::Bits()
+                                       .u8(3)
+                                       .u16(int(tried.code().size()))
+                                       .u16(int(caught.code().size()))
+                                       .u16(int(finallyBody.code().size()))
+                                       .bytes("e")
+                                       .u8(0)
+                                       .data();
+    Actions withFinally;
+    withFinally.op(0x8F, finallyData).then(tried).then(caught).then(finallyBody).push("after").op(0x26);
+    QCOMPARE(run(7, withFinally), (QStringList{u"try"_s, u"finally"_s, u"after"_s}));
 }
 
 void TestAvm1::throwsCaughtFromBuiltInConstructorsLeaveNoDepth()

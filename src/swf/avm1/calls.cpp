@@ -142,9 +142,13 @@ Completion runTry(Vm &vm, Activation &act, ActionData &data, int next, int end)
     std::optional<ScriptThrow> pending;
     const std::size_t stackHeight = vm.stack.size();
     const auto scopeDepth = act.scope.size();
+    // A block that jumps into the finally block ends there, as compilers
+    // leave a try or catch block: the finally block still runs only once.
     auto runBlock = [&](int from, int to) {
         const Completion r = execute(vm, act, from, to);
-        return r.kind == Completion::Normal ? Completion{Completion::Normal, after} : r;
+        const bool ended = r.kind == Completion::Normal
+                           || (r.kind == Completion::Jump && r.target >= finallyStart && r.target <= after);
+        return ended ? Completion{Completion::Normal, after} : r;
     };
     try {
         c = runBlock(tryStart, catchStart);

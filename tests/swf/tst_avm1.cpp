@@ -521,6 +521,20 @@ void TestAvm1::instanceofTakesBothOperandsWhateverTheyAre()
     code.push(0).op(0x43).push("Object").op(0x1C).op(0x54).op(0x26);
     code.op(0x26);
     QCOMPARE(run(6, code), (QStringList{u"false"_s, u"false"_s, u"true"_s, u"kept"_s}));
+
+    // function C() {} o = new C();
+    // C.addProperty("prototype", function () { trace("getter"); return {}; }, null);
+    // trace(o instanceof C); D = {}; D.__proto__ = C; trace(o instanceof D);
+    // instanceof reads the prototype stored on the constructor itself,
+    // calling no getter and inheriting none.
+    Actions stored;
+    stored.function(Actions(), "C").push("o").push(0).push("C").op(0x40).op(0x1D);
+    stored.function(Actions().push("getter").op(0x26).push(0).op(0x43).op(0x3E), "g");
+    stored.pushNull().push("g").op(0x1C).push("prototype").push(3).push("C").op(0x1C).push("addProperty").op(0x52).op(0x17);
+    stored.push("o").op(0x1C).push("C").op(0x1C).op(0x54).op(0x26);
+    stored.push("D").push(0).op(0x43).op(0x1D).push("D").op(0x1C).push("__proto__").push("C").op(0x1C).op(0x4F);
+    stored.push("o").op(0x1C).push("D").op(0x1C).op(0x54).op(0x26);
+    QCOMPARE(run(7, stored), (QStringList{u"true"_s, u"false"_s}));
 }
 
 void TestAvm1::scriptMethodsSeePrimitivesBoxed()

@@ -266,12 +266,12 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x2C: {
             const Value ctor = st.pop();
             const std::vector<Value> interfaces = st.popArgs();
-            const Value prototype = ctor.isObject() ? vm.get(ctor.object, QStringLiteral("prototype")) : Value();
+            const Value prototype = ctor.isObject() ? vm.storedPrototype(ctor.object) : Value();
             if (prototype.isObject()) {
                 prototype.object->interfaces.clear();
                 for (const Value &i : interfaces)
-                    if (i.isObject())
-                        prototype.object->interfaces.push_back(i.object);
+                    if (const Value p = i.isObject() ? vm.storedPrototype(i.object) : Value(); p.isObject())
+                        prototype.object->interfaces.push_back(p.object);
             }
             break;
         }

@@ -120,7 +120,7 @@ public:
     int clip = 0;
     // `super`: the object methods run on.
     Value superThis;
-    std::vector<Object *> interfaces;
+    std::vector<Object *> interfaces; // prototypes of the interfaces an ImplementsOp named
     std::vector<std::pair<QString, std::pair<Object *, Value>>> watches; // key, callback, user data
     std::unique_ptr<NativeState> state;
 

@@ -209,11 +209,17 @@ DecodedCode &Vm::decoded(const std::shared_ptr<const QByteArray> &code)
     return *slot;
 }
 
+Value Vm::storedPrototype(Object *ctor)
+{
+    const Property *p = ctor ? ctor->find(QStringLiteral("prototype")) : nullptr;
+    return p ? p->value : Value();
+}
+
 bool Vm::instanceOf(const Value &v, Object *ctor)
 {
     if (!v.isObject() || !ctor)
         return false;
-    const Value prototype = get(ctor, QStringLiteral("prototype"));
+    const Value prototype = storedPrototype(ctor);
     if (!prototype.isObject())
         return false;
     std::vector<Object *> pending{v.object->proto};
@@ -224,11 +230,7 @@ bool Vm::instanceOf(const Value &v, Object *ctor)
             continue;
         if (o == prototype.object)
             return true;
-        for (Object *iface : o->interfaces) {
-            const Value p = get(iface, QStringLiteral("prototype"));
-            if (p.isObject())
-                pending.push_back(p.object);
-        }
+        pending.insert(pending.end(), o->interfaces.begin(), o->interfaces.end());
         pending.push_back(o->proto);
     }
     return false;

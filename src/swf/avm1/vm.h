@@ -337,6 +337,9 @@ public:
     // Runs a constructor, from outside any script, on an object made
     // beforehand (a clip of a registered class); false when abandoned.
     bool constructExisting(const Value &ctor, Object *object);
+    // A constructor's own `prototype` as stored: no getter is called and
+    // none is inherited, as instanceof and ImplementsOp read it.
+    Value storedPrototype(Object *ctor);
     bool instanceOf(const Value &v, Object *ctor);
 
     // A block of actions decoded for the version in force, kept for as

@@ -120,6 +120,14 @@ void StageClip::readScaleAndRotation()
     rotation = std::atan2(m.b, m.a) * 180 / M_PI;
 }
 
+void StageClip::takeOverTransform()
+{
+    if (scripted)
+        return;
+    readScaleAndRotation();
+    scripted = true;
+}
+
 ClipStage::ClipStage(const Movie &movie, StageListener *listener)
     : movie_(movie)
     , listener_(listener)
@@ -508,7 +516,9 @@ void ClipStage::swapDepths(StageClip &clip, int depth)
         return;
     std::unique_ptr<StageClip> self = std::move(parent->children[clip.depth]);
     parent->children.erase(clip.depth);
+    clip.takeOverTransform();
     if (auto other = parent->children.find(depth); other != parent->children.end()) {
+        other->second->takeOverTransform();
         other->second->depth = clip.depth;
         parent->children[clip.depth] = std::move(other->second);
     }

@@ -79,6 +79,9 @@ struct StageClip {
     StageClip *childAt(int depth) const;
     // Takes the scales and rotation scripts see from the matrix.
     void readScaleAndRotation();
+    // Hands the transform to scripts (as setting a property or swapping
+    // depths does): the timeline moves the clip no more.
+    void takeOverTransform();
 };
 
 // Makes `mask` (null for none) the mask of `clip`; a clip masks one other

@@ -50,13 +50,7 @@ QString qualityName(int quality)
 
 } // namespace
 
-void ScriptRuntime::touchTransform(StageClip &c)
-{
-    if (!c.scripted) {
-        c.readScaleAndRotation();
-        c.scripted = true;
-    }
-}
+void ScriptRuntime::touchTransform(StageClip &c) { c.takeOverTransform(); }
 
 double ScriptRuntime::propertyNumber(const Value &value)
 {

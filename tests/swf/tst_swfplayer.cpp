@@ -74,6 +74,7 @@ private Q_SLOTS:
     void loopingKeepsSpritesPlacedAgainWithTheSameRatio();
     void loopingRemovesWhatScriptsPutAtTimelineDepths();
     void movingTagReplacesShapesButNotSprites();
+    void movingTagLeavesSwappedSpritesWhereTheyAre();
     void timelinesWithoutEndTagStayOnTheirLastFrame();
     void newObjectFindsNoRoomAtAnOccupiedDepth();
     void steppingShowsWhatPlayingShows();
@@ -351,6 +352,25 @@ void TestSwfPlayer::movingTagReplacesShapesButNotSprites()
     player.tick();
     QCOMPARE(lines, (QStringList{u"a made"_s, u"a"_s, u"undefined"_s}));
     QCOMPARE(frameImage(player).pixelColor(5, 5), QColor(Qt::green));
+}
+
+void TestSwfPlayer::movingTagLeavesSwappedSpritesWhereTheyAre()
+{
+    // Frame 1 swaps the depths of sprites a and b; frame 2's tag moves
+    // what lies at a's first depth, now b, 50 pixels right. Both clips'
+    // transforms belong to scripts since the swap: b stays at 0.
+    swftest::Movie m(7, 100, 100);
+    m.sprite(1, swftest::Movie(7, 1, 1).showFrame());
+    m.placeNamed(1, 1, "a").placeNamed(2, 1, "b");
+    m.doAction(swftest::Actions(swftest::callOn("a", "swapDepths", {"_root.b"})).op(0x17).code()).showFrame();
+    m.move(1, 1000, 0).doAction(swftest::Actions(swftest::trace("b._x")).then(swftest::trace("a._x")).code());
+    m.showFrame();
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &line) { lines << line; });
+    QVERIFY(player.loadData(m.fws()));
+    player.tick();
+    QCOMPARE(lines, (QStringList{u"0"_s, u"0"_s}));
 }
 
 void TestSwfPlayer::timelinesWithoutEndTagStayOnTheirLastFrame()

@@ -25,6 +25,25 @@ void square(swftest::Movie &m, int id, const QColor &c)
 
 QImage frameImage(const MoviePlayer &player) { return player.renderFrame(RenderOptions{false}); }
 
+// A sprite of one frame whose script traces `text`.
+swftest::Movie tracingSprite(const QByteArray &text)
+{
+    return swftest::Movie(7, 1, 1).doAction(swftest::Actions().push(text).op(0x26).code()).showFrame();
+}
+
+// What a movie traces as it loads and over `ticks` ticks.
+QStringList tracesOf(const QByteArray &file, int ticks)
+{
+    MoviePlayer player;
+    QStringList lines;
+    player.setTraceSink([&lines](const QString &line) { lines << line; });
+    if (!player.loadData(file))
+        return {QStringLiteral("(not loaded)")};
+    for (int t = 0; t < ticks; ++t)
+        player.tick();
+    return lines;
+}
+
 // Frame 1: red square at (0,0); frame 2: moved to (50,0); frame 3: removed,
 // green square at depth 2; frame 4: nothing changes.
 swftest::Movie fourFrames()
@@ -248,20 +267,13 @@ void TestSwfPlayer::gotoMakesSpritesInTheOrderPlayingWould()
     // run their first frame's script) in the order of their tags, whatever
     // their depths, before frame 4's script; one placed on frame 4 after it.
     swftest::Movie m(7, 100, 100);
-    const auto says = [](const QByteArray &text) {
-        return swftest::Movie(7, 1, 1).doAction(swftest::Actions().push(text).op(0x26).code()).showFrame();
-    };
-    m.sprite(1, says("made on 2")).sprite(2, says("made on 3, deeper")).sprite(3, says("made on 3, shallower"));
-    m.sprite(4, says("made on 4"));
+    m.sprite(1, tracingSprite("made on 2")).sprite(2, tracingSprite("made on 3, deeper")).sprite(3, tracingSprite("made on 3, shallower"));
+    m.sprite(4, tracingSprite("made on 4"));
     m.gotoAction(4).showFrame();
     m.place(9, 1).showFrame();
     m.place(5, 2).place(2, 3).showFrame();
     m.doAction(swftest::Actions().push("frame 4").op(0x26).op(0x07).code()).place(1, 4).showFrame();
-    MoviePlayer player;
-    QStringList lines;
-    player.setTraceSink([&lines](const QString &line) { lines << line; });
-    QVERIFY(player.loadData(m.fws()));
-    QCOMPARE(lines, (QStringList{u"made on 2"_s, u"made on 3, deeper"_s, u"made on 3, shallower"_s, u"frame 4"_s,
+    QCOMPARE(tracesOf(m.fws(), 0), (QStringList{u"made on 2"_s, u"made on 3, deeper"_s, u"made on 3, shallower"_s, u"frame 4"_s,
                                  u"made on 4"_s}));
 }
 
@@ -271,22 +283,13 @@ void TestSwfPlayer::loopingKeepsSpritesAScriptSwapped()
     // traces a's. Looping back to frame 1 keeps both clips where the swap
     // left them, although each timeline depth now holds the other's
     // character: they are not made again, and the next swap moves them back.
-    const auto says = [](const QByteArray &text) {
-        return swftest::Movie(7, 1, 1).doAction(swftest::Actions().push(text).op(0x26).code()).showFrame();
-    };
     swftest::Movie m(7, 100, 100);
-    m.sprite(1, says("a made")).sprite(2, says("b made"));
+    m.sprite(1, tracingSprite("a made")).sprite(2, tracingSprite("b made"));
     m.placeNamed(1, 1, "a").placeNamed(2, 2, "b").showFrame();
     swftest::Actions swap = swftest::callOn("a", "swapDepths", {"_root.b"});
     swap.op(0x17).then(swftest::callOn("a", "getDepth")).op(0x26).then(swftest::trace("b._name"));
     m.doAction(swap.code()).showFrame();
-    MoviePlayer player;
-    QStringList lines;
-    player.setTraceSink([&lines](const QString &line) { lines << line; });
-    QVERIFY(player.loadData(m.fws()));
-    for (int t = 0; t < 3; ++t)
-        player.tick();
-    QCOMPARE(lines, (QStringList{u"a made"_s, u"b made"_s, u"-16382"_s, u"b"_s, u"-16383"_s, u"b"_s}));
+    QCOMPARE(tracesOf(m.fws(), 3), (QStringList{u"a made"_s, u"b made"_s, u"-16382"_s, u"b"_s, u"-16383"_s, u"b"_s}));
 }
 
 void TestSwfPlayer::loopingKeepsSpritesPlacedAgainWithTheSameRatio()
@@ -294,20 +297,11 @@ void TestSwfPlayer::loopingKeepsSpritesPlacedAgainWithTheSameRatio()
     // Frame 1 places sprites one and two; frame 2 removes them and places
     // them again, one with another ratio. Looping back to frame 1 keeps
     // two, placed by another tag of another frame, and makes one again.
-    const auto says = [](const QByteArray &text) {
-        return swftest::Movie(7, 1, 1).doAction(swftest::Actions().push(text).op(0x26).code()).showFrame();
-    };
     swftest::Movie m(7, 100, 100);
-    m.sprite(1, says("one made")).sprite(2, says("two made"));
+    m.sprite(1, tracingSprite("one made")).sprite(2, tracingSprite("two made"));
     m.place(1, 1).place(2, 2).showFrame();
     m.remove(1).remove(2).placeRatio(1, 1, 5).placeRatio(2, 2, 0).showFrame();
-    MoviePlayer player;
-    QStringList lines;
-    player.setTraceSink([&lines](const QString &line) { lines << line; });
-    QVERIFY(player.loadData(m.fws()));
-    for (int t = 0; t < 2; ++t)
-        player.tick();
-    QCOMPARE(lines, (QStringList{u"one made"_s, u"two made"_s, u"one made"_s, u"two made"_s, u"one made"_s}));
+    QCOMPARE(tracesOf(m.fws(), 2), (QStringList{u"one made"_s, u"two made"_s, u"one made"_s, u"two made"_s, u"one made"_s}));
 }
 
 void TestSwfPlayer::loopingRemovesWhatScriptsPutAtTimelineDepths()
@@ -319,13 +313,7 @@ void TestSwfPlayer::loopingRemovesWhatScriptsPutAtTimelineDepths()
     m.sprite(1, swftest::Movie(7, 1, 1).doAction(swftest::Actions().push("a made").op(0x26).code()).showFrame());
     m.placeNamed(1, 1, "a").showFrame();
     m.doAction(swftest::Actions().push("a").push("d").push(1).op(0x24).code()).showFrame();
-    MoviePlayer player;
-    QStringList lines;
-    player.setTraceSink([&lines](const QString &line) { lines << line; });
-    QVERIFY(player.loadData(m.fws()));
-    for (int t = 0; t < 2; ++t)
-        player.tick();
-    QCOMPARE(lines, (QStringList{u"a made"_s, u"a made"_s, u"a made"_s}));
+    QCOMPARE(tracesOf(m.fws(), 2), (QStringList{u"a made"_s, u"a made"_s, u"a made"_s}));
 }
 
 void TestSwfPlayer::movingTagReplacesShapesButNotSprites()
@@ -333,14 +321,11 @@ void TestSwfPlayer::movingTagReplacesShapesButNotSprites()
     // Frame 2's tags move what frame 1 placed, naming other characters and,
     // for the sprite, another name: the red square becomes the green one,
     // while sprite a stays the clip it was, under its name.
-    const auto says = [](const QByteArray &text) {
-        return swftest::Movie(7, 1, 1).doAction(swftest::Actions().push(text).op(0x26).code()).showFrame();
-    };
     swftest::Movie m(7, 100, 100);
     m.background(Qt::white);
     square(m, 1, Qt::red);
     square(m, 2, Qt::green);
-    m.sprite(3, says("a made")).sprite(4, says("b made"));
+    m.sprite(3, tracingSprite("a made")).sprite(4, tracingSprite("b made"));
     m.place(1, 1).placeNamed(2, 3, "a").showFrame();
     m.tag(26, swftest::Bits().u8(0x03).u16(1).u16(2).data());
     m.tag(26, swftest::Bits().u8(0x23).u16(2).u16(4).bytes("b").u8(0).data());
@@ -365,12 +350,7 @@ void TestSwfPlayer::movingTagLeavesSwappedSpritesWhereTheyAre()
     m.doAction(swftest::Actions(swftest::callOn("a", "swapDepths", {"_root.b"})).op(0x17).code()).showFrame();
     m.move(1, 1000, 0).doAction(swftest::Actions(swftest::trace("b._x")).then(swftest::trace("a._x")).code());
     m.showFrame();
-    MoviePlayer player;
-    QStringList lines;
-    player.setTraceSink([&lines](const QString &line) { lines << line; });
-    QVERIFY(player.loadData(m.fws()));
-    player.tick();
-    QCOMPARE(lines, (QStringList{u"0"_s, u"0"_s}));
+    QCOMPARE(tracesOf(m.fws(), 1), (QStringList{u"0"_s, u"0"_s}));
 }
 
 void TestSwfPlayer::timelinesWithoutEndTagStayOnTheirLastFrame()
@@ -390,14 +370,7 @@ void TestSwfPlayer::timelinesWithoutEndTagStayOnTheirLastFrame()
             file.chop(2);
             qToLittleEndian(quint32(file.size()), file.data() + 4);
         }
-        MoviePlayer player;
-        QStringList lines;
-        player.setTraceSink([&lines](const QString &line) { lines << line; });
-        if (!player.loadData(file))
-            return QStringList{u"(not loaded)"_s};
-        for (int t = 0; t < 4; ++t)
-            player.tick();
-        return lines;
+        return tracesOf(file, 4);
     };
     QCOMPARE(played(true, true), (QStringList{u"s1"_s, u"r1"_s, u"s2"_s, u"r2"_s, u"s1"_s, u"r1"_s, u"s2"_s,
                                               u"r2"_s, u"s1"_s, u"r1"_s}));
@@ -411,20 +384,12 @@ void TestSwfPlayer::newObjectFindsNoRoomAtAnOccupiedDepth()
     // Placing at a depth something holds leaves it there, and the player
     // logs the refusal among the traces; a tag that moves what is there,
     // naming its character again, is no new object.
-    const auto says = [](const QByteArray &text) {
-        return swftest::Movie(7, 1, 1).doAction(swftest::Actions().push(text).op(0x26).code()).showFrame();
-    };
     swftest::Movie m(7, 100, 100);
-    m.sprite(1, says("first")).sprite(2, says("second"));
+    m.sprite(1, tracingSprite("first")).sprite(2, tracingSprite("second"));
     m.place(1, 1).place(1, 2).showFrame();
     m.tag(26, swftest::Bits().u8(0x03).u16(1).u16(1).data()).showFrame();
     m.stopAction().showFrame();
-    MoviePlayer player;
-    QStringList lines;
-    player.setTraceSink([&lines](const QString &line) { lines << line; });
-    QVERIFY(player.loadData(m.fws()));
-    player.tick();
-    QCOMPARE(lines, (QStringList{u"Warning: Failed to place object at depth 1."_s, u"first"_s}));
+    QCOMPARE(tracesOf(m.fws(), 1), (QStringList{u"Warning: Failed to place object at depth 1."_s, u"first"_s}));
 }
 
 void TestSwfPlayer::steppingShowsWhatPlayingShows()
@@ -509,12 +474,8 @@ void TestSwfPlayer::clipsCountTheBytesOfTheirOwnTags()
     for (const char *clip : {"s", "e", "_root"})
         a.push(0).push(clip).op(0x1C).push("getBytesTotal").op(0x52).op(0x26);
     m.doAction(a.code()).showFrame();
-    MoviePlayer player;
-    QStringList lines;
-    player.setTraceSink([&lines](const QString &line) { lines << line; });
     const QByteArray file = m.fws();
-    QVERIFY(player.loadData(file));
-    QCOMPARE(lines, (QStringList{u"4"_s, u"0"_s, QString::number(file.size())}));
+    QCOMPARE(tracesOf(file, 0), (QStringList{u"4"_s, u"0"_s, QString::number(file.size())}));
 }
 
 QTEST_GUILESS_MAIN(TestSwfPlayer)

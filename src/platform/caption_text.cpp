@@ -80,12 +80,6 @@ QFont programFont()
     // and glyph took a thirteenth of the start-up's instructions, for
     // captions that look the same.
     font.setHintingPreference(QFont::PreferFullHinting);
-    // Captions in a script that needs no shaping (Latin, Greek, Cyrillic)
-    // are laid out straight from the font's character map, as the desktops
-    // of the time drew them, not through OpenType's layout tables: that
-    // pass took a twentieth of start-up and a quarter of the drawing of a
-    // timer tick whose captions change. Scripts that need it keep it.
-    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 

@@ -9,10 +9,23 @@
 namespace sky::swf {
 namespace {
 
-// Bounds on what a hostile movie can build: clips on the stage at once and
-// sprites nested inside each other while they are made.
+// Bounds on what a hostile movie can build: clips on the stage at once,
+// sprites nested inside each other while they are made, and how deep clips
+// lie inside each other. A script can nest clips in a loop; a tree a
+// hundred thousand deep overflowed the stack of every walk through it and
+// had the removal of the chain write paths gigabytes long.
 constexpr std::size_t maxClips = 100'000;
 constexpr int maxNesting = 64;
+constexpr int maxTreeDepth = 256;
+
+bool nestedWithin(const StageClip &clip, int levels)
+{
+    int nesting = 0;
+    for (const StageClip *c = &clip; c->parent; c = c->parent)
+        if (++nesting >= levels)
+            return false;
+    return true;
+}
 
 void collectSubtree(const StageClip &clip, std::vector<int> &out)
 {
@@ -377,7 +390,7 @@ StageClip *ClipStage::place(StageClip &parent, int depth, const Placement &place
 
 StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &placement, qint64 placedTick)
 {
-    if (handles_.size() >= maxClips || nesting_ >= maxNesting)
+    if (handles_.size() >= maxClips || nesting_ >= maxNesting || !nestedWithin(parent, maxTreeDepth))
         return nullptr;
     auto made = std::make_unique<StageClip>();
     StageClip *clip = made.get();

@@ -36,6 +36,9 @@ enum : int {
     jump = 0x99,
     ifTrue = 0x9D,
     setTarget = 0x8B,
+    less2 = 0x48,
+    logicalNot = 0x12,
+    increment = 0x50,
 };
 
 QByteArray text(const char *s) { return QByteArray(s) + QByteArray(1, '\0'); }
@@ -54,6 +57,23 @@ Actions &sayNameAt(Actions &a, const char *path)
 Actions &callOn(Actions &a, const char *object, const char *method, int args)
 {
     return a.push(args).push(object).op(getVariable).push(method).op(callMethod).op(pop);
+}
+// A jump's or branch's offset.
+QByteArray offset(qsizetype bytes)
+{
+    const auto value = quint16(qint16(bytes));
+    QByteArray out(2, '\0');
+    out[0] = char(value & 0xff);
+    out[1] = char(value >> 8);
+    return out;
+}
+// while (condition) { body }
+Actions &whileLoop(Actions &a, const Actions &condition, const Actions &body)
+{
+    constexpr int branchSize = 5;
+    const qsizetype loopSize = condition.code().size() + 1 + branchSize + body.code().size() + branchSize;
+    a.then(condition).op(logicalNot).op(ifTrue, offset(body.code().size() + branchSize));
+    return a.then(body).op(jump, offset(-loopSize));
 }
 // this.createEmptyMovieClip(name, depth)
 Actions &makeEmpty(Actions &a, const char *name, int depth)
@@ -528,6 +548,34 @@ private Q_SLOTS:
         a.op(strictEquals).op(trace);
         m.doAction(a.code()).showFrame();
         QCOMPARE(traceOf(m), QStringList{u"true"_s});
+    }
+
+    void clipsNestAQuarterOfAThousandDeepAtMost()
+    {
+        // mc = this; i = 0; while (i < 1000) { mc = mc.createEmptyMovieClip("a", 1); i++; }
+        // n = 0; c = a; while (c != null) { n++; c = c.a; } trace(n);
+        // On its second run the frame makes the chain again in place of the
+        // first, which goes as a whole.
+        Actions a;
+        a.push("mc").push("this").op(getVariable).op(setVariable).push("i").push(0).op(setVariable);
+        Actions below;
+        below.push(1).push("a").push(2).push("mc").op(getVariable).push("createEmptyMovieClip").op(callMethod);
+        Actions nest;
+        nest.push("mc").then(below).op(setVariable).push("i").push("i").op(getVariable).op(increment).op(setVariable);
+        Actions fewer;
+        fewer.push("i").op(getVariable).push(1000).op(less2);
+        whileLoop(a, fewer, nest);
+        a.push("n").push(0).op(setVariable).push("c").push("a").op(getVariable).op(setVariable);
+        Actions more;
+        more.push("c").op(getVariable).pushNull().op(equals).op(logicalNot);
+        Actions count;
+        count.push("n").push("n").op(getVariable).op(increment).op(setVariable);
+        count.push("c").push("c").op(getVariable).push("a").op(getMember).op(setVariable);
+        whileLoop(a, more, count);
+        a.push("n").op(getVariable).op(trace);
+        swftest::Movie m(7, 100, 100);
+        m.doAction(a.code()).showFrame().showFrame();
+        QCOMPARE(traceOf(m, 2), (QStringList{u"256"_s, u"256"_s}));
     }
 };
 

@@ -158,4 +158,17 @@ struct SpriteCharacter {
 using Character = std::variant<ShapeCharacter, MorphCharacter, BitmapCharacter, FontCharacter, TextCharacter,
                                ButtonCharacter, SpriteCharacter>;
 
+// What a tag moving an object may turn it into: a shape, morph shape or
+// static text becomes another character of the same kind (the same
+// non-zero number); sprites, buttons and edit fields stay what they are (0).
+inline int replaceableKind(const Character *c)
+{
+    if (!c)
+        return 0;
+    if (const auto *text = std::get_if<TextCharacter>(c))
+        return text->edit ? 0 : int(c->index()) + 1;
+    const bool drawn = std::holds_alternative<ShapeCharacter>(*c) || std::holds_alternative<MorphCharacter>(*c);
+    return drawn ? int(c->index()) + 1 : 0;
+}
+
 } // namespace sky::swf

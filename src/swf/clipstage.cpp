@@ -44,18 +44,11 @@ void keepScriptTransform(const StageClip &clip, Placement &next)
     next.visible = clip.placement.visible;
 }
 
-// Whether a tag moving `clip` may show character `id` in its place: only
-// a shape, morph shape or static text changes, to another of its kind.
-// Sprites, buttons and edit fields stay what they are.
+// Whether a tag moving `clip` may show character `id` in its place.
 bool replaceable(const StageClip &clip, int id)
 {
-    const Character *now = clip.library->character(clip.placement.characterId);
-    const Character *next = clip.library->character(id);
-    if (!now || !next || now->index() != next->index())
-        return false;
-    if (const auto *text = std::get_if<TextCharacter>(now))
-        return !text->edit && !std::get<TextCharacter>(*next).edit;
-    return std::holds_alternative<ShapeCharacter>(*now) || std::holds_alternative<MorphCharacter>(*now);
+    const int kind = replaceableKind(clip.library->character(clip.placement.characterId));
+    return kind != 0 && kind == replaceableKind(clip.library->character(id));
 }
 
 // An object a goto keeps stays the same object: its name, its event

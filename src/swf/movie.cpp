@@ -176,7 +176,7 @@ void Movie::readTimeline(const QByteArray &buffer, const std::vector<Tag> &tags,
     }
     if (timeline.frames.empty())
         timeline.frames.push_back(std::move(pending));
-    timeline.finish();
+    timeline.finish([this](quint16 id) { return replaceableKind(character(id)); });
 }
 
 void Movie::readDefinition(const Tag &tag, const QByteArray &buffer)

@@ -50,7 +50,9 @@ void Timeline::apply(DisplayList &list, const Frame &frame, int frameNumber) con
         }
         if (op.move && it != list.end()) {
             Placement &p = it->second;
-            if (op.hasCharacter && op.values.characterId != p.characterId) {
+            const auto kind = [this](quint16 id) { return kinds_.at(id); };
+            if (op.hasCharacter && op.values.characterId != p.characterId && kind(p.characterId) != 0
+                && kind(p.characterId) == kind(op.values.characterId)) {
                 p.characterId = op.values.characterId;
                 p.placedFrame = frameNumber;
             }
@@ -65,8 +67,12 @@ void Timeline::apply(DisplayList &list, const Frame &frame, int frameNumber) con
     }
 }
 
-void Timeline::finish()
+void Timeline::finish(const std::function<int(quint16)> &kindOf)
 {
+    for (const Frame &frame : frames)
+        for (const DisplayOp &op : frame.ops)
+            if (op.hasCharacter)
+                kinds_.try_emplace(op.values.characterId, kindOf(op.values.characterId));
     std::map<QString, int> labels;
     for (std::size_t i = 0; i < frames.size(); ++i)
         if (!frames[i].label.isEmpty())

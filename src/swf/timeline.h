@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -90,8 +91,9 @@ public:
     // its last frame for more to load: it never loops.
     bool ended = true;
 
-    // Call once all frames are added.
-    void finish();
+    // Call once all frames are added; `kindOf` gives the replaceableKind()
+    // of a character the tags place.
+    void finish(const std::function<int(quint16)> &kindOf);
 
     int frameCount() const { return int(frames.size()); }
     std::shared_ptr<const DisplayList> displayListAt(int frame) const;
@@ -117,6 +119,7 @@ private:
 
     std::vector<std::pair<int, std::shared_ptr<const DisplayList>>> snapshots_;
     std::map<int, bool> permanent_;
+    std::map<quint16, int> kinds_; // replaceableKind() of what the tags place
     mutable std::shared_ptr<const DisplayList> cached_;
     mutable int cachedFrame_ = 0;
     mutable std::vector<int> sequence_; // frame shown at each age, then repeating

@@ -320,13 +320,19 @@ void TestSwfPlayer::movingTagReplacesShapesButNotSprites()
 {
     // Frame 2's tags move what frame 1 placed, naming other characters and,
     // for the sprite, another name: the red square becomes the green one,
-    // while sprite a stays the clip it was, under its name.
+    // while sprite a (blue) stays the clip it was, under its name, whether
+    // played to or shown from the start.
+    const auto drawing = [](int shape, const QByteArray &text) {
+        return swftest::Movie(7, 1, 1).place(1, shape).doAction(swftest::Actions().push(text).op(0x26).code()).showFrame();
+    };
     swftest::Movie m(7, 100, 100);
     m.background(Qt::white);
     square(m, 1, Qt::red);
     square(m, 2, Qt::green);
-    m.sprite(3, tracingSprite("a made")).sprite(4, tracingSprite("b made"));
-    m.place(1, 1).placeNamed(2, 3, "a").showFrame();
+    square(m, 5, Qt::blue);
+    square(m, 6, Qt::yellow);
+    m.sprite(3, drawing(5, "a made")).sprite(4, drawing(6, "b made"));
+    m.place(1, 1).placeNamed(2, 3, "a", 1000, 0).showFrame();
     m.tag(26, swftest::Bits().u8(0x03).u16(1).u16(2).data());
     m.tag(26, swftest::Bits().u8(0x23).u16(2).u16(4).bytes("b").u8(0).data());
     m.doAction(swftest::Actions(swftest::trace("a._name")).then(swftest::trace("b._name")).code()).showFrame();
@@ -336,7 +342,13 @@ void TestSwfPlayer::movingTagReplacesShapesButNotSprites()
     QVERIFY(player.loadData(m.fws()));
     player.tick();
     QCOMPARE(lines, (QStringList{u"a made"_s, u"a"_s, u"undefined"_s}));
-    QCOMPARE(frameImage(player).pixelColor(5, 5), QColor(Qt::green));
+    MoviePlayer shown;
+    QVERIFY(shown.loadData(m.fws()));
+    shown.gotoFrame(2);
+    for (const MoviePlayer *p : {&player, &shown}) {
+        QCOMPARE(frameImage(*p).pixelColor(5, 5), QColor(Qt::green));
+        QCOMPARE(frameImage(*p).pixelColor(55, 5), QColor(Qt::blue));
+    }
 }
 
 void TestSwfPlayer::movingTagLeavesSwappedSpritesWhereTheyAre()

@@ -398,9 +398,10 @@ StageClip *ClipStage::create(StageClip &parent, int depth, const Placement &plac
     if (const auto *sprite = std::get_if<SpriteCharacter>(character))
         clip->timeline = &sprite->timeline;
     clip->button = std::get_if<ButtonCharacter>(character);
-    // Objects scripts can reach have a name even when placed without one.
+    // Objects scripts can reach have a name even when placed without one
+    // (a name given empty is a name).
     const auto *text = std::get_if<TextCharacter>(character);
-    if ((clip->timeline || clip->button || (text && text->edit)) && clip->placement.name.isEmpty())
+    if ((clip->timeline || clip->button || (text && text->edit)) && clip->placement.name.isNull())
         clip->placement.name = QStringLiteral("instance%1").arg(++unnamed_);
     clip->readScaleAndRotation();
     parent.children[depth] = std::move(made);

@@ -504,6 +504,22 @@ private Q_SLOTS:
         QCOMPARE(traceOf(m), (QStringList{u"_level0.a"_s, u"_level0"_s, u"undefined"_s, u"_level0.instance1"_s}));
     }
 
+    void clipsPlacedWithoutANameAreNumberedButAnEmptyNameIsOne()
+    {
+        // Sprites at depths 1 to 3, placed with no name, an empty name and
+        // no name: trace(_root.getInstanceAtDepth(depth - 16384)._name).
+        swftest::Movie m(7, 100, 100);
+        m.sprite(1, swftest::Movie(7, 1, 1).showFrame());
+        m.place(1, 1).placeNamed(2, 1, "").place(3, 1);
+        Actions a;
+        for (const int depth : {1, 2, 3}) {
+            a.push(depth - 16384).push(1).push("_root").op(getVariable).push("getInstanceAtDepth").op(callMethod);
+            a.push("_name").op(getMember).op(trace);
+        }
+        m.doAction(a.code()).showFrame();
+        QCOMPARE(traceOf(m), (QStringList{u"instance1"_s, u""_s, u"instance2"_s}));
+    }
+
     void aClipMadeEmptyRunsItsOnConstructAtOnce()
     {
         // MovieClip.prototype.onConstruct = function () { trace(this); throw "inside"; };

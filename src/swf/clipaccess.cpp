@@ -138,12 +138,6 @@ void ScriptRuntime::stepFrame(int handle, int delta)
         gotoFrame(handle, c->frame + delta, false);
 }
 
-int ScriptRuntime::framesLoaded(int handle)
-{
-    StageClip *c = clip(handle);
-    return c ? c->totalFrames() : 0;
-}
-
 // A movie's root counts the whole file, a sprite the tags it holds, a
 // clip made by a script nothing.
 qint64 ScriptRuntime::movieBytes(int handle)

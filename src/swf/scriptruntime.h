@@ -125,7 +125,6 @@ public:
     bool gotoLabel(int clip, const QString &label, bool play) override;
     void setPlaying(int clip, bool playing) override;
     void stepFrame(int clip, int delta) override;
-    int framesLoaded(int clip) override;
     qint64 movieBytes(int clip) override;
     int frameOfLabel(int clip, const QString &label) override;
     std::vector<std::shared_ptr<const QByteArray>> frameScripts(int clip, int frame) override;

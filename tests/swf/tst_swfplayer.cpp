@@ -218,6 +218,17 @@ void TestSwfPlayer::frameActionsStopAndJump()
     player.back();
     QCOMPARE(player.currentFrame(), 1);
 
+    // GotoFrame past the last frame, as far as its 16 bits reach, stops
+    // on the last one.
+    for (const int past : {10, 65536}) {
+        swftest::Movie far(8, 100, 100);
+        far.doAction(swftest::Actions().op(0x81, swftest::Bits().u16(past - 1).data()).op(0x07).code());
+        far.showFrame().showFrame().showFrame();
+        QVERIFY(player.loadData(far.fws()));
+        player.tick();
+        QCOMPARE(player.currentFrame(), 3);
+    }
+
     // A preloader on frame 2 plays frames 1 and 2 until every byte is
     // there: if (_root.getBytesLoaded() / _root.getBytesTotal() != 1)
     // gotoAndPlay(1); frame 3 stops. A movie read from a file is all there.

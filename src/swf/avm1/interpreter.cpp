@@ -454,13 +454,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             }
             break;
         }
-        case 0x81: {
-            // Unlike the other gotos, this one does not stop at the last frame.
-            const int frame = data.u16() + 1;
-            if (const int clip = clipOf(toldTimeline(vm, act)); frame <= vm.host()->framesLoaded(clip))
-                vm.host()->gotoFrame(clip, frame, false);
-            break;
-        }
+        case 0x81: vm.host()->gotoFrame(clipOf(toldTimeline(vm, act)), data.u16() + 1, false); break;
         case 0x83: {
             const QString url = data.string();
             const QString window = data.string();

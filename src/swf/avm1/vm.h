@@ -96,7 +96,6 @@ public:
     virtual bool gotoLabel(int, const QString &, bool) { return false; }
     virtual void setPlaying(int, bool) { }
     virtual void stepFrame(int, int) { }
-    virtual int framesLoaded(int) { return 1; }
     // The bytes of the movie a clip belongs to, which is loaded whole;
     // 0 for no clip.
     virtual qint64 movieBytes(int) { return 0; }

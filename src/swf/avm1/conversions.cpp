@@ -45,6 +45,9 @@ QString Vm::toString(const Value &v)
         // toString says.
         if (v.object->kind == ObjectKind::Clip)
             return host_->clipTarget(liveClip(v.object)->clip);
+        // A String object is its text: its toString is not asked.
+        if (v.object->kind == ObjectKind::Boxed && v.object->primitive.isString())
+            return v.object->primitive.string;
         const Value fn = get(v.object, QStringLiteral("toString"));
         if (fn.isObject() && fn.object->isFunction()) {
             // Only text stands for the object; anything else its type.

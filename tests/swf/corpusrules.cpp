@@ -17,6 +17,18 @@ QStringList quoted(const QString &value)
     return strings;
 }
 
+// The image of that name, added when first named: its table may come
+// after keys given to it in dotted form, or to other images in between.
+ReferenceImage *imageNamed(std::vector<ReferenceImage> &images, const QString &name)
+{
+    for (ReferenceImage &image : images) {
+        if (image.name == name)
+            return &image;
+    }
+    images.push_back({name, -1, false, {}});
+    return &images.back();
+}
+
 } // namespace
 
 CorpusCase readCorpusToml(const QString &text)
@@ -48,10 +60,7 @@ CorpusCase readCorpusToml(const QString &text)
             }
             const QString name = m.captured(2).isEmpty() ? m.captured(3) : m.captured(2);
             inChecks = !m.captured(1).isEmpty();
-            if (!image || image->name != name) {
-                result.images.push_back({name, -1, false, {}});
-                image = &result.images.back();
-            }
+            image = imageNamed(result.images, name);
             if (inChecks)
                 image->checks.push_back({});
             continue;
@@ -59,11 +68,7 @@ CorpusCase readCorpusToml(const QString &text)
         QString key;
         QString value;
         if (const auto dotted = dottedRe.match(line); dotted.hasMatch()) {
-            const QString name = dotted.captured(1).isEmpty() ? dotted.captured(2) : dotted.captured(1);
-            if (!image || image->name != name) {
-                result.images.push_back({name, -1, false, {}});
-                image = &result.images.back();
-            }
+            image = imageNamed(result.images, dotted.captured(1).isEmpty() ? dotted.captured(2) : dotted.captured(1));
             key = dotted.captured(3);
             value = dotted.captured(4).trimmed();
         } else {

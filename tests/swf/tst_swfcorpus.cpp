@@ -74,9 +74,34 @@ class TestSwfCorpus : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void checksFollowTheirImagesTriggers();
     void referencesMatch();
     void otherMoviesDrawEveryFrame();
 };
+
+// A table of checks given after the triggers of several images belongs to
+// the image it names: each image is compared once, at its own tick, by its
+// own checks.
+void TestSwfCorpus::checksFollowTheirImagesTriggers()
+{
+    const CorpusCase test = readCorpusToml(QStringLiteral("num_frames = 10\n"
+                                                          "image_comparisons.\"output.01\".trigger = 1\n"
+                                                          "image_comparisons.\"output.02\".trigger = 2\n"
+                                                          "[[image_comparisons.\"output.01\".checks]]\n"
+                                                          "tolerance = 40\n"
+                                                          "[[image_comparisons.\"output.02\".checks]]\n"
+                                                          "tolerance = 2\n"
+                                                          "max_outliers = 8\n"));
+    QCOMPARE(test.images.size(), std::size_t(2));
+    QCOMPARE(test.images[0].name, QStringLiteral("output.01"));
+    QCOMPARE(test.images[0].tick, 1);
+    QCOMPARE(test.images[0].checks.size(), std::size_t(1));
+    QCOMPARE(test.images[0].checks[0].tolerance, 40);
+    QCOMPARE(test.images[1].tick, 2);
+    QCOMPARE(test.images[1].checks.size(), std::size_t(1));
+    QCOMPARE(test.images[1].checks[0].tolerance, 2);
+    QCOMPARE(test.images[1].checks[0].maxOutliers, 8);
+}
 
 void TestSwfCorpus::referencesMatch()
 {

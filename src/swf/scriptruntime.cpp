@@ -132,11 +132,12 @@ void ScriptRuntime::clipCreated(StageClip &c)
         fieldPlaced(c);
         return;
     }
-    dispatch(c.handle, eventInitialize, QString());
-    if (scriptMaking_)
+    if (scriptMaking_) {
         scriptMaking_ = false; // its maker constructs it
-    else
+        dispatch(c.handle, eventInitialize, QString());
+    } else {
         constructs_.push_back(c.handle);
+    }
     queue_.push_back({Queued::Load, c.handle, nullptr});
 }
 
@@ -237,7 +238,11 @@ void ScriptRuntime::forgetLoadedInits(int handle)
 
 void ScriptRuntime::runConstructs()
 {
+    // The clips the timelines made are initialized once all of them are
+    // there, their children too, and only then constructed.
     std::vector<int> pending = std::exchange(constructs_, {});
+    for (const int handle : pending)
+        dispatch(handle, eventInitialize, QString());
     for (const int handle : pending)
         construct(handle);
 }

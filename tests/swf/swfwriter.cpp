@@ -349,6 +349,21 @@ Movie &Movie::placeNamed(int depth, int id, const QByteArray &name, int tx, int 
     return tag(26, Bits().u8(0x26).u16(depth).u16(id).matrix(1, 1, tx, ty).bytes(name).u8(0).data());
 }
 
+Movie &Movie::placeWithEvents(int depth, int id, const QByteArray &name,
+                              const std::vector<std::pair<quint32, QByteArray>> &events)
+{
+    Bits b;
+    quint32 all = 0;
+    for (const auto &event : events)
+        all |= event.first;
+    b.u8(0xA6).u16(depth).u16(id).matrix(1, 1, 0, 0).bytes(name).u8(0).u16(0).u32(all);
+    for (const auto &[flags, code] : events) {
+        const QByteArray actions = code + QByteArray(1, '\0');
+        b.u32(flags).u32(quint32(actions.size())).bytes(actions);
+    }
+    return tag(26, b.u32(0).data());
+}
+
 Movie &Movie::placeScaled(int depth, int id, double scale, int tx, int ty)
 {
     return placeScaled(depth, id, scale, scale, tx, ty);

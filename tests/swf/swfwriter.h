@@ -129,6 +129,10 @@ public:
     Movie &placeRatio(int depth, int id, int ratio);
     // PlaceObject2 of a named instance, for scripts to reach.
     Movie &placeNamed(int depth, int id, const QByteArray &name, int tx = 0, int ty = 0);
+    // The same with clip event handlers: each event's flags (1 load, 2
+    // enterFrame, ... 0x200 initialize, 0x40000 construct) and actions.
+    Movie &placeWithEvents(int depth, int id, const QByteArray &name,
+                           const std::vector<std::pair<quint32, QByteArray>> &events);
     Movie &move(int depth, int tx, int ty);
     Movie &remove(int depth);
     Movie &showFrame();

@@ -93,6 +93,7 @@ private Q_SLOTS:
     void loopingKeepsSpritesPlacedAgainWithTheSameRatio();
     void loopingRemovesWhatScriptsPutAtTimelineDepths();
     void movingTagReplacesShapesButNotSprites();
+    void placedClipsAreInitializedWithTheirChildrenThenConstructed();
     void movingTagLeavesSwappedSpritesWhereTheyAre();
     void timelinesWithoutEndTagStayOnTheirLastFrame();
     void newObjectFindsNoRoomAtAnOccupiedDepth();
@@ -374,6 +375,21 @@ void TestSwfPlayer::movingTagLeavesSwappedSpritesWhereTheyAre()
     m.move(1, 1000, 0).doAction(swftest::Actions(swftest::trace("b._x")).then(swftest::trace("a._x")).code());
     m.showFrame();
     QCOMPARE(tracesOf(m.fws(), 1), (QStringList{u"0"_s, u"0"_s}));
+}
+
+void TestSwfPlayer::placedClipsAreInitializedWithTheirChildrenThenConstructed()
+{
+    // Sprite "o" holds sprite "kid"; each traces on its initialize event,
+    // "o" also on its construct event: onClipEvent(initialize)
+    // { trace(this.kid); } and onClipEvent(construct) { trace("o made"); }.
+    const auto says = [](const QByteArray &text) { return swftest::Actions().push(text).op(0x26).code(); };
+    swftest::Movie inner(7, 1, 1);
+    inner.placeWithEvents(1, 1, "kid", {{0x200, says("kid initialized")}}).showFrame();
+    swftest::Movie m(7, 100, 100);
+    m.sprite(1, swftest::Movie(7, 1, 1).showFrame()).sprite(2, inner);
+    const QByteArray sayKid = swftest::Actions().push("this").op(0x1C).push("kid").op(0x4E).op(0x26).code();
+    m.placeWithEvents(1, 2, "o", {{0x200, sayKid}, {0x40000, says("o made")}}).showFrame();
+    QCOMPARE(tracesOf(m.fws(), 0), (QStringList{u"_level0.o.kid"_s, u"kid initialized"_s, u"o made"_s}));
 }
 
 void TestSwfPlayer::timelinesWithoutEndTagStayOnTheirLastFrame()

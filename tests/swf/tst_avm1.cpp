@@ -6,7 +6,7 @@
 #include "swf/avm1/operators.h"
 #include "swf/avm1/vm.h"
 
-#include "swfwriter.h"
+#include "scriptrun.h"
 
 #include <QTest>
 
@@ -15,30 +15,11 @@
 
 using namespace sky::swf::avm1;
 using swftest::Actions;
+using swftest::run;
+using swftest::TraceHost;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A host without clips that keeps what the script traces.
-class TraceHost : public Host {
-public:
-    QStringList lines;
-    void trace(const QString &text) override { lines << text; }
-    void fsCommand(const QString &, const QString &) override { }
-    double time() override { return 0; }
-};
-
-QStringList run(int version, const Actions &code, Limits limits = {}, bool *finished = nullptr)
-{
-    TraceHost host;
-    Vm vm(version, &host, limits);
-    Object *timeline = vm.newPlain();
-    vm.beginFrame();
-    const bool ok = vm.runScript(std::make_shared<const QByteArray>(code.code()), timeline);
-    if (finished)
-        *finished = ok;
-    return host.lines;
-}
 
 // A native function that returns a new object.
 Value newPlainObject(Vm &vm, CallInfo &) { return vm.newPlain(); }
@@ -61,20 +42,14 @@ private Q_SLOTS:
     void prototypesCannotBeDeleted();
     void deletingAPathRemovesItsLastName();
     void unescapeDecodesByTheMoviesVersion();
-    void protoIsAPropertyOfItsOwn();
     void propertiesHideFromOlderVersions();
     void intWrapsToThirtyTwoBits();
     void unsignedShiftIsSignedInVersions8And9();
     void localsDefinedInWithGoWhereTheVariableIs();
     void localsWithPathsAreAssignmentsOutsideFunctions();
     void methodNamesAreTheirText();
-    void missingMembersAskResolve();
-    void callsWithoutAnObjectSeeTheirThis();
-    void thisIsAKeywordOfItsOwnCase();
     void namesKeptInRegistersAreNoVariables();
     void objectsOfACountOutOfRangeAreUndefined();
-    void instanceofTakesBothOperandsWhateverTheyAre();
-    void scriptMethodsSeePrimitivesBoxed();
     void swf4ArithmeticReadsNumberPrefixes();
     void actionsConvertOperandsInThePlayersOrder();
     void functionsInSwf4MoviesFollowVersion5Rules();
@@ -85,10 +60,6 @@ private Q_SLOTS:
     void endlessRecursionIsStopped();
     void accessorsOfAPropertyNestSixtyFiveDeep();
     void endlessPrototypeChainEndsTheScript();
-    void superOfAnOwnMethodStartsAboveThePrototype();
-    void superCallReadsTheConstructorAsItIsCalled();
-    void constructedObjectsOwnTheirConstructorBeforeVersion7();
-    void registeredClassesAreFunctionsOrNone();
     void highestArrayIndexWrapsTheLength();
     void frameBeyondAnyIntIsNotLoaded();
 };
@@ -295,29 +266,6 @@ void TestAvm1::unescapeDecodesByTheMoviesVersion()
     QCOMPARE(unescape(v6, QStringLiteral("\u00e9%C3%A9")), QStringLiteral("\u00e9\u00e9"));
 }
 
-void TestAvm1::protoIsAPropertyOfItsOwn()
-{
-    TraceHost host;
-    Vm vm(8, &host);
-    Object *base = vm.newPlain();
-    vm.put(base, QStringLiteral("inherited"), 1, dontEnum);
-    Object *o = vm.newObject(base);
-    // Any value may be stored; one that is no object cuts the chain.
-    vm.set(o, QStringLiteral("__proto__"), 5);
-    QCOMPARE(vm.get(o, QStringLiteral("__proto__")).number, 5.0);
-    QVERIFY(vm.get(o, QStringLiteral("inherited")).isUndefined());
-    vm.set(o, QStringLiteral("__proto__"), base);
-    QCOMPARE(vm.get(o, QStringLiteral("inherited")).number, 1.0);
-    // Hidden and undeletable until ASSetPropFlags clears that.
-    QVERIFY(vm.enumerate(o).empty());
-    QVERIFY(!vm.remove(o, QStringLiteral("__proto__")));
-    const Value args[] = {o, Value::null(), 0, dontEnum | dontDelete};
-    vm.call(vm.get(vm.global, QStringLiteral("ASSetPropFlags")), Value(), args);
-    QCOMPARE(vm.enumerate(o), std::vector<QString>{QStringLiteral("__proto__")});
-    QVERIFY(vm.remove(o, QStringLiteral("__proto__")));
-    QVERIFY(vm.get(o, QStringLiteral("inherited")).isUndefined());
-}
-
 void TestAvm1::propertiesHideFromOlderVersions()
 {
     // ASSetPropFlags(o, "a", 0x1000) keeps a from SWF 7 movies until they set it.
@@ -420,83 +368,6 @@ void TestAvm1::methodNamesAreTheirText()
     QCOMPARE(run(7, code), QStringList({QStringLiteral("null"), QStringLiteral("f"), QStringLiteral("f")}));
 }
 
-void TestAvm1::missingMembersAskResolve()
-{
-    // o = {}; o.__resolve = function () { trace(arguments[0]);
-    //     return function () { trace("called"); }; };
-    Actions resolve;
-    resolve.push("arguments").op(0x1C).push("0").op(0x4E).op(0x26);
-    resolve.function(Actions().push("called").op(0x26)).op(0x3E);
-    Actions code;
-    code.push("o").push(0).op(0x43).op(0x1D);
-    code.push("o").op(0x1C).push("__resolve").function(resolve).op(0x4F);
-    // trace(o.x); o.m(); o.y = 5; trace(o.y);
-    code.push("o").op(0x1C).push("x").op(0x4E).op(0x26);
-    code.push(0).push("o").op(0x1C).push("m").op(0x52).op(0x17);
-    code.push("o").op(0x1C).push("y").push(5).op(0x4F);
-    code.push("o").op(0x1C).push("y").op(0x4E).op(0x26);
-    // c = {}; c.__proto__ = o; c.__resolve = 42; trace(c.z): a primitive
-    // __resolve is passed over.
-    code.push("c").push(0).op(0x43).op(0x1D);
-    code.push("c").op(0x1C).push("__proto__").push("o").op(0x1C).op(0x4F);
-    code.push("c").op(0x1C).push("__resolve").push(42).op(0x4F);
-    code.push("c").op(0x1C).push("z").op(0x4E).op(0x26);
-    // c.__resolve = {}; trace(c.z): an object that is no function gives
-    // nothing.
-    code.push("c").op(0x1C).push("__resolve").push(0).op(0x43).op(0x4F);
-    code.push("c").op(0x1C).push("z").op(0x4E).op(0x26);
-    QCOMPARE(run(7, code), (QStringList{u"x"_s, u"[type Function]"_s, u"m"_s, u"called"_s, u"5"_s, u"z"_s,
-                                        u"[type Function]"_s, u"undefined"_s}));
-}
-
-void TestAvm1::callsWithoutAnObjectSeeTheirThis()
-{
-    // function t() { trace(typeof this); trace(this === _global); } t.apply(); t.call(null); t[""]();
-    Actions body;
-    body.push("this").op(0x1C).op(0x44).op(0x26).push("this").op(0x1C).push("_global").op(0x1C).op(0x66).op(0x26);
-    Actions code;
-    code.function(body, "t");
-    code.push(0).push("t").op(0x1C).push("apply").op(0x52).op(0x17);
-    code.pushNull().push(1).push("t").op(0x1C).push("call").op(0x52).op(0x17);
-    code.push(0).push("t").op(0x1C).push("").op(0x52).op(0x17);
-    const QString object = QStringLiteral("object"), yes = QStringLiteral("true");
-    QCOMPARE(run(7, code), (QStringList{object, yes, object, yes, QStringLiteral("undefined"), QStringLiteral("false")}));
-}
-
-void TestAvm1::thisIsAKeywordOfItsOwnCase()
-{
-    // mark = "timeline";
-    // function f() { trace(typeof tHiS); trace(tHiS.mark); }  -- `this` kept in register 1
-    // function g() { trace(typeof THIS); this = 5; trace(typeof this); }
-    // new f(); o = {}; o.g = g; o.g();
-    Actions f;
-    f.push("tHiS").op(0x1C).op(0x44).op(0x26).push("tHiS").op(0x1C).push("mark").op(0x4E).op(0x26);
-    Actions g;
-    g.push("THIS").op(0x1C).op(0x44).op(0x26).push("this").push(5).op(0x1D).push("this").op(0x1C).op(0x44).op(0x26);
-    Actions code;
-    code.push("mark").push("timeline").op(0x1D);
-    code.op(0x8E, swftest::Bits().bytes("f").u8(0).u16(0).u8(2).u16(0x01).u16(int(f.code().size())).data());
-    code.then(f);
-    code.function(g, "g");
-    code.push(0).push("f").op(0x40).op(0x17);
-    code.push("o").push(0).op(0x43).op(0x1D).push("o").op(0x1C).push("g").push("g").op(0x1C).op(0x4F);
-    code.push(0).push("o").op(0x1C).push("g").op(0x52).op(0x17);
-    // Version 5 functions know `this` by its own case alone; version 6
-    // ignores case, and a function that keeps `this` in a register leaves
-    // the name to its caller's `this`, the timeline.
-    QCOMPARE(run(5, code), (QStringList{u"undefined"_s, u"undefined"_s, u"undefined"_s, u"number"_s}));
-    QCOMPARE(run(6, code), (QStringList{u"object"_s, u"timeline"_s, u"object"_s, u"number"_s}));
-
-    // function h() { trace(typeof r1); } -- `this` both kept in register 1
-    // and suppressed leaves the register empty; new h();
-    Actions h;
-    h.pushRegister(1).op(0x44).op(0x26);
-    Actions both;
-    both.op(0x8E, swftest::Bits().bytes("h").u8(0).u16(0).u8(2).u16(0x03).u16(int(h.code().size())).data());
-    both.then(h).push(0).push("h").op(0x40).op(0x17);
-    QCOMPARE(run(7, both), QStringList{u"undefined"_s});
-}
-
 void TestAvm1::namesKeptInRegistersAreNoVariables()
 {
     // function k() { trace(typeof arguments); trace(typeof super); trace(r1); trace(typeof r2); }
@@ -527,45 +398,6 @@ void TestAvm1::objectsOfACountOutOfRangeAreUndefined()
         code.push("kept").push(count).op(0x43).op(0x26).op(0x26);
         QCOMPARE(run(8, code), QStringList({QStringLiteral("undefined"), QStringLiteral("kept")}));
     }
-}
-
-void TestAvm1::instanceofTakesBothOperandsWhateverTheyAre()
-{
-    // "kept" stays below; then ({} instanceof undefined), (1 instanceof
-    // Object) and ({} instanceof Object).
-    Actions code;
-    code.push("kept");
-    code.push(0).op(0x43).push("nothing").op(0x1C).op(0x54).op(0x26);
-    code.push(1).push("Object").op(0x1C).op(0x54).op(0x26);
-    code.push(0).op(0x43).push("Object").op(0x1C).op(0x54).op(0x26);
-    code.op(0x26);
-    QCOMPARE(run(6, code), (QStringList{u"false"_s, u"false"_s, u"true"_s, u"kept"_s}));
-
-    // function C() {} o = new C();
-    // C.addProperty("prototype", function () { trace("getter"); return {}; }, null);
-    // trace(o instanceof C); D = {}; D.__proto__ = C; trace(o instanceof D);
-    // instanceof reads the prototype stored on the constructor itself,
-    // calling no getter and inheriting none.
-    Actions stored;
-    stored.function(Actions(), "C").push("o").push(0).push("C").op(0x40).op(0x1D);
-    stored.function(Actions().push("getter").op(0x26).push(0).op(0x43).op(0x3E), "g");
-    stored.pushNull().push("g").op(0x1C).push("prototype").push(3).push("C").op(0x1C).push("addProperty").op(0x52).op(0x17);
-    stored.push("o").op(0x1C).push("C").op(0x1C).op(0x54).op(0x26);
-    stored.push("D").push(0).op(0x43).op(0x1D).push("D").op(0x1C).push("__proto__").push("C").op(0x1C).op(0x4F);
-    stored.push("o").op(0x1C).push("D").op(0x1C).op(0x54).op(0x26);
-    QCOMPARE(run(7, stored), (QStringList{u"true"_s, u"false"_s}));
-}
-
-void TestAvm1::scriptMethodsSeePrimitivesBoxed()
-{
-    // String.prototype.kind = function () { trace(typeof this); }; "x".kind(); trace("x".charAt(0));
-    Actions body;
-    body.push("this").op(0x1C).op(0x44).op(0x26);
-    Actions code;
-    code.push("String").op(0x1C).push("prototype").op(0x4E).push("kind").function(body).op(0x4F);
-    code.push(0).push("x").push("kind").op(0x52).op(0x17);
-    code.push(0).push(1).push("x").push("charAt").op(0x52).op(0x26);
-    QCOMPARE(run(7, code), QStringList({QStringLiteral("object"), QStringLiteral("x")}));
 }
 
 void TestAvm1::swf4ArithmeticReadsNumberPrefixes()
@@ -758,69 +590,6 @@ void TestAvm1::endlessPrototypeChainEndsTheScript()
     bool finished = true;
     QCOMPARE(run(7, code, {}, &finished), QStringList{QStringLiteral("before")});
     QVERIFY(!finished);
-}
-
-void TestAvm1::superOfAnOwnMethodStartsAboveThePrototype()
-{
-    // o = {}; o.f = function () { trace(super); }; o.f(); the method counts
-    // as found on Object.prototype, above which there is no toString.
-    Actions code;
-    code.push("o").push(0).op(0x43).op(0x1D);
-    code.push("o").op(0x1C).push("f").function(Actions().push("super").op(0x1C).op(0x26)).op(0x4F);
-    code.push(0).push("o").op(0x1C).push("f").op(0x52).op(0x17);
-    QCOMPARE(run(7, code), QStringList{QStringLiteral("[type Object]")});
-}
-
-void TestAvm1::superCallReadsTheConstructorAsItIsCalled()
-{
-    // p = {}; p.addProperty("__constructor__", function () { trace("read");
-    //     return function () { trace("constructor"); }; }, null);
-    // o = {__proto__: p}; o.f = function () { trace("in f"); super(); }; o.f();
-    Actions getter;
-    getter.push("read").op(0x26).function(Actions().push("constructor").op(0x26)).op(0x3E);
-    Actions code;
-    code.push("p").push(0).op(0x43).op(0x1D);
-    code.pushNull().function(getter).push("__constructor__").push(3).push("p").op(0x1C);
-    code.push("addProperty").op(0x52).op(0x17);
-    code.push("o").push(0).op(0x43).op(0x1D);
-    code.push("o").op(0x1C).push("__proto__").push("p").op(0x1C).op(0x4F);
-    Actions f;
-    f.push("in f").op(0x26).push(0).push("super").op(0x3D).op(0x17);
-    code.push("o").op(0x1C).push("f").function(f).op(0x4F);
-    code.push(0).push("o").op(0x1C).push("f").op(0x52).op(0x17);
-    QCOMPARE(run(7, code), (QStringList{u"in f"_s, u"read"_s, u"constructor"_s}));
-}
-
-void TestAvm1::constructedObjectsOwnTheirConstructorBeforeVersion7()
-{
-    // function F() {} o = new F(); trace(o.hasOwnProperty("constructor"));
-    // trace(o.__constructor__ === F);
-    Actions code;
-    code.function(Actions(), "F");
-    code.push("o").push(0).push("F").op(0x40).op(0x1D);
-    code.push("constructor").push(1).push("o").op(0x1C).push("hasOwnProperty").op(0x52).op(0x26);
-    code.push("o").op(0x1C).push("__constructor__").op(0x4E).push("F").op(0x1C).op(0x66).op(0x26);
-    QCOMPARE(run(6, code), (QStringList{QStringLiteral("true"), QStringLiteral("true")}));
-    QCOMPARE(run(7, code), (QStringList{QStringLiteral("false"), QStringLiteral("true")}));
-}
-
-void TestAvm1::registeredClassesAreFunctionsOrNone()
-{
-    TraceHost host;
-    Vm vm(7, &host);
-    const Value object = vm.get(vm.global, QStringLiteral("Object"));
-    const Value registerClass = vm.getMember(object, QStringLiteral("registerClass"));
-    auto registers = [&](const Value &ctor) {
-        const Value args[] = {QStringLiteral("symbol"), ctor};
-        return vm.toBoolean(vm.call(registerClass, object, args));
-    };
-    QVERIFY(registers(vm.get(vm.global, QStringLiteral("Array"))));
-    QVERIFY(registers(Value::null()));
-    QVERIFY(registers(Value()));
-    QVERIFY(!registers(12));
-    QVERIFY(!registers(QStringLiteral("Array")));
-    QVERIFY(!registers(vm.newPlain()));
-    QVERIFY(!vm.toBoolean(vm.call(registerClass, object, {})));
 }
 
 void TestAvm1::highestArrayIndexWrapsTheLength()

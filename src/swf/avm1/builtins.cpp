@@ -2,6 +2,8 @@
 
 namespace sky::swf::avm1 {
 
+Value nothing(Vm &, CallInfo &) { return {}; }
+
 Object *defineClass(Vm &vm, const QString &name, Object *prototype, Native call, Native construct, Object *holder)
 {
     Object *ctor = vm.newNative(call, construct);

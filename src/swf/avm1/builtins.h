@@ -98,6 +98,9 @@ void defineMethods(Vm &vm, Object *target, std::initializer_list<MethodEntry> me
 
 // A constructor `name` with `prototype`, on `holder` (the global object
 // when null).
+// A function that does nothing and gives undefined: a class that makes
+// plain objects, a method with no effect.
+Value nothing(Vm &, CallInfo &);
 Object *defineClass(Vm &vm, const QString &name, Object *prototype, Native call, Native construct = nullptr,
                     Object *holder = nullptr);
 

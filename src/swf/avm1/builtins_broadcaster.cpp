@@ -98,9 +98,10 @@ Object *newBroadcaster(Vm &vm, const QString &name, Object *holder)
 
 void installBroadcaster(Vm &vm)
 {
-    Object *b = vm.newNative(initialize);
+    // A class of its own, though its objects are plain ones: what matters
+    // are its methods.
+    Object *b = defineClass(vm, QStringLiteral("AsBroadcaster"), vm.newPlain(), nothing);
     vm.broadcaster = b;
-    vm.defineHidden(vm.global, QStringLiteral("AsBroadcaster"), b);
     vm.method(b, QStringLiteral("initialize"), initialize);
     vm.method(b, QStringLiteral("addListener"), addListener);
     vm.method(b, QStringLiteral("removeListener"), removeListener);

@@ -3,20 +3,27 @@
 namespace sky::swf::avm1 {
 namespace {
 
+// The function runs on its first argument as an object: a primitive boxed,
+// and the global object for undefined, null or what cannot be boxed.
+Value selfFrom(Vm &vm, const Value &v)
+{
+    Object *o = vm.toObject(v);
+    return o ? o : vm.global;
+}
+
 Value functionCall(Vm &vm, CallInfo &c)
 {
-    const Value self = c.arg(0);
     const std::span<const Value> rest = c.args.empty() ? c.args : c.args.subspan(1);
-    return vm.call(c.self, self.isNullish() ? Value(vm.global) : self, rest);
+    return vm.call(c.self, selfFrom(vm, c.arg(0)), rest);
 }
 
 Value functionApply(Vm &vm, CallInfo &c)
 {
-    const Value self = c.arg(0);
+    const Value self = selfFrom(vm, c.arg(0));
     std::vector<Value> args;
     if (c.arg(1).isObject())
         args = vm.arrayElements(c.arg(1).object);
-    return vm.call(c.self, self.isNullish() ? Value(vm.global) : self, args);
+    return vm.call(c.self, self, args);
 }
 
 // Function(x) hands back x; Function() makes an object without prototype.

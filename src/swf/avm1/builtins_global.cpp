@@ -81,8 +81,6 @@ Value unescapeMethod(Vm &vm, CallInfo &c)
 
 Value getTimer(Vm &vm, CallInfo &) { return std::floor(vm.host()->time()); }
 
-Value nothing(Vm &, CallInfo &) { return {}; }
-
 } // namespace
 
 QString escapeText(Vm &vm, const QString &text)

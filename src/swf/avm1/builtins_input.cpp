@@ -13,8 +13,6 @@ Value keyAscii(Vm &vm, CallInfo &) { return vm.host()->lastKey(true); }
 Value isToggled(Vm &vm, CallInfo &c) { return vm.host()->keyIsToggled(vm.toInt32(c.arg(0))); }
 Value showPointer(Vm &, CallInfo &) { return 1; }
 Value hidePointer(Vm &, CallInfo &) { return 0; }
-Value nothing(Vm &, CallInfo &) { return {}; }
-
 Value buttonDepth(Vm &vm, CallInfo &c)
 {
     const bool button = c.self.isObject() && c.self.object->kind == ObjectKind::Clip;

@@ -26,8 +26,6 @@ Value construct(Vm &, CallInfo &c)
     return {};
 }
 
-Value nothing(Vm &, CallInfo &) { return {}; }
-
 Value decode(Vm &vm, CallInfo &c)
 {
     if (c.self.isObject())

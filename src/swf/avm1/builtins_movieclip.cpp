@@ -284,7 +284,6 @@ Value setMask(Vm &vm, CallInfo &c)
 // A movie is read whole before it plays: what is loaded is all there is,
 // so preloaders waiting for the two to match move on at once.
 Value movieBytes(Vm &vm, CallInfo &c) { return double(vm.host()->movieBytes(clipOfSelf(c))); }
-Value nothing(Vm &, CallInfo &) { return {}; }
 
 // The version of the movie the clip comes from.
 Value getSWFVersion(Vm &vm, CallInfo &c)

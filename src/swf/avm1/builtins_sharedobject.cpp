@@ -154,8 +154,6 @@ Value getSize(Vm &vm, CallInfo &c)
     return bytes ? double(bytes->size()) : 0.0;
 }
 
-Value nothing(Vm &, CallInfo &) { return {}; }
-
 } // namespace
 
 void installSharedObject(Vm &vm)

@@ -90,8 +90,6 @@ Value parseXmlMethod(Vm &vm, CallInfo &c)
 Value createElement(Vm &vm, CallInfo &c) { return newXmlNode(vm, 1, vm.toString(c.arg(0))); }
 Value createTextNode(Vm &vm, CallInfo &c) { return newXmlNode(vm, 3, vm.toString(c.arg(0))); }
 
-Value nothing(Vm &, CallInfo &) { return {}; }
-
 // The default onData: parses the text and tells onLoad.
 Value onData(Vm &vm, CallInfo &c) { return defaultOnData(vm, c, parseInto); }
 

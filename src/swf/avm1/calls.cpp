@@ -82,40 +82,37 @@ int defineFunction(Vm &vm, Activation &act, const ActionHeader &h, ActionData &d
 
 QString methodName(Vm &vm, const Value &name) { return name.isUndefined() ? QString() : vm.toString(name); }
 
-Value callMethod(Vm &vm, const Value &object, const Value &name, std::span<const Value> args)
+Value callMethod(Vm &vm, const Value &target, const Value &name, std::span<const Value> args)
 {
+    if (target.isNullish())
+        return {};
+    // A primitive is called on as its boxed object, made whatever the
+    // method turns out to be.
+    Object *object = vm.toObject(target);
+    if (!object)
+        return {};
+    object = vm.liveClip(object);
     const QString method = methodName(vm, name);
     if (method.isEmpty()) {
-        if (object.isObject() && object.object->kind == ObjectKind::Super) {
-            Object *super = object.object;
-            Object *home = super->proto ? super->proto : nullptr;
-            const Value ctor = super->data.isObject() ? vm.get(super->data.object, QStringLiteral("__constructor__")) : Value();
-            return vm.call(ctor, super->superThis, args, home);
+        if (object->kind == ObjectKind::Super) {
+            Object *home = object->proto ? object->proto : nullptr;
+            const Value ctor = object->data.isObject() ? vm.get(object->data.object, QStringLiteral("__constructor__")) : Value();
+            return vm.callConstructor(ctor, object->superThis, args, home);
         }
         return vm.call(object, Value(), args); // no `this`
     }
-    if (object.isObject()) {
-        Object *o = vm.liveClip(object.object);
-        const bool isSuper = o->kind == ObjectKind::Super;
-        Object *holder = nullptr;
-        Property *p = vm.lookup(isSuper ? o->proto : o, method, &holder);
-        const Value self = isSuper ? o->superThis : Value(o);
-        if (!p) {
-            const Value fn = vm.getMemberResolving(o, method); // clip children and properties, __resolve
-            if (!fn.isObject() || !fn.object->isFunction())
-                return {};
-            return vm.call(fn, self, args);
-        }
-        const Value fn = p->getter ? vm.callAccessor(holder, p->id, p->getter, self, {}, p->value) : p->value;
-        return vm.call(fn, self, args, holder);
+    const bool isSuper = object->kind == ObjectKind::Super;
+    Object *holder = nullptr;
+    Property *p = vm.lookup(isSuper ? object->proto : object, method, &holder);
+    const Value self = isSuper ? object->superThis : Value(object);
+    if (!p) {
+        const Value fn = vm.getMemberResolving(object, method); // clip children and properties, __resolve
+        if (!fn.isObject() || !fn.object->isFunction())
+            return {};
+        return vm.call(fn, self, args);
     }
-    const Value fn = vm.getMember(object, method);
-    if (!fn.isObject())
-        return {};
-    // A method the movie wrote sees a primitive as its boxed object; the
-    // built-in ones read either.
-    const bool boxed = fn.object->script && !object.isNullish();
-    return vm.call(fn, boxed ? Value(vm.toObject(object)) : object, args);
+    const Value fn = p->getter ? vm.callAccessor(holder, p->id, p->getter, self, {}, p->value) : p->value;
+    return vm.call(fn, self, args, holder);
 }
 
 Completion runTry(Vm &vm, Activation &act, ActionData &data, int next, int end)

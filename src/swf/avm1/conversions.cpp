@@ -96,19 +96,23 @@ Value Vm::toPrimitive(const Value &v, bool numberHint)
 
 Object *Vm::toObject(const Value &v)
 {
-    Object *proto = nullptr;
+    QString className;
     switch (v.type) {
     case Value::Type::Object: return v.object;
-    case Value::Type::String: proto = stringProto; break;
-    case Value::Type::Number: proto = numberProto; break;
-    case Value::Type::Boolean: proto = booleanProto; break;
+    case Value::Type::String: className = QStringLiteral("String"); break;
+    case Value::Type::Number: className = QStringLiteral("Number"); break;
+    case Value::Type::Boolean: className = QStringLiteral("Boolean"); break;
     default: return nullptr;
     }
-    Object *boxed = newObject(proto, ObjectKind::Boxed);
-    boxed->primitive = v;
-    if (v.isString())
-        put(boxed, QStringLiteral("length"), int(v.string.size()), dontEnum | dontDelete);
-    return boxed;
+    // A primitive is boxed by whatever the global object holds under its
+    // class's name now, getters included: a movie that replaced String
+    // gets its own objects for every string it reads a member of.
+    const Value ctor = get(global, className);
+    if (!ctor.isObject() || !ctor.object->isFunction())
+        return nullptr;
+    const Value args[] = {v};
+    const Value boxed = construct(ctor, args);
+    return boxed.isObject() ? boxed.object : nullptr;
 }
 
 qint32 Vm::toInt32(const Value &v)

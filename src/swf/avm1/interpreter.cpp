@@ -260,19 +260,16 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x2B: {
             const Value object = st.pop();
             const Value ctor = st.pop();
-            st.push(ctor.isObject() && vm.instanceOf(object, ctor.object) ? object : Value::null());
+            if (!object.isObject())
+                vm.toObject(object); // boxed for nothing, as the player does
+            st.push(vm.instanceOf(object, ctor) ? object : Value::null());
             break;
         }
         case 0x2C: {
             const Value ctor = st.pop();
-            const std::vector<Value> interfaces = st.popArgs();
-            const Value prototype = ctor.isObject() ? vm.storedPrototype(ctor.object) : Value();
-            if (prototype.isObject()) {
-                prototype.object->interfaces.clear();
-                for (const Value &i : interfaces)
-                    if (const Value p = i.isObject() ? vm.storedPrototype(i.object) : Value(); p.isObject())
-                        prototype.object->interfaces.push_back(p.object);
-            }
+            const Value count = st.pop();
+            st.push(count.isObject() ? Value(0) : count); // an object counts none
+            vm.implement(ctor, st.popArgs());
             break;
         }
         case 0x30: {
@@ -428,7 +425,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
         case 0x54: {
             const Value ctor = st.pop();
             const Value object = st.pop();
-            st.push(ctor.isObject() && vm.instanceOf(object, ctor.object));
+            st.push(vm.instanceOf(object, ctor));
             break;
         }
         case 0x60: { const qint32 b = vm.toInt32(st.pop()); st.push(double(vm.toInt32(st.pop()) & b)); break; }

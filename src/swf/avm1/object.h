@@ -6,6 +6,7 @@
 #include <QHash>
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -120,7 +121,9 @@ public:
     int clip = 0;
     // `super`: the object methods run on.
     Value superThis;
-    std::vector<Object *> interfaces; // prototypes of the interfaces an ImplementsOp named
+    // The prototypes of the interfaces the first ImplementsOp that named
+    // any gave; later ones change nothing.
+    std::optional<std::vector<Object *>> interfaces;
     std::vector<std::pair<QString, std::pair<Object *, Value>>> watches; // key, callback, user data
     std::unique_ptr<NativeState> state;
 

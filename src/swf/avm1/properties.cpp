@@ -155,23 +155,18 @@ Object *Vm::rootOf(Object *clip)
 
 Value Vm::getMember(const Value &target, const QString &name)
 {
-    switch (target.type) {
-    case Value::Type::Object: return get(target.object, name);
-    case Value::Type::String:
-        if (key(name) == u"length")
-            return int(target.string.size());
-        return get(stringProto, name);
-    case Value::Type::Number: return get(numberProto, name);
-    case Value::Type::Boolean: return get(booleanProto, name);
-    default: return {};
-    }
+    Object *object = toObject(target);
+    return object ? get(object, name) : Value();
 }
 
 Value Vm::getMemberResolving(const Value &target, const QString &name)
 {
-    Object *object = target.isObject() ? liveClip(target.object) : nullptr;
-    if (!object || object->kind == ObjectKind::Super)
-        return getMember(target, name);
+    Object *object = toObject(target);
+    if (!object)
+        return {};
+    object = liveClip(object);
+    if (object->kind == ObjectKind::Super)
+        return get(object, name);
     bool found = true;
     const Value value = getFrom(object, name, object, &found);
     if (found)
@@ -291,8 +286,8 @@ void Vm::assign(Object *object, const QString &name, const QString &k, const Val
 
 void Vm::setMember(const Value &target, const QString &name, const Value &value)
 {
-    if (target.isObject())
-        set(target.object, name, value);
+    if (Object *object = toObject(target))
+        set(object, name, value);
 }
 
 void Vm::put(Object *object, const QString &name, const Value &value, int flags)

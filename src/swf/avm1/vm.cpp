@@ -162,8 +162,10 @@ Value Vm::callAccessor(Object *holder, quint64 id, Object *fn, const Value &self
 
 Value Vm::construct(const Value &ctor, std::span<const Value> args)
 {
-    if (!ctor.isObject() || !ctor.object->isFunction())
+    if (!ctor.isObject() || !ctor.object->isFunction()) {
+        toObject(ctor); // a primitive is boxed all the same
         return {};
+    }
     Object *f = ctor.object;
     if (f->constructor) {
         if (depth >= limits_.callDepth)
@@ -171,8 +173,12 @@ Value Vm::construct(const Value &ctor, std::span<const Value> args)
         CallInfo info{Value(), args, f, true};
         return f->constructor(*this, info);
     }
+    // The new object's __proto__ is the constructor's prototype, whatever
+    // that holds.
     const Value prototype = get(f, QStringLiteral("prototype"));
-    Object *object = newObject(prototype.isObject() ? prototype.object : objectProto);
+    Object *object = newObject(prototype.isObject() ? prototype.object : nullptr);
+    if (!prototype.isObject())
+        object->protoValue = prototype;
     markConstructed(object, f);
     if (f->native) {
         const CallLevel level(depth, limits_.callDepth);
@@ -182,6 +188,16 @@ Value Vm::construct(const Value &ctor, std::span<const Value> args)
     }
     call(f, object, args, prototype.isObject() ? prototype.object : nullptr);
     return object;
+}
+
+Value Vm::callConstructor(const Value &ctor, const Value &self, std::span<const Value> args, Object *home)
+{
+    if (!ctor.isObject() || !ctor.object->native || !self.isObject())
+        return call(ctor, self, args, home);
+    Object *f = ctor.object;
+    const CallLevel level(depth, limits_.callDepth);
+    CallInfo info{self, args, f, true};
+    return (f->constructor ? f->constructor : f->native)(*this, info);
 }
 
 void Vm::markConstructed(Object *object, Object *ctor)
@@ -215,25 +231,59 @@ Value Vm::storedPrototype(Object *ctor)
     return p ? p->value : Value();
 }
 
-bool Vm::instanceOf(const Value &v, Object *ctor)
+Object *Vm::objectOf(const Value &v)
 {
-    if (!v.isObject() || !ctor)
+    Object *o = toObject(v);
+    o = liveClip(o);
+    return o && o->kind == ObjectKind::Clip && host_->clipGone(o->clip) ? nullptr : o;
+}
+
+bool Vm::instanceOf(const Value &v, const Value &ctor)
+{
+    // A primitive is an instance of nothing, and nothing is asked of the
+    // class then. Otherwise the class and the prototype it holds are taken
+    // as objects (a primitive boxed, a clip that has gone is none); the
+    // prototypes of `v` are searched, with the interfaces each implements
+    // (and theirs) but not the prototypes above those interfaces, up to
+    // the first that is a clip.
+    if (!v.isObject())
         return false;
-    const Value prototype = storedPrototype(ctor);
-    if (!prototype.isObject())
+    Object *cls = objectOf(ctor);
+    Object *prototype = cls ? objectOf(storedPrototype(cls)) : nullptr;
+    Object *o = prototype ? objectOf(v) : nullptr;
+    if (!o)
         return false;
-    std::vector<Object *> pending{v.object->proto};
-    for (int hops = 0; !pending.empty() && hops < 1024; ++hops) {
-        Object *o = pending.back();
-        pending.pop_back();
-        if (!o)
-            continue;
-        if (o == prototype.object)
-            return true;
-        pending.insert(pending.end(), o->interfaces.begin(), o->interfaces.end());
-        pending.push_back(o->proto);
+    int hops = 0;
+    for (Object *p = o->proto; p && p->kind != ObjectKind::Clip && hops < 1024; p = p->proto) {
+        std::vector<Object *> pending{p};
+        while (!pending.empty() && ++hops < 1024) {
+            Object *i = pending.back();
+            pending.pop_back();
+            if (i == prototype)
+                return true;
+            if (i->interfaces)
+                pending.insert(pending.end(), i->interfaces->begin(), i->interfaces->end());
+        }
     }
     return false;
+}
+
+void Vm::implement(const Value &ctor, const std::vector<Value> &interfaces)
+{
+    if (!ctor.isObject() || interfaces.empty())
+        return;
+    std::vector<Object *> prototypes;
+    for (const Value &v : interfaces) {
+        Object *interface = v.isObject() ? objectOf(v) : nullptr;
+        const Value p = interface ? storedPrototype(interface) : Value();
+        if (p.isObject() && p.object->kind != ObjectKind::Clip)
+            prototypes.push_back(p.object);
+    }
+    Object *c = objectOf(ctor);
+    const Value prototype = c ? storedPrototype(c) : Value();
+    Object *target = prototype.isObject() ? objectOf(prototype) : nullptr;
+    if (target && !target->interfaces)
+        target->interfaces = std::move(prototypes);
 }
 
 quint32 Vm::random()
@@ -298,8 +348,8 @@ void Vm::mark(Object *object)
         pending.push_back(o->data.object);
         pending.push_back(o->primitive.object);
         pending.push_back(o->superThis.object);
-        for (Object *i : o->interfaces)
-            pending.push_back(i);
+        if (o->interfaces)
+            pending.insert(pending.end(), o->interfaces->begin(), o->interfaces->end());
         for (const auto &w : o->watches) {
             pending.push_back(w.second.first);
             pending.push_back(w.second.second.object);

@@ -333,13 +333,24 @@ public:
     Value callAccessor(Object *holder, quint64 id, Object *fn, const Value &self, std::span<const Value> args = {},
                        Value refused = {});
     Value construct(const Value &ctor, std::span<const Value> args);
+    // super(): runs a class's constructor on the object being made, which
+    // a built-in class turns into one of its own kind (a boxed number, an
+    // array, a date...).
+    Value callConstructor(const Value &ctor, const Value &self, std::span<const Value> args, Object *home);
     // Runs a constructor, from outside any script, on an object made
     // beforehand (a clip of a registered class); false when abandoned.
     bool constructExisting(const Value &ctor, Object *object);
     // A constructor's own `prototype` as stored: no getter is called and
     // none is inherited, as instanceof and ImplementsOp read it.
     Value storedPrototype(Object *ctor);
-    bool instanceOf(const Value &v, Object *ctor);
+    // A value as an object: a primitive boxed, a clip that has gone none.
+    Object *objectOf(const Value &v);
+    bool instanceOf(const Value &v, const Value &ctor);
+    // ImplementsOp. Nothing is boxed: a class or an interface that is a
+    // primitive is passed over. The prototypes the interfaces hold as
+    // their own, when objects other than clips, are what the class's
+    // prototype implements from then on; once set, that list stays.
+    void implement(const Value &ctor, const std::vector<Value> &interfaces);
 
     // A block of actions decoded for the version in force, kept for as
     // long as the Vm.

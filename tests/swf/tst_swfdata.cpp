@@ -164,9 +164,17 @@ void TestSwfData::xmlTreesChangeOnlyIntoTrees()
     script.then(callOn("k", "toString")).op(0x26).then(callOn("x", "toString")).op(0x26);
     script.then(callOn("e", "removeNode")).op(0x17).then(trace("e.parentNode")).then(callOn("x", "toString")).op(0x26);
 
+    // XML's onData called on an object that is no XML parses nothing into
+    // it, and tells its onLoad all the same.
+    script.push("o").push(0).push("Object").op(0x40).op(0x1D);
+    script.then(setMember("o", "onLoad", tracingHandler("loaded ")));
+    script.push("<a/>").then(valueOf("o")).push(2).then(valueOf("XML.prototype.onData")).push("call").op(0x52).op(0x17);
+    script.then(trace("o.firstChild"));
+
     const QStringList lines = run(movie(script));
     QCOMPARE(lines, (QStringList{u"b"_s, u"3"_s, u"3"_s, u"false"_s, u"2"_s, u"c"_s, u"<r><b /><c><n /></c></r>"_s,
-                                 u"<r><b /><c><n /></c></r>"_s, u"null"_s, u"<r><b /><c /></r>"_s}));
+                                 u"<r><b /><c><n /></c></r>"_s, u"null"_s, u"<r><b /><c /></r>"_s, u"loaded true"_s,
+                                 u"undefined"_s}));
 }
 
 void TestSwfData::filesComeInFromBesideTheMovieOnly()

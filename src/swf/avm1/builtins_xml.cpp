@@ -62,6 +62,9 @@ private:
 
 void parseInto(Vm &vm, Object *document, const QString &text)
 {
+    // XML's onData can be called on any object; only an XML node is filled.
+    if (!xmlNode(document))
+        return;
     removeXmlChildren(vm, document);
     vm.set(document, QStringLiteral("xmlDecl"), Value());
     vm.set(document, QStringLiteral("docTypeDecl"), Value());

@@ -87,6 +87,7 @@ private Q_SLOTS:
     void displayListFollowsTheFrames();
     void ticksAdvanceAndLoop();
     void frameActionsStopAndJump();
+    void functionsCalledUnderATellTargetRunOnItsTimeline();
     void spritesRunInStepWithTheirParent();
     void gotoMakesSpritesInTheOrderPlayingWould();
     void loopingKeepsSpritesAScriptSwapped();
@@ -251,6 +252,20 @@ void TestSwfPlayer::frameActionsStopAndJump()
     QVERIFY(player.loadData(held.fws()));
     player.tick();
     QCOMPARE(player.currentFrame(), 1);
+}
+
+void TestSwfPlayer::functionsCalledUnderATellTargetRunOnItsTimeline()
+{
+    // A sprite's frame: tellTarget("/") { gotoAndStop(3); }, the global
+    // function form, which finds the method on no object of its own.
+    swftest::Actions jump;
+    jump.op(0x8B, "/" + QByteArray(1, 0)).push(3).push(1).push("gotoAndStop").op(0x3D).op(0x17).op(0x8B, QByteArray(1, 0));
+    swftest::Movie m(7, 100, 100);
+    m.sprite(1, swftest::Movie(7, 1, 1).doAction(jump.code()).showFrame());
+    m.place(1, 1).showFrame();
+    m.doAction(swftest::Actions().push("two").op(0x26).code()).showFrame();
+    m.doAction(swftest::Actions().push("three").op(0x26).code()).showFrame();
+    QCOMPARE(tracesOf(m.fws(), 3), QStringList{u"three"_s});
 }
 
 void TestSwfPlayer::spritesRunInStepWithTheirParent()

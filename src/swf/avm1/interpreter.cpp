@@ -311,7 +311,9 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
                 st.push(callMethod(vm, fn, Value(), args));
                 break;
             }
-            Object *self = callee ? callee : act.baseTarget;
+            // Found on no object of its own, a function runs on the timeline
+            // the actions act on now, a tellTarget's included.
+            Object *self = callee ? callee : timelineTarget(vm, act);
             st.push(vm.call(fn, self ? Value(self) : Value(), args));
             called = true;
             break;

@@ -54,6 +54,7 @@ private Q_SLOTS:
     void actionsConvertOperandsInThePlayersOrder();
     void functionsInSwf4MoviesFollowVersion5Rules();
     void framesScriptsShareTheirOperandStack();
+    void scriptsStartWithTheLastConstantPoolAndFunctionsWithTheirs();
     void thrownValuesReachTheCatchBlock();
     void throwsCaughtFromBuiltInConstructorsLeaveNoDepth();
     void endlessLoopIsAbandonedOnItsBudget();
@@ -461,6 +462,27 @@ void TestAvm1::framesScriptsShareTheirOperandStack()
     vm.beginFrame();
     vm.runScript(script(takeTwo), timeline);
     QCOMPARE(host.lines, (QStringList{u"own"_s, u"left"_s, u"own"_s, u"undefined"_s}));
+}
+
+void TestAvm1::scriptsStartWithTheLastConstantPoolAndFunctionsWithTheirs()
+{
+    // Script 1: constants ["first"]; function f() { trace(constant 0); }
+    // Script 2: trace(constant 0); constants ["second"]; f(); trace(constant 0);
+    TraceHost host;
+    Vm vm(6, &host);
+    Object *timeline = vm.newPlain();
+    const auto pool = [](const QByteArray &text) { return swftest::Bits().u16(1).bytes(text).u8(0).data(); };
+    const QByteArray constant0("\x08\x00", 2);
+    Actions traceFirst;
+    traceFirst.op(0x96, constant0).op(0x26);
+    Actions first, second;
+    first.op(0x88, pool("first")).function(traceFirst, "f");
+    second.op(0x96, constant0).op(0x26).op(0x88, pool("second"));
+    second.push(0).push("f").op(0x3D).op(0x17).op(0x96, constant0).op(0x26);
+    vm.beginFrame();
+    for (const Actions *a : {&first, &second})
+        vm.runScript(std::make_shared<const QByteArray>(a->code()), timeline);
+    QCOMPARE(host.lines, (QStringList{u"first"_s, u"first"_s, u"second"_s}));
 }
 
 void TestAvm1::thrownValuesReachTheCatchBlock()

@@ -95,6 +95,7 @@ private Q_SLOTS:
     void loopingRemovesWhatScriptsPutAtTimelineDepths();
     void movingTagReplacesShapesButNotSprites();
     void placedClipsAreInitializedWithTheirChildrenThenConstructed();
+    void frameScriptsCalledLeaveWhatTheyPushToTheCaller();
     void movingTagLeavesSwappedSpritesWhereTheyAre();
     void timelinesWithoutEndTagStayOnTheirLastFrame();
     void newObjectFindsNoRoomAtAnOccupiedDepth();
@@ -405,6 +406,15 @@ void TestSwfPlayer::placedClipsAreInitializedWithTheirChildrenThenConstructed()
     const QByteArray sayKid = swftest::Actions().push("this").op(0x1C).push("kid").op(0x4E).op(0x26).code();
     m.placeWithEvents(1, 2, "o", {{0x200, sayKid}, {0x40000, says("o made")}}).showFrame();
     QCOMPARE(tracesOf(m.fws(), 0), (QStringList{u"_level0.o.kid"_s, u"kid initialized"_s, u"o made"_s}));
+}
+
+void TestSwfPlayer::frameScriptsCalledLeaveWhatTheyPushToTheCaller()
+{
+    // Frame 1 pushes "left"; frame 2: call("1"); trace(what is left); stop();
+    swftest::Movie m(7, 100, 100);
+    m.doAction(swftest::Actions().push("left").code()).showFrame();
+    m.doAction(swftest::Actions().push("1").op(0x9E).op(0x26).op(0x07).code()).showFrame();
+    QCOMPARE(tracesOf(m.fws(), 1), QStringList{u"left"_s});
 }
 
 void TestSwfPlayer::timelinesWithoutEndTagStayOnTheirLastFrame()

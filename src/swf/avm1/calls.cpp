@@ -300,7 +300,7 @@ Value callScript(Vm &vm, Object *function, const Value &self, std::span<const Va
     return c.kind == Completion::Return ? act.returnValue : Value();
 }
 
-void runNested(Vm &vm, const std::shared_ptr<const QByteArray> &code, Object *target)
+void runNested(Vm &vm, const std::shared_ptr<const QByteArray> &code, Object *target, bool sharesStack)
 {
     if (vm.depth >= vm.limits().callDepth)
         throw ScriptAbort{QStringLiteral("recursion too deep")};
@@ -310,25 +310,28 @@ void runNested(Vm &vm, const std::shared_ptr<const QByteArray> &code, Object *ta
     act.target = act.baseTarget = target;
     act.self = target;
     act.registers.resize(4);
+    act.constants = vm.constants;
     // The scripts a frame runs one after another share the operand stack:
     // what one leaves there the next finds, until the frame ends
-    // (Vm::beginFrame). A script run from within another sees its own.
+    // (Vm::beginFrame). A script run from within another sees its own,
+    // unless it is a frame's that the Call action runs.
     Activation *caller = vm.current;
-    act.stackBase = caller ? vm.stack.size() : 0;
+    act.stackBase = !caller ? 0 : sharesStack ? caller->stackBase : vm.stack.size();
     vm.current = &act;
     ++vm.depth;
     struct Restore {
         Vm &vm;
         Activation *caller;
+        bool ownStack; // what it leaves goes with it
         std::size_t base;
         ~Restore()
         {
             vm.current = caller;
             --vm.depth;
-            if (caller && vm.stack.size() > base)
+            if (ownStack && vm.stack.size() > base)
                 vm.stack.resize(base);
         }
-    } restore{vm, caller, act.stackBase};
+    } restore{vm, caller, caller && !sharesStack, act.stackBase};
     execute(vm, act, 0, int(code->size()));
 }
 

@@ -17,8 +17,10 @@ Value callMethod(Vm &vm, const Value &object, const Value &name, std::span<const
 // `next`. A normal end comes back as Normal with `target` the code after
 // the blocks.
 Completion runTry(Vm &vm, Activation &act, ActionData &data, int next, int end);
-// A script run from inside another (the Call action): the same budget.
-void runNested(Vm &vm, const std::shared_ptr<const QByteArray> &code, Object *target);
+// A script run from inside another: the same budget. The Call action's
+// frame script shares its caller's stack (`sharesStack`): what it leaves,
+// the caller finds.
+void runNested(Vm &vm, const std::shared_ptr<const QByteArray> &code, Object *target, bool sharesStack = false);
 // Calls a function the movie defined.
 Value callScript(Vm &vm, Object *fn, const Value &self, std::span<const Value> args, Object *home);
 

@@ -91,7 +91,7 @@ void callFrame(Vm &vm, Activation &act, const Value &frame)
     if (n <= 0 || !clip)
         return;
     for (const auto &code : vm.host()->frameScripts(clip, n))
-        runNested(vm, code, ref.target);
+        runNested(vm, code, ref.target, true);
 }
 
 } // namespace sky::swf::avm1

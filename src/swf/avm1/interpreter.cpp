@@ -482,7 +482,7 @@ Completion execute(Vm &vm, Activation &act, int start, int end)
             break;
         }
         case 0x87: act.reg(data.u8()) = st.top(); break;
-        case 0x88: act.constants = action->constants; break;
+        case 0x88: act.constants = vm.constants = action->constants; break;
         case 0x8A:
         case 0x8D: {
             const bool loaded = h.code == 0x8A ? frameLoaded(vm, &act, data.u16() + 1) : frameLoaded(vm, &act, st.pop());

@@ -405,6 +405,9 @@ public:
     int depth = 0;                            // nested calls
     Activation *current = nullptr;            // innermost running code
     std::vector<Value> stack;                 // operand stack shared by all activations
+    // The pool the last ConstantPool action defined: each script starts
+    // with it, a function with the one at its definition.
+    std::shared_ptr<const std::vector<QString>> constants;
     std::vector<Object *> timers;             // running intervals (setInterval), kept alive
     int lastTimerId = 0;                      // the id the last setInterval returned
     std::vector<Object *> playingSounds;      // Sound objects kept alive while their sounds play

@@ -50,7 +50,10 @@ void Timeline::apply(DisplayList &list, const Frame &frame, int frameNumber) con
         }
         if (op.move && it != list.end()) {
             Placement &p = it->second;
-            const auto kind = [this](quint16 id) { return kinds_.at(id); };
+            const auto kind = [this](quint16 id) {
+                const auto found = kinds_.find(id);
+                return found == kinds_.end() ? 0 : found->second;
+            };
             if (op.hasCharacter && op.values.characterId != p.characterId && kind(p.characterId) != 0
                 && kind(p.characterId) == kind(op.values.characterId)) {
                 p.characterId = op.values.characterId;

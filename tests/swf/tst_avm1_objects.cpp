@@ -37,6 +37,7 @@ private Q_SLOTS:
     void thisIsAKeywordOfItsOwnCase();
     void scriptMethodsSeePrimitivesBoxed();
     void primitivesAreBoxedByTheClassesTheGlobalObjectHolds();
+    void stringObjectsAreTheirOwnText();
     void instanceofTakesBothOperandsWhateverTheyAre();
     void interfacesAreSetOnceAndNestButDoNotInherit();
     void superOfAnOwnMethodStartsAboveThePrototype();
@@ -180,6 +181,24 @@ void TestAvm1Objects::primitivesAreBoxedByTheClassesTheGlobalObjectHolds()
     callOnFive();
     QCOMPARE(run(7, code), (QStringList{u"object"_s, u"false"_s, u"boxing ab"_s, u"own"_s, u"boxing ab"_s,
                                         u"undefined"_s, u"object"_s, u"true"_s}));
+}
+
+void TestAvm1Objects::stringObjectsAreTheirOwnText()
+{
+    // String.prototype.toString and Number.prototype.toString give "other":
+    // new String("text") still reads as its text, new Number(3) as "other".
+    TraceHost host;
+    Vm vm(7, &host);
+    const auto other = [](Vm &, CallInfo &) -> Value { return QStringLiteral("other"); };
+    for (const char *type : {"String", "Number"}) {
+        const Value proto = vm.getMember(vm.get(vm.global, QString::fromLatin1(type)), QStringLiteral("prototype"));
+        vm.setMember(proto, QStringLiteral("toString"), vm.newNative(other));
+    }
+    const Value textArgs[] = {QStringLiteral("text")}, threeArgs[] = {3};
+    const Value text = vm.construct(vm.get(vm.global, QStringLiteral("String")), textArgs);
+    const Value three = vm.construct(vm.get(vm.global, QStringLiteral("Number")), threeArgs);
+    QCOMPARE(vm.toString(text), QStringLiteral("text"));
+    QCOMPARE(vm.toString(three), QStringLiteral("other"));
 }
 
 void TestAvm1Objects::instanceofTakesBothOperandsWhateverTheyAre()

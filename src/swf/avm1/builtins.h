@@ -96,11 +96,12 @@ struct MethodEntry {
 // Native methods on `target`, not enumerable.
 void defineMethods(Vm &vm, Object *target, std::initializer_list<MethodEntry> methods);
 
-// A constructor `name` with `prototype`, on `holder` (the global object
-// when null).
 // A function that does nothing and gives undefined: a class that makes
 // plain objects, a method with no effect.
 Value nothing(Vm &, CallInfo &);
+
+// A constructor `name` with `prototype`, on `holder` (the global object
+// when null).
 Object *defineClass(Vm &vm, const QString &name, Object *prototype, Native call, Native construct = nullptr,
                     Object *holder = nullptr);
 

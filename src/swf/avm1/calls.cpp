@@ -84,10 +84,8 @@ QString methodName(Vm &vm, const Value &name) { return name.isUndefined() ? QStr
 
 Value callMethod(Vm &vm, const Value &target, const Value &name, std::span<const Value> args)
 {
-    if (target.isNullish())
-        return {};
     // A primitive is called on as its boxed object, made whatever the
-    // method turns out to be.
+    // method turns out to be; undefined and null have none.
     Object *object = vm.toObject(target);
     if (!object)
         return {};
